@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project builds, tests and runs with.
+# Idempotent: only missing packages are installed, so a second run is quick.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libpugixml-dev
+  unixodbc unixodbc-dev odbcinst
+  tdsodbc odbc-mdbtools odbc-postgresql libsqliteodbc
+  libsqlite3-dev sqlite3
+  postgresql postgresql-client
+  xauth xvfb
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "bootstrap: all packages present"
+  exit 0
+fi
+
+echo "bootstrap: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "bootstrap: done"

@@ -1,0 +1,23 @@
+#pragma once
+// Where the program finds its own files and where it may write next to them.
+
+#include <string>
+
+namespace pf::AppPaths {
+
+// The folder of the running executable (no trailing "/").
+std::string ProgramFolder();
+// The program's folder when it is writable, else the user's configuration folder
+// ($XDG_CONFIG_HOME/procforge, default ~/.config/procforge), created on demand.
+std::string WritableFolder();
+// Overrides both folders (tests); an empty text returns to the real ones.
+void SetProgramFolder(const std::string& folder);
+
+// True when the text names a path rather than a bare file name ("\" or "/" inside).
+bool HasFolder(const std::string& name);
+// A path as the program writes it: "\" becomes "/".
+std::string Normalize(std::string path);
+// `name` itself when it has a folder, else WritableFolder() + "/" + name.
+std::string BesideProgram(const std::string& name);
+
+}  // namespace pf::AppPaths

@@ -1,0 +1,67 @@
+#include "support/TestEnv.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "errors/Faultnet31.h"
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+
+namespace pftest {
+
+namespace fs = std::filesystem;
+
+void InstallTestEnvironment() {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  std::tm tm{};
+  tm.tm_year = 2026 - 1900;
+  tm.tm_mon = 11;
+  tm.tm_mday = 6;
+  tm.tm_hour = 14;
+  tm.tm_min = 3;
+  tm.tm_sec = 5;
+  pf::Clock::SetFixed(timegm(&tm));
+  pf::ErrEnvironment& env = pf::Faultnet31::Environment();
+  env.AppVersion = "1.0.0";
+  env.ComputerName = [] { return std::string("TESTPC"); };
+  env.ADOVersion = [] { return std::string("2.8"); };
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (fs::temp_directory_path() / "pftest-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a temporary folder");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteAll(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string CrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace pftest
