@@ -20,8 +20,8 @@ if command -v clang++ >/dev/null 2>&1; then
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build build-fuzz -j "$jobs"
-  for fuzzer in build-fuzz/fuzz/*; do
-    [ -x "$fuzzer" ] || continue
+  for fuzzer in build-fuzz/fuzzers/*; do
+    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
     corpus="build-fuzz/corpus-$name"
     mkdir -p "$corpus"

@@ -26,7 +26,6 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kProcessedSource = "Faultnet.ErrorIn";
-constexpr char kMarker = '\x08';
 
 struct ModuleState {
   ErrObject err;  // the error object
