@@ -1,0 +1,257 @@
+#include "codelib/CBlocks.h"
+
+#include "errors/ErrGuard.h"
+#include "errors/Faultnet31.h"
+
+namespace pf {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kRefMarker = "XX";
+
+// Trims blanks (not tabs) at both ends, as the library's markers are written.
+std::string_view TrimBlanks(std::string_view s) {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// The word that starts at `from` and ends before the next blank (or the end).
+std::string_view WordAt(std::string_view s, size_t from) {
+  if (from >= s.size()) return {};
+  const size_t blank = s.find(' ', from);
+  return s.substr(from, blank == std::string_view::npos ? std::string_view::npos : blank - from);
+}
+
+// Raises a block syntax error; the message ends with a new line showing the line
+// number (counted from 0) and the offending line.
+[[noreturn]] void SyntaxError(std::string_view msg, size_t lineNo, std::string_view line,
+                              std::string_view name = {}) {
+  std::string context(kCrLf);
+  context += " Line ";
+  context += std::to_string(lineNo);
+  context += " : ";
+  context += line;
+  std::string text(msg);
+  text += name.empty() ? "%1" : "%1%2";
+  if (name.empty()) Faultnet31::Check(false, ERR_BLOCK_SYNTAX, text, context);
+  Faultnet31::Check(false, ERR_BLOCK_SYNTAX, text, name, context);
+  throw AppError(ERR_BLOCK_SYNTAX, "Faultnet.Check", text);  // not reached: Check raises
+}
+
+}  // namespace
+
+void CBlocks::Init() {
+  blocks_.clear();
+  SetConditions({});
+}
+
+void CBlocks::UnpackCode(std::string_view code) {
+  bool open = false;
+  std::string name;
+  std::string body;
+  size_t lineNo = 0;
+  for (size_t start = 0;; ++lineNo) {
+    const size_t end = code.find(kCrLf, start);
+    const std::string_view line = code.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    const std::string_view trimmed = TrimBlanks(line);
+    if (NoCase::StartsWith(trimmed, "'#block")) {
+      // The name is the text between the first and the second blank.
+      const size_t blank = trimmed.find(' ');
+      name = NoCase::Lower(blank == std::string_view::npos ? std::string_view() : WordAt(trimmed, blank + 1));
+      if (open) SyntaxError("No #ENDBLOCK found for previous #Block tag.", lineNo, line);
+      open = true;
+      body.clear();
+      if (name.empty()) SyntaxError("Block Name may not be empty.", lineNo, line);
+    } else if (NoCase::StartsWith(trimmed, "'#endblock")) {
+      if (!open) SyntaxError("No #BLOCK tag for #ENDBLOCK.", lineNo, line);
+      if (HasBlock(name)) SyntaxError("Duplicate Block Name", lineNo, line, name);
+      blocks_.emplace(name, std::move(body));
+      open = false;
+      body = std::string();
+    } else if (open) {
+      body += line;
+      body += kCrLf;
+    }
+    if (end == std::string_view::npos) break;
+    start = end + kCrLf.size();
+  }
+}
+
+void CBlocks::AddBlock(std::string ABlock, const std::string& ABlockName) {
+  const bool added = blocks_.emplace(ABlockName, std::move(ABlock)).second;
+  Faultnet31::Check(added, ERR_BLOCK_SYNTAX, "Duplicate Block Name%1", ABlockName);
+}
+
+std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues) {
+  SetConditions(Conditions);
+  std::string result;
+  for (size_t start = 0;;) {
+    const size_t comma = BlockNames.find(',', start);
+    const std::string_view name =
+        BlockNames.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    if (!name.empty()) result += GetBlock(std::string(name), RefValues);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return result;
+}
+
+std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* RefValues) {
+  return ErrGuard(
+      "CBlocks.GetBlock(BlockName,RefValues)",
+      [&]() -> std::string {
+        const std::string name = NoCase::Lower(TrimBlanks(BlockName));
+        if (name.empty()) return {};
+        const auto it = blocks_.find(name);
+        if (it == blocks_.end()) {
+          Faultnet31::Check(false, ERR_NOT_FOUND, "Block not found: %1", BlockName);
+          return {};
+        }
+        std::string text = conditions_.empty() ? it->second : ProcessBlockConditions(it->second);
+        if (!RefValues) return text;
+        // Values and blocks brought in by a pass may hold references of their own, so
+        // passes repeat until none is left; a tenth pass means a reference loop. A
+        // "const..." block gets exactly one pass: its values may contain "XX" themselves.
+        const bool onePass = name.starts_with("const");
+        int passes = 0;
+        for (size_t at = text.find(kRefMarker); at != std::string::npos; at = text.find(kRefMarker)) {
+          ++passes;
+          Faultnet31::Check(passes < 10, ERR_TOO_MANY_PASSES,
+                            "Too many iterations when resolving references in block : %1", BlockName);
+          text = ResolvePass(text, at, *RefValues);
+          if (onePass) break;
+        }
+        return text;
+      },
+      BlockName, RefValues);
+}
+
+std::string CBlocks::ResolveRefs(std::string_view ABlock, const CRefValues& RefValues) const {
+  const size_t first = ABlock.find(kRefMarker);
+  if (first == std::string_view::npos) return std::string(ABlock);
+  return ResolvePass(ABlock, first, RefValues);
+}
+
+// The text split at every "XX": pieces at even positions are kept, pieces at odd
+// positions are reference names. An odd number of markers makes the last piece a name.
+std::string CBlocks::ResolvePass(std::string_view text, size_t first, const CRefValues& refValues) const {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  out.append(text.substr(0, first));
+  size_t nameStart = first + kRefMarker.size();
+  for (;;) {
+    const size_t close = text.find(kRefMarker, nameStart);
+    const std::string_view name =
+        text.substr(nameStart, close == std::string_view::npos ? std::string_view::npos : close - nameStart);
+    if (const std::string* value = refValues.Find(name)) {
+      out += *value;
+    } else if (const auto block = blocks_.find(name); block != blocks_.end()) {
+      out += block->second;
+    } else {
+      Faultnet31::Check(false, ERR_UNRESOLVED_REF, "Reference could not be resolved: XX%1XX", name);
+    }
+    if (close == std::string_view::npos) break;
+    const size_t keepStart = close + kRefMarker.size();
+    const size_t next = text.find(kRefMarker, keepStart);
+    out.append(text.substr(keepStart, next == std::string_view::npos ? std::string_view::npos : next - keepStart));
+    if (next == std::string_view::npos) break;
+    nameStart = next + kRefMarker.size();
+  }
+  return out;
+}
+
+// Lines are emptied rather than removed, so the line count never changes.
+std::string CBlocks::ProcessBlockConditions(std::string_view block) const {
+  if (conditions_.empty()) return std::string(block);
+  std::string out;
+  out.reserve(block.size());
+  bool skipping = false;
+  for (size_t start = 0;;) {
+    const size_t end = block.find(kCrLf, start);
+    const std::string_view line =
+        block.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    std::string_view sCond;
+    bool condYes = false;
+    bool emptied = false;
+    if (IsCond(line, sCond, condYes)) {
+      // A satisfied condition does not end a section that is being skipped.
+      if (IsCondSet(sCond) != condYes) skipping = true;
+      emptied = true;
+    } else if (IsEndCond(line)) {
+      skipping = false;
+      emptied = true;
+    }
+    if (!emptied && !skipping) {
+      size_t atPos = 0;
+      if (!IsLCond(line, sCond, atPos, condYes)) {
+        out += line;
+      } else if (IsCondSet(sCond) == condYes) {
+        out += line.substr(0, atPos);
+      }
+    }
+    if (end == std::string_view::npos) break;
+    out += kCrLf;
+    start = end + kCrLf.size();
+  }
+  return out;
+}
+
+// "'#Cond NAME" or "'#CondNot NAME" at the very start of the line, in any letter case.
+bool CBlocks::IsCond(std::string_view line, std::string_view& sCond, bool& CondYes) {
+  static constexpr std::string_view kCond = "'#Cond ";
+  static constexpr std::string_view kCondNot = "'#CondNot ";
+  if (NoCase::StartsWith(line, kCond)) {
+    CondYes = true;
+    sCond = WordAt(line, kCond.size());
+    return true;
+  }
+  if (NoCase::StartsWith(line, kCondNot)) {
+    CondYes = false;
+    sCond = WordAt(line, kCondNot.size());
+    return true;
+  }
+  return false;
+}
+
+// The last "'#LCond " in the line, else the last "'#LCondNot " (case-sensitive).
+bool CBlocks::IsLCond(std::string_view line, std::string_view& sCond, size_t& AtPos, bool& CondYes) {
+  static constexpr std::string_view kLCond = "'#LCond ";
+  static constexpr std::string_view kLCondNot = "'#LCondNot ";
+  size_t at = line.rfind(kLCond);
+  if (at != std::string_view::npos) {
+    CondYes = true;
+    sCond = WordAt(line, at + kLCond.size());
+  } else {
+    at = line.rfind(kLCondNot);
+    if (at == std::string_view::npos) return false;
+    CondYes = false;
+    sCond = WordAt(line, at + kLCondNot.size());
+  }
+  AtPos = at;
+  return true;
+}
+
+// "'#EndCond" alone or followed by a blank, at the very start of the line.
+bool CBlocks::IsEndCond(std::string_view line) {
+  static constexpr std::string_view kEndCond = "'#EndCond";
+  return NoCase::StartsWith(line, kEndCond) && (line.size() == kEndCond.size() || line[kEndCond.size()] == ' ');
+}
+
+// True when ",<conditions>," contains ",<sCond>," (letter case ignored).
+bool CBlocks::IsCondSet(std::string_view sCond) const {
+  const std::string_view key = conditionsKey_;
+  const size_t n = sCond.size();
+  for (size_t i = key.find(','); i != std::string_view::npos && i + n + 1 < key.size(); i = key.find(',', i + 1)) {
+    if (key[i + n + 1] == ',' && NoCase::Equals(key.substr(i + 1, n), sCond)) return true;
+  }
+  return false;
+}
+
+void CBlocks::SetConditions(std::string_view conditions) {
+  conditions_ = conditions;
+  conditionsKey_ = "," + NoCase::Lower(conditions) + ",";
+}
+
+}  // namespace pf

@@ -1,0 +1,67 @@
+#pragma once
+// The block engine: reads a code library text into a table of named blocks and hands
+// out blocks with their conditions evaluated and their XXNameXX references filled.
+//
+// Library text (lines end in CR LF):
+//   '#block NAME ... '#endblock      a named block (markers recognised after trimming
+//                                   blanks, in any letter case; NAME stored lower-cased)
+//   '#Cond NAME / '#CondNot NAME    at column 1: a section kept only if NAME is (not) set,
+//   '#EndCond                       ...up to here; sections do not nest
+//   code '#LCond NAME               the line is kept, cut before the marker, only if NAME
+//   code '#LCondNot NAME            is (not) set; markers are case-sensitive here
+//   XXNAMEXX                        replaced by the reference value NAME, else by block NAME
+//
+// Errors are AppError raised through Faultnet31::Check:
+//   0x80041071 block syntax (with " Line n : <line>" context), 0x80041072 too many
+//   reference passes, 0x80041450 block not found, 0x80041455 unresolved reference.
+// The block table keeps whatever was added before an error.
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "codelib/CRefValues.h"
+#include "platform/NoCase.h"
+
+namespace pf {
+
+class CBlocks {
+ public:
+  // Empties the block table and the condition list.
+  void Init();
+  // Adds every block of the library text; stops at the first syntax error. A block
+  // still open at the end of the text is dropped silently.
+  void UnpackCode(std::string_view code);
+  // Adds one block under exactly ABlockName; a name already present (in any letter
+  // case) raises 0x80041071 "Duplicate Block Name<name>".
+  void AddBlock(std::string ABlock, const std::string& ABlockName);
+  // Sets the condition list (kept for later GetBlock calls, empty = conditions are not
+  // processed) and returns the concatenation of GetBlock for every comma-separated name.
+  std::string GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues);
+  // One block's text: conditions processed (when the list is not empty) and, with a
+  // reference table, references resolved in up to nine passes ("const..." blocks: one).
+  // Without a table the references stay as written. An empty name gives empty text.
+  std::string GetBlock(const std::string& BlockName, const CRefValues* RefValues = nullptr);
+  // One pass of reference replacement over ABlock.
+  std::string ResolveRefs(std::string_view ABlock, const CRefValues& RefValues) const;
+
+  const std::string& Conditions() const { return conditions_; }
+  size_t BlockCount() const { return blocks_.size(); }
+  bool HasBlock(std::string_view name) const { return blocks_.find(name) != blocks_.end(); }
+
+ private:
+  void SetConditions(std::string_view conditions);
+  // Resolves one pass starting at `first`, the position of the first "XX" in text.
+  std::string ResolvePass(std::string_view text, size_t first, const CRefValues& refValues) const;
+  std::string ProcessBlockConditions(std::string_view block) const;
+  static bool IsCond(std::string_view line, std::string_view& sCond, bool& CondYes);
+  static bool IsLCond(std::string_view line, std::string_view& sCond, size_t& AtPos, bool& CondYes);
+  static bool IsEndCond(std::string_view line);
+  bool IsCondSet(std::string_view sCond) const;
+
+  std::map<std::string, std::string, NoCase::Less> blocks_;
+  std::string conditions_;
+  std::string conditionsKey_;  // "," + lower-cased conditions + ","
+};
+
+}  // namespace pf

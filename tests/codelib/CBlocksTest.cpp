@@ -1,0 +1,248 @@
+#include "codelib/CBlocks.h"
+
+#include <gtest/gtest.h>
+
+#include "errors/Faultnet31.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+using pftest::CrLf;
+
+namespace {
+
+class CBlocksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pftest::InstallTestEnvironment();
+    Faultnet31::Reset();
+    blocks.Init();
+  }
+  void TearDown() override { Faultnet31::Reset(); }
+
+  // Runs `f`, expects an AppError and returns it.
+  template <class F>
+  static AppError Fails(F&& f) {
+    try {
+      f();
+    } catch (const AppError& e) {
+      return e;
+    }
+    ADD_FAILURE() << "no error raised";
+    return AppError();
+  }
+
+  CBlocks blocks;
+  CRefValues refs;
+};
+
+constexpr const char* kFrame = "  Call Stack: CBlocks.GetBlock(BlockName=";
+
+TEST_F(CBlocksTest, UnpackReadsBlocksVerbatimAndIgnoresTextOutside) {
+  blocks.UnpackCode(CrLf(
+      "VERSION 1.0 CLASS\n"
+      "'#BLOCK Decl\n"
+      "Option Explicit  \n"
+      "   Dim x As Long\n"
+      "'#EndBlock Decl\n"
+      "outside line\n"
+      "  '#block second  extra words ignored\n"
+      "Private y\n"
+      "'#endblock\n"
+      "'#block dropped\n"
+      "never closed\n"));
+  EXPECT_EQ(blocks.BlockCount(), 2u);
+  EXPECT_EQ(blocks.GetBlock("DECL"), CrLf("Option Explicit  \n   Dim x As Long\n"));
+  EXPECT_EQ(blocks.GetBlock("  Decl  "), blocks.GetBlock("decl"));
+  EXPECT_EQ(blocks.GetBlock("Second"), CrLf("Private y\n"));
+  EXPECT_FALSE(blocks.HasBlock("dropped"));
+  // An empty name asks for nothing.
+  EXPECT_EQ(blocks.GetBlock(""), "");
+  EXPECT_EQ(blocks.GetBlock("   "), "");
+}
+
+TEST_F(CBlocksTest, IndentedLowerCaseMarkerOpensSameBlock) {
+  blocks.UnpackCode(CrLf("   '#block decl\nx\n'#endblock\n"));
+  EXPECT_EQ(blocks.GetBlock("DECL"), CrLf("x\n"));
+}
+
+TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
+  struct Case {
+    const char* text;
+    const char* description;
+  } cases[] = {
+      {"'#block\n", "Block Name may not be empty.\r\n Line 0 : '#block"},
+      {"a\n'#block  decl\n", "Block Name may not be empty.\r\n Line 1 : '#block  decl"},
+      {"'#block a\nx\n  '#Block b\n", "No #ENDBLOCK found for previous #Block tag.\r\n Line 2 :   '#Block b"},
+      {"'#block a\n'#endblock\n'#endblock a %1 ||\n", "No #BLOCK tag for #ENDBLOCK.\r\n Line 2 : '#endblock a %1 ||"},
+      {"'#block Decl\n'#endblock\n'#block x\n'#endblock\n'#block DECL\ny\n'#endblock\n",
+       "Duplicate Block Name" "decl\r\n Line 6 : '#endblock"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    CBlocks b;
+    b.Init();
+    const AppError e = Fails([&] { b.UnpackCode(CrLf(c.text)); });
+    EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
+    EXPECT_EQ(e.Description, c.description);
+  }
+}
+
+TEST_F(CBlocksTest, TableKeepsBlocksAddedBeforeAnError) {
+  Fails([&] { blocks.UnpackCode(CrLf("'#block a\n1\n'#endblock\n'#endblock\n'#block b\n'#endblock\n")); });
+  EXPECT_TRUE(blocks.HasBlock("a"));
+  EXPECT_FALSE(blocks.HasBlock("b"));
+}
+
+TEST_F(CBlocksTest, MissingBlockIsReportedUnderGetBlockFrame) {
+  blocks.UnpackCode(CrLf("'#block a\n'#endblock\n"));
+  const AppError e = Fails([&] { blocks.GetBlocks("a,NoSuch", "", &refs); });
+  EXPECT_EQ(e.Number, ERR_NOT_FOUND);
+  EXPECT_NE(e.Description.find("Block not found: NoSuch"), std::string::npos);
+  EXPECT_NE(e.Description.find(std::string(kFrame) + "'NoSuch', RefValues={CRefValues})"), std::string::npos)
+      << e.Description;
+}
+
+TEST_F(CBlocksTest, AddBlockKeepsExactNameAndRefusesDuplicates) {
+  blocks.AddBlock("methods\r\n", "SPMethods");
+  EXPECT_EQ(blocks.GetBlock("spmethods"), "methods\r\n");
+  const AppError e = Fails([&] { blocks.AddBlock("", "SPMETHODS"); });
+  EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
+  EXPECT_EQ(e.Description, "Duplicate Block NameSPMETHODS");
+  EXPECT_EQ(blocks.GetBlock("SPMethods"), "methods\r\n");
+}
+
+TEST_F(CBlocksTest, BlockConditionsKeepLineCountAndDoNotNest) {
+  blocks.UnpackCode(CrLf(
+      "'#block b\n"
+      "a\n"
+      "'#Cond Oracle\n"
+      "ora\n"
+      "'#endcond Oracle\n"
+      "'#CONDNOT oracle\n"
+      "notora\n"
+      "'#Cond NonOracle\n"  // satisfied, but the skipped section goes on
+      "still skipped\n"
+      "'#EndCond\n"
+      "  '#Cond Oracle\n"   // indented: an ordinary line
+      "'#CondNot Missing\n"
+      "kept\n"
+      "'#EndCondition\n"    // not an end marker
+      "z\n"
+      "'#endblock\n"));
+  EXPECT_EQ(blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr),
+            CrLf("a\n\nora\n\n\n\n\n\n\n  '#Cond Oracle\n\nkept\n'#EndCondition\nz\n"));
+  // The list stays in force for later single requests.
+  EXPECT_EQ(blocks.Conditions(), ",Oracle,NonOracle");
+  EXPECT_EQ(blocks.GetBlock("b"), blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr));
+}
+
+TEST_F(CBlocksTest, EmptyConditionListLeavesMarkersInPlace) {
+  const std::string text = CrLf("'#Cond X\nA '#LCond Y\n'#EndCond\n");
+  blocks.AddBlock(text, "b");
+  EXPECT_EQ(blocks.GetBlocks("b", "", nullptr), text);
+}
+
+TEST_F(CBlocksTest, LineConditions) {
+  blocks.UnpackCode(CrLf(
+      "'#block b\n"
+      "    x = 1 '#LCond Oracle\n"
+      "    y = 2 '#LCond Access\n"
+      "    z = 3 '#LCondNot Access\n"
+      "    w = 4 '#LCondNot Oracle more\n"
+      "    v '#LCondNot Oracle '#LCond Oracle\n"  // the last '#LCond wins over any '#LCondNot
+      "    u '#lcond Access\n"                    // case-sensitive: not a marker
+      "'#Cond Access\n"
+      "    t '#LCond Oracle\n"                    // skipped lines are not line-tested
+      "'#EndCond\n"
+      "'#endblock\n"));
+  EXPECT_EQ(blocks.GetBlocks("b", "sqlserver,ORACLE", nullptr),
+            CrLf("    x = 1 \n\n    z = 3 \n\n    v '#LCondNot Oracle \n    u '#lcond Access\n\n\n\n"));
+}
+
+TEST_F(CBlocksTest, ConditionNameMustMatchAWholeListElement) {
+  blocks.AddBlock(CrLf("a '#LCond Ora\nb '#LCond Oracle,Access\nc '#LCond  Oracle\n"), "b");
+  // "Ora" is not "Oracle"; a name holding the separator matches across elements; with two
+  // blanks the name is empty, which a list with a leading comma contains.
+  EXPECT_EQ(blocks.GetBlocks("b", ",Oracle,Access", nullptr), CrLf("\nb \nc \n"));
+  EXPECT_EQ(blocks.GetBlocks("b", "Oracle", nullptr), CrLf("\n\n\n"));
+}
+
+TEST_F(CBlocksTest, ReferencesResolveFromValuesThenBlocks) {
+  blocks.UnpackCode(CrLf(
+      "'#block main\n"
+      "Class XXClassNameXX: XXpartXX\n"
+      "'#endblock\n"
+      "'#block part\n"
+      "'#Cond Never\n"
+      "in XXclassnameXX\n"
+      "'#endblock\n"));
+  refs.Add("ClassName", "clsDB");
+  // A referenced block comes in raw (its conditions are not evaluated) and its own
+  // references are resolved by the next pass.
+  EXPECT_EQ(blocks.GetBlocks("main", "Other", &refs), CrLf("Class clsDB: '#Cond Never\nin clsDB\n\n"));
+  // Values win over blocks of the same name.
+  refs.Add("PART", "value");
+  EXPECT_EQ(blocks.GetBlock("main", &refs), CrLf("Class clsDB: value\n"));
+  // Without a table the references stay as written.
+  EXPECT_EQ(blocks.GetBlock("main"), CrLf("Class XXClassNameXX: XXpartXX\n"));
+}
+
+TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
+  refs.Add("A", "1");
+  refs.Add("", "<empty>");
+  EXPECT_EQ(blocks.ResolveRefs("xXXaXXyXXXXz", refs), "x1y<empty>z");
+  EXPECT_EQ(blocks.ResolveRefs("no refs", refs), "no refs");
+  // An odd number of markers turns the last piece into a name.
+  EXPECT_EQ(blocks.ResolveRefs("before XXa", refs), "before 1");
+  const AppError e = Fails([&] { blocks.ResolveRefs("XXaXX then XX tail", refs); });
+  EXPECT_EQ(e.Number, ERR_UNRESOLVED_REF);
+  EXPECT_EQ(e.Description, "Reference could not be resolved: XX tailXX");
+}
+
+TEST_F(CBlocksTest, UnresolvedReferenceIsReportedUnderGetBlockFrame) {
+  blocks.AddBlock("x = XXNopeXX\r\n", "b");
+  const AppError e = Fails([&] { blocks.GetBlock("B", &refs); });
+  EXPECT_EQ(e.Number, ERR_UNRESOLVED_REF);
+  EXPECT_NE(e.Description.find("Reference could not be resolved: XXNopeXX"), std::string::npos);
+  EXPECT_NE(e.Description.find(std::string(kFrame) + "'B', RefValues={CRefValues})"), std::string::npos);
+}
+
+TEST_F(CBlocksTest, NinePassesAllowedTenthFails) {
+  // Block bK refers to bK+1; each pass goes one level deeper.
+  for (int k = 0; k < 10; ++k) blocks.AddBlock("XXb" + std::to_string(k + 1) + "XX", "b" + std::to_string(k));
+  blocks.AddBlock("end", "b10");
+  EXPECT_EQ(blocks.GetBlock("b1", &refs), "end");  // nine passes
+  const AppError e = Fails([&] { blocks.GetBlock("B0", &refs); });
+  EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
+  EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : B0");
+}
+
+TEST_F(CBlocksTest, SelfReferenceFailsWithTooManyIterations) {
+  blocks.UnpackCode(CrLf("'#block loop\nXXLoopXX\n'#endblock\n"));
+  const AppError e = Fails([&] { blocks.GetBlocks(",Loop", "", &refs); });
+  EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
+  EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : Loop");
+}
+
+TEST_F(CBlocksTest, ConstBlockGetsExactlyOnePass) {
+  blocks.AddBlock("Const A = \"XXValXX\"\r\n", "ConstDefs");
+  refs.Add("Val", "XXNotResolvedXX");
+  EXPECT_EQ(blocks.GetBlock("constdefs", &refs), "Const A = \"XXNotResolvedXX\"\r\n");
+}
+
+TEST_F(CBlocksTest, GetBlocksConcatenatesInListOrder) {
+  blocks.AddBlock("1\r\n", "one");
+  blocks.AddBlock("2\r\n", "two");
+  EXPECT_EQ(blocks.GetBlocks(",two,,one, two", "", &refs), "2\r\n1\r\n2\r\n");
+  EXPECT_EQ(blocks.GetBlocks("", "", &refs), "");
+}
+
+TEST_F(CBlocksTest, InitEmptiesTableAndConditions) {
+  blocks.AddBlock("x", "a");
+  blocks.GetBlocks("a", "C", nullptr);
+  blocks.Init();
+  EXPECT_EQ(blocks.BlockCount(), 0u);
+  EXPECT_EQ(blocks.Conditions(), "");
+}
+
+}  // namespace
