@@ -1,0 +1,532 @@
+#include "builder/MMethUtils.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "builder/SourceText.h"
+#include "errors/ErrGuard.h"
+
+namespace pf::MMethUtils {
+
+using namespace pf::srctext;
+
+namespace {
+
+// ---- UTF-8 ----------------------------------------------------------------------------
+
+inline bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Byte length of the first n code points of s (all of s when it holds fewer).
+size_t Utf8PrefixBytes(std::string_view s, size_t n) {
+  size_t i = 0;
+  while (n > 0 && i < s.size()) {
+    ++i;
+    while (i < s.size() && IsContinuationByte(s[i])) ++i;
+    --n;
+  }
+  return i;
+}
+
+// Code points of s; a byte that does not start a valid sequence stands for itself
+// (mapped out of the way of real code points so that it only equals itself).
+std::u32string DecodeUtf8(std::string_view s) {
+  std::u32string r;
+  r.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    bool ok = len > 0 && i + len <= s.size();
+    for (size_t k = 1; ok && k < len; ++k) ok = IsContinuationByte(s[i + k]);
+    if (!ok) {
+      r.push_back(0x110000u + b);
+      ++i;
+      continue;
+    }
+    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    r.push_back(cp);
+    i += len;
+  }
+  return r;
+}
+
+// ---- Name patterns ---------------------------------------------------------------------
+
+struct PatternToken {
+  enum Kind { Literal, AnyChar, Digit, AnyRun, CharList };
+  explicit PatternToken(Kind k, char32_t c = 0) : kind(k), ch(c) {}
+
+  Kind kind;
+  char32_t ch;
+  bool negated = false;
+  std::vector<std::pair<char32_t, char32_t>> ranges;
+
+  bool Matches(char32_t c) const {
+    switch (kind) {
+      case Literal: return c == ch;
+      case AnyChar: return true;
+      case Digit: return c >= U'0' && c <= U'9';
+      case CharList: {
+        bool in = false;
+        for (const auto& [lo, hi] : ranges) in = in || (c >= lo && c <= hi);
+        return in != negated;
+      }
+      case AnyRun: break;
+    }
+    return false;
+  }
+};
+
+std::vector<PatternToken> CompilePattern(std::string_view pattern) {
+  const std::u32string p = DecodeUtf8(pattern);
+  std::vector<PatternToken> tokens;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const char32_t c = p[i];
+    if (c == U'*') {
+      if (tokens.empty() || tokens.back().kind != PatternToken::AnyRun) tokens.emplace_back(PatternToken::AnyRun);
+    } else if (c == U'?') {
+      tokens.emplace_back(PatternToken::AnyChar);
+    } else if (c == U'#') {
+      tokens.emplace_back(PatternToken::Digit);
+    } else if (c == U'[') {
+      const size_t close = p.find(U']', i + 1);
+      Faultnet31::Check(close != std::u32string::npos, ERR_USER_CHECK, "Invalid pattern string: %1", pattern);
+      PatternToken t(PatternToken::CharList);
+      size_t k = i + 1;
+      if (k < close && p[k] == U'!') {
+        t.negated = true;
+        ++k;
+      }
+      for (; k < close; ++k) {
+        char32_t lo = p[k], hi = p[k];
+        if (k + 2 < close && p[k + 1] == U'-') {
+          hi = p[k + 2];
+          k += 2;
+          Faultnet31::Check(lo <= hi, ERR_USER_CHECK, "Invalid pattern string: %1", pattern);
+        }
+        t.ranges.emplace_back(lo, hi);
+      }
+      // "[]" stands for no character at all; "[!]" for any one character.
+      if (!t.ranges.empty() || t.negated) tokens.push_back(std::move(t));
+      i = close;
+    } else {
+      tokens.emplace_back(PatternToken::Literal, c);
+    }
+  }
+  return tokens;
+}
+
+// Whole-text match; every token but AnyRun takes exactly one character, so returning to
+// the last AnyRun on a mismatch finds a match whenever one exists.
+bool MatchTokens(const std::u32string& s, const std::vector<PatternToken>& tokens) {
+  size_t si = 0, pi = 0, starPi = std::string::npos, starSi = 0;
+  while (si < s.size()) {
+    if (pi < tokens.size() && tokens[pi].kind == PatternToken::AnyRun) {
+      starPi = pi++;
+      starSi = si;
+    } else if (pi < tokens.size() && tokens[pi].Matches(s[si])) {
+      ++pi;
+      ++si;
+    } else if (starPi != std::string::npos) {
+      pi = starPi + 1;
+      si = ++starSi;
+    } else {
+      return false;
+    }
+  }
+  while (pi < tokens.size() && tokens[pi].kind == PatternToken::AnyRun) ++pi;
+  return pi == tokens.size();
+}
+
+// Walks the items of a `delim`-separated list without allocating; an empty list has none.
+class ItemCursor {
+ public:
+  ItemCursor(std::string_view list, char delim) : rest_(list), delim_(delim), done_(list.empty()) {}
+  bool Next(std::string_view& item) {
+    if (done_) return false;
+    const size_t p = rest_.find(delim_);
+    item = rest_.substr(0, p);
+    if (p == std::string_view::npos) {
+      done_ = true;
+    } else {
+      rest_.remove_prefix(p + 1);
+    }
+    return true;
+  }
+
+ private:
+  std::string_view rest_;
+  char delim_;
+  bool done_;
+};
+
+// ---- Begins-with tests on views (no allocation) -----------------------------------------
+
+template <class List>
+bool BeginsWithAny(std::string_view line, const List& subStrings) {
+  const std::string_view t = TrimBlanks(line);
+  for (const auto& sub : subStrings)
+    if (StartsWithNoCase(t, sub)) return true;
+  return false;
+}
+
+// uParseToken on a view: on success `line` becomes the trimmed rest.
+bool ParseToken(std::string_view token, std::string_view& line) {
+  const std::string_view t = TrimBlanks(line);
+  if (!StartsWithNoCase(t, token)) return false;
+  line = TrimBlanks(t.substr(token.size()));
+  return true;
+}
+
+// uFindWords on views: `found` is the word as listed.
+bool FindWords(std::string_view words, std::string_view& found, std::string_view& line) {
+  std::string_view w;
+  for (ItemCursor items(words, ','); items.Next(w);) {
+    if (ParseToken(w, line)) {
+      found = w;
+      return true;
+    }
+  }
+  found = {};
+  return false;
+}
+
+// The reserved words, as one list (duplicates are harmless).
+constexpr std::string_view kVBKeyWords =
+    "Sub,Function,Property,End,Option,Explicit,Implicit,Implements,Private,Public,Friend,Declare,Any,ByVal,ByRef,"
+    "As,To,Dim,Redim,Type,Enum,Optional,Type,Const,Call,Return,Stop,Alias,Lib,New,Event,String,Long,Integer,"
+    "Boolean,Byte,Variant,Single,Double,Currency,Date,Decimal,Object,Null,Nothing,Empty,If,Then,Else,For,Next,Do,"
+    "Loop,While,Until,Exit,On,Error,Goto,Resume,End,Scale";
+
+constexpr std::string_view kProcEndSuffixes[] = {"End Function", "End Sub", "End Property"};
+
+}  // namespace
+
+// ---- Name patterns ---------------------------------------------------------------------
+
+bool uIsLike(std::string_view AString, std::string_view Pattern) {
+  return MatchTokens(DecodeUtf8(AString), CompilePattern(Pattern));
+}
+
+bool uPatternMatch(std::string_view AString, std::string_view Patterns, bool CaseSensitive) {
+  return ErrGuard(
+      "MMethUtils.uPatternMatch(AString,Patterns)",
+      [&] {
+        const std::string s = CaseSensitive ? std::string(AString) : ToLower(AString);
+        const std::string list = CaseSensitive ? std::string(Patterns) : ToLower(Patterns);
+        const std::u32string text = DecodeUtf8(s);
+        for (std::string_view pattern : uSplit(list, ';'))
+          if (MatchTokens(text, CompilePattern(pattern))) return true;
+        return false;
+      },
+      AString, Patterns);
+}
+
+// ---- Continuation lines --------------------------------------------------------------
+
+std::string uBreakLine(std::string_view AText, std::string_view Indent, int32_t& Count, int32_t MaxLen,
+                       std::string_view Delim) {
+  return ErrGuard(
+      "MMethUtils.uBreakLine(AText,Indent,Count,MaxLen,Delim)",
+      [&] {
+        std::string result;
+        result.reserve(AText.size() + AText.size() / 8 + 16);
+        std::string_view rest = AText;
+        Count = 1;
+        bool inString = false;
+        const size_t maxLen = MaxLen > 0 ? static_cast<size_t>(MaxLen) : 0;
+        const size_t delimFirstChar = Utf8PrefixBytes(Delim, 1);
+        while (!rest.empty()) {
+          // Where the piece ends: after the first character of the chosen delimiter.
+          size_t cut = rest.size();
+          size_t delimAt = std::string_view::npos;
+          const size_t head = Utf8PrefixBytes(rest, maxLen);
+          if (head < rest.size() && !Delim.empty()) {
+            delimAt = rest.substr(0, head).rfind(Delim);
+            if (delimAt == std::string_view::npos) delimAt = rest.find(Delim);
+            if (delimAt != std::string_view::npos) cut = delimAt + delimFirstChar;
+          }
+          if (cut >= rest.size()) {
+            result += rest;
+            break;
+          }
+          inString ^= (std::count(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(delimAt), '"') & 1) != 0;
+          ++Count;
+          result += rest.substr(0, cut);
+          rest.remove_prefix(cut);
+          if (inString) {
+            result += "\" & _ ";
+            result += kCrLf;
+            result += Indent;
+            result += '"';
+          } else {
+            result += " _ ";
+            result += kCrLf;
+            result += Indent;
+          }
+        }
+        return result;
+      },
+      AText, Indent, Count, MaxLen, Delim);
+}
+
+void uBreakLine22(std::string& AText, std::string_view Indent, std::string_view Delim) {
+  ErrGuard(
+      "MMethUtils.uBreakLine22(AText,Indent,Delim)",
+      [&] {
+        int32_t maxLen = 100;
+        int32_t count = 0;
+        std::string broken = uBreakLine(AText, Indent, count, maxLen, Delim);
+        while (count > 22 && maxLen <= 500) {
+          maxLen += 50;
+          broken = uBreakLine(AText, Indent, count, maxLen, Delim);
+        }
+        AText = std::move(broken);
+      },
+      AText, Indent, Delim);
+}
+
+// ---- Identifiers ---------------------------------------------------------------------
+
+std::string uCheckWithVBKeyWords(std::string_view AName) {
+  return ErrGuard(
+      "MMethUtils.uCheckWithVBKeyWords(AName)",
+      [&] {
+        std::string_view w;
+        for (ItemCursor words(kVBKeyWords, ','); words.Next(w);)
+          if (EqualsNoCase(AName, w)) return std::string(AName) + "0";
+        return std::string(AName);
+      },
+      AName);
+}
+
+std::string uGetStdTypePrefix(std::string_view AType) {
+  static constexpr std::pair<std::string_view, std::string_view> kPrefixes[] = {
+      {"Variant", "var"}, {"Long", "lng"},   {"Double", "dbl"},   {"String", "str"}, {"Date", "dat"},
+      {"Boolean", "bln"}, {"Single", "sng"}, {"Currency", "cur"}, {"Byte", "byt"},   {"Integer", "int"}};
+  return ErrGuard(
+      "MMethUtils.uGetStdTypePrefix(AType)",
+      [&] {
+        for (const auto& [type, prefix] : kPrefixes)
+          if (AType == type) return std::string(prefix);
+        return std::string();
+      },
+      AType);
+}
+
+std::string uRemovePrefix(std::string_view strName, std::string_view strPrefixes) {
+  return ErrGuard(
+      "MMethUtils.uRemovePrefix(strName,strPrefixes)",
+      [&] {
+        std::string list;
+        list.reserve(strPrefixes.size());
+        for (char c : strPrefixes)
+          if (c != ' ') list += c == ',' ? ';' : ToLowerAscii(c);
+        // An empty entry (as in "sp_;") would otherwise match every name and end the search.
+        for (std::string_view prefix : uSplit(list, ';'))
+          if (!prefix.empty() && StartsWithNoCase(strName, prefix))
+            return std::string(strName.substr(prefix.size()));
+        return std::string(strName);
+      },
+      strName, strPrefixes);
+}
+
+std::string RemoveSpecChars(std::string_view strName) {
+  return ErrGuard(
+      "MMethUtils.RemoveSpecChars(strName)",
+      [&] {
+        std::string r;
+        for (char c : strName)
+          if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) r += c;
+        return r;
+      },
+      strName);
+}
+
+std::string uToWordCap(std::string_view AName) {
+  return ErrGuard(
+      "MMethUtils.uToWordCap(AName)",
+      [&] {
+        std::string r;
+        r.reserve(AName.size());
+        size_t start = 0;
+        while (true) {
+          const size_t us = AName.find('_', start);
+          const std::string_view part = AName.substr(start, us == std::string_view::npos ? us : us - start);
+          const size_t first = r.size();
+          const bool allUpper = std::none_of(part.begin(), part.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+          if (allUpper && part != "ID") {
+            for (char c : part) r += ToLowerAscii(c);
+          } else {
+            r += part;
+          }
+          if (!part.empty()) r[first] = ToUpperAscii(r[first]);
+          if (us == std::string_view::npos) break;
+          start = us + 1;
+        }
+        return r;
+      },
+      AName);
+}
+
+std::string uRTrimChars(std::string_view S, std::string_view Chars) {
+  return ErrGuard(
+      "MMethUtils.uRTrimChars(S,Chars)",
+      [&] {
+        size_t n = S.size();
+        while (n > 0 && Chars.find(S[n - 1]) != std::string_view::npos) --n;
+        return std::string(S.substr(0, n));
+      },
+      S, Chars);
+}
+
+// ---- Source text ---------------------------------------------------------------------
+
+std::string uFormatCode(std::string_view strCode) {
+  return ErrGuard(
+      "MMethUtils.uFormatCode(strCode)",
+      [&] {
+        std::string out;
+        out.reserve(strCode.size() + strCode.size() / 16 + 16);
+        LineJoiner joiner(out);
+        std::string_view line;
+        for (LineCursor lines(strCode); lines.Next(line);) {
+          joiner.BeginLine();
+          line = RTrimBlanks(line);
+          if (StartsWithNoCase(LTrimBlanks(line), "Attribute mRecordset")) continue;
+          // "'#" becomes "'" (one left-to-right pass, as a plain replace does).
+          for (size_t p; (p = line.find("'#")) != std::string_view::npos;) {
+            joiner.Append(line.substr(0, p + 1));
+            line.remove_prefix(p + 2);
+          }
+          joiner.Append(line);
+          for (std::string_view end : kProcEndSuffixes) {
+            if (out.ends_with(end)) {
+              joiner.DoubleNextBreak();
+              break;
+            }
+          }
+        }
+        return out;
+      },
+      strCode);
+}
+
+bool uBeginsWith(std::string_view Line, std::initializer_list<std::string_view> SubStrings) {
+  return ErrGuard(
+      "MMethUtils.uBeginsWith(Line,SubStrings)", [&] { return BeginsWithAny(Line, SubStrings); }, Line,
+      ErrValue::Array());
+}
+
+bool uBeginsWith(std::string_view Line, const std::vector<std::string>& SubStrings) {
+  return ErrGuard(
+      "MMethUtils.uBeginsWith(Line,SubStrings)", [&] { return BeginsWithAny(Line, SubStrings); }, Line,
+      SubStrings);
+}
+
+bool uIsPublicProcStart(std::string_view Line) {
+  return uBeginsWith(Line, {"Public Function", "Public Sub", "Public Property"});
+}
+
+bool uIsProcEnd(std::string_view Line) { return uBeginsWith(Line, {"End Sub", "End Function", "End Property"}); }
+
+std::string uExtractSecondWord(std::string_view S) {
+  return ErrGuard(
+      "MMethUtils.uExtractSecondWord(S)",
+      [&] {
+        const std::string_view t = LTrimBlanks(S);
+        const size_t first = t.find(' ');
+        if (first == std::string_view::npos) return std::string();
+        const std::string_view rest = t.substr(first + 1);
+        return std::string(rest.substr(0, rest.find(' ')));
+      },
+      S);
+}
+
+bool uParseToken(std::string_view sToken, std::string& sLine) {
+  return ErrGuard(
+      "MMethUtils.uParseToken(sToken,sLine)",
+      [&] {
+        std::string_view line = sLine;
+        if (!ParseToken(sToken, line)) return false;
+        sLine = std::string(line);
+        return true;
+      },
+      sToken, sLine);
+}
+
+bool uFindWords(std::string_view sWords, std::string& sFoundWord, std::string& sLine) {
+  return ErrGuard(
+      "MMethUtils.uFindWords(sWords,sFoundWord,sLine)",
+      [&] {
+        std::string_view line = sLine, found;
+        const bool ok = FindWords(sWords, found, line);
+        sFoundWord = std::string(found);
+        if (ok) sLine = std::string(line);
+        return ok;
+      },
+      sWords, sFoundWord, sLine);
+}
+
+bool uParseMethHeader(std::string_view sLine, std::string& ProcType, std::string& sScope, std::string& MethName) {
+  return ErrGuard(
+      "MMethUtils.uParseMethHeader(sLine,ProcType,sScope,MethName)",
+      [&] {
+        ProcType.clear();
+        sScope.clear();
+        MethName.clear();
+        std::string_view line = sLine, scope, type;
+        if (TrimBlanks(line).empty()) return false;
+        FindWords("Public ,Private ,Friend", scope, line);
+        if (!FindWords("Sub ,Function ,Property ", type, line)) return false;
+        sScope = scope;
+        ProcType = TrimBlanks(type);
+        MethName = line.substr(0, line.find('('));
+        return true;
+      },
+      sLine, ProcType, sScope, MethName);
+}
+
+// ---- Lists ---------------------------------------------------------------------------
+
+std::vector<std::string_view> uSplit(std::string_view List, char Delim) {
+  std::vector<std::string_view> items;
+  std::string_view item;
+  for (ItemCursor cursor(List, Delim); cursor.Next(item);) items.push_back(item);
+  return items;
+}
+
+std::string uMTSSettingAsString(int32_t MTSStt) {
+  return ErrGuard(
+      "MMethUtils.uMTSSettingAsString(MTSStt)",
+      [&] {
+        static constexpr std::string_view kModes[] = {"NotAnMTSObject", "NoTransactions", "RequiresTransaction",
+                                                      "UsesTransaction", "RequiresNewTransaction"};
+        const bool inList = MTSStt >= 0 && MTSStt < static_cast<int32_t>(std::size(kModes));
+        return std::string(kModes[inList ? MTSStt : 0]);
+      },
+      MTSStt);
+}
+
+std::string uBuildFlagSum(std::string_view FlagList, const std::vector<bool>& FlagValues, std::string_view Delim,
+                          std::string_view DefaultText) {
+  return ErrGuard(
+      "MMethUtils.uBuildFlagSum(FlagList,FlagValues)",
+      [&] {
+        const std::vector<std::string_view> names = uSplit(FlagList, ',');
+        Faultnet31::Check(names.size() == FlagValues.size(), ERR_GENERAL,
+                          "Number of flag names in list doesn't match number of flags");
+        std::string r;
+        for (size_t i = 0; i < names.size(); ++i) {
+          if (!FlagValues[i]) continue;
+          if (!r.empty()) r += Delim;
+          r += names[i];
+        }
+        return r.empty() ? std::string(DefaultText) : r;
+      },
+      FlagList, FlagValues);
+}
+
+}  // namespace pf::MMethUtils

@@ -1,0 +1,119 @@
+#pragma once
+// Small allocation-free helpers for scanning generated source text: blank trimming
+// (blanks are spaces only, as the generated language trims), ASCII case folding,
+// walking CR LF separated lines and joining lines without empty ones.
+//
+// Case changes apply to ASCII letters; other bytes (UTF-8 sequences) pass unchanged.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pf::srctext {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+inline constexpr char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+inline std::string_view LTrimBlanks(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  return s.substr(i);
+}
+inline std::string_view RTrimBlanks(std::string_view s) {
+  size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return s.substr(0, n);
+}
+inline std::string_view TrimBlanks(std::string_view s) { return RTrimBlanks(LTrimBlanks(s)); }
+
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  return true;
+}
+inline bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+inline std::string ToLower(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = ToLowerAscii(c);
+  return r;
+}
+inline std::string ToUpper(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = ToUpperAscii(c);
+  return r;
+}
+
+// Walks the pieces of `text` split at CR LF, in order; an empty text is one empty piece.
+// Usage: for (LineCursor c(text); c.Next(line);) ...
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  bool Next(std::string_view& line) {
+    if (done_) return false;
+    const size_t p = text_.find(kCrLf, pos_);
+    if (p == std::string_view::npos) {
+      line = text_.substr(pos_);
+      done_ = true;
+    } else {
+      line = text_.substr(pos_, p - pos_);
+      pos_ = p + 2;
+    }
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+  bool done_ = false;
+};
+
+// Joins lines with CR LF so that the result equals joining them all and then replacing
+// CR LF CR LF by CR LF until none is left: every run of line breaks that encloses only
+// empty lines becomes one line break (a leading or trailing empty line leaves one break).
+//   LineJoiner j(out);  for each line: j.Add(line);
+class LineJoiner {
+ public:
+  explicit LineJoiner(std::string& out) : out_(out) {}
+
+  // Starts the next line (writes the pending break) and appends its text.
+  void Add(std::string_view line) {
+    BeginLine();
+    Append(line);
+  }
+  // Two-step form for callers that write a line in pieces: BeginLine, then Append calls.
+  void BeginLine() {
+    if (first_) {
+      first_ = false;
+      return;
+    }
+    if (!atBreak_) {
+      out_ += kCrLf;
+      if (extraBreak_) out_ += kCrLf;
+      atBreak_ = true;
+    }
+    extraBreak_ = false;
+  }
+  void Append(std::string_view piece) {
+    if (piece.empty()) return;
+    out_ += piece;
+    atBreak_ = false;
+  }
+  // True when the line being written follows a line break (it is not the text's first line).
+  bool AfterBreak() const { return atBreak_; }
+  // The break written after the current line becomes two (an empty line follows it).
+  void DoubleNextBreak() { extraBreak_ = true; }
+
+ private:
+  std::string& out_;
+  bool first_ = true;
+  bool atBreak_ = false;
+  bool extraBreak_ = false;
+};
+
+}  // namespace pf::srctext

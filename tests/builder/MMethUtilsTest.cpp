@@ -1,0 +1,262 @@
+#include "builder/MMethUtils.h"
+
+#include <gtest/gtest.h>
+
+#include "errors/ErrGuard.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+using namespace pf::MMethUtils;
+using pftest::CrLf;
+
+namespace {
+
+std::string ParamHeader(std::string_view name, int params) {
+  std::string h = "Public Function " + std::string(name) + "(";
+  for (int i = 1; i <= params; ++i) {
+    if (i > 1) h += ", ";
+    h += "ByVal p" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " As String";
+  }
+  return h + ")";
+}
+
+int LineCount(const std::string& text) {
+  int n = 1;
+  for (size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; p += 2) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
+  EXPECT_TRUE(uIsLike("spGetOrders", "sp*"));
+  EXPECT_TRUE(uIsLike("sp", "sp*"));
+  EXPECT_FALSE(uIsLike("xsp", "sp*"));
+  EXPECT_TRUE(uIsLike("abXcdYc", "a*c*c"));  // backtracks over the first "c"
+  EXPECT_FALSE(uIsLike("abXcdY", "a*c*c"));
+  EXPECT_TRUE(uIsLike("sp1", "sp?"));
+  EXPECT_FALSE(uIsLike("sp12", "sp?"));
+  EXPECT_TRUE(uIsLike("sp12", "sp##"));
+  EXPECT_FALSE(uIsLike("sp1a", "sp##"));
+  EXPECT_TRUE(uIsLike("m", "[a-m]"));
+  EXPECT_FALSE(uIsLike("n", "[a-m]"));
+  EXPECT_TRUE(uIsLike("x9", "[xyz][0-9]"));
+  EXPECT_TRUE(uIsLike("n", "[!a-m]"));
+  EXPECT_FALSE(uIsLike("c", "[!a-m]"));
+  EXPECT_TRUE(uIsLike("-", "[a-]"));   // a dash at the end of a list is itself
+  EXPECT_TRUE(uIsLike("*", "[*]"));    // wildcards inside a list are themselves
+  EXPECT_FALSE(uIsLike("a", "[*]"));
+  EXPECT_TRUE(uIsLike("]", "]"));
+  EXPECT_TRUE(uIsLike("ab", "a[]b"));  // an empty list stands for nothing
+  EXPECT_TRUE(uIsLike("\xC3\xA9t\xC3\xA9", "?t?"));  // "?" takes one character, not one byte
+  EXPECT_FALSE(uIsLike("Sp", "sp"));   // case significant
+}
+
+TEST(MMethUtilsPattern, ListsCaseAndBadPatterns) {
+  EXPECT_TRUE(uPatternMatch("INTCOUNT", "int*", false));
+  EXPECT_FALSE(uPatternMatch("INTCOUNT", "int*", true));
+  EXPECT_TRUE(uPatternMatch("Cust_ID", "*_name;*_id", false));
+  EXPECT_TRUE(uPatternMatch("X", "[a-z]", false));  // pattern lower-cased as well
+  EXPECT_FALSE(uPatternMatch("anything", "", false));
+  EXPECT_TRUE(uPatternMatch("", "a;", false));  // an empty pattern matches the empty name only
+  EXPECT_FALSE(uPatternMatch("b", "a;", false));
+
+  Faultnet31::Reset();
+  try {
+    uPatternMatch("abc", "ab[c", false);
+    FAIL() << "an unclosed list must be rejected";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ERR_USER_CHECK);
+    EXPECT_EQ(e.Description, "Invalid pattern string: ab[c");
+  }
+  Faultnet31::Reset();
+  EXPECT_THROW(uIsLike("b", "[z-a]"), AppError);
+  Faultnet31::Reset();
+}
+
+TEST(MMethUtilsBreak, HeaderBreaksAtLastCommaWithinLimit) {
+  std::string header = ParamHeader("Orde", 10);
+  ASSERT_EQ(header.size(), 230u);
+  uBreakLine22(header, "        ", ",");
+  EXPECT_EQ(header,
+            "Public Function Orde(ByVal p01 As String, ByVal p02 As String, ByVal p03 As String, _ \r\n"
+            "         ByVal p04 As String, ByVal p05 As String, ByVal p06 As String, ByVal p07 As String, _ \r\n"
+            "         ByVal p08 As String, ByVal p09 As String, ByVal p10 As String)");
+
+  std::string shortOne = "Public Sub A(ByVal x As Long, ByVal y As Long)";
+  const std::string before = shortOne;
+  uBreakLine22(shortOne, "        ", ",");
+  EXPECT_EQ(shortOne, before);
+
+  // 30 pieces of 95 characters: 30 lines at 100 and 150, 15 at 200, which is taken.
+  std::string items;
+  for (int i = 0; i < 30; ++i) items += std::string(94, 'a' + i % 26) + ",";
+  items += "z";
+  uBreakLine22(items, "", ",");
+  EXPECT_EQ(LineCount(items), 15);
+}
+
+TEST(MMethUtilsBreak, StringLiteralsAndMissingDelimiters) {
+  int32_t count = 0;
+  EXPECT_EQ(uBreakLine("    Const S = \"alpha beta gamma delta, epsilon zeta eta theta iota\" & X", "  ", count, 40, ","),
+            "    Const S = \"alpha beta gamma delta,\" & _ \r\n  \" epsilon zeta eta theta iota\" & X");
+  EXPECT_EQ(count, 2);
+
+  // The in-string state carries over from piece to piece.
+  EXPECT_EQ(uBreakLine("s = \"aaaa,bbbb,cccc\" & t, u", "    ", count, 10, ","),
+            "s = \"aaaa,\" & _ \r\n    \"bbbb,\" & _ \r\n    \"cccc\" & t, _ \r\n     u");
+  EXPECT_EQ(count, 4);
+
+  EXPECT_EQ(uBreakLine(std::string(150, 'x'), "  ", count, 100, ","), std::string(150, 'x'));
+  EXPECT_EQ(count, 1);
+
+  // No delimiter within the limit: the first one further on is taken.
+  EXPECT_EQ(uBreakLine("abcdefghij,klm", "  ", count, 5, ","), "abcdefghij, _ \r\n  klm");
+  EXPECT_EQ(count, 2);
+
+  // A delimiter as the very last character ends the text without a break.
+  EXPECT_EQ(uBreakLine("abcdefg,", "  ", count, 5, ","), "abcdefg,");
+  EXPECT_EQ(count, 1);
+
+  EXPECT_EQ(uBreakLine("", "  ", count, 5, ","), "");
+  EXPECT_EQ(count, 1);
+}
+
+TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
+  EXPECT_EQ(uCheckWithVBKeyWords("date"), "date0");
+  EXPECT_EQ(uCheckWithVBKeyWords("DATE"), "DATE0");
+  EXPECT_EQ(uCheckWithVBKeyWords("Scale"), "Scale0");
+  EXPECT_EQ(uCheckWithVBKeyWords("Dated"), "Dated");
+  EXPECT_EQ(uCheckWithVBKeyWords("Sub"), "Sub0");
+  EXPECT_EQ(uCheckWithVBKeyWords(""), "");
+
+  EXPECT_EQ(uGetStdTypePrefix("Currency"), "cur");
+  EXPECT_EQ(uGetStdTypePrefix("Integer"), "int");
+  EXPECT_EQ(uGetStdTypePrefix("long"), "");
+
+  EXPECT_EQ(uRemovePrefix("SP_GetOrders", "sp_, usp_"), "GetOrders");
+  EXPECT_EQ(uRemovePrefix("usp_sp_Get", "sp_, usp_"), "sp_Get");  // one prefix at most
+  EXPECT_EQ(uRemovePrefix("sp_Get", "x_;sp_"), "Get");
+  EXPECT_EQ(uRemovePrefix("sp_Get", ";sp_"), "Get");  // an empty entry does not stop the search
+  EXPECT_EQ(uRemovePrefix("sp_Get", ""), "sp_Get");
+
+  EXPECT_EQ(RemoveSpecChars("Order Date_2 \xC3\xA9t\xC3\xA9!"), "OrderDate2t");
+
+  EXPECT_EQ(uToWordCap("CUSTOMER_ID"), "CustomerID");
+  EXPECT_EQ(uToWordCap("ORDER_ITEM_ID_"), "OrderItemID");
+  EXPECT_EQ(uToWordCap("customer_first_name"), "CustomerFirstName");
+  EXPECT_EQ(uToWordCap("customerName"), "CustomerName");
+  EXPECT_EQ(uToWordCap("Cust_Id"), "CustId");
+  EXPECT_EQ(uToWordCap("ADDR2_LINE"), "Addr2Line");
+  EXPECT_EQ(uToWordCap("__"), "");
+
+  EXPECT_EQ(uRTrimChars("    AddParam \"x\", adInteger, adParamInput, , , ", ", "),
+            "    AddParam \"x\", adInteger, adParamInput");
+  EXPECT_EQ(uRTrimChars(", , ", ", "), "");
+  EXPECT_EQ(uRTrimChars("", ", "), "");
+}
+
+TEST(MMethUtilsSource, HeadersEndsAndTokens) {
+  std::string type, scope, name;
+  EXPECT_TRUE(uParseMethHeader("Public Sub Foo(ByVal a As Long)", type, scope, name));
+  EXPECT_EQ(type, "Sub");
+  EXPECT_EQ(scope, "Public ");
+  EXPECT_EQ(name, "Foo");
+  EXPECT_TRUE(uParseMethHeader("  private function Bar() As Long", type, scope, name));
+  EXPECT_EQ(type, "Function");  // as listed
+  EXPECT_EQ(scope, "Private ");
+  EXPECT_EQ(name, "Bar");
+  EXPECT_TRUE(uParseMethHeader("Friend Property Get Baz()", type, scope, name));
+  EXPECT_EQ(type, "Property");
+  EXPECT_EQ(scope, "Friend");
+  EXPECT_EQ(name, "Get Baz");
+  EXPECT_TRUE(uParseMethHeader("Sub Class_Initialize", type, scope, name));
+  EXPECT_EQ(scope, "");
+  EXPECT_EQ(name, "Class_Initialize");
+  EXPECT_FALSE(uParseMethHeader("Public SubTotal As Long", type, scope, name));
+  EXPECT_EQ(scope, "");
+  EXPECT_FALSE(uParseMethHeader("Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", type, scope, name));
+  EXPECT_FALSE(uParseMethHeader("   ", type, scope, name));
+
+  EXPECT_TRUE(uIsPublicProcStart("  public property Let X(v)"));
+  EXPECT_FALSE(uIsPublicProcStart("Private Sub X()"));
+  EXPECT_TRUE(uIsProcEnd("End Function  "));
+  EXPECT_FALSE(uIsProcEnd("End If"));
+  EXPECT_TRUE(uBeginsWith("   ErrorIn \"C.M\"", {"errorin"}));
+  EXPECT_FALSE(uBeginsWith("x", std::vector<std::string>{}));
+
+  EXPECT_EQ(uExtractSecondWord("   End Property  "), "Property");
+  EXPECT_EQ(uExtractSecondWord("End"), "");
+  EXPECT_EQ(uExtractSecondWord(""), "");
+
+  std::string line = "  Public  Sub X";
+  EXPECT_TRUE(uParseToken("public", line));
+  EXPECT_EQ(line, "Sub X");
+  EXPECT_FALSE(uParseToken("Function", line));
+  EXPECT_EQ(line, "Sub X");
+  std::string word;
+  EXPECT_TRUE(uFindWords("Function ,Sub ", word, line));
+  EXPECT_EQ(word, "Sub ");
+  EXPECT_EQ(line, "X");
+  EXPECT_FALSE(uFindWords("", word, line));
+  EXPECT_EQ(word, "");
+}
+
+TEST(MMethUtilsSource, FormatCode) {
+  const std::string code = CrLf(
+      "Option Explicit   \n"
+      "  attribute mRecordset.VB_VarHelpID = -1\n"
+      "\n"
+      "   \n"
+      "'## Returns the count '#1\n"
+      "Public Function A() As Long\n"
+      "\n"
+      "    A = 1\n"
+      "End Function\n"
+      "\n"
+      "\n"
+      "Private Sub B()\n"
+      "    ' End Sub\n"
+      "End Sub\n"
+      "Property Get C()\n"
+      "End Property");
+  EXPECT_EQ(uFormatCode(code), CrLf("Option Explicit\n"
+                                    "'# Returns the count '1\n"
+                                    "Public Function A() As Long\n"
+                                    "    A = 1\n"
+                                    "End Function\n"
+                                    "\n"
+                                    "Private Sub B()\n"
+                                    "    ' End Sub\n"
+                                    "\n"
+                                    "End Sub\n"
+                                    "\n"
+                                    "Property Get C()\n"
+                                    "End Property"));
+  // Leading and trailing empty lines leave one line break each.
+  EXPECT_EQ(uFormatCode("\r\n\r\nA\r\n\r\nEnd Sub\r\n\r\n"), "\r\nA\r\nEnd Sub\r\n\r\n");
+  EXPECT_EQ(uFormatCode(""), "");
+}
+
+TEST(MMethUtilsLists, FlagSumAndSettingNames) {
+  EXPECT_EQ(uBuildFlagSum("adAsyncExecute,adAsyncFetch,adAsyncFetchNonBlocking", {true, false, true}, " + ", "0"),
+            "adAsyncExecute + adAsyncFetchNonBlocking");
+  EXPECT_EQ(uBuildFlagSum("a,b", {false, false}, " + ", "0"), "0");
+  EXPECT_EQ(uBuildFlagSum("", {}, " + ", "0"), "0");
+
+  Faultnet31::Reset();
+  try {
+    uBuildFlagSum("a,b,c", {true, false}, " + ", "0");
+    FAIL() << "a count mismatch must fail";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ERR_GENERAL);
+    EXPECT_NE(e.Description.find("Number of flag names in list doesn't match number of flags"), std::string::npos);
+    EXPECT_NE(e.Description.find("MMethUtils.uBuildFlagSum("), std::string::npos);
+  }
+  Faultnet31::Reset();
+
+  EXPECT_EQ(uMTSSettingAsString(0), "NotAnMTSObject");
+  EXPECT_EQ(uMTSSettingAsString(4), "RequiresNewTransaction");
+  EXPECT_EQ(uMTSSettingAsString(5), "NotAnMTSObject");
+  EXPECT_EQ(uMTSSettingAsString(-1), "NotAnMTSObject");
+}
