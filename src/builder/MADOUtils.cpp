@@ -1,0 +1,122 @@
+#include "builder/MADOUtils.h"
+
+#include <array>
+
+#include "builder/MMethUtils.h"
+#include "errors/ErrGuard.h"
+
+namespace pf::MADOUtils {
+
+namespace {
+
+// The entry at Index of a comma-separated name list; the first entry outside the list.
+std::string ListEntry(std::string_view List, int32_t Index) {
+  const std::vector<std::string_view> names = MMethUtils::uSplit(List, ',');
+  const bool inList = Index >= 0 && static_cast<size_t>(Index) < names.size();
+  return std::string(names.empty() ? std::string_view() : names[inList ? static_cast<size_t>(Index) : 0]);
+}
+
+}  // namespace
+
+std::string GetConstName(std::string_view NameValueList, int32_t Value) {
+  return ErrGuard(
+      "GetConstName(NameValueList,Value)",
+      [&] {
+        // "=" and "," around the code keep 3 from finding "=131,".
+        const std::string key = "=" + std::to_string(Value) + ",";
+        const size_t at = NameValueList.find(key);
+        Faultnet31::Check(at != std::string_view::npos, ERR_CONST_NAME_NOT_FOUND, "Didn't find name for constant: %1",
+                          Value);
+        const size_t comma = NameValueList.rfind(',', at);
+        const size_t start = comma == std::string_view::npos ? 0 : comma + 1;
+        return std::string(NameValueList.substr(start, at - start));
+      },
+      NameValueList, Value);
+}
+
+std::string adoGetVBDefaultType(int32_t ADOType) {
+  return ErrGuard(
+      "adoGetVBDefaultType(ADOType)",
+      [&]() -> std::string {
+        switch (ADOType) {
+          case 2: case 16: return "Integer";
+          case 3: case 18: case 19: case 20: case 21: return "Long";
+          case 4: return "Single";
+          case 5: case 14: case 131: return "Double";
+          case 6: return "Currency";
+          case 7: case 133: case 134: case 135: return "Date";
+          case 8: case 129: case 130: case 200: case 201: case 202: case 203: return "String";
+          case 11: return "Boolean";
+          case 17: return "Byte";
+          case 0: case 9: case 10: case 12: case 13: case 64: case 72: case 128: case 132: case 136: case 138:
+          case 139: case 204: case 205: return "Variant";
+          default: return {};
+        }
+      },
+      ADOType);
+}
+
+std::string adoCorrectVBType(std::string_view DefaultType, int32_t ADOType, bool UseDoubleForSingle,
+                             bool UseDoubleForMoney, bool UseStringForGUID, bool UseLongForInt) {
+  return ErrGuard(
+      "MADOUtils.adoCorrectVBType(DefaultType,ADOType,UseDoubleForSingle,UseDoubleForMoney,"
+      "UseStringForGUID,UseLongForInt)",
+      [&]() -> std::string {
+        switch (ADOType) {
+          case 2: case 16: return UseLongForInt ? "Long" : "Integer";
+          case 17: return UseLongForInt ? "Long" : "Byte";
+          case 4: return UseDoubleForSingle ? "Double" : "Single";
+          case 6: return UseDoubleForMoney ? "Double" : "Currency";
+          case 14: case 131: return "Double";
+          case 72: return UseStringForGUID ? "String" : "Variant";
+          default: return std::string(DefaultType);
+        }
+      },
+      DefaultType, ADOType, UseDoubleForSingle, UseDoubleForMoney, UseStringForGUID, UseLongForInt);
+}
+
+std::string uCurLocAsString(int32_t LocIndex) {
+  return ErrGuard(
+      "MADOUtils.uCurLocAsString(LocIndex)", [&] { return ListEntry("adUseClient,adUseServer", LocIndex); },
+      LocIndex);
+}
+
+std::string uCurTypeAsString(int32_t TypeIndex) {
+  return ErrGuard(
+      "MADOUtils.uCurTypeAsString(TypeIndex)",
+      [&] { return ListEntry("adOpenForwardOnly,adOpenKeyset,adOpenDynamic,adOpenStatic", TypeIndex); }, TypeIndex);
+}
+
+std::string uLockTypeAsString(int32_t TypeIndex) {
+  return ErrGuard(
+      "MADOUtils.uLockTypeAsString(TypeIndex)",
+      [&] {
+        return ListEntry("adLockReadOnly,adLockPessimistic,adLockOptimistic,adLockBatchOptimistic", TypeIndex);
+      },
+      TypeIndex);
+}
+
+std::string GetVBType(const VBTypeSettings& Stt, int32_t ADOType, std::string_view ParamName,
+                      std::string_view NativeType, int32_t ParamNumScale) {
+  return ErrGuard(
+      "CSPConstructor.GetVBType(ADOType,NativeType,ParamNumScale)",
+      [&] {
+        std::string t = adoGetVBDefaultType(ADOType);
+        if (Stt.SrvrType == 1 || Stt.SrvrType == 2) {
+          t = adoCorrectVBType(t, ADOType, Stt.MSUseDblForFloat, Stt.MSUseDblForMoney, Stt.MSUseStrForGuid,
+                               Stt.MSUseLongForInts);
+        } else if (Stt.SrvrType == 3) {
+          const bool floating = NativeType == "FLOAT" || NativeType == "NUMBER";
+          if (floating && Stt.OraLongForZeroScale && ParamNumScale == 0) {
+            t = "Long";
+          } else if (floating && Stt.OraForceLong && MMethUtils::uPatternMatch(ParamName, Stt.OraForceLongPttns, false)) {
+            t = "Long";
+          }
+          t = adoCorrectVBType(t, ADOType, true, true, false, true);
+        }
+        return t;
+      },
+      ADOType, NativeType, ParamNumScale);
+}
+
+}  // namespace pf::MADOUtils

@@ -1,0 +1,14 @@
+#pragma once
+// Oracle data type names to ADO data type codes (Oracle parameters arrive without an ADO type).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pf::MOraUtils {
+
+// The ADO code for an Oracle type name (compared in upper case, untrimmed) as decimal
+// text, or "(PL/SQL Boolean is not supported)" for PL/SQL BOOLEAN; 128 for unknown names.
+std::string oraGetADOType(std::string_view OraTypeName, int32_t NumericScale, int32_t Precision);
+
+}  // namespace pf::MOraUtils
