@@ -1,0 +1,266 @@
+#include "builder/CMethColl.h"
+
+#include <gtest/gtest.h>
+
+#include "builder/MMethUtils.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+using pftest::CrLf;
+
+namespace {
+
+const std::string kClassText = CrLf(
+    "Option Explicit\n"
+    "Private mX As Long\n"
+    "\n"
+    "' Adds two numbers\n"
+    "'# Returns the sum\n"
+    "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\n"
+    "    Add = a + b\n"
+    "End Function\n"
+    "\n"
+    "' helper\n"
+    "Private Sub Helper()\n"
+    "End Sub\n"
+    "trailing junk");
+
+CMethod Parsed(const std::string& source, const std::string& name, const std::string& type) {
+  CMethod m;
+  m.Source = source;
+  m.Name = name;
+  m.ProcType = type;
+  return m;
+}
+
+}  // namespace
+
+TEST(CMethColl, InitSplitsDeclarationsAndMovesCommentBlock) {
+  CMethColl coll;
+  coll.Init(kClassText, false);
+  ASSERT_EQ(coll.MethodCount(), 2);
+  // The blank line and comments above the first procedure leave Decl as empty lines.
+  EXPECT_EQ(coll.Decl, "\r\nOption Explicit\r\nPrivate mX As Long\r\n\r\n\r\n");
+  const CMethod& add = coll.Method(0);
+  EXPECT_EQ(add.Name, "Add");
+  EXPECT_EQ(add.ProcType, "Function");
+  EXPECT_EQ(add.Scope, "Public ");
+  EXPECT_EQ(add.Source, CrLf("\n' Adds two numbers\n'# Returns the sum\n\n"
+                             "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\n"
+                             "    Add = a + b\n"
+                             "End Function"));
+  const CMethod& helper = coll.Method(1);
+  EXPECT_EQ(helper.Name, "Helper");
+  EXPECT_EQ(helper.Scope, "Private ");
+  EXPECT_EQ(helper.Source, CrLf("\n\n' helper\nPrivate Sub Helper()\nEnd Sub"));  // lines between procedures
+
+  // Re-joined and formatted, the text is the original without empty lines and trailing junk.
+  EXPECT_EQ(MMethUtils::uFormatCode(coll.GetSource()),
+            CrLf("\nOption Explicit\n"
+                 "Private mX As Long\n"
+                 "' Adds two numbers\n"
+                 "' Returns the sum\n"
+                 "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\n"
+                 "    Add = a + b\n"
+                 "End Function\n"
+                 "\n"
+                 "' helper\n"
+                 "Private Sub Helper()\n"
+                 "End Sub"));
+
+  // A comment directly above a procedure in a text without declarations moves too.
+  coll.Init(CrLf("' only comment\nSub A()\nEnd Sub"), false);
+  EXPECT_EQ(coll.Decl, "\r\n");
+  EXPECT_EQ(coll.Method(0).Source, CrLf("\n' only comment\n\nSub A()\nEnd Sub"));
+  coll.Init(CrLf("Sub A()\nEnd Sub"), false);
+  EXPECT_EQ(coll.Decl, "");
+  EXPECT_EQ(coll.Method(0).Source, CrLf("\nSub A()\nEnd Sub"));
+}
+
+TEST(CMethColl, TextsWithoutProceduresAndIncludeTags) {
+  CMethColl coll;
+  coll.Init(CrLf("Option Explicit\nPrivate mX As Long\n' comment"), false);
+  EXPECT_EQ(coll.MethodCount(), 0);
+  EXPECT_EQ(coll.Decl, CrLf("\nOption Explicit\nPrivate mX As Long\n' comment"));
+  EXPECT_EQ(coll.GetSource(), "");
+  EXPECT_EQ(coll.AssembleParamDefs(), "");
+
+  coll.Init(CrLf("Public Sub A()\nEnd Sub"), true);  // no 'BeginInclude: nothing is taken
+  EXPECT_EQ(coll.MethodCount(), 0);
+  EXPECT_EQ(coll.Decl, "");
+
+  coll.Init(CrLf("Public Sub Outside()\nEnd Sub\n"
+                 "  'beginInclude here\n"
+                 "Private mY As Long\n"
+                 "Public Sub Inside()\nEnd Sub\n"
+                 "'EndInclude\n"
+                 "Public Sub After()\nEnd Sub"),
+            true);
+  ASSERT_EQ(coll.MethodCount(), 1);
+  EXPECT_EQ(coll.Method(0).Name, "Inside");
+  EXPECT_EQ(coll.Decl, "\r\nPrivate mY As Long");
+
+  // An unterminated procedure is no method; its declarations stay.
+  coll.Init(CrLf("Dim a\nSub A()\n  x = 1"), false);
+  EXPECT_EQ(coll.MethodCount(), 0);
+  EXPECT_EQ(coll.Decl, "\r\nDim a");
+  coll.Init("", false);
+  EXPECT_EQ(coll.Decl, "");
+}
+
+TEST(CMethod, ErrorHandlerRewritesForEveryFlagCombination) {
+  const std::string head = CrLf("\nPublic Sub Save(ByVal id As Long)\n");
+  const std::string onErr = CrLf("    On Error GoTo errHandler\n");
+  const std::string body = CrLf("    DoIt id\n    Exit Sub\nerrHandler:\n");
+  const std::string errorIn = CrLf("    ErrorIn \"C.Save(id)\", _ \n        Array(id)\n    HandleError\n");
+  const std::string end = "End Sub";
+  const std::string exitLine = "    If ErrorOccurred Then Exit  Sub\r\n";
+  const std::string stopLine = "    If ErrMustStop Then Debug.Assert False: Resume\r\n";
+  const std::string handled = CrLf("    HandleError\n\n\n");
+
+  struct Case {
+    bool faultnet, stop, disable;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {false, false, false, head + onErr + body + handled + end},
+      {false, true, false, head + onErr + body + handled + end},
+      {false, false, true, head + exitLine + onErr + body + handled + end},
+      {false, true, true, head + exitLine + onErr + body + handled + end},
+      {true, false, false, head + onErr + body + errorIn + end},
+      {true, true, false, head + onErr + body + stopLine + errorIn + end},
+      {true, false, true, head + exitLine + onErr + body + errorIn + end},
+      {true, true, true, head + exitLine + onErr + body + stopLine + errorIn + end},
+  };
+  for (const Case& c : cases) {
+    CMethod m;
+    m.Name = "Save";
+    m.Source = head + onErr + body + errorIn + end;
+    m.SetupErrHandlers(c.faultnet, c.stop, c.disable);
+    EXPECT_EQ(m.Source, c.expected) << c.faultnet << c.stop << c.disable;
+  }
+
+  // A private procedure re-raises with its name and never gets the exit line.
+  CMethod priv;
+  priv.Name = "Helper";
+  priv.Source = CrLf("\nPrivate Function Helper() As Long\n    On Error GoTo errHandler\nerrHandler:\n"
+                     "    ErrorIn \"C.Helper\"\n    HandleError\nEnd Function");
+  priv.SetupErrHandlers(false, true, true);
+  EXPECT_EQ(priv.Source, CrLf("\nPrivate Function Helper() As Long\n    On Error GoTo errHandler\nerrHandler:\n"
+                              "    Err.Raise Err.Number, Err.Source, \"(Helper) \" & Err.Description\n\n"
+                              "End Function"));
+
+  // Without an ErrorIn line nothing changes, whatever the flags.
+  const std::string plain = head + onErr + CrLf("    HandleError\n") + end;
+  for (int flags = 0; flags < 8; ++flags) {
+    CMethod m;
+    m.Source = plain;
+    m.SetupErrHandlers(flags & 1, flags & 2, flags & 4);
+    EXPECT_EQ(m.Source, plain);
+  }
+
+  // Without an "On Error" line the exit line is not put above the procedure.
+  CMethod noOnError;
+  noOnError.Source = head + errorIn + end;
+  noOnError.SetupErrHandlers(true, false, true);
+  EXPECT_EQ(noOnError.Source, head + errorIn + end);
+}
+
+TEST(CMethod, CommentedDeclarationAndPublicList) {
+  CMethod pub;
+  pub.Source = CrLf("\n'#(Included)\n"
+                    "  '# Reads an order\n"
+                    "' plain comment\n"
+                    "Public Function GetOrder(ByVal a As Long, _ \n"
+                    "        ByVal b As Long) As Long\n"
+                    "    GetOrder = a\n"
+                    "End Function");
+  EXPECT_EQ(pub.GetCommentedDeclaration(), CrLf("'(Included)\n"
+                                                "' Reads an order\n"
+                                                "'Public Function GetOrder(ByVal a As Long, _ \n"
+                                                "'        ByVal b As Long) As Long\n"));
+
+  CMethColl coll;
+  coll.AddMethod(pub);
+  coll.AddMethod(Parsed(CrLf("\nPrivate Sub Hidden()\nEnd Sub"), "Hidden", "Sub"));
+  coll.AddMethod(Parsed(CrLf("\nPublic Property Get Count() As Long\nEnd Property"), "Get Count", "Property"));
+  EXPECT_EQ(coll.GetCommentedPublicList(), CrLf("\n'(Included)\n"
+                                                "' Reads an order\n"
+                                                "'Public Function GetOrder(ByVal a As Long, _ \n"
+                                                "'        ByVal b As Long) As Long\n"
+                                                "\n"
+                                                "'Public Property Get Count() As Long\n"));
+}
+
+TEST(CMethColl, FragmentsLookupAndOverride) {
+  CMethColl coll;
+  coll.Init(CrLf("Private mX As Long\n"
+                 "Public Sub Foo()\nEnd Sub\n"
+                 "Public Function Bar() As Long\nEnd Function\n"
+                 "Private Sub Get2()\nEnd Sub"),
+            false);
+  ASSERT_EQ(coll.MethodCount(), 3);
+  EXPECT_EQ(coll.LocateProc("BAR"), &coll.Method(1));
+  EXPECT_EQ(coll.LocateProc("get#"), &coll.Method(2));
+  EXPECT_EQ(coll.LocateProc("[!f]*"), &coll.Method(1));
+  EXPECT_EQ(coll.LocateProc("f?"), nullptr);
+
+  coll.AddCodeFragment("' Reminder", "b*");
+  EXPECT_EQ(coll.Method(1).Source, CrLf("' Reminder\n\nPublic Function Bar() As Long\nEnd Function"));
+  coll.AddCodeFragment("' Nowhere", "zz*");
+  coll.AddCodeFragment("' Also at the end", "");
+  EXPECT_EQ(coll.Decl, CrLf("\nPrivate mX As Long\n' Nowhere\n' Also at the end"));
+
+  CMethColl inc;
+  inc.Init(CrLf("Private mInc As Long\n"
+                "Public Function Foo() As String\nEnd Function\n"
+                "Public Function BAR() As Long\n    BAR = 2\nEnd Function"),
+           false);
+  coll.OverrideCode(inc);
+  ASSERT_EQ(coll.MethodCount(), 4);
+  CMethod* found = nullptr;
+  ASSERT_TRUE(coll.FindMethod("bar", "Function", found));
+  EXPECT_EQ(found, &coll.Method(1));
+  EXPECT_FALSE(coll.FindMethod("bar", "function", found));  // the kind compares exactly
+  EXPECT_EQ(coll.Method(1).Name, "BAR");
+  EXPECT_EQ(coll.Method(1).Source, CrLf("\n'#(Overwritten)\n\nPublic Function BAR() As Long\n    BAR = 2\nEnd Function"));
+  // A Function Foo does not replace the Sub Foo: it is appended.
+  EXPECT_EQ(coll.Method(0).Source, CrLf("\nPublic Sub Foo()\nEnd Sub"));
+  EXPECT_EQ(coll.Method(3).ProcType, "Function");
+  EXPECT_EQ(coll.Method(3).Source, CrLf("\n'#(Included)\n\nPublic Function Foo() As String\nEnd Function"));
+  EXPECT_EQ(coll.Decl, CrLf("\nPrivate mX As Long\n' Nowhere\n' Also at the end\n'#(Included)\n\nPrivate mInc As Long"));
+
+  CMethColl empty;
+  empty.InitEmpty();
+  empty.OverrideCode(inc);
+  EXPECT_EQ(empty.Decl, inc.Decl);  // no marker when one side is empty
+  EXPECT_EQ(empty.MethodCount(), 2);
+}
+
+TEST(CMethColl, AssembleParamDefs) {
+  CMethColl coll;
+  coll.InitEmpty();
+  CMethod a, b, skipped, c;
+  a.ParamDefs = CrLf("Public Const SP_A = \"A\"\nPublic Const PRM_A = \"\"\n");
+  b.ParamDefs = CrLf("Public Const SP_B = \"B\"\n   \n\nPublic Const PRM_B = _\n    \"x,3,1,0,0\"\n");
+  skipped.ParamDefs = CrLf("Public Const SP_S = \"S\"\n");
+  skipped.SkipParamDefs = true;
+  c.ParamDefs = "";  // a function: no definitions
+  coll.AddMethod(a);
+  coll.AddMethod(skipped);
+  coll.AddMethod(c);
+  coll.AddMethod(b);
+  EXPECT_EQ(coll.AssembleParamDefs(), CrLf("Public Const SP_A = \"A\"\n"
+                                           "Public Const PRM_A = \"\"\n"
+                                           "\n"
+                                           "Public Const SP_B = \"B\"\n"
+                                           "Public Const PRM_B = _\n"
+                                           "    \"x,3,1,0,0\"\n"));
+
+  CMethColl onlyLast;
+  onlyLast.InitEmpty();
+  onlyLast.AddMethod(skipped);
+  onlyLast.AddMethod(a);
+  // The leading empty piece of the skipped method leaves a line break before the first SP_ line.
+  EXPECT_EQ(onlyLast.AssembleParamDefs(), CrLf("\n\nPublic Const SP_A = \"A\"\nPublic Const PRM_A = \"\"\n"));
+}
