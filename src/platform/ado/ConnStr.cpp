@@ -1,0 +1,352 @@
+#include "platform/ado/ConnStr.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+
+#include "platform/ado/Ado.h"
+#include "platform/ado/Provider.h"
+#include "platform/ado/Utf16.h"
+
+namespace pf::ado::ConnStr {
+
+namespace {
+
+constexpr const char* kSource = "ADODB.Connection";
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+// The value of the first key of `keys` that the pairs hold, or nullptr.
+const std::string* FindAny(const Pairs& pairs, std::initializer_list<std::string_view> keys) {
+  for (std::string_view k : keys)
+    if (const std::string* v = Find(pairs, k)) return v;
+  return nullptr;
+}
+
+void CopyIf(const Pairs& from, Pairs& to, std::initializer_list<std::string_view> keys, std::string_view target) {
+  if (const std::string* v = FindAny(from, keys)) Set(to, target, *v);
+}
+
+std::string ForwardSlashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+bool IsTrue(const std::string* v) {
+  if (!v) return false;
+  const std::string l = Lower(Trim(*v));
+  return l == "sspi" || l == "true" || l == "yes";
+}
+
+// A "host,port" server becomes Server and Port, as the TDS driver wants them.
+void SetTdsServer(const Pairs& in, Pairs& out, std::initializer_list<std::string_view> serverKeys) {
+  const std::string* server = FindAny(in, serverKeys);
+  if (!server) return;
+  std::string s(Trim(*server));
+  if (StartsWithNoCase(s, "tcp:")) s.erase(0, 4);
+  if (EqualsNoCase(s, "(local)") || s == ".") s = "localhost";
+  if (const size_t comma = s.find(','); comma != std::string::npos) {
+    Set(out, "Server", std::string(Trim(std::string_view(s).substr(0, comma))));
+    Set(out, "Port", std::string(Trim(std::string_view(s).substr(comma + 1))));
+  } else {
+    Set(out, "Server", s);
+  }
+}
+
+Pairs TranslateTds(const Pairs& in, const char* tdsVersion, bool sybase) {
+  Pairs out;
+  Set(out, "Driver", "FreeTDS");
+  if (sybase) SetTdsServer(in, out, {"Data Source", "Server Name", "Server", "Address"});
+  else SetTdsServer(in, out, {"Data Source", "Server", "Address", "Addr", "Network Address"});
+  CopyIf(in, out, {"Port", "Server Port Address"}, "Port");
+  CopyIf(in, out, {"Initial Catalog", "Database"}, "Database");
+  CopyIf(in, out, {"User ID", "UID", "User"}, "UID");
+  CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  if (IsTrue(FindAny(in, {"Integrated Security", "Trusted_Connection"}))) Set(out, "Trusted_Connection", "Yes");
+  CopyIf(in, out, {"Application Name"}, "APP");
+  CopyIf(in, out, {"Workstation ID"}, "WSID");
+  const std::string* version = Find(in, "TDS_Version");
+  Set(out, "TDS_Version", version ? *version : tdsVersion);
+  return out;
+}
+
+Pairs TranslateAccess(const Pairs& in) {
+  Pairs out;
+  Set(out, "Driver", "MDBTools");
+  if (const std::string* file = FindAny(in, {"Data Source", "DBQ"})) Set(out, "DBQ", ForwardSlashes(*file));
+  return out;
+}
+
+Pairs TranslateOracle(const Pairs& in, std::string (*findDriver)(std::string_view)) {
+  const std::string driver = findDriver ? findDriver("Oracle") : std::string();
+  if (driver.empty())
+    throw ProviderError(kSource,
+                        "The Oracle provider needs an Oracle ODBC driver, and no driver whose name begins with "
+                        "\"Oracle\" is registered with the ODBC driver manager (see odbcinst -q -d). " +
+                            PackageForDriver("Oracle"));
+  Pairs out;
+  Set(out, "Driver", driver);
+  CopyIf(in, out, {"Data Source", "DBQ", "Server"}, "DBQ");
+  CopyIf(in, out, {"User ID", "UID"}, "UID");
+  CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  return out;
+}
+
+// Plain ODBC strings, and the ODBC part of an MSDASQL string.
+Pairs TranslateOdbc(const Pairs& in) {
+  if (const std::string* inner = Find(in, "Extended Properties")) {
+    Pairs out = Parse(*inner);
+    if (!Find(out, "UID")) CopyIf(in, out, {"User ID"}, "UID");
+    if (!Find(out, "PWD")) CopyIf(in, out, {"Password"}, "PWD");
+    return out;
+  }
+  Pairs out;
+  const bool named = FindAny(in, {"DSN", "Driver", "FILEDSN"}) != nullptr;
+  for (const Pair& p : in) {
+    if (EqualsNoCase(p.Key, "Provider") || EqualsNoCase(p.Key, "Persist Security Info")) continue;
+    if (EqualsNoCase(p.Key, "Data Source") && !named) Set(out, "DSN", p.Value);
+    else if (EqualsNoCase(p.Key, "User ID")) Set(out, "UID", p.Value);
+    else if (EqualsNoCase(p.Key, "Password")) Set(out, "PWD", p.Value);
+    else if (EqualsNoCase(p.Key, "Initial Catalog")) Set(out, "DATABASE", p.Value);
+    else out.push_back(p);
+  }
+  return out;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ProviderError(kSource, "The data link file '" + path + "' cannot be opened.");
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool IsUtf8(std::string_view s) {
+  const std::u16string round = Utf16::FromUtf8(s);
+  return round.find(u'\xFFFD') == std::u16string::npos || s.find("\xEF\xBF\xBD") != std::string_view::npos;
+}
+
+// Data link files are UTF-16 with a byte-order mark, or ANSI (Windows-1252 is
+// taken as Latin-1, which covers the characters connection strings use).
+std::string DecodeText(const std::string& bytes) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string u((bytes.size() - 2) / 2, u'\0');
+    for (size_t i = 0; i < u.size(); ++i)
+      u[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                   (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
+    return Utf16::ToUtf8(u);
+  }
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF) {
+    std::u16string u((bytes.size() - 2) / 2, u'\0');
+    for (size_t i = 0; i < u.size(); ++i)
+      u[i] = static_cast<char16_t>((static_cast<unsigned char>(bytes[2 + 2 * i]) << 8) |
+                                   static_cast<unsigned char>(bytes[3 + 2 * i]));
+    return Utf16::ToUtf8(u);
+  }
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+  if (IsUtf8(bytes)) return bytes;
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (char c : bytes) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (b >> 6));
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+Pairs Parse(std::string_view s) {
+  Pairs pairs;
+  size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && (s[i] == ';' || std::isspace(static_cast<unsigned char>(s[i])))) ++i;
+    if (i >= s.size()) break;
+    std::string key;
+    bool hasValue = false;
+    while (i < s.size()) {
+      if (s[i] == '=') {
+        if (i + 1 < s.size() && s[i + 1] == '=') {
+          key += '=';
+          i += 2;
+          continue;
+        }
+        hasValue = true;
+        ++i;
+        break;
+      }
+      if (s[i] == ';') break;
+      key += s[i++];
+    }
+    Pair p{std::string(Trim(key)), {}};
+    if (hasValue) {
+      while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+      if (i < s.size() && (s[i] == '"' || s[i] == '\'' || s[i] == '{')) {
+        const char close = s[i] == '{' ? '}' : s[i];
+        ++i;
+        while (i < s.size()) {
+          if (s[i] == close) {
+            if (i + 1 < s.size() && s[i + 1] == close) {
+              p.Value += close;
+              i += 2;
+              continue;
+            }
+            ++i;
+            break;
+          }
+          p.Value += s[i++];
+        }
+        while (i < s.size() && s[i] != ';') ++i;  // anything after the closing quote is dropped
+      } else {
+        const size_t start = i;
+        while (i < s.size() && s[i] != ';') ++i;
+        p.Value = std::string(Trim(s.substr(start, i - start)));
+      }
+    }
+    if (!p.Key.empty() || !p.Value.empty()) pairs.push_back(std::move(p));
+  }
+  return pairs;
+}
+
+std::string Compose(const Pairs& pairs) {
+  std::string out;
+  for (const Pair& p : pairs) {
+    if (!out.empty()) out += ';';
+    for (char c : p.Key) {
+      out += c;
+      if (c == '=') out += '=';
+    }
+    out += '=';
+    const bool brace = p.Value.find_first_of(";{}") != std::string::npos ||
+                       (!p.Value.empty() && (std::isspace(static_cast<unsigned char>(p.Value.front())) ||
+                                             std::isspace(static_cast<unsigned char>(p.Value.back()))));
+    if (!brace) {
+      out += p.Value;
+      continue;
+    }
+    out += '{';
+    for (char c : p.Value) {
+      out += c;
+      if (c == '}') out += '}';
+    }
+    out += '}';
+  }
+  return out;
+}
+
+const std::string* Find(const Pairs& pairs, std::string_view key) {
+  for (auto it = pairs.rbegin(); it != pairs.rend(); ++it)
+    if (EqualsNoCase(it->Key, key)) return &it->Value;
+  return nullptr;
+}
+
+void Set(Pairs& pairs, std::string_view key, std::string value) {
+  Remove(pairs, key);
+  pairs.push_back({std::string(key), std::move(value)});
+}
+
+void Remove(Pairs& pairs, std::string_view key) {
+  std::erase_if(pairs, [&](const Pair& p) { return EqualsNoCase(p.Key, key); });
+}
+
+std::string ReadDataLinkFile(const std::string& path) {
+  const std::string text = DecodeText(ReadFileBytes(ForwardSlashes(path)));
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
+    if (!line.empty() && line.front() != ';' && line.front() != '[') return std::string(line);
+    start = end + 1;
+  }
+  throw ProviderError(kSource, "The data link file '" + path + "' holds no connection string.");
+}
+
+Target Translate(std::string_view connectionString, std::string (*findDriver)(std::string_view)) {
+  Pairs in = Parse(connectionString);
+  if (const std::string* link = Find(in, "File Name")) {
+    Pairs merged = Parse(ReadDataLinkFile(*link));
+    for (const Pair& p : in)
+      if (!EqualsNoCase(p.Key, "File Name")) Set(merged, p.Key, p.Value);
+    in = std::move(merged);
+  }
+
+  Target t;
+  if (const std::string* timeout = FindAny(in, {"Connect Timeout", "Connection Timeout"})) {
+    try {
+      t.LoginTimeout = std::stoi(*timeout);
+    } catch (...) {
+      throw ProviderError(kSource, "The connect timeout '" + *timeout + "' is not a number of seconds.");
+    }
+    Remove(in, "Connect Timeout");
+    Remove(in, "Connection Timeout");
+  }
+
+  const std::string* providerValue = Find(in, "Provider");
+  const std::string provider = providerValue ? std::string(Trim(*providerValue)) : std::string();
+  Pairs out;
+  if (EqualsNoCase(provider, "Procforge.Snapshot")) {
+    const std::string* file = FindAny(in, {"Data Source", "DBQ"});
+    if (!file || Trim(*file).empty())
+      throw ProviderError(kSource, "The snapshot provider needs the snapshot file: Data Source=<file>.");
+    t.kind = Target::Kind::Snapshot;
+    t.SnapshotFile = ForwardSlashes(std::string(Trim(*file)));
+    return t;
+  } else if (provider.empty() || StartsWithNoCase(provider, "MSDASQL")) {
+    out = TranslateOdbc(in);
+  } else if (StartsWithNoCase(provider, "SQLOLEDB") || StartsWithNoCase(provider, "SQLNCLI") ||
+             StartsWithNoCase(provider, "MSOLEDBSQL")) {
+    out = TranslateTds(in, "7.4", false);
+  } else if (StartsWithNoCase(provider, "Sybase.ASEOLEDBProvider") || StartsWithNoCase(provider, "ASEOLEDB")) {
+    out = TranslateTds(in, "5.0", true);
+  } else if (StartsWithNoCase(provider, "Microsoft.Jet.OLEDB") || StartsWithNoCase(provider, "Microsoft.ACE.OLEDB")) {
+    out = TranslateAccess(in);
+  } else if (StartsWithNoCase(provider, "MSDAORA") || StartsWithNoCase(provider, "OraOLEDB.Oracle")) {
+    out = TranslateOracle(in, findDriver);
+  } else {
+    throw ProviderError(kSource, "Provider cannot be found. It may not be properly installed. The provider '" +
+                                     provider +
+                                     "' is not known here; known are SQLOLEDB, SQLNCLI and MSOLEDBSQL (SQL Server), "
+                                     "Sybase.ASEOLEDBProvider (Sybase), Microsoft.Jet.OLEDB and Microsoft.ACE.OLEDB "
+                                     "(Access), MSDAORA and OraOLEDB.Oracle (Oracle), MSDASQL (ODBC) and "
+                                     "Procforge.Snapshot (catalogue snapshots).");
+  }
+  if (out.empty()) throw ProviderError(kSource, "The connection string is empty.");
+  if (const std::string* driver = Find(out, "Driver")) t.Driver = *driver;
+  t.OdbcString = Compose(out);
+  return t;
+}
+
+std::string PackageForDriver(std::string_view driver) {
+  const std::string d = Lower(driver);
+  if (d.find("freetds") != std::string::npos || d.find("tdsodbc") != std::string::npos)
+    return "The Debian package tdsodbc brings it.";
+  if (d.find("mdbtools") != std::string::npos || d.find("mdbodbc") != std::string::npos)
+    return "The Debian package odbc-mdbtools brings it.";
+  if (d.find("postgres") != std::string::npos || d.find("psqlodbc") != std::string::npos)
+    return "The Debian package odbc-postgresql brings it.";
+  if (d.find("sqlite") != std::string::npos) return "The Debian package libsqliteodbc brings it.";
+  if (d.find("oracle") != std::string::npos)
+    return "Oracle's Instant Client ODBC package brings it; it is not part of Debian and is installed from Oracle.";
+  return {};
+}
+
+}  // namespace pf::ado::ConnStr

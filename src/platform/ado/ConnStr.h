@@ -1,0 +1,57 @@
+#pragma once
+// Connection strings: parsing the OLE DB and ODBC forms, reading data link files,
+// and translating what a connection string asks for into what this platform runs:
+// an ODBC connection string (live servers) or a catalogue snapshot file.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pf::ado::ConnStr {
+
+struct Pair {
+  std::string Key;
+  std::string Value;
+};
+using Pairs = std::vector<Pair>;
+
+// Splits "key=value;..." into pairs in order. Values may be quoted with "..." or
+// '...' (a doubled quote stands for one) or braced {...} (a doubled } stands for
+// one). Keys are trimmed; "==" inside a key stands for "=". Never fails: a piece
+// without "=" becomes a key with an empty value.
+Pairs Parse(std::string_view text);
+// Writes pairs in the ODBC form, bracing values that need it.
+std::string Compose(const Pairs& pairs);
+// The value of the last pair whose key equals `key` ignoring case, or nullptr.
+const std::string* Find(const Pairs& pairs, std::string_view key);
+// Sets (replacing every earlier pair of that key) or appends a pair.
+void Set(Pairs& pairs, std::string_view key, std::string value);
+void Remove(Pairs& pairs, std::string_view key);
+
+// The connection string held by a data link (.udl) file: UTF-16 with a byte-order
+// mark or ANSI text; the first line that is neither a comment (";") nor a section
+// header ("[oledb]"). Throws ProviderError when the file cannot be read or holds none.
+std::string ReadDataLinkFile(const std::string& path);
+
+// What a connection string resolves to.
+struct Target {
+  enum class Kind { Odbc, Snapshot };
+  Kind kind = Kind::Odbc;
+  std::string OdbcString;     // Kind::Odbc: the string handed to the driver manager
+  std::string Driver;         // the ODBC driver named, empty for data sources (DSN)
+  std::string SnapshotFile;   // Kind::Snapshot: the file to open
+  int LoginTimeout = -1;      // a timeout the string itself sets, -1 for none
+};
+
+// Translates an OLE DB or ODBC connection string. `findDriver` returns the name of
+// an installed ODBC driver that starts with the given prefix (ignoring case), or an
+// empty text; it is asked for the Oracle driver, whose name depends on the install.
+// Throws ProviderError for an unknown provider or a string that names nothing.
+Target Translate(std::string_view connectionString,
+                 std::string (*findDriver)(std::string_view prefix) = nullptr);
+
+// The Debian package that brings an ODBC driver of that name, or a note where none
+// does; empty when the driver is not one this program knows.
+std::string PackageForDriver(std::string_view driver);
+
+}  // namespace pf::ado::ConnStr

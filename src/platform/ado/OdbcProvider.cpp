@@ -1,0 +1,646 @@
+#include "platform/ado/OdbcProvider.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+#include "platform/ado/Ado.h"
+#include "platform/ado/Utf16.h"
+
+namespace pf::ado::OdbcProvider {
+
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters must be UTF-16");
+
+constexpr const char* kSource = "Procforge.ODBC";
+
+std::u16string W(std::string_view s) { return Utf16::FromUtf8(s); }
+SQLWCHAR* WPtr(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
+std::string U8(const SQLWCHAR* s, size_t n) { return Utf16::ToUtf8(reinterpret_cast<const char16_t*>(s), n); }
+
+bool Ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  std::vector<ErrorRecord> out;
+  if (!handle) return out;
+  for (SQLSMALLINT i = 1;; ++i) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    std::vector<SQLWCHAR> msg(1024);
+    SQLSMALLINT len = 0;
+    SQLRETURN rc = SQLGetDiagRecW(type, handle, i, state, &native, msg.data(), static_cast<SQLSMALLINT>(msg.size()),
+                                  &len);
+    if (rc == SQL_SUCCESS_WITH_INFO && len >= static_cast<SQLSMALLINT>(msg.size())) {
+      msg.resize(static_cast<size_t>(len) + 1);
+      rc = SQLGetDiagRecW(type, handle, i, state, &native, msg.data(), static_cast<SQLSMALLINT>(msg.size()), &len);
+    }
+    if (!Ok(rc)) break;
+    ErrorRecord r;
+    r.Description = U8(msg.data(), std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(len, 0)), msg.size()));
+    r.SQLState = U8(state, 5);
+    r.NativeError = static_cast<int>(native);
+    r.Source = kSource;
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+[[noreturn]] void Throw(SQLSMALLINT type, SQLHANDLE handle, const std::string& context) {
+  std::vector<ErrorRecord> records = Diagnostics(type, handle);
+  if (records.empty()) records.push_back({context + " failed without diagnostic information.", {}, 0, kSource});
+  throw ProviderError(kSource, std::move(records));
+}
+
+bool HasState(const std::vector<ErrorRecord>& records, std::initializer_list<std::string_view> states) {
+  for (const ErrorRecord& r : records)
+    for (std::string_view s : states)
+      if (r.SQLState == s) return true;
+  return false;
+}
+
+// The process-wide ODBC environment (ODBC 3 behaviour).
+SQLHENV Env() {
+  struct Holder {
+    SQLHENV env = SQL_NULL_HENV;
+    Holder() {
+      if (!Ok(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+        env = SQL_NULL_HENV;
+        return;
+      }
+      SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    }
+    ~Holder() {
+      if (env) SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+  };
+  static Holder holder;
+  if (!holder.env) throw ProviderError(kSource, "The ODBC driver manager cannot be initialised.");
+  return holder.env;
+}
+
+// A statement handle that the session can free before it disconnects.
+struct StmtSlot {
+  SQLHSTMT handle = SQL_NULL_HSTMT;
+};
+
+// The connection handle, shared by the session and the result streams it hands out.
+struct DbcState {
+  SQLHDBC handle = SQL_NULL_HDBC;
+  bool connected = false;
+  std::string driverName;  // as registered, for messages
+  std::vector<std::weak_ptr<StmtSlot>> statements;
+
+  ~DbcState() { Disconnect(); }
+  void FreeStatements() {
+    for (const std::weak_ptr<StmtSlot>& w : statements)
+      if (std::shared_ptr<StmtSlot> s = w.lock(); s && s->handle) {
+        SQLFreeHandle(SQL_HANDLE_STMT, s->handle);
+        s->handle = SQL_NULL_HSTMT;
+      }
+    statements.clear();
+  }
+  // Returns the diagnostics of a failed disconnect (empty on success).
+  std::vector<ErrorRecord> Disconnect() {
+    std::vector<ErrorRecord> failure;
+    FreeStatements();
+    if (connected && !Ok(SQLDisconnect(handle))) failure = Diagnostics(SQL_HANDLE_DBC, handle);
+    connected = false;
+    if (handle) SQLFreeHandle(SQL_HANDLE_DBC, handle);
+    handle = SQL_NULL_HDBC;
+    return failure;
+  }
+  std::shared_ptr<StmtSlot> NewStatement() {
+    if (!connected) throw ProviderError(kSource, "The connection is closed.");
+    auto slot = std::make_shared<StmtSlot>();
+    if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, handle, &slot->handle))) {
+      slot->handle = SQL_NULL_HSTMT;
+      Throw(SQL_HANDLE_DBC, handle, "Allocating a statement");
+    }
+    std::erase_if(statements, [](const std::weak_ptr<StmtSlot>& w) { return w.expired(); });
+    statements.push_back(slot);
+    return slot;
+  }
+};
+
+// Owns a statement slot and frees its handle when done (unless the session did).
+struct StmtGuard {
+  std::shared_ptr<StmtSlot> slot;
+  ~StmtGuard() {
+    if (slot && slot->handle) SQLFreeHandle(SQL_HANDLE_STMT, slot->handle);
+    if (slot) slot->handle = SQL_NULL_HSTMT;
+  }
+  SQLHSTMT h() const {
+    if (!slot->handle) throw ProviderError(kSource, "The connection is closed.");
+    return slot->handle;
+  }
+};
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool IsTextType(int t) {
+  return t == adChar || t == adVarChar || t == adLongVarChar || t == adWChar || t == adVarWChar ||
+         t == adLongVarWChar || t == adBSTR;
+}
+bool IsBinaryType(int t) { return t == adBinary || t == adVarBinary || t == adLongVarBinary; }
+bool IsLongType(int t) { return t == adLongVarChar || t == adLongVarWChar || t == adLongVarBinary; }
+
+// Byte sizes and precisions that the platform reports for fixed-length types.
+struct FixedFacts {
+  long size;
+  int precision;
+  bool isSigned;
+};
+FixedFacts Facts(int t) {
+  switch (t) {
+    case adSmallInt: return {2, 5, true};
+    case adInteger: return {4, 10, true};
+    case adBigInt: return {8, 19, true};
+    case adTinyInt: return {1, 3, true};
+    case adUnsignedTinyInt: return {1, 3, false};
+    case adSingle: return {4, 7, true};
+    case adDouble: return {8, 15, true};
+    case adCurrency: return {8, 19, true};
+    case adNumeric:
+    case adDecimal: return {19, 0, true};
+    case adBoolean: return {2, 0, false};
+    case adGUID: return {16, 0, false};
+    case adDBTimeStamp: return {16, 0, false};
+    case adDBDate:
+    case adDBTime: return {6, 0, false};
+    default: return {0, 0, false};
+  }
+}
+
+int Clamp255(long v) { return static_cast<int>(std::clamp<long>(v, 0, 255)); }
+
+enum class FetchAs { Wide, Char, Binary };
+
+// Reads one column value of the current row; false for Null.
+bool GetValue(SQLHSTMT stmt, SQLUSMALLINT col, FetchAs& as, std::string& out) {
+  out.clear();
+  if (as == FetchAs::Wide) {
+    std::u16string text;
+    SQLWCHAR buf[2048];
+    for (;;) {
+      SQLLEN ind = 0;
+      const SQLRETURN rc = SQLGetData(stmt, col, SQL_C_WCHAR, buf, sizeof buf, &ind);
+      if (rc == SQL_NO_DATA) break;
+      if (rc == SQL_ERROR) {
+        std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_STMT, stmt);
+        if (text.empty() && HasState(records, {"HY003", "HYC00", "07006", "HY004"})) {
+          as = FetchAs::Char;  // the driver has no wide-character conversion for this column
+          return GetValue(stmt, col, as, out);
+        }
+        throw ProviderError(kSource, std::move(records));
+      }
+      if (ind == SQL_NULL_DATA) return false;
+      const size_t capacity = sizeof buf / sizeof buf[0] - 1;
+      const size_t got = ind == SQL_NO_TOTAL || static_cast<size_t>(ind) / sizeof(SQLWCHAR) > capacity
+                             ? capacity
+                             : static_cast<size_t>(ind) / sizeof(SQLWCHAR);
+      text.append(reinterpret_cast<const char16_t*>(buf), got);
+      if (rc == SQL_SUCCESS) break;
+    }
+    out = Utf16::ToUtf8(text);
+    return true;
+  }
+  const bool binary = as == FetchAs::Binary;
+  char buf[8192];
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (;;) {
+    SQLLEN ind = 0;
+    const SQLRETURN rc = SQLGetData(stmt, col, binary ? SQL_C_BINARY : SQL_C_CHAR, buf, sizeof buf, &ind);
+    if (rc == SQL_NO_DATA) break;
+    if (rc == SQL_ERROR) Throw(SQL_HANDLE_STMT, stmt, "Reading a value");
+    if (ind == SQL_NULL_DATA) return false;
+    const size_t capacity = binary ? sizeof buf : sizeof buf - 1;
+    const size_t got =
+        ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > capacity ? capacity : static_cast<size_t>(ind);
+    if (binary) {
+      for (size_t i = 0; i < got; ++i) {
+        out += kHex[static_cast<unsigned char>(buf[i]) >> 4];
+        out += kHex[static_cast<unsigned char>(buf[i]) & 0xF];
+      }
+    } else {
+      out.append(buf, got);
+    }
+    if (rc == SQL_SUCCESS) break;
+  }
+  return true;
+}
+
+// Values as the layer writes them: "True"/"False" for booleans, "0.5" not ".5".
+void Normalise(int type, std::string& v) {
+  if (type == adBoolean) {
+    if (v == "1") v = "True";
+    else if (v == "0") v = "False";
+  } else if (type == adNumeric || type == adCurrency || type == adDouble || type == adSingle) {
+    if (!v.empty() && v[0] == '.') v.insert(0, 1, '0');
+    else if (v.size() > 1 && v[0] == '-' && v[1] == '.') v.insert(1, 1, '0');
+  }
+}
+
+// Describes the columns of the current result and reads all its rows.
+void ReadResult(SQLHSTMT stmt, SQLSMALLINT count, ResultSet& out) {
+  out.Columns.assign(static_cast<size_t>(count), ColumnInfo());
+  out.Cells.clear();
+  std::vector<FetchAs> fetch(static_cast<size_t>(count), FetchAs::Char);
+  for (SQLSMALLINT i = 1; i <= count; ++i) {
+    ColumnInfo& c = out.Columns[static_cast<size_t>(i - 1)];
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT nameLen = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
+    SQLULEN size = 0;
+    if (!Ok(SQLDescribeColW(stmt, static_cast<SQLUSMALLINT>(i), name, 256, &nameLen, &sqlType, &size, &digits,
+                            &nullable)))
+      Throw(SQL_HANDLE_STMT, stmt, "Describing a column");
+    c.Name = U8(name, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(nameLen, 0)), 255));
+    SQLWCHAR typeName[128] = {};
+    SQLSMALLINT typeLen = 0;
+    std::string typeNameText;
+    if (Ok(SQLColAttributeW(stmt, static_cast<SQLUSMALLINT>(i), SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
+                            &typeLen, nullptr)))
+      typeNameText = U8(typeName, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(typeLen, 0)) / 2, 127));
+    c.Type = AdoTypeOf(sqlType, typeNameText);
+    c.Nullable = nullable != SQL_NO_NULLS;
+    c.Long = IsLongType(c.Type);
+    const FixedFacts f = Facts(c.Type);
+    if (IsTextType(c.Type) || IsBinaryType(c.Type)) {
+      c.DefinedSize = size > 0 && size < 0x7FFFFFFF ? static_cast<long>(size) : 2147483647L;
+    } else {
+      c.DefinedSize = f.size;
+    }
+    c.Precision = c.Type == adNumeric || c.Type == adDecimal || c.Type == adDBTimeStamp ? Clamp255(static_cast<long>(size))
+                                                                                      : f.precision;
+    c.NumericScale = c.Type == adNumeric || c.Type == adDecimal || c.Type == adCurrency || c.Type == adDBTimeStamp
+                         ? Clamp255(digits)
+                         : 0;
+    fetch[static_cast<size_t>(i - 1)] =
+        IsBinaryType(c.Type) ? FetchAs::Binary : IsTextType(c.Type) ? FetchAs::Wide : FetchAs::Char;
+  }
+  std::string value;
+  for (;;) {
+    const SQLRETURN rc = SQLFetch(stmt);
+    if (rc == SQL_NO_DATA) break;
+    if (!Ok(rc)) Throw(SQL_HANDLE_STMT, stmt, "Fetching a row");
+    for (SQLSMALLINT i = 1; i <= count; ++i) {
+      const size_t k = static_cast<size_t>(i - 1);
+      if (GetValue(stmt, static_cast<SQLUSMALLINT>(i), fetch[k], value)) {
+        Normalise(out.Columns[k].Type, value);
+        out.Cells.emplace_back(value);
+      } else {
+        out.Cells.emplace_back(std::nullopt);
+      }
+    }
+  }
+}
+
+class OdbcStream : public IResultStream {
+ public:
+  OdbcStream(std::shared_ptr<DbcState> dbc, std::shared_ptr<StmtSlot> slot)
+      : dbc_(std::move(dbc)), stmt_{std::move(slot)} {}
+
+  bool Next(ResultSet& out) override {
+    for (;;) {
+      if (!stmt_.slot->handle) throw ProviderError(kSource, "The connection is closed.");
+      if (!first_) {
+        if (done_) return false;
+        const SQLRETURN rc = SQLMoreResults(stmt_.h());
+        if (rc == SQL_NO_DATA) {
+          done_ = true;
+          return false;
+        }
+        if (!Ok(rc)) Throw(SQL_HANDLE_STMT, stmt_.h(), "Moving to the next result");
+      }
+      first_ = false;
+      SQLSMALLINT count = 0;
+      if (!Ok(SQLNumResultCols(stmt_.h(), &count))) Throw(SQL_HANDLE_STMT, stmt_.h(), "Counting columns");
+      if (count <= 0) continue;
+      ReadResult(stmt_.h(), count, out);
+      return true;
+    }
+  }
+
+ private:
+  std::shared_ptr<DbcState> dbc_;  // keeps the connection handle alive while the statement lives
+  StmtGuard stmt_;
+  bool first_ = true;
+  bool done_ = false;
+};
+
+// Splits "cat.schema.proc", removing [] or "" around each part.
+std::vector<std::string> SplitName(std::string_view name) {
+  std::vector<std::string> parts;
+  std::string cur;
+  char close = 0;
+  for (char c : name) {
+    if (close) {
+      if (c == close) close = 0;
+      else cur += c;
+    } else if (c == '[') {
+      close = ']';
+    } else if (c == '"') {
+      close = '"';
+    } else if (c == '.') {
+      parts.push_back(std::move(cur));
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  parts.push_back(std::move(cur));
+  return parts;
+}
+
+std::string Escape(std::string_view pattern, const std::string& esc) {
+  if (esc.empty()) return std::string(pattern);
+  std::string out;
+  for (char c : pattern) {
+    if (c == '_' || c == '%' || esc.find(c) == 0) out += esc;
+    out += c;
+  }
+  return out;
+}
+
+std::string CutAtSemicolon(const std::string& s) { return s.substr(0, s.find(';')); }
+
+class OdbcSession : public IProviderSession {
+ public:
+  explicit OdbcSession(std::shared_ptr<DbcState> dbc) : dbc_(std::move(dbc)) {}
+
+  std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) override {
+    std::shared_ptr<StmtSlot> slot = dbc_->NewStatement();
+    auto stream = std::make_unique<OdbcStream>(dbc_, slot);  // frees the statement on failure
+    SetTimeout(slot->handle, timeoutSeconds);
+    std::u16string text = W(sql);
+    const SQLRETURN rc = SQLExecDirectW(slot->handle, WPtr(text), static_cast<SQLINTEGER>(text.size()));
+    if (!Ok(rc) && rc != SQL_NO_DATA) Throw(SQL_HANDLE_STMT, slot->handle, "Executing the statement");
+    return stream;
+  }
+
+  std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
+    std::vector<std::string> parts = SplitName(name);
+    const std::string proc = CutAtSemicolon(parts.back());
+    const std::string schema = parts.size() >= 2 ? parts[parts.size() - 2] : std::string();
+    const std::string catalog = parts.size() >= 3 ? parts[parts.size() - 3] : std::string();
+    const std::string esc = Info(SQL_SEARCH_PATTERN_ESCAPE);
+
+    ResultSet rows;
+    {
+      StmtGuard stmt{dbc_->NewStatement()};
+      SetTimeout(stmt.h(), timeoutSeconds);
+      std::u16string cat = W(catalog), sch = W(Escape(schema, esc)), prc = W(Escape(proc, esc));
+      // A NULL column pattern: some drivers return nothing for "%".
+      const SQLRETURN rc = SQLProcedureColumnsW(
+          stmt.h(), catalog.empty() ? nullptr : WPtr(cat), catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
+          schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()), WPtr(prc),
+          static_cast<SQLSMALLINT>(prc.size()), nullptr, 0);
+      if (!Ok(rc)) {
+        std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_STMT, stmt.h());
+        if (HasState(records, {"IM001", "HYC00"}) || records.empty()) {
+          records.insert(records.begin(), {"The ODBC driver " + DriverText() +
+                                               " cannot describe the parameters of stored procedures, so the "
+                                               "parameters of '" + name + "' cannot be refreshed.",
+                                           {}, 0, kSource});
+        }
+        throw ProviderError(kSource, std::move(records));
+      }
+      SQLSMALLINT count = 0;
+      SQLNumResultCols(stmt.h(), &count);
+      if (count < 12) throw ProviderError(kSource, "The ODBC driver " + DriverText() +
+                                                       " returned an unexpected description of '" + name + "'.");
+      ReadResult(stmt.h(), count, rows);
+    }
+
+    const size_t width = rows.Columns.size();
+    auto cell = [&](size_t r, size_t c) -> const std::optional<std::string>& { return rows.Cells[r * width + c]; };
+    auto text = [&](size_t r, size_t c) { return cell(r, c).value_or(std::string()); };
+    auto number = [&](size_t r, size_t c) -> long {
+      const std::optional<std::string>& v = cell(r, c);
+      if (!v || v->empty()) return 0;
+      try {
+        return std::stol(*v);
+      } catch (...) {
+        return 0;
+      }
+    };
+
+    struct Entry {
+      ParameterInfo info;
+      long ordinal;
+      size_t seq;
+    };
+    std::vector<Entry> entries;
+    std::optional<std::pair<std::string, std::string>> owner;  // the first catalog and schema found
+    for (size_t r = 0; r < rows.RowCount(); ++r) {
+      if (!EqualsNoCase(CutAtSemicolon(text(r, 2)), proc)) continue;
+      const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
+      if (!owner) owner = rowOwner;
+      if (*owner != rowOwner) continue;
+      const long columnType = number(r, 4);
+      if (columnType == SQL_RESULT_COL) continue;
+      ParameterInfo p;
+      p.Type = AdoTypeOf(static_cast<int>(number(r, 5)), text(r, 6));
+      switch (columnType) {
+        case SQL_PARAM_INPUT: p.Direction = adParamInput; break;
+        case SQL_PARAM_INPUT_OUTPUT: p.Direction = adParamInputOutput; break;
+        case SQL_PARAM_OUTPUT: p.Direction = adParamOutput; break;
+        case SQL_RETURN_VALUE: p.Direction = adParamReturnValue; break;
+        default: p.Direction = adParamUnknown;
+      }
+      p.Name = text(r, 3);
+      if (p.Direction == adParamReturnValue) p.Name = !p.Name.empty() && p.Name[0] == '@' ? "@RETURN_VALUE" : "RETURN_VALUE";
+      const long columnSize = number(r, 7);
+      const FixedFacts f = Facts(p.Type);
+      if (IsTextType(p.Type) || IsBinaryType(p.Type))
+        p.Size = columnSize > 0 ? columnSize : (IsLongType(p.Type) ? 2147483647L : 0);
+      else p.Size = f.size;
+      const bool exact = p.Type == adNumeric || p.Type == adDecimal;
+      p.Precision = exact || p.Type == adDBTimeStamp ? Clamp255(columnSize) : f.precision;
+      if (p.Type == adCurrency && Lower(text(r, 6)).find("small") != std::string::npos) p.Precision = 10;
+      p.NumericScale = exact || p.Type == adCurrency || p.Type == adDBTimeStamp ? Clamp255(number(r, 9)) : 0;
+      if (f.isSigned) p.Attributes |= adParamSigned;
+      if (number(r, 11) == SQL_NULLABLE) p.Attributes |= adParamNullable;
+      if (IsLongType(p.Type)) p.Attributes |= adParamLong;
+      const long ordinal = width > 17 && cell(r, 17) ? number(r, 17) : static_cast<long>(entries.size());
+      entries.push_back({std::move(p), ordinal, entries.size()});
+    }
+    // The return value first, then the parameters in call order.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+      const bool ra = a.info.Direction == adParamReturnValue, rb = b.info.Direction == adParamReturnValue;
+      if (ra != rb) return ra;
+      return a.ordinal < b.ordinal;
+    });
+    if (entries.empty() && !ProcedureExists(catalog, schema, proc, esc))
+      throw ProviderError(kSource, "The stored procedure '" + name + "' was not found on the server.");
+    std::vector<ParameterInfo> out;
+    out.reserve(entries.size());
+    for (Entry& e : entries) out.push_back(std::move(e.info));
+    return out;
+  }
+
+  void BeginTrans() override { SetAutoCommit(false); }
+  void CommitTrans() override { EndTran(SQL_COMMIT); }
+  void RollbackTrans() override { EndTran(SQL_ROLLBACK); }
+
+  void Close() override {
+    std::vector<ErrorRecord> failure = dbc_->Disconnect();
+    if (!failure.empty()) throw ProviderError(kSource, std::move(failure));
+  }
+
+ private:
+  void SetTimeout(SQLHSTMT stmt, int seconds) {
+    // Drivers that cannot time out queries say so with a warning; the query still runs.
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(std::max(seconds, 0))),
+                   0);
+  }
+
+  std::string Info(SQLUSMALLINT what) {
+    SQLWCHAR buf[256] = {};
+    SQLSMALLINT len = 0;
+    if (!Ok(SQLGetInfoW(dbc_->handle, what, buf, sizeof buf, &len))) return {};
+    return U8(buf, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(len, 0)) / 2, 255));
+  }
+
+  std::string DriverText() {
+    const std::string file = Info(SQL_DRIVER_NAME);
+    if (dbc_->driverName.empty()) return "'" + file + "'";
+    return "'" + dbc_->driverName + "'" + (file.empty() ? "" : " (" + file + ")");
+  }
+
+  bool ProcedureExists(const std::string& catalog, const std::string& schema, const std::string& proc,
+                       const std::string& esc) {
+    StmtGuard stmt{dbc_->NewStatement()};
+    std::u16string cat = W(catalog), sch = W(Escape(schema, esc)), prc = W(Escape(proc, esc));
+    if (!Ok(SQLProceduresW(stmt.h(), catalog.empty() ? nullptr : WPtr(cat),
+                           catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
+                           schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()),
+                           WPtr(prc), static_cast<SQLSMALLINT>(prc.size()))))
+      return true;  // cannot tell: do not claim the procedure is missing
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(stmt.h(), &count);
+    ResultSet rows;
+    ReadResult(stmt.h(), count, rows);
+    for (size_t r = 0; r < rows.RowCount(); ++r)
+      if (rows.Cells[r * rows.Columns.size() + 2] &&
+          EqualsNoCase(CutAtSemicolon(*rows.Cells[r * rows.Columns.size() + 2]), proc))
+        return true;
+    return false;
+  }
+
+  void SetAutoCommit(bool on) {
+    if (!Ok(SQLSetConnectAttr(dbc_->handle, SQL_ATTR_AUTOCOMMIT,
+                              reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                              0)))
+      Throw(SQL_HANDLE_DBC, dbc_->handle, "Changing the transaction mode");
+  }
+
+  void EndTran(SQLSMALLINT how) {
+    if (!Ok(SQLEndTran(SQL_HANDLE_DBC, dbc_->handle, how))) Throw(SQL_HANDLE_DBC, dbc_->handle, "Ending the transaction");
+    SetAutoCommit(true);
+  }
+
+  std::shared_ptr<DbcState> dbc_;
+};
+
+}  // namespace
+
+int AdoTypeOf(int sqlType, std::string_view typeName) {
+  if (Lower(typeName).find("money") != std::string::npos) return adCurrency;
+  switch (sqlType) {
+    case SQL_CHAR: return adChar;
+    case SQL_VARCHAR: return adVarChar;
+    case SQL_LONGVARCHAR: return adLongVarChar;
+    case SQL_WCHAR: return adWChar;
+    case SQL_WVARCHAR: return adVarWChar;
+    case SQL_WLONGVARCHAR: return adLongVarWChar;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC: return adNumeric;
+    case SQL_SMALLINT: return adSmallInt;
+    case SQL_INTEGER: return adInteger;
+    case SQL_REAL: return adSingle;
+    case SQL_FLOAT:
+    case SQL_DOUBLE: return adDouble;
+    case SQL_BIT: return adBoolean;
+    case SQL_TINYINT: return adUnsignedTinyInt;
+    case SQL_BIGINT: return adBigInt;
+    case SQL_BINARY: return adBinary;
+    case SQL_VARBINARY: return adVarBinary;
+    case SQL_LONGVARBINARY: return adLongVarBinary;
+    case SQL_DATE:
+    case SQL_TYPE_DATE: return adDBDate;
+    case SQL_TIME:
+    case SQL_TYPE_TIME:
+    case -154: return adDBTime;  // SQL Server time(n)
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_TIMESTAMP: return adDBTimeStamp;
+    case SQL_GUID: return adGUID;
+    case -150: return adVariant;        // SQL Server sql_variant
+    case -152: return adLongVarWChar;   // SQL Server xml
+    case -155: return adVarWChar;       // SQL Server datetimeoffset, read as text
+    default: return adVariant;
+  }
+}
+
+std::vector<std::string> InstalledDrivers() {
+  std::vector<std::string> out;
+  SQLHENV env = Env();
+  SQLWCHAR desc[512];
+  SQLWCHAR attrs[2048];
+  SQLSMALLINT descLen = 0, attrLen = 0;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  while (Ok(SQLDriversW(env, direction, desc, 512, &descLen, attrs, 2048, &attrLen))) {
+    out.push_back(U8(desc, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(descLen, 0)), 511)));
+    direction = SQL_FETCH_NEXT;
+  }
+  return out;
+}
+
+std::string FindDriver(std::string_view prefix) {
+  for (const std::string& d : InstalledDrivers())
+    if (d.size() >= prefix.size() && EqualsNoCase(std::string_view(d).substr(0, prefix.size()), prefix)) return d;
+  return {};
+}
+
+std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds) {
+  SQLHENV env = Env();
+  if (!target.Driver.empty() && target.Driver.find('/') == std::string::npos) {
+    const std::vector<std::string> drivers = InstalledDrivers();
+    const bool installed = std::any_of(drivers.begin(), drivers.end(),
+                                       [&](const std::string& d) { return EqualsNoCase(d, target.Driver); });
+    if (!installed) {
+      std::string text = "The ODBC driver '" + target.Driver +
+                         "' is not installed: it is not registered with the ODBC driver manager (see odbcinst -q -d).";
+      const std::string package = ConnStr::PackageForDriver(target.Driver);
+      if (!package.empty()) text += " " + package;
+      throw ProviderError(kSource, text);
+    }
+  }
+  auto dbc = std::make_shared<DbcState>();
+  dbc->driverName = target.Driver;
+  if (!Ok(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc->handle))) {
+    dbc->handle = SQL_NULL_HDBC;
+    Throw(SQL_HANDLE_ENV, env, "Allocating a connection");
+  }
+  // Without a login timeout a silent server would hold the program forever.
+  SQLSetConnectAttr(dbc->handle, SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(std::max(timeoutSeconds, 0))), 0);
+  std::u16string in = W(target.OdbcString);
+  SQLWCHAR out[1024];
+  SQLSMALLINT outLen = 0;
+  const SQLRETURN rc = SQLDriverConnectW(dbc->handle, nullptr, WPtr(in), static_cast<SQLSMALLINT>(in.size()), out,
+                                         1024, &outLen, SQL_DRIVER_NOPROMPT);
+  if (!Ok(rc)) Throw(SQL_HANDLE_DBC, dbc->handle, "Connecting");
+  dbc->connected = true;
+  return std::make_unique<OdbcSession>(std::move(dbc));
+}
+
+}  // namespace pf::ado::OdbcProvider

@@ -1,0 +1,28 @@
+#pragma once
+// The ODBC provider (unixODBC): live servers through their ODBC drivers.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ado/ConnStr.h"
+#include "platform/ado/Provider.h"
+
+namespace pf::ado::OdbcProvider {
+
+// Connects with the login timeout `timeoutSeconds` (0: no limit). A driver that is
+// not installed fails before connecting, with a message naming it and the package
+// that brings it; every diagnostic record of a failed connect is kept.
+std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds);
+
+// The names of the drivers registered with the driver manager, in its order.
+std::vector<std::string> InstalledDrivers();
+// The first installed driver whose name begins with `prefix` (ignoring case), or "".
+std::string FindDriver(std::string_view prefix);
+
+// The ADO data type code for an ODBC SQL type, as the platform's providers report
+// it; money types (by their type name) become adCurrency.
+int AdoTypeOf(int sqlType, std::string_view typeName);
+
+}  // namespace pf::ado::OdbcProvider

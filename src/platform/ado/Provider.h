@@ -1,0 +1,92 @@
+#pragma once
+// What a data provider offers the objects of the data-access layer. A provider
+// turns a connection string into an open session; a session executes text
+// commands (handing out result sets one after the other), describes a stored
+// procedure's parameters, and handles transactions. Providers report failures as
+// ProviderError, whose records the connection keeps as its Errors collection.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pf::ado {
+
+// One diagnostic record of a failure.
+struct ErrorRecord {
+  std::string Description;
+  std::string SQLState;
+  int NativeError = 0;
+  std::string Source;
+};
+
+// A provider's failure: every diagnostic record, joined into the description.
+class ProviderError : public std::runtime_error {
+ public:
+  ProviderError(std::string source, std::vector<ErrorRecord> records);
+  ProviderError(std::string source, const std::string& description);
+  const std::string& Source() const { return source_; }
+  const std::vector<ErrorRecord>& Records() const { return records_; }
+
+ private:
+  std::string source_;
+  std::vector<ErrorRecord> records_;
+};
+
+// A result-set column as the layer describes it (ADO codes).
+struct ColumnInfo {
+  std::string Name;
+  int Type = 0;               // DataTypeEnum
+  long DefinedSize = 0;       // characters for text, bytes otherwise
+  int Precision = 0;
+  int NumericScale = 0;
+  bool Nullable = true;
+  bool Long = false;          // long text or binary
+};
+
+// One result set, read completely: cells row by row; a missing value is Null.
+struct ResultSet {
+  std::vector<ColumnInfo> Columns;
+  std::vector<std::optional<std::string>> Cells;
+  size_t RowCount() const { return Columns.empty() ? 0 : Cells.size() / Columns.size(); }
+};
+
+// The result sets of one execution, handed out in order.
+class IResultStream {
+ public:
+  virtual ~IResultStream() = default;
+  // Fills `out` with the next result set that has columns; false when none is left.
+  virtual bool Next(ResultSet& out) = 0;
+};
+
+// One parameter of a stored procedure as a refresh reports it (ADO codes).
+struct ParameterInfo {
+  std::string Name;
+  int Direction = 0;
+  int Type = 0;
+  long Size = 0;
+  int Precision = 0;
+  int NumericScale = 0;
+  int Attributes = 0;
+};
+
+class IProviderSession {
+ public:
+  virtual ~IProviderSession() = default;
+  virtual std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) = 0;
+  // Parameters in refresh order, the return value first; throws when the
+  // procedure is unknown or the provider cannot describe procedures.
+  virtual std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) = 0;
+  virtual void BeginTrans() = 0;
+  virtual void CommitTrans() = 0;
+  virtual void RollbackTrans() = 0;
+  virtual void Close() = 0;
+};
+
+// Opens a session for a parsed connection string; `providerName` is how the
+// connection string named the provider (empty for plain ODBC strings).
+std::unique_ptr<IProviderSession> OpenProviderSession(const std::string& connectionString, int timeoutSeconds);
+
+}  // namespace pf::ado

@@ -1,0 +1,355 @@
+#include "platform/ado/SnapshotProvider.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/ado/Ado.h"
+
+namespace pf::ado::SnapshotProvider {
+
+namespace {
+
+constexpr const char* kSource = "Procforge.Snapshot";
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// The database, shared by the session and its result streams; null once closed.
+struct Db {
+  sqlite3* handle = nullptr;
+  std::chrono::steady_clock::time_point deadline{};
+  bool timed = false;
+  ~Db() {
+    if (handle) sqlite3_close_v2(handle);
+  }
+};
+
+[[noreturn]] void Fail(sqlite3* db, const std::string& what) {
+  std::string text = what;
+  if (db) {
+    text += ": ";
+    text += sqlite3_errmsg(db);
+  }
+  ErrorRecord r{text, {}, db ? sqlite3_extended_errcode(db) : 0, kSource};
+  throw ProviderError(kSource, std::vector<ErrorRecord>{r});
+}
+
+int ProgressHandler(void* p) {
+  const Db* db = static_cast<const Db*>(p);
+  return db->timed && std::chrono::steady_clock::now() > db->deadline ? 1 : 0;
+}
+
+void Arm(Db& db, int timeoutSeconds) {
+  db.timed = timeoutSeconds > 0;
+  if (db.timed) db.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+}
+
+struct Statement {
+  sqlite3_stmt* stmt = nullptr;
+  ~Statement() { sqlite3_finalize(stmt); }
+};
+
+// "VARCHAR(40)" -> 40, "NUMERIC(10,2)" -> 10 and 2.
+void DeclaredSizes(std::string_view decl, long& first, int& second) {
+  first = 0;
+  second = 0;
+  const size_t open = decl.find('(');
+  if (open == std::string_view::npos) return;
+  const char* p = decl.data() + open + 1;
+  const char* end = decl.data() + decl.size();
+  while (p < end && *p == ' ') ++p;
+  p = std::from_chars(p, end, first).ptr;
+  while (p < end && (*p == ' ' || *p == ',')) ++p;
+  std::from_chars(p, end, second);
+}
+
+std::string FormatReal(double d) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, d);
+  return std::string(buf, r.ptr);
+}
+
+std::string Hex(const void* data, int size) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const unsigned char* b = static_cast<const unsigned char*>(data);
+  std::string out;
+  out.reserve(static_cast<size_t>(size) * 2);
+  for (int i = 0; i < size; ++i) {
+    out += kHex[b[i] >> 4];
+    out += kHex[b[i] & 0xF];
+  }
+  return out;
+}
+
+// Reads all rows of a prepared statement that has columns.
+void ReadAll(sqlite3* db, sqlite3_stmt* stmt, ResultSet& out) {
+  const int n = sqlite3_column_count(stmt);
+  out.Columns.assign(static_cast<size_t>(n), ColumnInfo());
+  out.Cells.clear();
+  std::vector<int> firstStorage(static_cast<size_t>(n), SQLITE_NULL);
+  std::vector<bool> wide(static_cast<size_t>(n), false);
+  for (int i = 0; i < n; ++i) {
+    ColumnInfo& c = out.Columns[static_cast<size_t>(i)];
+    const char* name = sqlite3_column_name(stmt, i);
+    c.Name = name ? name : "";
+    const char* decl = sqlite3_column_decltype(stmt, i);
+    c.Type = decl ? AdoTypeOfDeclared(decl) : adEmpty;
+    if (decl) DeclaredSizes(decl, c.DefinedSize, c.NumericScale);
+    if (c.Type == adNumeric) {
+      c.Precision = c.DefinedSize > 0 ? static_cast<int>(c.DefinedSize) : 18;
+      c.DefinedSize = 19;
+    }
+  }
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (int i = 0; i < n; ++i) {
+      const size_t k = static_cast<size_t>(i);
+      const int storage = sqlite3_column_type(stmt, i);
+      if (firstStorage[k] == SQLITE_NULL) firstStorage[k] = storage;
+      const ColumnInfo& c = out.Columns[k];
+      switch (storage) {
+        case SQLITE_NULL:
+          out.Cells.emplace_back(std::nullopt);
+          break;
+        case SQLITE_INTEGER: {
+          const sqlite3_int64 v = sqlite3_column_int64(stmt, i);
+          if (v > INT32_MAX || v < INT32_MIN) wide[k] = true;
+          if (c.Type == adBoolean) out.Cells.emplace_back(v ? "True" : "False");
+          else out.Cells.emplace_back(std::to_string(v));
+          break;
+        }
+        case SQLITE_FLOAT:
+          out.Cells.emplace_back(FormatReal(sqlite3_column_double(stmt, i)));
+          break;
+        case SQLITE_BLOB:
+          out.Cells.emplace_back(Hex(sqlite3_column_blob(stmt, i), sqlite3_column_bytes(stmt, i)));
+          break;
+        default: {
+          const unsigned char* t = sqlite3_column_text(stmt, i);
+          out.Cells.emplace_back(std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(stmt, i)));
+        }
+      }
+    }
+  }
+  if (rc != SQLITE_DONE) Fail(db, "The query failed");
+  // Columns without a declared type (expressions) take the type of their values.
+  const size_t rows = out.RowCount();
+  for (size_t k = 0; k < out.Columns.size(); ++k) {
+    ColumnInfo& c = out.Columns[k];
+    if (c.Type == adEmpty) {
+      switch (firstStorage[k]) {
+        case SQLITE_INTEGER: c.Type = wide[k] ? adBigInt : adInteger; break;
+        case SQLITE_FLOAT: c.Type = adDouble; break;
+        case SQLITE_BLOB: c.Type = adLongVarBinary; break;
+        default: c.Type = adVarWChar;
+      }
+    } else if (c.Type == adInteger && wide[k]) {
+      c.Type = adBigInt;
+    }
+    const bool text = c.Type == adVarWChar || c.Type == adWChar || c.Type == adVarChar || c.Type == adChar ||
+                      c.Type == adLongVarWChar || c.Type == adLongVarChar;
+    const bool binary = c.Type == adLongVarBinary || c.Type == adVarBinary || c.Type == adBinary;
+    if ((text || binary) && c.DefinedSize <= 0) {
+      // Without a declared length, the longest value (in characters) stands for it.
+      long longest = 1;
+      for (size_t r = 0; r < rows; ++r) {
+        const std::optional<std::string>& v = out.Cells[r * out.Columns.size() + k];
+        if (!v) continue;
+        long len = binary ? static_cast<long>(v->size() / 2) : 0;
+        if (!binary)
+          for (char ch : *v) len += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+        longest = std::max(longest, len);
+      }
+      c.DefinedSize = longest;
+    }
+    c.Long = c.Type == adLongVarWChar || c.Type == adLongVarChar || c.Type == adLongVarBinary;
+  }
+}
+
+class SnapshotStream : public IResultStream {
+ public:
+  SnapshotStream(std::shared_ptr<Db> db, std::string sql, int timeout)
+      : db_(std::move(db)), sql_(std::move(sql)), timeout_(timeout) {}
+
+  bool Next(ResultSet& out) override {
+    while (offset_ < sql_.size()) {
+      if (!db_->handle) throw ProviderError(kSource, "The connection is closed.");
+      Statement s;
+      const char* start = sql_.c_str() + offset_;
+      const char* tail = nullptr;
+      Arm(*db_, timeout_);
+      if (sqlite3_prepare_v2(db_->handle, start, static_cast<int>(sql_.size() - offset_), &s.stmt, &tail) !=
+          SQLITE_OK)
+        Fail(db_->handle, "The statement cannot be prepared");
+      offset_ = tail ? static_cast<size_t>(tail - sql_.c_str()) : sql_.size();
+      if (!s.stmt) continue;  // blanks or a comment
+      if (sqlite3_column_count(s.stmt) == 0) {
+        const int rc = sqlite3_step(s.stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fail(db_->handle, "The statement failed");
+        continue;
+      }
+      ReadAll(db_->handle, s.stmt, out);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  std::shared_ptr<Db> db_;
+  std::string sql_;
+  size_t offset_ = 0;
+  int timeout_;
+};
+
+class SnapshotSession : public IProviderSession {
+ public:
+  explicit SnapshotSession(std::shared_ptr<Db> db) : db_(std::move(db)) {}
+
+  std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) override {
+    Require();
+    return std::make_unique<SnapshotStream>(db_, sql, timeoutSeconds);
+  }
+
+  std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
+    Require();
+    Statement s;
+    Arm(*db_, timeoutSeconds);
+    if (sqlite3_prepare_v2(db_->handle,
+                           "SELECT Name, Direction, Type, Size, Precision, NumericScale, Attributes "
+                           "FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE ORDER BY Ordinal",
+                           -1, &s.stmt, nullptr) != SQLITE_OK)
+      Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
+    sqlite3_bind_text(s.stmt, 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    std::vector<ParameterInfo> out;
+    bool known = false;
+    int rc;
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+      known = true;
+      if (sqlite3_column_type(s.stmt, 0) == SQLITE_NULL) continue;  // a procedure without parameters
+      ParameterInfo p;
+      p.Name = reinterpret_cast<const char*>(sqlite3_column_text(s.stmt, 0));
+      p.Direction = sqlite3_column_int(s.stmt, 1);
+      p.Type = sqlite3_column_int(s.stmt, 2);
+      p.Size = static_cast<long>(sqlite3_column_int64(s.stmt, 3));
+      p.Precision = sqlite3_column_int(s.stmt, 4);
+      p.NumericScale = sqlite3_column_int(s.stmt, 5);
+      p.Attributes = sqlite3_column_int(s.stmt, 6);
+      out.push_back(std::move(p));
+    }
+    if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
+    if (!known)
+      throw ProviderError(kSource, "The procedure '" + name +
+                                       "' is not described in the snapshot (table ProcedureParameters).");
+    return out;
+  }
+
+  void BeginTrans() override { Exec("BEGIN"); }
+  void CommitTrans() override { Exec("COMMIT"); }
+  void RollbackTrans() override { Exec("ROLLBACK"); }
+
+  void Close() override {
+    if (db_->handle) sqlite3_close_v2(db_->handle);
+    db_->handle = nullptr;
+  }
+
+ private:
+  void Require() {
+    if (!db_->handle) throw ProviderError(kSource, "The connection is closed.");
+  }
+  void Exec(const char* sql) {
+    Require();
+    if (sqlite3_exec(db_->handle, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db_->handle, sql);
+  }
+  std::shared_ptr<Db> db_;
+};
+
+bool IsScript(const std::string& file) {
+  const std::string ext = std::filesystem::path(file).extension().string();
+  return Upper(ext) == ".SQL";
+}
+
+// Runs a script statement by statement, so that a failure names its line.
+void LoadScript(sqlite3* db, const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw ProviderError(kSource, "The snapshot script '" + file + "' cannot be read.");
+  const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const char* p = script.c_str();
+  const char* end = p + script.size();
+  while (p < end) {
+    Statement s;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db, p, static_cast<int>(end - p), &s.stmt, &tail);
+    if (rc == SQLITE_OK && s.stmt) {
+      while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+      }
+      if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK) {
+      const char* at = p;
+      while (at < end && std::isspace(static_cast<unsigned char>(*at))) ++at;
+      const long line = 1 + std::count(script.c_str(), at, '\n');
+      Fail(db, "The snapshot script '" + file + "' fails in the statement at line " + std::to_string(line));
+    }
+    if (!tail || tail == p) break;
+    p = tail;
+  }
+}
+
+}  // namespace
+
+int AdoTypeOfDeclared(std::string_view declaredType) {
+  const std::string d = Upper(declaredType);
+  auto has = [&](const char* s) { return d.find(s) != std::string::npos; };
+  auto starts = [&](const char* s) { return d.rfind(s, 0) == 0; };
+  if (has("BIGINT")) return adBigInt;
+  if (has("SMALLINT")) return adSmallInt;
+  if (has("TINYINT")) return adUnsignedTinyInt;
+  if (has("INT")) return adInteger;
+  if (starts("NCHAR") || starts("NATIONAL CHAR")) return has("VAR") ? adVarWChar : adWChar;
+  if (starts("NVARCHAR")) return adVarWChar;
+  if (starts("NTEXT")) return adLongVarWChar;
+  if (starts("VARCHAR") || starts("VARYING")) return adVarChar;
+  if (starts("CHAR")) return adChar;
+  if (has("CHAR") || has("TEXT") || has("CLOB")) return adVarWChar;
+  if (has("BLOB") || has("BINARY") || has("IMAGE")) return adLongVarBinary;
+  if (has("REAL") || has("FLOA") || has("DOUB")) return adDouble;
+  if (has("BOOL") || d == "BIT") return adBoolean;
+  if (has("MONEY") || has("CURRENCY")) return adCurrency;
+  if (has("DATETIME") || has("TIMESTAMP")) return adDBTimeStamp;
+  if (has("DATE")) return adDBDate;
+  if (has("TIME")) return adDBTime;
+  if (has("NUMERIC") || has("DECIMAL")) return adNumeric;
+  return adVarWChar;
+}
+
+std::unique_ptr<IProviderSession> Open(const std::string& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec))
+    throw ProviderError(kSource, "The snapshot file '" + file + "' does not exist.");
+  auto db = std::make_shared<Db>();
+  const bool script = IsScript(file);
+  const int flags = script ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+  if (sqlite3_open_v2(script ? ":memory:" : file.c_str(), &db->handle, flags, nullptr) != SQLITE_OK)
+    Fail(db->handle, "The snapshot '" + file + "' cannot be opened");
+  sqlite3_progress_handler(db->handle, 1000, &ProgressHandler, db.get());
+  if (script) {
+    LoadScript(db->handle, file);
+  } else if (sqlite3_exec(db->handle, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    Fail(db->handle, "The snapshot '" + file + "' cannot be read");
+  }
+  // The extractors only read; a snapshot is never changed through a connection.
+  sqlite3_exec(db->handle, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+  return std::make_unique<SnapshotSession>(std::move(db));
+}
+
+}  // namespace pf::ado::SnapshotProvider

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "platform/ado/Command.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/Stream.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+using namespace pf::ado;
+
+namespace {
+
+const char* kCatalogue = R"SQL(
+-- A small SQL Server catalogue.
+CREATE TABLE sysobjects (name TEXT, id INTEGER, type CHAR(2), crdate DATETIME);
+INSERT INTO sysobjects VALUES ('spGetOrders', 101, 'P ', '2026-01-02 03:04:05');
+INSERT INTO sysobjects VALUES ('fnTotal', 102, 'FN', NULL);
+INSERT INTO sysobjects VALUES ('spNoParams', 103, 'P ', '');
+CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,
+  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);
+INSERT INTO ProcedureParameters VALUES ('spGetOrders', 2, '@Customer', 1, 202, 40, 0, 0, 64);
+INSERT INTO ProcedureParameters VALUES ('spGetOrders', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80);
+INSERT INTO ProcedureParameters VALUES ('spGetOrders', 3, '@Total', 3, 6, 8, 19, 4, 80);
+INSERT INTO ProcedureParameters VALUES ('spNoParams', 0, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+CREATE TABLE SnapshotInfo (Key TEXT, Value TEXT);
+INSERT INTO SnapshotInfo VALUES ('ServerType', '1');
+)SQL";
+
+std::shared_ptr<Connection> OpenSnapshot(const std::string& file) {
+  auto c = Connection::Create();
+  c->Open("Provider=Procforge.Snapshot;Data Source=" + file);
+  return c;
+}
+
+std::shared_ptr<Recordset> Query(const std::shared_ptr<Connection>& c, const std::string& sql) {
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = adCmdText;
+  cmd->CommandText = sql;
+  auto rs = Recordset::Create();
+  rs->Open(cmd);
+  return rs;
+}
+
+std::string SavedXml(const Recordset& rs) {
+  Stream s;
+  s.Open();
+  rs.Save(s, adPersistXML);
+  s.SetPosition(0);
+  return s.ReadText(adReadAll);
+}
+
+class SnapshotTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    script_ = dir_.file("mssql.sql");
+    pftest::WriteAll(script_, kCatalogue);
+    // The same catalogue as a SQLite database file.
+    database_ = dir_.file("mssql.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database_.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, kCatalogue, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
+  pftest::TempDir dir_;
+  std::string script_;
+  std::string database_;
+};
+
+}  // namespace
+
+TEST_F(SnapshotTest, BothFormsAnswerCatalogueQueries) {
+  for (const std::string& file : {script_, database_}) {
+    SCOPED_TRACE(file);
+    auto c = OpenSnapshot(file);
+    EXPECT_EQ(c->State(), adStateOpen);
+    auto rs = Query(c, "SELECT * FROM sysobjects  WHERE type IN ('P ', 'FN')  ORDER BY [name]");
+    ASSERT_FALSE(rs->Eof());
+    EXPECT_EQ(rs->Value("NAME"), "fnTotal");  // lookup ignores case
+    EXPECT_EQ(rs->Fields("id").Value(), "102");
+    EXPECT_EQ(rs->Fields("id").Type(), adInteger);
+    EXPECT_TRUE(rs->Fields("crdate").IsNull());
+    rs->MoveNext();
+    EXPECT_EQ(rs->Value("name"), "spGetOrders");
+    EXPECT_EQ(rs->Value("crdate"), "2026-01-02 03:04:05");
+    rs->MoveNext();
+    EXPECT_FALSE(rs->Fields("crdate").IsNull());  // empty text is not Null
+    EXPECT_EQ(rs->Value("crdate"), "");
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    try {
+      rs->Value("name");
+      FAIL();
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.Number, AdoErrorNumber(adErrNoCurrentRecord));
+    }
+    EXPECT_THROW(rs->MoveNext(), AppError);
+    c->Close();
+    EXPECT_EQ(c->State(), adStateClosed);
+  }
+}
+
+TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
+  auto c = OpenSnapshot(script_);
+  auto rs = Query(c, "SELECT name FROM sysobjects");
+  try {
+    rs->Value("nosuch");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, AdoErrorNumber(adErrItemNotFound));
+    EXPECT_NE(e.Description.find("'nosuch'"), std::string::npos);
+  }
+  try {
+    Query(c, "SELECT * FROM nowhere");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ProviderErrorNumber);
+    EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos) << e.Description;
+    ASSERT_EQ(c->Errors().size(), 1u);
+    EXPECT_EQ(c->Errors()[0].Description, e.Description);
+  }
+  // A snapshot is never written through a connection, in either form.
+  for (const std::string& file : {script_, database_}) {
+    auto w = OpenSnapshot(file);
+    EXPECT_THROW(Query(w, "DELETE FROM sysobjects"), AppError);
+    EXPECT_EQ(Query(w, "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+  }
+}
+
+TEST_F(SnapshotTest, BrokenSnapshotsAreReportedWithTheirPlace) {
+  pftest::WriteAll(dir_.file("bad.sql"), "CREATE TABLE t (a);\n\nINSERT INTO nowhere VALUES (1);\n");
+  try {
+    OpenSnapshot(dir_.file("bad.sql"));
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_NE(e.Description.find("line 3"), std::string::npos) << e.Description;
+    EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos) << e.Description;
+  }
+  pftest::WriteAll(dir_.file("junk.db"), std::string(4096, 'x'));
+  EXPECT_THROW(OpenSnapshot(dir_.file("junk.db")), AppError);
+}
+
+TEST_F(SnapshotTest, ParameterRefreshFollowsProcedureParameters) {
+  auto c = OpenSnapshot(database_);
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = adCmdStoredProc;
+  cmd->CommandText = "SPGETORDERS";  // matched without regard to case
+  cmd->Parameters().Refresh();
+  ASSERT_EQ(cmd->Parameters().Count(), 3u);
+  const Parameter& ret = cmd->Parameters().Item(0);
+  EXPECT_EQ(ret.Name, "@RETURN_VALUE");
+  EXPECT_EQ(ret.Direction, adParamReturnValue);
+  EXPECT_EQ(ret.Type, adInteger);
+  EXPECT_EQ(ret.Precision, 10);
+  EXPECT_EQ(cmd->Parameters().Item(1).Name, "@Customer");
+  const Parameter& total = cmd->Parameters().Item("@total");
+  EXPECT_EQ(total.Direction, adParamInputOutput);
+  EXPECT_EQ(total.Type, adCurrency);
+  EXPECT_EQ(total.NumericScale, 4);
+  EXPECT_EQ(total.Attributes & adParamNullable, adParamNullable);
+
+  cmd->CommandText = "spNoParams";  // known, without any parameter
+  cmd->Parameters().Refresh();
+  EXPECT_EQ(cmd->Parameters().Count(), 0u);
+
+  cmd->CommandText = "spUnknown";
+  try {
+    cmd->Parameters().Refresh();
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_NE(e.Description.find("'spUnknown'"), std::string::npos);
+  }
+  cmd->CommandType = adCmdText;
+  EXPECT_THROW(cmd->Parameters().Refresh(), AppError);
+}
+
+TEST_F(SnapshotTest, SeveralResultSetsAndGetRows) {
+  auto c = OpenSnapshot(script_);
+  auto rs = Query(c, "SELECT name FROM sysobjects ORDER BY id; SELECT Key, Value FROM SnapshotInfo;");
+  const auto rows = rs->GetRows({"NAME"});
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0], (std::vector<std::optional<std::string>>{"spGetOrders", "fnTotal", "spNoParams"}));
+  EXPECT_TRUE(rs->Eof());
+  auto next = rs->NextRecordset();
+  ASSERT_TRUE(next);
+  EXPECT_EQ(rs->State(), adStateClosed);
+  EXPECT_EQ(next->Value("Value"), "1");
+  EXPECT_EQ(next->NextRecordset(), nullptr);
+
+  // The current result set stays readable after the connection closes; the next one needs it.
+  auto kept = Query(c, "SELECT 1 AS a; SELECT 2 AS b");
+  c->Close();
+  EXPECT_EQ(kept->Value("a"), "1");
+  EXPECT_THROW(kept->NextRecordset(), AppError);
+}
+
+TEST_F(SnapshotTest, SavesTheXmlPersistenceFormat) {
+  auto c = OpenSnapshot(script_);
+  auto rs = Query(c,
+                  "SELECT name, id, crdate, 'a<b & \"c''' AS [odd name], NULL AS nada, 1.5 AS r "
+                  "FROM sysobjects WHERE id < 103 ORDER BY id");
+  const std::string xml = SavedXml(*rs);
+  EXPECT_EQ(xml.rfind("<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'", 0), 0u);
+  EXPECT_NE(xml.find("<s:AttributeType name='id' rs:number='2' rs:nullable='true' rs:writeunknown='true'>\r\n"
+                     "\t\t\t<s:datatype dt:type='int' dt:maxLength='4' rs:precision='10' rs:fixedlength='true'/>"),
+            std::string::npos)
+      << xml;
+  EXPECT_NE(xml.find("<s:AttributeType name='c3' rs:name='odd name'"), std::string::npos);
+  EXPECT_NE(xml.find("<rs:data>\r\n"
+                     "\t<z:row name='spGetOrders' id='101' crdate='2026-01-02T03:04:05' "
+                     "c3='a&lt;b &amp; &quot;c&apos;' r='1.5'/>\r\n"
+                     "\t<z:row name='fnTotal' id='102' c3='a&lt;b &amp; &quot;c&apos;' r='1.5'/>\r\n"
+                     "</rs:data>\r\n</xml>"),
+            std::string::npos)
+      << xml;
+  EXPECT_EQ(xml.find("nada='"), std::string::npos);  // Null columns have no attribute
+
+  auto empty = Query(c, "SELECT name FROM sysobjects WHERE 0");
+  EXPECT_TRUE(empty->Eof());
+  EXPECT_NE(SavedXml(*empty).find("<rs:data>\r\n</rs:data>"), std::string::npos);
+}
+
+TEST(Stream, ReadsBackFromAPosition) {
+  Stream s;
+  EXPECT_THROW(s.ReadText(), AppError);
+  s.Open();
+  s.WriteText("hello world");
+  EXPECT_EQ(s.ReadText(), "");
+  s.SetPosition(6);
+  EXPECT_EQ(s.ReadText(3), "wor");
+  EXPECT_EQ(s.ReadText(adReadAll), "ld");
+  EXPECT_THROW(s.SetPosition(99), AppError);
+}
