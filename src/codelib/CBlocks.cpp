@@ -114,13 +114,17 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
         // Values and blocks brought in by a pass may hold references of their own, so
         // passes repeat until none is left; a tenth pass means a reference loop. A
         // "const..." block gets exactly one pass: its values may contain "XX" themselves.
+        // A text that outgrows MaxResolvedSize means references that multiply
+        // themselves; it gets the same error before memory runs out.
         const bool onePass = name.starts_with("const");
         int passes = 0;
+        std::string next;
         for (size_t at = text.find(kRefMarker); at != std::string::npos; at = text.find(kRefMarker)) {
           ++passes;
-          Faultnet31::Check(passes < 10, ERR_TOO_MANY_PASSES,
+          const bool fits = passes < 10 && ResolvePass(text, at, *RefValues, MaxResolvedSize, next);
+          Faultnet31::Check(fits, ERR_TOO_MANY_PASSES,
                             "Too many iterations when resolving references in block : %1", BlockName);
-          text = ResolvePass(text, at, *RefValues);
+          text.swap(next);
           if (onePass) break;
         }
         return text;
@@ -131,13 +135,16 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
 std::string CBlocks::ResolveRefs(std::string_view ABlock, const CRefValues& RefValues) const {
   const size_t first = ABlock.find(kRefMarker);
   if (first == std::string_view::npos) return std::string(ABlock);
-  return ResolvePass(ABlock, first, RefValues);
+  std::string out;
+  ResolvePass(ABlock, first, RefValues, std::string::npos, out);
+  return out;
 }
 
 // The text split at every "XX": pieces at even positions are kept, pieces at odd
 // positions are reference names. An odd number of markers makes the last piece a name.
-std::string CBlocks::ResolvePass(std::string_view text, size_t first, const CRefValues& refValues) const {
-  std::string out;
+bool CBlocks::ResolvePass(std::string_view text, size_t first, const CRefValues& refValues, size_t limit,
+                          std::string& out) const {
+  out.clear();
   out.reserve(text.size() + text.size() / 4);
   out.append(text.substr(0, first));
   size_t nameStart = first + kRefMarker.size();
@@ -152,6 +159,7 @@ std::string CBlocks::ResolvePass(std::string_view text, size_t first, const CRef
     } else {
       Faultnet31::Check(false, ERR_UNRESOLVED_REF, "Reference could not be resolved: XX%1XX", name);
     }
+    if (out.size() > limit) return false;
     if (close == std::string_view::npos) break;
     const size_t keepStart = close + kRefMarker.size();
     const size_t next = text.find(kRefMarker, keepStart);
@@ -159,7 +167,7 @@ std::string CBlocks::ResolvePass(std::string_view text, size_t first, const CRef
     if (next == std::string_view::npos) break;
     nameStart = next + kRefMarker.size();
   }
-  return out;
+  return out.size() <= limit;
 }
 
 // Lines are emptied rather than removed, so the line count never changes.

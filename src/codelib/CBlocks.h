@@ -13,7 +13,8 @@
 //
 // Errors are AppError raised through Faultnet31::Check:
 //   0x80041071 block syntax (with " Line n : <line>" context), 0x80041072 too many
-//   reference passes, 0x80041450 block not found, 0x80041455 unresolved reference.
+//   reference passes (or a resolved text beyond MaxResolvedSize), 0x80041450 block
+//   not found, 0x80041455 unresolved reference.
 // The block table keeps whatever was added before an error.
 
 #include <map>
@@ -42,6 +43,11 @@ class CBlocks {
   // reference table, references resolved in up to nine passes ("const..." blocks: one).
   // Without a table the references stay as written. An empty name gives empty text.
   std::string GetBlock(const std::string& BlockName, const CRefValues* RefValues = nullptr);
+  // Largest text GetBlock builds while resolving references: blocks that refer to
+  // themselves more than once grow exponentially long before the pass limit is reached.
+  // 256 MiB by default, far beyond any real class; fuzzing and tests lower it.
+  static inline size_t MaxResolvedSize = size_t{256} << 20;
+
   // One pass of reference replacement over ABlock.
   std::string ResolveRefs(std::string_view ABlock, const CRefValues& RefValues) const;
 
@@ -52,7 +58,9 @@ class CBlocks {
  private:
   void SetConditions(std::string_view conditions);
   // Resolves one pass starting at `first`, the position of the first "XX" in text.
-  std::string ResolvePass(std::string_view text, size_t first, const CRefValues& refValues) const;
+  // Returns false, with `out` incomplete, as soon as `out` grows beyond `limit`.
+  bool ResolvePass(std::string_view text, size_t first, const CRefValues& refValues, size_t limit,
+                   std::string& out) const;
   std::string ProcessBlockConditions(std::string_view block) const;
   static bool IsCond(std::string_view line, std::string_view& sCond, bool& CondYes);
   static bool IsLCond(std::string_view line, std::string_view& sCond, size_t& AtPos, bool& CondYes);

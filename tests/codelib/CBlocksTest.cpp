@@ -224,6 +224,18 @@ TEST_F(CBlocksTest, SelfReferenceFailsWithTooManyIterations) {
   EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : Loop");
 }
 
+TEST_F(CBlocksTest, SelfMultiplyingReferenceFailsBeforeMemoryRunsOut) {
+  std::string text;
+  for (int i = 0; i < 128; ++i) text += "XXboomXX";
+  blocks.AddBlock(text, "boom");
+  const size_t saved = CBlocks::MaxResolvedSize;
+  CBlocks::MaxResolvedSize = 1 << 20;
+  const AppError e = Fails([&] { blocks.GetBlock("boom", &refs); });
+  CBlocks::MaxResolvedSize = saved;
+  EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
+  EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : boom");
+}
+
 TEST_F(CBlocksTest, ConstBlockGetsExactlyOnePass) {
   blocks.AddBlock("Const A = \"XXValXX\"\r\n", "ConstDefs");
   refs.Add("Val", "XXNotResolvedXX");
