@@ -1,0 +1,47 @@
+#include "shell/CProgress.h"
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+
+namespace pf {
+
+namespace {
+constexpr size_t kMaxShown = 45;
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+void CProgress::Message(std::string_view Msg) {
+  Faultnet31::Check(!Cancelled, ERR_CANCELED, "Operation Canceled");
+  if (!ProgressForm) return;
+  ProgressForm->SetMessage(DisplayText(Msg));
+  ProgressForm->DoEvents();
+}
+
+void CProgress::DoEvents() {
+  if (ProgressForm) ProgressForm->DoEvents();
+}
+
+std::string CProgress::DisplayText(std::string_view Msg) {
+  // Find where the 46th character starts, if there is one.
+  size_t chars = 0;
+  size_t cut = std::string_view::npos;
+  for (size_t i = 0; i < Msg.size(); ++i) {
+    if (IsContinuationByte(Msg[i])) continue;
+    if (chars == kMaxShown) {
+      cut = i;
+      break;
+    }
+    ++chars;
+  }
+  std::string text = " ";
+  if (cut == std::string_view::npos) {
+    text += Msg;
+  } else {
+    text += Msg.substr(0, cut);
+    text += " ...";
+  }
+  return text;
+}
+
+}  // namespace pf

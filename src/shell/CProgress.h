@@ -1,0 +1,42 @@
+#pragma once
+// The progress channel of a generation run. Every message is a cancellation point:
+// once Cancelled is set, the next Message raises 0x80041068 "Operation Canceled"
+// before anything is shown, which unwinds the whole run.
+
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+// What shows progress messages: the wizard's progress window, the command line's
+// progress line. Implemented by the front ends; owned by whoever creates the run.
+class IProgressDisplay {
+ public:
+  virtual ~IProgressDisplay() = default;
+  // Shows a label text already laid out by CProgress::DisplayText.
+  virtual void SetMessage(const std::string& labelText) = 0;
+  // Lets pending window events run (repaint, the Cancel button).
+  virtual void DoEvents() = 0;
+};
+
+class CProgress {
+ public:
+  // The attached display; set by the generation command before the build and cleared
+  // after it. Not owned. Without one, messages are still cancellation points.
+  IProgressDisplay* ProgressForm = nullptr;
+  // Set by the display's Cancel button; only ever goes from false to true in a run.
+  bool Cancelled = false;
+
+  // Raises 0x80041068 when Cancelled; otherwise shows DisplayText(Msg) and lets
+  // pending events run.
+  void Message(std::string_view Msg);
+  // Lets pending events run without a message (long loops between messages).
+  void DoEvents();
+
+  // The label text for a message: a blank, then the message, cut after 45 characters
+  // with " ..." appended when it is longer. Characters are counted in UTF-8, so a cut
+  // never splits one.
+  static std::string DisplayText(std::string_view Msg);
+};
+
+}  // namespace pf

@@ -1,0 +1,64 @@
+#include "shell/CProgress.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+
+using namespace pf;
+
+namespace {
+
+struct RecordingDisplay : IProgressDisplay {
+  std::vector<std::string> shown;
+  int pumped = 0;
+  void SetMessage(const std::string& labelText) override { shown.push_back(labelText); }
+  void DoEvents() override { ++pumped; }
+};
+
+TEST(CProgress, DisplayTextCutsAfter45Characters) {
+  const std::string s45(45, 'a');
+  EXPECT_EQ(CProgress::DisplayText(s45), " " + s45);
+  EXPECT_EQ(CProgress::DisplayText(s45 + "b"), " " + s45 + " ...");
+  EXPECT_EQ(CProgress::DisplayText(""), " ");
+  // Characters, not bytes: 45 two-byte letters are shown whole, and a cut never
+  // splits a letter.
+  std::string umlauts;
+  for (int i = 0; i < 45; ++i) umlauts += "\xC3\xA4";
+  EXPECT_EQ(CProgress::DisplayText(umlauts), " " + umlauts);
+  EXPECT_EQ(CProgress::DisplayText(umlauts + "\xC3\xB6"), " " + umlauts + " ...");
+}
+
+TEST(CProgress, MessageShowsAndLetsEventsRun) {
+  RecordingDisplay display;
+  CProgress progress;
+  progress.ProgressForm = &display;
+  progress.Message("Loading code library...");
+  EXPECT_EQ(display.shown, std::vector<std::string>{" Loading code library..."});
+  EXPECT_EQ(display.pumped, 1);
+  // Without a display a message is still a cancellation point, and nothing breaks.
+  progress.ProgressForm = nullptr;
+  progress.Message("x");
+}
+
+TEST(CProgress, CancelRaisesBeforeAnythingIsShown) {
+  Faultnet31::Reset();
+  RecordingDisplay display;
+  CProgress progress;
+  progress.ProgressForm = &display;
+  progress.Cancelled = true;
+  try {
+    progress.Message("Processing sp_x");
+    FAIL() << "no error raised";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ERR_CANCELED);
+    EXPECT_EQ(e.Description, "Operation Canceled");
+  }
+  EXPECT_TRUE(display.shown.empty());
+  EXPECT_EQ(display.pumped, 0);
+}
+
+}  // namespace
