@@ -1,0 +1,35 @@
+#pragma once
+// Finding and loading the code library file for a generation run. The library lies
+// in the program's folder as "CodeLib.cls" (plain, edited by its authors) and
+// "CodeLib.dat" (scrambled, what is normally read). The scrambled form is rebuilt
+// from the plain one whenever the plain one is newer or the scrambled one is missing.
+//
+// When the library's folder is not writable, the rebuilt scrambled form goes to the
+// user's writable folder (AppPaths::WritableFolder) instead, and the newer of the two
+// scrambled copies is the one in use.
+//
+// These are the class code builder's loading steps; it keeps the stream and the block
+// engine for the run and passes its progress channel, whose messages are cancellation
+// points.
+
+#include <string>
+
+#include "codelib/CBlocks.h"
+#include "codelib/CTextStream.h"
+#include "shell/CProgress.h"
+
+namespace pf::MCodeLib {
+
+// FileName is the library path without extension; "\" and "/" both separate folders.
+// Resets Stream and leaves the library text, read back from the scrambled form, in
+// Stream.Text. Raises 0x80041073 "CodeLib.dat library file not found." when there is
+// neither form, file errors when a form cannot be read or written, and 0x80041068
+// when the run is cancelled at one of the progress messages.
+void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream);
+
+// Progress "Loading code library...", then OpenCheckCodeLib with Folder + "CodeLib"
+// (Folder empty: the program's folder), then a fresh block table in Blocks filled from
+// the text. Block syntax errors of the library are raised as CBlocks::UnpackCode does.
+void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder = {});
+
+}  // namespace pf::MCodeLib
