@@ -125,10 +125,9 @@ CREATE TABLE SnapshotInfo (
   Value TEXT
 );
 INSERT INTO SnapshotInfo (Key, Value) VALUES
-  ('SrvrType', '0'),
-  ('Server', ''),
+  ('ServerType', '0'),
+  ('Source', 'Orders.mdb'),
   ('ServerVersion', 'Microsoft Jet 4.0'),
-  ('Database', 'Orders.mdb'),
   ('Provider', 'Microsoft.Jet.OLEDB.4.0'),
   ('TakenAt', '2026-11-30T17:20:03Z'),
   ('Description', 'Order-entry sample database in Access: saved parameter queries, forms and reports');

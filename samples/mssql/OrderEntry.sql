@@ -2,6 +2,7 @@
 -- sysobjects holds the catalogue rows the procedure list reads; ProcedureParameters holds what a
 -- parameter refresh of each procedure reports (ADO codes, the return value first).
 -- Output parameters are reported as input/output (3): the server does not tell them apart.
+-- type holds 'P' without the server's padding blank: SQLite compares CHAR columns exactly.
 BEGIN TRANSACTION;
 
 CREATE TABLE sysobjects (
@@ -277,10 +278,9 @@ CREATE TABLE SnapshotInfo (
   Value TEXT
 );
 INSERT INTO SnapshotInfo (Key, Value) VALUES
-  ('SrvrType', '1'),
-  ('Server', 'ORDERSRV01'),
+  ('ServerType', '1'),
+  ('Source', 'ORDERSRV01/OrderEntry'),
   ('ServerVersion', 'Microsoft SQL Server 2000 - 8.00.2039'),
-  ('Database', 'OrderEntry'),
   ('Provider', 'SQLOLEDB.1'),
   ('TakenAt', '2026-11-30T16:42:10Z'),
   ('Description', 'Order-entry sample database: customers, orders, products, invoices and payments');

@@ -281,10 +281,9 @@ CREATE TABLE SnapshotInfo (
   Value TEXT
 );
 INSERT INTO SnapshotInfo (Key, Value) VALUES
-  ('SrvrType', '3'),
-  ('Server', 'ORCL'),
+  ('ServerType', '3'),
+  ('Source', 'ORCL/SALES'),
   ('ServerVersion', 'Oracle Database 10g Enterprise Edition Release 10.2.0.4.0'),
-  ('Database', 'SALES'),
   ('Provider', 'OraOLEDB.Oracle.1'),
   ('TakenAt', '2026-11-30T17:08:27Z'),
   ('Description', 'Order-entry sample schema on Oracle: stand-alone procedures and functions, packages Order_Pkg, Customer_API and order_reports');

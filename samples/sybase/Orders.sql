@@ -1,7 +1,8 @@
 -- Catalogue snapshot of a Sybase Adaptive Server Enterprise 12.5 order-entry database (orders on SYBORD).
 -- sysobjects holds the catalogue rows the procedure list reads; ProcedureParameters holds what a
 -- parameter refresh of each procedure reports (ADO codes, the return value first). The provider
--- reports the direction of some output parameters as unknown (0).
+-- reports the direction of some output parameters as unknown (0). type holds 'P' without the
+-- server's padding blank: SQLite compares CHAR columns exactly.
 BEGIN TRANSACTION;
 
 CREATE TABLE sysobjects (
@@ -141,10 +142,9 @@ CREATE TABLE SnapshotInfo (
   Value TEXT
 );
 INSERT INTO SnapshotInfo (Key, Value) VALUES
-  ('SrvrType', '2'),
-  ('Server', 'SYBORD'),
+  ('ServerType', '2'),
+  ('Source', 'SYBORD/orders'),
   ('ServerVersion', 'Adaptive Server Enterprise/12.5.3/EBF 12331'),
-  ('Database', 'orders'),
   ('Provider', 'Sybase.ASEOLEDBProvider'),
   ('TakenAt', '2026-11-30T16:55:41Z'),
   ('Description', 'Order-entry sample database on Sybase: customers, orders, stock, invoices and payments');
