@@ -1,0 +1,84 @@
+#include "platform/TextFiles.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "errors/AppError.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+
+TEST(TextFiles, CharacterSets) {
+  const std::string text = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";  // A é € 😀
+  EXPECT_EQ(TextFiles::Encode(text, "ASCII"), "A???");
+  EXPECT_EQ(TextFiles::Decode("A\xE9\x80", "us-ascii"), "A??");
+  EXPECT_EQ(TextFiles::Encode(text, "iso-8859-1"), "A\xE9??");
+  EXPECT_EQ(TextFiles::Encode(text, "Windows-1252"), "A\xE9\x80?");
+  EXPECT_EQ(TextFiles::Decode("A\xE9\x80", "windows-1252"), "A\xC3\xA9\xE2\x82\xAC");
+  for (const char* cs : {"Unicode", "UTF-16BE", "UTF-8"}) {
+    EXPECT_EQ(TextFiles::Decode(TextFiles::Encode(text, cs), cs), text) << cs;
+    EXPECT_EQ(TextFiles::Decode(TextFiles::Encode(text, cs), ""), text) << cs;  // found by byte-order mark
+  }
+  EXPECT_EQ(TextFiles::Encode("a", ""), std::string("\xFF\xFE" "a\0", 4));
+  EXPECT_EQ(TextFiles::Decode("\xEF\xBB\xBFx", "utf-8"), "x");
+  EXPECT_EQ(TextFiles::Encode("a\xFF" "b", "ASCII"), "a?b");  // broken UTF-8 input
+  try {
+    TextFiles::Encode("x", "klingon");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Description, "Character set 'klingon' is not supported.");
+  }
+}
+
+TEST(TextFiles, AtomicReplaceKeepsModeAndLeavesNoLitter) {
+  pftest::TempDir dir;
+  const std::string path = dir.file("out.cls");
+  TextFiles::WriteAtomic(path, "first");
+  ::chmod(path.c_str(), 0640);
+  TextFiles::WriteText(path, "second\r\n", "ASCII");
+  EXPECT_EQ(TextFiles::ReadText(path, "ASCII"), "second\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  // Through a symbolic link the target is replaced and the link stays.
+  const std::string link = dir.file("link.cls");
+  std::filesystem::create_symlink(path, link);
+  TextFiles::WriteAtomic(link, "third");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(pftest::ReadAll(path), "third");
+
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 2);
+}
+
+TEST(TextFiles, FailuresNameThePathAndKeepTheOldFile) {
+  pftest::TempDir dir;
+  try {
+    TextFiles::ReadText(dir.file("none.txt"), "ASCII");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
+    EXPECT_NE(e.Description.find(dir.file("none.txt")), std::string::npos);
+  }
+  try {
+    TextFiles::WriteAtomic(dir.file("no/such/folder.txt"), "x");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
+    EXPECT_NE(e.Description.find("no/such/folder.txt"), std::string::npos);
+  }
+  // A folder that cannot take the temporary file: the old file is untouched.
+  if (::geteuid() != 0) {
+    const std::string path = dir.file("keep.txt");
+    pftest::WriteAll(path, "old");
+    ::chmod(dir.path().c_str(), 0555);
+    EXPECT_THROW(TextFiles::WriteAtomic(path, "new"), AppError);
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(pftest::ReadAll(path), "old");
+  }
+  EXPECT_THROW(TextFiles::ReadBytes(dir.path().string()), AppError);
+}

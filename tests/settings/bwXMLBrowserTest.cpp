@@ -1,0 +1,443 @@
+#include "settings/bwXMLBrowser.h"
+
+#include <gtest/gtest.h>
+
+#include "errors/Faultnet31.h"
+#include "settings/bwEEDomDoc.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+
+namespace {
+
+class Browser : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pftest::InstallTestEnvironment();
+    Faultnet31::Reset();
+  }
+  // Runs `f`, expects an AppError and returns it.
+  template <class F>
+  static AppError Failure(F&& f) {
+    try {
+      f();
+    } catch (const AppError& e) {
+      return e;
+    }
+    ADD_FAILURE() << "no error was raised";
+    return {};
+  }
+};
+
+const char* const kProcs =
+    "<ProcList><Proc Name=\"a\" Owner=\"dbo\"/><Proc Name=\"b\" Owner=\"dbo\"><Param Name=\"@x\"/></Proc>"
+    "<Proc Name=\"c\" Owner=\"sys\"/></ProcList>";
+
+}  // namespace
+
+TEST_F(Browser, InitBuildsAndXmlShowsTheRootElementOnly) {
+  bwXMLBrowser x;
+  x.Init("Settings");
+  x.CreateChild("Server", true, false);
+  x.Attr("SrvrType", 3);
+  x.Attr("Flag", true);
+  x.Attr("Ratio", 1.5);
+  x.Attr("Text", "a<b&\"c'");
+  x.Attr("Gone", Variant::Null());
+  x.POP(0);
+  x.CreateChild("Code", false, true);  // inserted before Server, cursor stays
+  EXPECT_EQ(x.ElementName(), "Settings");
+  EXPECT_EQ(x.xml(),
+            "<Settings><Code/><Server SrvrType=\"3\" Flag=\"True\" Ratio=\"1.5\" Text=\"a&lt;b&amp;&quot;c'\" "
+            "Gone=\"\"/></Settings>");
+  ASSERT_TRUE(x.MoveTo("Server"));
+  EXPECT_EQ(x.strAttr("Text"), "a<b&\"c'");
+  EXPECT_EQ(x.lngAttr("SrvrType"), 3);
+  EXPECT_TRUE(x.boolAttr(" Flag ", "True"));
+  EXPECT_FALSE(x.boolAttr("Flag", "true"));  // case-sensitive
+  EXPECT_DOUBLE_EQ(x.dblAttr("Ratio"), 1.5);
+
+  // A viewer rooted at the current element: its xml is that element.
+  auto v = x.CreateViewer("", true);
+  EXPECT_EQ(v->xml().substr(0, 8), "<Server ");
+}
+
+TEST_F(Browser, InvalidNamesAreRefusedInsteadOfWritingBrokenXml) {
+  bwXMLBrowser x;
+  x.Init("Root");
+  EXPECT_EQ(Failure([&] { x.CreateChild("a b", true, false); }).Number, ERR_GENERAL);
+  EXPECT_EQ(Failure([&] { x.Attr("1st", "v"); }).Number, ERR_GENERAL);
+  EXPECT_EQ(x.xml(), "<Root/>");
+}
+
+TEST_F(Browser, LoadFailureReportsParseDetailsAndKeepsTheDocument) {
+  bwXMLBrowser x;
+  ASSERT_TRUE(x.Load("<Keep/>"));
+  const AppError e = Failure([&] { x.Load("<a>\n\t<b></a>"); });
+  EXPECT_EQ(e.Number, ERR_GENERAL);
+  EXPECT_NE(e.Description.find("LoadXML method failed"), std::string::npos);
+  EXPECT_NE(e.Description.find("Call Stack: bwXMLBrowser.Load(AnXML="), std::string::npos);
+  EXPECT_NE(e.Description.find("    COM Server Errors: Server=DOMDocument Extractor=bwEEDomDoc\r\n"
+                               "      Description: Start-end tags mismatch\r\n"
+                               "      Source Line:  <b></a>\r\n"
+                               "      .                  ^\r\n"),
+            std::string::npos)
+      << e.Description;
+  EXPECT_NE(e.Description.find(" Line=2 Pos=7"), std::string::npos);
+  EXPECT_EQ(x.xml(), "<Keep/>");
+
+  // Keeping errors: Load returns false and the error waits in the last-error fields.
+  x.Options(bwXMLBrowser::OPT_KEEP_ERRORS, true);
+  EXPECT_FALSE(x.Load(""));
+  EXPECT_EQ(x.LastErr(), ERR_GENERAL);
+  EXPECT_NE(x.LastErrDescr().find("LoadXML method failed"), std::string::npos);
+  EXPECT_EQ(x.xml(), "<Keep/>");
+}
+
+TEST(bwEEDomDoc, ExtractLayout) {
+  Faultnet31::Reset();
+  bwEEDomDoc ee;
+  DomParseError d;
+  EXPECT_EQ(ee.Extract(&d), "");  // no error
+  EXPECT_EQ(ee.Extract(static_cast<const DomParseError*>(nullptr)), "");
+  d.errorCode = 5;
+  d.reason = "Bad\r\n thing\r\n";
+  d.srcText = "\tab";
+  d.line = 4;
+  d.linepos = 3;
+  EXPECT_EQ(ee.Extract(&d),
+            "Description: Bad thing\r\nSource Line:  ab\r\n.              ^\r\n\r\n Line=4 Pos=3");
+  d.linepos = 0;
+  EXPECT_EQ(ee.Extract(&d), "Description: Bad thing\r\nSource Line:  ab\r\n.            \r\n Line=4 Pos=0");
+
+  // A very long line is cut around the error, with the caret still under it.
+  d.srcText = std::string(1000, 'x') + "!" + std::string(1000, 'y');
+  d.linepos = 1001;
+  const std::string long_ = ee.Extract(&d);
+  const size_t src = long_.find("Source Line: ") + 13, caret = long_.find('^');
+  const size_t caretCol = caret - long_.rfind("\r\n", caret) - 2;
+  EXPECT_EQ(long_[src + caretCol - 13], '!');  // both prefixes are 13 wide
+  EXPECT_LT(long_.size(), 400u);
+  EXPECT_NE(long_.find(" Line=4 Pos=1001"), std::string::npos);
+
+  // Errors shown as plain messages carry no parse details.
+  Faultnet31::Err().Number = ERR_CANCELED;
+  EXPECT_EQ(ee.Extract(&d), "");
+}
+
+TEST_F(Browser, NavigationAndCounts) {
+  bwXMLBrowser x;
+  x.Load(kProcs);
+  EXPECT_EQ(x.ChildCount(), 3);
+  ASSERT_TRUE(x.MoveToFirstChild());
+  EXPECT_TRUE(x.AtFirst());
+  EXPECT_EQ(x.ElementIndex(), 0);
+  ASSERT_TRUE(x.MoveNext());
+  EXPECT_EQ(x.strAttr("Name"), "b");
+  EXPECT_EQ(x.ElementIndex(), 1);
+  ASSERT_TRUE(x.MoveNext());
+  EXPECT_FALSE(x.MoveNext());
+  EXPECT_TRUE(x.AtLast());
+  EXPECT_EQ(x.strAttr("Name"), "c");
+
+  x.POP(0);
+  EXPECT_TRUE(x.MoveByIndex("Proc", 2));  // positions count from 1
+  EXPECT_EQ(x.strAttr("Name"), "b");
+  x.POP(0);
+  EXPECT_TRUE(x.MoveTo("*[nodeType()=1][@Owner $eq$ 'sys']"));
+  EXPECT_EQ(x.strAttr("Name"), "c");
+  EXPECT_FALSE(x.MoveTo("Nothing"));
+  EXPECT_EQ(x.strAttr("Name"), "c");  // unchanged
+  const AppError e = Failure([&] { x.MoveTo("Nothing", true); });
+  EXPECT_EQ(e.Number, ERR_NOT_FOUND);
+  EXPECT_EQ(e.Description.substr(0, 23), "Path Nothing not found.");
+  EXPECT_NE(e.Description.find("Call Stack: bwXMLBrowser.MoveTo(Path='Nothing', ErrIfNotFound=True)"),
+            std::string::npos);
+  EXPECT_EQ(Failure([&] { x.MoveTo("Proc[", false); }).Number, ERR_GENERAL);
+}
+
+TEST_F(Browser, PopByNumberNameAndOtherKinds) {
+  bwXMLBrowser x;
+  x.Load("<Proc><Proc><Params><Param/></Params></Proc></Proc>");
+  ASSERT_TRUE(x.MoveTo("Proc/Params/Param"));
+  auto v = x.CreateViewer("", true);  // root = Param
+  // Own name: the nearest ancestor of that name, not the element itself.
+  ASSERT_TRUE(x.MoveTo("//Proc/Proc"));
+  EXPECT_TRUE(x.POP("Proc"));
+  EXPECT_EQ(x.Element(), x.DocRootElement());
+  EXPECT_FALSE(x.POP(1));  // the document node is no element
+  EXPECT_EQ(x.Element(), x.DocRootElement());
+  EXPECT_FALSE(x.POP("Missing"));
+  EXPECT_TRUE(x.POP(-3));
+  EXPECT_TRUE(x.POP());
+  EXPECT_TRUE(x.POP(Variant::Null()));
+  EXPECT_EQ(x.Element(), x.DocRootElement());
+
+  // POP(0) lands on the root even from above it.
+  v->Element(x.DocRootElement());
+  EXPECT_TRUE(v->POP(0));
+  EXPECT_EQ(v->ElementName(), "Param");
+  EXPECT_TRUE(v->POP(2));
+  EXPECT_EQ(v->ElementName(), "Proc");
+}
+
+TEST_F(Browser, FindElemMatchesQuotesAndAmpersands) {
+  bwXMLBrowser x;
+  x.Init("Parameters");
+  for (const char* name : {"plain", "O'Brien", "a & b", "say \"hi\"", "both ' and \""}) {
+    x.CreateChild("Param", true, false);
+    x.Attr("Name", name);
+    x.POP(0);
+  }
+  for (const char* name : {"O'Brien", "a & b", "say \"hi\"", "both ' and \""}) {
+    x.POP(0);
+    ASSERT_TRUE(x.FindElem("Param", "Name", name)) << name;
+    EXPECT_EQ(x.strAttr("Name"), name);
+  }
+  x.POP(0);
+  EXPECT_FALSE(x.FindElem("Param", "Name", "O&apos;Brien"));
+  EXPECT_TRUE(x.FindElem("Param", "", ""));
+  EXPECT_EQ(x.strAttr("Name"), "plain");
+}
+
+TEST_F(Browser, AbsentAttributesListenerAndNameCheck) {
+  bwXMLBrowser x;
+  x.Load("<Settings><Misc Keep=\"1\"/></Settings>");
+  x.MoveTo("Misc");
+  EXPECT_EQ(x.Attr("None"), "");
+  EXPECT_EQ(x.lngAttr("None"), 0);
+  EXPECT_FALSE(x.boolAttr("None", "True"));
+  EXPECT_FALSE(x.NotEmpty("None"));
+
+  std::string seen;
+  x.SetOnAttrNotFound([&](const std::string& e, const std::string& p, const std::string& a, std::string& v) {
+    seen = e + "/" + p + "/" + a;
+    v = "42";
+  });
+  EXPECT_EQ(x.lngAttr("Answer"), 42);
+  EXPECT_EQ(seen, "Misc/Settings/Answer");
+  x.SetIfEmpty("Answer", "7");  // the listener's value counts: nothing is written
+  x.SetOnAttrNotFound(nullptr);
+  EXPECT_EQ(x.Attr("Answer"), "");
+  x.SetIfEmpty("Answer", "7");
+  EXPECT_EQ(x.Attr("Answer"), "7");
+  x.RemoveAttr("Answer");
+  EXPECT_EQ(x.Attr("Answer"), "");
+
+  x.AllowedAttrs("A,B");
+  EXPECT_TRUE(x.Options(bwXMLBrowser::OPT_CHECK_NAMES));
+  x.Attr("B", "ok");
+  const AppError e = Failure([&] { x.Attr("C"); });
+  EXPECT_EQ(e.Number, ERR_ATTR_NOT_ALLOWED);
+  EXPECT_EQ(e.Description.substr(0, 68), "Name [C] is not in list of allowed attribute names for element Misc.");
+  EXPECT_EQ(Failure([&] { x.Attr("AB", "x"); }).Number, ERR_ATTR_NOT_ALLOWED);  // whole names only
+  x.AllowedAttrs("");
+  EXPECT_FALSE(x.Options(bwXMLBrowser::OPT_CHECK_NAMES));
+  EXPECT_EQ(x.Attr("C"), "");
+}
+
+TEST_F(Browser, GlobalAttributesCopyAndArrays) {
+  bwXMLBrowser src;
+  src.Load("<R><S Srv=\"one\" Db=\"d\"/><T Srv=\"two\" X=\"x\"/></R>");
+  EXPECT_EQ(src.gAttr("Srv"), Variant("one"));
+  EXPECT_TRUE(src.gAttr("Missing").IsEmpty());
+  src.MoveTo("T");
+  const auto values = src.GetAttrArray("Srv,X,Db", false);
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[0], Variant("two"));
+  EXPECT_EQ(values[2], Variant(""));
+  EXPECT_EQ(src.GetAttrArray("Db", true)[0], Variant("d"));
+
+  bwXMLBrowser dst;
+  dst.Init("D");
+  dst.Copy(src, "", false);
+  EXPECT_EQ(dst.xml(), "<D Srv=\"two\" X=\"x\"/>");
+  dst.Init("D");
+  dst.Copy(src, "Server=Srv,Db", true);
+  EXPECT_EQ(dst.xml(), "<D Server=\"one\" Db=\"d\"/>");
+}
+
+TEST_F(Browser, ViewerSharesTheDocumentButNotBookmarks) {
+  bwXMLBrowser x;
+  x.Load("<Settings><Server/><Code/></Settings>");
+  x.BkmkSet("top");
+  x.MoveTo("Code");
+  auto v = x.CreateViewer("ClassFile", true);
+  EXPECT_FALSE(v->BkmkExists("top"));
+  EXPECT_TRUE(x.BkmkExists("TOP"));  // bookmark names ignore letter case
+  EXPECT_EQ(v->RootElement(), x.Element());
+  v->Attr("ClassFile", "c.cls");
+  EXPECT_EQ(x.strAttr("ClassFile"), "c.cls");
+  EXPECT_EQ(Failure([&] { v->Attr("Other", "x"); }).Number, ERR_ATTR_NOT_ALLOWED);
+  x.BkmkGoto("top");
+  EXPECT_EQ(x.ElementName(), "Settings");
+  EXPECT_TRUE(x.BkmkRemove("top"));
+  EXPECT_FALSE(x.BkmkRemove("top"));
+  EXPECT_EQ(Failure([&] { x.BkmkGoto("top"); }).Number, ERR_NOT_FOUND);
+}
+
+TEST_F(Browser, RemovingElements) {
+  bwXMLBrowser x;
+  x.Load("<Settings><Packages><Package Name=\"P1\"/><Package Name=\"P2\"/></Packages><Misc/></Settings>");
+  const std::string before = x.xml();
+  const AppError e = Failure([&] { x.RemoveElement(); });
+  EXPECT_EQ(e.Number, ERR_GENERAL);
+  EXPECT_EQ(e.Description.substr(0, 26), "Cannot remove root element");
+  EXPECT_EQ(x.xml(), before);
+
+  // Handles inside a removed subtree never dangle: bookmarks go, viewers move up.
+  x.MoveTo("Packages/Package");
+  x.BkmkSet("pkg");
+  auto v = x.CreateViewer("", true);
+  x.POP(1);
+  x.BkmkSet("pkgs");
+  x.RemoveElement();
+  EXPECT_EQ(x.ElementName(), "Settings");
+  EXPECT_FALSE(x.BkmkExists("pkg"));
+  EXPECT_FALSE(x.BkmkExists("pkgs"));
+  EXPECT_EQ(v->RootElement(), x.Element());
+  EXPECT_EQ(v->ElementName(), "Settings");
+  EXPECT_EQ(x.xml(), "<Settings><Misc/></Settings>");
+
+  x.CreateChild("A", true, false);
+  x.CreateChild("B", false, false);
+  x.Attr("Kept", "1");
+  x.RemoveSubElements();
+  EXPECT_EQ(x.xml(), "<Settings><Misc/><A Kept=\"1\"/></Settings>");
+  x.POP(0);
+  x.ElementClear();
+  EXPECT_EQ(x.xml(), "<Settings/>");
+}
+
+TEST_F(Browser, SelectionRemovesNestedElementsSafely) {
+  bwXMLBrowser x;
+  x.Load("<Packages><Package Name=\"A\"><Sub/></Package><Package Name=\"B\"/><Package Name=\"C\"/></Packages>");
+  x.MoveTo("Package/Sub");
+  const pugi::xml_node sub = x.Element();
+  x.POP(1);
+  x.SelAdd();
+  x.SelAdd(sub);  // inside an element selected before it
+  x.SelAdd(x.Element());
+  EXPECT_EQ(x.Selection().size(), 2u);
+  x.POP(0);
+  x.FindElem("Package", "Name", "C");
+  x.SelAdd();
+  EXPECT_TRUE(x.SelIsSelected(x.Element()));
+  x.SelUnselect(x.Element());
+  EXPECT_FALSE(x.SelIsSelected(x.Element()));
+  x.SelAdd();
+  x.SelRemoveSelected();
+  EXPECT_TRUE(x.Selection().empty());
+  EXPECT_EQ(x.xml(), "<Packages><Package Name=\"B\"/></Packages>");
+
+  x.SelAdd(x.RootElement());
+  EXPECT_EQ(Failure([&] { x.SelRemoveSelected(); }).Number, ERR_GENERAL);
+}
+
+TEST_F(Browser, CopySubElementsIncludingIntoItsOwnSubtree) {
+  bwXMLBrowser src;
+  src.Load("<Params><Param Name=\"a\"/><!--c--><Param Name=\"b\"/></Params>");
+  bwXMLBrowser dst;
+  dst.Load("<Out><Old/></Out>");
+  dst.CopySubElements(src, true);
+  // MoveNext stops at the comment: only elements are siblings to move to.
+  EXPECT_EQ(dst.xml(), "<Out><Param Name=\"a\"/></Out>");
+  EXPECT_EQ(src.strAttr("Name"), "a");
+
+  bwXMLBrowser self;
+  self.Load("<R><A><B/></A></R>");
+  self.MoveTo("A");
+  auto from = self.CreateViewer("", false);
+  self.CopySubElements(*from, false);
+  EXPECT_EQ(self.xml(), "<R><A><B/><A><B/></A></A></R>");
+}
+
+TEST_F(Browser, FindDuplicatesComparesWholeKeys) {
+  bwXMLBrowser x;
+  x.Load("<L><P N=\"a\" O=\"1\"/><P N=\"x','a\" O=\"1\"/><P N=\"a\" O=\"1\"/><P N=\"b\"/><P N=\"a\" O=\"1\"/>"
+         "<P N=\"b\"/></L>");
+  std::string dups = "stale";
+  EXPECT_TRUE(x.FindDuplicates("P", "N,O", dups));
+  EXPECT_EQ(dups, ";,'a','1';,'b',''");
+  EXPECT_FALSE(x.FindDuplicates("P[@O]", "N,O", dups) && dups.find("x") != std::string::npos);
+
+  // A value that ends like another key is no duplicate of it.
+  x.Load("<L><P N=\"x','a\"/><P N=\"a\"/></L>");
+  EXPECT_FALSE(x.FindDuplicates("P", "N", dups));
+  EXPECT_EQ(dups, "");
+
+  const AppError e = Failure([&] { x.FindDuplicates("P/@N", "N", dups); });
+  EXPECT_EQ(e.Description.substr(0, 61), "Invalid search path: all result nodes should be xml elements.");
+}
+
+TEST_F(Browser, AttrListAndDateFormatting) {
+  bwXMLBrowser x;
+  x.Load("<L><P N=\"a\" Created=\"12/6/2026 2:03:05 PM\" Modified=\"\"/><P N=\"b\" Created=\"junk\" "
+         "Other=\"2026-01-02\"/></L>");
+  EXPECT_EQ(x.MakeAttrList("P/@N"), "a,b");
+  EXPECT_EQ(x.MakeAttrList("P"), ",");  // elements have no node value
+  x.FormatDates("Created,Modified", "Dd mmm yyyy, Hh:nn ", true);
+  EXPECT_EQ(x.xml(), "<L><P N=\"a\" Created=\"06 Dec 2026, 14:03 \" Modified=\"\"/><P N=\"b\" Created=\"\" "
+                     "Other=\"2026-01-02\"/></L>");
+  x.FormatDates("Other", "yyyy", false);
+  x.FormatDates("Modified", "yyyy", false);
+  EXPECT_EQ(x.xml(), "<L><P N=\"a\" Created=\"06 Dec 2026, 14:03 \" Modified=\"1899\"/><P N=\"b\" Created=\"\" "
+                     "Other=\"2026\"/></L>");
+}
+
+TEST_F(Browser, FilesRoundTripInCharacterSets) {
+  pftest::TempDir dir;
+  bwXMLBrowser x;
+  x.Init("Settings");
+  x.Attr("Name", "Caf\xC3\xA9");
+  x.WriteToFile(dir.file("p.PFG"), false, "ASCII");
+  EXPECT_EQ(pftest::ReadAll(dir.file("p.PFG")), "<Settings Name=\"Caf?\"/>");
+  x.WriteToFile(dir.file("u.xml"), false, "");
+  const std::string utf16 = pftest::ReadAll(dir.file("u.xml"));
+  EXPECT_EQ(utf16.substr(0, 4), std::string("\xFF\xFE<\0", 4));
+
+  bwXMLBrowser y;
+  y.ReadFromFile(dir.file("u.xml"), false, "");
+  EXPECT_EQ(y.strAttr("Name"), "Caf\xC3\xA9");
+  y.ReadFromFile(dir.file("p.PFG"), true, "ASCII");
+  EXPECT_EQ(y.xml(), "<Settings Name=\"Caf\xC3\xA9\"><Settings Name=\"Caf?\"/></Settings>");
+  y.MoveTo("Settings");
+  y.WriteToFile(dir.file("sub.xml"), true, "UTF-8");
+  EXPECT_EQ(pftest::ReadAll(dir.file("sub.xml")), "<Settings Name=\"Caf?\"/>");
+
+  const AppError e = Failure([&] { y.ReadFromFile(dir.file("missing.PFG"), false, "ASCII"); });
+  EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
+  EXPECT_NE(e.Description.find(dir.file("missing.PFG")), std::string::npos);
+
+  pftest::WriteAll(dir.file("bad.xml"), "<a><b></a>");
+  EXPECT_EQ(Failure([&] { y.ReadFromFile(dir.file("bad.xml"), true, "ASCII"); }).Number, ERR_GENERAL);
+  EXPECT_EQ(y.ChildCount(), 0);
+}
+
+TEST(bwXMLBrowserValues, NeverFailingConversions) {
+  using B = bwXMLBrowser;
+  EXPECT_EQ(B::SafeStr(Variant::Null()), "");
+  EXPECT_EQ(B::SafeStr(2.5), "2.5");
+  EXPECT_EQ(B::SafeStr(1e20), "1E+20");
+  EXPECT_EQ(B::SafeStr(false), "False");
+  EXPECT_EQ(B::SafeLng(" 12 "), 12);
+  EXPECT_EQ(B::SafeLng("2.5"), 2);  // halves round to even
+  EXPECT_EQ(B::SafeLng("3.5"), 4);
+  EXPECT_EQ(B::SafeLng("&HFF"), 255);
+  EXPECT_EQ(B::SafeLng("abc"), 0);
+  EXPECT_EQ(B::SafeLng("99999999999"), 0);
+  EXPECT_EQ(B::SafeLng(true), -1);
+  EXPECT_DOUBLE_EQ(B::SafeDbl("-1.25e2"), -125.0);
+  EXPECT_DOUBLE_EQ(B::SafeDbl("1,5"), 0.0);
+  EXPECT_TRUE(VBDate::IsZero(B::SafeDate("not a date")));
+  EXPECT_TRUE(VBDate::IsZero(B::SafeDate(Variant())));
+  EXPECT_EQ(B::SafeDate(1.5), (VBDate::DateTime{1899, 12, 31, 12, 0, 0}));
+  EXPECT_TRUE(VBDate::IsZero(B::SafeDate(1e12)));
+  EXPECT_TRUE(B::VBValue(Variant::Null()).IsEmpty());
+  EXPECT_TRUE(B::DBValue(Variant()).IsNull());
+  EXPECT_EQ(B::DBValue("x"), Variant("x"));
+  EXPECT_EQ(B::Combine("", ",", B::Quote("x")), ",'x'");
+  EXPECT_EQ(B::Combine("", ";", ""), "");
+  EXPECT_EQ(B::Combine("a", ";", ""), "a;");
+  EXPECT_EQ(B::Bracket("3"), "[3]");
+}
