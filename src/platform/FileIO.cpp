@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <system_error>
 
 #include "errors/AppError.h"
@@ -62,7 +63,14 @@ std::string ReadBytes(const std::string& path) {
 }
 
 void WriteAtomic(const std::string& path, std::string_view data) {
-  std::string tmp = path + ".tmp-XXXXXX";
+  // Through a symbolic link the file it points to is replaced; the link stays a link.
+  std::error_code ec;
+  std::string target = path;
+  if (std::filesystem::is_symlink(path, ec)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) target = resolved.string();
+  }
+  std::string tmp = target + ".tmp-XXXXXX";
   Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
   if (fd.get() < 0) Fail("Cannot write file ", path, errno);
   auto failAndRemove = [&](int err) {
@@ -73,7 +81,7 @@ void WriteAtomic(const std::string& path, std::string_view data) {
   // Keep the permissions of a file being replaced; a new file gets the usual 0666 & ~umask.
   struct stat st {};
   mode_t mode;
-  if (::stat(path.c_str(), &st) == 0) {
+  if (::stat(target.c_str(), &st) == 0) {
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -96,7 +104,7 @@ void WriteAtomic(const std::string& path, std::string_view data) {
     ::unlink(tmp.c_str());
     Fail("Cannot write file ", path, err);
   }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmp.c_str());
     Fail("Cannot write file ", path, err);

@@ -1,7 +1,6 @@
 #pragma once
-// Whole-file text in a named character set, and the one way the program replaces a
-// file: write a temporary file in the same folder, then rename it over the target,
-// so that a crash or a full disk never leaves a truncated file behind.
+// Whole-file text in a named character set. Files are read with FileIO::ReadBytes and
+// replaced atomically with FileIO::WriteAtomic.
 //
 // Text inside the program is UTF-8. Character-set names (any letter case):
 //   "ASCII", "us-ascii"                 7-bit; other characters become "?" both ways
@@ -24,11 +23,6 @@ inline constexpr std::string_view kDefaultWriteCharset = "Unicode";
 
 std::string Decode(std::string_view bytes, std::string_view charset);
 std::string Encode(std::string_view text, std::string_view charset);
-
-std::string ReadBytes(const std::string& path);
-// Replaces (or creates) `path` atomically with `bytes`. A symbolic link is followed,
-// and an existing file keeps its permission bits.
-void WriteAtomic(const std::string& path, std::string_view bytes);
 
 std::string ReadText(const std::string& path, std::string_view charset);
 // An empty charset writes kDefaultWriteCharset.

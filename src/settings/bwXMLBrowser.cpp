@@ -192,12 +192,6 @@ void ForEachElement(pugi::xml_node top, F&& f) {
 
 }  // namespace
 
-bool bwXMLBrowser::NoCaseLess::operator()(const std::string& a, const std::string& b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 bwXMLBrowser::bwXMLBrowser() = default;
 
 bwXMLBrowser::~bwXMLBrowser() { Unregister(doc_.get(), this); }

@@ -30,6 +30,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/NoCase.h"
 #include "platform/Variant.h"
 
 namespace pf {
@@ -38,10 +39,7 @@ class bwXMLBrowser {
  public:
   using Document_t = std::shared_ptr<pugi::xml_document>;
   // Bookmark names compare without regard to letter case.
-  struct NoCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const;
-  };
-  using Bookmarks = std::map<std::string, pugi::xml_node, NoCaseLess>;
+  using Bookmarks = std::map<std::string, pugi::xml_node, NoCase::Less>;
   // OnAttrNotFound(ElemName, ParentElemName, AttrName, AttrValue): AttrValue is what
   // the reading Attr returns; it arrives empty.
   using AttrNotFoundListener = std::function<void(const std::string& elemName, const std::string& parentElemName,

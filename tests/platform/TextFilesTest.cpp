@@ -1,4 +1,5 @@
 #include "platform/TextFiles.h"
+#include "platform/FileIO.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -35,7 +36,7 @@ TEST(TextFiles, CharacterSets) {
 TEST(TextFiles, AtomicReplaceKeepsModeAndLeavesNoLitter) {
   pftest::TempDir dir;
   const std::string path = dir.file("out.cls");
-  TextFiles::WriteAtomic(path, "first");
+  FileIO::WriteAtomic(path, "first");
   ::chmod(path.c_str(), 0640);
   TextFiles::WriteText(path, "second\r\n", "ASCII");
   EXPECT_EQ(TextFiles::ReadText(path, "ASCII"), "second\r\n");
@@ -46,7 +47,7 @@ TEST(TextFiles, AtomicReplaceKeepsModeAndLeavesNoLitter) {
   // Through a symbolic link the target is replaced and the link stays.
   const std::string link = dir.file("link.cls");
   std::filesystem::create_symlink(path, link);
-  TextFiles::WriteAtomic(link, "third");
+  FileIO::WriteAtomic(link, "third");
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(pftest::ReadAll(path), "third");
 
@@ -65,7 +66,7 @@ TEST(TextFiles, FailuresNameThePathAndKeepTheOldFile) {
     EXPECT_NE(e.Description.find(dir.file("none.txt")), std::string::npos);
   }
   try {
-    TextFiles::WriteAtomic(dir.file("no/such/folder.txt"), "x");
+    FileIO::WriteAtomic(dir.file("no/such/folder.txt"), "x");
     FAIL();
   } catch (const AppError& e) {
     EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
@@ -76,9 +77,9 @@ TEST(TextFiles, FailuresNameThePathAndKeepTheOldFile) {
     const std::string path = dir.file("keep.txt");
     pftest::WriteAll(path, "old");
     ::chmod(dir.path().c_str(), 0555);
-    EXPECT_THROW(TextFiles::WriteAtomic(path, "new"), AppError);
+    EXPECT_THROW(FileIO::WriteAtomic(path, "new"), AppError);
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(pftest::ReadAll(path), "old");
   }
-  EXPECT_THROW(TextFiles::ReadBytes(dir.path().string()), AppError);
+  EXPECT_THROW(FileIO::ReadBytes(dir.path().string()), AppError);
 }
