@@ -159,9 +159,9 @@ CMethod* CMethColl::LocateProc(std::string_view ProcPttn) {
   return ErrGuard(
       "CMethColl.LocateProc(ProcPttn)",
       [&]() -> CMethod* {
-        const std::string pattern = ToLower(ProcPttn);
+        const std::string pattern = NoCase::Lower(ProcPttn);
         for (CMethod& m : methods_)
-          if (MMethUtils::uIsLike(ToLower(m.Name), pattern)) return &m;
+          if (MMethUtils::uIsLike(NoCase::Lower(m.Name), pattern)) return &m;
         return nullptr;
       },
       ProcPttn);
@@ -193,7 +193,7 @@ bool CMethColl::FindMethod(std::string_view MethName, std::string_view ProcType,
       "CMethColl.FindMethod(MethName,ProcType,oMeth)",
       [&] {
         for (CMethod& m : methods_) {
-          if (EqualsNoCase(m.Name, MethName) && m.ProcType == ProcType) {
+          if (NoCase::Equals(m.Name, MethName) && m.ProcType == ProcType) {
             oMeth = &m;
             return true;
           }

@@ -168,14 +168,14 @@ template <class List>
 bool BeginsWithAny(std::string_view line, const List& subStrings) {
   const std::string_view t = TrimBlanks(line);
   for (const auto& sub : subStrings)
-    if (StartsWithNoCase(t, sub)) return true;
+    if (NoCase::StartsWith(t, sub)) return true;
   return false;
 }
 
 // uParseToken on a view: on success `line` becomes the trimmed rest.
 bool ParseToken(std::string_view token, std::string_view& line) {
   const std::string_view t = TrimBlanks(line);
-  if (!StartsWithNoCase(t, token)) return false;
+  if (!NoCase::StartsWith(t, token)) return false;
   line = TrimBlanks(t.substr(token.size()));
   return true;
 }
@@ -214,8 +214,8 @@ bool uPatternMatch(std::string_view AString, std::string_view Patterns, bool Cas
   return ErrGuard(
       "MMethUtils.uPatternMatch(AString,Patterns)",
       [&] {
-        const std::string s = CaseSensitive ? std::string(AString) : ToLower(AString);
-        const std::string list = CaseSensitive ? std::string(Patterns) : ToLower(Patterns);
+        const std::string s = CaseSensitive ? std::string(AString) : NoCase::Lower(AString);
+        const std::string list = CaseSensitive ? std::string(Patterns) : NoCase::Lower(Patterns);
         const std::u32string text = DecodeUtf8(s);
         for (std::string_view pattern : uSplit(list, ';'))
           if (MatchTokens(text, CompilePattern(pattern))) return true;
@@ -296,7 +296,7 @@ std::string uCheckWithVBKeyWords(std::string_view AName) {
       [&] {
         std::string_view w;
         for (ItemCursor words(kVBKeyWords, ','); words.Next(w);)
-          if (EqualsNoCase(AName, w)) return std::string(AName) + "0";
+          if (NoCase::Equals(AName, w)) return std::string(AName) + "0";
         return std::string(AName);
       },
       AName);
@@ -323,10 +323,10 @@ std::string uRemovePrefix(std::string_view strName, std::string_view strPrefixes
         std::string list;
         list.reserve(strPrefixes.size());
         for (char c : strPrefixes)
-          if (c != ' ') list += c == ',' ? ';' : ToLowerAscii(c);
+          if (c != ' ') list += c == ',' ? ';' : NoCase::ToLower(c);
         // An empty entry (as in "sp_;") would otherwise match every name and end the search.
         for (std::string_view prefix : uSplit(list, ';'))
-          if (!prefix.empty() && StartsWithNoCase(strName, prefix))
+          if (!prefix.empty() && NoCase::StartsWith(strName, prefix))
             return std::string(strName.substr(prefix.size()));
         return std::string(strName);
       },
@@ -358,7 +358,7 @@ std::string uToWordCap(std::string_view AName) {
           const size_t first = r.size();
           const bool allUpper = std::none_of(part.begin(), part.end(), [](char c) { return c >= 'a' && c <= 'z'; });
           if (allUpper && part != "ID") {
-            for (char c : part) r += ToLowerAscii(c);
+            for (char c : part) r += NoCase::ToLower(c);
           } else {
             r += part;
           }
@@ -395,7 +395,7 @@ std::string uFormatCode(std::string_view strCode) {
         for (LineCursor lines(strCode); lines.Next(line);) {
           joiner.BeginLine();
           line = RTrimBlanks(line);
-          if (StartsWithNoCase(LTrimBlanks(line), "Attribute mRecordset")) continue;
+          if (NoCase::StartsWith(LTrimBlanks(line), "Attribute mRecordset")) continue;
           // "'#" becomes "'" (one left-to-right pass, as a plain replace does).
           for (size_t p; (p = line.find("'#")) != std::string_view::npos;) {
             joiner.Append(line.substr(0, p + 1));

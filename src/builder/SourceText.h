@@ -1,7 +1,7 @@
 #pragma once
 // Small allocation-free helpers for scanning generated source text: blank trimming
-// (blanks are spaces only, as the generated language trims), ASCII case folding,
-// walking CR LF separated lines and joining lines without empty ones.
+// (blanks are spaces only, as the generated language trims), upper-casing, walking CR LF
+// separated lines and joining lines without empty ones. Case-insensitive tests: NoCase.h.
 //
 // Case changes apply to ASCII letters; other bytes (UTF-8 sequences) pass unchanged.
 
@@ -9,11 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NoCase.h"
+
 namespace pf::srctext {
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
-inline constexpr char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 inline constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 inline std::string_view LTrimBlanks(std::string_view s) {
@@ -27,27 +28,6 @@ inline std::string_view RTrimBlanks(std::string_view s) {
   return s.substr(0, n);
 }
 inline std::string_view TrimBlanks(std::string_view s) { return RTrimBlanks(LTrimBlanks(s)); }
-
-inline bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  return true;
-}
-inline bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
-}
-
-inline std::string ToLower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = ToLowerAscii(c);
-  return r;
-}
-inline std::string ToUpper(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = ToUpperAscii(c);
-  return r;
-}
 
 // Walks the pieces of `text` split at CR LF, in order; an empty text is one empty piece.
 // Usage: for (LineCursor c(text); c.Next(line);) ...
