@@ -146,6 +146,12 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
 bool IsTextType(int t) {
   return t == adChar || t == adVarChar || t == adLongVarChar || t == adWChar || t == adVarWChar ||
          t == adLongVarWChar || t == adBSTR;
@@ -336,27 +342,28 @@ class OdbcStream : public IResultStream {
   bool done_ = false;
 };
 
-// Splits "cat.schema.proc", removing [] or "" around each part.
-std::vector<std::string> SplitName(std::string_view name) {
-  std::vector<std::string> parts;
-  std::string cur;
+// One part of "cat.schema.proc"; quoted parts ([] or "") keep their case.
+struct NamePart {
+  std::string text;
+  bool quoted = false;
+};
+
+std::vector<NamePart> SplitName(std::string_view name) {
+  std::vector<NamePart> parts(1);
   char close = 0;
   for (char c : name) {
     if (close) {
       if (c == close) close = 0;
-      else cur += c;
-    } else if (c == '[') {
-      close = ']';
-    } else if (c == '"') {
-      close = '"';
+      else parts.back().text += c;
+    } else if (c == '[' || c == '"') {
+      close = c == '[' ? ']' : '"';
+      parts.back().quoted = true;
     } else if (c == '.') {
-      parts.push_back(std::move(cur));
-      cur.clear();
+      parts.emplace_back();
     } else {
-      cur += c;
+      parts.back().text += c;
     }
   }
-  parts.push_back(std::move(cur));
   return parts;
 }
 
@@ -387,37 +394,26 @@ class OdbcSession : public IProviderSession {
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
-    std::vector<std::string> parts = SplitName(name);
-    const std::string proc = CutAtSemicolon(parts.back());
-    const std::string schema = parts.size() >= 2 ? parts[parts.size() - 2] : std::string();
-    const std::string catalog = parts.size() >= 3 ? parts[parts.size() - 3] : std::string();
-    const std::string esc = Info(SQL_SEARCH_PATTERN_ESCAPE);
-
+    std::vector<NamePart> parts = SplitName(name);
+    // Unquoted names are folded as the server folds identifiers; when that finds
+    // nothing, the name is tried as written.
+    const std::string folding = Info(SQL_IDENTIFIER_CASE, true);
     ResultSet rows;
-    {
-      StmtGuard stmt{dbc_->NewStatement()};
-      SetTimeout(stmt.h(), timeoutSeconds);
-      std::u16string cat = W(catalog), sch = W(Escape(schema, esc)), prc = W(Escape(proc, esc));
-      // A NULL column pattern: some drivers return nothing for "%".
-      const SQLRETURN rc = SQLProcedureColumnsW(
-          stmt.h(), catalog.empty() ? nullptr : WPtr(cat), catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
-          schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()), WPtr(prc),
-          static_cast<SQLSMALLINT>(prc.size()), nullptr, 0);
-      if (!Ok(rc)) {
-        std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_STMT, stmt.h());
-        if (HasState(records, {"IM001", "HYC00"}) || records.empty()) {
-          records.insert(records.begin(), {"The ODBC driver " + DriverText() +
-                                               " cannot describe the parameters of stored procedures, so the "
-                                               "parameters of '" + name + "' cannot be refreshed.",
-                                           {}, 0, kSource});
-        }
-        throw ProviderError(kSource, std::move(records));
-      }
-      SQLSMALLINT count = 0;
-      SQLNumResultCols(stmt.h(), &count);
-      if (count < 12) throw ProviderError(kSource, "The ODBC driver " + DriverText() +
-                                                       " returned an unexpected description of '" + name + "'.");
-      ReadResult(stmt.h(), count, rows);
+    std::string proc, schema, catalog, esc = Info(SQL_SEARCH_PATTERN_ESCAPE);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      auto part = [&](size_t fromEnd) {
+        if (parts.size() < fromEnd) return std::string();
+        const NamePart& p = parts[parts.size() - fromEnd];
+        if (p.quoted || attempt == 1) return p.text;
+        if (folding == "lower") return Lower(p.text);
+        if (folding == "upper") return Upper(p.text);
+        return p.text;
+      };
+      proc = CutAtSemicolon(part(1));
+      schema = part(2);
+      catalog = part(3);
+      rows = ProcedureColumns(name, catalog, schema, proc, esc, timeoutSeconds);
+      if (rows.RowCount() > 0 || (folding != "lower" && folding != "upper")) break;
     }
 
     const size_t width = rows.Columns.size();
@@ -497,13 +493,49 @@ class OdbcSession : public IProviderSession {
   }
 
  private:
+  ResultSet ProcedureColumns(const std::string& name, const std::string& catalog, const std::string& schema,
+                             const std::string& proc, const std::string& esc, int timeoutSeconds) {
+    ResultSet rows;
+    StmtGuard stmt{dbc_->NewStatement()};
+    SetTimeout(stmt.h(), timeoutSeconds);
+    std::u16string cat = W(catalog), sch = W(Escape(schema, esc)), prc = W(Escape(proc, esc));
+    // A NULL column pattern: some drivers return nothing for "%".
+    const SQLRETURN rc = SQLProcedureColumnsW(
+        stmt.h(), catalog.empty() ? nullptr : WPtr(cat), catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
+        schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()), WPtr(prc),
+        static_cast<SQLSMALLINT>(prc.size()), nullptr, 0);
+    if (!Ok(rc)) {
+      std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_STMT, stmt.h());
+      if (HasState(records, {"IM001", "HYC00"}) || records.empty()) {
+        records.insert(records.begin(), {"The ODBC driver " + DriverText() +
+                                             " cannot describe the parameters of stored procedures, so the "
+                                             "parameters of '" + name + "' cannot be refreshed.",
+                                         {}, 0, kSource});
+      }
+      throw ProviderError(kSource, std::move(records));
+    }
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(stmt.h(), &count);
+    if (count < 12)
+      throw ProviderError(kSource,
+                          "The ODBC driver " + DriverText() + " returned an unexpected description of '" + name + "'.");
+    ReadResult(stmt.h(), count, rows);
+    return rows;
+  }
+
   void SetTimeout(SQLHSTMT stmt, int seconds) {
     // Drivers that cannot time out queries say so with a warning; the query still runs.
     SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(std::max(seconds, 0))),
                    0);
   }
 
-  std::string Info(SQLUSMALLINT what) {
+  // A text property of the driver; `folding` reads SQL_IDENTIFIER_CASE as "lower", "upper" or "".
+  std::string Info(SQLUSMALLINT what, bool folding = false) {
+    if (folding) {
+      SQLUSMALLINT v = 0;
+      if (!Ok(SQLGetInfoW(dbc_->handle, what, &v, sizeof v, nullptr))) return {};
+      return v == SQL_IC_LOWER ? "lower" : v == SQL_IC_UPPER ? "upper" : "";
+    }
     SQLWCHAR buf[256] = {};
     SQLSMALLINT len = 0;
     if (!Ok(SQLGetInfoW(dbc_->handle, what, buf, sizeof buf, &len))) return {};

@@ -1,0 +1,234 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "platform/ado/Command.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "support/PgServer.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+using namespace pf::ado;
+
+namespace {
+const char* kSchema = R"SQL(
+CREATE FUNCTION f_add(a integer, b integer) RETURNS integer AS $$ SELECT a + b $$ LANGUAGE sql;
+CREATE FUNCTION f_types(p_text varchar(40), p_num numeric(10,2), p_money money, p_ts timestamp, p_bool boolean,
+  p_big bigint, p_dbl double precision, p_small smallint, p_real real, p_date date, p_char char(3), p_long text,
+  OUT o_int integer, INOUT io_text varchar(20)) AS $$ BEGIN o_int := 1; END $$ LANGUAGE plpgsql;
+CREATE PROCEDURE p_inout(IN a integer, INOUT b varchar(20), OUT c numeric(8,3))
+  LANGUAGE plpgsql AS $$ BEGIN b := b || 'x'; c := 1.5; END $$;
+CREATE PROCEDURE p_none() LANGUAGE plpgsql AS $$ BEGIN END $$;
+CREATE TABLE t (id integer PRIMARY KEY, name varchar(30), amount numeric(10,2), note text, flag boolean,
+  stamp timestamp, price money);
+INSERT INTO t VALUES (1, 'one', 12.5, NULL, true, '2026-12-06 14:03:05', 3.25),
+                     (2, '', NULL, 'café', false, NULL, NULL);
+)SQL";
+
+class PgTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    pftest::PgServer& pg = pftest::PgServer::Shared();
+    pg.CreateDatabase("pfado");
+    pg.Psql(kSchema, "pfado");
+  }
+  static std::shared_ptr<Connection> Open() {
+    auto c = Connection::Create();
+    c->Open(pftest::PgServer::Shared().OdbcString("pfado"));
+    return c;
+  }
+  static std::vector<Parameter> Refresh(const std::shared_ptr<Connection>& c, const std::string& proc) {
+    auto cmd = Command::Create();
+    cmd->SetActiveConnection(c);
+    cmd->CommandType = adCmdStoredProc;
+    cmd->CommandText = proc;
+    cmd->Parameters().Refresh();
+    return {cmd->Parameters().begin(), cmd->Parameters().end()};
+  }
+};
+}  // namespace
+
+
+namespace {
+struct Expected {
+  const char* name;
+  int dir, type;
+  long size;
+  int precision, scale, attributes;
+};
+void ExpectParams(const std::vector<Parameter>& got, std::initializer_list<Expected> want) {
+  ASSERT_EQ(got.size(), want.size());
+  size_t i = 0;
+  for (const Expected& w : want) {
+    const Parameter& p = got[i++];
+    SCOPED_TRACE(w.name);
+    EXPECT_EQ(p.Name, w.name);
+    EXPECT_EQ(p.Direction, w.dir);
+    EXPECT_EQ(p.Type, w.type);
+    EXPECT_EQ(p.Size, w.size);
+    EXPECT_EQ(p.Precision, w.precision);
+    EXPECT_EQ(p.NumericScale, w.scale);
+    EXPECT_EQ(p.Attributes, w.attributes);
+  }
+}
+}  // namespace
+
+TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
+  auto c = Open();
+  // A function's result comes first, as the return value.
+  ExpectParams(Refresh(c, "f_add"), {{"RETURN_VALUE", adParamReturnValue, adInteger, 4, 10, 0, adParamSigned},
+                                     {"a", adParamInput, adInteger, 4, 10, 0, adParamSigned},
+                                     {"b", adParamInput, adInteger, 4, 10, 0, adParamSigned}});
+  ExpectParams(Refresh(c, "public.F_TYPES"),
+               {{"p_text", adParamInput, adVarWChar, 255, 0, 0, 0},
+                {"p_num", adParamInput, adNumeric, 19, 28, 6, adParamSigned},
+                {"p_money", adParamInput, adCurrency, 8, 19, 0, adParamSigned},
+                {"p_ts", adParamInput, adDBTimeStamp, 16, 26, 6, 0},
+                {"p_bool", adParamInput, adVarChar, 5, 0, 0, 0},  // the driver's default: booleans as text
+                {"p_big", adParamInput, adBigInt, 8, 19, 0, adParamSigned},
+                {"p_dbl", adParamInput, adDouble, 8, 15, 0, adParamSigned},
+                {"p_small", adParamInput, adSmallInt, 2, 5, 0, adParamSigned},
+                {"p_real", adParamInput, adSingle, 4, 7, 0, adParamSigned},
+                {"p_date", adParamInput, adDBDate, 6, 0, 0, 0},
+                {"p_char", adParamInput, adWChar, 255, 0, 0, 0},
+                {"p_long", adParamInput, adLongVarWChar, 8190, 0, 0, adParamLong},
+                {"o_int", adParamOutput, adInteger, 4, 10, 0, adParamSigned},
+                {"io_text", adParamInputOutput, adVarWChar, 255, 0, 0, 0}});
+  ExpectParams(Refresh(c, "p_inout"), {{"a", adParamInput, adInteger, 4, 10, 0, adParamSigned},
+                                       {"b", adParamInputOutput, adVarWChar, 255, 0, 0, 0},
+                                       {"c", adParamOutput, adNumeric, 19, 28, 6, adParamSigned}});
+  EXPECT_TRUE(Refresh(c, "p_none").empty());
+  // "_" is a pattern character for the driver: it must not find p_none for pXnone.
+  for (const char* unknown : {"p_missing", "pXnone"}) {
+    try {
+      Refresh(c, unknown);
+      FAIL() << unknown;
+    } catch (const AppError& e) {
+      EXPECT_NE(e.Description.find(std::string("'") + unknown + "' was not found"), std::string::npos) << e.Description;
+    }
+  }
+}
+
+TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {
+  auto c = Open();
+  auto rs = c->Execute("SELECT id, name, amount, note, flag, stamp, price FROM t ORDER BY id; SELECT 'x' AS b; "
+                       "SELECT 42 AS n WHERE false");
+  EXPECT_EQ(rs->Fields("ID").Type(), adInteger);
+  EXPECT_EQ(rs->Value("id"), "1");
+  EXPECT_EQ(rs->Value("name"), "one");
+  EXPECT_EQ(rs->Value("amount"), "12.50");
+  EXPECT_EQ(rs->Fields("amount").Type(), adNumeric);
+  EXPECT_TRUE(rs->Fields("note").IsNull());
+  EXPECT_EQ(rs->Value("stamp"), "2026-12-06 14:03:05");
+  EXPECT_EQ(rs->Fields("price").Type(), adCurrency);
+  rs->MoveNext();
+  EXPECT_FALSE(rs->Fields("name").IsNull());
+  EXPECT_EQ(rs->Value("name"), "");
+  EXPECT_TRUE(rs->Fields("amount").IsNull());
+  EXPECT_EQ(rs->Value("note"), "caf\xC3\xA9");
+  rs->MoveNext();
+  EXPECT_TRUE(rs->Eof());
+  auto second = rs->NextRecordset();
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->Value("b"), "x");
+  auto third = second->NextRecordset();
+  ASSERT_TRUE(third);
+  EXPECT_TRUE(third->Eof());
+  EXPECT_EQ(third->NextRecordset(), nullptr);
+}
+
+TEST_F(PgTest, FailuresCarryTheServersMessages) {
+  auto c = Open();
+  try {
+    c->Execute("SELECT * FROM nowhere");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ProviderErrorNumber);
+    EXPECT_NE(e.Description.find("relation \"nowhere\" does not exist"), std::string::npos) << e.Description;
+    ASSERT_FALSE(c->Errors().empty());
+    EXPECT_EQ(c->Errors()[0].SQLState, "42P01");
+  }
+  // The connection is still usable after a failed statement.
+  EXPECT_EQ(c->Execute("SELECT 1 AS one")->Value("one"), "1");
+
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = adCmdText;
+  cmd->CommandText = "SELECT pg_sleep(10)";
+  cmd->CommandTimeout = 1;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(cmd->Execute(), AppError);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+
+  auto bad = Connection::Create();
+  std::string cs = pftest::PgServer::Shared().OdbcString("pfado");
+  cs.replace(cs.find(pftest::PgServer::kPassword), std::string(pftest::PgServer::kPassword).size(), "wrong");
+  try {
+    bad->Open(cs);
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_NE(e.Description.find("password authentication failed"), std::string::npos) << e.Description;
+    EXPECT_EQ(bad->State(), adStateClosed);
+  }
+}
+
+TEST_F(PgTest, TransactionsRollBack) {
+  auto c = Open();
+  c->Execute("CREATE TEMP TABLE tx (v integer)");
+  EXPECT_EQ(c->BeginTrans(), 1);
+  c->Execute("INSERT INTO tx VALUES (1)");
+  c->RollbackTrans();
+  EXPECT_EQ(c->Execute("SELECT count(*) AS n FROM tx")->Value("n"), "0");
+  c->BeginTrans();
+  c->Execute("INSERT INTO tx VALUES (2)");
+  c->CommitTrans();
+  EXPECT_EQ(c->Execute("SELECT count(*) AS n FROM tx")->Value("n"), "1");
+  EXPECT_THROW(c->RollbackTrans(), AppError);  // none active
+}
+
+namespace {
+// Opens a SQL Server connection to 127.0.0.1:port; returns the failure text and the time taken.
+std::pair<std::string, double> FailedTdsOpen(int port, int timeout) {
+  auto c = Connection::Create();
+  c->ConnectionTimeout = timeout;
+  const auto start = std::chrono::steady_clock::now();
+  std::string message = "(opened)";
+  try {
+    c->Open("Provider=SQLOLEDB.1;Data Source=127.0.0.1," + std::to_string(port) +
+            ";Initial Catalog=master;User ID=sa;Password=x");
+  } catch (const AppError& e) {
+    message = e.Description;
+  }
+  return {message, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+}
+}  // namespace
+
+TEST(Odbc, FreeTdsFailsDescriptivelyWithinTheLoginTimeout) {
+  // Nobody listens on the port.
+  auto [closedMessage, closedSeconds] = FailedTdsOpen(pftest::FreeLoopbackPort(), 3);
+  EXPECT_NE(closedMessage.find("Unable to connect"), std::string::npos) << closedMessage;
+  EXPECT_LT(closedSeconds, 8.0);
+
+  // A server that accepts the connection and never answers: only the login timeout ends the wait.
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+  auto [silentMessage, silentSeconds] = FailedTdsOpen(ntohs(addr.sin_port), 2);
+  close(listener);
+  EXPECT_NE(silentMessage, "(opened)");
+  EXPECT_FALSE(silentMessage.empty());
+  EXPECT_GE(silentSeconds, 1.0);
+  EXPECT_LT(silentSeconds, 10.0) << silentMessage;
+  // Every diagnostic record is kept, one per line.
+  EXPECT_NE(silentMessage.find("\r\n"), std::string::npos) << silentMessage;
+}

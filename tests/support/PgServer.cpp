@@ -1,0 +1,135 @@
+#include "support/PgServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace pftest {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kBin = "/usr/lib/postgresql/15/bin/";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Runs a shell command with its output in `log`; throws with that output on failure.
+void Run(const std::string& command, const std::string& log, const std::string& what) {
+  const int rc = std::system((command + " >" + log + " 2>&1").c_str());
+  if (rc != 0) throw std::runtime_error(what + " failed (" + command + "):\n" + ReadFile(log));
+}
+
+}  // namespace
+
+int FreeLoopbackPort() {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  if (s < 0) throw std::runtime_error("no socket for finding a free port");
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  socklen_t len = sizeof addr;
+  if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    close(s);
+    throw std::runtime_error("cannot find a free port on 127.0.0.1");
+  }
+  const int port = ntohs(addr.sin_port);
+  close(s);
+  return port;
+}
+
+PgServer& PgServer::Shared() {
+  static PgServer server;
+  return server;
+}
+
+std::string PgServer::AsPostgres(const std::string& command) const {
+  return geteuid() == 0 ? "runuser -u postgres -- " + command : command;
+}
+
+PgServer::PgServer() {
+  if (!fs::exists(std::string(kBin) + "initdb")) throw std::runtime_error("PostgreSQL 15 is not installed");
+  std::string tmpl = (fs::temp_directory_path() / "pftest-pg-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a folder for PostgreSQL");
+  dir_ = tmpl;
+  try {
+    if (geteuid() == 0) {
+      const passwd* pw = getpwnam("postgres");
+      if (!pw) throw std::runtime_error("there is no postgres user to run the server");
+      if (chown(dir_.c_str(), pw->pw_uid, pw->pw_gid) != 0) throw std::runtime_error("cannot hand the folder to postgres");
+    }
+    fs::permissions(dir_, fs::perms::owner_all);
+    const std::string pwfile = dir_ + "/pw";
+    {
+      std::ofstream(pwfile) << kPassword << "\n";
+    }
+    if (geteuid() == 0) Run("chown postgres: " + pwfile, "/dev/null", "chown");
+    const std::string log = dir_ + "/setup.log";
+    Run(AsPostgres(std::string(kBin) + "initdb -D " + dir_ + "/data -U " + kUser + " --pwfile=" + pwfile +
+                   " -E UTF8 --locale=C --auth-local=trust --auth-host=scram-sha-256"),
+        log, "initdb");
+    // A port can be taken between the probe and the start: try a few.
+    for (int attempt = 0;; ++attempt) {
+      port_ = FreeLoopbackPort();
+      const std::string cmd = AsPostgres(std::string(kBin) + "pg_ctl -D " + dir_ + "/data -l " + dir_ +
+                                         "/server.log -w -t 60 -o \"-p " + std::to_string(port_) + " -k " + dir_ +
+                                         " -c listen_addresses=127.0.0.1 -c fsync=off\" start");
+      if (std::system((cmd + " >/dev/null 2>&1").c_str()) == 0) break;
+      if (attempt == 2) throw std::runtime_error("PostgreSQL did not start:\n" + ReadFile(dir_ + "/server.log"));
+    }
+    started_ = true;
+  } catch (...) {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    throw;
+  }
+}
+
+PgServer::~PgServer() {
+  if (started_)
+    std::system(
+        (AsPostgres(std::string(kBin) + "pg_ctl -D " + dir_ + "/data -m fast -w stop") + " >/dev/null 2>&1").c_str());
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+std::string PgServer::OdbcString(const std::string& database) const {
+  return std::string("Driver={") + kDriver + "};Server=127.0.0.1;Port=" + std::to_string(port_) +
+         ";Database=" + database + ";UID=" + kUser + ";PWD=" + kPassword;
+}
+
+void PgServer::Psql(const std::string& sql, const std::string& database) const {
+  const std::string file = dir_ + "/script.sql";
+  {
+    std::ofstream(file, std::ios::trunc) << sql;
+  }
+  if (geteuid() == 0) Run("chown postgres: " + file, "/dev/null", "chown");
+  Run(AsPostgres(std::string(kBin) + "psql -X -q -v ON_ERROR_STOP=1 -h " + dir_ + " -p " + std::to_string(port_) +
+                 " -U " + kUser + " -d " + database + " -f " + file),
+      dir_ + "/psql.log", "psql");
+}
+
+void PgServer::CreateDatabase(const std::string& name) const {
+  try {
+    Psql("CREATE DATABASE " + name + ";");
+  } catch (const std::runtime_error& e) {
+    if (std::string(e.what()).find("already exists") == std::string::npos) throw;
+  }
+}
+
+}  // namespace pftest

@@ -1,0 +1,43 @@
+#pragma once
+// A throw-away PostgreSQL 15 server for tests: initdb in a temporary folder, started
+// on 127.0.0.1 at a free port, stopped and removed when the object goes. initdb and
+// pg_ctl run as the "postgres" user when the tests run as root.
+
+#include <string>
+
+namespace pftest {
+
+// A TCP port on 127.0.0.1 that was free a moment ago (nobody listens on it).
+int FreeLoopbackPort();
+
+class PgServer {
+ public:
+  // The server shared by all tests of one executable: started on first use, stopped
+  // at exit. Throws std::runtime_error (with the server log) when it cannot start.
+  static PgServer& Shared();
+
+  PgServer();
+  ~PgServer();
+  PgServer(const PgServer&) = delete;
+  PgServer& operator=(const PgServer&) = delete;
+
+  int Port() const { return port_; }
+  static constexpr const char* kUser = "postgres";
+  static constexpr const char* kPassword = "pf-test-secret";
+  static constexpr const char* kDriver = "PostgreSQL Unicode";
+
+  // An ODBC connection string for `database` as the superuser (password included).
+  std::string OdbcString(const std::string& database = "postgres") const;
+  // Runs SQL through psql as the superuser; throws with psql's output on failure.
+  void Psql(const std::string& sql, const std::string& database = "postgres") const;
+  // Creates a database owned by the superuser unless it exists.
+  void CreateDatabase(const std::string& name) const;
+
+ private:
+  std::string AsPostgres(const std::string& command) const;
+  std::string dir_;
+  int port_ = 0;
+  bool started_ = false;
+};
+
+}  // namespace pftest
