@@ -26,8 +26,7 @@ std::string_view WordAt(std::string_view s, size_t from) {
 
 // Raises a block syntax error; the message ends with a new line showing the line
 // number (counted from 0) and the offending line.
-[[noreturn]] void SyntaxError(std::string_view msg, size_t lineNo, std::string_view line,
-                              std::string_view name = {}) {
+[[noreturn]] void SyntaxError(std::string_view msg, size_t lineNo, std::string_view line, std::string_view name = {}) {
   std::string context(kCrLf);
   context += " Line ";
   context += std::to_string(lineNo);
@@ -54,7 +53,8 @@ void CBlocks::UnpackCode(std::string_view code) {
   size_t lineNo = 0;
   for (size_t start = 0;; ++lineNo) {
     const size_t end = code.find(kCrLf, start);
-    const std::string_view line = code.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    const std::string_view line =
+        code.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
     const std::string_view trimmed = TrimBlanks(line);
     if (NoCase::StartsWith(trimmed, "'#block")) {
       // The name is the text between the first and the second blank.
@@ -122,8 +122,8 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
         for (size_t at = text.find(kRefMarker); at != std::string::npos; at = text.find(kRefMarker)) {
           ++passes;
           const bool fits = passes < 10 && ResolvePass(text, at, *RefValues, MaxResolvedSize, next);
-          Faultnet31::Check(fits, ERR_TOO_MANY_PASSES,
-                            "Too many iterations when resolving references in block : %1", BlockName);
+          Faultnet31::Check(fits, ERR_TOO_MANY_PASSES, "Too many iterations when resolving references in block : %1",
+                            BlockName);
           text.swap(next);
           if (onePass) break;
         }

@@ -40,8 +40,10 @@ void CTextStream::LoadFromFile(const std::string& FileName, bool Encrypted) {
 }
 
 void CTextStream::SaveToFile(const std::string& FileName, bool Encrypted) const {
-  if (Encrypted) WriteFile(FileName, Scramble(Text, PumpEvents));
-  else WriteFile(FileName, Text);
+  if (Encrypted)
+    WriteFile(FileName, Scramble(Text, PumpEvents));
+  else
+    WriteFile(FileName, Text);
 }
 
 std::string CTextStream::ReadFile(const std::string& FileName) { return FileIO::ReadBytes(FileName); }

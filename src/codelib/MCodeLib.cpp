@@ -54,8 +54,7 @@ void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStr
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::string clsName = folder + "/" + base + ".cls";
   const std::string datName = folder + "/" + base + ".dat";
-  const std::string ownDatName =
-      FolderWritable(folder) ? datName : AppPaths::WritableFolder() + "/" + base + ".dat";
+  const std::string ownDatName = FolderWritable(folder) ? datName : AppPaths::WritableFolder() + "/" + base + ".dat";
 
   const std::optional<Time> clsTime = ModifiedTime(clsName);
   std::optional<Time> datTime = ModifiedTime(datName);

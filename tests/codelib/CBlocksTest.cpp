@@ -1,7 +1,6 @@
-#include "codelib/CBlocks.h"
-
 #include <gtest/gtest.h>
 
+#include "codelib/CBlocks.h"
 #include "errors/Faultnet31.h"
 #include "support/TestEnv.h"
 
@@ -38,18 +37,18 @@ class CBlocksTest : public ::testing::Test {
 constexpr const char* kFrame = "  Call Stack: CBlocks.GetBlock(BlockName=";
 
 TEST_F(CBlocksTest, UnpackReadsBlocksVerbatimAndIgnoresTextOutside) {
-  blocks.UnpackCode(CrLf(
-      "VERSION 1.0 CLASS\n"
-      "'#BLOCK Decl\n"
-      "Option Explicit  \n"
-      "   Dim x As Long\n"
-      "'#EndBlock Decl\n"
-      "outside line\n"
-      "  '#block second  extra words ignored\n"
-      "Private y\n"
-      "'#endblock\n"
-      "'#block dropped\n"
-      "never closed\n"));
+  blocks.UnpackCode(
+      CrLf("VERSION 1.0 CLASS\n"
+           "'#BLOCK Decl\n"
+           "Option Explicit  \n"
+           "   Dim x As Long\n"
+           "'#EndBlock Decl\n"
+           "outside line\n"
+           "  '#block second  extra words ignored\n"
+           "Private y\n"
+           "'#endblock\n"
+           "'#block dropped\n"
+           "never closed\n"));
   EXPECT_EQ(blocks.BlockCount(), 2u);
   EXPECT_EQ(blocks.GetBlock("DECL"), CrLf("Option Explicit  \n   Dim x As Long\n"));
   EXPECT_EQ(blocks.GetBlock("  Decl  "), blocks.GetBlock("decl"));
@@ -58,11 +57,6 @@ TEST_F(CBlocksTest, UnpackReadsBlocksVerbatimAndIgnoresTextOutside) {
   // An empty name asks for nothing.
   EXPECT_EQ(blocks.GetBlock(""), "");
   EXPECT_EQ(blocks.GetBlock("   "), "");
-}
-
-TEST_F(CBlocksTest, IndentedLowerCaseMarkerOpensSameBlock) {
-  blocks.UnpackCode(CrLf("   '#block decl\nx\n'#endblock\n"));
-  EXPECT_EQ(blocks.GetBlock("DECL"), CrLf("x\n"));
 }
 
 TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
@@ -75,7 +69,8 @@ TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
       {"'#block a\nx\n  '#Block b\n", "No #ENDBLOCK found for previous #Block tag.\r\n Line 2 :   '#Block b"},
       {"'#block a\n'#endblock\n'#endblock a %1 ||\n", "No #BLOCK tag for #ENDBLOCK.\r\n Line 2 : '#endblock a %1 ||"},
       {"'#block Decl\n'#endblock\n'#block x\n'#endblock\n'#block DECL\ny\n'#endblock\n",
-       "Duplicate Block Name" "decl\r\n Line 6 : '#endblock"},
+       "Duplicate Block Name"
+       "decl\r\n Line 6 : '#endblock"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -112,23 +107,23 @@ TEST_F(CBlocksTest, AddBlockKeepsExactNameAndRefusesDuplicates) {
 }
 
 TEST_F(CBlocksTest, BlockConditionsKeepLineCountAndDoNotNest) {
-  blocks.UnpackCode(CrLf(
-      "'#block b\n"
-      "a\n"
-      "'#Cond Oracle\n"
-      "ora\n"
-      "'#endcond Oracle\n"
-      "'#CONDNOT oracle\n"
-      "notora\n"
-      "'#Cond NonOracle\n"  // satisfied, but the skipped section goes on
-      "still skipped\n"
-      "'#EndCond\n"
-      "  '#Cond Oracle\n"   // indented: an ordinary line
-      "'#CondNot Missing\n"
-      "kept\n"
-      "'#EndCondition\n"    // not an end marker
-      "z\n"
-      "'#endblock\n"));
+  blocks.UnpackCode(
+      CrLf("'#block b\n"
+           "a\n"
+           "'#Cond Oracle\n"
+           "ora\n"
+           "'#endcond Oracle\n"
+           "'#CONDNOT oracle\n"
+           "notora\n"
+           "'#Cond NonOracle\n"  // satisfied, but the skipped section goes on
+           "still skipped\n"
+           "'#EndCond\n"
+           "  '#Cond Oracle\n"  // indented: an ordinary line
+           "'#CondNot Missing\n"
+           "kept\n"
+           "'#EndCondition\n"  // not an end marker
+           "z\n"
+           "'#endblock\n"));
   EXPECT_EQ(blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr),
             CrLf("a\n\nora\n\n\n\n\n\n\n  '#Cond Oracle\n\nkept\n'#EndCondition\nz\n"));
   // The list stays in force for later single requests.
@@ -143,18 +138,18 @@ TEST_F(CBlocksTest, EmptyConditionListLeavesMarkersInPlace) {
 }
 
 TEST_F(CBlocksTest, LineConditions) {
-  blocks.UnpackCode(CrLf(
-      "'#block b\n"
-      "    x = 1 '#LCond Oracle\n"
-      "    y = 2 '#LCond Access\n"
-      "    z = 3 '#LCondNot Access\n"
-      "    w = 4 '#LCondNot Oracle more\n"
-      "    v '#LCondNot Oracle '#LCond Oracle\n"  // the last '#LCond wins over any '#LCondNot
-      "    u '#lcond Access\n"                    // case-sensitive: not a marker
-      "'#Cond Access\n"
-      "    t '#LCond Oracle\n"                    // skipped lines are not line-tested
-      "'#EndCond\n"
-      "'#endblock\n"));
+  blocks.UnpackCode(
+      CrLf("'#block b\n"
+           "    x = 1 '#LCond Oracle\n"
+           "    y = 2 '#LCond Access\n"
+           "    z = 3 '#LCondNot Access\n"
+           "    w = 4 '#LCondNot Oracle more\n"
+           "    v '#LCondNot Oracle '#LCond Oracle\n"  // the last '#LCond wins over any '#LCondNot
+           "    u '#lcond Access\n"                    // case-sensitive: not a marker
+           "'#Cond Access\n"
+           "    t '#LCond Oracle\n"  // skipped lines are not line-tested
+           "'#EndCond\n"
+           "'#endblock\n"));
   EXPECT_EQ(blocks.GetBlocks("b", "sqlserver,ORACLE", nullptr),
             CrLf("    x = 1 \n\n    z = 3 \n\n    v '#LCondNot Oracle \n    u '#lcond Access\n\n\n\n"));
 }
@@ -168,14 +163,14 @@ TEST_F(CBlocksTest, ConditionNameMustMatchAWholeListElement) {
 }
 
 TEST_F(CBlocksTest, ReferencesResolveFromValuesThenBlocks) {
-  blocks.UnpackCode(CrLf(
-      "'#block main\n"
-      "Class XXClassNameXX: XXpartXX\n"
-      "'#endblock\n"
-      "'#block part\n"
-      "'#Cond Never\n"
-      "in XXclassnameXX\n"
-      "'#endblock\n"));
+  blocks.UnpackCode(
+      CrLf("'#block main\n"
+           "Class XXClassNameXX: XXpartXX\n"
+           "'#endblock\n"
+           "'#block part\n"
+           "'#Cond Never\n"
+           "in XXclassnameXX\n"
+           "'#endblock\n"));
   refs.Add("ClassName", "clsDB");
   // A referenced block comes in raw (its conditions are not evaluated) and its own
   // references are resolved by the next pass.
@@ -247,14 +242,6 @@ TEST_F(CBlocksTest, GetBlocksConcatenatesInListOrder) {
   blocks.AddBlock("2\r\n", "two");
   EXPECT_EQ(blocks.GetBlocks(",two,,one, two", "", &refs), "2\r\n1\r\n2\r\n");
   EXPECT_EQ(blocks.GetBlocks("", "", &refs), "");
-}
-
-TEST_F(CBlocksTest, InitEmptiesTableAndConditions) {
-  blocks.AddBlock("x", "a");
-  blocks.GetBlocks("a", "C", nullptr);
-  blocks.Init();
-  EXPECT_EQ(blocks.BlockCount(), 0u);
-  EXPECT_EQ(blocks.Conditions(), "");
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-#include "codelib/CTextStream.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "codelib/CTextStream.h"
 #include "errors/AppError.h"
 #include "support/TestEnv.h"
 
@@ -41,16 +40,6 @@ TEST(CTextStream, ArbitraryBytesUnscrambleToSevenBitText) {
   for (char c : text) EXPECT_LT(static_cast<unsigned char>(c), 128);
   // Characters of 128 and above keep their low seven bits.
   EXPECT_EQ(CTextStream::Unscramble(CTextStream::Scramble("\xC3\xA4x")), "\x43\x24x");
-}
-
-TEST(CTextStream, LongLoopsLetEventsRun) {
-  int pumps = 0;
-  auto pump = [&] { ++pumps; };
-  CTextStream::Scramble(std::string(2999, 'a'), pump);
-  EXPECT_EQ(pumps, 2);  // after 1000 and 2000 characters
-  pumps = 0;
-  CTextStream::Unscramble(std::string(400, 'a'), pump);
-  EXPECT_EQ(pumps, 2);
 }
 
 TEST(CTextStream, FilesPlainAndScrambled) {

@@ -1,11 +1,10 @@
-#include "codelib/MCodeLib.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
+#include "codelib/MCodeLib.h"
 #include "errors/Faultnet31.h"
 #include "support/TestEnv.h"
 
@@ -134,17 +133,6 @@ TEST_F(MCodeLibTest, CancelStopsBeforeAnythingIsWritten) {
   }
   EXPECT_FALSE(fs::exists(Dat()));
   EXPECT_TRUE(display.shown.empty());
-}
-
-TEST_F(MCodeLibTest, LibrarySyntaxErrorsReachTheCaller) {
-  pftest::WriteAll(Cls(), "'#endblock\r\n");
-  try {
-    Load();
-    FAIL() << "no error raised";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
-    EXPECT_EQ(e.Description, "No #BLOCK tag for #ENDBLOCK.\r\n Line 0 : '#endblock");
-  }
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "shell/CProgress.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +5,7 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
+#include "shell/CProgress.h"
 
 using namespace pf;
 
