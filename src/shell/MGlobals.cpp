@@ -1,0 +1,119 @@
+#include "shell/MGlobals.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "errors/ErrGuard.h"
+#include "platform/AppPaths.h"
+#include "shell/ConsoleUserInterface.h"
+#include "shell/MUtils.h"
+
+namespace pf::MGlobals {
+
+int32_t AppState = AS_STARTING;
+
+namespace {
+
+std::shared_ptr<IUserInterface>& Ui() {
+  static std::shared_ptr<IUserInterface> ui;
+  return ui;
+}
+
+std::function<void()>& Disconnect() {
+  static std::function<void()> f;
+  return f;
+}
+
+constexpr std::string_view kProcessedSource = "Faultnet.ErrorIn";
+
+}  // namespace
+
+void SetUserInterface(std::shared_ptr<IUserInterface> ui) { Ui() = std::move(ui); }
+
+IUserInterface& UserInterface() {
+  if (!Ui()) Ui() = std::make_shared<ConsoleUserInterface>();
+  return *Ui();
+}
+
+void SetDisconnectServer(std::function<void()> disconnect) { Disconnect() = std::move(disconnect); }
+
+void ShowMessage(const std::string& Msg) {
+  // A start-up message must not hide behind the splash window.
+  if (AppState != AS_RUNNING) UserInterface().CloseSplash();
+  UserInterface().ShowMessage(Msg, vbOKOnly, "");
+}
+
+void ShowError(const std::string& Msg) {
+  UserInterface().ShowMessage(Msg.empty() ? "Unhandled application error." : Msg, vbOKOnly, "Error");
+}
+
+bool Confirm(const std::string& Msg) { return UserInterface().ShowMessage(Msg, vbYesNo, "Confirm") == vbYes; }
+
+bool AskYesNo(const std::string& Msg) { return UserInterface().ShowMessage(Msg, vbYesNo, "Procforge") == vbYes; }
+
+void HandleUIError() {
+  const std::exception_ptr current = std::current_exception();
+  const AppError e = current ? ToAppError(current) : Faultnet31::Err().ToAppError();
+  try {
+    if (IsMessageRange(e.Number)) {
+      if (e.Number != ERR_CANCELED) ShowMessage(e.Description);
+    } else {
+      if (e.Source != kProcessedSource) {
+        // The error passed no handler that wrote a report: write one here, so that
+        // the log never misses an internal error.
+        Faultnet31::Err() = ErrObject{e.Number, e.Source, e.Description, e.HelpFile, e.HelpContext, e.Line, e.SysError};
+        Faultnet31::ErrorIn("MGlobals.HandleUIError", {}, EF_REPORT);
+      }
+      Faultnet31::ErrLogToFile("Errors.txt");
+      ShowMessage("Internal app error: " + e.Description);
+    }
+  } catch (...) {
+    // The handler of last resort has nobody to pass an error to.
+  }
+  try {
+    if (Disconnect()) Disconnect()();
+  } catch (...) {
+  }
+  try {
+    ResetMousePointer();
+  } catch (...) {
+  }
+}
+
+bool SaveFile(const std::string& FileName, const std::string& Text) {
+  try {
+    MUtils::WriteText(FileName, Text, "ASCII");
+    return true;
+  } catch (...) {
+    ShowMessage("Error Saving File: " + ToAppError(std::current_exception()).Description);
+    return false;
+  }
+}
+
+bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt) {
+  try {
+    int fd;
+    if (CreateIt) {
+      fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    } else {
+      Faultnet31::Check(MUtils::FileExists(FileName), ERR_USER_CHECK, "File not found (%1)", FileName);
+      fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0) ThrowSystemError(ERR_PATH_ACCESS, "Cannot open file '" + FileName + "'", errno);
+    ::close(fd);
+    return true;
+  } catch (...) {
+    ErrMsg = ToAppError(std::current_exception()).Description;
+    return false;
+  }
+}
+
+std::string GetHelpFileName() {
+  return ErrGuard("MGlobals.GetHelpFileName", [] { return AppPaths::ProgramFolder() + "/PFG_UserGuide.htm"; });
+}
+
+void ResetMousePointer() { UserInterface().ResetMousePointer(); }
+
+}  // namespace pf::MGlobals

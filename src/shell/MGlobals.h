@@ -1,0 +1,52 @@
+#pragma once
+// Message routines and the user-interface error handler: every message the program
+// shows passes through here, and every user-interface entry point ends its error
+// handling in HandleUIError. The routines talk to the user through the installed
+// IUserInterface (the console until one is installed).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "shell/IUserInterface.h"
+
+namespace pf::MGlobals {
+
+// The program state: 0 while starting, 1 while running, 2 while exiting.
+enum AppStates : int32_t { AS_STARTING = 0, AS_RUNNING = 1, AS_EXITING = 2 };
+extern int32_t AppState;
+
+void SetUserInterface(std::shared_ptr<IUserInterface> ui);
+IUserInterface& UserInterface();
+// Called by HandleUIError after every error while the settings model exists (its
+// DisconnectServer); an empty function removes it.
+void SetDisconnectServer(std::function<void()> disconnect);
+
+// OK box without title; closes the splash window first unless the program runs.
+void ShowMessage(const std::string& Msg);
+// OK box titled "Error"; an empty text shows "Unhandled application error.".
+void ShowError(const std::string& Msg);
+// Yes/No titled "Confirm"; true for Yes.
+bool Confirm(const std::string& Msg);
+// Yes/No titled "Procforge"; true for Yes.
+bool AskYesNo(const std::string& Msg);
+
+// Call inside a catch block (or after the error library captured an error). Errors of
+// the plain-message range are shown as they are ("Operation Canceled" not at all);
+// anything else has its report appended to "Errors.txt" and is shown as
+// "Internal app error: " and its text. Never throws.
+void HandleUIError();
+
+// Writes Text in the "ASCII" character set, replacing the file atomically. On failure
+// shows "Error Saving File: " and the error text and returns false.
+bool SaveFile(const std::string& FileName, const std::string& Text);
+// CreateIt: opens the file for appending (creating it); else the file must exist and
+// open for reading. False with ErrMsg set (for a missing file "File not found (name)")
+// when that fails; never throws.
+bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt);
+// The user guide beside the program.
+std::string GetHelpFileName();
+void ResetMousePointer();
+
+}  // namespace pf::MGlobals

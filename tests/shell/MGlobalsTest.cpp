@@ -1,0 +1,119 @@
+#include "shell/MGlobals.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "errors/ErrGuard.h"
+#include "platform/AppPaths.h"
+#include "shell/ScriptedUserInterface.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+
+namespace {
+
+class Messages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pftest::InstallTestEnvironment();
+    Faultnet31::Reset();
+    AppPaths::SetProgramFolder(dir.path().string());
+    MGlobals::SetUserInterface(ui);
+    MGlobals::AppState = MGlobals::AS_RUNNING;
+  }
+  void TearDown() override {
+    MGlobals::SetUserInterface(nullptr);
+    MGlobals::SetDisconnectServer(nullptr);
+    MGlobals::AppState = MGlobals::AS_STARTING;
+    AppPaths::SetProgramFolder("");
+  }
+  // Raises `e` and hands it to the error handler the way an entry point does.
+  template <class F>
+  void Handle(F&& raise) {
+    try {
+      raise();
+    } catch (...) {
+      MGlobals::HandleUIError();
+    }
+  }
+
+  pftest::TempDir dir;
+  std::shared_ptr<ScriptedUserInterface> ui = std::make_shared<ScriptedUserInterface>();
+};
+
+}  // namespace
+
+TEST_F(Messages, RoutinesUseTheirButtonsAndTitles) {
+  MGlobals::ShowMessage("Hello");
+  MGlobals::ShowError("");
+  ui->QueueAnswer(vbYes);
+  EXPECT_TRUE(MGlobals::Confirm("Sure?"));
+  ui->QueueAnswer(vbNo);
+  EXPECT_FALSE(MGlobals::AskYesNo("Overwrite?"));
+  ASSERT_EQ(ui->Messages.size(), 4u);
+  EXPECT_EQ(ui->Messages[0].Title, "");
+  EXPECT_EQ(ui->Messages[1].Msg, "Unhandled application error.");
+  EXPECT_EQ(ui->Messages[1].Title, "Error");
+  EXPECT_EQ(ui->Messages[2].Buttons, vbYesNo);
+  EXPECT_EQ(ui->Messages[2].Title, "Confirm");
+  EXPECT_EQ(ui->Messages[3].Title, "Procforge");
+  EXPECT_EQ(ui->SplashCloses, 0);
+  EXPECT_THROW(MGlobals::AskYesNo("unexpected"), std::logic_error);
+
+  // While starting, a message closes the splash window first.
+  MGlobals::AppState = MGlobals::AS_STARTING;
+  MGlobals::ShowMessage("Starting");
+  EXPECT_EQ(ui->SplashCloses, 1);
+}
+
+TEST_F(Messages, HandleUIErrorByKindOfError) {
+  int disconnects = 0;
+  MGlobals::SetDisconnectServer([&] {
+    ++disconnects;
+    throw std::runtime_error("ignored");
+  });
+  Handle([] { Faultnet31::Check(false, ERR_USER_CHECK, ""); });  // empty text still shown
+  Handle([] { Faultnet31::Check(false, ERR_CANCELED, "Operation Canceled"); });
+  ASSERT_EQ(ui->Messages.size(), 1u);
+  EXPECT_EQ(ui->Messages[0].Msg, "");
+  EXPECT_FALSE(pftest::ReadAll(dir.file("Errors.txt")).size());
+
+  // An internal error goes to the log with its report and is shown as such.
+  Handle([] {
+    ErrGuard("CSettings.Load(AFile)", [] { throw std::runtime_error("disk on fire"); }, std::string("x.PFG"));
+  });
+  ASSERT_EQ(ui->Messages.size(), 2u);
+  EXPECT_EQ(ui->Messages[1].Msg.substr(0, 33), "Internal app error: disk on fire ");
+  const std::string log = pftest::ReadAll(dir.file("Errors.txt"));
+  EXPECT_NE(log.find("Call Stack: CSettings.Load(AFile='x.PFG')"), std::string::npos);
+
+  // One that passed no handler gets a report of its own.
+  Handle([] { throw std::out_of_range("index 7"); });
+  EXPECT_EQ(ui->Messages[2].Msg, "Internal app error: Subscript out of range: index 7");
+  EXPECT_NE(pftest::ReadAll(dir.file("Errors.txt")).find("Subscript out of range: index 7 \r\n  Time="),
+            std::string::npos);
+  EXPECT_EQ(disconnects, 4);
+  EXPECT_EQ(ui->PointerResets, 4);
+}
+
+TEST_F(Messages, SaveFileAndCheckFile) {
+  EXPECT_TRUE(MGlobals::SaveFile(dir.file("Db.cls"), "VERSION 1.0 CLASS\r\n"));
+  EXPECT_EQ(pftest::ReadAll(dir.file("Db.cls")), "VERSION 1.0 CLASS\r\n");
+  EXPECT_FALSE(MGlobals::SaveFile(dir.file("missing/Db.cls"), "x"));
+  ASSERT_EQ(ui->Messages.size(), 1u);
+  EXPECT_EQ(ui->Messages[0].Msg.rfind("Error Saving File: Cannot write file '" + dir.file("missing/Db.cls"), 0), 0u);
+
+  std::string err = "untouched";
+  EXPECT_TRUE(MGlobals::CheckFile(dir.file("Db.cls"), err, false));
+  EXPECT_EQ(err, "untouched");
+  EXPECT_FALSE(MGlobals::CheckFile(dir.file("New.bas"), err, false));
+  EXPECT_EQ(err, "File not found (" + dir.file("New.bas") + ")");
+  EXPECT_TRUE(MGlobals::CheckFile(dir.file("New.bas"), err, true));
+  EXPECT_EQ(pftest::ReadAll(dir.file("New.bas")), "");
+  EXPECT_TRUE(MGlobals::CheckFile(dir.file("Db.cls"), err, true));  // appending keeps the content
+  EXPECT_EQ(pftest::ReadAll(dir.file("Db.cls")), "VERSION 1.0 CLASS\r\n");
+  EXPECT_FALSE(MGlobals::CheckFile(dir.file("no/dir/x.bas"), err, true));
+  EXPECT_NE(err.find("no/dir/x.bas"), std::string::npos);
+
+  EXPECT_EQ(MGlobals::GetHelpFileName(), dir.file("PFG_UserGuide.htm"));
+}
