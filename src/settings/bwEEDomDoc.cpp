@@ -53,8 +53,7 @@ std::string bwEEDomDoc::Extract(const DomParseError* Doc) {
   std::string out;
   try {
     if (!Doc || Doc->errorCode == 0) return out;
-    const int32_t number = Faultnet31::Err().Number;
-    if (number >= vbObjectError + 4197 && number <= vbObjectError + 5197) return out;
+    if (IsMessageRange(Faultnet31::Err().Number)) return out;
     out = "Description: ";
     for (size_t i = 0; i < Doc->reason.size(); ++i) {
       if (Doc->reason.compare(i, 2, "\r\n") == 0) {

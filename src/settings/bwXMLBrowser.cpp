@@ -20,38 +20,42 @@ constexpr unsigned kParseOptions =
     pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype;
 constexpr unsigned kPrintOptions = pugi::format_raw | pugi::format_no_declaration;
 
-// The browsers of each document, so that removing an element can move every cursor
-// and bookmark that lies inside it before the nodes are freed.
+// The browsers of each document (keyed by its document node), so that removing an
+// element can move every cursor and bookmark that lies inside it before the nodes are freed.
 struct Registry {
   std::mutex mutex;
-  std::unordered_map<const pugi::xml_document*, std::vector<bwXMLBrowser*>> byDoc;
+  std::unordered_map<const pugi::xml_node_struct*, std::vector<bwXMLBrowser*>> byDoc;
 };
 Registry& Browsers() {
   static Registry r;
   return r;
 }
 
+const pugi::xml_node_struct* Key(const pugi::xml_document* doc) { return doc ? doc->internal_object() : nullptr; }
+
 void Register(const pugi::xml_document* doc, bwXMLBrowser* b) {
   if (!doc) return;
   Registry& r = Browsers();
   std::lock_guard lock(r.mutex);
-  r.byDoc[doc].push_back(b);
+  r.byDoc[Key(doc)].push_back(b);
 }
 
 void Unregister(const pugi::xml_document* doc, bwXMLBrowser* b) {
   if (!doc) return;
   Registry& r = Browsers();
   std::lock_guard lock(r.mutex);
-  auto it = r.byDoc.find(doc);
+  auto it = r.byDoc.find(Key(doc));
   if (it == r.byDoc.end()) return;
   std::erase(it->second, b);
   if (it->second.empty()) r.byDoc.erase(it);
 }
 
-std::vector<bwXMLBrowser*> BrowsersOf(const pugi::xml_document* doc) {
+// The browsers on the document that holds `node`.
+std::vector<bwXMLBrowser*> BrowsersOf(pugi::xml_node node) {
+  const pugi::xml_node_struct* key = node.root().internal_object();
   Registry& r = Browsers();
   std::lock_guard lock(r.mutex);
-  auto it = r.byDoc.find(doc);
+  auto it = r.byDoc.find(key);
   return it == r.byDoc.end() ? std::vector<bwXMLBrowser*>{} : it->second;
 }
 
@@ -552,8 +556,8 @@ void bwXMLBrowser::AppendXML(const std::string& xmlElem) {
   }, xmlElem);
 }
 
-void bwXMLBrowser::DropHeld(const std::unordered_set<pugi::xml_node_struct*>& removed) {
-  for (bwXMLBrowser* b : BrowsersOf(doc_.get())) {
+void bwXMLBrowser::DropHeld(pugi::xml_node within, const std::unordered_set<pugi::xml_node_struct*>& removed) {
+  for (bwXMLBrowser* b : BrowsersOf(within)) {
     if (Survivor s = Locate(b->root_, removed); s.inside) b->root_ = s.node;
     if (Survivor s = Locate(b->cur_, removed); s.inside) b->cur_ = s.node;
     if (b->bkmks_) std::erase_if(*b->bkmks_, [&](const auto& kv) { return Locate(kv.second, removed).inside; });
@@ -579,7 +583,7 @@ void bwXMLBrowser::Remove(const std::vector<pugi::xml_node>& elems) {
     for (pugi::xml_node p = e.parent(); p && !nested; p = p.parent()) nested = removed.count(p.internal_object()) != 0;
     if (!nested && e.parent()) tops.push_back(e);
   }
-  DropHeld(removed);
+  DropHeld(elems.front(), removed);
   for (pugi::xml_node e : tops) e.parent().remove_child(e);
 }
 

@@ -182,7 +182,8 @@ class bwXMLBrowser {
   void Adopt(Document_t doc, pugi::xml_node root);
   void CheckName(const std::string& name) const;
   void Remove(const std::vector<pugi::xml_node>& elems);
-  void DropHeld(const std::unordered_set<pugi::xml_node_struct*>& removed);
+  // Moves the handles of every browser on the document of `within` out of `removed`.
+  static void DropHeld(pugi::xml_node within, const std::unordered_set<pugi::xml_node_struct*>& removed);
   pugi::xpath_node SelectFirst(const std::string& query, const pugi::xpath_variable_set* vars = nullptr) const;
 
   Document_t doc_;

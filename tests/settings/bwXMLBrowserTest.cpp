@@ -299,6 +299,18 @@ TEST_F(Browser, RemovingElements) {
   EXPECT_EQ(v->ElementName(), "Settings");
   EXPECT_EQ(x.xml(), "<Settings><Misc/></Settings>");
 
+  // An element of another document reached through Element: that document's viewers move.
+  bwXMLBrowser other;
+  other.Load("<O><Sub><Leaf/></Sub></O>");
+  other.MoveTo("Sub/Leaf");
+  auto ov = other.CreateViewer("", true);
+  other.POP(1);
+  x.Element(other.Element());
+  x.RemoveElement();
+  EXPECT_EQ(ov->ElementName(), "O");
+  EXPECT_EQ(other.xml(), "<O/>");
+  x.POP(0);
+
   x.CreateChild("A", true, false);
   x.CreateChild("B", false, false);
   x.Attr("Kept", "1");

@@ -5,6 +5,7 @@
 
 #include "errors/ErrGuard.h"
 #include "platform/AppPaths.h"
+#include "shell/ConsoleUserInterface.h"
 #include "shell/ScriptedUserInterface.h"
 #include "support/TestEnv.h"
 
@@ -116,4 +117,20 @@ TEST_F(Messages, SaveFileAndCheckFile) {
   EXPECT_NE(err.find("no/dir/x.bas"), std::string::npos);
 
   EXPECT_EQ(MGlobals::GetHelpFileName(), dir.file("PFG_UserGuide.htm"));
+}
+
+TEST(ConsoleUserInterface, UnattendedQuestionsAreAnsweredNo) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* in = std::tmpfile();
+  std::fputs("y\n", in);  // not a terminal: never read
+  std::rewind(in);
+  ConsoleUserInterface console(out, in);
+  EXPECT_EQ(console.ShowMessage("Overwrite?", vbYesNo, "Procforge"), vbNo);
+  EXPECT_EQ(console.ShowMessage("Done.", vbOKOnly, ""), vbOK);
+  std::rewind(out);
+  char buf[256] = {};
+  const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
+  EXPECT_EQ(std::string(buf, n), "Procforge: Overwrite?\n(no terminal to answer: No)\nDone.\n");
+  std::fclose(out);
+  std::fclose(in);
 }
