@@ -56,13 +56,6 @@ void ThrowAdoError(int code, std::string_view source, std::string_view detail) {
 
 std::string Version() { return "2.8"; }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 ProviderError::ProviderError(std::string source, std::vector<ErrorRecord> records)
     : std::runtime_error(JoinRecords(records)), source_(std::move(source)), records_(std::move(records)) {}
 

@@ -117,7 +117,4 @@ std::string Version();
 // and the executor ErrLogToDB stores reports with. Call once at start-up.
 void RegisterWithErrorLibrary();
 
-// Case-insensitive comparison of ASCII letters, as field and parameter lookups use.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 }  // namespace pf::ado

@@ -1,3 +1,4 @@
+#include "platform/NoCase.h"
 #include "platform/ado/Command.h"
 
 #include "platform/ado/Connection.h"
@@ -54,7 +55,7 @@ Parameter& Command::ParameterList::Item(size_t index) {
 
 Parameter& Command::ParameterList::Item(std::string_view name) {
   for (Parameter& p : items_)
-    if (EqualsNoCase(p.Name, name)) return p;
+    if (NoCase::Equals(p.Name, name)) return p;
   ThrowAdoError(adErrItemNotFound, "ADODB.Parameters");
 }
 

@@ -1,3 +1,5 @@
+#include "platform/NoCase.h"
+#include "platform/TextFiles.h"
 #include "platform/ado/ConnStr.h"
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 
 #include "platform/ado/Ado.h"
 #include "platform/ado/Provider.h"
-#include "platform/ado/Utf16.h"
 
 namespace pf::ado::ConnStr {
 
@@ -19,16 +20,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
   return s;
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
 // The value of the first key of `keys` that the pairs hold, or nullptr.
@@ -49,7 +40,7 @@ std::string ForwardSlashes(std::string path) {
 
 bool IsTrue(const std::string* v) {
   if (!v) return false;
-  const std::string l = Lower(Trim(*v));
+  const std::string l = NoCase::Lower(Trim(*v));
   return l == "sspi" || l == "true" || l == "yes";
 }
 
@@ -58,8 +49,8 @@ void SetTdsServer(const Pairs& in, Pairs& out, std::initializer_list<std::string
   const std::string* server = FindAny(in, serverKeys);
   if (!server) return;
   std::string s(Trim(*server));
-  if (StartsWithNoCase(s, "tcp:")) s.erase(0, 4);
-  if (EqualsNoCase(s, "(local)") || s == ".") s = "localhost";
+  if (NoCase::StartsWith(s, "tcp:")) s.erase(0, 4);
+  if (NoCase::Equals(s, "(local)") || s == ".") s = "localhost";
   if (const size_t comma = s.find(','); comma != std::string::npos) {
     Set(out, "Server", std::string(Trim(std::string_view(s).substr(0, comma))));
     Set(out, "Port", std::string(Trim(std::string_view(s).substr(comma + 1))));
@@ -118,11 +109,11 @@ Pairs TranslateOdbc(const Pairs& in) {
   Pairs out;
   const bool named = FindAny(in, {"DSN", "Driver", "FILEDSN"}) != nullptr;
   for (const Pair& p : in) {
-    if (EqualsNoCase(p.Key, "Provider") || EqualsNoCase(p.Key, "Persist Security Info")) continue;
-    if (EqualsNoCase(p.Key, "Data Source") && !named) Set(out, "DSN", p.Value);
-    else if (EqualsNoCase(p.Key, "User ID")) Set(out, "UID", p.Value);
-    else if (EqualsNoCase(p.Key, "Password")) Set(out, "PWD", p.Value);
-    else if (EqualsNoCase(p.Key, "Initial Catalog")) Set(out, "DATABASE", p.Value);
+    if (NoCase::Equals(p.Key, "Provider") || NoCase::Equals(p.Key, "Persist Security Info")) continue;
+    if (NoCase::Equals(p.Key, "Data Source") && !named) Set(out, "DSN", p.Value);
+    else if (NoCase::Equals(p.Key, "User ID")) Set(out, "UID", p.Value);
+    else if (NoCase::Equals(p.Key, "Password")) Set(out, "PWD", p.Value);
+    else if (NoCase::Equals(p.Key, "Initial Catalog")) Set(out, "DATABASE", p.Value);
     else out.push_back(p);
   }
   return out;
@@ -134,42 +125,10 @@ std::string ReadFileBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool IsUtf8(std::string_view s) {
-  const std::u16string round = Utf16::FromUtf8(s);
-  return round.find(u'\xFFFD') == std::u16string::npos || s.find("\xEF\xBF\xBD") != std::string_view::npos;
-}
-
-// Data link files are UTF-16 with a byte-order mark, or ANSI (Windows-1252 is
-// taken as Latin-1, which covers the characters connection strings use).
+// Data link files are UTF-16 with a byte-order mark, or ANSI text.
 std::string DecodeText(const std::string& bytes) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::u16string u((bytes.size() - 2) / 2, u'\0');
-    for (size_t i = 0; i < u.size(); ++i)
-      u[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                   (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
-    return Utf16::ToUtf8(u);
-  }
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF) {
-    std::u16string u((bytes.size() - 2) / 2, u'\0');
-    for (size_t i = 0; i < u.size(); ++i)
-      u[i] = static_cast<char16_t>((static_cast<unsigned char>(bytes[2 + 2 * i]) << 8) |
-                                   static_cast<unsigned char>(bytes[3 + 2 * i]));
-    return Utf16::ToUtf8(u);
-  }
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
-  if (IsUtf8(bytes)) return bytes;
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 8);
-  for (char c : bytes) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
-  return out;
+  const bool bom = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xEF\xBB\xBF");
+  return TextFiles::Decode(bytes, bom ? "" : "Windows-1252");
 }
 
 }  // namespace
@@ -254,7 +213,7 @@ std::string Compose(const Pairs& pairs) {
 
 const std::string* Find(const Pairs& pairs, std::string_view key) {
   for (auto it = pairs.rbegin(); it != pairs.rend(); ++it)
-    if (EqualsNoCase(it->Key, key)) return &it->Value;
+    if (NoCase::Equals(it->Key, key)) return &it->Value;
   return nullptr;
 }
 
@@ -264,7 +223,7 @@ void Set(Pairs& pairs, std::string_view key, std::string value) {
 }
 
 void Remove(Pairs& pairs, std::string_view key) {
-  std::erase_if(pairs, [&](const Pair& p) { return EqualsNoCase(p.Key, key); });
+  std::erase_if(pairs, [&](const Pair& p) { return NoCase::Equals(p.Key, key); });
 }
 
 std::string ReadDataLinkFile(const std::string& path) {
@@ -285,7 +244,7 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   if (const std::string* link = Find(in, "File Name")) {
     Pairs merged = Parse(ReadDataLinkFile(*link));
     for (const Pair& p : in)
-      if (!EqualsNoCase(p.Key, "File Name")) Set(merged, p.Key, p.Value);
+      if (!NoCase::Equals(p.Key, "File Name")) Set(merged, p.Key, p.Value);
     in = std::move(merged);
   }
 
@@ -303,23 +262,23 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   const std::string* providerValue = Find(in, "Provider");
   const std::string provider = providerValue ? std::string(Trim(*providerValue)) : std::string();
   Pairs out;
-  if (EqualsNoCase(provider, "Procforge.Snapshot")) {
+  if (NoCase::Equals(provider, "Procforge.Snapshot")) {
     const std::string* file = FindAny(in, {"Data Source", "DBQ"});
     if (!file || Trim(*file).empty())
       throw ProviderError(kSource, "The snapshot provider needs the snapshot file: Data Source=<file>.");
     t.kind = Target::Kind::Snapshot;
     t.SnapshotFile = ForwardSlashes(std::string(Trim(*file)));
     return t;
-  } else if (provider.empty() || StartsWithNoCase(provider, "MSDASQL")) {
+  } else if (provider.empty() || NoCase::StartsWith(provider, "MSDASQL")) {
     out = TranslateOdbc(in);
-  } else if (StartsWithNoCase(provider, "SQLOLEDB") || StartsWithNoCase(provider, "SQLNCLI") ||
-             StartsWithNoCase(provider, "MSOLEDBSQL")) {
+  } else if (NoCase::StartsWith(provider, "SQLOLEDB") || NoCase::StartsWith(provider, "SQLNCLI") ||
+             NoCase::StartsWith(provider, "MSOLEDBSQL")) {
     out = TranslateTds(in, "7.4", false);
-  } else if (StartsWithNoCase(provider, "Sybase.ASEOLEDBProvider") || StartsWithNoCase(provider, "ASEOLEDB")) {
+  } else if (NoCase::StartsWith(provider, "Sybase.ASEOLEDBProvider") || NoCase::StartsWith(provider, "ASEOLEDB")) {
     out = TranslateTds(in, "5.0", true);
-  } else if (StartsWithNoCase(provider, "Microsoft.Jet.OLEDB") || StartsWithNoCase(provider, "Microsoft.ACE.OLEDB")) {
+  } else if (NoCase::StartsWith(provider, "Microsoft.Jet.OLEDB") || NoCase::StartsWith(provider, "Microsoft.ACE.OLEDB")) {
     out = TranslateAccess(in);
-  } else if (StartsWithNoCase(provider, "MSDAORA") || StartsWithNoCase(provider, "OraOLEDB.Oracle")) {
+  } else if (NoCase::StartsWith(provider, "MSDAORA") || NoCase::StartsWith(provider, "OraOLEDB.Oracle")) {
     out = TranslateOracle(in, findDriver);
   } else {
     throw ProviderError(kSource, "Provider cannot be found. It may not be properly installed. The provider '" +
@@ -336,7 +295,7 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
 }
 
 std::string PackageForDriver(std::string_view driver) {
-  const std::string d = Lower(driver);
+  const std::string d = NoCase::Lower(driver);
   if (d.find("freetds") != std::string::npos || d.find("tdsodbc") != std::string::npos)
     return "The Debian package tdsodbc brings it.";
   if (d.find("mdbtools") != std::string::npos || d.find("mdbodbc") != std::string::npos)

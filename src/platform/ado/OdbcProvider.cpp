@@ -1,3 +1,4 @@
+#include "platform/NoCase.h"
 #include "platform/ado/OdbcProvider.h"
 
 #include <sql.h>
@@ -139,12 +140,6 @@ struct StmtGuard {
     return slot->handle;
   }
 };
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -405,7 +400,7 @@ class OdbcSession : public IProviderSession {
         if (parts.size() < fromEnd) return std::string();
         const NamePart& p = parts[parts.size() - fromEnd];
         if (p.quoted || attempt == 1) return p.text;
-        if (folding == "lower") return Lower(p.text);
+        if (folding == "lower") return NoCase::Lower(p.text);
         if (folding == "upper") return Upper(p.text);
         return p.text;
       };
@@ -437,7 +432,7 @@ class OdbcSession : public IProviderSession {
     std::vector<Entry> entries;
     std::optional<std::pair<std::string, std::string>> owner;  // the first catalog and schema found
     for (size_t r = 0; r < rows.RowCount(); ++r) {
-      if (!EqualsNoCase(CutAtSemicolon(text(r, 2)), proc)) continue;
+      if (!NoCase::Equals(CutAtSemicolon(text(r, 2)), proc)) continue;
       const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
       if (!owner) owner = rowOwner;
       if (*owner != rowOwner) continue;
@@ -461,7 +456,7 @@ class OdbcSession : public IProviderSession {
       else p.Size = f.size;
       const bool exact = p.Type == adNumeric || p.Type == adDecimal;
       p.Precision = exact || p.Type == adDBTimeStamp ? Clamp255(columnSize) : f.precision;
-      if (p.Type == adCurrency && Lower(text(r, 6)).find("small") != std::string::npos) p.Precision = 10;
+      if (p.Type == adCurrency && NoCase::Lower(text(r, 6)).find("small") != std::string::npos) p.Precision = 10;
       p.NumericScale = exact || p.Type == adCurrency || p.Type == adDBTimeStamp ? Clamp255(number(r, 9)) : 0;
       if (f.isSigned) p.Attributes |= adParamSigned;
       if (number(r, 11) == SQL_NULLABLE) p.Attributes |= adParamNullable;
@@ -563,7 +558,7 @@ class OdbcSession : public IProviderSession {
     ReadResult(stmt.h(), count, rows);
     for (size_t r = 0; r < rows.RowCount(); ++r)
       if (rows.Cells[r * rows.Columns.size() + 2] &&
-          EqualsNoCase(CutAtSemicolon(*rows.Cells[r * rows.Columns.size() + 2]), proc))
+          NoCase::Equals(CutAtSemicolon(*rows.Cells[r * rows.Columns.size() + 2]), proc))
         return true;
     return false;
   }
@@ -586,7 +581,7 @@ class OdbcSession : public IProviderSession {
 }  // namespace
 
 int AdoTypeOf(int sqlType, std::string_view typeName) {
-  if (Lower(typeName).find("money") != std::string::npos) return adCurrency;
+  if (NoCase::Lower(typeName).find("money") != std::string::npos) return adCurrency;
   switch (sqlType) {
     case SQL_CHAR: return adChar;
     case SQL_VARCHAR: return adVarChar;
@@ -638,7 +633,7 @@ std::vector<std::string> InstalledDrivers() {
 
 std::string FindDriver(std::string_view prefix) {
   for (const std::string& d : InstalledDrivers())
-    if (d.size() >= prefix.size() && EqualsNoCase(std::string_view(d).substr(0, prefix.size()), prefix)) return d;
+    if (NoCase::StartsWith(d, prefix)) return d;
   return {};
 }
 
@@ -647,7 +642,7 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
   if (!target.Driver.empty() && target.Driver.find('/') == std::string::npos) {
     const std::vector<std::string> drivers = InstalledDrivers();
     const bool installed = std::any_of(drivers.begin(), drivers.end(),
-                                       [&](const std::string& d) { return EqualsNoCase(d, target.Driver); });
+                                       [&](const std::string& d) { return NoCase::Equals(d, target.Driver); });
     if (!installed) {
       std::string text = "The ODBC driver '" + target.Driver +
                          "' is not installed: it is not registered with the ODBC driver manager (see odbcinst -q -d).";

@@ -1,3 +1,4 @@
+#include "platform/NoCase.h"
 #include "platform/ado/Recordset.h"
 
 #include <algorithm>
@@ -12,12 +13,6 @@ namespace pf::ado {
 namespace {
 constexpr const char* kSource = "ADODB.Recordset";
 constexpr const char* kFieldSource = "ADODB.Field";
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // The statement a command stands for.
 std::string CommandSql(const Command& cmd) {
@@ -42,7 +37,7 @@ bool IsNameChar(unsigned char c) { return IsNameStart(c) || std::isdigit(c) || c
 
 bool IsXmlName(std::string_view name) {
   if (name.empty() || !IsNameStart(static_cast<unsigned char>(name[0]))) return false;
-  if (name.size() >= 3 && Lower(name.substr(0, 3)) == "xml") return false;
+  if (name.size() >= 3 && NoCase::Lower(name.substr(0, 3)) == "xml") return false;
   return std::all_of(name.begin(), name.end(), [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
 }
 
@@ -208,14 +203,14 @@ void Recordset::RequireOpen() const {
 void Recordset::BuildIndex() {
   index_.clear();
   index_.reserve(data_.Columns.size());
-  for (size_t i = 0; i < data_.Columns.size(); ++i) index_.emplace_back(Lower(data_.Columns[i].Name), i);
+  for (size_t i = 0; i < data_.Columns.size(); ++i) index_.emplace_back(NoCase::Lower(data_.Columns[i].Name), i);
   // Stable, so that of two columns with one name the first is found.
   std::stable_sort(index_.begin(), index_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 size_t Recordset::ColumnIndex(std::string_view name) const {
   RequireOpen();
-  const std::string key = Lower(name);
+  const std::string key = NoCase::Lower(name);
   auto it = std::lower_bound(index_.begin(), index_.end(), key,
                              [](const auto& entry, const std::string& k) { return entry.first < k; });
   if (it == index_.end() || it->first != key)

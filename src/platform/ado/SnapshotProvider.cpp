@@ -1,3 +1,4 @@
+#include "platform/NoCase.h"
 #include "platform/ado/SnapshotProvider.h"
 
 #include <sqlite3.h>
@@ -17,12 +18,6 @@ namespace pf::ado::SnapshotProvider {
 namespace {
 
 constexpr const char* kSource = "Procforge.Snapshot";
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // The database, shared by the session and its result streams; null once closed.
 struct Db {
@@ -275,7 +270,7 @@ class SnapshotSession : public IProviderSession {
 
 bool IsScript(const std::string& file) {
   const std::string ext = std::filesystem::path(file).extension().string();
-  return Upper(ext) == ".SQL";
+  return NoCase::Equals(ext, ".sql");
 }
 
 // Runs a script statement by statement, so that a failure names its line.
@@ -308,27 +303,27 @@ void LoadScript(sqlite3* db, const std::string& file) {
 }  // namespace
 
 int AdoTypeOfDeclared(std::string_view declaredType) {
-  const std::string d = Upper(declaredType);
+  const std::string d = NoCase::Lower(declaredType);
   auto has = [&](const char* s) { return d.find(s) != std::string::npos; };
   auto starts = [&](const char* s) { return d.rfind(s, 0) == 0; };
-  if (has("BIGINT")) return adBigInt;
-  if (has("SMALLINT")) return adSmallInt;
-  if (has("TINYINT")) return adUnsignedTinyInt;
-  if (has("INT")) return adInteger;
-  if (starts("NCHAR") || starts("NATIONAL CHAR")) return has("VAR") ? adVarWChar : adWChar;
-  if (starts("NVARCHAR")) return adVarWChar;
-  if (starts("NTEXT")) return adLongVarWChar;
-  if (starts("VARCHAR") || starts("VARYING")) return adVarChar;
-  if (starts("CHAR")) return adChar;
-  if (has("CHAR") || has("TEXT") || has("CLOB")) return adVarWChar;
-  if (has("BLOB") || has("BINARY") || has("IMAGE")) return adLongVarBinary;
-  if (has("REAL") || has("FLOA") || has("DOUB")) return adDouble;
-  if (has("BOOL") || d == "BIT") return adBoolean;
-  if (has("MONEY") || has("CURRENCY")) return adCurrency;
-  if (has("DATETIME") || has("TIMESTAMP")) return adDBTimeStamp;
-  if (has("DATE")) return adDBDate;
-  if (has("TIME")) return adDBTime;
-  if (has("NUMERIC") || has("DECIMAL")) return adNumeric;
+  if (has("bigint")) return adBigInt;
+  if (has("smallint")) return adSmallInt;
+  if (has("tinyint")) return adUnsignedTinyInt;
+  if (has("int")) return adInteger;
+  if (starts("nchar") || starts("national char")) return has("var") ? adVarWChar : adWChar;
+  if (starts("nvarchar")) return adVarWChar;
+  if (starts("ntext")) return adLongVarWChar;
+  if (starts("varchar") || starts("varying")) return adVarChar;
+  if (starts("char")) return adChar;
+  if (has("char") || has("text") || has("clob")) return adVarWChar;
+  if (has("blob") || has("binary") || has("image")) return adLongVarBinary;
+  if (has("real") || has("floa") || has("doub")) return adDouble;
+  if (has("bool") || d == "bit") return adBoolean;
+  if (has("money") || has("currency")) return adCurrency;
+  if (has("datetime") || has("timestamp")) return adDBTimeStamp;
+  if (has("date")) return adDBDate;
+  if (has("time")) return adDBTime;
+  if (has("numeric") || has("decimal")) return adNumeric;
   return adVarWChar;
 }
 
