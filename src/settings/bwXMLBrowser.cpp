@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "errors/ErrGuard.h"
+#include "platform/ado/Recordset.h"
 #include "platform/TextFiles.h"
 #include "settings/bwEEDomDoc.h"
 
@@ -871,6 +872,61 @@ std::string bwXMLBrowser::TranslateQuery(std::string_view query) {
     out += query[i++];
   }
   return out;
+}
+
+// ---------------------------------------------------------------- recordsets
+
+void bwXMLBrowser::rsCreateChild(const std::string& ElemName, ado::Recordset* rsData, const std::string& AttrFields,
+                                 bool SelectIt) {
+  ErrGuardFlags("bwXMLBrowser.rsCreateChild(ElemName,rsData,AttrFields,SelectIt)", EF_BROWSER, [&] {
+    const pugi::xml_node previous = cur_;
+    CreateChild(ElemName, true, false);
+    if (rsData) rsSetAttributes(*rsData, AttrFields);
+    if (!SelectIt) cur_ = previous;
+  }, ElemName, rsData, AttrFields, SelectIt);
+}
+
+void bwXMLBrowser::rsCreateChildren(const std::string& ElemName, ado::Recordset& rsData, const std::string& AttrFields) {
+  ErrGuardFlags("bwXMLBrowser.rsCreateChildren(ElemName,rsData,AttrFields)", EF_BROWSER, [&] {
+    while (!rsData.Eof()) {
+      rsCreateChild(ElemName, &rsData, AttrFields, false);
+      rsData.MoveNext();
+    }
+  }, ElemName, &rsData, AttrFields);
+}
+
+void bwXMLBrowser::rsSetAttributes(ado::Recordset& rsData, const std::string& AttrList) {
+  ErrGuardFlags("bwXMLBrowser.rsSetAttributes(rsData,AttrList)", EF_BROWSER, [&] {
+    if (AttrList.empty()) {
+      for (size_t i = 0; i < rsData.FieldCount(); ++i) {
+        const ado::Field f = rsData.Fields(i);
+        Attr(f.Name(), Variant(f.Value()));
+      }
+      return;
+    }
+    std::string_view rest = AttrList;
+    for (;;) {
+      const size_t comma = rest.find(',');
+      const std::string_view item = rest.substr(0, comma);
+      const size_t eq = item.find('=');
+      if (eq == std::string_view::npos) {
+        Attr(std::string(item), Variant(rsData.Fields(item).Value()));
+      } else {
+        const std::string name(item.substr(0, eq));
+        const std::string_view source = item.substr(eq + 1);
+        if (!source.empty() && source.front() == '\'') {
+          std::string literal;
+          for (char c : source)
+            if (c != '\'') literal += c;
+          Attr(name, Variant(std::move(literal)));
+        } else {
+          Attr(name, Variant(rsData.Fields(source).Value()));
+        }
+      }
+      if (comma == std::string_view::npos) break;
+      rest.remove_prefix(comma + 1);
+    }
+  }, &rsData, AttrList);
 }
 
 }  // namespace pf

@@ -35,6 +35,10 @@
 
 namespace pf {
 
+namespace ado {
+class Recordset;
+}
+
 class bwXMLBrowser {
  public:
   using Document_t = std::shared_ptr<pugi::xml_document>;
@@ -134,6 +138,16 @@ class bwXMLBrowser {
   void CopySubElements(bwXMLBrowser& xFrom, bool ClearExisting);
   void Copy(bwXMLBrowser& xFrom, const std::string& AttrList = {}, bool SearchGlobal = false);
   void FormatDates(const std::string& AttrList, const std::string& Fmt, bool ZeroAsEmpty);
+  // CreateChild(ElemName) and, when rsData is given, rsSetAttributes on it; the cursor
+  // goes back to the previous element unless SelectIt.
+  void rsCreateChild(const std::string& ElemName, ado::Recordset* rsData, const std::string& AttrFields,
+                     bool SelectIt);
+  // One child per remaining row of rsData (the recordset ends at end of set).
+  void rsCreateChildren(const std::string& ElemName, ado::Recordset& rsData, const std::string& AttrFields);
+  // Attributes from the current row: every field under its own name when AttrList is
+  // empty; else for each comma-separated item "Name" (field Name), "Name=Field", or
+  // "Name='literal'" (the text with its apostrophes removed). Null is written as "".
+  void rsSetAttributes(ado::Recordset& rsData, const std::string& AttrList);
 
   // ---- queries
   // Keys are the quoted values of AttList's attributes, each preceded by a comma;

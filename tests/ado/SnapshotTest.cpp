@@ -220,7 +220,7 @@ TEST_F(SnapshotTest, SavesTheXmlPersistenceFormat) {
 
   auto empty = Query(c, "SELECT name FROM sysobjects WHERE 0");
   EXPECT_TRUE(empty->Eof());
-  EXPECT_NE(SavedXml(*empty).find("<rs:data>\r\n</rs:data>"), std::string::npos);
+  EXPECT_NE(SavedXml(*empty).find("<rs:data></rs:data>"), std::string::npos);
 }
 
 TEST(Stream, ReadsBackFromAPosition) {

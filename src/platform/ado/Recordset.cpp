@@ -334,16 +334,18 @@ void Recordset::Save(Stream& destination, int persistFormat) const {
       "\t\t<s:extends type='rs:rowbase'/>\r\n"
       "\t</s:ElementType>\r\n"
       "</s:Schema>\r\n"
-      "<rs:data>\r\n";
+      "<rs:data>";
+  // Rows each on a line of their own; an empty set gives "<rs:data></rs:data>".
   std::string scratch;
   for (size_t r = row_; r < data_.RowCount(); ++r) {
-    out += "\t<z:row";
+    out += "\r\n\t<z:row";
     for (size_t i = 0; i < width; ++i) {
       const std::optional<std::string>& v = data_.Cells[r * width + i];
       if (v) AppendAttr(out, names[i], XmlValue(data_.Columns[i], *v, scratch));
     }
-    out += "/>\r\n";
+    out += "/>";
   }
+  if (row_ < data_.RowCount()) out += "\r\n";
   out += "</rs:data>\r\n</xml>";
   destination.WriteText(out);
 }

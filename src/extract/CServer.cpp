@@ -1,0 +1,93 @@
+#include "extract/CServer.h"
+
+#include "errors/ErrGuard.h"
+#include "extract/pfgXMLUtils.h"
+
+namespace pf {
+
+namespace {
+constexpr int32_t kObjectNotSet = 91;
+}
+
+std::shared_ptr<ado::Connection> CServer::Connection() {
+  if (!connection_) {
+    std::shared_ptr<ado::Connection> c = ado::Connection::Create();
+    c->Open(connectionString_, "", "", -1);
+    connection_ = std::move(c);
+  }
+  return connection_;
+}
+
+std::shared_ptr<ado::Command> CServer::Command() {
+  if (!command_) InitCommand();
+  return command_;
+}
+
+void CServer::InitCommand() {
+  std::shared_ptr<ado::Command> cmd = ado::Command::Create();
+  cmd->SetActiveConnection(Connection());
+  cmd->CommandTimeout = kCommandTimeout;
+  command_ = std::move(cmd);
+}
+
+ado::Recordset& CServer::Current() {
+  if (!recordset_)
+    throw AppError(kObjectNotSet, "Procforge", "Object variable or With block variable not set (no query has run).");
+  return *recordset_;
+}
+
+void CServer::ExecSQL(const std::string& SQL) {
+  ErrGuard("CSrvrOraADO.RetrieveRecordset(SQL)", [&] {
+    InitCommand();
+    command_->CommandType = ado::adCmdText;
+    command_->CommandText = SQL;
+    recordset_ = ado::Recordset::Create();
+    recordset_->Open(command_, ado::adOpenUnspecified, ado::adLockUnspecified, -1);
+  }, SQL);
+}
+
+std::string CServer::Value(const std::string& FieldName) {
+  return ErrGuard("CServer.Value(FieldName)", [&] { return Current().Fields(FieldName).Value(); }, FieldName);
+}
+
+void CServer::SelectNextRecordset() {
+  ErrGuard("CServer.SelectNextRecordset", [&] { recordset_ = Current().NextRecordset(); });
+}
+
+bool CServer::CanConnect(std::string& ErrMsg) { return TestConnection(connectionString_, ErrMsg); }
+
+bool CServer::TestConnection(const std::string& ConnectString, std::string& ErrMsg) {
+  try {
+    std::shared_ptr<ado::Connection> c = ado::Connection::Create();
+    c->Open(ConnectString, "", "", -1);
+    c->Close();
+    return true;
+  } catch (...) {
+    ErrMsg = ToAppError(std::current_exception()).Description;
+    return false;
+  }
+}
+
+void CServer::Disconnect() noexcept {
+  try {
+    if (connection_ && connection_->State() == ado::adStateOpen) connection_->Close();
+  } catch (...) {
+  }
+  connection_.reset();
+  command_.reset();
+}
+
+std::string CServer::xmlGetRecordset() {
+  return ErrGuard("CServer.xmlGetRecordset", [&] {
+    return pfgXMLUtils::NormalizeLineEnds(pfgXMLUtils::SavedText(Current()));
+  });
+}
+
+std::string CServer::xmlGetRecordsetExt(const std::string& RsDataElem, const std::string& ZRowElem) {
+  return ErrGuard("XXClassNameXX.xmlGetRecordsetExt(RsDataElem,ZRowElem)", [&] {
+    const std::string rows = pfgXMLUtils::xmlRenameElement(pfgXMLUtils::RowText(xmlGetRecordset()), "z:row", ZRowElem);
+    return RsDataElem.empty() ? rows : "<" + RsDataElem + ">" + rows + "</" + RsDataElem + ">";
+  }, RsDataElem, ZRowElem);
+}
+
+}  // namespace pf

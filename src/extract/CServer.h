@@ -1,0 +1,67 @@
+#pragma once
+// CServer: the one object through which the generator talks to a database. It holds a
+// connection string, opens the connection on first use, runs catalogue queries into a
+// current result set, reads field values as text, and tests connection strings.
+//
+// Connection, Command and InitCommand pass failures on unchanged; ExecSQL, Value,
+// SelectNextRecordset and the two XML members record their frame in the error report
+// and raise again. TestConnection, CanConnect and Disconnect never raise.
+
+#include <memory>
+#include <string>
+
+#include "platform/ado/Command.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+
+namespace pf {
+
+class CServer {
+ public:
+  // Seconds a command may run before it is cancelled.
+  static constexpr int kCommandTimeout = 15;
+
+  const std::string& ConnectionString() const { return connectionString_; }
+  // Does not touch an open connection: Disconnect first for a new string to take effect.
+  void ConnectionString(std::string value) { connectionString_ = std::move(value); }
+
+  // The open connection, opened with the connection string on first use. A failed
+  // open leaves no connection behind, so the next use tries again.
+  std::shared_ptr<ado::Connection> Connection();
+  // The current result set; nullptr before the first ExecSQL.
+  std::shared_ptr<ado::Recordset> Recordset() const { return recordset_; }
+  // The command of the last ExecSQL or InitCommand, created by InitCommand when none.
+  std::shared_ptr<ado::Command> Command();
+  // A new command on Connection() with a 15-second timeout, replacing the previous one.
+  void InitCommand();
+
+  // Runs SQL as a text command; its first result set becomes the current one.
+  void ExecSQL(const std::string& SQL);
+  // The named field of the current row as text; Null gives "".
+  std::string Value(const std::string& FieldName);
+  // The next result set of the same execution becomes current (nullptr when none).
+  void SelectNextRecordset();
+
+  bool CanConnect(std::string& ErrMsg);
+  // Opens a separate connection with ConnectString and releases it. On failure
+  // returns false with the error's description in ErrMsg; ErrMsg is untouched on success.
+  bool TestConnection(const std::string& ConnectString, std::string& ErrMsg);
+  // Closes the connection ignoring every error and drops it and the command. The
+  // current result set stays readable.
+  void Disconnect() noexcept;
+
+  // The current result set in the XML persistence format with CR LF line ends.
+  std::string xmlGetRecordset();
+  // Its row elements renamed to ZRowElem, inside <RsDataElem>...</RsDataElem> when
+  // RsDataElem is not empty.
+  std::string xmlGetRecordsetExt(const std::string& RsDataElem, const std::string& ZRowElem);
+
+ private:
+  ado::Recordset& Current();
+  std::string connectionString_;
+  std::shared_ptr<ado::Connection> connection_;
+  std::shared_ptr<ado::Command> command_;
+  std::shared_ptr<ado::Recordset> recordset_;
+};
+
+}  // namespace pf

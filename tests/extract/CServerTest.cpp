@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "errors/Faultnet31.h"
+#include "extract/CServer.h"
+#include "support/PgServer.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+
+namespace {
+
+class CServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Faultnet31::Reset();
+    pftest::WriteAll(dir_.file("cat.sql"),
+                     "CREATE TABLE sysobjects (name TEXT, id INTEGER, type TEXT, note TEXT);\n"
+                     "INSERT INTO sysobjects VALUES ('spA', 1, 'P', NULL), ('fnB', 2, 'FN', 'x&y');\n");
+    server_.ConnectionString("Provider=Procforge.Snapshot;Data Source=" + dir_.file("cat.sql"));
+  }
+  pftest::TempDir dir_;
+  CServer server_;
+};
+
+}  // namespace
+
+TEST_F(CServerTest, QueriesWalkTheCurrentResultSet) {
+  EXPECT_EQ(server_.Recordset(), nullptr);
+  server_.ExecSQL("SELECT * FROM sysobjects ORDER BY id");
+  auto rs = server_.Recordset();
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(server_.Value("NAME"), "spA");
+  EXPECT_EQ(server_.Value("id"), "1");
+  EXPECT_EQ(server_.Value("note"), "");  // Null reads as empty text
+  rs->MoveNext();
+  EXPECT_EQ(server_.Value("note"), "x&y");
+  // Every query runs on a fresh command with the 15-second timeout, which Command returns.
+  auto cmd = server_.Command();
+  EXPECT_EQ(cmd->CommandTimeout, CServer::kCommandTimeout);
+  EXPECT_EQ(cmd->CommandText, "SELECT * FROM sysobjects ORDER BY id");
+  server_.ExecSQL("SELECT 1 AS a; SELECT 2 AS b");
+  EXPECT_NE(server_.Command(), cmd);
+  server_.SelectNextRecordset();
+  EXPECT_EQ(server_.Value("b"), "2");
+  server_.SelectNextRecordset();
+  EXPECT_EQ(server_.Recordset(), nullptr);
+
+  // The current result set stays readable after Disconnect; the connection reopens on use.
+  server_.ExecSQL("SELECT name FROM sysobjects WHERE id = 2");
+  auto conn = server_.Connection();
+  server_.Disconnect();
+  EXPECT_EQ(conn->State(), ado::adStateClosed);
+  EXPECT_EQ(server_.Value("name"), "fnB");
+  EXPECT_EQ(server_.Connection()->State(), ado::adStateOpen);
+  EXPECT_NE(server_.Connection(), conn);
+  server_.Disconnect();
+  server_.Disconnect();  // never raises
+}
+
+TEST_F(CServerTest, FailuresAreReportedUnderTheirFrames) {
+  try {
+    server_.ExecSQL("SELECT * FROM nowhere");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos);
+    EXPECT_NE(e.Description.find("Call Stack: CSrvrOraADO.RetrieveRecordset(SQL='SELECT * FROM nowhere')"),
+              std::string::npos)
+        << e.Description;
+  }
+  server_.ExecSQL("SELECT name FROM sysobjects");
+  try {
+    server_.Value("missing");
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_NE(e.Description.find("Call Stack: CServer.Value(FieldName='missing')"), std::string::npos);
+  }
+  CServer fresh;
+  fresh.ConnectionString(server_.ConnectionString());
+  EXPECT_THROW(fresh.SelectNextRecordset(), AppError);
+  EXPECT_THROW(fresh.xmlGetRecordset(), AppError);
+
+  // A bad connection string surfaces from the first call that needs the connection,
+  // and a later call tries again rather than finding a dead connection.
+  CServer bad;
+  bad.ConnectionString("Provider=Procforge.Snapshot;Data Source=" + dir_.file("later.sql"));
+  EXPECT_THROW(bad.ExecSQL("SELECT 1"), AppError);
+  pftest::WriteAll(dir_.file("later.sql"), "CREATE TABLE x (a INTEGER);");
+  bad.ExecSQL("SELECT 7 AS a");
+  EXPECT_EQ(bad.Value("a"), "7");
+}
+
+TEST_F(CServerTest, RecordsetXmlHasCrLfLinesAndRenamedRows) {
+  server_.ExecSQL("SELECT name, note FROM sysobjects ORDER BY id");
+  const std::string xml = server_.xmlGetRecordset();
+  for (size_t i = xml.find('\n'); i != std::string::npos; i = xml.find('\n', i + 1)) {
+    ASSERT_GT(i, 0u);
+    ASSERT_EQ(xml[i - 1], '\r');
+    ASSERT_TRUE(i < 2 || xml[i - 2] != '\r');
+  }
+  EXPECT_EQ(server_.xmlGetRecordsetExt("Procs", "Proc"),
+            "<Procs>\r\n\t<Proc name='spA'/>\r\n\t<Proc name='fnB' note='x&amp;y'/>\r\n</Procs>");
+  EXPECT_EQ(server_.xmlGetRecordsetExt("", "P"), "\r\n\t<P name='spA'/>\r\n\t<P name='fnB' note='x&amp;y'/>\r\n");
+  server_.ExecSQL("SELECT name FROM sysobjects WHERE 0");
+  EXPECT_EQ(server_.xmlGetRecordsetExt("Procs", "Proc"), "<Procs></Procs>");
+  EXPECT_EQ(server_.xmlGetRecordsetExt("", "Proc"), "");
+}
+
+TEST_F(CServerTest, ConnectionTestsNeverRaise) {
+  std::string msg = "kept";
+  EXPECT_TRUE(server_.CanConnect(msg));
+  EXPECT_EQ(msg, "kept");
+  EXPECT_FALSE(server_.TestConnection("Provider=Nobody.Home", msg));
+  EXPECT_NE(msg.find("Provider cannot be found"), std::string::npos);
+  EXPECT_FALSE(server_.TestConnection("", msg));
+  EXPECT_FALSE(msg.empty());
+
+  pftest::PgServer& pg = pftest::PgServer::Shared();
+  msg = "kept";
+  EXPECT_TRUE(server_.TestConnection(pg.OdbcString(), msg));
+  EXPECT_EQ(msg, "kept");
+  std::string wrong = pg.OdbcString();
+  wrong.replace(wrong.find(pftest::PgServer::kPassword), std::string(pftest::PgServer::kPassword).size(), "nope");
+  EXPECT_FALSE(server_.TestConnection(wrong, msg));
+  EXPECT_NE(msg.find("password authentication failed"), std::string::npos) << msg;
+  server_.ConnectionString(wrong);
+  EXPECT_FALSE(server_.CanConnect(msg));
+}
