@@ -17,8 +17,10 @@ namespace pf {
 
 namespace {
 
-constexpr unsigned kParseOptions =
-    pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype;
+// Line ends in text are kept as they are: the writer does not escape a carriage return
+// in text, so folding CR LF to LF on reading would change text on every save and load.
+constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_comments | pugi::parse_pi |
+                                   pugi::parse_declaration | pugi::parse_doctype;
 constexpr unsigned kPrintOptions = pugi::format_raw | pugi::format_no_declaration;
 
 // The browsers of each document (keyed by its document node), so that removing an

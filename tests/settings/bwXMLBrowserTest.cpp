@@ -404,6 +404,9 @@ TEST_F(Browser, FilesRoundTripInCharacterSets) {
   x.Attr("Name", "Caf\xC3\xA9");
   x.WriteToFile(dir.file("p.PFG"), false, "ASCII");
   EXPECT_EQ(pftest::ReadAll(dir.file("p.PFG")), "<Settings Name=\"Caf?\"/>");
+  x.CreateChild("Code", true, false);
+  x.AppendXML("<Text>line 1&#13;\nline 2\r\n</Text>");
+  x.POP(0);
   x.WriteToFile(dir.file("u.xml"), false, "");
   const std::string utf16 = pftest::ReadAll(dir.file("u.xml"));
   EXPECT_EQ(utf16.substr(0, 4), std::string("\xFF\xFE<\0", 4));
@@ -411,6 +414,10 @@ TEST_F(Browser, FilesRoundTripInCharacterSets) {
   bwXMLBrowser y;
   y.ReadFromFile(dir.file("u.xml"), false, "");
   EXPECT_EQ(y.strAttr("Name"), "Caf\xC3\xA9");
+  ASSERT_TRUE(y.MoveTo("Code/Text/text()"));
+  EXPECT_EQ(std::string(y.Element().value()), "line 1\r\nline 2\r\n");  // text keeps its line ends
+  y.Load(y.xml());
+  y.RemoveSubElements();
   y.ReadFromFile(dir.file("p.PFG"), true, "ASCII");
   EXPECT_EQ(y.xml(), "<Settings Name=\"Caf\xC3\xA9\"><Settings Name=\"Caf?\"/></Settings>");
   y.MoveTo("Settings");
