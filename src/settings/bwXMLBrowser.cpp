@@ -157,6 +157,20 @@ std::string FormatDouble(double d) {
   return buf;
 }
 
+// Raises "LoadXML method failed" with the parse details added to the error report.
+[[noreturn]] void RaiseParseFailure(const pugi::xml_parse_result& result, std::string_view text) {
+  const DomParseError details = DomParseError::FromParse(result, text);
+  try {
+    Faultnet31::Check(false, ERR_GENERAL, "LoadXML method failed");
+  } catch (...) {
+    Faultnet31::ErrPreserve();
+    bwEEDomDoc extractor;
+    Faultnet31::ErrExtractServerErrors(&details, "DOMDocument", &extractor, "");
+    throw;
+  }
+  throw AppError();  // not reached: Check raises
+}
+
 // Where a node held by a browser goes when an element above it is removed: null when
 // it is not inside any removed element, else the nearest surviving ancestor.
 struct Survivor {
@@ -224,10 +238,11 @@ R bwXMLBrowser::Keepable(std::string_view procName, F&& body, const A&... args) 
 void bwXMLBrowser::Adopt(Document_t doc, pugi::xml_node root) {
   if (doc != doc_) {
     // Bookmarks and selected elements of the old document would outlive its nodes.
-    if (bkmks_) std::erase_if(*bkmks_, [&](const auto& kv) { return kv.second.root() != pugi::xml_node(*doc); });
+    const pugi::xml_node docNode = doc ? pugi::xml_node(*doc) : pugi::xml_node();
+    if (bkmks_) std::erase_if(*bkmks_, [&](const auto& kv) { return kv.second.root() != docNode; });
     std::vector<pugi::xml_node> keep;
     for (pugi::xml_node n : sel_)
-      if (n.root() == pugi::xml_node(*doc)) keep.push_back(n);
+      if (n.root() == docNode) keep.push_back(n);
     if (keep.size() != sel_.size()) {
       SelUnselectAll();
       for (pugi::xml_node n : keep) SelAdd(n);
@@ -254,17 +269,7 @@ bool bwXMLBrowser::Load(const std::string& AnXML) {
     auto doc = std::make_shared<pugi::xml_document>();
     const pugi::xml_parse_result result =
         doc->load_buffer(AnXML.data(), AnXML.size(), kParseOptions, pugi::encoding_utf8);
-    if (!result) {
-      const DomParseError details = DomParseError::FromParse(result, AnXML);
-      try {
-        Faultnet31::Check(false, ERR_GENERAL, "LoadXML method failed");
-      } catch (...) {
-        Faultnet31::ErrPreserve();
-        bwEEDomDoc extractor;
-        Faultnet31::ErrExtractServerErrors(&details, "DOMDocument", &extractor, "");
-        throw;
-      }
-    }
+    if (!result) RaiseParseFailure(result, AnXML);
     pugi::xml_node root = doc->document_element();
     Adopt(std::move(doc), root);
     return true;
@@ -542,18 +547,7 @@ void bwXMLBrowser::AppendXML(const std::string& xmlElem) {
     pugi::xml_document scratch;
     const pugi::xml_parse_result result =
         scratch.load_buffer(xmlElem.data(), xmlElem.size(), kParseOptions, pugi::encoding_utf8);
-    if (!result) {
-      // A text that does not parse must not vanish without a word.
-      const DomParseError details = DomParseError::FromParse(result, xmlElem);
-      try {
-        Faultnet31::Check(false, ERR_GENERAL, "LoadXML method failed");
-      } catch (...) {
-        Faultnet31::ErrPreserve();
-        bwEEDomDoc extractor;
-        Faultnet31::ErrExtractServerErrors(&details, "DOMDocument", &extractor, "");
-        throw;
-      }
-    }
+    if (!result) RaiseParseFailure(result, xmlElem);  // a text that does not parse must not vanish unseen
     Faultnet31::Check(cur_.type() == pugi::node_element, ERR_GENERAL, "There is no current element.");
     cur_.append_copy(scratch.document_element());
   }, xmlElem);

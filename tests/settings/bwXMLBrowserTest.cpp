@@ -274,6 +274,14 @@ TEST_F(Browser, ViewerSharesTheDocumentButNotBookmarks) {
   EXPECT_TRUE(x.BkmkRemove("top"));
   EXPECT_FALSE(x.BkmkRemove("top"));
   EXPECT_EQ(Failure([&] { x.BkmkGoto("top"); }).Number, ERR_NOT_FOUND);
+
+  // A new document drops the bookmarks and selection of the old one; the viewer keeps it.
+  x.BkmkSet("old");
+  x.SelAdd();
+  x.Load("<New/>");
+  EXPECT_FALSE(x.BkmkExists("old"));
+  EXPECT_TRUE(x.Selection().empty());
+  EXPECT_EQ(v->strAttr("ClassFile"), "c.cls");
 }
 
 TEST_F(Browser, RemovingElements) {
