@@ -98,6 +98,10 @@ TEST(ConnStr, RefusesWhatItCannotServeWithReasons) {
   EXPECT_NE(msg.find("'NoSuchDriver 9' is not installed"), std::string::npos) << msg;
   EXPECT_NE(OpenError("Provider=Procforge.Snapshot;Data Source=/nonexistent/x.db").find("/nonexistent/x.db"),
             std::string::npos);
+  // A driver that refuses without a diagnostic record still gets a reason.
+  EXPECT_NE(OpenError("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\nowhere\\x.mdb")
+                .find("The database file 'C:/nowhere/x.mdb' does not exist."),
+            std::string::npos);
 }
 
 TEST(ConnStr, ReadsDataLinkFilesInUtf16AndAnsi) {

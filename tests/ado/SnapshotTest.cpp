@@ -121,6 +121,18 @@ TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
     ASSERT_EQ(c->Errors().size(), 1u);
     EXPECT_EQ(c->Errors()[0].Description, e.Description);
   }
+  // A runaway query ends at the command timeout.
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = adCmdText;
+  cmd->CommandText = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
+  cmd->CommandTimeout = 1;
+  try {
+    cmd->Execute();
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_NE(e.Description.find("Query timeout expired"), std::string::npos) << e.Description;
+  }
   // A snapshot is never written through a connection, in either form.
   for (const std::string& file : {script_, database_}) {
     auto w = OpenSnapshot(file);

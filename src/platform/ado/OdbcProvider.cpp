@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 
 #include "platform/ado/Ado.h"
 #include "platform/ado/Utf16.h"
@@ -637,6 +638,23 @@ std::string FindDriver(std::string_view prefix) {
   return {};
 }
 
+namespace {
+// Some drivers (MDBTools) refuse a connection without any diagnostic record.
+std::string SilentFailureText(const ConnStr::Target& target) {
+  std::string text = target.Driver.empty() ? std::string("The ODBC data source refused the connection")
+                                           : "The ODBC driver '" + target.Driver + "' refused the connection";
+  text += " without giving a reason.";
+  const ConnStr::Pairs pairs = ConnStr::Parse(target.OdbcString);
+  if (const std::string* file = ConnStr::Find(pairs, "DBQ")) {
+    const std::string ext = NoCase::Lower(std::filesystem::path(*file).extension().string());
+    const bool looksLikeFile = file->find('/') != std::string::npos || ext == ".mdb" || ext == ".accdb";
+    std::error_code ec;
+    if (looksLikeFile && !std::filesystem::exists(*file, ec)) text += " The database file '" + *file + "' does not exist.";
+  }
+  return text;
+}
+}  // namespace
+
 std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds) {
   SQLHENV env = Env();
   if (!target.Driver.empty() && target.Driver.find('/') == std::string::npos) {
@@ -665,7 +683,11 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
   SQLSMALLINT outLen = 0;
   const SQLRETURN rc = SQLDriverConnectW(dbc->handle, nullptr, WPtr(in), static_cast<SQLSMALLINT>(in.size()), out,
                                          1024, &outLen, SQL_DRIVER_NOPROMPT);
-  if (!Ok(rc)) Throw(SQL_HANDLE_DBC, dbc->handle, "Connecting");
+  if (!Ok(rc)) {
+    std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_DBC, dbc->handle);
+    if (records.empty()) records.push_back({SilentFailureText(target), {}, 0, kSource});
+    throw ProviderError(kSource, std::move(records));
+  }
   dbc->connected = true;
   return std::make_unique<OdbcSession>(std::move(dbc));
 }

@@ -33,7 +33,8 @@ struct Db {
   std::string text = what;
   if (db) {
     text += ": ";
-    text += sqlite3_errmsg(db);
+    // The progress handler interrupts statements that run past the command timeout.
+    text += sqlite3_errcode(db) == SQLITE_INTERRUPT ? "Query timeout expired" : sqlite3_errmsg(db);
   }
   ErrorRecord r{text, {}, db ? sqlite3_extended_errcode(db) : 0, kSource};
   throw ProviderError(kSource, std::vector<ErrorRecord>{r});
