@@ -1,0 +1,50 @@
+#include "extract/CSrvrMSSQL.h"
+
+#include "builder/MMethUtils.h"
+#include "errors/ErrGuard.h"
+#include "extract/CServer.h"
+#include "extract/MExtractDocs.h"
+#include "settings/bwXMLBrowser.h"
+
+namespace pf {
+
+namespace {
+constexpr const char* kProcListSQL = "SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]";
+}
+
+std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
+  return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPList(Filter)", [&] {
+    CServer& server = MExtractDocs::RequireServer(server_);
+    const std::string pattern = Filter.empty() ? std::string("*") : Filter;
+    server.ExecSQL(kProcListSQL);
+    bwXMLBrowser x;
+    MExtractDocs::InitProcList(x, server);
+    for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
+      const std::string name = server.Value("name");
+      // The filter sees the whole name, numbered procedures' ";n" included.
+      if (!MMethUtils::uIsLike(name, pattern)) continue;
+      x.CreateChild("Proc", true, false);
+      x.Attr("Name", name.substr(0, name.find(';')));
+      x.Attr("IsFunction", server.Value("type") == "FN" ? "True" : "False");
+      x.POP(0);
+    }
+    return x.xml();
+  }, Filter);
+}
+
+std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
+  return ErrGuard("CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
+    CServer& server = MExtractDocs::RequireServer(server_);
+    // A command and connection of its own, so that the server's current result set stays.
+    auto cmd = ado::Command::Create();
+    cmd->SetActiveConnection(server.ConnectionString());
+    cmd->CommandType = ado::adCmdStoredProc;
+    cmd->CommandText = SPName;
+    cmd->Parameters().Refresh();
+    MExtractDocs::RefreshRules rules;
+    rules.NumericAsDouble = true;
+    return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
+  }, SPName);
+}
+
+}  // namespace pf

@@ -1,0 +1,27 @@
+#pragma once
+// Catalogue extractor for Microsoft SQL Server.
+//
+// Procedure list: the procedures (type P) and scalar functions (type FN) of sysobjects in
+// name order, kept when the full name matches Filter (a name pattern, "*" when empty;
+// case significant); Name is cut before the first ";" (numbered procedures), IsFunction is
+// "True" or "False". Parameter list: an ADO parameter refresh on a connection of its own,
+// numeric (131) written as double (5).
+
+#include <memory>
+#include <string>
+
+#include "extract/ISrvrExtractor.h"
+
+namespace pf {
+
+class CSrvrMSSQL : public ISrvrExtractor {
+ public:
+  void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
+  std::string xmlGetSPList(const std::string& Filter) override;
+  std::string xmlGetSPParameters(const std::string& SPName) override;
+
+ private:
+  std::shared_ptr<CServer> server_;
+};
+
+}  // namespace pf

@@ -1,0 +1,44 @@
+#include "extract/CSrvrSybase.h"
+
+#include "errors/ErrGuard.h"
+#include "extract/CServer.h"
+#include "extract/MExtractDocs.h"
+#include "settings/bwXMLBrowser.h"
+
+namespace pf {
+
+namespace {
+constexpr const char* kProcListSQL = "SELECT * FROM sysobjects  WHERE type = 'P'  ORDER BY name";
+}
+
+std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
+  return ErrGuard("CSrvrSybase.ISrvrExtractor_xmlGetSPList(Filter)", [&] {
+    CServer& server = MExtractDocs::RequireServer(server_);
+    server.ExecSQL(kProcListSQL);
+    bwXMLBrowser x;
+    MExtractDocs::InitProcList(x, server);
+    for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
+      x.CreateChild("Proc", true, false);
+      x.Attr("Name", server.Value("Name"));
+      x.POP(0);
+    }
+    return x.xml();
+  }, Filter);
+}
+
+std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
+  return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
+    CServer& server = MExtractDocs::RequireServer(server_);
+    // The shared command: the one of the last query, or a new one on the open connection.
+    auto cmd = server.Command();
+    cmd->CommandType = ado::adCmdStoredProc;
+    cmd->CommandText = SPName;
+    cmd->Parameters().Refresh();
+    MExtractDocs::RefreshRules rules;
+    rules.NumericAsDouble = true;
+    rules.UnknownDirAsInput = true;
+    return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
+  }, SPName);
+}
+
+}  // namespace pf

@@ -1,0 +1,26 @@
+#pragma once
+// Catalogue extractor for Sybase.
+//
+// Procedure list: every procedure (type P) of sysobjects in name order, Name only (Filter
+// is ignored; functions are never listed). Parameter list: an ADO parameter refresh on
+// the server's shared command and connection; direction 0 is written as 1 (input) and
+// numeric (131) as double (5).
+
+#include <memory>
+#include <string>
+
+#include "extract/ISrvrExtractor.h"
+
+namespace pf {
+
+class CSrvrSybase : public ISrvrExtractor {
+ public:
+  void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
+  std::string xmlGetSPList(const std::string& Filter) override;
+  std::string xmlGetSPParameters(const std::string& SPName) override;
+
+ private:
+  std::shared_ptr<CServer> server_;
+};
+
+}  // namespace pf

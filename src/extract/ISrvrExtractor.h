@@ -1,0 +1,31 @@
+#pragma once
+// The interface of the per-server catalogue extractors. An extractor reads a server's
+// catalogue through a CServer and returns two XML documents as text:
+//
+//   procedure list  <ProcList Connection="..."><Proc Name="..." .../>...</ProcList>
+//   parameter list  <Parameters Proc="..."><Param Name="..." Dir="..." .../>...</Parameters>
+//
+// Attributes are written in a fixed order per server type (see each extractor). A failure
+// raises pf::AppError with the operation's frame in its report; no partial document is
+// ever returned.
+
+#include <memory>
+#include <string>
+
+namespace pf {
+
+class CServer;
+
+class ISrvrExtractor {
+ public:
+  virtual ~ISrvrExtractor() = default;
+  // Stores the server; called once, right after creation, before any other member.
+  virtual void SetServer(std::shared_ptr<CServer> Server) = 0;
+  // The procedure-list document. Filter is the extractor's own: a name pattern (SQL
+  // Server, Access), ignored (Sybase), a comma-separated package list (Oracle).
+  virtual std::string xmlGetSPList(const std::string& Filter) = 0;
+  // The parameter-list document of one procedure.
+  virtual std::string xmlGetSPParameters(const std::string& SPName) = 0;
+};
+
+}  // namespace pf

@@ -1,0 +1,38 @@
+#pragma once
+// Pieces the extractors share: the procedure-list root and the parameter list written
+// from an ADO parameter refresh.
+
+#include <memory>
+#include <string>
+
+#include "platform/ado/Command.h"
+
+namespace pf {
+
+class CServer;
+class bwXMLBrowser;
+
+namespace MExtractDocs {
+
+// The server an extractor was given; raises ERR_GENERAL when SetServer was never called.
+CServer& RequireServer(const std::shared_ptr<CServer>& server);
+
+// Starts a procedure-list document: root ProcList with Connection = the server's
+// connection string; the cursor stays on the root.
+void InitProcList(bwXMLBrowser& x, CServer& server);
+
+// How a server's refreshed parameters are written.
+struct RefreshRules {
+  bool NumericAsDouble = false;  // ADO type 131 (numeric) is written as 5 (double)
+  bool UnknownDirAsInput = false;  // direction 0 is written as 1 (input)
+  bool PlainNames = false;       // names keep only ASCII letters and digits
+  bool VarBinarySize16 = false;  // type 204 (varbinary) gets Size 16
+};
+
+// The parameter-list document of SPName from the refreshed parameters of Cmd: one Param
+// per parameter in collection order with Name, Dir, NumericScale, Precision, Size, Type,
+// IsNullable (flag 64) and IsLongBinary (flag 128), in that order.
+std::string ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules);
+
+}  // namespace MExtractDocs
+}  // namespace pf

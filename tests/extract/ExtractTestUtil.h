@@ -1,0 +1,71 @@
+#pragma once
+// Helpers of the extractor tests: servers on snapshots, procedure rows, expected failures.
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "errors/AppError.h"
+#include "extract/CServer.h"
+#include "support/TestEnv.h"
+
+namespace extracttest {
+
+using namespace pf;
+
+inline std::string Sample(const std::string& rel) { return std::string(PF_SOURCE_DIR) + "/samples/" + rel; }
+
+inline std::string SnapshotConn(const std::string& file) { return "Provider=Procforge.Snapshot;Data Source=" + file; }
+
+template <class T>
+std::shared_ptr<T> Extractor(const std::string& file, std::shared_ptr<CServer>* serverOut = nullptr) {
+  auto server = std::make_shared<CServer>();
+  server->ConnectionString(SnapshotConn(file));
+  auto x = std::make_shared<T>();
+  x->SetServer(server);
+  if (serverOut) *serverOut = server;
+  return x;
+}
+
+// "Name|IsFunction|Package" of every Proc, one per line.
+inline std::string ProcRows(const std::string& xml) {
+  pugi::xml_document doc;
+  EXPECT_TRUE(doc.load_string(xml.c_str())) << xml;
+  std::string out;
+  for (pugi::xml_node p : doc.child("ProcList").children("Proc")) {
+    out += p.attribute("Name").value();
+    if (p.attribute("IsFunction")) out += std::string("|") + p.attribute("IsFunction").value();
+    if (p.attribute("Package")) out += std::string("|pkg=") + p.attribute("Package").value();
+    out += "\n";
+  }
+  return out;
+}
+
+// Runs f, expecting an AppError whose report holds every text of `parts`. Frames are
+// given without their closing parenthesis: outer frames show argument values there.
+template <class F>
+void ExpectFailure(F&& f, std::initializer_list<std::string> parts) {
+  try {
+    f();
+    ADD_FAILURE() << "no error was raised";
+  } catch (const AppError& e) {
+    for (const std::string& p : parts) EXPECT_NE(e.Description.find(p), std::string::npos) << p << "\n" << e.Description;
+  }
+}
+
+class ExtractorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { pftest::InstallTestEnvironment(); }
+  // A snapshot script of its own for one case.
+  std::string Script(const std::string& name, const std::string& sql) {
+    const std::string file = dir_.file(name);
+    pftest::WriteAll(file, sql);
+    return file;
+  }
+  pftest::TempDir dir_;
+};
+
+}  // namespace extracttest

@@ -1,0 +1,289 @@
+// The Oracle and Access extractors over the sample snapshots and over small snapshots
+// written for one case each.
+
+#include "extract/CSrvrAccess.h"
+#include "extract/CSrvrOraADO.h"
+#include "extract/ExtractTestUtil.h"
+
+namespace {
+
+using namespace pf;
+using namespace extracttest;
+
+// ---------------------------------------------------------------- Oracle
+
+TEST_F(ExtractorTest, OracleListsStandaloneThenPackagedProceduresWithoutOverloads) {
+  const std::string file = Sample("oracle/Sales.sql");
+  auto x = Extractor<CSrvrOraADO>(file);
+  EXPECT_EQ(x->xmlGetSPList("(unpackaged)"),
+            "<ProcList Connection=\"" + SnapshotConn(file) +
+                "\"><Proc Package=\"\" Name=\"ADD_CUSTOMER\"/><Proc Package=\"\" Name=\"ADJUST_STOCK\"/>"
+                "<Proc Package=\"\" Name=\"IS_VALID_EMAIL\" IsFunction=\"True\"/><Proc Package=\"\" Name=\"LOG_ERROR\"/>"
+                "<Proc Package=\"\" Name=\"NEXT_ORDER_NO\" IsFunction=\"True\"/>"
+                "<Proc Package=\"\" Name=\"ORDER_TOTAL\" IsFunction=\"True\"/>"
+                "<Proc Package=\"\" Name=\"PURGE_OLD_ORDERS\"/></ProcList>");
+  // Packages in the order asked for; no source is loaded yet, so the package stays in upper case.
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("Customer_API,(Unpackaged)")),
+            "CUSTOMER_API.CREDIT_OK|True|pkg=CUSTOMER_API\nCUSTOMER_API.GET_ADDRESS|pkg=CUSTOMER_API\n"
+            "CUSTOMER_API.GET_BALANCE|True|pkg=CUSTOMER_API\nCUSTOMER_API.MERGE_CUSTOMERS|pkg=CUSTOMER_API\n"
+            "CUSTOMER_API.REGISTER|pkg=CUSTOMER_API\nCUSTOMER_API.SET_NOTE|pkg=CUSTOMER_API\n"
+            "CUSTOMER_API.SET_PHOTO|pkg=CUSTOMER_API\nCUSTOMER_API.TOUCH|pkg=CUSTOMER_API\n"
+            "CUSTOMER_API.UPDATE_CREDIT|pkg=CUSTOMER_API\n"
+            "ADD_CUSTOMER|pkg=\nADJUST_STOCK|pkg=\nIS_VALID_EMAIL|True|pkg=\nLOG_ERROR|pkg=\n"
+            "NEXT_ORDER_NO|True|pkg=\nORDER_TOTAL|True|pkg=\nPURGE_OLD_ORDERS|pkg=\n");
+  // The overloaded Find_Order is never listed.
+  const std::string orders = ProcRows(x->xmlGetSPList("ORDER_PKG"));
+  EXPECT_EQ(orders.find("FIND_ORDER"), std::string::npos);
+  EXPECT_NE(orders.find("ORDER_PKG.GET_TOTAL|True|pkg=ORDER_PKG\n"), std::string::npos);
+  // Once the specification is loaded, the package is spelled as written there.
+  x->xmlGetSPParameters("ORDER_PKG.GET_TOTAL");
+  EXPECT_NE(ProcRows(x->xmlGetSPList("ORDER_PKG")).find("ORDER_PKG.ADD_LINE|pkg=Order_Pkg\n"), std::string::npos);
+  EXPECT_EQ(x->xmlGetSPList(""), "<ProcList Connection=\"" + SnapshotConn(file) + "\"/>");
+}
+
+TEST_F(ExtractorTest, OracleParameterDocumentsCapitaliseAsTheSource) {
+  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
+  EXPECT_EQ(x->xmlGetSPParameters("order_pkg.get_total"),
+            "<Parameters Proc=\"Order_Pkg.Get_Total\" NotSupported=\"False\">"
+            "<Param Name=\"RETURN_VALUE\" IsRetVal=\"True\" Dir=\"4\" NativeType=\"NUMBER\" NativeTypeName=\"\" "
+            "NumericScale=\"\" Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"p_Order_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "</Parameters>");
+  // A record argument, then one unsupported Param per field.
+  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.GET_ORDER"),
+            "<Parameters Proc=\"Order_Pkg.Get_Order\" NotSupported=\"True\">"
+            "<Param Name=\"p_Order_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"p_Order\" Dir=\"2\" NativeType=\"PL/SQL RECORD\" NativeTypeName=\"ORDER_PKG\" "
+            "NumericScale=\"\" Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"Order_Id\" DataTypeNotSupported=\"True\"/>"
+            "<Param Name=\"Customer_Id\" DataTypeNotSupported=\"True\"/>"
+            "<Param Name=\"Order_Date\" DataTypeNotSupported=\"True\"/>"
+            "<Param Name=\"Status\" DataTypeNotSupported=\"True\"/>"
+            "<Param Name=\"Total_Amount\" DataTypeNotSupported=\"True\"/>"
+            "</Parameters>");
+  // Only a REF CURSOR: no Param at all.
+  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.OPEN_ORDERS"),
+            "<Parameters Proc=\"Order_Pkg.Open_Orders\" NotSupported=\"False\"/>");
+  // A name written straight after a comma is not found and stays in upper case; CHAR gets 1.
+  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.SET_STATUS"),
+            "<Parameters Proc=\"Order_Pkg.Set_Status\" NotSupported=\"False\">"
+            "<Param Name=\"p_Order_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"P_NEW_STATUS\" Dir=\"1\" NativeType=\"CHAR\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"1\"/>"
+            "</Parameters>");
+  // Scales, precisions and lengths where the dictionary has them; defaults where not.
+  EXPECT_EQ(x->xmlGetSPParameters("CUSTOMER_API.REGISTER"),
+            "<Parameters Proc=\"Customer_API.Register\" NotSupported=\"False\">"
+            "<Param Name=\"p_Company_Name\" Dir=\"1\" NativeType=\"VARCHAR2\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"80\"/>"
+            "<Param Name=\"p_Email\" Dir=\"1\" NativeType=\"VARCHAR2\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"4000\"/>"
+            "<Param Name=\"p_Credit_Limit\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"2\" "
+            "Precision=\"12\" Size=\"0\"/>"
+            "<Param Name=\"p_Customer_Id\" Dir=\"2\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"0\" "
+            "Precision=\"10\" Size=\"22\"/>"
+            "</Parameters>");
+  EXPECT_NE(x->xmlGetSPParameters("CUSTOMER_API.SET_PHOTO").find("NativeType=\"RAW\" NativeTypeName=\"\" "
+                                                                 "NumericScale=\"\" Precision=\"\" Size=\"32760\""),
+            std::string::npos);
+  EXPECT_NE(x->xmlGetSPParameters("CUSTOMER_API.SET_NOTE").find("NativeType=\"NVARCHAR2\" NativeTypeName=\"\" "
+                                                                "NumericScale=\"\" Precision=\"\" Size=\"2000\""),
+            std::string::npos);
+  EXPECT_NE(x->xmlGetSPParameters("ORDER_PKG.ADD_LINE").find("<Param Name=\"p_Discount\" Dir=\"1\" "
+                                                             "NativeType=\"FLOAT\" NativeTypeName=\"\" "
+                                                             "NumericScale=\"\" Precision=\"126\" Size=\"0\"/>"),
+            std::string::npos);
+  // A package written in lower case.
+  EXPECT_EQ(x->xmlGetSPParameters("ORDER_REPORTS.DAILY_SALES"),
+            "<Parameters Proc=\"order_reports.daily_sales\" NotSupported=\"False\">"
+            "<Param Name=\"p_day\" Dir=\"1\" NativeType=\"DATE\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "</Parameters>");
+  // The overloaded procedure has no arguments outside its overloads.
+  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.FIND_ORDER"),
+            "<Parameters Proc=\"Order_Pkg.Find_Order\" NotSupported=\"False\"/>");
+}
+
+TEST_F(ExtractorTest, OracleStandaloneProceduresAndFunctions) {
+  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
+  EXPECT_EQ(x->xmlGetSPParameters("ADJUST_STOCK"),
+            "<Parameters Proc=\"Adjust_Stock\" NotSupported=\"False\">"
+            "<Param Name=\"p_Product_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"p_Qty\" Dir=\"3\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"p_Reason\" Dir=\"1\" NativeType=\"CHAR\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"1\"/>"
+            "</Parameters>");
+  EXPECT_EQ(x->xmlGetSPParameters("Is_Valid_Email"),
+            "<Parameters Proc=\"Is_Valid_Email\" NotSupported=\"False\">"
+            "<Param Name=\"RETURN_VALUE\" IsRetVal=\"True\" Dir=\"4\" NativeType=\"PL/SQL BOOLEAN\" "
+            "NativeTypeName=\"\" NumericScale=\"\" Precision=\"\" Size=\"0\"/>"
+            "<Param Name=\"p_Email\" Dir=\"1\" NativeType=\"VARCHAR2\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"4000\"/>"
+            "</Parameters>");
+  EXPECT_EQ(x->xmlGetSPParameters("PURGE_OLD_ORDERS"),
+            "<Parameters Proc=\"Purge_Old_Orders\" NotSupported=\"False\"/>");
+}
+
+TEST_F(ExtractorTest, OracleGetOrigCapFindsNamesOnlyBetweenBlanks) {
+  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
+  EXPECT_EQ(x->GetOrigCap("ORDER_PKG"), "ORDER_PKG");  // nothing loaded yet
+  x->xmlGetSPParameters("ORDER_PKG.ADD_LINE");
+  EXPECT_EQ(x->GetOrigCap("T_ORDER_REC"), "t_Order_Rec");  // "t_Order_Rec IS RECORD ("
+  EXPECT_EQ(x->GetOrigCap("OPEN_ORDERS"), "Open_Orders");  // "Open_Orders(p_Cursor"
+  EXPECT_EQ(x->GetOrigCap("P_NEW_STATUS"), "P_NEW_STATUS");  // ",p_New_Status"
+  EXPECT_EQ(x->GetOrigCap("Unknown_Name"), "Unknown_Name");
+  // The body is not searched: only the specification is loaded.
+  EXPECT_EQ(x->GetOrigCap("ORDERS_SEQ"), "ORDERS_SEQ");
+}
+
+// Package PKG'X and a stand-alone procedure with the same name as one of its procedures.
+const char* kQuotedCatalogue =
+    "CREATE TABLE user_arguments (OBJECT_NAME TEXT, PACKAGE_NAME TEXT, OVERLOAD TEXT, ARGUMENT_NAME TEXT,"
+    " POSITION INTEGER, SEQUENCE INTEGER, DATA_LEVEL INTEGER, DATA_TYPE TEXT, TYPE_NAME TEXT, IN_OUT TEXT,"
+    " DATA_LENGTH INTEGER, DATA_PRECISION INTEGER, DATA_SCALE INTEGER);\n"
+    "INSERT INTO user_arguments VALUES ('SAME_NAME', 'PKG''X', NULL, 'ALPHA', 1, 1, 0, 'NUMBER', NULL, 'IN',"
+    " NULL, NULL, NULL);\n"
+    "INSERT INTO user_arguments VALUES ('SAME_NAME', NULL, NULL, 'ALPHA', 1, 1, 0, 'NUMBER', NULL, 'IN',"
+    " NULL, NULL, NULL);\n"
+    "CREATE TABLE user_source (NAME TEXT, TYPE TEXT, LINE INTEGER, TEXT TEXT);\n"
+    "INSERT INTO user_source VALUES ('PKG''X', 'PACKAGE', 1, 'package \"PKG''X\" is' || char(13) || char(10));\n"
+    "INSERT INTO user_source VALUES ('PKG''X', 'PACKAGE', 2, '  procedure Same_Name(Alpha in number);'"
+    " || char(10));\n"
+    "INSERT INTO user_source VALUES ('PKG''X', 'PACKAGE', 3, 'end;');\n"
+    "INSERT INTO user_source VALUES ('SAME_NAME', 'PROCEDURE', 1, 'procedure SAME_name (alpha in number) is'"
+    " || char(10));\n"
+    "INSERT INTO user_source VALUES ('SAME_NAME', 'PROCEDURE', 2, 'begin null; end;');\n";
+
+TEST_F(ExtractorTest, OracleNamesWithApostrophesCannotChangeTheQueries) {
+  auto x = Extractor<CSrvrOraADO>(Script("quoted.sql", kQuotedCatalogue));
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("pkg'x")), "PKG'X.SAME_NAME|pkg=PKG'X\n");
+  // Unescaped, this filter would make the query list every procedure.
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("X' OR '1'='1")), "");
+  EXPECT_EQ(x->xmlGetSPParameters("PKG'X.SAME_NAME"),
+            "<Parameters Proc=\"PKG'X.Same_Name\" NotSupported=\"False\">"
+            "<Param Name=\"Alpha\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "</Parameters>");
+  ExpectFailure([&] { x->xmlGetSPParameters("NO' OR 'A'='A"); },
+                {"COraOOServer.LoadPackageDecl(Package", "CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName"});
+}
+
+TEST_F(ExtractorTest, OracleStandaloneProcedureNeverReusesAPackageSource) {
+  auto x = Extractor<CSrvrOraADO>(Script("quoted.sql", kQuotedCatalogue));
+  EXPECT_NE(x->xmlGetSPParameters("PKG'X.SAME_NAME").find("Proc=\"PKG'X.Same_Name\""), std::string::npos);
+  EXPECT_EQ(x->xmlGetSPParameters("SAME_NAME"),
+            "<Parameters Proc=\"SAME_name\" NotSupported=\"False\">"
+            "<Param Name=\"alpha\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
+            "Precision=\"\" Size=\"0\"/>"
+            "</Parameters>");
+  EXPECT_NE(x->xmlGetSPParameters("PKG'X.SAME_NAME").find("Proc=\"PKG'X.Same_Name\""), std::string::npos);
+}
+
+TEST_F(ExtractorTest, OracleFailuresNameTheOperation) {
+  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
+  // A procedure without source text: the row read fails.
+  ExpectFailure([&] { x->xmlGetSPParameters("NO_SUCH_PROC"); },
+                {"CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName", "COraOOServer.LoadPackageDecl(Package",
+                 "NO_SUCH_PROC"});
+  ExpectFailure([&] { x->xmlGetSPParameters("NO_SUCH_PKG.PROC"); },
+                {"CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName", "NO_SUCH_PKG"});
+  // The source failure is not remembered as a loaded package.
+  ExpectFailure([&] { x->xmlGetSPParameters("NO_SUCH_PKG.PROC"); }, {"COraOOServer.LoadPackageDecl(Package"});
+  auto mssql = Extractor<CSrvrOraADO>(Sample("mssql/OrderEntry.sql"));
+  ExpectFailure([&] { mssql->xmlGetSPList("(Unpackaged)"); },
+                {"CSrvrOraADO.ISrvrExtractor_xmlGetSPList(Filter", "no such table: user_arguments"});
+}
+
+// ---------------------------------------------------------------- Access
+
+TEST_F(ExtractorTest, AccessListsSavedQueriesWithoutTemporaryAndFormQueries) {
+  const std::string file = Sample("access/Orders.sql");
+  auto x = Extractor<CSrvrAccess>(file);
+  const std::string doc = x->xmlGetSPList("");
+  EXPECT_EQ(doc.rfind("<ProcList Connection=\"" + SnapshotConn(file) +
+                          "\"><Proc Name=\"Order Summary\"/><Proc Name=\"qryAppendOrderArchive\"/>",
+                      0),
+            0u)
+      << doc;
+  EXPECT_EQ(ProcRows(doc),
+            "Order Summary\nqryAppendOrderArchive\nqryCustomerOrders\nqryDeleteCancelledOrders\nqryInvoiceTotals\n"
+            "qryOrderDetails\nqryOrdersByDate\nqryProductMargin\nqryProductsByCategory\nqrySalesByMonth\n"
+            "qrySearchCustomers\nqrySetProductImageHash\nqryStockByWarehouse\nqryUpdateCustomerNotes\n"
+            "qryUpdatePrices\n");
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("~*")), "");
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("qry*Orders*")),
+            "qryCustomerOrders\nqryDeleteCancelledOrders\nqryOrdersByDate\n");
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("QRY*")), "");
+}
+
+TEST_F(ExtractorTest, AccessParameterDocuments) {
+  auto x = Extractor<CSrvrAccess>(Sample("access/Orders.sql"));
+  EXPECT_EQ(x->xmlGetSPParameters("qryOrdersByDate"),
+            "<Parameters Proc=\"qryOrdersByDate\">"
+            "<Param Name=\"StartDate\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"8\" Type=\"7\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "<Param Name=\"EndDate\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"8\" Type=\"7\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "</Parameters>");
+  // Binary parameters get Size 16 in Size's own place.
+  EXPECT_EQ(x->xmlGetSPParameters("qrySetProductImageHash"),
+            "<Parameters Proc=\"qrySetProductImageHash\">"
+            "<Param Name=\"ProductID\" Dir=\"1\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "<Param Name=\"ImageHash\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"16\" Type=\"204\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "</Parameters>");
+  // Numeric stays 131.
+  EXPECT_EQ(x->xmlGetSPParameters("qryProductMargin"),
+            "<Parameters Proc=\"qryProductMargin\">"
+            "<Param Name=\"TargetMargin\" Dir=\"1\" NumericScale=\"0\" Precision=\"18\" Size=\"19\" Type=\"131\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "<Param Name=\"CategoryID\" Dir=\"1\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "</Parameters>");
+  EXPECT_EQ(x->xmlGetSPParameters("qryInvoiceTotals"), "<Parameters Proc=\"qryInvoiceTotals\"/>");
+  // A form query can still be described when asked for directly.
+  EXPECT_NE(x->xmlGetSPParameters("qryCustomerInvoices").find("Name=\"FormsfrmCustomerstxtCustomerID\""),
+            std::string::npos);
+}
+
+TEST_F(ExtractorTest, AccessQueriesWhoseParametersCannotBeRefreshed) {
+  const std::string file = Script("queries.sql",
+                                  "CREATE TABLE MSysObjects (Id INTEGER, Name TEXT, Type SMALLINT, Flags INTEGER);\n"
+                                  "INSERT INTO MSysObjects VALUES (1, 'qryBroken', 5, 0);\n"
+                                  "INSERT INTO MSysObjects VALUES (2, 'qryO''Brien', 5, 0);\n"
+                                  "INSERT INTO MSysObjects VALUES (3, 'Customers', 1, 0);\n"
+                                  "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT,"
+                                  " Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER,"
+                                  " NumericScale INTEGER, Attributes INTEGER);\n"
+                                  "INSERT INTO ProcedureParameters VALUES ('qryO''Brien', 0, '[Last Name]', 1, 202,"
+                                  " 255, 0, 0, 64);\n");
+  auto x = Extractor<CSrvrAccess>(file);
+  // qryBroken has no description: it is listed all the same, with no parameters.
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("")), "qryBroken\nqryO'Brien\n");
+  EXPECT_EQ(x->xmlGetSPParameters("qryBroken"), "<Parameters Proc=\"qryBroken\"/>");
+  EXPECT_EQ(x->xmlGetSPParameters("qryO'Brien"),
+            "<Parameters Proc=\"qryO'Brien\">"
+            "<Param Name=\"LastName\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"255\" Type=\"202\" "
+            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
+            "</Parameters>");
+}
+
+TEST_F(ExtractorTest, AccessEmptyDatabaseAndFailures) {
+  const std::string file = Script("empty.sql", "CREATE TABLE MSysObjects (Id INTEGER, Name TEXT, Type SMALLINT);\n");
+  auto empty = Extractor<CSrvrAccess>(file);
+  EXPECT_EQ(empty->xmlGetSPList(""), "<ProcList Connection=\"" + SnapshotConn(file) + "\"/>");
+  auto oracle = Extractor<CSrvrAccess>(Sample("oracle/Sales.sql"));
+  ExpectFailure([&] { oracle->xmlGetSPList(""); },
+                {"CSrvrAccess.ISrvrExtractorxmlGetSPList(Filter", "no such table: MSysObjects"});
+  auto missing = Extractor<CSrvrAccess>(dir_.file("missing.sql"));
+  ExpectFailure([&] { missing->xmlGetSPParameters("qryAny"); },
+                {"CSrvrAccess.ISrvrExtractorxmlGetSPParameters(SPName", "does not exist"});
+}
+
+}  // namespace
