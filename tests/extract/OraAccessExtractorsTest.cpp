@@ -1,9 +1,12 @@
-// The Oracle and Access extractors over the sample snapshots and over small snapshots
-// written for one case each.
+// The Oracle, Access and Informix extractors over the sample snapshots and over small
+// snapshots written for one case each.
 
 #include "extract/CSrvrAccess.h"
+#include "extract/CSrvrInformix.h"
 #include "extract/CSrvrOraADO.h"
 #include "extract/ExtractTestUtil.h"
+#include "shell/MGlobals.h"
+#include "shell/ScriptedUserInterface.h"
 
 namespace {
 
@@ -284,6 +287,21 @@ TEST_F(ExtractorTest, AccessEmptyDatabaseAndFailures) {
   auto missing = Extractor<CSrvrAccess>(dir_.file("missing.sql"));
   ExpectFailure([&] { missing->xmlGetSPParameters("qryAny"); },
                 {"CSrvrAccess.ISrvrExtractorxmlGetSPParameters(SPName", "does not exist"});
+}
+
+// ---------------------------------------------------------------- Informix
+
+TEST_F(ExtractorTest, InformixPlaceholderOnlyShowsItsMessage) {
+  auto ui = std::make_shared<ScriptedUserInterface>();
+  MGlobals::SetUserInterface(ui);
+  CSrvrInformix x;
+  x.SetServer(std::make_shared<CServer>());
+  EXPECT_EQ(x.xmlGetSPList(""), "");
+  EXPECT_EQ(x.xmlGetSPParameters("any"), "");
+  MGlobals::SetUserInterface(nullptr);
+  ASSERT_EQ(ui->Messages.size(), 2u);
+  EXPECT_EQ(ui->Messages[0].Msg, "Place stuff here");
+  EXPECT_EQ(ui->Messages[1].Msg, "Place stuff here");
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+#include "extract/CSrvrInformix.h"
+
+#include "shell/MGlobals.h"
+
+namespace pf {
+
+std::string CSrvrInformix::xmlGetSPList(const std::string&) {
+  MGlobals::ShowMessage("Place stuff here");
+  return {};
+}
+
+std::string CSrvrInformix::xmlGetSPParameters(const std::string&) {
+  MGlobals::ShowMessage("Place stuff here");
+  return {};
+}
+
+}  // namespace pf
