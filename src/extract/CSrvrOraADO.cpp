@@ -192,7 +192,7 @@ std::string CSrvrOraADO::GetOrigCap(const std::string& OraName) {
 
 void CSrvrOraADO::LoadPackageDecl(const std::string& Package, const std::string& ProcName) {
   ErrGuard("COraOOServer.LoadPackageDecl(Package)", [&] {
-    // The cache holds one package specification or one stand-alone procedure's source; a
+    // The cache holds one package declaration or one stand-alone procedure's source; a
     // stand-alone procedure never reuses a package's text, even when the names agree.
     if (loaded_ && Package == loadedPackage_ && (!Package.empty() || ProcName == loadedProc_)) return;
     CServer& server = MExtractDocs::RequireServer(server_);

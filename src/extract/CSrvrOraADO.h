@@ -8,7 +8,7 @@
 // (package, ".", object for packaged ones) and IsFunction "True" for functions only.
 //
 // Parameter list: the arguments of user_arguments in sequence order, with names
-// capitalised as written in the package specification (or the stand-alone procedure's
+// capitalised as written in the package declaration (or the stand-alone procedure's
 // source), because the dictionary holds them in upper case only. REF CURSOR arguments
 // are left out; the fields of composite arguments are marked DataTypeNotSupported and make
 // the root's NotSupported "True".
@@ -36,7 +36,7 @@ class CSrvrOraADO : public ISrvrExtractor {
   std::string GetOrigCap(const std::string& OraName);
 
  private:
-  // Loads the specification of Package, or without a package the source of the
+  // Loads the declaration (PACKAGE, not PACKAGE BODY) of Package, or without a package the source of the
   // stand-alone procedure ProcName, unless it is the one loaded already.
   void LoadPackageDecl(const std::string& Package, const std::string& ProcName);
   std::string Value(const std::string& FieldName);

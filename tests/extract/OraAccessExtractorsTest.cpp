@@ -38,7 +38,7 @@ TEST_F(ExtractorTest, OracleListsStandaloneThenPackagedProceduresWithoutOverload
   const std::string orders = ProcRows(x->xmlGetSPList("ORDER_PKG"));
   EXPECT_EQ(orders.find("FIND_ORDER"), std::string::npos);
   EXPECT_NE(orders.find("ORDER_PKG.GET_TOTAL|True|pkg=ORDER_PKG\n"), std::string::npos);
-  // Once the specification is loaded, the package is spelled as written there.
+  // Once the declaration is loaded, the package is spelled as written there.
   x->xmlGetSPParameters("ORDER_PKG.GET_TOTAL");
   EXPECT_NE(ProcRows(x->xmlGetSPList("ORDER_PKG")).find("ORDER_PKG.ADD_LINE|pkg=Order_Pkg\n"), std::string::npos);
   EXPECT_EQ(x->xmlGetSPList(""), "<ProcList Connection=\"" + SnapshotConn(file) + "\"/>");
@@ -140,7 +140,7 @@ TEST_F(ExtractorTest, OracleGetOrigCapFindsNamesOnlyBetweenBlanks) {
   EXPECT_EQ(x->GetOrigCap("OPEN_ORDERS"), "Open_Orders");  // "Open_Orders(p_Cursor"
   EXPECT_EQ(x->GetOrigCap("P_NEW_STATUS"), "P_NEW_STATUS");  // ",p_New_Status"
   EXPECT_EQ(x->GetOrigCap("Unknown_Name"), "Unknown_Name");
-  // The body is not searched: only the specification is loaded.
+  // The body is not searched: only the declaration is loaded.
   EXPECT_EQ(x->GetOrigCap("ORDERS_SEQ"), "ORDERS_SEQ");
 }
 
