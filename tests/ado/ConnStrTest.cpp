@@ -40,6 +40,11 @@ TEST(ConnStr, ParsesQuotedBracedAndBareValues) {
   const ConnStr::Pairs again = ConnStr::Parse(ConnStr::Compose(p));
   ASSERT_EQ(again.size(), p.size());
   for (size_t i = 0; i < p.size(); ++i) EXPECT_EQ(again[i].Value, p[i].Value) << i;
+  // Values a reader would take for quoted, for part of the key, or would trim.
+  const ConnStr::Pairs tricky{{"A", "\"q"}, {"B", "=v"}, {"C", " x "}, {"D", "'"}};
+  const ConnStr::Pairs back = ConnStr::Parse(ConnStr::Compose(tricky));
+  ASSERT_EQ(back.size(), tricky.size());
+  for (size_t i = 0; i < tricky.size(); ++i) EXPECT_EQ(back[i].Value, tricky[i].Value) << i;
 }
 
 TEST(ConnStr, TranslatesOleDbProvidersToDrivers) {

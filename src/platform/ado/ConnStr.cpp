@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -120,6 +121,11 @@ Pairs TranslateOdbc(const Pairs& in) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
+  // A data link file is a few hundred bytes: refuse devices, folders and huge files.
+  constexpr std::uintmax_t kMaxSize = 1 << 20;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kMaxSize)
+    throw ProviderError(kSource, "The data link file '" + path + "' is not a data link file that can be read.");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ProviderError(kSource, "The data link file '" + path + "' cannot be opened.");
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -194,9 +200,13 @@ std::string Compose(const Pairs& pairs) {
       if (c == '=') out += '=';
     }
     out += '=';
+    // Braced: values that hold a separator or a brace, or that a reader would take
+    // for quoted, for part of the key, or trim (a leading quote or "=", outer blanks).
     const bool brace = p.Value.find_first_of(";{}") != std::string::npos ||
                        (!p.Value.empty() && (std::isspace(static_cast<unsigned char>(p.Value.front())) ||
-                                             std::isspace(static_cast<unsigned char>(p.Value.back()))));
+                                             std::isspace(static_cast<unsigned char>(p.Value.back())) ||
+                                             p.Value.front() == '"' || p.Value.front() == '\'' ||
+                                             p.Value.front() == '='));
     if (!brace) {
       out += p.Value;
       continue;
