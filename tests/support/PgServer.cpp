@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -74,6 +76,7 @@ PgServer::PgServer() {
       if (chown(dir_.c_str(), pw->pw_uid, pw->pw_gid) != 0) throw std::runtime_error("cannot hand the folder to postgres");
     }
     fs::permissions(dir_, fs::perms::owner_all);
+    StartWatchdog();
     const std::string pwfile = dir_ + "/pw";
     {
       std::ofstream(pwfile) << kPassword << "\n";
@@ -92,21 +95,49 @@ PgServer::PgServer() {
       if (std::system((cmd + " >/dev/null 2>&1").c_str()) == 0) break;
       if (attempt == 2) throw std::runtime_error("PostgreSQL did not start:\n" + ReadFile(dir_ + "/server.log"));
     }
-    started_ = true;
   } catch (...) {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
+    StopWatchdog();
     throw;
   }
 }
 
-PgServer::~PgServer() {
-  if (started_)
-    std::system(
-        (AsPostgres(std::string(kBin) + "pg_ctl -D " + dir_ + "/data -m fast -w stop") + " >/dev/null 2>&1").c_str());
-  std::error_code ec;
-  fs::remove_all(dir_, ec);
+// A child process that stops the server (when it runs) and removes its folder once
+// this process is gone or lets go, however it ends (a crash or a sanitizer abort
+// included): it waits for the end of a pipe whose only writer is this process.
+void PgServer::StartWatchdog() {
+  const std::string cleanup = AsPostgres(std::string(kBin) + "pg_ctl -D " + dir_ + "/data -m fast -w stop") +
+                              " >/dev/null 2>&1; rm -rf " + dir_;
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for the PostgreSQL watchdog");
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("cannot start the PostgreSQL watchdog");
+  if (pid == 0) {
+    setsid();  // an interrupt of the tests must not end the watchdog with them
+    close(fds[1]);
+    char c;
+    while (read(fds[0], &c, 1) != 0) {
+    }
+    execl("/bin/sh", "sh", "-c", cleanup.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[0]);
+  watchdogPipe_ = fds[1];
+  watchdogPid_ = pid;
 }
+
+// Stopping is the watchdog's job in every case, so there is one way out.
+void PgServer::StopWatchdog() {
+  if (watchdogPid_ > 0) {
+    close(watchdogPipe_);
+    waitpid(watchdogPid_, nullptr, 0);
+    watchdogPid_ = -1;
+  } else {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+}
+
+PgServer::~PgServer() { StopWatchdog(); }
 
 std::string PgServer::OdbcString(const std::string& database) const {
   return std::string("Driver={") + kDriver + "};Server=127.0.0.1;Port=" + std::to_string(port_) +

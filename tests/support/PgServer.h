@@ -1,7 +1,8 @@
 #pragma once
 // A throw-away PostgreSQL 15 server for tests: initdb in a temporary folder, started
 // on 127.0.0.1 at a free port, stopped and removed when the object goes. initdb and
-// pg_ctl run as the "postgres" user when the tests run as root.
+// pg_ctl run as the "postgres" user when the tests run as root. A watchdog process
+// stops the server even when the test process dies.
 
 #include <string>
 
@@ -35,9 +36,12 @@ class PgServer {
 
  private:
   std::string AsPostgres(const std::string& command) const;
+  void StartWatchdog();
+  void StopWatchdog();
   std::string dir_;
   int port_ = 0;
-  bool started_ = false;
+  int watchdogPipe_ = -1;
+  int watchdogPid_ = -1;
 };
 
 }  // namespace pftest
