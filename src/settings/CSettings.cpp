@@ -1,0 +1,636 @@
+#include "settings/CSettings.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+
+#include "builder/MMethUtils.h"
+#include "errors/ErrGuard.h"
+#include "extract/CServer.h"
+#include "extract/CSrvrAccess.h"
+#include "extract/CSrvrMSSQL.h"
+#include "extract/CSrvrOraADO.h"
+#include "extract/CSrvrSybase.h"
+#include "extract/ISrvrExtractor.h"
+#include "platform/AppPaths.h"
+#include "settings/MStdConfigs.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CIniFile.h"
+#include "shell/MGlobals.h"
+#include "shell/MUtils.h"
+
+namespace pf {
+
+namespace {
+
+namespace SC = MStdConfigs;
+
+constexpr const char* kCharset = "ASCII";
+constexpr const char* kTrue = "True";
+constexpr const char* kFalse = "False";
+
+// Each section with its viewer and its allowed keys, in the order of a new profile.
+struct SectionDef {
+  const char* Name;
+  std::shared_ptr<bwXMLBrowser> CSettings::*Viewer;
+  const char* Keys;
+};
+const SectionDef kSections[] = {
+    {"Server", &CSettings::xServer, "SrvrType,ConnPfg"},
+    {"StoredProc", &CSettings::xStoredProc,
+     "AddSPMethods,AddOraFunctions,AddExecSPByName,MethUseFilterInc,MethFilterInc,MethUseFilterExc,MethFilterExc,"
+     "ByRefVal,TypeModel,RetValType,PrmRmvPfx,PrmConvToWCap,PrmFirstCap,PrmAddTypePfx,PrmAddPfx,MethRmvPfxs,"
+     "MethConvToWCap,MethFirstCap,MethAddPfx,OraLongForZeroScale,OraForceLong,OraForceLongPttns,NullForZeroNums,"
+     "NullForZeroNumsPttn,MSUseLongForInts,MSUseDblForFloat,MSUseDblForMoney,MSUseStrForGuid"},
+    {"AddnlFunc", &CSettings::xAddnlFunc,
+     "Instancing,AddExecSQL,COMPlus,COMPMTSSetting,COMPObjControl,COMPObjConstruct,ImplClassIFace,Batch,BatchDateFmt,"
+     "MultipleRS,RSMethods,ValFmt,XMLBasic,XMLAdvanced,Trans,ConnSrcType,LinkFile,LinkFileMode,RegSubKey,RegValName,"
+     "ErrIfRegFailed,EventsClass,AddTestConn,AddADOVersion"},
+    {"ErrHndl", &CSettings::xErrHndl,
+     "UseFaultnet,AddStopOnError,DisClassOnError,LogToEvtLog,LogToFile,LogFileName,LogToDB,ErrLogSPName,LogInOtherDB"},
+    {"IniOptions", &CSettings::xIniOptions,
+     "ErrReraise,ErrSetAbort,ErrDisCommit,StrLenRaise,StrLenTrim,NullForEmptyStr,NullForZeroDate,ConnUseDft,"
+     "ConnDftString,CurLocation,CurType,LockType,ConnTimeout,CmdTimeout,AsyncExec,AsyncFetch,AsyncFetchNonBlocking,"
+     "AutoConnClose,AutoReleaseADO,AutoDisconnRset,AutoSkipClosed,AutoCheckRetVal,AsyncWait"},
+    {"Misc", &CSettings::xMisc, "RunProject,ExitOnRun"},
+    {"Code", &CSettings::xCode,
+     "ClassFile,ParamDefsFile,ConfirmOverWrite,IncCode,IncFileName,IncUseTags,MemberList,NoDBEnums,Rmndr,RmndrText,"
+     "RmndrAt,RmndrAtMeth,ShowCodeInViewer"},
+    {"Packages", &CSettings::xPackages, "Name,Prefix,Selected"},
+};
+
+constexpr const char* kCrLf = "\r\n";
+
+// Blanks (spaces) trimmed from both ends.
+std::string Trim(std::string_view s) {
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  return std::string(s.substr(b, s.find_last_not_of(' ') - b + 1));
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void RaiseFirst(std::string& s) {
+  if (!s.empty()) s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+}
+
+// The file name part of a path ("\" and "/" both separate) up to its first full stop.
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
+}
+
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
+// A stored option value as a truth value: "True" (any case) or a non-zero number. Any
+// other text, the empty text of an absent key included, counts as false.
+bool FlagValue(const std::string& stored) {
+  const std::string t = Trim(stored);
+  if (t.empty()) return false;
+  if (Upper(t) == "TRUE") return true;
+  char* end = nullptr;
+  const double d = std::strtod(t.c_str(), &end);
+  return end && *end == '\0' && d != 0;
+}
+
+// Typed access to the keys of a section viewer.
+std::string Str(bwXMLBrowser& x, const char* key) { return x.strAttr(key); }
+bool Bool(bwXMLBrowser& x, const char* key) { return x.boolAttr(key, kTrue); }
+int32_t Lng(bwXMLBrowser& x, const char* key) { return x.lngAttr(key); }
+void Put(bwXMLBrowser& x, const char* key, const char* value) { x.Attr(key, Variant(value)); }
+void Put(bwXMLBrowser& x, const char* key, int32_t value) { x.Attr(key, Variant(value)); }
+
+}  // namespace
+
+CSettings::CSettings() {
+  IniFile = std::make_unique<CIniFile>();
+  IniFile->Init();
+  ProfileInit();
+}
+
+CSettings::~CSettings() = default;
+
+void CSettings::Init() {
+  try {
+    ErrGuard("CSettings.Init", [&] {
+      IniFile = std::make_unique<CIniFile>();
+      IniFile->Init();
+      ProfileInit();
+      bool loaded = false;
+      try {
+        loaded = IniFile->Load();
+      } catch (const AppError&) {
+        loaded = false;
+      }
+      if (!loaded) {
+        IniFile->Init();
+        ProfileFileName(DefaultProfileName());
+        return;
+      }
+      const std::string name = IniFile->GetProfile();
+      ProfileFileName(name);
+      if (Trim(name).empty()) {
+        ProfileFileName(DefaultProfileName());
+      } else if (MUtils::FileExists(name)) {
+        if (!ProfileLoad()) ProfileInit();
+      } else {
+        MGlobals::ShowError("Faild to load profile: " + name);
+        ProfileFileName(DefaultProfileName());
+      }
+    });
+  } catch (const AppError&) {
+  }
+}
+
+void CSettings::ProfileInit() {
+  try {
+    ErrGuard("CSettings.ProfileInit", [&] {
+      auto doc = std::make_shared<bwXMLBrowser>();
+      doc->Init("Settings");
+      xSettings = std::move(doc);
+      CreateViewers();
+      ProfileFileName(DefaultProfileName());
+      SetStandardConf(SC::SC_DESKTOP);
+    });
+  } catch (const AppError&) {
+  }
+}
+
+bool CSettings::ProfileLoad() {
+  try {
+    return ErrGuard("CSettings.ProfileLoad", [&] {
+      if (ProfileLoadData()) return true;
+      unreadableProfile_ = ProfileFileName();
+      MGlobals::ShowMessage("Error Loading Profile...");
+      ProfileInit();
+      return false;
+    });
+  } catch (const AppError&) {
+    return false;
+  }
+}
+
+bool CSettings::ProfileLoadData() {
+  try {
+    return ErrGuard("CSettings.ProfileLoadData", [&] {
+      const std::string file = ProfileFileName();
+      // Read into a browser of its own, so that a failure leaves the open profile as it was.
+      auto doc = std::make_shared<bwXMLBrowser>();
+      doc->ReadFromFile(file, false, kCharset);
+      // Any other XML file (the state file, say) must not be taken for a profile and
+      // then overwritten with profile sections at the next save.
+      const std::string root = doc->RootElement().name();
+      Faultnet31::Check(root == "Settings", ERR_GENERAL,
+                        "%1 is not a profile: its document element is <%2>, not <Settings>.", file, root);
+      xSettings = std::move(doc);
+      IniFile->RecentAddToList(file);
+      CreateViewers();
+      return true;
+    });
+  } catch (const AppError&) {
+    return false;
+  }
+}
+
+void CSettings::CreateViewers() {
+  ErrGuard("CSettings.CreateViewers", [&] {
+    for (const SectionDef& sec : kSections) {
+      FindCreateElem(sec.Name);
+      this->*sec.Viewer = xSettings->CreateViewer(sec.Keys, true);
+    }
+  });
+}
+
+bwXMLBrowser& CSettings::SectionViewer(std::string_view Section) {
+  const SectionDef* found = nullptr;
+  for (const SectionDef& sec : kSections)
+    if (Section == sec.Name) found = &sec;
+  Faultnet31::Check(found != nullptr, ERR_GENERAL, "Unknown profile section %1.", Section);
+  return *(this->*found->Viewer);
+}
+
+void CSettings::FindCreateElem(const std::string& ElemName) {
+  ErrGuard(
+      "CSettings.FindCreateElem(ElemName)",
+      [&] {
+        if (xSettings->MoveTo("//" + ElemName, false)) return;
+        xSettings->POP(0);
+        xSettings->CreateChild(ElemName, true, false);
+      },
+      ElemName);
+}
+
+std::string CSettings::ProfileFileName() {
+  return ErrGuard("CSettings.ProfileFileName", [&] { return IniFile->GetProfile(); });
+}
+
+void CSettings::ProfileFileName(const std::string& AProfile) {
+  ErrGuard("CSettings.ProfileFileName(AProfile)", [&] { IniFile->SetProfile(AProfile); }, AProfile);
+}
+
+void CSettings::ReleaseServer() {
+  ErrGuard("CSettings.ReleaseServer", [&] {
+    if (!server_) return;
+    server_->Disconnect();
+    server_.reset();
+  });
+}
+
+int32_t CSettings::ServerType() {
+  return ErrGuard("CSettings.ServerType", [&] { return Lng(*xServer, "SrvrType"); });
+}
+
+std::string CSettings::DefaultProfileName() {
+  return ErrGuard("CSettings.DefaultProfileName", [&] { return AppPaths::BesideProgram("Default.PFG"); });
+}
+
+void CSettings::Save() {
+  try {
+    ErrGuard("CSettings.SaveProfile", [&] {
+      PackagesRemoveUnused();
+      const std::string file = ProfileFileName();
+      if (!Trim(file).empty()) {
+        KeepUnreadableProfile(file);
+        xSettings->WriteToFile(file, false, kCharset);
+      }
+      IniFile->Save();
+      IniFile->RecentAddToList(file);
+    });
+  } catch (const AppError& e) {
+    MGlobals::ShowError("Error saving profile: " + FirstLine(e.Description));
+  }
+}
+
+// A profile that could not be read is about to be replaced: copy it to the first free
+// backup name and say where it went, so that nothing the user had is lost unseen.
+void CSettings::KeepUnreadableProfile(const std::string& FileName) {
+  namespace fs = std::filesystem;
+  if (unreadableProfile_.empty()) return;
+  const fs::path target = AppPaths::Normalize(FileName);
+  std::error_code ec;
+  if (!fs::equivalent(target, fs::path(AppPaths::Normalize(unreadableProfile_)), ec) || ec) return;
+  std::string backup = target.string() + ".bak";
+  for (int n = 1; fs::exists(backup, ec); ++n) backup = target.string() + ".bak" + std::to_string(n);
+  fs::copy_file(target, backup, ec);
+  Faultnet31::Check(!ec, ERR_USER_CHECK, "Cannot keep the unreadable profile %1 as %2: %3", FileName, backup,
+                    ec.message());
+  unreadableProfile_.clear();
+  MGlobals::ShowMessage("The profile " + FileName + " could not be read. It has been kept as " + backup +
+                        " before the current profile is saved.");
+}
+
+std::string CSettings::GetClassName() {
+  return ErrGuard("CSettings.GetClassName", [&] { return BaseName(Str(*xCode, "ClassFile")); });
+}
+
+void CSettings::Validate() {
+  ErrGuard("CSettings.Validate", [&] {
+    const int32_t st = ServerType();
+    const bool msOrSybase = st == 1 || st == 2;
+    bwXMLBrowser& sp = *xStoredProc;
+    if (!(Bool(sp, "AddSPMethods") && (st == 1 || st == 3))) Put(sp, "AddOraFunctions", kFalse);
+    if (Bool(sp, "MethConvToWCap")) Put(sp, "MethFirstCap", kFalse);
+    if (Bool(sp, "PrmConvToWCap")) Put(sp, "PrmFirstCap", kFalse);
+    if (!msOrSybase) {
+      Put(sp, "RetValType", 1);
+      for (const char* k : {"MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney", "MSUseStrForGuid"})
+        Put(sp, k, kFalse);
+    }
+    if (st != 3) {
+      Put(sp, "OraLongForZeroScale", kFalse);
+      Put(sp, "OraForceLong", kFalse);
+    }
+
+    bwXMLBrowser& af = *xAddnlFunc;
+    if (Lng(af, "ConnSrcType") != 3) Put(af, "ErrIfRegFailed", kFalse);
+    if (!(msOrSybase || st == 3)) {
+      Put(af, "MultipleRS", kFalse);
+      Put(af, "Batch", kFalse);
+    }
+    if (Lng(af, "Instancing") == 0) {
+      Put(af, "COMPlus", kFalse);
+      Put(af, "COMPMTSSetting", 0);
+      Put(af, "COMPObjControl", kFalse);
+      Put(af, "COMPObjConstruct", kFalse);
+    }
+    const bool comPlus = Bool(af, "COMPlus");
+    if (!comPlus && Lng(af, "Trans") == 1) Put(af, "Trans", 2);
+
+    bwXMLBrowser& io = *xIniOptions;
+    if (!comPlus) Put(io, "ErrDisCommit", kFalse);
+    if (!msOrSybase) Put(io, "AutoCheckRetVal", kFalse);
+    if (Lng(io, "ConnTimeout") == 0) Put(io, "ConnTimeout", 15);
+    if (Lng(io, "CmdTimeout") == 0) Put(io, "CmdTimeout", 60);
+
+    bwXMLBrowser& eh = *xErrHndl;
+    if (Bool(eh, "UseFaultnet")) {
+      if (Bool(eh, "LogToFile") && Trim(Str(eh, "LogFileName")).empty()) Put(eh, "LogFileName", "Errors.txt");
+      const bool toDB = Bool(eh, "LogToDB");
+      if (toDB && Trim(Str(eh, "ErrLogSPName")).empty()) Put(eh, "ErrLogSPName", "spErrorLogInsert");
+      if (!toDB) Put(eh, "LogInOtherDB", kFalse);
+    } else {
+      for (const char* k : {"AddStopOnError", "LogToEvtLog", "LogToFile", "LogToDB"}) Put(eh, k, kFalse);
+    }
+  });
+}
+
+std::string CSettings::BuildClassProlog() {
+  return ErrGuard("CSettings.BuildClassProlog", [&] {
+    const int32_t mts = Lng(*xAddnlFunc, "COMPMTSSetting");
+    const int32_t inst = Lng(*xAddnlFunc, "Instancing");
+    std::string name = Trim(GetClassName());
+    if (name.empty()) name = "DBClass";
+    auto tf = [](bool b) { return b ? kTrue : kFalse; };
+    std::string s;
+    s.reserve(512);
+    for (const char* line : {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
+                             "  Persistable = 0  'NotPersistable", "  DataBindingBehavior = 0  'vbNone",
+                             "  DataSourceBehavior = 0   'vbNone"})
+      s.append(line).append(kCrLf);
+    s += "  MTSTransactionMode = " + std::to_string(mts) + " '" + MMethUtils::uMTSSettingAsString(mts) + kCrLf;
+    s += std::string("END") + kCrLf;
+    s += "Attribute VB_Name = \"" + name + "\"" + kCrLf;
+    s += std::string("Attribute VB_GlobalNameSpace = ") + tf(inst == 3) + kCrLf;
+    s += std::string("Attribute VB_Creatable = ") + tf(inst == 2 || inst == 3) + kCrLf;
+    s += std::string("Attribute VB_PredeclaredId = False") + kCrLf;
+    s += std::string("Attribute VB_Exposed = ") + tf(inst >= 1 && inst <= 3) + kCrLf;
+    return s;
+  });
+}
+
+std::string CSettings::BuildModuleProlog() {
+  return ErrGuard("CSettings.BuildModuleProlog", [&] {
+    return "Attribute VB_Name = \"" + BaseName(Str(*xCode, "ParamDefsFile")) + "\"" + kCrLf;
+  });
+}
+
+std::shared_ptr<ISrvrExtractor> CSettings::CreateServerExtractor() {
+  return ErrGuard("CSettings.CreateServerExtractor", [&] {
+    const std::string type = Str(*xServer, "SrvrType");
+    std::shared_ptr<ISrvrExtractor> ex;
+    if (type == "0")
+      ex = std::make_shared<CSrvrAccess>();
+    else if (type == "1")
+      ex = std::make_shared<CSrvrMSSQL>();
+    else if (type == "3")
+      ex = std::make_shared<CSrvrOraADO>();
+    else if (type == "2")
+      ex = std::make_shared<CSrvrSybase>();
+    Faultnet31::Check(ex != nullptr, ERR_USER_CHECK,
+                      "Unknown server type [%1]. The server type must be 0 (MS Access), 1 (Microsoft SQL Server), "
+                      "2 (Sybase) or 3 (Oracle).",
+                      type);
+    ex->SetServer(Server());
+    return ex;
+  });
+}
+
+std::shared_ptr<CServer> CSettings::Server() {
+  return ErrGuard("CSettings.Server", [&] {
+    if (!server_) server_ = std::make_shared<CServer>();
+    server_->ConnectionString(Str(*xServer, "ConnPfg"));
+    return server_;
+  });
+}
+
+void CSettings::CheckCanStartGeneratingCode() {
+  ErrGuard("CSettings.CheckCanStartGeneratingCode", [&] {
+    std::string connErr;
+    const bool canConnect = Server()->CanConnect(connErr);
+    // The connection error is a value, not a message template: its "%" and "||" stay as they are.
+    Faultnet31::Check(canConnect, ERR_USER_CHECK, "%1", connErr);
+    if (Bool(*xStoredProc, "AddSPMethods"))
+      CheckOutputFile(Str(*xCode, "ClassFile"), "Please specify output class file name");
+    if (Bool(*xStoredProc, "AddExecSPByName"))
+      CheckOutputFile(Trim(Str(*xCode, "ParamDefsFile")), "Please specify parameters definition module file name");
+    Faultnet31::Check(!(Lng(*xAddnlFunc, "ConnSrcType") == 2 && Trim(Str(*xAddnlFunc, "LinkFile")).empty()),
+                      ERR_USER_CHECK,
+                      "Link File is selected as source for connection information,|| but Link File name is not "
+                      "specified.");
+    if (Bool(*xCode, "IncCode")) {
+      const std::string inc = Str(*xCode, "IncFileName");
+      Faultnet31::Check(!Trim(inc).empty(), ERR_USER_CHECK, "Please specify include/override file");
+      std::string err;
+      Faultnet31::Check(MGlobals::CheckFile(inc, err, false), ERR_USER_CHECK,
+                        "Cannot open include/override file: %1||%2", err, inc);
+    }
+  });
+}
+
+// The three checks of one output file: named, overwrite confirmed, writable.
+void CSettings::CheckOutputFile(const std::string& FileName, const char* EmptyMsg) {
+  // A name of blanks only would create a file named by blanks: treat it as missing.
+  Faultnet31::Check(!Trim(FileName).empty(), ERR_USER_CHECK, EmptyMsg);
+  if (Bool(*xCode, "ConfirmOverWrite") && MUtils::FileExists(FileName)) {
+    Faultnet31::Check(MGlobals::AskYesNo("File " + FileName + " already exists. Do you want to overwrite it?"),
+                      ERR_USER_CHECK, "Operation Cancelled.");
+  }
+  std::string err;
+  Faultnet31::Check(MGlobals::CheckFile(FileName, err, true), ERR_USER_CHECK, "Cannot open output file: %1", err);
+}
+
+bool CSettings::FindPackage(const std::string& Pkg, std::string& Pfx) {
+  return ErrGuard(
+      "CSettings.FindPackage(Pkg,Pfx)",
+      [&] {
+        const std::string name = Pkg == SC::kUnpackaged ? Pkg : Upper(Pkg);
+        if (!xSettings->FindElem("//Package", "Name", name)) return false;
+        Pfx = xSettings->strAttr("Prefix");
+        return true;
+      },
+      Pkg, Pfx);
+}
+
+std::string CSettings::GetPackageList() {
+  return ErrGuard("CSettings.GetPackageList", [&] {
+    std::string list;
+    bwXMLBrowser& p = *xPackages;
+    p.POP(0);
+    if (!p.MoveToFirstChild()) return list;
+    do {
+      if (p.strAttr("Selected") == kTrue) {
+        if (!list.empty()) list += ',';
+        list += p.strAttr("Name");
+      }
+    } while (p.MoveNext());
+    return list;
+  });
+}
+
+void CSettings::DisconnectServer() {
+  try {
+    Server()->Disconnect();
+  } catch (...) {
+  }
+}
+
+bool CSettings::TestConnection(const std::string& AConnectstring, std::string& ErrMsg) {
+  return ErrGuard(
+      "CSettings.TestConnection(AConnectstring,ErrMsg)",
+      [&] { return Server()->TestConnection(AConnectstring, ErrMsg); }, AConnectstring, ErrMsg);
+}
+
+std::string CSettings::SPNameToVBNameX(const std::string& SPName) {
+  return ErrGuard(
+      "CSettings.SPNameToVBNameX(SPName)",
+      [&] {
+        bwXMLBrowser& sp = *xStoredProc;
+        std::string name = SPName;
+        std::string pkgPrefix;
+        if (ServerType() == 3) {
+          const size_t dot = SPName.find('.');
+          std::string pkg = SC::kUnpackaged;
+          if (dot != std::string::npos) {
+            pkg = SPName.substr(0, dot);
+            name = SPName.substr(dot + 1);
+          }
+          if (!pkg.empty()) FindPackage(pkg, pkgPrefix);
+        }
+        name = MMethUtils::uRemovePrefix(name, Str(sp, "MethRmvPfxs"));
+        if (Bool(sp, "MethConvToWCap"))
+          name = MMethUtils::uToWordCap(name);
+        else if (Bool(sp, "MethFirstCap"))
+          RaiseFirst(name);
+        return MMethUtils::uCheckWithVBKeyWords(Trim(Str(sp, "MethAddPfx")) + pkgPrefix + name);
+      },
+      SPName);
+}
+
+std::string CSettings::ParamNameToVBNameX(const std::string& PName, const std::string& ATypeName) {
+  return ErrGuard(
+      "CSettings.ParamNameToVBNameX(PName,ATypeName)",
+      [&] {
+        bwXMLBrowser& sp = *xStoredProc;
+        std::string name;
+        name.reserve(PName.size());
+        for (char c : PName)
+          if (c != '#') name += c;
+        if (ServerType() == 0) {
+          if (const size_t bang = name.rfind('!'); bang != std::string::npos) name.erase(0, bang + 1);
+          if (!name.empty() && name[0] == '@') name.erase(0, 1);
+        }
+        name = MMethUtils::uRemovePrefix(name, Str(sp, "PrmRmvPfx"));
+        if (Bool(sp, "PrmConvToWCap"))
+          name = MMethUtils::uToWordCap(name);
+        else if (Bool(sp, "PrmFirstCap"))
+          RaiseFirst(name);
+        if (Bool(sp, "PrmAddTypePfx")) name = MMethUtils::uGetStdTypePrefix(ATypeName) + name;
+        return MMethUtils::uCheckWithVBKeyWords(Trim(Str(sp, "PrmAddPfx")) + name);
+      },
+      PName, ATypeName);
+}
+
+bool CSettings::CheckSPNameFilter(const std::string& SPName) {
+  return ErrGuard(
+      "CSettings.CheckSPNameFilter(SPName)",
+      [&] {
+        bwXMLBrowser& sp = *xStoredProc;
+        bool ok = true;
+        if (Bool(sp, "MethUseFilterInc") && !MMethUtils::uPatternMatch(SPName, Str(sp, "MethFilterInc"), false))
+          ok = false;
+        if (Bool(sp, "MethUseFilterExc") && MMethUtils::uPatternMatch(SPName, Str(sp, "MethFilterExc"), false))
+          ok = false;
+        return ok;
+      },
+      SPName);
+}
+
+void CSettings::PackagesRefresh() {
+  ErrGuard("CSettings.PackageRefresh", [&] {
+    PackagesRemoveUnused();
+    std::shared_ptr<CServer> srv = Server();
+    srv->ExecSQL("SELECT * from user_objects where object_type = 'PACKAGE'");
+    auto rs = srv->Recordset();
+    while (!rs->Eof()) {
+      const std::string name = srv->Value("OBJECT_NAME");
+      if (!xSettings->FindElem("//Package", "Name", name)) {
+        xPackages->POP(0);
+        xPackages->CreateChild("Package", true, false);
+        xPackages->Attr("Name", Variant(name));
+      }
+      rs->MoveNext();
+    }
+  });
+}
+
+void CSettings::PackagesRemoveUnused() {
+  ErrGuard("CSettings.PackagesRemoveUnused", [&] {
+    bwXMLBrowser& p = *xPackages;
+    p.POP(0);
+    p.SelUnselectAll();
+    if (p.MoveToFirstChild()) {
+      do {
+        if (p.strAttr("Prefix").empty() && p.strAttr("Selected") != kTrue && p.strAttr("Name") != SC::kUnpackaged)
+          p.SelAdd();
+      } while (p.MoveNext());
+    }
+    p.SelRemoveSelected();
+    PackagesCheckAddUnpackaged();
+  });
+}
+
+void CSettings::PackagesCheckAddUnpackaged() {
+  ErrGuard("CSettings.PackagesCheckAddUnpackaged", [&] {
+    if (xSettings->FindElem("//Package", "Name", SC::kUnpackaged)) return;
+    xPackages->POP(0);
+    xPackages->CreateChild("Package", true, true);
+    xPackages->Attr("Name", Variant(SC::kUnpackaged));
+  });
+}
+
+void CSettings::SetStandardConf(int32_t StdConfType) {
+  ErrGuard(
+      "CSettings.SetStandardConf(StdConfType)",
+      [&] {
+        const int32_t st = ServerType();
+        const auto values = SC::StdConfValues(StdConfType, st, Str(*xServer, "ConnPfg"));
+        bwXMLBrowser* viewer = nullptr;
+        const char* section = "";
+        for (const SC::ConfValue& v : values) {
+          if (std::string_view(v.Section) != section) {
+            section = v.Section;
+            viewer = &SectionViewer(section);
+            viewer->POP(0);
+          }
+          viewer->Attr(v.Key, Variant(v.Value));
+        }
+        if (st == 3) {
+          bwXMLBrowser& p = *xPackages;
+          p.POP(0);
+          if (!p.FindElem("Package", "Name", SC::kUnpackaged)) {
+            p.CreateChild("Package", true, false);
+            p.Attr("Name", Variant(SC::kUnpackaged));
+          }
+          p.Attr("Prefix", Variant(""));
+          p.Attr("Selected", Variant(kTrue));
+        }
+        Validate();
+      },
+      StdConfType);
+}
+
+std::string CSettings::DefaultOptionsSum() {
+  std::vector<bool> values;
+  for (std::string_view key : MMethUtils::uSplit(SC::kOptionFlagKeys, ','))
+    values.push_back(FlagValue(xIniOptions->strAttr(std::string(key))));
+  return MMethUtils::uBuildFlagSum(SC::kOptionFlagNames, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
+}
+
+std::string CSettings::DefaultADOExecOptionsSum() {
+  std::vector<bool> values;
+  for (std::string_view key : MMethUtils::uSplit(SC::kADOExecFlagKeys, ','))
+    values.push_back(xIniOptions->boolAttr(std::string(key), kTrue));
+  return MMethUtils::uBuildFlagSum(SC::kADOExecFlagNames, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
+}
+
+}  // namespace pf

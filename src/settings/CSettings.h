@@ -1,0 +1,132 @@
+#pragma once
+// CSettings: the settings model. Owns the profile document (root "Settings", one element
+// per section), one section viewer per section limited to that section's keys, the
+// application state file and the lazily created server connection object.
+//
+// Sections, in the order of a new profile: Server, StoredProc, AddnlFunc, ErrHndl,
+// IniOptions, Misc, Code, Packages. Keys are attributes of their section element; a
+// Boolean key is true only when it holds exactly "True"; an absent key reads as an empty
+// text, 0 or false. The viewers are replaced whenever the document is replaced, so callers
+// take them afresh from the object instead of keeping them.
+//
+// Operations record their frame with the error library and pass errors on, except where a
+// comment says otherwise. Messages and questions go through the message routines, so
+// every front end decides how to show them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+class bwXMLBrowser;
+class CIniFile;
+class CServer;
+class ISrvrExtractor;
+
+class CSettings {
+ public:
+  // Creates the state object in memory and a new profile (ProfileInit), so that the
+  // settings are complete before Init.
+  CSettings();
+  ~CSettings();
+  CSettings(const CSettings&) = delete;
+  CSettings& operator=(const CSettings&) = delete;
+
+  // The profile document and its section viewers.
+  std::shared_ptr<bwXMLBrowser> xSettings;
+  std::shared_ptr<bwXMLBrowser> xServer, xStoredProc, xAddnlFunc, xErrHndl, xIniOptions, xCode, xPackages, xMisc;
+  // The application state file: current profile name and recent profiles.
+  std::unique_ptr<CIniFile> IniFile;
+
+  // Start-up: reads the state file and loads the profile it names, else keeps a new
+  // profile under the default name. Errors are recorded and not passed on.
+  void Init();
+  // A new profile in memory with the desktop configuration, named DefaultProfileName.
+  // Errors are recorded and not passed on.
+  void ProfileInit();
+  // Loads ProfileFileName. On failure shows "Error Loading Profile...", falls back to a
+  // new profile (ProfileInit) and returns false; the unreadable file is left as it is.
+  // A document whose element is not "Settings" is not a profile and fails the same way.
+  bool ProfileLoad();
+
+  std::string ProfileFileName();
+  void ProfileFileName(const std::string& AProfile);
+
+  // Disconnects and drops the server object, if one exists.
+  void ReleaseServer();
+  // Key SrvrType as an integer: 0 Access, 1 SQL Server, 2 Sybase, 3 Oracle.
+  int32_t ServerType();
+  // "Default.PFG" beside the program (in the writable folder when the program's is not).
+  static std::string DefaultProfileName();
+
+  // Saves the profile to ProfileFileName (atomically) and the state file. Never throws:
+  // a failure shows "Error saving profile: " and the first line of the error. When the
+  // target is a profile file that could not be read, it is first kept under a backup
+  // name and the user is told so.
+  void Save();
+
+  // The file name part of ClassFile up to its first full stop ("\" and "/" both separate).
+  std::string GetClassName();
+  // Forces keys that depend on others into agreement.
+  void Validate();
+
+  // File headers of the class file and of the parameter-definitions module, CR LF lines.
+  std::string BuildClassProlog();
+  std::string BuildModuleProlog();
+
+  // The extractor for SrvrType "0", "1", "2" or "3", holding the server object. Any other
+  // value raises ERR_USER_CHECK naming the value.
+  std::shared_ptr<ISrvrExtractor> CreateServerExtractor();
+  // The server object, created on first use; its connection string is set to the
+  // current ConnPfg on every call.
+  std::shared_ptr<CServer> Server();
+
+  // Checks before a generation run; raises ERR_USER_CHECK with the message of the first
+  // check that fails. May create missing output files empty, and may ask (AskYesNo)
+  // before an existing output file is overwritten.
+  void CheckCanStartGeneratingCode();
+
+  // Package entries: true when an entry for Pkg (upper-cased, except "(Unpackaged)")
+  // exists; then Pfx receives its prefix.
+  bool FindPackage(const std::string& Pkg, std::string& Pfx);
+  // The names of the selected package entries, comma-separated.
+  std::string GetPackageList();
+
+  // Disconnects the server object; ignores every error.
+  void DisconnectServer();
+  bool TestConnection(const std::string& AConnectstring, std::string& ErrMsg);
+
+  // Naming rules and the procedure filter.
+  std::string SPNameToVBNameX(const std::string& SPName);
+  std::string ParamNameToVBNameX(const std::string& PName, const std::string& ATypeName);
+  bool CheckSPNameFilter(const std::string& SPName);
+  // Reads the server's packages and adds an entry for every one that has none.
+  void PackagesRefresh();
+
+  // Applies predefined configuration 0, 1 or 2, then Validate.
+  void SetStandardConf(int32_t StdConfType);
+
+  // Default run-time option word and ADO execute options of the generated class, as sums
+  // of constant names joined by " + " ("0" when none). The option word is not broken
+  // into lines.
+  std::string DefaultOptionsSum();
+  std::string DefaultADOExecOptionsSum();
+
+ private:
+  bool ProfileLoadData();
+  void CreateViewers();
+  void FindCreateElem(const std::string& ElemName);
+  bwXMLBrowser& SectionViewer(std::string_view Section);
+  void PackagesRemoveUnused();
+  void PackagesCheckAddUnpackaged();
+  void CheckOutputFile(const std::string& FileName, const char* EmptyMsg);
+  void KeepUnreadableProfile(const std::string& FileName);
+
+  std::shared_ptr<CServer> server_;
+  // The profile file that failed to load, until it is kept aside by Save.
+  std::string unreadableProfile_;
+};
+
+}  // namespace pf

@@ -1,0 +1,372 @@
+// The profile document: new profiles, files, start-up, section viewers, forced keys,
+// predefined configurations and file headers.
+
+#include <filesystem>
+
+#include "SettingsTestEnv.h"
+#include "shell/CIniFile.h"
+
+using namespace pf;
+using pftest::Raised;
+using pftest::ReadAll;
+using pftest::WriteAll;
+
+namespace {
+
+// The file of a new profile: the desktop configuration on server type 0, forced by Validate,
+// with the "(Unpackaged)" entry that every save keeps.
+const char* const kNewProfile =
+    "<Settings><Server/>"
+    "<StoredProc AddSPMethods=\"True\" AddOraFunctions=\"False\" AddExecSPByName=\"False\" MethUseFilterInc=\"False\""
+    " MethFilterInc=\"\" MethUseFilterExc=\"False\" MethFilterExc=\"\" ByRefVal=\"0\" TypeModel=\"0\""
+    " RetValType=\"1\" PrmRmvPfx=\"p_\" PrmConvToWCap=\"True\" PrmFirstCap=\"False\" PrmAddTypePfx=\"True\""
+    " PrmAddPfx=\"\" MethRmvPfxs=\"sp_;usp_;sp;usp\" MethConvToWCap=\"True\" MethFirstCap=\"False\""
+    " MethAddPfx=\"Exec\" OraLongForZeroScale=\"False\" OraForceLong=\"False\" OraForceLongPttns=\"\""
+    " NullForZeroNums=\"True\" NullForZeroNumsPttn=\"*_id\" MSUseLongForInts=\"False\" MSUseDblForFloat=\"False\""
+    " MSUseDblForMoney=\"False\" MSUseStrForGuid=\"False\"/>"
+    "<AddnlFunc Instancing=\"2\" AddExecSQL=\"True\" COMPlus=\"False\" COMPMTSSetting=\"0\" COMPObjControl=\"False\""
+    " COMPObjConstruct=\"False\" ImplClassIFace=\"True\" ConnSrcType=\"0\" Batch=\"False\""
+    " BatchDateFmt=\"DD-MMM-YYYY\" MultipleRS=\"False\" RSMethods=\"True\" ValFmt=\"False\" AddADOVersion=\"True\""
+    " AddTestConn=\"True\" XMLBasic=\"False\" XMLAdvanced=\"False\" Trans=\"2\" LinkFile=\"\" LinkFileMode=\"1\""
+    " RegSubKey=\"\" RegValName=\"\" ErrIfRegFailed=\"False\"/>"
+    "<ErrHndl UseFaultnet=\"True\" AddStopOnError=\"False\" DisClassOnError=\"False\" LogToEvtLog=\"False\""
+    " LogToFile=\"True\" LogFileName=\"Errors.txt\" LogToDB=\"False\" ErrLogSPName=\"spErrorLogInsert\""
+    " LogInOtherDB=\"False\"/>"
+    "<IniOptions ErrReraise=\"True\" ErrSetAbort=\"False\" ErrDisCommit=\"False\" StrLenRaise=\"False\""
+    " StrLenTrim=\"True\" ConnUseDft=\"True\" ConnDftString=\"\" NullForEmptyStr=\"True\" NullForZeroDate=\"True\""
+    " AutoConnClose=\"False\" AutoReleaseADO=\"False\" AutoDisconnRset=\"False\" AutoSkipClosed=\"False\""
+    " AutoCheckRetVal=\"False\" CurLocation=\"0\" CurType=\"0\" LockType=\"0\" ConnTimeout=\"15\" CmdTimeout=\"60\""
+    " AsyncExec=\"False\" AsyncFetch=\"False\" AsyncFetchNonBlocking=\"False\"/>"
+    "<Misc/>"
+    "<Code ParamDefsFile=\"\" IncCode=\"False\" MemberList=\"True\" NoDBEnums=\"False\" Rmndr=\"False\"/>"
+    "<Packages><Package Name=\"(Unpackaged)\"/></Packages></Settings>";
+
+class Profile : public pftest::SettingsTest {
+ protected:
+  std::string Load(CSettings& s, const std::string& name, const std::string& content) {
+    const std::string file = dir.file(name);
+    WriteAll(file, content);
+    s.ProfileFileName(file);
+    EXPECT_TRUE(s.ProfileLoad());
+    return file;
+  }
+};
+
+}  // namespace
+
+TEST_F(Profile, NewProfileSavedGivesTheDocumentedFileAndIsRecordedAsRecent) {
+  CSettings s;
+  const std::string file = dir.file("New.PFG");
+  s.ProfileFileName(file);
+  s.Save();
+  EXPECT_EQ(ReadAll(file), kNewProfile);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(s.ProfileFileName(), file);
+
+  // Saved and loaded again, nothing changes.
+  CSettings t;
+  t.ProfileFileName(file);
+  ASSERT_TRUE(t.ProfileLoad());
+  EXPECT_EQ(t.xSettings->xml(), kNewProfile);
+}
+
+TEST_F(Profile, LoadedFileKeepsItsOrderAndGainsMissingSectionsAtTheEnd) {
+  CSettings s;
+  Load(s, "Odd.PFG", "<Settings><Code ClassFile=\"C:\\out\\My.Db.cls\"/><Server SrvrType=\"1\"/></Settings>");
+  EXPECT_EQ(s.xSettings->xml(),
+            "<Settings><Code ClassFile=\"C:\\out\\My.Db.cls\"/><Server SrvrType=\"1\"/><StoredProc/><AddnlFunc/>"
+            "<ErrHndl/><IniOptions/><Misc/><Packages/></Settings>");
+  // Absent keys are not filled with defaults.
+  EXPECT_EQ(s.xStoredProc->strAttr("MethAddPfx"), "");
+  EXPECT_FALSE(s.xStoredProc->boolAttr("AddSPMethods", "True"));
+  EXPECT_EQ(s.ServerType(), 1);
+  EXPECT_EQ(s.GetClassName(), "My");
+}
+
+TEST_F(Profile, SectionViewersAllowOnlyTheirOwnKeys) {
+  CSettings s;
+  const AppError e = Raised([&] { s.xStoredProc->strAttr("ClassFile"); });
+  EXPECT_EQ(e.Number, ERR_ATTR_NOT_ALLOWED);
+  EXPECT_EQ(pftest::FirstLine(e.Description),
+            "Name [ClassFile] is not in list of allowed attribute names for element StoredProc.");
+  EXPECT_EQ(Raised([&] { s.xPackages->Attr("Selected2", Variant("True")); }).Number, ERR_ATTR_NOT_ALLOWED);
+  // Keys no configuration writes are still allowed where they belong.
+  s.xAddnlFunc->Attr("EventsClass", Variant("True"));
+  s.xIniOptions->Attr("AsyncWait", Variant("True"));
+  s.xMisc->Attr("ExitOnRun", Variant("True"));
+  EXPECT_EQ(s.xCode->strAttr("ShowCodeInViewer"), "");
+}
+
+TEST_F(Profile, UnreadableFilesGiveANewProfileAndAreNeverOverwrittenUnseen) {
+  for (const char* content : {"", "not xml at all", "<Settings><Server></Settings>", "<Procforge Profile=\"x\"/>"}) {
+    SCOPED_TRACE(content);
+    ui->Messages.clear();
+    CSettings s;
+    const std::string file = dir.file("Broken.PFG");
+    WriteAll(file, content);
+    s.ProfileFileName(file);
+    EXPECT_FALSE(s.ProfileLoad());
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Message: Error Loading Profile..."});
+    EXPECT_EQ(s.ProfileFileName(), CSettings::DefaultProfileName());
+    EXPECT_EQ(s.xStoredProc->strAttr("MethAddPfx"), "Exec");
+    s.Save();
+    EXPECT_EQ(ReadAll(file), content);
+  }
+}
+
+TEST_F(Profile, AnUnreadableDefaultProfileIsKeptAsideBeforeItIsReplaced) {
+  const std::string def = CSettings::DefaultProfileName();
+  WriteAll(def, "<Settings><Server SrvrType=\"1\"");
+  WriteAll(def + ".bak", "older backup");
+  CSettings s;
+  s.ProfileFileName(def);
+  EXPECT_FALSE(s.ProfileLoad());
+  s.Save();
+  EXPECT_EQ(ReadAll(def + ".bak"), "older backup");
+  EXPECT_EQ(ReadAll(def + ".bak1"), "<Settings><Server SrvrType=\"1\"");
+  EXPECT_EQ(ReadAll(def), kNewProfile);
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[1], "Message: The profile " + def + " could not be read. It has been kept as " + def +
+                          ".bak1 before the current profile is saved.");
+  // Only once: the next save just writes.
+  s.Save();
+  EXPECT_FALSE(std::filesystem::exists(def + ".bak2"));
+  EXPECT_EQ(Shown().size(), 2u);
+}
+
+TEST_F(Profile, SaveFailureIsShownOnOneLine) {
+  CSettings s;
+  s.ProfileFileName(dir.file("missing-folder/P.PFG"));
+  s.Save();
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].rfind("Error: Error saving profile: ", 0), 0u) << Shown()[0];
+  EXPECT_EQ(Shown()[0].find('\n'), std::string::npos);
+  EXPECT_NE(Shown()[0].find("P.PFG"), std::string::npos) << Shown()[0];
+}
+
+TEST_F(Profile, InitRestoresTheProfileNamedByTheStateFile) {
+  // No state file: a new profile under the default name.
+  {
+    CSettings s;
+    s.Init();
+    EXPECT_EQ(s.ProfileFileName(), CSettings::DefaultProfileName());
+    EXPECT_TRUE(Shown().empty());
+  }
+  // The state file names a profile that exists.
+  const std::string file = dir.file("Mine.PFG");
+  WriteAll(file, "<Settings><Server SrvrType=\"3\"/></Settings>");
+  {
+    CIniFile ini;
+    ini.Init();
+    ini.SetProfile(file);
+    ini.Save();
+  }
+  {
+    CSettings s;
+    s.Init();
+    EXPECT_EQ(s.ProfileFileName(), file);
+    EXPECT_EQ(s.ServerType(), 3);
+  }
+  // The state file names a profile that is gone.
+  std::filesystem::remove(file);
+  {
+    CSettings s;
+    s.Init();
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Error: Faild to load profile: " + file});
+    EXPECT_EQ(s.ProfileFileName(), CSettings::DefaultProfileName());
+    EXPECT_EQ(s.xStoredProc->strAttr("MethAddPfx"), "Exec");
+  }
+}
+
+TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
+  CSettings s;
+  // Server type 0 with every dependent switch on.
+  for (const char* k : {"AddOraFunctions", "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney",
+                        "MSUseStrForGuid", "OraLongForZeroScale", "OraForceLong", "MethConvToWCap", "MethFirstCap",
+                        "PrmFirstCap"})
+    s.xStoredProc->Attr(k, Variant("True"));
+  s.xStoredProc->Attr("RetValType", Variant(0));
+  for (const char* k : {"MultipleRS", "Batch", "ErrIfRegFailed"}) s.xAddnlFunc->Attr(k, Variant("True"));
+  s.xIniOptions->Attr("AutoCheckRetVal", Variant("True"));
+  s.xIniOptions->Attr("ConnTimeout", Variant("abc"));
+  s.xIniOptions->Attr("CmdTimeout", Variant("0"));
+  s.Validate();
+  for (const char* k : {"AddOraFunctions", "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney",
+                        "MSUseStrForGuid", "OraLongForZeroScale", "OraForceLong", "MethFirstCap"})
+    EXPECT_EQ(s.xStoredProc->strAttr(k), "False") << k;
+  EXPECT_EQ(s.xStoredProc->strAttr("PrmFirstCap"), "False");
+  EXPECT_EQ(s.xStoredProc->strAttr("RetValType"), "1");
+  for (const char* k : {"MultipleRS", "Batch", "ErrIfRegFailed"}) EXPECT_EQ(s.xAddnlFunc->strAttr(k), "False") << k;
+  EXPECT_EQ(s.xIniOptions->strAttr("AutoCheckRetVal"), "False");
+  EXPECT_EQ(s.xIniOptions->strAttr("ConnTimeout"), "15");
+  EXPECT_EQ(s.xIniOptions->strAttr("CmdTimeout"), "60");
+
+  // The same switches survive where the server type allows them.
+  s.xServer->Attr("SrvrType", Variant(1));
+  for (const char* k : {"AddOraFunctions", "MSUseLongForInts"}) s.xStoredProc->Attr(k, Variant("True"));
+  s.xStoredProc->Attr("RetValType", Variant(0));
+  s.xStoredProc->Attr("MethConvToWCap", Variant("False"));
+  s.xStoredProc->Attr("MethFirstCap", Variant("True"));
+  s.xAddnlFunc->Attr("Batch", Variant("True"));
+  s.xAddnlFunc->Attr("ConnSrcType", Variant(3));
+  s.xAddnlFunc->Attr("ErrIfRegFailed", Variant("True"));
+  s.xIniOptions->Attr("AutoCheckRetVal", Variant("True"));
+  s.Validate();
+  EXPECT_EQ(s.xStoredProc->strAttr("AddOraFunctions"), "True");
+  EXPECT_EQ(s.xStoredProc->strAttr("MSUseLongForInts"), "True");
+  EXPECT_EQ(s.xStoredProc->strAttr("RetValType"), "0");
+  EXPECT_EQ(s.xStoredProc->strAttr("MethFirstCap"), "True");
+  EXPECT_EQ(s.xAddnlFunc->strAttr("Batch"), "True");
+  EXPECT_EQ(s.xAddnlFunc->strAttr("ErrIfRegFailed"), "True");
+  EXPECT_EQ(s.xIniOptions->strAttr("AutoCheckRetVal"), "True");
+  // Sybase: no database functions.
+  s.xServer->Attr("SrvrType", Variant(2));
+  s.Validate();
+  EXPECT_EQ(s.xStoredProc->strAttr("AddOraFunctions"), "False");
+}
+
+TEST_F(Profile, ValidateComPlusRulesRunInOrder) {
+  CSettings s;
+  s.SetStandardConf(0);
+  s.xAddnlFunc->Attr("Trans", Variant(1));
+  s.xIniOptions->Attr("ErrDisCommit", Variant("True"));
+  s.Validate();
+  EXPECT_EQ(s.xAddnlFunc->strAttr("Trans"), "1");
+  EXPECT_EQ(s.xIniOptions->strAttr("ErrDisCommit"), "True");
+
+  // Instancing 0 clears COM+, which then moves Trans 1 to 2 and clears ErrDisCommit.
+  s.xAddnlFunc->Attr("Instancing", Variant(0));
+  s.Validate();
+  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPlus"), "False");
+  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPMTSSetting"), "0");
+  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPObjControl"), "False");
+  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPObjConstruct"), "False");
+  EXPECT_EQ(s.xAddnlFunc->strAttr("Trans"), "2");
+  EXPECT_EQ(s.xIniOptions->strAttr("ErrDisCommit"), "False");
+}
+
+TEST_F(Profile, ValidateRepairsLogSettings) {
+  CSettings s;
+  bwXMLBrowser& eh = *s.xErrHndl;
+  eh.Attr("LogFileName", Variant("   "));
+  eh.Attr("LogToDB", Variant("True"));
+  eh.Attr("ErrLogSPName", Variant(""));
+  eh.Attr("LogInOtherDB", Variant("True"));
+  s.Validate();
+  EXPECT_EQ(eh.strAttr("LogFileName"), "Errors.txt");
+  EXPECT_EQ(eh.strAttr("ErrLogSPName"), "spErrorLogInsert");
+  EXPECT_EQ(eh.strAttr("LogInOtherDB"), "True");
+  eh.Attr("LogToDB", Variant("False"));
+  s.Validate();
+  EXPECT_EQ(eh.strAttr("LogInOtherDB"), "False");
+
+  eh.Attr("UseFaultnet", Variant("False"));
+  eh.Attr("LogFileName", Variant("my.log"));
+  for (const char* k : {"AddStopOnError", "LogToEvtLog", "LogToFile", "LogToDB"}) eh.Attr(k, Variant("True"));
+  s.Validate();
+  for (const char* k : {"AddStopOnError", "LogToEvtLog", "LogToFile", "LogToDB"})
+    EXPECT_EQ(eh.strAttr(k), "False") << k;
+  EXPECT_EQ(eh.strAttr("LogFileName"), "my.log");
+}
+
+TEST_F(Profile, StandardConfigurationsOnEveryServerType) {
+  for (int st = 0; st <= 3; ++st) {
+    for (int conf = 0; conf <= 2; ++conf) {
+      SCOPED_TRACE("server type " + std::to_string(st) + ", configuration " + std::to_string(conf));
+      CSettings s;
+      s.xServer->Attr("SrvrType", Variant(st));
+      s.xServer->Attr("ConnPfg", Variant("DSN=orders"));
+      s.xCode->Attr("ClassFile", Variant("keep.cls"));
+      s.xStoredProc->Attr("TypeModel", Variant(1));
+      s.SetStandardConf(conf);
+      bwXMLBrowser& sp = *s.xStoredProc;
+      bwXMLBrowser& af = *s.xAddnlFunc;
+      const bool ms = st == 1 || st == 2;
+      EXPECT_EQ(sp.strAttr("TypeModel"), conf == 1 ? "2" : "0");
+      EXPECT_EQ(sp.strAttr("MethUseFilterExc"), st == 1 ? "True" : "False");
+      EXPECT_EQ(sp.strAttr("MethFilterExc"), st == 1 ? "dt_*" : "");
+      EXPECT_EQ(sp.strAttr("OraForceLong"), st == 3 ? "True" : "False");
+      EXPECT_EQ(sp.strAttr("OraForceLongPttns"), st == 3 ? "int*" : "");
+      EXPECT_EQ(sp.strAttr("MSUseDblForMoney"), ms ? "True" : "False");
+      EXPECT_EQ(af.strAttr("COMPlus"), conf == 0 ? "True" : "False");
+      EXPECT_EQ(af.strAttr("Trans"), conf == 0 ? "0" : "2");
+      EXPECT_EQ(af.strAttr("ConnSrcType"), conf == 0 ? "1" : "0");
+      EXPECT_EQ(s.xErrHndl->strAttr("DisClassOnError"), conf == 1 ? "True" : "False");
+      EXPECT_EQ(s.xIniOptions->strAttr("ErrReraise"), conf == 1 ? "False" : "True");
+      EXPECT_EQ(s.xIniOptions->strAttr("ErrSetAbort"), conf == 1 ? "True" : "False");
+      EXPECT_EQ(s.xIniOptions->strAttr("ConnDftString"), "DSN=orders");
+      EXPECT_EQ(s.xCode->strAttr("ClassFile"), "keep.cls");
+      EXPECT_EQ(s.xServer->strAttr("SrvrType"), std::to_string(st));
+      EXPECT_EQ(s.GetPackageList(), st == 3 ? "(Unpackaged)" : "");
+    }
+  }
+  // Any other number changes nothing.
+  CSettings s;
+  const std::string before = s.xSettings->xml();
+  const AppError e = Raised([&] { s.SetStandardConf(3); });
+  EXPECT_EQ(e.Number, ERR_GENERAL);
+  EXPECT_EQ(pftest::FirstLine(e.Description), "Unknown standard configuration 3: expected 0, 1 or 2.");
+  EXPECT_EQ(s.xSettings->xml(), before);
+}
+
+TEST_F(Profile, OracleConfigurationSelectsTheUnpackagedEntryAndLeavesOthers) {
+  CSettings s;
+  s.xServer->Attr("SrvrType", Variant(3));
+  bwXMLBrowser& p = *s.xPackages;
+  for (const char* name : {"PKG_A", "(Unpackaged)"}) {
+    p.POP(0);
+    p.CreateChild("Package", true, false);
+    p.Attr("Name", Variant(name));
+    p.Attr("Prefix", Variant("Pf"));
+    p.Attr("Selected", Variant("False"));
+  }
+  s.SetStandardConf(0);
+  EXPECT_EQ(s.xPackages->xml(),
+            "<Packages><Package Name=\"PKG_A\" Prefix=\"Pf\" Selected=\"False\"/>"
+            "<Package Name=\"(Unpackaged)\" Prefix=\"\" Selected=\"True\"/></Packages>");
+}
+
+TEST_F(Profile, ClassNameAndFileHeaders) {
+  CSettings s;
+  bwXMLBrowser& code = *s.xCode;
+  for (const auto& [file, name] : std::vector<std::pair<std::string, std::string>>{
+           {"C:\\out\\My.Db.cls", "My"}, {"/home/u/out/MyClass", "MyClass"}, {"", ""}, {"dir.x/Plain", "Plain"}}) {
+    code.Attr("ClassFile", Variant(file));
+    EXPECT_EQ(s.GetClassName(), name) << file;
+  }
+
+  code.Attr("ClassFile", Variant(""));
+  s.xAddnlFunc->Attr("COMPMTSSetting", Variant(2));
+  s.xAddnlFunc->Attr("Instancing", Variant(3));
+  EXPECT_EQ(s.BuildClassProlog(), pftest::CrLf("VERSION 1.0 CLASS\n"
+                                               "BEGIN\n"
+                                               "  MultiUse = -1  'True\n"
+                                               "  Persistable = 0  'NotPersistable\n"
+                                               "  DataBindingBehavior = 0  'vbNone\n"
+                                               "  DataSourceBehavior = 0   'vbNone\n"
+                                               "  MTSTransactionMode = 2 'RequiresTransaction\n"
+                                               "END\n"
+                                               "Attribute VB_Name = \"DBClass\"\n"
+                                               "Attribute VB_GlobalNameSpace = True\n"
+                                               "Attribute VB_Creatable = True\n"
+                                               "Attribute VB_PredeclaredId = False\n"
+                                               "Attribute VB_Exposed = True\n"));
+  code.Attr("ClassFile", Variant("out/ Orders .cls"));
+  const std::pair<int, const char*> instancing[] = {{0, "False False False"}, {1, "False False True"},
+                                                    {2, "False True True"}, {3, "True True True"}};
+  for (const auto& [inst, flags] : instancing) {
+    s.xAddnlFunc->Attr("Instancing", Variant(inst));
+    const std::string prolog = s.BuildClassProlog();
+    auto value = [&](const std::string& attr) {
+      const size_t at = prolog.find("Attribute " + attr + " = ");
+      return prolog.substr(at + attr.size() + 13, prolog.find('\r', at) - at - attr.size() - 13);
+    };
+    EXPECT_EQ(value("VB_GlobalNameSpace") + " " + value("VB_Creatable") + " " + value("VB_Exposed"), flags) << inst;
+    EXPECT_EQ(value("VB_Name"), "\"Orders\"");
+  }
+  s.xAddnlFunc->Attr("COMPMTSSetting", Variant(7));
+  EXPECT_NE(s.BuildClassProlog().find("  MTSTransactionMode = 7 'NotAnMTSObject\r\n"), std::string::npos);
+
+  code.Attr("ParamDefsFile", Variant("C:\\out\\OrdersDefs.bas"));
+  EXPECT_EQ(s.BuildModuleProlog(), "Attribute VB_Name = \"OrdersDefs\"\r\n");
+}

@@ -1,0 +1,38 @@
+#include "SettingsTestEnv.h"
+
+#include "errors/Faultnet31.h"
+#include "platform/AppPaths.h"
+#include "shell/MGlobals.h"
+
+namespace pftest {
+
+void SettingsTest::SetUp() {
+  pf::Faultnet31::Reset();
+  pf::AppPaths::SetProgramFolder(dir.path().string());
+  ui = std::make_shared<pf::ScriptedUserInterface>();
+  pf::MGlobals::SetUserInterface(ui);
+  pf::MGlobals::AppState = pf::MGlobals::AS_RUNNING;
+}
+
+void SettingsTest::TearDown() {
+  pf::MGlobals::SetUserInterface(nullptr);
+  pf::AppPaths::SetProgramFolder("");
+}
+
+std::vector<std::string> SettingsTest::Shown() const {
+  std::vector<std::string> lines;
+  for (const auto& m : ui->Messages) {
+    const char* kind = m.Buttons == pf::vbOKOnly ? (m.Title == "Error" ? "Error" : "Message")
+                                                 : (m.Title == "Confirm" ? "Confirm" : "Ask");
+    lines.push_back(std::string(kind) + ": " + m.Msg);
+  }
+  return lines;
+}
+
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
+}  // namespace pftest

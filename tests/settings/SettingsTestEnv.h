@@ -1,0 +1,47 @@
+#pragma once
+// Fixture of the settings tests: a temporary program folder (state file, default
+// profile) and a scripted user interface that records messages and answers questions.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "errors/AppError.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/ScriptedUserInterface.h"
+#include "support/TestEnv.h"
+
+namespace pftest {
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // What the message routines showed, as "Kind: text" (Message, Error, Ask, Confirm).
+  std::vector<std::string> Shown() const;
+  void Answer(bool yes) { ui->QueueAnswer(yes ? pf::vbYes : pf::vbNo); }
+
+  std::shared_ptr<pf::ScriptedUserInterface> ui;
+  TempDir dir;
+};
+
+// Runs f and returns the error it raised; fails the test when nothing was raised.
+template <class F>
+pf::AppError Raised(F&& f) {
+  try {
+    f();
+  } catch (const pf::AppError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return {};
+}
+
+// The first line of an error description (the message, without the report lines).
+std::string FirstLine(const std::string& text);
+
+}  // namespace pftest
