@@ -13,6 +13,7 @@
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/AppPaths.h"
+#include "platform/TextFiles.h"
 #include "settings/MStdConfigs.h"
 #include "settings/bwXMLBrowser.h"
 #include "shell/CIniFile.h"
@@ -101,6 +102,36 @@ bool FlagValue(const std::string& stored) {
   char* end = nullptr;
   const double d = std::strtod(t.c_str(), &end);
   return end && *end == '\0' && d != 0;
+}
+
+// The profile file is 7-bit text. Characters beyond it are written as XML character
+// references, which read back as themselves, instead of being lost as "?". Bytes that
+// are not UTF-8 become U+FFFD.
+std::string AsciiXml(std::string_view xml) {
+  std::string out;
+  out.reserve(xml.size());
+  for (size_t i = 0; i < xml.size();) {
+    const unsigned char c = static_cast<unsigned char>(xml[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const size_t len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    uint32_t cp = len == 4 ? c & 0x07u : len == 3 ? c & 0x0Fu : c & 0x1Fu;
+    bool ok = len != 0 && i + len <= xml.size();
+    for (size_t k = 1; ok && k < len; ++k) {
+      const unsigned char cc = static_cast<unsigned char>(xml[i + k]);
+      ok = (cc & 0xC0) == 0x80;
+      cp = (cp << 6) | (cc & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not characters.
+    ok = ok && !(len == 3 && cp < 0x800) && !(len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) &&
+         !(cp >= 0xD800 && cp <= 0xDFFF);
+    out += "&#" + std::to_string(ok ? cp : 0xFFFD) + ";";
+    i += ok ? len : 1;
+  }
+  return out;
 }
 
 // Typed access to the keys of a section viewer.
@@ -235,7 +266,8 @@ std::string CSettings::ProfileFileName() {
 }
 
 void CSettings::ProfileFileName(const std::string& AProfile) {
-  ErrGuard("CSettings.ProfileFileName(AProfile)", [&] { IniFile->SetProfile(AProfile); }, AProfile);
+  ErrGuard(
+      "CSettings.ProfileFileName(AProfile)", [&] { IniFile->SetProfile(AProfile); }, AProfile);
 }
 
 void CSettings::ReleaseServer() {
@@ -261,7 +293,7 @@ void CSettings::Save() {
       const std::string file = ProfileFileName();
       if (!Trim(file).empty()) {
         KeepUnreadableProfile(file);
-        xSettings->WriteToFile(file, false, kCharset);
+        TextFiles::WriteText(file, AsciiXml(xSettings->xml()), kCharset);
       }
       IniFile->Save();
       IniFile->RecentAddToList(file);
@@ -353,9 +385,9 @@ std::string CSettings::BuildClassProlog() {
     auto tf = [](bool b) { return b ? kTrue : kFalse; };
     std::string s;
     s.reserve(512);
-    for (const char* line : {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
-                             "  Persistable = 0  'NotPersistable", "  DataBindingBehavior = 0  'vbNone",
-                             "  DataSourceBehavior = 0   'vbNone"})
+    for (const char* line :
+         {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "  Persistable = 0  'NotPersistable",
+          "  DataBindingBehavior = 0  'vbNone", "  DataSourceBehavior = 0   'vbNone"})
       s.append(line).append(kCrLf);
     s += "  MTSTransactionMode = " + std::to_string(mts) + " '" + MMethUtils::uMTSSettingAsString(mts) + kCrLf;
     s += std::string("END") + kCrLf;
@@ -369,9 +401,8 @@ std::string CSettings::BuildClassProlog() {
 }
 
 std::string CSettings::BuildModuleProlog() {
-  return ErrGuard("CSettings.BuildModuleProlog", [&] {
-    return "Attribute VB_Name = \"" + BaseName(Str(*xCode, "ParamDefsFile")) + "\"" + kCrLf;
-  });
+  return ErrGuard("CSettings.BuildModuleProlog",
+                  [&] { return "Attribute VB_Name = \"" + BaseName(Str(*xCode, "ParamDefsFile")) + "\"" + kCrLf; });
 }
 
 std::shared_ptr<ISrvrExtractor> CSettings::CreateServerExtractor() {

@@ -61,7 +61,8 @@ class CSettings {
   // "Default.PFG" beside the program (in the writable folder when the program's is not).
   static std::string DefaultProfileName();
 
-  // Saves the profile to ProfileFileName (atomically) and the state file. Never throws:
+  // Saves the profile to ProfileFileName (atomically, as 7-bit text in which other
+  // characters are character references) and the state file. Never throws:
   // a failure shows "Error saving profile: " and the first line of the error. When the
   // target is a profile file that could not be read, it is first kept under a backup
   // name and the user is told so.

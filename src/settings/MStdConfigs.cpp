@@ -10,10 +10,10 @@ namespace {
 
 // How a row's value is chosen.
 enum class Pick {
-  Conf,      // by configuration: A, B, C for 0, 1, 2 (B and C default to A)
-  WhenST1,   // A when the server type is 1 (SQL Server), else B
-  WhenST3,   // A when the server type is 3 (Oracle), else B
-  ConnPfg,   // the profile's connection string
+  Conf,     // by configuration: A, B, C for 0, 1, 2 (B and C default to A)
+  WhenST1,  // A when the server type is 1 (SQL Server), else B
+  WhenST3,  // A when the server type is 3 (Oracle), else B
+  ConnPfg,  // the profile's connection string
 };
 
 struct Row {

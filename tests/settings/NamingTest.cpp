@@ -55,7 +55,7 @@ TEST_F(Naming, OracleMethodNamesCarryThePackagePrefixAfterTheGeneralOne) {
   EXPECT_EQ(s->SPNameToVBNameX("mypkg.GET_ITEM"), "ExecPkGetItem");
   EXPECT_EQ(s->SPNameToVBNameX("GET_ALL"), "ExecTopGetAll");
   EXPECT_EQ(s->SPNameToVBNameX("OTHER.SP_GET_X"), "ExecGetX");  // no entry: no package prefix
-  EXPECT_EQ(s->SPNameToVBNameX("MYPKG.A.B"), "ExecPkA.b");     // split at the first full stop
+  EXPECT_EQ(s->SPNameToVBNameX("MYPKG.A.B"), "ExecPkA.b");      // split at the first full stop
 
   std::string pfx = "unchanged";
   EXPECT_FALSE(s->FindPackage("OTHER", pfx));

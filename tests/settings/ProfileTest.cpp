@@ -70,6 +70,23 @@ TEST_F(Profile, NewProfileSavedGivesTheDocumentedFileAndIsRecordedAsRecent) {
   EXPECT_EQ(t.xSettings->xml(), kNewProfile);
 }
 
+TEST_F(Profile, CharactersBeyondAsciiSurviveASaveAsReferences) {
+  CSettings s;
+  const std::string file = dir.file("Intl.PFG");
+  s.ProfileFileName(file);
+  const std::string cls = "/home/j\xC3\xBCrgen/\xE5\x8F\xB0\xF0\x9F\x98\x80.cls";
+  s.xCode->Attr("ClassFile", Variant(cls));
+  s.xCode->Attr("RmndrText", Variant("bad \xFF byte"));
+  s.Save();
+  const std::string text = ReadAll(file);
+  EXPECT_NE(text.find("ClassFile=\"/home/j&#252;rgen/&#21488;&#128512;.cls\""), std::string::npos) << text;
+  EXPECT_NE(text.find("RmndrText=\"bad &#65533; byte\""), std::string::npos) << text;
+  CSettings t;
+  t.ProfileFileName(file);
+  ASSERT_TRUE(t.ProfileLoad());
+  EXPECT_EQ(t.xCode->strAttr("ClassFile"), cls);
+}
+
 TEST_F(Profile, LoadedFileKeepsItsOrderAndGainsMissingSectionsAtTheEnd) {
   CSettings s;
   Load(s, "Odd.PFG", "<Settings><Code ClassFile=\"C:\\out\\My.Db.cls\"/><Server SrvrType=\"1\"/></Settings>");
@@ -127,7 +144,7 @@ TEST_F(Profile, AnUnreadableDefaultProfileIsKeptAsideBeforeItIsReplaced) {
   EXPECT_EQ(ReadAll(def), kNewProfile);
   ASSERT_EQ(Shown().size(), 2u);
   EXPECT_EQ(Shown()[1], "Message: The profile " + def + " could not be read. It has been kept as " + def +
-                          ".bak1 before the current profile is saved.");
+                            ".bak1 before the current profile is saved.");
   // Only once: the next save just writes.
   s.Save();
   EXPECT_FALSE(std::filesystem::exists(def + ".bak2"));
@@ -181,9 +198,9 @@ TEST_F(Profile, InitRestoresTheProfileNamedByTheStateFile) {
 TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
   CSettings s;
   // Server type 0 with every dependent switch on.
-  for (const char* k : {"AddOraFunctions", "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney",
-                        "MSUseStrForGuid", "OraLongForZeroScale", "OraForceLong", "MethConvToWCap", "MethFirstCap",
-                        "PrmFirstCap"})
+  for (const char* k :
+       {"AddOraFunctions", "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney", "MSUseStrForGuid",
+        "OraLongForZeroScale", "OraForceLong", "MethConvToWCap", "MethFirstCap", "PrmFirstCap"})
     s.xStoredProc->Attr(k, Variant("True"));
   s.xStoredProc->Attr("RetValType", Variant(0));
   for (const char* k : {"MultipleRS", "Batch", "ErrIfRegFailed"}) s.xAddnlFunc->Attr(k, Variant("True"));
@@ -352,8 +369,8 @@ TEST_F(Profile, ClassNameAndFileHeaders) {
                                                "Attribute VB_PredeclaredId = False\n"
                                                "Attribute VB_Exposed = True\n"));
   code.Attr("ClassFile", Variant("out/ Orders .cls"));
-  const std::pair<int, const char*> instancing[] = {{0, "False False False"}, {1, "False False True"},
-                                                    {2, "False True True"}, {3, "True True True"}};
+  const std::pair<int, const char*> instancing[] = {
+      {0, "False False False"}, {1, "False False True"}, {2, "False True True"}, {3, "True True True"}};
   for (const auto& [inst, flags] : instancing) {
     s.xAddnlFunc->Attr("Instancing", Variant(inst));
     const std::string prolog = s.BuildClassProlog();
