@@ -62,12 +62,14 @@ TEST_F(Profile, NewProfileSavedGivesTheDocumentedFileAndIsRecordedAsRecent) {
   EXPECT_EQ(ReadAll(file), kNewProfile);
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(s.ProfileFileName(), file);
+  EXPECT_EQ(s.IniFile->RecentProfiles(), std::vector<std::string>{file});
 
   // Saved and loaded again, nothing changes.
   CSettings t;
   t.ProfileFileName(file);
   ASSERT_TRUE(t.ProfileLoad());
   EXPECT_EQ(t.xSettings->xml(), kNewProfile);
+  EXPECT_EQ(t.IniFile->RecentProfiles(), std::vector<std::string>{file});
 }
 
 TEST_F(Profile, CharactersBeyondAsciiSurviveASaveAsReferences) {
