@@ -11,10 +11,12 @@ void SettingsTest::SetUp() {
   pf::AppPaths::SetProgramFolder(dir.path().string());
   ui = std::make_shared<pf::ScriptedUserInterface>();
   pf::MGlobals::SetUserInterface(ui);
+  savedAppState_ = pf::MGlobals::AppState;
   pf::MGlobals::AppState = pf::MGlobals::AS_RUNNING;
 }
 
 void SettingsTest::TearDown() {
+  pf::MGlobals::AppState = savedAppState_;
   pf::MGlobals::SetUserInterface(nullptr);
   pf::AppPaths::SetProgramFolder("");
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ class SettingsTest : public ::testing::Test {
 
   std::shared_ptr<pf::ScriptedUserInterface> ui;
   TempDir dir;
+
+ private:
+  int32_t savedAppState_ = 0;
 };
 
 // Runs f and returns the error it raised; fails the test when nothing was raised.
