@@ -1,0 +1,45 @@
+#pragma once
+// CCodeBuilder: one generation run's class text and parameter-definitions module text.
+// It wraps every selected stored procedure as a method (through the extractor of the
+// profile's server type and CSPConstructor), loads the code library, chooses the library
+// blocks and conditions from the profile, fills the reference table, assembles the class
+// with the block engine, then installs error handlers, the include file, the public
+// members list and the reminder, and formats the result.
+//
+// Errors of any step (extractor, block engine, missing library, unresolved reference)
+// pass through BuildCode unchanged in number and text; the run then produces no text.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace pf {
+
+class CSettings;
+class CProgress;
+
+class CCodeBuilder {
+ public:
+  CCodeBuilder();
+  ~CCodeBuilder();
+  CCodeBuilder(const CCodeBuilder&) = delete;
+  CCodeBuilder& operator=(const CCodeBuilder&) = delete;
+
+  // The finished texts, without file headers, CR LF lines. Read after BuildCode.
+  std::string ClassCode;
+  std::string ParamDefsCode;
+
+  // Runs the build. Stt and Progress must outlive the builder until Done. NumSPs receives
+  // the number of procedure methods, NumLines the line count of ClassCode (line breaks
+  // plus one) and NumChars its length in characters.
+  void BuildCode(CSettings& Stt, CProgress& Progress, int32_t& NumSPs, int32_t& NumLines, int32_t& NumChars);
+
+  // Releases the block engine, the library stream, the reference table and the settings.
+  void Done();
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
+
+}  // namespace pf
