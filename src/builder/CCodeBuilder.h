@@ -10,8 +10,11 @@
 // pass through BuildCode unchanged in number and text; the run then produces no text.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+
+#include "builder/CMethod.h"
 
 namespace pf {
 
@@ -33,6 +36,15 @@ class CCodeBuilder {
   // the number of procedure methods, NumLines the line count of ClassCode (line breaks
   // plus one) and NumChars its length in characters.
   void BuildCode(CSettings& Stt, CProgress& Progress, int32_t& NumSPs, int32_t& NumLines, int32_t& NumChars);
+
+  // Called for every procedure method the run adds, in procedure-list order, with the
+  // procedure name as the extractor reports it.
+  using MethodVisitor = std::function<void(const std::string& SPName, const CMethod& Method)>;
+
+  // The procedure-methods step alone, as BuildCode runs it first: every selected procedure
+  // becomes a method (ParamDefsCode receives their parameter definitions) and OnMethod, when
+  // set, sees each one. Returns the number of methods. Used by BuildCode and by listings.
+  int32_t BuildSPMethods(CSettings& Stt, CProgress& Progress, const MethodVisitor& OnMethod = {});
 
   // Releases the block engine, the library stream, the reference table and the settings.
   void Done();
