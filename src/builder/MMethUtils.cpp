@@ -200,6 +200,17 @@ constexpr std::string_view kVBKeyWords =
     "Boolean,Byte,Variant,Single,Double,Currency,Date,Decimal,Object,Null,Nothing,Empty,If,Then,Else,For,Next,Do,"
     "Loop,While,Until,Exit,On,Error,Goto,Resume,End,Scale";
 
+// The length of the longest reserved word: longer names need no comparison.
+constexpr size_t LongestItem(std::string_view list) {
+  size_t longest = 0, run = 0;
+  for (char c : list) {
+    run = c == ',' ? 0 : run + 1;
+    if (run > longest) longest = run;
+  }
+  return longest;
+}
+constexpr size_t kLongestVBKeyWord = LongestItem(kVBKeyWords);
+
 constexpr std::string_view kProcEndSuffixes[] = {"End Function", "End Sub", "End Property"};
 
 }  // namespace
@@ -294,6 +305,7 @@ std::string uCheckWithVBKeyWords(std::string_view AName) {
   return ErrGuard(
       "MMethUtils.uCheckWithVBKeyWords(AName)",
       [&] {
+        if (AName.size() > kLongestVBKeyWord) return std::string(AName);
         std::string_view w;
         for (ItemCursor words(kVBKeyWords, ','); words.Next(w);)
           if (NoCase::Equals(AName, w)) return std::string(AName) + "0";
