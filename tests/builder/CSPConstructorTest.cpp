@@ -1,0 +1,314 @@
+// The method constructor over the real extractors: the sample catalogues for the server
+// specific forms, and small snapshots of its own for the rules one parameter at a time.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CtorTestEnv.h"
+#include "builder/CSPConstructor.h"
+#include "errors/AppError.h"
+#include "settings/CSettings.h"
+
+using namespace pf;
+using pftest::CrLf;
+
+namespace {
+
+class Ctor : public ctortest::CtorTest {
+ protected:
+  // A SQL Server profile with plain naming (nothing removed or added) on a snapshot of its own.
+  void PlainMssql(std::initializer_list<std::string> rows) {
+    Key("Server", "SrvrType", "1");
+    Key("Code", "ClassFile", "CDb.cls");
+    for (const char* k : {"PrmRmvPfx", "PrmAddPfx", "MethRmvPfxs", "MethAddPfx", "NullForZeroNumsPttn"})
+      Key("StoredProc", k, "");
+    for (const char* k :
+         {"PrmConvToWCap", "PrmFirstCap", "PrmAddTypePfx", "MethConvToWCap", "MethFirstCap", "NullForZeroNums",
+          "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney", "MSUseStrForGuid"})
+      Key("StoredProc", k, "False");
+    Key("StoredProc", "ByRefVal", "0");
+    Key("StoredProc", "TypeModel", "0");
+    Key("StoredProc", "RetValType", "1");
+    Key("ErrHndl", "UseFaultnet", "True");
+    UseSnapshot(ctortest::ParamSnapshot(rows));
+  }
+  void Init() { c.Init(*stt, stt->CreateServerExtractor()); }
+  // The method text of SPName (its definitions in defs).
+  std::string Method(const std::string& SPName, bool IsFunc = false) {
+    bool notSupported = false;
+    c.ConstructMethod(SPName, IsFunc, notSupported);
+    defs = c.GetParamDefs();
+    return c.GetMethodText();
+  }
+  // The line of Text that begins (after its indent) with Start, or empty.
+  static std::string Line(const std::string& Text, const std::string& Start) {
+    for (size_t at = 0; at < Text.size();) {
+      const size_t end = Text.find("\r\n", at);
+      const std::string line = Text.substr(at, end - at);
+      if (line.find_first_not_of(' ') != std::string::npos &&
+          line.compare(line.find_first_not_of(' '), Start.size(), Start) == 0)
+        return line;
+      at = end == std::string::npos ? Text.size() : end + 2;
+    }
+    return {};
+  }
+
+  CSPConstructor c;
+  std::string defs;
+};
+
+// One procedure "p": return value, an input Long, an output String(20), an in/out Long.
+const std::initializer_list<std::string> kInOut = {
+    "'p', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'p', 1, '@In', 1, 3, 4, 10, 0, 80",
+    "'p', 2, '@Out', 2, 200, 20, 255, 255, 64", "'p', 3, '@Both', 3, 3, 4, 10, 0, 80"};
+
+}  // namespace
+
+TEST_F(Ctor, SqlServerSampleWritesTheWholeMethodAndItsConstants) {
+  LoadSample("mssql/OrderEntry.PFG");
+  Init();
+  EXPECT_EQ(Method("USP_ARCHIVEORDERS"),
+            CrLf("Public Function ExecArchiveorders(ByVal datCutoffdate As Date, _ \n"
+                 "         ByRef lngArchived As Long)  As Boolean\n"
+                 "    On Error GoTo errHandler\n"
+                 "    InitCommand\n"
+                 "    AddParam RETURN_VALUE, adInteger, adParamReturnValue\n"
+                 "    AddParam \"@CUTOFFDATE\", adDBTimeStamp, adParamInput, , datCutoffdate\n"
+                 "    AddParam \"@ARCHIVED\", adInteger, adParamInputOutput, , lngArchived\n"
+                 "    Execute \"[USP_ARCHIVEORDERS]\"\n"
+                 "    lngArchived = PrmValue(\"@ARCHIVED\")\n"
+                 "    ExecArchiveorders = True\n"
+                 "    Exit Function\n"
+                 "errHandler:\n"
+                 "    ErrorIn \"COrderEntryDB.ExecArchiveorders(datCutoffdate,lngArchived)\", Array(datCutoffdate, _ \n"
+                 "         lngArchived), EA_PUBLIC\n"
+                 "    HandleError\n"
+                 "End Function\n"));
+  EXPECT_EQ(defs, CrLf("Public Const SP_ARCHIVEORDERS = \"[USP_ARCHIVEORDERS]\"\n"
+                       "Public Const PRM_ARCHIVEORDERS = \"@CUTOFFDATE,135,1,0,0;@ARCHIVED,3,3,0,0\"\n"));
+
+  // Only a return value: empty parentheses, no retrieve line, empty error arguments.
+  EXPECT_EQ(Method("usp_GetNextOrderNumber"), CrLf("Public Function ExecGetNextOrderNumber()  As Boolean\n"
+                                                   "    On Error GoTo errHandler\n"
+                                                   "    InitCommand\n"
+                                                   "    AddParam RETURN_VALUE, adInteger, adParamReturnValue\n"
+                                                   "    Execute \"[usp_GetNextOrderNumber]\"\n"
+                                                   "\n"
+                                                   "    ExecGetNextOrderNumber = True\n"
+                                                   "    Exit Function\n"
+                                                   "errHandler:\n"
+                                                   "    ErrorIn \"COrderEntryDB.ExecGetNextOrderNumber\", , EA_PUBLIC\n"
+                                                   "    HandleError\n"
+                                                   "End Function\n"));
+  EXPECT_EQ(defs, CrLf("Public Const SP_GETNEXTORDERNUMBER = \"[usp_GetNextOrderNumber]\"\n"
+                       "Public Const PRM_GETNEXTORDERNUMBER = \"\"\n"));
+
+  // A function: one blank before its type, the result from the return value, no constants.
+  const std::string f = Method("fn_FormatOrderNo", true);
+  EXPECT_EQ(Line(f, "Public Function"),
+            "Public Function ExecFnFormatOrderNo(ByVal lngOrderID As Long, ByVal strPrefix As String) As String");
+  EXPECT_EQ(Line(f, "AddParam RETURN_VALUE"), "    AddParam RETURN_VALUE, adVarChar, adParamReturnValue, 20");
+  EXPECT_EQ(Line(f, "ExecFnFormatOrderNo ="), "    ExecFnFormatOrderNo = PrmValue(RETURN_VALUE)");
+  EXPECT_EQ(defs, "");
+
+  const CMethod m = c.GetMethodObject();
+  EXPECT_EQ(m.Name, "ExecFnFormatOrderNo");
+  EXPECT_EQ(m.ParamCount, 3);  // the return value counts
+  EXPECT_TRUE(m.IsFunction);
+  EXPECT_EQ(m.Source, f);
+  EXPECT_EQ(m.ProcType, "");
+  EXPECT_FALSE(m.SkipParamDefs);
+}
+
+TEST_F(Ctor, PassingModeAndTypeModelDecideDeclarationsAndRetrieveLines) {
+  PlainMssql(kInOut);
+  struct Case {
+    const char* ByRefVal;
+    const char* TypeModel;
+    const char* Header;
+    size_t Retrieves;
+  };
+  const Case cases[] = {
+      {"0", "0", "(ByVal In As Long, ByRef Out As String, ByRef Both As Long)  As Boolean", 2},
+      {"1", "0", "(ByRef In As Long, ByRef Out As String, ByRef Both As Long)  As Boolean", 3},
+      {"2", "0", "(ByVal In As Long, ByVal Out As String, ByVal Both As Long)  As Boolean", 0},
+      {"0", "1", "(ByVal In As Long, ByRef Out, ByRef Both)  As Boolean", 2},
+      {"2", "1", "(ByVal In As Long, ByVal Out As String, ByVal Both As Long)  As Boolean", 0},
+      {"0", "2", "(ByVal In, ByRef Out, ByRef Both)  As Boolean", 2},
+      {"7", "0", "( In As Long,  Out As String,  Both As Long)  As Boolean", 0},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string("ByRefVal ") + k.ByRefVal + ", TypeModel " + k.TypeModel);
+    Key("StoredProc", "ByRefVal", k.ByRefVal);
+    Key("StoredProc", "TypeModel", k.TypeModel);
+    Init();
+    const std::string t = Method("p");
+    EXPECT_EQ(Line(t, "Public Function"), std::string("Public Function p") + k.Header);
+    size_t retrieves = 0;
+    for (size_t at = 0; (at = t.find(" = PrmValue(\"", at)) != std::string::npos; ++at) ++retrieves;
+    EXPECT_EQ(retrieves, k.Retrieves);
+  }
+  // The output parameter passes no value, so its statement ends after the size.
+  EXPECT_EQ(Line(Method("p"), "AddParam \"@Out\""), "    AddParam \"@Out\", adVarChar, adParamOutput, 20");
+  Key("StoredProc", "ByRefVal", "0");
+  Key("StoredProc", "TypeModel", "0");
+  Init();
+  const std::string t = Method("p");
+  EXPECT_EQ(Line(t, "AddParam \"@In\""), "    AddParam \"@In\", adInteger, adParamInput, , In");
+  EXPECT_EQ(Line(t, "Out = "), "    Out = PrmValue(\"@Out\")");
+  EXPECT_EQ(Line(t, "Both = "), "    Both = PrmValue(\"@Both\")");
+  EXPECT_EQ(defs, CrLf("Public Const SP_P = \"[p]\"\n"
+                       "Public Const PRM_P = \"@In,3,1,0,0;@Out,200,2,20,0;@Both,3,3,0,0\"\n"));
+}
+
+TEST_F(Ctor, ZeroAsNullNeedsTheSwitchANumericTypeAndAMatchingName) {
+  PlainMssql({"'z', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'z', 1, '@Cust_ID', 1, 3, 4, 10, 0, 80",
+              "'z', 2, '@Code_ID', 1, 200, 8, 255, 255, 64", "'z', 3, '@Qty', 1, 2, 2, 5, 0, 80"});
+  Key("StoredProc", "NullForZeroNums", "True");
+  Key("StoredProc", "NullForZeroNumsPttn", "*_id;x*");
+  Init();
+  const std::string t = Method("z");
+  EXPECT_EQ(Line(t, "AddParam \"@Cust_ID\""),
+            "    AddParam \"@Cust_ID\", adInteger, adParamInput, , Cust_ID, ZERO_AS_NULL");
+  EXPECT_EQ(Line(t, "AddParam \"@Code_ID\""), "    AddParam \"@Code_ID\", adVarChar, adParamInput, 8, Code_ID");
+  EXPECT_EQ(Line(t, "AddParam \"@Qty\""), "    AddParam \"@Qty\", adSmallInt, adParamInput, , Qty");
+  EXPECT_NE(defs.find("\"@Cust_ID,3,1,0,1;@Code_ID,200,1,8,0;@Qty,2,1,0,0\""), std::string::npos) << defs;
+
+  // Without the error library the handler has no report line.
+  Key("ErrHndl", "UseFaultnet", "False");
+  Init();
+  EXPECT_EQ(Line(Method("z"), "ErrorIn"), "");
+  EXPECT_NE(Line(Method("z"), "HandleError"), "");
+}
+
+TEST_F(Ctor, CollidingNamesGetCounterDigitsAndReservedWordsAZero) {
+  PlainMssql({"'usp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'sp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16",
+              "'ITEM', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'usp_Date', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16"});
+  Key("StoredProc", "MethRmvPfxs", "sp_, usp_");
+  Init();
+  std::vector<std::string> names, spConsts;
+  for (const char* sp : {"usp_Item", "sp_Item", "ITEM", "usp_Date"}) {
+    Method(sp);
+    names.push_back(c.GetMethodObject().Name);
+    spConsts.push_back(defs.substr(0, defs.find(" = ")));
+  }
+  // Case is ignored in the comparison and kept in the name.
+  EXPECT_EQ(names, (std::vector<std::string>{"Item", "Item1", "ITEM2", "Date0"}));
+  EXPECT_EQ(spConsts, (std::vector<std::string>{"Public Const SP_ITEM", "Public Const SP_ITEM1",
+                                                "Public Const SP_ITEM2", "Public Const SP_DATE"}));
+  EXPECT_NE(defs.find("Public Const PRM_DATE = \"\""), std::string::npos);
+
+  // The counter stops at 100: from then on the name repeats.
+  for (int i = 3; i <= 101; ++i) Method("ITEM");
+  EXPECT_EQ(c.GetMethodObject().Name, "ITEM100");
+  Method("ITEM");
+  EXPECT_EQ(c.GetMethodObject().Name, "ITEM100");
+  EXPECT_NE(defs.find("PRM_ITEM100 = "), std::string::npos);
+
+  // A new run starts a new list.
+  Init();
+  Method("sp_Item");
+  EXPECT_EQ(c.GetMethodObject().Name, "Item");
+}
+
+TEST_F(Ctor, DefinitionListOfFiftyCharactersMovesToAContinuationLine) {
+  const std::string n40(40, 'a'), n41(41, 'b');
+  PlainMssql({"'d49', 0, '@" + n40 + "', 1, 3, 4, 10, 0, 80", "'d50', 0, '@" + n41 + "', 1, 3, 4, 10, 0, 80"});
+  Init();
+  Method("d49");
+  EXPECT_EQ(defs, CrLf("Public Const SP_D49 = \"[d49]\"\nPublic Const PRM_D49 = \"@" + n40 + ",3,1,0,0\"\n"));
+  Method("d50");
+  EXPECT_EQ(defs, CrLf("Public Const SP_D50 = \"[d50]\"\nPublic Const PRM_D50 = _\n    \"@" + n41 + ",3,1,0,0\"\n"));
+}
+
+TEST_F(Ctor, OracleSampleCallsFunctionsAsBlocksAndNamesByPackage) {
+  LoadSample("oracle/Sales.PFG");
+  Init();
+  const std::string credit = Method("CUSTOMER_API.CREDIT_OK", true);
+  EXPECT_EQ(Line(credit, "Public Function"),
+            "Public Function ExecCustCreditOk(ByVal lngCustomerId As Long, ByVal dblAmount As Double) As Variant");
+  EXPECT_EQ(Line(credit, "Execute"), "    Execute \"Begin ? := Customer_API.Credit_OK(?, ?); End;\", adCmdText ");
+  EXPECT_EQ(defs, "");
+  EXPECT_EQ(Line(Method("ORDER_PKG.ORDER_COUNT", true), "Execute"),
+            "    Execute \"Begin ? := Order_Pkg.Order_Count; End;\", adCmdText ");
+
+  // Packaged procedures: the package prefix in the method name and in the constants, also
+  // after switching packages; a procedure outside packages gets none.
+  const std::string addLine = Method("ORDER_PKG.ADD_LINE");
+  EXPECT_EQ(Line(addLine, "Execute"), "    Execute \"Order_Pkg.Add_Line\"");
+  EXPECT_EQ(c.GetMethodObject().Name, "ExecOrdAddLine");
+  EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ORD_ADD_LINE = \"Order_Pkg.Add_Line\"");
+  Method("ADD_CUSTOMER");
+  EXPECT_EQ(c.GetMethodObject().Name, "ExecAddCustomer");
+  EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ADD_CUSTOMER = \"Add_Customer\"");
+  EXPECT_EQ(Line(c.GetMethodText(), "AddParam \"p_Customer_Id\""),
+            "    AddParam \"p_Customer_Id\", adDouble, adParamOutput, , , ZERO_AS_NULL");
+
+  // A composite argument marks the procedure, whose texts are built all the same.
+  bool notSupported = false;
+  c.ConstructMethod("ORDER_PKG.GET_ORDER", false, notSupported);
+  EXPECT_TRUE(notSupported);
+  EXPECT_EQ(c.GetMethodObject().Name, "ExecOrdGetOrder");
+  c.ConstructMethod("ORDER_PKG.SET_STATUS", false, notSupported);
+  EXPECT_FALSE(notSupported);
+}
+
+TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
+  LoadSample("access/Orders.PFG");
+  Init();
+  EXPECT_EQ(c.ParamNameToVBName("[Forms]![frmCustomers]![txtCustomerID]", "Long"), "lng[txtCustomerID]");
+  EXPECT_EQ(c.ParamNameToVBName("Start Date", "Date"), "datStartDate");
+  EXPECT_EQ(Line(Method("Order Summary"), "Execute"), "    Execute \"\"\"Order Summary\"\"\"");
+  EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ORDER_SUMMARY = \"Order Summary\"");
+
+  LoadSample("sybase/Orders.PFG");
+  Key("StoredProc", "PrmAddPfx", "  p ");
+  Init();
+  EXPECT_EQ(c.ParamNameToVBName("@#a!b c", "Integer"), "pintA!bc");
+  EXPECT_EQ(c.ParamNameToVBName("@end", "Variant"), "pvarEnd");
+  Key("StoredProc", "PrmAddTypePfx", "False");
+  Key("StoredProc", "PrmAddPfx", "");
+  Init();
+  EXPECT_EQ(c.ParamNameToVBName("@end", "Variant"), "End0");
+  Key("StoredProc", "MethAddPfx", " My ");
+  Key("StoredProc", "MethConvToWCap", "False");
+  Key("StoredProc", "MethFirstCap", "True");
+  Init();
+  EXPECT_EQ(c.SPNameToVBName("usp_order list"), "MyOrderlist");
+  EXPECT_EQ(Line(Method("customer_get"), "Execute"), "    Execute \"customer_get\"");
+}
+
+TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
+  PlainMssql({"'bad', 0, '@X', 1, 206, 4, 10, 0, 80"});
+  bool notSupported = false;
+  // Before Init there is nothing to ask.
+  try {
+    c.ConstructMethod("bad", false, notSupported);
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, static_cast<int32_t>(0x80041065u));
+    EXPECT_EQ(e.Description.rfind("Error constructing method [bad] : ", 0), 0u) << e.Description;
+  }
+  Init();
+  try {
+    c.ConstructMethod("bad", false, notSupported);
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, static_cast<int32_t>(0x80041065u));
+    EXPECT_EQ(e.Source, "Faultnet.Check");
+    EXPECT_EQ(e.Description, "Error constructing method [bad] : Didn't find name for constant: 206");
+  }
+  // A cause with placeholders and line-break marks is taken literally.
+  try {
+    c.ConstructMethod("no%1such||x", false, notSupported);
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& e) {
+    const std::string head = "Error constructing method [no%1such||x] : The procedure 'no%1such||x' is not described";
+    EXPECT_EQ(e.Description.rfind(head, 0), 0u) << e.Description;
+    EXPECT_NE(e.Description.find("Call Stack: CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName='no%1such||x')"),
+              std::string::npos)
+        << e.Description;
+  }
+}

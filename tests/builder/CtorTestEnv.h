@@ -1,0 +1,45 @@
+#pragma once
+// Fixture of the method-constructor and golden-method tests: a temporary program folder,
+// a scripted user interface, and the settings model loaded from a sample profile (its
+// snapshot path made absolute) or from a snapshot script written by the test.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "settings/CSettings.h"
+#include "shell/ScriptedUserInterface.h"
+#include "support/TestEnv.h"
+
+namespace ctortest {
+
+class CtorTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Loads samples/<Rel> (for example "mssql/OrderEntry.PFG") and points ConnPfg at the
+  // sample's snapshot by an absolute path.
+  void LoadSample(const std::string& Rel);
+  // Writes Script as a snapshot file of its own and points ConnPfg at it.
+  void UseSnapshot(const std::string& Script);
+  // Sets a key of a section ("StoredProc", "ErrHndl", ...).
+  void Key(const std::string& Section, const std::string& Name, const std::string& Value);
+
+  std::unique_ptr<pf::CSettings> stt;
+  std::shared_ptr<pf::ScriptedUserInterface> ui;
+  pftest::TempDir dir;
+
+ private:
+  int32_t savedAppState_ = 0;
+  int snapshots_ = 0;
+};
+
+// A SQL Server snapshot script with one ProcedureParameters row per item of Rows, each
+// written as the values of (ProcedureName, Ordinal, Name, Direction, Type, Size,
+// Precision, NumericScale, Attributes), for example "'p', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16".
+std::string ParamSnapshot(std::initializer_list<std::string> Rows);
+
+}  // namespace ctortest
