@@ -1,0 +1,281 @@
+// The code library text itself: file format, the blocks the generator asks for, and the
+// classes the blocks assemble into under hand-made condition lists and reference tables.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+
+#include "LibraryTestUtil.h"
+#include "codelib/CBlocks.h"
+#include "errors/Faultnet31.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+namespace lib = pftest::lib;
+
+namespace {
+
+// Every block of the selection table (but the procedure methods, which the generator adds
+// itself), in class order.
+constexpr const char* kAllBlocks =
+    "DeclOption,Decl,SPListTitle,ExecSQL,MethExecSPByName,MethStd,ValFmt,MethErrProps,IFaceClass,"
+    "MethContext,IFaceObjectControl,IFaceObjectConstruct,MethTrans,MethRSNavigate,MethBatch,MethXML,"
+    "MethAdvXML,StdPriv,MethHandleError";
+
+constexpr const char* kSecondHalfLine =
+    "' ==== Batch mode, navigation, value formats, transactions, context and XML ====";
+
+struct Scenario {
+  const char* Name;
+  int ConnSrcType;
+  bool UseFaultnet;
+  const char* Conditions;
+};
+
+const Scenario kScenarios[] = {
+    {"desktop", 0, true,
+     ",NonOracle,MSSQLSybase,NoEvents,Trans,TransADO,UseDefaultConn,UseFaultnet,ErrSaveToFile,AddErrProps,"
+     "AddTestConn,StdRetVal,ProcGroup,WithEnums,TestConn,ADOVersion,IFaceClass,MethExecSPByName"},
+    {"complus", 1, true,
+     ",Oracle,COMP,IFaceObjectControl,IFaceObjectConstruct,ConnInConstrStr,UseFaultnet,ErrSaveToFile,"
+     "ErrSaveToDB,UseConnStr4Err,AddErrProps,AddTestConn,WithEnums,WithEvents,MultiRS,Batch,ValFmt,Trans,TransCOMP"},
+    {"registry", 3, false, ",NonOracle,NoEvents,ConnInRegistry,NoFaultnet,AddErrProps,AddTestConn,ExitOnError"},
+    {"linkfile-path", 2, true,
+     ",NonOracle,UseLinkFile,LinkFileAddPath,UseFaultnet,ErrSaveToEvtLog,ErrSaveToDB,AddErrProps,AddTestConn,"
+     "WithEvents,COMP"},
+    {"linkfile", 2, false, ",NonOracle,MSSQLSybase,UseLinkFile,NoFaultnet,AddErrProps,AddTestConn,NoEvents,WithEnums"},
+};
+
+class CodeLibTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pftest::InstallTestEnvironment();
+    Faultnet31::Reset();
+    lib::LoadLibrary(blocks);
+  }
+  void TearDown() override { Faultnet31::Reset(); }
+
+  // The blocks of kAllBlocks, leaving out the optional ones whose condition the scenario
+  // does not set, as the generator pairs them.
+  static std::string BlocksFor(const Scenario& s) {
+    const std::string conds = std::string(s.Conditions) + ",";
+    auto has = [&](const char* c) { return conds.find(std::string(",") + c + ",") != std::string::npos; };
+    std::string list = "DeclOption,Decl,SPListTitle,ExecSQL";
+    if (has("MethExecSPByName")) list += ",MethExecSPByName";
+    list += ",MethStd";
+    if (has("ValFmt")) list += ",ValFmt";
+    list += ",MethErrProps";
+    for (const char* b : {"IFaceClass", "COMP", "IFaceObjectControl", "IFaceObjectConstruct", "Trans", "MultiRS", "Batch"}) {
+      static const std::map<std::string, std::string> block = {
+          {"COMP", "MethContext"}, {"Trans", "MethTrans"}, {"MultiRS", "MethRSNavigate"}, {"Batch", "MethBatch"}};
+      if (has(b)) list += "," + (block.count(b) ? block.at(b) : std::string(b));
+    }
+    return list + ",StdPriv,MethHandleError";
+  }
+
+  std::string Assemble(const Scenario& s) {
+    CRefValues refs = lib::HandMadeRefs("CShopDb", s.ConnSrcType);
+    return blocks.GetBlocks(BlocksFor(s), s.Conditions, &refs);
+  }
+
+  CBlocks blocks;
+};
+
+TEST_F(CodeLibTextTest, FileIsSevenBitTextWithCrLfLineEnds) {
+  const std::string text = lib::LibraryText();
+  ASSERT_FALSE(text.empty()) << lib::LibraryPath();
+  int line = 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    ASSERT_LT(c, 128u) << "line " << line;
+    if (c == '\r') {
+      ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR on line " << line;
+    } else if (c == '\n') {
+      ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF on line " << line;
+      ++line;
+    }
+  }
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+TEST_F(CodeLibTextTest, HoldsEveryBlockTheGeneratorAsksFor) {
+  std::string names = std::string(kAllBlocks) + ",Preface,PubClsMembers,ParamDefPreface,CodeCheckConnectionAssigned";
+  size_t start = 0;
+  while (start <= names.size()) {
+    size_t comma = names.find(',', start);
+    std::string name = names.substr(start, comma - start);
+    EXPECT_TRUE(blocks.HasBlock(name)) << name;
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  // The generator adds the procedure methods under this name; a library block of the same
+  // name would make every run fail as a duplicate.
+  EXPECT_FALSE(blocks.HasBlock("SPMethods"));
+}
+
+TEST_F(CodeLibTextTest, BlocksUsedWithoutConditionsHoldNoMarkers) {
+  // The preface, the members list heading and the module preface are fetched with an empty
+  // condition list, and the connection check is pasted raw through a reference.
+  for (const char* name : {"Preface", "PubClsMembers", "ParamDefPreface", "CodeCheckConnectionAssigned"}) {
+    const std::string text = blocks.GetBlock(name);
+    EXPECT_EQ(text.find("'#"), std::string::npos) << name;
+  }
+  // The members list heading is used without a reference table.
+  EXPECT_EQ(blocks.GetBlock("PubClsMembers").find("XX"), std::string::npos);
+  CRefValues refs = lib::HandMadeRefs("CShopDb", 0);
+  const std::string preface = blocks.GetBlock("Preface", &refs);
+  for (const char* part : {"CShopDb", "06 Dec 2026, 14:03", "Procforge", "Version 2.2 (2.2.0)", "Faultnet31.Bas"})
+    EXPECT_NE(preface.find(part), std::string::npos) << part;
+  const std::string module = blocks.GetBlock("ParamDefPreface", &refs);
+  EXPECT_NE(module.find("CShopDb.ExecSPbyName"), std::string::npos);
+  EXPECT_NE(module.find("Option Explicit"), std::string::npos);
+}
+
+TEST_F(CodeLibTextTest, SecondHalfBlocksFollowTheirDividingLine) {
+  const std::string text = lib::LibraryText();
+  const size_t divider = text.find(std::string(kSecondHalfLine) + "\r\n");
+  ASSERT_NE(divider, std::string::npos);
+  EXPECT_EQ(lib::Count(text, kSecondHalfLine), 1u);
+  for (const char* name : {"MethBatch", "MethRSNavigate", "ValFmt", "MethTrans", "MethContext", "MethXML", "MethAdvXML"})
+    EXPECT_GT(text.find(std::string("'#block ") + name + "\r\n"), divider) << name;
+  for (const char* name : {"DeclOption", "Decl", "MethStd", "StdPriv", "MethHandleError", "MethErrProps", "ExecSQL"})
+    EXPECT_LT(text.find(std::string("'#block ") + name + "\r\n"), divider) << name;
+}
+
+TEST_F(CodeLibTextTest, EveryScenarioResolvesCompletelyAndReportsErrorsCorrectly) {
+  for (const Scenario& s : kScenarios) {
+    SCOPED_TRACE(s.Name);
+    const std::string cls = Assemble(s);
+    EXPECT_EQ(cls.find("XX"), std::string::npos);
+    for (const char* marker : {"'#Cond", "'#CondNot", "'#EndCond", "'#LCond", "'#block", "'#endblock"})
+      EXPECT_EQ(cls.find(marker), std::string::npos) << marker;
+    EXPECT_EQ(lib::HandlerProblems(cls, "CShopDb", s.UseFaultnet), "");
+    // Exactly one error processing routine and one connection source reader at most.
+    EXPECT_EQ(lib::Count(cls, "Private Sub HandleError("), 1u);
+    EXPECT_LE(lib::Count(cls, "Private Sub ReadConnectionSource()"), 1u);
+  }
+}
+
+TEST_F(CodeLibTextTest, ConditionsChooseTheVariants) {
+  std::map<std::string, std::string> cls;
+  for (const Scenario& s : kScenarios) cls[s.Name] = Assemble(s);
+
+  // Error library: report lines and log sinks only with it.
+  EXPECT_EQ(cls["registry"].find("ErrorIn "), std::string::npos);
+  EXPECT_EQ(cls["registry"].find("ErrLog"), std::string::npos);
+  EXPECT_EQ(lib::Count(cls["desktop"], "ErrLogToFile \"Errors.txt\""), 1u);
+  EXPECT_EQ(cls["desktop"].find("ErrLogToDB"), std::string::npos);
+  EXPECT_NE(cls["complus"].find("LogConn = ConnectionString4Err"), std::string::npos);
+  EXPECT_NE(cls["complus"].find("ErrLogToDB LogConn, \"1\", \"spErrorLogInsert\""), std::string::npos);
+  EXPECT_EQ(cls["linkfile-path"].find("LogConn = ConnectionString4Err"), std::string::npos);
+  EXPECT_NE(cls["linkfile-path"].find("ErrLogToEventLog"), std::string::npos);
+
+  // Connection sources: the registry API and the re-read before opening only where needed.
+  const std::string reread = "If Len(mConnectionString) = 0 Then ReadConnectionSource";
+  for (const char* name : {"desktop", "complus"}) {
+    EXPECT_EQ(cls[name].find("RegOpenKeyEx"), std::string::npos) << name;
+    EXPECT_EQ(cls[name].find("ReadConnectionSource"), std::string::npos) << name;
+  }
+  EXPECT_NE(cls["registry"].find("ReadConnectionFromRegistry \"SOFTWARE\\Shop\\Db\", \"ConnStr\", True"),
+            std::string::npos);
+  EXPECT_EQ(lib::Count(cls["registry"], reread), 1u);
+  EXPECT_EQ(lib::Count(cls["linkfile"], reread), 1u);
+  EXPECT_NE(cls["linkfile"].find("ConnectionString = \"File Name=Shop.udl\""), std::string::npos);
+  EXPECT_EQ(cls["linkfile"].find("App.Path"), std::string::npos);
+  EXPECT_NE(cls["linkfile-path"].find("ConnectionString = \"File Name=\" & Folder & \"Shop.udl\""), std::string::npos);
+  // The default connection string keeps its doubled quotes inside the literal.
+  EXPECT_NE(cls["desktop"].find("ConnectionString = \"Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"\""),
+            std::string::npos);
+  EXPECT_EQ(cls["complus"].find("Extended Properties"), std::string::npos);
+
+  // Events and COM+ interfaces.
+  EXPECT_NE(cls["complus"].find("Private WithEvents mRecordset As ADODB.Recordset"), std::string::npos);
+  EXPECT_EQ(lib::Count(cls["complus"], "Public Event "), 7u);
+  EXPECT_EQ(cls["desktop"].find("RaiseEvent"), std::string::npos);
+  EXPECT_EQ(cls["desktop"].find("Event "), std::string::npos);
+  EXPECT_NE(cls["complus"].find("Implements ObjectControl"), std::string::npos);
+  EXPECT_NE(cls["complus"].find("Implements IObjectConstruct"), std::string::npos);
+  EXPECT_EQ(cls["desktop"].find("Implements"), std::string::npos);
+
+  // SQL Server and Sybase only: procedure groups and the return value check.
+  EXPECT_NE(cls["desktop"].find("Public ProcGroup As Long"), std::string::npos);
+  EXPECT_NE(cls["desktop"].find("&H80041009"), std::string::npos);
+  EXPECT_EQ(cls["complus"].find("ProcGroup"), std::string::npos);
+  EXPECT_EQ(cls["complus"].find("&H80041009"), std::string::npos);
+  // The return value parameter of by-name calls exists only where procedures return one.
+  EXPECT_NE(cls["desktop"].find("AddParam RETURN_VALUE, adInteger, adParamReturnValue"), std::string::npos);
+  EXPECT_EQ(cls["complus"].find("AddParam RETURN_VALUE"), std::string::npos);
+
+  // Calls into the second half only where their blocks are in the class.
+  EXPECT_NE(cls["complus"].find("BatchTranslateCommand CommandText, CommandType"), std::string::npos);
+  EXPECT_NE(cls["complus"].find("Then SkipClosedRecordsets"), std::string::npos);
+  EXPECT_EQ(cls["desktop"].find("BatchTranslateCommand"), std::string::npos);
+  EXPECT_EQ(cls["desktop"].find("SkipClosedRecordsets"), std::string::npos);
+  EXPECT_NE(cls["desktop"].find("        SetAbort\r\n"), std::string::npos);
+  EXPECT_NE(cls["linkfile-path"].find("If InCOMPlusTransaction Then GetObjectContext.SetAbort"), std::string::npos);
+  EXPECT_EQ(cls["registry"].find("SetAbort"), std::string::npos);
+  EXPECT_EQ(cls["registry"].find("DisableCommit\r\n"), std::string::npos);
+}
+
+// The option constants, read back from both forms the class can declare them in.
+TEST_F(CodeLibTextTest, OptionConstantsHaveTheirValuesInBothForms) {
+  const std::map<std::string, long> expected = {
+      {"PFGO_ERR_RAISE", 1},           {"PFGO_ERR_SETABORT", 2},     {"PFGO_ERR_DISABLECOMMIT", 4},
+      {"PFGO_STRLEN_RAISE", 16},       {"PFGO_STRLEN_TRIM", 32},     {"PFGO_NULL_EMPTYSTR", 64},
+      {"PFGO_NULL_ZERODATE", 128},     {"PFGO_AUTO_CONNCLOSE", 256}, {"PFGO_AUTO_CONNRELEASE", 512},
+      {"PFGO_AUTO_DISCONNECT_RSET", 1024}, {"PFGO_AUTO_SKIPCLOSED", 2048}, {"PFGO_AUTO_CHKRETVAL", 4096}};
+  const std::regex decl(R"((?:Private Const )?(PFGO_\w+)(?: As Long)? = (\d+)\r)");
+  CRefValues refs = lib::HandMadeRefs("C", 0);
+  for (const char* conds : {",WithEnums", ",NoEnums"}) {
+    SCOPED_TRACE(conds);
+    const std::string text = blocks.GetBlocks("DeclOption", conds, &refs);
+    std::map<std::string, long> found;
+    for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
+      EXPECT_TRUE(found.emplace((*it)[1].str(), std::stol((*it)[2].str())).second) << (*it)[1];
+    ASSERT_EQ(found.size(), expected.size() + 1);
+    long used = 0;
+    for (const auto& [name, value] : expected) {
+      EXPECT_EQ(found[name], value) << name;
+      used |= value;
+    }
+    // The asynchronous wait flag has a bit of its own, clear of the other options and of
+    // the internal flags (&H01000000 and up).
+    const long wait = found["PFGO_ASYNC_WAIT"];
+    EXPECT_GT(wait, 0);
+    EXPECT_EQ(wait & (wait - 1), 0) << "one bit";
+    EXPECT_EQ(wait & used, 0);
+    EXPECT_LT(wait, 0x01000000);
+  }
+}
+
+// Error numbers and their messages, as applications see them.
+TEST_F(CodeLibTextTest, ErrorNumbersGoWithTheirMessages) {
+  const Scenario all = {"all", 3, true,
+                        ",NonOracle,MSSQLSybase,StdRetVal,ConnInRegistry,UseFaultnet,AddErrProps,MethExecSPByName"};
+  const std::string cls = Assemble(all);
+  const std::pair<const char*, const char*> expected[] = {
+      {"&H80041004", "\"Connection information is not provided.\""},
+      {"&H80041005", "\"Failed to open Registry subkey \""},
+      {"&H80041005", "\"Failed to read registry value.\""},
+      {"&H80041005", "\"Failed to close registry subkey\""},
+      {"&H80041005", "\"Registry string is empty.\""},
+      {"&H80041006",
+       "\"Number of parameters values is inconsistent with Params Definition String. In def. string: \" & "
+       "CStr(NumDefs) & \"; Provided in values array: \" & CStr(NumValues)"},
+      {"&H80041007", "\"Invalid parameter definition for parameter #\" & CStr(I + 1) & \": \" & Defs(I)"},
+      {"&H80041009", "\"Stored procedure returned non-zero value: \" & CStr(RetVal)"},
+      {"&H8004100A", "\"Size of Parameter \" & PName & \" exceedes max specified (\" & CStr(PSize) & \")\""},
+  };
+  const auto statements = lib::Statements(cls);
+  for (const auto& [number, message] : expected) {
+    bool found = false;
+    for (const auto& st : statements)
+      found = found || (st.Text.find(number) != std::string::npos && st.Text.find(message) != std::string::npos);
+    EXPECT_TRUE(found) << number << " " << message;
+  }
+  // Check raises with the source "Check".
+  EXPECT_NE(cls.find("If Not Cond Then Err.Raise Number, \"Check\", Message"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+#include "LibraryTestUtil.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/NoCase.h"
+
+namespace pftest::lib {
+
+namespace {
+
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Takes Word (and the blanks after it) off the front of S when S begins with it.
+bool TakeWord(std::string_view& S, std::string_view Word) {
+  if (!pf::NoCase::StartsWith(S, Word)) return false;
+  if (S.size() > Word.size() && S[Word.size()] != ' ' && S[Word.size()] != '(') return false;
+  S.remove_prefix(Word.size());
+  S = TrimView(S);
+  return true;
+}
+
+std::string FirstWord(std::string_view S) {
+  size_t n = 0;
+  while (n < S.size() && S[n] != ' ' && S[n] != '(' && S[n] != ',' && S[n] != ')') ++n;
+  return std::string(S.substr(0, n));
+}
+
+bool IsEnd(std::string_view S) {
+  return pf::NoCase::Equals(S, "End Sub") || pf::NoCase::Equals(S, "End Function") ||
+         pf::NoCase::Equals(S, "End Property");
+}
+
+// Parses a procedure header; false when S is none.
+bool ParseHeader(std::string_view S, Procedure& P) {
+  if (TakeWord(S, "Public")) P.Scope = "Public";
+  else if (TakeWord(S, "Private")) P.Scope = "Private";
+  else if (TakeWord(S, "Friend")) P.Scope = "Friend";
+  TakeWord(S, "Static");
+  if (TakeWord(S, "Sub")) P.Kind = "Sub";
+  else if (TakeWord(S, "Function")) P.Kind = "Function";
+  else if (TakeWord(S, "Property")) {
+    if (TakeWord(S, "Get")) P.Kind = "Property Get";
+    else if (TakeWord(S, "Let")) P.Kind = "Property Let";
+    else if (TakeWord(S, "Set")) P.Kind = "Property Set";
+    else return false;
+  } else {
+    return false;
+  }
+  P.Name = FirstWord(S);
+  size_t open = S.find('(');
+  size_t close = S.find(')', open == std::string_view::npos ? 0 : open);
+  if (open == std::string_view::npos || close == std::string_view::npos) return !P.Name.empty();
+  std::string_view list = S.substr(open + 1, close - open - 1);
+  while (!TrimView(list).empty()) {
+    size_t comma = list.find(',');
+    std::string_view one = TrimView(list.substr(0, comma));
+    for (std::string_view w : {"Optional", "ByVal", "ByRef", "ParamArray"}) TakeWord(one, w);
+    if (!one.empty()) P.Params.push_back(FirstWord(one));
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return !P.Name.empty();
+}
+
+std::string Join(const std::vector<std::string>& Items, std::string_view Sep) {
+  std::string out;
+  for (size_t i = 0; i < Items.size(); ++i) {
+    if (i) out += Sep;
+    out += Items[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string LibraryPath() { return std::string(PF_SOURCE_DIR) + "/library/CodeLib.cls"; }
+
+std::string LibraryText() {
+  std::ifstream in(LibraryPath(), std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void LoadLibrary(pf::CBlocks& Blocks) {
+  Blocks.Init();
+  Blocks.UnpackCode(LibraryText());
+}
+
+pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType) {
+  pf::CRefValues r;
+  r.Add("ClassName", ClassName);
+  r.Add("DateTime", "06 Dec 2026, 14:03 ");
+  r.Add("AppName", "Procforge");
+  r.Add("CompanyName", "Brandywick");
+  r.Add("ProcforgeVersion", "Version 2.2 (2.2.0)");
+  r.Add("ProcforgeConnectionString", "\"Provider=SQLOLEDB;Data Source=srv;Initial Catalog=Shop\"");
+  r.Add("Dependencies", "Faultnet31.Bas");
+  r.Add("mRecordset", "mRecordset");
+  r.Add("DefaultCursorLocation", "adUseClient");
+  r.Add("DefaultCursorType", "adOpenStatic");
+  r.Add("DefaultLockType", "adLockReadOnly");
+  r.Add("DefaultConnectionTimeout", "15");
+  r.Add("DefaultCommandTimeout", "60");
+  r.Add("DefaultADOExecOptions", "adAsyncExecute + adAsyncFetch");
+  r.Add("DefaultOptions",
+        "PFGO_ERR_RAISE + PFGO_STRLEN_TRIM + PFGO_NULL_EMPTYSTR + PFGO_NULL_ZERODATE + PFGO_AUTO_CONNCLOSE + _\r\n"
+        "    PFGO_AUTO_SKIPCLOSED + PFGO_ASYNC_WAIT");
+  if (ConnSrcType == 2) r.Add("LinkFileName", "Shop.udl");
+  if (ConnSrcType == 3) {
+    r.Add("RegistryPath", "\"SOFTWARE\\Shop\\Db\"");
+    r.Add("RegistryValueName", "\"ConnStr\"");
+    r.Add("RegRaiseError", "True");
+  }
+  if (ConnSrcType != 2 && ConnSrcType != 3) r.Add("CodeCheckConnectionAssigned", "");
+  r.Add("OraDateFmt", "DD-MON-YYYY");
+  r.Add("ErrorFile", "Errors.txt");
+  r.Add("DefaultConnection", "Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"");
+  r.Add("ErrAppID", "1");
+  r.Add("ErrLogSpName", "spErrorLogInsert");
+  return r;
+}
+
+std::vector<Statement> Statements(std::string_view Module) {
+  std::vector<Statement> out;
+  std::string pending;
+  int first = 0;
+  int lineNo = 0;
+  while (!Module.empty()) {
+    size_t nl = Module.find('\n');
+    std::string_view raw = Module.substr(0, nl);
+    Module.remove_prefix(nl == std::string_view::npos ? Module.size() : nl + 1);
+    ++lineNo;
+    std::string_view t = TrimView(raw);
+    if (pending.empty()) first = lineNo;
+    bool cont = t.size() >= 2 && t.back() == '_' && t[t.size() - 2] == ' ';
+    if (cont) t.remove_suffix(2);
+    if (!pending.empty()) pending += ' ';
+    pending += TrimView(t);
+    if (!cont) {
+      out.push_back({first, pending});
+      pending.clear();
+    }
+  }
+  if (!pending.empty()) out.push_back({first, pending});
+  return out;
+}
+
+std::vector<Procedure> Procedures(std::string_view Module) {
+  std::vector<Procedure> out;
+  bool inProc = false;
+  for (const Statement& s : Statements(Module)) {
+    if (!inProc) {
+      Procedure p;
+      if (!pf::NoCase::StartsWith(s.Text, "'") && ParseHeader(s.Text, p)) {
+        p.Line = s.Line;
+        out.push_back(std::move(p));
+        inProc = true;
+      }
+    } else if (IsEnd(s.Text)) {
+      inProc = false;
+    } else {
+      out.back().Body.push_back(s);
+    }
+  }
+  return out;
+}
+
+std::string HandlerProblems(std::string_view Module, const std::string& ClassName, bool UseFaultnet) {
+  std::string problems;
+  auto problem = [&](const Procedure& p, const std::string& what) {
+    problems += "line " + std::to_string(p.Line) + " " + p.Kind + " " + p.Name + ": " + what + "\n";
+  };
+  for (const Procedure& p : Procedures(Module)) {
+    size_t onErrors = 0, gotoHandler = 0, label = p.Body.size();
+    for (size_t i = 0; i < p.Body.size(); ++i) {
+      const std::string& t = p.Body[i].Text;
+      if (pf::NoCase::StartsWith(t, "On Error ")) ++onErrors;
+      if (pf::NoCase::StartsWith(t, "On Error GoTo errHandler")) ++gotoHandler;
+      if (pf::NoCase::Equals(t, "errHandler:")) label = i;
+    }
+    if (gotoHandler == 0) continue;
+    const bool isPublic = p.Scope == "Public";
+    if (isPublic && onErrors != 1) problem(p, "public procedure with " + std::to_string(onErrors) + " On Error lines");
+    if (label == p.Body.size()) {
+      problem(p, "no errHandler label");
+      continue;
+    }
+    std::vector<std::string> reports;
+    for (size_t i = label + 1; i < p.Body.size(); ++i)
+      if (pf::NoCase::StartsWith(p.Body[i].Text, "ErrorIn ")) reports.push_back(p.Body[i].Text);
+    if (!UseFaultnet && !reports.empty()) problem(p, "error report line without the error library");
+    if (UseFaultnet && reports.size() != 1) problem(p, std::to_string(reports.size()) + " error report lines");
+    if (UseFaultnet && reports.size() == 1) {
+      const std::string& r = reports[0];
+      std::string expectName = ClassName + "." + p.Name;
+      if (!p.Params.empty()) expectName += "(" + Join(p.Params, ",") + ")";
+      size_t q1 = r.find('"'), q2 = r.find('"', q1 + 1);
+      std::string name = q1 == std::string::npos || q2 == std::string::npos ? "" : r.substr(q1 + 1, q2 - q1 - 1);
+      if (!pf::NoCase::Equals(name, expectName)) problem(p, "reports itself as \"" + name + "\", expected \"" + expectName + "\"");
+      const std::string tail = ", EA_PUBLIC";
+      if (r.size() < tail.size() || r.compare(r.size() - tail.size(), tail.size(), tail) != 0) {
+        problem(p, "error report line does not end with the flags EA_PUBLIC: " + r);
+      } else if (q2 != std::string::npos && r.compare(q2 + 1, 2, ", ") == 0) {
+        std::string args = r.substr(q2 + 3, r.size() - tail.size() - q2 - 3);
+        std::string list = Join(p.Params, ", ");
+        bool ok = p.Params.empty() ? args.empty()
+                  : p.Params.size() == 1 ? (args == list || args == "Array(" + list + ")")
+                                         : args == "Array(" + list + ")";
+        if (!ok) problem(p, "passes the arguments \"" + args + "\", expected the values of (" + list + ")");
+      } else {
+        problem(p, "malformed error report line: " + r);
+      }
+    }
+    if (label + 1 >= p.Body.size()) {
+      problem(p, "empty error handler");
+      continue;
+    }
+    const std::string& last = p.Body.back().Text;
+    if (isPublic && last != "HandleError") problem(p, "public handler ends with \"" + last + "\" instead of HandleError");
+    if (!isPublic && !pf::NoCase::StartsWith(last, "Err.Raise ") && !pf::NoCase::StartsWith(last, "HandleError"))
+      problem(p, "private handler neither re-raises nor processes the error: \"" + last + "\"");
+  }
+  return problems;
+}
+
+size_t Count(std::string_view Text, std::string_view Needle) {
+  size_t n = 0;
+  for (size_t at = Text.find(Needle); at != std::string_view::npos; at = Text.find(Needle, at + Needle.size())) ++n;
+  return n;
+}
+
+}  // namespace pftest::lib

@@ -1,0 +1,59 @@
+#pragma once
+// Helpers of the code library tests: loading library/CodeLib.cls from the source tree,
+// a complete hand-made reference table, and a light reader of generated Visual Basic
+// that checks the error handlers of every procedure against the rules the generator and
+// the error library rely on.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codelib/CBlocks.h"
+#include "codelib/CRefValues.h"
+
+namespace pftest::lib {
+
+// The library file of the source tree and its raw bytes.
+std::string LibraryPath();
+std::string LibraryText();
+
+// A fresh block table filled from the library file.
+void LoadLibrary(pf::CBlocks& Blocks);
+
+// Every reference the generator fills, with values like a real run's; the connection
+// source references (LinkFileName, RegistryPath, ...) for ConnSrcType.
+pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType);
+
+// One statement of a module: physical continuation lines joined with single blanks.
+struct Statement {
+  int Line;          // 1-based line of its first physical line
+  std::string Text;  // trimmed, comment kept
+};
+std::vector<Statement> Statements(std::string_view Module);
+
+// One procedure of a module.
+struct Procedure {
+  int Line = 0;
+  std::string Scope;                // "Public", "Private", "Friend" or empty
+  std::string Kind;                 // "Sub", "Function", "Property Get", ...
+  std::string Name;
+  std::vector<std::string> Params;  // parameter names in order
+  std::vector<Statement> Body;      // statements after the header, without the End line
+};
+std::vector<Procedure> Procedures(std::string_view Module);
+
+// Checks the error handlers of every procedure with an "On Error GoTo" line:
+//  - a public procedure has exactly one "On Error" statement (the generator may put an
+//    exit test before the last one, which must be the handler's);
+//  - the error report line (with UseFaultnet; none without) names the procedure as
+//    "<ClassName>.<Name>(<params>)", parentheses only with parameters, and passes the
+//    parameter values in the same order: nothing, the single value, or Array(...);
+//  - after it a public procedure runs HandleError, a private one re-raises with Err.Raise
+//    (or runs HandleError when it is an entry point that COM+ or the class calls).
+// Returns one line per problem, empty when there is none.
+std::string HandlerProblems(std::string_view Module, const std::string& ClassName, bool UseFaultnet);
+
+// Number of (non-overlapping) occurrences of Needle in Text.
+size_t Count(std::string_view Text, std::string_view Needle);
+
+}  // namespace pftest::lib
