@@ -1,0 +1,1291 @@
+#include "VBCheck.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include "platform/NoCase.h"
+
+namespace pftest {
+namespace {
+
+using pf::NoCase::Equals;
+using pf::NoCase::ToLower;
+
+// Name tables keyed by views into the checked texts (which outlive the check), compared as VB
+// compares names: without regard to case.
+struct NoCaseHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const {
+    size_t h = 1469598103934665603ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(ToLower(c))) * 1099511628211ull;
+    return h;
+  }
+};
+struct NoCaseEq {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return Equals(a, b); }
+};
+template <class V>
+using NameMap = std::unordered_map<std::string_view, V, NoCaseHash, NoCaseEq>;
+using NameSet = std::unordered_set<std::string_view, NoCaseHash, NoCaseEq>;
+
+bool IsIdentStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
+}
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// ---------------------------------------------------------------------------------------------
+// Tokens. A logical line (physical lines joined by continuations) ends with an Eol token;
+// comments are dropped; ":" separating statements is a Colon token.
+
+enum class TK : unsigned char { Ident, Number, String, Date, Op, Colon, Eol };
+
+struct Token {
+  TK Kind;
+  char Suffix;  // type-declaration character of an identifier ($ % & ! # @), or 0
+  int Line;
+  std::string_view Text;  // identifier without its suffix; operator text; literal text
+};
+
+// Words after which an operand is expected: a "#" following one of them opens a date literal,
+// a "." following one of them is a member of the enclosing With.
+bool IsOperatorWord(std::string_view w) {
+  static constexpr std::string_view kWords[] = {
+      "and", "or", "not", "xor", "eqv", "imp", "mod", "like", "is", "to", "step", "then",
+      "else", "elseif", "if", "case", "while", "until", "set", "let", "with", "in", "each",
+      "call", "return", "lset", "rset", "select", "typeof", "new", "raiseevent"};
+  for (std::string_view k : kWords)
+    if (Equals(w, k)) return true;
+  return false;
+}
+
+class Lexer {
+ public:
+  Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {}
+
+  std::vector<Token> Run() {
+    Out_.reserve(T_.size() / 4 + 2);
+    while (P_ < T_.size()) {
+      const char c = T_[P_];
+      if (IsBlank(c) || c == '\f' || c == '\x1a') {
+        ++P_;
+      } else if (IsLineEnd(c)) {
+        SkipLineEnd();
+        EndLogicalLine();
+      } else if (c == '\'') {
+        SkipComment();
+      } else if (c == '"') {
+        LexString();
+      } else if (IsIdentStart(c)) {
+        LexIdent();
+      } else if (IsDigit(c) || (c == '.' && P_ + 1 < T_.size() && IsDigit(T_[P_ + 1]) && !PrevIsOperand())) {
+        LexNumber();
+      } else if (c == '&' && P_ + 2 < T_.size() && (T_[P_ + 1] == 'H' || T_[P_ + 1] == 'h') && IsHexDigit(T_[P_ + 2])) {
+        LexRadix(IsHexDigit);
+      } else if (c == '&' && P_ + 2 < T_.size() && (T_[P_ + 1] == 'O' || T_[P_ + 1] == 'o') && IsDigit(T_[P_ + 2])) {
+        LexRadix(IsDigit);
+      } else if (c == '_' && RestOfLineBlank(P_ + 1)) {
+        Continuation();
+      } else if (c == '[') {
+        LexBracketName();
+      } else if (c == '#') {
+        LexHash();
+      } else {
+        LexOperator();
+      }
+    }
+    EndLogicalLine();
+    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, Line_, {}});
+    return std::move(Out_);
+  }
+
+ private:
+  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0) {
+    Out_.push_back({Kind, Suffix, Line_, T_.substr(Begin, End - Begin)});
+  }
+  void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
+
+  bool AtStatementStart() const {
+    return Out_.empty() || Out_.back().Kind == TK::Eol || Out_.back().Kind == TK::Colon;
+  }
+  bool PrevIsOperand() const {
+    if (AtStatementStart()) return false;
+    const Token& t = Out_.back();
+    switch (t.Kind) {
+      case TK::Ident: return !IsOperatorWord(t.Text);
+      case TK::Number: case TK::String: case TK::Date: return true;
+      case TK::Op: return t.Text == ")" || t.Text == "]";
+      default: return false;
+    }
+  }
+  bool RestOfLineBlank(size_t From) const {
+    while (From < T_.size() && IsBlank(T_[From])) ++From;
+    return From >= T_.size() || IsLineEnd(T_[From]);
+  }
+  void SkipLineEnd() {
+    if (T_[P_] == '\r' && P_ + 1 < T_.size() && T_[P_ + 1] == '\n') ++P_;
+    ++P_;
+    ++Line_;
+  }
+  void EndLogicalLine() {
+    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, Line_ - 1, {}});
+    Continuations_ = 0;
+  }
+
+  // P_ is on a "_" followed by blanks up to the line end. Joins the next physical line to
+  // the current logical line and reports what VB refuses about it. Returns false when the
+  // statement cannot continue (last line, or an empty line follows).
+  bool JoinNextLine() {
+    const int line = Line_;
+    while (P_ < T_.size() && !IsLineEnd(T_[P_])) ++P_;
+    if (P_ >= T_.size()) {
+      Report(line, "line continuation on the last line");
+      return false;
+    }
+    SkipLineEnd();
+    if (++Continuations_ == 25)
+      Report(Line_, "more than 24 line continuations in one statement");
+    if (RestOfLineBlank(P_)) {
+      Report(line, "line continuation followed by an empty line");
+      return false;
+    }
+    return true;
+  }
+
+  void Continuation() {
+    if (P_ > 0 && !IsBlank(T_[P_ - 1]) && !IsLineEnd(T_[P_ - 1]))
+      Report(Line_, "line continuation without a blank before '_'");
+    if (!JoinNextLine()) EndLogicalLine();
+  }
+
+  // A comment runs to the end of its line, and on to the next one when it ends in " _".
+  void SkipComment() {
+    for (;;) {
+      size_t e = P_;
+      while (e < T_.size() && !IsLineEnd(T_[e])) ++e;
+      size_t last = e;
+      while (last > P_ && IsBlank(T_[last - 1])) --last;
+      const bool continued = last >= P_ + 2 && T_[last - 1] == '_' && IsBlank(T_[last - 2]);
+      P_ = e;
+      if (!continued) return;
+      P_ = last - 1;
+      if (!JoinNextLine()) {
+        EndLogicalLine();
+        return;
+      }
+    }
+  }
+
+  void LexString() {
+    const size_t b = P_++;
+    for (;;) {
+      if (P_ >= T_.size() || IsLineEnd(T_[P_])) {
+        Report(Line_, "unterminated string literal");
+        break;
+      }
+      if (T_[P_] == '"') {
+        if (P_ + 1 < T_.size() && T_[P_ + 1] == '"') {
+          P_ += 2;
+          continue;
+        }
+        ++P_;
+        break;
+      }
+      ++P_;
+    }
+    Add(TK::String, b, P_);
+  }
+
+  void LexIdent() {
+    const size_t b = P_;
+    while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
+    const size_t e = P_;
+    if (AtStatementStart() && Equals(T_.substr(b, e - b), "rem") &&
+        (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
+      P_ = b;
+      SkipComment();
+      return;
+    }
+    char suffix = 0;
+    if (P_ < T_.size()) {
+      const char c = T_[P_];
+      const bool nextIdent = P_ + 1 < T_.size() && IsIdentChar(T_[P_ + 1]);
+      if (c == '$' || c == '%' || c == '@' || ((c == '&' || c == '!' || c == '#') && !nextIdent)) {
+        suffix = c;
+        ++P_;
+      }
+    }
+    Add(TK::Ident, b, e, suffix);
+  }
+
+  void LexNumber() {
+    const size_t b = P_;
+    while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+    if (P_ < T_.size() && T_[P_] == '.') {
+      ++P_;
+      while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+    }
+    if (P_ + 1 < T_.size() && (T_[P_] == 'E' || T_[P_] == 'e' || T_[P_] == 'D' || T_[P_] == 'd')) {
+      size_t q = P_ + 1;
+      if (q < T_.size() && (T_[q] == '+' || T_[q] == '-')) ++q;
+      if (q < T_.size() && IsDigit(T_[q])) {
+        P_ = q;
+        while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+      }
+    }
+    if (P_ < T_.size() && (T_[P_] == '%' || T_[P_] == '&' || T_[P_] == '!' || T_[P_] == '#' ||
+                           T_[P_] == '@'))
+      ++P_;
+    Add(TK::Number, b, P_);
+  }
+
+  void LexRadix(bool (*Digit)(char)) {
+    const size_t b = P_;
+    P_ += 2;
+    while (P_ < T_.size() && Digit(T_[P_])) ++P_;
+    if (P_ < T_.size() && (T_[P_] == '&' || T_[P_] == '%')) ++P_;
+    Add(TK::Number, b, P_);
+  }
+
+  void LexBracketName() {
+    size_t e = P_ + 1;
+    while (e < T_.size() && T_[e] != ']' && !IsLineEnd(T_[e])) ++e;
+    if (e >= T_.size() || T_[e] != ']') {
+      LexOperator();
+      return;
+    }
+    Add(TK::Ident, P_ + 1, e);
+    P_ = e + 1;
+  }
+
+  // "#" is a date literal #...# where an operand is expected, else an operator (file numbers,
+  // type suffix seen apart, conditional-compilation directives at a statement start).
+  void LexHash() {
+    if (!AtStatementStart() && !PrevIsOperand()) {
+      size_t e = P_ + 1;
+      bool digit = false, ok = true;
+      while (e < T_.size() && T_[e] != '#' && !IsLineEnd(T_[e])) {
+        const char c = T_[e];
+        if (IsDigit(c)) digit = true;
+        else if (!(IsIdentStart(c) || IsBlank(c) || c == '/' || c == ':' || c == '-' || c == ',' || c == '.'))
+          ok = false;
+        ++e;
+      }
+      if (ok && digit && e < T_.size() && T_[e] == '#') {
+        Add(TK::Date, P_, e + 1);
+        P_ = e + 1;
+        return;
+      }
+    }
+    LexOperator();
+  }
+
+  void LexOperator() {
+    const size_t b = P_;
+    const char c = T_[P_++];
+    if (P_ < T_.size()) {
+      const char n = T_[P_];
+      if ((c == '<' && (n == '=' || n == '>')) || (c == '>' && n == '=') || (c == ':' && n == '=')) {
+        ++P_;
+        Add(TK::Op, b, P_);
+        return;
+      }
+    }
+    Add(c == ':' ? TK::Colon : TK::Op, b, P_);
+  }
+
+  std::string_view T_;
+  std::vector<VBFinding>& F_;
+  std::vector<Token> Out_;
+  size_t P_ = 0;
+  int Line_ = 1;
+  int Continuations_ = 0;
+};
+
+// Leftovers of code generation, looked for in the raw text so that comments and strings count:
+// references XX<name>XX (case-sensitive, inside one word) and block markers '#word.
+void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
+  static constexpr std::string_view kMarkers[] = {"block", "endblock", "cond", "condnot",
+                                                  "endcond", "lcond", "lcondnot"};
+  int line = 1;
+  size_t i = 0;
+  while (i < T.size()) {
+    const char c = T[i];
+    if (c == '\n' || (c == '\r' && (i + 1 >= T.size() || T[i + 1] != '\n'))) {
+      ++line;
+      ++i;
+    } else if (c == '\'' && i + 1 < T.size() && T[i + 1] == '#') {
+      size_t e = i + 2;
+      while (e < T.size() && IsIdentStart(T[e])) ++e;
+      const std::string_view word = T.substr(i + 2, e - i - 2);
+      for (std::string_view m : kMarkers)
+        if (Equals(word, m)) {
+          F.push_back({line, "leftover block marker '" + std::string(T.substr(i, e - i)) + "'"});
+          break;
+        }
+      i = e;
+    } else if (IsIdentChar(c)) {
+      size_t e = i;
+      while (e < T.size() && IsIdentChar(T[e])) ++e;
+      const std::string_view word = T.substr(i, e - i);
+      size_t from = 0;
+      for (;;) {
+        const size_t open = word.find("XX", from);
+        if (open == std::string_view::npos) break;
+        const size_t close = word.find("XX", open + 3);
+        if (close == std::string_view::npos) break;
+        F.push_back({line, "leftover reference '" + std::string(word.substr(open, close + 2 - open)) + "'"});
+        from = close + 2;
+      }
+      i = e;
+    } else {
+      ++i;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Statement structure.
+
+enum class BK : unsigned char { Sub, Function, PropGet, PropLet, PropSet, If, Select, With, For, Do, While, Type, Enum };
+
+bool IsProc(BK k) { return k <= BK::PropSet; }
+bool IsProperty(BK k) { return k == BK::PropGet || k == BK::PropLet || k == BK::PropSet; }
+
+const char* OpenerName(BK k) {
+  switch (k) {
+    case BK::Sub: return "Sub";
+    case BK::Function: return "Function";
+    case BK::PropGet: return "Property Get";
+    case BK::PropLet: return "Property Let";
+    case BK::PropSet: return "Property Set";
+    case BK::If: return "If";
+    case BK::Select: return "Select Case";
+    case BK::With: return "With";
+    case BK::For: return "For";
+    case BK::Do: return "Do";
+    case BK::While: return "While";
+    case BK::Type: return "Type";
+    case BK::Enum: return "Enum";
+  }
+  return "?";
+}
+
+const char* CloserName(BK k) {
+  switch (k) {
+    case BK::Sub: return "End Sub";
+    case BK::Function: return "End Function";
+    case BK::PropGet: case BK::PropLet: case BK::PropSet: return "End Property";
+    case BK::If: return "End If";
+    case BK::Select: return "End Select";
+    case BK::With: return "End With";
+    case BK::For: return "Next";
+    case BK::Do: return "Loop";
+    case BK::While: return "Wend";
+    case BK::Type: return "End Type";
+    case BK::Enum: return "End Enum";
+  }
+  return "?";
+}
+
+struct Block {
+  BK Kind;
+  int Line;
+  bool SawElse = false;      // If: an Else was seen
+  bool SawCase = false;      // Select: a Case (or a stray statement, reported once) was seen
+  bool SawCaseElse = false;  // Select: Case Else was seen
+  bool DoHasCond = false;    // Do: While/Until on the Do line
+  bool PublicEnum = false;   // Enum: its members are visible to other modules
+  std::string_view LoopVar = {};  // For: the loop variable
+};
+
+// Kinds of procedure per name, as bits.
+enum : unsigned { kSubBit = 1, kFunctionBit = 2, kGetBit = 4, kLetBit = 8, kSetBit = 16, kDeclareBit = 32 };
+constexpr unsigned kPropertyBits = kGetBit | kLetBit | kSetBit;
+
+unsigned ProcBit(BK k) {
+  switch (k) {
+    case BK::Sub: return kSubBit;
+    case BK::Function: return kFunctionBit;
+    case BK::PropGet: return kGetBit;
+    case BK::PropLet: return kLetBit;
+    case BK::PropSet: return kSetBit;
+    default: return 0;
+  }
+}
+
+struct NameUse {
+  std::string_view Name;
+  int Line;
+  const char* What;  // "assigned", "used as loop variable", "ReDim'd"
+};
+
+struct ProcInfo {
+  int Line;
+  unsigned Kinds;
+};
+
+class Parser {
+ public:
+  Parser(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const NameSet* External)
+      : Tk_(Tokens), F_(Findings), External_(External) {}
+
+  void Run() {
+    size_t i = SkipClassHeader();
+    while (i < Tk_.size()) {
+      size_t e = i;
+      while (Tk_[e].Kind != TK::Eol) ++e;
+      if (e > i) ParseLine(i, e);
+      i = e + 1;
+    }
+    Finish();
+  }
+
+  // Public declarations of the module: what other modules may use.
+  const NameSet& PublicNames() const { return Public_; }
+
+ private:
+  // ---- helpers ------------------------------------------------------------------------------
+  static bool Kw(const Token& t, std::string_view Word) { return t.Kind == TK::Ident && Equals(t.Text, Word); }
+  static bool IsOp(const Token& t, std::string_view Op) { return t.Kind == TK::Op && t.Text == Op; }
+  bool KwAt(size_t i, size_t e, std::string_view Word) const { return i < e && Kw(Tk_[i], Word); }
+  bool OpAt(size_t i, size_t e, std::string_view Op) const { return i < e && IsOp(Tk_[i], Op); }
+
+  void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
+  static std::string Q(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+  // Index of the token after the parenthesised group that starts at i (an "(").
+  size_t SkipParens(size_t i, size_t e) const {
+    int depth = 0;
+    for (; i < e; ++i) {
+      if (IsOp(Tk_[i], "(")) ++depth;
+      else if (IsOp(Tk_[i], ")") && --depth == 0) return i + 1;
+    }
+    return e;
+  }
+  // Index of the next token named Word at parenthesis depth 0 in [i, e), or e.
+  size_t FindTop(size_t i, size_t e, std::string_view Word, bool IsOperator = false) const {
+    int depth = 0;
+    for (; i < e; ++i) {
+      const Token& t = Tk_[i];
+      if (IsOp(t, "(")) ++depth;
+      else if (IsOp(t, ")")) --depth;
+      else if (depth == 0 && (IsOperator ? IsOp(t, Word) : Kw(t, Word))) return i;
+    }
+    return e;
+  }
+
+  // ---- the class header ---------------------------------------------------------------------
+  // VERSION x CLASS, then BEGIN ... END (nested Begin/End and BeginProperty/EndProperty in
+  // forms); its property lines are not statements.
+  size_t SkipClassHeader() {
+    if (Tk_.empty() || !Kw(Tk_[0], "version")) return 0;
+    int depth = 0;
+    bool opened = false;
+    size_t i = 0;
+    while (i < Tk_.size()) {
+      size_t e = i;
+      while (Tk_[e].Kind != TK::Eol) ++e;
+      const Token& first = Tk_[i];
+      if (e > i && (Kw(first, "begin") || Kw(first, "beginproperty"))) {
+        ++depth;
+        opened = true;
+      } else if (e > i && ((Kw(first, "end") && e == i + 1) || Kw(first, "endproperty"))) {
+        --depth;
+      }
+      i = e + 1;
+      if (opened && depth <= 0) return i;
+    }
+    Report(Tk_[0].Line, "class header without its closing END");
+    return Tk_.size();
+  }
+
+  // ---- lines and statements -----------------------------------------------------------------
+  void ParseLine(size_t b, size_t e) {
+    CheckParentheses(b, e);
+    if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], "end") &&
+        !IsOp(Tk_[b], "#")) {
+      if (Stack_.back().Kind == BK::Enum && Tk_[b].Kind == TK::Ident) {
+        EnumMembers_.insert(Tk_[b].Text);
+        if (Stack_.back().PublicEnum) Public_.insert(Tk_[b].Text);
+      }
+      return;
+    }
+    // A label "name:" or a line number starts the line.
+    if (Tk_[b].Kind == TK::Ident && b + 1 < e && Tk_[b + 1].Kind == TK::Colon && !IsStatementWord(Tk_[b].Text)) {
+      AddLabel(Tk_[b]);
+      b += 2;
+    } else if (Tk_[b].Kind == TK::Number) {
+      AddLabel(Tk_[b]);
+      b += 1;
+    }
+    ParseStatements(b, e, false);
+  }
+
+  static bool IsStatementWord(std::string_view w) {
+    static constexpr std::string_view kWords[] = {
+        "else", "end", "loop", "next", "wend", "do", "resume", "return", "stop", "beep",
+        "randomize", "doevents", "exit", "case", "option", "call", "close", "reset"};
+    for (std::string_view k : kWords)
+      if (Equals(w, k)) return true;
+    return false;
+  }
+
+  void AddLabel(const Token& t) {
+    if (!ProcActive_) {
+      Report(t.Line, "label " + Q(t.Text) + " outside a procedure");
+      return;
+    }
+    auto [it, fresh] = Labels_.emplace(t.Text, t.Line);
+    if (!fresh) Report(t.Line, "label " + Q(t.Text) + " defined twice (first on line " + std::to_string(it->second) + ")");
+  }
+
+  void CheckParentheses(size_t b, size_t e) {
+    int depth = 0;
+    for (size_t i = b; i < e; ++i) {
+      if (IsOp(Tk_[i], "(")) ++depth;
+      else if (IsOp(Tk_[i], ")") && --depth < 0) break;
+    }
+    if (depth != 0) Report(Tk_[b].Line, "unbalanced parentheses");
+  }
+
+  // Statements separated by ":"; inside a single-line If also by Else.
+  void ParseStatements(size_t b, size_t e, bool SingleIf) {
+    while (b < e) {
+      if (Tk_[b].Kind == TK::Colon) {
+        ++b;
+        continue;
+      }
+      if (SingleIf && Kw(Tk_[b], "else")) {
+        ++b;
+        continue;
+      }
+      if (Kw(Tk_[b], "if")) {
+        ParseIf(b, e, SingleIf);
+        return;
+      }
+      size_t m = b;
+      while (m < e && Tk_[m].Kind != TK::Colon && !(SingleIf && m > b && (Kw(Tk_[m], "else") || Kw(Tk_[m], "elseif"))))
+        ++m;
+      ParseStatement(b, m, SingleIf);
+      b = m;
+    }
+  }
+
+  void ParseIf(size_t b, size_t e, bool SingleIf) {
+    const int line = Tk_[b].Line;
+    Executable(line, "If");
+    size_t then = b + 1;
+    while (then < e && !Kw(Tk_[then], "then") && Tk_[then].Kind != TK::Colon) ++then;
+    CheckWithMembers(b + 1, then);
+    if (then >= e || !Kw(Tk_[then], "then")) {
+      Report(line, "'If' without 'Then'");
+      if (!SingleIf) Push({BK::If, line});
+      ParseStatements(then, e, SingleIf);
+      return;
+    }
+    if (then + 1 == e) {
+      if (SingleIf) Report(line, "block 'If' inside a single-line 'If'");
+      Push({BK::If, line});
+      return;
+    }
+    const size_t depth = Stack_.size();
+    ParseStatements(then + 1, e, true);
+    if (Stack_.size() > depth) {
+      Report(line, "'" + std::string(OpenerName(Stack_.back().Kind)) + "' inside a single-line 'If' is not closed on its line");
+      while (Stack_.size() > depth) Pop();
+    }
+  }
+
+  void ParseStatement(size_t b, size_t e, bool SingleIf) {
+    if (b >= e) return;
+    const Token& t = Tk_[b];
+    const int line = t.Line;
+    CheckWithMembers(b, e);
+    if (IsOp(t, "#")) {
+      Directive(b, e);
+      return;
+    }
+    if (!Stack_.empty() && Stack_.back().Kind == BK::Select && !Stack_.back().SawCase && !Kw(t, "case") &&
+        !(Kw(t, "end") && KwAt(b + 1, e, "select"))) {
+      Report(line, "statement between 'Select Case' and its first 'Case'");
+      Stack_.back().SawCase = true;
+    }
+    if (IsOp(t, ".")) {
+      Executable(line, ".");
+      AssignTarget(b, e, "assigned");
+      return;
+    }
+    if (t.Kind != TK::Ident) {
+      Report(line, "a statement cannot begin with " + Q(t.Text));
+      return;
+    }
+
+    // Declarations, with their modifiers.
+    size_t i = b;
+    bool isPublic = false, isPrivate = false, isStatic = false, modifiers = false;
+    for (; i < e; ++i) {
+      const Token& m = Tk_[i];
+      if (Kw(m, "public") || Kw(m, "global")) isPublic = true;
+      else if (Kw(m, "private")) isPrivate = true;
+      else if (Kw(m, "friend")) isPrivate = false;
+      else if (Kw(m, "static")) isStatic = true;
+      else break;
+      modifiers = true;
+    }
+    if (modifiers && i >= e) {
+      Report(line, "declaration without a name");
+      return;
+    }
+    const Token& k = Tk_[i];
+    if (Kw(k, "sub") || Kw(k, "function") || Kw(k, "property")) {
+      OpenProc(i, e, !isPrivate);
+      return;
+    }
+    if (Kw(k, "declare")) {
+      ModuleDeclaration(line, "Declare");
+      size_t n = i + 1;
+      if (KwAt(n, e, "ptrsafe")) ++n;
+      if (!(KwAt(n, e, "sub") || KwAt(n, e, "function")) || n + 1 >= e || Tk_[n + 1].Kind != TK::Ident) {
+        Report(line, "'Declare' without 'Sub' or 'Function' and a name");
+        return;
+      }
+      if (FindTop(n + 2, e, "lib") >= e) Report(line, "'Declare' without 'Lib'");
+      RegisterProc(Tk_[n + 1], kDeclareBit, !isPrivate);
+      return;
+    }
+    if (Kw(k, "type") || Kw(k, "enum")) {
+      ModuleDeclaration(line, Kw(k, "type") ? "Type" : "Enum");
+      if (i + 1 >= e || Tk_[i + 1].Kind != TK::Ident) {
+        Report(line, Q(k.Text) + " without a name");
+        return;
+      }
+      if (!isPrivate) Public_.insert(Tk_[i + 1].Text);
+      Block blk{Kw(k, "type") ? BK::Type : BK::Enum, line};
+      blk.PublicEnum = !isPrivate;
+      Push(blk);
+      return;
+    }
+    if (Kw(k, "event")) {
+      ModuleDeclaration(line, "Event");
+      if (i + 1 < e && Tk_[i + 1].Kind == TK::Ident) {
+        auto [it, fresh] = Events_.emplace(Tk_[i + 1].Text, line);
+        if (!fresh) Report(line, "event " + Q(Tk_[i + 1].Text) + " declared twice (first on line " + std::to_string(it->second) + ")");
+      } else {
+        Report(line, "'Event' without a name");
+      }
+      return;
+    }
+    if (Kw(k, "const")) {
+      DeclarationList(i + 1, e, isPublic, true);
+      return;
+    }
+    if (Kw(k, "dim")) {
+      DeclarationList(i + 1, e, false, false);
+      return;
+    }
+    if (modifiers) {
+      if (isStatic && !isPublic && !isPrivate && !ProcActive_) Report(line, "'Static' outside a procedure");
+      if ((isPublic || isPrivate) && ProcActive_) Report(line, Q(t.Text) + " declaration inside a procedure");
+      DeclarationList(i, e, isPublic, false);
+      return;
+    }
+
+    // Module-level statements that are not declarations of names.
+    if (Kw(t, "option")) {
+      ModuleDeclaration(line, "Option");
+      if (KwAt(b + 1, e, "explicit")) OptionExplicit_ = true;
+      return;
+    }
+    if (Kw(t, "attribute")) return;
+    if (Kw(t, "implements")) {
+      ModuleDeclaration(line, "Implements");
+      return;
+    }
+    if ((t.Text.size() == 6 || t.Text.size() == 7) && pf::NoCase::StartsWith(t.Text, "def") && b + 1 < e && Tk_[b + 1].Kind == TK::Ident &&
+        !OpAt(b + 1, e, "=")) {
+      ModuleDeclaration(line, "Def");  // DefInt A-Z and its kind
+      return;
+    }
+
+    // Executable statements.
+    if (Kw(t, "end")) {
+      EndStatement(b, e);
+      return;
+    }
+    Executable(line, t.Text);
+    if (Kw(t, "set") || Kw(t, "let") || Kw(t, "lset") || Kw(t, "rset")) {
+      AssignTarget(b + 1, e, "assigned");
+    } else if (Kw(t, "redim")) {
+      size_t n = b + 1;
+      if (KwAt(n, e, "preserve")) ++n;
+      for (; n < e;) {
+        if (Tk_[n].Kind == TK::Ident && OpAt(n + 1, e, "(")) Use(Tk_[n], "ReDim'd");
+        else Report(line, "'ReDim' without an array name and bounds");
+        n = FindTop(n, e, ",", true);
+        if (n < e) ++n;
+      }
+    } else if (Kw(t, "for")) {
+      ForStatement(b, e);
+    } else if (Kw(t, "next")) {
+      NextStatement(b, e);
+    } else if (Kw(t, "do")) {
+      Block blk{BK::Do, line};
+      if (b + 1 < e) {
+        if (!(KwAt(b + 1, e, "while") || KwAt(b + 1, e, "until")) || b + 2 >= e)
+          Report(line, "'Do' may only be followed by 'While' or 'Until' and a condition");
+        blk.DoHasCond = true;
+      }
+      Push(blk);
+    } else if (Kw(t, "loop")) {
+      if (b + 1 < e && (!(KwAt(b + 1, e, "while") || KwAt(b + 1, e, "until")) || b + 2 >= e))
+        Report(line, "'Loop' may only be followed by 'While' or 'Until' and a condition");
+      if (Block* blk = Close(BK::Do, line, "Loop"); blk && blk->DoHasCond && b + 1 < e)
+        Report(line, "'Do' and 'Loop' both have a condition");
+    } else if (Kw(t, "while")) {
+      if (b + 1 >= e) Report(line, "'While' without a condition");
+      Push({BK::While, line});
+    } else if (Kw(t, "wend")) {
+      Close(BK::While, line, "Wend");
+    } else if (Kw(t, "with")) {
+      if (b + 1 >= e) Report(line, "'With' without an object");
+      Push({BK::With, line});
+    } else if (Kw(t, "select")) {
+      if (!KwAt(b + 1, e, "case") || b + 2 >= e) Report(line, "'Select' without 'Case' and an expression");
+      Push({BK::Select, line});
+    } else if (Kw(t, "case")) {
+      CaseStatement(b, e);
+    } else if (Kw(t, "elseif")) {
+      ElseStatement(b, e, SingleIf, true);
+    } else if (Kw(t, "else")) {
+      ElseStatement(b, e, SingleIf, false);
+    } else if (Kw(t, "exit")) {
+      ExitStatement(b, e);
+    } else if (Kw(t, "goto") || Kw(t, "gosub")) {
+      if (b + 1 < e) Jump(Tk_[b + 1]);
+      else Report(line, Q(t.Text) + " without a label");
+    } else if (Kw(t, "on")) {
+      OnStatement(b, e);
+    } else if (Kw(t, "resume")) {
+      if (b + 1 < e && !KwAt(b + 1, e, "next")) Jump(Tk_[b + 1]);
+    } else if (Kw(t, "raiseevent")) {
+      if (b + 1 < e && Tk_[b + 1].Kind == TK::Ident) RaisedEvents_.push_back({Tk_[b + 1].Text, line, nullptr});
+      else Report(line, "'RaiseEvent' without an event name");
+    } else if (Kw(t, "then")) {
+      Report(line, "misplaced " + Q(t.Text));
+    } else {
+      AssignTarget(b, e, "assigned");
+    }
+  }
+
+  // ---- declarations -------------------------------------------------------------------------
+  void ModuleDeclaration(int Line, std::string_view What) {
+    if (ProcActive_) Report(Line, Q(What) + " inside a procedure");
+    else if (ProcSeen_) Report(Line, Q(What) + " after the first procedure (declarations go before all procedures)");
+  }
+
+  // name [suffix] [(bounds)] [As [New] type] [= value], ... ; WithEvents allowed at module level.
+  void DeclarationList(size_t i, size_t e, bool IsPublic, bool IsConst) {
+    const int line = i < e ? Tk_[i].Line : (i > 0 ? Tk_[i - 1].Line : 1);
+    if (!ProcActive_) ModuleDeclaration(line, IsConst ? "Const" : "Dim");
+    if (i >= e) {
+      Report(line, "declaration without a name");
+      return;
+    }
+    while (i < e) {
+      if (KwAt(i, e, "withevents")) {
+        if (ProcActive_) Report(line, "'WithEvents' inside a procedure");
+        ++i;
+      }
+      if (i >= e || Tk_[i].Kind != TK::Ident) {
+        Report(line, "declaration without a name");
+        return;
+      }
+      Declare(Tk_[i], IsPublic);
+      const size_t next = FindTop(i + 1, e, ",", true);
+      if (IsConst && FindTop(i + 1, next, "=", true) >= next)
+        Report(Tk_[i].Line, "constant " + Q(Tk_[i].Text) + " without a value");
+      i = next;
+      if (i < e) ++i;
+    }
+  }
+
+  void Declare(const Token& Name, bool IsPublic) {
+    NameMap<int>& table = ProcActive_ ? Locals_ : ModuleVars_;
+    auto [it, fresh] = table.emplace(Name.Text, Name.Line);
+    if (!fresh)
+      Report(Name.Line, Q(Name.Text) + " is declared twice in this " + (ProcActive_ ? "procedure" : "module") +
+                            " (first on line " + std::to_string(it->second) + ")");
+    if (!ProcActive_ && IsPublic) Public_.insert(Name.Text);
+  }
+
+  void RegisterProc(const Token& Name, unsigned Bit, bool IsPublic) {
+    auto [it, fresh] = Procs_.emplace(Name.Text, ProcInfo{Name.Line, Bit});
+    if (!fresh) {
+      ProcInfo& p = it->second;
+      const bool bothProperty = (p.Kinds & ~kPropertyBits) == 0 && (Bit & kPropertyBits) != 0;
+      if (!bothProperty || (p.Kinds & Bit) != 0)
+        Report(Name.Line, "procedure " + Q(Name.Text) + " is defined twice (first on line " + std::to_string(p.Line) + ")");
+      p.Kinds |= Bit;
+    }
+    if (IsPublic) Public_.insert(Name.Text);
+  }
+
+  // [Public|Private|Friend] [Static] Sub|Function|Property Get|Let|Set name [(params)] [As type]
+  void OpenProc(size_t i, size_t e, bool IsPublic) {
+    const int line = Tk_[i].Line;
+    BK kind = BK::Sub;
+    size_t n = i + 1;
+    if (Kw(Tk_[i], "function")) {
+      kind = BK::Function;
+    } else if (Kw(Tk_[i], "property")) {
+      if (KwAt(n, e, "get")) kind = BK::PropGet;
+      else if (KwAt(n, e, "let")) kind = BK::PropLet;
+      else if (KwAt(n, e, "set")) kind = BK::PropSet;
+      else {
+        Report(line, "'Property' without 'Get', 'Let' or 'Set'");
+        return;
+      }
+      ++n;
+    }
+    if (n >= e || Tk_[n].Kind != TK::Ident) {
+      Report(line, std::string("'") + OpenerName(kind) + "' without a name");
+      return;
+    }
+    if (ProcActive_) {
+      Report(line, std::string("'") + OpenerName(kind) + " " + std::string(Tk_[n].Text) + "' begins inside '" +
+                       OpenerName(ProcKind_) + " " + std::string(ProcName_) + "', which has no '" +
+                       CloserName(ProcKind_) + "'");
+      while (!Stack_.empty()) Pop();
+    } else if (!Stack_.empty()) {
+      while (!Stack_.empty()) {
+        Report(Stack_.back().Line, std::string("'") + OpenerName(Stack_.back().Kind) + "' without '" +
+                                       CloserName(Stack_.back().Kind) + "'");
+        Pop();
+      }
+    }
+    const Token& name = Tk_[n];
+    RegisterProc(name, ProcBit(kind), IsPublic);
+    ProcSeen_ = true;
+    ProcActive_ = true;
+    ProcKind_ = kind;
+    ProcName_ = name.Text;
+    Locals_.clear();
+    Labels_.clear();
+    Jumps_.clear();
+    Uses_.clear();
+    Stack_.push_back({kind, line});
+    if (kind == BK::Function || kind == BK::PropGet) Locals_.emplace(name.Text, line);
+    if (OpAt(n + 1, e, "(")) {
+      const size_t close = SkipParens(n + 1, e) - 1;
+      for (size_t p = n + 2; p < close;) {
+        while (p < close && (KwAt(p, close, "optional") || KwAt(p, close, "byval") || KwAt(p, close, "byref") ||
+                             KwAt(p, close, "paramarray")))
+          ++p;
+        if (p < close && Tk_[p].Kind == TK::Ident) {
+          auto [it, fresh] = Locals_.emplace(Tk_[p].Text, Tk_[p].Line);
+          if (!fresh) Report(Tk_[p].Line, "parameter " + Q(Tk_[p].Text) + " is declared twice");
+        } else {
+          Report(line, "parameter without a name");
+        }
+        p = FindTop(p, close, ",", true);
+        if (p < close) ++p;
+      }
+    }
+  }
+
+  void FinishProc() {
+    for (const auto& j : Jumps_)
+      if (!Labels_.count(j.Name)) Report(j.Line, "label " + Q(j.Name) + " does not exist in this procedure");
+    for (const NameUse& u : Uses_)
+      if (!Locals_.count(u.Name)) Pending_.push_back(u);
+    ProcActive_ = false;
+  }
+
+  // ---- blocks -------------------------------------------------------------------------------
+  void Push(Block b) {
+    if (b.Kind == BK::With) ++WithDepth_;
+    Stack_.push_back(b);
+  }
+  void Pop() {
+    const BK k = Stack_.back().Kind;
+    if (k == BK::With) --WithDepth_;
+    Stack_.pop_back();
+    if (IsProc(k)) FinishProc();
+  }
+
+  static bool Matches(BK Open, BK Close) { return Open == Close || (IsProperty(Open) && IsProperty(Close)); }
+
+  // Closes the innermost block of the kind; blocks opened after it are crossed (reported and
+  // dropped). A closer never reaches past the enclosing procedure. Returns the closed block
+  // (valid until the next push) or null when there was none.
+  Block* Close(BK Kind, int Line, std::string_view Closer) {
+    size_t j = Stack_.size();
+    while (j > 0) {
+      const BK k = Stack_[j - 1].Kind;
+      if (Matches(k, Kind)) break;
+      if (IsProc(k) && !IsProc(Kind)) {
+        j = 0;
+        break;
+      }
+      --j;
+    }
+    if (j == 0) {
+      // The wrong end of a procedure, Type or Enum still ends the one that is open.
+      const bool container = IsProc(Kind) || Kind == BK::Type || Kind == BK::Enum;
+      for (size_t k = Stack_.size(); container && k > 0; --k) {
+        const Block& open = Stack_[k - 1];
+        if (IsProc(open.Kind) == IsProc(Kind) && (IsProc(Kind) || open.Kind == BK::Type || open.Kind == BK::Enum)) {
+          Report(Line, Q(Closer) + " ends '" + OpenerName(open.Kind) +
+                           (IsProc(open.Kind) ? " " + std::string(ProcName_) : std::string()) + "' from line " +
+                           std::to_string(open.Line));
+          while (Stack_.size() >= k) Pop();
+          return nullptr;
+        }
+      }
+      Report(Line, Q(Closer) + " without '" + (IsProperty(Kind) ? "Property" : OpenerName(Kind)) + "'");
+      return nullptr;
+    }
+    if (j < Stack_.size()) {
+      const Block& top = Stack_.back();
+      Report(Line, Q(Closer) + " while '" + OpenerName(top.Kind) + "' from line " + std::to_string(top.Line) +
+                       " is still open (missing '" + CloserName(top.Kind) + "')");
+      while (Stack_.size() > j) Pop();
+    }
+    Closed_ = Stack_.back();
+    Pop();
+    return &Closed_;
+  }
+
+  // The innermost block of the kind inside the current procedure, or null.
+  Block* Innermost(BK Kind) {
+    for (size_t j = Stack_.size(); j > 0; --j) {
+      if (Stack_[j - 1].Kind == Kind) return &Stack_[j - 1];
+      if (IsProc(Stack_[j - 1].Kind)) break;
+    }
+    return nullptr;
+  }
+
+  void EndStatement(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    if (b + 1 >= e) {  // End: stops the program
+      Executable(line, "End");
+      return;
+    }
+    const Token& w = Tk_[b + 1];
+    static constexpr std::pair<std::string_view, BK> kEnds[] = {
+        {"if", BK::If},         {"select", BK::Select}, {"with", BK::With}, {"sub", BK::Sub},
+        {"function", BK::Function}, {"property", BK::PropGet}, {"type", BK::Type}, {"enum", BK::Enum}};
+    for (const auto& [word, kind] : kEnds)
+      if (Kw(w, word)) {
+        if (b + 2 < e) Report(line, "unexpected text after " + Q(CloserName(kind)));
+        Close(kind, line, CloserName(kind));
+        return;
+      }
+    Report(line, "unknown statement 'End " + std::string(w.Text) + "'");
+  }
+
+  void ForStatement(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    Block blk{BK::For, line};
+    size_t v = b + 1;
+    const bool each = KwAt(v, e, "each");
+    if (each) ++v;
+    if (v >= e || Tk_[v].Kind != TK::Ident) {
+      Report(line, "'For' without a loop variable");
+    } else {
+      blk.LoopVar = Tk_[v].Text;
+      if (each ? FindTop(v + 1, e, "in") >= e : (!OpAt(v + 1, e, "=") || FindTop(v + 1, e, "to") >= e))
+        Report(line, each ? "'For Each' without 'In'" : "'For' without '=' and 'To'");
+      Use(Tk_[v], "used as loop variable");
+    }
+    Push(blk);
+  }
+
+  void NextStatement(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    if (b + 1 >= e) {
+      Close(BK::For, line, "Next");
+      return;
+    }
+    for (size_t v = b + 1; v < e;) {
+      const Token& var = Tk_[v];
+      Block* loop = Innermost(BK::For);
+      if (loop && Stack_.back().Kind == BK::For && var.Kind == TK::Ident && !loop->LoopVar.empty() &&
+          !Equals(loop->LoopVar, var.Text))
+        Report(line, "'Next " + std::string(var.Text) + "' closes 'For " + std::string(loop->LoopVar) +
+                         "' from line " + std::to_string(loop->Line));
+      Close(BK::For, line, "Next");
+      v = FindTop(v, e, ",", true);
+      if (v < e) ++v;
+    }
+  }
+
+  void CaseStatement(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    Block* sel = Innermost(BK::Select);
+    if (!sel) {
+      Report(line, "'Case' without 'Select Case'");
+      return;
+    }
+    if (&Stack_.back() != sel) {
+      const Block& top = Stack_.back();
+      Report(line, "'Case' while '" + std::string(OpenerName(top.Kind)) + "' from line " + std::to_string(top.Line) +
+                       " is still open (missing '" + CloserName(top.Kind) + "')");
+      while (&Stack_.back() != sel) Pop();
+    }
+    Block& s = Stack_.back();
+    if (b + 1 >= e) Report(line, "'Case' without a value");
+    if (s.SawCaseElse) Report(line, "'Case' after 'Case Else'");
+    if (KwAt(b + 1, e, "else")) s.SawCaseElse = true;
+    s.SawCase = true;
+  }
+
+  void ElseStatement(size_t b, size_t e, bool SingleIf, bool IsElseIf) {
+    const int line = Tk_[b].Line;
+    const char* word = IsElseIf ? "ElseIf" : "Else";
+    if (SingleIf) {
+      Report(line, std::string("'") + word + "' inside a single-line 'If'");
+      return;
+    }
+    Block* blk = Innermost(BK::If);
+    if (!blk) {
+      Report(line, std::string("'") + word + "' without 'If'");
+      return;
+    }
+    if (&Stack_.back() != blk) {
+      const Block& top = Stack_.back();
+      Report(line, std::string("'") + word + "' while '" + OpenerName(top.Kind) + "' from line " +
+                       std::to_string(top.Line) + " is still open (missing '" + CloserName(top.Kind) + "')");
+      while (&Stack_.back() != blk) Pop();
+    }
+    Block& top = Stack_.back();
+    if (top.SawElse) Report(line, std::string("'") + word + "' after 'Else'");
+    size_t rest = b + 1;
+    if (IsElseIf) {
+      const size_t then = FindTop(b + 1, e, "then");
+      if (then >= e) Report(line, "'ElseIf' without 'Then'");
+      rest = then + 1;
+    } else {
+      top.SawElse = true;
+    }
+    if (rest < e) ParseStatements(rest, e, false);
+  }
+
+  void ExitStatement(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    if (b + 1 >= e) {
+      Report(line, "'Exit' without 'Sub', 'Function', 'Property', 'For' or 'Do'");
+      return;
+    }
+    const Token& w = Tk_[b + 1];
+    const std::string what = "'Exit " + std::string(w.Text) + "'";
+    if (Kw(w, "for") || Kw(w, "do")) {
+      if (!Innermost(Kw(w, "for") ? BK::For : BK::Do))
+        Report(line, what + " outside a " + (Kw(w, "for") ? "For" : "Do") + " loop");
+      return;
+    }
+    BK want;
+    if (Kw(w, "sub")) want = BK::Sub;
+    else if (Kw(w, "function")) want = BK::Function;
+    else if (Kw(w, "property")) want = BK::PropGet;
+    else {
+      Report(line, "unknown statement " + what);
+      return;
+    }
+    if (ProcActive_ && !Matches(ProcKind_, want))
+      Report(line, what + " inside a " + (IsProperty(ProcKind_) ? "Property" : OpenerName(ProcKind_)));
+  }
+
+  // On Error GoTo label|0 / On Error Resume Next / On expr GoTo|GoSub label, label...
+  void OnStatement(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    size_t n = b + 1;
+    if (KwAt(n, e, "local")) ++n;
+    if (KwAt(n, e, "error")) {
+      if (KwAt(n + 1, e, "resume") && KwAt(n + 2, e, "next") && n + 3 == e) return;
+      if (KwAt(n + 1, e, "goto") && n + 3 == e) {
+        const Token& target = Tk_[n + 2];
+        if (!(target.Kind == TK::Number && target.Text == "0")) Jump(target);
+        return;
+      }
+      Report(line, "'On Error' must be followed by 'GoTo label', 'GoTo 0' or 'Resume Next'");
+      return;
+    }
+    size_t go = FindTop(n, e, "goto");
+    if (go >= e) go = FindTop(n, e, "gosub");
+    if (go >= e || go + 1 >= e) {
+      Report(line, "'On' without 'GoTo' or 'GoSub' and labels");
+      return;
+    }
+    for (size_t l = go + 1; l < e; ++l)
+      if (!IsOp(Tk_[l], ",")) Jump(Tk_[l]);
+  }
+
+  void Directive(size_t b, size_t e) {
+    const int line = Tk_[b].Line;
+    if (KwAt(b + 1, e, "if")) {
+      ++DirectiveDepth_;
+    } else if (KwAt(b + 1, e, "end") || KwAt(b + 1, e, "endif")) {
+      if (DirectiveDepth_ == 0) Report(line, "'#End If' without '#If'");
+      else --DirectiveDepth_;
+    } else if (KwAt(b + 1, e, "else") || KwAt(b + 1, e, "elseif")) {
+      if (DirectiveDepth_ == 0) Report(line, "'#" + std::string(Tk_[b + 1].Text) + "' without '#If'");
+    } else if (!KwAt(b + 1, e, "const")) {
+      Report(line, "unknown directive");
+    }
+  }
+
+  // ---- names --------------------------------------------------------------------------------
+  void Executable(int Line, std::string_view What) {
+    if (!ProcActive_ && LastOutsideReport_ != Line) {
+      Report(Line, "statement outside a procedure");
+      LastOutsideReport_ = Line;
+    }
+  }
+
+  // A statement beginning at b that may assign: name = ..., name(...) = ..., .member = ...
+  void AssignTarget(size_t b, size_t e, const char* What) {
+    if (b >= e) return;
+    const Token& t = Tk_[b];
+    if (t.Kind != TK::Ident) return;
+    size_t n = b + 1;
+    if (OpAt(n, e, "(")) n = SkipParens(n, e);
+    if (OpAt(n, e, "=")) Use(t, What);
+  }
+
+  void Use(const Token& Name, const char* What) {
+    if (ProcActive_) Uses_.push_back({Name.Text, Name.Line, What});
+  }
+
+  void Jump(const Token& Label) {
+    if (Label.Kind == TK::Ident || Label.Kind == TK::Number) Jumps_.push_back({Label.Text, Label.Line, nullptr});
+    else Report(Label.Line, "jump without a label");
+  }
+
+  // A "." that starts a member reference (not after an object) needs an enclosing With.
+  void CheckWithMembers(size_t b, size_t e) {
+    if (WithDepth_ > 0) return;
+    for (size_t i = b; i < e; ++i) {
+      if (!IsOp(Tk_[i], ".")) continue;
+      bool leading = i == b;
+      if (!leading) {
+        const Token& p = Tk_[i - 1];
+        leading = (p.Kind == TK::Op && p.Text != ")" && p.Text != "]") || p.Kind == TK::Colon ||
+                  (p.Kind == TK::Ident && IsOperatorWord(p.Text));
+      }
+      if (leading) {
+        Report(Tk_[i].Line, "'." + std::string(i + 1 < e ? Tk_[i + 1].Text : "") + "' outside a 'With' block");
+        return;
+      }
+    }
+  }
+
+  static bool IsBuiltinTarget(std::string_view Name) {
+    // Statements that look like assignments to these names: Mid(s, 1) = ..., Date = ...
+    static constexpr std::string_view kNames[] = {"mid", "midb", "date", "time", "err"};
+    for (std::string_view k : kNames)
+      if (Equals(Name, k)) return true;
+    return false;
+  }
+
+  void Finish() {
+    if (ProcActive_ || !Stack_.empty()) {
+      for (const Block& b : Stack_)
+        Report(b.Line, std::string("'") + OpenerName(b.Kind) + "' without '" + CloserName(b.Kind) + "'");
+      while (!Stack_.empty()) Pop();
+    }
+    if (DirectiveDepth_ > 0) Report(Tk_.empty() ? 1 : Tk_.back().Line, "'#If' without '#End If'");
+    for (const NameUse& r : RaisedEvents_)
+      if (!Events_.count(r.Name)) Report(r.Line, "event " + Q(r.Name) + " is not declared in this module");
+    if (!OptionExplicit_) {
+      Report(1, "'Option Explicit' is missing");
+      return;
+    }
+    for (const NameUse& u : Pending_) {
+      if (ModuleVars_.count(u.Name) || EnumMembers_.count(u.Name) || IsBuiltinTarget(u.Name) ||
+          (External_ && External_->count(u.Name)))
+        continue;
+      if (auto p = Procs_.find(u.Name); p != Procs_.end()) {
+        if (p->second.Kinds & (kLetBit | kSetBit)) continue;
+        Report(u.Line, Q(u.Name) + (p->second.Kinds & kGetBit ? " is a read-only property" : " is a procedure") +
+                           ", not a variable, and cannot be " + u.What);
+        continue;
+      }
+      Report(u.Line, Q(u.Name) + " is " + u.What + " but not declared");
+    }
+  }
+
+  const std::vector<Token>& Tk_;
+  std::vector<VBFinding>& F_;
+  const NameSet* External_;
+
+  std::vector<Block> Stack_;
+  Block Closed_{BK::Sub, 0};
+  int WithDepth_ = 0;
+  int DirectiveDepth_ = 0;
+  int LastOutsideReport_ = 0;
+  bool OptionExplicit_ = false;
+  bool ProcSeen_ = false;
+
+  bool ProcActive_ = false;
+  BK ProcKind_ = BK::Sub;
+  std::string_view ProcName_;
+  NameMap<int> Locals_;
+  NameMap<int> Labels_;
+  std::vector<NameUse> Jumps_;
+  std::vector<NameUse> Uses_;
+
+  NameMap<int> ModuleVars_;
+  NameSet EnumMembers_;
+  NameMap<ProcInfo> Procs_;
+  NameMap<int> Events_;
+  std::vector<NameUse> RaisedEvents_;
+  std::vector<NameUse> Pending_;
+  NameSet Public_;
+};
+
+}  // namespace
+
+std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::string_view>& OtherModules) {
+  // Public names of the other modules, each read with the same parser (its findings unused).
+  NameSet external;
+  std::vector<VBFinding> ignored;
+  for (std::string_view other : OtherModules) {
+    const std::vector<Token> tokens = Lexer(other, ignored).Run();
+    Parser p(tokens, ignored, nullptr);
+    p.Run();
+    external.insert(p.PublicNames().begin(), p.PublicNames().end());
+    ignored.clear();
+  }
+
+  std::vector<VBFinding> findings;
+  ScanLeftovers(Text, findings);
+  const std::vector<Token> tokens = Lexer(Text, findings).Run();
+  Parser(tokens, findings, &external).Run();
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const VBFinding& a, const VBFinding& b) { return a.Line < b.Line; });
+  return findings;
+}
+
+std::string FormatFindings(const std::vector<VBFinding>& Findings) {
+  std::string out;
+  for (const VBFinding& f : Findings) {
+    out += "line ";
+    out += std::to_string(f.Line);
+    out += ": ";
+    out += f.Message;
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace pftest

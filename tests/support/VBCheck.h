@@ -1,0 +1,46 @@
+#pragma once
+// A checker for Visual Basic 6 source modules (class modules with their VERSION/BEGIN/END and
+// Attribute header, standard modules with "Attribute VB_Name"). It tokenizes the text and
+// parses its statement structure, without evaluating expressions, and reports what would stop
+// the module from compiling or is plainly left over from code generation:
+//  - unbalanced or crossed block statements (Sub/Function/Property, block and single-line If,
+//    ElseIf/Else, Select Case/Case, With, For/For Each/Next, Do/Loop, While/Wend, Type, Enum),
+//    Exit statements outside their kind of procedure or loop, executable statements outside
+//    procedures and declarations after the first procedure;
+//  - bad line continuations (on the last line, before an empty line, without a blank before
+//    the "_", more than 24 in one statement), unterminated string literals, unbalanced
+//    parentheses;
+//  - leftover references (a word holding XX<name>XX) and block markers ('#block, '#endblock,
+//    '#Cond, '#CondNot, '#EndCond, '#LCond, '#LCondNot) anywhere, comments and strings included;
+//  - under Option Explicit, assignments (x = ..., Set/Let/LSet/RSet x = ..., x(i) = ...), For
+//    and For Each loop variables and ReDim targets whose name is not declared; Option Explicit
+//    missing; a name declared twice in one procedure or at module level;
+//  - a procedure defined twice (Property Get/Let/Set of one name form one property, each
+//    accessor at most once), GoTo/GoSub/On ... GoTo/Resume to a label missing from the
+//    procedure, RaiseEvent of an event the module does not declare.
+// Keywords and names are compared case-insensitively. The work is linear in the text size.
+// Limits: expressions are not type-checked, names used only in expressions are not looked up,
+// and both branches of #If ... #Else are read as if they were one text.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pftest {
+
+struct VBFinding {
+  int Line;             // 1-based physical line in the checked text
+  std::string Message;  // what is wrong, naming the statement or name concerned
+};
+
+// Checks one module text (CR LF or LF line ends). OtherModules: texts of other modules of the
+// same project whose public declarations (Public/Global variables and constants, public
+// Sub/Function/Property/Declare, Enum members, Type names) count as declared in Text.
+// Findings come back ordered by line.
+std::vector<VBFinding> CheckVB(std::string_view Text,
+                               const std::vector<std::string_view>& OtherModules = {});
+
+// "line N: message" per finding, one per line ("\n" ends); empty when there is none.
+std::string FormatFindings(const std::vector<VBFinding>& Findings);
+
+}  // namespace pftest

@@ -1,0 +1,374 @@
+// The Visual Basic checker must stay silent on valid code, tricky forms included, and must
+// report each kind of fault on the right line; otherwise a clean check proves nothing.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/TestEnv.h"
+#include "support/VBCheck.h"
+
+namespace pftest {
+namespace {
+
+// Checks a module made of "Option Explicit" and Body (LF line ends), so Body's first line is
+// line 2 of the checked text.
+std::vector<VBFinding> CheckBody(const std::string& Body, const std::vector<std::string_view>& Others = {}) {
+  return CheckVB("Option Explicit\n" + Body, Others);
+}
+
+// Expects exactly one finding, on Line, whose message contains Part.
+void ExpectOne(const std::vector<VBFinding>& Findings, int Line, const std::string& Part) {
+  ASSERT_EQ(Findings.size(), 1u) << FormatFindings(Findings);
+  EXPECT_EQ(Findings[0].Line, Line) << FormatFindings(Findings);
+  EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
+}
+
+const char* const kValidClass = R"(VERSION 1.0 CLASS
+BEGIN
+  MultiUse = -1  'True
+  Persistable = 0  'NotPersistable
+  DataBindingBehavior = 0  'vbNone
+  DataSourceBehavior  = 0  'vbNone
+  MTSTransactionMode  = 0  'NotAnMTSObject
+END
+Attribute VB_Name = "CSample"
+Attribute VB_GlobalNameSpace = False
+Attribute VB_Creatable = True
+Attribute VB_Exposed = True
+Option Explicit
+Implements ObjectControl
+
+Public Enum PFGOptions
+    PFGO_NONE = 0
+    PFGO_ASYNC = &H1
+    PFGO_KEEP = &H10&
+End Enum
+
+Private Type TParamDef
+    Name As String * 30
+    Size(1 To 2) As Long
+End Type
+
+Private Declare Function RegOpenKeyEx Lib "advapi32.dll" Alias "RegOpenKeyExA" (ByVal hKey As Long, _
+    ByVal lpSubKey As String, ByVal ulOptions As Long, ByVal samDesired As Long, phkResult As Long) As Long
+Private Declare Sub Sleep Lib "kernel32" (ByVal dwMilliseconds As Long)
+
+Public Event ExecuteComplete(ByVal RecordsAffected As Long)
+Private WithEvents m_cn As ADODB.Connection
+Attribute m_cn.VB_VarHelpID = -1
+Private m_Timeout As Long, m_Name$
+Private Const MODULE_NAME As String = "CSample" ' it's "quoted"
+Private m_Defs() As TParamDef
+
+Public Property Get Timeout() As Long
+Attribute Timeout.VB_Description = "Command timeout in seconds"
+    Timeout = m_Timeout
+End Property
+
+Public Property Let Timeout(ByVal NewValue As Long)
+    If NewValue < 0 Then Err.Raise 5 Else m_Timeout = NewValue
+End Property
+
+Public Function Execute(ByVal SPName As String, Optional ByVal Options As Long = PFGO_NONE, _
+                        ParamArray Args() As Variant) As Long
+    Dim cmd As ADODB.Command, prm As ADODB.Parameter ' the command _
+      and its parameters (a continued comment)
+    Dim i As Integer, v As Variant
+    Dim sText As String
+    Static nCalls As Long
+
+    On Error GoTo errHandler
+    nCalls = nCalls + 1
+    Set cmd = New ADODB.Command
+    With cmd
+        Set .ActiveConnection = m_cn
+        .CommandText = SPName: .CommandType = adCmdStoredProc
+        .CommandTimeout = IIf(m_Timeout > 0, m_Timeout, 30)
+        For i = 0 To UBound(Args)
+            Set prm = .CreateParameter("@p" & CStr(i), adVarChar, adParamInput, 255, Args(i))
+            .Parameters.Append prm
+        Next i
+        With .Parameters
+            If .Count > 0 Then .Item(0).Value = Null
+        End With
+    End With
+    For Each v In Args
+        If IsNull(v) Then Exit For
+    Next
+    sText = "He said ""Don't"" - 'not' a comment" & vbCrLf & _
+            "#1/2/2000# and XX are fine here"
+    If Len(sText) = 0 Then Exit Function
+    ReDim m_Defs(1 To 2)
+    m_Defs(1).Name = "x": m_Defs(2).Size(1) = #1/1/2000#
+    Select Case Options
+        Case PFGO_NONE, PFGO_KEEP
+            Debug.Print "none"
+        Case Is > 100, 3 To 5
+            sText = Mid$(sText, 2)
+        Case Else
+            Mid(sText, 1, 1) = "X"
+    End Select
+    If Options And PFGO_ASYNC Then
+        Do While m_cn.State = adStateExecuting
+            Sleep 10
+        Loop
+    ElseIf Options = 0 Then
+        Do
+            i = i + 1
+        Loop Until i > 10
+    Else
+        While i > 0: i = i - 1: Wend
+    End If
+    cmd.Execute Execute, , adExecuteNoRecords
+    RaiseEvent ExecuteComplete(Execute)
+    Set cmd = Nothing
+    Exit Function
+errHandler:
+    If Err.Number = 3265 Then Resume Next
+    Err.Raise Err.Number, MODULE_NAME & ".Execute", Err.Description
+End Function
+
+Private Sub m_cn_ExecuteComplete(ByVal RecordsAffected As Long, ByVal pError As ADODB.Error, _
+    adStatus As ADODB.EventStatusEnum, ByVal pCommand As ADODB.Command, _
+    ByVal pRecordset As ADODB.Recordset, ByVal pConnection As ADODB.Connection)
+    If adStatus = adStatusErrorsOccurred Then Exit Sub
+End Sub
+
+Private Function ObjectControl_CanBePooled() As Boolean
+    ObjectControl_CanBePooled = False
+End Function
+
+Private Sub ObjectControl_Activate()
+10  GoTo 20
+20  m_Name$ = "active"
+    Rem a remark: with "quotes"
+End Sub
+
+Private Sub ObjectControl_Deactivate()
+    On Error Resume Next
+    If m_cn Is Nothing Then Else m_cn.Close
+    Set m_cn = Nothing
+End Sub
+)";
+
+TEST(VBCheckValid, ClassWithDataAccessCodeHasNoFinding) {
+  EXPECT_EQ(FormatFindings(CheckVB(kValidClass)), "");
+  EXPECT_EQ(FormatFindings(CheckVB(CrLf(kValidClass))), "");
+}
+
+TEST(VBCheckValid, StandardModuleAndCrossModuleNames) {
+  const std::string module = CrLf(R"(Attribute VB_Name = "Faults"
+Option Explicit
+Public Const EA_PUBLIC As Long = 2, EA_RAISE = 8
+Global g_LastError As Long
+Public Enum LogKinds
+    lkFile = 1
+End Enum
+Private m_Hidden As Long
+
+Public Sub ErrorIn(ByVal Name As String, Optional ByVal Flags As Long = EA_PUBLIC)
+    g_LastError = Err.Number
+End Sub
+
+Public Property Let LogKind(ByVal Value As Long)
+    m_Hidden = Value
+End Property
+)");
+  EXPECT_EQ(FormatFindings(CheckVB(module)), "");
+  // The class may assign the module's public variables and properties, not its private ones.
+  const std::string user = R"(Private Sub Handle()
+    g_LastError = 0
+    LogKind = lkFile
+    m_Hidden = 1
+End Sub
+)";
+  ExpectOne(CheckBody(user, {module}), 5, "'m_Hidden'");
+}
+
+TEST(VBCheckValid, SingleLineIfForms) {
+  EXPECT_EQ(FormatFindings(CheckBody(R"(Private Function F(ByVal x As Long) As Long
+    If x Then Exit Function
+    If x > 1 Then F = 1 Else F = 2
+    If x > 1 Then F = 1: x = 2 Else F = 3: x = 4
+    If x Then If x > 2 Then F = 5 Else F = 6
+    If x Then For x = 1 To 2: F = x: Next
+    If x = 1 Then
+        F = 0
+    ElseIf x = 2 Then F = 1
+    Else: F = 2
+    End If
+End Function
+)")),
+            "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Block structure.
+
+TEST(VBCheckBlocks, MissingAndExtraClosers) {
+  ExpectOne(CheckBody("Sub A()\n  If True Then\n    Beep\nEnd Sub\n"), 5, "'End Sub' while 'If' from line 3");
+  ExpectOne(CheckBody("Sub A()\n  Dim i\n  For i = 1 To 2\n  Next\n  Next\nEnd Sub\n"), 6, "'Next' without 'For'");
+  ExpectOne(CheckBody("Sub A()\n  Dim i\n  Do\n    i = 1\nEnd Sub\n"), 6, "'End Sub' while 'Do'");
+  ExpectOne(CheckBody("Sub A()\n  End If\nEnd Sub\n"), 3, "'End If' without 'If'");
+  ExpectOne(CheckBody("Sub A()\n  Wend\nEnd Sub\n"), 3, "'Wend' without 'While'");
+  ExpectOne(CheckBody("Sub A()\n  Loop\nEnd Sub\n"), 3, "'Loop' without 'Do'");
+  ExpectOne(CheckBody("Sub A()\n  End With\nEnd Sub\n"), 3, "'End With' without 'With'");
+  ExpectOne(CheckBody("Sub A()\nEnd Function\n"), 3, "'End Function' ends 'Sub A' from line 2");
+  ExpectOne(CheckBody("Sub A()\n  Dim x\n"), 2, "'Sub' without 'End Sub'");
+  ExpectOne(CheckBody("Private Type T\n  a As Long\n"), 2, "'Type' without 'End Type'");
+  ExpectOne(CheckBody("Enum E\n  a\nEnd Type\n"), 4, "'End Type' ends 'Enum' from line 2");
+  ExpectOne(CheckBody("Sub A()\nEnd Property\n"), 3, "'End Property' ends 'Sub A'");
+}
+
+// Expects a first finding on Line whose message contains Part (later ones may follow from it).
+void ExpectFirst(const std::vector<VBFinding>& Findings, int Line, const std::string& Part) {
+  ASSERT_FALSE(Findings.empty());
+  EXPECT_EQ(Findings[0].Line, Line) << FormatFindings(Findings);
+  EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
+}
+
+TEST(VBCheckBlocks, CrossedBlocks) {
+  ExpectFirst(CheckBody("Sub A(c)\n  With c\n    If .x Then\n  End With\n    End If\nEnd Sub\n"), 5,
+            "'End With' while 'If' from line 4");
+  // The Next of the inner loop names the outer variable.
+  const auto f = CheckBody("Sub A()\n  Dim i, j\n  For i = 1 To 2\n    For j = 1 To 2\n    Next i\n  Next j\nEnd Sub\n");
+  ASSERT_FALSE(f.empty());
+  EXPECT_EQ(f[0].Line, 6);
+  EXPECT_NE(f[0].Message.find("'Next i' closes 'For j'"), std::string::npos) << FormatFindings(f);
+  // A procedure that begins before the last one ended.
+  ExpectOne(CheckBody("Sub A()\n  Dim i\nSub B()\nEnd Sub\n"), 4, "'Sub B' begins inside 'Sub A'");
+}
+
+TEST(VBCheckBlocks, IfElseAndSelectPlacement) {
+  ExpectOne(CheckBody("Sub A(x)\n  If x Then\n  Else\n  Else\n  End If\nEnd Sub\n"), 5, "'Else' after 'Else'");
+  ExpectOne(CheckBody("Sub A(x)\n  If x Then\n  Else\n  ElseIf x Then\n  End If\nEnd Sub\n"), 5, "'ElseIf' after 'Else'");
+  ExpectOne(CheckBody("Sub A(x)\n  Else\nEnd Sub\n"), 3, "'Else' without 'If'");
+  ExpectOne(CheckBody("Sub A(x)\n  If x Then x = 1 ElseIf x Then x = 2\nEnd Sub\n"), 3, "'ElseIf' inside a single-line 'If'");
+  ExpectOne(CheckBody("Sub A(x)\n  If x\n  End If\nEnd Sub\n"), 3, "'If' without 'Then'");
+  ExpectOne(CheckBody("Sub A(x)\n  Case 1\nEnd Sub\n"), 3, "'Case' without 'Select Case'");
+  ExpectOne(CheckBody("Sub A(x)\n  Select Case x\n  Case Else\n  Case 1\n  End Select\nEnd Sub\n"), 5,
+            "'Case' after 'Case Else'");
+  ExpectOne(CheckBody("Sub A(x)\n  Select Case x\n    x = 1\n  Case 1\n  End Select\nEnd Sub\n"), 4,
+            "between 'Select Case' and its first 'Case'");
+  ExpectOne(CheckBody("Sub A(x)\n  Select x\n  End Select\nEnd Sub\n"), 3, "'Select' without 'Case'");
+  ExpectOne(CheckBody("Sub A(x)\n  Do While x\n  Loop Until x\nEnd Sub\n"), 4, "both have a condition");
+}
+
+TEST(VBCheckBlocks, ExitAndPlacementRules) {
+  ExpectOne(CheckBody("Sub A()\n  Exit Function\nEnd Sub\n"), 3, "'Exit Function' inside a Sub");
+  ExpectOne(CheckBody("Function A()\n  Exit Sub\nEnd Function\n"), 3, "'Exit Sub' inside a Function");
+  ExpectOne(CheckBody("Property Get A()\n  Exit Function\nEnd Property\n"), 3, "inside a Property");
+  ExpectOne(CheckBody("Sub A()\n  Exit For\nEnd Sub\n"), 3, "'Exit For' outside a For loop");
+  ExpectOne(CheckBody("Sub A()\n  Dim i\n  For i = 1 To 2\n    Exit Do\n  Next\nEnd Sub\n"), 5, "'Exit Do' outside a Do loop");
+  ExpectOne(CheckBody("Dim x\nx = 1\n"), 3, "statement outside a procedure");
+  ExpectOne(CheckBody("Sub A()\nEnd Sub\nPrivate m_x As Long\n"), 4, "after the first procedure");
+  ExpectOne(CheckBody("Sub A()\n  .Value = 1\nEnd Sub\n"), 3, "'.Value' outside a 'With' block");
+  ExpectOne(CheckBody("Sub A()\n  Dim x: x = (1 + 2\nEnd Sub\n"), 3, "unbalanced parentheses");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lexical faults and leftovers.
+
+TEST(VBCheckLexical, ContinuationsAndStrings) {
+  ExpectOne(CheckBody("Sub A()\n  Dim s: s = \"abc\nEnd Sub\n"), 3, "unterminated string literal");
+  ExpectOne(CheckBody("Sub A()\nEnd Sub\n' last _"), 4, "line continuation on the last line");
+  ExpectOne(CheckBody("Sub A()\n  Dim s As String, _\n\n    t As Long\nEnd Sub\n"), 3,
+            "line continuation followed by an empty line");
+  ExpectOne(CheckBody("Sub A(x)\n  x = (1 +_\n  2)\nEnd Sub\n"), 3, "without a blank before '_'");
+  std::string many = "Sub A(x)\n  x = 1";
+  for (int i = 0; i < 25; ++i) many += " + _\n    1";
+  many += "\nEnd Sub\n";
+  ExpectOne(CheckBody(many), 28, "more than 24 line continuations");
+  // 24 are allowed.
+  std::string enough = "Sub A(x)\n  x = 1";
+  for (int i = 0; i < 24; ++i) enough += " + _\n    1";
+  enough += "\nEnd Sub\n";
+  EXPECT_EQ(FormatFindings(CheckBody(enough)), "");
+}
+
+TEST(VBCheckLexical, LeftoverReferencesAndMarkers) {
+  ExpectOne(CheckBody("Private Const NAME = \"XXClassNameXX\"\n"), 2, "'XXClassNameXX'");
+  ExpectOne(CheckBody("' made by XXAppNameXX\n"), 2, "'XXAppNameXX'");
+  ExpectOne(CheckBody("Private m_XXPfxXXConn As Long\n"), 2, "'XXPfxXX'");
+  ExpectOne(CheckBody("'#block Decl\n"), 2, "'#block'");
+  ExpectOne(CheckBody("Sub A()\n'#EndCond\nEnd Sub\n"), 3, "'#EndCond'");
+  ExpectOne(CheckBody("Sub A()\n  Beep '#LCondNot Oracle\nEnd Sub\n"), 3, "'#LCondNot'");
+  // Words that merely hold "XX" once, and '# comments that are no markers, are fine.
+  EXPECT_EQ(FormatFindings(CheckBody("Private Const MAXX = 1 ' XX marks, '#1 and XXX\n")), "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Declarations and names.
+
+TEST(VBCheckNames, UndeclaredVariables) {
+  ExpectOne(CheckBody("Sub A()\n  x = 1\nEnd Sub\n"), 3, "'x' is assigned but not declared");
+  ExpectOne(CheckBody("Sub A()\n  Set cn = New ADODB.Connection\nEnd Sub\n"), 3, "'cn' is assigned");
+  ExpectOne(CheckBody("Sub A()\n  For i = 1 To 3\n  Next\nEnd Sub\n"), 3, "'i' is used as loop variable");
+  ExpectOne(CheckBody("Sub A(c)\n  For Each v In c\n  Next\nEnd Sub\n"), 3, "'v' is used as loop variable");
+  ExpectOne(CheckBody("Sub A()\n  ReDim buf(5)\nEnd Sub\n"), 3, "'buf' is ReDim'd");
+  ExpectOne(CheckBody("Sub A()\n  arr(1) = 2\nEnd Sub\n"), 3, "'arr' is assigned");
+  ExpectOne(CheckBody("Sub A()\n  If True Then y = 2\nEnd Sub\n"), 3, "'y'");
+  // Declared in another procedure only.
+  ExpectOne(CheckBody("Sub A()\n  Dim n\nEnd Sub\nSub B()\n  n = 1\nEnd Sub\n"), 6, "'n'");
+  // Assigning a function's name outside the function, or a property without Let.
+  ExpectOne(CheckBody("Function F()\nEnd Function\nSub A()\n  F = 1\nEnd Sub\n"), 5, "is a procedure");
+  ExpectOne(CheckBody("Property Get P()\nEnd Property\nSub A()\n  P = 1\nEnd Sub\n"), 5, "read-only property");
+  // Without Option Explicit nothing is required, but the missing option is reported.
+  ExpectOne(CheckVB("Sub A()\n  x = 1\nEnd Sub\n"), 1, "'Option Explicit' is missing");
+}
+
+TEST(VBCheckNames, DeclaredFormsAreAccepted) {
+  EXPECT_EQ(FormatFindings(CheckBody(R"(Private m_a() As String
+Private Enum Kinds
+    kOne
+    kTwo = 5
+End Enum
+Private Property Let Flag(ByVal b As Boolean)
+End Property
+Private Function Make(ByRef o As Object, Optional n% = 1) As Variant
+    Dim r As Long: Dim s$
+    Const LIMIT = 3, NAME As String = "n"
+    Static last As Date
+    n% = n + 1: s = "a": s$ = "b"
+    ReDim Preserve m_a(LIMIT)
+    m_a(0) = s
+    o.Name = NAME: o!Field = 2: o(1).Value = 3
+    Let r = 1: LSet s = "x"
+    last = Now: Date = last
+    Flag = True
+    Set Make = o: Make = r
+    Set o = Nothing
+End Function
+)")),
+            "");
+}
+
+TEST(VBCheckNames, DuplicatesAndLabels) {
+  ExpectOne(CheckBody("Sub A()\n  Dim x As Long\n  Dim X As String\nEnd Sub\n"), 4, "'X' is declared twice in this procedure (first on line 3)");
+  ExpectOne(CheckBody("Sub A(x)\n  Dim x\nEnd Sub\n"), 3, "'x' is declared twice");
+  ExpectOne(CheckBody("Private m As Long\nPrivate M As Long\n"), 3, "declared twice in this module");
+  ExpectOne(CheckBody("Sub A()\nEnd Sub\nFunction a()\nEnd Function\n"), 4, "procedure 'a' is defined twice (first on line 2)");
+  ExpectOne(CheckBody("Property Get P()\nEnd Property\nProperty Let P(v)\nEnd Property\nProperty Get P()\nEnd Property\n"),
+            6, "procedure 'P' is defined twice (first on line 2)");
+  ExpectOne(CheckBody("Sub A()\n  On Error GoTo errH\nerrHandler:\nEnd Sub\n"), 3, "label 'errH' does not exist");
+  ExpectOne(CheckBody("Sub A()\n  GoTo done\nEnd Sub\nSub B()\ndone:\nEnd Sub\n"), 3, "label 'done'");
+  ExpectOne(CheckBody("Sub A()\n  RaiseEvent Changed\nEnd Sub\n"), 3, "event 'Changed' is not declared");
+  // Get, Let and Set of one property, each once, are one property.
+  EXPECT_EQ(FormatFindings(CheckBody(
+                "Property Get P()\nEnd Property\nProperty Let P(v)\nEnd Property\nProperty Set P(o)\nEnd Property\n")),
+            "");
+}
+
+TEST(VBCheckFormat, OneLinePerFinding) {
+  EXPECT_EQ(FormatFindings({}), "");
+  EXPECT_EQ(FormatFindings({{3, "a"}, {10, "b c"}}), "line 3: a\nline 10: b c\n");
+  // Findings come ordered by line whatever found them first.
+  const auto f = CheckBody("Sub A()\n  x = \"XXaXX\"\n  End If\n");
+  ASSERT_GE(f.size(), 3u) << FormatFindings(f);
+  for (size_t i = 1; i < f.size(); ++i) EXPECT_LE(f[i - 1].Line, f[i].Line);
+}
+
+}  // namespace
+}  // namespace pftest

@@ -1,0 +1,45 @@
+// vbcheck: checks Visual Basic 6 modules by hand.
+//   vbcheck FILE...
+// Each file is checked with the other files named as modules of the same project, so their
+// public declarations count as declared. Findings are printed as "FILE:LINE: message".
+// Exit status: 0 when no file has a finding, 1 when some have, 2 when a file cannot be read.
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/VBCheck.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::cerr << "usage: vbcheck FILE...\n"
+                 "Checks Visual Basic 6 modules (.cls, .bas); the files named together count as\n"
+                 "one project, so each may use the others' public declarations.\n";
+    return 2;
+  }
+  std::vector<std::string> texts;
+  for (int i = 1; i < argc; ++i) {
+    std::ifstream in(argv[i], std::ios::binary);
+    if (!in) {
+      std::cerr << "vbcheck: cannot read " << argv[i] << "\n";
+      return 2;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    texts.push_back(buffer.str());
+  }
+  int status = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    std::vector<std::string_view> others;
+    for (size_t j = 0; j < texts.size(); ++j)
+      if (j != i) others.emplace_back(texts[j]);
+    for (const pftest::VBFinding& f : pftest::CheckVB(texts[i], others)) {
+      std::cout << argv[i + 1] << ":" << f.Line << ": " << f.Message << "\n";
+      status = 1;
+    }
+  }
+  return status;
+}
