@@ -20,6 +20,7 @@ namespace pf {
 
 class CSettings;
 class CProgress;
+class CRefValues;
 
 class CCodeBuilder {
  public:
@@ -48,6 +49,14 @@ class CCodeBuilder {
 
   // Releases the block engine, the library stream, the reference table and the settings.
   void Done();
+
+  // What the last BuildCode chose from the profile, for inspection (tests, diagnostics):
+  // the block list and the condition list (comma-separated, each beginning with a comma)
+  // and the reference table. Filled when the class is assembled; the table is empty
+  // after Done.
+  const std::string& BlockList() const;
+  const std::string& ConditionList() const;
+  const CRefValues& RefValues() const;
 
  private:
   struct State;

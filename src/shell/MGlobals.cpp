@@ -5,8 +5,13 @@
 
 #include <cerrno>
 
+#include "builder/CCodeBuilder.h"
 #include "errors/ErrGuard.h"
+#include "extract/CServer.h"
 #include "platform/AppPaths.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CProgress.h"
 #include "shell/ConsoleUserInterface.h"
 #include "shell/MUtils.h"
 
@@ -115,5 +120,78 @@ std::string GetHelpFileName() {
 }
 
 void ResetMousePointer() { UserInterface().ResetMousePointer(); }
+
+namespace {
+
+// A file is its prolog followed directly by its body.
+std::string Joined(const std::string& prolog, const std::string& body) {
+  std::string text;
+  text.reserve(prolog.size() + body.size());
+  text += prolog;
+  text += body;
+  return text;
+}
+
+}  // namespace
+
+GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const GenerationHooks& Hooks) {
+  // AfterBuild undoes what BeforeBuild did, so it runs exactly once whenever BeforeBuild ran.
+  bool afterBuildDue = false;
+  auto afterBuild = [&] {
+    if (!afterBuildDue) return;
+    afterBuildDue = false;
+    if (Hooks.AfterBuild) Hooks.AfterBuild();
+  };
+  return ErrGuard("MGlobals.GenerateCode", [&] {
+    try {
+      Settings.CheckCanStartGeneratingCode();
+      Settings.Validate();
+      afterBuildDue = true;
+      if (Hooks.BeforeBuild) Hooks.BeforeBuild();
+
+      GenerationResult r;
+      CCodeBuilder builder;
+      builder.BuildCode(Settings, Progress, r.NumSPs, r.NumLines, r.NumChars);
+      afterBuild();
+
+      bwXMLBrowser& code = *Settings.xCode;
+      r.ClassFile = code.strAttr("ClassFile");
+      r.ClassProlog = Settings.BuildClassProlog();
+      r.ClassCode = std::move(builder.ClassCode);
+      r.ClassSaved = SaveFile(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
+
+      r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
+      if (r.ParamDefsWanted) {
+        r.ParamDefsFile = code.strAttr("ParamDefsFile");
+        r.ModuleProlog = Settings.BuildModuleProlog();
+        r.ParamDefsCode = std::move(builder.ParamDefsCode);
+        r.ParamDefsSaved = SaveFile(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
+      }
+
+      builder.Done();
+      Settings.DisconnectServer();
+      return r;
+    } catch (...) {
+      // The front end's clean-up must not replace the error that ended the run.
+      try {
+        afterBuild();
+      } catch (...) {
+      }
+      throw;
+    }
+  });
+}
+
+void TestConnection(CSettings& Settings, const std::string& AConnectString) {
+  ErrGuard(
+      "MGlobals.TestConnection(AConnectString)",
+      [&] {
+        std::string errMsg;
+        const bool ok = Settings.Server()->TestConnection(AConnectString, errMsg);
+        Faultnet31::Check(ok, ERR_USER_CHECK, "Connection test failed: %1", errMsg);
+        ShowMessage("Connection tested successfully.");
+      },
+      AConnectString);
+}
 
 }  // namespace pf::MGlobals

@@ -1,0 +1,395 @@
+#include "builder/CCodeBuilder.h"
+
+#include <limits>
+#include <utility>
+
+#include "builder/CMethColl.h"
+#include "builder/CSPConstructor.h"
+#include "builder/MADOUtils.h"
+#include "builder/MMethUtils.h"
+#include "codelib/CBlocks.h"
+#include "codelib/CRefValues.h"
+#include "codelib/CTextStream.h"
+#include "codelib/MCodeLib.h"
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+#include "extract/ISrvrExtractor.h"
+#include "platform/VBDate.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+#include "shell/MUtils.h"
+
+namespace pf {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr const char* kTrue = "True";
+
+// The version the generated class names in its header comment.
+constexpr const char* kProductVersion = "2.2";
+// Run-time option words are long sums of constants: broken at "+" with this indent.
+constexpr const char* kOptionsIndent = "    ";
+
+bool Flag(bwXMLBrowser& x, const char* key) { return x.boolAttr(key, kTrue); }
+int32_t Lng(bwXMLBrowser& x, const char* key) { return x.lngAttr(key); }
+std::string Str(bwXMLBrowser& x, const char* key) { return x.strAttr(key); }
+
+bool IsBlank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+
+std::string Quoted(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 2);
+  out += '"';
+  out += s;
+  out += '"';
+  return out;
+}
+
+// Every double quote doubled, as a string literal of the generated language needs it.
+std::string DoubleQuotes(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 8);
+  for (char c : s) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out;
+}
+
+// Characters of UTF-8 text (bytes that do not continue a sequence).
+size_t CountChars(std::string_view s) {
+  size_t n = 0;
+  for (char c : s)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+size_t CountLineBreaks(std::string_view s) {
+  size_t n = 0;
+  for (size_t p = s.find(kCrLf); p != std::string_view::npos; p = s.find(kCrLf, p + 2)) ++n;
+  return n;
+}
+
+int32_t ToInt32(size_t n) {
+  return n > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
+                                                                       : static_cast<int32_t>(n);
+}
+
+}  // namespace
+
+struct CCodeBuilder::State {
+  CSettings* Stt = nullptr;
+  CProgress* Progress = nullptr;
+  CMethColl MethColl;
+  CBlocks Blocks;
+  CTextStream LibStream;
+  CRefValues RefValues;
+  std::string BlockList;
+  std::string CondList;
+
+  void BuildClassCode(CCodeBuilder& b);
+  void BuildBlockList();
+  void AddB(std::string_view name) {
+    BlockList += ',';
+    BlockList += name;
+  }
+  void AddCond(std::string_view name) {
+    CondList += ',';
+    CondList += name;
+  }
+  void BuildRefValues();
+  void AddRef(std::string Key, std::string Value) {
+    const std::string key = Key;
+    Faultnet31::Check(RefValues.Add(std::move(Key), std::move(Value)), ERR_GENERAL,
+                      "Reference %1 is already in the reference table.", key);
+  }
+};
+
+CCodeBuilder::CCodeBuilder() : s_(std::make_unique<State>()) {}
+CCodeBuilder::~CCodeBuilder() = default;
+
+const std::string& CCodeBuilder::BlockList() const { return s_->BlockList; }
+const std::string& CCodeBuilder::ConditionList() const { return s_->CondList; }
+const CRefValues& CCodeBuilder::RefValues() const { return s_->RefValues; }
+
+void CCodeBuilder::BuildCode(CSettings& Stt, CProgress& Progress, int32_t& NumSPs, int32_t& NumLines,
+                             int32_t& NumChars) {
+  NumSPs = BuildSPMethods(Stt, Progress);
+  ClassCode.clear();
+  s_->BuildClassCode(*this);
+  NumChars = ToInt32(CountChars(ClassCode));
+  NumLines = ToInt32(CountLineBreaks(ClassCode) + 1);
+}
+
+int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const MethodVisitor& OnMethod) {
+  State& s = *s_;
+  s.Stt = &Stt;
+  s.Progress = &Progress;
+  s.MethColl.InitEmpty();
+  ParamDefsCode.clear();
+
+  bwXMLBrowser& sp = *Stt.xStoredProc;
+  const bool addSPMethods = Flag(sp, "AddSPMethods");
+  const bool addExecSPByName = Flag(sp, "AddExecSPByName");
+  // Without either, the class needs no procedure: the server is not even asked.
+  if (!addSPMethods && !addExecSPByName) return 0;
+
+  Progress.Message("Constructing code...");
+  std::shared_ptr<ISrvrExtractor> extractor = Stt.CreateServerExtractor();
+
+  Progress.Message("Retrieving procedure list... ");
+  const std::string filter = Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string();
+  bwXMLBrowser procList;
+  procList.Load(extractor->xmlGetSPList(filter));
+
+  CSPConstructor ctor;
+  ctor.Init(Stt, extractor);
+  const bool addFunctions = Flag(sp, "AddOraFunctions");
+
+  if (procList.MoveToFirstChild()) {
+    std::string message;
+    do {
+      const std::string name = procList.strAttr("Name");
+      const bool isFunc = procList.boolAttr("IsFunction", kTrue);
+      if (isFunc && !addFunctions) continue;
+      message.assign("Processing ").append(name);
+      Progress.Message(message);
+      if (!Stt.CheckSPNameFilter(name)) continue;
+      bool notSupported = false;
+      ctor.ConstructMethod(name, isFunc, notSupported);
+      if (notSupported) continue;
+      CMethod method = ctor.GetMethodObject();
+      if (OnMethod) OnMethod(name, method);
+      s.MethColl.AddMethod(std::move(method));
+    } while (procList.MoveNext());
+  }
+
+  ParamDefsCode = s.MethColl.AssembleParamDefs();
+  return s.MethColl.MethodCount();
+}
+
+void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
+  CProgress& progress = *Progress;
+  MCodeLib::LoadCodeLibrary(progress, LibStream, Blocks);
+  Blocks.AddBlock(MethColl.GetSource(), "SPMethods");
+
+  progress.Message("Assembling Code...");
+  BuildRefValues();
+  BuildBlockList();
+  b.ClassCode = Blocks.GetBlocks(BlockList, CondList, &RefValues);
+
+  // The module body: its preface block, then the procedures' definitions. From here on
+  // the engine's condition list is empty, so later blocks come as written.
+  std::string paramDefs = Blocks.GetBlocks("ParamDefPreface", "", &RefValues);
+  paramDefs.reserve(paramDefs.size() + kCrLf.size() + b.ParamDefsCode.size());
+  paramDefs += kCrLf;
+  paramDefs += b.ParamDefsCode;
+  b.ParamDefsCode = std::move(paramDefs);
+
+  MethColl = CMethColl();
+  MethColl.Init(b.ClassCode, false);
+  // The assembled text now lives in the collection; the final text replaces it below.
+  b.ClassCode = std::string();
+
+  progress.Message("Setting up error handlers...");
+  bwXMLBrowser& eh = *Stt->xErrHndl;
+  MethColl.SetupErrHandlers(Flag(eh, "UseFaultnet"), Flag(eh, "AddStopOnError"), Flag(eh, "DisClassOnError"));
+
+  bwXMLBrowser& code = *Stt->xCode;
+  if (Flag(code, "IncCode")) {
+    progress.Message("Including/Overriding code...");
+    const std::string incText = MUtils::ReadText(Str(code, "IncFileName"), "ASCII");
+    CMethColl incColl;
+    incColl.Init(incText, Flag(code, "IncUseTags"));
+    MethColl.OverrideCode(incColl);
+  }
+
+  std::string publicList;
+  if (Flag(code, "MemberList")) {
+    progress.Message("Building public members list...");
+    // The members block keeps its references as written: it documents them.
+    publicList = Blocks.GetBlock("PubClsMembers");
+    publicList += kCrLf;
+    publicList += MethColl.GetCommentedPublicList();
+  }
+
+  const std::string reminderAt = Flag(code, "RmndrAt") ? Str(code, "RmndrAtMeth") : std::string();
+  if (Flag(code, "Rmndr")) MethColl.AddCodeFragment(Str(code, "RmndrText"), reminderAt);
+
+  const std::string preface = Blocks.GetBlock("Preface", &RefValues);
+  std::string source = MethColl.GetSource();
+  std::string whole;
+  whole.reserve(preface.size() + publicList.size() + source.size() + 2 * kCrLf.size());
+  whole += preface;
+  whole += kCrLf;
+  whole += publicList;
+  whole += kCrLf;
+  whole += source;
+  source = std::string();
+  b.ClassCode = MMethUtils::uFormatCode(whole);
+}
+
+void CCodeBuilder::State::BuildBlockList() {
+  BlockList.clear();
+  CondList.clear();
+  bwXMLBrowser& sp = *Stt->xStoredProc;
+  bwXMLBrowser& af = *Stt->xAddnlFunc;
+  bwXMLBrowser& eh = *Stt->xErrHndl;
+  bwXMLBrowser& io = *Stt->xIniOptions;
+  bwXMLBrowser& code = *Stt->xCode;
+  const int32_t srvrType = Stt->ServerType();
+  const bool msOrSybase = srvrType == 1 || srvrType == 2;
+  const int32_t trans = Lng(af, "Trans");
+  const int32_t connSrc = Lng(af, "ConnSrcType");
+
+  AddB("DeclOption");
+  AddB("Decl");
+  if (Flag(sp, "AddSPMethods")) {
+    AddB("SPListTitle");
+    AddB("SPMethods");
+  }
+  if (Flag(af, "AddExecSQL")) AddB("ExecSQL");
+  if (Flag(sp, "AddExecSPByName")) {
+    AddB("MethExecSPByName");
+    AddCond("MethExecSPByName");
+  }
+  AddB("MethStd");
+  if (Flag(af, "ValFmt")) {
+    AddB("ValFmt");
+    AddCond("ValFmt");
+  }
+  if (Flag(af, "AddTestConn")) AddCond("TestConn");
+  if (Flag(af, "AddADOVersion")) AddCond("ADOVersion");
+  AddB("MethErrProps");
+  if (Flag(af, "ImplClassIFace")) {
+    AddB("IFaceClass");
+    AddCond("IFaceClass");
+  }
+  if (Flag(af, "COMPlus")) {
+    AddB("MethContext");
+    AddCond("COMP");
+  }
+  if (Flag(af, "COMPObjControl")) {
+    AddB("IFaceObjectControl");
+    AddCond("IFaceObjectControl");
+  }
+  if (Flag(af, "COMPObjConstruct")) {
+    AddB("IFaceObjectConstruct");
+    AddCond("IFaceObjectConstruct");
+  }
+  if (trans != 0) {
+    AddB("MethTrans");
+    AddCond("Trans");
+  }
+  if (Flag(af, "RSMethods")) AddB("MethRSNavigate");
+  if (Flag(af, "Batch")) {
+    AddB("MethBatch");
+    AddCond("Batch");
+  }
+  if (Flag(af, "XMLBasic")) AddB("MethXML");
+  if (Flag(af, "XMLAdvanced")) AddB("MethAdvXML");
+  AddCond(srvrType == 3 ? "Oracle" : "NonOracle");
+  if (msOrSybase) AddCond("MSSQLSybase");
+  AddCond(Flag(af, "EventsClass") ? "WithEvents" : "NoEvents");
+  if (Flag(af, "MultipleRS")) AddCond("MultiRS");
+  if (trans == 1) AddCond("TransCOMP");
+  if (trans == 2) AddCond("TransADO");
+  if (trans == 3) AddCond("TransAuto");
+  if (connSrc == 1) AddCond("ConnInConstrStr");
+  if (connSrc == 2) {
+    AddCond("UseLinkFile");
+    if (Lng(af, "LinkFileMode") == 2) AddCond("LinkFileAddPath");
+  }
+  if (connSrc == 3) AddCond("ConnInRegistry");
+  if (Flag(io, "ConnUseDft")) AddCond("UseDefaultConn");
+  AddCond(Flag(eh, "UseFaultnet") ? "UseFaultnet" : "NoFaultnet");
+  if (Flag(eh, "LogToFile")) AddCond("ErrSaveToFile");
+  if (Flag(eh, "LogToDB")) AddCond("ErrSaveToDB");
+  if (Flag(eh, "LogToEvtLog")) AddCond("ErrSaveToEvtLog");
+  if (Flag(eh, "LogInOtherDB")) AddCond("UseConnStr4Err");
+  AddCond("AddErrProps");
+  if (Flag(eh, "DisClassOnError")) AddCond("ExitOnError");
+  AddCond("AddTestConn");
+  if (msOrSybase) {
+    AddCond("StdRetVal");
+    AddCond("ProcGroup");
+  }
+  AddB("StdPriv");
+  AddB("MethHandleError");
+  if (!Flag(code, "NoDBEnums")) AddCond("WithEnums");
+}
+
+void CCodeBuilder::State::BuildRefValues() {
+  RefValues.Clear();
+  CSettings& stt = *Stt;
+  bwXMLBrowser& server = *stt.xServer;
+  bwXMLBrowser& af = *stt.xAddnlFunc;
+  bwXMLBrowser& eh = *stt.xErrHndl;
+  bwXMLBrowser& io = *stt.xIniOptions;
+
+  std::string className = stt.GetClassName();
+  AddRef("ClassName", className.empty() ? "clsName" : std::move(className));
+  AddRef("DateTime", VBDate::Format(VBDate::Now(), "Dd mmm yyyy, Hh:nn "));
+  AddRef("AppName", "Procforge");
+  AddRef("CompanyName", "Brandywick");
+  AddRef("ProcforgeVersion", std::string("Version ") + kProductVersion + " (" + PF_VERSION + ")");
+  AddRef("ProcforgeConnectionString", Quoted(Str(server, "ConnPfg")));
+
+  std::string deps;
+  auto addDep = [&deps](const char* name) {
+    if (!deps.empty()) deps += ", ";
+    deps += name;
+  };
+  if (Flag(af, "COMPlus")) addDep("COM+ Services Type Library");
+  if (Flag(eh, "UseFaultnet")) addDep("Faultnet31.Bas");
+  if (Flag(af, "XMLBasic") || Flag(af, "XMLAdvanced")) addDep("pfgXMLUtils.Bas");
+  AddRef("Dependencies", std::move(deps));
+
+  AddRef("mRecordset", "mRecordset");
+  AddRef("DefaultCursorLocation", MADOUtils::uCurLocAsString(Lng(io, "CurLocation")));
+  AddRef("DefaultCursorType", MADOUtils::uCurTypeAsString(Lng(io, "CurType")));
+  AddRef("DefaultLockType", MADOUtils::uLockTypeAsString(Lng(io, "LockType")));
+  AddRef("DefaultConnectionTimeout", std::to_string(Lng(io, "ConnTimeout")));
+  AddRef("DefaultCommandTimeout", std::to_string(Lng(io, "CmdTimeout")));
+  AddRef("DefaultADOExecOptions", stt.DefaultADOExecOptionsSum());
+  std::string options = stt.DefaultOptionsSum();
+  MMethUtils::uBreakLine22(options, kOptionsIndent, "+");
+  AddRef("DefaultOptions", std::move(options));
+
+  const int32_t connSrc = Lng(af, "ConnSrcType");
+  if (connSrc == 2) {
+    const std::string linkFile = Str(af, "LinkFile");
+    AddRef("LinkFileName", Lng(af, "LinkFileMode") == 0 ? linkFile : MUtils::SplitPath(linkFile).FileName);
+  }
+  if (connSrc == 3) {
+    AddRef("RegistryPath", Quoted(Str(af, "RegSubKey")));
+    AddRef("RegistryValueName", Quoted(Str(af, "RegValName")));
+    // A literal of the generated language: an absent key must still give a value.
+    AddRef("RegRaiseError", Flag(af, "ErrIfRegFailed") ? "True" : "False");
+  }
+  // Without this entry the reference resolves to the library block of the same name,
+  // which checks the connection the class reads from a link file or the registry.
+  if (connSrc != 2 && connSrc != 3) AddRef("CodeCheckConnectionAssigned", "");
+
+  AddRef("OraDateFmt", Str(af, "BatchDateFmt"));
+  const std::string logFile = Str(eh, "LogFileName");
+  AddRef("ErrorFile", IsBlank(logFile) ? "Errors.txt" : logFile);
+  AddRef("DefaultConnection", DoubleQuotes(Str(io, "ConnDftString")));
+  AddRef("ErrAppID", "1");
+  const std::string logSP = Str(eh, "ErrLogSPName");
+  AddRef("ErrLogSpName", IsBlank(logSP) ? "spErrorLogInsert" : logSP);
+}
+
+void CCodeBuilder::Done() {
+  State& s = *s_;
+  s.Blocks = CBlocks();
+  s.LibStream = CTextStream();
+  s.RefValues.Clear();
+  s.MethColl = CMethColl();
+  s.Stt = nullptr;
+  s.Progress = nullptr;
+}
+
+}  // namespace pf

@@ -1,0 +1,151 @@
+#pragma once
+// Shared by the class builder tests and the generation command tests: a temporary program
+// folder holding a small code library written by the test, a settings model on it, the
+// sample catalogues, and a progress display that records (and can cancel) a run.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+#include "platform/AppPaths.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+#include "shell/MGlobals.h"
+#include "shell/ScriptedUserInterface.h"
+#include "support/TestEnv.h"
+
+namespace buildertest {
+
+// Records every message of a run (without the label's leading blank) and cancels the run
+// when a chosen message is shown, as the Cancel button of the progress window does.
+class RecordingDisplay : public pf::IProgressDisplay {
+ public:
+  explicit RecordingDisplay(pf::CProgress& progress) : progress_(progress) { progress_.ProgressForm = this; }
+  ~RecordingDisplay() override { progress_.ProgressForm = nullptr; }
+  void SetMessage(const std::string& labelText) override {
+    Messages.push_back(labelText.substr(1));
+    if (!CancelAt.empty() && Messages.back() == CancelAt) progress_.Cancelled = true;
+  }
+  void DoEvents() override {}
+
+  std::vector<std::string> Messages;
+  std::string CancelAt;
+
+ private:
+  pf::CProgress& progress_;
+};
+
+// A library block as the library file writes it.
+inline std::string Block(const std::string& name, const std::string& body) {
+  return "'#block " + name + "\r\n" + pftest::CrLf(body) + "\r\n'#endblock\r\n";
+}
+
+// Every block the block list can name, each a small procedure named after it, so that
+// the order of the class text shows the order of the block list; plus the blocks fetched
+// by name. Decl and MethStd show which conditions and references reached the engine.
+inline std::string TestLibrary() {
+  std::string lib;
+  lib += Block("DeclOption", "Option Explicit");
+  lib += Block("Decl",
+               "Private mConn As Object\n"
+               "'#Cond UseFaultnet\n"
+               "Private Const USES_FAULTNET = True\n"
+               "'#EndCond\n"
+               "Private Const OPTS = XXDefaultOptionsXX");
+  lib += Block("MethStd",
+               "Public Sub OpenConnection()\n"
+               "    XXCodeCheckConnectionAssignedXX\n"
+               "    mConn.ConnectionTimeout = XXDefaultConnectionTimeoutXX\n"
+               "End Sub");
+  for (const char* name :
+       {"SPListTitle", "ExecSQL", "MethExecSPByName", "ValFmt", "MethErrProps", "IFaceClass", "MethContext",
+        "IFaceObjectControl", "IFaceObjectConstruct", "MethTrans", "MethRSNavigate", "MethBatch", "MethXML",
+        "MethAdvXML", "StdPriv", "MethHandleError"})
+    lib += Block(name, std::string("Private Sub B_") + name + "()\nEnd Sub");
+  lib += Block("CodeCheckConnectionAssigned", "CheckConnectionAssigned");
+  lib += Block("Preface", "'#XXClassNameXX - XXAppNameXX XXProcforgeVersionXX\n'#Generated XXDateTimeXX");
+  lib += Block("PubClsMembers", "'#Public members of XXClassNameXX:");
+  lib += Block("ParamDefPreface", "'Parameter definitions of XXClassNameXX");
+  return lib;
+}
+
+// A program folder with a code library, the message routines on a scripted user
+// interface, the fixed clock, and a settings model.
+class BuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pftest::InstallTestEnvironment();
+    pf::Faultnet31::Reset();
+    pf::AppPaths::SetProgramFolder(dir.path().string());
+    ui = std::make_shared<pf::ScriptedUserInterface>();
+    pf::MGlobals::SetUserInterface(ui);
+    savedAppState_ = pf::MGlobals::AppState;
+    pf::MGlobals::AppState = pf::MGlobals::AS_RUNNING;
+    WriteLibrary(TestLibrary());
+    stt = std::make_unique<pf::CSettings>();
+    // No procedures unless a test asks for them, so that no server is needed.
+    Set(*stt->xStoredProc, "AddSPMethods", "False");
+    Set(*stt->xStoredProc, "AddExecSPByName", "False");
+    Set(*stt->xCode, "ClassFile", dir.file("CTestDB.cls"));
+    Set(*stt->xCode, "ParamDefsFile", dir.file("MTestParams.bas"));
+  }
+  void TearDown() override {
+    stt.reset();
+    pf::MGlobals::AppState = savedAppState_;
+    pf::MGlobals::SetUserInterface(nullptr);
+    pf::AppPaths::SetProgramFolder("");
+  }
+
+  void WriteLibrary(const std::string& text) { pftest::WriteAll(dir.file("CodeLib.cls"), text); }
+
+  static void Set(pf::bwXMLBrowser& section, const std::string& key, const std::string& value) {
+    section.Attr(key, pf::Variant(value));
+  }
+
+  // Loads a profile of samples/ and points its connection at the snapshot beside it.
+  void LoadSample(const std::string& profile) {
+    stt->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + profile);
+    ASSERT_TRUE(stt->ProfileLoad());
+    std::string conn = stt->xServer->strAttr("ConnPfg");
+    const std::string key = "Data Source=";
+    conn.insert(conn.find(key) + key.size(), std::string(PF_SOURCE_DIR) + "/");
+    Set(*stt->xServer, "ConnPfg", conn);
+    Set(*stt->xCode, "ClassFile", dir.file("CTestDB.cls"));
+    Set(*stt->xCode, "ParamDefsFile", dir.file("MTestParams.bas"));
+  }
+
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> out;
+    for (const auto& m : ui->Messages) out.push_back(m.Msg);
+    return out;
+  }
+
+  pftest::TempDir dir;
+  std::shared_ptr<pf::ScriptedUserInterface> ui;
+  std::unique_ptr<pf::CSettings> stt;
+
+ private:
+  int32_t savedAppState_ = 0;
+};
+
+// Runs f and returns the error it raised; fails the test when nothing was raised.
+template <class F>
+pf::AppError Raised(F&& f) {
+  try {
+    f();
+  } catch (const pf::AppError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return {};
+}
+
+inline std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+}  // namespace buildertest

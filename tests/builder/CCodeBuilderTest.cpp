@@ -1,0 +1,508 @@
+// The class code builder: which blocks and conditions a profile selects, the reference
+// table, the assembly and post-processing of the class text, the counters, the progress
+// messages, and the procedure-methods step over the sample catalogues.
+
+#include "builder/CCodeBuilder.h"
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "builder/BuilderTestEnv.h"
+#include "codelib/CRefValues.h"
+#include "platform/NoCase.h"
+
+namespace {
+
+using namespace pf;
+using namespace buildertest;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kAllOffBlocks = ",DeclOption,Decl,MethStd,MethErrProps,StdPriv,MethHandleError";
+
+class CodeBuilderTest : public BuilderTest {
+ protected:
+  // Every switch of the selection table off, server type 0 (Access), no procedures.
+  void AllOff() {
+    Set(*stt->xServer, "SrvrType", "0");
+    for (const char* k : {"AddSPMethods", "AddExecSPByName", "AddOraFunctions"}) Set(*stt->xStoredProc, k, "False");
+    for (const char* k : {"AddExecSQL", "ValFmt", "AddTestConn", "AddADOVersion", "ImplClassIFace", "COMPlus",
+                          "COMPObjControl", "COMPObjConstruct", "RSMethods", "Batch", "XMLBasic", "XMLAdvanced",
+                          "EventsClass", "MultipleRS", "ErrIfRegFailed"})
+      Set(*stt->xAddnlFunc, k, "False");
+    Set(*stt->xAddnlFunc, "Trans", "0");
+    Set(*stt->xAddnlFunc, "ConnSrcType", "0");
+    for (const char* k : {"UseFaultnet", "AddStopOnError", "DisClassOnError", "LogToFile", "LogToDB", "LogToEvtLog",
+                          "LogInOtherDB"})
+      Set(*stt->xErrHndl, k, "False");
+    for (const char* k : {"ConnUseDft", "ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim",
+                          "NullForEmptyStr", "NullForZeroDate", "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset",
+                          "AutoSkipClosed", "AutoCheckRetVal", "AsyncWait", "AsyncExec", "AsyncFetch",
+                          "AsyncFetchNonBlocking"})
+      Set(*stt->xIniOptions, k, "False");
+    for (const char* k : {"NoDBEnums", "IncCode", "MemberList", "Rmndr", "RmndrAt"}) Set(*stt->xCode, k, "False");
+  }
+
+  void Build() {
+    RecordingDisplay display(progress);
+    builder.BuildCode(*stt, progress, NumSPs, NumLines, NumChars);
+    messages = display.Messages;
+  }
+
+  std::string Ref(const std::string& name) {
+    const std::string* v = builder.RefValues().Find(name);
+    return v ? *v : "<absent>";
+  }
+
+  CProgress progress;
+  CCodeBuilder builder;
+  int32_t NumSPs = -1, NumLines = -1, NumChars = -1;
+  std::vector<std::string> messages;
+};
+
+TEST_F(CodeBuilderTest, AllSwitchesOffGiveTheAlwaysRowsAndAFormattedClass) {
+  AllOff();
+  Build();
+  EXPECT_EQ(builder.BlockList(), kAllOffBlocks);
+  EXPECT_EQ(builder.ConditionList(), ",NonOracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums");
+  EXPECT_EQ(NumSPs, 0);
+  // The preface with its references, no members list, the blocks in list order; comment
+  // marks "'#" become "'", empty lines go, one empty line follows every procedure, and
+  // the connection check of the standard block resolves to nothing.
+  const std::string expected = pftest::CrLf(
+      "'CTestDB - Procforge Version 2.2 (" PF_VERSION ")\n"
+      "'Generated 06 Dec 2026, 14:03\n"
+      "Option Explicit\n"
+      "Private mConn As Object\n"
+      "Private Const OPTS = 0\n"
+      "Public Sub OpenConnection()\n"
+      "    mConn.ConnectionTimeout = 15\n"
+      "End Sub\n\n"
+      "Private Sub B_MethErrProps()\n"
+      "End Sub\n\n"
+      "Private Sub B_StdPriv()\n"
+      "End Sub\n\n"
+      "Private Sub B_MethHandleError()\n"
+      "End Sub");
+  EXPECT_EQ(builder.ClassCode, expected);
+  // The module body: the preface block (its last line break included), a line break and
+  // the (here empty) definitions.
+  EXPECT_EQ(builder.ParamDefsCode, "'Parameter definitions of CTestDB\r\n\r\n");
+  EXPECT_EQ(NumChars, static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(NumLines, 17);  // 16 line breaks
+  // Without procedures the server is never asked.
+  EXPECT_THAT(messages, ElementsAre("Loading code library...", "Loading Source Code Library...",
+                                    "Encrypting Code Library...", "Assembling Code...", "Setting up error handlers..."));
+}
+
+TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
+  LoadSample("mssql/OrderEntry.PFG");
+  AllOff();
+  Set(*stt->xServer, "SrvrType", "1");
+  for (const char* k : {"AddSPMethods", "AddExecSPByName"}) Set(*stt->xStoredProc, k, "True");
+  for (const char* k : {"AddExecSQL", "ValFmt", "AddTestConn", "AddADOVersion", "ImplClassIFace", "COMPlus",
+                        "COMPObjControl", "COMPObjConstruct", "RSMethods", "Batch", "XMLBasic", "XMLAdvanced",
+                        "EventsClass", "MultipleRS"})
+    Set(*stt->xAddnlFunc, k, "True");
+  Set(*stt->xAddnlFunc, "Trans", "1");
+  Set(*stt->xAddnlFunc, "ConnSrcType", "2");
+  Set(*stt->xAddnlFunc, "LinkFileMode", "2");
+  Set(*stt->xAddnlFunc, "LinkFile", "conn.udl");
+  for (const char* k : {"UseFaultnet", "DisClassOnError", "LogToFile", "LogToDB", "LogToEvtLog", "LogInOtherDB"})
+    Set(*stt->xErrHndl, k, "True");
+  Set(*stt->xIniOptions, "ConnUseDft", "True");
+  Set(*stt->xCode, "NoDBEnums", "True");
+  Build();
+  EXPECT_EQ(builder.BlockList(),
+            ",DeclOption,Decl,SPListTitle,SPMethods,ExecSQL,MethExecSPByName,MethStd,ValFmt,MethErrProps,IFaceClass,"
+            "MethContext,IFaceObjectControl,IFaceObjectConstruct,MethTrans,MethRSNavigate,MethBatch,MethXML,"
+            "MethAdvXML,StdPriv,MethHandleError");
+  EXPECT_EQ(builder.ConditionList(),
+            ",MethExecSPByName,ValFmt,TestConn,ADOVersion,IFaceClass,COMP,IFaceObjectControl,IFaceObjectConstruct,"
+            "Trans,Batch,NonOracle,MSSQLSybase,WithEvents,MultiRS,TransCOMP,UseLinkFile,LinkFileAddPath,"
+            "UseDefaultConn,UseFaultnet,ErrSaveToFile,ErrSaveToDB,ErrSaveToEvtLog,UseConnStr4Err,AddErrProps,"
+            "ExitOnError,AddTestConn,StdRetVal,ProcGroup");
+  EXPECT_GT(NumSPs, 0);
+  // Conditions reach the engine: the Faultnet declaration stays.
+  EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const USES_FAULTNET = True"));
+  // The blocks follow the list: the procedure methods sit between the title and ExecSQL.
+  const size_t title = builder.ClassCode.find("B_SPListTitle");
+  const size_t exec = builder.ClassCode.find("B_ExecSQL");
+  ASSERT_NE(title, std::string::npos);
+  ASSERT_NE(exec, std::string::npos);
+  EXPECT_LT(title, exec);
+  EXPECT_LT(builder.ClassCode.find("B_MethAdvXML"), builder.ClassCode.find("B_StdPriv"));
+}
+
+// The conditions that depend on one integer key, all other switches off.
+struct ConditionCase {
+  const char* Section;
+  const char* Key;
+  const char* Value;
+  const char* Conditions;
+};
+
+class ConditionRowTest : public CodeBuilderTest, public ::testing::WithParamInterface<ConditionCase> {};
+
+TEST_P(ConditionRowTest, IntegerKeysSelectTheirConditions) {
+  AllOff();
+  const ConditionCase& c = GetParam();
+  std::shared_ptr<bwXMLBrowser> section = std::string(c.Section) == "Server" ? stt->xServer : stt->xAddnlFunc;
+  Set(*section, c.Key, c.Value);
+  if (std::string(c.Key) == "ConnSrcType") Set(*stt->xAddnlFunc, "LinkFile", "conn.udl");
+  Build();
+  EXPECT_EQ(builder.ConditionList(), c.Conditions);
+  const bool trans = std::string(c.Key) == "Trans" && std::string(c.Value) != "0";
+  EXPECT_EQ(builder.BlockList(), trans ? ",DeclOption,Decl,MethStd,MethErrProps,MethTrans,StdPriv,MethHandleError"
+                                       : kAllOffBlocks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ConditionRowTest,
+    ::testing::Values(
+        ConditionCase{"Server", "SrvrType", "0", ",NonOracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        ConditionCase{"Server", "SrvrType", "1",
+                      ",NonOracle,MSSQLSybase,NoEvents,NoFaultnet,AddErrProps,AddTestConn,StdRetVal,ProcGroup,"
+                      "WithEnums"},
+        ConditionCase{"Server", "SrvrType", "2",
+                      ",NonOracle,MSSQLSybase,NoEvents,NoFaultnet,AddErrProps,AddTestConn,StdRetVal,ProcGroup,"
+                      "WithEnums"},
+        ConditionCase{"Server", "SrvrType", "3", ",Oracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        ConditionCase{"AddnlFunc", "ConnSrcType", "1",
+                      ",NonOracle,NoEvents,ConnInConstrStr,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        // Link file mode 1 of the desktop configuration: the name without its folder, no path condition.
+        ConditionCase{"AddnlFunc", "ConnSrcType", "2",
+                      ",NonOracle,NoEvents,UseLinkFile,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        ConditionCase{"AddnlFunc", "ConnSrcType", "3",
+                      ",NonOracle,NoEvents,ConnInRegistry,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        ConditionCase{"AddnlFunc", "Trans", "2",
+                      ",Trans,NonOracle,NoEvents,TransADO,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        ConditionCase{"AddnlFunc", "Trans", "3",
+                      ",Trans,NonOracle,NoEvents,TransAuto,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
+        // Modes outside the table's range still add the transaction block, and no mode condition.
+        ConditionCase{"AddnlFunc", "Trans", "7",
+                      ",Trans,NonOracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums"}));
+
+TEST_F(CodeBuilderTest, ReferenceTableFollowsTheProfile) {
+  AllOff();
+  Set(*stt->xCode, "ClassFile", "C:\\Projects\\Out\\CSalesDB.v2.cls");
+  Set(*stt->xServer, "ConnPfg", "Provider=X;Extended Properties=\"a=b\"");
+  Set(*stt->xAddnlFunc, "COMPlus", "True");
+  Set(*stt->xErrHndl, "UseFaultnet", "True");
+  Set(*stt->xAddnlFunc, "XMLAdvanced", "True");
+  Set(*stt->xIniOptions, "CurLocation", "1");
+  Set(*stt->xIniOptions, "CurType", "3");
+  Set(*stt->xIniOptions, "LockType", "2");
+  Set(*stt->xIniOptions, "ConnTimeout", "25");
+  Set(*stt->xIniOptions, "CmdTimeout", "90");
+  Set(*stt->xIniOptions, "AsyncExec", "True");
+  Set(*stt->xIniOptions, "AsyncFetchNonBlocking", "True");
+  Set(*stt->xIniOptions, "ConnDftString", "Data Source=\"srv\";User ID=u");
+  Set(*stt->xAddnlFunc, "BatchDateFmt", "YYYY-MM-DD");
+  Set(*stt->xErrHndl, "LogFileName", "");
+  Set(*stt->xErrHndl, "ErrLogSPName", "");
+  Build();
+  EXPECT_EQ(Ref("ClassName"), "CSalesDB");
+  EXPECT_EQ(Ref("DateTime"), "06 Dec 2026, 14:03 ");
+  EXPECT_EQ(Ref("AppName"), "Procforge");
+  EXPECT_EQ(Ref("CompanyName"), "Brandywick");
+  EXPECT_EQ(Ref("ProcforgeVersion"), "Version 2.2 (" PF_VERSION ")");
+  EXPECT_EQ(Ref("ProcforgeConnectionString"), "\"Provider=X;Extended Properties=\"a=b\"\"");
+  EXPECT_EQ(Ref("Dependencies"), "COM+ Services Type Library, Faultnet31.Bas, pfgXMLUtils.Bas");
+  EXPECT_EQ(Ref("mRecordset"), "mRecordset");
+  EXPECT_EQ(Ref("DefaultCursorLocation"), "adUseServer");
+  EXPECT_EQ(Ref("DefaultCursorType"), "adOpenStatic");
+  EXPECT_EQ(Ref("DefaultLockType"), "adLockOptimistic");
+  EXPECT_EQ(Ref("DefaultConnectionTimeout"), "25");
+  EXPECT_EQ(Ref("DefaultCommandTimeout"), "90");
+  EXPECT_EQ(Ref("DefaultADOExecOptions"), "adAsyncExecute + adAsyncFetchNonBlocking");
+  EXPECT_EQ(Ref("DefaultOptions"), "0");
+  EXPECT_EQ(Ref("OraDateFmt"), "YYYY-MM-DD");
+  EXPECT_EQ(Ref("ErrorFile"), "Errors.txt");
+  EXPECT_EQ(Ref("DefaultConnection"), "Data Source=\"\"srv\"\";User ID=u");
+  EXPECT_EQ(Ref("ErrAppID"), "1");
+  EXPECT_EQ(Ref("ErrLogSpName"), "spErrorLogInsert");
+  EXPECT_EQ(Ref("CodeCheckConnectionAssigned"), "");
+  EXPECT_EQ(Ref("LinkFileName"), "<absent>");
+  EXPECT_EQ(Ref("RegistryPath"), "<absent>");
+}
+
+TEST_F(CodeBuilderTest, ReferenceDefaultsForEmptyNames) {
+  AllOff();
+  Set(*stt->xCode, "ClassFile", "");
+  Set(*stt->xErrHndl, "LogFileName", "Log\\db.txt");
+  Set(*stt->xErrHndl, "ErrLogSPName", "usp_Log");
+  Build();
+  // The class is still named in the header ("DBClass"), but its references say "clsName".
+  EXPECT_EQ(Ref("ClassName"), "clsName");
+  EXPECT_EQ(Ref("Dependencies"), "");
+  EXPECT_EQ(Ref("ErrorFile"), "Log\\db.txt");
+  EXPECT_EQ(Ref("ErrLogSpName"), "usp_Log");
+  EXPECT_EQ(FirstLine(builder.ClassCode), "'clsName - Procforge Version 2.2 (" PF_VERSION ")");
+}
+
+TEST_F(CodeBuilderTest, LongOptionWordIsBrokenIntoContinuationLines) {
+  AllOff();
+  for (const char* k : {"ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim", "NullForEmptyStr",
+                        "NullForZeroDate", "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset", "AutoSkipClosed",
+                        "AutoCheckRetVal", "AsyncWait"})
+    Set(*stt->xIniOptions, k, "True");
+  Build();
+  const std::string options = Ref("DefaultOptions");
+  EXPECT_EQ(options.rfind("PFGO_ERR_RAISE + PFGO_ERR_SETABORT + ", 0), 0u);
+  EXPECT_THAT(options, HasSubstr("+ _ \r\n    "));
+  // Joined again, the text is the plain sum the settings model gives.
+  std::string joined = options;
+  for (size_t p; (p = joined.find(" _ \r\n    ")) != std::string::npos;) joined.erase(p, 9);
+  EXPECT_EQ(joined, stt->DefaultOptionsSum());
+  // The class keeps the broken statement as its own continuation lines.
+  EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const OPTS = PFGO_ERR_RAISE + "));
+  EXPECT_THAT(builder.ClassCode, HasSubstr(" _\r\n    "));
+}
+
+// The connection source decides which connection references exist; where none is given,
+// the connection check of the library stands.
+struct ConnSourceCase {
+  int Source;
+  int LinkMode;
+  const char* LinkFileName;
+  bool LibraryCheck;
+};
+
+class ConnSourceRefTest : public CodeBuilderTest, public ::testing::WithParamInterface<ConnSourceCase> {};
+
+TEST_P(ConnSourceRefTest, ConnectionReferences) {
+  const ConnSourceCase& c = GetParam();
+  AllOff();
+  Set(*stt->xAddnlFunc, "ConnSrcType", std::to_string(c.Source));
+  Set(*stt->xAddnlFunc, "LinkFileMode", std::to_string(c.LinkMode));
+  Set(*stt->xAddnlFunc, "LinkFile", "..\\Config\\db.udl");
+  Set(*stt->xAddnlFunc, "RegSubKey", "Software\\Acme\\DB");
+  Set(*stt->xAddnlFunc, "RegValName", "Conn");
+  Set(*stt->xAddnlFunc, "ErrIfRegFailed", "True");
+  Build();
+  EXPECT_EQ(Ref("LinkFileName"), c.LinkFileName);
+  EXPECT_EQ(Ref("RegistryPath"), c.Source == 3 ? "\"Software\\Acme\\DB\"" : "<absent>");
+  EXPECT_EQ(Ref("RegistryValueName"), c.Source == 3 ? "\"Conn\"" : "<absent>");
+  EXPECT_EQ(Ref("RegRaiseError"), c.Source == 3 ? "True" : "<absent>");
+  EXPECT_EQ(Ref("CodeCheckConnectionAssigned"), c.LibraryCheck ? "<absent>" : "");
+  if (c.LibraryCheck)
+    EXPECT_THAT(builder.ClassCode, HasSubstr("Public Sub OpenConnection()\r\n    CheckConnectionAssigned\r\n"));
+  else
+    EXPECT_THAT(builder.ClassCode, Not(HasSubstr("CheckConnectionAssigned")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, ConnSourceRefTest,
+                         ::testing::Values(ConnSourceCase{0, 0, "<absent>", false},
+                                           ConnSourceCase{1, 0, "<absent>", false},
+                                           ConnSourceCase{2, 0, "..\\Config\\db.udl", true},
+                                           ConnSourceCase{2, 1, "db.udl", true}, ConnSourceCase{2, 2, "db.udl", true},
+                                           ConnSourceCase{3, 0, "<absent>", true}));
+
+TEST_F(CodeBuilderTest, RegistryErrorFlagIsALiteralEvenWhenAbsent) {
+  AllOff();
+  Set(*stt->xAddnlFunc, "ConnSrcType", "3");
+  stt->xAddnlFunc->RemoveAttr("ErrIfRegFailed");
+  Build();
+  EXPECT_EQ(Ref("RegRaiseError"), "False");
+}
+
+TEST_F(CodeBuilderTest, MembersListIncludeFileAndReminder) {
+  AllOff();
+  const std::string inc = dir.file("Include.bas");
+  pftest::WriteAll(inc, pftest::CrLf("Private mExtra As Long\n"
+                                     "Private Sub B_StdPriv()\n"
+                                     "    Debug.Print \"mine\"\n"
+                                     "End Sub\n"
+                                     "Public Function Extra() As Long\n"
+                                     "    Extra = 1\n"
+                                     "End Function\n"));
+  Set(*stt->xCode, "IncCode", "True");
+  Set(*stt->xCode, "IncFileName", inc);
+  Set(*stt->xCode, "MemberList", "True");
+  Set(*stt->xCode, "Rmndr", "True");
+  Set(*stt->xCode, "RmndrAt", "True");
+  Set(*stt->xCode, "RmndrAtMeth", "B_MethHandleError");
+  Set(*stt->xCode, "RmndrText", "'TODO: review");
+  Build();
+  const std::string& code = builder.ClassCode;
+  // The members block keeps its references as written; the list names the public members.
+  EXPECT_THAT(code, HasSubstr("'Public members of XXClassNameXX:\r\n"));
+  EXPECT_THAT(code, HasSubstr("'Public Function Extra() As Long"));
+  EXPECT_THAT(code, HasSubstr("'Public Sub OpenConnection()"));
+  EXPECT_LT(code.find("'Public members of"), code.find("Option Explicit"));
+  // The include file overrides the private helper and adds its own function.
+  EXPECT_THAT(code, HasSubstr("Debug.Print \"mine\""));
+  EXPECT_THAT(code, HasSubstr("Public Function Extra() As Long"));
+  EXPECT_THAT(code, HasSubstr("Private mExtra As Long"));
+  // The reminder stands right before the chosen procedure.
+  EXPECT_THAT(code, HasSubstr("'TODO: review\r\nPrivate Sub B_MethHandleError()"));
+  EXPECT_THAT(messages, ElementsAre("Loading code library...", "Loading Source Code Library...",
+                                    "Encrypting Code Library...", "Assembling Code...",
+                                    "Setting up error handlers...", "Including/Overriding code...",
+                                    "Building public members list..."));
+}
+
+TEST_F(CodeBuilderTest, ReminderWithoutPositionGoesToTheDeclarations) {
+  AllOff();
+  Set(*stt->xCode, "Rmndr", "True");
+  Set(*stt->xCode, "RmndrAt", "False");
+  Set(*stt->xCode, "RmndrAtMeth", "B_MethHandleError");
+  Set(*stt->xCode, "RmndrText", "'TODO: review");
+  Build();
+  EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const OPTS = 0\r\n'TODO: review\r\nPublic Sub OpenConnection()"));
+}
+
+TEST_F(CodeBuilderTest, CountsCharactersNotBytes) {
+  AllOff();
+  Set(*stt->xCode, "Rmndr", "True");
+  Set(*stt->xCode, "RmndrText", "'Vérifier à nouveau");
+  Build();
+  ASSERT_THAT(builder.ClassCode, HasSubstr("'Vérifier à nouveau\r\n"));
+  EXPECT_EQ(NumChars, static_cast<int32_t>(builder.ClassCode.size()) - 2);
+}
+
+TEST_F(CodeBuilderTest, LibraryAndReferenceErrorsReachTheCaller) {
+  AllOff();
+  std::string lib = TestLibrary();
+  lib.replace(lib.find("Private mConn As Object"), 23, "Private mConn As XXNoSuchThingXX");
+  WriteLibrary(lib);
+  const AppError unresolved = Raised([&] { Build(); });
+  EXPECT_EQ(unresolved.Number, ERR_UNRESOLVED_REF);
+  EXPECT_THAT(FirstLine(unresolved.Description), HasSubstr("NoSuchThing"));
+
+  std::filesystem::remove(dir.file("CodeLib.cls"));
+  std::filesystem::remove(dir.file("CodeLib.dat"));
+  CCodeBuilder second;
+  const AppError missing = Raised([&] { second.BuildCode(*stt, progress, NumSPs, NumLines, NumChars); });
+  EXPECT_EQ(missing.Number, ERR_CODELIB_MISSING);
+  EXPECT_EQ(FirstLine(missing.Description), "CodeLib.dat library file not found.");
+
+  WriteLibrary(TestLibrary());
+  Set(*stt->xCode, "IncCode", "True");
+  Set(*stt->xCode, "IncFileName", dir.file("missing.bas"));
+  CCodeBuilder third;
+  const AppError noInclude = Raised([&] { third.BuildCode(*stt, progress, NumSPs, NumLines, NumChars); });
+  EXPECT_THAT(noInclude.Description, HasSubstr("missing.bas"));
+  EXPECT_TRUE(third.ClassCode.empty());
+}
+
+TEST_F(CodeBuilderTest, NoProceduresWantedMeansNoServerAtAll) {
+  AllOff();
+  // A server type no extractor exists for: any attempt to reach the server would fail.
+  Set(*stt->xServer, "SrvrType", "9");
+  Set(*stt->xServer, "ConnPfg", "Provider=Procforge.Snapshot;Data Source=/nonexistent.sql");
+  Build();
+  EXPECT_EQ(NumSPs, 0);
+  EXPECT_EQ(builder.BlockList(), kAllOffBlocks);
+  EXPECT_EQ(builder.ParamDefsCode, "'Parameter definitions of CTestDB\r\n\r\n");
+}
+
+// ---- The procedure-methods step over the sample catalogues ----------------------------
+
+TEST_F(CodeBuilderTest, ProcedureMethodsFollowTheListFilterAndFunctionSwitch) {
+  LoadSample("mssql/OrderEntry.PFG");
+  Set(*stt->xStoredProc, "AddOraFunctions", "False");
+  std::vector<std::string> visited;
+  RecordingDisplay display(progress);
+  const int32_t n =
+      builder.BuildSPMethods(*stt, progress, [&](const std::string& sp, const CMethod& m) {
+        visited.push_back(sp);
+        EXPECT_FALSE(m.Source.empty()) << sp;
+      });
+  EXPECT_EQ(n, static_cast<int32_t>(visited.size()));
+  ASSERT_GT(n, 0);
+  ASSERT_GE(display.Messages.size(), 3u);
+  EXPECT_EQ(display.Messages[0], "Constructing code...");
+  EXPECT_EQ(display.Messages[1], "Retrieving procedure list... ");
+  bool sawExcluded = false;
+  for (size_t i = 2; i < display.Messages.size(); ++i) {
+    const std::string& m = display.Messages[i];
+    ASSERT_EQ(m.rfind("Processing ", 0), 0u) << m;
+    // Functions are skipped before their message; filtered names are announced, then left out.
+    EXPECT_EQ(m.find("Processing fn_"), std::string::npos) << m;
+    if (m.rfind("Processing dt_", 0) == 0) sawExcluded = true;
+  }
+  EXPECT_TRUE(sawExcluded);
+  for (const std::string& sp : visited) {
+    EXPECT_NE(sp.rfind("fn_", 0), 0u) << sp;
+    EXPECT_NE(sp.rfind("dt_", 0), 0u) << sp;
+  }
+  // The procedure-list order (by name) is kept.
+  EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end(), [](const std::string& a, const std::string& b) {
+    return NoCase::Less()(a, b);
+  }));
+  EXPECT_THAT(builder.ParamDefsCode, HasSubstr("Public Const SP_"));
+
+  // With functions: more methods, and the functions are announced.
+  Set(*stt->xStoredProc, "AddOraFunctions", "True");
+  CCodeBuilder withFunctions;
+  EXPECT_GT(withFunctions.BuildSPMethods(*stt, progress), n);
+}
+
+TEST_F(CodeBuilderTest, ParamDefsOnlyStillConstructsAndCountsMethods) {
+  LoadSample("mssql/OrderEntry.PFG");
+  Set(*stt->xStoredProc, "AddSPMethods", "False");
+  Set(*stt->xStoredProc, "AddExecSPByName", "True");
+  Build();
+  EXPECT_GT(NumSPs, 0);
+  EXPECT_EQ(builder.BlockList().find(",SPMethods"), std::string::npos);
+  EXPECT_THAT(builder.BlockList(), HasSubstr(",MethExecSPByName"));
+  // The methods are built, but no block of the class places them.
+  EXPECT_EQ(builder.ClassCode.find("Public Function ExecGetCustomer"), std::string::npos);
+  EXPECT_EQ(builder.ParamDefsCode.rfind("'Parameter definitions of CTestDB\r\n\r\nPublic Const SP_", 0), 0u);
+}
+
+TEST_F(CodeBuilderTest, EmptyProcedureListGivesNoMethods) {
+  LoadSample("mssql/OrderEntry.PFG");
+  Set(*stt->xStoredProc, "MethUseFilterInc", "True");
+  Set(*stt->xStoredProc, "MethFilterInc", "nothing_matches_*");
+  Build();
+  EXPECT_EQ(NumSPs, 0);
+  EXPECT_EQ(builder.ParamDefsCode, "'Parameter definitions of CTestDB\r\n\r\n");
+  EXPECT_THAT(builder.BlockList(), HasSubstr(",SPListTitle,SPMethods"));
+}
+
+TEST_F(CodeBuilderTest, EverySampleCatalogueBuildsAClass) {
+  for (const char* profile : {"access/Orders.PFG", "mssql/OrderEntry.PFG", "sybase/Orders.PFG", "oracle/Sales.PFG"}) {
+    SCOPED_TRACE(profile);
+    LoadSample(profile);
+    CCodeBuilder b;
+    CProgress p;
+    RecordingDisplay display(p);
+    int32_t sps = 0, lines = 0, chars = 0;
+    b.BuildCode(*stt, p, sps, lines, chars);
+    EXPECT_GT(sps, 0);
+    // Every method the run counted is in the class text exactly where SPMethods stands.
+    const size_t title = b.ClassCode.find("B_SPListTitle");
+    const size_t exec = b.ClassCode.find("B_ExecSQL");
+    ASSERT_NE(title, std::string::npos);
+    ASSERT_NE(exec, std::string::npos);
+    size_t methods = 0;
+    for (size_t pos = b.ClassCode.find("\r\nPublic ", title); pos != std::string::npos && pos < exec;
+         pos = b.ClassCode.find("\r\nPublic ", pos + 2))
+      ++methods;
+    EXPECT_EQ(methods, static_cast<size_t>(sps));
+    const size_t processed = std::count_if(display.Messages.begin(), display.Messages.end(),
+                                           [](const std::string& m) { return m.rfind("Processing ", 0) == 0; });
+    EXPECT_GE(processed, static_cast<size_t>(sps));
+    b.Done();
+    EXPECT_EQ(b.RefValues().Count(), 0u);
+    stt->DisconnectServer();
+  }
+}
+
+TEST_F(CodeBuilderTest, CancelStopsTheRunAtTheNextMessage) {
+  LoadSample("mssql/OrderEntry.PFG");
+  RecordingDisplay display(progress);
+  display.CancelAt = "Loading code library...";
+  const AppError e = Raised([&] { builder.BuildCode(*stt, progress, NumSPs, NumLines, NumChars); });
+  EXPECT_EQ(e.Number, ERR_CANCELED);
+  EXPECT_EQ(display.Messages.back(), "Loading code library...");
+  EXPECT_TRUE(builder.ClassCode.empty());
+}
+
+}  // namespace
