@@ -74,7 +74,7 @@ size_t CountLineBreaks(std::string_view s) {
 
 int32_t ToInt32(size_t n) {
   return n > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
-                                                                       : static_cast<int32_t>(n);
+                                                                      : static_cast<int32_t>(n);
 }
 
 }  // namespace

