@@ -450,7 +450,8 @@ TEST_F(CodeBuilderTest, ParamDefsOnlyStillConstructsAndCountsMethods) {
   EXPECT_THAT(builder.BlockList(), HasSubstr(",MethExecSPByName"));
   // The methods are built, but no block of the class places them.
   EXPECT_EQ(builder.ClassCode.find("Public Function ExecGetCustomer"), std::string::npos);
-  EXPECT_EQ(builder.ParamDefsCode.rfind("'Parameter definitions of CTestDB\r\n\r\nPublic Const SP_", 0), 0u);
+  EXPECT_EQ(builder.ParamDefsCode.rfind("'Parameter definitions of CTestDB\r\n\r\n", 0), 0u);
+  EXPECT_THAT(builder.ParamDefsCode, HasSubstr("\r\nPublic Const SP_"));
 }
 
 TEST_F(CodeBuilderTest, EmptyProcedureListGivesNoMethods) {
