@@ -431,6 +431,8 @@ struct NameUse {
 struct ProcInfo {
   int Line;
   unsigned Kinds;
+  int GetParams = -1;  // parameters of Property Get, when seen
+  int SetParams = -1;  // parameters of the last Property Let/Set seen
 };
 
 class Parser {
@@ -511,8 +513,10 @@ class Parser {
   // ---- lines and statements -----------------------------------------------------------------
   void ParseLine(size_t b, size_t e) {
     CheckParentheses(b, e);
+    CheckDanglingOperators(b, e);
     if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], "end") &&
         !IsOp(Tk_[b], "#")) {
+      CheckAsTypes(b, e);
       if (Stack_.back().Kind == BK::Enum && Tk_[b].Kind == TK::Ident) {
         EnumMembers_.insert(Tk_[b].Text);
         if (Stack_.back().PublicEnum) Public_.insert(Tk_[b].Text);
@@ -546,6 +550,28 @@ class Parser {
     }
     auto [it, fresh] = Labels_.emplace(t.Text, t.Line);
     if (!fresh) Report(t.Line, "label " + Q(t.Text) + " defined twice (first on line " + std::to_string(it->second) + ")");
+  }
+
+  // A binary operator needs a right operand: not the end of a statement, ")" or ",".
+  void CheckDanglingOperators(size_t b, size_t e) {
+    static constexpr std::string_view kOps[] = {"+", "-", "*", "/", "\\", "&", "=", "<", ">", "<=", ">=", "<>", "^"};
+    static constexpr std::string_view kWords[] = {"and", "or", "xor", "eqv", "imp", "mod", "like", "not", "is"};
+    for (size_t i = b; i < e; ++i) {
+      const Token& t = Tk_[i];
+      bool op = false;
+      if (t.Kind == TK::Op) {
+        for (std::string_view o : kOps) op = op || t.Text == o;
+      } else if (t.Kind == TK::Ident && t.Suffix == 0) {
+        for (std::string_view w : kWords) op = op || Equals(t.Text, w);
+      }
+      if (!op) continue;
+      const bool end = i + 1 >= e || Tk_[i + 1].Kind == TK::Colon || IsOp(Tk_[i + 1], ")") || IsOp(Tk_[i + 1], ",") ||
+                       Kw(Tk_[i + 1], "then") || Kw(Tk_[i + 1], "else");
+      if (end) {
+        Report(t.Line, "operator " + Q(t.Text) + " without a right operand");
+        return;
+      }
+    }
   }
 
   void CheckParentheses(size_t b, size_t e) {
@@ -659,7 +685,8 @@ class Parser {
         return;
       }
       if (FindTop(n + 2, e, "lib") >= e) Report(line, "'Declare' without 'Lib'");
-      RegisterProc(Tk_[n + 1], kDeclareBit, !isPrivate);
+      CheckAsTypes(i, e);
+      RegisterProc(Tk_[n + 1], kDeclareBit, !isPrivate, -1);
       return;
     }
     if (Kw(k, "type") || Kw(k, "enum")) {
@@ -676,6 +703,7 @@ class Parser {
     }
     if (Kw(k, "event")) {
       ModuleDeclaration(line, "Event");
+      CheckAsTypes(i, e);
       if (i + 1 < e && Tk_[i + 1].Kind == TK::Ident) {
         auto [it, fresh] = Events_.emplace(Tk_[i + 1].Text, line);
         if (!fresh) Report(line, "event " + Q(Tk_[i + 1].Text) + " declared twice (first on line " + std::to_string(it->second) + ")");
@@ -796,6 +824,7 @@ class Parser {
   void DeclarationList(size_t i, size_t e, bool IsPublic, bool IsConst) {
     const int line = i < e ? Tk_[i].Line : (i > 0 ? Tk_[i - 1].Line : 1);
     if (!ProcActive_) ModuleDeclaration(line, IsConst ? "Const" : "Dim");
+    CheckAsTypes(i, e);
     if (i >= e) {
       Report(line, "declaration without a name");
       return;
@@ -827,15 +856,30 @@ class Parser {
     if (!ProcActive_ && IsPublic) Public_.insert(Name.Text);
   }
 
-  void RegisterProc(const Token& Name, unsigned Bit, bool IsPublic) {
+  // Params: the number of parameters, used to match the accessors of a property.
+  void RegisterProc(const Token& Name, unsigned Bit, bool IsPublic, int Params) {
+    if (auto v = ModuleVars_.find(Name.Text); v != ModuleVars_.end())
+      Report(Name.Line, Q(Name.Text) + " is both a module-level name (line " + std::to_string(v->second) +
+                            ") and a procedure");
     auto [it, fresh] = Procs_.emplace(Name.Text, ProcInfo{Name.Line, Bit});
+    ProcInfo& p = it->second;
     if (!fresh) {
-      ProcInfo& p = it->second;
       const bool bothProperty = (p.Kinds & ~kPropertyBits) == 0 && (Bit & kPropertyBits) != 0;
       if (!bothProperty || (p.Kinds & Bit) != 0)
         Report(Name.Line, "procedure " + Q(Name.Text) + " is defined twice (first on line " + std::to_string(p.Line) + ")");
       p.Kinds |= Bit;
     }
+    // Let and Set take the value as one parameter more than Get takes.
+    if (Bit == kGetBit) p.GetParams = Params;
+    if (Bit == kLetBit || Bit == kSetBit) {
+      if (Params == 0) Report(Name.Line, "'Property " + std::string(Bit == kLetBit ? "Let" : "Set") + " " +
+                                             std::string(Name.Text) + "' without a value parameter");
+      p.SetParams = Params;
+    }
+    if ((p.Kinds & kGetBit) && (p.Kinds & (kLetBit | kSetBit)) && p.GetParams >= 0 && p.SetParams > 0 &&
+        p.SetParams != p.GetParams + 1 && (Bit & kPropertyBits))
+      Report(Name.Line, "the accessors of property " + Q(Name.Text) +
+                            " disagree: 'Let'/'Set' must take one parameter more than 'Get'");
     if (IsPublic) Public_.insert(Name.Text);
   }
 
@@ -873,7 +917,7 @@ class Parser {
       }
     }
     const Token& name = Tk_[n];
-    RegisterProc(name, ProcBit(kind), IsPublic);
+    CheckAsTypes(n, e);
     ProcSeen_ = true;
     ProcActive_ = true;
     ProcKind_ = kind;
@@ -884,22 +928,42 @@ class Parser {
     Uses_.clear();
     Stack_.push_back({kind, line});
     if (kind == BK::Function || kind == BK::PropGet) Locals_.emplace(name.Text, line);
+    int params = 0;
     if (OpAt(n + 1, e, "(")) {
       const size_t close = SkipParens(n + 1, e) - 1;
+      bool sawOptional = false, sawParamArray = false;
       for (size_t p = n + 2; p < close;) {
-        while (p < close && (KwAt(p, close, "optional") || KwAt(p, close, "byval") || KwAt(p, close, "byref") ||
-                             KwAt(p, close, "paramarray")))
-          ++p;
+        ++params;
+        bool optional = false, paramArray = false;
+        for (;; ++p) {
+          if (KwAt(p, close, "optional")) optional = true;
+          else if (KwAt(p, close, "paramarray")) paramArray = true;
+          else if (!KwAt(p, close, "byval") && !KwAt(p, close, "byref")) break;
+        }
         if (p < close && Tk_[p].Kind == TK::Ident) {
-          auto [it, fresh] = Locals_.emplace(Tk_[p].Text, Tk_[p].Line);
-          if (!fresh) Report(Tk_[p].Line, "parameter " + Q(Tk_[p].Text) + " is declared twice");
+          const Token& prm = Tk_[p];
+          auto [it, fresh] = Locals_.emplace(prm.Text, prm.Line);
+          if (!fresh) Report(prm.Line, "parameter " + Q(prm.Text) + " is declared twice");
+          if (sawParamArray) Report(prm.Line, "parameter " + Q(prm.Text) + " follows the ParamArray parameter");
+          else if (paramArray && sawOptional) Report(prm.Line, "ParamArray " + Q(prm.Text) + " after Optional parameters");
+          else if (sawOptional && !optional && !paramArray)
+            Report(prm.Line, "parameter " + Q(prm.Text) + " follows an Optional one but is not Optional");
         } else {
           Report(line, "parameter without a name");
         }
+        sawOptional = sawOptional || optional;
+        sawParamArray = sawParamArray || paramArray;
         p = FindTop(p, close, ",", true);
         if (p < close) ++p;
       }
     }
+    RegisterProc(name, ProcBit(kind), IsPublic, params);
+  }
+
+  // Every "As" of a declaration must name a type.
+  void CheckAsTypes(size_t b, size_t e) {
+    for (size_t i = b; i < e; ++i)
+      if (Kw(Tk_[i], "as") && (i + 1 >= e || Tk_[i + 1].Kind != TK::Ident)) Report(Tk_[i].Line, "'As' without a type");
   }
 
   void FinishProc() {

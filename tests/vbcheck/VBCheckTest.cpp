@@ -71,7 +71,7 @@ Public Property Let Timeout(ByVal NewValue As Long)
     If NewValue < 0 Then Err.Raise 5 Else m_Timeout = NewValue
 End Property
 
-Public Function Execute(ByVal SPName As String, Optional ByVal Options As Long = PFGO_NONE, _
+Public Function Execute(ByVal SPName As String, ByVal Options As Long, _
                         ParamArray Args() As Variant) As Long
     Dim cmd As ADODB.Command, prm As ADODB.Parameter ' the command _
       and its parameters (a continued comment)
@@ -358,6 +358,34 @@ TEST(VBCheckNames, DuplicatesAndLabels) {
   // Get, Let and Set of one property, each once, are one property.
   EXPECT_EQ(FormatFindings(CheckBody(
                 "Property Get P()\nEnd Property\nProperty Let P(v)\nEnd Property\nProperty Set P(o)\nEnd Property\n")),
+            "");
+}
+
+TEST(VBCheckNames, ProcedureHeadersAndTypes) {
+  ExpectOne(CheckBody("Sub A(Optional x, y)\nEnd Sub\n"), 2, "'y' follows an Optional one");
+  ExpectOne(CheckBody("Sub A(ParamArray a(), b)\nEnd Sub\n"), 2, "'b' follows the ParamArray");
+  ExpectOne(CheckBody("Sub A(Optional x, ParamArray a())\nEnd Sub\n"), 2, "ParamArray 'a' after Optional");
+  ExpectOne(CheckBody("Property Get P(i) As Long\nEnd Property\nProperty Let P(v As Long)\nEnd Property\n"), 4,
+            "accessors of property 'P' disagree");
+  ExpectOne(CheckBody("Property Let P()\nEnd Property\n"), 2, "without a value parameter");
+  ExpectOne(CheckBody("Private Busy As Boolean\nSub Busy()\nEnd Sub\n"), 3, "'Busy' is both a module-level name");
+  // A type name replaced by nothing.
+  ExpectOne(CheckBody("Private m_x As\n"), 2, "'As' without a type");
+  ExpectOne(CheckBody("Function F(ByVal s As ) As Long\nEnd Function\n"), 2, "'As' without a type");
+  ExpectOne(CheckBody("Private Type T\n  a As\nEnd Type\n"), 3, "'As' without a type");
+  // Accessors with index parameters that agree.
+  EXPECT_EQ(FormatFindings(CheckBody("Property Get P(ByVal i As Long) As Object\nEnd Property\n"
+                                     "Property Set P(ByVal i As Long, ByVal o As Object)\nEnd Property\n")),
+            "");
+}
+
+TEST(VBCheckLexical, OperatorsNeedOperands) {
+  ExpectOne(CheckBody("Sub A(s)\n  s = s & \nEnd Sub\n"), 3, "operator '&' without a right operand");
+  ExpectOne(CheckBody("Sub A(s)\n  s =\nEnd Sub\n"), 3, "operator '='");
+  ExpectOne(CheckBody("Sub A(s)\n  If s = 1 And Then Beep\nEnd Sub\n"), 3, "operator 'And'");
+  ExpectOne(CheckBody("Sub A(s)\n  Foo s + , 2\nEnd Sub\n"), 3, "operator '+'");
+  EXPECT_EQ(FormatFindings(CheckBody("Sub A(s)\n  Print #1, s;\n  Foo -1, Not s, (-s)\n"
+                                     "  If Not s Is Nothing Then s = -s ^ -2\nEnd Sub\n")),
             "");
 }
 
