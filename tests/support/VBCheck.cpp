@@ -72,7 +72,8 @@ class Lexer {
   Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {}
 
   std::vector<Token> Run() {
-    Out_.reserve(T_.size() / 4 + 2);
+    Out_.reserve(T_.size() / 6 + 2);
+    if (T_.substr(0, 3) == "\xEF\xBB\xBF") P_ = 3;  // a UTF-8 byte order mark is no text
     while (P_ < T_.size()) {
       const char c = T_[P_];
       if (IsBlank(c) || c == '\f' || c == '\x1a') {
@@ -490,6 +491,7 @@ class Parser {
   // forms); its property lines are not statements.
   size_t SkipClassHeader() {
     if (Tk_.empty() || !Kw(Tk_[0], "version")) return 0;
+    for (size_t h = 1; Tk_[h].Kind != TK::Eol; ++h) IsClass_ = IsClass_ || Kw(Tk_[h], "class");
     int depth = 0;
     bool opened = false;
     size_t i = 0;
@@ -497,6 +499,10 @@ class Parser {
       size_t e = i;
       while (Tk_[e].Kind != TK::Eol) ++e;
       const Token& first = Tk_[i];
+      if (opened && (Kw(first, "attribute") || Kw(first, "option"))) {
+        Report(first.Line, "class header without its closing END");
+        return i;
+      }
       if (e > i && (Kw(first, "begin") || Kw(first, "beginproperty"))) {
         ++depth;
         opened = true;
@@ -506,7 +512,7 @@ class Parser {
       i = e + 1;
       if (opened && depth <= 0) return i;
     }
-    Report(Tk_[0].Line, "class header without its closing END");
+    Report(Tk_.back().Line, "class header without its closing END");
     return Tk_.size();
   }
 
@@ -685,6 +691,7 @@ class Parser {
         return;
       }
       if (FindTop(n + 2, e, "lib") >= e) Report(line, "'Declare' without 'Lib'");
+      if (IsClass_ && !isPrivate) Report(line, "a public 'Declare' in a class module");
       CheckAsTypes(i, e);
       RegisterProc(Tk_[n + 1], kDeclareBit, !isPrivate, -1);
       return;
@@ -712,6 +719,7 @@ class Parser {
       }
       return;
     }
+    if (ProcActive_ && (isPublic || isPrivate)) Report(line, Q(t.Text) + " declaration inside a procedure");
     if (Kw(k, "const")) {
       DeclarationList(i + 1, e, isPublic, true);
       return;
@@ -722,7 +730,6 @@ class Parser {
     }
     if (modifiers) {
       if (isStatic && !isPublic && !isPrivate && !ProcActive_) Report(line, "'Static' outside a procedure");
-      if ((isPublic || isPrivate) && ProcActive_) Report(line, Q(t.Text) + " declaration inside a procedure");
       DeclarationList(i, e, isPublic, false);
       return;
     }
@@ -840,6 +847,14 @@ class Parser {
       }
       Declare(Tk_[i], IsPublic);
       const size_t next = FindTop(i + 1, e, ",", true);
+      if (IsClass_ && IsPublic && !ProcActive_) {
+        const bool array = OpAt(i + 1, e, "(");
+        const size_t as = FindTop(i + 1, next, "as");
+        const bool fixed = as + 2 < next && KwAt(as + 1, next, "string") && OpAt(as + 2, next, "*");
+        if (IsConst || array || fixed)
+          Report(Tk_[i].Line, std::string("public ") + (IsConst ? "constant " : array ? "array " : "fixed-length string ") +
+                                  Q(Tk_[i].Text) + " in a class module");
+      }
       if (IsConst && FindTop(i + 1, next, "=", true) >= next)
         Report(Tk_[i].Line, "constant " + Q(Tk_[i].Text) + " without a value");
       i = next;
@@ -1298,6 +1313,7 @@ class Parser {
   int DirectiveDepth_ = 0;
   int LastOutsideReport_ = 0;
   bool OptionExplicit_ = false;
+  bool IsClass_ = false;  // the header says VERSION ... CLASS
   bool ProcSeen_ = false;
 
   bool ProcActive_ = false;

@@ -299,6 +299,39 @@ TEST(VBCheckLexical, LeftoverReferencesAndMarkers) {
   EXPECT_EQ(FormatFindings(CheckBody("Private Const MAXX = 1 ' XX marks, '#1 and XXX\n")), "");
 }
 
+TEST(VBCheckLexical, CommentsLiteralsAndNamesAreReadAsVBReadsThem) {
+  // A comment ending in " _" goes on to the next line, which is therefore no statement; so
+  // does Rem. Without the blank the underscore ends the comment.
+  EXPECT_EQ(FormatFindings(CheckBody("Sub A()\n  Beep ' note _\n  x = 1\n  Rem note _\n  y = 2\nEnd Sub\n")), "");
+  ExpectOne(CheckBody("Sub A()\n  Beep ' note_\n  x = 1\nEnd Sub\n"), 4, "'x'");
+  // "Rem" only begins a comment as a statement of its own.
+  ExpectOne(CheckBody("Sub A()\n  Dim Remark\n  Remark = 1: Rem x = 1\n  Remains = 1\nEnd Sub\n"), 5, "'Remains'");
+  // Quotes doubled inside strings, apostrophes and colons inside strings.
+  EXPECT_EQ(FormatFindings(CheckBody("Sub A(s)\n  s = \"a \"\"b\"\" 'c': d\": s = \"\"\"\"\nEnd Sub\n")), "");
+  // Date literals, file numbers, hex and octal numbers, bracketed names, type suffixes.
+  EXPECT_EQ(FormatFindings(CheckBody(R"(Sub A(d As Date, n&)
+    Dim f%
+    f = FreeFile
+    Open "x.txt" For Output As #f
+    Print #f, "a"; d: Write #f, #12/31/1999 11:59:00 PM#
+    Close #f
+    If d = #1/1/2000# Or d > #Jan 1, 2001# Then n& = &HFF& + &O17 + 1.5E+3 + .5
+    Set d = Me.[Some Name]
+End Sub
+)")),
+            "");
+  // A UTF-8 byte order mark before the class header.
+  EXPECT_EQ(FormatFindings(CheckVB("\xEF\xBB\xBFVERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1\nEND\nOption Explicit\n")), "");
+  ExpectOne(CheckVB("VERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1\nOption Explicit\n"), 4, "class header without its closing END");
+}
+
+TEST(VBCheckLexical, ConditionalCompilation) {
+  EXPECT_EQ(FormatFindings(CheckBody("#Const DEBUGGING = 1\nSub A()\n#If DEBUGGING Then\n  Beep\n#Else\n  Beep\n#End If\nEnd Sub\n")),
+            "");
+  ExpectOne(CheckBody("Sub A()\n#If X Then\n  Beep\nEnd Sub\n"), 5, "'#If' without '#End If'");
+  ExpectOne(CheckBody("Sub A()\n#End If\nEnd Sub\n"), 3, "'#End If' without '#If'");
+}
+
 // ---------------------------------------------------------------------------------------------
 // Declarations and names.
 
@@ -387,6 +420,21 @@ TEST(VBCheckLexical, OperatorsNeedOperands) {
   EXPECT_EQ(FormatFindings(CheckBody("Sub A(s)\n  Print #1, s;\n  Foo -1, Not s, (-s)\n"
                                      "  If Not s Is Nothing Then s = -s ^ -2\nEnd Sub\n")),
             "");
+}
+
+TEST(VBCheckNames, ClassModuleMembers) {
+  const std::string header = "VERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1  'True\nEND\nAttribute VB_Name = \"C\"\nOption Explicit\n";
+  ExpectOne(CheckVB(header + "Public Const MAX_ROWS = 10\n"), 7, "public constant 'MAX_ROWS' in a class module");
+  ExpectOne(CheckVB(header + "Public Declare Sub Sleep Lib \"kernel32\" (ByVal n As Long)\n"), 7, "public 'Declare' in a class");
+  ExpectOne(CheckVB(header + "Public m_a As Long, m_b() As Long\n"), 7, "public array 'm_b'");
+  ExpectOne(CheckVB(header + "Public m_s As String * 8\n"), 7, "fixed-length string 'm_s'");
+  // Private ones are fine, and so is all of it in a standard module.
+  EXPECT_EQ(FormatFindings(CheckVB(header + "Private Const A = 1\nPrivate m_b() As Long, m_s As String * 8\n"
+                                            "Private Declare Sub Sleep Lib \"kernel32\" (ByVal n As Long)\n")),
+            "");
+  EXPECT_EQ(FormatFindings(CheckVB("Attribute VB_Name = \"M\"\nOption Explicit\nPublic Const A = 1\nPublic m_b() As Long\n")), "");
+  // Access modifiers belong to module-level declarations.
+  ExpectOne(CheckBody("Sub A()\n  Private Const B = 1\nEnd Sub\n"), 3, "'Private' declaration inside a procedure");
 }
 
 TEST(VBCheckFormat, OneLinePerFinding) {
