@@ -1,0 +1,599 @@
+// The two Visual Basic modules shipped beside the code library: the error library of
+// generated classes (Faultnet31.bas) and the XML helpers (pfgXMLUtils.bas). They cannot
+// run here, so these tests read their source: text form, the names generated classes
+// call, agreement with the program's own error library, and handler rules that keep the
+// error being reported intact.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+namespace F = pf::Faultnet31;
+
+std::string LibraryText(const std::string& name) { return pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/library/" + name); }
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+std::string Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return std::string(s);
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && Lower(std::string(s.substr(0, prefix.size()))) == Lower(std::string(prefix));
+}
+
+// The code of a physical line without its comment (an apostrophe outside a string).
+std::string CodeOf(std::string_view line) {
+  bool inString = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') inString = !inString;
+    else if (line[i] == '\'' && !inString) return std::string(line.substr(0, i));
+  }
+  return std::string(line);
+}
+
+// Logical lines of code: comments removed, continuation lines joined, blank lines dropped.
+std::vector<std::string> CodeLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string pending;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::string code = CodeOf(std::string_view(text).substr(start, end - start));
+    start = end + 2;
+    std::string trimmed = Trim(code);
+    if (trimmed.size() >= 2 && trimmed.compare(trimmed.size() - 2, 2, " _") == 0) {
+      pending += trimmed.substr(0, trimmed.size() - 1);
+      continue;
+    }
+    pending += trimmed;
+    if (!Trim(pending).empty()) lines.push_back(Trim(pending));
+    pending.clear();
+  }
+  return lines;
+}
+
+// The string literals of a piece of code ("" is a quote inside a literal).
+std::vector<std::string> Literals(std::string_view code) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < code.size(); ++i) {
+    if (code[i] != '"') continue;
+    std::string lit;
+    for (++i; i < code.size(); ++i) {
+      if (code[i] == '"') {
+        if (i + 1 < code.size() && code[i + 1] == '"') {
+          lit += '"';
+          ++i;
+        } else {
+          break;
+        }
+      } else {
+        lit += code[i];
+      }
+    }
+    out.push_back(lit);
+  }
+  return out;
+}
+
+struct Proc {
+  bool isPublic = false;
+  std::string kind;  // Sub, Function, Property
+  std::string name;
+  std::string params;  // the text between the parentheses of the header
+  std::vector<std::string> body;
+};
+
+struct Module {
+  std::vector<std::string> declarations;  // logical lines before the first procedure
+  std::map<std::string, Proc> procs;      // by lower-case name
+  std::vector<std::string> code;          // all logical lines
+
+  const Proc* Find(const std::string& name) const {
+    auto it = procs.find(Lower(name));
+    return it == procs.end() ? nullptr : &it->second;
+  }
+};
+
+Module Parse(const std::string& text) {
+  Module m;
+  m.code = CodeLines(text);
+  Proc* current = nullptr;
+  for (const std::string& line : m.code) {
+    if (current) {
+      if (StartsWithNoCase(line, "End " + current->kind)) current = nullptr;
+      else current->body.push_back(line);
+      continue;
+    }
+    std::string rest = line;
+    bool isPublic = true;
+    for (std::string_view scope : {"Public ", "Private ", "Friend "}) {
+      if (StartsWithNoCase(rest, scope)) {
+        isPublic = scope == "Public ";
+        rest = rest.substr(scope.size());
+        break;
+      }
+    }
+    std::string kind;
+    for (std::string_view k : {"Sub ", "Function ", "Property Get ", "Property Let ", "Property Set "}) {
+      if (StartsWithNoCase(rest, k)) {
+        kind = k.substr(0, k.find(' '));
+        rest = rest.substr(k.size());
+        break;
+      }
+    }
+    if (kind.empty()) {
+      if (m.procs.empty()) m.declarations.push_back(line);
+      continue;
+    }
+    Proc p;
+    p.isPublic = isPublic;
+    p.kind = kind;
+    const size_t open = rest.find('(');
+    p.name = Trim(rest.substr(0, open));
+    if (open != std::string::npos) p.params = rest.substr(open + 1, rest.rfind(')') - open - 1);
+    current = &(m.procs[Lower(p.name)] = p);
+  }
+  return m;
+}
+
+// The parameters of a header as written ("Optional ByVal Flags As Long = EA_DEFAULT").
+std::vector<std::string> Params(const Proc& p) {
+  std::vector<std::string> out;
+  std::string_view rest = p.params;
+  while (!Trim(rest).empty()) {
+    const size_t comma = rest.find(',');
+    out.push_back(Trim(rest.substr(0, comma)));
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+  }
+  return out;
+}
+
+// A parameter's name: the word after Optional, ByVal, ByRef and ParamArray.
+std::string ParamName(const std::string& param) {
+  std::string_view rest = param;
+  for (bool again = true; again;) {
+    again = false;
+    for (std::string_view w : {"Optional ", "ByVal ", "ByRef ", "ParamArray "}) {
+      if (StartsWithNoCase(rest, w)) {
+        rest.remove_prefix(w.size());
+        again = true;
+      }
+    }
+  }
+  std::string name;
+  for (char c : rest) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') break;
+    name += c;
+  }
+  return name;
+}
+
+// "Public Const NAME As Long = value" of the declarations, by name.
+std::map<std::string, std::string> PublicConsts(const Module& m) {
+  std::map<std::string, std::string> out;
+  for (const std::string& line : m.declarations) {
+    if (!StartsWithNoCase(line, "Public Const ")) continue;
+    const std::string rest = line.substr(13);
+    const size_t eq = rest.find('=');
+    std::string name = Trim(rest.substr(0, rest.find(' ')));
+    out[name] = Trim(rest.substr(eq + 1));
+  }
+  return out;
+}
+
+// A Long literal: decimal or &H hexadecimal (eight digits wrap to negative, as in VB).
+int32_t VBLong(const std::string& literal) {
+  if (StartsWithNoCase(literal, "&H")) return static_cast<int32_t>(std::stoul(literal.substr(2), nullptr, 16));
+  return static_cast<int32_t>(std::stol(literal));
+}
+
+// The value of a string constant written as literals joined by "&".
+std::string StringConst(const Module& m, const std::string& name) {
+  for (const std::string& line : m.declarations) {
+    if (line.find("Const " + name + " ") == std::string::npos) continue;
+    std::string value;
+    for (const std::string& lit : Literals(line.substr(line.find('=')))) value += lit;
+    return value;
+  }
+  return {};
+}
+
+// True when a statement of `lines` begins with `word` (case-insensitive), also after "Then".
+bool HasStatement(const std::vector<std::string>& lines, std::string_view word) {
+  for (const std::string& line : lines) {
+    if (StartsWithNoCase(line, word)) return true;
+    const std::string lower = Lower(line);
+    const size_t then = lower.find(" then ");
+    if (then != std::string::npos && StartsWithNoCase(Trim(line.substr(then + 6)), word)) return true;
+  }
+  return false;
+}
+
+bool ContainsWord(const std::string& code, const std::string& word) {
+  const std::string lower = Lower(code), w = Lower(word);
+  for (size_t pos = lower.find(w); pos != std::string::npos; pos = lower.find(w, pos + 1)) {
+    const bool before = pos == 0 || !(std::isalnum(static_cast<unsigned char>(lower[pos - 1])) || lower[pos - 1] == '_');
+    const size_t after = pos + w.size();
+    const bool behind =
+        after >= lower.size() || !(std::isalnum(static_cast<unsigned char>(lower[after])) || lower[after] == '_');
+    if (before && behind) return true;
+  }
+  return false;
+}
+
+const std::vector<std::string>& ModuleFiles() {
+  static const std::vector<std::string> files{"Faultnet31.bas", "pfgXMLUtils.bas"};
+  return files;
+}
+
+class Faultnet31Module : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    F::Reset();
+    F::Err().Clear();
+  }
+  static const Module& Vb() {
+    static const Module m = Parse(LibraryText("Faultnet31.bas"));
+    return m;
+  }
+};
+
+const Module& XmlModule() {
+  static const Module m = Parse(LibraryText("pfgXMLUtils.bas"));
+  return m;
+}
+
+// A connection as the program's library sees one, to get the ADO section into a report.
+struct ReportConnection : pf::IErrConnection {
+  std::string ErrTypeName() const override { return "Connection"; }
+  std::string ErrVersion() const override { return "2.8"; }
+  std::string ErrConnectionString() const override { return "DSN=orders"; }
+  int ErrState() const override { return 1; }
+  std::vector<std::string> ErrErrorDescriptions() const override { return {"deadlock"}; }
+  void ErrRollbackTrans() override {}
+  void ErrClose() override {}
+};
+
+}  // namespace
+
+// --- Text form, shared by both modules ---
+
+TEST(VBModules, AreSevenBitTextWithCrLfLinesAndOptionExplicit) {
+  for (const std::string& name : ModuleFiles()) {
+    SCOPED_TRACE(name);
+    const std::string text = LibraryText(name);
+    ASSERT_FALSE(text.empty());
+    for (size_t i = 0; i < text.size(); ++i) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      ASSERT_LT(c, 0x80) << "byte " << i;
+      if (c == '\n') {
+        ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
+      }
+      if (c == '\r') {
+        ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at byte " << i;
+      }
+    }
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    const std::string module = name.substr(0, name.find('.'));
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "Attribute VB_Name = \"" + module + "\"");
+    // Option Explicit is the first statement after the attribute line.
+    const Module m = Parse(text);
+    ASSERT_GE(m.declarations.size(), 2u);
+    EXPECT_EQ(m.declarations[1], "Option Explicit");
+  }
+}
+
+TEST(VBModules, PublicNamesDoNotClashAcrossModules) {
+  // A project holds both modules; a public name defined twice is ambiguous where it is used.
+  std::map<std::string, std::string> owner;
+  for (const std::string& file : ModuleFiles()) {
+    const Module m = Parse(LibraryText(file));
+    std::vector<std::string> names;
+    for (const auto& [key, p] : m.procs)
+      if (p.isPublic) names.push_back(key);
+    for (const auto& [name, value] : PublicConsts(m)) names.push_back(Lower(name));
+    for (const std::string& n : names) {
+      auto [it, fresh] = owner.emplace(n, file);
+      EXPECT_TRUE(fresh) << n << " is public in " << it->second << " and " << file;
+    }
+  }
+}
+
+TEST(VBModules, TheBuildShipsThemBesideTheProgram) {
+  for (const std::string& name : ModuleFiles()) {
+    const std::filesystem::path shipped = std::filesystem::path(PF_BIN_DIR) / name;
+    ASSERT_TRUE(std::filesystem::exists(shipped)) << shipped;
+    EXPECT_EQ(pftest::ReadAll(shipped.string()), LibraryText(name)) << name;
+  }
+}
+
+// --- Faultnet31.bas ---
+
+TEST_F(Faultnet31Module, OffersWhatGeneratedClassesAndTheirProjectsCall) {
+  struct Expected {
+    const char* name;
+    const char* kind;
+    size_t minParams;
+  };
+  for (const Expected& e : std::vector<Expected>{{"ErrPreserve", "Sub", 0},
+                                                 {"ErrRestore", "Sub", 0},
+                                                 {"ErrorIn", "Function", 3},
+                                                 {"Check", "Sub", 3},
+                                                 {"ErrReport", "Function", 0},
+                                                 {"ErrLogToFile", "Function", 1},
+                                                 {"ErrLogToDB", "Function", 3},
+                                                 {"ErrLogToEventLog", "Function", 0},
+                                                 {"ErrMustStop", "Function", 0},
+                                                 {"ErrFillMessage", "Function", 2},
+                                                 {"ErrExtractServerErrors", "Sub", 2}}) {
+    SCOPED_TRACE(e.name);
+    const Proc* p = Vb().Find(e.name);
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->isPublic);
+    EXPECT_EQ(p->name, e.name);  // the exact spelling generated code uses
+    EXPECT_EQ(p->kind, e.kind);
+    EXPECT_GE(Params(*p).size(), e.minParams);
+  }
+
+  // Generated handlers call `ErrorIn "C.M(A,B)", Array(A, B), EA_PUBLIC` and, for a method
+  // without parameters, `ErrorIn "C.M", , EA_PUBLIC`: the values may be left out.
+  const std::vector<std::string> errorIn = Params(*Vb().Find("ErrorIn"));
+  EXPECT_EQ(ParamName(errorIn[0]), "ProcName");
+  EXPECT_FALSE(StartsWithNoCase(errorIn[0], "Optional"));
+  EXPECT_EQ(ParamName(errorIn[1]), "Args");
+  EXPECT_TRUE(StartsWithNoCase(errorIn[1], "Optional")) << errorIn[1];
+  EXPECT_NE(Lower(errorIn[1]).find("as variant"), std::string::npos) << "an Array(...) or a single value";
+  EXPECT_EQ(ParamName(errorIn[2]), "Flags");
+  // Callers pass 0 or an empty value for an unused database object: it cannot be typed As Object.
+  EXPECT_EQ(ParamName(errorIn[3]), "DbObject");
+  EXPECT_NE(Lower(errorIn[3]).find("as variant"), std::string::npos);
+
+  // The handler line "If ErrMustStop Then Debug.Assert False: Resume" needs a Boolean.
+  bool mustStopBoolean = false;
+  for (const std::string& line : Vb().code)
+    if (StartsWithNoCase(line, "Public Function ErrMustStop() As Boolean")) mustStopBoolean = true;
+  EXPECT_TRUE(mustStopBoolean);
+}
+
+TEST_F(Faultnet31Module, ConstantsAgreeWithTheProgramsLibrary) {
+  const std::map<std::string, int32_t> expected{
+      {"EA_RAISE", pf::EF_RAISE},
+      {"EA_REPORT", pf::EF_REPORT},
+      {"EA_SETABORT", pf::EF_SETABORT},
+      {"EA_DISABLECOMMIT", pf::EF_DISABLECOMMIT},
+      {"EA_ROLLBACK", pf::EF_ROLLBACK},
+      {"EA_WEB", pf::EF_WEB},
+      {"EA_CLOSE", pf::EF_CLOSE},
+      {"EA_DEFAULT", pf::EF_PROGRAM},
+      {"EA_PUBLIC", pf::EF_GENERATED},
+      {"EA_REPORTONLY", pf::EF_BROWSER},
+      {"ERRMAP_APP_FIRST", pf::ERRMAP_APP_FIRST},
+      {"ERRMAP_MSG_FIRST", pf::ERR_MSG_FIRST},
+      {"ERRMAP_MSG_LAST", pf::ERR_MSG_LAST},
+  };
+  const std::map<std::string, std::string> consts = PublicConsts(Vb());
+  for (const auto& [name, value] : expected) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(consts.count(name), 1u);
+    EXPECT_EQ(VBLong(consts.at(name)), value) << consts.at(name);
+  }
+  // Every public constant has its counterpart, so a new one cannot drift unnoticed.
+  for (const auto& [name, value] : consts) EXPECT_EQ(expected.count(name), 1u) << name;
+  // Generated classes pass 42: report, disable commit, web section, no raise.
+  EXPECT_EQ(pf::EF_GENERATED & pf::EF_RAISE, 0);
+}
+
+TEST_F(Faultnet31Module, ReportHeaderIsTheProgramsHeader) {
+  const std::string tpl = StringConst(Vb(), "HEADER_TEMPLATE");
+  ASSERT_FALSE(tpl.empty());
+  // Two errors: the generic application error, and one below the object-error base.
+  for (const int32_t number : {pf::ERRMAP_APP_FIRST, static_cast<int32_t>(0x8003FFFBu)}) {
+    SCOPED_TRACE(number);
+    F::Reset();
+    F::Err() = {};
+    F::Err().Number = number;
+    F::Err().Source = "CMyDb";
+    F::Err().Description = "Timeout 100% reached";
+    const std::string report = F::ErrorIn("CMyDb.GetOrders(ID)", {7}, pf::EF_GENERATED);
+
+    const bool general = number == pf::ERRMAP_APP_FIRST;
+    const std::map<std::string, std::string> fields{
+        {"nl", "\r\n"},
+        {"Descr", "Timeout 100% reached"},
+        {"Time", pftest::kFixedReportTime},
+        {"App", F::Environment().AppName},
+        {"Ver", F::Environment().AppVersion},
+        {"ADOVersion", "2.8"},
+        {"Comp", "TESTPC"},
+        {"MethodName", "CMyDb.GetOrders(ID)"},
+        {"ErrNum", std::to_string(number)},
+        {"ErrHex", general ? "8004144E" : "8003FFFB"},
+        {"ErrNumRel1", general ? "+ 5198" : "- 5"},
+        {"ErrNumRel2", general ? "+ 0" : "- 5203"},
+        {"ErrStd", general ? "= ERR_GENERAL" : ""},
+        {"Source", "CMyDb"},
+    };
+    std::string filled;
+    for (size_t i = 0; i < tpl.size();) {
+      const size_t end = tpl[i] == '%' ? tpl.find('%', i + 1) : std::string::npos;
+      if (end != std::string::npos && fields.count(tpl.substr(i + 1, end - i - 1))) {
+        filled += fields.at(tpl.substr(i + 1, end - i - 1));
+        i = end + 1;
+      } else {
+        filled += tpl[i++];
+      }
+    }
+    EXPECT_EQ(report.substr(0, filled.size()), filled);
+    EXPECT_EQ(report.substr(filled.size()), "  Call Stack: CMyDb.GetOrders(ID=7)\r\n");
+  }
+}
+
+TEST_F(Faultnet31Module, ReportLinesUseTheProgramsLabels) {
+  // A report from the program's library with every optional part present.
+  auto conn = std::make_shared<ReportConnection>();
+  F::PreserveConnection(conn);
+  F::SetAdditionalLine("    extra");
+  F::AddReleasedObject("rs");
+  F::Environment().SystemErrorText = [](int) { return std::string("Access is denied."); };
+  pf::AppError err(pf::ERR_GENERAL, "S", "D");
+  err.Line = 12;
+  err.SysError = 5;
+  std::string report;
+  try {
+    throw err;
+  } catch (...) {
+    F::ErrPreserve();
+    const pf::ErrEnvValues env{{"User", "sa"}};
+    report = F::ErrorIn("M.P(Long,Text)", {std::string(50, 'x'), "a\r\nb"},
+                        pf::EF_REPORT | pf::EF_ROLLBACK | pf::EF_CLOSE, nullptr, &env);
+  }
+  F::Environment().SystemErrorText = nullptr;
+
+  std::set<std::string> literals;
+  for (const std::string& line : Vb().code)
+    for (const std::string& lit : Literals(line)) literals.insert(lit);
+  // Each label the report shows is also a literal of the Visual Basic module.
+  for (const std::string label :
+       {"  API Error: (", "  ADO Info: ", "    ADO Version:   ", "    DbObject:      ",
+        " (Connection object was preserved internally)", "    Conn. String: '", "    Conn. State:   ",
+        "adStateOpen", "    Error:         ", "  Call Stack: ", "{Text}", "    Value Of ", "  at Line ",
+        "    Env: ", "    Released Objects: ", "    Transaction: ", "Attempt to call RollbackTrans ",
+        "    Connection: Attempt to call Close ", "succeeded"}) {
+    SCOPED_TRACE(label);
+    EXPECT_NE(report.find(label), std::string::npos) << report;
+    EXPECT_EQ(literals.count(label), 1u);
+  }
+  // Padding of a call-stack line with a line number, and the indent of full values.
+  EXPECT_NE(report.find(std::string(40, '-') + "  at Line 12\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("\r\n    Value Of Text:\r\n      a\r\n      b\r\n"), std::string::npos) << report;
+  const std::string vbCode = LibraryText("Faultnet31.bas");
+  EXPECT_NE(vbCode.find("CALL_LINE_WIDTH As Long = 100"), std::string::npos);
+  EXPECT_NE(vbCode.find("LONG_VALUE_LENGTH As Long = 40"), std::string::npos);
+  EXPECT_NE(vbCode.find("VALUE_INDENT As String = \"      \""), std::string::npos);
+  // Texts of the steps the program's platform has no counterpart for.
+  for (const std::string label :
+       {"Could not call RollbackTrans: Connection is closed ", "Attempt to call TransControlObject.SetAbort: ",
+        "Attempt to call ObjectContext.SetAbort ", "Attempt to call ObjectContext.DisableCommit ", "Unknown method",
+        "failed with error '", "    ErrorIn failed to extract error information: ", "    COM Server Errors: Server=",
+        "Faultnet.ErrorIn", "Faultnet.Check", "Failed to save error report to database. "}) {
+    EXPECT_EQ(literals.count(label), 1u) << label;
+  }
+  const std::string web = StringConst(Vb(), "WEB_TEMPLATE");
+  EXPECT_EQ(web,
+            "%nl%  Web Info: %nl%    RequestMethod='%RequestMethod%'%nl%    QueryString: '%WebServer%%URL%%QS%' %nl%"
+            "    FormData:    '%FormData%' %nl%    Cookies:     '%Cookies%'  %nl%");
+}
+
+TEST_F(Faultnet31Module, NothingResetsTheErrorBeforeItIsSaved) {
+  // Any On Error, Resume or Exit Sub/Function clears Err. Handlers call these before (or
+  // instead of) saving the error, so they must run none of them.
+  for (const char* name : {"ErrPreserve", "ErrRestore", "ErrReport", "ErrMustStop"}) {
+    SCOPED_TRACE(name);
+    const Proc* p = Vb().Find(name);
+    ASSERT_NE(p, nullptr);
+    for (const char* word : {"On Error", "Resume", "Exit Sub", "Exit Function"})
+      EXPECT_FALSE(HasStatement(p->body, word)) << word;
+  }
+  // ErrorIn saves the error before its first On Error, and never leaves through Exit
+  // Function: the restored error must still be in Err when its caller goes on.
+  const Proc* errorIn = Vb().Find("ErrorIn");
+  ASSERT_NE(errorIn, nullptr);
+  bool saved = false, guarded = false;
+  for (const std::string& line : errorIn->body) {
+    if (Lower(line) == "errpreserve") saved = true;
+    if (StartsWithNoCase(line, "On Error")) {
+      EXPECT_TRUE(saved) << "On Error before ErrPreserve";
+      guarded = true;
+      break;
+    }
+  }
+  EXPECT_TRUE(saved && guarded);
+  EXPECT_FALSE(HasStatement(errorIn->body, "Exit Function"));
+  // The raise at the end goes to the caller: the On Error Resume Next is undone first.
+  const auto raise = std::find_if(errorIn->body.begin(), errorIn->body.end(),
+                                  [](const std::string& l) { return StartsWithNoCase(l, "Err.Raise"); });
+  ASSERT_NE(raise, errorIn->body.end());
+  EXPECT_EQ(*(raise - 1), "On Error GoTo 0");
+  // The log sinks read the report and put the error back around their own handlers.
+  for (const char* name : {"ErrLogToFile", "ErrLogToDB", "ErrLogToEventLog"}) {
+    SCOPED_TRACE(name);
+    const Proc* p = Vb().Find(name);
+    ASSERT_NE(p, nullptr);
+    EXPECT_FALSE(HasStatement(p->body, "On Error"));
+    EXPECT_FALSE(HasStatement(p->body, "Exit Function"));
+    EXPECT_TRUE(HasStatement(p->body, "SaveErr "));
+    EXPECT_TRUE(HasStatement(p->body, "RestoreErr "));
+  }
+}
+
+// --- pfgXMLUtils.bas ---
+
+TEST(pfgXMLUtilsModule, OffersTheXmlFunctionsOfTheProgram) {
+  const std::map<std::string, size_t> expected{{"xmlSaveRecordset", 1}, {"xmlExtractRecords", 2},
+                                               {"xmlRenameElement", 3}, {"xmlElement", 3},
+                                               {"xmlAttribute", 2},     {"xmlEscape", 1},
+                                               {"xmlWrapData", 3}};
+  for (const auto& [name, count] : expected) {
+    SCOPED_TRACE(name);
+    const Proc* p = XmlModule().Find(name);
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->isPublic);
+    EXPECT_EQ(p->name, name);
+    EXPECT_EQ(p->kind, "Function");
+    EXPECT_EQ(Params(*p).size(), count);
+  }
+  size_t publicCount = 0;
+  for (const auto& [key, p] : XmlModule().procs) publicCount += p.isPublic;
+  EXPECT_EQ(publicCount, expected.size());
+}
+
+TEST(pfgXMLUtilsModule, RecordsetFailuresKeepNumberAndSourceUnderTheirPrefix) {
+  for (const std::string name : {"xmlSaveRecordset", "xmlExtractRecords"}) {
+    SCOPED_TRACE(name);
+    const Proc* p = XmlModule().Find(name);
+    ASSERT_NE(p, nullptr);
+    ASSERT_FALSE(p->body.empty());
+    EXPECT_TRUE(HasStatement(p->body, "On Error GoTo errHandler"));
+    EXPECT_EQ(p->body.back(), "Err.Raise Err.Number, Err.Source, \"(" + name + ") \" & Err.Description");
+  }
+}
+
+TEST(pfgXMLUtilsModule, DoesNotNeedTheErrorLibrary) {
+  // Projects with XML output but without the error library include this module alone.
+  const Module errors = Parse(LibraryText("Faultnet31.bas"));
+  std::vector<std::string> names;
+  for (const auto& [key, p] : errors.procs)
+    if (p.isPublic) names.push_back(p.name);
+  for (const auto& [name, value] : PublicConsts(errors)) names.push_back(name);
+  ASSERT_GT(names.size(), 10u);
+  for (const std::string& line : XmlModule().code) {
+    std::string code = line;
+    for (const std::string& lit : Literals(line)) {
+      const size_t at = code.find('"' + lit);
+      if (at != std::string::npos) code.erase(at, lit.size() + 2);
+    }
+    for (const std::string& n : names) EXPECT_FALSE(ContainsWord(code, n)) << n << " in: " << line;
+  }
+}
