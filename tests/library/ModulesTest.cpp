@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -19,12 +20,15 @@
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "support/TestEnv.h"
+#include "support/VBCheck.h"
 
 namespace {
 
 namespace F = pf::Faultnet31;
 
-std::string LibraryText(const std::string& name) { return pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/library/" + name); }
+std::string LibraryText(const std::string& name) {
+  return pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/library/" + name);
+}
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -45,8 +49,10 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
 std::string CodeOf(std::string_view line) {
   bool inString = false;
   for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') inString = !inString;
-    else if (line[i] == '\'' && !inString) return std::string(line.substr(0, i));
+    if (line[i] == '"')
+      inString = !inString;
+    else if (line[i] == '\'' && !inString)
+      return std::string(line.substr(0, i));
   }
   return std::string(line);
 }
@@ -121,8 +127,10 @@ Module Parse(const std::string& text) {
   Proc* current = nullptr;
   for (const std::string& line : m.code) {
     if (current) {
-      if (StartsWithNoCase(line, "End " + current->kind)) current = nullptr;
-      else current->body.push_back(line);
+      if (StartsWithNoCase(line, "End " + current->kind))
+        current = nullptr;
+      else
+        current->body.push_back(line);
       continue;
     }
     std::string rest = line;
@@ -234,7 +242,8 @@ bool HasStatement(const std::vector<std::string>& lines, std::string_view word) 
 bool ContainsWord(const std::string& code, const std::string& word) {
   const std::string lower = Lower(code), w = Lower(word);
   for (size_t pos = lower.find(w); pos != std::string::npos; pos = lower.find(w, pos + 1)) {
-    const bool before = pos == 0 || !(std::isalnum(static_cast<unsigned char>(lower[pos - 1])) || lower[pos - 1] == '_');
+    const bool before =
+        pos == 0 || !(std::isalnum(static_cast<unsigned char>(lower[pos - 1])) || lower[pos - 1] == '_');
     const size_t after = pos + w.size();
     const bool behind =
         after >= lower.size() || !(std::isalnum(static_cast<unsigned char>(lower[after])) || lower[after] == '_');
@@ -329,6 +338,13 @@ TEST(VBModules, TheBuildShipsThemBesideTheProgram) {
   }
 }
 
+TEST(VBModules, PassTheVisualBasicChecker) {
+  const std::string errors = LibraryText("Faultnet31.bas");
+  const std::string xml = LibraryText("pfgXMLUtils.bas");
+  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(errors, {xml})), "");
+  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(xml, {errors})), "");
+}
+
 // --- Faultnet31.bas ---
 
 TEST_F(Faultnet31Module, OffersWhatGeneratedClassesAndTheirProjectsCall) {
@@ -375,6 +391,32 @@ TEST_F(Faultnet31Module, OffersWhatGeneratedClassesAndTheirProjectsCall) {
   for (const std::string& line : Vb().code)
     if (StartsWithNoCase(line, "Public Function ErrMustStop() As Boolean")) mustStopBoolean = true;
   EXPECT_TRUE(mustStopBoolean);
+}
+
+TEST_F(Faultnet31Module, DefinesEveryNameTheGeneratedCodeCalls) {
+  // Names of the error library written into generated classes: by the code library's
+  // blocks and by the generator's own lines (the handler lines of procedure methods).
+  const std::regex libraryName(
+      R"(\b(ErrorIn|Err(Preserve|Restore|Report|MustStop|LogTo[A-Za-z]+|Extract[A-Za-z]*|Fill[A-Za-z]*)|EA_[A-Z_]+|ERRMAP_[A-Z_]+)\b)");
+  std::set<std::string> used;
+  auto collect = [&](const std::string& code) {
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), libraryName); it != std::sregex_iterator(); ++it)
+      used.insert(it->str());
+  };
+  const std::string codeLib = std::string(PF_SOURCE_DIR) + "/library/CodeLib.cls";
+  if (std::filesystem::exists(codeLib))
+    for (const std::string& line : CodeLines(pftest::ReadAll(codeLib))) collect(line);
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(PF_SOURCE_DIR) + "/src/builder")) {
+    if (entry.path().extension() != ".cpp") continue;
+    for (const std::string& lit : Literals(pftest::ReadAll(entry.path().string()))) collect(lit);
+  }
+  ASSERT_TRUE(used.count("ErrorIn") && used.count("EA_PUBLIC")) << "the generator writes its handler lines";
+
+  std::set<std::string> defined;
+  for (const auto& [key, p] : Vb().procs)
+    if (p.isPublic) defined.insert(p.name);
+  for (const auto& [name, value] : PublicConsts(Vb())) defined.insert(name);
+  for (const std::string& name : used) EXPECT_EQ(defined.count(name), 1u) << name << " is not public in Faultnet31.bas";
 }
 
 TEST_F(Faultnet31Module, ConstantsAgreeWithTheProgramsLibrary) {
@@ -477,8 +519,8 @@ TEST_F(Faultnet31Module, ReportLinesUseTheProgramsLabels) {
   // Each label the report shows is also a literal of the Visual Basic module.
   for (const std::string label :
        {"  API Error: (", "  ADO Info: ", "    ADO Version:   ", "    DbObject:      ",
-        " (Connection object was preserved internally)", "    Conn. String: '", "    Conn. State:   ",
-        "adStateOpen", "    Error:         ", "  Call Stack: ", "{Text}", "    Value Of ", "  at Line ",
+        " (Connection object was preserved internally)", "    Conn. String: '", "    Conn. State:   ", "adStateOpen",
+        "    Error:         ", "  Call Stack: ", "{Text}", "    Value Of ", "  at Line ",
         "    Env: ", "    Released Objects: ", "    Transaction: ", "Attempt to call RollbackTrans ",
         "    Connection: Attempt to call Close ", "succeeded"}) {
     SCOPED_TRACE(label);
@@ -494,10 +536,11 @@ TEST_F(Faultnet31Module, ReportLinesUseTheProgramsLabels) {
   EXPECT_NE(vbCode.find("VALUE_INDENT As String = \"      \""), std::string::npos);
   // Texts of the steps the program's platform has no counterpart for.
   for (const std::string label :
-       {"Could not call RollbackTrans: Connection is closed ", "Attempt to call TransControlObject.SetAbort: ",
-        "Attempt to call ObjectContext.SetAbort ", "Attempt to call ObjectContext.DisableCommit ", "Unknown method",
-        "failed with error '", "    ErrorIn failed to extract error information: ", "    COM Server Errors: Server=",
-        "Faultnet.ErrorIn", "Faultnet.Check", "Failed to save error report to database. "}) {
+       {"Could not call RollbackTrans: Connection is closed ",
+        "Attempt to call TransControlObject.SetAbort: ", "Attempt to call ObjectContext.SetAbort ",
+        "Attempt to call ObjectContext.DisableCommit ", "Unknown method", "failed with error '",
+        "    ErrorIn failed to extract error information: ", "    COM Server Errors: Server=", "Faultnet.ErrorIn",
+        "Faultnet.Check", "Failed to save error report to database. "}) {
     EXPECT_EQ(literals.count(label), 1u) << label;
   }
   const std::string web = StringConst(Vb(), "WEB_TEMPLATE");
@@ -551,10 +594,9 @@ TEST_F(Faultnet31Module, NothingResetsTheErrorBeforeItIsSaved) {
 // --- pfgXMLUtils.bas ---
 
 TEST(pfgXMLUtilsModule, OffersTheXmlFunctionsOfTheProgram) {
-  const std::map<std::string, size_t> expected{{"xmlSaveRecordset", 1}, {"xmlExtractRecords", 2},
-                                               {"xmlRenameElement", 3}, {"xmlElement", 3},
-                                               {"xmlAttribute", 2},     {"xmlEscape", 1},
-                                               {"xmlWrapData", 3}};
+  const std::map<std::string, size_t> expected{
+      {"xmlSaveRecordset", 1}, {"xmlExtractRecords", 2}, {"xmlRenameElement", 3}, {"xmlElement", 3},
+      {"xmlAttribute", 2},     {"xmlEscape", 1},         {"xmlWrapData", 3}};
   for (const auto& [name, count] : expected) {
     SCOPED_TRACE(name);
     const Proc* p = XmlModule().Find(name);
