@@ -347,6 +347,8 @@ class RuntimePart2ClassTest : public BuilderTest {
     Set(*stt->xAddnlFunc, "Trans", std::to_string(v.Trans));
     Set(*stt->xAddnlFunc, "EventsClass", v.Events ? "True" : "False");
     Set(*stt->xErrHndl, "UseFaultnet", v.UseFaultnet ? "True" : "False");
+    for (const char* k : {"AddStopOnError", "DisClassOnError", "LogToFile"}) Set(*stt->xErrHndl, k, "True");
+    Set(*stt->xAddnlFunc, "BatchDateFmt", "YYYY-MM-DD");
     for (const char* k : {"ErrSetAbort", "ErrDisCommit", "AutoSkipClosed", "ErrReraise"})
       Set(*stt->xIniOptions, k, "True");
     stt->Validate();
@@ -436,6 +438,8 @@ TEST_F(RuntimePart2ClassTest, EveryServerTypeWithTheSecondHalfOnPassesTheChecker
       EXPECT_EQ(lib::Count(cls, "\r\nPublic Function BatchExec()"), access ? 0u : 1u);
       EXPECT_EQ(lib::Count(cls, "\r\nPublic Function SelectNextRecordset()"), access ? 0u : 1u);
       EXPECT_EQ(Has(cls, "Private Function InCOMPlusTransaction()"), v.COMPlus);
+      // Oracle batches write dates with the profile's picture.
+      EXPECT_EQ(Has(cls, "BatchQuote(Format$(CDate(V), \"YYYY-MM-DD\"))"), Has(sample, "oracle/"));
     }
   }
 }
