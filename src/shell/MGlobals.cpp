@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "builder/CCodeBuilder.h"
 #include "errors/ErrGuard.h"
@@ -123,6 +124,18 @@ void ResetMousePointer() { UserInterface().ResetMousePointer(); }
 
 namespace {
 
+// The module would silently replace the class when both names lead to one file (the
+// checks before a run have created both, so they exist).
+void CheckDistinctOutputFiles(CSettings& Settings) {
+  if (!Settings.xStoredProc->boolAttr("AddExecSPByName", "True")) return;
+  const std::string classFile = Settings.xCode->strAttr("ClassFile");
+  const std::string moduleFile = Settings.xCode->strAttr("ParamDefsFile");
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(classFile, moduleFile, ec);
+  Faultnet31::Check(!same || ec, ERR_USER_CHECK,
+                    "The class file and the parameters definition module file must be different files: %1", classFile);
+}
+
 // A file is its prolog followed directly by its body.
 std::string Joined(const std::string& prolog, const std::string& body) {
   std::string text;
@@ -145,6 +158,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
   return ErrGuard("MGlobals.GenerateCode", [&] {
     try {
       Settings.CheckCanStartGeneratingCode();
+      CheckDistinctOutputFiles(Settings);
       Settings.Validate();
       afterBuildDue = true;
       if (Hooks.BeforeBuild) Hooks.BeforeBuild();

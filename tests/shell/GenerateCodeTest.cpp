@@ -94,6 +94,18 @@ TEST_F(GenerateCodeTest, FailedChecksStopBeforeTheBuild) {
   EXPECT_FALSE(std::filesystem::exists(moduleFile));
 }
 
+TEST_F(GenerateCodeTest, ClassAndModuleMustBeDifferentFiles) {
+  pftest::WriteAll(classFile, "old class");
+  // The same file under another spelling.
+  Set(*stt->xCode, "ParamDefsFile", dir.path().string() + "/./CTestDB.cls");
+  const AppError e = Raised([&] { Generate(); });
+  EXPECT_EQ(e.Number, ERR_USER_CHECK);
+  EXPECT_EQ(e.Description,
+            "The class file and the parameters definition module file must be different files: " + classFile);
+  EXPECT_EQ(pftest::ReadAll(classFile), "old class");
+  EXPECT_TRUE(events.empty());
+}
+
 TEST_F(GenerateCodeTest, BuildErrorsPassThroughAfterTheFrontEndCleanedUp) {
   std::string lib = TestLibrary();
   lib.replace(lib.find("Private mConn As Object"), 23, "Private mConn As XXNoSuchThingXX");
