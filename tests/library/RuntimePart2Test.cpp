@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,6 +60,41 @@ class RuntimePart2Test : public ::testing::Test {
   CBlocks blocks;
   CRefValues refs;
 };
+
+// The interface applications and the rest of the class rely on, with every block and
+// condition of these members set.
+TEST_F(RuntimePart2Test, EveryMemberIsThereWithItsScope) {
+  const std::string text = Get(kBlocks, std::string(kTSql) + ",MultiRS,ValFmt,Trans,TransAuto,COMP");
+  std::map<std::string, std::string> scopes;
+  for (const lib::Procedure& p : lib::Procedures(text)) {
+    EXPECT_TRUE(scopes.emplace(p.Kind + " " + p.Name, p.Scope).second) << "twice: " << p.Name;
+  }
+  const std::pair<const char*, const char*> expected[] = {
+      {"Function BatchBegin", "Public"},           {"Function BatchDeclareVar", "Public"},
+      {"Property Get BatchText", "Public"},        {"Property Get BatchActive", "Public"},
+      {"Function BatchExec", "Public"},            {"Function BatchCancel", "Public"},
+      {"Sub BatchTranslateCommand", "Private"},    {"Function BatchParamValueAsString", "Private"},
+      {"Function BatchVarOf", "Private"},          {"Function MoveFirst", "Public"},
+      {"Function MoveLast", "Public"},             {"Function MoveNext", "Public"},
+      {"Function MovePrevious", "Public"},         {"Property Get EOF", "Public"},
+      {"Property Get BOF", "Public"},              {"Property Get RecordCount", "Public"},
+      {"Property Get HasRecords", "Public"},       {"Function SelectNextRecordset", "Public"},
+      {"Function SkipClosedRecordsets", "Public"}, {"Function ValueFmt", "Public"},
+      {"Function FormatOf", "Public"},             {"Sub FormatSet", "Public"},
+      {"Sub FormatsClear", "Public"},              {"Sub FormatRemove", "Private"},
+      {"Function BeginTransaction", "Public"},     {"Function SetComplete", "Public"},
+      {"Function SetAbort", "Public"},             {"Function InCOMPlusTransaction", "Private"},
+      {"Function DisableCommit", "Private"},       {"Function xmlGetRecordset", "Public"},
+      {"Function xmlGetData", "Public"},           {"Function xmlGetDataAll", "Public"},
+      {"Function xmlGetDataAdv", "Public"},
+  };
+  for (const auto& [member, scope] : expected) {
+    ASSERT_TRUE(scopes.count(member)) << member;
+    EXPECT_EQ(scopes[member], scope) << member;
+  }
+  // BatchTranslateCommand is called by Execute as (CommandText, CommandType).
+  EXPECT_TRUE(Has(text, "Private Sub BatchTranslateCommand(ByVal CommandText As String, ByVal CommandType As Long)"));
+}
 
 TEST_F(RuntimePart2Test, BatchTextFollowsTheServerDialect) {
   const std::string tsql = Get("MethBatch", kTSql);
