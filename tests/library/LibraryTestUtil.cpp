@@ -197,7 +197,9 @@ std::string HandlerProblems(std::string_view Module, const std::string& ClassNam
     if (!UseFaultnet && !reports.empty()) problem(p, "error report line without the error library");
     if (UseFaultnet && reports.size() != 1) problem(p, std::to_string(reports.size()) + " error report lines");
     if (UseFaultnet && reports.size() == 1) {
-      const std::string& r = reports[0];
+      // A long report line may be broken inside its name text: "...," & _ "...".
+      std::string r = reports[0];
+      for (size_t at = r.find("\" & \""); at != std::string::npos; at = r.find("\" & \"", at)) r.erase(at, 5);
       std::string expectName = ClassName + "." + p.Name;
       if (!p.Params.empty()) expectName += "(" + Join(p.Params, ",") + ")";
       size_t q1 = r.find('"'), q2 = r.find('"', q1 + 1);

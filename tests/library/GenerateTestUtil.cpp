@@ -1,0 +1,120 @@
+#include "GenerateTestUtil.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "builder/CCodeBuilder.h"
+#include "errors/Faultnet31.h"
+#include "platform/AppPaths.h"
+#include "platform/Variant.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+
+namespace fs = std::filesystem;
+
+namespace pftest::lib {
+
+namespace {
+
+pf::bwXMLBrowser& Section(pf::CSettings& stt, std::string_view name) {
+  if (name == "Server") return *stt.xServer;
+  if (name == "StoredProc") return *stt.xStoredProc;
+  if (name == "AddnlFunc") return *stt.xAddnlFunc;
+  if (name == "ErrHndl") return *stt.xErrHndl;
+  if (name == "IniOptions") return *stt.xIniOptions;
+  if (name == "Code") return *stt.xCode;
+  return *stt.xMisc;
+}
+
+bool IsTrue(const std::string& v) { return v == "True"; }
+
+}  // namespace
+
+Generator::Generator() {
+  InstallTestEnvironment();
+  pf::Faultnet31::Reset();
+  savedCwd_ = fs::current_path().string();
+  const fs::path library = fs::path(PF_SOURCE_DIR) / "library";
+  for (const auto& entry : fs::directory_iterator(library))
+    if (entry.is_regular_file()) fs::copy_file(entry.path(), dir_.path() / entry.path().filename());
+  pf::AppPaths::SetProgramFolder(dir_.path().string());
+  fs::current_path(PF_SOURCE_DIR);
+  stt_ = std::make_unique<pf::CSettings>();
+}
+
+Generator::~Generator() {
+  stt_.reset();
+  pf::AppPaths::SetProgramFolder("");
+  fs::current_path(savedCwd_);
+  pf::Faultnet31::Reset();
+}
+
+void Generator::LoadSample(const std::string& Profile) {
+  // The catalogue connection stays open from one class to the next of the same sample,
+  // as it does between generation runs; another sample needs its own.
+  if (Profile != sample_) stt_->DisconnectServer();
+  sample_ = Profile;
+  stt_->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Profile);
+  stt_->ProfileLoad();
+  if (!snapshotCopies_) return;
+  std::string conn = Get("Server", "ConnPfg");
+  const std::string key = "Data Source=";
+  const size_t at = conn.find(key);
+  if (at == std::string::npos) return;
+  const size_t end = conn.find(';', at);
+  const std::string script = conn.substr(at + key.size(), end == std::string::npos ? end : end - at - key.size());
+  conn.replace(at + key.size(), script.size(), SnapshotCopy(script));
+  Set("Server", "ConnPfg", conn);
+}
+
+std::string Generator::SnapshotCopy(const std::string& Script) {
+  const fs::path db = dir_.path() / (fs::path(Script).stem().string() + "-" +
+                                     fs::path(Script).parent_path().filename().string() + ".db");
+  if (fs::exists(db)) return db.string();
+  sqlite3* handle = nullptr;
+  const std::string sql = ReadAll(Script);
+  char* err = nullptr;
+  const bool ok = sqlite3_open(db.string().c_str(), &handle) == SQLITE_OK &&
+                  sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
+  const std::string why = err ? err : (handle ? sqlite3_errmsg(handle) : "cannot open");
+  sqlite3_free(err);
+  sqlite3_close(handle);
+  if (!ok) throw std::runtime_error("snapshot copy of " + Script + ": " + why);
+  return db.string();
+}
+
+void Generator::ApplyConf(int Conf) { stt_->SetStandardConf(Conf); }
+
+void Generator::Set(std::string_view SectionName, const std::string& Key, const std::string& Value) {
+  Section(*stt_, SectionName).Attr(Key, pf::Variant(Value));
+}
+
+std::string Generator::Get(std::string_view SectionName, const std::string& Key) {
+  return Section(*stt_, SectionName).strAttr(Key);
+}
+
+Generated Generator::Build(const std::string& ClassName, const std::string& Label) {
+  Set("Code", "ClassFile", (dir_.path() / (ClassName + ".cls")).string());
+  Set("Code", "ParamDefsFile", (dir_.path() / ("M" + ClassName + "Defs.bas")).string());
+  stt_->Validate();
+  Generated g;
+  g.Label = Label;
+  pf::CCodeBuilder builder;
+  pf::CProgress progress;
+  int32_t sps = 0, lines = 0, chars = 0;
+  builder.BuildCode(*stt_, progress, sps, lines, chars);
+  g.Class = stt_->BuildClassProlog() + builder.ClassCode;
+  if (IsTrue(Get("StoredProc", "AddExecSPByName"))) g.Module = stt_->BuildModuleProlog() + builder.ParamDefsCode;
+  builder.Done();
+  const fs::path library = fs::path(PF_SOURCE_DIR) / "library";
+  auto depend = [&](const char* file) {
+    if (fs::exists(library / file)) g.Dependencies.push_back(ReadAll((library / file).string()));
+  };
+  if (IsTrue(Get("ErrHndl", "UseFaultnet"))) depend("Faultnet31.bas");
+  if (IsTrue(Get("AddnlFunc", "XMLBasic")) || IsTrue(Get("AddnlFunc", "XMLAdvanced"))) depend("pfgXMLUtils.bas");
+  return g;
+}
+
+}  // namespace pftest::lib

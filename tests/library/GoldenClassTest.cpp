@@ -1,0 +1,45 @@
+// Whole generated classes compared byte for byte with reviewed copies: a SQL Server
+// desktop class with its parameter-definitions module, an Oracle COM+ class and an Access
+// class for web page scripts.
+
+#include <gtest/gtest.h>
+
+#include "GenerateTestUtil.h"
+#include "support/Golden.h"
+#include "support/VBCheck.h"
+
+namespace lib = pftest::lib;
+
+namespace {
+
+lib::Generated Generate(const char* Profile, int Conf, const char* ClassName, bool WithParamDefs) {
+  lib::Generator gen;
+  gen.LoadSample(Profile);
+  gen.ApplyConf(Conf);
+  if (WithParamDefs) gen.Set("StoredProc", "AddExecSPByName", "True");
+  return gen.Build(ClassName, ClassName);
+}
+
+TEST(GoldenClassTest, SqlServerDesktopClassAndParameterDefinitions) {
+  const lib::Generated g = Generate("mssql/OrderEntry.PFG", 2, "COrderEntryDB", true);
+  pftest::ExpectGolden("classes/COrderEntryDB.cls", g.Class);
+  pftest::ExpectGolden("classes/MCOrderEntryDBDefs.bas", g.Module);
+  std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
+  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(g.Class, deps)), "");
+}
+
+TEST(GoldenClassTest, OracleComPlusClass) {
+  const lib::Generated g = Generate("oracle/Sales.PFG", 0, "CSalesDB", false);
+  pftest::ExpectGolden("classes/CSalesDB.cls", g.Class);
+  std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
+  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(g.Class, deps)), "");
+}
+
+TEST(GoldenClassTest, AccessClassForWebPageScripts) {
+  const lib::Generated g = Generate("access/Orders.PFG", 1, "COrdersMdb", false);
+  pftest::ExpectGolden("classes/COrdersMdb.cls", g.Class);
+  std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
+  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(g.Class, deps)), "");
+}
+
+}  // namespace
