@@ -199,6 +199,8 @@ TEST_F(Ctor, CollidingNamesGetCounterDigitsAndReservedWordsAZero) {
   EXPECT_EQ(spConsts, (std::vector<std::string>{"Public Const SP_ITEM", "Public Const SP_ITEM1",
                                                 "Public Const SP_ITEM2", "Public Const SP_DATE"}));
   EXPECT_NE(defs.find("Public Const PRM_DATE = \"\""), std::string::npos);
+  EXPECT_EQ(c.SPNameToVBName("usp_IMPLEMENTS"), "IMPLEMENTS0");  // the longest reserved word
+  EXPECT_EQ(c.SPNameToVBName("usp_Implements1"), "Implements1");
 
   // The counter stops at 100: from then on the name repeats.
   for (int i = 3; i <= 101; ++i) Method("ITEM");
