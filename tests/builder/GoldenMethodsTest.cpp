@@ -14,6 +14,7 @@
 #include "settings/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "support/Golden.h"
+#include "support/VBCheck.h"
 
 using namespace pf;
 
@@ -86,6 +87,11 @@ class GoldenMethods : public ctortest::CtorTest {
       const std::string base = "methods/" + Dir + "/" + (v.Golden.empty() ? v.Name : v.Golden);
       pftest::ExpectGolden(base + ".methods.txt", coll.GetSource());
       pftest::ExpectGolden(base + ".paramdefs.txt", builder.ParamDefsCode);
+      // Both texts compile as modules of their own.
+      const std::string methods = "Attribute VB_Name = \"MMethods\"\r\nOption Explicit\r\n" + coll.GetSource();
+      EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(methods)), "");
+      const std::string defs = "Attribute VB_Name = \"MParams\"\r\nOption Explicit\r\n" + builder.ParamDefsCode;
+      EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(defs)), "");
     }
   }
 
