@@ -1,0 +1,20 @@
+#pragma once
+// The commands of procforge-cli. Each returns the exit status of a command that ran to
+// its end; failures raise AppError and end in CliSession::Run.
+
+namespace pf::cli {
+
+class CliSession;
+
+// Generates the class and the parameter-definitions module as the wizard's Start button
+// does, and prints the statistics and the paths written. A file that could not be
+// written makes the run fail.
+int RunGenerate(CliSession& Session);
+// Prints "name<TAB>method name" for every procedure that passes the filters.
+int RunList(CliSession& Session);
+// Tests the given connection string, or the profile's ConnPfg.
+int RunTestConnection(CliSession& Session);
+// Creates or loads a profile, applies a configuration and keys, validates and saves it.
+int RunConfigure(CliSession& Session);
+
+}  // namespace pf::cli

@@ -1,0 +1,192 @@
+#include "cli/CliOptions.h"
+
+#include <string_view>
+
+#include "shell/IUserInterface.h"
+
+namespace pf::cli {
+
+namespace {
+
+struct CommandDef {
+  Command Cmd;
+  const char* Name;
+  const char* Options;  // the options the command takes, each followed by a blank
+  const char* Help;
+};
+
+const CommandDef kCommands[] = {
+    {Command::Generate, "generate", "--profile --yes --no ",
+     "Usage: procforge-cli generate [--profile FILE] [--yes | --no]\n"
+     "\n"
+     "Generates the database class (and, when the profile asks for it, the\n"
+     "parameter-definitions module) from the profile's catalogue and writes the\n"
+     "files the profile names in Code.ClassFile and Code.ParamDefsFile.\n"
+     "\n"
+     "  --profile FILE  the profile to use; without it, the current profile\n"
+     "                  (the one last saved or opened)\n"
+     "  --yes           answer Yes to questions (overwrite an existing file)\n"
+     "  --no            answer No to questions\n"
+     "\n"
+     "Without --yes or --no, questions are asked on the terminal; with no terminal\n"
+     "they are answered No. Progress is shown on stderr; Ctrl-C cancels. On success\n"
+     "stdout holds \"Procedures: N\", \"Lines: N\", \"Characters: N\" and the paths\n"
+     "written, one per line.\n"},
+    {Command::List, "list", "--profile ",
+     "Usage: procforge-cli list [--profile FILE]\n"
+     "\n"
+     "Reads the profile's catalogue and prints one line per procedure that passes the\n"
+     "filters: its name as the server reports it, a tab, and its method name.\n"
+     "\n"
+     "  --profile FILE  the profile to use; without it, the current profile\n"},
+    {Command::TestConnection, "test-connection", "--profile ",
+     "Usage: procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]\n"
+     "\n"
+     "Opens a connection with CONNECTION-STRING, or with the profile's Server.ConnPfg\n"
+     "when none is given, and closes it again.\n"
+     "\n"
+     "  --profile FILE  the profile whose server type is used; without it, the\n"
+     "                  current profile\n"},
+    {Command::Configure, "configure", "--profile --new --config --set ",
+     "Usage: procforge-cli configure --profile FILE [--new] [--config 0|1|2]\n"
+     "                              [--set Section.Key=Value]...\n"
+     "\n"
+     "Creates or changes a profile, checks it and saves it; it becomes the current\n"
+     "profile.\n"
+     "\n"
+     "  --profile FILE         the profile file\n"
+     "  --new                  create a new profile; FILE must not exist yet, and a\n"
+     "                         server type is required: --set Server.SrvrType=N\n"
+     "                         (0 Access, 1 SQL Server, 2 Sybase, 3 Oracle)\n"
+     "  --config N             apply a predefined configuration: 0 COM+ component,\n"
+     "                         1 web pages, 2 desktop application (what --new applies\n"
+     "                         when --config is not given)\n"
+     "  --set Section.Key=Value\n"
+     "                         set one key, after the configuration; repeatable.\n"
+     "                         Sections: Server, StoredProc, AddnlFunc, ErrHndl,\n"
+     "                         IniOptions, Misc, Code. Keys of Server are set before\n"
+     "                         the configuration, so that its server-dependent values\n"
+     "                         follow them.\n"
+     "\n"
+     "Dependent keys are then brought into agreement, as before every generation run.\n"},
+};
+
+constexpr const char* kOverview =
+    "Usage: procforge-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Generates Visual Basic database classes from stored-procedure catalogues.\n"
+    "\n"
+    "Commands:\n"
+    "  generate         generate the class and the parameter-definitions module\n"
+    "  list             list the procedures and their method names\n"
+    "  test-connection  test a connection string\n"
+    "  configure        create or change a profile\n"
+    "\n"
+    "procforge-cli COMMAND --help shows the options of a command.\n"
+    "\n"
+    "Exit status: 0 success, 1 failure (the message is on stderr), 2 a command line\n"
+    "that cannot be understood, 130 cancelled with Ctrl-C.\n"
+    "SOURCE_DATE_EPOCH, when set, fixes the generation date and time (UTC).\n";
+
+const CommandDef* FindCommand(std::string_view name) {
+  for (const CommandDef& c : kCommands)
+    if (name == c.Name) return &c;
+  return nullptr;
+}
+
+const CommandDef& Def(Command cmd) {
+  for (const CommandDef& c : kCommands)
+    if (c.Cmd == cmd) return c;
+  throw std::logic_error("command without definition");
+}
+
+bool Takes(const CommandDef& c, std::string_view option) {
+  return std::string_view(c.Options).find(std::string(option) + " ") != std::string_view::npos;
+}
+
+KeySetting ParseSetting(const std::string& text) {
+  const size_t eq = text.find('=');
+  const size_t dot = text.find('.');
+  if (eq == std::string::npos || dot == std::string::npos || dot > eq || dot == 0 || dot + 1 == eq)
+    throw CliUsageError("--set needs Section.Key=Value, not '" + text + "'");
+  return {text.substr(0, dot), text.substr(dot + 1, eq - dot - 1), text.substr(eq + 1)};
+}
+
+int ParseConfig(const std::string& text) {
+  if (text == "0" || text == "1" || text == "2") return text[0] - '0';
+  throw CliUsageError("--config takes 0, 1 or 2, not '" + text + "'");
+}
+
+}  // namespace
+
+const char* CommandName(Command cmd) { return cmd == Command::None ? "" : Def(cmd).Name; }
+
+std::string HelpText(Command cmd) { return cmd == Command::None ? kOverview : Def(cmd).Help; }
+
+CliOptions ParseCommandLine(int argc, const char* const* argv) {
+  CliOptions o;
+  if (argc < 2) throw CliUsageError("no command given");
+  const std::string first = argv[1];
+  if (first == "--help" || first == "-h" || first == "help") {
+    o.Help = true;
+    return o;
+  }
+  const CommandDef* cmd = FindCommand(first);
+  if (!cmd) throw CliUsageError("unknown command '" + first + "'");
+  o.Cmd = cmd->Cmd;
+
+  bool optionsEnded = false;
+  for (int i = 2; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (o.Cmd != Command::TestConnection || o.ConnectString)
+        throw CliUsageError(std::string("unexpected argument '") + arg + "' for " + cmd->Name);
+      o.ConnectString = arg;
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      o.Help = true;
+      continue;
+    }
+    std::optional<std::string> inlineValue;
+    if (const size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+      inlineValue = arg.substr(eq + 1);
+      arg.resize(eq);
+    }
+    if (!Takes(*cmd, arg)) throw CliUsageError("unknown option '" + arg + "' for " + cmd->Name);
+    const bool needsValue = arg == "--profile" || arg == "--config" || arg == "--set";
+    if (!needsValue && inlineValue) throw CliUsageError("option '" + arg + "' takes no value");
+    std::string value;
+    if (needsValue) {
+      if (inlineValue) {
+        value = *inlineValue;
+      } else if (i + 1 < argc) {
+        value = argv[++i];
+      } else {
+        throw CliUsageError("option '" + arg + "' needs a value");
+      }
+    }
+    if (arg == "--profile") {
+      if (value.empty()) throw CliUsageError("--profile needs a file name");
+      o.Profile = value;
+    } else if (arg == "--yes" || arg == "--no") {
+      const int answer = arg == "--yes" ? vbYes : vbNo;
+      if (o.Answer != 0 && o.Answer != answer) throw CliUsageError("--yes and --no exclude each other");
+      o.Answer = answer;
+    } else if (arg == "--new") {
+      o.New = true;
+    } else if (arg == "--config") {
+      o.Config = ParseConfig(value);
+    } else if (arg == "--set") {
+      o.Sets.push_back(ParseSetting(value));
+    }
+  }
+  if (o.Cmd == Command::Configure && !o.Profile && !o.Help) throw CliUsageError("configure needs --profile FILE");
+  return o;
+}
+
+}  // namespace pf::cli

@@ -1,0 +1,55 @@
+#pragma once
+// The command line of procforge-cli: which command, its options, and the help texts.
+//
+//   procforge-cli generate        [--profile FILE] [--yes | --no]
+//   procforge-cli list            [--profile FILE]
+//   procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]
+//   procforge-cli configure       --profile FILE [--new] [--config 0|1|2] [--set Section.Key=Value]...
+//   procforge-cli [COMMAND] --help
+//
+// Options take their value as the next argument or after "=" (--profile=FILE). "--" ends
+// the options, so a connection string may begin with "-".
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pf::cli {
+
+enum class Command { None, Generate, List, TestConnection, Configure };
+
+// One --set argument split at its first "." and the first "=" after it.
+struct KeySetting {
+  std::string Section, Key, Value;
+};
+
+struct CliOptions {
+  Command Cmd = Command::None;
+  bool Help = false;                        // --help: show the command's help (overall without a command)
+  std::optional<std::string> Profile;       // --profile FILE
+  int Answer = 0;                           // --yes: vbYes, --no: vbNo, 0: ask
+  std::optional<std::string> ConnectString; // test-connection's argument
+  bool New = false;                         // configure --new
+  std::optional<int> Config;                // configure --config 0|1|2
+  std::vector<KeySetting> Sets;             // configure --set, in command-line order
+};
+
+// A command line that cannot be understood; its text says why.
+class CliUsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads argv[1..argc-1]. Throws CliUsageError for an unknown command or option, a missing
+// or malformed value, an option the command does not take, --yes with --no, and
+// configure without --profile.
+CliOptions ParseCommandLine(int argc, const char* const* argv);
+
+// The help text of a command, or the overview for Command::None. Ends with a line break.
+std::string HelpText(Command cmd);
+
+// The name a command is called by ("test-connection").
+const char* CommandName(Command cmd);
+
+}  // namespace pf::cli

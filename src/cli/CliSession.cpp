@@ -1,0 +1,141 @@
+#include "cli/CliSession.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "errors/Faultnet31.h"
+#include "platform/Clock.h"
+#include "platform/ado/Ado.h"
+#include "settings/CSettings.h"
+#include "shell/CIniFile.h"
+#include "shell/MGlobals.h"
+#include "shell/MUtils.h"
+
+namespace pf::cli {
+
+namespace {
+
+bool IsBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+
+}  // namespace
+
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
+void ApplySourceDateEpoch() {
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (!text) return;
+  const std::string value = text;
+  char* end = nullptr;
+  errno = 0;
+  const long long seconds = std::strtoll(value.c_str(), &end, 10);
+  const bool digitsOnly = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+  Faultnet31::Check(digitsOnly && errno == 0 && *end == '\0', ERR_USER_CHECK,
+                    "SOURCE_DATE_EPOCH must be a number of seconds since 1970-01-01 UTC, not '%1'.", value);
+  // Dates are shown in local time: make that UTC, so that the same value gives the same
+  // text everywhere.
+  setenv("TZ", "UTC", 1);
+  tzset();
+  Clock::SetFixed(static_cast<std::time_t>(seconds));
+}
+
+CliSession::CliSession(const CliOptions& Options)
+    : options_(Options), ui_(std::make_shared<CliUserInterface>(Options.Answer)) {
+  MGlobals::SetUserInterface(ui_);
+  ado::RegisterWithErrorLibrary();
+}
+
+CliSession::~CliSession() {
+  MGlobals::SetDisconnectServer({});
+  if (settings_) settings_->DisconnectServer();
+  settings_.reset();
+  MGlobals::SetUserInterface(nullptr);
+}
+
+int CliSession::Run(const std::function<int()>& Body) {
+  try {
+    ApplySourceDateEpoch();
+    settings_ = std::make_unique<CSettings>();
+    MGlobals::SetDisconnectServer([this] { settings_->DisconnectServer(); });
+    MGlobals::AppState = MGlobals::AS_RUNNING;
+    return Body();
+  } catch (...) {
+    bool cancelled = false;
+    try {
+      cancelled = ToAppError(std::current_exception()).Number == ERR_CANCELED;
+    } catch (...) {
+    }
+    MGlobals::HandleUIError();
+    if (!cancelled) return 1;
+    if (ui_->BeforeOutput) ui_->BeforeOutput();
+    std::fputs("Cancelled.\n", stderr);
+    return 130;
+  }
+}
+
+std::string CliSession::ProfilePath() const {
+  namespace fs = std::filesystem;
+  if (!options_.Profile) return {};
+  return fs::absolute(fs::path(*options_.Profile)).lexically_normal().string();
+}
+
+// The state file as it is, so that saving keeps the recent-profiles list. One that cannot
+// be read is started afresh, as the program does at start-up.
+void CliSession::LoadStateFile() {
+  bool loaded = false;
+  try {
+    loaded = settings_->IniFile->Load();
+  } catch (...) {
+  }
+  if (!loaded) settings_->IniFile->Init();
+}
+
+void CliSession::OpenProfile() {
+  CSettings& s = *settings_;
+  if (!options_.Profile) {
+    // The state file must name a profile: a new profile in memory is nothing to work on.
+    bool named = false;
+    try {
+      CIniFile state;
+      named = state.Load() && !IsBlank(state.GetProfile());
+    } catch (...) {
+    }
+    Faultnet31::Check(named, ERR_USER_CHECK,
+                      "There is no current profile: give one with --profile FILE, or make one current with "
+                      "procforge-cli configure --profile FILE.");
+    const int shown = ui_->MessagesShown();
+    s.Init();
+    // Init tells the user when the named profile is missing or unreadable, and goes on
+    // with a new one; the command line stops instead.
+    Faultnet31::Check(ui_->MessagesShown() == shown, ERR_USER_CHECK,
+                      "The current profile could not be loaded; give one with --profile FILE.");
+    return;
+  }
+  const std::string file = ProfilePath();
+  std::string reason;
+  Faultnet31::Check(MGlobals::CheckFile(file, reason, false), ERR_USER_CHECK, "Cannot read the profile: %1",
+                    reason);
+  LoadStateFile();
+  s.ProfileFileName(file);
+  if (s.ProfileLoad()) return;
+  // The reason is the first line of the report the failed load left behind.
+  Faultnet31::Check(false, ERR_USER_CHECK, "The profile %1 could not be loaded (%2); it was left as it is.", file,
+                    FirstLine(Faultnet31::ErrReport()));
+}
+
+void CliSession::NewProfile() {
+  const std::string file = ProfilePath();
+  Faultnet31::Check(!MUtils::FileExists(file), ERR_USER_CHECK,
+                    "The profile %1 exists already: leave out --new to change it, or remove it first.", file);
+  LoadStateFile();
+  settings_->ProfileInit();
+  settings_->ProfileFileName(file);
+}
+
+}  // namespace pf::cli

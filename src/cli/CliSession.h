@@ -1,0 +1,65 @@
+#pragma once
+// One run of procforge-cli: the user interface, the settings model and the profile the
+// command works on, and the one place where a command's errors end.
+//
+// Start-up follows the program's: the error library learns about the data-access layer,
+// the message routines talk through CliUserInterface and disconnect through the settings
+// model, and without --profile the state file names the profile (CSettings::Init). A
+// profile that cannot be read is an error here: the command line never goes on with a
+// new profile in its place, and never writes over the file.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "cli/CliOptions.h"
+#include "cli/CliUserInterface.h"
+
+namespace pf {
+class CSettings;
+}
+
+namespace pf::cli {
+
+class CliSession {
+ public:
+  explicit CliSession(const CliOptions& Options);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  // Fixes the clock from SOURCE_DATE_EPOCH, creates the settings model and runs Body.
+  // Returns Body's exit status; an error ends in HandleUIError (message on stderr,
+  // internal errors logged) and gives 1, or 130 when the run was cancelled.
+  int Run(const std::function<int()>& Body);
+
+  CSettings& Settings() { return *settings_; }
+  CliUserInterface& Ui() { return *ui_; }
+  const CliOptions& Options() const { return options_; }
+
+  // Opens the profile to work on: --profile, else the current profile of the state file.
+  // Raises ERR_USER_CHECK when there is none or it cannot be read.
+  void OpenProfile();
+  // A new profile in memory under --profile's name, which must not exist yet.
+  void NewProfile();
+
+  // --profile as an absolute path.
+  std::string ProfilePath() const;
+
+ private:
+  void LoadStateFile();
+
+  CliOptions options_;
+  std::shared_ptr<CliUserInterface> ui_;
+  std::unique_ptr<CSettings> settings_;
+};
+
+// Fixes the clock to SOURCE_DATE_EPOCH (seconds since 1970, shown in UTC) when it is set.
+// Raises ERR_USER_CHECK when it is set but not a number of seconds.
+void ApplySourceDateEpoch();
+
+// The first line of an error text without trailing blanks: the description itself when
+// the text is a report of the error library.
+std::string FirstLine(const std::string& text);
+
+}  // namespace pf::cli

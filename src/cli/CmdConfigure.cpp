@@ -1,0 +1,89 @@
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "errors/Faultnet31.h"
+#include "platform/Variant.h"
+#include "settings/CSettings.h"
+#include "settings/MStdConfigs.h"
+#include "settings/bwXMLBrowser.h"
+
+namespace pf::cli {
+
+namespace {
+
+// The sections whose keys --set may change (package entries are not keys).
+struct SectionRef {
+  const char* Name;
+  std::shared_ptr<bwXMLBrowser> CSettings::*Viewer;
+};
+constexpr SectionRef kKeySections[] = {
+    {"Server", &CSettings::xServer},         {"StoredProc", &CSettings::xStoredProc},
+    {"AddnlFunc", &CSettings::xAddnlFunc},   {"ErrHndl", &CSettings::xErrHndl},
+    {"IniOptions", &CSettings::xIniOptions}, {"Misc", &CSettings::xMisc},
+    {"Code", &CSettings::xCode},
+};
+constexpr const char* kSectionNames = "Server, StoredProc, AddnlFunc, ErrHndl, IniOptions, Misc, Code";
+
+bool IsServerSection(const KeySetting& k) { return k.Section == "Server"; }
+
+// Writes one key through its section viewer, so that a key the section does not have
+// fails with the viewer's allowed-names message.
+void ApplySetting(CSettings& s, const KeySetting& k) {
+  const SectionRef* section = nullptr;
+  for (const SectionRef& ref : kKeySections)
+    if (k.Section == ref.Name) section = &ref;
+  Faultnet31::Check(section != nullptr, ERR_USER_CHECK, "Unknown section [%1] in --set %1.%2: the sections are %3.",
+                    k.Section, k.Key, kSectionNames);
+  if (k.Section == "Server" && k.Key == "SrvrType")
+    Faultnet31::Check(k.Value.size() == 1 && k.Value[0] >= '0' && k.Value[0] <= '3', ERR_USER_CHECK,
+                      "Server.SrvrType takes 0 (Access), 1 (SQL Server), 2 (Sybase) or 3 (Oracle), not '%1'.",
+                      k.Value);
+  bwXMLBrowser& viewer = *(s.*section->Viewer);
+  viewer.POP(0);
+  try {
+    viewer.Attr(k.Key, Variant(k.Value));
+  } catch (const AppError& e) {
+    // A wrong key is a mistake on the command line, not a fault of the program: shown
+    // as a plain message with the viewer's own text.
+    if (e.Number != ERR_ATTR_NOT_ALLOWED) throw;
+    throw AppError(ERR_USER_CHECK, "procforge-cli", FirstLine(e.Description));
+  }
+}
+
+}  // namespace
+
+int RunConfigure(CliSession& Session) {
+  const CliOptions& o = Session.Options();
+  CSettings& s = Session.Settings();
+  if (o.New) {
+    bool hasType = false;
+    for (const KeySetting& k : o.Sets) hasType = hasType || (IsServerSection(k) && k.Key == "SrvrType");
+    Faultnet31::Check(hasType, ERR_USER_CHECK,
+                      "A new profile needs its server type: add --set Server.SrvrType=N (0 Access, 1 SQL Server, "
+                      "2 Sybase, 3 Oracle).");
+    Session.NewProfile();
+  } else {
+    Session.OpenProfile();
+  }
+
+  // The configurations take server-dependent values and the default connection string
+  // from the Server keys, so those come first. A new profile gets the desktop
+  // configuration again once its server type is known.
+  for (const KeySetting& k : o.Sets)
+    if (IsServerSection(k)) ApplySetting(s, k);
+  if (o.Config || o.New) s.SetStandardConf(o.Config.value_or(MStdConfigs::SC_DESKTOP));
+  for (const KeySetting& k : o.Sets) ApplySetting(s, k);
+  s.Validate();
+
+  // Save reports a failure only as a message.
+  const int errors = Session.Ui().ErrorsShown();
+  s.Save();
+  Faultnet31::Check(Session.Ui().ErrorsShown() == errors, ERR_USER_CHECK, "The profile was not saved.");
+  std::printf("%s\n", s.ProfileFileName().c_str());
+  return 0;
+}
+
+}  // namespace pf::cli

@@ -1,0 +1,45 @@
+// procforge-cli: the command-line front end. Parses the command line, then runs one
+// command inside a CliSession, whose error path is the only one.
+
+#include <cstdio>
+
+#include "cli/CliCommands.h"
+#include "cli/CliOptions.h"
+#include "cli/CliSession.h"
+
+namespace {
+
+int Dispatch(pf::cli::CliSession& session) {
+  using pf::cli::Command;
+  switch (session.Options().Cmd) {
+    case Command::Generate:
+      return pf::cli::RunGenerate(session);
+    case Command::List:
+      return pf::cli::RunList(session);
+    case Command::TestConnection:
+      return pf::cli::RunTestConnection(session);
+    case Command::Configure:
+      return pf::cli::RunConfigure(session);
+    case Command::None:
+      break;
+  }
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  pf::cli::CliOptions options;
+  try {
+    options = pf::cli::ParseCommandLine(argc, argv);
+  } catch (const pf::cli::CliUsageError& e) {
+    std::fprintf(stderr, "procforge-cli: %s\nTry 'procforge-cli --help'.\n", e.what());
+    return 2;
+  }
+  if (options.Help) {
+    std::fputs(pf::cli::HelpText(options.Cmd).c_str(), stdout);
+    return 0;
+  }
+  pf::cli::CliSession session(options);
+  return session.Run([&session] { return Dispatch(session); });
+}

@@ -1,0 +1,82 @@
+// The command line itself: help texts, and what is refused before anything runs.
+
+#include <gtest/gtest.h>
+
+#include "CliProcess.h"
+
+namespace clitest {
+namespace {
+
+TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
+  CliInstall cli;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--help"}, {"-h"}, {"help"}}) {
+    const CliResult r = cli.Run(args);
+    EXPECT_EQ(r.ExitCode, 0) << args[0];
+    for (const char* cmd : {"generate", "list", "test-connection", "configure"})
+      EXPECT_NE(r.Out.find(cmd), std::string::npos) << cmd;
+    EXPECT_EQ(r.Err, "");
+  }
+  const std::pair<const char*, const char*> usages[] = {
+      {"generate", "Usage: procforge-cli generate [--profile FILE] [--yes | --no]"},
+      {"list", "Usage: procforge-cli list [--profile FILE]"},
+      {"test-connection", "Usage: procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]"},
+      {"configure", "Usage: procforge-cli configure --profile FILE [--new] [--config 0|1|2]"},
+  };
+  for (const auto& [cmd, usage] : usages) {
+    // --help wins over everything else on the line, even a missing --profile.
+    const CliResult r = cli.Run({cmd, "--help"});
+    EXPECT_EQ(r.ExitCode, 0) << cmd;
+    EXPECT_EQ(r.Out.rfind(usage, 0), 0u) << r.Out;
+  }
+  // Asking for help touches nothing.
+  EXPECT_FALSE(std::filesystem::exists(cli.ProgramFile("Procforge.ini")));
+}
+
+TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
+  CliInstall cli;
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{}, "no command given"},
+      {{"generat"}, "unknown command 'generat'"},
+      {{"list", "--yes"}, "unknown option '--yes' for list"},
+      {{"generate", "--yes", "--no"}, "--yes and --no exclude each other"},
+      {{"generate", "--profile"}, "option '--profile' needs a value"},
+      {{"generate", "--yes=1"}, "option '--yes' takes no value"},
+      {{"generate", "extra"}, "unexpected argument 'extra' for generate"},
+      {{"test-connection", "DSN=a", "DSN=b"}, "unexpected argument 'DSN=b' for test-connection"},
+      {{"configure", "--set", "Code.ClassFile=x"}, "configure needs --profile FILE"},
+      {{"configure", "--profile", "p.PFG", "--config", "3"}, "--config takes 0, 1 or 2, not '3'"},
+      {{"configure", "--profile", "p.PFG", "--set", "ClassFile=x"}, "--set needs Section.Key=Value"},
+      {{"configure", "--profile", "p.PFG", "--set", "Code.ClassFile"}, "--set needs Section.Key=Value"},
+  };
+  for (const auto& [args, reason] : cases) {
+    const CliResult r = cli.Run(args);
+    EXPECT_EQ(r.ExitCode, 2) << reason;
+    EXPECT_NE(r.Err.find(reason), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("Try 'procforge-cli --help'."), std::string::npos);
+    EXPECT_EQ(r.Out, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(cli.File("p.PFG")));
+}
+
+TEST(CliCommandLine, NoCurrentProfileIsAnErrorNotANewProfile) {
+  CliInstall cli;
+  for (const char* cmd : {"generate", "list", "test-connection"}) {
+    const CliResult r = cli.Run({cmd});
+    EXPECT_EQ(r.ExitCode, 1) << cmd;
+    EXPECT_NE(r.Err.find("There is no current profile"), std::string::npos) << r.Err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(cli.ProgramFile("Default.PFG")));
+}
+
+TEST(CliCommandLine, MalformedSourceDateEpochIsRefused) {
+  CliInstall cli;
+  for (const char* value : {"", "yesterday", "-5", "12abc"}) {
+    const CliResult r = cli.Run({"list", "--profile", Sample("mssql/OrderEntry.PFG")}, {{"SOURCE_DATE_EPOCH", value}});
+    EXPECT_EQ(r.ExitCode, 1) << value;
+    EXPECT_NE(r.Err.find("SOURCE_DATE_EPOCH must be a number of seconds"), std::string::npos) << r.Err;
+  }
+}
+
+}  // namespace
+}  // namespace clitest

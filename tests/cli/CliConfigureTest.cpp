@@ -1,0 +1,149 @@
+// configure: creating and changing profiles, and refusing what would lose or corrupt one.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CliProcess.h"
+
+namespace clitest {
+namespace {
+
+namespace fs = std::filesystem;
+using pftest::ReadAll;
+using pftest::WriteAll;
+
+// The state file is written as UTF-16; its paths are plain ASCII here.
+std::string StateFileText(const CliInstall& cli) {
+  std::string text;
+  for (char c : ReadAll(cli.ProgramFile("Procforge.ini")))
+    if (c > 0 && c < 0x7F) text += c;
+  return text;
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(CliConfigure, NewProfileThenChangesRoundTrip) {
+  CliInstall cli;
+  const std::string pfg = cli.File("Sales.PFG");
+  CliResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=3", "--set",
+                         "Server.ConnPfg=Provider=OraOLEDB.Oracle;Data Source=SALES", "--set",
+                         "Code.ClassFile=CSales.cls"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.Out, pfg + "\n");
+  std::string text = ReadAll(pfg);
+  EXPECT_TRUE(Has(text, "SrvrType=\"3\"")) << text;
+  EXPECT_TRUE(Has(text, "ClassFile=\"CSales.cls\""));
+  // The configuration was applied once the server type was known: its Oracle values and
+  // the default connection string follow the Server keys.
+  EXPECT_TRUE(Has(text, "OraForceLongPttns=\"int*\"")) << text;
+  EXPECT_TRUE(Has(text, "ConnDftString=\"Provider=OraOLEDB.Oracle;Data Source=SALES\"")) << text;
+  // The saved profile becomes the current one.
+  EXPECT_TRUE(Has(StateFileText(cli), "Profile=\"" + pfg + "\""));
+
+  // Loading it again keeps what is not set, and dependent keys are forced on the way.
+  r = cli.Run({"configure", "--profile", pfg, "--set", "StoredProc.MethAddPfx=Run", "--set",
+               "StoredProc.MethConvToWCap=True", "--set", "StoredProc.MethFirstCap=True", "--set",
+               "StoredProc.MethFilterInc=a=b"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  text = ReadAll(pfg);
+  EXPECT_TRUE(Has(text, "MethAddPfx=\"Run\""));
+  EXPECT_TRUE(Has(text, "MethFirstCap=\"False\""));
+  EXPECT_TRUE(Has(text, "MethFilterInc=\"a=b\"")) << "only the first = separates the value";
+  EXPECT_TRUE(Has(text, "SrvrType=\"3\""));
+  EXPECT_TRUE(Has(text, "ClassFile=\"CSales.cls\""));
+
+  // A configuration on an existing profile; keys given with it win over it.
+  r = cli.Run({"configure", "--profile", pfg, "--config", "0", "--set", "AddnlFunc.Trans=2"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  text = ReadAll(pfg);
+  EXPECT_TRUE(Has(text, "COMPlus=\"True\"")) << text;
+  EXPECT_TRUE(Has(text, "ConnSrcType=\"1\""));
+  EXPECT_TRUE(Has(text, "Trans=\"2\""));
+  EXPECT_FALSE(fs::exists(cli.ProgramFile("Errors.txt")));
+}
+
+TEST(CliConfigure, WrongKeysAndSectionsFailAndLeaveTheProfileAsItWas) {
+  CliInstall cli;
+  const std::string pfg = cli.File("OrderEntry.PFG");
+  fs::copy_file(Sample("mssql/OrderEntry.PFG"), pfg);
+  const std::string before = ReadAll(pfg);
+
+  CliResult r = cli.Run({"configure", "--profile", pfg, "--set", "StoredProc.MethAddPfx=Run", "--set",
+                         "StoredProc.ClassFile=x.cls"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Name [ClassFile] is not in list of allowed attribute names for element StoredProc."))
+      << r.Err;
+  // A wrong key is the user's mistake: no internal error, nothing in the error log.
+  EXPECT_FALSE(Has(r.Err, "Internal app error"));
+  EXPECT_FALSE(fs::exists(cli.ProgramFile("Errors.txt")));
+
+  r = cli.Run({"configure", "--profile", pfg, "--set", "Packages.Name=X"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Unknown section [Packages]")) << r.Err;
+
+  r = cli.Run({"configure", "--profile", pfg, "--set", "Server.SrvrType=7"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Server.SrvrType takes 0 (Access), 1 (SQL Server), 2 (Sybase) or 3 (Oracle)")) << r.Err;
+
+  EXPECT_EQ(ReadAll(pfg), before);
+  EXPECT_FALSE(fs::exists(cli.ProgramFile("Procforge.ini")));
+}
+
+TEST(CliConfigure, UnreadableProfilesAreReportedAndNeverReplaced) {
+  CliInstall cli;
+  const std::pair<const char*, const char*> files[] = {
+      {"Broken.PFG", "<Settings><Server SrvrType=\"1\""},
+      {"Other.PFG", "<Procforge Profile=\"\"><RecentList/></Procforge>"},
+  };
+  for (const auto& [name, content] : files) {
+    const std::string pfg = cli.File(name);
+    WriteAll(pfg, content);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"configure", "--profile", pfg, "--set", "Code.ClassFile=x.cls"},
+          {"list", "--profile", pfg}, {"generate", "--profile", pfg, "--yes"}}) {
+      const CliResult r = cli.Run(args);
+      EXPECT_EQ(r.ExitCode, 1) << name << " " << args[0];
+      EXPECT_TRUE(Has(r.Err, "The profile " + pfg + " could not be loaded")) << r.Err;
+      EXPECT_EQ(ReadAll(pfg), content);
+    }
+  }
+  // Nothing was saved: no backups, no default profile, no state file naming them.
+  for (const auto& entry : fs::directory_iterator(cli.File("")))
+    EXPECT_FALSE(Has(entry.path().filename().string(), ".bak")) << entry.path();
+  EXPECT_FALSE(fs::exists(cli.ProgramFile("Default.PFG")));
+  EXPECT_FALSE(fs::exists(cli.ProgramFile("Procforge.ini")));
+
+  const CliResult missing = cli.Run({"configure", "--profile", cli.File("None.PFG")});
+  EXPECT_EQ(missing.ExitCode, 1);
+  EXPECT_TRUE(Has(missing.Err, "File not found (" + cli.File("None.PFG") + ")")) << missing.Err;
+  EXPECT_FALSE(fs::exists(cli.File("None.PFG")));
+}
+
+TEST(CliConfigure, NewRefusesAnExistingFileAndNeedsAServerType) {
+  CliInstall cli;
+  const std::string pfg = cli.File("Keep.PFG");
+  WriteAll(pfg, "<Settings><Server SrvrType=\"2\"/></Settings>");
+  CliResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "exists already")) << r.Err;
+  EXPECT_EQ(ReadAll(pfg), "<Settings><Server SrvrType=\"2\"/></Settings>");
+
+  r = cli.Run({"configure", "--profile", cli.File("New.PFG"), "--new"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "A new profile needs its server type")) << r.Err;
+  EXPECT_FALSE(fs::exists(cli.File("New.PFG")));
+}
+
+TEST(CliConfigure, AProfileThatCannotBeSavedIsAFailure) {
+  CliInstall cli;
+  const std::string pfg = cli.File("no-such-folder/New.PFG");
+  const CliResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Error saving profile: ")) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "The profile was not saved."));
+  EXPECT_EQ(r.Out, "");
+}
+
+}  // namespace
+}  // namespace clitest

@@ -1,0 +1,97 @@
+#include "CliProcess.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace clitest {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kTimeout = std::chrono::seconds(120);
+
+bool IsRuntimeFile(const fs::path& p) {
+  const std::string ext = p.extension().string();
+  return ext == ".cls" || ext == ".bas" || ext == ".htm" || ext == ".dat";
+}
+
+}  // namespace
+
+std::string Sample(const std::string& rel) { return std::string(PF_SOURCE_DIR) + "/samples/" + rel; }
+
+CliInstall::CliInstall() {
+  const fs::path prog = dir_.path() / "prog";
+  fs::create_directories(prog);
+  fs::create_directories(dir_.path() / "home");
+  fs::copy_file(fs::path(PF_BIN_DIR) / "procforge-cli", prog / "procforge-cli");
+  for (const auto& entry : fs::directory_iterator(PF_BIN_DIR))
+    if (entry.is_regular_file() && IsRuntimeFile(entry.path()))
+      fs::copy_file(entry.path(), prog / entry.path().filename());
+}
+
+CliResult CliInstall::Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
+                          const std::string& WorkDir) const {
+  std::map<std::string, std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string kv = *e;
+    const size_t eq = kv.find('=');
+    if (eq != std::string::npos) env[kv.substr(0, eq)] = kv.substr(eq + 1);
+  }
+  env.erase("SOURCE_DATE_EPOCH");
+  env["HOME"] = dir_.file("home");
+  env["XDG_CONFIG_HOME"] = dir_.file("home/.config");
+  for (const auto& [k, v] : Env) env[k] = v;
+  std::vector<std::string> envText;
+  for (const auto& [k, v] : env) envText.push_back(k + "=" + v);
+  std::vector<char*> envp;
+  for (std::string& s : envText) envp.push_back(s.data());
+  envp.push_back(nullptr);
+
+  std::vector<std::string> argText{ProgramFile("procforge-cli")};
+  argText.insert(argText.end(), Args.begin(), Args.end());
+  std::vector<char*> argv;
+  for (std::string& s : argText) argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  const std::string outFile = dir_.file("stdout.txt"), errFile = dir_.file("stderr.txt");
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const std::string cwd = WorkDir.empty() ? std::string(PF_SOURCE_DIR) : WorkDir;
+  posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) throw std::runtime_error(std::string("cannot start procforge-cli: ") + std::strerror(rc));
+
+  CliResult r;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      throw std::runtime_error("procforge-cli did not end in time");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.Out = pftest::ReadAll(outFile);
+  r.Err = pftest::ReadAll(errFile);
+  return r;
+}
+
+}  // namespace clitest
