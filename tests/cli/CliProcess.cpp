@@ -42,6 +42,13 @@ CliInstall::CliInstall() {
 
 CliResult CliInstall::Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
                           const std::string& WorkDir) const {
+  return Finish(Start(Args, Env, WorkDir));
+}
+
+std::string CliInstall::ErrSoFar() const { return pftest::ReadAll(dir_.file("stderr.txt")); }
+
+int CliInstall::Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
+                      const std::string& WorkDir) const {
   std::map<std::string, std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string kv = *e;
@@ -76,7 +83,11 @@ CliResult CliInstall::Run(const std::vector<std::string>& Args, const std::map<s
   const int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&fa);
   if (rc != 0) throw std::runtime_error(std::string("cannot start procforge-cli: ") + std::strerror(rc));
+  return pid;
+}
 
+CliResult CliInstall::Finish(int Pid) const {
+  const pid_t pid = Pid;
   CliResult r;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + kTimeout;
@@ -89,8 +100,8 @@ CliResult CliInstall::Run(const std::vector<std::string>& Args, const std::map<s
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.Out = pftest::ReadAll(outFile);
-  r.Err = pftest::ReadAll(errFile);
+  r.Out = pftest::ReadAll(dir_.file("stdout.txt"));
+  r.Err = pftest::ReadAll(dir_.file("stderr.txt"));
   return r;
 }
 

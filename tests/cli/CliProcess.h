@@ -25,6 +25,13 @@ class CliInstall {
   // /dev/null: there is no terminal to answer questions. Env adds or replaces variables.
   CliResult Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env = {},
                 const std::string& WorkDir = {}) const;
+  // The same in two halves, for a test that acts while the program runs: Start returns
+  // its process id, Finish waits for it and collects what it wrote.
+  int Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env = {},
+            const std::string& WorkDir = {}) const;
+  CliResult Finish(int Pid) const;
+  // What the running program has written to stderr so far.
+  std::string ErrSoFar() const;
 
   // A file in the temporary folder (not the program's folder).
   std::string File(const std::string& name) const { return dir_.file(name); }

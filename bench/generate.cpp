@@ -1,0 +1,136 @@
+// Whole generation runs over synthetic SQL Server catalogues (bench/make_synthetic_snapshot.py)
+// of 10,000 and 20,000 procedures with 6 parameters on average: wall time of the generation
+// command (checks, catalogue reading, class and module built and written) and the peak
+// resident memory of the process, each size in a process of its own, and the ratio of the
+// two times (a linear run gives about 2).
+//
+//   bench_generate [N...]      sizes to run (default 10000 20000)
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "errors/AppError.h"
+#include "platform/AppPaths.h"
+#include "platform/Variant.h"
+#include "platform/ado/Ado.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+#include "shell/MGlobals.h"
+#include "shell/ScriptedUserInterface.h"
+
+using namespace pf;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Figures {
+  int Procedures = 0;
+  double Seconds = 0;
+  long PeakKB = 0;
+  int Lines = 0;
+  long ClassBytes = 0;
+};
+
+// Runs in a child process, so that the peak memory is this run's alone.
+Figures GenerateOnce(int n, const std::string& snapshot, const std::string& outDir) {
+  AppPaths::SetProgramFolder(PF_BIN_DIR);  // the code library lives beside the programs
+  ado::RegisterWithErrorLibrary();
+  auto ui = std::make_shared<ScriptedUserInterface>();
+  MGlobals::SetUserInterface(ui);
+  CSettings s;
+  s.xServer->Attr("SrvrType", Variant(1));
+  s.xServer->Attr("ConnPfg", Variant("Provider=Procforge.Snapshot;Data Source=" + snapshot));
+  s.SetStandardConf(2);
+  s.xStoredProc->Attr("AddExecSPByName", Variant("True"));
+  s.xStoredProc->Attr("AddOraFunctions", Variant("True"));
+  s.xCode->Attr("ClassFile", Variant(outDir + "/CSynthetic" + std::to_string(n) + ".cls"));
+  s.xCode->Attr("ParamDefsFile", Variant(outDir + "/MSynthetic" + std::to_string(n) + ".bas"));
+
+  CProgress progress;
+  const auto t0 = std::chrono::steady_clock::now();
+  MGlobals::GenerationResult r;
+  try {
+    r = MGlobals::GenerateCode(s, progress);
+  } catch (const AppError& e) {
+    std::fprintf(stderr, "generation failed: %s\n", e.Description.c_str());
+    std::exit(1);
+  }
+  const auto t1 = std::chrono::steady_clock::now();
+  for (const auto& m : ui->Messages) std::fprintf(stderr, "message: %s\n", m.Msg.c_str());
+  if (!r.ClassSaved || !r.ParamDefsSaved) std::exit(1);
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  Figures f;
+  f.Procedures = r.NumSPs;
+  f.Seconds = std::chrono::duration<double>(t1 - t0).count();
+  f.PeakKB = ru.ru_maxrss;
+  f.Lines = r.NumLines;
+  f.ClassBytes = static_cast<long>(fs::file_size(r.ClassFile));
+  return f;
+}
+
+bool RunInChild(int n, const std::string& snapshot, const std::string& outDir, Figures& f) {
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    const Figures got = GenerateOnce(n, snapshot, outDir);
+    const ssize_t w = write(fds[1], &got, sizeof got);
+    _exit(w == static_cast<ssize_t>(sizeof got) ? 0 : 1);
+  }
+  close(fds[1]);
+  const ssize_t got = read(fds[0], &f, sizeof f);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return got == static_cast<ssize_t>(sizeof f) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  if (sizes.empty()) sizes = {10000, 20000};
+
+  char tmpl[] = "/tmp/pfbench-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  const std::string dir = tmpl;
+  std::vector<Figures> all;
+  int rc = 0;
+  for (int n : sizes) {
+    const std::string snapshot = dir + "/synthetic" + std::to_string(n) + ".db";
+    const std::string make = "python3 '" PF_SOURCE_DIR "/bench/make_synthetic_snapshot.py' " + std::to_string(n) +
+                             " '" + snapshot + "'";
+    if (std::system(make.c_str()) != 0) {
+      std::fprintf(stderr, "could not make the snapshot: %s\n", make.c_str());
+      rc = 1;
+      break;
+    }
+    Figures f;
+    if (!RunInChild(n, snapshot, dir, f)) {
+      std::fprintf(stderr, "the run over %d procedures failed\n", n);
+      rc = 1;
+      break;
+    }
+    std::printf("%6d procedures: %6.3f s wall, %6.1f MB peak RSS (%d methods, %d lines, %.1f MB class)\n", n,
+                f.Seconds, f.PeakKB / 1024.0, f.Procedures, f.Lines, f.ClassBytes / 1048576.0);
+    all.push_back(f);
+  }
+  if (all.size() >= 2 && all[0].Seconds > 0)
+    std::printf("time ratio %d/%d procedures: %.2f\n", sizes[1], sizes[0], all[1].Seconds / all[0].Seconds);
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  return rc;
+}

@@ -1,0 +1,193 @@
+// generate, list and test-connection over the sample catalogues and a synthetic one.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "CliProcess.h"
+
+namespace clitest {
+namespace {
+
+namespace fs = std::filesystem;
+using pftest::ReadAll;
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+const std::map<std::string, std::string> kEpoch = {{"SOURCE_DATE_EPOCH", "1765029785"}};
+
+// A copy of the SQL Server sample profile that writes into the temporary folder.
+std::string SampleProfile(const CliInstall& cli, const std::vector<std::string>& extraSets = {}) {
+  const std::string pfg = cli.File("OrderEntry.PFG");
+  fs::remove(pfg);
+  fs::copy_file(Sample("mssql/OrderEntry.PFG"), pfg);
+  std::vector<std::string> args{"configure", "--profile", pfg, "--set", "Code.ClassFile=" + cli.File("COrderEntryDB.cls"),
+                                "--set", "Code.ParamDefsFile=" + cli.File("MOrderEntryParams.bas")};
+  for (const std::string& s : extraSets) {
+    args.push_back("--set");
+    args.push_back(s);
+  }
+  const CliResult r = cli.Run(args);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  return pfg;
+}
+
+TEST(CliList, SampleProceduresWithUniqueMethodNames) {
+  CliInstall cli;
+  const CliResult r = cli.Run({"list", "--profile", Sample("mssql/OrderEntry.PFG")});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const std::vector<std::string> lines = Lines(r.Out);
+  EXPECT_EQ(lines.size(), 32u) << r.Out;  // the six dt_ procedures are filtered out
+  std::set<std::string> methods;
+  for (const std::string& line : lines) {
+    const size_t tab = line.find('\t');
+    ASSERT_NE(tab, std::string::npos) << line;
+    EXPECT_NE(line.substr(0, 3), "dt_");
+    EXPECT_TRUE(methods.insert(line.substr(tab + 1)).second) << "duplicate method name in " << line;
+  }
+  EXPECT_TRUE(Has(r.Out, "usp_GetCustomer\t")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "sp_GetCustomer\t"));
+  EXPECT_TRUE(Has(r.Out, "USP_ARCHIVEORDERS\t"));
+  // Listing writes nothing: the sample's class file would land in the working folder.
+  EXPECT_FALSE(fs::exists(std::string(PF_SOURCE_DIR) + "/COrderEntryDB.cls"));
+}
+
+TEST(CliList, FiltersAndTheCurrentProfile) {
+  CliInstall cli;
+  // configure makes the profile current; list without --profile then uses it.
+  SampleProfile(cli, {"StoredProc.MethUseFilterInc=True", "StoredProc.MethFilterInc=usp_Get*;fn_*"});
+  const CliResult r = cli.Run({"list"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  ASSERT_FALSE(r.Out.empty());
+  for (const std::string& line : Lines(r.Out))
+    EXPECT_TRUE(line.rfind("usp_Get", 0) == 0 || line.rfind("fn_", 0) == 0) << line;
+}
+
+TEST(CliTestConnection, ProfileConnectionOrTheOneGiven) {
+  CliInstall cli;
+  const std::string pfg = Sample("mssql/OrderEntry.PFG");
+  CliResult r = cli.Run({"test-connection", "--profile", pfg});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "Connection tested successfully.")) << r.Err;
+
+  r = cli.Run({"test-connection", "--profile", pfg, "Provider=Procforge.Snapshot;Data Source=" + cli.File("gone.sql")});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Connection test failed: ")) << r.Err;
+  EXPECT_FALSE(Has(r.Err, "Internal app error"));
+}
+
+TEST(CliGenerate, SampleClassAndModuleWithStatisticsReproducibly) {
+  CliInstall cli;
+  const std::string pfg = SampleProfile(cli);
+  const CliResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const std::vector<std::string> out = Lines(r.Out);
+  ASSERT_EQ(out.size(), 5u) << r.Out;
+  EXPECT_EQ(out[0], "Procedures: 32");
+  EXPECT_EQ(out[1].rfind("Lines: ", 0), 0u);
+  EXPECT_EQ(out[2].rfind("Characters: ", 0), 0u);
+  EXPECT_EQ(out[3], cli.File("COrderEntryDB.cls"));
+  EXPECT_EQ(out[4], cli.File("MOrderEntryParams.bas"));
+
+  const std::string cls = ReadAll(cli.File("COrderEntryDB.cls"));
+  const std::string bas = ReadAll(cli.File("MOrderEntryParams.bas"));
+  EXPECT_EQ(cls.rfind("VERSION 1.0 CLASS\r\n", 0), 0u);
+  EXPECT_TRUE(Has(cls, "Attribute VB_Name = \"COrderEntryDB\"\r\n"));
+  EXPECT_FALSE(bas.empty());
+  // The statistics describe the class text after its file header.
+  const long chars = std::stol(out[2].substr(12));
+  const long lines = std::stol(out[1].substr(7));
+  EXPECT_LT(chars, static_cast<long>(cls.size()));
+  EXPECT_GT(chars, static_cast<long>(cls.size()) / 2);
+  EXPECT_GT(lines, 100);
+
+  // Same profile and SOURCE_DATE_EPOCH: the same bytes, whenever and wherever it runs.
+  const CliResult again = cli.Run({"generate", "--profile", pfg}, kEpoch);
+  ASSERT_EQ(again.ExitCode, 0) << again.Err;
+  EXPECT_EQ(again.Out, r.Out);
+  EXPECT_EQ(ReadAll(cli.File("COrderEntryDB.cls")), cls);
+  EXPECT_EQ(ReadAll(cli.File("MOrderEntryParams.bas")), bas);
+}
+
+TEST(CliGenerate, OverwriteQuestionIsAnsweredByOptionsAndRefusedWithoutATerminal) {
+  CliInstall cli;
+  const std::string pfg = SampleProfile(cli, {"Code.ConfirmOverWrite=True"});
+  const std::string cls = cli.File("COrderEntryDB.cls");
+  pftest::WriteAll(cls, "keep me");
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"generate", "--profile", pfg}, {"generate", "--profile", pfg, "--no"}}) {
+    const CliResult r = cli.Run(args, kEpoch);
+    EXPECT_EQ(r.ExitCode, 1) << r.Err;
+    EXPECT_TRUE(Has(r.Err, "File " + cls + " already exists. Do you want to overwrite it?")) << r.Err;
+    EXPECT_TRUE(Has(r.Err, "Operation Cancelled.")) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(ReadAll(cls), "keep me");
+  }
+
+  const CliResult yes = cli.Run({"generate", "--profile", pfg, "--yes"}, kEpoch);
+  EXPECT_EQ(yes.ExitCode, 0) << yes.Err;
+  EXPECT_TRUE(Has(yes.Err, "(answered Yes by --yes)")) << yes.Err;
+  EXPECT_EQ(ReadAll(cls).rfind("VERSION 1.0 CLASS", 0), 0u);
+}
+
+TEST(CliGenerate, FailuresExitOneWithTheMessageAndWriteNothing) {
+  CliInstall cli;
+  // An output folder that does not exist stops the run at the checks.
+  std::string pfg = SampleProfile(cli, {"Code.ClassFile=" + cli.File("missing/C.cls")});
+  CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Cannot open output file: ")) << r.Err;
+  EXPECT_EQ(r.Out, "");
+
+  // A catalogue that cannot be read.
+  pfg = SampleProfile(cli, {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + cli.File("gone.sql")});
+  r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_FALSE(r.Err.empty());
+  EXPECT_EQ(r.Out, "");
+}
+
+// Ctrl-C during a long run: the run ends at the next progress message, exit 130, and no
+// generated text reaches the output files (the checks may have created them empty).
+TEST(CliGenerate, InterruptCancelsTheRunCleanly) {
+  CliInstall cli;
+  const std::string snapshot = cli.File("big.db");
+  const std::string make = "python3 '" + std::string(PF_SOURCE_DIR) + "/bench/make_synthetic_snapshot.py' 20000 '" +
+                           snapshot + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  const std::string pfg = SampleProfile(cli, {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + snapshot});
+
+  const int pid = cli.Start({"generate", "--profile", pfg, "--yes"});
+  // Wait for the progress line, then interrupt.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!Has(cli.ErrSoFar(), "\r") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  kill(pid, SIGINT);
+  const CliResult r = cli.Finish(pid);
+  if (r.ExitCode == 0) GTEST_SKIP() << "the run ended before the interrupt arrived";
+  EXPECT_EQ(r.ExitCode, 130) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "Cancelled.")) << r.Err;
+  EXPECT_FALSE(Has(r.Err, "Internal app error"));
+  EXPECT_EQ(r.Out, "");
+  for (const char* f : {"COrderEntryDB.cls", "MOrderEntryParams.bas"})
+    if (fs::exists(cli.File(f))) {
+      EXPECT_EQ(fs::file_size(cli.File(f)), 0u) << f;
+    }
+  EXPECT_FALSE(fs::exists(cli.ProgramFile("Errors.txt")));
+}
+
+}  // namespace
+}  // namespace clitest
