@@ -67,6 +67,60 @@ bool IsOperatorWord(std::string_view w) {
   return false;
 }
 
+// Keywords, and words that only statements give a meaning (file modes, Open clauses): never
+// names to look up.
+bool IsReservedWord(std::string_view w) {
+  static const NameSet kWords = {
+      "access", "addressof", "alias", "and", "any", "append", "as", "base", "binary", "boolean", "byref", "byte",
+      "byval", "call", "case", "close", "compare", "const", "currency", "date", "decimal", "declare", "dim", "do",
+      "double", "each", "else", "elseif", "empty", "end", "enum", "eqv", "erase", "error", "event", "exit",
+      "explicit", "false", "for", "friend", "function", "get", "global", "gosub", "goto", "if", "imp",
+      "implements", "in", "input", "integer", "is", "let", "lib", "like", "line", "local", "lock", "long",
+      "loop", "lset", "me", "mod", "module", "new", "next", "not", "nothing", "null", "object", "on", "open",
+      "option", "optional", "or", "output", "paramarray", "preserve", "print", "private", "property", "ptrsafe",
+      "public", "put", "raiseevent", "random", "read", "redim", "rem", "resume", "return", "rset", "seek",
+      "select", "set", "shared", "single", "spc", "static", "step", "stop", "string", "sub", "tab", "then",
+      "to", "true", "type", "typeof", "unlock", "until", "variant", "wend", "while", "width", "with",
+      "withevents", "write", "xor"};
+  return kWords.count(w) != 0;
+}
+
+// Names the language and the referenced libraries supply: VBA functions and objects,
+// library names used as qualifiers, and the constants of VBA (vbXxx) and ADO (adXxx).
+bool IsLibraryName(std::string_view w) {
+  if (w.size() > 2 && w[2] >= 'A' && w[2] <= 'Z' &&
+      (Equals(w.substr(0, 2), "vb") || Equals(w.substr(0, 2), "ad")))
+    return true;
+  static const NameSet kNames = {
+      // Objects and libraries.
+      "app", "clipboard", "debug", "err", "erl", "forms", "printer", "printers", "screen", "vb", "vba",
+      "adodb", "ador", "adox", "msxml", "msxml2", "comsvcslib", "mtxas", "scripting", "stdole", "vbrun",
+      "getobjectcontext", "saferef", "getsecuritycallcontext",
+      // Conversions.
+      "cbool", "cbyte", "ccur", "cdate", "cdbl", "cdec", "cint", "clng", "csng", "cstr", "cvar", "cvdate", "cverr",
+      // Text.
+      "asc", "ascb", "ascw", "chr", "chrb", "chrw", "format", "formatcurrency", "formatdatetime", "formatnumber",
+      "formatpercent", "hex", "instr", "instrb", "instrrev", "join", "lcase", "left", "leftb", "len", "lenb",
+      "ltrim", "mid", "midb", "oct", "replace", "right", "rightb", "rtrim", "space", "split", "str", "strcomp",
+      "strconv", "strreverse", "trim", "ucase", "val", "filter", "monthname", "weekdayname",
+      // Numbers, dates and times.
+      "abs", "atn", "cos", "exp", "fix", "int", "log", "rnd", "round", "sgn", "sin", "sqr", "tan", "randomize",
+      "dateadd", "datediff", "datepart", "dateserial", "datevalue", "day", "hour", "minute", "month", "now",
+      "second", "time", "timer", "timeserial", "timevalue", "weekday", "year",
+      "ddb", "fv", "ipmt", "irr", "mirr", "nper", "npv", "pmt", "ppmt", "pv", "rate", "sln", "syd",
+      // Variants, arrays, objects.
+      "array", "choose", "iif", "switch", "partition", "isarray", "isdate", "isempty", "iserror", "ismissing",
+      "isnull", "isnumeric", "isobject", "lbound", "ubound", "typename", "vartype", "createobject", "getobject",
+      "callbyname", "objptr", "strptr", "varptr",
+      // Files, environment, user interaction.
+      "chdir", "chdrive", "curdir", "dir", "eof", "fileattr", "filecopy", "filedatetime", "filelen", "freefile",
+      "getattr", "kill", "loc", "lof", "mkdir", "reset", "rmdir", "setattr", "name",
+      "command", "environ", "shell", "appactivate", "sendkeys", "doevents", "beep", "msgbox", "inputbox",
+      "getsetting", "savesetting", "deletesetting", "getallsettings", "load", "unload", "loadpicture",
+      "savepicture", "loadresstring", "loadresdata", "loadrespicture", "qbcolor", "rgb", "imestatus", "inputb"};
+  return kNames.count(w) != 0;
+}
+
 class Lexer {
  public:
   Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {}
@@ -618,6 +672,7 @@ class Parser {
     size_t then = b + 1;
     while (then < e && !Kw(Tk_[then], "then") && Tk_[then].Kind != TK::Colon) ++then;
     CheckWithMembers(b + 1, then);
+    ReadNames(b + 1, then);
     if (then >= e || !Kw(Tk_[then], "then")) {
       Report(line, "'If' without 'Then'");
       if (!SingleIf) Push({BK::If, line});
@@ -653,7 +708,7 @@ class Parser {
     }
     if (IsOp(t, ".")) {
       Executable(line, ".");
-      AssignTarget(b, e, "assigned");
+      ReadNames(b, e);
       return;
     }
     if (t.Kind != TK::Ident) {
@@ -703,6 +758,7 @@ class Parser {
         return;
       }
       if (!isPrivate) Public_.insert(Tk_[i + 1].Text);
+      TypeNames_.insert(Tk_[i + 1].Text);
       Block blk{Kw(k, "type") ? BK::Type : BK::Enum, line};
       blk.PublicEnum = !isPrivate;
       Push(blk);
@@ -758,14 +814,19 @@ class Parser {
     }
     Executable(line, t.Text);
     if (Kw(t, "set") || Kw(t, "let") || Kw(t, "lset") || Kw(t, "rset")) {
-      AssignTarget(b + 1, e, "assigned");
+      ReadNames(b + 1, e, AssignTarget(b + 1, e, "assigned"));
     } else if (Kw(t, "redim")) {
       size_t n = b + 1;
       if (KwAt(n, e, "preserve")) ++n;
       for (; n < e;) {
-        if (Tk_[n].Kind == TK::Ident && OpAt(n + 1, e, "(")) Use(Tk_[n], "ReDim'd");
-        else Report(line, "'ReDim' without an array name and bounds");
-        n = FindTop(n, e, ",", true);
+        const size_t next = FindTop(n, e, ",", true);
+        if (Tk_[n].Kind == TK::Ident && OpAt(n + 1, e, "(")) {
+          Use(Tk_[n], "ReDim'd");
+          ReadNames(n + 1, next);
+        } else {
+          Report(line, "'ReDim' without an array name and bounds");
+        }
+        n = next;
         if (n < e) ++n;
       }
     } else if (Kw(t, "for")) {
@@ -773,6 +834,7 @@ class Parser {
     } else if (Kw(t, "next")) {
       NextStatement(b, e);
     } else if (Kw(t, "do")) {
+      ReadNames(b, e);
       Block blk{BK::Do, line};
       if (b + 1 < e) {
         if (!(KwAt(b + 1, e, "while") || KwAt(b + 1, e, "until")) || b + 2 >= e)
@@ -781,22 +843,27 @@ class Parser {
       }
       Push(blk);
     } else if (Kw(t, "loop")) {
+      ReadNames(b, e);
       if (b + 1 < e && (!(KwAt(b + 1, e, "while") || KwAt(b + 1, e, "until")) || b + 2 >= e))
         Report(line, "'Loop' may only be followed by 'While' or 'Until' and a condition");
       if (Block* blk = Close(BK::Do, line, "Loop"); blk && blk->DoHasCond && b + 1 < e)
         Report(line, "'Do' and 'Loop' both have a condition");
     } else if (Kw(t, "while")) {
+      ReadNames(b, e);
       if (b + 1 >= e) Report(line, "'While' without a condition");
       Push({BK::While, line});
     } else if (Kw(t, "wend")) {
       Close(BK::While, line, "Wend");
     } else if (Kw(t, "with")) {
+      ReadNames(b, e);
       if (b + 1 >= e) Report(line, "'With' without an object");
       Push({BK::With, line});
     } else if (Kw(t, "select")) {
+      ReadNames(b, e);
       if (!KwAt(b + 1, e, "case") || b + 2 >= e) Report(line, "'Select' without 'Case' and an expression");
       Push({BK::Select, line});
     } else if (Kw(t, "case")) {
+      ReadNames(b, e);
       CaseStatement(b, e);
     } else if (Kw(t, "elseif")) {
       ElseStatement(b, e, SingleIf, true);
@@ -812,12 +879,13 @@ class Parser {
     } else if (Kw(t, "resume")) {
       if (b + 1 < e && !KwAt(b + 1, e, "next")) Jump(Tk_[b + 1]);
     } else if (Kw(t, "raiseevent")) {
+      ReadNames(b, e);
       if (b + 1 < e && Tk_[b + 1].Kind == TK::Ident) RaisedEvents_.push_back({Tk_[b + 1].Text, line, nullptr});
       else Report(line, "'RaiseEvent' without an event name");
     } else if (Kw(t, "then")) {
       Report(line, "misplaced " + Q(t.Text));
     } else {
-      AssignTarget(b, e, "assigned");
+      ReadNames(b, e, AssignTarget(b, e, "assigned"));
     }
   }
 
@@ -855,8 +923,10 @@ class Parser {
           Report(Tk_[i].Line, std::string("public ") + (IsConst ? "constant " : array ? "array " : "fixed-length string ") +
                                   Q(Tk_[i].Text) + " in a class module");
       }
-      if (IsConst && FindTop(i + 1, next, "=", true) >= next)
-        Report(Tk_[i].Line, "constant " + Q(Tk_[i].Text) + " without a value");
+      const size_t eq = FindTop(i + 1, next, "=", true);
+      if (IsConst && eq >= next) Report(Tk_[i].Line, "constant " + Q(Tk_[i].Text) + " without a value");
+      if (OpAt(i + 1, next, "(")) ReadNames(i + 2, SkipParens(i + 1, next));
+      if (eq < next) ReadNames(eq + 1, next);
       i = next;
       if (i < e) ++i;
     }
@@ -966,6 +1036,8 @@ class Parser {
         } else {
           Report(line, "parameter without a name");
         }
+        const size_t end = FindTop(p, close, ",", true);
+        if (const size_t eq = FindTop(p, end, "=", true); eq < end) ReadNames(eq + 1, end);
         sawOptional = sawOptional || optional;
         sawParamArray = sawParamArray || paramArray;
         p = FindTop(p, close, ",", true);
@@ -1085,6 +1157,7 @@ class Parser {
       if (each ? FindTop(v + 1, e, "in") >= e : (!OpAt(v + 1, e, "=") || FindTop(v + 1, e, "to") >= e))
         Report(line, each ? "'For Each' without 'In'" : "'For' without '=' and 'To'");
       Use(Tk_[v], "used as loop variable");
+      ReadNames(v + 1, e);
     }
     Push(blk);
   }
@@ -1151,6 +1224,7 @@ class Parser {
     size_t rest = b + 1;
     if (IsElseIf) {
       const size_t then = FindTop(b + 1, e, "then");
+      ReadNames(b + 1, then);
       if (then >= e) Report(line, "'ElseIf' without 'Then'");
       rest = then + 1;
     } else {
@@ -1232,13 +1306,35 @@ class Parser {
   }
 
   // A statement beginning at b that may assign: name = ..., name(...) = ..., .member = ...
-  void AssignTarget(size_t b, size_t e, const char* What) {
-    if (b >= e) return;
+  // Returns the index of the assigned name, or e when the statement assigns no plain name.
+  size_t AssignTarget(size_t b, size_t e, const char* What) {
+    if (b >= e) return e;
     const Token& t = Tk_[b];
-    if (t.Kind != TK::Ident) return;
+    if (t.Kind != TK::Ident) return e;
     size_t n = b + 1;
     if (OpAt(n, e, "(")) n = SkipParens(n, e);
-    if (OpAt(n, e, "=")) Use(t, What);
+    if (!OpAt(n, e, "=")) return e;
+    Use(t, What);
+    return b;
+  }
+
+  // Records every name that [b, e) reads, except the one at Skip (an assignment target) and
+  // members, named arguments, type names, labels and keywords.
+  void ReadNames(size_t b, size_t e, size_t Skip = static_cast<size_t>(-1)) {
+    for (size_t i = b; i < e; ++i) {
+      const Token& t = Tk_[i];
+      if (t.Kind != TK::Ident || i == Skip) continue;
+      if (i > 0) {
+        const Token& p = Tk_[i - 1];
+        if (IsOp(p, ".") || IsOp(p, "!")) continue;
+        if (Kw(p, "as") || Kw(p, "new") || Kw(p, "is") || Kw(p, "goto") || Kw(p, "gosub") || Kw(p, "resume") ||
+            Kw(p, "raiseevent"))
+          continue;
+      }
+      if (OpAt(i + 1, e, ":=") || IsReservedWord(t.Text) || IsLibraryName(t.Text)) continue;
+      if (ProcActive_) Uses_.push_back({t.Text, t.Line, "used"});
+      else Pending_.push_back({t.Text, t.Line, "used"});
+    }
   }
 
   void Use(const Token& Name, const char* What) {
@@ -1293,6 +1389,8 @@ class Parser {
       if (ModuleVars_.count(u.Name) || EnumMembers_.count(u.Name) || IsBuiltinTarget(u.Name) ||
           (External_ && External_->count(u.Name)))
         continue;
+      const bool read = std::string_view(u.What) == "used";
+      if (read && (Procs_.count(u.Name) || TypeNames_.count(u.Name))) continue;
       if (auto p = Procs_.find(u.Name); p != Procs_.end()) {
         if (p->second.Kinds & (kLetBit | kSetBit)) continue;
         Report(u.Line, Q(u.Name) + (p->second.Kinds & kGetBit ? " is a read-only property" : " is a procedure") +
@@ -1326,6 +1424,7 @@ class Parser {
 
   NameMap<int> ModuleVars_;
   NameSet EnumMembers_;
+  NameSet TypeNames_;  // Type and Enum names
   NameMap<ProcInfo> Procs_;
   NameMap<int> Events_;
   std::vector<NameUse> RaisedEvents_;

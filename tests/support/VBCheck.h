@@ -13,14 +13,19 @@
 //  - leftover references (a word holding XX<name>XX) and block markers ('#block, '#endblock,
 //    '#Cond, '#CondNot, '#EndCond, '#LCond, '#LCondNot) anywhere, comments and strings included;
 //  - under Option Explicit, assignments (x = ..., Set/Let/LSet/RSet x = ..., x(i) = ...), For
-//    and For Each loop variables and ReDim targets whose name is not declared; Option Explicit
-//    missing; a name declared twice in one procedure or at module level;
+//    and For Each loop variables and ReDim targets whose name is not declared, and plain names
+//    read in statements, constants, bounds and defaults that are neither declared, nor the
+//    module's procedures, Types or Enums, nor VBA/ADO library names (functions, objects,
+//    vbXxx/adXxx constants); members (after "." or "!"), named arguments, type names after
+//    As/New/Is and labels are not looked up; Option Explicit missing; a name declared twice in
+//    one procedure or at module level; Public Const/Declare/arrays/fixed strings in a class;
 //  - a procedure defined twice (Property Get/Let/Set of one name form one property, each
 //    accessor at most once), GoTo/GoSub/On ... GoTo/Resume to a label missing from the
 //    procedure, RaiseEvent of an event the module does not declare.
 // Keywords and names are compared case-insensitively. The work is linear in the text size.
-// Limits: expressions are not type-checked, names used only in expressions are not looked up,
-// and both branches of #If ... #Else are read as if they were one text.
+// Limits: expressions are not type-checked, members of objects are not looked up, and both
+// branches of #If ... #Else are read as if they were one text. A class checked alone reports
+// the names it takes from Faultnet31.bas and friends: pass those modules as OtherModules.
 
 #include <string>
 #include <string_view>

@@ -25,6 +25,13 @@ void ExpectOne(const std::vector<VBFinding>& Findings, int Line, const std::stri
   EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
 }
 
+// Expects a first finding on Line whose message contains Part (later ones may follow from it).
+void ExpectFirst(const std::vector<VBFinding>& Findings, int Line, const std::string& Part) {
+  ASSERT_FALSE(Findings.empty());
+  EXPECT_EQ(Findings[0].Line, Line) << FormatFindings(Findings);
+  EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
+}
+
 const char* const kValidClass = R"(VERSION 1.0 CLASS
 BEGIN
   MultiUse = -1  'True
@@ -222,13 +229,6 @@ TEST(VBCheckBlocks, MissingAndExtraClosers) {
   ExpectOne(CheckBody("Sub A()\nEnd Property\n"), 3, "'End Property' ends 'Sub A'");
 }
 
-// Expects a first finding on Line whose message contains Part (later ones may follow from it).
-void ExpectFirst(const std::vector<VBFinding>& Findings, int Line, const std::string& Part) {
-  ASSERT_FALSE(Findings.empty());
-  EXPECT_EQ(Findings[0].Line, Line) << FormatFindings(Findings);
-  EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
-}
-
 TEST(VBCheckBlocks, CrossedBlocks) {
   ExpectFirst(CheckBody("Sub A(c)\n  With c\n    If .x Then\n  End With\n    End If\nEnd Sub\n"), 5,
             "'End With' while 'If' from line 4");
@@ -274,7 +274,7 @@ TEST(VBCheckBlocks, ExitAndPlacementRules) {
 TEST(VBCheckLexical, ContinuationsAndStrings) {
   ExpectOne(CheckBody("Sub A()\n  Dim s: s = \"abc\nEnd Sub\n"), 3, "unterminated string literal");
   ExpectOne(CheckBody("Sub A()\nEnd Sub\n' last _"), 4, "line continuation on the last line");
-  ExpectOne(CheckBody("Sub A()\n  Dim s As String, _\n\n    t As Long\nEnd Sub\n"), 3,
+  ExpectFirst(CheckBody("Sub A()\n  Dim s As String, _\n\n    t As Long\nEnd Sub\n"), 3,
             "line continuation followed by an empty line");
   ExpectOne(CheckBody("Sub A(x)\n  x = (1 +_\n  2)\nEnd Sub\n"), 3, "without a blank before '_'");
   std::string many = "Sub A(x)\n  x = 1";
@@ -352,6 +352,45 @@ TEST(VBCheckNames, UndeclaredVariables) {
   ExpectOne(CheckVB("Sub A()\n  x = 1\nEnd Sub\n"), 1, "'Option Explicit' is missing");
 }
 
+TEST(VBCheckNames, NamesReadWithoutDeclaration) {
+  ExpectOne(CheckBody("Sub A()\n  Dim x\n  x = y + 1\nEnd Sub\n"), 4, "'y' is used but not declared");
+  ExpectOne(CheckBody("Sub A()\n  If mConn Is Nothing Then Exit Sub\nEnd Sub\n"), 3, "'mConn' is used");
+  ExpectOne(CheckBody("Sub A()\n  Dim i\n  For i = 1 To nMax\n  Next\nEnd Sub\n"), 4, "'nMax'");
+  ExpectOne(CheckBody("Sub A()\n  ErrorIn \"A\", EA_PUBLIC\nEnd Sub\nSub ErrorIn(s, n)\nEnd Sub\n"), 3, "'EA_PUBLIC'");
+  ExpectOne(CheckBody("Sub A()\n  Helper 1\nEnd Sub\n"), 3, "'Helper' is used");
+  ExpectOne(CheckBody("Sub A()\n  With cmdX\n  End With\nEnd Sub\n"), 3, "'cmdX'");
+  ExpectOne(CheckBody("Sub A(x)\n  Select Case x\n  Case LIMIT\n  End Select\nEnd Sub\n"), 4, "'LIMIT'");
+  ExpectOne(CheckBody("Private Const B = A_MISSING + 1\n"), 2, "'A_MISSING'");
+  ExpectOne(CheckBody("Private m_a(1 To N_MAX) As Long\n"), 2, "'N_MAX'");
+  ExpectOne(CheckBody("Sub A(Optional n As Long = DEF_N)\nEnd Sub\n"), 2, "'DEF_N'");
+  ExpectOne(CheckBody("Sub A()\n  Dim x\n  x = Nz(x)\nEnd Sub\n"), 4, "'Nz'");
+  // What is not a plain name in scope: members, named arguments, types, library names, labels,
+  // enum-qualified members, the module's procedures and the other modules' public names.
+  const std::string other = "Attribute VB_Name = \"M\"\nOption Explicit\nPublic Const EA_PUBLIC = 2\n"
+                            "Public Sub ErrorIn(ByVal s As String, ByVal n As Long)\nEnd Sub\n";
+  EXPECT_EQ(FormatFindings(CheckBody(R"(Private Enum Modes
+    mdOne = 1
+End Enum
+Private Function Helper(ByVal m As Modes) As Modes
+    Dim cmd As ADODB.Command, o As Object, s As String
+    On Error GoTo Failed
+    Set cmd = New ADODB.Command
+    cmd.CommandType = adCmdStoredProc: cmd.Parameters.Refresh
+    Set o = CreateObject("Scripting.Dictionary")
+    If TypeOf o Is ADODB.Recordset Then o.Open Source:=cmd, Options:=adCmdText
+    s = Left$(Format$(Now, "yyyy"), 2) & vbCrLf & App.Title & CStr(Err.Number)
+    Helper = Modes.mdOne + mdOne + Helper
+    Debug.Print s; Tab(4); Len(s)
+    ErrorIn "Helper", EA_PUBLIC
+    Exit Function
+Failed:
+    Resume Next
+End Function
+)",
+                                     {other})),
+            "");
+}
+
 TEST(VBCheckNames, DeclaredFormsAreAccepted) {
   EXPECT_EQ(FormatFindings(CheckBody(R"(Private m_a() As String
 Private Enum Kinds
@@ -416,9 +455,9 @@ TEST(VBCheckLexical, OperatorsNeedOperands) {
   ExpectOne(CheckBody("Sub A(s)\n  s = s & \nEnd Sub\n"), 3, "operator '&' without a right operand");
   ExpectOne(CheckBody("Sub A(s)\n  s =\nEnd Sub\n"), 3, "operator '='");
   ExpectOne(CheckBody("Sub A(s)\n  If s = 1 And Then Beep\nEnd Sub\n"), 3, "operator 'And'");
-  ExpectOne(CheckBody("Sub A(s)\n  Foo s + , 2\nEnd Sub\n"), 3, "operator '+'");
+  ExpectOne(CheckBody("Sub A(s)\n  Foo s + , 2\nEnd Sub\nSub Foo(ParamArray a())\nEnd Sub\n"), 3, "operator '+'");
   EXPECT_EQ(FormatFindings(CheckBody("Sub A(s)\n  Print #1, s;\n  Foo -1, Not s, (-s)\n"
-                                     "  If Not s Is Nothing Then s = -s ^ -2\nEnd Sub\n")),
+                                     "  If Not s Is Nothing Then s = -s ^ -2\nEnd Sub\nSub Foo(ParamArray a())\nEnd Sub\n")),
             "");
 }
 
