@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "builder/CCodeBuilder.h"
+#include "builder/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "platform/AppPaths.h"
@@ -124,12 +125,14 @@ void ResetMousePointer() { UserInterface().ResetMousePointer(); }
 
 namespace {
 
+std::string TrimBlanks(const std::string& s) { return std::string(srctext::TrimBlanks(s)); }
+
 // The module would silently replace the class when both names lead to one file (the
 // checks before a run have created both, so they exist).
 void CheckDistinctOutputFiles(CSettings& Settings) {
   if (!Settings.xStoredProc->boolAttr("AddExecSPByName", "True")) return;
   const std::string classFile = Settings.xCode->strAttr("ClassFile");
-  const std::string moduleFile = Settings.xCode->strAttr("ParamDefsFile");
+  const std::string moduleFile = TrimBlanks(Settings.xCode->strAttr("ParamDefsFile"));
   std::error_code ec;
   const bool same = std::filesystem::equivalent(classFile, moduleFile, ec);
   Faultnet31::Check(!same || ec, ERR_USER_CHECK,
@@ -176,7 +179,8 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 
       r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
       if (r.ParamDefsWanted) {
-        r.ParamDefsFile = code.strAttr("ParamDefsFile");
+        // Blanks around the name are not part of it: the checks created the trimmed name.
+        r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
         r.ModuleProlog = Settings.BuildModuleProlog();
         r.ParamDefsCode = std::move(builder.ParamDefsCode);
         r.ParamDefsSaved = SaveFile(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));

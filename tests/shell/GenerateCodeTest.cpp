@@ -59,6 +59,14 @@ TEST_F(GenerateCodeTest, WritesTheClassAndTheModuleAsPrologPlusText) {
   EXPECT_TRUE(Shown().empty());
 }
 
+TEST_F(GenerateCodeTest, ModuleNameIsTheCheckedNameWithoutBlanks) {
+  Set(*stt->xCode, "ParamDefsFile", moduleFile + "  ");
+  const MGlobals::GenerationResult r = Generate();
+  EXPECT_EQ(r.ParamDefsFile, moduleFile);
+  EXPECT_TRUE(r.ParamDefsSaved);
+  EXPECT_EQ(pftest::ReadAll(moduleFile), r.ModuleProlog + r.ParamDefsCode);
+}
+
 TEST_F(GenerateCodeTest, WithoutExecByNameOnlyTheClassIsWritten) {
   Set(*stt->xStoredProc, "AddExecSPByName", "False");
   const MGlobals::GenerationResult r = Generate();
