@@ -17,8 +17,10 @@
 #include <string_view>
 #include <vector>
 
+#include "LibraryTestUtil.h"
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
+#include "platform/NoCase.h"
 #include "support/TestEnv.h"
 #include "support/VBCheck.h"
 
@@ -30,10 +32,9 @@ std::string LibraryText(const std::string& name) {
   return pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/library/" + name);
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
+using pf::NoCase::Lower;
+using pf::NoCase::StartsWith;
+using pftest::lib::Procedure;
 
 std::string Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -41,42 +42,16 @@ std::string Trim(std::string_view s) {
   return std::string(s);
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && Lower(std::string(s.substr(0, prefix.size()))) == Lower(std::string(prefix));
-}
-
 // The code of a physical line without its comment (an apostrophe outside a string).
-std::string CodeOf(std::string_view line) {
+std::string_view CodeOf(std::string_view line) {
   bool inString = false;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '"')
       inString = !inString;
     else if (line[i] == '\'' && !inString)
-      return std::string(line.substr(0, i));
+      return line.substr(0, i);
   }
-  return std::string(line);
-}
-
-// Logical lines of code: comments removed, continuation lines joined, blank lines dropped.
-std::vector<std::string> CodeLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string pending;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    std::string code = CodeOf(std::string_view(text).substr(start, end - start));
-    start = end + 2;
-    std::string trimmed = Trim(code);
-    if (trimmed.size() >= 2 && trimmed.compare(trimmed.size() - 2, 2, " _") == 0) {
-      pending += trimmed.substr(0, trimmed.size() - 1);
-      continue;
-    }
-    pending += trimmed;
-    if (!Trim(pending).empty()) lines.push_back(Trim(pending));
-    pending.clear();
-  }
-  return lines;
+  return line;
 }
 
 // The string literals of a piece of code ("" is a quote inside a literal).
@@ -102,80 +77,67 @@ std::vector<std::string> Literals(std::string_view code) {
   return out;
 }
 
-struct Proc {
-  bool isPublic = false;
-  std::string kind;  // Sub, Function, Property
-  std::string name;
-  std::string params;  // the text between the parentheses of the header
-  std::vector<std::string> body;
-};
-
-struct Module {
-  std::vector<std::string> declarations;  // logical lines before the first procedure
-  std::map<std::string, Proc> procs;      // by lower-case name
-  std::vector<std::string> code;          // all logical lines
-
-  const Proc* Find(const std::string& name) const {
-    auto it = procs.find(Lower(name));
-    return it == procs.end() ? nullptr : &it->second;
-  }
-};
-
-Module Parse(const std::string& text) {
-  Module m;
-  m.code = CodeLines(text);
-  Proc* current = nullptr;
-  for (const std::string& line : m.code) {
-    if (current) {
-      if (StartsWithNoCase(line, "End " + current->kind))
-        current = nullptr;
-      else
-        current->body.push_back(line);
-      continue;
-    }
-    std::string rest = line;
-    bool isPublic = true;
-    for (std::string_view scope : {"Public ", "Private ", "Friend "}) {
-      if (StartsWithNoCase(rest, scope)) {
-        isPublic = scope == "Public ";
-        rest = rest.substr(scope.size());
-        break;
-      }
-    }
-    std::string kind;
-    for (std::string_view k : {"Sub ", "Function ", "Property Get ", "Property Let ", "Property Set "}) {
-      if (StartsWithNoCase(rest, k)) {
-        kind = k.substr(0, k.find(' '));
-        rest = rest.substr(k.size());
-        break;
-      }
-    }
-    if (kind.empty()) {
-      if (m.procs.empty()) m.declarations.push_back(line);
-      continue;
-    }
-    Proc p;
-    p.isPublic = isPublic;
-    p.kind = kind;
-    const size_t open = rest.find('(');
-    p.name = Trim(rest.substr(0, open));
-    if (open != std::string::npos) p.params = rest.substr(open + 1, rest.rfind(')') - open - 1);
-    current = &(m.procs[Lower(p.name)] = p);
-  }
-  return m;
+std::vector<std::string> Texts(const std::vector<pftest::lib::Statement>& statements) {
+  std::vector<std::string> out;
+  for (const auto& st : statements)
+    if (!st.Text.empty()) out.push_back(st.Text);
+  return out;
 }
 
-// The parameters of a header as written ("Optional ByVal Flags As Long = EA_DEFAULT").
-std::vector<std::string> Params(const Proc& p) {
-  std::vector<std::string> out;
-  std::string_view rest = p.params;
-  while (!Trim(rest).empty()) {
-    const size_t comma = rest.find(',');
-    out.push_back(Trim(rest.substr(0, comma)));
-    if (comma == std::string_view::npos) break;
-    rest.remove_prefix(comma + 1);
+// A module read as statements with its comments removed.
+struct Module {
+  std::vector<std::string> code;          // every statement
+  std::vector<std::string> declarations;  // the statements before the first procedure
+  std::vector<Procedure> procs;
+  std::map<int, std::string> headers;  // header statement of each procedure, by line
+
+  const Procedure* Find(std::string_view name) const {
+    for (const Procedure& p : procs)
+      if (pf::NoCase::Equals(p.Name, name)) return &p;
+    return nullptr;
   }
-  return out;
+  // The parameters of a procedure as written ("Optional ByVal Flags As Long = EA_DEFAULT").
+  std::vector<std::string> Params(const Procedure& p) const {
+    const std::string& header = headers.at(p.Line);
+    const size_t open = header.find('(');
+    std::string_view rest = std::string_view(header).substr(open + 1, header.rfind(')') - open - 1);
+    std::vector<std::string> out;
+    while (!Trim(rest).empty()) {
+      const size_t comma = rest.find(',');
+      out.push_back(Trim(rest.substr(0, comma)));
+      if (comma == std::string_view::npos) break;
+      rest.remove_prefix(comma + 1);
+    }
+    return out;
+  }
+};
+
+bool IsPublic(const Procedure& p) { return p.Scope.empty() || p.Scope == "Public"; }
+
+Module Parse(const std::string& text) {
+  std::string code;
+  code.reserve(text.size());
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line = std::string_view(text).substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    code += CodeOf(line);
+    code += "\r\n";
+    start = end + 1;
+  }
+  Module m;
+  const std::vector<pftest::lib::Statement> statements = pftest::lib::Statements(code);
+  m.code = Texts(statements);
+  m.procs = pftest::lib::Procedures(code);
+  const int firstProc = m.procs.empty() ? INT32_MAX : m.procs.front().Line;
+  for (const auto& st : statements) {
+    if (st.Text.empty()) continue;
+    if (st.Line < firstProc) m.declarations.push_back(st.Text);
+    for (const Procedure& p : m.procs)
+      if (p.Line == st.Line) m.headers[p.Line] = st.Text;
+  }
+  return m;
 }
 
 // A parameter's name: the word after Optional, ByVal, ByRef and ParamArray.
@@ -184,7 +146,7 @@ std::string ParamName(const std::string& param) {
   for (bool again = true; again;) {
     again = false;
     for (std::string_view w : {"Optional ", "ByVal ", "ByRef ", "ParamArray "}) {
-      if (StartsWithNoCase(rest, w)) {
+      if (StartsWith(rest, w)) {
         rest.remove_prefix(w.size());
         again = true;
       }
@@ -202,7 +164,7 @@ std::string ParamName(const std::string& param) {
 std::map<std::string, std::string> PublicConsts(const Module& m) {
   std::map<std::string, std::string> out;
   for (const std::string& line : m.declarations) {
-    if (!StartsWithNoCase(line, "Public Const ")) continue;
+    if (!StartsWith(line, "Public Const ")) continue;
     const std::string rest = line.substr(13);
     const size_t eq = rest.find('=');
     std::string name = Trim(rest.substr(0, rest.find(' ')));
@@ -213,7 +175,7 @@ std::map<std::string, std::string> PublicConsts(const Module& m) {
 
 // A Long literal: decimal or &H hexadecimal (eight digits wrap to negative, as in VB).
 int32_t VBLong(const std::string& literal) {
-  if (StartsWithNoCase(literal, "&H")) return static_cast<int32_t>(std::stoul(literal.substr(2), nullptr, 16));
+  if (StartsWith(literal, "&H")) return static_cast<int32_t>(std::stoul(literal.substr(2), nullptr, 16));
   return static_cast<int32_t>(std::stol(literal));
 }
 
@@ -231,10 +193,10 @@ std::string StringConst(const Module& m, const std::string& name) {
 // True when a statement of `lines` begins with `word` (case-insensitive), also after "Then".
 bool HasStatement(const std::vector<std::string>& lines, std::string_view word) {
   for (const std::string& line : lines) {
-    if (StartsWithNoCase(line, word)) return true;
+    if (StartsWith(line, word)) return true;
     const std::string lower = Lower(line);
     const size_t then = lower.find(" then ");
-    if (then != std::string::npos && StartsWithNoCase(Trim(line.substr(then + 6)), word)) return true;
+    if (then != std::string::npos && StartsWith(Trim(line.substr(then + 6)), word)) return true;
   }
   return false;
 }
@@ -320,8 +282,8 @@ TEST(VBModules, PublicNamesDoNotClashAcrossModules) {
   for (const std::string& file : ModuleFiles()) {
     const Module m = Parse(LibraryText(file));
     std::vector<std::string> names;
-    for (const auto& [key, p] : m.procs)
-      if (p.isPublic) names.push_back(key);
+    for (const Procedure& p : m.procs)
+      if (IsPublic(p)) names.push_back(Lower(p.Name));
     for (const auto& [name, value] : PublicConsts(m)) names.push_back(Lower(name));
     for (const std::string& n : names) {
       auto [it, fresh] = owner.emplace(n, file);
@@ -365,21 +327,21 @@ TEST_F(Faultnet31Module, OffersWhatGeneratedClassesAndTheirProjectsCall) {
                                                  {"ErrFillMessage", "Function", 2},
                                                  {"ErrExtractServerErrors", "Sub", 2}}) {
     SCOPED_TRACE(e.name);
-    const Proc* p = Vb().Find(e.name);
+    const Procedure* p = Vb().Find(e.name);
     ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(p->isPublic);
-    EXPECT_EQ(p->name, e.name);  // the exact spelling generated code uses
-    EXPECT_EQ(p->kind, e.kind);
-    EXPECT_GE(Params(*p).size(), e.minParams);
+    EXPECT_TRUE(IsPublic(*p));
+    EXPECT_EQ(p->Name, e.name);  // the exact spelling generated code uses
+    EXPECT_EQ(p->Kind, e.kind);
+    EXPECT_GE(p->Params.size(), e.minParams);
   }
 
   // Generated handlers call `ErrorIn "C.M(A,B)", Array(A, B), EA_PUBLIC` and, for a method
   // without parameters, `ErrorIn "C.M", , EA_PUBLIC`: the values may be left out.
-  const std::vector<std::string> errorIn = Params(*Vb().Find("ErrorIn"));
+  const std::vector<std::string> errorIn = Vb().Params(*Vb().Find("ErrorIn"));
   EXPECT_EQ(ParamName(errorIn[0]), "ProcName");
-  EXPECT_FALSE(StartsWithNoCase(errorIn[0], "Optional"));
+  EXPECT_FALSE(StartsWith(errorIn[0], "Optional"));
   EXPECT_EQ(ParamName(errorIn[1]), "Args");
-  EXPECT_TRUE(StartsWithNoCase(errorIn[1], "Optional")) << errorIn[1];
+  EXPECT_TRUE(StartsWith(errorIn[1], "Optional")) << errorIn[1];
   EXPECT_NE(Lower(errorIn[1]).find("as variant"), std::string::npos) << "an Array(...) or a single value";
   EXPECT_EQ(ParamName(errorIn[2]), "Flags");
   // Callers pass 0 or an empty value for an unused database object: it cannot be typed As Object.
@@ -389,7 +351,7 @@ TEST_F(Faultnet31Module, OffersWhatGeneratedClassesAndTheirProjectsCall) {
   // The handler line "If ErrMustStop Then Debug.Assert False: Resume" needs a Boolean.
   bool mustStopBoolean = false;
   for (const std::string& line : Vb().code)
-    if (StartsWithNoCase(line, "Public Function ErrMustStop() As Boolean")) mustStopBoolean = true;
+    if (StartsWith(line, "Public Function ErrMustStop() As Boolean")) mustStopBoolean = true;
   EXPECT_TRUE(mustStopBoolean);
 }
 
@@ -405,7 +367,7 @@ TEST_F(Faultnet31Module, DefinesEveryNameTheGeneratedCodeCalls) {
   };
   const std::string codeLib = std::string(PF_SOURCE_DIR) + "/library/CodeLib.cls";
   if (std::filesystem::exists(codeLib))
-    for (const std::string& line : CodeLines(pftest::ReadAll(codeLib))) collect(line);
+    for (const std::string& line : Parse(pftest::ReadAll(codeLib)).code) collect(line);
   for (const auto& entry : std::filesystem::directory_iterator(std::string(PF_SOURCE_DIR) + "/src/builder")) {
     if (entry.path().extension() != ".cpp") continue;
     for (const std::string& lit : Literals(pftest::ReadAll(entry.path().string()))) collect(lit);
@@ -413,8 +375,8 @@ TEST_F(Faultnet31Module, DefinesEveryNameTheGeneratedCodeCalls) {
   ASSERT_TRUE(used.count("ErrorIn") && used.count("EA_PUBLIC")) << "the generator writes its handler lines";
 
   std::set<std::string> defined;
-  for (const auto& [key, p] : Vb().procs)
-    if (p.isPublic) defined.insert(p.name);
+  for (const Procedure& p : Vb().procs)
+    if (IsPublic(p)) defined.insert(p.Name);
   for (const auto& [name, value] : PublicConsts(Vb())) defined.insert(name);
   for (const std::string& name : used) EXPECT_EQ(defined.count(name), 1u) << name << " is not public in Faultnet31.bas";
 }
@@ -554,40 +516,41 @@ TEST_F(Faultnet31Module, NothingResetsTheErrorBeforeItIsSaved) {
   // instead of) saving the error, so they must run none of them.
   for (const char* name : {"ErrPreserve", "ErrRestore", "ErrReport", "ErrMustStop"}) {
     SCOPED_TRACE(name);
-    const Proc* p = Vb().Find(name);
+    const Procedure* p = Vb().Find(name);
     ASSERT_NE(p, nullptr);
     for (const char* word : {"On Error", "Resume", "Exit Sub", "Exit Function"})
-      EXPECT_FALSE(HasStatement(p->body, word)) << word;
+      EXPECT_FALSE(HasStatement(Texts(p->Body), word)) << word;
   }
   // ErrorIn saves the error before its first On Error, and never leaves through Exit
   // Function: the restored error must still be in Err when its caller goes on.
-  const Proc* errorIn = Vb().Find("ErrorIn");
+  const Procedure* errorIn = Vb().Find("ErrorIn");
   ASSERT_NE(errorIn, nullptr);
   bool saved = false, guarded = false;
-  for (const std::string& line : errorIn->body) {
+  const std::vector<std::string> errorInBody = Texts(errorIn->Body);
+  for (const std::string& line : errorInBody) {
     if (Lower(line) == "errpreserve") saved = true;
-    if (StartsWithNoCase(line, "On Error")) {
+    if (StartsWith(line, "On Error")) {
       EXPECT_TRUE(saved) << "On Error before ErrPreserve";
       guarded = true;
       break;
     }
   }
   EXPECT_TRUE(saved && guarded);
-  EXPECT_FALSE(HasStatement(errorIn->body, "Exit Function"));
+  EXPECT_FALSE(HasStatement(Texts(errorIn->Body), "Exit Function"));
   // The raise at the end goes to the caller: the On Error Resume Next is undone first.
-  const auto raise = std::find_if(errorIn->body.begin(), errorIn->body.end(),
-                                  [](const std::string& l) { return StartsWithNoCase(l, "Err.Raise"); });
-  ASSERT_NE(raise, errorIn->body.end());
+  const auto raise = std::find_if(errorInBody.begin(), errorInBody.end(),
+                                  [](const std::string& l) { return StartsWith(l, "Err.Raise"); });
+  ASSERT_NE(raise, errorInBody.end());
   EXPECT_EQ(*(raise - 1), "On Error GoTo 0");
   // The log sinks read the report and put the error back around their own handlers.
   for (const char* name : {"ErrLogToFile", "ErrLogToDB", "ErrLogToEventLog"}) {
     SCOPED_TRACE(name);
-    const Proc* p = Vb().Find(name);
+    const Procedure* p = Vb().Find(name);
     ASSERT_NE(p, nullptr);
-    EXPECT_FALSE(HasStatement(p->body, "On Error"));
-    EXPECT_FALSE(HasStatement(p->body, "Exit Function"));
-    EXPECT_TRUE(HasStatement(p->body, "SaveErr "));
-    EXPECT_TRUE(HasStatement(p->body, "RestoreErr "));
+    EXPECT_FALSE(HasStatement(Texts(p->Body), "On Error"));
+    EXPECT_FALSE(HasStatement(Texts(p->Body), "Exit Function"));
+    EXPECT_TRUE(HasStatement(Texts(p->Body), "SaveErr "));
+    EXPECT_TRUE(HasStatement(Texts(p->Body), "RestoreErr "));
   }
 }
 
@@ -599,26 +562,27 @@ TEST(pfgXMLUtilsModule, OffersTheXmlFunctionsOfTheProgram) {
       {"xmlAttribute", 2},     {"xmlEscape", 1},         {"xmlWrapData", 3}};
   for (const auto& [name, count] : expected) {
     SCOPED_TRACE(name);
-    const Proc* p = XmlModule().Find(name);
+    const Procedure* p = XmlModule().Find(name);
     ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(p->isPublic);
-    EXPECT_EQ(p->name, name);
-    EXPECT_EQ(p->kind, "Function");
-    EXPECT_EQ(Params(*p).size(), count);
+    EXPECT_TRUE(IsPublic(*p));
+    EXPECT_EQ(p->Name, name);
+    EXPECT_EQ(p->Kind, "Function");
+    EXPECT_EQ(p->Params.size(), count);
   }
   size_t publicCount = 0;
-  for (const auto& [key, p] : XmlModule().procs) publicCount += p.isPublic;
+  for (const Procedure& p : XmlModule().procs) publicCount += IsPublic(p);
   EXPECT_EQ(publicCount, expected.size());
 }
 
 TEST(pfgXMLUtilsModule, RecordsetFailuresKeepNumberAndSourceUnderTheirPrefix) {
   for (const std::string name : {"xmlSaveRecordset", "xmlExtractRecords"}) {
     SCOPED_TRACE(name);
-    const Proc* p = XmlModule().Find(name);
+    const Procedure* p = XmlModule().Find(name);
     ASSERT_NE(p, nullptr);
-    ASSERT_FALSE(p->body.empty());
-    EXPECT_TRUE(HasStatement(p->body, "On Error GoTo errHandler"));
-    EXPECT_EQ(p->body.back(), "Err.Raise Err.Number, Err.Source, \"(" + name + ") \" & Err.Description");
+    const std::vector<std::string> body = Texts(p->Body);
+    ASSERT_FALSE(body.empty());
+    EXPECT_TRUE(HasStatement(body, "On Error GoTo errHandler"));
+    EXPECT_EQ(body.back(), "Err.Raise Err.Number, Err.Source, \"(" + name + ") \" & Err.Description");
   }
 }
 
@@ -626,8 +590,8 @@ TEST(pfgXMLUtilsModule, DoesNotNeedTheErrorLibrary) {
   // Projects with XML output but without the error library include this module alone.
   const Module errors = Parse(LibraryText("Faultnet31.bas"));
   std::vector<std::string> names;
-  for (const auto& [key, p] : errors.procs)
-    if (p.isPublic) names.push_back(p.name);
+  for (const Procedure& p : errors.procs)
+    if (IsPublic(p)) names.push_back(p.Name);
   for (const auto& [name, value] : PublicConsts(errors)) names.push_back(name);
   ASSERT_GT(names.size(), 10u);
   for (const std::string& line : XmlModule().code) {
