@@ -574,6 +574,32 @@ TEST(pfgXMLUtilsModule, OffersTheXmlFunctionsOfTheProgram) {
   EXPECT_EQ(publicCount, expected.size());
 }
 
+TEST(pfgXMLUtilsModule, DefinesEveryXmlHelperTheCodeLibraryCalls) {
+  const std::string codeLibPath = std::string(PF_SOURCE_DIR) + "/library/CodeLib.cls";
+  if (!std::filesystem::exists(codeLibPath)) GTEST_SKIP() << "no code library";
+  const Module codeLib = Parse(pftest::ReadAll(codeLibPath));
+  std::set<std::string> own;
+  for (const Procedure& p : codeLib.procs) own.insert(Lower(p.Name));
+  std::set<std::string> helpers;
+  for (const Procedure& p : XmlModule().procs)
+    if (IsPublic(p)) helpers.insert(p.Name);
+  const std::regex xmlName(R"(\bxml[A-Z]\w*)");
+  size_t calls = 0;
+  for (const std::string& line : codeLib.code) {
+    std::string code = line;  // names inside string literals are no calls
+    for (size_t q = code.find('"'); q != std::string::npos; q = code.find('"', q + 1)) {
+      const size_t end = code.find('"', q + 1);
+      code.erase(q, end == std::string::npos ? std::string::npos : end - q + 1);
+    }
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), xmlName); it != std::sregex_iterator(); ++it) {
+      if (own.count(Lower(it->str()))) continue;
+      ++calls;
+      EXPECT_EQ(helpers.count(it->str()), 1u) << it->str() << " in: " << line;
+    }
+  }
+  EXPECT_GT(calls, 0u);
+}
+
 TEST(pfgXMLUtilsModule, RecordsetFailuresKeepNumberAndSourceUnderTheirPrefix) {
   for (const std::string name : {"xmlSaveRecordset", "xmlExtractRecords"}) {
     SCOPED_TRACE(name);
