@@ -279,3 +279,77 @@ TEST_F(CodeLibTextTest, ErrorNumbersGoWithTheirMessages) {
 }
 
 }  // namespace
+
+namespace {
+
+// Index of the first statement of Body from From on that begins with Start, or -1.
+int IndexOf(const lib::Procedure& P, const std::string& Start, int From = 0) {
+  for (size_t i = static_cast<size_t>(From); i < P.Body.size(); ++i)
+    if (P.Body[i].Text.rfind(Start, 0) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+const lib::Procedure* Find(const std::vector<lib::Procedure>& Procs, const std::string& Name) {
+  for (const auto& p : Procs)
+    if (p.Name == Name) return &p;
+  return nullptr;
+}
+
+// Rules of the run-time code that keep data from being lost or mixed up.
+TEST_F(CodeLibTextTest, RuntimeKeepsDataIntactInItsEdgeCases) {
+  const Scenario s = {"all", 3, true,
+                      ",NonOracle,MSSQLSybase,StdRetVal,ConnInRegistry,UseFaultnet,AddErrProps,MethExecSPByName,"
+                      "Trans,ExitOnError"};
+  const std::string cls = Assemble(s);
+  const auto procs = lib::Procedures(cls);
+
+  // Placeholders are filled from the highest number down, so that %1 never takes the
+  // beginning of %10 (with ten or more values).
+  const lib::Procedure* fill = Find(procs, "SQLInsertValues");
+  ASSERT_NE(fill, nullptr);
+  EXPECT_GE(IndexOf(*fill, "For I = UBound(Values) To LBound(Values) Step -1"), 0);
+  EXPECT_GE(IndexOf(*fill, "S = Replace(S, vbBack & CStr(I - LBound(Values) + 1), "), 0);
+
+  // A string parameter without a size (long text types) is never cut or refused.
+  const lib::Procedure* add = Find(procs, "AddParam");
+  ASSERT_NE(add, nullptr);
+  EXPECT_GE(IndexOf(*add, "ElseIf PSize > 0 And Len(V) > PSize Then"), 0);
+  // Trimming wins over refusing.
+  EXPECT_LT(IndexOf(*add, "If (mOptions And PFGO_STRLEN_TRIM) <> 0 Then"),
+            IndexOf(*add, "ElseIf (mOptions And PFGO_STRLEN_RAISE) <> 0 Then"));
+
+  // Parameters collected for a failed ExecSQL, or left behind by another call, never
+  // reach the next ExecSQL.
+  const lib::Procedure* exec = Find(procs, "ExecSQL");
+  ASSERT_NE(exec, nullptr);
+  EXPECT_GE(IndexOf(*exec, "mOptions = mOptions And Not OPT_SQL_PARAMS", IndexOf(*exec, "errHandler:")), 0);
+  const lib::Procedure* init = Find(procs, "InitCommand");
+  ASSERT_NE(init, nullptr);
+  EXPECT_GE(IndexOf(*init, "mOptions = mOptions And Not OPT_SQL_PARAMS"), 0);
+
+  // The error processing cannot run into itself (SetAbort failing inside it), and votes
+  // against the transaction before it records the error, since public members return
+  // at once while an error is recorded.
+  const lib::Procedure* handle = Find(procs, "HandleError");
+  ASSERT_NE(handle, nullptr);
+  const int guard = IndexOf(*handle, "If mInHandleError Then Exit Sub");
+  EXPECT_GE(guard, 0);
+  EXPECT_LT(guard, IndexOf(*handle, "ErrNumber = Err.Number"));
+  EXPECT_LT(IndexOf(*handle, "SetAbort"), IndexOf(*handle, "mErrNumber = ErrNumber"));
+  EXPECT_LT(IndexOf(*handle, "mInHandleError = False"), IndexOf(*handle, "If CanRaise And"));
+
+  // An empty registry value (length 0) is the "empty" failure, not a run-time error, and
+  // the key is closed when its value cannot be read.
+  const lib::Procedure* reg = Find(procs, "ReadConnectionFromRegistry");
+  ASSERT_NE(reg, nullptr);
+  EXPECT_GE(IndexOf(*reg, "If BufLen > 0 Then S = Trim$(Left$(Buffer, BufLen - 1))"), 0);
+  EXPECT_EQ(IndexOf(*reg, "RegCloseKey hKey") + 1, IndexOf(*reg, "Check False, &H80041005, \"Failed to read registry value.\""));
+
+  // Return value checks only where the procedure has one.
+  const lib::Procedure* run = Find(procs, "Execute");
+  ASSERT_NE(run, nullptr);
+  EXPECT_LT(IndexOf(*run, "If mCommand.Parameters(0).Direction = adParamReturnValue Then"),
+            IndexOf(*run, "Check RetVal = 0, &H80041009,"));
+}
+
+}  // namespace
