@@ -492,8 +492,9 @@ struct ProcInfo {
 
 class Parser {
  public:
-  Parser(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const NameSet* External)
-      : Tk_(Tokens), F_(Findings), External_(External) {}
+  Parser(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const NameSet* External,
+         bool NamesRead)
+      : Tk_(Tokens), F_(Findings), External_(External), NamesRead_(NamesRead) {}
 
   void Run() {
     size_t i = SkipClassHeader();
@@ -1321,6 +1322,7 @@ class Parser {
   // Records every name that [b, e) reads, except the one at Skip (an assignment target) and
   // members, named arguments, type names, labels and keywords.
   void ReadNames(size_t b, size_t e, size_t Skip = static_cast<size_t>(-1)) {
+    if (!NamesRead_) return;
     for (size_t i = b; i < e; ++i) {
       const Token& t = Tk_[i];
       if (t.Kind != TK::Ident || i == Skip) continue;
@@ -1404,6 +1406,7 @@ class Parser {
   const std::vector<Token>& Tk_;
   std::vector<VBFinding>& F_;
   const NameSet* External_;
+  const bool NamesRead_;
 
   std::vector<Block> Stack_;
   Block Closed_{BK::Sub, 0};
@@ -1434,13 +1437,14 @@ class Parser {
 
 }  // namespace
 
-std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::string_view>& OtherModules) {
+std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::string_view>& OtherModules,
+                               const VBCheckOptions& Options) {
   // Public names of the other modules, each read with the same parser (its findings unused).
   NameSet external;
   std::vector<VBFinding> ignored;
   for (std::string_view other : OtherModules) {
     const std::vector<Token> tokens = Lexer(other, ignored).Run();
-    Parser p(tokens, ignored, nullptr);
+    Parser p(tokens, ignored, nullptr, false);
     p.Run();
     external.insert(p.PublicNames().begin(), p.PublicNames().end());
     ignored.clear();
@@ -1449,7 +1453,7 @@ std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::str
   std::vector<VBFinding> findings;
   ScanLeftovers(Text, findings);
   const std::vector<Token> tokens = Lexer(Text, findings).Run();
-  Parser(tokens, findings, &external).Run();
+  Parser(tokens, findings, &external, Options.NamesRead).Run();
   std::stable_sort(findings.begin(), findings.end(),
                    [](const VBFinding& a, const VBFinding& b) { return a.Line < b.Line; });
   return findings;

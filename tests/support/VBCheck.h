@@ -13,19 +13,21 @@
 //  - leftover references (a word holding XX<name>XX) and block markers ('#block, '#endblock,
 //    '#Cond, '#CondNot, '#EndCond, '#LCond, '#LCondNot) anywhere, comments and strings included;
 //  - under Option Explicit, assignments (x = ..., Set/Let/LSet/RSet x = ..., x(i) = ...), For
-//    and For Each loop variables and ReDim targets whose name is not declared, and plain names
-//    read in statements, constants, bounds and defaults that are neither declared, nor the
-//    module's procedures, Types or Enums, nor VBA/ADO library names (functions, objects,
-//    vbXxx/adXxx constants); members (after "." or "!"), named arguments, type names after
-//    As/New/Is and labels are not looked up; Option Explicit missing; a name declared twice in
-//    one procedure or at module level; Public Const/Declare/arrays/fixed strings in a class;
+//    and For Each loop variables and ReDim targets whose name is not declared; with
+//    VBCheckOptions::NamesRead also plain names read in statements, constants, bounds and
+//    defaults that are neither declared, nor the module's procedures, Types or Enums, nor
+//    VBA/ADO library names (functions, objects, vbXxx/adXxx constants); members (after "." or
+//    "!"), named arguments, type names after As/New/Is and labels are never looked up;
+//    Option Explicit missing; a name declared twice in one procedure or at module level;
+//    Public Const/Declare/arrays/fixed strings in a class module;
 //  - a procedure defined twice (Property Get/Let/Set of one name form one property, each
 //    accessor at most once), GoTo/GoSub/On ... GoTo/Resume to a label missing from the
 //    procedure, RaiseEvent of an event the module does not declare.
 // Keywords and names are compared case-insensitively. The work is linear in the text size.
 // Limits: expressions are not type-checked, members of objects are not looked up, and both
 // branches of #If ... #Else are read as if they were one text. A class checked alone reports
-// the names it takes from Faultnet31.bas and friends: pass those modules as OtherModules.
+// (with NamesRead) the names it takes from Faultnet31.bas and friends: pass those modules as
+// OtherModules.
 
 #include <string>
 #include <string_view>
@@ -38,12 +40,20 @@ struct VBFinding {
   std::string Message;  // what is wrong, naming the statement or name concerned
 };
 
+struct VBCheckOptions {
+  // Also look up every plain name the code reads. Meant for whole projects (a class with all
+  // the modules it uses as OtherModules); a fragment that uses names of a module it is not
+  // checked with would report each of them.
+  bool NamesRead = false;
+};
+
 // Checks one module text (CR LF or LF line ends). OtherModules: texts of other modules of the
 // same project whose public declarations (Public/Global variables and constants, public
 // Sub/Function/Property/Declare, Enum members, Type names) count as declared in Text.
 // Findings come back ordered by line.
 std::vector<VBFinding> CheckVB(std::string_view Text,
-                               const std::vector<std::string_view>& OtherModules = {});
+                               const std::vector<std::string_view>& OtherModules = {},
+                               const VBCheckOptions& Options = {});
 
 // "line N: message" per finding, one per line ("\n" ends); empty when there is none.
 std::string FormatFindings(const std::vector<VBFinding>& Findings);

@@ -15,7 +15,7 @@ namespace {
 // Checks a module made of "Option Explicit" and Body (LF line ends), so Body's first line is
 // line 2 of the checked text.
 std::vector<VBFinding> CheckBody(const std::string& Body, const std::vector<std::string_view>& Others = {}) {
-  return CheckVB("Option Explicit\n" + Body, Others);
+  return CheckVB("Option Explicit\n" + Body, Others, {.NamesRead = true});
 }
 
 // Expects exactly one finding, on Line, whose message contains Part.
@@ -161,8 +161,8 @@ End Sub
 )";
 
 TEST(VBCheckValid, ClassWithDataAccessCodeHasNoFinding) {
-  EXPECT_EQ(FormatFindings(CheckVB(kValidClass)), "");
-  EXPECT_EQ(FormatFindings(CheckVB(CrLf(kValidClass))), "");
+  EXPECT_EQ(FormatFindings(CheckVB(kValidClass, {}, {.NamesRead = true})), "");
+  EXPECT_EQ(FormatFindings(CheckVB(CrLf(kValidClass), {}, {.NamesRead = true})), "");
 }
 
 TEST(VBCheckValid, StandardModuleAndCrossModuleNames) {
@@ -364,6 +364,8 @@ TEST(VBCheckNames, NamesReadWithoutDeclaration) {
   ExpectOne(CheckBody("Private m_a(1 To N_MAX) As Long\n"), 2, "'N_MAX'");
   ExpectOne(CheckBody("Sub A(Optional n As Long = DEF_N)\nEnd Sub\n"), 2, "'DEF_N'");
   ExpectOne(CheckBody("Sub A()\n  Dim x\n  x = Nz(x)\nEnd Sub\n"), 4, "'Nz'");
+  // Only when asked for: a fragment may use names of modules it is checked without.
+  EXPECT_EQ(FormatFindings(CheckVB("Option Explicit\nSub A()\n  Helper y\nEnd Sub\n")), "");
   // What is not a plain name in scope: members, named arguments, types, library names, labels,
   // enum-qualified members, the module's procedures and the other modules' public names.
   const std::string other = "Attribute VB_Name = \"M\"\nOption Explicit\nPublic Const EA_PUBLIC = 2\n"

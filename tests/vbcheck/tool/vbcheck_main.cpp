@@ -1,7 +1,9 @@
 // vbcheck: checks Visual Basic 6 modules by hand.
-//   vbcheck FILE...
+//   vbcheck [--fragment] FILE...
 // Each file is checked with the other files named as modules of the same project, so their
-// public declarations count as declared. Findings are printed as "FILE:LINE: message".
+// public declarations count as declared, and every name a file reads must be declared
+// somewhere; --fragment drops that last check (for pieces of a project checked alone).
+// Findings are printed as "FILE:LINE: message".
 // Exit status: 0 when no file has a finding, 1 when some have, 2 when a file cannot be read.
 
 #include <fstream>
@@ -14,14 +16,21 @@
 #include "support/VBCheck.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::cerr << "usage: vbcheck FILE...\n"
+  pftest::VBCheckOptions options{.NamesRead = true};
+  int first = 1;
+  if (argc > 1 && std::string_view(argv[1]) == "--fragment") {
+    options.NamesRead = false;
+    first = 2;
+  }
+  if (argc <= first) {
+    std::cerr << "usage: vbcheck [--fragment] FILE...\n"
                  "Checks Visual Basic 6 modules (.cls, .bas); the files named together count as\n"
-                 "one project, so each may use the others' public declarations.\n";
+                 "one project, so each may use the others' public declarations. --fragment: do\n"
+                 "not require every name read to be declared.\n";
     return 2;
   }
   std::vector<std::string> texts;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = first; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     if (!in) {
       std::cerr << "vbcheck: cannot read " << argv[i] << "\n";
@@ -36,8 +45,8 @@ int main(int argc, char** argv) {
     std::vector<std::string_view> others;
     for (size_t j = 0; j < texts.size(); ++j)
       if (j != i) others.emplace_back(texts[j]);
-    for (const pftest::VBFinding& f : pftest::CheckVB(texts[i], others)) {
-      std::cout << argv[i + 1] << ":" << f.Line << ": " << f.Message << "\n";
+    for (const pftest::VBFinding& f : pftest::CheckVB(texts[i], others, options)) {
+      std::cout << argv[first + i] << ":" << f.Line << ": " << f.Message << "\n";
       status = 1;
     }
   }
