@@ -246,3 +246,26 @@ TEST(Stream, ReadsBackFromAPosition) {
   EXPECT_EQ(s.ReadText(adReadAll), "ld");
   EXPECT_THROW(s.SetPosition(99), AppError);
 }
+
+TEST_F(SnapshotTest, ReopenedSnapshotsFollowTheirFileAndSessionsStayApart) {
+  // Connections to one snapshot share its loaded database; a changed file is loaded anew.
+  {
+    auto first = OpenSnapshot(script_);
+    auto second = OpenSnapshot(script_);
+    EXPECT_EQ(Query(second, "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+    // A transaction left open by a closed connection does not reach the next one.
+    first->BeginTrans();
+    first->Close();
+    auto third = OpenSnapshot(script_);
+    EXPECT_NO_THROW(third->BeginTrans());
+    third->RollbackTrans();
+  }
+  pftest::WriteAll(script_, std::string(kCatalogue) + "INSERT INTO sysobjects VALUES ('spNew', 104, 'P ', NULL);\n");
+  EXPECT_EQ(Query(OpenSnapshot(script_), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "4");
+
+  // Result sets not yet read end with their connection.
+  auto c = OpenSnapshot(script_);
+  auto rs = Query(c, "SELECT name FROM sysobjects; SELECT Key FROM SnapshotInfo;");
+  c->Close();
+  EXPECT_THROW(rs->NextRecordset(), AppError);
+}

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <vector>
 
 #include "platform/ado/Ado.h"
 
@@ -174,12 +176,12 @@ void ReadAll(sqlite3* db, sqlite3_stmt* stmt, ResultSet& out) {
 
 class SnapshotStream : public IResultStream {
  public:
-  SnapshotStream(std::shared_ptr<Db> db, std::string sql, int timeout)
-      : db_(std::move(db)), sql_(std::move(sql)), timeout_(timeout) {}
+  SnapshotStream(std::shared_ptr<Db> db, std::shared_ptr<const bool> sessionOpen, std::string sql, int timeout)
+      : db_(std::move(db)), sessionOpen_(std::move(sessionOpen)), sql_(std::move(sql)), timeout_(timeout) {}
 
   bool Next(ResultSet& out) override {
     while (offset_ < sql_.size()) {
-      if (!db_->handle) throw ProviderError(kSource, "The connection is closed.");
+      if (!*sessionOpen_ || !db_->handle) throw ProviderError(kSource, "The connection is closed.");
       Statement s;
       const char* start = sql_.c_str() + offset_;
       const char* tail = nullptr;
@@ -202,6 +204,7 @@ class SnapshotStream : public IResultStream {
 
  private:
   std::shared_ptr<Db> db_;
+  std::shared_ptr<const bool> sessionOpen_;  // the stream ends with its session
   std::string sql_;
   size_t offset_ = 0;
   int timeout_;
@@ -213,7 +216,7 @@ class SnapshotSession : public IProviderSession {
 
   std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) override {
     Require();
-    return std::make_unique<SnapshotStream>(db_, sql, timeoutSeconds);
+    return std::make_unique<SnapshotStream>(db_, open_, sql, timeoutSeconds);
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
@@ -249,19 +252,37 @@ class SnapshotSession : public IProviderSession {
     return out;
   }
 
-  void BeginTrans() override { Exec("BEGIN"); }
-  void CommitTrans() override { Exec("COMMIT"); }
-  void RollbackTrans() override { Exec("ROLLBACK"); }
+  ~SnapshotSession() override { Close(); }
 
+  void BeginTrans() override {
+    Exec("BEGIN");
+    inTransaction_ = true;
+  }
+  void CommitTrans() override {
+    Exec("COMMIT");
+    inTransaction_ = false;
+  }
+  void RollbackTrans() override {
+    Exec("ROLLBACK");
+    inTransaction_ = false;
+  }
+
+  // The database may be shared with other sessions of the same snapshot (see Open), so
+  // closing ends this session's transaction and lets go of the database.
   void Close() override {
-    if (db_->handle) sqlite3_close_v2(db_->handle);
-    db_->handle = nullptr;
+    if (!db_) return;
+    if (inTransaction_ && db_->handle) sqlite3_exec(db_->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    inTransaction_ = false;
+    *open_ = false;
+    db_.reset();
   }
 
  private:
   void Require() {
-    if (!db_->handle) throw ProviderError(kSource, "The connection is closed.");
+    if (!db_ || !db_->handle) throw ProviderError(kSource, "The connection is closed.");
   }
+  bool inTransaction_ = false;
+  std::shared_ptr<bool> open_ = std::make_shared<bool>(true);
   void Exec(const char* sql) {
     Require();
     if (sqlite3_exec(db_->handle, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db_->handle, sql);
@@ -328,10 +349,9 @@ int AdoTypeOfDeclared(std::string_view declaredType) {
   return adVarWChar;
 }
 
-std::unique_ptr<IProviderSession> Open(const std::string& file) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec))
-    throw ProviderError(kSource, "The snapshot file '" + file + "' does not exist.");
+namespace {
+
+std::shared_ptr<Db> Load(const std::string& file) {
   auto db = std::make_shared<Db>();
   const bool script = IsScript(file);
   const int flags = script ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
@@ -345,7 +365,62 @@ std::unique_ptr<IProviderSession> Open(const std::string& file) {
   }
   // The extractors only read; a snapshot is never changed through a connection.
   sqlite3_exec(db->handle, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
-  return std::make_unique<SnapshotSession>(std::move(db));
+  return db;
+}
+
+// Opened snapshots are pooled, as the platform's providers pool sessions: extractors open
+// a connection of their own for every procedure, and loading a snapshot script each time
+// would make reading a catalogue quadratic. An entry is reused while its file keeps its
+// size and modification time and it was used within the idle limit; the database is
+// read-only, so sessions can share it.
+struct PoolEntry {
+  std::filesystem::path File;
+  std::filesystem::file_time_type Modified{};
+  std::uintmax_t Size = 0;
+  std::chrono::steady_clock::time_point LastUsed{};
+  std::shared_ptr<Db> Database;
+};
+
+constexpr size_t kPoolSize = 4;
+constexpr auto kPoolIdleLimit = std::chrono::seconds(60);
+
+std::shared_ptr<Db> Pooled(const std::string& file) {
+  static std::mutex mutex;
+  static std::vector<PoolEntry> pool;  // most recently used last
+  std::error_code ec;
+  const std::filesystem::path key = std::filesystem::absolute(file, ec).lexically_normal();
+  const auto modified = std::filesystem::last_write_time(file, ec);
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  const auto now = std::chrono::steady_clock::now();
+
+  std::lock_guard<std::mutex> lock(mutex);
+  std::erase_if(pool, [&](const PoolEntry& e) { return now - e.LastUsed > kPoolIdleLimit; });
+  auto it = std::find_if(pool.begin(), pool.end(), [&](const PoolEntry& e) { return e.File == key; });
+  if (it != pool.end()) {
+    if (!ec && it->Modified == modified && it->Size == size) {
+      PoolEntry e = std::move(*it);
+      pool.erase(it);
+      e.LastUsed = now;
+      pool.push_back(std::move(e));
+      return pool.back().Database;
+    }
+    pool.erase(it);
+  }
+  std::shared_ptr<Db> db = Load(file);
+  if (!ec) {
+    if (pool.size() >= kPoolSize) pool.erase(pool.begin());
+    pool.push_back({key, modified, size, now, db});
+  }
+  return db;
+}
+
+}  // namespace
+
+std::unique_ptr<IProviderSession> Open(const std::string& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec))
+    throw ProviderError(kSource, "The snapshot file '" + file + "' does not exist.");
+  return std::make_unique<SnapshotSession>(Pooled(file));
 }
 
 }  // namespace pf::ado::SnapshotProvider
