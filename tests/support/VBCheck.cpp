@@ -682,7 +682,7 @@ class Parser {
     }
     if (then + 1 == e) {
       if (SingleIf) Report(line, "block 'If' inside a single-line 'If'");
-      Push({BK::If, line});
+      else Push({BK::If, line});
       return;
     }
     const size_t depth = Stack_.size();
@@ -877,8 +877,9 @@ class Parser {
       else Report(line, Q(t.Text) + " without a label");
     } else if (Kw(t, "on")) {
       OnStatement(b, e);
-    } else if (Kw(t, "resume")) {
-      if (b + 1 < e && !KwAt(b + 1, e, "next")) Jump(Tk_[b + 1]);
+    } else if (Kw(t, "resume")) {  // Resume, Resume 0, Resume Next, Resume label
+      if (b + 1 < e && !KwAt(b + 1, e, "next") && !(Tk_[b + 1].Kind == TK::Number && Tk_[b + 1].Text == "0"))
+        Jump(Tk_[b + 1]);
     } else if (Kw(t, "raiseevent")) {
       ReadNames(b, e);
       if (b + 1 < e && Tk_[b + 1].Kind == TK::Ident) RaisedEvents_.push_back({Tk_[b + 1].Text, line, nullptr});
@@ -1231,7 +1232,10 @@ class Parser {
     } else {
       top.SawElse = true;
     }
-    if (rest < e) ParseStatements(rest, e, false);
+    if (rest < e && (Kw(Tk_[rest], "else") || Kw(Tk_[rest], "elseif")))
+      Report(line, "misplaced " + Q(Tk_[rest].Text));
+    else if (rest < e)
+      ParseStatements(rest, e, false);
   }
 
   void ExitStatement(size_t b, size_t e) {

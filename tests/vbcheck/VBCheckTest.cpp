@@ -165,6 +165,23 @@ TEST(VBCheckValid, ClassWithDataAccessCodeHasNoFinding) {
   EXPECT_EQ(FormatFindings(CheckVB(CrLf(kValidClass), {}, {.NamesRead = true})), "");
 }
 
+// Every cut of a valid class is some text the checker must read without failing, and a cut
+// inside a procedure leaves that procedure open.
+TEST(VBCheckValid, TruncatedTextsAreReportedNotMisread) {
+  const std::string text = kValidClass;
+  size_t cuts = 0;
+  for (size_t n = 0; n < text.size(); n += 3) {
+    const auto findings = CheckVB(std::string_view(text).substr(0, n));
+    ++cuts;
+    if (n > text.find("    Dim cmd As ADODB.Command") && n < text.find("End Function")) {
+      bool open = false;
+      for (const VBFinding& f : findings) open = open || f.Message.find("without 'End Function'") != std::string::npos;
+      EXPECT_TRUE(open) << "cut at " << n << "\n" << FormatFindings(findings);
+    }
+  }
+  EXPECT_GT(cuts, 1000u);
+}
+
 TEST(VBCheckValid, StandardModuleAndCrossModuleNames) {
   const std::string module = CrLf(R"(Attribute VB_Name = "Faults"
 Option Explicit
@@ -266,6 +283,26 @@ TEST(VBCheckBlocks, ExitAndPlacementRules) {
   ExpectOne(CheckBody("Sub A()\nEnd Sub\nPrivate m_x As Long\n"), 4, "after the first procedure");
   ExpectOne(CheckBody("Sub A()\n  .Value = 1\nEnd Sub\n"), 3, "'.Value' outside a 'With' block");
   ExpectOne(CheckBody("Sub A()\n  Dim x: x = (1 + 2\nEnd Sub\n"), 3, "unbalanced parentheses");
+}
+
+TEST(VBCheckBlocks, MalformedStatements) {
+  ExpectOne(CheckBody("Sub A()\n  Dim i\n  For i 1 To 2\n  Next\nEnd Sub\n"), 4, "'For' without '=' and 'To'");
+  ExpectOne(CheckBody("Sub A(c)\n  Dim v\n  For Each v c\n  Next\nEnd Sub\n"), 4, "'For Each' without 'In'");
+  ExpectOne(CheckBody("Sub A(x)\n  Do x\n  Loop\nEnd Sub\n"), 3, "'Do' may only be followed by 'While' or 'Until'");
+  ExpectOne(CheckBody("Sub A()\n  On Error Resume\nEnd Sub\n"), 3, "'On Error' must be followed by");
+  ExpectOne(CheckBody("Sub A()\n  End Loop\nEnd Sub\n"), 3, "unknown statement 'End Loop'");
+  ExpectOne(CheckBody("Sub A(x)\n  x = Len(1))\nEnd Sub\n"), 3, "unbalanced parentheses");
+  ExpectFirst(CheckBody("Sub A(x)\n  If x Then If x Then\n  End If\nEnd Sub\n"), 3, "block 'If' inside a single-line 'If'");
+  ExpectOne(CheckBody("Sub A(x)\n  If x Then For x = 1 To 2\nEnd Sub\n"), 3, "'For' inside a single-line 'If' is not closed");
+  ExpectOne(CheckBody("Sub A(x)\n  Private Type T\n  End Type\nEnd Sub\n"), 3, "'Type' inside a procedure");
+  ExpectOne(CheckBody("Private Declare Sub Sleep (ByVal n As Long)\n"), 2, "'Declare' without 'Lib'");
+  ExpectOne(CheckBody("Private Const A As Long\n"), 2, "constant 'A' without a value");
+  ExpectOne(CheckBody("Static m_n As Long\n"), 2, "'Static' outside a procedure");
+  ExpectOne(CheckBody("Sub A()\n  Dim WithEvents cn As Connection\nEnd Sub\n"), 3, "'WithEvents' inside a procedure");
+  ExpectOne(CheckBody("Done:\nSub A()\nEnd Sub\n"), 2, "label 'Done' outside a procedure");
+  ExpectOne(CheckBody("Sub A()\nX:\nX:\nEnd Sub\n"), 4, "label 'X' defined twice");
+  ExpectOne(CheckBody("Event Changed()\nEvent Changed(ByVal n As Long)\n"), 3, "event 'Changed' declared twice");
+  ExpectOne(CheckBody("Exit Sub\n"), 2, "statement outside a procedure");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -386,7 +423,7 @@ Private Function Helper(ByVal m As Modes) As Modes
     ErrorIn "Helper", EA_PUBLIC
     Exit Function
 Failed:
-    Resume Next
+    If Err.Number = 5 Then Resume 0 Else Resume Next
 End Function
 )",
                                      {other})),
