@@ -166,9 +166,9 @@ TEST_F(CodeLibTextTest, ConditionsChooseTheVariants) {
   EXPECT_EQ(cls["registry"].find("ErrLog"), std::string::npos);
   EXPECT_EQ(lib::Count(cls["desktop"], "ErrLogToFile \"Errors.txt\""), 1u);
   EXPECT_EQ(cls["desktop"].find("ErrLogToDB"), std::string::npos);
-  EXPECT_NE(cls["complus"].find("LogConn = ConnectionString4Err"), std::string::npos);
+  EXPECT_NE(cls["complus"].find("If Len(mConnectionString4Err) > 0 Then LogConn = mConnectionString4Err"), std::string::npos);
   EXPECT_NE(cls["complus"].find("ErrLogToDB LogConn, \"1\", \"spErrorLogInsert\""), std::string::npos);
-  EXPECT_EQ(cls["linkfile-path"].find("LogConn = ConnectionString4Err"), std::string::npos);
+  EXPECT_EQ(cls["linkfile-path"].find("LogConn = mConnectionString4Err"), std::string::npos);
   EXPECT_NE(cls["linkfile-path"].find("ErrLogToEventLog"), std::string::npos);
 
   // Connection sources: the registry API and the re-read before opening only where needed.
@@ -181,11 +181,11 @@ TEST_F(CodeLibTextTest, ConditionsChooseTheVariants) {
             std::string::npos);
   EXPECT_EQ(lib::Count(cls["registry"], reread), 1u);
   EXPECT_EQ(lib::Count(cls["linkfile"], reread), 1u);
-  EXPECT_NE(cls["linkfile"].find("ConnectionString = \"File Name=Shop.udl\""), std::string::npos);
+  EXPECT_NE(cls["linkfile"].find("mConnectionString = \"File Name=Shop.udl\""), std::string::npos);
   EXPECT_EQ(cls["linkfile"].find("App.Path"), std::string::npos);
-  EXPECT_NE(cls["linkfile-path"].find("ConnectionString = \"File Name=\" & Folder & \"Shop.udl\""), std::string::npos);
+  EXPECT_NE(cls["linkfile-path"].find("mConnectionString = \"File Name=\" & Folder & \"Shop.udl\""), std::string::npos);
   // The default connection string keeps its doubled quotes inside the literal.
-  EXPECT_NE(cls["desktop"].find("ConnectionString = \"Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"\""),
+  EXPECT_NE(cls["desktop"].find("CurrentConnectionString = \"Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"\""),
             std::string::npos);
   EXPECT_EQ(cls["complus"].find("Extended Properties"), std::string::npos);
 
@@ -337,6 +337,13 @@ TEST_F(CodeLibTextTest, RuntimeKeepsDataIntactInItsEdgeCases) {
   EXPECT_LT(guard, IndexOf(*handle, "ErrNumber = Err.Number"));
   EXPECT_LT(IndexOf(*handle, "SetAbort"), IndexOf(*handle, "mErrNumber = ErrNumber"));
   EXPECT_LT(IndexOf(*handle, "mInHandleError = False"), IndexOf(*handle, "If CanRaise And"));
+  // Public members return at once while an error is recorded when the class is disabled
+  // on errors, so the class's own code reads the connection strings directly.
+  for (const lib::Procedure* p : {handle, Find(procs, "OpenConnection")}) {
+    ASSERT_NE(p, nullptr);
+    for (const auto& st : p->Body) EXPECT_EQ(st.Text.find("= ConnectionString"), std::string::npos) << st.Text;
+    EXPECT_EQ(IndexOf(*p, "mConnection.Open ConnectionString"), -1);
+  }
 
   // An empty registry value (length 0) is the "empty" failure, not a run-time error, and
   // the key is closed when its value cannot be read.
