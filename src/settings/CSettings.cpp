@@ -429,7 +429,13 @@ std::shared_ptr<ISrvrExtractor> CSettings::CreateServerExtractor() {
 std::shared_ptr<CServer> CSettings::Server() {
   return ErrGuard("CSettings.Server", [&] {
     if (!server_) server_ = std::make_shared<CServer>();
-    server_->ConnectionString(Str(*xServer, "ConnPfg"));
+    // A connection opened for another string (another profile, an edited key) must not
+    // keep answering for the new one.
+    std::string conn = Str(*xServer, "ConnPfg");
+    if (conn != server_->ConnectionString()) {
+      server_->Disconnect();
+      server_->ConnectionString(std::move(conn));
+    }
     return server_;
   });
 }

@@ -81,7 +81,7 @@ class CSettings {
   // value raises ERR_USER_CHECK naming the value.
   std::shared_ptr<ISrvrExtractor> CreateServerExtractor();
   // The server object, created on first use; its connection string is set to the
-  // current ConnPfg on every call.
+  // current ConnPfg on every call, and a connection opened for another string is closed.
   std::shared_ptr<CServer> Server();
 
   // Checks before a generation run; raises ERR_USER_CHECK with the message of the first

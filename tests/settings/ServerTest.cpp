@@ -68,6 +68,15 @@ TEST_F(Server, ServerObjectIsCreatedOnceAndFollowsTheConnectionString) {
   Connect("other.sql");
   EXPECT_EQ(s->Server(), first);
   EXPECT_EQ(first->ConnectionString(), "Provider=Procforge.Snapshot;Data Source=other.sql");
+  // A connection opened for one catalogue does not answer for the next one.
+  const std::string other = dir.file("other2.sql");
+  WriteAll(other, "CREATE TABLE user_objects (OBJECT_NAME TEXT, OBJECT_TYPE TEXT);\n");
+  Connect(catalogue);
+  s->Server()->ExecSQL("SELECT count(*) AS n FROM user_objects");
+  EXPECT_EQ(s->Server()->Value("n"), "4");
+  Connect(other);
+  s->Server()->ExecSQL("SELECT count(*) AS n FROM user_objects");
+  EXPECT_EQ(s->Server()->Value("n"), "0");
   s->ReleaseServer();
   EXPECT_NE(s->Server(), first);
   s->DisconnectServer();  // nothing open: still quiet
