@@ -402,7 +402,9 @@ class RuntimePart2ClassTest : public BuilderTest {
     std::vector<std::string_view> others;
     for (const std::string& m : modules)
       if (!m.empty()) others.push_back(m);
-    return pftest::FormatFindings(pftest::CheckVB(cls, others));
+    pftest::VBCheckOptions options;
+    options.NamesRead = true;  // the class is checked with every module it uses
+    return pftest::FormatFindings(pftest::CheckVB(cls, others, options));
   }
 
   const std::vector<std::string> modules = {ModuleText("Faultnet31.bas"), ModuleText("pfgXMLUtils.bas")};
