@@ -88,10 +88,50 @@ bool IsReservedWord(std::string_view w) {
 // Names the language and the referenced libraries supply: VBA functions and objects,
 // library names used as qualifiers, and the constants of VBA (vbXxx) and ADO (adXxx).
 bool IsLibraryName(std::string_view w) {
-  if (w.size() > 2 && w[2] >= 'A' && w[2] <= 'Z' &&
-      (Equals(w.substr(0, 2), "vb") || Equals(w.substr(0, 2), "ad")))
-    return true;
+  // VBA constants: vbCrLf, vbObjectError, vbTextCompare, vbKeyReturn, ...
+  if (w.size() > 2 && w[2] >= 'A' && w[2] <= 'Z' && Equals(w.substr(0, 2), "vb")) return true;
+  // ADO constants: the enumerations generated code uses are listed in full, so that a
+  // misspelt one is reported; the larger families seldom used are taken by their prefix.
+  static constexpr std::string_view kAdoFamilies[] = {"adErr", "adSchema", "adFld", "adRsn", "adSeek", "adProp",
+                                                      "adRec", "adCompare", "adResync", "adFilter", "adCopy",
+                                                      "adMove", "adDelete", "adCreate", "adOpenRecord", "adRecord",
+                                                      "adField", "adIndex", "adKey", "adRI", "adCol", "adPriv",
+                                                      "adRight", "adRole", "adAccess", "adInherit", "adAction",
+                                                      "adColNullable", "adNotify", "adHold"};
+  for (std::string_view f : kAdoFamilies)
+    if (pf::NoCase::StartsWith(w, f)) return true;
   static const NameSet kNames = {
+      // ADO data types, parameter directions and attributes.
+      "adEmpty", "adTinyInt", "adSmallInt", "adInteger", "adBigInt", "adUnsignedTinyInt", "adUnsignedSmallInt",
+      "adUnsignedInt", "adUnsignedBigInt", "adSingle", "adDouble", "adCurrency", "adDecimal", "adNumeric",
+      "adBoolean", "adError", "adUserDefined", "adVariant", "adIDispatch", "adIUnknown", "adGUID", "adDate",
+      "adDBDate", "adDBTime", "adDBTimeStamp", "adBSTR", "adChar", "adVarChar", "adLongVarChar", "adWChar",
+      "adVarWChar", "adLongVarWChar", "adBinary", "adVarBinary", "adLongVarBinary", "adChapter", "adFileTime",
+      "adPropVariant", "adVarNumeric", "adArray", "adParamUnknown", "adParamInput", "adParamOutput",
+      "adParamInputOutput", "adParamReturnValue", "adParamSigned", "adParamNullable", "adParamLong",
+      // Commands, execution, states, cursors, locks, events, connections, transactions.
+      "adCmdUnspecified", "adCmdUnknown", "adCmdText", "adCmdTable", "adCmdStoredProc", "adCmdFile",
+      "adCmdTableDirect", "adAsyncExecute", "adAsyncFetch", "adAsyncFetchNonBlocking", "adExecuteNoRecords",
+      "adExecuteStream", "adExecuteRecord", "adOptionUnspecified", "adStateClosed", "adStateOpen",
+      "adStateConnecting", "adStateExecuting", "adStateFetching", "adUseNone", "adUseServer", "adUseClient",
+      "adUseClientBatch", "adOpenUnspecified", "adOpenForwardOnly", "adOpenKeyset", "adOpenDynamic",
+      "adOpenStatic", "adLockUnspecified", "adLockReadOnly", "adLockPessimistic", "adLockOptimistic",
+      "adLockBatchOptimistic", "adStatusOK", "adStatusErrorsOccurred", "adStatusCantDeny", "adStatusCancel",
+      "adStatusUnwantedEvent", "adConnectUnspecified", "adAsyncConnect", "adModeUnknown", "adModeRead",
+      "adModeWrite", "adModeReadWrite", "adModeShareDenyRead", "adModeShareDenyWrite", "adModeShareExclusive",
+      "adModeShareDenyNone", "adModeRecursive", "adPromptAlways", "adPromptComplete", "adPromptCompleteRequired",
+      "adPromptNever", "adXactUnspecified", "adXactChaos", "adXactReadUncommitted", "adXactBrowse",
+      "adXactCursorStability", "adXactReadCommitted", "adXactRepeatableRead", "adXactSerializable",
+      "adXactIsolated", "adXactCommitRetaining", "adXactAbortRetaining", "adXactSyncPhaseOne",
+      // Recordsets and streams.
+      "adPersistADTG", "adPersistXML", "adReadAll", "adReadLine", "adWriteChar", "adWriteLine", "adTypeBinary",
+      "adTypeText", "adLF", "adCR", "adCRLF", "adSaveCreateNotExist", "adSaveCreateOverWrite",
+      "adOpenStreamUnspecified", "adOpenStreamAsync", "adOpenStreamFromRecord", "adAffectCurrent",
+      "adAffectGroup", "adAffectAll", "adAffectAllChapters", "adSearchForward", "adSearchBackward",
+      "adBookmarkCurrent", "adBookmarkFirst", "adBookmarkLast", "adPosUnknown", "adPosBOF", "adPosEOF",
+      "adGetRowsRest", "adEditNone", "adEditInProgress", "adEditAdd", "adEditDelete", "adMarshalAll",
+      "adMarshalModifiedOnly", "adAddNew", "adUpdate", "adBookmark", "adApproxPosition", "adUpdateBatch",
+      "adFind", "adClipString",
       // Objects and libraries.
       "app", "clipboard", "debug", "err", "erl", "forms", "printer", "printers", "screen", "vb", "vba",
       "adodb", "ador", "adox", "msxml", "msxml2", "comsvcslib", "mtxas", "scripting", "stdole", "vbrun",
@@ -1284,6 +1324,7 @@ class Parser {
       Report(line, "'On' without 'GoTo' or 'GoSub' and labels");
       return;
     }
+    ReadNames(n, go);
     for (size_t l = go + 1; l < e; ++l)
       if (!IsOp(Tk_[l], ",")) Jump(Tk_[l]);
   }

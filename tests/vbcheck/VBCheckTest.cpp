@@ -401,6 +401,8 @@ TEST(VBCheckNames, NamesReadWithoutDeclaration) {
   ExpectOne(CheckBody("Private m_a(1 To N_MAX) As Long\n"), 2, "'N_MAX'");
   ExpectOne(CheckBody("Sub A(Optional n As Long = DEF_N)\nEnd Sub\n"), 2, "'DEF_N'");
   ExpectOne(CheckBody("Sub A()\n  Dim x\n  x = Nz(x)\nEnd Sub\n"), 4, "'Nz'");
+  ExpectOne(CheckBody("Sub A(c)\n  c.CommandType = adCmdStoreProc\nEnd Sub\n"), 3, "'adCmdStoreProc'");
+  ExpectOne(CheckBody("Sub A()\n  On Eror GoTo X\nX:\nEnd Sub\n"), 3, "'Eror'");
   // Only when asked for: a fragment may use names of modules it is checked without.
   EXPECT_EQ(FormatFindings(CheckVB("Option Explicit\nSub A()\n  Helper y\nEnd Sub\n")), "");
   // What is not a plain name in scope: members, named arguments, types, library names, labels,
@@ -414,7 +416,8 @@ Private Function Helper(ByVal m As Modes) As Modes
     Dim cmd As ADODB.Command, o As Object, s As String
     On Error GoTo Failed
     Set cmd = New ADODB.Command
-    cmd.CommandType = adCmdStoredProc: cmd.Parameters.Refresh
+    cmd.CommandType = adCmdStoredProc: cmd.Parameters.Refresh: cmd.Execute , , adExecuteNoRecords
+    If Err.Number = adErrItemNotFound Or cmd.State = ADCMDTEXT Then Exit Function
     Set o = CreateObject("Scripting.Dictionary")
     If TypeOf o Is ADODB.Recordset Then o.Open Source:=cmd, Options:=adCmdText
     s = Left$(Format$(Now, "yyyy"), 2) & vbCrLf & App.Title & CStr(Err.Number)
