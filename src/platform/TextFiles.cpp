@@ -1,5 +1,6 @@
 #include "platform/TextFiles.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "errors/AppError.h"
@@ -90,6 +91,9 @@ std::string Decode(std::string_view bytes, std::string_view charset) {
 std::string Encode(std::string_view text, std::string_view charset) {
   const Charset cs = Lookup(charset, false);
   if (cs == Charset::Utf8) return std::string(text);
+  // 7-bit text is the same in every single-byte set.
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+  if (ascii && cs != Charset::Utf16Le && cs != Charset::Utf16Be) return std::string(text);
   const std::u16string units = ado::Utf16::FromUtf8(text);
   std::string out;
   if (cs == Charset::Utf16Le || cs == Charset::Utf16Be) {
