@@ -93,6 +93,7 @@ std::string Problems(const lib::Generated& g, const std::string& ClassName, bool
 
 TEST(ClassMatrixTest, EveryServerConfigurationAndSwitchGivesACompilableClass) {
   lib::Generator gen;
+  gen.UseSnapshotCopies();
   std::string problems;
   int classes = 0, modules = 0;
   for (const Sample& sample : kSamples) {

@@ -1,6 +1,9 @@
 #include "GenerateTestUtil.h"
 
+#include <sqlite3.h>
+
 #include <filesystem>
+#include <stdexcept>
 
 #include "builder/CCodeBuilder.h"
 #include "errors/Faultnet31.h"
@@ -55,6 +58,31 @@ void Generator::LoadSample(const std::string& Profile) {
   sample_ = Profile;
   stt_->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Profile);
   stt_->ProfileLoad();
+  if (!snapshotCopies_) return;
+  std::string conn = Get("Server", "ConnPfg");
+  const std::string key = "Data Source=";
+  const size_t at = conn.find(key);
+  if (at == std::string::npos) return;
+  const size_t end = conn.find(';', at);
+  const std::string script = conn.substr(at + key.size(), end == std::string::npos ? end : end - at - key.size());
+  conn.replace(at + key.size(), script.size(), SnapshotCopy(script));
+  Set("Server", "ConnPfg", conn);
+}
+
+std::string Generator::SnapshotCopy(const std::string& Script) {
+  const fs::path db = dir_.path() / (fs::path(Script).stem().string() + "-" +
+                                     fs::path(Script).parent_path().filename().string() + ".db");
+  if (fs::exists(db)) return db.string();
+  sqlite3* handle = nullptr;
+  const std::string sql = ReadAll(Script);
+  char* err = nullptr;
+  const bool ok = sqlite3_open(db.string().c_str(), &handle) == SQLITE_OK &&
+                  sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
+  const std::string why = err ? err : (handle ? sqlite3_errmsg(handle) : "cannot open");
+  sqlite3_free(err);
+  sqlite3_close(handle);
+  if (!ok) throw std::runtime_error("snapshot copy of " + Script + ": " + why);
+  return db.string();
 }
 
 void Generator::ApplyConf(int Conf) { stt_->SetStandardConf(Conf); }

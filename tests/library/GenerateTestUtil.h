@@ -31,6 +31,11 @@ class Generator {
 
   // Loads samples/<Profile> (for example "mssql/OrderEntry.PFG").
   void LoadSample(const std::string& Profile);
+  // From now on, samples read their catalogues from database copies of their snapshot
+  // scripts made once in the temporary folder (much faster than loading the script for
+  // every class). The connection strings then name those copies, so classes that print
+  // them are not reproducible.
+  void UseSnapshotCopies() { snapshotCopies_ = true; }
   // Applies a predefined configuration (0 COM+, 1 ASP, 2 desktop).
   void ApplyConf(int Conf);
   // Sets a key of a profile section ("AddnlFunc", "ErrHndl", ...).
@@ -46,6 +51,8 @@ class Generator {
  private:
   std::string savedCwd_;
   std::string sample_;
+  bool snapshotCopies_ = false;
+  std::string SnapshotCopy(const std::string& Script);
   TempDir dir_;
   std::unique_ptr<pf::CSettings> stt_;
 };
