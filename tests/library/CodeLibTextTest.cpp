@@ -360,3 +360,57 @@ TEST_F(CodeLibTextTest, RuntimeKeepsDataIntactInItsEdgeCases) {
 }
 
 }  // namespace
+
+namespace {
+
+// The handler check itself, on small samples, so that its silence means something.
+TEST(HandlerCheck, FindsEveryKindOfWrongErrorHandler) {
+  const std::string good = pftest::CrLf(
+      "Public Function A(ByVal X As Long, Y) As Boolean\n"
+      "    On Error GoTo errHandler\n"
+      "    A = True\n"
+      "    Exit Function\n"
+      "errHandler:\n"
+      "    ErrorIn \"C.A(X,\" & _\n"
+      "        \"Y)\", Array(X, Y), EA_PUBLIC\n"
+      "    HandleError\n"
+      "End Function\n"
+      "Private Sub B(ByVal Z As String)\n"
+      "    On Error GoTo errHandler\n"
+      "    Exit Sub\n"
+      "errHandler:\n"
+      "    ErrorIn \"C.B(Z)\", Z, EA_PUBLIC\n"
+      "    Err.Raise Err.Number, Err.Source, Err.Description\n"
+      "End Sub\n"
+      "Public Sub Quiet()\n"
+      "    On Error Resume Next\n"
+      "End Sub\n");
+  EXPECT_EQ(lib::HandlerProblems(good, "C", true), "");
+  // Without the error library the report lines must be gone.
+  EXPECT_NE(lib::HandlerProblems(good, "C", false).find("without the error library"), std::string::npos);
+
+  auto problems = [](const std::string& text) { return lib::HandlerProblems(pftest::CrLf(text), "C", true); };
+  const std::string head = "Public Function A(ByVal X As Long, Y) As Boolean\n    On Error GoTo errHandler\nerrHandler:\n";
+  EXPECT_NE(problems(head + "    ErrorIn \"C.A(Y,X)\", Array(X, Y), EA_PUBLIC\n    HandleError\nEnd Function\n")
+                .find("reports itself as \"C.A(Y,X)\""),
+            std::string::npos);
+  EXPECT_NE(problems(head + "    ErrorIn \"C.A(X,Y)\", Array(Y, X), EA_PUBLIC\n    HandleError\nEnd Function\n")
+                .find("passes the arguments"),
+            std::string::npos);
+  EXPECT_NE(problems(head + "    ErrorIn \"C.A(X,Y)\", Array(X, Y), 43\n    HandleError\nEnd Function\n")
+                .find("EA_PUBLIC"),
+            std::string::npos);
+  EXPECT_NE(problems(head + "    ErrorIn \"C.A(X,Y)\", Array(X, Y), EA_PUBLIC\nEnd Function\n").find("instead of HandleError"),
+            std::string::npos);
+  EXPECT_NE(problems(head + "    HandleError\nEnd Function\n").find("0 error report lines"), std::string::npos);
+  EXPECT_NE(problems("Public Sub S()\n    On Error GoTo errHandler\n    On Error Resume Next\nerrHandler:\n"
+                     "    ErrorIn \"C.S\", , EA_PUBLIC\n    HandleError\nEnd Sub\n")
+                .find("2 On Error lines"),
+            std::string::npos);
+  EXPECT_NE(problems("Private Sub P()\n    On Error GoTo errHandler\nerrHandler:\n    ErrorIn \"C.P\", , EA_PUBLIC\n"
+                     "    Debug.Print 1\nEnd Sub\n")
+                .find("neither re-raises"),
+            std::string::npos);
+}
+
+}  // namespace
