@@ -749,6 +749,7 @@ class Parser {
     }
     if (IsOp(t, ".")) {
       Executable(line, ".");
+      if (AssignTarget(b, e, "assigned") >= e) CheckCallParentheses(b, e);
       ReadNames(b, e);
       return;
     }
@@ -927,7 +928,9 @@ class Parser {
     } else if (Kw(t, "then")) {
       Report(line, "misplaced " + Q(t.Text));
     } else {
-      ReadNames(b, e, AssignTarget(b, e, "assigned"));
+      const size_t target = AssignTarget(b, e, "assigned");
+      if (target >= e) CheckCallParentheses(b, e);
+      ReadNames(b, e, target);
     }
   }
 
@@ -955,7 +958,7 @@ class Parser {
         Report(line, "declaration without a name");
         return;
       }
-      Declare(Tk_[i], IsPublic);
+      Declare(Tk_[i], IsPublic, IsConst);
       const size_t next = FindTop(i + 1, e, ",", true);
       if (IsClass_ && IsPublic && !ProcActive_) {
         const bool array = OpAt(i + 1, e, "(");
@@ -974,7 +977,8 @@ class Parser {
     }
   }
 
-  void Declare(const Token& Name, bool IsPublic) {
+  void Declare(const Token& Name, bool IsPublic, bool IsConst) {
+    if (IsConst) (ProcActive_ ? LocalConsts_ : ModuleConsts_).insert(Name.Text);
     NameMap<int>& table = ProcActive_ ? Locals_ : ModuleVars_;
     auto [it, fresh] = table.emplace(Name.Text, Name.Line);
     if (!fresh)
@@ -1050,6 +1054,7 @@ class Parser {
     ProcKind_ = kind;
     ProcName_ = name.Text;
     Locals_.clear();
+    LocalConsts_.clear();
     Labels_.clear();
     Jumps_.clear();
     Uses_.clear();
@@ -1089,6 +1094,19 @@ class Parser {
     RegisterProc(name, ProcBit(kind), IsPublic, params);
   }
 
+  // A call statement without Call may not put several arguments in parentheses:
+  // Foo(a, b) and obj.Method(a, b) do not compile; Foo (a), b and Call Foo(a, b) do.
+  void CheckCallParentheses(size_t b, size_t e) {
+    size_t i = b;
+    if (IsOp(Tk_[i], ".")) ++i;
+    while (i + 2 < e && Tk_[i].Kind == TK::Ident && (IsOp(Tk_[i + 1], ".") || IsOp(Tk_[i + 1], "!"))) i += 2;
+    if (i + 1 >= e || Tk_[i].Kind != TK::Ident || !IsOp(Tk_[i + 1], "(")) return;
+    if (Kw(Tk_[i], "line") || Kw(Tk_[i], "pset") || Kw(Tk_[i], "circle") || Kw(Tk_[i], "scale")) return;
+    const size_t close = SkipParens(i + 1, e);
+    if (close != e || FindTop(i + 2, close - 1, ",", true) >= close - 1) return;
+    Report(Tk_[i].Line, "call of " + Q(Tk_[i].Text) + " with its arguments in parentheses needs 'Call'");
+  }
+
   // Every "As" of a declaration must name a type.
   void CheckAsTypes(size_t b, size_t e) {
     for (size_t i = b; i < e; ++i)
@@ -1098,8 +1116,11 @@ class Parser {
   void FinishProc() {
     for (const auto& j : Jumps_)
       if (!Labels_.count(j.Name)) Report(j.Line, "label " + Q(j.Name) + " does not exist in this procedure");
-    for (const NameUse& u : Uses_)
+    for (const NameUse& u : Uses_) {
       if (!Locals_.count(u.Name)) Pending_.push_back(u);
+      else if (IsWrite(u) && LocalConsts_.count(u.Name)) Report(u.Line, "constant " + Q(u.Name) + " cannot be " + u.What);
+    }
+    LocalConsts_.clear();
     ProcActive_ = false;
   }
 
@@ -1411,6 +1432,8 @@ class Parser {
     }
   }
 
+  static bool IsWrite(const NameUse& u) { return std::string_view(u.What) != "used"; }
+
   static bool IsBuiltinTarget(std::string_view Name) {
     // Statements that look like assignments to these names: Mid(s, 1) = ..., Date = ...
     static constexpr std::string_view kNames[] = {"mid", "midb", "date", "time", "err"};
@@ -1433,10 +1456,15 @@ class Parser {
       return;
     }
     for (const NameUse& u : Pending_) {
+      if (IsWrite(u) && (ModuleConsts_.count(u.Name) || (EnumMembers_.count(u.Name) && !ModuleVars_.count(u.Name)))) {
+        Report(u.Line, std::string(ModuleConsts_.count(u.Name) ? "constant " : "enum member ") + Q(u.Name) +
+                           " cannot be " + u.What);
+        continue;
+      }
       if (ModuleVars_.count(u.Name) || EnumMembers_.count(u.Name) || IsBuiltinTarget(u.Name) ||
           (External_ && External_->count(u.Name)))
         continue;
-      const bool read = std::string_view(u.What) == "used";
+      const bool read = !IsWrite(u);
       if (read && (Procs_.count(u.Name) || TypeNames_.count(u.Name))) continue;
       if (auto p = Procs_.find(u.Name); p != Procs_.end()) {
         if (p->second.Kinds & (kLetBit | kSetBit)) continue;
@@ -1472,6 +1500,8 @@ class Parser {
 
   NameMap<int> ModuleVars_;
   NameSet EnumMembers_;
+  NameSet ModuleConsts_;
+  NameSet LocalConsts_;
   NameSet TypeNames_;  // Type and Enum names
   NameMap<ProcInfo> Procs_;
   NameMap<int> Events_;

@@ -433,6 +433,20 @@ End Function
             "");
 }
 
+TEST(VBCheckNames, ConstantsAndCalls) {
+  ExpectOne(CheckBody("Private Const LIMIT = 3\nSub A()\n  LIMIT = 4\nEnd Sub\n"), 4, "constant 'LIMIT' cannot be assigned");
+  ExpectOne(CheckBody("Sub A()\n  Const N = 1\n  Dim i\n  For N = 1 To 2\n  Next\nEnd Sub\n"), 5, "constant 'N' cannot be used as loop variable");
+  ExpectOne(CheckBody("Enum E\n  eOne\nEnd Enum\nSub A()\n  eOne = 2\nEnd Sub\n"), 6, "enum member 'eOne' cannot be assigned");
+  ExpectOne(CheckBody("Sub A(x)\n  B(x, 1)\nEnd Sub\nSub B(p, q)\nEnd Sub\n"), 3, "call of 'B' with its arguments in parentheses");
+  ExpectOne(CheckBody("Sub A(c)\n  c.Parameters.Append(1, 2)\nEnd Sub\n"), 3, "call of 'Append'");
+  ExpectOne(CheckBody("Sub A(c)\n  With c\n    .Open(\"x\", 1)\n  End With\nEnd Sub\n"), 4, "call of 'Open'");
+  // One argument in parentheses, parenthesised arguments, Call, assignments, method results.
+  EXPECT_EQ(FormatFindings(CheckBody("Sub A(x, c)\n  B (x), 1\n  B(x)\n  Call B(x, 1)\n  c(1, 2) = 3\n"
+                                     "  c.Item(1, 2).Value = 3\n  c.Fields(0, 1).Delete\n  Err.Raise 5, \"A\", (x)\n"
+                                     "End Sub\nSub B(p, Optional q)\nEnd Sub\n")),
+            "");
+}
+
 TEST(VBCheckNames, DeclaredFormsAreAccepted) {
   EXPECT_EQ(FormatFindings(CheckBody(R"(Private m_a() As String
 Private Enum Kinds
