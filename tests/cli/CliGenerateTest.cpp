@@ -160,6 +160,37 @@ TEST(CliGenerate, FailuresExitOneWithTheMessageAndWriteNothing) {
   EXPECT_EQ(r.Out, "");
 }
 
+// A file the run could not write fails the run, although the build itself succeeded.
+// Without procedure methods the class file is not checked before the build, so the
+// failure shows only when the file is written.
+TEST(CliGenerate, AFileThatCannotBeWrittenIsAFailure) {
+  CliInstall cli;
+  const std::string unwritable = cli.File("missing/COrderEntryDB.cls");
+  const std::string pfg = SampleProfile(cli, {"StoredProc.AddSPMethods=False", "Code.ClassFile=" + unwritable});
+  const CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  EXPECT_EQ(r.ExitCode, 1) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "Error Saving File: ")) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "Generation failed: not written: " + unwritable)) << r.Err;
+  EXPECT_EQ(r.Out, "");
+  EXPECT_FALSE(fs::exists(unwritable));
+}
+
+// An error outside the program's own checks is an internal error: shown as such and
+// its report appended to the error log beside the program.
+TEST(CliList, InternalErrorsAreLogged) {
+  CliInstall cli;
+  const std::string junk = cli.File("junk.db");
+  pftest::WriteAll(junk, std::string(4096, 'x'));
+  const std::string pfg = SampleProfile(cli, {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + junk});
+  const CliResult r = cli.Run({"list", "--profile", pfg});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Err, "Internal app error: ")) << r.Err;
+  EXPECT_EQ(r.Out, "");
+  const std::string log = ReadAll(cli.ProgramFile("Errors.txt"));
+  EXPECT_TRUE(Has(log, junk)) << log;
+  EXPECT_TRUE(Has(log, "Call Stack: ")) << log;
+}
+
 // Ctrl-C during a long run: the run ends at the next progress message, exit 130, and no
 // generated text reaches the output files (the checks may have created them empty).
 TEST(CliGenerate, InterruptCancelsTheRunCleanly) {
