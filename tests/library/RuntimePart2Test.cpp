@@ -139,11 +139,6 @@ TEST_F(RuntimePart2Test, BatchArgumentsSkipTheReturnValue) {
   EXPECT_TRUE(Has(ora, "If P.Direction <> adParamReturnValue Then\n"));
   EXPECT_TRUE(Has(ora, "sSep = \"(\"\n"));
   EXPECT_TRUE(Has(ora, "If Len(sArgs) > 0 Then sArgs = sArgs & \")\"\n"));
-  // Both: a bound variable stands for the parameter, else the value as a literal.
-  for (const std::string* body : {&tsql, &ora}) {
-    EXPECT_TRUE(Has(*body, "sArg = BatchVarOf(P.Name)\n"));
-    EXPECT_TRUE(Has(*body, "sArg = BatchParamValueAsString(P)"));
-  }
   // Text commands are appended as they are.
   EXPECT_TRUE(Has(tsql, "If CommandType <> adCmdStoredProc Then\nmBatchBody = mBatchBody & CommandText & \";\" & vbCrLf\n"));
 }
@@ -304,15 +299,6 @@ TEST_F(RuntimePart2Test, ValueFormatsAreKeyedByFieldNameOrTypeCode) {
   const std::string key = Proc("ValFmt", ",ValFmt", "Function FormatKey");
   EXPECT_TRUE(Has(key, "If IsNumeric(FieldOrType) Then\nFormatKey = \"ADO:\" & CStr(CLng(FieldOrType))\nElse\n"
                        "FormatKey = LCase$(Trim$(FieldOrType))\n"));
-  // The field's own format wins over its type's; Null gives an empty text.
-  const std::string fmt = Proc("ValFmt", ",ValFmt", "Function ValueFmt");
-  EXPECT_TRUE(Has(fmt, "If IsNull(V) Then Exit Function\nsFmt = FormatOf(FieldName)\n"
-                       "If Len(sFmt) = 0 Then sFmt = FormatOf(mRecordset.Fields(FieldName).Type)\n"));
-  EXPECT_TRUE(Has(fmt, "ValueFmt = Format$(V, sFmt, vbSunday, vbFirstJan1)\n"));
-  // FormatSet removes first, then stores only a non-empty format, under the same key.
-  EXPECT_TRUE(Has(Proc("ValFmt", ",ValFmt", "Sub FormatSet"),
-                  "FormatRemove FormatKey(arrFieldNames(I))\n"
-                  "If Len(AFormat) > 0 Then mFormats.Add AFormat, FormatKey(arrFieldNames(I))\n"));
   // Lookups and removals never fail.
   for (const char* member : {"Function FormatOf", "Sub FormatRemove"})
     EXPECT_TRUE(StartsWith(Proc("ValFmt", ",ValFmt", member), "On Error Resume Next\n")) << member;
@@ -331,11 +317,6 @@ TEST_F(RuntimePart2Test, NodeSpecificationsOfAdvancedXml) {
   EXPECT_TRUE(Has(adv, "If sSrc = \"#\" Then\nV = Pos\nElseIf sSrc = \"##\" Then\nV = Pos - StartPos + 1\n"
                        "ElseIf InStr(sSrc, \"'\") > 0 Then\nV = Replace(sSrc, \"'\", \"\")\nElse\nV = Value(sSrc)\n"));
   EXPECT_TRUE(Has(Proc("MethAdvXML", ",NonOracle,ValFmt", "Function xmlGetDataAdv"), "Else\nV = ValueFmt(sSrc)\nEnd If\n"));
-  // Rows: from the skipped position up to the limit.
-  EXPECT_TRUE(Has(adv, "If Pos = SkipRecords + IncludeMaxRecords + 1 Then Exit Do\n"));
-  EXPECT_TRUE(Has(adv, "sAttr = sAttr & xmlAttribute(sName, CStr(V))\n"));
-  EXPECT_TRUE(Has(adv, "sContent = sContent & xmlElement(sName, \"\", xmlEscape(CStr(V)))\n"));
-  EXPECT_TRUE(Has(adv, "xmlGetDataAdv = xmlWrapData(sData, RsDataElem, ClosingTag)\n"));
 }
 
 }  // namespace
