@@ -26,7 +26,9 @@ struct Db {
   sqlite3* handle = nullptr;
   std::chrono::steady_clock::time_point deadline{};
   bool timed = false;
+  sqlite3_stmt* describe = nullptr;  // the parameter query, prepared on first use
   ~Db() {
+    sqlite3_finalize(describe);
     if (handle) sqlite3_close_v2(handle);
   }
 };
@@ -221,13 +223,21 @@ class SnapshotSession : public IProviderSession {
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
     Require();
-    Statement s;
     Arm(*db_, timeoutSeconds);
-    if (sqlite3_prepare_v2(db_->handle,
+    // Prepared once per database: an extractor describes every procedure in turn.
+    if (!db_->describe &&
+        sqlite3_prepare_v2(db_->handle,
                            "SELECT Name, Direction, Type, Size, Precision, NumericScale, Attributes "
                            "FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE ORDER BY Ordinal",
-                           -1, &s.stmt, nullptr) != SQLITE_OK)
+                           -1, &db_->describe, nullptr) != SQLITE_OK)
       Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
+    struct Rewind {
+      sqlite3_stmt* stmt;
+      ~Rewind() {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+      }
+    } s{db_->describe};
     sqlite3_bind_text(s.stmt, 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
     std::vector<ParameterInfo> out;
     bool known = false;
@@ -351,17 +361,27 @@ int AdoTypeOfDeclared(std::string_view declaredType) {
 
 namespace {
 
+// A database file is copied into memory: it is only read, and every query then runs
+// without the file locks and change checks of a shared file.
+void CopyDatabase(sqlite3* into, const std::string& file) {
+  Db src;
+  if (sqlite3_open_v2(file.c_str(), &src.handle, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    Fail(src.handle, "The snapshot '" + file + "' cannot be opened");
+  sqlite3_backup* copy = sqlite3_backup_init(into, "main", src.handle, "main");
+  if (!copy) Fail(into, "The snapshot '" + file + "' cannot be read");
+  sqlite3_backup_step(copy, -1);
+  if (sqlite3_backup_finish(copy) != SQLITE_OK) Fail(into, "The snapshot '" + file + "' cannot be read");
+}
+
 std::shared_ptr<Db> Load(const std::string& file) {
   auto db = std::make_shared<Db>();
-  const bool script = IsScript(file);
-  const int flags = script ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
-  if (sqlite3_open_v2(script ? ":memory:" : file.c_str(), &db->handle, flags, nullptr) != SQLITE_OK)
+  if (sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
     Fail(db->handle, "The snapshot '" + file + "' cannot be opened");
   sqlite3_progress_handler(db->handle, 1000, &ProgressHandler, db.get());
-  if (script) {
+  if (IsScript(file)) {
     LoadScript(db->handle, file);
-  } else if (sqlite3_exec(db->handle, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    Fail(db->handle, "The snapshot '" + file + "' cannot be read");
+  } else {
+    CopyDatabase(db->handle, file);
   }
   // The extractors only read; a snapshot is never changed through a connection.
   sqlite3_exec(db->handle, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
