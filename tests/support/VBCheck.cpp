@@ -189,6 +189,11 @@ class Lexer {
         LexRadix(IsDigit);
       } else if (c == '_' && RestOfLineBlank(P_ + 1)) {
         Continuation();
+      } else if (c == '_') {
+        size_t n = P_ + 1;
+        while (n < T_.size() && IsBlank(T_[n])) ++n;
+        Report(Line_, n < T_.size() && T_[n] == '\'' ? "comment after a line continuation" : "misplaced '_'");
+        ++P_;
       } else if (c == '[') {
         LexBracketName();
       } else if (c == '#') {

@@ -314,6 +314,8 @@ TEST(VBCheckLexical, ContinuationsAndStrings) {
   ExpectFirst(CheckBody("Sub A()\n  Dim s As String, _\n\n    t As Long\nEnd Sub\n"), 3,
             "line continuation followed by an empty line");
   ExpectOne(CheckBody("Sub A(x)\n  x = (1 +_\n  2)\nEnd Sub\n"), 3, "without a blank before '_'");
+  ExpectFirst(CheckBody("Sub A(x)\n  x = 1 + _ ' two\n  2\nEnd Sub\n"), 3, "comment after a line continuation");
+  ExpectOne(CheckBody("Sub A(x)\n  x = _x\nEnd Sub\n"), 3, "misplaced '_'");
   std::string many = "Sub A(x)\n  x = 1";
   for (int i = 0; i < 25; ++i) many += " + _\n    1";
   many += "\nEnd Sub\n";
