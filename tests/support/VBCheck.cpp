@@ -85,6 +85,19 @@ bool IsReservedWord(std::string_view w) {
   return kWords.count(w) != 0;
 }
 
+// Words that can never name a variable, constant, parameter or procedure.
+bool IsKeywordName(std::string_view w) {
+  static const NameSet kWords = {
+      "and", "as", "boolean", "byref", "byte", "byval", "call", "case", "const", "currency", "date", "declare",
+      "dim", "do", "double", "each", "else", "elseif", "empty", "end", "enum", "eqv", "event", "exit", "false",
+      "for", "friend", "function", "global", "gosub", "goto", "if", "imp", "implements", "integer", "is", "let",
+      "like", "long", "loop", "lset", "me", "mod", "new", "next", "not", "nothing", "null", "object", "on",
+      "option", "optional", "or", "paramarray", "preserve", "private", "property", "public", "raiseevent",
+      "redim", "rem", "resume", "return", "rset", "select", "set", "single", "static", "stop", "string", "sub",
+      "then", "to", "true", "type", "typeof", "until", "variant", "wend", "while", "with", "withevents", "xor"};
+  return kWords.count(w) != 0;
+}
+
 // Names the language and the referenced libraries supply: VBA functions and objects,
 // library names used as qualifiers, and the constants of VBA (vbXxx) and ADO (adXxx).
 bool IsLibraryName(std::string_view w) {
@@ -982,7 +995,12 @@ class Parser {
     }
   }
 
+  void CheckNotKeyword(const Token& Name) {
+    if (IsKeywordName(Name.Text)) Report(Name.Line, "reserved word " + Q(Name.Text) + " used as a name");
+  }
+
   void Declare(const Token& Name, bool IsPublic, bool IsConst) {
+    CheckNotKeyword(Name);
     if (IsConst) (ProcActive_ ? LocalConsts_ : ModuleConsts_).insert(Name.Text);
     NameMap<int>& table = ProcActive_ ? Locals_ : ModuleVars_;
     auto [it, fresh] = table.emplace(Name.Text, Name.Line);
@@ -994,6 +1012,7 @@ class Parser {
 
   // Params: the number of parameters, used to match the accessors of a property.
   void RegisterProc(const Token& Name, unsigned Bit, bool IsPublic, int Params) {
+    CheckNotKeyword(Name);
     if (auto v = ModuleVars_.find(Name.Text); v != ModuleVars_.end())
       Report(Name.Line, Q(Name.Text) + " is both a module-level name (line " + std::to_string(v->second) +
                             ") and a procedure");
@@ -1079,6 +1098,7 @@ class Parser {
         }
         if (p < close && Tk_[p].Kind == TK::Ident) {
           const Token& prm = Tk_[p];
+          CheckNotKeyword(prm);
           auto [it, fresh] = Locals_.emplace(prm.Text, prm.Line);
           if (!fresh) Report(prm.Line, "parameter " + Q(prm.Text) + " is declared twice");
           if (sawParamArray) Report(prm.Line, "parameter " + Q(prm.Text) + " follows the ParamArray parameter");

@@ -503,6 +503,11 @@ TEST(VBCheckNames, ProcedureHeadersAndTypes) {
   ExpectOne(CheckBody("Private m_x As\n"), 2, "'As' without a type");
   ExpectOne(CheckBody("Function F(ByVal s As ) As Long\nEnd Function\n"), 2, "'As' without a type");
   ExpectOne(CheckBody("Private Type T\n  a As\nEnd Type\n"), 3, "'As' without a type");
+  // Keywords cannot name anything.
+  ExpectOne(CheckBody("Public Function Select() As Long\nEnd Function\n"), 2, "reserved word 'Select' used as a name");
+  ExpectOne(CheckBody("Sub A(ByVal Date As Date)\nEnd Sub\n"), 2, "reserved word 'Date'");
+  ExpectOne(CheckBody("Sub A()\n  Dim Next As Long\nEnd Sub\n"), 3, "reserved word 'Next'");
+  EXPECT_EQ(FormatFindings(CheckBody("Sub A(ByVal Name As String, ByVal Text As String, ByVal Value As Long)\nEnd Sub\n")), "");
   // Accessors with index parameters that agree.
   EXPECT_EQ(FormatFindings(CheckBody("Property Get P(ByVal i As Long) As Object\nEnd Property\n"
                                      "Property Set P(ByVal i As Long, ByVal o As Object)\nEnd Property\n")),
