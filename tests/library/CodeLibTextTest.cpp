@@ -5,6 +5,7 @@
 
 #include <map>
 #include <regex>
+#include <set>
 
 #include "LibraryTestUtil.h"
 #include "codelib/CBlocks.h"
@@ -411,6 +412,47 @@ TEST(HandlerCheck, FindsEveryKindOfWrongErrorHandler) {
                      "    Debug.Print 1\nEnd Sub\n")
                 .find("neither re-raises"),
             std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A misspelt condition name is never set, so its code silently never appears (or always
+// does): every name the library tests must be one the generator sets, and every name the
+// generator sets must change something in the library.
+TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
+  const std::set<std::string> generator = {
+      "MethExecSPByName", "ValFmt", "TestConn", "ADOVersion", "IFaceClass", "COMP", "IFaceObjectControl",
+      "IFaceObjectConstruct", "Trans", "Batch", "Oracle", "NonOracle", "MSSQLSybase", "WithEvents", "NoEvents",
+      "MultiRS", "TransCOMP", "TransADO", "TransAuto", "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath",
+      "ConnInRegistry", "UseDefaultConn", "UseFaultnet", "NoFaultnet", "ErrSaveToFile", "ErrSaveToDB",
+      "ErrSaveToEvtLog", "UseConnStr4Err", "AddErrProps", "ExitOnError", "AddTestConn", "StdRetVal", "ProcGroup",
+      "WithEnums"};
+  pf::CBlocks blocks;
+  lib::LoadLibrary(blocks);
+  std::set<std::string> used;
+  const std::string text = lib::LibraryText();
+  const std::regex marker(R"(('#Cond |'#CondNot |'#LCond |'#LCondNot )(\S*))");
+  bool inBlock = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 2;
+    if (line.rfind("'#block ", 0) == 0) inBlock = true;
+    if (line.rfind("'#endblock", 0) == 0) inBlock = false;
+    if (!inBlock) continue;
+    for (std::sregex_iterator it(line.begin(), line.end(), marker), stop; it != stop; ++it) {
+      const std::string name = (*it)[2].str();
+      EXPECT_TRUE(generator.count(name)) << "unknown condition \"" << name << "\" in: " << line;
+      used.insert(name);
+    }
+  }
+  // The COM+ transaction mode is what remains when neither other mode is set.
+  for (const std::string& name : generator)
+    if (name != "TransCOMP") EXPECT_TRUE(used.count(name)) << name << " changes nothing";
 }
 
 }  // namespace
