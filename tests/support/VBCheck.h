@@ -8,8 +8,9 @@
 //    Exit statements outside their kind of procedure or loop, executable statements outside
 //    procedures and declarations after the first procedure;
 //  - bad line continuations (on the last line, before an empty line, without a blank before
-//    the "_", more than 24 in one statement), unterminated string literals, unbalanced
-//    parentheses;
+//    the "_", followed by a comment, more than 24 in one statement), unterminated string
+//    literals, unbalanced parentheses, binary operators without a right operand, "As"
+//    without a type, a call statement with several arguments in parentheses but no Call;
 //  - leftover references (a word holding XX<name>XX) and block markers ('#block, '#endblock,
 //    '#Cond, '#CondNot, '#EndCond, '#LCond, '#LCondNot) anywhere, comments and strings included;
 //  - under Option Explicit, assignments (x = ..., Set/Let/LSet/RSet x = ..., x(i) = ...), For
@@ -19,9 +20,11 @@
 //    VBA/ADO library names (functions, objects, vbXxx/adXxx constants); members (after "." or
 //    "!"), named arguments, type names after As/New/Is and labels are never looked up;
 //    Option Explicit missing; a name declared twice in one procedure or at module level;
-//    Public Const/Declare/arrays/fixed strings in a class module;
+//    constants and enum members assigned; keywords used as names; Optional/ParamArray
+//    parameter order; Public Const/Declare/arrays/fixed strings in a class module;
 //  - a procedure defined twice (Property Get/Let/Set of one name form one property, each
-//    accessor at most once), GoTo/GoSub/On ... GoTo/Resume to a label missing from the
+//    accessor at most once; Let/Set take one parameter more than Get), a module-level name
+//    that is also a procedure, GoTo/GoSub/On ... GoTo/Resume to a label missing from the
 //    procedure, RaiseEvent of an event the module does not declare.
 // Keywords and names are compared case-insensitively. The work is linear in the text size.
 // Limits: expressions are not type-checked, members of objects are not looked up, and both
