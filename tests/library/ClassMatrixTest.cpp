@@ -81,7 +81,8 @@ std::vector<Variation> Variations(lib::Generator& gen) {
 std::string Problems(const lib::Generated& g, const std::string& ClassName, bool UseFaultnet) {
   std::string out;
   std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
-  for (const auto& f : pftest::CheckVB(g.Class, deps))
+  // A whole project: every name the class reads must be declared somewhere in it.
+  for (const auto& f : pftest::CheckVB(g.Class, deps, {.NamesRead = true}))
     out += g.Label + ": class line " + std::to_string(f.Line) + ": " + f.Message + "\n";
   std::string handlers = lib::HandlerProblems(g.Class, ClassName, UseFaultnet);
   if (!handlers.empty()) out += g.Label + ":\n" + handlers;
