@@ -133,18 +133,7 @@ class BuilderTest : public ::testing::Test {
   int32_t savedAppState_ = 0;
 };
 
-// Runs f and returns the error it raised; fails the test when nothing was raised.
-template <class F>
-pf::AppError Raised(F&& f) {
-  try {
-    f();
-  } catch (const pf::AppError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
-
-inline std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+using pftest::FirstLine;
+using pftest::Raised;
 
 }  // namespace buildertest

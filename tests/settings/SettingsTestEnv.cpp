@@ -31,10 +31,4 @@ std::vector<std::string> SettingsTest::Shown() const {
   return lines;
 }
 
-std::string FirstLine(const std::string& text) {
-  std::string line = text.substr(0, text.find_first_of("\r\n"));
-  line.erase(line.find_last_not_of(' ') + 1);
-  return line;
-}
-
 }  // namespace pftest

@@ -33,19 +33,4 @@ class SettingsTest : public ::testing::Test {
   int32_t savedAppState_ = 0;
 };
 
-// Runs f and returns the error it raised; fails the test when nothing was raised.
-template <class F>
-pf::AppError Raised(F&& f) {
-  try {
-    f();
-  } catch (const pf::AppError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
-
-// The first line of an error description (the message, without the report lines).
-std::string FirstLine(const std::string& text);
-
 }  // namespace pftest

@@ -64,4 +64,10 @@ std::string CrLf(const std::string& text) {
   return out;
 }
 
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
 }  // namespace pftest

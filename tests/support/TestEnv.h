@@ -1,8 +1,12 @@
 #pragma once
 // Helpers shared by all test executables.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
+
+#include "errors/AppError.h"
 
 namespace pftest {
 
@@ -31,5 +35,21 @@ void WriteAll(const std::string& path, const std::string& content);
 
 // Text with "\n" line ends turned into CR LF.
 std::string CrLf(const std::string& text);
+
+// Runs f and returns the error it raised; fails the test when nothing was raised.
+template <class F>
+pf::AppError Raised(F&& f) {
+  try {
+    f();
+  } catch (const pf::AppError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return {};
+}
+
+// The first line of a text (of an error description: the message without the report
+// lines), without trailing blanks.
+std::string FirstLine(const std::string& text);
 
 }  // namespace pftest
