@@ -193,12 +193,16 @@ bool FindWords(std::string_view words, std::string_view& found, std::string_view
   return false;
 }
 
-// The reserved words, as one list (duplicates are harmless).
+// The reserved words, as one list (duplicates are harmless). The second half holds the
+// operators and statement words the language reserves as well: a procedure or parameter
+// named "Select", "Case" or "Print" would stop the generated class from compiling.
 constexpr std::string_view kVBKeyWords =
     "Sub,Function,Property,End,Option,Explicit,Implicit,Implements,Private,Public,Friend,Declare,Any,ByVal,ByRef,"
     "As,To,Dim,Redim,Type,Enum,Optional,Type,Const,Call,Return,Stop,Alias,Lib,New,Event,String,Long,Integer,"
     "Boolean,Byte,Variant,Single,Double,Currency,Date,Decimal,Object,Null,Nothing,Empty,If,Then,Else,For,Next,Do,"
-    "Loop,While,Until,Exit,On,Error,Goto,Resume,End,Scale";
+    "Loop,While,Until,Exit,On,Error,Goto,Resume,End,Scale,"
+    "And,Or,Not,Xor,Eqv,Imp,Mod,Is,Like,TypeOf,AddressOf,Select,Case,With,Set,Let,Each,In,Step,Static,Global,"
+    "GoSub,ElseIf,Wend,True,False,Me,ParamArray,Preserve,WithEvents,RaiseEvent,Rem,Print,LSet,RSet,Erase";
 
 // The length of the longest reserved word: longer names need no comparison.
 constexpr size_t LongestItem(std::string_view list) {

@@ -131,13 +131,13 @@ TEST_F(Ctor, PassingModeAndTypeModelDecideDeclarationsAndRetrieveLines) {
     size_t Retrieves;
   };
   const Case cases[] = {
-      {"0", "0", "(ByVal In As Long, ByRef Out As String, ByRef Both As Long)  As Boolean", 2},
-      {"1", "0", "(ByRef In As Long, ByRef Out As String, ByRef Both As Long)  As Boolean", 3},
-      {"2", "0", "(ByVal In As Long, ByVal Out As String, ByVal Both As Long)  As Boolean", 0},
-      {"0", "1", "(ByVal In As Long, ByRef Out, ByRef Both)  As Boolean", 2},
-      {"2", "1", "(ByVal In As Long, ByVal Out As String, ByVal Both As Long)  As Boolean", 0},
-      {"0", "2", "(ByVal In, ByRef Out, ByRef Both)  As Boolean", 2},
-      {"7", "0", "( In As Long,  Out As String,  Both As Long)  As Boolean", 0},
+      {"0", "0", "(ByVal In0 As Long, ByRef Out As String, ByRef Both As Long)  As Boolean", 2},
+      {"1", "0", "(ByRef In0 As Long, ByRef Out As String, ByRef Both As Long)  As Boolean", 3},
+      {"2", "0", "(ByVal In0 As Long, ByVal Out As String, ByVal Both As Long)  As Boolean", 0},
+      {"0", "1", "(ByVal In0 As Long, ByRef Out, ByRef Both)  As Boolean", 2},
+      {"2", "1", "(ByVal In0 As Long, ByVal Out As String, ByVal Both As Long)  As Boolean", 0},
+      {"0", "2", "(ByVal In0, ByRef Out, ByRef Both)  As Boolean", 2},
+      {"7", "0", "( In0 As Long,  Out As String,  Both As Long)  As Boolean", 0},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string("ByRefVal ") + k.ByRefVal + ", TypeModel " + k.TypeModel);
@@ -156,7 +156,7 @@ TEST_F(Ctor, PassingModeAndTypeModelDecideDeclarationsAndRetrieveLines) {
   Key("StoredProc", "TypeModel", "0");
   Init();
   const std::string t = Method("p");
-  EXPECT_EQ(Line(t, "AddParam \"@In\""), "    AddParam \"@In\", adInteger, adParamInput, , In");
+  EXPECT_EQ(Line(t, "AddParam \"@In\""), "    AddParam \"@In\", adInteger, adParamInput, , In0");
   EXPECT_EQ(Line(t, "Out = "), "    Out = PrmValue(\"@Out\")");
   EXPECT_EQ(Line(t, "Both = "), "    Both = PrmValue(\"@Both\")");
   EXPECT_EQ(defs, CrLf("Public Const SP_P = \"[p]\"\n"

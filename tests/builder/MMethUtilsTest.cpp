@@ -128,6 +128,13 @@ TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
   EXPECT_EQ(uCheckWithVBKeyWords("Scale"), "Scale0");
   EXPECT_EQ(uCheckWithVBKeyWords("Dated"), "Dated");
   EXPECT_EQ(uCheckWithVBKeyWords("Sub"), "Sub0");
+  // Operators and statement words are reserved too; longer names that contain them are not.
+  EXPECT_EQ(uCheckWithVBKeyWords("select"), "select0");
+  EXPECT_EQ(uCheckWithVBKeyWords("Print"), "Print0");
+  EXPECT_EQ(uCheckWithVBKeyWords("ParamArray"), "ParamArray0");
+  EXPECT_EQ(uCheckWithVBKeyWords("WithEvents"), "WithEvents0");
+  EXPECT_EQ(uCheckWithVBKeyWords("Printer"), "Printer");
+  EXPECT_EQ(uCheckWithVBKeyWords("Name"), "Name");
   EXPECT_EQ(uCheckWithVBKeyWords(""), "");
 
   EXPECT_EQ(uGetStdTypePrefix("Currency"), "cur");
