@@ -14,6 +14,7 @@
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "extract/ISrvrExtractor.h"
+#include "platform/Utf8.h"
 #include "platform/VBDate.h"
 #include "settings/CSettings.h"
 #include "settings/bwXMLBrowser.h"
@@ -56,14 +57,6 @@ std::string DoubleQuotes(std::string_view s) {
     if (c == '"') out += '"';
   }
   return out;
-}
-
-// Characters of UTF-8 text (bytes that do not continue a sequence).
-size_t CountChars(std::string_view s) {
-  size_t n = 0;
-  for (char c : s)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
 }
 
 size_t CountLineBreaks(std::string_view s) {
@@ -119,7 +112,7 @@ void CCodeBuilder::BuildCode(CSettings& Stt, CProgress& Progress, int32_t& NumSP
   NumSPs = BuildSPMethods(Stt, Progress);
   ClassCode.clear();
   s_->BuildClassCode(*this);
-  NumChars = ToInt32(CountChars(ClassCode));
+  NumChars = ToInt32(Utf8::Length(ClassCode));
   NumLines = ToInt32(CountLineBreaks(ClassCode) + 1);
 }
 

@@ -13,6 +13,7 @@
 #include "errors/ErrGuard.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/NoCase.h"
+#include "platform/Utf8.h"
 #include "settings/CSettings.h"
 #include "settings/MStdConfigs.h"
 #include "settings/bwXMLBrowser.h"
@@ -37,18 +38,6 @@ int32_t Num(std::string_view s) {
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
   if (ec == std::errc() && end == s.data() + s.size()) return v;
   return s.empty() ? 0 : bwXMLBrowser::SafeLng(Variant(std::string(s)));
-}
-
-// Characters (code points) of a UTF-8 text, as the line breaking counts them.
-size_t CharCount(std::string_view s) {
-  size_t n = 0;
-  for (char c : s)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-void RaiseFirst(std::string& s) {
-  if (!s.empty()) s[0] = srctext::ToUpperAscii(s[0]);
 }
 
 bool OneOf(std::string_view s, std::initializer_list<std::string_view> list) {
@@ -551,7 +540,7 @@ void CSPConstructor::State::ConstructSPParamDefs() {
     d += "Public Const ";
     d += prmConst;
     d += " = ";
-    if (CharCount(defs) < 50) {
+    if (Utf8::Length(defs) < 50) {
       d += '"';
       d += defs;
       d += '"';
@@ -587,7 +576,7 @@ std::string CSPConstructor::ParamNameToVBName(const std::string& PName, const st
         if (s.PrmConvToWCap)
           name = MMethUtils::uToWordCap(name);
         else if (s.PrmFirstCap)
-          RaiseFirst(name);
+          srctext::RaiseFirst(name);
         std::string out = s.PrmAddPfx;
         if (s.PrmAddTypePfx) out += MMethUtils::uGetStdTypePrefix(ATypeName);
         out += name;
@@ -607,7 +596,7 @@ std::string CSPConstructor::SPNameToVBName(const std::string& SPName) {
         if (s.MethConvToWCap)
           name = MMethUtils::uToWordCap(name);
         else if (s.MethFirstCap)
-          RaiseFirst(name);
+          srctext::RaiseFirst(name);
         std::string out;
         out.reserve(s.MethAddPfx.size() + pkgPfx.size() + name.size());
         for (std::string_view piece :

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "builder/SourceText.h"
+#include "platform/Utf8.h"
 #include "errors/ErrGuard.h"
 
 namespace pf::MMethUtils {
@@ -15,7 +16,7 @@ namespace {
 
 // ---- UTF-8 ----------------------------------------------------------------------------
 
-inline bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+using Utf8::IsContinuationByte;
 
 // Byte length of the first n code points of s (all of s when it holds fewer).
 size_t Utf8PrefixBytes(std::string_view s, size_t n) {

@@ -16,6 +16,10 @@ namespace pf::srctext {
 inline constexpr std::string_view kCrLf = "\r\n";
 
 inline constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+// Upper-cases the first character of s in place.
+inline void RaiseFirst(std::string& s) {
+  if (!s.empty()) s[0] = ToUpperAscii(s[0]);
+}
 
 inline std::string_view LTrimBlanks(std::string_view s) {
   size_t i = 0;

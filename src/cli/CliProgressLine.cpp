@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "cli/CliUserInterface.h"
+#include "platform/Utf8.h"
 
 namespace pf::cli {
 
@@ -20,14 +21,6 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr auto kMinInterval = std::chrono::milliseconds(100);
-
-// Characters on the terminal: UTF-8 continuation bytes take no column.
-size_t Columns(const std::string& s) {
-  size_t n = 0;
-  for (char c : s)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
 
 }  // namespace
 
@@ -54,7 +47,7 @@ void CliProgressLine::SetMessage(const std::string& labelText) {
   if (wroteOnce_ && now - lastWrite_ < kMinInterval) return;
   wroteOnce_ = true;
   lastWrite_ = now;
-  const size_t width = Columns(labelText);
+  const size_t width = Utf8::Length(labelText);  // terminal columns
   std::string line = "\r" + labelText;
   if (width < shownWidth_) line.append(shownWidth_ - width, ' ');
   std::fputs(line.c_str(), out_);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "builder/MMethUtils.h"
+#include "builder/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/CSrvrAccess.h"
@@ -72,10 +73,6 @@ std::string Trim(std::string_view s) {
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
-}
-
-void RaiseFirst(std::string& s) {
-  if (!s.empty()) s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
 }
 
 // The file name part of a path ("\" and "/" both separate) up to its first full stop.
@@ -537,7 +534,7 @@ std::string CSettings::SPNameToVBNameX(const std::string& SPName) {
         if (Bool(sp, "MethConvToWCap"))
           name = MMethUtils::uToWordCap(name);
         else if (Bool(sp, "MethFirstCap"))
-          RaiseFirst(name);
+          srctext::RaiseFirst(name);
         return MMethUtils::uCheckWithVBKeyWords(Trim(Str(sp, "MethAddPfx")) + pkgPrefix + name);
       },
       SPName);
@@ -560,7 +557,7 @@ std::string CSettings::ParamNameToVBNameX(const std::string& PName, const std::s
         if (Bool(sp, "PrmConvToWCap"))
           name = MMethUtils::uToWordCap(name);
         else if (Bool(sp, "PrmFirstCap"))
-          RaiseFirst(name);
+          srctext::RaiseFirst(name);
         if (Bool(sp, "PrmAddTypePfx")) name = MMethUtils::uGetStdTypePrefix(ATypeName) + name;
         return MMethUtils::uCheckWithVBKeyWords(Trim(Str(sp, "PrmAddPfx")) + name);
       },

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "platform/Utf8.h"
+
 namespace pf {
 
 namespace {
@@ -10,13 +12,11 @@ namespace {
 // whole file: the report shows at most this many characters each side of the error.
 constexpr int32_t kContext = 80;
 
-bool IsLead(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
-
 // Byte offset of the character `chars` characters into `s` (its end when shorter).
 size_t ByteOfChar(std::string_view s, int32_t chars) {
   size_t i = 0;
   for (int32_t n = 0; i < s.size(); ++i) {
-    if (IsLead(s[i]) && n++ == chars) break;
+    if (!Utf8::IsContinuationByte(s[i]) && n++ == chars) break;
   }
   return i;
 }
@@ -39,9 +39,7 @@ DomParseError DomParseError::FromParse(const pugi::xml_parse_result& result, std
   for (size_t i = 0; i < begin; ++i)
     if (source[i] == '\n') ++e.line;
   // The position counts characters, not bytes: UTF-8 continuation bytes are skipped.
-  e.linepos = 1;
-  for (size_t i = begin; i < offset; ++i)
-    if ((static_cast<unsigned char>(source[i]) & 0xC0) != 0x80) ++e.linepos;
+  e.linepos = 1 + static_cast<int32_t>(Utf8::Length(source.substr(begin, offset - begin)));
   size_t end = source.find('\n', begin);
   if (end == std::string_view::npos) end = source.size();
   if (end > begin && source[end - 1] == '\r') --end;

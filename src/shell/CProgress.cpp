@@ -2,13 +2,12 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
+#include "platform/Utf8.h"
 
 namespace pf {
 
 namespace {
 constexpr size_t kMaxShown = 45;
-
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 }  // namespace
 
 void CProgress::Message(std::string_view Msg) {
@@ -27,7 +26,7 @@ std::string CProgress::DisplayText(std::string_view Msg) {
   size_t chars = 0;
   size_t cut = std::string_view::npos;
   for (size_t i = 0; i < Msg.size(); ++i) {
-    if (IsContinuationByte(Msg[i])) continue;
+    if (Utf8::IsContinuationByte(Msg[i])) continue;
     if (chars == kMaxShown) {
       cut = i;
       break;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/Utf8.h"
 #include "platform/ado/Ado.h"
 
 namespace pf::ado::SnapshotProvider {
@@ -165,9 +166,7 @@ void ReadAll(sqlite3* db, sqlite3_stmt* stmt, ResultSet& out) {
       for (size_t r = 0; r < rows; ++r) {
         const std::optional<std::string>& v = out.Cells[r * out.Columns.size() + k];
         if (!v) continue;
-        long len = binary ? static_cast<long>(v->size() / 2) : 0;
-        if (!binary)
-          for (char ch : *v) len += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+        const long len = static_cast<long>(binary ? v->size() / 2 : Utf8::Length(*v));
         longest = std::max(longest, len);
       }
       c.DefinedSize = longest;
