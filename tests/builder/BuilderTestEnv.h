@@ -18,7 +18,7 @@
 #include "shell/CProgress.h"
 #include "shell/MGlobals.h"
 #include "shell/ScriptedUserInterface.h"
-#include "support/TestEnv.h"
+#include "support/SettingsTestEnv.h"
 
 namespace buildertest {
 
@@ -76,16 +76,11 @@ inline std::string TestLibrary() {
 
 // A program folder with a code library, the message routines on a scripted user
 // interface, the fixed clock, and a settings model.
-class BuilderTest : public ::testing::Test {
+class BuilderTest : public pftest::SettingsTest {
  protected:
   void SetUp() override {
     pftest::InstallTestEnvironment();
-    pf::Faultnet31::Reset();
-    pf::AppPaths::SetProgramFolder(dir.path().string());
-    ui = std::make_shared<pf::ScriptedUserInterface>();
-    pf::MGlobals::SetUserInterface(ui);
-    savedAppState_ = pf::MGlobals::AppState;
-    pf::MGlobals::AppState = pf::MGlobals::AS_RUNNING;
+    SettingsTest::SetUp();
     WriteLibrary(TestLibrary());
     stt = std::make_unique<pf::CSettings>();
     // No procedures unless a test asks for them, so that no server is needed.
@@ -96,9 +91,7 @@ class BuilderTest : public ::testing::Test {
   }
   void TearDown() override {
     stt.reset();
-    pf::MGlobals::AppState = savedAppState_;
-    pf::MGlobals::SetUserInterface(nullptr);
-    pf::AppPaths::SetProgramFolder("");
+    SettingsTest::TearDown();
   }
 
   void WriteLibrary(const std::string& text) { pftest::WriteAll(dir.file("CodeLib.cls"), text); }
@@ -109,12 +102,7 @@ class BuilderTest : public ::testing::Test {
 
   // Loads a profile of samples/ and points its connection at the snapshot beside it.
   void LoadSample(const std::string& profile) {
-    stt->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + profile);
-    ASSERT_TRUE(stt->ProfileLoad());
-    std::string conn = stt->xServer->strAttr("ConnPfg");
-    const std::string key = "Data Source=";
-    conn.insert(conn.find(key) + key.size(), std::string(PF_SOURCE_DIR) + "/");
-    Set(*stt->xServer, "ConnPfg", conn);
+    pftest::LoadSampleProfile(*stt, profile);
     Set(*stt->xCode, "ClassFile", dir.file("CTestDB.cls"));
     Set(*stt->xCode, "ParamDefsFile", dir.file("MTestParams.bas"));
   }
@@ -125,12 +113,7 @@ class BuilderTest : public ::testing::Test {
     return out;
   }
 
-  pftest::TempDir dir;
-  std::shared_ptr<pf::ScriptedUserInterface> ui;
   std::unique_ptr<pf::CSettings> stt;
-
- private:
-  int32_t savedAppState_ = 0;
 };
 
 using pftest::FirstLine;

@@ -8,32 +8,17 @@
 namespace ctortest {
 
 void CtorTest::SetUp() {
-  pf::Faultnet31::Reset();
   pftest::InstallTestEnvironment();
-  pf::AppPaths::SetProgramFolder(dir.path().string());
-  ui = std::make_shared<pf::ScriptedUserInterface>();
-  pf::MGlobals::SetUserInterface(ui);
-  savedAppState_ = pf::MGlobals::AppState;
-  pf::MGlobals::AppState = pf::MGlobals::AS_RUNNING;
+  SettingsTest::SetUp();
   stt = std::make_unique<pf::CSettings>();
 }
 
 void CtorTest::TearDown() {
   stt.reset();
-  pf::MGlobals::AppState = savedAppState_;
-  pf::MGlobals::SetUserInterface(nullptr);
-  pf::AppPaths::SetProgramFolder("");
+  SettingsTest::TearDown();
 }
 
-void CtorTest::LoadSample(const std::string& Rel) {
-  stt->ReleaseServer();  // a server object keeps its open connection across profiles
-  stt->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Rel);
-  ASSERT_TRUE(stt->ProfileLoad()) << Rel;
-  std::string conn = stt->xServer->strAttr("ConnPfg");
-  const std::string key = "Data Source=";
-  conn.insert(conn.find(key) + key.size(), std::string(PF_SOURCE_DIR) + "/");
-  stt->xServer->Attr("ConnPfg", pf::Variant(conn));
-}
+void CtorTest::LoadSample(const std::string& Rel) { pftest::LoadSampleProfile(*stt, Rel); }
 
 void CtorTest::UseSnapshot(const std::string& Script) {
   const std::string file = dir.file("snap" + std::to_string(++snapshots_) + ".sql");

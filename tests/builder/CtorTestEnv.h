@@ -10,12 +10,11 @@
 #include <string>
 
 #include "settings/CSettings.h"
-#include "shell/ScriptedUserInterface.h"
-#include "support/TestEnv.h"
+#include "support/SettingsTestEnv.h"
 
 namespace ctortest {
 
-class CtorTest : public ::testing::Test {
+class CtorTest : public pftest::SettingsTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -29,11 +28,8 @@ class CtorTest : public ::testing::Test {
   void Key(const std::string& Section, const std::string& Name, const std::string& Value);
 
   std::unique_ptr<pf::CSettings> stt;
-  std::shared_ptr<pf::ScriptedUserInterface> ui;
-  pftest::TempDir dir;
 
  private:
-  int32_t savedAppState_ = 0;
   int snapshots_ = 0;
 };
 

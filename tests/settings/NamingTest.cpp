@@ -1,6 +1,6 @@
 // Method and parameter names, the procedure filter, the package list and the option sums.
 
-#include "SettingsTestEnv.h"
+#include "support/SettingsTestEnv.h"
 
 using namespace pf;
 

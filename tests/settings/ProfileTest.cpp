@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "SettingsTestEnv.h"
+#include "support/SettingsTestEnv.h"
 #include "shell/CIniFile.h"
 
 using namespace pf;

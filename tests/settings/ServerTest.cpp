@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "SettingsTestEnv.h"
+#include "support/SettingsTestEnv.h"
 #include "extract/CServer.h"
 #include "extract/CSrvrAccess.h"
 #include "extract/CSrvrMSSQL.h"

@@ -1,4 +1,4 @@
-#include "SettingsTestEnv.h"
+#include "support/SettingsTestEnv.h"
 
 #include "errors/Faultnet31.h"
 #include "platform/AppPaths.h"
@@ -29,6 +29,16 @@ std::vector<std::string> SettingsTest::Shown() const {
     lines.push_back(std::string(kind) + ": " + m.Msg);
   }
   return lines;
+}
+
+void LoadSampleProfile(pf::CSettings& Stt, const std::string& Rel) {
+  Stt.ReleaseServer();
+  Stt.ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Rel);
+  ASSERT_TRUE(Stt.ProfileLoad()) << Rel;
+  std::string conn = Stt.xServer->strAttr("ConnPfg");
+  const std::string key = "Data Source=";
+  conn.insert(conn.find(key) + key.size(), std::string(PF_SOURCE_DIR) + "/");
+  Stt.xServer->Attr("ConnPfg", pf::Variant(conn));
 }
 
 }  // namespace pftest

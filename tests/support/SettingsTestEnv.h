@@ -1,6 +1,7 @@
 #pragma once
-// Fixture of the settings tests: a temporary program folder (state file, default
-// profile) and a scripted user interface that records messages and answers questions.
+// Fixture of the tests that work with a settings model: a temporary program folder (state
+// file, default profile, code library) and a scripted user interface that records messages
+// and answers questions.
 
 #include <gtest/gtest.h>
 
@@ -32,5 +33,10 @@ class SettingsTest : public ::testing::Test {
  private:
   int32_t savedAppState_ = 0;
 };
+
+// Loads the profile samples/<Rel> into Stt (asserting that it loads) and points its
+// snapshot, which the profile names relative to the repository root, at the source tree.
+// The server object is released first, so no connection of another profile stays open.
+void LoadSampleProfile(pf::CSettings& Stt, const std::string& Rel);
 
 }  // namespace pftest
