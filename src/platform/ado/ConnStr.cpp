@@ -269,6 +269,20 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
     Remove(in, "Connection Timeout");
   }
 
+  if (const std::string* services = Find(in, "OLE DB Services")) {
+    try {
+      t.Pooling = (std::stoi(*services) & 1) != 0;
+    } catch (...) {
+      throw ProviderError(kSource, "The OLE DB Services value '" + *services + "' is not a number.");
+    }
+    Remove(in, "OLE DB Services");
+  }
+  if (const std::string* pooling = Find(in, "Pooling")) {
+    const std::string v = NoCase::Lower(Trim(*pooling));
+    t.Pooling = !(v == "false" || v == "no" || v == "0");
+    Remove(in, "Pooling");
+  }
+
   const std::string* providerValue = Find(in, "Provider");
   const std::string provider = providerValue ? std::string(Trim(*providerValue)) : std::string();
   Pairs out;
@@ -302,6 +316,48 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   if (const std::string* driver = Find(out, "Driver")) t.Driver = *driver;
   t.OdbcString = Compose(out);
   return t;
+}
+
+std::string MaskPassword(std::string_view connectionString) {
+  // Masked in place, so that the rest of the text stays as the user wrote it.
+  std::string out;
+  size_t i = 0;
+  const std::string_view s = connectionString;
+  while (i < s.size()) {
+    size_t end = s.find(';', i);
+    if (end == std::string_view::npos) end = s.size();
+    std::string_view piece = s.substr(i, end - i);
+    const size_t eq = piece.find('=');
+    const std::string_view key = eq == std::string_view::npos ? piece : Trim(piece.substr(0, eq));
+    const bool secret = eq != std::string_view::npos && (NoCase::Equals(key, "Password") || NoCase::Equals(key, "PWD"));
+    if (secret) {
+      out.append(piece.substr(0, eq + 1)).append("***");
+      // A quoted or braced value may hold ";": skip to its closing character.
+      std::string_view value = s.substr(i + eq + 1);
+      const size_t lead = value.find_first_not_of(" \t");
+      if (lead != std::string_view::npos && (value[lead] == '"' || value[lead] == '\'' || value[lead] == '{')) {
+        const char close = value[lead] == '{' ? '}' : value[lead];
+        size_t k = lead + 1;
+        while (k < value.size()) {
+          if (value[k] == close) {
+            if (k + 1 < value.size() && value[k + 1] == close) {
+              k += 2;
+              continue;
+            }
+            break;
+          }
+          ++k;
+        }
+        end = s.find(';', i + eq + 1 + std::min(k, value.size()));
+        if (end == std::string_view::npos) end = s.size();
+      }
+    } else {
+      out.append(piece);
+    }
+    if (end < s.size()) out += ';';
+    i = end + 1;
+  }
+  return out;
 }
 
 std::string PackageForDriver(std::string_view driver) {

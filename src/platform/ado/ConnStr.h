@@ -41,6 +41,9 @@ struct Target {
   std::string Driver;         // the ODBC driver named, empty for data sources (DSN)
   std::string SnapshotFile;   // Kind::Snapshot: the file to open
   int LoginTimeout = -1;      // a timeout the string itself sets, -1 for none
+  // Closed connections go back to the idle pool unless the string turns pooling off
+  // ("OLE DB Services" without its lowest bit, e.g. -2, or "Pooling=False").
+  bool Pooling = true;
 };
 
 // Translates an OLE DB or ODBC connection string. `findDriver` returns the name of
@@ -49,6 +52,10 @@ struct Target {
 // Throws ProviderError for an unknown provider or a string that names nothing.
 Target Translate(std::string_view connectionString,
                  std::string (*findDriver)(std::string_view prefix) = nullptr);
+
+// The string with the values of its Password and PWD keys replaced by "***", for
+// texts a user may pass on (snapshot headers, reports). Other pairs are kept as written.
+std::string MaskPassword(std::string_view connectionString);
 
 // The Debian package that brings an ODBC driver of that name, or a note where none
 // does; empty when the driver is not one this program knows.

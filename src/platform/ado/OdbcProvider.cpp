@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
+#include <utility>
 
 #include "platform/ado/Ado.h"
 #include "platform/ado/Utf16.h"
@@ -96,6 +98,8 @@ struct DbcState {
   bool connected = false;
   std::string driverName;  // as registered, for messages
   std::vector<std::weak_ptr<StmtSlot>> statements;
+  bool failed = false;         // a call failed: the connection is not pooled
+  bool inTransaction = false;  // manual commit is on: the connection is not pooled
 
   ~DbcState() { Disconnect(); }
   void FreeStatements() {
@@ -141,6 +145,17 @@ struct StmtGuard {
     return slot->handle;
   }
 };
+
+// Runs a call on the connection, marking it failed when the call throws.
+template <class F>
+decltype(auto) Watch(DbcState& dbc, F&& f) {
+  try {
+    return f();
+  } catch (...) {
+    dbc.failed = true;
+    throw;
+  }
+}
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -311,6 +326,11 @@ class OdbcStream : public IResultStream {
       : dbc_(std::move(dbc)), stmt_{std::move(slot)} {}
 
   bool Next(ResultSet& out) override {
+    return Watch(*dbc_, [&] { return NextResult(out); });
+  }
+
+ private:
+  bool NextResult(ResultSet& out) {
     for (;;) {
       if (!stmt_.slot->handle) throw ProviderError(kSource, "The connection is closed.");
       if (!first_) {
@@ -331,7 +351,6 @@ class OdbcStream : public IResultStream {
     }
   }
 
- private:
   std::shared_ptr<DbcState> dbc_;  // keeps the connection handle alive while the statement lives
   StmtGuard stmt_;
   bool first_ = true;
@@ -377,9 +396,27 @@ std::string CutAtSemicolon(const std::string& s) { return s.substr(0, s.find(';'
 
 class OdbcSession : public IProviderSession {
  public:
-  explicit OdbcSession(std::shared_ptr<DbcState> dbc) : dbc_(std::move(dbc)) {}
+  OdbcSession(std::shared_ptr<DbcState> dbc, std::string poolKey) : dbc_(std::move(dbc)), poolKey_(std::move(poolKey)) {}
 
   std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) override {
+    return Watch(*dbc_, [&] { return ExecuteText(sql, timeoutSeconds); });
+  }
+
+  std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
+    return Watch(*dbc_, [&] { return Describe(name, timeoutSeconds); });
+  }
+
+  void BeginTrans() override {
+    Watch(*dbc_, [&] { SetAutoCommit(false); });
+    dbc_->inTransaction = true;
+  }
+  void CommitTrans() override { Watch(*dbc_, [&] { EndTran(SQL_COMMIT); }); }
+  void RollbackTrans() override { Watch(*dbc_, [&] { EndTran(SQL_ROLLBACK); }); }
+
+  void Close() override;
+
+ private:
+  std::unique_ptr<IResultStream> ExecuteText(const std::string& sql, int timeoutSeconds) {
     std::shared_ptr<StmtSlot> slot = dbc_->NewStatement();
     auto stream = std::make_unique<OdbcStream>(dbc_, slot);  // frees the statement on failure
     SetTimeout(slot->handle, timeoutSeconds);
@@ -389,7 +426,7 @@ class OdbcSession : public IProviderSession {
     return stream;
   }
 
-  std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
+  std::vector<ParameterInfo> Describe(const std::string& name, int timeoutSeconds) {
     std::vector<NamePart> parts = SplitName(name);
     // Unquoted names are folded as the server folds identifiers; when that finds
     // nothing, the name is tried as written.
@@ -479,16 +516,6 @@ class OdbcSession : public IProviderSession {
     return out;
   }
 
-  void BeginTrans() override { SetAutoCommit(false); }
-  void CommitTrans() override { EndTran(SQL_COMMIT); }
-  void RollbackTrans() override { EndTran(SQL_ROLLBACK); }
-
-  void Close() override {
-    std::vector<ErrorRecord> failure = dbc_->Disconnect();
-    if (!failure.empty()) throw ProviderError(kSource, std::move(failure));
-  }
-
- private:
   ResultSet ProcedureColumns(const std::string& name, const std::string& catalog, const std::string& schema,
                              const std::string& proc, const std::string& esc, int timeoutSeconds) {
     ResultSet rows;
@@ -574,10 +601,129 @@ class OdbcSession : public IProviderSession {
   void EndTran(SQLSMALLINT how) {
     if (!Ok(SQLEndTran(SQL_HANDLE_DBC, dbc_->handle, how))) Throw(SQL_HANDLE_DBC, dbc_->handle, "Ending the transaction");
     SetAutoCommit(true);
+    dbc_->inTransaction = false;
   }
 
   std::shared_ptr<DbcState> dbc_;
+  std::string poolKey_;  // empty: this connection is never pooled
 };
+
+// The idle pool: connections by key, the most recently returned last.
+class Pool {
+ public:
+  Pool() { Env(); }  // the environment outlives the pool, which disconnects at exit
+
+  std::shared_ptr<DbcState> Take(const std::string& key) {
+    for (;;) {
+      std::shared_ptr<DbcState> dbc;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Sweep();
+        for (auto it = idle_.rbegin(); it != idle_.rend(); ++it)
+          if (it->key == key) {
+            dbc = std::move(it->dbc);
+            idle_.erase(std::next(it).base());
+            break;
+          }
+      }
+      if (!dbc) return nullptr;
+      if (Alive(*dbc)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++reuses_;
+        return dbc;
+      }
+      dbc->Disconnect();  // the server dropped it: try the next one, then log in
+    }
+  }
+
+  void Give(const std::string& key, std::shared_ptr<DbcState> dbc) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Sweep();
+    idle_.push_back({key, std::move(dbc), std::chrono::steady_clock::now()});
+  }
+
+  void CountLogin() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++logins_;
+  }
+
+  PoolCounters Counters() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Sweep();
+    return {logins_, reuses_, static_cast<long>(idle_.size())};
+  }
+
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    idle_.clear();
+  }
+
+  std::chrono::milliseconds SetIdleLimit(std::chrono::milliseconds limit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(idleLimit_, limit);
+  }
+
+ private:
+  struct Entry {
+    std::string key;
+    std::shared_ptr<DbcState> dbc;
+    std::chrono::steady_clock::time_point since;
+  };
+
+  void Sweep() {
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(idle_, [&](const Entry& e) { return now - e.since >= idleLimit_; });
+  }
+
+  // A driver that knows its connection is gone says so without a round trip; one that
+  // cannot tell (it has not read from the socket since) is asked for a catalogue row,
+  // which fails when the server has dropped the connection.
+  static bool Alive(DbcState& dbc) {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (Ok(SQLGetConnectAttr(dbc.handle, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE)
+      return false;
+    return Probe(dbc);
+  }
+
+  static bool Probe(DbcState& dbc);
+
+  std::mutex mutex_;
+  std::vector<Entry> idle_;
+  long logins_ = 0, reuses_ = 0;
+  std::chrono::milliseconds idleLimit_{std::chrono::seconds(60)};
+};
+
+bool Pool::Probe(DbcState& dbc) {
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc.handle, &stmt))) return false;
+  std::u16string none = W("pf_pool_probe_none");
+  bool alive = Ok(SQLTablesW(stmt, nullptr, 0, nullptr, 0, WPtr(none), static_cast<SQLSMALLINT>(none.size()), nullptr, 0));
+  if (alive) {
+    while (Ok(SQLFetch(stmt))) {
+    }
+  } else {
+    // A driver without catalogue functions cannot be probed: take its word.
+    alive = HasState(Diagnostics(SQL_HANDLE_STMT, stmt), {"IM001", "HYC00"});
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  return alive;
+}
+
+Pool& ThePool() {
+  static Pool pool;
+  return pool;
+}
+
+void OdbcSession::Close() {
+  std::shared_ptr<DbcState> dbc = std::exchange(dbc_, std::make_shared<DbcState>());
+  if (!poolKey_.empty() && dbc->connected && !dbc->failed && !dbc->inTransaction) {
+    dbc->FreeStatements();
+    ThePool().Give(poolKey_, std::move(dbc));
+    return;
+  }
+  std::vector<ErrorRecord> failure = dbc->Disconnect();
+  if (!failure.empty()) throw ProviderError(kSource, std::move(failure));
+}
 
 }  // namespace
 
@@ -618,6 +764,10 @@ int AdoTypeOf(int sqlType, std::string_view typeName) {
   }
 }
 
+PoolCounters PoolStatistics() { return ThePool().Counters(); }
+void ClearPool() { ThePool().Clear(); }
+std::chrono::milliseconds SetPoolIdleLimit(std::chrono::milliseconds limit) { return ThePool().SetIdleLimit(limit); }
+
 std::vector<std::string> InstalledDrivers() {
   std::vector<std::string> out;
   SQLHENV env = Env();
@@ -657,6 +807,10 @@ std::string SilentFailureText(const ConnStr::Target& target) {
 
 std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds) {
   SQLHENV env = Env();
+  const std::string poolKey = target.Pooling ? target.OdbcString : std::string();
+  if (target.Pooling)
+    if (std::shared_ptr<DbcState> idle = ThePool().Take(poolKey))
+      return std::make_unique<OdbcSession>(std::move(idle), poolKey);
   if (!target.Driver.empty() && target.Driver.find('/') == std::string::npos) {
     const std::vector<std::string> drivers = InstalledDrivers();
     const bool installed = std::any_of(drivers.begin(), drivers.end(),
@@ -689,7 +843,8 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
     throw ProviderError(kSource, std::move(records));
   }
   dbc->connected = true;
-  return std::make_unique<OdbcSession>(std::move(dbc));
+  ThePool().CountLogin();
+  return std::make_unique<OdbcSession>(std::move(dbc), poolKey);
 }
 
 }  // namespace pf::ado::OdbcProvider

@@ -1,6 +1,7 @@
 #pragma once
 // The ODBC provider (unixODBC): live servers through their ODBC drivers.
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +16,22 @@ namespace pf::ado::OdbcProvider {
 // not installed fails before connecting, with a message naming it and the package
 // that brings it; every diagnostic record of a failed connect is kept.
 std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds);
+
+// Connection pooling. Closing a session returns its ODBC connection to a process-wide
+// idle pool keyed by the translated connection string, unless pooling is off for that
+// string (Target::Pooling), a call on the connection failed, or a transaction is open.
+// Open takes the most recently returned idle connection of the same string, checked
+// alive first, before it logs in; idle connections are closed after the idle limit.
+struct PoolCounters {
+  long Logins = 0;  // successful logins (SQLDriverConnect) since start
+  long Reuses = 0;  // opens served from the pool
+  long Idle = 0;    // connections idle in the pool now
+};
+PoolCounters PoolStatistics();
+// Closes every idle connection.
+void ClearPool();
+// How long a connection may stay idle (default 60 s); returns the previous limit.
+std::chrono::milliseconds SetPoolIdleLimit(std::chrono::milliseconds limit);
 
 // The names of the drivers registered with the driver manager, in its order.
 std::vector<std::string> InstalledDrivers();
