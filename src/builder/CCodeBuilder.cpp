@@ -13,6 +13,7 @@
 #include "codelib/MCodeLib.h"
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
+#include "errors/Secrets.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/Utf8.h"
 #include "platform/VBDate.h"
@@ -328,7 +329,8 @@ void CCodeBuilder::State::BuildRefValues() {
   AddRef("AppName", "Procforge");
   AddRef("CompanyName", "Brandywick");
   AddRef("ProcforgeVersion", std::string("Version ") + kProductVersion + " (" + PF_VERSION + ")");
-  AddRef("ProcforgeConnectionString", Quoted(Str(server, "ConnPfg")));
+  // The heading comment names the catalogue's connection, never its password.
+  AddRef("ProcforgeConnectionString", Quoted(Secrets::Mask(Str(server, "ConnPfg"))));
 
   std::string deps;
   auto addDep = [&deps](const char* name) {
@@ -369,7 +371,13 @@ void CCodeBuilder::State::BuildRefValues() {
   AddRef("OraDateFmt", Str(af, "BatchDateFmt"));
   const std::string logFile = Str(eh, "LogFileName");
   AddRef("ErrorFile", IsBlank(logFile) ? "Errors.txt" : logFile);
-  AddRef("DefaultConnection", DoubleQuotes(Str(io, "ConnDftString")));
+  const std::string defaultConn = Str(io, "ConnDftString");
+  // The default connection is the user's choice and goes in as it is; its password can
+  // be read by anyone who has the class.
+  if (Flag(io, "ConnUseDft") && Secrets::HoldsPassword(defaultConn))
+    Progress->Warning("The default connection string compiled into the class holds a password (" +
+                      Secrets::Mask(defaultConn) + "); anyone who has the class can read it.");
+  AddRef("DefaultConnection", DoubleQuotes(defaultConn));
   AddRef("ErrAppID", "1");
   const std::string logSP = Str(eh, "ErrLogSPName");
   AddRef("ErrLogSpName", IsBlank(logSP) ? "spErrorLogInsert" : logSP);

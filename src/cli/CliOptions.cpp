@@ -16,8 +16,8 @@ struct CommandDef {
 };
 
 const CommandDef kCommands[] = {
-    {Command::Generate, "generate", "--profile --yes --no ",
-     "Usage: procforge-cli generate [--profile FILE] [--yes | --no]\n"
+    {Command::Generate, "generate", "--profile --yes --no --strict ",
+     "Usage: procforge-cli generate [--profile FILE] [--yes | --no] [--strict]\n"
      "\n"
      "Generates the database class (and, when the profile asks for it, the\n"
      "parameter-definitions module) from the profile's catalogue and writes the\n"
@@ -27,11 +27,14 @@ const CommandDef kCommands[] = {
      "                  (the one last saved or opened)\n"
      "  --yes           answer Yes to questions (overwrite an existing file)\n"
      "  --no            answer No to questions\n"
+     "  --strict        fail (exit status 1) when the run gives any warning\n"
      "\n"
      "Without --yes or --no, questions are asked on the terminal; with no terminal\n"
      "they are answered No. Progress is shown on stderr; Ctrl-C cancels. On success\n"
      "stdout holds \"Procedures: N\", \"Lines: N\", \"Characters: N\" and the paths\n"
-     "written, one per line.\n"},
+     "written, one per line. What the run skipped or changed on its own (a procedure\n"
+     "left out, a name made valid, a profile value read leniently) is printed on\n"
+     "stderr as \"warning: \" lines; the files are still written.\n"},
     {Command::List, "list", "--profile ",
      "Usage: procforge-cli list [--profile FILE]\n"
      "\n"
@@ -177,6 +180,8 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       const int answer = arg == "--yes" ? vbYes : vbNo;
       if (o.Answer != 0 && o.Answer != answer) throw CliUsageError("--yes and --no exclude each other");
       o.Answer = answer;
+    } else if (arg == "--strict") {
+      o.Strict = true;
     } else if (arg == "--new") {
       o.New = true;
     } else if (arg == "--config") {

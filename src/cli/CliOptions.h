@@ -1,7 +1,7 @@
 #pragma once
 // The command line of procforge-cli: which command, its options, and the help texts.
 //
-//   procforge-cli generate        [--profile FILE] [--yes | --no]
+//   procforge-cli generate        [--profile FILE] [--yes | --no] [--strict]
 //   procforge-cli list            [--profile FILE]
 //   procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]
 //   procforge-cli configure       --profile FILE [--new] [--config 0|1|2] [--set Section.Key=Value]...
@@ -29,6 +29,7 @@ struct CliOptions {
   bool Help = false;                        // --help: show the command's help (overall without a command)
   std::optional<std::string> Profile;       // --profile FILE
   int Answer = 0;                           // --yes: vbYes, --no: vbNo, 0: ask
+  bool Strict = false;                      // generate --strict: a warning fails the run
   std::optional<std::string> ConnectString; // test-connection's argument
   bool New = false;                         // configure --new
   std::optional<int> Config;                // configure --config 0|1|2

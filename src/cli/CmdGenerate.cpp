@@ -31,9 +31,15 @@ int RunGenerate(CliSession& Session) {
   if (r.ParamDefsWanted && !r.ParamDefsSaved) unwritten += (unwritten.empty() ? "" : ", ") + r.ParamDefsFile;
   Faultnet31::Check(unwritten.empty(), ERR_USER_CHECK, "Generation failed: not written: %1", unwritten);
 
+  for (const std::string& w : r.Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
   std::printf("Procedures: %d\nLines: %d\nCharacters: %d\n", r.NumSPs, r.NumLines, r.NumChars);
   std::printf("%s\n", AppPaths::Normalize(r.ClassFile).c_str());
   if (r.ParamDefsWanted) std::printf("%s\n", AppPaths::Normalize(r.ParamDefsFile).c_str());
+  if (Session.Options().Strict && !r.Warnings.empty()) {
+    std::fprintf(stderr, "procforge-cli: %zu warning(s) with --strict: the run counts as failed.\n",
+                 r.Warnings.size());
+    return 1;
+  }
   return 0;
 }
 

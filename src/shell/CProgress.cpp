@@ -1,5 +1,7 @@
 #include "shell/CProgress.h"
 
+#include <utility>
+
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "platform/Utf8.h"
@@ -19,6 +21,11 @@ void CProgress::Message(std::string_view Msg) {
 
 void CProgress::DoEvents() {
   if (ProgressForm) ProgressForm->DoEvents();
+}
+
+void CProgress::Warning(std::string Text) {
+  if (!recorded_.insert(Text).second) return;
+  warnings_.push_back(std::move(Text));
 }
 
 std::string CProgress::DisplayText(std::string_view Msg) {

@@ -3,8 +3,10 @@
 // once Cancelled is set, the next Message raises 0x80041068 "Operation Canceled"
 // before anything is shown, which unwinds the whole run.
 
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pf {
 
@@ -33,10 +35,20 @@ class CProgress {
   // Lets pending events run without a message (long loops between messages).
   void DoEvents();
 
+  // The run's warnings: what it skipped or changed on its own (a procedure left out, a
+  // name made valid, a value read leniently). The run goes on; the front end shows them
+  // when it ends. A text already recorded is not recorded twice.
+  void Warning(std::string Text);
+  const std::vector<std::string>& Warnings() const { return warnings_; }
+
   // The label text for a message: a blank, then the message, cut after 45 characters
   // with " ..." appended when it is longer. Characters are counted in UTF-8, so a cut
   // never splits one.
   static std::string DisplayText(std::string_view Msg);
+
+ private:
+  std::vector<std::string> warnings_;
+  std::set<std::string> recorded_;
 };
 
 }  // namespace pf

@@ -188,6 +188,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 
       builder.Done();
       Settings.DisconnectServer();
+      r.Warnings = Progress.Warnings();
       return r;
     } catch (...) {
       // The front end's clean-up must not replace the error that ended the run.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/IUserInterface.h"
 
@@ -64,6 +65,10 @@ struct GenerationResult {
   bool ParamDefsWanted = false;   // AddExecSPByName: the module was built and written
   std::string ParamDefsFile, ModuleProlog, ParamDefsCode;
   bool ParamDefsSaved = false;    // SaveFile of the module succeeded
+  // What the run skipped or changed on its own, in the order it happened (the progress
+  // channel's warnings). The wizard lists them on its results page, procforge-cli prints
+  // them as "warning: " lines.
+  std::vector<std::string> Warnings;
 };
 
 // What a front end does around the build itself (the wizard disables its main window and

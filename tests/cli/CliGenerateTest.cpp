@@ -121,6 +121,33 @@ TEST(CliGenerate, SampleClassAndModuleWithStatisticsReproducibly) {
   EXPECT_EQ(ReadAll(cli.File("MOrderEntryParams.bas")), bas);
 }
 
+// Warnings go to stderr as "warning: " lines and leave the run a success, unless
+// --strict makes any warning a failure; the files are written either way.
+TEST(CliGenerate, WarningsOnStderrAndStrictMakesThemAFailure) {
+  CliInstall cli;
+  std::string pfg = SampleProfile(
+      cli, {"IniOptions.ConnUseDft=True", "IniOptions.ConnDftString=Provider=SQLOLEDB;User ID=sa;Password=s3cret"});
+  CliResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "warning: The default connection string compiled into the class holds a password "
+                         "(Provider=SQLOLEDB;User ID=sa;Password=***)")) << r.Err;
+  EXPECT_FALSE(Has(r.Err, "s3cret"));
+  EXPECT_TRUE(Has(r.Out, "Procedures: 32"));
+
+  fs::remove(cli.File("COrderEntryDB.cls"));
+  r = cli.Run({"generate", "--profile", pfg, "--strict"}, kEpoch);
+  EXPECT_EQ(r.ExitCode, 1) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "warning: The default connection string")) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "--strict")) << r.Err;
+  EXPECT_TRUE(fs::exists(cli.File("COrderEntryDB.cls")));
+
+  // Without a warning --strict changes nothing.
+  pfg = SampleProfile(cli);
+  r = cli.Run({"generate", "--profile", pfg, "--strict"}, kEpoch);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_FALSE(Has(r.Err, "warning: "));
+}
+
 TEST(CliGenerate, OverwriteQuestionIsAnsweredByOptionsAndRefusedWithoutATerminal) {
   CliInstall cli;
   const std::string pfg = SampleProfile(cli, {"Code.ConfirmOverWrite=True"});

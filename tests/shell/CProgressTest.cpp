@@ -60,4 +60,16 @@ TEST(CProgress, CancelRaisesBeforeAnythingIsShown) {
   EXPECT_EQ(display.pumped, 0);
 }
 
+TEST(CProgress, WarningsKeepTheirOrderAndAreRecordedOnce) {
+  CProgress progress;
+  progress.Warning("b left out");
+  progress.Warning("a renamed");
+  progress.Warning("b left out");
+  EXPECT_EQ(progress.Warnings(), (std::vector<std::string>{"b left out", "a renamed"}));
+  // A warning is no cancellation point: it never raises.
+  progress.Cancelled = true;
+  progress.Warning("c");
+  EXPECT_EQ(progress.Warnings().size(), 3u);
+}
+
 }  // namespace
