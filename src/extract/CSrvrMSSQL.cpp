@@ -28,6 +28,7 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
       x.Attr("IsFunction", server.Value("type") == "FN" ? "True" : "False");
       x.POP(0);
     }
+    params_.Expect(static_cast<size_t>(x.ChildCount()), server.ConnectionString());
     return x.xml();
   }, Filter);
 }
@@ -35,12 +36,16 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
 std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
   return ErrGuard("CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
-    // A command and connection of its own, so that the server's current result set stays.
     auto cmd = ado::Command::Create();
-    cmd->SetActiveConnection(server.ConnectionString());
-    cmd->CommandType = ado::adCmdStoredProc;
-    cmd->CommandText = SPName;
-    cmd->Parameters().Refresh();
+    if (const auto* known = params_.Find(SPName)) {
+      cmd->Parameters().Assign(*known);
+    } else {
+      // A command and connection of its own, so that the server's current result set stays.
+      cmd->SetActiveConnection(server.ConnectionString());
+      cmd->CommandType = ado::adCmdStoredProc;
+      cmd->CommandText = SPName;
+      cmd->Parameters().Refresh();
+    }
     MExtractDocs::RefreshRules rules;
     rules.NumericAsDouble = true;
     return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "extract/CProcParamsCache.h"
 #include "extract/ISrvrExtractor.h"
 
 namespace pf {
@@ -22,6 +23,7 @@ class CSrvrMSSQL : public ISrvrExtractor {
 
  private:
   std::shared_ptr<CServer> server_;
+  CProcParamsCache params_;  // every listed procedure's parameters, read with one call
 };
 
 }  // namespace pf

@@ -22,6 +22,7 @@ std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
       x.Attr("Name", server.Value("Name"));
       x.POP(0);
     }
+    params_.Expect(static_cast<size_t>(x.ChildCount()), server.ConnectionString());
     return x.xml();
   }, Filter);
 }
@@ -29,11 +30,17 @@ std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
 std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
   return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
-    // The shared command: the one of the last query, or a new one on the open connection.
-    auto cmd = server.Command();
-    cmd->CommandType = ado::adCmdStoredProc;
-    cmd->CommandText = SPName;
-    cmd->Parameters().Refresh();
+    std::shared_ptr<ado::Command> cmd;
+    if (const auto* known = params_.Find(SPName)) {
+      cmd = ado::Command::Create();
+      cmd->Parameters().Assign(*known);
+    } else {
+      // The shared command: the one of the last query, or a new one on the open connection.
+      cmd = server.Command();
+      cmd->CommandType = ado::adCmdStoredProc;
+      cmd->CommandText = SPName;
+      cmd->Parameters().Refresh();
+    }
     MExtractDocs::RefreshRules rules;
     rules.NumericAsDouble = true;
     rules.UnknownDirAsInput = true;

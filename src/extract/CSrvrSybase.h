@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "extract/CProcParamsCache.h"
 #include "extract/ISrvrExtractor.h"
 
 namespace pf {
@@ -21,6 +22,7 @@ class CSrvrSybase : public ISrvrExtractor {
 
  private:
   std::shared_ptr<CServer> server_;
+  CProcParamsCache params_;  // every listed procedure's parameters, read with one call
 };
 
 }  // namespace pf

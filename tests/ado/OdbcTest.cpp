@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <tuple>
 
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
@@ -112,6 +113,28 @@ TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
       EXPECT_NE(e.Description.find(std::string("'") + unknown + "' was not found"), std::string::npos) << e.Description;
     }
   }
+}
+
+TEST_F(PgTest, OneCallDescribesEveryProcedureAsItsRefreshDoes) {
+  auto c = Open();
+  const std::optional<std::vector<ProcedureDescription>> all = c->DescribeAllProcedures(60);
+  ASSERT_TRUE(all);
+  size_t compared = 0;
+  for (const ProcedureDescription& d : *all) {
+    if (d.Name != "f_add" && d.Name != "f_types" && d.Name != "p_inout") continue;
+    SCOPED_TRACE(d.Name);
+    ++compared;
+    const std::vector<Parameter> one = Refresh(c, d.Name);
+    ASSERT_EQ(d.Parameters.size(), one.size());
+    for (size_t i = 0; i < one.size(); ++i) {
+      const ParameterInfo& a = d.Parameters[i];
+      const Parameter& b = one[i];
+      EXPECT_EQ(std::tie(a.Name, a.Direction, a.Type, a.Size, a.Precision, a.NumericScale, a.Attributes),
+                std::tie(b.Name, b.Direction, b.Type, b.Size, b.Precision, b.NumericScale, b.Attributes))
+          << i;
+    }
+  }
+  EXPECT_EQ(compared, 3u);
 }
 
 TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {

@@ -41,6 +41,10 @@ void Command::ParameterList::Refresh() {
   IProviderSession& session = c.Session(kSource);
   const std::vector<ParameterInfo> infos =
       c.Call([&] { return session.DescribeProcedure(owner_.CommandText, owner_.CommandTimeout); });
+  Assign(infos);
+}
+
+void Command::ParameterList::Assign(const std::vector<ParameterInfo>& infos) {
   std::vector<Parameter> items;
   items.reserve(infos.size());
   for (const ParameterInfo& i : infos)

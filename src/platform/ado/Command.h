@@ -11,6 +11,7 @@
 #include "errors/Faultnet31.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/Parameter.h"
+#include "platform/ado/Provider.h"
 
 namespace pf::ado {
 
@@ -24,6 +25,8 @@ class Command : public IErrDbObject, public std::enable_shared_from_this<Command
     // Replaces the collection by the provider's description of the procedure named
     // by CommandText. Needs an open connection and command type adCmdStoredProc.
     void Refresh();
+    // Replaces the collection by parameters described earlier (a refresh's result).
+    void Assign(const std::vector<ParameterInfo>& infos);
     size_t Count() const { return items_.size(); }
     Parameter& Item(size_t index);
     // Lookup by name ignoring case; fails with adErrItemNotFound.

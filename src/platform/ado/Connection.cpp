@@ -84,6 +84,11 @@ std::shared_ptr<Recordset> Connection::Execute(const std::string& commandText) {
   return rs;
 }
 
+std::optional<std::vector<ProcedureDescription>> Connection::DescribeAllProcedures(int timeoutSeconds) {
+  IProviderSession& s = Session(kSource);
+  return Call([&] { return s.DescribeAllProcedures(timeoutSeconds); });
+}
+
 int Connection::BeginTrans() {
   IProviderSession& s = Session(kSource);
   if (transactionLevel_ > 0)

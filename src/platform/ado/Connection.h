@@ -7,6 +7,7 @@
 // alive through std::shared_ptr.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ class Connection : public IErrConnection, public IErrDbObject, public std::enabl
 
   // Executes a text command; returns its first result set (closed when it has none).
   std::shared_ptr<Recordset> Execute(const std::string& commandText);
+
+  // An extension of this layer: the parameters of every procedure in one call, where
+  // the provider can (std::nullopt where it cannot); see IProviderSession.
+  std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds);
 
   int BeginTrans();
   void CommitTrans();

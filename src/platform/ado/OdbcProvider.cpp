@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -406,6 +407,10 @@ class OdbcSession : public IProviderSession {
     return Watch(*dbc_, [&] { return Describe(name, timeoutSeconds); });
   }
 
+  std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
+    return DescribeAll(timeoutSeconds);
+  }
+
   void BeginTrans() override {
     Watch(*dbc_, [&] { SetAutoCommit(false); });
     dbc_->inTransaction = true;
@@ -449,6 +454,27 @@ class OdbcSession : public IProviderSession {
       if (rows.RowCount() > 0 || (folding != "lower" && folding != "upper")) break;
     }
 
+    std::vector<ProcedureDescription> found = Group(rows, &proc);
+    if (found.empty() && !ProcedureExists(catalog, schema, proc, esc))
+      throw ProviderError(kSource, "The stored procedure '" + name + "' was not found on the server.");
+    return found.empty() ? std::vector<ParameterInfo>() : std::move(found.front().Parameters);
+  }
+
+  std::optional<std::vector<ProcedureDescription>> DescribeAll(int timeoutSeconds) {
+    ResultSet rows;
+    try {
+      rows = ProcedureColumns("%", {}, {}, "%", {}, timeoutSeconds);
+    } catch (const ProviderError&) {
+      return std::nullopt;  // the driver cannot list every procedure at once: ask one by one
+    }
+    return Group(rows, nullptr);
+  }
+
+  // The parameters of a SQLProcedureColumns result, per procedure name (cut at ";") in
+  // the order the driver lists them. Each name keeps the rows of the first catalog and
+  // schema it is found in; `only` keeps just the names equal to it ignoring case, and
+  // merges them, as a refresh of that name sees them.
+  static std::vector<ProcedureDescription> Group(const ResultSet& rows, const std::string* only) {
     const size_t width = rows.Columns.size();
     auto cell = [&](size_t r, size_t c) -> const std::optional<std::string>& { return rows.Cells[r * width + c]; };
     auto text = [&](size_t r, size_t c) { return cell(r, c).value_or(std::string()); };
@@ -465,15 +491,25 @@ class OdbcSession : public IProviderSession {
     struct Entry {
       ParameterInfo info;
       long ordinal;
-      size_t seq;
     };
-    std::vector<Entry> entries;
-    std::optional<std::pair<std::string, std::string>> owner;  // the first catalog and schema found
+    struct Proc {
+      std::string name;
+      std::pair<std::string, std::string> owner;  // the first catalog and schema found
+      std::vector<Entry> entries;
+    };
+    std::vector<Proc> procs;
+    std::map<std::string, size_t> index;  // name (as listed, or `only`) -> procs
     for (size_t r = 0; r < rows.RowCount(); ++r) {
-      if (!NoCase::Equals(CutAtSemicolon(text(r, 2)), proc)) continue;
+      std::string procName = CutAtSemicolon(text(r, 2));
+      if (only) {
+        if (!NoCase::Equals(procName, *only)) continue;
+        procName = *only;
+      }
       const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
-      if (!owner) owner = rowOwner;
-      if (*owner != rowOwner) continue;
+      auto [it, added] = index.emplace(procName, procs.size());
+      if (added) procs.push_back({procName, rowOwner, {}});
+      Proc& proc = procs[it->second];
+      if (proc.owner != rowOwner) continue;
       const long columnType = number(r, 4);
       if (columnType == SQL_RESULT_COL) continue;
       ParameterInfo p;
@@ -499,20 +535,23 @@ class OdbcSession : public IProviderSession {
       if (f.isSigned) p.Attributes |= adParamSigned;
       if (number(r, 11) == SQL_NULLABLE) p.Attributes |= adParamNullable;
       if (IsLongType(p.Type)) p.Attributes |= adParamLong;
-      const long ordinal = width > 17 && cell(r, 17) ? number(r, 17) : static_cast<long>(entries.size());
-      entries.push_back({std::move(p), ordinal, entries.size()});
+      const long ordinal = width > 17 && cell(r, 17) ? number(r, 17) : static_cast<long>(proc.entries.size());
+      proc.entries.push_back({std::move(p), ordinal});
     }
-    // The return value first, then the parameters in call order.
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-      const bool ra = a.info.Direction == adParamReturnValue, rb = b.info.Direction == adParamReturnValue;
-      if (ra != rb) return ra;
-      return a.ordinal < b.ordinal;
-    });
-    if (entries.empty() && !ProcedureExists(catalog, schema, proc, esc))
-      throw ProviderError(kSource, "The stored procedure '" + name + "' was not found on the server.");
-    std::vector<ParameterInfo> out;
-    out.reserve(entries.size());
-    for (Entry& e : entries) out.push_back(std::move(e.info));
+    std::vector<ProcedureDescription> out;
+    out.reserve(procs.size());
+    for (Proc& proc : procs) {
+      // The return value first, then the parameters in call order.
+      std::stable_sort(proc.entries.begin(), proc.entries.end(), [](const Entry& a, const Entry& b) {
+        const bool ra = a.info.Direction == adParamReturnValue, rb = b.info.Direction == adParamReturnValue;
+        if (ra != rb) return ra;
+        return a.ordinal < b.ordinal;
+      });
+      ProcedureDescription d{std::move(proc.name), {}};
+      d.Parameters.reserve(proc.entries.size());
+      for (Entry& e : proc.entries) d.Parameters.push_back(std::move(e.info));
+      out.push_back(std::move(d));
+    }
     return out;
   }
 

@@ -72,6 +72,12 @@ struct ParameterInfo {
   int Attributes = 0;
 };
 
+// One procedure's parameters as a refresh of it reports them.
+struct ProcedureDescription {
+  std::string Name;  // as the catalogue lists it (cut at ";" for numbered procedures)
+  std::vector<ParameterInfo> Parameters;
+};
+
 class IProviderSession {
  public:
   virtual ~IProviderSession() = default;
@@ -79,6 +85,10 @@ class IProviderSession {
   // Parameters in refresh order, the return value first; throws when the
   // procedure is unknown or the provider cannot describe procedures.
   virtual std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) = 0;
+  // The parameters of every procedure in one call, where the provider can list them all
+  // at once; std::nullopt where it cannot. A procedure the provider lists with no
+  // parameter at all may be missing: DescribeProcedure answers for it.
+  virtual std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int) { return std::nullopt; }
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;
   virtual void RollbackTrans() = 0;

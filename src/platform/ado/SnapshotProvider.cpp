@@ -211,6 +211,20 @@ class SnapshotStream : public IResultStream {
   int timeout_;
 };
 
+// A parameter from the columns Name, Direction, Type, Size, Precision, NumericScale and
+// Attributes, the first at `first`.
+ParameterInfo Row(sqlite3_stmt* stmt, int first) {
+  ParameterInfo p;
+  p.Name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, first));
+  p.Direction = sqlite3_column_int(stmt, first + 1);
+  p.Type = sqlite3_column_int(stmt, first + 2);
+  p.Size = static_cast<long>(sqlite3_column_int64(stmt, first + 3));
+  p.Precision = sqlite3_column_int(stmt, first + 4);
+  p.NumericScale = sqlite3_column_int(stmt, first + 5);
+  p.Attributes = sqlite3_column_int(stmt, first + 6);
+  return p;
+}
+
 class SnapshotSession : public IProviderSession {
  public:
   explicit SnapshotSession(std::shared_ptr<Db> db) : db_(std::move(db)) {}
@@ -218,6 +232,29 @@ class SnapshotSession : public IProviderSession {
   std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) override {
     Require();
     return std::make_unique<SnapshotStream>(db_, open_, sql, timeoutSeconds);
+  }
+
+  std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
+    Require();
+    Arm(*db_, timeoutSeconds);
+    Statement s;
+    if (sqlite3_prepare_v2(db_->handle,
+                           "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes "
+                           "FROM ProcedureParameters ORDER BY ProcedureName, Ordinal",
+                           -1, &s.stmt, nullptr) != SQLITE_OK)
+      Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
+    std::vector<ProcedureDescription> out;
+    int rc;
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+      const unsigned char* proc = sqlite3_column_text(s.stmt, 0);
+      if (!proc) continue;  // a row that no refresh can find
+      const std::string_view procName(reinterpret_cast<const char*>(proc),
+                                      static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
+      if (out.empty() || out.back().Name != procName) out.push_back({std::string(procName), {}});
+      if (sqlite3_column_type(s.stmt, 1) != SQLITE_NULL) out.back().Parameters.push_back(Row(s.stmt, 1));
+    }
+    if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
+    return out;
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
@@ -244,15 +281,7 @@ class SnapshotSession : public IProviderSession {
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
       known = true;
       if (sqlite3_column_type(s.stmt, 0) == SQLITE_NULL) continue;  // a procedure without parameters
-      ParameterInfo p;
-      p.Name = reinterpret_cast<const char*>(sqlite3_column_text(s.stmt, 0));
-      p.Direction = sqlite3_column_int(s.stmt, 1);
-      p.Type = sqlite3_column_int(s.stmt, 2);
-      p.Size = static_cast<long>(sqlite3_column_int64(s.stmt, 3));
-      p.Precision = sqlite3_column_int(s.stmt, 4);
-      p.NumericScale = sqlite3_column_int(s.stmt, 5);
-      p.Attributes = sqlite3_column_int(s.stmt, 6);
-      out.push_back(std::move(p));
+      out.push_back(Row(s.stmt, 0));
     }
     if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
     if (!known)

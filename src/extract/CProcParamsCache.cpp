@@ -1,0 +1,48 @@
+#include "extract/CProcParamsCache.h"
+
+#include "platform/NoCase.h"
+#include "platform/ado/Connection.h"
+
+namespace pf {
+
+namespace {
+// Seconds the one call may take: it reads the whole catalogue.
+constexpr int kLoadTimeout = 120;
+}  // namespace
+
+void CProcParamsCache::Expect(size_t Count, const std::string& ConnectionString) {
+  procs_.clear();
+  byName_.clear();
+  pending_ = Count > 1 ? ConnectionString : std::string();
+}
+
+bool CProcParamsCache::Load(const std::string& ConnectionString) {
+  pending_.clear();
+  procs_.clear();
+  byName_.clear();
+  try {
+    auto c = ado::Connection::Create();
+    c->Open(ConnectionString);
+    std::optional<std::vector<ado::ProcedureDescription>> all = c->DescribeAllProcedures(kLoadTimeout);
+    c->Close();
+    if (!all) return false;
+    procs_ = std::move(*all);
+  } catch (...) {
+    return false;  // the refresh of each procedure still answers, and reports its own failures
+  }
+  for (size_t i = 0; i < procs_.size(); ++i) {
+    auto [it, added] = byName_.emplace(NoCase::Lower(procs_[i].Name), i);
+    if (!added && procs_[it->second].Name != procs_[i].Name) it->second = kAmbiguous;
+  }
+  return true;
+}
+
+const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string& SPName) {
+  if (!pending_.empty()) Load(pending_);
+  if (byName_.empty() || SPName.find_first_of(".[]\"") != std::string::npos) return nullptr;
+  const auto it = byName_.find(NoCase::Lower(SPName));
+  if (it == byName_.end() || it->second == kAmbiguous) return nullptr;
+  return &procs_[it->second].Parameters;
+}
+
+}  // namespace pf

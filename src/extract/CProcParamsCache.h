@@ -1,0 +1,37 @@
+#pragma once
+// The parameters of every procedure of a catalogue, read with one call at the start of a
+// generation run, so that describing n procedures costs one round trip instead of n
+// logins and refreshes. It answers only where its answer is the one a refresh of that
+// name gives: plain names (no owner, no quoting) that the catalogue lists once, ignoring
+// case. Everything else, and every provider that cannot list all procedures at once,
+// goes to the refresh of the one procedure.
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/ado/Provider.h"
+
+namespace pf {
+
+class CProcParamsCache {
+ public:
+  // The procedure list has listed `Count` procedures of ConnectionString: with more
+  // than one, the first Find reads them all.
+  void Expect(size_t Count, const std::string& ConnectionString);
+  // Reads every procedure's parameters through a connection of its own. False (and
+  // nothing cached) when the provider cannot, or the read fails.
+  bool Load(const std::string& ConnectionString);
+  // The parameters of SPName as a refresh reports them; nullptr when the cache has no
+  // answer for that name.
+  const std::vector<ado::ParameterInfo>* Find(const std::string& SPName);
+
+ private:
+  std::vector<ado::ProcedureDescription> procs_;
+  std::map<std::string, size_t> byName_;  // lower-case name -> procs_, kAmbiguous for case variants
+  std::string pending_;                   // connection string to load from on the first Find
+  static constexpr size_t kAmbiguous = static_cast<size_t>(-1);
+};
+
+}  // namespace pf
