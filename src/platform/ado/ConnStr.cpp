@@ -1,5 +1,4 @@
 #include "platform/NoCase.h"
-#include "platform/TextFiles.h"
 #include "platform/ado/ConnStr.h"
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <iterator>
 
 #include "platform/ado/Ado.h"
+#include "platform/ado/DataLinkFile.h"
 #include "platform/ado/Provider.h"
 
 namespace pf::ado::ConnStr {
@@ -122,29 +122,24 @@ Pairs TranslateOdbc(const Pairs& in) {
 
 std::string ReadFileBytes(const std::string& path) {
   // A data link file is a few hundred bytes: refuse devices, folders and huge files.
-  constexpr std::uintmax_t kMaxSize = 1 << 20;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > kMaxSize)
+  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > DataLinkFile::kMaxSize)
     throw ProviderError(kSource, "The data link file '" + path + "' is not a data link file that can be read.");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ProviderError(kSource, "The data link file '" + path + "' cannot be opened.");
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Data link files are UTF-16 with a byte-order mark, or ANSI text.
-std::string DecodeText(const std::string& bytes) {
-  const bool bom = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xEF\xBB\xBF");
-  return TextFiles::Decode(bytes, bom ? "" : "Windows-1252");
-}
-
 }  // namespace
 
-Pairs Parse(std::string_view s) {
+Pairs Parse(std::string_view s, std::vector<Span>* spans) {
   Pairs pairs;
+  if (spans) spans->clear();
   size_t i = 0;
   while (i < s.size()) {
     while (i < s.size() && (s[i] == ';' || std::isspace(static_cast<unsigned char>(s[i])))) ++i;
     if (i >= s.size()) break;
+    const size_t begin = i;
     std::string key;
     bool hasValue = false;
     while (i < s.size()) {
@@ -186,7 +181,13 @@ Pairs Parse(std::string_view s) {
         p.Value = std::string(Trim(s.substr(start, i - start)));
       }
     }
-    if (!p.Key.empty() || !p.Value.empty()) pairs.push_back(std::move(p));
+    if (p.Key.empty() && p.Value.empty()) continue;
+    if (spans) {
+      size_t end = i;
+      while (end > begin && std::isspace(static_cast<unsigned char>(s[end - 1]))) --end;
+      spans->push_back({begin, end, hasValue});
+    }
+    pairs.push_back(std::move(p));
   }
   return pairs;
 }
@@ -237,7 +238,7 @@ void Remove(Pairs& pairs, std::string_view key) {
 }
 
 std::string ReadDataLinkFile(const std::string& path) {
-  const std::string text = DecodeText(ReadFileBytes(ForwardSlashes(path)));
+  const std::string text = DataLinkFile::Decode(ReadFileBytes(ForwardSlashes(path)));
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
@@ -247,6 +248,25 @@ std::string ReadDataLinkFile(const std::string& path) {
     start = end + 1;
   }
   throw ProviderError(kSource, "The data link file '" + path + "' holds no connection string.");
+}
+
+Family ProviderFamily(std::string_view providerValue) {
+  const std::string_view p = Trim(providerValue);
+  struct Prefix {
+    std::string_view Name;
+    Family F;
+  };
+  static constexpr Prefix kPrefixes[] = {
+      {"MSDASQL", Family::Odbc},           {"SQLOLEDB", Family::SqlServer},
+      {"SQLNCLI", Family::SqlServer},      {"MSOLEDBSQL", Family::SqlServer},
+      {"Sybase.ASEOLEDBProvider", Family::Sybase}, {"ASEOLEDB", Family::Sybase},
+      {"Microsoft.Jet.OLEDB", Family::Access}, {"Microsoft.ACE.OLEDB", Family::Access},
+      {"MSDAORA", Family::Oracle},         {"OraOLEDB.Oracle", Family::Oracle}};
+  if (p.empty()) return Family::Odbc;
+  if (NoCase::Equals(p, "Procforge.Snapshot")) return Family::Snapshot;
+  for (const Prefix& x : kPrefixes)
+    if (NoCase::StartsWith(p, x.Name)) return x.F;
+  return Family::Unknown;
 }
 
 Target Translate(std::string_view connectionString, std::string (*findDriver)(std::string_view)) {
@@ -286,31 +306,27 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   const std::string* providerValue = Find(in, "Provider");
   const std::string provider = providerValue ? std::string(Trim(*providerValue)) : std::string();
   Pairs out;
-  if (NoCase::Equals(provider, "Procforge.Snapshot")) {
-    const std::string* file = FindAny(in, {"Data Source", "DBQ"});
-    if (!file || Trim(*file).empty())
-      throw ProviderError(kSource, "The snapshot provider needs the snapshot file: Data Source=<file>.");
-    t.kind = Target::Kind::Snapshot;
-    t.SnapshotFile = ForwardSlashes(std::string(Trim(*file)));
-    return t;
-  } else if (provider.empty() || NoCase::StartsWith(provider, "MSDASQL")) {
-    out = TranslateOdbc(in);
-  } else if (NoCase::StartsWith(provider, "SQLOLEDB") || NoCase::StartsWith(provider, "SQLNCLI") ||
-             NoCase::StartsWith(provider, "MSOLEDBSQL")) {
-    out = TranslateTds(in, "7.4", false);
-  } else if (NoCase::StartsWith(provider, "Sybase.ASEOLEDBProvider") || NoCase::StartsWith(provider, "ASEOLEDB")) {
-    out = TranslateTds(in, "5.0", true);
-  } else if (NoCase::StartsWith(provider, "Microsoft.Jet.OLEDB") || NoCase::StartsWith(provider, "Microsoft.ACE.OLEDB")) {
-    out = TranslateAccess(in);
-  } else if (NoCase::StartsWith(provider, "MSDAORA") || NoCase::StartsWith(provider, "OraOLEDB.Oracle")) {
-    out = TranslateOracle(in, findDriver);
-  } else {
-    throw ProviderError(kSource, "Provider cannot be found. It may not be properly installed. The provider '" +
-                                     provider +
-                                     "' is not known here; known are SQLOLEDB, SQLNCLI and MSOLEDBSQL (SQL Server), "
-                                     "Sybase.ASEOLEDBProvider (Sybase), Microsoft.Jet.OLEDB and Microsoft.ACE.OLEDB "
-                                     "(Access), MSDAORA and OraOLEDB.Oracle (Oracle), MSDASQL (ODBC) and "
-                                     "Procforge.Snapshot (catalogue snapshots).");
+  switch (ProviderFamily(provider)) {
+    case Family::Snapshot: {
+      const std::string* file = FindAny(in, {"Data Source", "DBQ"});
+      if (!file || Trim(*file).empty())
+        throw ProviderError(kSource, "The snapshot provider needs the snapshot file: Data Source=<file>.");
+      t.kind = Target::Kind::Snapshot;
+      t.SnapshotFile = ForwardSlashes(std::string(Trim(*file)));
+      return t;
+    }
+    case Family::Odbc: out = TranslateOdbc(in); break;
+    case Family::SqlServer: out = TranslateTds(in, "7.4", false); break;
+    case Family::Sybase: out = TranslateTds(in, "5.0", true); break;
+    case Family::Access: out = TranslateAccess(in); break;
+    case Family::Oracle: out = TranslateOracle(in, findDriver); break;
+    case Family::Unknown:
+      throw ProviderError(kSource, "Provider cannot be found. It may not be properly installed. The provider '" +
+                                       provider +
+                                       "' is not known here; known are SQLOLEDB, SQLNCLI and MSOLEDBSQL (SQL Server), "
+                                       "Sybase.ASEOLEDBProvider (Sybase), Microsoft.Jet.OLEDB and Microsoft.ACE.OLEDB "
+                                       "(Access), MSDAORA and OraOLEDB.Oracle (Oracle), MSDASQL (ODBC) and "
+                                       "Procforge.Snapshot (catalogue snapshots).");
   }
   if (out.empty()) throw ProviderError(kSource, "The connection string is empty.");
   if (const std::string* driver = Find(out, "Driver")) t.Driver = *driver;

@@ -15,11 +15,20 @@ struct Pair {
 };
 using Pairs = std::vector<Pair>;
 
+// Where one pair stands in the parsed text: from its key to the end of its value,
+// separators and surrounding blanks excluded. `HasValue` is false for a piece without "=".
+struct Span {
+  size_t Begin = 0;
+  size_t End = 0;
+  bool HasValue = false;
+};
+
 // Splits "key=value;..." into pairs in order. Values may be quoted with "..." or
 // '...' (a doubled quote stands for one) or braced {...} (a doubled } stands for
 // one). Keys are trimmed; "==" inside a key stands for "=". Never fails: a piece
-// without "=" becomes a key with an empty value.
-Pairs Parse(std::string_view text);
+// without "=" becomes a key with an empty value. With `spans`, receives one span per
+// pair, so that an editor can change one pair and leave the rest of the text as it was.
+Pairs Parse(std::string_view text, std::vector<Span>* spans = nullptr);
 // Writes pairs in the ODBC form, bracing values that need it.
 std::string Compose(const Pairs& pairs);
 // The value of the last pair whose key equals `key` ignoring case, or nullptr.
@@ -32,6 +41,11 @@ void Remove(Pairs& pairs, std::string_view key);
 // mark or ANSI text; the first line that is neither a comment (";") nor a section
 // header ("[oledb]"). Throws ProviderError when the file cannot be read or holds none.
 std::string ReadDataLinkFile(const std::string& path);
+
+// The kinds of provider this platform runs, told apart by the Provider key's value
+// (version suffixes such as ".1" allowed). An empty value is ODBC, ADO's default.
+enum class Family { Odbc, SqlServer, Sybase, Access, Oracle, Snapshot, Unknown };
+Family ProviderFamily(std::string_view provider);
 
 // What a connection string resolves to.
 struct Target {

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "platform/TextFiles.h"
+#include "platform/ado/ConnStr.h"
+#include "platform/ado/DataLinkFields.h"
+#include "platform/ado/DataLinkFile.h"
+#include "support/TestEnv.h"
+
+using namespace pf;
+using namespace pf::ado;
+using Field = DataLinkFields::Field;
+
+namespace {
+
+std::string Oracle(std::string_view) { return "Oracle ODBC"; }
+
+// The connection strings of the samples, the README and the usual ODBC forms.
+const char* const kSamples[] = {
+    "Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password=secret",
+    "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=OrderEntry;"
+    "Data Source=ORDERSRV01",
+    "Provider=Sybase.ASEOLEDBProvider.2;Server Name=SYBORD;Server Port Address=5000;Initial Catalog=orders;"
+    "User ID=orders_app",
+    "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User ID=sales;Persist Security Info=False",
+    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=Orders.mdb;Persist Security Info=False",
+    "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432; Database = app ;UID=u;PWD={p;w}",
+    "Provider=MSDASQL.1;Persist Security Info=False;User ID=scott;Extended Properties=\"DSN=Ora;SERVER=x\"",
+    "Provider=Procforge.Snapshot;Data Source=samples/mssql/OrderEntry.sql",
+};
+
+}  // namespace
+
+TEST(DataLinkFields, ReadsEveryProviderAndEditsOnlyTheFieldChanged) {
+  struct Row {
+    int Sample;
+    ConnStr::Family Family;
+    Field F;
+    const char* Read;      // the field's value in the sample
+    const char* NewValue;  // written into the field ("" removes it)
+    const char* After;     // the whole text afterwards
+  };
+  using Fam = ConnStr::Family;
+  const Row rows[] = {
+      {0, Fam::SqlServer, Field::Password, "secret", "a;b",
+       "Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password={a;b}"},
+      {1, Fam::SqlServer, Field::Server, "ORDERSRV01", "srv2",
+       "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=OrderEntry;"
+       "Data Source=srv2"},
+      {1, Fam::SqlServer, Field::IntegratedSecurity, "SSPI", "",
+       "Provider=SQLOLEDB.1;Persist Security Info=False;Initial Catalog=OrderEntry;Data Source=ORDERSRV01"},
+      {2, Fam::Sybase, Field::Port, "5000", "5001",
+       "Provider=Sybase.ASEOLEDBProvider.2;Server Name=SYBORD;Server Port Address=5001;Initial Catalog=orders;"
+       "User ID=orders_app"},
+      {3, Fam::Oracle, Field::Password, "", "tiger",
+       "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User ID=sales;Persist Security Info=False;Password=tiger"},
+      {4, Fam::Access, Field::File, "Orders.mdb", "C:\\Data\\My Orders.mdb",
+       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\My Orders.mdb;Persist Security Info=False"},
+      {5, Fam::Odbc, Field::Database, "app", "",
+       "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;UID=u;PWD={p;w}"},
+      {5, Fam::Odbc, Field::User, "u", "admin",
+       "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432; Database = app ;UID=admin;PWD={p;w}"},
+      {6, Fam::Odbc, Field::User, "scott", "",
+       "Provider=MSDASQL.1;Persist Security Info=False;Extended Properties=\"DSN=Ora;SERVER=x\""},
+      {7, Fam::Snapshot, Field::File, "samples/mssql/OrderEntry.sql", "b.sql", "Provider=Procforge.Snapshot;Data Source=b.sql"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(kSamples[r.Sample]);
+    DataLinkFields m(kSamples[r.Sample]);
+    ASSERT_GE(m.ProviderIndex(), 0);
+    EXPECT_EQ(DataLinkFields::Providers()[m.ProviderIndex()].Family, r.Family);
+    EXPECT_EQ(m.Get(r.F), r.Read);
+    m.Set(r.F, r.Read);  // writing the value it holds changes nothing
+    EXPECT_FALSE(m.Modified());
+    m.Set(r.F, r.NewValue);
+    EXPECT_EQ(m.Text(), r.After);
+    EXPECT_EQ(m.Get(r.F), r.NewValue);
+    // What the dialog returns is a string the data-access layer accepts.
+    EXPECT_NO_THROW(ConnStr::Translate(m.Text(), &Oracle));
+  }
+}
+
+TEST(DataLinkFields, NewStringsTakeTheProvidersKeysAndUnknownStringsStayRaw) {
+  DataLinkFields m;
+  EXPECT_EQ(m.ProviderIndex(), -1);
+  m.SetProvider(1);  // Sybase
+  m.Set(Field::Server, "syb");
+  m.Set(Field::Database, "pubs2");
+  m.Set(Field::User, "sa");
+  EXPECT_EQ(m.Text(), "Provider=Sybase.ASEOLEDBProvider.2;Server Name=syb;Initial Catalog=pubs2;User ID=sa");
+  // Switching the provider keeps the fields both need, under the new provider's keys.
+  m.SetProvider(0);
+  EXPECT_EQ(m.Text(), "Provider=SQLOLEDB.1;Data Source=syb;Initial Catalog=pubs2;User ID=sa");
+  EXPECT_EQ(m.Get(Field::Server), "syb");
+  EXPECT_TRUE(m.Modified());
+
+  // Plain ODBC strings get ODBC key names.
+  DataLinkFields odbc("DSN=orders");
+  odbc.Set(Field::User, "u");
+  odbc.Set(Field::Password, "p");
+  EXPECT_EQ(odbc.Text(), "DSN=orders;UID=u;PWD=p");
+
+  // Not a key=value list, or a provider not known: the raw entry, and nothing rewrites it.
+  for (const char* raw : {"just some text", "Provider=NoSuch.Provider;Data Source=x"}) {
+    DataLinkFields r(raw);
+    EXPECT_EQ(r.ProviderIndex(), DataLinkFields::RawIndex()) << raw;
+    r.SetProvider(DataLinkFields::RawIndex());
+    EXPECT_EQ(r.Text(), raw);
+  }
+}
+
+TEST(DataLinkFile, ReadsAndWritesThePlatformFormatByteForByte) {
+  pftest::TempDir dir;
+  // As the platform's editor writes it: UTF-16 LE, byte-order mark, header, comment, string.
+  const std::string text = "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n" +
+                           std::string(kSamples[1]) + "\r\n";
+  const std::string bytes = TextFiles::Encode(text, "UTF-16LE");
+  ASSERT_TRUE(bytes.starts_with("\xFF\xFE[\0o\0"));
+  const std::string path = dir.file("orders.udl");
+  pftest::WriteAll(path, bytes);
+
+  DataLinkFile::Contents c = DataLinkFile::Read(path);
+  EXPECT_EQ(c.ConnectionString, kSamples[1]);
+  DataLinkFile::Write(path, c);
+  EXPECT_EQ(pftest::ReadAll(path), bytes);
+  // The data-access layer reads what was written.
+  EXPECT_EQ(ConnStr::ReadDataLinkFile(path), kSamples[1]);
+
+  // A new file (Browse creates it empty) gets the platform's header when written.
+  const std::string fresh = dir.file("new.udl");
+  pftest::WriteAll(fresh, "");
+  c = DataLinkFile::Read(fresh);
+  EXPECT_EQ(c.ConnectionString, "");
+  c.ConnectionString = kSamples[7];
+  DataLinkFile::Write(fresh, c);
+  EXPECT_EQ(pftest::ReadAll(fresh), TextFiles::Encode("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n" +
+                                                         std::string(kSamples[7]) + "\r\n",
+                                                     "UTF-16LE"));
+}
+
+TEST(DataLinkFile, RefusesWhatIsNotALinkFileAndLeavesItAlone) {
+  pftest::TempDir dir;
+  struct Row {
+    const char* Name;
+    std::string Bytes;
+    const char* Reason;
+  };
+  const Row rows[] = {
+      {"binary.udl", std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), "binary data"},
+      {"odd.udl", std::string("\xFF\xFE[\0o\0l", 7), "binary data"},
+      {"header.udl", TextFiles::Encode("Provider=SQLOLEDB;Data Source=x\r\n", "UTF-16LE"), "first line is not [oledb]"},
+      {"huge.udl", "[oledb]\r\n" + std::string(DataLinkFile::kMaxSize, 'x'), "larger than 1 MB"},
+  };
+  for (const Row& r : rows) {
+    const std::string path = dir.file(r.Name);
+    pftest::WriteAll(path, r.Bytes);
+    const pf::AppError e = pftest::Raised([&] { DataLinkFile::Read(path); });
+    EXPECT_EQ(e.Number, pf::ERR_USER_CHECK) << r.Name;
+    EXPECT_NE(e.Description.find(r.Reason), std::string::npos) << e.Description;
+    EXPECT_NE(e.Description.find(r.Name), std::string::npos) << e.Description;
+    EXPECT_EQ(pftest::ReadAll(path), r.Bytes) << r.Name;
+  }
+  EXPECT_EQ(pftest::Raised([&] { DataLinkFile::Read(dir.path().string()); }).Number, pf::ERR_USER_CHECK);
+  // An ANSI link file from an older tool opens, and is written back in the platform's format.
+  const std::string ansi = dir.file("ansi.udl");
+  pftest::WriteAll(ansi, "[oledb]\r\n; comment\r\nProvider=SQLOLEDB;Data Source=caf\xE9\r\n");
+  EXPECT_EQ(DataLinkFile::Read(ansi).ConnectionString, "Provider=SQLOLEDB;Data Source=caf\xC3\xA9");
+}

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/Registry.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+// A Wine local-machine hive as Wine writes it, in a prefix of its own.
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("WINEPREFIX");
+    saved_ = old ? old : "";
+    hadPrefix_ = old != nullptr;
+    setenv("WINEPREFIX", dir_.path().c_str(), 1);
+  }
+  void TearDown() override {
+    if (hadPrefix_) setenv("WINEPREFIX", saved_.c_str(), 1);
+    else unsetenv("WINEPREFIX");
+  }
+  void WriteHive() {
+    pftest::WriteAll(dir_.file("system.reg"),
+                     "WINE REGISTRY Version 2\n"
+                     ";; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                     "[Software\\\\Acme\\\\Orders] 1733490000\n"
+                     "#time=1db47c1a2b3c4d5\n"
+                     "@=\"default text\"\n"
+                     "\"ConnStr\"=\"Provider=SQLOLEDB;Data Source=sql01;Password=\\\"q\\\\t\\\"\"\n"
+                     "\"Expand\"=str(2):\"%ProgramFiles%\\\\Acme\"\n"
+                     "\"Caf\\xe9\"=\"Gr\\xf6\\xdf\\x65\"\n"
+                     "\"Count\"=dword:00000007\n\n"
+                     "[Software\\\\Acme\\\\Other] 1733490000\n"
+                     "\"ConnStr\"=\"wrong key\"\n");
+  }
+  pftest::TempDir dir_;
+  std::string saved_;
+  bool hadPrefix_ = false;
+};
+
+}  // namespace
+
+TEST_F(RegistryTest, ReadsStringValuesOfTheWineHive) {
+  WriteHive();
+  EXPECT_EQ(pf::Registry::LocalMachineHive(), dir_.file("system.reg"));
+  struct Row {
+    const char* Key;
+    const char* Value;
+    const char* Expected;
+  };
+  const Row rows[] = {
+      {"Software\\Acme\\Orders", "ConnStr", "Provider=SQLOLEDB;Data Source=sql01;Password=\"q\\t\""},
+      {"\\SOFTWARE/acme/orders\\", "connstr", "Provider=SQLOLEDB;Data Source=sql01;Password=\"q\\t\""},
+      {"Software\\Acme\\Orders", "", "default text"},
+      {"Software\\Acme\\Orders", "Expand", "%ProgramFiles%\\Acme"},
+      {"Software\\Acme\\Orders", "Caf\xC3\xA9", "Gr\xC3\xB6\xC3\x9f" "e"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(pf::Registry::ReadLocalMachineString(r.Key, r.Value), r.Expected) << r.Key;
+}
+
+TEST_F(RegistryTest, FailuresNameTheKeyOrTheValue) {
+  // No hive at all, then a hive without the key, a missing value, a value that is no string.
+  EXPECT_EQ(pftest::Raised([] { pf::Registry::ReadLocalMachineString("Software\\Acme\\Orders", "ConnStr"); })
+                .Description.rfind("Failed to open Registry key: Software\\Acme\\Orders (there is no registry", 0),
+            0u);
+  WriteHive();
+  struct Row {
+    const char* Key;
+    const char* Value;
+    const char* Message;
+  };
+  const Row rows[] = {
+      {"Software\\Acme\\Missing", "ConnStr", "Failed to open Registry key: Software\\Acme\\Missing"},
+      {"Software\\Acme", "ConnStr", "Failed to open Registry key: Software\\Acme"},
+      {"Software\\Acme\\Orders", "Nope", "Failed to read registry value. Value Name: Nope"},
+      {"Software\\Acme\\Orders", "Count", "Failed to read registry value. Value Name: Count"},
+  };
+  for (const Row& r : rows) {
+    const pf::AppError e = pftest::Raised([&] { pf::Registry::ReadLocalMachineString(r.Key, r.Value); });
+    EXPECT_EQ(e.Number, pf::ERR_USER_CHECK);
+    EXPECT_EQ(e.Description, r.Message);
+  }
+}
