@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "errors/AppError.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "platform/Variant.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
-#include "shell/MGlobals.h"
+#include "driver/MGlobals.h"
 #include "shell/ScriptedUserInterface.h"
 
 using namespace pf;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "builder/CMethColl.h"
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 
 using namespace pf;
 

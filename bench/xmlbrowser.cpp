@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 using namespace pf;
 

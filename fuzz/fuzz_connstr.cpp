@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/ado/ConnStr.h"
 #include "platform/ado/Provider.h"
 #include "platform/ado/Utf16.h"

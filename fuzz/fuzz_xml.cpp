@@ -6,7 +6,7 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pf::Faultnet31::Reset();

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "builder/CMethColl.h"
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 #include "errors/ErrGuard.h"
 
 using namespace pf;

@@ -1,7 +1,7 @@
 #include "builder/CMethColl.h"
 
-#include "builder/MMethUtils.h"
-#include "builder/SourceText.h"
+#include "text/MMethUtils.h"
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 
 namespace pf {

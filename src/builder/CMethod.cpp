@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "builder/MMethUtils.h"
-#include "builder/SourceText.h"
+#include "text/MMethUtils.h"
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 
 namespace pf {

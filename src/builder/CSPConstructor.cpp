@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "builder/MADOUtils.h"
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 #include "builder/MOraUtils.h"
-#include "builder/SourceText.h"
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "extract/ISrvrExtractor.h"
-#include "platform/NoCase.h"
-#include "platform/Utf8.h"
+#include "base/NoCase.h"
+#include "base/Utf8.h"
 #include "settings/CSettings.h"
 #include "settings/MStdConfigs.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 #include "errors/ErrGuard.h"
 
 namespace pf::MADOUtils {

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
 namespace pf::MOraUtils {
 

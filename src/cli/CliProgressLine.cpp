@@ -5,7 +5,7 @@
 #include <csignal>
 
 #include "cli/CliUserInterface.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pf::cli {
 

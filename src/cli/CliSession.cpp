@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "errors/Faultnet31.h"
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
 #include "shell/CIniFile.h"

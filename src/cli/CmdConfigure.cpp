@@ -8,7 +8,7 @@
 #include "platform/Variant.h"
 #include "settings/CSettings.h"
 #include "settings/MStdConfigs.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf::cli {
 

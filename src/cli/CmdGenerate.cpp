@@ -4,9 +4,9 @@
 #include "cli/CliProgressLine.h"
 #include "cli/CliSession.h"
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "shell/CProgress.h"
-#include "shell/MGlobals.h"
+#include "driver/MGlobals.h"
 
 namespace pf::cli {
 

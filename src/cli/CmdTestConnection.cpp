@@ -1,8 +1,8 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
-#include "shell/MGlobals.h"
+#include "xml/bwXMLBrowser.h"
+#include "driver/MGlobals.h"
 
 namespace pf::cli {
 

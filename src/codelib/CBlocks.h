@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "codelib/CRefValues.h"
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
 namespace pf {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
 namespace pf {
 

@@ -7,7 +7,7 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 
 namespace pf::MCodeLib {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/AppPaths.h"
-#include "platform/VBDate.h"
+#include "base/AppPaths.h"
+#include "base/VBDate.h"
 
 namespace pf {
 

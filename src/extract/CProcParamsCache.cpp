@@ -1,6 +1,6 @@
 #include "extract/CProcParamsCache.h"
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/ado/Connection.h"
 
 namespace pf {

@@ -1,10 +1,10 @@
 #include "extract/CSrvrAccess.h"
 
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf {
 

@@ -8,7 +8,7 @@
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
 #include "platform/ado/Recordset.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf {
 

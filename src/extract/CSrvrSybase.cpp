@@ -3,7 +3,7 @@
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf {
 

@@ -1,9 +1,9 @@
 #include "extract/MExtractDocs.h"
 
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 #include "errors/Faultnet31.h"
 #include "extract/CServer.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf::MExtractDocs {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "errors/AppError.h"
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/TextFiles.h"
 
 namespace pf::Registry {

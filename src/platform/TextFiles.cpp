@@ -5,7 +5,7 @@
 
 #include "errors/AppError.h"
 #include "platform/FileIO.h"
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/ado/Utf16.h"
 
 namespace pf::TextFiles {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/VBDate.h"
+#include "base/VBDate.h"
 
 namespace pf {
 

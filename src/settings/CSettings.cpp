@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "builder/MMethUtils.h"
-#include "builder/SourceText.h"
+#include "text/MMethUtils.h"
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/CSrvrAccess.h"
@@ -13,10 +13,10 @@
 #include "extract/CSrvrOraADO.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "platform/TextFiles.h"
 #include "settings/MStdConfigs.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/CIniFile.h"
 #include "shell/MGlobals.h"
 #include "shell/MUtils.h"

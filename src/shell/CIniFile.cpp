@@ -1,8 +1,8 @@
 #include "shell/CIniFile.h"
 
 #include "errors/ErrGuard.h"
-#include "platform/AppPaths.h"
-#include "platform/VBDate.h"
+#include "base/AppPaths.h"
+#include "base/VBDate.h"
 #include "shell/MUtils.h"
 
 namespace pf {

@@ -1,6 +1,6 @@
 #pragma once
 // CIniFile: the application state file "Procforge.ini" beside the program (in the
-// writable folder, see platform/AppPaths.h). Despite its name it is XML:
+// writable folder, see base/AppPaths.h). Despite its name it is XML:
 //   <Procforge Profile="current profile path">
 //     <RecentList><Profile Profile="path" LastAccessed="12/6/2026 2:03:05 PM"/>...</RecentList>
 //   </Procforge>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf {
 

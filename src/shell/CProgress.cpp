@@ -4,7 +4,7 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pf {
 

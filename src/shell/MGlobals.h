@@ -8,14 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "shell/IUserInterface.h"
-
-namespace pf {
-class CSettings;
-class CProgress;
-}  // namespace pf
 
 namespace pf::MGlobals {
 
@@ -54,41 +48,5 @@ bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt);
 // The user guide beside the program.
 std::string GetHelpFileName();
 void ResetMousePointer();
-
-// What one generation run produced and where it went.
-struct GenerationResult {
-  int32_t NumSPs = 0;    // procedure methods wrapped
-  int32_t NumLines = 0;  // lines of the class text
-  int32_t NumChars = 0;  // characters of the class text
-  std::string ClassFile, ClassProlog, ClassCode;
-  bool ClassSaved = false;        // SaveFile of the class file succeeded
-  bool ParamDefsWanted = false;   // AddExecSPByName: the module was built and written
-  std::string ParamDefsFile, ModuleProlog, ParamDefsCode;
-  bool ParamDefsSaved = false;    // SaveFile of the module succeeded
-  // What the run skipped or changed on its own, in the order it happened (the progress
-  // channel's warnings). The wizard lists them on its results page, procforge-cli prints
-  // them as "warning: " lines.
-  std::vector<std::string> Warnings;
-};
-
-// What a front end does around the build itself (the wizard disables its main window and
-// shows the progress window). Both are optional; AfterBuild runs also when the build fails.
-struct GenerationHooks {
-  std::function<void()> BeforeBuild;  // after the checks, before the builder runs
-  std::function<void()> AfterBuild;   // after the build, before the files are written
-};
-
-// The generation command shared by every front end: checks the output files (may ask
-// before overwriting), validates the profile, builds under Progress, writes the class file
-// (prolog and text) and, with AddExecSPByName, the parameter-definitions module, with
-// SaveFile (a failed save shows its message and the run goes on; see the Saved flags),
-// and disconnects from the server. Errors, "Operation Canceled" included, are recorded
-// under "MGlobals.GenerateCode" and passed on; a failed check or build writes nothing.
-GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const GenerationHooks& Hooks = {});
-
-// Tests AConnectString with the server object of the profile's server type. A failure
-// raises 0x80041065 "Connection test failed: " and the reason; success shows
-// "Connection tested successfully.". Recorded under "MGlobals.TestConnection(AConnectString)".
-void TestConnection(CSettings& Settings, const std::string& AConnectString);
 
 }  // namespace pf::MGlobals

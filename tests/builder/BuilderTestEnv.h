@@ -12,9 +12,9 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "shell/MGlobals.h"
 #include "shell/ScriptedUserInterface.h"

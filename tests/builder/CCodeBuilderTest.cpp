@@ -10,7 +10,7 @@
 #include "builder/BuilderTestEnv.h"
 #include "builder/CCodeBuilder.h"
 #include "codelib/CRefValues.h"
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
 namespace {
 

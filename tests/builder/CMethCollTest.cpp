@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 #include "support/TestEnv.h"
 
 using namespace pf;

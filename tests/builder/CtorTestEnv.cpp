@@ -1,8 +1,8 @@
 #include "CtorTestEnv.h"
 
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
-#include "settings/bwXMLBrowser.h"
+#include "base/AppPaths.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/MGlobals.h"
 
 namespace ctortest {

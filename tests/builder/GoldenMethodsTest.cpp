@@ -11,10 +11,10 @@
 #include "CtorTestEnv.h"
 #include "builder/CCodeBuilder.h"
 #include "builder/CMethColl.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "support/Golden.h"
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 using namespace pf;
 
@@ -89,9 +89,9 @@ class GoldenMethods : public ctortest::CtorTest {
       pftest::ExpectGolden(base + ".paramdefs.txt", builder.ParamDefsCode);
       // Both texts compile as modules of their own.
       const std::string methods = "Attribute VB_Name = \"MMethods\"\r\nOption Explicit\r\n" + coll.GetSource();
-      EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(methods)), "");
+      EXPECT_EQ(pf::FormatFindings(pf::CheckVB(methods)), "");
       const std::string defs = "Attribute VB_Name = \"MParams\"\r\nOption Explicit\r\n" + builder.ParamDefsCode;
-      EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(defs)), "");
+      EXPECT_EQ(pf::FormatFindings(pf::CheckVB(defs)), "");
     }
   }
 

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "errors/ErrGuard.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "support/TestEnv.h"
 
 using namespace pf;

@@ -10,7 +10,7 @@
 
 #include "GenerateTestUtil.h"
 #include "LibraryTestUtil.h"
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 namespace lib = pftest::lib;
 
@@ -82,12 +82,12 @@ std::string Problems(const lib::Generated& g, const std::string& ClassName, bool
   std::string out;
   std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
   // A whole project: every name the class reads must be declared somewhere in it.
-  for (const auto& f : pftest::CheckVB(g.Class, deps, {.NamesRead = true}))
+  for (const auto& f : pf::CheckVB(g.Class, deps, {.NamesRead = true}))
     out += g.Label + ": class line " + std::to_string(f.Line) + ": " + f.Message + "\n";
   std::string handlers = lib::HandlerProblems(g.Class, ClassName, UseFaultnet);
   if (!handlers.empty()) out += g.Label + ":\n" + handlers;
   if (!g.Module.empty())
-    for (const auto& f : pftest::CheckVB(g.Module))
+    for (const auto& f : pf::CheckVB(g.Module))
       out += g.Label + ": module line " + std::to_string(f.Line) + ": " + f.Message + "\n";
   return out;
 }

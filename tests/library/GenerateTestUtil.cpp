@@ -7,9 +7,9 @@
 
 #include "builder/CCodeBuilder.h"
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "platform/Variant.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 
 namespace fs = std::filesystem;

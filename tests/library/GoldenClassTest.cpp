@@ -6,7 +6,7 @@
 
 #include "GenerateTestUtil.h"
 #include "support/Golden.h"
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 namespace lib = pftest::lib;
 
@@ -23,7 +23,7 @@ lib::Generated Generate(const char* Profile, int Conf, const char* ClassName, bo
 // The class, checked with the modules it depends on; every name it reads must be declared.
 void ExpectCompilable(const lib::Generated& g) {
   std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
-  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(g.Class, deps, {.NamesRead = true})), "");
+  EXPECT_EQ(pf::FormatFindings(pf::CheckVB(g.Class, deps, {.NamesRead = true})), "");
 }
 
 TEST(GoldenClassTest, SqlServerDesktopClassAndParameterDefinitions) {

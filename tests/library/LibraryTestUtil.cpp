@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
 namespace pftest::lib {
 

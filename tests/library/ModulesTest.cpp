@@ -20,9 +20,9 @@
 #include "LibraryTestUtil.h"
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "support/TestEnv.h"
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 namespace {
 
@@ -303,8 +303,8 @@ TEST(VBModules, TheBuildShipsThemBesideTheProgram) {
 TEST(VBModules, PassTheVisualBasicChecker) {
   const std::string errors = LibraryText("Faultnet31.bas");
   const std::string xml = LibraryText("pfgXMLUtils.bas");
-  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(errors, {xml})), "");
-  EXPECT_EQ(pftest::FormatFindings(pftest::CheckVB(xml, {errors})), "");
+  EXPECT_EQ(pf::FormatFindings(pf::CheckVB(errors, {xml})), "");
+  EXPECT_EQ(pf::FormatFindings(pf::CheckVB(xml, {errors})), "");
 }
 
 // --- Faultnet31.bas ---

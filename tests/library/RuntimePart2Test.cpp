@@ -12,7 +12,7 @@
 #include "codelib/CBlocks.h"
 #include "errors/Faultnet31.h"
 #include "support/TestEnv.h"
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 using namespace pf;
 namespace lib = pftest::lib;
@@ -357,9 +357,9 @@ lib::Generated Generate(lib::Generator& gen, const std::string& sample, const Va
 // with every module it uses.
 std::string Findings(const lib::Generated& g) {
   std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
-  pftest::VBCheckOptions options;
+  pf::VBCheckOptions options;
   options.NamesRead = true;
-  return pftest::FormatFindings(pftest::CheckVB(g.Class, deps, options));
+  return pf::FormatFindings(pf::CheckVB(g.Class, deps, options));
 }
 
 TEST(RuntimePart2ClassTest, EveryServerTypeWithTheSecondHalfOnPassesTheChecker) {

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "errors/ErrGuard.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "shell/ConsoleUserInterface.h"
 #include "shell/ScriptedUserInterface.h"
 #include "support/TestEnv.h"

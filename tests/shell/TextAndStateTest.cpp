@@ -3,8 +3,8 @@
 #include <ctime>
 
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
-#include "platform/Clock.h"
+#include "base/AppPaths.h"
+#include "base/Clock.h"
 #include "shell/CIniFile.h"
 #include "shell/MUtils.h"
 #include "support/TestEnv.h"

@@ -1,7 +1,7 @@
 #include "support/SettingsTestEnv.h"
 
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "shell/MGlobals.h"
 
 namespace pftest {

@@ -12,7 +12,7 @@
 
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/ScriptedUserInterface.h"
 #include "support/TestEnv.h"
 

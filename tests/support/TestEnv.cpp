@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
-#include "platform/Clock.h"
+#include "base/AppPaths.h"
+#include "base/Clock.h"
 
 namespace pftest {
 

@@ -7,10 +7,14 @@
 #include <vector>
 
 #include "support/TestEnv.h"
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 namespace pftest {
 namespace {
+
+using pf::CheckVB;
+using pf::FormatFindings;
+using pf::VBFinding;
 
 // Checks a module made of "Option Explicit" and Body (LF line ends), so Body's first line is
 // line 2 of the checked text.

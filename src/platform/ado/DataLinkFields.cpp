@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
 namespace pf::ado {
 

@@ -4,7 +4,7 @@
 
 #include "errors/AppError.h"
 #include "platform/FileIO.h"
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/TextFiles.h"
 
 namespace pf::ado::DataLinkFile {

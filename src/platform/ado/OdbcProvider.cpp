@@ -1,4 +1,4 @@
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/ado/OdbcProvider.h"
 
 #include <sql.h>

@@ -1,4 +1,4 @@
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/ado/Recordset.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/ado/SnapshotProvider.h"
 
 #include <sqlite3.h>
@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 #include "platform/ado/Ado.h"
 
 namespace pf::ado::SnapshotProvider {

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "support/VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 int main(int argc, char** argv) {
-  pftest::VBCheckOptions options{.NamesRead = true};
+  pf::VBCheckOptions options{.NamesRead = true};
   int first = 1;
   if (argc > 1 && std::string_view(argv[1]) == "--fragment") {
     options.NamesRead = false;
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     std::vector<std::string_view> others;
     for (size_t j = 0; j < texts.size(); ++j)
       if (j != i) others.emplace_back(texts[j]);
-    for (const pftest::VBFinding& f : pftest::CheckVB(texts[i], others, options)) {
+    for (const pf::VBFinding& f : pf::CheckVB(texts[i], others, options)) {
       std::cout << argv[first + i] << ":" << f.Line << ": " << f.Message << "\n";
       status = 1;
     }

@@ -1,4 +1,4 @@
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,7 +11,7 @@
 #include "errors/ErrGuard.h"
 #include "platform/ado/Recordset.h"
 #include "platform/TextFiles.h"
-#include "settings/bwEEDomDoc.h"
+#include "xml/bwEEDomDoc.h"
 
 namespace pf {
 

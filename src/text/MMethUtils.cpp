@@ -1,11 +1,11 @@
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#include "builder/SourceText.h"
-#include "platform/Utf8.h"
+#include "base/SourceText.h"
+#include "base/Utf8.h"
 #include "errors/ErrGuard.h"
 
 namespace pf::MMethUtils {

@@ -36,7 +36,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pftest {
+namespace pf {
 
 struct VBFinding {
   int Line;             // 1-based physical line in the checked text
@@ -61,4 +61,4 @@ std::vector<VBFinding> CheckVB(std::string_view Text,
 // "line N: message" per finding, one per line ("\n" ends); empty when there is none.
 std::string FormatFindings(const std::vector<VBFinding>& Findings);
 
-}  // namespace pftest
+}  // namespace pf

@@ -1,4 +1,4 @@
-#include "platform/VBDate.h"
+#include "base/VBDate.h"
 
 #include <gtest/gtest.h>
 

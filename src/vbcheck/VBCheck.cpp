@@ -1,4 +1,4 @@
-#include "VBCheck.h"
+#include "vbcheck/VBCheck.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,9 +7,9 @@
 #include <unordered_set>
 #include <utility>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 
-namespace pftest {
+namespace pf {
 namespace {
 
 using pf::NoCase::Equals;
@@ -1571,4 +1571,4 @@ std::string FormatFindings(const std::vector<VBFinding>& Findings) {
   return out;
 }
 
-}  // namespace pftest
+}  // namespace pf

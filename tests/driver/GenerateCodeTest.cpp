@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "builder/BuilderTestEnv.h"
-#include "shell/MGlobals.h"
+#include "driver/MGlobals.h"
 
 namespace {
 

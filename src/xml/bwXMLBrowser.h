@@ -30,7 +30,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/NoCase.h"
+#include "base/NoCase.h"
 #include "platform/Variant.h"
 
 namespace pf {

@@ -1,8 +1,8 @@
-#include "settings/bwEEDomDoc.h"
+#include "xml/bwEEDomDoc.h"
 
 #include <exception>
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace pf {
 

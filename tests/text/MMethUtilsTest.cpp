@@ -1,4 +1,4 @@
-#include "builder/MMethUtils.h"
+#include "text/MMethUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "support/TestEnv.h"
 
 using namespace pf;

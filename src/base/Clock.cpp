@@ -1,4 +1,4 @@
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace pf::Clock {
 

@@ -1,9 +1,9 @@
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 
 #include <gtest/gtest.h>
 
 #include "errors/Faultnet31.h"
-#include "settings/bwEEDomDoc.h"
+#include "xml/bwEEDomDoc.h"
 #include "support/TestEnv.h"
 
 using namespace pf;

@@ -1,4 +1,4 @@
-#include "platform/VBDate.h"
+#include "base/VBDate.h"
 
 #include <cctype>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 namespace pf::VBDate {
 

@@ -1,0 +1,105 @@
+#include "driver/MGlobals.h"
+
+#include <filesystem>
+
+#include "base/SourceText.h"
+#include "builder/CCodeBuilder.h"
+#include "errors/ErrGuard.h"
+#include "extract/CServer.h"
+#include "settings/CSettings.h"
+#include "shell/CProgress.h"
+#include "xml/bwXMLBrowser.h"
+
+namespace pf::MGlobals {
+
+namespace {
+
+std::string TrimBlanks(const std::string& s) { return std::string(srctext::TrimBlanks(s)); }
+
+// The module would silently replace the class when both names lead to one file (the
+// checks before a run have created both, so they exist).
+void CheckDistinctOutputFiles(CSettings& Settings) {
+  if (!Settings.xStoredProc->boolAttr("AddExecSPByName", "True")) return;
+  const std::string classFile = Settings.xCode->strAttr("ClassFile");
+  const std::string moduleFile = TrimBlanks(Settings.xCode->strAttr("ParamDefsFile"));
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(classFile, moduleFile, ec);
+  Faultnet31::Check(!same || ec, ERR_USER_CHECK,
+                    "The class file and the parameters definition module file must be different files: %1", classFile);
+}
+
+// A file is its prolog followed directly by its body.
+std::string Joined(const std::string& prolog, const std::string& body) {
+  std::string text;
+  text.reserve(prolog.size() + body.size());
+  text += prolog;
+  text += body;
+  return text;
+}
+
+}  // namespace
+
+GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const GenerationHooks& Hooks) {
+  // AfterBuild undoes what BeforeBuild did, so it runs exactly once whenever BeforeBuild ran.
+  bool afterBuildDue = false;
+  auto afterBuild = [&] {
+    if (!afterBuildDue) return;
+    afterBuildDue = false;
+    if (Hooks.AfterBuild) Hooks.AfterBuild();
+  };
+  return ErrGuard("MGlobals.GenerateCode", [&] {
+    try {
+      Settings.CheckCanStartGeneratingCode();
+      CheckDistinctOutputFiles(Settings);
+      Settings.Validate();
+      afterBuildDue = true;
+      if (Hooks.BeforeBuild) Hooks.BeforeBuild();
+
+      GenerationResult r;
+      CCodeBuilder builder;
+      builder.BuildCode(Settings, Progress, r.NumSPs, r.NumLines, r.NumChars);
+      afterBuild();
+
+      bwXMLBrowser& code = *Settings.xCode;
+      r.ClassFile = code.strAttr("ClassFile");
+      r.ClassProlog = Settings.BuildClassProlog();
+      r.ClassCode = std::move(builder.ClassCode);
+      r.ClassSaved = SaveFile(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
+
+      r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
+      if (r.ParamDefsWanted) {
+        // Blanks around the name are not part of it: the checks created the trimmed name.
+        r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
+        r.ModuleProlog = Settings.BuildModuleProlog();
+        r.ParamDefsCode = std::move(builder.ParamDefsCode);
+        r.ParamDefsSaved = SaveFile(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
+      }
+
+      builder.Done();
+      Settings.DisconnectServer();
+      r.Warnings = Progress.Warnings();
+      return r;
+    } catch (...) {
+      // The front end's clean-up must not replace the error that ended the run.
+      try {
+        afterBuild();
+      } catch (...) {
+      }
+      throw;
+    }
+  });
+}
+
+void TestConnection(CSettings& Settings, const std::string& AConnectString) {
+  ErrGuard(
+      "MGlobals.TestConnection(AConnectString)",
+      [&] {
+        std::string errMsg;
+        const bool ok = Settings.Server()->TestConnection(AConnectString, errMsg);
+        Faultnet31::Check(ok, ERR_USER_CHECK, "Connection test failed: %1", errMsg);
+        ShowMessage("Connection tested successfully.");
+      },
+      AConnectString);
+}
+
+}  // namespace pf::MGlobals
