@@ -19,14 +19,11 @@
 #include <vector>
 
 #include "errors/AppError.h"
-#include "base/AppPaths.h"
-#include "platform/Variant.h"
-#include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
-#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "driver/MGlobals.h"
 #include "shell/ScriptedUserInterface.h"
+#include "support/SyntheticCatalogue.h"
 
 using namespace pf;
 namespace fs = std::filesystem;
@@ -49,18 +46,11 @@ double CpuSeconds(const rusage& ru) {
 
 // Runs in a child process, so that the peak memory is this run's alone.
 Figures GenerateOnce(int n, const std::string& snapshot, const std::string& outDir) {
-  AppPaths::SetProgramFolder(PF_BIN_DIR);  // the code library lives beside the programs
-  ado::RegisterWithErrorLibrary();
+  pfbench::StartProgram();
   auto ui = std::make_shared<ScriptedUserInterface>();
   MGlobals::SetUserInterface(ui);
   CSettings s;
-  s.xServer->Attr("SrvrType", Variant(1));
-  s.xServer->Attr("ConnPfg", Variant("Provider=Procforge.Snapshot;Data Source=" + snapshot));
-  s.SetStandardConf(2);
-  s.xStoredProc->Attr("AddExecSPByName", Variant("True"));
-  s.xStoredProc->Attr("AddOraFunctions", Variant("True"));
-  s.xCode->Attr("ClassFile", Variant(outDir + "/CSynthetic" + std::to_string(n) + ".cls"));
-  s.xCode->Attr("ParamDefsFile", Variant(outDir + "/MSynthetic" + std::to_string(n) + ".bas"));
+  pfbench::ConfigureSyntheticProfile(s, n, snapshot, outDir);
 
   CProgress progress;
   rusage before{};
@@ -120,10 +110,7 @@ int main(int argc, char** argv) {
   int rc = 0;
   for (int n : sizes) {
     const std::string snapshot = dir + "/synthetic" + std::to_string(n) + ".db";
-    const std::string make = "python3 '" PF_SOURCE_DIR "/bench/make_synthetic_snapshot.py' " + std::to_string(n) +
-                             " '" + snapshot + "'";
-    if (std::system(make.c_str()) != 0) {
-      std::fprintf(stderr, "could not make the snapshot: %s\n", make.c_str());
+    if (!pfbench::MakeSyntheticSnapshot(n, snapshot)) {
       rc = 1;
       break;
     }

@@ -1,6 +1,6 @@
 #pragma once
-// Small allocation-free helpers for scanning generated source text: blank trimming
-// (blanks are spaces only, as the generated language trims), upper-casing, walking CR LF
+// Small helpers for scanning generated source text: blank trimming (blanks are spaces
+// only, as the generated language trims), upper-casing, replacing, walking CR LF
 // separated lines and joining lines without empty ones. Case-insensitive tests: NoCase.h.
 //
 // Case changes apply to ASCII letters; other bytes (UTF-8 sequences) pass unchanged.
@@ -32,6 +32,20 @@ inline std::string_view RTrimBlanks(std::string_view s) {
   return s.substr(0, n);
 }
 inline std::string_view TrimBlanks(std::string_view s) { return RTrimBlanks(LTrimBlanks(s)); }
+
+// Every occurrence of `from` replaced by `to`, scanning left to right without overlap.
+inline std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + (to.size() > from.size() ? text.size() / 8 : 0));
+  size_t pos = 0;
+  for (size_t hit; (hit = text.find(from, pos)) != std::string_view::npos; pos = hit + from.size()) {
+    out.append(text, pos, hit - pos);
+    out += to;
+  }
+  out.append(text, pos, std::string_view::npos);
+  return out;
+}
 
 // Walks the pieces of `text` split at CR LF, in order; an empty text is one empty piece.
 // Usage: for (LineCursor c(text); c.Next(line);) ...

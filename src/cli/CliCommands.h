@@ -16,5 +16,7 @@ int RunList(CliSession& Session);
 int RunTestConnection(CliSession& Session);
 // Creates or loads a profile, applies a configuration and keys, validates and saves it.
 int RunConfigure(CliSession& Session);
+// Writes the code viewer's HTML of a .cls or .bas file to -o OUT or stdout.
+int RunHtml(CliSession& Session);
 
 }  // namespace pf::cli

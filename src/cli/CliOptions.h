@@ -5,6 +5,7 @@
 //   procforge-cli list            [--profile FILE]
 //   procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]
 //   procforge-cli configure       --profile FILE [--new] [--config 0|1|2] [--set Section.Key=Value]...
+//   procforge-cli html            FILE [-o OUT]
 //   procforge-cli [COMMAND] --help
 //
 // Options take their value as the next argument or after "=" (--profile=FILE). "--" ends
@@ -17,7 +18,7 @@
 
 namespace pf::cli {
 
-enum class Command { None, Generate, List, TestConnection, Configure };
+enum class Command { None, Generate, List, TestConnection, Configure, Html };
 
 // One --set argument split at its first "." and the first "=" after it.
 struct KeySetting {
@@ -34,6 +35,8 @@ struct CliOptions {
   bool New = false;                         // configure --new
   std::optional<int> Config;                // configure --config 0|1|2
   std::vector<KeySetting> Sets;             // configure --set, in command-line order
+  std::optional<std::string> InputFile;     // html's FILE
+  std::optional<std::string> OutputFile;    // html -o OUT
 };
 
 // A command line that cannot be understood; its text says why.
@@ -43,8 +46,8 @@ class CliUsageError : public std::runtime_error {
 };
 
 // Reads argv[1..argc-1]. Throws CliUsageError for an unknown command or option, a missing
-// or malformed value, an option the command does not take, --yes with --no, and
-// configure without --profile.
+// or malformed value, an option the command does not take, --yes with --no,
+// configure without --profile and html without FILE.
 CliOptions ParseCommandLine(int argc, const char* const* argv);
 
 // The help text of a command, or the overview for Command::None. Ends with a line break.

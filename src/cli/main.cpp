@@ -20,6 +20,8 @@ int Dispatch(pf::cli::CliSession& session) {
       return pf::cli::RunTestConnection(session);
     case Command::Configure:
       return pf::cli::RunConfigure(session);
+    case Command::Html:
+      return pf::cli::RunHtml(session);
     case Command::None:
       break;
   }

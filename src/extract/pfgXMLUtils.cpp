@@ -23,19 +23,6 @@ std::string Prefixed(std::string_view prefix, F&& body) {
 }
 }  // namespace
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-  std::string out;
-  if (from.empty()) return std::string(text);
-  out.reserve(text.size() + (to.size() > from.size() ? text.size() / 8 : 0));
-  size_t pos = 0;
-  for (size_t hit; (hit = text.find(from, pos)) != std::string_view::npos; pos = hit + from.size()) {
-    out.append(text, pos, hit - pos);
-    out += to;
-  }
-  out.append(text, pos, std::string_view::npos);
-  return out;
-}
-
 std::string NormalizeLineEnds(std::string_view text) {
   return ReplaceAll(ReplaceAll(text, "\n", "\r\n"), "\r\r\n", "\r\n");
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/SourceText.h"
+
 namespace pf::ado {
 class Recordset;
 }
@@ -38,8 +40,7 @@ std::string xmlWrapData(std::string_view Data, std::string_view RsDataElem, std:
 // Helpers shared with CServer.
 // The recordset saved into a stream as XML and read back; failures pass unchanged.
 std::string SavedText(ado::Recordset& Rs);
-// Every occurrence of `from` replaced by `to`, scanning left to right without overlap.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+using srctext::ReplaceAll;
 // Every LF becomes CR LF, then every CR CR LF becomes CR LF.
 std::string NormalizeLineEnds(std::string_view text);
 // The text between the first "<rs:data>" and the first "</rs:data>" after it; empty

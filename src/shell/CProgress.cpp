@@ -10,10 +10,12 @@ namespace pf {
 
 namespace {
 constexpr size_t kMaxShown = 45;
+
+void CheckNotCancelled(bool cancelled) { Faultnet31::Check(!cancelled, ERR_CANCELED, "Operation Canceled"); }
 }  // namespace
 
 void CProgress::Message(std::string_view Msg) {
-  Faultnet31::Check(!Cancelled, ERR_CANCELED, "Operation Canceled");
+  CheckNotCancelled(Cancelled);
   if (!ProgressForm) return;
   ProgressForm->SetMessage(DisplayText(Msg));
   ProgressForm->DoEvents();
@@ -21,6 +23,11 @@ void CProgress::Message(std::string_view Msg) {
 
 void CProgress::DoEvents() {
   if (ProgressForm) ProgressForm->DoEvents();
+}
+
+void CProgress::Poll() {
+  DoEvents();
+  CheckNotCancelled(Cancelled);
 }
 
 void CProgress::Warning(std::string Text) {

@@ -34,6 +34,9 @@ class CProgress {
   void Message(std::string_view Msg);
   // Lets pending events run without a message (long loops between messages).
   void DoEvents();
+  // Lets pending events run, then raises 0x80041068 when Cancelled: a cancellation point
+  // without a message, for long work between two messages.
+  void Poll();
 
   // The run's warnings: what it skipped or changed on its own (a procedure left out, a
   // name made valid, a value read leniently). The run goes on; the front end shows them

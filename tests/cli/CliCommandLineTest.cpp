@@ -13,7 +13,7 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
        {std::vector<std::string>{"--help"}, {"-h"}, {"help"}}) {
     const CliResult r = cli.Run(args);
     EXPECT_EQ(r.ExitCode, 0) << args[0];
-    for (const char* cmd : {"generate", "list", "test-connection", "configure"})
+    for (const char* cmd : {"generate", "list", "test-connection", "configure", "html"})
       EXPECT_NE(r.Out.find(cmd), std::string::npos) << cmd;
     EXPECT_EQ(r.Err, "");
   }
@@ -22,6 +22,7 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
       {"list", "Usage: procforge-cli list [--profile FILE]"},
       {"test-connection", "Usage: procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]"},
       {"configure", "Usage: procforge-cli configure --profile FILE [--new] [--config 0|1|2]"},
+      {"html", "Usage: procforge-cli html FILE [-o OUT]"},
   };
   for (const auto& [cmd, usage] : usages) {
     // --help wins over everything else on the line, even a missing --profile.
@@ -48,6 +49,10 @@ TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
       {{"configure", "--profile", "p.PFG", "--config", "3"}, "--config takes 0, 1 or 2, not '3'"},
       {{"configure", "--profile", "p.PFG", "--set", "ClassFile=x"}, "--set needs Section.Key=Value"},
       {{"configure", "--profile", "p.PFG", "--set", "Code.ClassFile"}, "--set needs Section.Key=Value"},
+      {{"html"}, "html needs the FILE to convert"},
+      {{"html", "a.cls", "b.cls"}, "unexpected argument 'b.cls' for html"},
+      {{"html", "a.cls", "-o"}, "option '-o' needs a value"},
+      {{"html", "a.cls", "--profile", "p.PFG"}, "unknown option '--profile' for html"},
   };
   for (const auto& [args, reason] : cases) {
     const CliResult r = cli.Run(args);

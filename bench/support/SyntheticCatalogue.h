@@ -1,0 +1,47 @@
+#pragma once
+// Synthetic SQL Server catalogues for the benchmarks: a snapshot of N procedures made by
+// bench/make_synthetic_snapshot.py, a profile that generates from it, and the class text
+// of a whole generation run.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "base/AppPaths.h"
+#include "platform/Variant.h"
+#include "platform/ado/Ado.h"
+#include "settings/CSettings.h"
+#include "xml/bwXMLBrowser.h"
+
+namespace pfbench {
+
+// Writes the snapshot of n procedures to `snapshot`; false (with a message) on failure.
+inline bool MakeSyntheticSnapshot(int n, const std::string& snapshot) {
+  const std::string make = "python3 '" PF_SOURCE_DIR "/bench/make_synthetic_snapshot.py' " + std::to_string(n) +
+                           " '" + snapshot + "'";
+  if (std::system(make.c_str()) == 0) return true;
+  std::fprintf(stderr, "could not make the snapshot: %s\n", make.c_str());
+  return false;
+}
+
+// The program's start-up as far as a generation run needs it: the code library beside the
+// programs, the data-access layer known to the error library.
+inline void StartProgram() {
+  pf::AppPaths::SetProgramFolder(PF_BIN_DIR);
+  pf::ado::RegisterWithErrorLibrary();
+}
+
+// The desktop configuration over the snapshot, with functions and the by-name module, the
+// output files CSynthetic<n>.cls and MSynthetic<n>.bas in outDir.
+inline void ConfigureSyntheticProfile(pf::CSettings& s, int n, const std::string& snapshot, const std::string& outDir) {
+  using pf::Variant;
+  s.xServer->Attr("SrvrType", Variant(1));
+  s.xServer->Attr("ConnPfg", Variant("Provider=Procforge.Snapshot;Data Source=" + snapshot));
+  s.SetStandardConf(2);
+  s.xStoredProc->Attr("AddExecSPByName", Variant("True"));
+  s.xStoredProc->Attr("AddOraFunctions", Variant("True"));
+  s.xCode->Attr("ClassFile", Variant(outDir + "/CSynthetic" + std::to_string(n) + ".cls"));
+  s.xCode->Attr("ParamDefsFile", Variant(outDir + "/MSynthetic" + std::to_string(n) + ".bas"));
+}
+
+}  // namespace pfbench

@@ -1,0 +1,36 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "cli/CliProgressLine.h"
+#include "cli/CliSession.h"
+#include "platform/FileIO.h"
+#include "shell/CProgress.h"
+#include "shell/MCode2HTML.h"
+#include "shell/MUtils.h"
+
+namespace pf::cli {
+
+int RunHtml(CliSession& Session) {
+  const CliOptions& o = Session.Options();
+  const std::string code = FileIO::ReadBytes(*o.InputFile);
+  std::string html;
+  {
+    CProgress progress;
+    CliProgressLine line(progress, Session.Ui());
+    progress.ProgressForm = &line;
+    MCode2HTML::VBCodeToHTML(code, html, true, true, &progress);
+    progress.ProgressForm = nullptr;
+  }
+  // The bytes of the viewer's own file: the HTML and a line break.
+  if (o.OutputFile) {
+    MUtils::SaveText(*o.OutputFile, html);
+    std::printf("%s\n", o.OutputFile->c_str());
+  } else {
+    html += "\r\n";
+    std::fwrite(html.data(), 1, html.size(), stdout);
+  }
+  return 0;
+}
+
+}  // namespace pf::cli

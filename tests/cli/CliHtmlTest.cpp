@@ -1,0 +1,44 @@
+// html: the code viewer's HTML of a file, to a file or to stdout.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CliProcess.h"
+#include "support/Golden.h"
+
+namespace clitest {
+namespace {
+
+using pftest::ReadAll;
+
+TEST(CliHtml, SampleClassToFileAndToStdout) {
+  CliInstall cli;
+  const std::string cls = pftest::GoldenDir() + "/classes/COrderEntryDB.cls";
+  // The viewer's file: the HTML the colouring test checks in, and a line break.
+  const std::string expected = ReadAll(pftest::GoldenDir() + "/html/COrderEntryDB.htm") + "\r\n";
+
+  const std::string out = cli.File("class.htm");
+  CliResult r = cli.Run({"html", cls, "-o", out});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.Out, out + "\n");
+  EXPECT_EQ(ReadAll(out), expected);
+
+  r = cli.Run({"html", cls});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.Out, expected);
+}
+
+TEST(CliHtml, MissingInputFailsAndWritesNothing) {
+  CliInstall cli;
+  const std::string missing = cli.File("nope.cls");
+  const std::string out = cli.File("nope.htm");
+  const CliResult r = cli.Run({"html", missing, "--output", out});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE(r.Err.find(missing), std::string::npos) << r.Err;
+  EXPECT_EQ(r.Out, "");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace
+}  // namespace clitest

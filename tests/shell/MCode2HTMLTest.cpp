@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+#include "platform/FileIO.h"
+#include "shell/CProgress.h"
+#include "shell/MCode2HTML.h"
+#include "support/Golden.h"
+
+using namespace pf;
+namespace html = pf::MCode2HTML;
+
+namespace {
+
+const std::string K = "<font color=\"#000080\">";
+const std::string G = "<font color=\"#808080\">";
+const std::string C = "<font color=\"#008000\">";
+const std::string E = "</font>";
+const std::string HR = "<HR WIDTH=\"100%\" Size=0 />";
+const std::string Q = "&quot;";
+
+std::string Kw(const std::string& w) { return K + w + E; }
+
+std::string OnePass(const std::string& src, bool delims = true) {
+  std::string res = "left over";
+  html::VBCodeToHTML(src, res, false, delims);
+  return res;
+}
+
+struct Case {
+  const char* what;
+  std::string src;
+  std::string expected;  // between <pre> and </pre>
+  bool delims = true;
+};
+
+// Expected markup written out by hand; both conversions must give it.
+TEST(MCode2HTML, MarkupOfTypicalAndQuirkyLines) {
+  const std::vector<Case> cases = {
+      {"empty text", "", ""},
+      {"procedure end gets the rule, both words blue", "x\r\nEnd Sub\r\ny",
+       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + "y"},
+      {"no rule without delimiters", "x\r\nEnd Sub\r\ny", "x\r\n" + Kw("End") + " " + Kw("Sub") + "\r\ny", false},
+      {"no rule at the end of the text", "x\r\nEnd Sub", "x\r\n" + Kw("End") + " Sub"},
+      {"declaration colours Dim, As and Date, not DateAdd", " Dim d As Date\r\n d = DateAdd(1)",
+       " " + Kw("Dim") + " d " + Kw("As") + " " + Kw("Date") + "\r\n d = DateAdd(1)"},
+      {"keyword inside a string stays grey; apostrophe after a string is no comment",
+       " s = \"If a Then\" ' If x",
+       " s = " + G + Q + "If a Then" + Q + E + " ' " + Kw("If") + " x"},
+      {"comment line is green as a whole, without blue", "x\r\n' If a Then Dim\r\n",
+       "x\r\n" + C + "' If a Then Dim" + E + "\r\n"},
+      {"comment after code", " Dim x ' As Long", " " + Kw("Dim") + " x " + C + "' As Long" + E},
+      {"quote inside a comment keeps its entity but no grey", " x ' say \"hi\" To",
+       " x " + C + "' say " + Q + "hi" + Q + " To" + E},
+      {"first and last word of the text stay plain", "Dim x As Long", "Dim x " + Kw("As") + " Long"},
+      {"keyword inside a longer word", " ElseIf Else1 _Then ToTo ", " " + Kw("ElseIf") + " Else1 _Then ToTo "},
+      {"escaping", " a < b & c > d ", " a &lt; b &amp; c &gt; d "},
+      {"doubled quote gives two grey runs", " \"a\"\"b\" ", " " + G + Q + "a" + Q + E + G + Q + "b" + Q + E + " "},
+      {"unbalanced quote shifts the pairing and closes at the end", " \"a\r\n b \"c\" d",
+       " " + G + Q + "a\r\n b " + Q + E + "c" + G + Q + " d" + Q + E},
+      {"repeated procedure ends: every other line", "x\r\nEnd Sub\r\nEnd Sub\r\nEnd Sub\r\n",
+       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + Kw("End") + " " + Kw("Sub") + "\r\n" + Kw("End") + " " +
+           Kw("Sub") + HR},
+      {"End Sub before End Function: both get rules", "x\r\nEnd Sub\r\nEnd Function\r\n",
+       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + Kw("End") + " " + Kw("Function") + HR},
+      {"End Function before End Sub: only the first", "x\r\nEnd Function\r\nEnd Sub\r\n",
+       "x\r\n" + Kw("End") + " " + Kw("Function") + HR + Kw("End") + " " + Kw("Sub") + "\r\n"},
+      {"comment right after a rule", "x\r\nEnd Sub\r\n' c\r\n",
+       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + C + "' c" + E + "\r\n"},
+      {"first line is never a procedure end", "End Sub\r\n", "End " + Kw("Sub") + "\r\n"},
+      {"non-ASCII bytes separate words", "\xC3\xA9If\xC3\xA9", "\xC3\xA9" + Kw("If") + "\xC3\xA9"},
+  };
+  for (const Case& c : cases) {
+    const std::string expected = "<pre>" + c.expected + "</pre>";
+    EXPECT_EQ(OnePass(c.src, c.delims), expected) << c.what;
+    EXPECT_EQ(html::VBCodeToHTMLByPasses(c.src, c.delims), expected) << c.what;
+  }
+}
+
+TEST(MCode2HTML, StepFunctionsRewriteInPlace) {
+  std::string s = "<a href=\"x\">'&";
+  html::EscapeHTML(s);
+  EXPECT_EQ(s, "&lt;a href=" + Q + "x" + Q + "&gt;'&amp;");
+  s = K + "a" + E + G + "b" + C + "c";
+  html::RemoveAllTags(s);
+  EXPECT_EQ(s, "ab" + C + "c");
+  s = "To ToTo To";
+  html::ColorizeKwd(s, "To");
+  EXPECT_EQ(s, "To ToTo To");
+  s = "(To)";
+  html::ColorizeKwd(s, "To");
+  EXPECT_EQ(s, "(" + Kw("To") + ")");
+}
+
+// Texts made of the fragments that interact: keywords and their parts, quotes,
+// apostrophes, procedure ends, line breaks, characters to escape.
+std::string RandomText(std::mt19937& rng) {
+  static const std::vector<std::string> fragments = {
+      "End Sub",  "End Function", "End Property", "\r\n", "\r\n", "\r\n", "\"",   "'",      " ",   " ",
+      "Dim",      "As",           "Date",         "DateAdd", "Else", "ElseIf", "If", "Then", "To",  "GoTo",
+      "Option",   "Optional",     "x",            "_",     "1",    "&",      "<",  ">",    "\r",  "\n",
+      "&quot;",   "(",            ")",            ",",     "\xC3\xA9", "End", "Sub", "Do",   "Double",
+      "\r\nEnd Sub\r\n", "\r\nEnd Function\r\n", "\r\nEnd Property\r\n", "\r\n'", "\r\n\""};
+  std::uniform_int_distribution<size_t> count(0, 40), pick(0, fragments.size() - 1);
+  std::string s;
+  for (size_t n = count(rng); n > 0; --n) s += fragments[pick(rng)];
+  return s;
+}
+
+// The one-pass conversion against the pass-by-pass definition, on many generated texts
+// and on degenerate ones.
+TEST(MCode2HTML, OnePassEqualsPassByPass) {
+  std::mt19937 rng(20261206);
+  std::vector<std::string> texts;
+  for (int i = 0; i < 3000; ++i) texts.push_back(RandomText(rng));
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int i = 0; i < 200; ++i) {
+    std::string raw(static_cast<size_t>(byte(rng)), '\0');
+    for (char& c : raw) c = static_cast<char>(byte(rng));
+    texts.push_back(raw);
+  }
+  texts.push_back(std::string(5000, '"'));
+  texts.push_back(std::string(5000, '\''));
+  texts.push_back(std::string(4999, '"'));
+  std::string longLine;
+  for (int i = 0; i < 20000; ++i) longLine += " If x Then \"s\" ";
+  texts.push_back(longLine);
+  for (const std::string& t : texts) {
+    for (bool delims : {true, false}) {
+      ASSERT_EQ(OnePass(t, delims), html::VBCodeToHTMLByPasses(t, delims)) << "delims " << delims << " text ["
+                                                                            << t << "]";
+    }
+  }
+}
+
+TEST(MCode2HTML, WholeSampleClass) {
+  const std::string cls = FileIO::ReadBytes(pftest::GoldenDir() + "/classes/COrderEntryDB.cls");
+  const std::string res = OnePass(cls);
+  EXPECT_EQ(res, html::VBCodeToHTMLByPasses(cls, true));
+  pftest::ExpectGolden("html/COrderEntryDB.htm", res);
+}
+
+struct CancellingDisplay : IProgressDisplay {
+  CProgress* progress = nullptr;
+  std::vector<std::string> shown;
+  int pumped = 0;
+  int cancelAfter = 1 << 30;
+  void SetMessage(const std::string& labelText) override { shown.push_back(labelText); }
+  void DoEvents() override {
+    if (++pumped >= cancelAfter) progress->Cancelled = true;
+  }
+};
+
+TEST(MCode2HTML, ProgressMessageEventsAndCancel) {
+  std::string longText;
+  while (longText.size() < 3'000'000) longText += " Dim x As Long ' note\r\n";
+
+  CProgress progress;
+  CancellingDisplay display;
+  display.progress = &progress;
+  progress.ProgressForm = &display;
+  std::string res;
+  html::VBCodeToHTML(longText, res, true, true, &progress);
+  EXPECT_EQ(display.shown, std::vector<std::string>{" Formatting code for Viewer..."});
+  EXPECT_GE(display.pumped, 10) << "a long text lets events run while it is converted";
+
+  // Without WithDoEvents only the message pumps.
+  display.pumped = 0;
+  html::VBCodeToHTML(longText, res, false, true, &progress);
+  EXPECT_EQ(display.pumped, 1);
+
+  // Cancel pressed while converting: the next event point raises, Res is left alone.
+  Faultnet31::Reset();
+  display.pumped = 0;
+  display.cancelAfter = 3;
+  res = "before";
+  try {
+    html::VBCodeToHTML(longText, res, true, true, &progress);
+    FAIL() << "no error raised";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number, ERR_CANCELED);
+  }
+  EXPECT_EQ(res, "before");
+  EXPECT_LT(display.pumped, 6) << "the conversion stops at the first event point after Cancel";
+}
+
+}  // namespace
