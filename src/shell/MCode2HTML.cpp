@@ -44,6 +44,7 @@ class KeywordSet {
       size_t comma = kKeywords.find(',', pos);
       if (comma == std::string_view::npos) comma = kKeywords.size();
       const std::string_view kw = kKeywords.substr(pos, comma - pos);
+      inOrder_.push_back(kw);
       if (kw.size() >= byLength_.size()) byLength_.resize(kw.size() + 1);
       byLength_[kw.size()].push_back(kw);
       pos = comma + 1;
@@ -55,17 +56,11 @@ class KeywordSet {
       if (kw == word) return true;
     return false;
   }
-  template <class F>
-  void ForEachInOrder(F&& f) const {
-    for (size_t pos = 0; pos <= kKeywords.size();) {
-      size_t comma = kKeywords.find(',', pos);
-      if (comma == std::string_view::npos) comma = kKeywords.size();
-      f(kKeywords.substr(pos, comma - pos));
-      pos = comma + 1;
-    }
-  }
+  // In the order of the colouring passes.
+  const std::vector<std::string_view>& InOrder() const { return inOrder_; }
 
  private:
+  std::vector<std::string_view> inOrder_;
   std::vector<std::vector<std::string_view>> byLength_;
 };
 
@@ -326,7 +321,7 @@ std::string VBCodeToHTMLByPasses(const std::string& Src, bool WithProcDelimiters
   std::string res = Src;
   EscapeHTML(res);
   if (WithProcDelimiters) AddProcDelimiter(res);
-  Keywords().ForEachInOrder([&](std::string_view kw) { ColorizeKwd(res, kw); });
+  for (std::string_view kw : Keywords().InOrder()) ColorizeKwd(res, kw);
   ColorizeStrConstants(res);
   ColorizeComments(res);
   return "<pre>" + res + "</pre>";
