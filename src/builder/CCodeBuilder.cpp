@@ -17,6 +17,7 @@
 #include "extract/ISrvrExtractor.h"
 #include "base/Utf8.h"
 #include "base/VBDate.h"
+#include "text/VBSource.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
@@ -46,17 +47,6 @@ std::string Quoted(std::string_view s) {
   out += '"';
   out += s;
   out += '"';
-  return out;
-}
-
-// Every double quote doubled, as a string literal of the generated language needs it.
-std::string DoubleQuotes(std::string_view s) {
-  std::string out;
-  out.reserve(s.size() + 8);
-  for (char c : s) {
-    out += c;
-    if (c == '"') out += '"';
-  }
   return out;
 }
 
@@ -140,6 +130,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
 
   CSPConstructor ctor;
   ctor.Init(Stt, extractor);
+  ctor.SetWarningSink([&Progress](std::string text) { Progress.Warning(std::move(text)); });
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
   if (procList.MoveToFirstChild()) {
@@ -167,7 +158,8 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
 void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   CProgress& progress = *Progress;
   MCodeLib::LoadCodeLibrary(progress, LibStream, Blocks);
-  Blocks.AddBlock(MethColl.GetSource(), "SPMethods");
+  // The methods are made of catalogue names: they go in as they are, never resolved.
+  Blocks.AddBlock(MethColl.GetSource(), "SPMethods", true);
 
   progress.Message("Assembling Code...");
   BuildRefValues();
@@ -330,7 +322,7 @@ void CCodeBuilder::State::BuildRefValues() {
   AddRef("CompanyName", "Brandywick");
   AddRef("ProcforgeVersion", std::string("Version ") + kProductVersion + " (" + PF_VERSION + ")");
   // The heading comment names the catalogue's connection, never its password.
-  AddRef("ProcforgeConnectionString", Quoted(Secrets::Mask(Str(server, "ConnPfg"))));
+  AddRef("ProcforgeConnectionString", VBSource::CommentText(Quoted(Secrets::Mask(Str(server, "ConnPfg")))));
 
   std::string deps;
   auto addDep = [&deps](const char* name) {
@@ -356,11 +348,12 @@ void CCodeBuilder::State::BuildRefValues() {
   const int32_t connSrc = Lng(af, "ConnSrcType");
   if (connSrc == 2) {
     const std::string linkFile = Str(af, "LinkFile");
-    AddRef("LinkFileName", Lng(af, "LinkFileMode") == 0 ? linkFile : MUtils::SplitPath(linkFile).FileName);
+    AddRef("LinkFileName",
+           VBSource::StringExpr(Lng(af, "LinkFileMode") == 0 ? linkFile : MUtils::SplitPath(linkFile).FileName));
   }
   if (connSrc == 3) {
-    AddRef("RegistryPath", Quoted(Str(af, "RegSubKey")));
-    AddRef("RegistryValueName", Quoted(Str(af, "RegValName")));
+    AddRef("RegistryPath", VBSource::StringExpr(Str(af, "RegSubKey")));
+    AddRef("RegistryValueName", VBSource::StringExpr(Str(af, "RegValName")));
     // A literal of the generated language: an absent key must still give a value.
     AddRef("RegRaiseError", Flag(af, "ErrIfRegFailed") ? "True" : "False");
   }
@@ -368,19 +361,19 @@ void CCodeBuilder::State::BuildRefValues() {
   // which checks the connection the class reads from a link file or the registry.
   if (connSrc != 2 && connSrc != 3) AddRef("CodeCheckConnectionAssigned", "");
 
-  AddRef("OraDateFmt", Str(af, "BatchDateFmt"));
+  AddRef("OraDateFmt", VBSource::StringExpr(Str(af, "BatchDateFmt")));
   const std::string logFile = Str(eh, "LogFileName");
-  AddRef("ErrorFile", IsBlank(logFile) ? "Errors.txt" : logFile);
+  AddRef("ErrorFile", VBSource::StringExpr(IsBlank(logFile) ? "Errors.txt" : logFile));
   const std::string defaultConn = Str(io, "ConnDftString");
   // The default connection is the user's choice and goes in as it is; its password can
   // be read by anyone who has the class.
   if (Flag(io, "ConnUseDft") && Secrets::HoldsPassword(defaultConn))
     Progress->Warning("The default connection string compiled into the class holds a password (" +
                       Secrets::Mask(defaultConn) + "); anyone who has the class can read it.");
-  AddRef("DefaultConnection", DoubleQuotes(defaultConn));
+  AddRef("DefaultConnection", VBSource::StringExpr(defaultConn));
   AddRef("ErrAppID", "1");
   const std::string logSP = Str(eh, "ErrLogSPName");
-  AddRef("ErrLogSpName", IsBlank(logSP) ? "spErrorLogInsert" : logSP);
+  AddRef("ErrLogSpName", VBSource::StringExpr(IsBlank(logSP) ? "spErrorLogInsert" : logSP));
 }
 
 void CCodeBuilder::Done() {

@@ -14,6 +14,7 @@
 #include "extract/ISrvrExtractor.h"
 #include "base/NoCase.h"
 #include "base/Utf8.h"
+#include "text/VBSource.h"
 #include "settings/CSettings.h"
 #include "settings/MStdConfigs.h"
 #include "xml/bwXMLBrowser.h"
@@ -53,6 +54,45 @@ void Join(std::string& List, std::string_view Sep, std::string_view Item) {
 }
 
 const char* AttrText(pugi::xml_node n, const char* name) { return n.attribute(name).value(); }
+
+// True when the "name=code," list has a name for Code.
+bool HasConstName(std::string_view List, int32_t Code) {
+  return List.find("=" + std::to_string(Code) + ",") != std::string_view::npos;
+}
+
+// What a method body uses besides its parameters: a parameter of one of these names would
+// hide it.
+constexpr std::string_view kBodyWords[] = {"InitCommand", "AddParam",    "Execute",      "PrmValue",
+                                           "HandleError", "ErrorIn",     "Array",        "EA_PUBLIC",
+                                           "RETURN_VALUE", "ZERO_AS_NULL", "adCmdText", "errHandler"};
+
+// Name, or Name followed by the smallest counter that is not yet in Used (compared
+// without letter case), cut so that it stays within MaxLength characters. Counter receives
+// the number appended (0 for none). The result is added to Used.
+std::string UniqueName(const std::string& Name, std::unordered_set<std::string>& Used, int32_t& Counter,
+                       size_t MaxLength = VBSource::kMaxNameLength) {
+  Counter = 0;
+  std::string candidate = Name;
+  std::string key = NoCase::Lower(candidate);
+  while (Used.count(key) != 0) {
+    const std::string digits = std::to_string(++Counter);
+    candidate = Name.substr(0, std::min(Name.size(), MaxLength - digits.size())) + digits;
+    key = NoCase::Lower(candidate);
+  }
+  Used.insert(std::move(key));
+  return candidate;
+}
+
+// The name the server knows a procedure by, as the method passes it: in brackets on SQL
+// Server, in double quotes on Access.
+std::string ServerSideName(int32_t SrvrType, const std::string& Proc) {
+  if (SrvrType == kSrvrMSSQL) return "[" + Proc + "]";
+  if (SrvrType == kSrvrAccess) return "\"" + Proc + "\"";
+  return Proc;
+}
+
+// A procedure or parameter name as the user knows it, for messages.
+std::string Shown(std::string_view name) { return "\"" + std::string(name) + "\""; }
 
 // One parameter of the current procedure with what the constructor derives for it.
 struct SPParam {
@@ -95,8 +135,12 @@ struct CSPConstructor::State {
   std::string NullForZeroNumsPttn;
   bool UseFaultnet = false;
 
-  // Run state: method names made so far (lower-cased) and the Oracle package cache.
+  std::function<void(std::string)> Warn;
+
+  // Run state: method and constant names made so far (lower-cased) and the Oracle
+  // package cache.
   std::unordered_set<std::string> MethNames;
+  std::unordered_set<std::string> ConstNames;
   bool PkgCached = false;
   std::string Pkg;
   std::string PkgPfx;
@@ -111,6 +155,21 @@ struct CSPConstructor::State {
   std::vector<SPParam> Prm;
   std::string MethodText;
   std::string ParamDefs;
+  std::unordered_set<std::string> ParamScope;  // the method's names, lower-cased
+  std::string LeftOut;  // why the procedure cannot become a method, empty when it can
+  bool NameMadeValid = false;  // the last name made had to be changed into an identifier
+
+  // Name made an identifier (Fallback in front when it does not begin with a letter),
+  // then kept clear of reserved words; NameMadeValid tells whether it had to change.
+  std::string ValidName(const std::string& Name, std::string_view Fallback) {
+    std::string valid = VBSource::MakeIdentifier(Name, Fallback, VBSource::kMaxNameLength - 1);
+    NameMadeValid = valid != Name;
+    return MMethUtils::uCheckWithVBKeyWords(valid);
+  }
+
+  void Warning(std::string text) const {
+    if (Warn) Warn(std::move(text));
+  }
 
   explicit State(CSPConstructor& self) : Self(self) {}
   CSPConstructor& Self;
@@ -200,12 +259,15 @@ void CSPConstructor::Init(CSettings& Stt, std::shared_ptr<ISrvrExtractor> SrvrEx
         s.NullForZeroNumsPttn = sp.strAttr("NullForZeroNumsPttn");
         s.UseFaultnet = Stt.xErrHndl->boolAttr("UseFaultnet");
         s.MethNames.clear();
+        s.ConstNames.clear();
         s.PkgCached = false;
         s.Pkg.clear();
         s.PkgPfx.clear();
       },
       Stt, SrvrExtr);
 }
+
+void CSPConstructor::SetWarningSink(std::function<void(std::string)> Sink) { s_->Warn = std::move(Sink); }
 
 CMethod CSPConstructor::GetMethodObject() const {
   return ErrGuard("CSPConstructor.GetMethodObject", [&] {
@@ -257,34 +319,44 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   s.ProcName = AttrText(root, "Proc");
   if (s.ProcName.empty()) s.ProcName = SPName;
   s.MethName = Self.SPNameToVBName(s.ProcName);
+  const bool methodMadeValid = s.NameMadeValid;
   NotSupported = std::string_view(AttrText(root, "NotSupported")) == "True";
+  s.LeftOut.clear();
   CheckMethNameWithList();
+  if (methodMadeValid) s.Warning("Procedure " + Shown(s.ProcName) + " becomes the method " + s.MethName + ".");
   SetupParamAttributes();
   BuildMethod();
   ConstructSPParamDefs();
+  if (s.LeftOut.empty()) {
+    const std::string broken = VBSource::LimitsBroken(s.MethodText);
+    if (!broken.empty()) s.LeftOut = "its method would hold " + broken;
+  }
+  if (s.LeftOut.empty()) {
+    const std::string broken = VBSource::LimitsBroken(s.ParamDefs);
+    if (!broken.empty()) s.LeftOut = "its parameter definitions would hold " + broken;
+  }
+  if (NotSupported) s.LeftOut = "the data types of its arguments are not supported";
+  if (!s.LeftOut.empty()) {
+    s.Warning("Procedure " + Shown(s.ProcName) + " is left out of the class: " + s.LeftOut + ".");
+    NotSupported = true;
+  }
 }
 
 void CSPConstructor::State::CheckMethNameWithList() {
   ErrGuard("CSPConstructor.CheckMethNameWithList", [&] {
     State& s = *this;
-    s.Counter = 0;
-    std::string key = NoCase::Lower(s.MethName);
-    if (s.MethNames.count(key) != 0) {
-      const size_t baseLen = key.size();
-      do {
-        ++s.Counter;
-        key.resize(baseLen);
-        key += std::to_string(s.Counter);
-      } while (s.MethNames.count(key) != 0 && s.Counter < 100);
-      s.MethName += std::to_string(s.Counter);
-    }
-    s.MethNames.insert(std::move(key));
+    // Counting goes on until the name is free, however many procedures share it.
+    s.MethName = UniqueName(s.MethName, s.MethNames, s.Counter);
   });
 }
 
 void CSPConstructor::State::SetupParamAttributes() {
   ErrGuard("CSPConstructor.SetupParamAttributes", [&] {
     State& s = *this;
+    s.ParamScope.clear();
+    // A parameter named like its function or like a word of the body would hide it.
+    s.ParamScope.insert(NoCase::Lower(s.MethName));
+    for (std::string_view w : kBodyWords) s.ParamScope.insert(NoCase::Lower(w));
     for (pugi::xml_node e : s.Params.RootElement().children("Param")) {
       SPParam& p = s.Prm.emplace_back();
       p.Elem = e;
@@ -303,14 +375,28 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     p.Type = AttrText(e, "Type");
     const std::string_view nativeType = AttrText(e, "NativeType");
     const int32_t scale = Num(AttrText(e, "NumericScale"));
-    if (p.Type.empty() && s.SrvrType == kSrvrOracle)
+    const std::string where = "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name);
+    if (p.Type.empty() && s.SrvrType == kSrvrOracle) {
       p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(AttrText(e, "Precision")));
+      if (!MOraUtils::IsKnownOraType(nativeType) && std::string_view(AttrText(e, "DataTypeNotSupported")) != "True")
+        s.Warning(where + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
+                  "; it is passed as " + MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
+    }
     const int32_t type = Num(p.Type);
     p.DirCode = Num(p.Dir);
     const bool outOnly = p.DirCode == 2 || p.DirCode == 4;
 
+    // A code without a constant name cannot be passed: the procedure is left out, and
+    // the parameter is built with stand-ins so that the rest of the run goes on.
+    if (s.LeftOut.empty() && !HasConstName(MADOUtils::adoDataTypeList, type))
+      s.LeftOut = "parameter " + Shown(p.Name) + " has the unknown data type code " + std::to_string(type);
+    if (s.LeftOut.empty() && !HasConstName(MADOUtils::adoParamDirectionList, p.DirCode))
+      s.LeftOut = "parameter " + Shown(p.Name) + " has the unknown direction code " + std::to_string(p.DirCode);
+    const int32_t knownType = HasConstName(MADOUtils::adoDataTypeList, type) ? type : 12;  // adVariant
+    const int32_t knownDir = HasConstName(MADOUtils::adoParamDirectionList, p.DirCode) ? p.DirCode : 0;
+
     std::string scratchDir, scratchType;
-    const std::string& dirConstName = ConstName(DirNames, MADOUtils::adoParamDirectionList, p.DirCode, scratchDir);
+    const std::string& dirConstName = ConstName(DirNames, MADOUtils::adoParamDirectionList, knownDir, scratchDir);
     std::string_view byPrefix;
     switch (s.ByRefVal) {
       case 0:
@@ -327,9 +413,18 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     }
     const bool byRef = byPrefix == "ByRef";
     const std::string vbDefaultType = MADOUtils::adoGetVBDefaultType(type);
-    std::string vbType = MADOUtils::GetVBType(s.Types, type, p.Name, nativeType, scale);
+    std::string vbType = MADOUtils::GetVBType(s.Types, knownType, p.Name, nativeType, scale);
     if (s.TypeModel == 2 || (s.TypeModel == 1 && byRef)) vbType = "Variant";
     p.VBName = Self.ParamNameToVBName(p.Name, vbType);
+    if (p.DirCode != 4) {
+      int32_t counter = 0;
+      p.VBName = UniqueName(p.VBName, s.ParamScope, counter);
+      if (p.Name.empty())
+        s.Warning("Procedure " + Shown(s.ProcName) + " has a parameter without a name; it is called " + p.VBName +
+                  " in the class.");
+      else if (s.NameMadeValid || counter != 0)
+        s.Warning(where + " is called " + p.VBName + " in the class.");
+    }
 
     p.ZeroAsNull = s.NullForZeroNums &&
                    OneOf(vbDefaultType, {"Byte", "Integer", "Long", "Single", "Double", "Currency"}) &&
@@ -343,7 +438,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
       p.VBHeaderDecl += vbType;
     }
 
-    const std::string& typeConstName = ConstName(TypeNames, MADOUtils::adoDataTypeList, type, scratchType);
+    const std::string& typeConstName = ConstName(TypeNames, MADOUtils::adoDataTypeList, knownType, scratchType);
     if (!OneOf(typeConstName, {"adChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
       p.Size = "0";
 
@@ -354,9 +449,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     if (p.Name == kRetVal || p.Name == kAtRetVal) {
       call += kRetVal;
     } else {
-      call += '"';
-      call += p.Name;
-      call += '"';
+      call += VBSource::StringExpr(p.Name);
     }
     call += ", ";
     call += typeConstName;
@@ -375,9 +468,9 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
       p.RetrieveValueCall.reserve(kIndent.size() + p.VBName.size() + p.Name.size() + 16);
       p.RetrieveValueCall += kIndent;
       p.RetrieveValueCall += p.VBName;
-      p.RetrieveValueCall += " = PrmValue(\"";
-      p.RetrieveValueCall += p.Name;
-      p.RetrieveValueCall += "\")";
+      p.RetrieveValueCall += " = PrmValue(";
+      p.RetrieveValueCall += VBSource::StringExpr(p.Name);
+      p.RetrieveValueCall += ')';
     }
   });
 }
@@ -453,26 +546,13 @@ void CSPConstructor::State::BuildMethod() {
     t += kIndent;
     t += "Execute ";
     if (s.SrvrType == kSrvrOracle && s.IsFunc) {
-      t += "\"Begin ? := ";
-      t += proc;
-      if (!sqlCall.empty()) {
-        t += '(';
-        t += sqlCall;
-        t += ')';
-      }
-      t += "; End;\", adCmdText ";
-    } else if (s.SrvrType == kSrvrMSSQL) {
-      t += "\"[";
-      t += proc;
-      t += "]\"";
-    } else if (s.SrvrType == kSrvrAccess) {
-      t += "\"\"\"";
-      t += proc;
-      t += "\"\"\"";
+      std::string call = "Begin ? := " + proc;
+      if (!sqlCall.empty()) call += "(" + sqlCall + ")";
+      call += "; End;";
+      t += VBSource::StringExpr(call);
+      t += ", adCmdText ";
     } else {
-      t += '"';
-      t += proc;
-      t += '"';
+      t += VBSource::StringExpr(ServerSideName(s.SrvrType, proc));
     }
     t += kCrLf;
     t += retrieve;
@@ -530,32 +610,42 @@ void CSPConstructor::State::ConstructSPParamDefs() {
       defs += p.ZeroAsNull ? ",1" : ",0";
     }
 
-    std::string& d = s.ParamDefs;
-    d += "Public Const ";
-    d += spConst;
-    d += s.SrvrType == kSrvrMSSQL ? " = \"[" : " = \"";
-    d += s.ProcName;
-    d += s.SrvrType == kSrvrMSSQL ? "]\"" : "\"";
-    d += kCrLf;
-    d += "Public Const ";
-    d += prmConst;
-    d += " = ";
-    if (Utf8::Length(defs) < 50) {
-      d += '"';
-      d += defs;
-      d += '"';
-    } else {
-      std::string value;
-      value.reserve(defs.size() + kIndent.size() + 2);
-      value += kIndent;
-      value += '"';
-      value += defs;
-      value += '"';
-      MMethUtils::uBreakLine22(value, kIndent, ",");
-      d += "_\r\n";
-      d += value;
+    for (const SPParam& p : s.Prm) {
+      if (p.DirCode == 4 || p.Name.find_first_of(",;") == std::string::npos) continue;
+      s.Warning("Procedure " + Shown(s.ProcName) + " has no parameter definitions in the module: its parameter " +
+                Shown(p.Name) + " holds \",\" or \";\", which separate the definitions.");
+      return;
     }
-    d += kCrLf;
+
+    // Text that needs ChrW$ cannot be a constant's value: such a name becomes a
+    // read-only property of the module, which callers use the same way.
+    const auto define = [&](const std::string& name, const std::string& text, bool breakable) {
+      bool needsCall = false;
+      const std::string expr = VBSource::StringExpr(text, &needsCall);
+      std::string& d = s.ParamDefs;
+      if (needsCall) {
+        d += "Public Property Get " + name + "() As String\r\n";
+        d += kIndent;
+        d += name + " = ";
+      } else {
+        d += "Public Const " + name + " = ";
+      }
+      if (!breakable || Utf8::Length(text) < 50) {
+        d += expr;
+      } else {
+        std::string value;
+        value.reserve(expr.size() + kIndent.size());
+        value += kIndent;
+        value += expr;
+        MMethUtils::uBreakLine22(value, kIndent, ",");
+        d += "_\r\n";
+        d += value;
+      }
+      d += kCrLf;
+      if (needsCall) d += "End Property\r\n";
+    };
+    define(spConst, ServerSideName(s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName), false);
+    define(prmConst, defs, true);
   });
 }
 
@@ -563,7 +653,7 @@ std::string CSPConstructor::ParamNameToVBName(const std::string& PName, const st
   return ErrGuard(
       "CSPConstructor.ParamNameToVBName(PName,ATypeName)",
       [&] {
-        const State& s = *s_;
+        State& s = *s_;
         std::string_view src = PName;
         std::string name;
         name.reserve(src.size());
@@ -580,7 +670,7 @@ std::string CSPConstructor::ParamNameToVBName(const std::string& PName, const st
         std::string out = s.PrmAddPfx;
         if (s.PrmAddTypePfx) out += MMethUtils::uGetStdTypePrefix(ATypeName);
         out += name;
-        return MMethUtils::uCheckWithVBKeyWords(out);
+        return s.ValidName(out, "Prm");
       },
       PName, ATypeName);
 }
@@ -603,7 +693,7 @@ std::string CSPConstructor::SPNameToVBName(const std::string& SPName) {
              {std::string_view(s.MethAddPfx), std::string_view(pkgPfx), std::string_view(name)})
           for (char c : piece)
             if (c != ' ') out += c;
-        return MMethUtils::uCheckWithVBKeyWords(out);
+        return s.ValidName(out, "Proc");
       },
       SPName);
 }
@@ -622,8 +712,17 @@ void CSPConstructor::GetParamDefConstNames(const std::string& SPName, std::strin
         std::string result = pkgPfx;
         if (!pkgPfx.empty() && !name.empty()) result += '_';
         result += name;
+        // Both names must be identifiers of at most 255 characters, "PRM_" the longer
+        // prefix, and unique in the module even where the method names differ.
+        constexpr size_t kMaxBase = VBSource::kMaxNameLength - 4;
+        result = VBSource::MakeIdentifier("X" + result, "", kMaxBase + 1).substr(1);
         for (char& c : result) c = srctext::ToUpperAscii(c);
-        if (s.Counter != 0) result += std::to_string(s.Counter);
+        if (s.Counter != 0) {
+          const std::string digits = std::to_string(s.Counter);
+          result = result.substr(0, std::min(result.size(), kMaxBase - digits.size())) + digits;
+        }
+        int32_t counter = 0;
+        result = UniqueName(result, s.ConstNames, counter, kMaxBase);
         SPConstName = "SP_" + result;
         PrmConstName = "PRM_" + result;
       },

@@ -10,6 +10,7 @@
 // followed by the cause, with the operation's frame recorded by the error library.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,13 +32,24 @@ class CSPConstructor {
   // keys the constructor uses, and clears the package cache and the method-name list.
   void Init(CSettings& Stt, std::shared_ptr<ISrvrExtractor> SrvrExtr);
 
+  // Receives the run's warnings: names made valid, parameters without a name or a known
+  // type, procedures left out. Without a sink they are not reported.
+  void SetWarningSink(std::function<void(std::string)> Sink);
+
   // A new CMethod from the last constructed procedure (Name, ParamCount, IsFunction,
   // Source, ParamDefs; SkipParamDefs false).
   CMethod GetMethodObject() const;
 
   // Builds the method text and the parameter definitions of SPName. NotSupported is set
-  // when the extractor marks the parameter list as not supported; the texts are built
-  // anyway and the caller discards them.
+  // when the extractor marks the parameter list as not supported, when a parameter has a
+  // type or direction code without a name, and when the method would break the
+  // compiler's limits (names, line length, line continuations); the texts are built
+  // anyway, the caller discards them, and the last two are reported as warnings.
+  //
+  // Every identifier is valid and unique in its scope (methods in the class, parameters
+  // in their method, constants in the module); every catalogue name in the code is a
+  // string expression (quotes doubled, other characters as ChrW$), so the procedure the
+  // method calls is the one in the catalogue.
   void ConstructMethod(const std::string& SPName, bool IsFunc, bool& NotSupported);
 
   // The last method text and parameter-definition text (CR LF lines).

@@ -6,13 +6,27 @@
 
 namespace pf::MOraUtils {
 
+namespace {
+
+bool OneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  for (std::string_view n : names)
+    if (NoCase::Equals(name, n)) return true;
+  return false;
+}
+
+}  // namespace
+
+bool IsKnownOraType(std::string_view OraTypeName) {
+  return OneOf(OraTypeName, {"NATURAL", "NATURALN", "POSITIVE", "POSITIVEN", "SIGNTYPE", "PLS_INTEGER",
+                             "BINARY_INTEGER", "INT", "INTEGER", "SMALLINT", "FLOAT", "PL/SQL BOOLEAN", "NUMBER",
+                             "DEC", "DECIMAL", "NUMERIC", "DOUBLE PRECISION", "REAL", "DATE", "CHAR", "LONG",
+                             "VARCHAR", "VARCHAR2", "NCHAR", "NVARCHAR2", "BFILE", "BLOB", "CLOB", "NCLOB", "RAW",
+                             "LONG RAW"});
+}
+
 std::string oraGetADOType(std::string_view OraTypeName, int32_t NumericScale, int32_t Precision) {
   // Compared in upper case: the case of the name does not matter, blanks do.
-  const auto oneOf = [&](std::initializer_list<std::string_view> names) {
-    for (std::string_view n : names)
-      if (NoCase::Equals(OraTypeName, n)) return true;
-    return false;
-  };
+  const auto oneOf = [&](std::initializer_list<std::string_view> names) { return OneOf(OraTypeName, names); };
   // Tested in this order.
   if (oneOf({"NATURAL", "NATURALN", "POSITIVE", "POSITIVEN", "SIGNTYPE", "PLS_INTEGER", "BINARY_INTEGER", "INT",
              "INTEGER", "SMALLINT"}))

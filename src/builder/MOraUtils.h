@@ -11,4 +11,8 @@ namespace pf::MOraUtils {
 // text, or "(PL/SQL Boolean is not supported)" for PL/SQL BOOLEAN; 128 for unknown names.
 std::string oraGetADOType(std::string_view OraTypeName, int32_t NumericScale, int32_t Precision);
 
+// True when oraGetADOType knows the name, the binary and large-object types included;
+// false for an empty or unknown name, which it passes as binary.
+bool IsKnownOraType(std::string_view OraTypeName);
+
 }  // namespace pf::MOraUtils

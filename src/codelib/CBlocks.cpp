@@ -43,6 +43,7 @@ std::string_view WordAt(std::string_view s, size_t from) {
 
 void CBlocks::Init() {
   blocks_.clear();
+  literal_.clear();
   SetConditions({});
 }
 
@@ -79,9 +80,10 @@ void CBlocks::UnpackCode(std::string_view code) {
   }
 }
 
-void CBlocks::AddBlock(std::string ABlock, const std::string& ABlockName) {
+void CBlocks::AddBlock(std::string ABlock, const std::string& ABlockName, bool Literal) {
   const bool added = blocks_.emplace(ABlockName, std::move(ABlock)).second;
   Faultnet31::Check(added, ERR_BLOCK_SYNTAX, "Duplicate Block Name%1", ABlockName);
+  if (Literal) literal_.insert(ABlockName);
 }
 
 std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues) {
@@ -98,6 +100,36 @@ std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Con
   return result;
 }
 
+namespace {
+
+bool HasLibraryRef(const std::vector<CBlocks::Piece>& pieces) {
+  for (const CBlocks::Piece& p : pieces)
+    if (!p.Literal && p.Text.find(kRefMarker) != std::string::npos) return true;
+  return false;
+}
+
+std::string Joined(std::vector<CBlocks::Piece>& pieces) {
+  if (pieces.size() == 1) return std::move(pieces.front().Text);
+  size_t size = 0;
+  for (const CBlocks::Piece& p : pieces) size += p.Text.size();
+  std::string text;
+  text.reserve(size);
+  for (const CBlocks::Piece& p : pieces) text += p.Text;
+  return text;
+}
+
+// Appends text to the pieces, joining it to a library piece before it.
+void Append(std::vector<CBlocks::Piece>& pieces, std::string_view text, bool literal) {
+  if (text.empty()) return;
+  if (!literal && !pieces.empty() && !pieces.back().Literal) {
+    pieces.back().Text += text;
+    return;
+  }
+  pieces.push_back({std::string(text), literal});
+}
+
+}  // namespace
+
 std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* RefValues) {
   return ErrGuard(
       "CBlocks.GetBlock(BlockName,RefValues)",
@@ -109,6 +141,7 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
           Faultnet31::Check(false, ERR_NOT_FOUND, "Block not found: %1", BlockName);
           return {};
         }
+        if (literal_.contains(name)) return it->second;
         std::string text = conditions_.empty() ? it->second : ProcessBlockConditions(it->second);
         if (!RefValues) return text;
         // Values and blocks brought in by a pass may hold references of their own, so
@@ -118,56 +151,74 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
         // themselves; it gets the same error before memory runs out.
         const bool onePass = name.starts_with("const");
         int passes = 0;
-        std::string next;
-        for (size_t at = text.find(kRefMarker); at != std::string::npos; at = text.find(kRefMarker)) {
+        std::vector<Piece> pieces{{std::move(text), false}};
+        std::vector<Piece> next;
+        while (HasLibraryRef(pieces)) {
           ++passes;
-          const bool fits = passes < 10 && ResolvePass(text, at, *RefValues, MaxResolvedSize, next);
+          const bool fits = passes < 10 && ResolvePass(pieces, *RefValues, MaxResolvedSize, next);
           Faultnet31::Check(fits, ERR_TOO_MANY_PASSES, "Too many iterations when resolving references in block : %1",
                             BlockName);
-          text.swap(next);
+          pieces.swap(next);
           if (onePass) break;
         }
-        return text;
+        return Joined(pieces);
       },
       BlockName, RefValues);
 }
 
 std::string CBlocks::ResolveRefs(std::string_view ABlock, const CRefValues& RefValues) const {
-  const size_t first = ABlock.find(kRefMarker);
-  if (first == std::string_view::npos) return std::string(ABlock);
-  std::string out;
-  ResolvePass(ABlock, first, RefValues, std::string::npos, out);
-  return out;
+  if (ABlock.find(kRefMarker) == std::string_view::npos) return std::string(ABlock);
+  std::vector<Piece> in{{std::string(ABlock), false}};
+  std::vector<Piece> out;
+  ResolvePass(in, RefValues, std::string::npos, out);
+  return Joined(out);
 }
 
-// The text split at every "XX": pieces at even positions are kept, pieces at odd
-// positions are reference names. An odd number of markers makes the last piece a name.
-bool CBlocks::ResolvePass(std::string_view text, size_t first, const CRefValues& refValues, size_t limit,
-                          std::string& out) const {
+// Each library piece is split at every "XX": parts at even positions are kept, parts at
+// odd positions are reference names. An odd number of markers makes the last part a
+// name. Values become literal pieces; blocks stay library text unless added as Literal.
+bool CBlocks::ResolvePass(std::vector<Piece>& in, const CRefValues& refValues, size_t limit,
+                          std::vector<Piece>& out) const {
   out.clear();
-  out.reserve(text.size() + text.size() / 4);
-  out.append(text.substr(0, first));
-  size_t nameStart = first + kRefMarker.size();
-  for (;;) {
-    const size_t close = text.find(kRefMarker, nameStart);
-    const std::string_view name =
-        text.substr(nameStart, close == std::string_view::npos ? std::string_view::npos : close - nameStart);
-    if (const std::string* value = refValues.Find(name)) {
-      out += *value;
-    } else if (const auto block = blocks_.find(name); block != blocks_.end()) {
-      out += block->second;
-    } else {
-      Faultnet31::Check(false, ERR_UNRESOLVED_REF, "Reference could not be resolved: XX%1XX", name);
+  size_t size = 0;
+  for (Piece& piece : in) {
+    const std::string_view text = piece.Text;
+    const size_t first = piece.Literal ? std::string_view::npos : text.find(kRefMarker);
+    if (first == std::string_view::npos) {
+      size += text.size();
+      if (piece.Literal || out.empty() || out.back().Literal) out.push_back(std::move(piece));
+      else out.back().Text += text;
+      continue;
     }
-    if (out.size() > limit) return false;
-    if (close == std::string_view::npos) break;
-    const size_t keepStart = close + kRefMarker.size();
-    const size_t next = text.find(kRefMarker, keepStart);
-    out.append(text.substr(keepStart, next == std::string_view::npos ? std::string_view::npos : next - keepStart));
-    if (next == std::string_view::npos) break;
-    nameStart = next + kRefMarker.size();
+    Append(out, text.substr(0, first), false);
+    size += first;
+    size_t nameStart = first + kRefMarker.size();
+    for (;;) {
+      const size_t close = text.find(kRefMarker, nameStart);
+      const std::string_view name =
+          text.substr(nameStart, close == std::string_view::npos ? std::string_view::npos : close - nameStart);
+      if (const std::string* value = refValues.Find(name)) {
+        Append(out, *value, true);
+        size += value->size();
+      } else if (const auto block = blocks_.find(name); block != blocks_.end()) {
+        Append(out, block->second, literal_.contains(block->first));
+        size += block->second.size();
+      } else {
+        Faultnet31::Check(false, ERR_UNRESOLVED_REF, "Reference could not be resolved: XX%1XX", name);
+      }
+      if (size > limit) return false;
+      if (close == std::string_view::npos) break;
+      const size_t keepStart = close + kRefMarker.size();
+      const size_t next = text.find(kRefMarker, keepStart);
+      const std::string_view kept =
+          text.substr(keepStart, next == std::string_view::npos ? std::string_view::npos : next - keepStart);
+      Append(out, kept, false);
+      size += kept.size();
+      if (next == std::string_view::npos) break;
+      nameStart = next + kRefMarker.size();
+    }
   }
-  return out.size() <= limit;
+  return size <= limit;
 }
 
 // Lines are emptied rather than removed, so the line count never changes.

@@ -11,6 +11,11 @@
 //   code '#LCondNot NAME            is (not) set; markers are case-sensitive here
 //   XXNAMEXX                        replaced by the reference value NAME, else by block NAME
 //
+// Reference values and literal blocks (AddBlock with Literal) are inserted as they are:
+// text that comes from a catalogue or a profile is never scanned for references, so a
+// procedure named usp_XXtest_XX stays what it is. Library blocks brought in by a
+// reference are library text and are resolved in the next pass.
+//
 // Errors are AppError raised through Faultnet31::Check:
 //   0x80041071 block syntax (with " Line n : <line>" context), 0x80041072 too many
 //   reference passes (or a resolved text beyond MaxResolvedSize), 0x80041450 block
@@ -18,8 +23,10 @@
 // The block table keeps whatever was added before an error.
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codelib/CRefValues.h"
 #include "base/NoCase.h"
@@ -34,8 +41,9 @@ class CBlocks {
   // still open at the end of the text is dropped silently.
   void UnpackCode(std::string_view code);
   // Adds one block under exactly ABlockName; a name already present (in any letter
-  // case) raises 0x80041071 "Duplicate Block Name<name>".
-  void AddBlock(std::string ABlock, const std::string& ABlockName);
+  // case) raises 0x80041071 "Duplicate Block Name<name>". A Literal block is handed out
+  // and inserted exactly as given: no conditions, no references.
+  void AddBlock(std::string ABlock, const std::string& ABlockName, bool Literal = false);
   // Sets the condition list (kept for later GetBlock calls, empty = conditions are not
   // processed) and returns the concatenation of GetBlock for every comma-separated name.
   std::string GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues);
@@ -51,16 +59,22 @@ class CBlocks {
   // One pass of reference replacement over ABlock.
   std::string ResolveRefs(std::string_view ABlock, const CRefValues& RefValues) const;
 
+  // A text being resolved: library text, scanned for references, and inserted values,
+  // which are not. Adjacent library pieces are kept joined.
+  struct Piece {
+    std::string Text;
+    bool Literal = false;
+  };
+
   const std::string& Conditions() const { return conditions_; }
   size_t BlockCount() const { return blocks_.size(); }
   bool HasBlock(std::string_view name) const { return blocks_.find(name) != blocks_.end(); }
 
  private:
   void SetConditions(std::string_view conditions);
-  // Resolves one pass starting at `first`, the position of the first "XX" in text.
-  // Returns false, with `out` incomplete, as soon as `out` grows beyond `limit`.
-  bool ResolvePass(std::string_view text, size_t first, const CRefValues& refValues, size_t limit,
-                   std::string& out) const;
+  // One pass over the library pieces of `in` into `out`. Returns false, with `out`
+  // incomplete, as soon as the text grows beyond `limit`.
+  bool ResolvePass(std::vector<Piece>& in, const CRefValues& refValues, size_t limit, std::vector<Piece>& out) const;
   std::string ProcessBlockConditions(std::string_view block) const;
   static bool IsCond(std::string_view line, std::string_view& sCond, bool& CondYes);
   static bool IsLCond(std::string_view line, std::string_view& sCond, size_t& AtPos, bool& CondYes);
@@ -68,6 +82,7 @@ class CBlocks {
   bool IsCondSet(std::string_view sCond) const;
 
   std::map<std::string, std::string, NoCase::Less> blocks_;
+  std::set<std::string, NoCase::Less> literal_;  // names of the blocks added as Literal
   std::string conditions_;
   std::string conditionsKey_;  // "," + lower-cased conditions + ","
 };

@@ -148,8 +148,10 @@ std::string CSrvrOraADO::xmlGetSPParameters(const std::string& SPName) {
     bool allSupported = true;
     for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
       const std::string DT = Value("DATA_TYPE");
-      // A procedure without arguments reports one row without a type; cursors are left out.
-      if (DT.empty() || DT == "REF CURSOR") continue;
+      // A procedure without arguments reports one row without a type or a name; cursors
+      // are left out. An argument whose type is missing stays, for the method constructor
+      // to report.
+      if ((DT.empty() && Value("ARGUMENT_NAME").empty()) || DT == "REF CURSOR") continue;
       x.POP(0);
       x.CreateChild("Param", true, false);
       const std::string argName = Value("ARGUMENT_NAME");

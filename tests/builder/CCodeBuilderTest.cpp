@@ -220,11 +220,11 @@ TEST_F(CodeBuilderTest, ReferenceTableFollowsTheProfile) {
   EXPECT_EQ(Ref("DefaultCommandTimeout"), "90");
   EXPECT_EQ(Ref("DefaultADOExecOptions"), "adAsyncExecute + adAsyncFetchNonBlocking");
   EXPECT_EQ(Ref("DefaultOptions"), "0");
-  EXPECT_EQ(Ref("OraDateFmt"), "YYYY-MM-DD");
-  EXPECT_EQ(Ref("ErrorFile"), "Errors.txt");
-  EXPECT_EQ(Ref("DefaultConnection"), "Data Source=\"\"srv\"\";User ID=u");
+  EXPECT_EQ(Ref("OraDateFmt"), "\"YYYY-MM-DD\"");
+  EXPECT_EQ(Ref("ErrorFile"), "\"Errors.txt\"");
+  EXPECT_EQ(Ref("DefaultConnection"), "\"Data Source=\"\"srv\"\";User ID=u\"");
   EXPECT_EQ(Ref("ErrAppID"), "1");
-  EXPECT_EQ(Ref("ErrLogSpName"), "spErrorLogInsert");
+  EXPECT_EQ(Ref("ErrLogSpName"), "\"spErrorLogInsert\"");
   EXPECT_EQ(Ref("CodeCheckConnectionAssigned"), "");
   EXPECT_EQ(Ref("LinkFileName"), "<absent>");
   EXPECT_EQ(Ref("RegistryPath"), "<absent>");
@@ -239,8 +239,8 @@ TEST_F(CodeBuilderTest, ReferenceDefaultsForEmptyNames) {
   // The class is still named in the header ("DBClass"), but its references say "clsName".
   EXPECT_EQ(Ref("ClassName"), "clsName");
   EXPECT_EQ(Ref("Dependencies"), "");
-  EXPECT_EQ(Ref("ErrorFile"), "Log\\db.txt");
-  EXPECT_EQ(Ref("ErrLogSpName"), "usp_Log");
+  EXPECT_EQ(Ref("ErrorFile"), "\"Log\\db.txt\"");
+  EXPECT_EQ(Ref("ErrLogSpName"), "\"usp_Log\"");
   EXPECT_EQ(FirstLine(builder.ClassCode), "'clsName - Procforge Version 2.2 (" PF_VERSION ")");
 }
 
@@ -298,8 +298,9 @@ TEST_P(ConnSourceRefTest, ConnectionReferences) {
 INSTANTIATE_TEST_SUITE_P(Sources, ConnSourceRefTest,
                          ::testing::Values(ConnSourceCase{0, 0, "<absent>", false},
                                            ConnSourceCase{1, 0, "<absent>", false},
-                                           ConnSourceCase{2, 0, "..\\Config\\db.udl", true},
-                                           ConnSourceCase{2, 1, "db.udl", true}, ConnSourceCase{2, 2, "db.udl", true},
+                                           ConnSourceCase{2, 0, "\"..\\Config\\db.udl\"", true},
+                                           ConnSourceCase{2, 1, "\"db.udl\"", true},
+                                           ConnSourceCase{2, 2, "\"db.udl\"", true},
                                            ConnSourceCase{3, 0, "<absent>", true}));
 
 TEST_F(CodeBuilderTest, RegistryErrorFlagIsALiteralEvenWhenAbsent) {

@@ -202,12 +202,12 @@ TEST_F(Ctor, CollidingNamesGetCounterDigitsAndReservedWordsAZero) {
   EXPECT_EQ(c.SPNameToVBName("usp_IMPLEMENTS"), "IMPLEMENTS0");  // the longest reserved word
   EXPECT_EQ(c.SPNameToVBName("usp_Implements1"), "Implements1");
 
-  // The counter stops at 100: from then on the name repeats.
+  // Counting goes on past 100: every method keeps a name of its own.
   for (int i = 3; i <= 101; ++i) Method("ITEM");
-  EXPECT_EQ(c.GetMethodObject().Name, "ITEM100");
+  EXPECT_EQ(c.GetMethodObject().Name, "ITEM101");
   Method("ITEM");
-  EXPECT_EQ(c.GetMethodObject().Name, "ITEM100");
-  EXPECT_NE(defs.find("PRM_ITEM100 = "), std::string::npos);
+  EXPECT_EQ(c.GetMethodObject().Name, "ITEM102");
+  EXPECT_NE(defs.find("PRM_ITEM102 = "), std::string::npos);
 
   // A new run starts a new list.
   Init();
@@ -260,7 +260,7 @@ TEST_F(Ctor, OracleSampleCallsFunctionsAsBlocksAndNamesByPackage) {
 TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
   LoadSample("access/Orders.PFG");
   Init();
-  EXPECT_EQ(c.ParamNameToVBName("[Forms]![frmCustomers]![txtCustomerID]", "Long"), "lng[txtCustomerID]");
+  EXPECT_EQ(c.ParamNameToVBName("[Forms]![frmCustomers]![txtCustomerID]", "Long"), "lngtxtCustomerID");
   EXPECT_EQ(c.ParamNameToVBName("Start Date", "Date"), "datStartDate");
   EXPECT_EQ(Line(Method("Order Summary"), "Execute"), "    Execute \"\"\"Order Summary\"\"\"");
   EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ORDER_SUMMARY = \"Order Summary\"");
@@ -268,7 +268,7 @@ TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
   LoadSample("sybase/Orders.PFG");
   Key("StoredProc", "PrmAddPfx", "  p ");
   Init();
-  EXPECT_EQ(c.ParamNameToVBName("@#a!b c", "Integer"), "pintA!bc");
+  EXPECT_EQ(c.ParamNameToVBName("@#a!b c", "Integer"), "pintAbc");
   EXPECT_EQ(c.ParamNameToVBName("@end", "Variant"), "pvarEnd");
   Key("StoredProc", "PrmAddTypePfx", "False");
   Key("StoredProc", "PrmAddPfx", "");
@@ -294,14 +294,14 @@ TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
     EXPECT_EQ(e.Description.rfind("Error constructing method [bad] : ", 0), 0u) << e.Description;
   }
   Init();
-  try {
-    c.ConstructMethod("bad", false, notSupported);
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, static_cast<int32_t>(0x80041065u));
-    EXPECT_EQ(e.Source, "Faultnet.Check");
-    EXPECT_EQ(e.Description, "Error constructing method [bad] : Didn't find name for constant: 206");
-  }
+  // A type code without a name leaves the procedure out with a warning that names the
+  // procedure and the parameter; the run goes on.
+  std::vector<std::string> warnings;
+  c.SetWarningSink([&](std::string w) { warnings.push_back(std::move(w)); });
+  c.ConstructMethod("bad", false, notSupported);
+  EXPECT_TRUE(notSupported);
+  EXPECT_EQ(warnings, (std::vector<std::string>{"Procedure \"bad\" is left out of the class: parameter \"@X\" has "
+                                                "the unknown data type code 206."}));
   // A cause with placeholders and line-break marks is taken literally.
   try {
     c.ConstructMethod("no%1such||x", false, notSupported);
@@ -314,3 +314,104 @@ TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
         << e.Description;
   }
 }
+
+namespace {
+
+// Unusual but legal catalogue names: every identifier comes out valid and unique in its
+// scope, and every name the server sees comes out as the exact string expression.
+TEST_F(Ctor, HostileNamesGiveIdentifiersAndExactLiterals) {
+  const std::string longName(300, 'n');
+  PlainMssql({"'Say\"Hi\"', 1, '@Back\\', 1, 200, 10, 0, 0, 0",
+              "'O''BRIEN', 1, '@first name', 1, 3, 4, 10, 0, 0", "'O''BRIEN', 2, '@first_name', 1, 3, 4, 10, 0, 0",
+              "'Gr' || char(246) || 'ße', 1, '@Maß', 2, 3, 4, 10, 0, 0",
+              "'usp_XXtest_XX', 1, '@XXcode', 1, 3, 4, 10, 0, 0",
+              "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0",
+              "'twice', 1, '@x', 1, 3, 4, 10, 0, 0", "'twice', 2, '@x', 1, 3, 4, 10, 0, 0",
+              "'twice', 3, NULL, 1, 3, 4, 10, 0, 0", "'twice', 4, NULL, 1, 3, 4, 10, 0, 0",
+              "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0", "'" + longName + "', 1, '@a', 1, 3, 4, 10, 0, 0"});
+  Init();
+  std::vector<std::string> warnings;
+  c.SetWarningSink([&](std::string w) { warnings.push_back(std::move(w)); });
+  const struct {
+    std::string proc;
+    std::string header;   // the first line of the method
+    std::string execute;  // the Execute line
+    std::string addParam; // the first AddParam line
+  } cases[] = {
+      {"Say\"Hi\"", "Public Function SayHi(ByVal Back As String)  As Boolean", "    Execute \"[Say\"\"Hi\"\"]\"",
+       "    AddParam \"@Back\\\", adVarChar, adParamInput, 10, Back"},
+      {"O'BRIEN", "Public Function OBRIEN(ByVal firstname As Long, ByVal first_name As Long)  As Boolean",
+       "    Execute \"[O'BRIEN]\"", "    AddParam \"@first name\", adInteger, adParamInput, , firstname"},
+      {"Gr\xC3\xB6\xC3\x9F" "e", "Public Function Groesse(ByRef Mass As Long)  As Boolean",
+       "    Execute \"[Gr\" & ChrW$(246) & ChrW$(223) & \"e]\"",
+       "    AddParam \"@Ma\" & ChrW$(223), adInteger, adParamOutput"},
+      {"usp_XXtest_XX", "Public Function usp_XXtest_XX(ByVal XXcode As Long)  As Boolean",
+       "    Execute \"[usp_XXtest_XX]\"", "    AddParam \"@XXcode\", adInteger, adParamInput, , XXcode"},
+      {"two\r\nlines", "Public Function twolines(ByVal x As Long)  As Boolean",
+       "    Execute \"[two\" & vbCrLf & \"lines]\"", "    AddParam \"@x\", adInteger, adParamInput, , x"},
+      {"twice", "Public Function twice(ByVal x As Long, ByVal x1 As Long, ByVal Prm As Long, ByVal Prm1 As Long)  As Boolean",
+       "    Execute \"[twice]\"", "    AddParam \"@x\", adInteger, adParamInput, , x"},
+      // The same procedure listed twice gets a method of its own name each time.
+      {"twice", "Public Function twice1(ByVal x As Long, ByVal x1 As Long, ByVal Prm As Long, ByVal Prm1 As Long)  As Boolean",
+       "    Execute \"[twice]\"", "    AddParam \"@x\", adInteger, adParamInput, , x"},
+      // The parameter may not hide the function it belongs to.
+      {"1st", "Public Function Proc1st(ByVal Proc1st1 As Long)  As Boolean", "    Execute \"[1st]\"",
+       "    AddParam \"@Proc1st\", adInteger, adParamInput, , Proc1st1"},
+  };
+  for (const auto& c0 : cases) {
+    std::string text = Method(c0.proc);
+    for (size_t at; (at = text.find(" _ \r\n        ")) != std::string::npos;) text.erase(at, 13);
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), c0.header) << c0.proc;
+    EXPECT_EQ(Line(text, "Execute "), c0.execute) << c0.proc;
+    EXPECT_EQ(Line(text, "AddParam "), c0.addParam) << c0.proc;
+  }
+  // 300 characters: cut to the longest name the compiler takes.
+  Method(longName);
+  EXPECT_EQ(c.GetMethodObject().Name, std::string(254, 'n'));
+
+  // Constants of names that need ChrW$ become read-only properties; names that differ
+  // only in what the constant drops stay apart.
+  Method("Gr\xC3\xB6\xC3\x9F" "e");
+  EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Property Get SP_GROESSE1() As String") << defs;
+  EXPECT_NE(defs.find("    SP_GROESSE1 = \"[Gr\" & ChrW$(246) & ChrW$(223) & \"e]\"\r\nEnd Property\r\n"),
+            std::string::npos)
+      << defs;
+  Method("Say\"Hi\"");
+  EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_SAYHI1 = \"[Say\"\"Hi\"\"]\"") << defs;
+
+  const auto warned = [&](const std::string& part) {
+    for (const std::string& w : warnings)
+      if (w.find(part) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(warned("Procedure \"Say\"Hi\"\" becomes the method SayHi.")) << testing::PrintToString(warnings);
+  EXPECT_TRUE(warned("Procedure \"twice\" has a parameter without a name; it is called Prm in the class."));
+  EXPECT_TRUE(warned("Procedure \"twice\", parameter \"@x\" is called x1 in the class."));
+  EXPECT_FALSE(warned("usp_XXtest_XX"));  // valid names are kept and not reported
+}
+
+// A procedure the compiler could not take (too many continuations for its header) is
+// left out with a warning; one just within the limits stays.
+TEST_F(Ctor, ProceduresBeyondTheCompilersLimitsAreLeftOut) {
+  std::vector<std::string> rows;
+  for (int i = 1; i <= 2000; ++i) rows.push_back("'wide', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
+  for (int i = 1; i <= 40; ++i) rows.push_back("'narrow', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
+  std::string script = ctortest::ParamSnapshot({rows[0]});
+  PlainMssql({});
+  std::string values;
+  for (const std::string& r : rows) values += (values.empty() ? "  (" : ",\n  (") + r + ")";
+  UseSnapshot(script.substr(0, script.find("VALUES\n") + 7) + values + ";\n");
+  Init();
+  std::vector<std::string> warnings;
+  c.SetWarningSink([&](std::string w) { warnings.push_back(std::move(w)); });
+  bool notSupported = false;
+  c.ConstructMethod("wide", false, notSupported);
+  EXPECT_TRUE(notSupported);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], "Procedure \"wide\" is left out of the class: its method would hold a statement of more than "
+                         "24 line continuations.");
+  c.ConstructMethod("narrow", false, notSupported);
+  EXPECT_FALSE(notSupported);
+}
+
+}  // namespace

@@ -244,4 +244,31 @@ TEST_F(CBlocksTest, GetBlocksConcatenatesInListOrder) {
   EXPECT_EQ(blocks.GetBlocks("", "", &refs), "");
 }
 
+// Catalogue and profile text holds "XX" pairs of its own (usp_XXtest_XX, @XXcode,
+// usp_MaxXXL): values and the literal methods block go in as they are, while library
+// blocks brought in by a reference are still resolved.
+TEST_F(CBlocksTest, ValuesAndLiteralBlocksAreNeverScannedForReferences) {
+  blocks.UnpackCode(CrLf("'#block main\nName=XXNameXX;XXSPMethodsXX;XXlibXX\n'#endblock\n"
+                         "'#block lib\nlib:XXDeepXX\n'#endblock\n"));
+  refs.Add("Deep", "deep");
+  const struct {
+    const char* value;
+    const char* methods;
+  } cases[] = {
+      {"usp_XXtest_XX", "Execute \"[usp_XXtest_XX]\""},
+      {"@XXcode", "AddParam \"@XXcode\""},
+      {"usp_MaxXXL XX", "x '#LCond Oracle XXDeepXX"},
+      {"XXXX", "XXlibXX"},
+  };
+  for (const auto& c : cases) {
+    CBlocks b = blocks;
+    CRefValues r = refs;
+    r.Add("Name", c.value);
+    b.AddBlock(c.methods, "SPMethods", true);
+    EXPECT_EQ(b.GetBlock("main", &r), "Name=" + std::string(c.value) + ";" + c.methods + ";lib:deep\r\n\r\n") << c.value;
+    // Fetched by name with conditions set, the literal block is still as given.
+    EXPECT_EQ(b.GetBlocks("SPMethods", "Oracle", &r), c.methods);
+  }
+}
+
 }  // namespace

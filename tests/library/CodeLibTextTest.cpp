@@ -182,7 +182,7 @@ TEST_F(CodeLibTextTest, ConditionsChooseTheVariants) {
             std::string::npos);
   EXPECT_EQ(lib::Count(cls["registry"], reread), 1u);
   EXPECT_EQ(lib::Count(cls["linkfile"], reread), 1u);
-  EXPECT_NE(cls["linkfile"].find("mConnectionString = \"File Name=Shop.udl\""), std::string::npos);
+  EXPECT_NE(cls["linkfile"].find("mConnectionString = \"File Name=\" & \"Shop.udl\""), std::string::npos);
   EXPECT_EQ(cls["linkfile"].find("App.Path"), std::string::npos);
   EXPECT_NE(cls["linkfile-path"].find("mConnectionString = \"File Name=\" & Folder & \"Shop.udl\""), std::string::npos);
   // The default connection string keeps its doubled quotes inside the literal.

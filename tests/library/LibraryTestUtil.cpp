@@ -111,18 +111,18 @@ pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType) {
   r.Add("DefaultOptions",
         "PFGO_ERR_RAISE + PFGO_STRLEN_TRIM + PFGO_NULL_EMPTYSTR + PFGO_NULL_ZERODATE + PFGO_AUTO_CONNCLOSE + _\r\n"
         "    PFGO_AUTO_SKIPCLOSED + PFGO_ASYNC_WAIT");
-  if (ConnSrcType == 2) r.Add("LinkFileName", "Shop.udl");
+  if (ConnSrcType == 2) r.Add("LinkFileName", "\"Shop.udl\"");
   if (ConnSrcType == 3) {
     r.Add("RegistryPath", "\"SOFTWARE\\Shop\\Db\"");
     r.Add("RegistryValueName", "\"ConnStr\"");
     r.Add("RegRaiseError", "True");
   }
   if (ConnSrcType != 2 && ConnSrcType != 3) r.Add("CodeCheckConnectionAssigned", "");
-  r.Add("OraDateFmt", "DD-MON-YYYY");
-  r.Add("ErrorFile", "Errors.txt");
-  r.Add("DefaultConnection", "Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"");
+  r.Add("OraDateFmt", "\"DD-MON-YYYY\"");
+  r.Add("ErrorFile", "\"Errors.txt\"");
+  r.Add("DefaultConnection", "\"Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"\"");
   r.Add("ErrAppID", "1");
-  r.Add("ErrLogSpName", "spErrorLogInsert");
+  r.Add("ErrLogSpName", "\"spErrorLogInsert\"");
   return r;
 }
 

@@ -213,9 +213,16 @@ class SnapshotStream : public IResultStream {
 
 // A parameter from the columns Name, Direction, Type, Size, Precision, NumericScale and
 // Attributes, the first at `first`.
+// A procedure without parameters is one row of NULLs; a parameter whose name alone is
+// NULL is still a parameter, with an empty name.
+bool IsNoParameterRow(sqlite3_stmt* stmt, int first) {
+  return sqlite3_column_type(stmt, first) == SQLITE_NULL && sqlite3_column_type(stmt, first + 1) == SQLITE_NULL &&
+         sqlite3_column_type(stmt, first + 2) == SQLITE_NULL;
+}
+
 ParameterInfo Row(sqlite3_stmt* stmt, int first) {
   ParameterInfo p;
-  p.Name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, first));
+  if (const unsigned char* name = sqlite3_column_text(stmt, first)) p.Name = reinterpret_cast<const char*>(name);
   p.Direction = sqlite3_column_int(stmt, first + 1);
   p.Type = sqlite3_column_int(stmt, first + 2);
   p.Size = static_cast<long>(sqlite3_column_int64(stmt, first + 3));
@@ -251,7 +258,7 @@ class SnapshotSession : public IProviderSession {
       const std::string_view procName(reinterpret_cast<const char*>(proc),
                                       static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
       if (out.empty() || out.back().Name != procName) out.push_back({std::string(procName), {}});
-      if (sqlite3_column_type(s.stmt, 1) != SQLITE_NULL) out.back().Parameters.push_back(Row(s.stmt, 1));
+      if (!IsNoParameterRow(s.stmt, 1)) out.back().Parameters.push_back(Row(s.stmt, 1));
     }
     if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
     return out;
@@ -280,7 +287,7 @@ class SnapshotSession : public IProviderSession {
     int rc;
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
       known = true;
-      if (sqlite3_column_type(s.stmt, 0) == SQLITE_NULL) continue;  // a procedure without parameters
+      if (IsNoParameterRow(s.stmt, 0)) continue;  // a procedure without parameters
       out.push_back(Row(s.stmt, 0));
     }
     if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
