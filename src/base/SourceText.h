@@ -1,7 +1,8 @@
 #pragma once
-// Small helpers for scanning generated source text: blank trimming (blanks are spaces
-// only, as the generated language trims), upper-casing, replacing, walking CR LF
-// separated lines and joining lines without empty ones. Case-insensitive tests: NoCase.h.
+// Small helpers for scanning text: trimming blanks (spaces only, as the generated language
+// trims) or white space, upper-casing, replacing, walking CR LF separated lines and joining
+// lines without empty ones. The one place for trimming in the program.
+// Case-insensitive tests: NoCase.h.
 //
 // Case changes apply to ASCII letters; other bytes (UTF-8 sequences) pass unchanged.
 
@@ -21,17 +22,25 @@ inline void RaiseFirst(std::string& s) {
   if (!s.empty()) s[0] = ToUpperAscii(s[0]);
 }
 
-inline std::string_view LTrimBlanks(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  return s.substr(i);
+// s without the leading / trailing characters that occur in `chars`.
+inline std::string_view LTrimAny(std::string_view s, std::string_view chars) {
+  const size_t i = s.find_first_not_of(chars);
+  return i == std::string_view::npos ? std::string_view() : s.substr(i);
 }
-inline std::string_view RTrimBlanks(std::string_view s) {
-  size_t n = s.size();
-  while (n > 0 && s[n - 1] == ' ') --n;
-  return s.substr(0, n);
+inline std::string_view RTrimAny(std::string_view s, std::string_view chars) {
+  const size_t i = s.find_last_not_of(chars);
+  return i == std::string_view::npos ? std::string_view() : s.substr(0, i + 1);
 }
+
+// Blanks are spaces only, as the generated language's Trim and the code library see them.
+inline constexpr std::string_view kBlanks = " ";
+// White space: blanks, tabs and line ends, as typed into fields, files and connection strings.
+inline constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+
+inline std::string_view LTrimBlanks(std::string_view s) { return LTrimAny(s, kBlanks); }
+inline std::string_view RTrimBlanks(std::string_view s) { return RTrimAny(s, kBlanks); }
 inline std::string_view TrimBlanks(std::string_view s) { return RTrimBlanks(LTrimBlanks(s)); }
+inline std::string_view TrimSpace(std::string_view s) { return RTrimAny(LTrimAny(s, kWhiteSpace), kWhiteSpace); }
 
 // Every occurrence of `from` replaced by `to`, scanning left to right without overlap.
 inline std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {

@@ -1,5 +1,6 @@
 #include "codelib/CBlocks.h"
 
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "errors/Faultnet31.h"
 
@@ -10,12 +11,8 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kRefMarker = "XX";
 
-// Trims blanks (not tabs) at both ends, as the library's markers are written.
-std::string_view TrimBlanks(std::string_view s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
+// Blanks (not tabs) are trimmed, as the library's markers are written.
+using srctext::TrimBlanks;
 
 // The word that starts at `from` and ends before the next blank (or the end).
 std::string_view WordAt(std::string_view s, size_t from) {

@@ -3,12 +3,13 @@
 #include <syslog.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 
 #include "base/AppPaths.h"
+#include "base/NoCase.h"
+#include "base/SourceText.h"
 #include "base/VBDate.h"
 
 namespace pf {
@@ -168,18 +169,7 @@ void AddAdoSection(std::string& report, IErrDbObject* dbObject, IErrConnection* 
   }
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
+constexpr auto Trim = srctext::TrimSpace;
 
 // Indents every line of `text` by `indent` blanks, each line ending in CR LF.
 void AddIndented(std::string& report, std::string_view text, std::string_view indent) {
@@ -238,7 +228,7 @@ void AddCallStackLine(std::string& report, std::string_view procName, const ErrV
     if (isText && (value.text().size() > 40 || value.text().find_first_of("\r\n") != std::string::npos)) {
       text += "{Text}";
       AddLine(valueBlocks, "    Value Of " + std::string(argNames[i]) + ":");
-      const bool xml = EqualsNoCase(argNames[i], "xml") && !value.text().empty() && value.text()[0] == '<';
+      const bool xml = NoCase::Equals(argNames[i], "xml") && !value.text().empty() && value.text()[0] == '<';
       AddIndented(valueBlocks, xml ? XmlPerLine(value.text()) : value.text(), "      ");
     } else {
       text += value.ReportForm();

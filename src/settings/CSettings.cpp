@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "text/MMethUtils.h"
+#include "base/AppPaths.h"
 #include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
@@ -13,13 +13,13 @@
 #include "extract/CSrvrOraADO.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
-#include "base/AppPaths.h"
 #include "platform/TextFiles.h"
 #include "settings/MStdConfigs.h"
-#include "xml/bwXMLBrowser.h"
 #include "shell/CIniFile.h"
 #include "shell/MGlobals.h"
 #include "shell/MUtils.h"
+#include "text/MMethUtils.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf {
 
@@ -64,11 +64,7 @@ const SectionDef kSections[] = {
 constexpr const char* kCrLf = "\r\n";
 
 // Blanks (spaces) trimmed from both ends.
-std::string Trim(std::string_view s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  return std::string(s.substr(b, s.find_last_not_of(' ') - b + 1));
-}
+std::string Trim(std::string_view s) { return std::string(srctext::TrimBlanks(s)); }
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

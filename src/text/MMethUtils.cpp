@@ -390,13 +390,7 @@ std::string uToWordCap(std::string_view AName) {
 
 std::string uRTrimChars(std::string_view S, std::string_view Chars) {
   return ErrGuard(
-      "MMethUtils.uRTrimChars(S,Chars)",
-      [&] {
-        size_t n = S.size();
-        while (n > 0 && Chars.find(S[n - 1]) != std::string_view::npos) --n;
-        return std::string(S.substr(0, n));
-      },
-      S, Chars);
+      "MMethUtils.uRTrimChars(S,Chars)", [&] { return std::string(srctext::RTrimAny(S, Chars)); }, S, Chars);
 }
 
 // ---- Source text ---------------------------------------------------------------------

@@ -8,9 +8,10 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
-#include "platform/ado/Recordset.h"
 #include "platform/TextFiles.h"
+#include "platform/ado/Recordset.h"
 #include "xml/bwEEDomDoc.h"
 
 namespace pf {
@@ -106,11 +107,7 @@ void CheckXmlName(std::string_view name) {
   Faultnet31::Check(IsXmlName(name), ERR_GENERAL, "'%1' is not a valid XML name.", name);
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+constexpr auto Trim = srctext::TrimSpace;
 
 pugi::xpath_query Compile(const std::string& query, pugi::xpath_variable_set* vars = nullptr) {
   const std::string q = bwXMLBrowser::TranslateQuery(query);

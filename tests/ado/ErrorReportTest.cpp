@@ -107,19 +107,16 @@ TEST_F(ErrorReport, LogToDatabaseRunsTheStatementOnTheServer) {
   RegisterWithErrorLibrary();
   ReportOf([&] { throw AppError(ERR_GENERAL, "T", "it's broken"); }, EF_REPORT, nullptr);
   // PostgreSQL has no Exec statement: the server's answer proves the text reached it.
-  try {
-    F::ErrLogToDB(Cs(), "5", "spErrorLogInsert");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { F::ErrLogToDB(Cs(), "5", "spErrorLogInsert"); });
     EXPECT_EQ(e.Description.rfind("Failed to save error report to database. \r\nConnectString = '" + Cs() + "'", 0),
               0u)
         << e.Description;
     EXPECT_NE(e.Description.find("syntax error at or near \"Exec\""), std::string::npos) << e.Description;
   }
-  try {
-    F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised(
+        [&] { F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert"); });
     EXPECT_NE(e.Description.find("/nonexistent.db"), std::string::npos) << e.Description;
   }
 }

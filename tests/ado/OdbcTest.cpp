@@ -106,12 +106,8 @@ TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
   EXPECT_TRUE(Refresh(c, "p_none").empty());
   // "_" is a pattern character for the driver: it must not find p_none for pXnone.
   for (const char* unknown : {"p_missing", "pXnone"}) {
-    try {
-      Refresh(c, unknown);
-      FAIL() << unknown;
-    } catch (const AppError& e) {
-      EXPECT_NE(e.Description.find(std::string("'") + unknown + "' was not found"), std::string::npos) << e.Description;
-    }
+    const AppError e = pftest::Raised([&] { Refresh(c, unknown); });
+    EXPECT_NE(e.Description.find(std::string("'") + unknown + "' was not found"), std::string::npos) << e.Description;
   }
 }
 
@@ -174,10 +170,8 @@ TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {
 
 TEST_F(PgTest, FailuresCarryTheServersMessages) {
   auto c = Open();
-  try {
-    c->Execute("SELECT * FROM nowhere");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { c->Execute("SELECT * FROM nowhere"); });
     EXPECT_EQ(e.Number, ProviderErrorNumber);
     EXPECT_NE(e.Description.find("relation \"nowhere\" does not exist"), std::string::npos) << e.Description;
     ASSERT_FALSE(c->Errors().empty());
@@ -198,10 +192,8 @@ TEST_F(PgTest, FailuresCarryTheServersMessages) {
   auto bad = Connection::Create();
   std::string cs = pftest::PgServer::Shared().OdbcString("pfado");
   cs.replace(cs.find(pftest::PgServer::kPassword), std::string(pftest::PgServer::kPassword).size(), "wrong");
-  try {
-    bad->Open(cs);
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { bad->Open(cs); });
     EXPECT_NE(e.Description.find("password authentication failed"), std::string::npos) << e.Description;
     EXPECT_EQ(bad->State(), adStateClosed);
   }

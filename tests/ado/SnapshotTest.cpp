@@ -90,12 +90,8 @@ TEST_F(SnapshotTest, BothFormsAnswerCatalogueQueries) {
     EXPECT_EQ(rs->Value("crdate"), "");
     rs->MoveNext();
     EXPECT_TRUE(rs->Eof());
-    try {
-      rs->Value("name");
-      FAIL();
-    } catch (const AppError& e) {
-      EXPECT_EQ(e.Number, AdoErrorNumber(adErrNoCurrentRecord));
-    }
+    const AppError e = pftest::Raised([&] { rs->Value("name"); });
+    EXPECT_EQ(e.Number, AdoErrorNumber(adErrNoCurrentRecord));
     EXPECT_THROW(rs->MoveNext(), AppError);
     c->Close();
     EXPECT_EQ(c->State(), adStateClosed);
@@ -105,17 +101,13 @@ TEST_F(SnapshotTest, BothFormsAnswerCatalogueQueries) {
 TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
   auto c = OpenSnapshot(script_);
   auto rs = Query(c, "SELECT name FROM sysobjects");
-  try {
-    rs->Value("nosuch");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { rs->Value("nosuch"); });
     EXPECT_EQ(e.Number, AdoErrorNumber(adErrItemNotFound));
     EXPECT_NE(e.Description.find("'nosuch'"), std::string::npos);
   }
-  try {
-    Query(c, "SELECT * FROM nowhere");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { Query(c, "SELECT * FROM nowhere"); });
     EXPECT_EQ(e.Number, ProviderErrorNumber);
     EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos) << e.Description;
     ASSERT_EQ(c->Errors().size(), 1u);
@@ -127,10 +119,8 @@ TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
   cmd->CommandType = adCmdText;
   cmd->CommandText = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
   cmd->CommandTimeout = 1;
-  try {
-    cmd->Execute();
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { cmd->Execute(); });
     EXPECT_NE(e.Description.find("Query timeout expired"), std::string::npos) << e.Description;
   }
   // A snapshot is never written through a connection, in either form.
@@ -143,13 +133,9 @@ TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
 
 TEST_F(SnapshotTest, BrokenSnapshotsAreReportedWithTheirPlace) {
   pftest::WriteAll(dir_.file("bad.sql"), "CREATE TABLE t (a);\n\nINSERT INTO nowhere VALUES (1);\n");
-  try {
-    OpenSnapshot(dir_.file("bad.sql"));
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_NE(e.Description.find("line 3"), std::string::npos) << e.Description;
-    EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos) << e.Description;
-  }
+  const AppError e = pftest::Raised([&] { OpenSnapshot(dir_.file("bad.sql")); });
+  EXPECT_NE(e.Description.find("line 3"), std::string::npos) << e.Description;
+  EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos) << e.Description;
   pftest::WriteAll(dir_.file("junk.db"), std::string(4096, 'x'));
   EXPECT_THROW(OpenSnapshot(dir_.file("junk.db")), AppError);
 }
@@ -179,12 +165,8 @@ TEST_F(SnapshotTest, ParameterRefreshFollowsProcedureParameters) {
   EXPECT_EQ(cmd->Parameters().Count(), 0u);
 
   cmd->CommandText = "spUnknown";
-  try {
-    cmd->Parameters().Refresh();
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_NE(e.Description.find("'spUnknown'"), std::string::npos);
-  }
+  const AppError e = pftest::Raised([&] { cmd->Parameters().Refresh(); });
+  EXPECT_NE(e.Description.find("'spUnknown'"), std::string::npos);
   cmd->CommandType = adCmdText;
   EXPECT_THROW(cmd->Parameters().Refresh(), AppError);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the class builder tests and the generation command tests: a temporary program
 // folder holding a small code library written by the test, a settings model on it, the
-// sample catalogues, and a progress display that records (and can cancel) a run.
+// sample catalogues, and the recording progress display.
 
 #include <gtest/gtest.h>
 
@@ -18,28 +18,12 @@
 #include "shell/CProgress.h"
 #include "shell/MGlobals.h"
 #include "shell/ScriptedUserInterface.h"
+#include "support/RecordingDisplay.h"
 #include "support/SettingsTestEnv.h"
 
 namespace buildertest {
 
-// Records every message of a run (without the label's leading blank) and cancels the run
-// when a chosen message is shown, as the Cancel button of the progress window does.
-class RecordingDisplay : public pf::IProgressDisplay {
- public:
-  explicit RecordingDisplay(pf::CProgress& progress) : progress_(progress) { progress_.ProgressForm = this; }
-  ~RecordingDisplay() override { progress_.ProgressForm = nullptr; }
-  void SetMessage(const std::string& labelText) override {
-    Messages.push_back(labelText.substr(1));
-    if (!CancelAt.empty() && Messages.back() == CancelAt) progress_.Cancelled = true;
-  }
-  void DoEvents() override {}
-
-  std::vector<std::string> Messages;
-  std::string CancelAt;
-
- private:
-  pf::CProgress& progress_;
-};
+using pftest::RecordingDisplay;
 
 // A library block as the library file writes it.
 inline std::string Block(const std::string& name, const std::string& body) {

@@ -3,6 +3,7 @@
 #include "builder/MADOUtils.h"
 #include "builder/MOraUtils.h"
 #include "errors/ErrGuard.h"
+#include "support/TestEnv.h"
 
 using namespace pf;
 using namespace pf::MADOUtils;
@@ -21,13 +22,9 @@ TEST(MADOUtils, ConstNamesOfNeighbouringCodes) {
   EXPECT_EQ(GetConstName("x=5,", 5), "x");       // no leading comma
 
   Faultnet31::Reset();
-  try {
-    GetConstName(adoParamDirectionList, 7);
-    FAIL() << "an unknown code must fail";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, static_cast<int32_t>(0x8004106B));
-    EXPECT_EQ(e.Description, "Didn't find name for constant: 7");
-  }
+  const AppError e = pftest::Raised([&] { GetConstName(adoParamDirectionList, 7); });
+  EXPECT_EQ(e.Number, static_cast<int32_t>(0x8004106B));
+  EXPECT_EQ(e.Description, "Didn't find name for constant: 7");
   Faultnet31::Reset();
   EXPECT_THROW(GetConstName(adoDataTypeList, -3), AppError);
   Faultnet31::Reset();

@@ -18,18 +18,6 @@ class CBlocksTest : public ::testing::Test {
   }
   void TearDown() override { Faultnet31::Reset(); }
 
-  // Runs `f`, expects an AppError and returns it.
-  template <class F>
-  static AppError Fails(F&& f) {
-    try {
-      f();
-    } catch (const AppError& e) {
-      return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return AppError();
-  }
-
   CBlocks blocks;
   CRefValues refs;
 };
@@ -76,21 +64,21 @@ TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
     SCOPED_TRACE(c.text);
     CBlocks b;
     b.Init();
-    const AppError e = Fails([&] { b.UnpackCode(CrLf(c.text)); });
+    const AppError e = pftest::Raised([&] { b.UnpackCode(CrLf(c.text)); });
     EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
     EXPECT_EQ(e.Description, c.description);
   }
 }
 
 TEST_F(CBlocksTest, TableKeepsBlocksAddedBeforeAnError) {
-  Fails([&] { blocks.UnpackCode(CrLf("'#block a\n1\n'#endblock\n'#endblock\n'#block b\n'#endblock\n")); });
+  pftest::Raised([&] { blocks.UnpackCode(CrLf("'#block a\n1\n'#endblock\n'#endblock\n'#block b\n'#endblock\n")); });
   EXPECT_TRUE(blocks.HasBlock("a"));
   EXPECT_FALSE(blocks.HasBlock("b"));
 }
 
 TEST_F(CBlocksTest, MissingBlockIsReportedUnderGetBlockFrame) {
   blocks.UnpackCode(CrLf("'#block a\n'#endblock\n"));
-  const AppError e = Fails([&] { blocks.GetBlocks("a,NoSuch", "", &refs); });
+  const AppError e = pftest::Raised([&] { blocks.GetBlocks("a,NoSuch", "", &refs); });
   EXPECT_EQ(e.Number, ERR_NOT_FOUND);
   EXPECT_NE(e.Description.find("Block not found: NoSuch"), std::string::npos);
   EXPECT_NE(e.Description.find(std::string(kFrame) + "'NoSuch', RefValues={CRefValues})"), std::string::npos)
@@ -100,7 +88,7 @@ TEST_F(CBlocksTest, MissingBlockIsReportedUnderGetBlockFrame) {
 TEST_F(CBlocksTest, AddBlockKeepsExactNameAndRefusesDuplicates) {
   blocks.AddBlock("methods\r\n", "SPMethods");
   EXPECT_EQ(blocks.GetBlock("spmethods"), "methods\r\n");
-  const AppError e = Fails([&] { blocks.AddBlock("", "SPMETHODS"); });
+  const AppError e = pftest::Raised([&] { blocks.AddBlock("", "SPMETHODS"); });
   EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
   EXPECT_EQ(e.Description, "Duplicate Block NameSPMETHODS");
   EXPECT_EQ(blocks.GetBlock("SPMethods"), "methods\r\n");
@@ -189,14 +177,14 @@ TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
   EXPECT_EQ(blocks.ResolveRefs("no refs", refs), "no refs");
   // An odd number of markers turns the last piece into a name.
   EXPECT_EQ(blocks.ResolveRefs("before XXa", refs), "before 1");
-  const AppError e = Fails([&] { blocks.ResolveRefs("XXaXX then XX tail", refs); });
+  const AppError e = pftest::Raised([&] { blocks.ResolveRefs("XXaXX then XX tail", refs); });
   EXPECT_EQ(e.Number, ERR_UNRESOLVED_REF);
   EXPECT_EQ(e.Description, "Reference could not be resolved: XX tailXX");
 }
 
 TEST_F(CBlocksTest, UnresolvedReferenceIsReportedUnderGetBlockFrame) {
   blocks.AddBlock("x = XXNopeXX\r\n", "b");
-  const AppError e = Fails([&] { blocks.GetBlock("B", &refs); });
+  const AppError e = pftest::Raised([&] { blocks.GetBlock("B", &refs); });
   EXPECT_EQ(e.Number, ERR_UNRESOLVED_REF);
   EXPECT_NE(e.Description.find("Reference could not be resolved: XXNopeXX"), std::string::npos);
   EXPECT_NE(e.Description.find(std::string(kFrame) + "'B', RefValues={CRefValues})"), std::string::npos);
@@ -207,14 +195,14 @@ TEST_F(CBlocksTest, NinePassesAllowedTenthFails) {
   for (int k = 0; k < 10; ++k) blocks.AddBlock("XXb" + std::to_string(k + 1) + "XX", "b" + std::to_string(k));
   blocks.AddBlock("end", "b10");
   EXPECT_EQ(blocks.GetBlock("b1", &refs), "end");  // nine passes
-  const AppError e = Fails([&] { blocks.GetBlock("B0", &refs); });
+  const AppError e = pftest::Raised([&] { blocks.GetBlock("B0", &refs); });
   EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
   EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : B0");
 }
 
 TEST_F(CBlocksTest, SelfReferenceFailsWithTooManyIterations) {
   blocks.UnpackCode(CrLf("'#block loop\nXXLoopXX\n'#endblock\n"));
-  const AppError e = Fails([&] { blocks.GetBlocks(",Loop", "", &refs); });
+  const AppError e = pftest::Raised([&] { blocks.GetBlocks(",Loop", "", &refs); });
   EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
   EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : Loop");
 }
@@ -225,7 +213,7 @@ TEST_F(CBlocksTest, SelfMultiplyingReferenceFailsBeforeMemoryRunsOut) {
   blocks.AddBlock(text, "boom");
   const size_t saved = CBlocks::MaxResolvedSize;
   CBlocks::MaxResolvedSize = 1 << 20;
-  const AppError e = Fails([&] { blocks.GetBlock("boom", &refs); });
+  const AppError e = pftest::Raised([&] { blocks.GetBlock("boom", &refs); });
   CBlocks::MaxResolvedSize = saved;
   EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
   EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : boom");

@@ -69,13 +69,9 @@ TEST(CTextStream, FileErrorsNameThePath) {
   CTextStream s;
   s.Text = "keep";
   s.SaveToFile(dir.file("keep.cls"), false);
-  try {
-    s.LoadFromFile(dir.file("missing.dat"), true);
-    FAIL() << "no error raised";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
-    EXPECT_NE(e.Description.find(dir.file("missing.dat")), std::string::npos) << e.Description;
-  }
+  const AppError e = pftest::Raised([&] { s.LoadFromFile(dir.file("missing.dat"), true); });
+  EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
+  EXPECT_NE(e.Description.find(dir.file("missing.dat")), std::string::npos) << e.Description;
   EXPECT_EQ(s.Text, "keep");
   EXPECT_THROW(s.SaveToFile(dir.file("no/such/folder.dat"), true), AppError);
 }

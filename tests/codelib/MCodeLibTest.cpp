@@ -6,6 +6,7 @@
 
 #include "codelib/MCodeLib.h"
 #include "errors/Faultnet31.h"
+#include "support/RecordingDisplay.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
@@ -13,11 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RecordingDisplay : IProgressDisplay {
-  std::vector<std::string> shown;
-  void SetMessage(const std::string& labelText) override { shown.push_back(labelText); }
-  void DoEvents() override {}
-};
+using pftest::RecordingDisplay;
 
 const std::string kLib = pftest::CrLf("header\n'#block Decl\nOption Explicit\n'#endblock\n");
 const std::vector<std::string> kLoadOnly = {" Loading code library..."};
@@ -48,7 +45,7 @@ class MCodeLibTest : public ::testing::Test {
 TEST_F(MCodeLibTest, OnlySourceFormBuildsScrambledFormAndReadsItBack) {
   pftest::WriteAll(Cls(), kLib);
   Load();
-  EXPECT_EQ(display.shown, kRebuild);
+  EXPECT_EQ(display.Shown, kRebuild);
   EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
   EXPECT_EQ(stream.Text, kLib);
   EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
@@ -59,7 +56,7 @@ TEST_F(MCodeLibTest, NewerSourceFormReplacesScrambledForm) {
   pftest::WriteAll(Cls(), kLib);
   SetTime(Dat(), -10);
   Load();
-  EXPECT_EQ(display.shown, kRebuild);
+  EXPECT_EQ(display.Shown, kRebuild);
   EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
   EXPECT_TRUE(blocks.HasBlock("decl"));
 }
@@ -67,13 +64,13 @@ TEST_F(MCodeLibTest, NewerSourceFormReplacesScrambledForm) {
 TEST_F(MCodeLibTest, ScrambledFormAsNewOrNewerIsReadWithoutTheSource) {
   for (int datAge : {0, 10}) {
     SCOPED_TRACE(datAge);
-    display.shown.clear();
+    display.Shown.clear();
     pftest::WriteAll(Cls(), "'#block fromsource\r\n'#endblock\r\n");
     pftest::WriteAll(Dat(), CTextStream::Scramble(kLib));
     const auto t = fs::last_write_time(Cls());
     fs::last_write_time(Dat(), t + std::chrono::seconds(datAge));
     Load();
-    EXPECT_EQ(display.shown, kLoadOnly);
+    EXPECT_EQ(display.Shown, kLoadOnly);
     EXPECT_TRUE(blocks.HasBlock("decl"));
     EXPECT_FALSE(blocks.HasBlock("fromsource"));
   }
@@ -82,20 +79,16 @@ TEST_F(MCodeLibTest, ScrambledFormAsNewOrNewerIsReadWithoutTheSource) {
 TEST_F(MCodeLibTest, OnlyScrambledFormIsReadDirectly) {
   pftest::WriteAll(Dat(), CTextStream::Scramble(kLib));
   Load();
-  EXPECT_EQ(display.shown, kLoadOnly);
+  EXPECT_EQ(display.Shown, kLoadOnly);
   EXPECT_EQ(stream.Text, kLib);
   EXPECT_FALSE(fs::exists(Cls()));
 }
 
 TEST_F(MCodeLibTest, MissingLibraryIsAnApplicationError) {
-  try {
-    Load();
-    FAIL() << "no error raised";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_CODELIB_MISSING);
-    EXPECT_EQ(e.Description, "CodeLib.dat library file not found.");
-  }
-  EXPECT_EQ(display.shown, kLoadOnly);
+  const AppError e = pftest::Raised([&] { Load(); });
+  EXPECT_EQ(e.Number, ERR_CODELIB_MISSING);
+  EXPECT_EQ(e.Description, "CodeLib.dat library file not found.");
+  EXPECT_EQ(display.Shown, kLoadOnly);
 }
 
 TEST_F(MCodeLibTest, EmptySourceGivesEmptyScrambledFileAndNoBlocks) {
@@ -125,14 +118,10 @@ TEST_F(MCodeLibTest, BackslashesSeparateFolders) {
 TEST_F(MCodeLibTest, CancelStopsBeforeAnythingIsWritten) {
   pftest::WriteAll(Cls(), kLib);
   progress.Cancelled = true;
-  try {
-    Load();
-    FAIL() << "no error raised";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_CANCELED);
-  }
+  const AppError e = pftest::Raised([&] { Load(); });
+  EXPECT_EQ(e.Number, ERR_CANCELED);
   EXPECT_FALSE(fs::exists(Dat()));
-  EXPECT_TRUE(display.shown.empty());
+  EXPECT_TRUE(display.Shown.empty());
 }
 
 }  // namespace

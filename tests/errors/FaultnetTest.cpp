@@ -38,12 +38,8 @@ void Middle(int count) {
   ErrGuard("CIniFile.Load(Count)", [&] { Inner("/tmp/x.ini"); }, count);
 }
 std::string Outer() {
-  try {
-    ErrGuard("MGlobals.Main", [&] { Middle(3); });
-  } catch (const AppError& e) {
-    return e.Description;
-  }
-  return "no error";
+  const AppError e = pftest::Raised([&] { ErrGuard("MGlobals.Main", [&] { Middle(3); }); });
+  return e.Description;
 }
 
 }  // namespace
@@ -63,15 +59,14 @@ TEST_F(Faultnet, NestedFramesGiveOneHeaderAndCallStackInnermostFirst) {
 }
 
 TEST_F(Faultnet, RelativeNumbersCarrySignAndDistance) {
-  try {
-    ErrGuard("M.P", [] { throw AppError(vbObjectError - 5, "Src", "below the base"); });
-  } catch (const AppError& e) {
+  {
+    const AppError e =
+        pftest::Raised([&] { ErrGuard("M.P", [] { throw AppError(vbObjectError - 5, "Src", "below the base"); }); });
     EXPECT_EQ(e.Description, Header("M.P", "-2147221509", "8003FFFB", "- 5", "- 5203", "", "Src", "below the base") +
                                  "  Call Stack: M.P()\r\n");
   }
-  try {
-    ErrGuard("M.Q", [] { throw AppError(53, "Src", "File not found"); });
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { ErrGuard("M.Q", [] { throw AppError(53, "Src", "File not found"); }); });
     EXPECT_NE(e.Description.find("Number: 53 = &H35 = vbObjectError + 2147221557 = ERRMAP_APP_FIRST + 2147216359 \r\n"),
               std::string::npos)
         << e.Description;
@@ -79,56 +74,56 @@ TEST_F(Faultnet, RelativeNumbersCarrySignAndDistance) {
 }
 
 TEST_F(Faultnet, PercentTextsInDescriptionsAreNotPlaceholders) {
-  try {
-    ErrGuard("M.P(A)", [] { throw AppError(ERR_GENERAL, "%Source%", "100% of %Time% and %nl%"); }, "50%");
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Description, Header("M.P(A)", "-2147216306", "8004144E", "+ 5198", "+ 0", "= ERR_GENERAL", "%Source%",
-                                    "100% of %Time% and %nl%") +
-                                 "  Call Stack: M.P(A='50%')\r\n");
-  }
+  const AppError e = pftest::Raised([&] {
+    ErrGuard(
+        "M.P(A)", [] { throw AppError(ERR_GENERAL, "%Source%", "100% of %Time% and %nl%"); }, "50%");
+  });
+  EXPECT_EQ(e.Description, Header("M.P(A)", "-2147216306", "8004144E", "+ 5198", "+ 0", "= ERR_GENERAL", "%Source%",
+                                  "100% of %Time% and %nl%") +
+                               "  Call Stack: M.P(A='50%')\r\n");
 }
 
 TEST_F(Faultnet, MessageRangeErrorsPassThroughUntouched) {
-  try {
-    ErrGuard("Outer.P", [] { ErrGuard("Inner.P(X)", [] { F::Check(false, ERR_USER_CHECK, "Connection failed."); }, 1); });
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_USER_CHECK);
-    EXPECT_EQ(e.Source, "Faultnet.Check");
-    EXPECT_EQ(e.Description, "Connection failed.");
-  }
+  const AppError e = pftest::Raised([&] {
+    ErrGuard("Outer.P", [] {
+      ErrGuard(
+          "Inner.P(X)", [] { F::Check(false, ERR_USER_CHECK, "Connection failed."); }, 1);
+    });
+  });
+  EXPECT_EQ(e.Number, ERR_USER_CHECK);
+  EXPECT_EQ(e.Source, "Faultnet.Check");
+  EXPECT_EQ(e.Description, "Connection failed.");
   EXPECT_EQ(F::ErrReport(), "");
 }
 
 TEST_F(Faultnet, ArgumentFormsByKind) {
   std::vector<int> arr{1, 2};
   const std::string longText(41, 'a');
-  try {
+  const AppError e = pftest::Raised([&] {
     ErrGuardFlags("M.P(T,N,D,B,E,Nu,Arr,O,Om,Other,Dt,Long)", EF_PROGRAM, [] { throw AppError(ERR_GENERAL, "S", "D"); },
                   "t", 42, 1.5, true, ErrValue::Empty(), nullptr, arr, ErrValue::Object("Recordset"), ErrValue(),
                   ErrValue::Other(), ErrValue::Date("12/06/2026"), longText);
-  } catch (const AppError& e) {
-    const std::string tail = e.Description.substr(e.Description.find("  Call Stack"));
-    EXPECT_EQ(tail,
-              "  Call Stack: M.P(T='t', N=42, D=1.5, B=True, E={Empty}, Nu={Null}, Arr={Array}, O={Recordset}, Om=, "
-              "Other={?}, Dt='12/06/2026', Long={Text})\r\n"
-              "    Value Of Long:\r\n"
-              "      " +
-                  longText + "\r\n");
-  }
+  });
+  const std::string tail = e.Description.substr(e.Description.find("  Call Stack"));
+  EXPECT_EQ(tail,
+            "  Call Stack: M.P(T='t', N=42, D=1.5, B=True, E={Empty}, Nu={Null}, Arr={Array}, O={Recordset}, Om=, "
+            "Other={?}, Dt='12/06/2026', Long={Text})\r\n"
+            "    Value Of Long:\r\n"
+            "      " +
+                longText + "\r\n");
 }
 
 TEST_F(Faultnet, MultiLineAndXmlValuesAreWrittenAfterTheLine) {
-  try {
-    ErrGuard("M.P(Text,xml)", [] { throw AppError(ERR_GENERAL, "S", "D"); }, "one\r\ntwo", "<a><b x=\"1\"/></a>");
-  } catch (const AppError& e) {
-    const std::string tail = e.Description.substr(e.Description.find("  Call Stack"));
-    EXPECT_EQ(tail,
-              "  Call Stack: M.P(Text={Text}, xml='<a><b x=\"1\"/></a>')\r\n"
-              "    Value Of Text:\r\n"
-              "      one\r\n"
-              "      two\r\n");
-  }
+  const AppError e = pftest::Raised([&] {
+    ErrGuard(
+        "M.P(Text,xml)", [] { throw AppError(ERR_GENERAL, "S", "D"); }, "one\r\ntwo", "<a><b x=\"1\"/></a>");
+  });
+  const std::string tail = e.Description.substr(e.Description.find("  Call Stack"));
+  EXPECT_EQ(tail,
+            "  Call Stack: M.P(Text={Text}, xml='<a><b x=\"1\"/></a>')\r\n"
+            "    Value Of Text:\r\n"
+            "      one\r\n"
+            "      two\r\n");
 }
 
 TEST_F(Faultnet, LineNumberSystemErrorExtraAndReleasedLines) {
@@ -139,15 +134,12 @@ TEST_F(Faultnet, LineNumberSystemErrorExtraAndReleasedLines) {
   F::SetAdditionalLine("    Extra line");
   F::AddReleasedObject("rs");
   F::AddReleasedObject("cmd");
-  try {
-    ErrGuard("M.P", [&] { throw err; });
-  } catch (const AppError& e) {
-    std::string callLine = "  Call Stack: M.P()";
-    callLine.append(100 - callLine.size(), '-');
-    const std::string tail = e.Description.substr(e.Description.find("  API Error"));
-    EXPECT_EQ(tail, "  API Error: (2) text of 2\r\n" + callLine + "  at Line 120\r\n    Extra line\r\n" +
-                        "    Released Objects: rs, cmd\r\n");
-  }
+  const AppError e = pftest::Raised([&] { ErrGuard("M.P", [&] { throw err; }); });
+  std::string callLine = "  Call Stack: M.P()";
+  callLine.append(100 - callLine.size(), '-');
+  const std::string tail = e.Description.substr(e.Description.find("  API Error"));
+  EXPECT_EQ(tail, "  API Error: (2) text of 2\r\n" + callLine + "  at Line 120\r\n    Extra line\r\n" +
+                      "    Released Objects: rs, cmd\r\n");
   F::Environment().SystemErrorText = nullptr;
 }
 
@@ -173,14 +165,12 @@ TEST_F(Faultnet, WithoutRaiseTheErrorStaysInTheErrorObject) {
 }
 
 TEST_F(Faultnet, ForeignExceptionsGetRunTimeNumbers) {
-  try {
-    ErrGuard("M.P", [] { throw std::out_of_range("index 7"); });
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { ErrGuard("M.P", [] { throw std::out_of_range("index 7"); }); });
     EXPECT_NE(e.Description.find("  Number: 9 = &H9 "), std::string::npos);
   }
-  try {
-    ErrGuard("M.P", [] { throw std::runtime_error("boom"); });
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { ErrGuard("M.P", [] { throw std::runtime_error("boom"); }); });
     EXPECT_EQ(e.Number, ERR_GENERAL);
     EXPECT_EQ(e.Description.substr(0, 5), "boom ");
   }
@@ -196,14 +186,10 @@ TEST_F(Faultnet, CheckWithNumberZeroCollectsWarnings) {
 }
 
 TEST_F(Faultnet, CheckFillsPlaceholdersWithoutRescanning) {
-  try {
-    F::Check(false, ERR_NOT_FOUND, "Path %1 not found.", "%2");
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_NOT_FOUND);
-    EXPECT_EQ(e.Source, "Faultnet.Check");
-    EXPECT_EQ(e.Description, "Path %2 not found.");
-  }
+  const AppError e = pftest::Raised([&] { F::Check(false, ERR_NOT_FOUND, "Path %1 not found.", "%2"); });
+  EXPECT_EQ(e.Number, ERR_NOT_FOUND);
+  EXPECT_EQ(e.Source, "Faultnet.Check");
+  EXPECT_EQ(e.Description, "Path %2 not found.");
   // Without values the placeholders stay; with values, unmatched ones stay.
   EXPECT_THROW(F::Check(false, ERR_GENERAL, "%1"), AppError);
   EXPECT_EQ(F::FillMessage("%1 %2 %3 100%", {"a", ErrValue::Null()}), "a {Null} %3 100%");
@@ -220,11 +206,8 @@ TEST_F(Faultnet, MessageProviderTurnsKeysIntoTexts) {
     std::string GetMessage(const std::string& key) override { return key == "#NF" ? "Not found: %1||Retry" : key; }
   };
   F::SetMessageProvider(std::make_shared<Provider>());
-  try {
-    F::Check(false, ERR_GENERAL, "#NF", "x");
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Description, "Not found: x\r\nRetry");
-  }
+  const AppError e = pftest::Raised([&] { F::Check(false, ERR_GENERAL, "#NF", "x"); });
+  EXPECT_EQ(e.Description, "Not found: x\r\nRetry");
   F::SetMessageProvider(nullptr);
 }
 
@@ -373,12 +356,8 @@ TEST_F(Faultnet, LogToDatabaseBuildsTheStatementAndReportsFailures) {
   EXPECT_TRUE(F::ErrLogToDB("DSN=x", "5", "spLog"));
   EXPECT_EQ(seen.substr(0, 22), "DSN=x|Exec spLog 5, 'P");
   F::SetDbLogExecutor([](const std::string&, const std::string&) { throw AppError(1, "odbc", "server gone"); });
-  try {
-    F::ErrLogToDB("DSN=x", "5", "spLog");
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Description, "Failed to save error report to database. \r\nConnectString = 'DSN=x'\r\nserver gone");
-  }
+  const AppError e = pftest::Raised([&] { F::ErrLogToDB("DSN=x", "5", "spLog"); });
+  EXPECT_EQ(e.Description, "Failed to save error report to database. \r\nConnectString = 'DSN=x'\r\nserver gone");
   F::SetDbLogExecutor(nullptr);
 }
 

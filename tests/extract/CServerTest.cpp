@@ -58,20 +58,16 @@ TEST_F(CServerTest, QueriesWalkTheCurrentResultSet) {
 }
 
 TEST_F(CServerTest, FailuresAreReportedUnderTheirFrames) {
-  try {
-    server_.ExecSQL("SELECT * FROM nowhere");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { server_.ExecSQL("SELECT * FROM nowhere"); });
     EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos);
     EXPECT_NE(e.Description.find("Call Stack: CSrvrOraADO.RetrieveRecordset(SQL='SELECT * FROM nowhere')"),
               std::string::npos)
         << e.Description;
   }
   server_.ExecSQL("SELECT name FROM sysobjects");
-  try {
-    server_.Value("missing");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { server_.Value("missing"); });
     EXPECT_NE(e.Description.find("Call Stack: CServer.Value(FieldName='missing')"), std::string::npos);
   }
   CServer fresh;

@@ -47,18 +47,14 @@ TEST(pfgXMLUtils, SavesAndExtractsRecordsetsAndPrefixesFailures) {
   auto rs = c->Execute("SELECT n, v FROM t ORDER BY n");
   EXPECT_EQ(xmlExtractRecords(*rs, "Row"), "\r\n\t<Row n='a' v='1'/>\r\n\t<Row n='b'/>\r\n");
   rs->Close();
-  try {
-    xmlSaveRecordset(*rs);
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { xmlSaveRecordset(*rs); });
     EXPECT_EQ(e.Number, ado::AdoErrorNumber(ado::adErrObjectClosed));
     EXPECT_EQ(e.Source, "ADODB.Recordset");
     EXPECT_EQ(e.Description, "(xmlSaveRecordset) Operation is not allowed when the object is closed.");
   }
-  try {
-    xmlExtractRecords(*rs, "Row");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { xmlExtractRecords(*rs, "Row"); });
     EXPECT_EQ(e.Description.rfind("(xmlExtractRecords) (xmlSaveRecordset) ", 0), 0u) << e.Description;
   }
 }

@@ -25,12 +25,8 @@ TEST(TextFiles, CharacterSets) {
   EXPECT_EQ(TextFiles::Encode("a", ""), std::string("\xFF\xFE" "a\0", 4));
   EXPECT_EQ(TextFiles::Decode("\xEF\xBB\xBFx", "utf-8"), "x");
   EXPECT_EQ(TextFiles::Encode("a\xFF" "b", "ASCII"), "a?b");  // broken UTF-8 input
-  try {
-    TextFiles::Encode("x", "klingon");
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Description, "Character set 'klingon' is not supported.");
-  }
+  const AppError e = pftest::Raised([&] { TextFiles::Encode("x", "klingon"); });
+  EXPECT_EQ(e.Description, "Character set 'klingon' is not supported.");
 }
 
 TEST(TextFiles, AtomicReplaceKeepsModeAndLeavesNoLitter) {
@@ -58,17 +54,13 @@ TEST(TextFiles, AtomicReplaceKeepsModeAndLeavesNoLitter) {
 
 TEST(TextFiles, FailuresNameThePathAndKeepTheOldFile) {
   pftest::TempDir dir;
-  try {
-    TextFiles::ReadText(dir.file("none.txt"), "ASCII");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { TextFiles::ReadText(dir.file("none.txt"), "ASCII"); });
     EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
     EXPECT_NE(e.Description.find(dir.file("none.txt")), std::string::npos);
   }
-  try {
-    FileIO::WriteAtomic(dir.file("no/such/folder.txt"), "x");
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { FileIO::WriteAtomic(dir.file("no/such/folder.txt"), "x"); });
     EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
     EXPECT_NE(e.Description.find("no/such/folder.txt"), std::string::npos);
   }

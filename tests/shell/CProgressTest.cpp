@@ -6,17 +6,14 @@
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "shell/CProgress.h"
+#include "support/RecordingDisplay.h"
+#include "support/TestEnv.h"
 
 using namespace pf;
 
 namespace {
 
-struct RecordingDisplay : IProgressDisplay {
-  std::vector<std::string> shown;
-  int pumped = 0;
-  void SetMessage(const std::string& labelText) override { shown.push_back(labelText); }
-  void DoEvents() override { ++pumped; }
-};
+using pftest::RecordingDisplay;
 
 TEST(CProgress, DisplayTextCutsAfter45Characters) {
   const std::string s45(45, 'a');
@@ -36,8 +33,8 @@ TEST(CProgress, MessageShowsAndLetsEventsRun) {
   CProgress progress;
   progress.ProgressForm = &display;
   progress.Message("Loading code library...");
-  EXPECT_EQ(display.shown, std::vector<std::string>{" Loading code library..."});
-  EXPECT_EQ(display.pumped, 1);
+  EXPECT_EQ(display.Shown, std::vector<std::string>{" Loading code library..."});
+  EXPECT_EQ(display.Pumped, 1);
   // Without a display a message is still a cancellation point, and nothing breaks.
   progress.ProgressForm = nullptr;
   progress.Message("x");
@@ -49,15 +46,11 @@ TEST(CProgress, CancelRaisesBeforeAnythingIsShown) {
   CProgress progress;
   progress.ProgressForm = &display;
   progress.Cancelled = true;
-  try {
-    progress.Message("Processing sp_x");
-    FAIL() << "no error raised";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_CANCELED);
-    EXPECT_EQ(e.Description, "Operation Canceled");
-  }
-  EXPECT_TRUE(display.shown.empty());
-  EXPECT_EQ(display.pumped, 0);
+  const AppError e = pftest::Raised([&] { progress.Message("Processing sp_x"); });
+  EXPECT_EQ(e.Number, ERR_CANCELED);
+  EXPECT_EQ(e.Description, "Operation Canceled");
+  EXPECT_TRUE(display.Shown.empty());
+  EXPECT_EQ(display.Pumped, 0);
 }
 
 TEST(CProgress, WarningsKeepTheirOrderAndAreRecordedOnce) {

@@ -79,14 +79,10 @@ TEST(MUtils, TextFilesAndExistence) {
   EXPECT_FALSE(MUtils::FileExists(""));
 
   Faultnet31::Reset();
-  try {
-    MUtils::ReadText(dir.file("none.txt"), "ASCII");
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
-    EXPECT_NE(e.Description.find("none.txt"), std::string::npos);
-    EXPECT_NE(e.Description.find("Call Stack: MUtils.ReadText(FileName="), std::string::npos);
-  }
+  const AppError e = pftest::Raised([&] { MUtils::ReadText(dir.file("none.txt"), "ASCII"); });
+  EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
+  EXPECT_NE(e.Description.find("none.txt"), std::string::npos);
+  EXPECT_NE(e.Description.find("Call Stack: MUtils.ReadText(FileName="), std::string::npos);
 }
 
 TEST_F(StateFile, NewStateSavesAndLoadsBack) {
@@ -143,18 +139,14 @@ TEST_F(StateFile, BadStateFilesAreReportedAndChangeNothing) {
   CIniFile ini;
   ini.SetProfile("/keep.PFG");
   pftest::WriteAll(ini.IniFileName(), "not xml at all");
-  try {
-    ini.Load();
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { ini.Load(); });
     EXPECT_NE(e.Description.find("LoadXML method failed"), std::string::npos);
     EXPECT_NE(e.Description.find("Call Stack: CIniFile.Load()"), std::string::npos);
   }
   pftest::WriteAll(ini.IniFileName(), "<Procforge Profile=\"x\"/>");
-  try {
-    ini.Load();
-    FAIL();
-  } catch (const AppError& e) {
+  {
+    const AppError e = pftest::Raised([&] { ini.Load(); });
     EXPECT_EQ(e.Number, ERR_NOT_FOUND);
   }
   EXPECT_EQ(ini.GetProfile(), "/keep.PFG");

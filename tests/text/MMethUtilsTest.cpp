@@ -62,13 +62,9 @@ TEST(MMethUtilsPattern, ListsCaseAndBadPatterns) {
   EXPECT_FALSE(uPatternMatch("b", "a;", false));
 
   Faultnet31::Reset();
-  try {
-    uPatternMatch("abc", "ab[c", false);
-    FAIL() << "an unclosed list must be rejected";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_USER_CHECK);
-    EXPECT_EQ(e.Description, "Invalid pattern string: ab[c");
-  }
+  const AppError e = pftest::Raised([&] { uPatternMatch("abc", "ab[c", false); });
+  EXPECT_EQ(e.Number, ERR_USER_CHECK);
+  EXPECT_EQ(e.Description, "Invalid pattern string: ab[c");
   Faultnet31::Reset();
   EXPECT_THROW(uIsLike("b", "[z-a]"), AppError);
   Faultnet31::Reset();
@@ -251,14 +247,10 @@ TEST(MMethUtilsLists, FlagSumAndSettingNames) {
   EXPECT_EQ(uBuildFlagSum("", {}, " + ", "0"), "0");
 
   Faultnet31::Reset();
-  try {
-    uBuildFlagSum("a,b,c", {true, false}, " + ", "0");
-    FAIL() << "a count mismatch must fail";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_GENERAL);
-    EXPECT_NE(e.Description.find("Number of flag names in list doesn't match number of flags"), std::string::npos);
-    EXPECT_NE(e.Description.find("MMethUtils.uBuildFlagSum("), std::string::npos);
-  }
+  const AppError e = pftest::Raised([&] { uBuildFlagSum("a,b,c", {true, false}, " + ", "0"); });
+  EXPECT_EQ(e.Number, ERR_GENERAL);
+  EXPECT_NE(e.Description.find("Number of flag names in list doesn't match number of flags"), std::string::npos);
+  EXPECT_NE(e.Description.find("MMethUtils.uBuildFlagSum("), std::string::npos);
   Faultnet31::Reset();
 
   EXPECT_EQ(uMTSSettingAsString(4), "RequiresNewTransaction");

@@ -48,12 +48,8 @@ TEST(bwXMLBrowserRs, MapsRenamesAndLiterals) {
   EXPECT_EQ(x.ChildCount(), 2);
 
   // An unknown field fails after the attributes before it were written.
-  try {
-    x.rsCreateChild("Bad", rs.get(), "Name=name,Missing", true);
-    FAIL();
-  } catch (const AppError& e) {
-    EXPECT_NE(e.Description.find("bwXMLBrowser.rsSetAttributes(rsData,AttrList)"), std::string::npos);
-  }
+  const AppError e = pftest::Raised([&] { x.rsCreateChild("Bad", rs.get(), "Name=name,Missing", true); });
+  EXPECT_NE(e.Description.find("bwXMLBrowser.rsSetAttributes(rsData,AttrList)"), std::string::npos);
   x.POP(0);
   EXPECT_TRUE(x.MoveTo("Bad"));
   EXPECT_EQ(x.strAttr("Name"), "@a");

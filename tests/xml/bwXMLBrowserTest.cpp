@@ -16,17 +16,6 @@ class Browser : public ::testing::Test {
     pftest::InstallTestEnvironment();
     Faultnet31::Reset();
   }
-  // Runs `f`, expects an AppError and returns it.
-  template <class F>
-  static AppError Failure(F&& f) {
-    try {
-      f();
-    } catch (const AppError& e) {
-      return e;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return {};
-  }
 };
 
 const char* const kProcs =
@@ -65,15 +54,15 @@ TEST_F(Browser, InitBuildsAndXmlShowsTheRootElementOnly) {
 TEST_F(Browser, InvalidNamesAreRefusedInsteadOfWritingBrokenXml) {
   bwXMLBrowser x;
   x.Init("Root");
-  EXPECT_EQ(Failure([&] { x.CreateChild("a b", true, false); }).Number, ERR_GENERAL);
-  EXPECT_EQ(Failure([&] { x.Attr("1st", "v"); }).Number, ERR_GENERAL);
+  EXPECT_EQ(pftest::Raised([&] { x.CreateChild("a b", true, false); }).Number, ERR_GENERAL);
+  EXPECT_EQ(pftest::Raised([&] { x.Attr("1st", "v"); }).Number, ERR_GENERAL);
   EXPECT_EQ(x.xml(), "<Root/>");
 }
 
 TEST_F(Browser, LoadFailureReportsParseDetailsAndKeepsTheDocument) {
   bwXMLBrowser x;
   ASSERT_TRUE(x.Load("<Keep/>"));
-  const AppError e = Failure([&] { x.Load("<a>\n\t<b></a>"); });
+  const AppError e = pftest::Raised([&] { x.Load("<a>\n\t<b></a>"); });
   EXPECT_EQ(e.Number, ERR_GENERAL);
   EXPECT_NE(e.Description.find("LoadXML method failed"), std::string::npos);
   EXPECT_NE(e.Description.find("Call Stack: bwXMLBrowser.Load(AnXML="), std::string::npos);
@@ -148,12 +137,12 @@ TEST_F(Browser, NavigationAndCounts) {
   EXPECT_EQ(x.strAttr("Name"), "c");
   EXPECT_FALSE(x.MoveTo("Nothing"));
   EXPECT_EQ(x.strAttr("Name"), "c");  // unchanged
-  const AppError e = Failure([&] { x.MoveTo("Nothing", true); });
+  const AppError e = pftest::Raised([&] { x.MoveTo("Nothing", true); });
   EXPECT_EQ(e.Number, ERR_NOT_FOUND);
   EXPECT_EQ(e.Description.substr(0, 23), "Path Nothing not found.");
   EXPECT_NE(e.Description.find("Call Stack: bwXMLBrowser.MoveTo(Path='Nothing', ErrIfNotFound=True)"),
             std::string::npos);
-  EXPECT_EQ(Failure([&] { x.MoveTo("Proc[", false); }).Number, ERR_GENERAL);
+  EXPECT_EQ(pftest::Raised([&] { x.MoveTo("Proc[", false); }).Number, ERR_GENERAL);
 }
 
 TEST_F(Browser, PopByNumberNameAndOtherKinds) {
@@ -227,10 +216,10 @@ TEST_F(Browser, AbsentAttributesListenerAndNameCheck) {
   x.AllowedAttrs("A,B");
   EXPECT_TRUE(x.Options(bwXMLBrowser::OPT_CHECK_NAMES));
   x.Attr("B", "ok");
-  const AppError e = Failure([&] { x.Attr("C"); });
+  const AppError e = pftest::Raised([&] { x.Attr("C"); });
   EXPECT_EQ(e.Number, ERR_ATTR_NOT_ALLOWED);
   EXPECT_EQ(e.Description.substr(0, 68), "Name [C] is not in list of allowed attribute names for element Misc.");
-  EXPECT_EQ(Failure([&] { x.Attr("AB", "x"); }).Number, ERR_ATTR_NOT_ALLOWED);  // whole names only
+  EXPECT_EQ(pftest::Raised([&] { x.Attr("AB", "x"); }).Number, ERR_ATTR_NOT_ALLOWED);  // whole names only
   x.AllowedAttrs("");
   EXPECT_FALSE(x.Options(bwXMLBrowser::OPT_CHECK_NAMES));
   EXPECT_EQ(x.Attr("C"), "");
@@ -268,12 +257,12 @@ TEST_F(Browser, ViewerSharesTheDocumentButNotBookmarks) {
   EXPECT_EQ(v->RootElement(), x.Element());
   v->Attr("ClassFile", "c.cls");
   EXPECT_EQ(x.strAttr("ClassFile"), "c.cls");
-  EXPECT_EQ(Failure([&] { v->Attr("Other", "x"); }).Number, ERR_ATTR_NOT_ALLOWED);
+  EXPECT_EQ(pftest::Raised([&] { v->Attr("Other", "x"); }).Number, ERR_ATTR_NOT_ALLOWED);
   x.BkmkGoto("top");
   EXPECT_EQ(x.ElementName(), "Settings");
   EXPECT_TRUE(x.BkmkRemove("top"));
   EXPECT_FALSE(x.BkmkRemove("top"));
-  EXPECT_EQ(Failure([&] { x.BkmkGoto("top"); }).Number, ERR_NOT_FOUND);
+  EXPECT_EQ(pftest::Raised([&] { x.BkmkGoto("top"); }).Number, ERR_NOT_FOUND);
 
   // A new document drops the bookmarks and selection of the old one; the viewer keeps it.
   x.BkmkSet("old");
@@ -288,7 +277,7 @@ TEST_F(Browser, RemovingElements) {
   bwXMLBrowser x;
   x.Load("<Settings><Packages><Package Name=\"P1\"/><Package Name=\"P2\"/></Packages><Misc/></Settings>");
   const std::string before = x.xml();
-  const AppError e = Failure([&] { x.RemoveElement(); });
+  const AppError e = pftest::Raised([&] { x.RemoveElement(); });
   EXPECT_EQ(e.Number, ERR_GENERAL);
   EXPECT_EQ(e.Description.substr(0, 26), "Cannot remove root element");
   EXPECT_EQ(x.xml(), before);
@@ -351,7 +340,7 @@ TEST_F(Browser, SelectionRemovesNestedElementsSafely) {
   EXPECT_EQ(x.xml(), "<Packages><Package Name=\"B\"/></Packages>");
 
   x.SelAdd(x.RootElement());
-  EXPECT_EQ(Failure([&] { x.SelRemoveSelected(); }).Number, ERR_GENERAL);
+  EXPECT_EQ(pftest::Raised([&] { x.SelRemoveSelected(); }).Number, ERR_GENERAL);
 }
 
 TEST_F(Browser, CopySubElementsIncludingIntoItsOwnSubtree) {
@@ -386,7 +375,7 @@ TEST_F(Browser, FindDuplicatesComparesWholeKeys) {
   EXPECT_FALSE(x.FindDuplicates("P", "N", dups));
   EXPECT_EQ(dups, "");
 
-  const AppError e = Failure([&] { x.FindDuplicates("P/@N", "N", dups); });
+  const AppError e = pftest::Raised([&] { x.FindDuplicates("P/@N", "N", dups); });
   EXPECT_EQ(e.Description.substr(0, 61), "Invalid search path: all result nodes should be xml elements.");
 }
 
@@ -432,12 +421,12 @@ TEST_F(Browser, FilesRoundTripInCharacterSets) {
   y.WriteToFile(dir.file("sub.xml"), true, "UTF-8");
   EXPECT_EQ(pftest::ReadAll(dir.file("sub.xml")), "<Settings Name=\"Caf?\"/>");
 
-  const AppError e = Failure([&] { y.ReadFromFile(dir.file("missing.PFG"), false, "ASCII"); });
+  const AppError e = pftest::Raised([&] { y.ReadFromFile(dir.file("missing.PFG"), false, "ASCII"); });
   EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
   EXPECT_NE(e.Description.find(dir.file("missing.PFG")), std::string::npos);
 
   pftest::WriteAll(dir.file("bad.xml"), "<a><b></a>");
-  EXPECT_EQ(Failure([&] { y.ReadFromFile(dir.file("bad.xml"), true, "ASCII"); }).Number, ERR_GENERAL);
+  EXPECT_EQ(pftest::Raised([&] { y.ReadFromFile(dir.file("bad.xml"), true, "ASCII"); }).Number, ERR_GENERAL);
   EXPECT_EQ(y.ChildCount(), 0);
 }
 

@@ -1,4 +1,3 @@
-#include "base/NoCase.h"
 #include "platform/ado/ConnStr.h"
 
 #include <algorithm>
@@ -7,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/NoCase.h"
+#include "base/SourceText.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/DataLinkFile.h"
 #include "platform/ado/Provider.h"
@@ -17,11 +18,7 @@ namespace {
 
 constexpr const char* kSource = "ADODB.Connection";
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
+constexpr auto Trim = srctext::TrimSpace;
 
 // The value of the first key of `keys` that the pairs hold, or nullptr.
 const std::string* FindAny(const Pairs& pairs, std::initializer_list<std::string_view> keys) {

@@ -2,9 +2,10 @@
 
 #include <filesystem>
 
+#include "base/NoCase.h"
+#include "base/SourceText.h"
 #include "errors/AppError.h"
 #include "platform/FileIO.h"
-#include "base/NoCase.h"
 #include "platform/TextFiles.h"
 
 namespace pf::ado::DataLinkFile {
@@ -19,11 +20,7 @@ constexpr std::string_view kNewHead = "[oledb]\r\n; Everything after this line i
   throw AppError(ERR_USER_CHECK, kSource, "The file " + path + " is not a data link file: " + reason);
 }
 
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
+constexpr auto TrimView = srctext::TrimSpace;
 
 // Control characters other than tab and line ends, or the replacement character that
 // decoding puts for broken sequences, mean the bytes were never text.
