@@ -136,17 +136,4 @@ TEST(ConnStrPooling, ServicesAndPoolingKeysTurnPoolingOffAndLeaveTheDriverString
   EXPECT_THROW(ConnStr::Translate("DSN=x;OLE DB Services=all"), ProviderError);
 }
 
-TEST(ConnStrPooling, PasswordsAreMasked) {
-  const struct {
-    const char* in;
-    const char* out;
-  } cases[] = {
-      {"Provider=SQLOLEDB;Data Source=s;User ID=u;Password=secret", "Provider=SQLOLEDB;Data Source=s;User ID=u;Password=***"},
-      {"DSN=x;PWD={a;b}};c};UID=u", "DSN=x;PWD=***;UID=u"},
-      {"DSN=x;pwd=\"a;b\";UID=u", "DSN=x;pwd=***;UID=u"},
-      {"Provider=Procforge.Snapshot;Data Source=a.sql", "Provider=Procforge.Snapshot;Data Source=a.sql"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ConnStr::MaskPassword(c.in), c.out) << c.in;
-}
-
 }  // namespace

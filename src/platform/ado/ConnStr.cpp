@@ -331,48 +331,6 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   return t;
 }
 
-std::string MaskPassword(std::string_view connectionString) {
-  // Masked in place, so that the rest of the text stays as the user wrote it.
-  std::string out;
-  size_t i = 0;
-  const std::string_view s = connectionString;
-  while (i < s.size()) {
-    size_t end = s.find(';', i);
-    if (end == std::string_view::npos) end = s.size();
-    std::string_view piece = s.substr(i, end - i);
-    const size_t eq = piece.find('=');
-    const std::string_view key = eq == std::string_view::npos ? piece : Trim(piece.substr(0, eq));
-    const bool secret = eq != std::string_view::npos && (NoCase::Equals(key, "Password") || NoCase::Equals(key, "PWD"));
-    if (secret) {
-      out.append(piece.substr(0, eq + 1)).append("***");
-      // A quoted or braced value may hold ";": skip to its closing character.
-      std::string_view value = s.substr(i + eq + 1);
-      const size_t lead = value.find_first_not_of(" \t");
-      if (lead != std::string_view::npos && (value[lead] == '"' || value[lead] == '\'' || value[lead] == '{')) {
-        const char close = value[lead] == '{' ? '}' : value[lead];
-        size_t k = lead + 1;
-        while (k < value.size()) {
-          if (value[k] == close) {
-            if (k + 1 < value.size() && value[k + 1] == close) {
-              k += 2;
-              continue;
-            }
-            break;
-          }
-          ++k;
-        }
-        end = s.find(';', i + eq + 1 + std::min(k, value.size()));
-        if (end == std::string_view::npos) end = s.size();
-      }
-    } else {
-      out.append(piece);
-    }
-    if (end < s.size()) out += ';';
-    i = end + 1;
-  }
-  return out;
-}
-
 std::string PackageForDriver(std::string_view driver) {
   const std::string d = NoCase::Lower(driver);
   if (d.find("freetds") != std::string::npos || d.find("tdsodbc") != std::string::npos)

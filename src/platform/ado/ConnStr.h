@@ -67,10 +67,6 @@ struct Target {
 Target Translate(std::string_view connectionString,
                  std::string (*findDriver)(std::string_view prefix) = nullptr);
 
-// The string with the values of its Password and PWD keys replaced by "***", for
-// texts a user may pass on (snapshot headers, reports). Other pairs are kept as written.
-std::string MaskPassword(std::string_view connectionString);
-
 // The Debian package that brings an ODBC driver of that name, or a note where none
 // does; empty when the driver is not one this program knows.
 std::string PackageForDriver(std::string_view driver);
