@@ -18,5 +18,9 @@ int RunTestConnection(CliSession& Session);
 int RunConfigure(CliSession& Session);
 // Writes the code viewer's HTML of a .cls or .bas file to -o OUT or stdout.
 int RunHtml(CliSession& Session);
+// Captures the profile's catalogue into the snapshot named by -o.
+int RunSnapshot(CliSession& Session);
+// Compares two catalogues and prints their differences; 1 when one is breaking.
+int RunDiff(CliSession& Session);
 
 }  // namespace pf::cli

@@ -16,8 +16,8 @@ struct CommandDef {
 };
 
 const CommandDef kCommands[] = {
-    {Command::Generate, "generate", "--profile --yes --no --strict ",
-     "Usage: procforge-cli generate [--profile FILE] [--yes | --no] [--strict]\n"
+    {Command::Generate, "generate", "--profile --yes --no --strict --check ",
+     "Usage: procforge-cli generate [--profile FILE] [--yes | --no] [--strict] [--check]\n"
      "\n"
      "Generates the database class (and, when the profile asks for it, the\n"
      "parameter-definitions module) from the profile's catalogue and writes the\n"
@@ -28,6 +28,10 @@ const CommandDef kCommands[] = {
      "  --yes           answer Yes to questions (overwrite an existing file)\n"
      "  --no            answer No to questions\n"
      "  --strict        fail (exit status 1) when the run gives any warning\n"
+     "  --check         build as usual but write nothing: exit 0 when the files on\n"
+     "                  disk are what this run would write, 1 with the differing\n"
+     "                  lines otherwise (lines that only carry the generation date\n"
+     "                  and time are not compared)\n"
      "\n"
      "Without --yes or --no, questions are asked on the terminal; with no terminal\n"
      "they are answered No. Progress is shown on stderr; Ctrl-C cancels. On success\n"
@@ -81,6 +85,36 @@ const CommandDef kCommands[] = {
      "\n"
      "  -o, --output OUT  write the HTML to OUT (replaced atomically) and print its\n"
      "                    path; without it the HTML goes to stdout\n"},
+    {Command::Snapshot, "snapshot", "--profile --output -o ",
+     "Usage: procforge-cli snapshot [--profile FILE] -o OUT.db|OUT.sql\n"
+     "\n"
+     "Captures the catalogue of the profile's server into a catalogue snapshot: the\n"
+     "catalogue rows its extractor reads (for Oracle, of the selected packages), the\n"
+     "parameters of every procedure, and where and when it was taken (the connection\n"
+     "string with its password masked). A profile whose connection string names the\n"
+     "snapshot generates the same class as the server.\n"
+     "\n"
+     "  --profile FILE     the profile to use; without it, the current profile\n"
+     "  -o, --output FILE  the snapshot to write: a script when FILE ends in .sql,\n"
+     "                     else a SQLite database. It is replaced only when the\n"
+     "                     capture is complete.\n"
+     "\n"
+     "Progress is shown on stderr; Ctrl-C cancels and nothing is written.\n"},
+    {Command::Diff, "diff", "--profile ",
+     "Usage: procforge-cli diff OLD [NEW] [--profile FILE]\n"
+     "\n"
+     "Compares two catalogue snapshots, or snapshot OLD with the profile's live\n"
+     "catalogue when NEW is not given, and prints one line per change, sorted:\n"
+     "procedures added and removed, parameters added, removed or changed (type,\n"
+     "direction, size, precision, scale, nullability). A change is marked\n"
+     "\"breaking\" when it changes the signature of a generated method under the\n"
+     "profile's rules (a removed method included).\n"
+     "\n"
+     "  --profile FILE  the profile whose server type, filters and naming rules\n"
+     "                  apply; without it, the current profile\n"
+     "\n"
+     "Exit status: 0 nothing breaking, 1 something breaking, 2 a file that is not a\n"
+     "snapshot or is one of another server type.\n"},
 };
 
 constexpr const char* kOverview =
@@ -94,6 +128,8 @@ constexpr const char* kOverview =
     "  test-connection  test a connection string\n"
     "  configure        create or change a profile\n"
     "  html             the code viewer's coloured HTML of a .cls or .bas file\n"
+    "  snapshot         capture the profile's catalogue into a snapshot\n"
+    "  diff             compare two catalogues, marking breaking changes\n"
     "\n"
     "procforge-cli COMMAND --help shows the options of a command.\n"
     "\n"
@@ -152,6 +188,10 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (o.Cmd == Command::Diff && o.Operands.size() < 2) {
+        o.Operands.push_back(arg);
+        continue;
+      }
       // The one argument a command takes besides its options.
       std::optional<std::string>* operand = o.Cmd == Command::TestConnection ? &o.ConnectString
                                             : o.Cmd == Command::Html         ? &o.InputFile
@@ -195,6 +235,8 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       o.Answer = answer;
     } else if (arg == "--strict") {
       o.Strict = true;
+    } else if (arg == "--check") {
+      o.Check = true;
     } else if (arg == "--new") {
       o.New = true;
     } else if (arg == "--config") {
@@ -208,6 +250,8 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
   }
   if (o.Cmd == Command::Configure && !o.Profile && !o.Help) throw CliUsageError("configure needs --profile FILE");
   if (o.Cmd == Command::Html && !o.InputFile && !o.Help) throw CliUsageError("html needs the FILE to convert");
+  if (o.Cmd == Command::Snapshot && !o.OutputFile && !o.Help) throw CliUsageError("snapshot needs -o FILE");
+  if (o.Cmd == Command::Diff && o.Operands.empty() && !o.Help) throw CliUsageError("diff needs the snapshot OLD");
   return o;
 }
 

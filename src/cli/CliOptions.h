@@ -6,6 +6,8 @@
 //   procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]
 //   procforge-cli configure       --profile FILE [--new] [--config 0|1|2] [--set Section.Key=Value]...
 //   procforge-cli html            FILE [-o OUT]
+//   procforge-cli snapshot        [--profile FILE] -o OUT.db|OUT.sql
+//   procforge-cli diff            OLD [NEW] [--profile FILE]
 //   procforge-cli [COMMAND] --help
 //
 // Options take their value as the next argument or after "=" (--profile=FILE). "--" ends
@@ -18,7 +20,7 @@
 
 namespace pf::cli {
 
-enum class Command { None, Generate, List, TestConnection, Configure, Html };
+enum class Command { None, Generate, List, TestConnection, Configure, Html, Snapshot, Diff };
 
 // One --set argument split at its first "." and the first "=" after it.
 struct KeySetting {
@@ -36,7 +38,9 @@ struct CliOptions {
   std::optional<int> Config;                // configure --config 0|1|2
   std::vector<KeySetting> Sets;             // configure --set, in command-line order
   std::optional<std::string> InputFile;     // html's FILE
-  std::optional<std::string> OutputFile;    // html -o OUT
+  std::optional<std::string> OutputFile;    // html -o OUT, snapshot -o OUT
+  bool Check = false;                       // generate --check
+  std::vector<std::string> Operands;        // diff OLD [NEW]
 };
 
 // A command line that cannot be understood; its text says why.

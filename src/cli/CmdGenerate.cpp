@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "cli/CliCommands.h"
 #include "cli/CliProgressLine.h"
@@ -7,8 +9,33 @@
 #include "base/AppPaths.h"
 #include "shell/CProgress.h"
 #include "driver/MGlobals.h"
+#include "shell/MOutputCheck.h"
 
 namespace pf::cli {
+
+namespace {
+
+// generate --check: 0 when both files agree with this run, 1 with their differences.
+int ReportCheck(const MGlobals::GenerationResult& r) {
+  bool differs = false;
+  auto check = [&](const std::string& file, const std::string& text) {
+    const std::vector<std::string> lines = MOutputCheck::Differences(file, text);
+    const std::string shown = AppPaths::Normalize(file);
+    if (lines.empty()) {
+      std::printf("%s: up to date\n", shown.c_str());
+      return;
+    }
+    differs = true;
+    std::printf("%s: differs from this run\n", shown.c_str());
+    for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
+  };
+  check(r.ClassFile, r.ClassProlog + r.ClassCode);
+  if (r.ParamDefsWanted) check(r.ParamDefsFile, r.ModuleProlog + r.ParamDefsCode);
+  for (const std::string& w : r.Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  return differs ? 1 : 0;
+}
+
+}  // namespace
 
 int RunGenerate(CliSession& Session) {
   Session.OpenProfile();
@@ -22,8 +49,10 @@ int RunGenerate(CliSession& Session) {
       progress.ProgressForm = nullptr;
       line.Clear();
     };
+    hooks.WriteFiles = !Session.Options().Check;
     r = MGlobals::GenerateCode(Session.Settings(), progress, hooks);
   }
+  if (Session.Options().Check) return ReportCheck(r);
 
   // SaveFile has told the user why; a run that left a file unwritten has failed.
   std::string unwritten;

@@ -22,6 +22,10 @@ int Dispatch(pf::cli::CliSession& session) {
       return pf::cli::RunConfigure(session);
     case Command::Html:
       return pf::cli::RunHtml(session);
+    case Command::Snapshot:
+      return pf::cli::RunSnapshot(session);
+    case Command::Diff:
+      return pf::cli::RunDiff(session);
     case Command::None:
       break;
   }

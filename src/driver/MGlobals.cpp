@@ -49,7 +49,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
   };
   return ErrGuard("MGlobals.GenerateCode", [&] {
     try {
-      Settings.CheckCanStartGeneratingCode();
+      Settings.CheckCanStartGeneratingCode(Hooks.WriteFiles);
       CheckDistinctOutputFiles(Settings);
       Settings.Validate();
       afterBuildDue = true;
@@ -64,7 +64,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       r.ClassFile = code.strAttr("ClassFile");
       r.ClassProlog = Settings.BuildClassProlog();
       r.ClassCode = std::move(builder.ClassCode);
-      r.ClassSaved = SaveFile(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
+      r.ClassSaved = Hooks.WriteFiles && SaveFile(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
 
       r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
       if (r.ParamDefsWanted) {
@@ -72,7 +72,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
         r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
         r.ModuleProlog = Settings.BuildModuleProlog();
         r.ParamDefsCode = std::move(builder.ParamDefsCode);
-        r.ParamDefsSaved = SaveFile(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
+        r.ParamDefsSaved = Hooks.WriteFiles && SaveFile(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
       }
 
       builder.Done();

@@ -38,6 +38,9 @@ struct GenerationResult {
 struct GenerationHooks {
   std::function<void()> BeforeBuild;  // after the checks, before the builder runs
   std::function<void()> AfterBuild;   // after the build, before the files are written
+  // False: build only. The output files are checked for names but neither created nor
+  // written; the result carries the texts (a check of the files on disk).
+  bool WriteFiles = true;
 };
 
 // The generation command shared by every front end: checks the output files (may ask

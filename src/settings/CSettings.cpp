@@ -433,16 +433,17 @@ std::shared_ptr<CServer> CSettings::Server() {
   });
 }
 
-void CSettings::CheckCanStartGeneratingCode() {
+void CSettings::CheckCanStartGeneratingCode(bool ForWriting) {
   ErrGuard("CSettings.CheckCanStartGeneratingCode", [&] {
     std::string connErr;
     const bool canConnect = Server()->CanConnect(connErr);
     // The connection error is a value, not a message template: its "%" and "||" stay as they are.
     Faultnet31::Check(canConnect, ERR_USER_CHECK, "%1", connErr);
     if (Bool(*xStoredProc, "AddSPMethods"))
-      CheckOutputFile(Str(*xCode, "ClassFile"), "Please specify output class file name");
+      CheckOutputFile(Str(*xCode, "ClassFile"), "Please specify output class file name", ForWriting);
     if (Bool(*xStoredProc, "AddExecSPByName"))
-      CheckOutputFile(Trim(Str(*xCode, "ParamDefsFile")), "Please specify parameters definition module file name");
+      CheckOutputFile(Trim(Str(*xCode, "ParamDefsFile")), "Please specify parameters definition module file name",
+                      ForWriting);
     Faultnet31::Check(!(Lng(*xAddnlFunc, "ConnSrcType") == 2 && Trim(Str(*xAddnlFunc, "LinkFile")).empty()),
                       ERR_USER_CHECK,
                       "Link File is selected as source for connection information,|| but Link File name is not "
@@ -458,9 +459,10 @@ void CSettings::CheckCanStartGeneratingCode() {
 }
 
 // The three checks of one output file: named, overwrite confirmed, writable.
-void CSettings::CheckOutputFile(const std::string& FileName, const char* EmptyMsg) {
+void CSettings::CheckOutputFile(const std::string& FileName, const char* EmptyMsg, bool ForWriting) {
   // A name of blanks only would create a file named by blanks: treat it as missing.
   Faultnet31::Check(!Trim(FileName).empty(), ERR_USER_CHECK, EmptyMsg);
+  if (!ForWriting) return;
   if (Bool(*xCode, "ConfirmOverWrite") && MUtils::FileExists(FileName)) {
     Faultnet31::Check(MGlobals::AskYesNo("File " + FileName + " already exists. Do you want to overwrite it?"),
                       ERR_USER_CHECK, "Operation Cancelled.");

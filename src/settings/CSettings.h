@@ -86,8 +86,10 @@ class CSettings {
 
   // Checks before a generation run; raises ERR_USER_CHECK with the message of the first
   // check that fails. May create missing output files empty, and may ask (AskYesNo)
-  // before an existing output file is overwritten.
-  void CheckCanStartGeneratingCode();
+  // before an existing output file is overwritten. With ForWriting false (a run that
+  // only compares its output with the files on disk) the output files must be named,
+  // but are neither created, asked about nor tested for writing.
+  void CheckCanStartGeneratingCode(bool ForWriting = true);
 
   // Package entries: true when an entry for Pkg (upper-cased, except "(Unpackaged)")
   // exists; then Pfx receives its prefix.
@@ -122,7 +124,7 @@ class CSettings {
   bwXMLBrowser& SectionViewer(std::string_view Section);
   void PackagesRemoveUnused();
   void PackagesCheckAddUnpackaged();
-  void CheckOutputFile(const std::string& FileName, const char* EmptyMsg);
+  void CheckOutputFile(const std::string& FileName, const char* EmptyMsg, bool ForWriting);
   void KeepUnreadableProfile(const std::string& FileName);
 
   std::shared_ptr<CServer> server_;

@@ -86,6 +86,8 @@ class Recordset : public IErrDbObject, public std::enable_shared_from_this<Recor
 
   std::shared_ptr<Connection> ActiveConnection() const { return connection_; }
   const std::vector<ColumnInfo>& Columns() const;
+  // The whole current result set as the provider delivered it, every row.
+  const ResultSet& Data() const { return data_; }
 
   std::string ErrTypeName() const override { return "Recordset"; }
   IErrConnection* ErrActiveConnection() override;

@@ -341,10 +341,15 @@ bool IsScript(const std::string& file) {
 }
 
 // Runs a script statement by statement, so that a failure names its line.
+void RunScript(sqlite3* db, const std::string& script, const std::string& file);
+
 void LoadScript(sqlite3* db, const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw ProviderError(kSource, "The snapshot script '" + file + "' cannot be read.");
-  const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  RunScript(db, std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), file);
+}
+
+void RunScript(sqlite3* db, const std::string& script, const std::string& file) {
   const char* p = script.c_str();
   const char* end = p + script.size();
   while (p < end) {
@@ -390,7 +395,7 @@ int AdoTypeOfDeclared(std::string_view declaredType) {
   if (has("datetime") || has("timestamp")) return adDBTimeStamp;
   if (has("date")) return adDBDate;
   if (has("time")) return adDBTime;
-  if (has("numeric") || has("decimal")) return adNumeric;
+  if (has("numeric") || has("decimal") || has("number")) return adNumeric;
   return adVarWChar;
 }
 
@@ -470,6 +475,19 @@ std::shared_ptr<Db> Pooled(const std::string& file) {
 }
 
 }  // namespace
+
+std::string DatabaseImage(const std::string& script) {
+  Db db;
+  if (sqlite3_open_v2(":memory:", &db.handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    Fail(db.handle, "A snapshot database cannot be created");
+  RunScript(db.handle, script, "(captured catalogue)");
+  sqlite3_int64 size = 0;
+  unsigned char* bytes = sqlite3_serialize(db.handle, "main", &size, 0);
+  if (!bytes) Fail(db.handle, "The snapshot database cannot be written out");
+  std::string out(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+  sqlite3_free(bytes);
+  return out;
+}
 
 std::unique_ptr<IProviderSession> Open(const std::string& file) {
   std::error_code ec;

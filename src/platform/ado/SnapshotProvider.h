@@ -14,6 +14,10 @@ namespace pf::ado::SnapshotProvider {
 // script fails (with the failing statement's position).
 std::unique_ptr<IProviderSession> Open(const std::string& file);
 
+// Runs a snapshot script into a new database and returns the database file's bytes.
+// Throws ProviderError with the failing statement's line.
+std::string DatabaseImage(const std::string& script);
+
 // The ADO data type code for a declared SQLite column type (affinity rules).
 int AdoTypeOfDeclared(std::string_view declaredType);
 

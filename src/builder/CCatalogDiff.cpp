@@ -1,0 +1,159 @@
+#include "builder/CCatalogDiff.h"
+
+#include <algorithm>
+
+#include "builder/CCodeBuilder.h"
+#include "builder/CMethod.h"
+#include "extract/ISrvrExtractor.h"
+#include "base/NoCase.h"
+#include "settings/CSettings.h"
+#include "xml/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+
+namespace pf {
+
+namespace {
+
+constexpr const char* kBreaking = " (breaking)";
+
+// The attributes of a parameter document that are compared, and the words a change
+// line uses for them.
+struct AttrWord {
+  const char* Attr;
+  const char* Word;
+  bool Declares;  // the method constructor reads it: a change may alter the method's declaration
+};
+constexpr AttrWord kAttrWords[] = {
+    {"Dir", "direction", true},
+    {"Type", "type", true},
+    {"NativeType", "type", true},
+    {"NativeTypeName", "type name", false},
+    {"Size", "size", true},
+    {"Precision", "precision", true},
+    {"NumericScale", "scale", true},
+    {"IsNullable", "nullability", false},
+    {"IsLongBinary", "long data", false},
+    {"IsRetVal", "return value", false},
+    {"DataTypeNotSupported", "unsupported type", true},
+};
+
+std::string Shown(const std::string& value) { return value.empty() ? "(none)" : value; }
+
+// The declaration of a generated method: its first code line and its continuation lines.
+std::string Signature(const CMethod& m) {
+  std::string out;
+  size_t pos = 0;
+  const std::string& src = m.Source;
+  while (pos < src.size()) {
+    size_t end = src.find("\r\n", pos);
+    if (end == std::string::npos) end = src.size();
+    std::string line = src.substr(pos, end - pos);
+    line.erase(line.find_last_not_of(' ') + 1);
+    pos = end + 2;
+    const size_t first = line.find_first_not_of(' ');
+    if (out.empty() && (first == std::string::npos || line[first] == '\'')) continue;
+    out += line.substr(first == std::string::npos ? 0 : first);
+    if (!line.ends_with(" _")) break;
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace
+
+CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& ConnectionString, CProgress& Progress) {
+  bwXMLBrowser& server = *Stt.xServer;
+  const std::string saved = server.strAttr("ConnPfg");
+  server.Attr("ConnPfg", ConnectionString);
+  Catalogue cat;
+  try {
+    std::shared_ptr<ISrvrExtractor> ex = Stt.CreateServerExtractor();
+    Progress.Message("Retrieving procedure list... ");
+    bwXMLBrowser list;
+    list.Load(ex->xmlGetSPList(Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string()));
+    if (list.MoveToFirstChild()) {
+      do {
+        const std::string name = list.strAttr("Name");
+        Progress.Message("Processing " + name);
+        bwXMLBrowser params;
+        params.Load(ex->xmlGetSPParameters(name));
+        Proc& proc = cat[name];
+        if (!params.MoveToFirstChild()) continue;
+        do {
+          Param p;
+          p.Name = params.strAttr("Name");
+          for (const AttrWord& a : kAttrWords) p.Attrs.emplace_back(a.Attr, params.strAttr(a.Attr));
+          proc.Params.push_back(std::move(p));
+        } while (params.MoveNext());
+      } while (list.MoveNext());
+    }
+    // The methods the profile makes of them, with its filters and naming rules.
+    CCodeBuilder builder;
+    builder.BuildSPMethods(Stt, Progress, [&cat](const std::string& SPName, const CMethod& Method) {
+      cat[SPName].Signature = Signature(Method);
+    });
+    builder.Done();
+  } catch (...) {
+    server.Attr("ConnPfg", saved);
+    Stt.DisconnectServer();
+    throw;
+  }
+  server.Attr("ConnPfg", saved);
+  Stt.DisconnectServer();
+  return cat;
+}
+
+std::vector<std::string> CCatalogDiff::Compare(const Catalogue& Old, const Catalogue& New) {
+  std::vector<std::string> lines;
+  bool markedBreaking = false;
+  auto add = [&](std::string line, bool breaking) {
+    markedBreaking = markedBreaking || breaking;
+    lines.push_back(breaking ? line + kBreaking : line);
+  };
+  for (const auto& [name, proc] : Old)
+    if (!New.count(name)) add(name + ": procedure removed", !proc.Signature.empty());
+  for (const auto& [name, proc] : New) {
+    const auto was = Old.find(name);
+    if (was == Old.end()) {
+      add(name + ": procedure added", false);
+      continue;
+    }
+    const Proc& old = was->second;
+    // Changes break callers when the method they call is gone or declared otherwise.
+    const bool breaking = !old.Signature.empty() && old.Signature != proc.Signature;
+    auto find = [](const std::vector<Param>& ps, const std::string& n) {
+      return std::find_if(ps.begin(), ps.end(), [&](const Param& p) { return NoCase::Equals(p.Name, n); });
+    };
+    markedBreaking = false;
+    for (size_t i = 0; i < old.Params.size(); ++i)
+      if (find(proc.Params, old.Params[i].Name) == proc.Params.end())
+        add(name + ": parameter " + old.Params[i].Name + " removed", breaking);
+    for (size_t i = 0; i < proc.Params.size(); ++i) {
+      const Param& p = proc.Params[i];
+      const auto o = find(old.Params, p.Name);
+      if (o == old.Params.end()) {
+        add(name + ": parameter " + p.Name + " added", breaking);
+        continue;
+      }
+      std::string what;
+      const size_t oldPos = static_cast<size_t>(o - old.Params.begin());
+      bool declares = oldPos != i;
+      if (declares) what += ", position " + std::to_string(oldPos + 1) + " -> " + std::to_string(i + 1);
+      for (size_t k = 0; k < std::size(kAttrWords); ++k)
+        if (o->Attrs[k].second != p.Attrs[k].second) {
+          what += std::string(", ") + kAttrWords[k].Word + " " + Shown(o->Attrs[k].second) + " -> " + Shown(p.Attrs[k].second);
+          declares = declares || kAttrWords[k].Declares;
+        }
+      // Values the method constructor never reads cannot have changed the declaration.
+      if (!what.empty()) add(name + ": parameter " + p.Name + " changed: " + what.substr(2), breaking && declares);
+    }
+    // A declaration that changed without a parameter change (a renamed method).
+    if (breaking && !markedBreaking) add(name + ": method declaration changed", true);
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+bool CCatalogDiff::IsBreaking(const std::string& Line) { return Line.ends_with(kBreaking); }
+
+}  // namespace pf

@@ -1,0 +1,37 @@
+#pragma once
+// Compares two catalogues under a profile's rules: procedures added and removed,
+// parameters added, removed or changed. A change is breaking when it changes the
+// signature of a method the profile generates (or removes such a method).
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+class CSettings;
+class CProgress;
+
+class CCatalogDiff {
+ public:
+  // One parameter as the extractor describes it: its attributes but Name, in order.
+  struct Param {
+    std::string Name;
+    std::vector<std::pair<std::string, std::string>> Attrs;
+  };
+  struct Proc {
+    std::vector<Param> Params;
+    std::string Signature;  // the generated method's declaration; empty when none is generated
+  };
+  using Catalogue = std::map<std::string, Proc>;  // by procedure name as listed
+
+  // Reads the catalogue that ConnectionString opens, with the profile's server type,
+  // filters and naming rules (the profile's connection string is put back afterwards).
+  static Catalogue Read(CSettings& Stt, const std::string& ConnectionString, CProgress& Progress);
+
+  // One line per change, sorted; breaking lines end in " (breaking)".
+  static std::vector<std::string> Compare(const Catalogue& Old, const Catalogue& New);
+  static bool IsBreaking(const std::string& Line);
+};
+
+}  // namespace pf

@@ -1,0 +1,40 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "cli/CliProgressLine.h"
+#include "cli/CliSession.h"
+#include "extract/CCatalogCapture.h"
+#include "base/AppPaths.h"
+#include "settings/CSettings.h"
+#include "xml/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+
+namespace pf::cli {
+
+int RunSnapshot(CliSession& Session) {
+  Session.OpenProfile();
+  CSettings& s = Session.Settings();
+  const int type = s.ServerType();
+  // Oracle's catalogue is captured for the packages a generation run would read.
+  const std::string packages = type == 3 ? s.GetPackageList() : std::string();
+  CCatalogCapture capture;
+  std::string script;
+  {
+    CProgress progress;
+    CliProgressLine line(progress, Session.Ui());
+    progress.ProgressForm = &line;
+    capture.OnProgress = [&progress](const std::string& text) { progress.Message(text); };
+    script = capture.Capture(type, s.xServer->strAttr("ConnPfg"), packages);
+    progress.ProgressForm = nullptr;
+    line.Clear();
+  }
+  for (const std::string& name : capture.Skipped)
+    std::fprintf(stderr, "warning: the parameters of %s could not be read; it is left out of the snapshot\n",
+                 name.c_str());
+  CCatalogCapture::Write(script, *Session.Options().OutputFile);
+  std::printf("%s\n", AppPaths::Normalize(*Session.Options().OutputFile).c_str());
+  return 0;
+}
+
+}  // namespace pf::cli

@@ -1,0 +1,58 @@
+// Which catalogue changes break callers of the generated class.
+
+#include <gtest/gtest.h>
+
+#include "builder/CCatalogDiff.h"
+
+namespace {
+
+using pf::CCatalogDiff;
+using Param = CCatalogDiff::Param;
+
+// A parameter with the attributes the diff reads, in its order: Dir, Type, NativeType,
+// NativeTypeName, Size, Precision, NumericScale, IsNullable, IsLongBinary, IsRetVal,
+// DataTypeNotSupported.
+Param P(const char* name, const char* dir, const char* type, const char* size, const char* nullable = "True") {
+  return {name,
+          {{"Dir", dir}, {"Type", type}, {"NativeType", ""}, {"NativeTypeName", ""}, {"Size", size},
+           {"Precision", "0"}, {"NumericScale", "0"}, {"IsNullable", nullable}, {"IsLongBinary", "False"},
+           {"IsRetVal", ""}, {"DataTypeNotSupported", ""}}};
+}
+
+TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
+  CCatalogDiff::Catalogue before, after;
+  // Generated, then gone: breaking. Filtered out (no method), then gone: not breaking.
+  before["spGone"] = {{P("@a", "1", "3", "4")}, "Public Function ExecGone(ByVal lngA As Long) As Boolean"};
+  before["dt_gone"] = {{}, ""};
+  // New procedures never break a caller.
+  after["spNew"] = {{}, "Public Function ExecNew() As Boolean"};
+  // A size and a nullability change that leave the declaration as it was.
+  before["spSame"] = {{P("@n", "1", "200", "20", "True")}, "Public Function ExecSame(ByVal strN As String) As Boolean"};
+  after["spSame"] = {{P("@n", "1", "200", "40", "False")}, "Public Function ExecSame(ByVal strN As String) As Boolean"};
+  // A type change and a swap of two parameters that change it; a nullability change
+  // beside them does not break anything by itself.
+  before["spTyped"] = {{P("@a", "1", "3", "4"), P("@b", "1", "200", "10"), P("@c", "1", "3", "4", "True")},
+                       "Public Function ExecTyped(ByVal lngA As Long, ByVal strB As String, ByVal lngC As Long) As Boolean"};
+  after["spTyped"] = {{P("@b", "1", "200", "10"), P("@a", "1", "202", "4"), P("@c", "1", "3", "4", "False")},
+                      "Public Function ExecTyped(ByVal strB As String, ByVal strA As String, ByVal lngC As Long) As Boolean"};
+  // The method is named otherwise (a naming rule met a new neighbour): breaking, though
+  // no parameter changed.
+  before["spRenamed"] = {{}, "Public Function ExecRenamed() As Boolean"};
+  after["spRenamed"] = {{}, "Public Function ExecRenamed2() As Boolean"};
+
+  const std::vector<std::string> want = {
+      "dt_gone: procedure removed",
+      "spGone: procedure removed (breaking)",
+      "spNew: procedure added",
+      "spRenamed: method declaration changed (breaking)",
+      "spSame: parameter @n changed: size 20 -> 40, nullability True -> False",
+      "spTyped: parameter @a changed: position 1 -> 2, type 3 -> 202 (breaking)",
+      "spTyped: parameter @b changed: position 2 -> 1 (breaking)",
+      "spTyped: parameter @c changed: nullability True -> False",
+  };
+  EXPECT_EQ(CCatalogDiff::Compare(before, after), want);
+  EXPECT_TRUE(CCatalogDiff::Compare(before, before).empty());
+  for (const std::string& line : want) EXPECT_EQ(CCatalogDiff::IsBreaking(line), line.ends_with("(breaking)")) << line;
+}
+
+}  // namespace
