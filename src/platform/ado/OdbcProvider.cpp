@@ -9,8 +9,10 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <condition_variable>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/ado/Ado.h"
@@ -651,6 +653,14 @@ class OdbcSession : public IProviderSession {
 class Pool {
  public:
   Pool() { Env(); }  // the environment outlives the pool, which disconnects at exit
+  ~Pool() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    if (reaper_.joinable()) reaper_.join();
+  }
 
   std::shared_ptr<DbcState> Take(const std::string& key) {
     for (;;) {
@@ -679,6 +689,9 @@ class Pool {
     std::lock_guard<std::mutex> lock(mutex_);
     Sweep();
     idle_.push_back({key, std::move(dbc), std::chrono::steady_clock::now()});
+    // Idle connections close on time even when nothing else opens or closes one.
+    if (!reaper_.joinable()) reaper_ = std::thread([this] { Reap(); });
+    wake_.notify_all();
   }
 
   void CountLogin() {
@@ -699,6 +712,7 @@ class Pool {
 
   std::chrono::milliseconds SetIdleLimit(std::chrono::milliseconds limit) {
     std::lock_guard<std::mutex> lock(mutex_);
+    wake_.notify_all();
     return std::exchange(idleLimit_, limit);
   }
 
@@ -708,6 +722,21 @@ class Pool {
     std::shared_ptr<DbcState> dbc;
     std::chrono::steady_clock::time_point since;
   };
+
+  // Waits for the oldest idle connection to expire and closes what has.
+  void Reap() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+      if (idle_.empty()) {
+        wake_.wait(lock);
+        continue;
+      }
+      auto oldest = idle_.front().since;
+      for (const Entry& e : idle_) oldest = std::min(oldest, e.since);
+      wake_.wait_until(lock, oldest + idleLimit_);
+      Sweep();
+    }
+  }
 
   void Sweep() {
     const auto now = std::chrono::steady_clock::now();
@@ -727,6 +756,9 @@ class Pool {
   static bool Probe(DbcState& dbc);
 
   std::mutex mutex_;
+  std::condition_variable wake_;
+  std::thread reaper_;
+  bool stopping_ = false;
   std::vector<Entry> idle_;
   long logins_ = 0, reuses_ = 0;
   std::chrono::milliseconds idleLimit_{std::chrono::seconds(60)};

@@ -21,7 +21,8 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
 // idle pool keyed by the translated connection string, unless pooling is off for that
 // string (Target::Pooling), a call on the connection failed, or a transaction is open.
 // Open takes the most recently returned idle connection of the same string, checked
-// alive first, before it logs in; idle connections are closed after the idle limit.
+// alive first, before it logs in; idle connections are closed after the idle limit, by a
+// thread of the pool when nothing else uses it.
 struct PoolCounters {
   long Logins = 0;  // successful logins (SQLDriverConnect) since start
   long Reuses = 0;  // opens served from the pool
