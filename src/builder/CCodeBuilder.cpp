@@ -186,7 +186,11 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   bwXMLBrowser& code = *Stt->xCode;
   if (Flag(code, "IncCode")) {
     progress.Message("Including/Overriding code...");
-    const std::string incText = MUtils::ReadText(Str(code, "IncFileName"), "ASCII");
+    const std::string incFile = Str(code, "IncFileName");
+    const std::string incText = MUtils::ReadText(incFile, "ASCII");
+    // A fault in the include file would break the class silently: name it while merging.
+    for (const VBFinding& f : CMethColl::CheckCode(incText, Flag(code, "IncUseTags")))
+      progress.Warning("Include file " + incFile + ", line " + std::to_string(f.Line) + ": " + f.Message);
     CMethColl incColl;
     incColl.Init(incText, Flag(code, "IncUseTags"));
     MethColl.OverrideCode(incColl);

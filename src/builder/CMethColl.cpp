@@ -12,6 +12,28 @@ namespace {
 
 bool IsCommentOrBlank(std::string_view line) { return TrimBlanks(line).empty() || line.starts_with('\''); }
 
+// Which lines of a text Init takes, fed one line after the other: all of them, or with tags
+// only those between a "'BeginInclude" and an "'EndInclude" line (never the tag lines).
+class TagFilter {
+ public:
+  explicit TagFilter(bool useTags) : useTags_(useTags), taking_(!useTags) {}
+  bool Take(std::string_view line) {
+    if (useTags_ && MMethUtils::uBeginsWith(line, {"'BeginInclude"})) {
+      taking_ = true;
+      return false;
+    }
+    if (useTags_ && MMethUtils::uBeginsWith(line, {"'EndInclude"})) {
+      taking_ = false;
+      return false;
+    }
+    return taking_;
+  }
+
+ private:
+  bool useTags_;
+  bool taking_;
+};
+
 }  // namespace
 
 void CMethColl::InitEmpty() {
@@ -30,15 +52,11 @@ void CMethColl::Init(std::string_view ACode, bool UseTags) {
         if (ACode.empty()) return;
         CMethod current;
         bool inDeclarations = true;
-        bool takingLines = !UseTags;
+        TagFilter tags(UseTags);
         std::string procType, scope, name;
         std::string_view line;
         for (LineCursor cursor(ACode); cursor.Next(line);) {
-          if (UseTags && MMethUtils::uBeginsWith(line, {"'BeginInclude"})) {
-            takingLines = true;
-          } else if (UseTags && MMethUtils::uBeginsWith(line, {"'EndInclude"})) {
-            takingLines = false;
-          } else if (!takingLines) {
+          if (!tags.Take(line)) {
             continue;
           } else if (MMethUtils::uParseMethHeader(line, procType, scope, name)) {
             inDeclarations = false;
@@ -80,6 +98,19 @@ void CMethColl::Init(std::string_view ACode, bool UseTags) {
         Decl = std::move(decl);
       },
       ACode, UseTags);
+}
+
+std::vector<VBFinding> CMethColl::CheckCode(std::string_view ACode, bool UseTags) {
+  // The lines Init leaves out stay as empty lines, so findings keep ACode's line numbers.
+  std::string taken;
+  taken.reserve(ACode.size());
+  TagFilter tags(UseTags);
+  std::string_view line;
+  for (LineCursor cursor(ACode); cursor.Next(line);) {
+    if (tags.Take(line)) taken += line;
+    taken += kCrLf;
+  }
+  return CheckVB(taken, {}, {.Fragment = true});
 }
 
 void CMethColl::AddMethod(CMethod AMeth) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "builder/CMethod.h"
+#include "vbcheck/VBCheck.h"
 
 namespace pf {
 
@@ -26,6 +27,10 @@ class CMethColl {
   // to the following one; the comment block that ends the declarations moves to the first
   // procedure; lines after the last procedure end are dropped.
   void Init(std::string_view ACode, bool UseTags);
+
+  // What the Visual Basic checker finds in the code Init(ACode, UseTags) takes, read as a
+  // piece of a module; the findings carry ACode's own line numbers.
+  static std::vector<VBFinding> CheckCode(std::string_view ACode, bool UseTags);
 
   int32_t MethodCount() const noexcept { return static_cast<int32_t>(methods_.size()); }
   // Methods by position from 0 (must be below MethodCount).

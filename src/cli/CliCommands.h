@@ -22,5 +22,7 @@ int RunHtml(CliSession& Session);
 int RunSnapshot(CliSession& Session);
 // Compares two catalogues and prints their differences; 1 when one is breaking.
 int RunDiff(CliSession& Session);
+// Checks Visual Basic files and prints "FILE:LINE: message" per finding; 1 when any.
+int RunCheck(CliSession& Session);
 
 }  // namespace pf::cli

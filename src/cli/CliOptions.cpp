@@ -115,6 +115,18 @@ const CommandDef kCommands[] = {
      "\n"
      "Exit status: 0 nothing breaking, 1 something breaking, 2 a file that is not a\n"
      "snapshot or is one of another server type.\n"},
+    {Command::Check, "check", "--names ",
+     "Usage: procforge-cli check [--names] FILE...\n"
+     "\n"
+     "Checks Visual Basic 6 classes (.cls) and modules (.bas) for what stops them from\n"
+     "compiling: unbalanced or crossed blocks, bad line continuations and literals,\n"
+     "undeclared assignments under Option Explicit, names declared twice, keywords used\n"
+     "as names, leftovers of code generation. Prints one line per finding,\n"
+     "\"FILE:LINE: message\", and exits with status 1 when there is any.\n"
+     "\n"
+     "  --names  also require every name a file reads to be declared; the files named\n"
+     "           together count as one project, so each may use the others' public\n"
+     "           declarations (name Faultnet31.bas beside a generated class)\n"},
 };
 
 constexpr const char* kOverview =
@@ -130,6 +142,7 @@ constexpr const char* kOverview =
     "  html             the code viewer's coloured HTML of a .cls or .bas file\n"
     "  snapshot         capture the profile's catalogue into a snapshot\n"
     "  diff             compare two catalogues, marking breaking changes\n"
+    "  check            check Visual Basic 6 files for faults that stop compiling\n"
     "\n"
     "procforge-cli COMMAND --help shows the options of a command.\n"
     "\n"
@@ -192,6 +205,10 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
         o.Operands.push_back(arg);
         continue;
       }
+      if (o.Cmd == Command::Check) {
+        o.CheckFiles.push_back(arg);
+        continue;
+      }
       // The one argument a command takes besides its options.
       std::optional<std::string>* operand = o.Cmd == Command::TestConnection ? &o.ConnectString
                                             : o.Cmd == Command::Html         ? &o.InputFile
@@ -233,6 +250,8 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       const int answer = arg == "--yes" ? vbYes : vbNo;
       if (o.Answer != 0 && o.Answer != answer) throw CliUsageError("--yes and --no exclude each other");
       o.Answer = answer;
+    } else if (arg == "--names") {
+      o.CheckNames = true;
     } else if (arg == "--strict") {
       o.Strict = true;
     } else if (arg == "--check") {
@@ -252,6 +271,7 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
   if (o.Cmd == Command::Html && !o.InputFile && !o.Help) throw CliUsageError("html needs the FILE to convert");
   if (o.Cmd == Command::Snapshot && !o.OutputFile && !o.Help) throw CliUsageError("snapshot needs -o FILE");
   if (o.Cmd == Command::Diff && o.Operands.empty() && !o.Help) throw CliUsageError("diff needs the snapshot OLD");
+  if (o.Cmd == Command::Check && o.CheckFiles.empty() && !o.Help) throw CliUsageError("check needs the FILEs to check");
   return o;
 }
 

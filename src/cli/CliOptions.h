@@ -8,6 +8,7 @@
 //   procforge-cli html            FILE [-o OUT]
 //   procforge-cli snapshot        [--profile FILE] -o OUT.db|OUT.sql
 //   procforge-cli diff            OLD [NEW] [--profile FILE]
+//   procforge-cli check           [--names] FILE...
 //   procforge-cli [COMMAND] --help
 //
 // Options take their value as the next argument or after "=" (--profile=FILE). "--" ends
@@ -20,7 +21,7 @@
 
 namespace pf::cli {
 
-enum class Command { None, Generate, List, TestConnection, Configure, Html, Snapshot, Diff };
+enum class Command { None, Generate, List, TestConnection, Configure, Html, Snapshot, Diff, Check };
 
 // One --set argument split at its first "." and the first "=" after it.
 struct KeySetting {
@@ -41,6 +42,8 @@ struct CliOptions {
   std::optional<std::string> OutputFile;    // html -o OUT, snapshot -o OUT
   bool Check = false;                       // generate --check
   std::vector<std::string> Operands;        // diff OLD [NEW]
+  std::vector<std::string> CheckFiles;      // check's FILEs, in command-line order
+  bool CheckNames = false;                  // check --names
 };
 
 // A command line that cannot be understood; its text says why.
@@ -51,7 +54,7 @@ class CliUsageError : public std::runtime_error {
 
 // Reads argv[1..argc-1]. Throws CliUsageError for an unknown command or option, a missing
 // or malformed value, an option the command does not take, --yes with --no,
-// configure without --profile and html without FILE.
+// configure without --profile, html without FILE and check without a FILE.
 CliOptions ParseCommandLine(int argc, const char* const* argv);
 
 // The help text of a command, or the overview for Command::None. Ends with a line break.

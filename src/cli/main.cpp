@@ -26,6 +26,8 @@ int Dispatch(pf::cli::CliSession& session) {
       return pf::cli::RunSnapshot(session);
     case Command::Diff:
       return pf::cli::RunDiff(session);
+    case Command::Check:
+      return pf::cli::RunCheck(session);
     case Command::None:
       break;
   }

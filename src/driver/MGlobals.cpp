@@ -8,6 +8,7 @@
 #include "extract/CServer.h"
 #include "settings/CSettings.h"
 #include "shell/CProgress.h"
+#include "vbcheck/VBCheck.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf::MGlobals {
@@ -37,6 +38,13 @@ std::string Joined(const std::string& prolog, const std::string& body) {
   return text;
 }
 
+// What the Visual Basic checker finds in a file as it is written, as warnings: a finding
+// means the generator made code that will not compile.
+void CheckBuiltText(CProgress& Progress, const std::string& File, const std::string& Text) {
+  for (const VBFinding& f : CheckVB(Text))
+    Progress.Warning("Generated file " + File + ", line " + std::to_string(f.Line) + ": " + f.Message);
+}
+
 }  // namespace
 
 GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const GenerationHooks& Hooks) {
@@ -64,7 +72,9 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       r.ClassFile = code.strAttr("ClassFile");
       r.ClassProlog = Settings.BuildClassProlog();
       r.ClassCode = std::move(builder.ClassCode);
-      r.ClassSaved = Hooks.WriteFiles && SaveFile(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
+      const std::string classText = Joined(r.ClassProlog, r.ClassCode);
+      CheckBuiltText(Progress, r.ClassFile, classText);
+      r.ClassSaved = Hooks.WriteFiles && SaveFile(r.ClassFile, classText);
 
       r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
       if (r.ParamDefsWanted) {
@@ -72,7 +82,9 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
         r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
         r.ModuleProlog = Settings.BuildModuleProlog();
         r.ParamDefsCode = std::move(builder.ParamDefsCode);
-        r.ParamDefsSaved = Hooks.WriteFiles && SaveFile(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
+        const std::string moduleText = Joined(r.ModuleProlog, r.ParamDefsCode);
+        CheckBuiltText(Progress, r.ParamDefsFile, moduleText);
+        r.ParamDefsSaved = Hooks.WriteFiles && SaveFile(r.ParamDefsFile, moduleText);
       }
 
       builder.Done();

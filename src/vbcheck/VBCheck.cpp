@@ -551,8 +551,8 @@ struct ProcInfo {
 class Parser {
  public:
   Parser(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const NameSet* External,
-         bool NamesRead)
-      : Tk_(Tokens), F_(Findings), External_(External), NamesRead_(NamesRead) {}
+         bool NamesRead, bool Fragment = false)
+      : Tk_(Tokens), F_(Findings), External_(External), NamesRead_(NamesRead), Fragment_(Fragment) {}
 
   void Run() {
     size_t i = SkipClassHeader();
@@ -1477,7 +1477,7 @@ class Parser {
     for (const NameUse& r : RaisedEvents_)
       if (!Events_.count(r.Name)) Report(r.Line, "event " + Q(r.Name) + " is not declared in this module");
     if (!OptionExplicit_) {
-      Report(1, "'Option Explicit' is missing");
+      if (!Fragment_) Report(1, "'Option Explicit' is missing");
       return;
     }
     for (const NameUse& u : Pending_) {
@@ -1505,6 +1505,7 @@ class Parser {
   std::vector<VBFinding>& F_;
   const NameSet* External_;
   const bool NamesRead_;
+  const bool Fragment_;
 
   std::vector<Block> Stack_;
   Block Closed_{BK::Sub, 0};
@@ -1553,7 +1554,7 @@ std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::str
   std::vector<VBFinding> findings;
   ScanLeftovers(Text, findings);
   const std::vector<Token> tokens = Lexer(Text, findings).Run();
-  Parser(tokens, findings, &external, Options.NamesRead).Run();
+  Parser(tokens, findings, &external, Options.NamesRead, Options.Fragment).Run();
   std::stable_sort(findings.begin(), findings.end(),
                    [](const VBFinding& a, const VBFinding& b) { return a.Line < b.Line; });
   return findings;

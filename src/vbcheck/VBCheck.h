@@ -48,6 +48,9 @@ struct VBCheckOptions {
   // the modules it uses as OtherModules); a fragment that uses names of a module it is not
   // checked with would report each of them.
   bool NamesRead = false;
+  // A piece of a module (an include file merged into a class): 'Option Explicit' is not
+  // required, and without it names are not looked up.
+  bool Fragment = false;
 };
 
 // Checks one module text (CR LF or LF line ends). OtherModules: texts of other modules of the

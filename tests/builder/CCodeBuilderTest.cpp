@@ -346,6 +346,38 @@ TEST_F(CodeBuilderTest, MembersListIncludeFileAndReminder) {
                                     "Including/Overriding code...", "Building public members list..."));
 }
 
+// The include file is checked as it is merged; its faults are warnings that carry the file's
+// own line numbers, and with tags only the tagged code counts.
+TEST_F(CodeBuilderTest, FaultsOfTheIncludeFileAreWarningsWithItsLineNumbers) {
+  struct Case {
+    bool UseTags;
+    const char* Text;
+    std::vector<std::string> Warnings;  // each after "Include file <path>, line "
+  };
+  const Case cases[] = {
+      {false, "Public Function Extra() As Long\n    Extra = 1\nEnd Function\n", {}},
+      {false, "Private mExtra As Long\nPublic Sub Extra()\n    If mExtra Then\nEnd Sub\n",
+       {"4: 'End Sub' while 'If' from line 3 is still open (missing 'End If')"}},
+      {true, "Public Sub Outside()\n'BeginInclude\nPublic Sub Extra()\n    x = XXLeftOverXX\nEnd Sub\n'EndInclude\n",
+       {"4: leftover reference 'XXLeftOverXX'"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Text);
+    AllOff();
+    const std::string inc = dir.file("Include.bas");
+    pftest::WriteAll(inc, pftest::CrLf(c.Text));
+    Set(*stt->xCode, "IncCode", "True");
+    Set(*stt->xCode, "IncFileName", inc);
+    Set(*stt->xCode, "IncUseTags", c.UseTags ? "True" : "False");
+    CProgress run;
+    CCodeBuilder b;
+    b.BuildCode(*stt, run, NumSPs, NumLines, NumChars);
+    std::vector<std::string> expected;
+    for (const std::string& w : c.Warnings) expected.push_back("Include file " + inc + ", line " + w);
+    EXPECT_EQ(run.Warnings(), expected);
+  }
+}
+
 TEST_F(CodeBuilderTest, ReminderWithoutPositionGoesToTheDeclarations) {
   AllOff();
   Set(*stt->xCode, "Rmndr", "True");

@@ -13,7 +13,7 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
        {std::vector<std::string>{"--help"}, {"-h"}, {"help"}}) {
     const CliResult r = cli.Run(args);
     EXPECT_EQ(r.ExitCode, 0) << args[0];
-    for (const char* cmd : {"generate", "list", "test-connection", "configure", "html"})
+    for (const char* cmd : {"generate", "list", "test-connection", "configure", "html", "check"})
       EXPECT_NE(r.Out.find(cmd), std::string::npos) << cmd;
     EXPECT_EQ(r.Err, "");
   }
@@ -23,6 +23,7 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
       {"test-connection", "Usage: procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]"},
       {"configure", "Usage: procforge-cli configure --profile FILE [--new] [--config 0|1|2]"},
       {"html", "Usage: procforge-cli html FILE [-o OUT]"},
+      {"check", "Usage: procforge-cli check [--names] FILE..."},
   };
   for (const auto& [cmd, usage] : usages) {
     // --help wins over everything else on the line, even a missing --profile.
@@ -53,6 +54,9 @@ TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
       {{"html", "a.cls", "b.cls"}, "unexpected argument 'b.cls' for html"},
       {{"html", "a.cls", "-o"}, "option '-o' needs a value"},
       {{"html", "a.cls", "--profile", "p.PFG"}, "unknown option '--profile' for html"},
+      {{"check"}, "check needs the FILEs to check"},
+      {{"check", "--names"}, "check needs the FILEs to check"},
+      {{"check", "a.cls", "--strict"}, "unknown option '--strict' for check"},
   };
   for (const auto& [args, reason] : cases) {
     const CliResult r = cli.Run(args);

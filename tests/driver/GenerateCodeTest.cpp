@@ -143,6 +143,37 @@ TEST_F(GenerateCodeTest, AFailedSaveIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(Shown()[0].rfind("Error Saving File: ", 0), 0u);
 }
 
+// The files are checked as they are written: a clean build gives no finding, and a fault
+// the library puts into the class is named with the line of the written file.
+TEST_F(GenerateCodeTest, FaultsOfTheWrittenFilesAreWarnings) {
+  auto findings = [](const MGlobals::GenerationResult& r) {
+    std::vector<std::string> out;
+    for (const std::string& w : r.Warnings)
+      if (w.rfind("Generated file ", 0) == 0) out.push_back(w);
+    return out;
+  };
+  // The small test library made clean: the module gets Option Explicit, and the members
+  // list, whose block keeps a reference as written, is left out.
+  std::string lib = TestLibrary();
+  const std::string preface = "'Parameter definitions of XXClassNameXX";
+  lib.insert(lib.find(preface) + preface.size(), "\r\nOption Explicit");
+  WriteLibrary(lib);
+  Set(*stt->xCode, "MemberList", "False");
+  EXPECT_EQ(findings(Generate()), std::vector<std::string>{});
+
+  const std::string body = "    mConn.ConnectionTimeout = XXDefaultConnectionTimeoutXX\r\n";
+  lib.insert(lib.find(body), "    If mConn Is Nothing Then\r\n");
+  WriteLibrary(lib);
+  Set(*stt->xCode, "ConfirmOverWrite", "False");
+  const MGlobals::GenerationResult r = Generate();
+  ASSERT_EQ(findings(r).size(), 1u) << ::testing::PrintToString(r.Warnings);
+  const std::string text = pftest::ReadAll(classFile);
+  auto lineOf = [&](size_t at) { return std::to_string(std::count(text.begin(), text.begin() + at, '\n') + 1); };
+  const size_t ifAt = text.find("    If mConn Is Nothing");
+  EXPECT_EQ(findings(r)[0], "Generated file " + classFile + ", line " + lineOf(text.find("End Sub", ifAt)) +
+                                ": 'End Sub' while 'If' from line " + lineOf(ifAt) + " is still open (missing 'End If')");
+}
+
 TEST_F(GenerateCodeTest, TestConnection) {
   MGlobals::TestConnection(*stt, stt->xServer->strAttr("ConnPfg"));
   EXPECT_EQ(Shown(), std::vector<std::string>{"Connection tested successfully."});

@@ -1,0 +1,33 @@
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "platform/FileIO.h"
+#include "vbcheck/VBCheck.h"
+
+namespace pf::cli {
+
+int RunCheck(CliSession& Session) {
+  const CliOptions& o = Session.Options();
+  // Every file is read before any is checked: with --names each is checked against the others.
+  std::vector<std::string> texts;
+  texts.reserve(o.CheckFiles.size());
+  for (const std::string& file : o.CheckFiles) texts.push_back(FileIO::ReadBytes(file));
+  int status = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    std::vector<std::string_view> others;
+    if (o.CheckNames)
+      for (size_t j = 0; j < texts.size(); ++j)
+        if (j != i) others.emplace_back(texts[j]);
+    for (const VBFinding& f : CheckVB(texts[i], others, {.NamesRead = o.CheckNames})) {
+      std::printf("%s:%d: %s\n", o.CheckFiles[i].c_str(), f.Line, f.Message.c_str());
+      status = 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace pf::cli

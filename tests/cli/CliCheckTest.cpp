@@ -1,0 +1,50 @@
+// check: Visual Basic files checked from the command line, alone or as one project.
+
+#include <gtest/gtest.h>
+
+#include "CliProcess.h"
+#include "support/Golden.h"
+
+namespace clitest {
+namespace {
+
+TEST(CliCheck, FindingsWithFileAndLineAndTheExitStatus) {
+  CliInstall cli;
+  const std::string cls = pftest::GoldenDir() + "/classes/COrderEntryDB.cls";
+  const std::string lib = std::string(PF_SOURCE_DIR) + "/library/";
+  const std::string broken = cli.File("Broken.bas");
+  pftest::WriteAll(broken, pftest::CrLf("Attribute VB_Name = \"Broken\"\n"
+                                        "Option Explicit\n"
+                                        "Public Sub Go()\n"
+                                        "    For i = 1 To 2\n"
+                                        "End Sub\n"));
+  const std::string user = cli.File("User.bas");
+  pftest::WriteAll(user, pftest::CrLf("Attribute VB_Name = \"User\"\nOption Explicit\n"
+                                      "Public Sub Use()\n    Go\nEnd Sub\n"));
+  struct Case {
+    std::vector<std::string> Args;
+    int Exit;
+    std::string Out;
+  };
+  const Case cases[] = {
+      // A generated class is clean, structurally and with every name it reads declared.
+      {{"check", cls}, 0, ""},
+      {{"check", "--names", cls, lib + "Faultnet31.bas", lib + "pfgXMLUtils.bas"}, 0, ""},
+      {{"check", broken}, 1,
+       broken + ":4: 'i' is used as loop variable but not declared\n" + broken +
+           ":5: 'End Sub' while 'For' from line 4 is still open (missing 'Next')\n"},
+      // With --names a file may use what the others declare, and only that.
+      {{"check", "--names", user}, 1, user + ":4: 'Go' is used but not declared\n"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = cli.Run(c.Args);
+    EXPECT_EQ(r.ExitCode, c.Exit) << c.Args.back() << r.Err;
+    EXPECT_EQ(r.Out, c.Out);
+  }
+  const CliResult r = cli.Run({"check", cls, cli.File("missing.bas")});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE(r.Err.find("missing.bas"), std::string::npos) << r.Err;
+}
+
+}  // namespace
+}  // namespace clitest
