@@ -7,6 +7,7 @@
 #include "errors/Faultnet31.h"
 #include "platform/Variant.h"
 #include "settings/CSettings.h"
+#include "settings/MKeyTypes.h"
 #include "settings/MStdConfigs.h"
 #include "xml/bwXMLBrowser.h"
 
@@ -44,13 +45,22 @@ void ApplySetting(CSettings& s, const KeySetting& k) {
   bwXMLBrowser& viewer = *(s.*section->Viewer);
   viewer.POP(0);
   try {
-    viewer.Attr(k.Key, Variant(k.Value));
+    viewer.Attr(k.Key);
   } catch (const AppError& e) {
     // A wrong key is a mistake on the command line, not a fault of the program: shown
-    // as a plain message with the viewer's own text.
+    // as a plain message with the viewer's own text and the names it allows.
     if (e.Number != ERR_ATTR_NOT_ALLOWED) throw;
-    throw AppError(ERR_USER_CHECK, "procforge-cli", FirstLine(e.Description));
+    std::string allowed = viewer.AllowedAttrs();
+    while (!allowed.empty() && allowed.front() == ',') allowed.erase(0, 1);
+    while (!allowed.empty() && allowed.back() == ',') allowed.pop_back();
+    for (size_t at = allowed.find(','); at != std::string::npos; at = allowed.find(',', at + 2))
+      allowed.replace(at, 1, ", ");
+    throw AppError(ERR_USER_CHECK, "procforge-cli",
+                   FirstLine(e.Description) + " The keys of " + k.Section + " are: " + allowed + ".");
   }
+  // A value of the wrong kind changes nothing: the profile is not saved.
+  MKeyTypes::RequireKeyValue(k.Section, k.Key, k.Value);
+  viewer.Attr(k.Key, Variant(k.Value));
 }
 
 }  // namespace

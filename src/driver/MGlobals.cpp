@@ -1,12 +1,15 @@
 #include "driver/MGlobals.h"
 
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "base/SourceText.h"
 #include "builder/CCodeBuilder.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "settings/CSettings.h"
+#include "settings/MKeyTypes.h"
 #include "shell/CProgress.h"
 #include "vbcheck/VBCheck.h"
 #include "xml/bwXMLBrowser.h"
@@ -27,6 +30,25 @@ void CheckDistinctOutputFiles(CSettings& Settings) {
   const bool same = std::filesystem::equivalent(classFile, moduleFile, ec);
   Faultnet31::Check(!same || ec, ERR_USER_CHECK,
                     "The class file and the parameters definition module file must be different files: %1", classFile);
+}
+
+// The output files a run may write (and its checks create): the class file, and the
+// module when the profile asks for it.
+std::vector<std::string> OutputFiles(CSettings& Settings) {
+  std::vector<std::string> files{Settings.xCode->strAttr("ClassFile")};
+  if (Settings.xStoredProc->boolAttr("AddExecSPByName", "True"))
+    files.push_back(TrimBlanks(Settings.xCode->strAttr("ParamDefsFile")));
+  return files;
+}
+
+// Removes the files of Created that are still empty: the run's checks made them, and the
+// run did not complete. Never throws.
+void RemoveCreated(const std::vector<std::string>& Created) noexcept {
+  for (const std::string& f : Created) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(f, ec) && std::filesystem::file_size(f, ec) == 0 && !ec)
+      std::filesystem::remove(f, ec);
+  }
 }
 
 // A file is its prolog followed directly by its body.
@@ -55,8 +77,16 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
     afterBuildDue = false;
     if (Hooks.AfterBuild) Hooks.AfterBuild();
   };
+  // The checks create missing output files empty; a run that does not complete removes
+  // the ones it created, so that it leaves nothing behind.
+  std::vector<std::string> created;
+  for (const std::string& f : OutputFiles(Settings))
+    if (!f.empty() && !std::filesystem::exists(f)) created.push_back(f);
   return ErrGuard("MGlobals.GenerateCode", [&] {
     try {
+      // What the profile holds that is read leniently is reported, before Validate
+      // forces dependent keys.
+      for (std::string& w : MKeyTypes::LenientValues(Settings)) Progress.Warning(std::move(w));
       Settings.CheckCanStartGeneratingCode(Hooks.WriteFiles);
       CheckDistinctOutputFiles(Settings);
       Settings.Validate();
@@ -72,9 +102,9 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       r.ClassFile = code.strAttr("ClassFile");
       r.ClassProlog = Settings.BuildClassProlog();
       r.ClassCode = std::move(builder.ClassCode);
-      const std::string classText = Joined(r.ClassProlog, r.ClassCode);
-      CheckBuiltText(Progress, r.ClassFile, classText);
-      r.ClassSaved = Hooks.WriteFiles && SaveFile(r.ClassFile, classText);
+      std::vector<std::pair<std::string, std::string>> files;
+      files.emplace_back(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
+      CheckBuiltText(Progress, r.ClassFile, files.back().second);
 
       r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
       if (r.ParamDefsWanted) {
@@ -82,10 +112,15 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
         r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
         r.ModuleProlog = Settings.BuildModuleProlog();
         r.ParamDefsCode = std::move(builder.ParamDefsCode);
-        const std::string moduleText = Joined(r.ModuleProlog, r.ParamDefsCode);
-        CheckBuiltText(Progress, r.ParamDefsFile, moduleText);
-        r.ParamDefsSaved = Hooks.WriteFiles && SaveFile(r.ParamDefsFile, moduleText);
+        files.emplace_back(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
+        CheckBuiltText(Progress, r.ParamDefsFile, files.back().second);
       }
+      // The class and its module are one pair: both are replaced, or neither.
+      const bool saved = Hooks.WriteFiles && SaveFiles(files);
+      files.clear();
+      r.ClassSaved = saved;
+      r.ParamDefsSaved = saved && r.ParamDefsWanted;
+      if (!saved && Hooks.WriteFiles) RemoveCreated(created);
 
       builder.Done();
       Settings.DisconnectServer();
@@ -97,6 +132,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
         afterBuild();
       } catch (...) {
       }
+      RemoveCreated(created);
       throw;
     }
   });

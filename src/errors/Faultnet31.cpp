@@ -10,7 +10,9 @@
 #include "base/AppPaths.h"
 #include "base/NoCase.h"
 #include "base/SourceText.h"
+#include "base/Utf8.h"
 #include "base/VBDate.h"
+#include "errors/Secrets.h"
 
 namespace pf {
 
@@ -198,6 +200,9 @@ std::string XmlPerLine(std::string_view xml) {
   return out;
 }
 
+// Characters of one argument value that a report shows.
+constexpr size_t kMaxValueShown = 300;
+
 void AddCallStackLine(std::string& report, std::string_view procName, const ErrValues& args, int32_t line,
                       const ErrEnvValues* env) {
   std::string_view name = procName;
@@ -228,8 +233,22 @@ void AddCallStackLine(std::string& report, std::string_view procName, const ErrV
     if (isText && (value.text().size() > 40 || value.text().find_first_of("\r\n") != std::string::npos)) {
       text += "{Text}";
       AddLine(valueBlocks, "    Value Of " + std::string(argNames[i]) + ":");
-      const bool xml = NoCase::Equals(argNames[i], "xml") && !value.text().empty() && value.text()[0] == '<';
-      AddIndented(valueBlocks, xml ? XmlPerLine(value.text()) : value.text(), "      ");
+      // A whole generated class as an argument would bury the report: long values are
+      // cut, with their full length given.
+      std::string_view shown = value.text();
+      std::string cutNote;
+      if (Utf8::Length(shown) > kMaxValueShown) {
+        size_t cut = 0;
+        for (size_t chars = 0; cut < shown.size(); ++cut) {
+          if (Utf8::IsContinuationByte(shown[cut])) continue;
+          if (chars++ == kMaxValueShown) break;
+        }
+        shown = shown.substr(0, cut);
+        cutNote = "      ... (" + std::to_string(Utf8::Length(value.text())) + " characters in all)";
+      }
+      const bool xml = NoCase::Equals(argNames[i], "xml") && !shown.empty() && shown[0] == '<';
+      AddIndented(valueBlocks, xml ? XmlPerLine(shown) : std::string(shown), "      ");
+      if (!cutNote.empty()) AddLine(valueBlocks, cutNote);
     } else {
       text += value.ReportForm();
     }
@@ -372,6 +391,8 @@ std::string ErrorIn(std::string_view procName, const ErrValues& args, int32_t fl
   }
 
   if (report) {
+    // Reports go to logs and windows: connection passwords never reach them.
+    s.report = Secrets::Mask(s.report);
     s.saved.Source = std::string(kProcessedSource);
     s.saved.Description = s.report;
     result = s.report;

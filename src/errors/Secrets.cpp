@@ -42,8 +42,12 @@ size_t ValueEnd(std::string_view text, size_t pos) {
     }
     return text.size();
   }
+  // An unquoted value also ends at a quote: a connection string quoted in a message or a
+  // report ends there.
   size_t end = pos;
-  while (end < text.size() && text[end] != ';' && text[end] != '\r' && text[end] != '\n') ++end;
+  while (end < text.size() && text[end] != ';' && text[end] != '\r' && text[end] != '\n' && text[end] != '\'' &&
+         text[end] != '"')
+    ++end;
   while (end > pos && IsBlank(text[end - 1])) --end;
   return end;
 }

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -62,26 +64,78 @@ std::string ReadBytes(const std::string& path) {
   return data;
 }
 
-void WriteAtomic(const std::string& path, std::string_view data) {
+namespace {
+
+// The temporary files being written, for RemovePendingTemporaries: fixed slots of plain
+// characters, so that a signal handler can read them without locks or allocation.
+constexpr size_t kSlots = 8;
+constexpr size_t kSlotSize = 4096;
+char g_pending[kSlots][kSlotSize];
+volatile sig_atomic_t g_used[kSlots];
+
+int Register(const std::string& tmp) {
+  if (tmp.size() >= kSlotSize) return -1;
+  for (size_t i = 0; i < kSlots; ++i) {
+    if (g_used[i]) continue;
+    std::memcpy(g_pending[i], tmp.c_str(), tmp.size() + 1);
+    g_used[i] = 1;
+    return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void Unregister(int slot) {
+  if (slot >= 0) g_used[slot] = 0;
+}
+
+// One file written to its temporary name, not yet renamed.
+struct Pending {
+  std::string Path;    // as the caller named it, for messages
+  std::string Target;  // the file replaced (a symbolic link's target)
+  std::string Tmp;
+  int Slot = -1;
+
+  void Discard() {
+    if (Tmp.empty()) return;
+    ::unlink(Tmp.c_str());
+    Unregister(Slot);
+    Tmp.clear();
+  }
+  void Commit() {
+    if (::rename(Tmp.c_str(), Target.c_str()) != 0) {
+      const int err = errno;
+      Discard();
+      Fail("Cannot write file ", Path, err);
+    }
+    Unregister(Slot);
+    Tmp.clear();
+  }
+};
+
+Pending WriteTemporary(const std::string& path, std::string_view data) {
+  Pending p;
+  p.Path = path;
   // Through a symbolic link the file it points to is replaced; the link stays a link.
   std::error_code ec;
-  std::string target = path;
+  p.Target = path;
   if (std::filesystem::is_symlink(path, ec)) {
     const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) target = resolved.string();
+    if (!ec) p.Target = resolved.string();
   }
-  std::string tmp = target + ".tmp-XXXXXX";
+  std::string tmp = p.Target + ".tmp-XXXXXX";
   Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
   if (fd.get() < 0) Fail("Cannot write file ", path, errno);
+  p.Tmp = tmp;
+  p.Slot = Register(tmp);
   auto failAndRemove = [&](int err) {
     ::close(fd.release());
-    ::unlink(tmp.c_str());
+    p.Discard();
     Fail("Cannot write file ", path, err);
   };
   // Keep the permissions of a file being replaced; a new file gets the usual 0666 & ~umask.
   struct stat st {};
   mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (::stat(p.Target.c_str(), &st) == 0) {
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -101,14 +155,38 @@ void WriteAtomic(const std::string& path, std::string_view data) {
   if (::fsync(fd.get()) != 0) failAndRemove(errno);
   if (::close(fd.release()) != 0) {
     const int err = errno;
-    ::unlink(tmp.c_str());
+    p.Discard();
     Fail("Cannot write file ", path, err);
   }
-  if (::rename(tmp.c_str(), target.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    Fail("Cannot write file ", path, err);
+  return p;
+}
+
+}  // namespace
+
+void WriteAtomic(const std::string& path, std::string_view data) { WriteAtomicAll({{path, data}}); }
+
+void WriteAtomicAll(const std::vector<FileData>& files) {
+  std::vector<Pending> pending;
+  pending.reserve(files.size());
+  try {
+    for (const FileData& f : files) pending.push_back(WriteTemporary(f.Path, f.Data));
+  } catch (...) {
+    for (Pending& p : pending) p.Discard();
+    throw;
   }
+  for (size_t i = 0; i < pending.size(); ++i) {
+    try {
+      pending[i].Commit();
+    } catch (...) {
+      for (size_t k = i + 1; k < pending.size(); ++k) pending[k].Discard();
+      throw;
+    }
+  }
+}
+
+void RemovePendingTemporaries() noexcept {
+  for (size_t i = 0; i < kSlots; ++i)
+    if (g_used[i]) ::unlink(g_pending[i]);
 }
 
 }  // namespace pf::FileIO

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pf::FileIO {
 
@@ -15,5 +16,18 @@ std::string ReadBytes(const std::string& path);
 // same folder, which is then renamed over the target, so a failure never leaves a
 // truncated file behind and the previous content stays intact.
 void WriteAtomic(const std::string& path, std::string_view data);
+
+// Several files replaced together: every file is first written completely to its
+// temporary file; only when all are written are they renamed over their targets, so a
+// failure (a full disk) leaves every target as it was and no temporary file behind.
+struct FileData {
+  std::string Path;
+  std::string_view Data;
+};
+void WriteAtomicAll(const std::vector<FileData>& files);
+
+// Removes the temporary files of writes in progress. Async-signal-safe: meant for a
+// handler of SIGINT/SIGTERM that ends the program.
+void RemovePendingTemporaries() noexcept;
 
 }  // namespace pf::FileIO

@@ -14,6 +14,7 @@
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/TextFiles.h"
+#include "settings/MKeyTypes.h"
 #include "settings/MStdConfigs.h"
 #include "shell/CIniFile.h"
 #include "shell/MGlobals.h"
@@ -323,6 +324,8 @@ void CSettings::Validate() {
     const int32_t st = ServerType();
     const bool msOrSybase = st == 1 || st == 2;
     bwXMLBrowser& sp = *xStoredProc;
+    // The added prefixes become the beginning of every method and parameter name.
+    for (const char* key : {"MethAddPfx", "PrmAddPfx"}) MKeyTypes::RequireKeyValue("StoredProc", key, Str(sp, key));
     if (!(Bool(sp, "AddSPMethods") && (st == 1 || st == 3))) Put(sp, "AddOraFunctions", kFalse);
     if (Bool(sp, "MethConvToWCap")) Put(sp, "MethFirstCap", kFalse);
     if (Bool(sp, "PrmConvToWCap")) Put(sp, "PrmFirstCap", kFalse);
@@ -439,6 +442,11 @@ void CSettings::CheckCanStartGeneratingCode(bool ForWriting) {
     const bool canConnect = Server()->CanConnect(connErr);
     // The connection error is a value, not a message template: its "%" and "||" stay as they are.
     Faultnet31::Check(canConnect, ERR_USER_CHECK, "%1", connErr);
+    // The class and the module are named after their files: a name the compiler cannot
+    // take is refused before any file is created.
+    MKeyTypes::RequireKeyValue("Code", "ClassFile", Str(*xCode, "ClassFile"));
+    if (Bool(*xStoredProc, "AddExecSPByName"))
+      MKeyTypes::RequireKeyValue("Code", "ParamDefsFile", Str(*xCode, "ParamDefsFile"));
     if (Bool(*xStoredProc, "AddSPMethods"))
       CheckOutputFile(Str(*xCode, "ClassFile"), "Please specify output class file name", ForWriting);
     if (Bool(*xStoredProc, "AddExecSPByName"))

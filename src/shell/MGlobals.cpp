@@ -6,7 +6,10 @@
 #include <cerrno>
 
 #include "errors/ErrGuard.h"
+#include "errors/Secrets.h"
 #include "base/AppPaths.h"
+#include "platform/FileIO.h"
+#include "platform/TextFiles.h"
 #include "shell/ConsoleUserInterface.h"
 #include "shell/MUtils.h"
 
@@ -42,11 +45,12 @@ void SetDisconnectServer(std::function<void()> disconnect) { Disconnect() = std:
 void ShowMessage(const std::string& Msg) {
   // A start-up message must not hide behind the splash window.
   if (AppState != AS_RUNNING) UserInterface().CloseSplash();
-  UserInterface().ShowMessage(Msg, vbOKOnly, "");
+  // Messages quote connection strings; their passwords are not shown.
+  UserInterface().ShowMessage(Secrets::Mask(Msg), vbOKOnly, "");
 }
 
 void ShowError(const std::string& Msg) {
-  UserInterface().ShowMessage(Msg.empty() ? "Unhandled application error." : Msg, vbOKOnly, "Error");
+  UserInterface().ShowMessage(Msg.empty() ? "Unhandled application error." : Secrets::Mask(Msg), vbOKOnly, "Error");
 }
 
 bool Confirm(const std::string& Msg) { return UserInterface().ShowMessage(Msg, vbYesNo, "Confirm") == vbYes; }
@@ -85,6 +89,21 @@ void HandleUIError() {
 bool SaveFile(const std::string& FileName, const std::string& Text) {
   try {
     MUtils::WriteText(FileName, Text, "ASCII");
+    return true;
+  } catch (...) {
+    ShowMessage("Error Saving File: " + ToAppError(std::current_exception()).Description);
+    return false;
+  }
+}
+
+bool SaveFiles(const std::vector<std::pair<std::string, std::string>>& Files) {
+  try {
+    std::vector<std::string> encoded;
+    encoded.reserve(Files.size());
+    for (const auto& f : Files) encoded.push_back(TextFiles::Encode(f.second, "ASCII"));
+    std::vector<FileIO::FileData> data;
+    for (size_t i = 0; i < Files.size(); ++i) data.push_back({Files[i].first, encoded[i]});
+    FileIO::WriteAtomicAll(data);
     return true;
   } catch (...) {
     ShowMessage("Error Saving File: " + ToAppError(std::current_exception()).Description);

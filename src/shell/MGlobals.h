@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "shell/IUserInterface.h"
 
@@ -41,6 +43,10 @@ void HandleUIError();
 // Writes Text in the "ASCII" character set, replacing the file atomically. On failure
 // shows "Error Saving File: " and the error text and returns false.
 bool SaveFile(const std::string& FileName, const std::string& Text);
+// Writes every (file, text) pair in the "ASCII" character set as one change: all files are
+// written completely before any of them is replaced, so a failure leaves every file as it
+// was. On failure shows "Error Saving File: " and the error text and returns false.
+bool SaveFiles(const std::vector<std::pair<std::string, std::string>>& Files);
 // CreateIt: opens the file for appending (creating it); else the file must exist and
 // open for reading. False with ErrMsg set (for a missing file "File not found (name)")
 // when that fails; never throws.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "errors/Secrets.h"
 #include "errors/Faultnet31.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
@@ -52,10 +53,13 @@ TEST_F(ErrorReport, AdoSectionDescribesTheRealConnection) {
   cmd->CommandText = "SELECT * FROM nowhere";
   const std::string report = ReportOf([&] { cmd->Execute(); }, EF_REPORT, cmd.get());
   const std::string expected = "  ADO Info: \r\n    ADO Version:   2.8\r\n    DbObject:      Command\r\n"
-                               "    Conn. String: '" + Cs() + "'\r\n    Conn. State:   adStateOpen\r\n"
+                               "    Conn. String: '" + Secrets::Mask(Cs()) + "'\r\n    Conn. State:   adStateOpen\r\n"
                                "    Error:         ";
   ASSERT_NE(report.find(expected), std::string::npos) << report;
   EXPECT_NE(report.find("relation \"nowhere\" does not exist", report.find(expected)), std::string::npos);
+  // The server's password never reaches a report.
+  const std::string password = Cs().substr(Cs().find("PWD=") + 4);
+  EXPECT_EQ(report.find("PWD=" + password), std::string::npos) << report;
 
   // A recordset reduces to its connection too; a closed one is reported closed.
   auto rs = c->Execute("SELECT 1 AS a");

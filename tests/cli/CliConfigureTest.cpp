@@ -147,3 +147,69 @@ TEST(CliConfigure, AProfileThatCannotBeSavedIsAFailure) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+// A value of the wrong kind is refused with a message naming the key and what it takes,
+// and the profile on disk does not change; the same values hand-written into a profile
+// are read leniently by generate, which warns about each.
+TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
+  CliInstall cli;
+  const std::string pfg = cli.File("Typed.PFG");
+  ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1", "--set",
+                     "Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + Sample("mssql/OrderEntry.sql"),
+                     "--set", "Code.ClassFile=" + cli.File("CTyped.cls")})
+                .ExitCode,
+            0);
+  const std::string before = ReadAll(pfg);
+  const std::pair<const char*, const char*> refused[] = {
+      {"IniOptions.CmdTimeout=xyz", "IniOptions.CmdTimeout takes a whole number from 0 to 2147483647, not 'xyz'."},
+      {"StoredProc.AddSPMethods=maybe", "StoredProc.AddSPMethods takes True or False, not 'maybe'."},
+      {"AddnlFunc.Instancing=-99999999999999999999", "AddnlFunc.Instancing takes a whole number from 0 to 3"},
+      {"AddnlFunc.Trans=4", "AddnlFunc.Trans takes a whole number from 0 to 3, not '4'."},
+      {"StoredProc.MethAddPfx=1x", "StoredProc.MethAddPfx takes nothing, or the beginning of a name"},
+      {"StoredProc.PrmAddPfx=9", "StoredProc.PrmAddPfx takes nothing, or the beginning of a name"},
+      {"Code.ClassFile=My Class.cls", "'My Class' cannot name a Visual Basic class or module"},
+      {"Code.ClassFile=out/1st.cls", "'1st' cannot name a Visual Basic class or module"},
+      {"Code.ClassFile=Print.cls", "'Print' cannot name"},
+      {"Code.ClassFile=Gr\xC3\xB6\xC3\x9F" "e.cls", "cannot name a Visual Basic class or module: the file name"},
+      {"Code.Bogus=1", "The keys of Code are: ClassFile, ParamDefsFile"},
+  };
+  for (const auto& [set, message] : refused) {
+    const CliResult r = cli.Run({"configure", "--profile", pfg, "--set", set});
+    EXPECT_EQ(r.ExitCode, 1) << set;
+    EXPECT_TRUE(Has(r.Err, message)) << set << "\n" << r.Err;
+    EXPECT_EQ(ReadAll(pfg), before) << set;
+  }
+  for (const std::string& set : {std::string("IniOptions.CmdTimeout=90"), std::string("StoredProc.MethAddPfx= Run "), "Code.ClassFile=" + cli.File("CShop_2.cls")})
+    EXPECT_EQ(cli.Run({"configure", "--profile", pfg, "--set", set}).ExitCode, 0) << set;
+
+  // Hand-edited values: generation reads them leniently and says so.
+  std::string text = ReadAll(pfg);
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"CmdTimeout=\"90\"", "CmdTimeout=\"xyz\""},
+                                 {"AddExecSQL=\"True\"", "AddExecSQL=\"maybe\""}}) {
+    ASSERT_NE(text.find(from), std::string::npos) << from;
+    text.replace(text.find(from), from.size(), to);
+  }
+  WriteAll(pfg, text);
+  const CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "warning: AddnlFunc.AddExecSQL holds 'maybe', which is read as False.")) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "warning: IniOptions.CmdTimeout holds 'xyz', which is read as 0.")) << r.Err;
+
+  // A class file named by hand so that it gives no class name: refused before anything
+  // is written.
+  text = ReadAll(pfg);
+  const size_t at = text.find("CShop_2.cls");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 11, "My Class.cls");
+  WriteAll(pfg, text);
+  const CliResult named = cli.Run({"generate", "--profile", pfg, "--yes"});
+  EXPECT_EQ(named.ExitCode, 1);
+  EXPECT_TRUE(Has(named.Err, "'My Class' cannot name a Visual Basic class or module")) << named.Err;
+  EXPECT_FALSE(fs::exists(cli.File("My Class.cls")));
+}
+
+}  // namespace
+}  // namespace clitest

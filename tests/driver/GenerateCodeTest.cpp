@@ -128,19 +128,35 @@ TEST_F(GenerateCodeTest, BuildErrorsPassThroughAfterTheFrontEndCleanedUp) {
   EXPECT_EQ(events[0], "before:0");
 }
 
-TEST_F(GenerateCodeTest, AFailedSaveIsReportedAndTheRunGoesOn) {
-  // The class file turns into a folder after the checks, so it cannot be written.
-  hooks.BeforeBuild = [this] {
-    std::filesystem::remove(classFile);
-    std::filesystem::create_directory(classFile);
-  };
-  const MGlobals::GenerationResult r = Generate();
-  EXPECT_FALSE(r.ClassSaved);
-  EXPECT_FALSE(r.ClassCode.empty());
-  EXPECT_TRUE(r.ParamDefsSaved);
-  EXPECT_EQ(pftest::ReadAll(moduleFile), r.ModuleProlog + r.ParamDefsCode);
-  ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].rfind("Error Saving File: ", 0), 0u);
+// The class and its module are one pair: when one cannot be written, neither is replaced,
+// and files the run's checks created empty are removed again.
+TEST_F(GenerateCodeTest, AFailedSaveLeavesTheOldPairOrNothing) {
+  for (const bool earlierPair : {true, false}) {
+    std::filesystem::remove_all(classFile);
+    std::filesystem::remove(moduleFile);
+    if (earlierPair) {
+      pftest::WriteAll(classFile, "old class");
+      pftest::WriteAll(moduleFile, "old module");
+    }
+    // The class file turns into a folder after the checks, so it cannot be written.
+    hooks.BeforeBuild = [this] {
+      std::filesystem::remove(classFile);
+      std::filesystem::create_directory(classFile);
+    };
+    const size_t shownBefore = Shown().size();
+    const MGlobals::GenerationResult r = Generate();
+    EXPECT_FALSE(r.ClassSaved);
+    EXPECT_FALSE(r.ParamDefsSaved);
+    EXPECT_FALSE(r.ClassCode.empty());
+    if (earlierPair)
+      EXPECT_EQ(pftest::ReadAll(moduleFile), "old module");
+    else
+      EXPECT_FALSE(std::filesystem::exists(moduleFile));
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(moduleFile).parent_path()))
+      EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+    ASSERT_EQ(Shown().size(), shownBefore + 1);
+    EXPECT_EQ(Shown().back().rfind("Error Saving File: ", 0), 0u);
+  }
 }
 
 // The files are checked as they are written: a clean build gives no finding, and a fault

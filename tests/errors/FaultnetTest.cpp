@@ -126,6 +126,24 @@ TEST_F(Faultnet, MultiLineAndXmlValuesAreWrittenAfterTheLine) {
             "      two\r\n");
 }
 
+// A whole generated class passed as an argument is cut in the report, with its length;
+// a password in an argument or a description never reaches the report.
+TEST_F(Faultnet, LongValuesAreCutAndPasswordsMasked) {
+  const std::string text = std::string(290, 'a') + "\xC3\xA4" + std::string(700, 'b');
+  try {
+    ErrGuard("M.P(Txt,Conn)", [] { throw AppError(ERR_GENERAL, "S", "failed for Pwd=hunter2"); }, text,
+             "DSN=x;Password=hunter2");
+  } catch (const AppError& e) {
+    const std::string tail = e.Description.substr(e.Description.find("  Call Stack"));
+    EXPECT_EQ(tail,
+              "  Call Stack: M.P(Txt={Text}, Conn='DSN=x;Password=***')\r\n"
+              "    Value Of Txt:\r\n"
+              "      " + std::string(290, 'a') + "\xC3\xA4" + std::string(9, 'b') + "\r\n"
+              "      ... (991 characters in all)\r\n");
+    EXPECT_EQ(e.Description.find("hunter2"), std::string::npos) << e.Description;
+  }
+}
+
 TEST_F(Faultnet, LineNumberSystemErrorExtraAndReleasedLines) {
   F::Environment().SystemErrorText = [](int code) { return "text of " + std::to_string(code); };
   AppError err(ERR_GENERAL, "S", "D");

@@ -20,7 +20,7 @@ TEST(Secrets, PasswordValuesAreMaskedWhereverTheyStand) {
       {"Password=\"a;b\";Server=s", "Password=***;Server=s", true},
       {"Password={x}}y};Server=s", "Password=***;Server=s", true},
       {"Jet OLEDB:Database Password=abc", "Jet OLEDB:Database Password=***", true},
-      {"failed: 'Driver=X;Pwd=abc'\r\nnext line", "failed: 'Driver=X;Pwd=***\r\nnext line", true},
+      {"failed: 'Driver=X;Pwd=abc'\r\nnext line", "failed: 'Driver=X;Pwd=***'\r\nnext line", true},
       {"Password=;User=u", "Password=;User=u", false},
       // Keys that merely end in the word, and words without "=", are left alone.
       {"OldPassword=abc;Pwdx=1", "OldPassword=abc;Pwdx=1", false},

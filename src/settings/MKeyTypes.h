@@ -1,0 +1,43 @@
+#pragma once
+// What each profile key accepts. Every place where a value enters the profile by hand
+// (procforge-cli configure, the wizard's pages) asks CheckKeyValue first and refuses the
+// value with its message, changing nothing; loading a profile stays lenient (a wrong
+// Boolean reads as false, a wrong number as 0), and LenientValues lists what a loaded
+// profile holds that would have been refused, so that a run can warn about it.
+//
+// Kinds: Boolean keys take exactly "True" or "False"; integer keys a decimal whole number
+// within their range (option groups: the positions of their buttons); the added name
+// prefixes MethAddPfx and PrmAddPfx an identifier beginning (a letter, then letters,
+// digits and underscores; blanks around are ignored) or nothing; ClassFile and
+// ParamDefsFile a file whose base name is a valid class or module name; other keys any
+// text.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pf {
+class CSettings;
+}
+
+namespace pf::MKeyTypes {
+
+// Empty when Section.Key accepts Value; otherwise the message, naming the key and what it
+// accepts, for example "IniOptions.CmdTimeout takes a whole number from 0 to 2147483647,
+// not 'xyz'.". Keys this table does not know accept any text (the section viewers refuse
+// unknown names themselves).
+std::string CheckKeyValue(std::string_view Section, std::string_view Key, std::string_view Value);
+
+// Raises ERR_USER_CHECK with CheckKeyValue's message when it is not empty.
+void RequireKeyValue(std::string_view Section, std::string_view Key, std::string_view Value);
+
+// Why the base name of an output file (up to its first full stop) is no class or module
+// name, or empty when it is one. An empty base name is left to the output-file checks.
+std::string CheckModuleName(std::string_view FileName);
+
+// One line per Boolean or integer key of the profile whose stored value CheckKeyValue
+// would refuse, saying what it is read as, for example "IniOptions.CmdTimeout holds 'xyz',
+// which is read as 0.". In section and key order.
+std::vector<std::string> LenientValues(CSettings& Settings);
+
+}  // namespace pf::MKeyTypes
