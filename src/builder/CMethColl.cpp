@@ -143,14 +143,20 @@ std::string CMethColl::AssembleParamDefs() const {
     out.reserve(size);
     // The definitions joined with CR LF, without blank or empty lines, and with one empty
     // line before every "Public Const SP_" line that follows a line break.
+    // Definitions written as read-only properties (their names need character codes)
+    // follow all constants: a module declares everything before its first procedure.
     LineJoiner joiner(out);
     std::string_view line;
-    for (const CMethod& m : methods_) {
-      for (LineCursor cursor(m.SkipParamDefs ? std::string_view() : m.ParamDefs); cursor.Next(line);) {
-        joiner.BeginLine();
-        if (TrimBlanks(line).empty()) continue;
-        if (joiner.AfterBreak() && line.starts_with("Public Const SP_")) joiner.Append(kCrLf);
-        joiner.Append(line);
+    for (const bool properties : {false, true}) {
+      for (const CMethod& m : methods_) {
+        if (m.ParamDefs.starts_with("Public Property Get ") != properties) continue;
+        for (LineCursor cursor(m.SkipParamDefs ? std::string_view() : m.ParamDefs); cursor.Next(line);) {
+          joiner.BeginLine();
+          if (TrimBlanks(line).empty()) continue;
+          if (joiner.AfterBreak() && (line.starts_with("Public Const SP_") || line.starts_with("Public Property Get SP_")))
+            joiner.Append(kCrLf);
+          joiner.Append(line);
+        }
       }
     }
     return out;

@@ -619,9 +619,14 @@ void CSPConstructor::State::ConstructSPParamDefs() {
 
     // Text that needs ChrW$ cannot be a constant's value: such a name becomes a
     // read-only property of the module, which callers use the same way.
+    // Both definitions of a procedure take the same form.
+    const std::string spText = ServerSideName(s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName);
+    bool spCall = false, prmCall = false;
+    VBSource::StringExpr(spText, &spCall);
+    VBSource::StringExpr(defs, &prmCall);
+    const bool needsCall = spCall || prmCall;
     const auto define = [&](const std::string& name, const std::string& text, bool breakable) {
-      bool needsCall = false;
-      const std::string expr = VBSource::StringExpr(text, &needsCall);
+      const std::string expr = VBSource::StringExpr(text);
       std::string& d = s.ParamDefs;
       if (needsCall) {
         d += "Public Property Get " + name + "() As String\r\n";
@@ -644,7 +649,7 @@ void CSPConstructor::State::ConstructSPParamDefs() {
       d += kCrLf;
       if (needsCall) d += "End Property\r\n";
     };
-    define(spConst, ServerSideName(s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName), false);
+    define(spConst, spText, false);
     define(prmConst, defs, true);
   });
 }

@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "base/NoCase.h"
+#include "text/MMethUtils.h"
+#include "text/VBSource.h"
 
 namespace pf {
 namespace {
@@ -449,13 +451,17 @@ void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
       size_t e = i;
       while (e < T.size() && IsIdentChar(T[e])) ++e;
       const std::string_view word = T.substr(i, e - i);
+      // Reference names are letters and digits: a catalogue name such as usp_XXtest_XX,
+      // inserted as it is, merely holds the marker.
       size_t from = 0;
       for (;;) {
         const size_t open = word.find("XX", from);
         if (open == std::string_view::npos) break;
         const size_t close = word.find("XX", open + 3);
         if (close == std::string_view::npos) break;
-        F.push_back({line, "leftover reference '" + std::string(word.substr(open, close + 2 - open)) + "'"});
+        const std::string_view name = word.substr(open + 2, close - open - 2);
+        if (name.find('_') == std::string_view::npos)
+          F.push_back({line, "leftover reference '" + std::string(word.substr(open, close + 2 - open)) + "'"});
         from = close + 2;
       }
       i = e;
@@ -1538,6 +1544,51 @@ class Parser {
 
 }  // namespace
 
+namespace {
+
+// The compiler's limits on physical lines and names, and the module's own name.
+void ScanLimits(std::string_view T, std::vector<VBFinding>& F) {
+  static constexpr std::string_view kVBName = "Attribute VB_Name = \"";
+  int line = 1;
+  for (size_t start = 0; start < T.size();) {
+    size_t end = T.find('\n', start);
+    if (end == std::string_view::npos) end = T.size();
+    std::string_view text = T.substr(start, end - start);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    if (text.size() > VBSource::kMaxLineLength)
+      F.push_back({line, "line of " + std::to_string(text.size()) + " characters (at most " +
+                             std::to_string(VBSource::kMaxLineLength) + ")"});
+    if (text.starts_with(kVBName)) {
+      const std::string_view rest = text.substr(kVBName.size());
+      const std::string_view name = rest.substr(0, rest.find('"'));
+      if (!VBSource::IsIdentifier(name) || MMethUtils::uCheckWithVBKeyWords(name) != name)
+        F.push_back({line, "module name '" + std::string(name) +
+                               "' is no Visual Basic name (a letter, then letters, digits and underscores, at most " +
+                               "255, not a keyword)"});
+    }
+    bool inString = false;
+    for (size_t i = 0; i < text.size();) {
+      if (text[i] == '"') inString = !inString;
+      if (!inString && text[i] == '\'') break;  // a comment holds no names
+      if (inString || !IsIdentStart(text[i]) || (i > 0 && IsIdentChar(text[i - 1]))) {
+        ++i;
+        continue;
+      }
+      size_t e = i;
+      while (e < text.size() && IsIdentChar(text[e])) ++e;
+      if (e - i > VBSource::kMaxNameLength)
+        F.push_back({line, "name of " + std::to_string(e - i) + " characters (at most " +
+                               std::to_string(VBSource::kMaxNameLength) + "): " + std::string(text.substr(i, 40)) +
+                               "..."});
+      i = e;
+    }
+    start = end + 1;
+    ++line;
+  }
+}
+
+}  // namespace
+
 std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::string_view>& OtherModules,
                                const VBCheckOptions& Options) {
   // Public names of the other modules, each read with the same parser (its findings unused).
@@ -1553,6 +1604,7 @@ std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::str
 
   std::vector<VBFinding> findings;
   ScanLeftovers(Text, findings);
+  ScanLimits(Text, findings);
   const std::vector<Token> tokens = Lexer(Text, findings).Run();
   Parser(tokens, findings, &external, Options.NamesRead, Options.Fragment).Run();
   std::stable_sort(findings.begin(), findings.end(),

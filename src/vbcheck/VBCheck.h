@@ -11,7 +11,9 @@
 //    the "_", followed by a comment, more than 24 in one statement), unterminated string
 //    literals, unbalanced parentheses, binary operators without a right operand, "As"
 //    without a type, a call statement with several arguments in parentheses but no Call;
-//  - leftover references (a word holding XX<name>XX) and block markers ('#block, '#endblock,
+//  - the compiler's limits: physical lines of more than 1023 characters, names of more than
+//    255, and a module name (Attribute VB_Name) that is no identifier or is a keyword;
+//  - leftover references (a word holding XX<name>XX, the name without "_") and block markers ('#block, '#endblock,
 //    '#Cond, '#CondNot, '#EndCond, '#LCond, '#LCondNot) anywhere, comments and strings included;
 //  - under Option Explicit, assignments (x = ..., Set/Let/LSet/RSet x = ..., x(i) = ...), For
 //    and For Each loop variables and ReDim targets whose name is not declared; with

@@ -127,3 +127,103 @@ TEST(ClassMatrixTest, EveryServerConfigurationAndSwitchGivesACompilableClass) {
 }
 
 }  // namespace
+
+namespace {
+
+// A SQL Server catalogue of unusual but legal names: quotes, backslashes, blanks, line
+// breaks, non-ASCII letters, "XX" pairs, keywords, names listed twice or missing, a name
+// of 300 characters and a procedure of 2,000 parameters.
+std::string HostileCatalogue() {
+  struct P {
+    std::string Name;  // SQL text of the name: a literal or NULL
+    int Dir, Type, Size;
+  };
+  const std::string longName(300, 'L');
+  std::vector<std::pair<std::string, std::vector<P>>> procs = {
+      {"'Say\"Hi\"'", {{"'@Back\\'", 1, 200, 10}}},
+      {"'O''BRIEN'", {{"'@first name'", 1, 3, 4}, {"'@first_name'", 3, 3, 4}}},
+      {"'Gr' || char(246) || char(223) || 'e'", {{"'@Ma' || char(223)", 2, 202, 20}}},
+      {"'usp_XXtest_XX'", {{"'@XXcode'", 1, 3, 4}, {"'@bXX'", 1, 3, 4}}},
+      {"'usp_MaxXXL'", {{"'@RETURN_VALUE'", 4, 3, 4}, {"'@XXa_XX'", 1, 3, 4}}},
+      {"'two' || char(13) || char(10) || 'lines'", {{"'@x'", 1, 3, 4}}},
+      {"'twice'", {{"'@x'", 1, 3, 4}, {"'@x'", 1, 3, 4}, {"NULL", 1, 3, 4}, {"NULL", 1, 3, 4}}},
+      {"'1st'", {{"'@Proc1st'", 1, 3, 4}}},
+      {"'Print'", {{"'@Execute'", 1, 3, 4}, {"'@AddParam'", 1, 3, 4}, {"'@Select'", 1, 3, 4}}},
+      {"'" + longName + "'", {{"'@a'", 1, 3, 4}}},
+      {"'odd type'", {{"'@t'", 1, 9999, 4}}},
+  };
+  std::vector<P> wide;
+  for (int i = 1; i <= 2000; ++i) wide.push_back({"'@p" + std::to_string(i) + "'", 1, 3, 4});
+  procs.push_back({"'wide'", wide});
+
+  std::string sql =
+      "CREATE TABLE sysobjects (name TEXT NOT NULL COLLATE NOCASE, id INTEGER NOT NULL PRIMARY KEY, xtype CHAR(2) "
+      "NOT NULL, uid SMALLINT NOT NULL, info SMALLINT NOT NULL, status INTEGER NOT NULL, base_schema_ver INTEGER NOT "
+      "NULL, replinfo INTEGER NOT NULL, parent_obj INTEGER NOT NULL, crdate DATETIME NOT NULL, ftcatid SMALLINT NOT "
+      "NULL, schema_ver INTEGER NOT NULL, stats_schema_ver INTEGER NOT NULL, type CHAR(2), userstat SMALLINT, sysstat "
+      "SMALLINT, indexdel SMALLINT, refdate DATETIME NOT NULL, version INTEGER, deltrig INTEGER, instrig INTEGER, "
+      "updtrig INTEGER, seltrig INTEGER, category INTEGER, cache SMALLINT);\n"
+      "CREATE TABLE ProcedureParameters (ProcedureName TEXT NOT NULL COLLATE NOCASE, Ordinal INTEGER NOT NULL, Name "
+      "TEXT, Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes "
+      "INTEGER, PRIMARY KEY (ProcedureName, Ordinal));\n"
+      "CREATE TABLE SnapshotInfo (Key TEXT PRIMARY KEY, Value TEXT);\n"
+      "INSERT INTO SnapshotInfo VALUES ('ServerType', '1');\n";
+  int id = 1000;
+  const auto object = [&](const std::string& name) {
+    sql += "INSERT INTO sysobjects VALUES (" + name + ", " + std::to_string(++id) +
+           ", 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);\n";
+  };
+  for (const auto& [name, params] : procs) {
+    object(name);
+    int ordinal = 0;
+    for (const P& p : params)
+      sql += "INSERT INTO ProcedureParameters VALUES (" + name + ", " + std::to_string(ordinal++) + ", " + p.Name +
+             ", " + std::to_string(p.Dir) + ", " + std::to_string(p.Type) + ", " + std::to_string(p.Size) +
+             ", 10, 0, 0);\n";
+  }
+  object("'twice'");  // the same procedure listed twice
+  return sql;
+}
+
+TEST(ClassMatrixTest, HostileNamesAndValuesGiveCompilableClasses) {
+  lib::Generator gen;
+  pftest::TempDir dir;
+  const std::string script = dir.file("hostile.sql");
+  pftest::WriteAll(script, HostileCatalogue());
+  std::string problems;
+  for (int conf = 0; conf < 3; ++conf) {
+    for (int source = 0; source < 4; ++source) {
+      gen.LoadSample("mssql/OrderEntry.PFG");
+      gen.ApplyConf(conf);
+      gen.Set("Server", "ConnPfg", "Provider=Procforge.Snapshot;Data Source=" + script);
+      gen.Set("StoredProc", "AddExecSPByName", "True");
+      gen.Set("StoredProc", "MethAddPfx", "");
+      gen.Set("AddnlFunc", "ConnSrcType", std::to_string(source));
+      gen.Set("AddnlFunc", "LinkFile", "C:\\Data\\\"Shop\" XX_1_XX.udl");
+      gen.Set("AddnlFunc", "RegSubKey", "SOFTWARE\\Gr\xC3\xB6\xC3\x9F" "e\\\"Db\"");
+      gen.Set("AddnlFunc", "RegValName", "Conn\r\nString");
+      gen.Set("AddnlFunc", "BatchDateFmt", "DD\"MM\"YYYY");
+      gen.Set("ErrHndl", "LogFileName", "C:\\Logs\\\"x\" XX_ErrorFile_XX.txt");
+      gen.Set("ErrHndl", "ErrLogSPName", "usp_XXlog\"XX");
+      gen.Set("IniOptions", "ConnUseDft", "True");
+      gen.Set("IniOptions", "ConnDftString", "Provider=SQLOLEDB;Data Source=\"a\r\nb\";Pwd=caf\xC3\xA9");
+      const std::string label = std::string(kConfs[conf]) + " ConnSrcType=" + std::to_string(source);
+      lib::Generated g;
+      try {
+        g = gen.Build("CHostileDB", label);
+      } catch (const std::exception& e) {
+        problems += label + ": generation failed: " + e.what() + "\n";
+        continue;
+      }
+      problems += Problems(g, "CHostileDB", gen.Get("ErrHndl", "UseFaultnet") == "True");
+      // The names reach the server exactly as the catalogue has them.
+      for (const char* call : {"Execute \"[Say\"\"Hi\"\"]\"", "Execute \"[Gr\" & ChrW$(246) & ChrW$(223) & \"e]\"",
+                               "Execute \"[two\" & vbCrLf & \"lines]\"", "Execute \"[usp_XXtest_XX]\""})
+        if (g.Class.find(call) == std::string::npos) problems += label + ": missing " + call + "\n";
+      if (g.Class.find("Execute \"[wide]\"") != std::string::npos) problems += label + ": wide was not left out\n";
+    }
+  }
+  EXPECT_EQ(problems, "");
+}
+
+}  // namespace

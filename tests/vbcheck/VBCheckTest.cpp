@@ -338,8 +338,21 @@ TEST(VBCheckLexical, LeftoverReferencesAndMarkers) {
   ExpectOne(CheckBody("'#block Decl\n"), 2, "'#block'");
   ExpectOne(CheckBody("Sub A()\n'#EndCond\nEnd Sub\n"), 3, "'#EndCond'");
   ExpectOne(CheckBody("Sub A()\n  Beep '#LCondNot Oracle\nEnd Sub\n"), 3, "'#LCondNot'");
-  // Words that merely hold "XX" once, and '# comments that are no markers, are fine.
+  // Words that merely hold "XX" once, catalogue names with "XX" pairs around other text,
+  // and '# comments that are no markers, are fine.
   EXPECT_EQ(FormatFindings(CheckBody("Private Const MAXX = 1 ' XX marks, '#1 and XXX\n")), "");
+  EXPECT_EQ(FormatFindings(CheckBody("Private Const usp_XXtest_XX = \"usp_XXtest_XX\"\n")), "");
+}
+
+TEST(VBCheckLexical, CompilerLimitsAndModuleNames) {
+  ExpectOne(CheckBody("Private Const A = \"" + std::string(1020, 'a') + "\"\n"), 2, "line of 1040 characters");
+  ExpectOne(CheckBody("Private " + std::string(256, 'n') + " As Long\n"), 2, "name of 256 characters");
+  EXPECT_EQ(FormatFindings(CheckBody("Private " + std::string(255, 'n') + " As Long\n")), "");
+  for (const char* bad : {"My Class", "1st", "Print", "Gr\xC3\xB6\xC3\x9F" "e"}) {
+    const std::string module = std::string("Attribute VB_Name = \"") + bad + "\"\r\nOption Explicit\r\n";
+    ExpectOne(CheckVB(module), 1, "module name '" + std::string(bad) + "' is no Visual Basic name");
+  }
+  EXPECT_EQ(FormatFindings(CheckVB("Attribute VB_Name = \"CShop_2\"\r\nOption Explicit\r\n")), "");
 }
 
 TEST(VBCheckLexical, CommentsLiteralsAndNamesAreReadAsVBReadsThem) {
