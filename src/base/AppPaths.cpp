@@ -45,6 +45,20 @@ std::string WritableFolder() {
   return folder;
 }
 
+std::string DataFolder(std::initializer_list<const char*> names) {
+  const std::string own = ProgramFolder();
+  auto holds = [&](const fs::path& folder) {
+    std::error_code ec;
+    for (const char* name : names)
+      if (fs::is_regular_file(folder / name, ec)) return true;
+    return false;
+  };
+  if (holds(own)) return own;
+  const fs::path installed = (fs::path(own).parent_path() / "share" / "procforge").lexically_normal();
+  if (holds(installed)) return installed.string();
+  return own;
+}
+
 void SetProgramFolder(const std::string& folder) { Override() = folder; }
 
 bool HasFolder(const std::string& name) { return name.find_first_of("\\/") != std::string::npos; }

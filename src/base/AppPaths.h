@@ -1,6 +1,7 @@
 #pragma once
 // Where the program finds its own files and where it may write next to them.
 
+#include <initializer_list>
 #include <string>
 
 namespace pf::AppPaths {
@@ -10,6 +11,10 @@ std::string ProgramFolder();
 // The program's folder when it is writable, else the user's configuration folder
 // ($XDG_CONFIG_HOME/procforge, default ~/.config/procforge), created on demand.
 std::string WritableFolder();
+// The folder holding the program's installed file(s) `names`: the program's own folder
+// when one of them is there, else the installed data folder (share/procforge beside the
+// program's bin folder) when one is there, else the program's own folder.
+std::string DataFolder(std::initializer_list<const char*> names);
 // Overrides both folders (tests); an empty text returns to the real ones.
 void SetProgramFolder(const std::string& folder);
 

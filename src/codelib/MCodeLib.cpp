@@ -83,7 +83,7 @@ void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStr
 
 void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder) {
   Progress.Message("Loading code library...");
-  const std::string folder = Folder.empty() ? AppPaths::ProgramFolder() : Folder;
+  const std::string folder = Folder.empty() ? AppPaths::DataFolder({"CodeLib.cls", "CodeLib.dat"}) : Folder;
   OpenCheckCodeLib(folder + "/CodeLib", Progress, Stream);
   Blocks.Init();
   Blocks.UnpackCode(Stream.Text);

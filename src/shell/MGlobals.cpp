@@ -30,6 +30,7 @@ std::function<void()>& Disconnect() {
 }
 
 constexpr std::string_view kProcessedSource = "Faultnet.ErrorIn";
+constexpr const char* kUserGuide = "PFG_UserGuide.htm";
 
 }  // namespace
 
@@ -130,7 +131,7 @@ bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt) 
 }
 
 std::string GetHelpFileName() {
-  return ErrGuard("MGlobals.GetHelpFileName", [] { return AppPaths::ProgramFolder() + "/PFG_UserGuide.htm"; });
+  return ErrGuard("MGlobals.GetHelpFileName", [] { return AppPaths::DataFolder({kUserGuide}) + "/" + kUserGuide; });
 }
 
 void ResetMousePointer() { UserInterface().ResetMousePointer(); }

@@ -51,7 +51,7 @@ bool SaveFiles(const std::vector<std::pair<std::string, std::string>>& Files);
 // open for reading. False with ErrMsg set (for a missing file "File not found (name)")
 // when that fails; never throws.
 bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt);
-// The user guide beside the program.
+// The user guide beside the program (or in the installed data folder).
 std::string GetHelpFileName();
 void ResetMousePointer();
 

@@ -1,0 +1,59 @@
+#include "wizard/CChildForm.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace pf::wizard {
+
+CChildForm::CChildForm(QWidget* parent) : QWidget(parent) {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(12, 10, 12, 8);
+  outer->setSpacing(6);
+
+  heading_ = new QLabel(this);
+  heading_->setObjectName("lblHeading");
+  QFont f = heading_->font();
+  f.setBold(true);
+  f.setPointSizeF(f.pointSizeF() * 1.25);
+  heading_->setFont(f);
+  outer->addWidget(heading_);
+
+  auto* rule = new QFrame(this);
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+  outer->addWidget(rule);
+
+  instruction_ = new QLabel(this);
+  instruction_->setObjectName("lblInstruction");
+  instruction_->setProperty("Tag", "Instruct");
+  instruction_->setWordWrap(true);
+  instruction_->hide();
+  outer->addWidget(instruction_);
+
+  // The body takes the rest of the page, so the heading stays at the top even on a page
+  // without controls.
+  auto* body = new QWidget(this);
+  body->setObjectName("pnlBody");
+  body->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+  body_ = new QVBoxLayout(body);
+  body_->setContentsMargins(0, 0, 0, 0);
+  body_->setSpacing(6);
+  outer->addWidget(body, 1);
+}
+
+void CChildForm::CopyControls(int) {}
+
+void CChildForm::EnableControls() {}
+
+void CChildForm::SetHeading(const QString& heading) { heading_->setText(heading); }
+
+QString CChildForm::Heading() const { return heading_->text(); }
+
+void CChildForm::SetInstruction(const QString& text) {
+  instruction_->setText(text);
+  instruction_->setVisible(!text.isEmpty());
+}
+
+}  // namespace pf::wizard

@@ -1,0 +1,45 @@
+#pragma once
+// CChildForm: what every wizard page shares. A page is a QWidget that implements the page
+// contract; the main window gives it its window name (the tree node's tag) and its
+// heading when it creates it. A page puts its controls into Body(); the heading and the
+// optional instruction line above it are laid out here, so that every page looks alike.
+
+#include <QWidget>
+#include <string>
+
+#include "wizard/IChildForm.h"
+
+class QLabel;
+class QVBoxLayout;
+
+namespace pf::wizard {
+
+class CChildForm : public QWidget, public IChildForm {
+  Q_OBJECT
+
+ public:
+  explicit CChildForm(QWidget* parent = nullptr);
+
+  // Pages without bound controls or enable rules keep these.
+  void CopyControls(int ACopyDir) override;
+  void EnableControls() override;
+
+  // The heading (the node's text) and the instruction line under it (hidden when empty).
+  void SetHeading(const QString& heading);
+  void SetInstruction(const QString& text);
+  QString Heading() const;
+
+  // The area for the page's own controls, below the heading; it takes the rest of the
+  // page, so a page ends it with addStretch() to keep its controls at the top.
+  QVBoxLayout* Body() const { return body_; }
+
+  // The page's window name, as the tree's tags name it.
+  std::string Name() const { return objectName().toStdString(); }
+
+ private:
+  QLabel* heading_;
+  QLabel* instruction_;
+  QVBoxLayout* body_;
+};
+
+}  // namespace pf::wizard

@@ -1,0 +1,114 @@
+#include "wizard/MWizardGlobals.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPointer>
+#include <QUrl>
+
+#include "errors/ErrGuard.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/CProgress.h"
+#include "shell/MGlobals.h"
+#include "wizard/MStartExit.h"
+#include "wizard/NextAnswers.h"
+#include "wizard/frm0MDIMain.h"
+#include "wizard/frm0Run.h"
+#include "wizard/pages/frmChildRunVBProject.h"
+
+namespace pf::wizard {
+
+namespace {
+
+CodeViewerHook& Viewer() {
+  static CodeViewerHook hook;
+  return hook;
+}
+
+// The progress window of one run and the links to it, undone in every case.
+class RunWindow {
+ public:
+  RunWindow(frm0MDIMain& main, CProgress& progress) : main_(main), progress_(progress) {}
+  ~RunWindow() { Close(); }
+  RunWindow(const RunWindow&) = delete;
+  RunWindow& operator=(const RunWindow&) = delete;
+
+  void Open() {
+    main_.SetGenerationRun(&progress_);
+    form_ = new frm0Run(&main_);
+    form_->Progress = &progress_;
+    progress_.ProgressForm = form_;
+    form_->show();
+    QCoreApplication::processEvents();
+  }
+  // The build is over: the main window takes input again.
+  void EnableMain() { main_.SetGenerationRun(nullptr); }
+  void Close() {
+    EnableMain();
+    progress_.ProgressForm = nullptr;
+    if (form_) {
+      form_->Progress = nullptr;
+      form_->hide();
+      delete form_.data();
+    }
+  }
+
+ private:
+  frm0MDIMain& main_;
+  CProgress& progress_;
+  QPointer<frm0Run> form_;
+};
+
+}  // namespace
+
+void SetCodeViewer(CodeViewerHook hook) { Viewer() = std::move(hook); }
+
+bool GenerateCode() {
+  CSettings& settings = *MStartExit::Settings();
+  frm0MDIMain& main = *MStartExit::MainForm();
+  CProgress progress;
+  RunWindow run(main, progress);
+  MGlobals::GenerationHooks hooks;
+  hooks.BeforeBuild = [&] { run.Open(); };
+  hooks.AfterBuild = [&] { run.EnableMain(); };
+  try {
+    const MGlobals::GenerationResult r = MGlobals::GenerateCode(settings, progress, hooks);
+    ErrGuard("MGlobals.GenerateCode", [&] {
+      if (settings.xCode->boolAttr("ShowCodeInViewer") && Viewer()) {
+        Viewer()(1, r.ClassProlog, r.ClassCode, r.ClassFile, &progress);
+        if (r.ParamDefsWanted) Viewer()(0, r.ModuleProlog, r.ParamDefsCode, r.ParamDefsFile, &progress);
+      }
+    });
+    run.Close();
+    main.SelectNodeByTag("frmChildRunVBProject");
+    if (auto* results = qobject_cast<frmChildRunVBProject*>(main.CurrentForm())) {
+      results->SetDone();
+      results->SetStats(r.NumSPs, r.NumLines, r.NumChars);
+      // Warnings of the run, once the generation command reports them.
+      results->SetWarnings({});
+    }
+    main.raise();
+    main.activateWindow();
+    return true;
+  } catch (...) {
+    run.Close();
+    throw;
+  }
+}
+
+void TestConnection(const std::string& AConnectString) {
+  // The core records the error under this entry's own name.
+  try {
+    MGlobals::TestConnection(*MStartExit::Settings(), AConnectString);
+  } catch (...) {
+    MGlobals::HandleUIError();
+  }
+}
+
+bool ShellOpen(const std::string& Path) {
+  bool opened = false;
+  if (NextAnswers::ScriptedOpen(Path, opened)) return opened;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path)));
+}
+
+}  // namespace pf::wizard

@@ -1,0 +1,39 @@
+#pragma once
+// The wizard's side of the generation command and the connection test, and the hooks
+// through which the code viewer and the desktop are reached.
+
+#include <functional>
+#include <string>
+
+namespace pf {
+class CProgress;
+}
+
+namespace pf::wizard {
+
+// The Start button's generation run: copies nothing itself (the build page has stored its
+// controls). Runs the core's generation command with the main window disabled and the
+// progress window shown, shows the written texts in the code viewers when
+// "ShowCodeInViewer" is set, then moves to the results page with the run's figures.
+// Errors (a cancel included) are recorded under "MGlobals.GenerateCode" and passed on,
+// after the main window is enabled again and the progress window is gone.
+bool GenerateCode();
+
+// The connection pages' test: "Connection tested successfully." or the failure as a
+// message. An entry point: errors end in HandleUIError.
+void TestConnection(const std::string& AConnectString);
+
+// Shows a generated text in the code viewer: ModuleType 1 for the class, 0 for the
+// module; the prolog, the code, the file it was written to and the run's progress
+// channel (for its messages). Installed by the code viewer; without one nothing is shown.
+using CodeViewerHook = std::function<void(int ModuleType, const std::string& AProlog, const std::string& ACode,
+                                          const std::string& AFileName, CProgress* oProgress)>;
+void SetCodeViewer(CodeViewerHook hook);
+
+// Opens a file with the desktop's handler for it. False when no handler took it.
+bool ShellOpen(const std::string& Path);
+
+// Name of the programmer guide beside the program.
+constexpr const char* kProgrammerGuide = "Procforge Programmer Guide.htm";
+
+}  // namespace pf::wizard

@@ -1,0 +1,614 @@
+#include "wizard/frm0MDIMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "errors/AppError.h"
+#include "errors/ErrGuard.h"
+#include "platform/AppPaths.h"
+#include "settings/CSettings.h"
+#include "shell/CProgress.h"
+#include "shell/MGlobals.h"
+#include "shell/MUtils.h"
+#include "wizard/CChildForm.h"
+#include "wizard/CUIController.h"
+#include "wizard/ChildForms.h"
+#include "wizard/MIcons.h"
+#include "wizard/MStartExit.h"
+#include "wizard/NextAnswers.h"
+#include "wizard/UIEntry.h"
+#include "wizard/frm0MsgBox.h"
+#include "wizard/frmHelp.h"
+#include "wizard/frmSplash.h"
+
+namespace pf::wizard {
+
+namespace {
+
+constexpr int kTagRole = Qt::UserRole;
+constexpr int kTwipsPerInch = 1440;
+constexpr int kFadeStep = 80;
+constexpr qint64 kFadeMinMs = 2000;
+constexpr const char* kStartPage = "frmChild0StartPage";
+constexpr const char* kBuildPage = "frmChildBuildCode";
+constexpr const char* kResultsPage = "frmChildRunVBProject";
+
+// Platforms without window opacity (offscreen) only follow the levels.
+void SetOpacity(QWidget* w, double opacity) {
+  const QString platform = QGuiApplication::platformName();
+  if (platform != "offscreen" && platform != "minimal") w->setWindowOpacity(opacity);
+}
+
+std::string TagOf(const QTreeWidgetItem* node) {
+  return node ? node->data(0, kTagRole).toString().toStdString() : std::string();
+}
+
+frm0MDIMain::ConnectionDesigner& Designer() {
+  static frm0MDIMain::ConnectionDesigner designer;
+  return designer;
+}
+
+// Until the settings pages install the real designer, the string is edited as text.
+bool EditConnectionStringAsText(QWidget* owner, std::string& AConnectString) {
+  bool ok = false;
+  const QString text = QInputDialog::getMultiLineText(owner, QObject::tr("Connection String"),
+                                                      QObject::tr("Connection string:"),
+                                                      QString::fromStdString(AConnectString), &ok);
+  if (ok) AConnectString = text.trimmed().toStdString();
+  return ok;
+}
+
+}  // namespace
+
+QString DialogFilter(const std::string& Filter) {
+  const QStringList parts = QString::fromStdString(Filter).split('|');
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    const QString patterns = parts[i + 1].split(';', Qt::SkipEmptyParts).join(' ');
+    // "VB Class|*.cls" shows as "VB Class (*.cls)"; a description that already names its
+    // patterns in parentheses keeps its own text and gets them once.
+    if (const qsizetype open = description.indexOf('('); open >= 0) description = description.left(open).trimmed();
+    out << QString("%1 (%2)").arg(description, patterns);
+  }
+  return out.join(";;");
+}
+
+frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
+  setObjectName("frm0MDIMain");
+  setWindowTitle("Procforge");
+  setWindowIcon(MIcons::AppIcon());
+
+  pnlMain_ = new QWidget(this);
+  pnlMain_->setObjectName("pnlMain");
+
+  pnlLeft_ = new QWidget(pnlMain_);
+  pnlLeft_->setObjectName("pnlLeft");
+  trvSettings_ = new QTreeWidget(pnlLeft_);
+  trvSettings_->setObjectName("trvSettings");
+  trvSettings_->setHeaderHidden(true);
+  trvSettings_->setColumnCount(1);
+  trvSettings_->setIndentation(14);
+  trvSettings_->setIconSize(QSize(16, 16));
+  trvSettings_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Long node texts scroll sideways rather than being cut short.
+  trvSettings_->setTextElideMode(Qt::ElideNone);
+  trvSettings_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  trvSettings_->header()->setStretchLastSection(false);
+  trvSettings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  auto* leftLayout = new QVBoxLayout(pnlLeft_);
+  leftLayout->setContentsMargins(0, 0, 0, 0);
+  leftLayout->addWidget(trvSettings_);
+
+  pages_ = new QStackedWidget(pnlMain_);
+  pages_->setObjectName("pnlPages");
+
+  pnlBottom_ = new QWidget(pnlMain_);
+  pnlBottom_->setObjectName("pnlBottom");
+  auto* bottom = new QHBoxLayout(pnlBottom_);
+  bottom->setContentsMargins(8, 6, 8, 6);
+  auto* picture = new QLabel(pnlBottom_);
+  picture->setObjectName("imgProgram");
+  picture->setPixmap(MIcons::AppIcon().pixmap(24, 24));
+  bottom->addWidget(picture);
+  bottom->addStretch(1);
+  struct ButtonDecl {
+    const char* name;
+    QString caption;
+  };
+  for (const ButtonDecl& b : {ButtonDecl{"btnBack", tr("Previous")}, ButtonDecl{"btnNext", tr("Next")},
+                              ButtonDecl{"btnDone", tr("Done")}, ButtonDecl{"btnHelp", tr("Help...")},
+                              ButtonDecl{"btnAbout", tr("About...")}, ButtonDecl{"btnExit", tr("Exit")}}) {
+    auto* button = new QPushButton(b.caption, pnlBottom_);
+    button->setObjectName(b.name);
+    button->setAutoDefault(false);
+    bottom->addWidget(button);
+  }
+
+  auto* top = new QHBoxLayout;
+  top->setContentsMargins(0, 0, 0, 0);
+  top->setSpacing(0);
+  top->addWidget(pnlLeft_);
+  top->addWidget(pages_, 1);
+  auto* mainLayout = new QVBoxLayout(pnlMain_);
+  mainLayout->setContentsMargins(0, 0, 0, 0);
+  mainLayout->setSpacing(0);
+  mainLayout->addLayout(top, 1);
+  auto* rule = new QFrame(pnlMain_);
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+  mainLayout->addWidget(rule);
+  mainLayout->addWidget(pnlBottom_);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(pnlMain_);
+
+  tmrTransp_ = new QTimer(this);
+  tmrTransp_->setObjectName("tmrTransp");
+  tmrTransp_->setInterval(60);
+  tmrFreeze_ = new QTimer(this);
+  tmrFreeze_->setObjectName("tmrFreeze");
+  tmrFreeze_->setSingleShot(true);
+
+  connect(Button("btnNext"), &QPushButton::clicked, this,
+          [this] { UIEntry("frm0MDIMain.btnNext_Click", [&] { SelectNextTreeNode(); }); });
+  connect(Button("btnBack"), &QPushButton::clicked, this,
+          [this] { UIEntry("frm0MDIMain.btnBack_Click", [&] { SelectPreviousTreeNode(); }); });
+  connect(Button("btnDone"), &QPushButton::clicked, this,
+          [this] { UIEntry("frm0MDIMain.btnDone_Click", [&] { SelectNodeByTag(kBuildPage); }); });
+  connect(Button("btnHelp"), &QPushButton::clicked, this,
+          [this] { UIEntry("frm0MDIMain.btnHelp_Click", [&] { ShowHelpButton(); }); });
+  connect(Button("btnAbout"), &QPushButton::clicked, this, [this] {
+    UIEntry("frm0MDIMain.btnAbout_Click", [&] {
+      frm0MsgBox::ShowMessage("Procforge\r\n" + frmSplash::VersionLine().toStdString() +
+                                  "\r\n\r\nGenerates a Visual Basic class that wraps the stored procedures of a "
+                                  "database, with its run-time layer for ADO.",
+                              vbOKOnly, "About Procforge");
+    });
+  });
+  connect(Button("btnExit"), &QPushButton::clicked, this, [this] {
+    UIEntry("frm0MDIMain.btnExit_Click", [&] {
+      if (MGlobals::AskYesNo("Are you sure you want to exit Procforge?")) MStartExit::ExitApplication();
+    });
+  });
+  // A double-click on Previous or Next counts as two clicks: the second press arrives as
+  // a double-click, which moves once more and is then handled.
+  Button("btnNext")->installEventFilter(this);
+  Button("btnBack")->installEventFilter(this);
+
+  connect(trvSettings_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) {
+    UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
+  });
+  // Keyboard moves in the tree show their page as a click does; a mouse press is
+  // followed by its click, which shows the page.
+  connect(trvSettings_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+    if (selecting_ || !node || QApplication::mouseButtons() != Qt::NoButton) return;
+    UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
+  });
+  connect(trvSettings_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) {
+    // The root stays expanded.
+    if (!nodes_.empty() && node == nodes_.front()) trvSettings_->expandItem(node);
+  });
+  connect(tmrTransp_, &QTimer::timeout, this,
+          [this] { UIEntry("frm0MDIMain.tmrTransp_Timer", [&] { tmrTransp_Timer(); }); });
+  connect(tmrFreeze_, &QTimer::timeout, this, [this] {
+    UIEntry("frm0MDIMain.tmrFreeze_Timer", [&] { pnlLeft_->setEnabled(true); });
+  });
+}
+
+frm0MDIMain::~frm0MDIMain() = default;
+
+QPushButton* frm0MDIMain::Button(const QString& name) const { return pnlBottom_->findChild<QPushButton*>(name); }
+
+std::function<qint64()>& frm0MDIMain::FadeClock() {
+  static std::function<qint64()> clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+  return clock;
+}
+
+void frm0MDIMain::SetConnectionDesigner(ConnectionDesigner designer) { Designer() = std::move(designer); }
+
+// ---------------------------------------------------------------- set-up
+
+void frm0MDIMain::LoadSelf() {
+  ErrGuard("frm0MDIMain.LoadSelf", [&] {
+    AdjustWindow();
+    if (QScreen* s = screen()) {
+      const QRect area = s->availableGeometry();
+      move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    SetupNavTree();
+    SetThisFormStyle();
+    QCoreApplication::processEvents();
+    LoadChildForms();
+    fadeLevel_ = 0;
+    fadeStart_ = 0;
+    SetOpacity(this, 0.0);
+    tmrTransp_->start();
+    show();
+    ShowForm(kStartPage);
+    CheckButtonsState();
+    QCoreApplication::processEvents();
+    MGlobals::ResetMousePointer();
+  });
+}
+
+void frm0MDIMain::AdjustWindow() {
+  // The window's size is given in twips (1440 to the inch) at the screen's logical DPI.
+  const QScreen* s = screen();
+  const double dpiX = s ? s->logicalDotsPerInchX() : 96.0;
+  const double dpiY = s ? s->logicalDotsPerInchY() : 96.0;
+  auto px = [](int twips, double dpi) { return static_cast<int>(twips * dpi / kTwipsPerInch + 0.5); };
+  setFixedSize(px(10300, dpiX), px(6900, dpiY));
+  pnlLeft_->setFixedWidth(px(3200, dpiX));
+}
+
+void frm0MDIMain::SetThisFormStyle() {
+  // Neither resizable nor maximisable. Window flags can only change before the window is
+  // shown without hiding it; the fixed size holds in any case.
+  if (!isVisible())
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+  setFixedSize(size());
+}
+
+QTreeWidgetItem* frm0MDIMain::AddNode(const QString& NodeText, QTreeWidgetItem* ParentNode, const QString& FormTag,
+                                      const QString& Img) {
+  auto* node = ParentNode ? new QTreeWidgetItem(ParentNode) : new QTreeWidgetItem(trvSettings_);
+  node->setText(0, NodeText);
+  node->setIcon(0, MIcons::TreeImage(Img));
+  node->setData(0, kTagRole, FormTag);
+  node->setToolTip(0, NodeText);
+  nodes_.push_back(node);
+  return node;
+}
+
+void frm0MDIMain::SetupNavTree() {
+  trvSettings_->clear();
+  nodes_.clear();
+  const auto& table = ChildFormTable();
+  for (size_t i = 0; i < table.size(); ++i) {
+    const int parent = ParentIndex(i);
+    AddNode(table[i].NodeText, parent < 0 ? nullptr : nodes_[static_cast<size_t>(parent)], table[i].Tag,
+            table[i].ImageKey);
+  }
+  trvSettings_->expandAll();
+  SelectNode(nodes_.front());
+}
+
+void frm0MDIMain::LoadChildForms() {
+  childForms_.clear();
+  for (const ChildFormDecl* d : ChildFormsInLoadOrder()) {
+    CChildForm* page = CreateChildForm(*d, pages_);
+    page->setObjectName(d->Tag);
+    page->SetHeading(d->NodeText);
+    SetupChildForm(page);
+  }
+  currentForm_ = childForms_.at(kStartPage);
+  pages_->setCurrentWidget(currentForm_);
+}
+
+void frm0MDIMain::SetupChildForm(CChildForm* AForm) {
+  childForms_[AForm->Name()] = AForm;
+  pages_->addWidget(AForm);
+  // Controls take the look their tag asks for: instructions, notes, the standard font.
+  for (QWidget* c : AForm->findChildren<QWidget*>()) {
+    for (const std::string& word : TagWords(c)) {
+      QFont font = QApplication::font();
+      QPalette palette = c->palette();
+      if (word == "Instruct") {
+        palette.setColor(QPalette::WindowText, QColor(0x1f, 0x3a, 0x68));
+      } else if (word == "Note") {
+        font.setItalic(true);
+        palette.setColor(QPalette::WindowText, QColor(0x50, 0x50, 0x58));
+      } else if (word != "StandardFont") {
+        continue;
+      }
+      c->setFont(font);
+      c->setPalette(palette);
+    }
+  }
+}
+
+void frm0MDIMain::ShowChildForms() {
+  for (auto& [tag, page] : childForms_) page->setVisible(true);
+}
+
+void frm0MDIMain::ReleaseChildForms() {
+  childForms_.clear();
+  currentForm_ = nullptr;
+}
+
+// ---------------------------------------------------------------- navigation
+
+void frm0MDIMain::SelectNode(QTreeWidgetItem* node) {
+  selecting_ = true;
+  trvSettings_->setCurrentItem(node);
+  selecting_ = false;
+}
+
+std::string frm0MDIMain::SelectedTag() const { return TagOf(trvSettings_->currentItem()); }
+
+void frm0MDIMain::ShowForm(const std::string& NodeTag) {
+  ErrGuard(
+      "frm0MDIMain.ShowForm(NodeTag)",
+      [&] {
+        const auto found = childForms_.find(NodeTag);
+        Faultnet31::Check(found != childForms_.end(), ERR_USER_CHECK, "Form for tag [%1] not found.", NodeTag);
+        if (MGlobals::AppState != MGlobals::AS_RUNNING) return;
+        CChildForm* page = found->second;
+        CChildForm* old = currentForm_;
+        try {
+          if (old) old->CopyControls(CD_TO_PROFILE);
+          MStartExit::Settings()->Validate();
+          pages_->setCurrentWidget(page);
+          page->CopyControls(CD_TO_CONTROLS);
+          page->setFocus();
+          page->EnableControls();
+          if (help_) help_->ShowHelp(page->HelpAnchor(), false);
+        } catch (...) {
+          // The change stops here: the old page stays current, and it is the one in
+          // front, so that what the user sees is what will be stored.
+          if (old) {
+            pages_->setCurrentWidget(old);
+            for (QTreeWidgetItem* node : nodes_)
+              if (TagOf(node) == old->Name()) {
+                SelectNode(node);
+                break;
+              }
+          }
+          CheckButtonsState();
+          throw;
+        }
+        currentForm_ = page;
+      },
+      NodeTag);
+}
+
+void frm0MDIMain::trvSettings_NodeClick(QTreeWidgetItem* Node) {
+  ShowForm(TagOf(Node));
+  CheckButtonsState();
+}
+
+void frm0MDIMain::SelectRootNode() {
+  ErrGuard("frm0MDIMain.SelectRootNode", [&] {
+    SelectNode(nodes_.front());
+    ShowForm(TagOf(nodes_.front()));
+    CheckButtonsState();
+  });
+}
+
+void frm0MDIMain::SelectNodeByTag(const std::string& ATag) {
+  ErrGuard(
+      "frm0MDIMain.SelectNodeByTag(ATag)",
+      [&] {
+        for (QTreeWidgetItem* node : nodes_) {
+          if (TagOf(node) != ATag) continue;
+          SelectNode(node);
+          ShowForm(ATag);
+          CheckButtonsState();
+          return;
+        }
+      },
+      ATag);
+}
+
+void frm0MDIMain::SelectNextTreeNode() {
+  ErrGuard("frm0MDIMain.SelectNextTreeNode", [&] {
+    const auto at = std::find(nodes_.begin(), nodes_.end(), trvSettings_->currentItem());
+    if (at == nodes_.end() || at + 1 == nodes_.end()) return;
+    SelectNode(*(at + 1));
+    ShowForm(TagOf(*(at + 1)));
+    CheckButtonsState();
+  });
+}
+
+void frm0MDIMain::SelectPreviousTreeNode() {
+  ErrGuard("frm0MDIMain.SelectPreviousTreeNode", [&] {
+    const auto at = std::find(nodes_.begin(), nodes_.end(), trvSettings_->currentItem());
+    if (at == nodes_.end() || at == nodes_.begin()) return;
+    SelectNode(*(at - 1));
+    ShowForm(TagOf(*(at - 1)));
+    CheckButtonsState();
+  });
+}
+
+void frm0MDIMain::CheckButtonsState() {
+  const std::string tag = SelectedTag();
+  if (tag.empty()) return;
+  const bool next = tag != kBuildPage && tag != kResultsPage;
+  Button("btnBack")->setEnabled(tag != kStartPage);
+  Button("btnNext")->setEnabled(next);
+  Button("btnDone")->setEnabled(next);
+}
+
+bool frm0MDIMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonDblClick && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->isEnabled()) {
+    if (watched == Button("btnNext")) {
+      UIEntry("frm0MDIMain.btnNext_DblClick", [&] { SelectNextTreeNode(); });
+      return true;
+    }
+    if (watched == Button("btnBack")) {
+      UIEntry("frm0MDIMain.btnBack_DblClick", [&] { SelectPreviousTreeNode(); });
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- services to the pages
+
+CChildForm* frm0MDIMain::GetChildForm(const std::string& Tag) {
+  return ErrGuard(
+      "frm0MDIMain.GetChildForm(Tag)",
+      [&] {
+        const auto found = childForms_.find(Tag);
+        Faultnet31::Check(found != childForms_.end(), ERR_USER_CHECK, "Form for tag [%1] not found.", Tag);
+        return found->second;
+      },
+      Tag);
+}
+
+void frm0MDIMain::SaveCurrentFormData() {
+  ErrGuard("frm0MDIMain.SaveCurrentFormData", [&] {
+    if (currentForm_) currentForm_->CopyControls(CD_TO_PROFILE);
+  });
+}
+
+void frm0MDIMain::UpdateCaption() {
+  ErrGuard("frm0MDIMain.UpdateCaption", [&] {
+    const std::string baseName = MUtils::SplitPath(AppPaths::Normalize(MStartExit::Settings()->ProfileFileName())).BaseName;
+    setWindowTitle(QString::fromStdString(baseName) + " - Procforge");
+    SetThisFormStyle();
+  });
+}
+
+void frm0MDIMain::SetTreeEnabled(bool Enabled, int Delay) {
+  if (Delay < 1) {
+    tmrFreeze_->stop();
+    pnlLeft_->setEnabled(Enabled);
+    return;
+  }
+  tmrFreeze_->start(Delay);
+}
+
+bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std::string& Ext,
+                                const std::string& Filter, const std::string& Title, int Flags) {
+  SetTreeEnabled(false, 0);
+  struct Release {
+    frm0MDIMain* self;
+    ~Release() { self->SetTreeEnabled(true, 500); }
+  } release{this};
+
+  std::optional<std::string> chosen;
+  if (!NextAnswers::ScriptedFile({save, FullFileName, Ext, Filter, Title, Flags}, chosen)) {
+    const QString path = QString::fromStdString(AppPaths::Normalize(FullFileName));
+    QFileDialog dialog(this, QString::fromStdString(Title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(DialogFilter(Filter));
+    dialog.setDefaultSuffix(QString::fromStdString(Ext));
+    if (save && !(Flags & 0x2)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QFileInfo info(path);
+    if (!path.isEmpty()) {
+      dialog.setDirectory(info.absolutePath());
+      dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = dialog.selectedFiles().front().toStdString();
+  }
+  if (!chosen) return false;
+  FullFileName = *chosen;
+  return true;
+}
+
+bool frm0MDIMain::DialogSave(std::string& FullFileName, const std::string& Ext, const std::string& Filter,
+                             const std::string& Title, int Flags) {
+  return ErrGuard(
+      "frm0MDIMain.DialogSave(FullFileName,Ext,Filter,Title,Flags)",
+      [&] { return RunFileDialog(true, FullFileName, Ext, Filter, Title, Flags); }, FullFileName, Ext, Filter,
+      Title, Flags);
+}
+
+bool frm0MDIMain::DialogOpen(std::string& FullFileName, const std::string& Ext, const std::string& Filter,
+                             const std::string& Title, int Flags) {
+  return ErrGuard(
+      "frm0MDIMain.DialogOpen(FullFileName,Ext,Filter,Title,Flags)",
+      [&] { return RunFileDialog(false, FullFileName, Ext, Filter, Title, Flags); }, FullFileName, Ext, Filter,
+      Title, Flags);
+}
+
+bool frm0MDIMain::DesignConnectionString(std::string& AConnectString) {
+  return ErrGuard(
+      "frm0MDIMain.DesignConnectionString(AConnectString)",
+      [&] {
+        if (Designer()) return Designer()(this, AConnectString);
+        return EditConnectionStringAsText(this, AConnectString);
+      },
+      AConnectString);
+}
+
+// ---------------------------------------------------------------- help and companions
+
+void frm0MDIMain::ShowHelpButton() {
+  const std::string file = MGlobals::GetHelpFileName();
+  Faultnet31::Check(MUtils::FileExists(file), ERR_USER_CHECK, "Help file not found: ||%1", file);
+  if (!help_) {
+    help_ = new frmHelp(this);
+    AddCompanionWindow(help_);
+  }
+  help_->ShowHelp(currentForm_ ? currentForm_->HelpAnchor() : std::string(), true);
+  help_->raise();
+}
+
+void frm0MDIMain::FormHelpUnloaded() { help_ = nullptr; }
+
+void frm0MDIMain::AddCompanionWindow(QWidget* w) { companions_.emplace_back(w); }
+
+void frm0MDIMain::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  if (isMinimized()) {
+    hiddenWithMe_.clear();
+    for (const QPointer<QWidget>& w : companions_)
+      if (w && w->isVisible()) {
+        w->hide();
+        hiddenWithMe_.push_back(w);
+      }
+  } else {
+    for (const QPointer<QWidget>& w : hiddenWithMe_)
+      if (w) w->show();
+    hiddenWithMe_.clear();
+  }
+}
+
+// ---------------------------------------------------------------- fade-in, run, close
+
+void frm0MDIMain::tmrTransp_Timer() {
+  const qint64 now = FadeClock()();
+  if (fadeStart_ == 0) fadeStart_ = now;
+  if (fadeLevel_ <= 255) {
+    SetOpacity(this, fadeLevel_ / 255.0);
+    fadeLevel_ += kFadeStep;
+  } else if (now - fadeStart_ > kFadeMinMs) {
+    SetOpacity(this, 1.0);
+    tmrTransp_->stop();
+    MStartExit::CloseSplash();
+  }
+}
+
+void frm0MDIMain::SetGenerationRun(CProgress* progress) {
+  run_ = progress;
+  pnlMain_->setEnabled(progress == nullptr);
+}
+
+void frm0MDIMain::closeEvent(QCloseEvent* event) {
+  if (run_) {
+    // Exiting now would pull the settings from under the running build: cancel it, and
+    // let the user close the window once it has stopped.
+    run_->Cancelled = true;
+    event->ignore();
+    return;
+  }
+  if (MGlobals::AppState == MGlobals::AS_RUNNING) {
+    MStartExit::ExitApplication();
+    QCoreApplication::processEvents();
+  }
+  event->accept();
+}
+
+}  // namespace pf::wizard

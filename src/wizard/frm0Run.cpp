@@ -1,0 +1,57 @@
+#include "wizard/frm0Run.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "wizard/MIcons.h"
+#include "wizard/UIEntry.h"
+
+namespace pf::wizard {
+
+frm0Run::frm0Run(QWidget* owner) : QDialog(owner) {
+  setObjectName("frm0Run");
+  setWindowTitle(tr("Generating Code - Procforge"));
+  setWindowIcon(MIcons::AppIcon());
+  setModal(false);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+
+  lblMessage_ = new QLabel(" ", this);
+  lblMessage_->setObjectName("lblMessage");
+  lblMessage_->setTextFormat(Qt::PlainText);
+  // Room for 45 characters and " ..." without the window changing size.
+  lblMessage_->setMinimumWidth(lblMessage_->fontMetrics().averageCharWidth() * 52);
+  btnCancel_ = new QPushButton(tr("Cancel"), this);
+  btnCancel_->setObjectName("btnCancel");
+  connect(btnCancel_, &QPushButton::clicked, this,
+          [this] { UIEntry("frm0Run.btnCancel_Click", [&] { btnCancel_Click(); }); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnCancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(16, 14, 16, 12);
+  layout->addWidget(lblMessage_);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void frm0Run::Message(const std::string& Msg) { SetMessage(CProgress::DisplayText(Msg)); }
+
+QString frm0Run::MessageText() const { return lblMessage_->text(); }
+
+void frm0Run::SetMessage(const std::string& labelText) { lblMessage_->setText(QString::fromStdString(labelText)); }
+
+void frm0Run::DoEvents() { QCoreApplication::processEvents(); }
+
+void frm0Run::btnCancel_Click() {
+  if (Progress) Progress->Cancelled = true;
+  QDialog::reject();
+}
+
+// Escape and closing the window cancel the run too.
+void frm0Run::reject() { btnCancel_Click(); }
+
+}  // namespace pf::wizard

@@ -1,0 +1,45 @@
+#pragma once
+// frm0Run: the small modeless progress window of a generation run, owned by the main
+// window: one message line and Cancel. Cancel marks the run cancelled (the next progress
+// message then stops the build) and closes the window.
+
+#include <QDialog>
+#include <string>
+
+#include "shell/CProgress.h"
+
+class QLabel;
+class QPushButton;
+
+namespace pf::wizard {
+
+class frm0Run : public QDialog, public IProgressDisplay {
+  Q_OBJECT
+
+ public:
+  explicit frm0Run(QWidget* owner);
+
+  // The run this window shows; set and cleared by the generation command.
+  CProgress* Progress = nullptr;
+
+  // Shows a message: a blank, then the text, cut after 45 characters with " ...".
+  void Message(const std::string& Msg);
+  QString MessageText() const;
+
+  // IProgressDisplay: the label text as CProgress laid it out, and pending events.
+  void SetMessage(const std::string& labelText) override;
+  void DoEvents() override;
+
+  QPushButton* CancelButton() const { return btnCancel_; }
+
+ protected:
+  void reject() override;
+
+ private:
+  void btnCancel_Click();
+
+  QLabel* lblMessage_;
+  QPushButton* btnCancel_;
+};
+
+}  // namespace pf::wizard

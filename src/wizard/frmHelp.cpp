@@ -1,0 +1,55 @@
+#include "wizard/frmHelp.h"
+
+#include <QScreen>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "errors/ErrGuard.h"
+#include "shell/MGlobals.h"
+#include "wizard/MIcons.h"
+#include "wizard/MStartExit.h"
+#include "wizard/frm0MDIMain.h"
+
+namespace pf::wizard {
+
+frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {
+  setObjectName("frmHelp");
+  setWindowTitle(tr("Procforge Help"));
+  setWindowIcon(MIcons::AppIcon());
+  setAttribute(Qt::WA_DeleteOnClose);
+  browser_ = new QTextBrowser(this);
+  browser_->setObjectName("brwHelp");
+  browser_->setOpenExternalLinks(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser_);
+  resize(460, 600);
+}
+
+frmHelp::~frmHelp() {
+  if (frm0MDIMain* main = MStartExit::MainForm()) main->FormHelpUnloaded();
+}
+
+void frmHelp::ShowHelp(const std::string& Anchor, bool Position) {
+  ErrGuard(
+      "frmHelp.ShowHelp(Anchor)",
+      [&] {
+        QUrl url = QUrl::fromLocalFile(QString::fromStdString(MGlobals::GetHelpFileName()));
+        url.setFragment(QString::fromStdString(Anchor));
+        if (!isVisible() && Position) {
+          if (QScreen* s = screen()) {
+            const QRect area = s->availableGeometry();
+            const int gap = 300 * logicalDpiX() / 1440;
+            move(area.right() - frameGeometry().width() - gap, area.top() + (area.height() - height()) / 3);
+          }
+          show();
+        }
+        browser_->setSource(url);
+      },
+      Anchor);
+}
+
+QUrl frmHelp::Source() const { return browser_->source(); }
+
+}  // namespace pf::wizard

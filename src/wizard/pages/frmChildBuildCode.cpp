@@ -1,0 +1,80 @@
+#include "wizard/pages/frmChildBuildCode.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "errors/ErrGuard.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "wizard/CUIController.h"
+#include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
+#include "wizard/UIEntry.h"
+
+namespace pf::wizard {
+
+frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
+  SetInstruction(tr("All settings are made. Press Start to read the procedures from the server and write the "
+                    "database class."));
+
+  lblFiles_ = new QLabel(this);
+  lblFiles_->setObjectName("lblFiles");
+  lblFiles_->setProperty("Tag", "Note");
+  lblFiles_->setWordWrap(true);
+  lblFiles_->setTextFormat(Qt::PlainText);
+
+  chkShowCodeInViewer_ = new QCheckBox(tr("Show the generated code in the viewer"), this);
+  chkShowCodeInViewer_->setObjectName("chkShowCodeInViewer");
+
+  btnStart_ = new QPushButton(tr("Start"), this);
+  btnStart_->setObjectName("btnStart");
+  btnStart_->setMinimumWidth(110);
+  QFont f = btnStart_->font();
+  f.setBold(true);
+  btnStart_->setFont(f);
+  connect(btnStart_, &QPushButton::clicked, this,
+          [this] { UIEntry("frmChildBuildCode.btnStart_Click", [&] { btnStart_Click(); }); });
+
+  auto* start = new QHBoxLayout;
+  start->addStretch(1);
+  start->addWidget(btnStart_);
+  start->addStretch(1);
+  Body()->addWidget(chkShowCodeInViewer_);
+  Body()->addSpacing(8);
+  Body()->addWidget(lblFiles_);
+  Body()->addStretch(1);
+  Body()->addLayout(start);
+  Body()->addStretch(2);
+}
+
+void frmChildBuildCode::CopyControls(int ACopyDir) {
+  ErrGuard(
+      "frmChildBuildCode.CopyControls(ACopyDir)",
+      [&] {
+        CSettings& settings = *MStartExit::Settings();
+        CUIController& ui = MStartExit::UIController();
+        ui.SetCopyMode(settings.xCode.get(), ACopyDir);
+        ui.CopyControl(chkShowCodeInViewer_, "ShowCodeInViewer");
+        if (ACopyDir == CD_TO_CONTROLS) {
+          auto fileOf = [&](const char* key) {
+            const QString name = QString::fromStdString(settings.xCode->strAttr(key)).trimmed();
+            return name.isEmpty() ? tr("(not set yet: see Output Files)") : name;
+          };
+          QString files = tr("Class file: %1").arg(fileOf("ClassFile"));
+          if (settings.xStoredProc->boolAttr("AddExecSPByName"))
+            files += "\n" + tr("Parameters definitions module: %1").arg(fileOf("ParamDefsFile"));
+          lblFiles_->setText(files);
+        }
+      },
+      ACopyDir);
+}
+
+void frmChildBuildCode::btnStart_Click() {
+  CopyControls(CD_TO_PROFILE);
+  GenerateCode();
+}
+
+}  // namespace pf::wizard

@@ -1,0 +1,7 @@
+#include "wizard/pages/frmChildErrHndl.h"
+
+namespace pf::wizard {
+
+frmChildErrHndl::frmChildErrHndl(QWidget* parent) : CChildForm(parent) {}
+
+}  // namespace pf::wizard

@@ -1,0 +1,7 @@
+#include "wizard/pages/frmChildInitConnDft.h"
+
+namespace pf::wizard {
+
+frmChildInitConnDft::frmChildInitConnDft(QWidget* parent) : CChildForm(parent) {}
+
+}  // namespace pf::wizard

@@ -1,0 +1,7 @@
+#include "wizard/pages/frmChildMethPackages.h"
+
+namespace pf::wizard {
+
+frmChildMethPackages::frmChildMethPackages(QWidget* parent) : CChildForm(parent) {}
+
+}  // namespace pf::wizard

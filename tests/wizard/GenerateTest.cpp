@@ -1,0 +1,217 @@
+// A whole generation run from the Start button: the progress window, the disabled main
+// window, Cancel, the files written, the results page and the run-project actions.
+
+#include <gmock/gmock.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/MGlobals.h"
+#include "support/SettingsTestEnv.h"
+#include "wizard/CChildForm.h"
+#include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
+#include "wizard/WizardTestEnv.h"
+#include "wizard/frm0MDIMain.h"
+#include "wizard/frm0Run.h"
+#include "wizard/pages/frmChildRunVBProject.h"
+
+namespace {
+
+using namespace pf;
+using namespace pf::wizard;
+using namespace wizardtest;
+using ::testing::HasSubstr;
+
+class GenerateTest : public WizardTest {
+ protected:
+  void SetUp() override {
+    WizardTest::SetUp();
+    Start();
+    pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
+    Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
+    classFile = dir.file("COrderEntry.cls");
+    moduleFile = dir.file("MOrderEntry.bas");
+    Settings().xCode->Attr("ClassFile", Variant(classFile));
+    Settings().xCode->Attr("ParamDefsFile", Variant(moduleFile));
+    Settings().xCode->Attr("ConfirmOverWrite", Variant("False"));
+    Settings().xStoredProc->Attr("AddExecSPByName", Variant("True"));
+    Main().SelectNodeByTag("frmChildBuildCode");
+  }
+  void TearDown() override {
+    SetCodeViewer(nullptr);
+    WizardTest::TearDown();
+  }
+
+  // Watches the run from inside: every pass of the event loop during the build records the
+  // progress window's message and the main window's state; Cancel is pressed after
+  // cancelAfter messages (never when 0).
+  void StartRun(size_t cancelAfter = 0) {
+    auto* watch = new QTimer(&Main());
+    watch->setInterval(0);
+    QObject::connect(watch, &QTimer::timeout, [this, cancelAfter] {
+      auto* run = Main().findChild<frm0Run*>();
+      if (!run || !run->isVisible()) return;
+      const std::string text = run->MessageText().toStdString();
+      if (messages.empty() || messages.back() != text) messages.push_back(text);
+      mainEnabledDuringRun |= Main().findChild<QWidget*>("pnlMain")->isEnabled();
+      if (cancelAfter && messages.size() == cancelAfter) QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
+    });
+    watch->start();
+    Click("btnStart");
+    watch->stop();
+    delete watch;
+  }
+
+  frmChildRunVBProject* Results() { return qobject_cast<frmChildRunVBProject*>(Main().CurrentForm()); }
+  QString Figure(const char* name) { return Main().CurrentForm()->findChild<QLabel*>(name)->text(); }
+
+  std::string classFile, moduleFile;
+  std::vector<std::string> messages;
+  bool mainEnabledDuringRun = false;
+};
+
+TEST_F(GenerateTest, StartBuildsUnderProgressAndShowsTheFigures) {
+  std::vector<std::pair<int, std::string>> viewed;
+  SetCodeViewer([&](int type, const std::string& prolog, const std::string& code, const std::string& file,
+                    CProgress* progress) {
+    EXPECT_NE(progress, nullptr);
+    EXPECT_EQ(pftest::ReadAll(file), prolog + code);
+    viewed.emplace_back(type, file);
+  });
+  auto* chk = Main().CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer");
+  chk->setChecked(true);  // stored by Start before the run
+  StartRun();
+
+  EXPECT_TRUE(Shown().empty()) << Shown().front();
+  ASSERT_GE(messages.size(), 3u);
+  EXPECT_FALSE(mainEnabledDuringRun);
+  for (const std::string& m : messages) {
+    EXPECT_EQ(m.front(), ' ');
+    EXPECT_LE(m.size(), 1 + 45 + 4u) << m;
+  }
+  EXPECT_EQ(Current(), "frmChildRunVBProject");
+  EXPECT_TRUE(Main().findChild<QWidget*>("pnlMain")->isEnabled());
+  EXPECT_EQ(Main().findChild<frm0Run*>(), nullptr);
+  EXPECT_TRUE(Main().CurrentForm()->findChild<QWidget*>("fraStats")->isVisibleTo(Main().CurrentForm()));
+  EXPECT_FALSE(Main().CurrentForm()->findChild<QWidget*>("lblNotGenerated")->isVisibleTo(Main().CurrentForm()));
+
+  const std::string cls = pftest::ReadAll(classFile);
+  EXPECT_THAT(cls, HasSubstr("Attribute VB_Name = \"COrderEntry\""));
+  EXPECT_TRUE(std::filesystem::exists(moduleFile));
+  const QString chars = Figure("lblNumChars");
+  EXPECT_TRUE(chars.contains(',')) << chars.toStdString();
+  EXPECT_GT(Figure("lblNumSPs").toInt(), 0);
+  ASSERT_EQ(viewed.size(), 2u);
+  EXPECT_EQ(viewed[0], std::make_pair(1, classFile));
+  EXPECT_EQ(viewed[1], std::make_pair(0, moduleFile));
+
+  // A second run works the same way.
+  messages.clear();
+  Main().SelectNodeByTag("frmChildBuildCode");
+  StartRun();
+  EXPECT_EQ(Current(), "frmChildRunVBProject");
+  EXPECT_GE(messages.size(), 3u);
+  EXPECT_EQ(viewed.size(), 4u);
+}
+
+TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
+  pftest::WriteAll(classFile, "old class");
+  StartRun(3);
+  EXPECT_EQ(messages.size(), 3u);
+  EXPECT_TRUE(Shown().empty()) << Shown().front();
+  EXPECT_EQ(pftest::ReadAll(classFile), "old class");
+  EXPECT_FALSE(std::filesystem::exists(moduleFile) && std::filesystem::file_size(moduleFile) > 0);
+  EXPECT_EQ(Current(), "frmChildBuildCode");
+  EXPECT_TRUE(Main().findChild<QWidget*>("pnlMain")->isEnabled());
+  EXPECT_EQ(Main().findChild<frm0Run*>(), nullptr);
+
+  // Closing the main window during a run cancels the run instead of exiting under it.
+  auto* closer = new QTimer(&Main());
+  closer->setSingleShot(true);
+  closer->setInterval(0);
+  QObject::connect(closer, &QTimer::timeout, [this] { Main().close(); });
+  closer->start();
+  Click("btnStart");
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
+  EXPECT_EQ(pftest::ReadAll(classFile), "old class");
+  EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(GenerateTest, FailedChecksShowTheirMessageAndBuildNothing) {
+  Settings().xCode->Attr("ClassFile", Variant(""));
+  StartRun();
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0], "Please specify output class file name");
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(Current(), "frmChildBuildCode");
+  EXPECT_TRUE(Main().findChild<QWidget*>("pnlMain")->isEnabled());
+}
+
+TEST_F(GenerateTest, ProgressWindowCutsLongMessages) {
+  frm0Run run(&Main());
+  const std::string exact(45, 'x');
+  run.Message(exact);
+  EXPECT_EQ(run.MessageText().toStdString(), " " + exact);
+  run.Message(exact + "y");
+  EXPECT_EQ(run.MessageText().toStdString(), " " + exact + " ...");
+  CProgress progress;
+  run.Progress = &progress;
+  QTest::mouseClick(run.CancelButton(), Qt::LeftButton);
+  EXPECT_TRUE(progress.Cancelled);
+  EXPECT_FALSE(run.isVisible());
+}
+
+TEST_F(GenerateTest, ResultsPageStartsTheProjectAndFindsTheGuide) {
+  Main().SelectNodeByTag("frmChildRunVBProject");
+  auto* txt = Main().CurrentForm()->findChild<QLineEdit*>("txtProject");
+  auto* exitOnRun = Main().CurrentForm()->findChild<QCheckBox*>("chkExitOnRun");
+
+  script->FileAnswers.push_back(dir.file("App.vbp"));
+  Click("btnBrowse");
+  EXPECT_EQ(txt->text().toStdString(), dir.file("App.vbp"));
+  ASSERT_EQ(script->FileRequests.size(), 1u);
+  EXPECT_EQ(script->FileRequests[0].Title, "Project To Run");
+  EXPECT_EQ(script->FileRequests[0].Filter, "VB Project Files (vbp, vbg)|*.vbp;*.vbg|All Files|*.*");
+
+  Click("btnStartProject");  // not there yet
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0], "File not found: " + dir.file("App.vbp"));
+  EXPECT_TRUE(script->Opened.empty());
+
+  pftest::WriteAll(dir.file("App.vbp"), "Type=Exe\r\n");
+  script->OpenSucceeds = false;
+  Click("btnStartProject");
+  EXPECT_EQ(Shown().back(), "No program is set up to open " + dir.file("App.vbp"));
+
+  script->OpenSucceeds = true;
+  exitOnRun->setChecked(true);
+  Click("btnStartProject");
+  EXPECT_EQ(script->Opened.back(), dir.file("App.vbp"));
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
+}
+
+TEST_F(GenerateTest, GuideLinkNamesAMissingGuide) {
+  Main().SelectNodeByTag("frmChildRunVBProject");
+  auto* link = Main().CurrentForm()->findChild<QLabel*>("lnkGuide");
+  std::filesystem::remove(dir.file(kProgrammerGuide));
+  emit link->linkActivated("guide");
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0], "File not found: " + dir.file(kProgrammerGuide));
+  pftest::WriteAll(dir.file(kProgrammerGuide), "<html></html>");
+  emit link->linkActivated("guide");
+  EXPECT_EQ(script->Opened.back(), dir.file(kProgrammerGuide));
+  EXPECT_EQ(frmChildRunVBProject::FormatCount(0).toStdString(), "0");
+  EXPECT_EQ(frmChildRunVBProject::FormatCount(999).toStdString(), "999");
+  EXPECT_EQ(frmChildRunVBProject::FormatCount(1234567).toStdString(), "1,234,567");
+}
+
+}  // namespace

@@ -1,0 +1,321 @@
+// The main window: the tree and its pages, moving between pages, what a page change copies
+// and in which order, the buttons, the caption, help, exit and start-up.
+
+#include <gmock/gmock.h>
+
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <set>
+
+#include "errors/AppError.h"
+#include "settings/CSettings.h"
+#include "settings/bwXMLBrowser.h"
+#include "shell/MGlobals.h"
+#include "wizard/CChildForm.h"
+#include "wizard/ChildForms.h"
+#include "wizard/MStartExit.h"
+#include "wizard/WizardTestEnv.h"
+#include "wizard/frm0MDIMain.h"
+#include "wizard/frmHelp.h"
+
+namespace {
+
+using namespace pf;
+using namespace pf::wizard;
+using namespace wizardtest;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class NavigationTest : public WizardTest {};
+
+// A page that writes down what the main window asks of it, and can be made to fail.
+class ProbePage : public CChildForm {
+ public:
+  ProbePage(QWidget* parent, std::vector<std::string>& log, bool& failLoad)
+      : CChildForm(parent), log_(log), failLoad_(failLoad) {}
+  void CopyControls(int dir) override {
+    if (dir == CD_TO_PROFILE) {
+      log_.push_back(Name() + ".store");
+      // Validate clears MethFirstCap when MethConvToWCap is set: the next page sees
+      // the forced value only if Validate ran between the two copies.
+      MStartExit::Settings()->xStoredProc->Attr("MethConvToWCap", Variant("True"));
+      MStartExit::Settings()->xStoredProc->Attr("MethFirstCap", Variant("True"));
+      return;
+    }
+    log_.push_back(Name() + ".load:" + MStartExit::Settings()->xStoredProc->strAttr("MethFirstCap"));
+    if (failLoad_) throw AppError(ERR_GENERAL, "ProbePage", "the page cannot load");
+  }
+  void EnableControls() override { log_.push_back(Name() + ".enable"); }
+  std::string HelpAnchor() const override { return "Probe"; }
+
+ private:
+  std::vector<std::string>& log_;
+  bool& failLoad_;
+};
+
+TEST_F(NavigationTest, TreeHasEveryPageOnceWithItsLevelPictureAndPage) {
+  Start();
+  QTreeWidget* tree = Main().Tree();
+  const auto& table = ChildFormTable();
+  ASSERT_EQ(table.size(), 34u);
+  std::vector<QTreeWidgetItem*> walk;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it) walk.push_back(*it);
+  ASSERT_EQ(walk.size(), table.size());
+
+  std::set<std::string> anchors;
+  const std::string guide = pftest::ReadAll(MGlobals::GetHelpFileName());
+  for (size_t i = 0; i < table.size(); ++i) {
+    SCOPED_TRACE(table[i].Tag);
+    QTreeWidgetItem* node = walk[i];
+    EXPECT_EQ(node->text(0).toStdString(), table[i].NodeText);
+    EXPECT_FALSE(node->icon(0).isNull());
+    int level = 0;
+    for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) ++level;
+    EXPECT_EQ(level, table[i].Level);
+    CChildForm* page = Main().GetChildForm(table[i].Tag);
+    EXPECT_EQ(page->Name(), table[i].Tag);
+    EXPECT_EQ(page->Heading().toStdString(), table[i].NodeText);
+    EXPECT_TRUE(anchors.insert(page->HelpAnchor()).second) << "anchor used twice";
+    const std::string anchor = page->HelpAnchor();
+    EXPECT_TRUE(guide.find("id=\"" + anchor + "\"") != std::string::npos ||
+                guide.find("name=\"" + anchor + "\"") != std::string::npos)
+        << "no anchor " << anchor << " in the guide";
+  }
+  // Children hang under the nearest node above them with a lower level.
+  EXPECT_EQ(walk[5]->parent(), walk[4]);    // Oracle Packages under Stored Procedures
+  EXPECT_EQ(walk[14]->parent(), walk[13]);  // COM+ under Class Functionality
+  EXPECT_EQ(walk[33]->parent(), walk[0]);   // Results under the root
+  // The creation order of the pages is its own order, not the tree's.
+  std::vector<std::string> created;
+  for (const ChildFormDecl* d : ChildFormsInLoadOrder()) created.emplace_back(d->Tag);
+  EXPECT_EQ(created[5], "frmChildMethDTOvrd");
+  EXPECT_EQ(created[24], "frmChildInitConnDft");
+  EXPECT_EQ(std::set<std::string>(created.begin(), created.end()).size(), 34u);
+}
+
+TEST_F(NavigationTest, NextAndPreviousWalkEveryNodeWithTheButtonRules) {
+  Start();
+  const std::vector<std::string> tags = TreeTags();
+  auto expectButtons = [&](const std::string& tag) {
+    const bool last = tag == "frmChildBuildCode" || tag == "frmChildRunVBProject";
+    EXPECT_EQ(Button("btnBack")->isEnabled(), tag != "frmChild0StartPage") << tag;
+    EXPECT_EQ(Button("btnNext")->isEnabled(), !last) << tag;
+    EXPECT_EQ(Button("btnDone")->isEnabled(), !last) << tag;
+  };
+  for (size_t i = 0; i < tags.size(); ++i) {
+    EXPECT_EQ(Selected(), tags[i]);
+    EXPECT_EQ(Current(), tags[i]);
+    expectButtons(tags[i]);
+    // Next is disabled on the last two pages; the tree's order goes on regardless.
+    Main().SelectNextTreeNode();
+  }
+  EXPECT_EQ(Current(), "frmChildRunVBProject");  // Next on the last node does nothing
+  for (size_t i = tags.size(); i-- > 0;) {
+    EXPECT_EQ(Current(), tags[i]);
+    expectButtons(tags[i]);
+    Click("btnBack");
+  }
+  EXPECT_EQ(Current(), "frmChild0StartPage");  // Previous on the root does nothing
+  EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(NavigationTest, DoubleClickMovesTwoPagesAndDoneLandsOnGenerateCode) {
+  Start();
+  DoubleClick("btnNext");
+  EXPECT_EQ(Current(), "frmChildSrvr");
+  DoubleClick("btnBack");
+  EXPECT_EQ(Current(), "frmChild0StartPage");
+  Click("btnNext");
+  EXPECT_EQ(Current(), "frmChildProfile");
+
+  Main().SelectNodeByTag("frmChildFuncXML");
+  Click("btnDone");
+  EXPECT_EQ(Current(), "frmChildBuildCode");
+  EXPECT_FALSE(Button("btnNext")->isEnabled());
+  EXPECT_FALSE(Button("btnDone")->isEnabled());
+  Main().SelectNodeByTag("frmNoSuchPage");  // an unknown tag does nothing
+  EXPECT_EQ(Current(), "frmChildBuildCode");
+}
+
+TEST_F(NavigationTest, PageChangeStoresValidatesLoadsThenEnables) {
+  std::vector<std::string> log;
+  bool failLoad = false;
+  for (const char* tag : {"frmChildMethNames", "frmChildMethPrmNames"})
+    OverrideChildForm(tag, [&](QWidget* p) { return new ProbePage(p, log, failLoad); });
+  Start();
+  Main().SelectNodeByTag("frmChildMethNames");
+  log.clear();
+  Click("btnNext");
+  EXPECT_THAT(log, ElementsAre("frmChildMethNames.store", "frmChildMethPrmNames.load:False",
+                               "frmChildMethPrmNames.enable"));
+  EXPECT_EQ(Current(), "frmChildMethPrmNames");
+
+  // Clicking the node already selected stores the page and loads it again.
+  log.clear();
+  QTreeWidget* tree = Main().Tree();
+  const QRect r = tree->visualItemRect(tree->currentItem());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_THAT(log, ElementsAre("frmChildMethPrmNames.store", "frmChildMethPrmNames.load:False",
+                               "frmChildMethPrmNames.enable"));
+}
+
+TEST_F(NavigationTest, PageThatFailsToLoadStopsTheChangeOnTheOldPage) {
+  std::vector<std::string> log;
+  bool failLoad = false;
+  OverrideChildForm("frmChildMethPrmNames", [&](QWidget* p) { return new ProbePage(p, log, failLoad); });
+  Start();
+  Main().SelectNodeByTag("frmChildMethNames");
+  failLoad = true;
+  Click("btnNext");
+  EXPECT_EQ(Current(), "frmChildMethNames");
+  EXPECT_EQ(Selected(), "frmChildMethNames");
+  auto* stack = Main().findChild<QStackedWidget*>("pnlPages");
+  EXPECT_EQ(stack->currentWidget(), Main().CurrentForm());
+  // Shown once, as an internal error, and the program goes on.
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_THAT(Shown()[0], HasSubstr("Internal app error: the page cannot load"));
+  failLoad = false;
+  Click("btnNext");
+  EXPECT_EQ(Current(), "frmChildMethPrmNames");
+  // An unknown page is the application error of the main window.
+  const AppError e = pftest::Raised([&] { Main().GetChildForm("frmMissing"); });
+  EXPECT_EQ(e.Number, ERR_USER_CHECK);
+  EXPECT_EQ(pftest::FirstLine(e.Description), "Form for tag [frmMissing] not found.");
+}
+
+TEST_F(NavigationTest, RootCannotBeCollapsedOtherNodesCan) {
+  Start();
+  QTreeWidget* tree = Main().Tree();
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  tree->collapseItem(root);
+  EXPECT_TRUE(root->isExpanded());
+  QTreeWidgetItem* storedProcs = root->child(3);
+  ASSERT_EQ(storedProcs->text(0), "Stored Procedures");
+  tree->collapseItem(storedProcs);
+  EXPECT_FALSE(storedProcs->isExpanded());
+  // Children are visited whether or not their parent is expanded.
+  Main().SelectNodeByTag("frmChildMeth");
+  Click("btnNext");
+  EXPECT_EQ(Current(), "frmChildMethPackages");
+}
+
+TEST_F(NavigationTest, CaptionIsTheProfileNameUpToItsFirstFullStop) {
+  Start();
+  for (const auto& [profile, caption] : std::vector<std::pair<std::string, std::string>>{
+           {"/home/u/My.Profile.PFG", "My - Procforge"},
+           {"C:\\Profiles\\Orders.PFG", "Orders - Procforge"},
+           {"plain", "plain - Procforge"}}) {
+    Settings().ProfileFileName(profile);
+    Main().UpdateCaption();
+    EXPECT_EQ(Main().windowTitle().toStdString(), caption) << profile;
+  }
+  // Fixed size: neither resizable nor maximisable.
+  EXPECT_EQ(Main().minimumSize(), Main().maximumSize());
+  EXPECT_FALSE(Main().windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(NavigationTest, ExitAskedNoStaysAskedYesSavesTheProfile) {
+  Start();
+  const std::string profile = dir.file("Exit.PFG");
+  Settings().ProfileFileName(profile);
+  Main().SelectNodeByTag("frmChildBuildCode");
+  auto* chk = Main().CurrentForm()->findChild<QWidget*>("chkShowCodeInViewer");
+  ASSERT_NE(chk, nullptr);
+  const bool before = Settings().xCode->boolAttr("ShowCodeInViewer");
+  QTest::mouseClick(chk, Qt::LeftButton, {}, QPoint(5, chk->height() / 2));
+
+  Answer(false);
+  Click("btnExit");
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
+  EXPECT_FALSE(std::filesystem::exists(profile));
+
+  Answer(true);
+  Click("btnExit");
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
+  EXPECT_EQ(MStartExit::Settings(), nullptr);
+  ASSERT_EQ(script->Messages.size(), 2u);
+  EXPECT_EQ(script->Messages[0].Msg, "Are you sure you want to exit Procforge?");
+  EXPECT_EQ(script->Messages[0].Title, "Procforge");
+  // The page's last change reached the saved profile.
+  CSettings reread;
+  reread.ProfileFileName(profile);
+  ASSERT_TRUE(reread.ProfileLoad());
+  EXPECT_EQ(reread.xCode->boolAttr("ShowCodeInViewer"), !before);
+  EXPECT_FALSE(MStartExit::ExitApplication());  // a second exit does nothing
+}
+
+TEST_F(NavigationTest, ClosingTheWindowExitsOnlyOnceRunning) {
+  // During start-up nothing is saved and nothing is copied.
+  MGlobals::AppState = MGlobals::AS_STARTING;
+  EXPECT_FALSE(MStartExit::ExitApplication());
+  Start();
+  const std::string profile = dir.file("Close.PFG");
+  Settings().ProfileFileName(profile);
+  Main().close();
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
+  EXPECT_TRUE(std::filesystem::exists(profile));
+}
+
+TEST_F(NavigationTest, FadeInGoesThroughItsLevelsThenClosesTheSplash) {
+  Start();
+  ASSERT_NE(MStartExit::Splash(), nullptr);
+  std::vector<int> levels;
+  for (int i = 0; i < 4; ++i) {
+    levels.push_back(Main().FadeLevel());
+    Main().tmrTransp_Timer();
+  }
+  EXPECT_THAT(levels, ElementsAre(0, 80, 160, 240));
+  Main().tmrTransp_Timer();
+  EXPECT_NE(MStartExit::Splash(), nullptr) << "closed before 2 seconds";
+  clockMs += 2001;
+  Main().tmrTransp_Timer();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(MStartExit::Splash(), nullptr);
+}
+
+TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
+  Start();
+  Main().SelectNodeByTag("frmChildSrvr");
+  Click("btnHelp");
+  frmHelp* help = Main().HelpForm();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->Source().fragment(), "ServerPage");
+  Click("btnNext");
+  EXPECT_EQ(help->Source().fragment(), "StdConfigPage");
+  help->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(Main().HelpForm(), nullptr);
+
+  // A missing guide is a plain message naming its path.
+  std::filesystem::remove(MGlobals::GetHelpFileName());
+  Click("btnHelp");
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0], "Help file not found: \r\n" + MGlobals::GetHelpFileName());
+  EXPECT_EQ(Main().HelpForm(), nullptr);
+}
+
+TEST_F(NavigationTest, FileDialogsFreezeTheTreeAndReleaseItLater) {
+  Start();
+  script->FileAnswers.push_back(std::string("/tmp/chosen.cls"));
+  script->FileAnswers.push_back(std::nullopt);
+  std::string file = "C:\\out\\Old.cls";
+  EXPECT_TRUE(Main().DialogSave(file, "cls", "VB Class|*.cls", "Save Database Class As...", 2));
+  EXPECT_EQ(file, "/tmp/chosen.cls");
+  EXPECT_FALSE(Main().Tree()->parentWidget()->isEnabled());
+  EXPECT_FALSE(Main().DialogOpen(file, "cls", "VB Class|*.cls", "Open", 0));
+  EXPECT_EQ(file, "/tmp/chosen.cls");  // cancel keeps the name
+  ASSERT_EQ(script->FileRequests.size(), 2u);
+  EXPECT_TRUE(script->FileRequests[0].Save);
+  EXPECT_EQ(script->FileRequests[0].Initial, "C:\\out\\Old.cls");
+  for (int i = 0; i < 40 && !Main().Tree()->parentWidget()->isEnabled(); ++i) QTest::qWait(50);
+  EXPECT_TRUE(Main().Tree()->parentWidget()->isEnabled());
+  EXPECT_EQ(DialogFilter("VB Source Files (Cls, Bas)|*.cls;*.bas|All Files|*.*").toStdString(),
+            "VB Source Files (*.cls *.bas);;All Files (*.*)");
+}
+
+}  // namespace

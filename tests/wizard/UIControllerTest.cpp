@@ -1,0 +1,262 @@
+// The control binding controller: each kind of control in both directions, the option
+// group and drop-down rules, clearing, groups disabled by authorities, list filling.
+
+#include <gmock/gmock.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QWidget>
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+#include "settings/bwXMLBrowser.h"
+#include "support/TestEnv.h"
+#include "wizard/CUIController.h"
+
+namespace {
+
+using namespace pf;
+using namespace pf::wizard;
+
+class UIControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Faultnet31::Reset();
+    x.Init("Section");
+    for (int i = 0; i < 3; ++i) {
+      opt[i] = new QRadioButton(&form);
+      opt[i]->setObjectName("optKind");
+      opt[i]->setProperty("Index", i);
+    }
+    ui.SetCopyMode(&x, 1);
+  }
+  void Load() { ui.CopyDir(1); }
+  void Store() { ui.CopyDir(0); }
+  std::string Key(const std::string& k) { return x.strAttr(k); }
+  void Put(const std::string& k, const std::string& v) { x.Attr(k, Variant(v)); }
+  void CopyGroup(const std::string& key) {
+    for (QRadioButton* b : opt) ui.CopyControl(b, key);
+  }
+  int Checked() const {
+    for (int i = 0; i < 3; ++i)
+      if (opt[i]->isChecked()) return i;
+    return -1;
+  }
+
+  QWidget form;
+  QRadioButton* opt[3];
+  bwXMLBrowser x;
+  CUIController ui;
+};
+
+TEST_F(UIControllerTest, ControlKindsAreToldApartByClass) {
+  auto* editable = new QComboBox(&form);
+  editable->setEditable(true);
+  auto* loose = new QRadioButton(&form);  // no Index: not part of an option group
+  const std::vector<std::pair<QWidget*, std::string>> cases = {
+      {new QLineEdit(&form), "TextBox"},     {new QComboBox(&form), "ComboBox"},   {editable, "ComboBox"},
+      {new QListWidget(&form), "ListBox"},   {new QPushButton(&form), "CommandButton"},
+      {new QLabel(&form), "Label"},          {opt[0], "OptionButton"},            {new QCheckBox(&form), "CheckBox"},
+      {new QGroupBox(&form), "Frame"},       {new QTableWidget(&form), "SSDBGrid"}, {loose, "QRadioButton"}};
+  for (const auto& [w, kind] : cases) EXPECT_EQ(CUIController::ControlKind(w), kind);
+}
+
+TEST_F(UIControllerTest, CheckBoxAndTextBoxBothWays) {
+  auto* chk = new QCheckBox(&form);
+  chk->setObjectName("chkFlag");
+  chk->setChecked(true);
+  ui.CopyControl(chk);  // an absent key loads without the tick
+  EXPECT_FALSE(chk->isChecked());
+  Store();
+  ui.CopyControl(chk);
+  EXPECT_EQ(Key("chkFlag"), "False");
+  Put("Flag", "true");  // only exactly "True" is true
+  Load();
+  ui.CopyControl(chk, "Flag");
+  EXPECT_FALSE(chk->isChecked());
+
+  auto* txt = new QLineEdit(&form);
+  for (const auto& [value, zeroAsEmpty, shown] : std::vector<std::tuple<std::string, bool, std::string>>{
+           {"", true, ""}, {"0", true, ""}, {"0", false, "0"}, {"abc", true, ""}, {"12", false, "12"},
+           {"12/6/2026", true, "12/6/2026"}}) {
+    Put("Value", value);
+    ui.CopyControl(txt, "Value", "", zeroAsEmpty);
+    EXPECT_EQ(txt->text().toStdString(), shown) << value << " " << zeroAsEmpty;
+  }
+  Put("When", "12/6/2026");
+  ui.CopyControl(txt, "When", "yyyy-mm-dd");
+  EXPECT_EQ(txt->text().toStdString(), "2026-12-06");
+  txt->setText(" spaced ");
+  Store();
+  ui.CopyControl(txt, "Value");
+  EXPECT_EQ(Key("Value"), " spaced ");
+}
+
+TEST_F(UIControllerTest, OptionGroupStoresTheSetIndexAndLoadsOnlyAMatch) {
+  Put("Kind", "2");
+  CopyGroup("Kind");
+  EXPECT_EQ(Checked(), 2);
+  Put("Kind", "7");  // no such button: the group stays as it was
+  CopyGroup("Kind");
+  EXPECT_EQ(Checked(), 2);
+
+  Store();
+  opt[1]->setChecked(true);
+  CopyGroup("Kind");
+  EXPECT_EQ(Key("Kind"), "1");
+
+  // A group without a set button leaves the key alone.
+  QWidget other;
+  QRadioButton* free[2];
+  for (int i = 0; i < 2; ++i) {
+    free[i] = new QRadioButton(&other);
+    free[i]->setProperty("Index", i);
+    free[i]->setAutoExclusive(false);
+    ui.CopyControl(free[i], "Kind");
+  }
+  EXPECT_EQ(Key("Kind"), "1");
+}
+
+TEST_F(UIControllerTest, DropDownListStoresPositionEditableComboStoresText) {
+  auto* list = new QComboBox(&form);
+  list->addItems({"1 - Private", "2 - PublicNotCreatable", "5 - MultiUse"});
+  list->setCurrentIndex(-1);
+  Store();
+  ui.CopyControl(list, "Instancing");
+  EXPECT_EQ(Key("Instancing"), "0");  // no choice stores 0, never -1
+  Put("Instancing", "2");
+  Load();
+  ui.CopyControl(list, "Instancing");
+  EXPECT_EQ(list->currentIndex(), 2);
+
+  auto* combo = new QComboBox(&form);
+  combo->setEditable(true);
+  Put("Name", "typed text");
+  ui.CopyControl(combo, "Name");
+  EXPECT_EQ(combo->currentText().toStdString(), "typed text");
+  combo->setEditText("changed");
+  Store();
+  ui.CopyControl(combo, "Name");
+  EXPECT_EQ(Key("Name"), "changed");
+
+  auto* lst = new QListWidget(&form);  // lists are the pages' business
+  ui.CopyControl(lst, "Name");
+  EXPECT_EQ(Key("Name"), "changed");
+}
+
+TEST_F(UIControllerTest, UnboundKindsRaiseUnknownControlType) {
+  for (QWidget* w : std::initializer_list<QWidget*>{new QLabel(&form), new QPushButton(&form), new QGroupBox(&form)}) {
+    w->setObjectName("ctl");
+    const AppError e = pftest::Raised([&] { ui.CopyControl(w, "Key"); });
+    EXPECT_EQ(e.Number, ERR_GENERAL);
+    EXPECT_EQ(pftest::FirstLine(e.Description), "Unknown control type: " + CUIController::ControlKind(w));
+    EXPECT_THAT(e.Description, ::testing::HasSubstr("clsUIController.CopyControl(Ctrl='ctl', ElemAttrName='Key')"));
+  }
+}
+
+TEST_F(UIControllerTest, GroupsDisabledByAuthorities) {
+  ui.SetGroupsEnabled("A", false, {"g1, g2"});
+  EXPECT_EQ(ui.DisabledGroups(), "A:g1,A:g2");
+  ui.SetGroupsEnabled("A", false, {"g1"});  // already disabled: no second entry
+  EXPECT_EQ(ui.DisabledGroups(), "A:g1,A:g2");
+  ui.SetGroupsEnabled("A", true, {"g1"});
+  EXPECT_EQ(ui.DisabledGroups(), "A:g2");
+  ui.SetGroupsEnabled("BA", false, {"g3", "g4"});
+  EXPECT_EQ(ui.DisabledGroups(), "A:g2,BA:g3,BA:g4");
+
+  EXPECT_TRUE(ui.IsGroupDisabled("G2", "a"));  // letter case does not matter
+  EXPECT_TRUE(ui.IsGroupDisabled("g3", ""));   // any authority
+  EXPECT_FALSE(ui.IsGroupDisabled("g3", "A")); // whole entries: "BA" is not "A"
+  EXPECT_FALSE(ui.IsGroupDisabled("g", ""));
+  ui.SetGroupsEnabled("BA", true, {"g3,g4"});
+  EXPECT_EQ(ui.DisabledGroups(), "A:g2");
+  ui.EnableAll();
+  EXPECT_EQ(ui.DisabledGroups(), "");
+}
+
+TEST_F(UIControllerTest, RefreshAppliesGroupsByTagWordsAndName) {
+  auto* txt = new QLineEdit(&form);
+  txt->setProperty("Tag", "conn, Note");
+  auto* btn = new QPushButton(&form);
+  btn->setObjectName("btnTest");
+  auto* grid = new QTableWidget(&form);  // not a kind that is enabled or disabled
+  grid->setProperty("Tag", "conn");
+  ui.SetGroupsEnabled("page", false, {"conn", "btnTest"});
+  ui.RefreshDisabledStatus(&form);
+  EXPECT_FALSE(txt->isEnabled());
+  EXPECT_FALSE(btn->isEnabled());
+  EXPECT_TRUE(grid->isEnabled());
+  EXPECT_TRUE(opt[0]->isEnabled());
+
+  ui.EnableRefresh(false);
+  ui.EnableAll();
+  ui.RefreshDisabledStatus(&form);
+  EXPECT_FALSE(txt->isEnabled());
+  ui.EnableRefresh(true);
+  ui.RefreshDisabledStatus(&form);
+  EXPECT_TRUE(txt->isEnabled());
+}
+
+TEST_F(UIControllerTest, ClearingEmptiesEachKindAndItemsOnlyWithClearList) {
+  auto* txt = new QLineEdit("text", &form);
+  txt->setProperty("Tag", "g");
+  auto* keep = new QListWidget(&form);
+  keep->setProperty("Tag", "g");
+  keep->addItems({"a", "b"});
+  keep->setCurrentRow(1);
+  auto* drop = new QComboBox(&form);
+  drop->setProperty("Tag", "g,ClearList");
+  drop->addItems({"a", "b"});
+  auto* chk = new QCheckBox(&form);
+  chk->setProperty("Tag", "g");
+  chk->setChecked(true);
+  auto* grid = new QTableWidget(3, 2, &form);
+  grid->setProperty("Tag", "g");
+  auto* other = new QLineEdit("stays", &form);
+  other->setProperty("Tag", "h");
+  for (QRadioButton* b : opt) b->setProperty("Tag", "g");
+  opt[2]->setChecked(true);
+
+  ui.ClearControls(&form, "x, g", true);
+  EXPECT_EQ(txt->text(), "");
+  EXPECT_EQ(keep->count(), 2);
+  EXPECT_EQ(keep->currentRow(), -1);
+  EXPECT_EQ(drop->count(), 0);
+  EXPECT_FALSE(chk->isChecked());
+  EXPECT_EQ(grid->rowCount(), 0);
+  EXPECT_EQ(Checked(), 0);  // a cleared group shows its first option
+  EXPECT_EQ(other->text(), "stays");
+}
+
+TEST_F(UIControllerTest, FillListAndFindItems) {
+  x.Load("<List><Item Name='Alpha' Id='3' Kind='a'/><Item Name=' Beta ' Id='5' Kind='b'/>"
+         "<Item Name='Gamma' Id='x' Kind='a'/></List>");
+  auto* combo = new QComboBox(&form);
+  ui.FillListControl(combo, x, "Name", "Id", "Kind", "a");
+  ASSERT_EQ(combo->count(), 2);
+  EXPECT_EQ(combo->itemText(1), "Gamma");
+  EXPECT_EQ(combo->itemData(1).toInt(), 0);  // a non-number reads as 0
+  EXPECT_EQ(combo->currentIndex(), -1);      // two items: nothing chosen
+
+  auto* list = new QListWidget(&form);
+  ui.FillListControl(list, x, "Name", "Id", "Kind", "b");
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(list->currentRow(), 0);  // a single item is selected
+
+  ui.FillListControl(combo, x, "Name", "Id");
+  EXPECT_EQ(ComboBoxFind(combo, "Beta"), 1);  // blanks around the item do not count
+  EXPECT_EQ(ComboBoxFind(combo, "  "), -1);
+  EXPECT_EQ(ComboBoxFind(combo, "", 3), 0);
+  EXPECT_EQ(ComboBoxFind(combo, "Delta", 9), -1);
+  ComboBoxSelectByTextOrData(combo, "Gamma");
+  EXPECT_EQ(combo->currentIndex(), 2);
+}
+
+}  // namespace

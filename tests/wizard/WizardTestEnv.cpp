@@ -1,0 +1,94 @@
+#include "wizard/WizardTestEnv.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <filesystem>
+
+#include "errors/Faultnet31.h"
+#include "platform/AppPaths.h"
+#include "settings/CSettings.h"
+#include "shell/MGlobals.h"
+#include "wizard/CChildForm.h"
+#include "wizard/ChildForms.h"
+#include "wizard/MStartExit.h"
+#include "wizard/frm0MDIMain.h"
+
+namespace wizardtest {
+
+namespace fs = std::filesystem;
+using namespace pf;
+using namespace pf::wizard;
+
+std::vector<std::string> TreeTags() {
+  std::vector<std::string> tags;
+  for (const ChildFormDecl& d : ChildFormTable()) tags.emplace_back(d.Tag);
+  return tags;
+}
+
+void WizardTest::SetUp() {
+  Faultnet31::Reset();
+  AppPaths::SetProgramFolder(dir.path().string());
+  for (const char* name : {"CodeLib.cls", "PFG_UserGuide.htm"}) {
+    const fs::path built = fs::path(PF_BIN_DIR) / name;
+    if (fs::exists(built)) fs::copy_file(built, dir.path() / name);
+  }
+  script = &NextAnswers::Start();
+  frm0MDIMain::FadeClock() = [this] { return clockMs; };
+  MGlobals::AppState = MGlobals::AS_STARTING;
+}
+
+void WizardTest::TearDown() {
+  // Exit saves the profile: never over a checked-in sample.
+  if (CSettings* s = MStartExit::Settings();
+      s && s->ProfileFileName().rfind(PF_SOURCE_DIR, 0) == 0)
+    s->ProfileFileName(dir.file("Saved.PFG"));
+  if (MGlobals::AppState == MGlobals::AS_RUNNING) MStartExit::ExitApplication();
+  for (QWidget* w : QApplication::topLevelWidgets()) w->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (const ChildFormDecl& d : ChildFormTable()) OverrideChildForm(d.Tag, nullptr);
+  NextAnswers::Stop();
+  MGlobals::SetUserInterface(nullptr);
+  MGlobals::AppState = MGlobals::AS_STARTING;
+  AppPaths::SetProgramFolder("");
+}
+
+void WizardTest::Start() {
+  ASSERT_TRUE(MStartExit::Main());
+  main = MStartExit::MainForm();
+  ASSERT_NE(main, nullptr);
+}
+
+CSettings& WizardTest::Settings() const { return *MStartExit::Settings(); }
+
+QPushButton* WizardTest::Button(const QString& name) const {
+  auto* b = main->findChild<QPushButton*>(name);
+  EXPECT_NE(b, nullptr) << name.toStdString();
+  return b;
+}
+
+void WizardTest::Click(const QString& name) {
+  QPushButton* b = Button(name);
+  if (b) QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void WizardTest::DoubleClick(const QString& name) {
+  // As a mouse sends it: the second press arrives as a double-click.
+  QPushButton* b = Button(name);
+  if (!b) return;
+  QTest::mouseClick(b, Qt::LeftButton);
+  QTest::mouseDClick(b, Qt::LeftButton);
+  QTest::mouseRelease(b, Qt::LeftButton);
+}
+
+std::string WizardTest::Current() const { return main->CurrentForm() ? main->CurrentForm()->Name() : std::string(); }
+
+std::string WizardTest::Selected() const { return main->SelectedTag(); }
+
+std::vector<std::string> WizardTest::Shown() const {
+  std::vector<std::string> out;
+  for (const auto& m : script->Messages) out.push_back(m.Msg);
+  return out;
+}
+
+}  // namespace wizardtest

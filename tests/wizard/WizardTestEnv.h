@@ -1,0 +1,58 @@
+#pragma once
+// Fixture of the wizard's tests: a temporary program folder holding the built code
+// library and user guide, the modal windows scripted (NextAnswers), a fade clock the test
+// moves, and the program started with MStartExit::Main and ended after the test.
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+#include "support/TestEnv.h"
+#include "wizard/NextAnswers.h"
+
+namespace pf {
+class CSettings;
+}
+
+namespace pf::wizard {
+class CChildForm;
+class frm0MDIMain;
+}  // namespace pf::wizard
+
+namespace wizardtest {
+
+class WizardTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the program; the root page is shown.
+  void Start();
+  pf::wizard::frm0MDIMain& Main() const { return *main; }
+  pf::CSettings& Settings() const;
+
+  // Clicks a widget of the main window or of a page by its objectName.
+  void Click(const QString& name);
+  void DoubleClick(const QString& name);
+  QPushButton* Button(const QString& name) const;
+  std::string Current() const;   // the current page's name
+  std::string Selected() const;  // the selected node's tag
+
+  // Texts the scripted message windows showed.
+  std::vector<std::string> Shown() const;
+  void Answer(bool yes) { script->MessageAnswers.push_back(yes ? 6 : 7); }
+
+  pftest::TempDir dir;
+  pf::wizard::NextAnswers::Script* script = nullptr;
+  pf::wizard::frm0MDIMain* main = nullptr;
+  qint64 clockMs = 1'000'000;
+};
+
+// The tree tags in order.
+std::vector<std::string> TreeTags();
+
+}  // namespace wizardtest
