@@ -24,3 +24,4 @@ echo
 echo "Generated from samples/mssql/OrderEntry.sql:"
 echo "  class:  $(pwd)/$out/COrderEntryDB.cls"
 echo "  module: $(pwd)/$out/MOrderEntryParams.bas"
+echo "The wizard, on a desktop: $(pwd)/build/bin/procforge"

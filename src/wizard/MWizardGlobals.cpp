@@ -84,8 +84,9 @@ bool GenerateCode() {
     if (auto* results = qobject_cast<frmChildRunVBProject*>(main.CurrentForm())) {
       results->SetDone();
       results->SetStats(r.NumSPs, r.NumLines, r.NumChars);
-      // Warnings of the run, once the generation command reports them.
-      results->SetWarnings({});
+      QStringList warnings;
+      for (const std::string& w : r.Warnings) warnings << QString::fromStdString(w);
+      results->SetWarnings(warnings);
     }
     main.raise();
     main.activateWindow();
