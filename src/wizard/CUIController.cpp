@@ -11,13 +11,13 @@
 #include <QTableWidget>
 #include <QVariant>
 
-#include "builder/MMethUtils.h"
-#include "builder/SourceText.h"
+#include "text/MMethUtils.h"
+#include "base/SourceText.h"
 #include "errors/AppError.h"
 #include "errors/ErrGuard.h"
-#include "platform/NoCase.h"
-#include "platform/VBDate.h"
-#include "settings/bwXMLBrowser.h"
+#include "base/NoCase.h"
+#include "base/VBDate.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace pf::wizard {
 

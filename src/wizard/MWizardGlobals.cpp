@@ -7,9 +7,9 @@
 
 #include "errors/ErrGuard.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
-#include "shell/MGlobals.h"
+#include "driver/MGlobals.h"
 #include "wizard/MStartExit.h"
 #include "wizard/NextAnswers.h"
 #include "wizard/frm0MDIMain.h"

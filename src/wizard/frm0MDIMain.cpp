@@ -19,7 +19,7 @@
 
 #include "errors/AppError.h"
 #include "errors/ErrGuard.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "settings/CSettings.h"
 #include "shell/CProgress.h"
 #include "shell/MGlobals.h"

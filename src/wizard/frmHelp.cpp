@@ -1,5 +1,6 @@
 #include "wizard/frmHelp.h"
 
+#include <QCloseEvent>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
@@ -27,8 +28,12 @@ frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {
   resize(460, 600);
 }
 
-frmHelp::~frmHelp() {
+frmHelp::~frmHelp() = default;
+
+void frmHelp::closeEvent(QCloseEvent* event) {
+  // Closed by the user or at exit, while the main window is still whole.
   if (frm0MDIMain* main = MStartExit::MainForm()) main->FormHelpUnloaded();
+  QWidget::closeEvent(event);
 }
 
 void frmHelp::ShowHelp(const std::string& Anchor, bool Position) {

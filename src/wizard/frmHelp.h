@@ -22,6 +22,9 @@ class frmHelp : public QWidget {
   // The address shown: the guide's URL with the anchor as its fragment.
   QUrl Source() const;
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   QTextBrowser* browser_;
 };

@@ -13,8 +13,8 @@
 #include <filesystem>
 
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
-#include "shell/MGlobals.h"
+#include "xml/bwXMLBrowser.h"
+#include "driver/MGlobals.h"
 #include "support/SettingsTestEnv.h"
 #include "wizard/CChildForm.h"
 #include "wizard/MStartExit.h"

@@ -13,7 +13,7 @@
 
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/MGlobals.h"
 #include "wizard/CChildForm.h"
 #include "wizard/ChildForms.h"

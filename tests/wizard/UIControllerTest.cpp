@@ -16,7 +16,7 @@
 
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "support/TestEnv.h"
 #include "wizard/CUIController.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "errors/Faultnet31.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "settings/CSettings.h"
 #include "shell/MGlobals.h"
 #include "wizard/CChildForm.h"

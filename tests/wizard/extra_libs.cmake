@@ -12,3 +12,5 @@ if(PF_XVFB_RUN)
   set_tests_properties(wizard_screenshots PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;PF_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp;ASAN_OPTIONS=detect_leaks=1")
 endif()
+# One test starts the built program without a display.
+add_dependencies(test_wizard procforge)

@@ -8,7 +8,7 @@
 
 #include "errors/ErrGuard.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "wizard/CUIController.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"

@@ -10,9 +10,9 @@
 #include <QPushButton>
 
 #include "errors/ErrGuard.h"
-#include "platform/AppPaths.h"
+#include "base/AppPaths.h"
 #include "settings/CSettings.h"
-#include "settings/bwXMLBrowser.h"
+#include "xml/bwXMLBrowser.h"
 #include "shell/MUtils.h"
 #include "wizard/CUIController.h"
 #include "wizard/MStartExit.h"

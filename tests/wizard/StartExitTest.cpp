@@ -1,0 +1,101 @@
+// Start-up and exit of the program around the main window: a profile that cannot be read,
+// no display, the error report window, and windows that follow the main window.
+
+#include <gmock/gmock.h>
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QSizeGrip>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "settings/CSettings.h"
+#include "shell/CIniFile.h"
+#include "shell/MGlobals.h"
+#include "wizard/MStartExit.h"
+#include "wizard/WizardTestEnv.h"
+#include "wizard/frm0MDIMain.h"
+#include "wizard/frmHelp.h"
+#include "wizard/frmShowError.h"
+
+namespace {
+
+using namespace pf;
+using namespace pf::wizard;
+using namespace wizardtest;
+using ::testing::HasSubstr;
+
+class StartExitTest : public WizardTest {};
+
+TEST_F(StartExitTest, BrokenProfileOfTheStateFileStartsAndIsNeverOverwritten) {
+  const std::string profile = dir.file("Broken.PFG");
+  pftest::WriteAll(profile, "<Settings><Server");
+  {
+    CIniFile ini;
+    ini.Init();
+    ini.SetProfile(profile);
+    ini.Save();
+  }
+  Start();
+  ASSERT_FALSE(script->Messages.empty());
+  EXPECT_EQ(script->Messages[0].Msg, "Error Loading Profile...");
+  EXPECT_EQ(Current(), "frmChild0StartPage");
+  // The program goes on with a new profile under the default name.
+  EXPECT_EQ(Main().windowTitle().toStdString(), "Default - Procforge");
+
+  MStartExit::ExitApplication();
+  EXPECT_EQ(pftest::ReadAll(profile), "<Settings><Server");
+  EXPECT_TRUE(std::filesystem::exists(dir.file("Default.PFG")));
+}
+
+TEST_F(StartExitTest, WithoutADisplayTheProgramSaysSoInOneLine) {
+  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(PF_BIN_DIR) +
+                          "/procforge' 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[256];
+  while (fgets(buf, sizeof buf, p)) out += buf;
+  const int status = pclose(p);
+  EXPECT_NE(status, 0);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  EXPECT_THAT(out, HasSubstr("procforge: no display"));
+}
+
+TEST_F(StartExitTest, ErrorReportWindowIsReadOnlyAndResizable) {
+  NextAnswers::Stop();  // this window is modeless: it opens for real
+  const std::string report = "Something failed\r\n  Call Stack: frm0MDIMain.btnNext_Click()";
+  frmShowError* w = frmShowError::ErrorReport(report);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  auto* text = w->findChild<QPlainTextEdit*>("txtReport");
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->isReadOnly());
+  EXPECT_EQ(w->Report().toStdString(), "Something failed\n  Call Stack: frm0MDIMain.btnNext_Click()");
+  EXPECT_TRUE(w->isSizeGripEnabled());
+  EXPECT_NE(w->minimumSize(), w->maximumSize());
+  w->close();
+  script = &NextAnswers::Start();
+}
+
+TEST_F(StartExitTest, CompanionWindowsHideWhileTheMainWindowIsMinimised) {
+  Start();
+  Main().show();
+  QWidget viewer;
+  viewer.show();
+  Main().AddCompanionWindow(&viewer);
+  Main().SelectNodeByTag("frmChildSrvr");
+  Click("btnHelp");
+  ASSERT_NE(Main().HelpForm(), nullptr);
+  Main().setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(viewer.isVisible());
+  EXPECT_FALSE(Main().HelpForm()->isVisible());
+  Main().setWindowState(Qt::WindowNoState);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(viewer.isVisible());
+  EXPECT_TRUE(Main().HelpForm()->isVisible());
+}
+
+}  // namespace
