@@ -12,6 +12,7 @@
 #include "wizard/CQtUserInterface.h"
 #include "wizard/CUIController.h"
 #include "wizard/frm0MDIMain.h"
+#include "wizard/frm0VBCode.h"
 #include "wizard/frmSplash.h"
 
 namespace pf::wizard::MStartExit {
@@ -63,6 +64,7 @@ bool Main() {
         if (CSettings* s = Settings()) s->DisconnectServer();
       });
       p.Settings->Init();
+      InstallCodeViewers();
       QApplication::setOverrideCursor(Qt::WaitCursor);
       p.Splash = new frmSplash;
       p.Splash->show();

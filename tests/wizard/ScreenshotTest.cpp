@@ -16,6 +16,15 @@
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0Run.h"
+#include "wizard/CCodeView.h"
+#include "wizard/frm0VBCode.h"
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QCheckBox>
+#include "settings/CSettings.h"
+#include "xml/bwXMLBrowser.h"
+#include "support/SettingsTestEnv.h"
 
 namespace {
 
@@ -52,6 +61,31 @@ TEST_F(Screenshots, EveryPageOfTheMainWindow) {
   run.Message("Building method for procedure dbo.spOrderDetailsInsertWithAVeryLongName");
   run.show();
   Save(&run, "frm0Run");
+}
+
+TEST_F(Screenshots, CodeViewerWithTheSampleClassAndTheHelpWindow) {
+  pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
+  Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
+  Settings().xCode->Attr("ClassFile", pf::Variant(dir.file("COrderEntryDB.cls")));
+  Settings().xCode->Attr("ConfirmOverWrite", pf::Variant("False"));
+  Settings().xStoredProc->Attr("AddExecSPByName", pf::Variant("False"));
+  Main().SelectNodeByTag("frmChildBuildCode");
+  Main().CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
+  Click("btnStart");
+  ASSERT_NE(ClassViewer(), nullptr);
+  ASSERT_TRUE(ClassViewer()->isVisible());
+  // Down to the procedure methods, where keywords, strings, comments and rules meet.
+  pf::wizard::CCodeView* view = ClassViewer()->View();
+  const QTextCursor at = view->document()->find(QRegularExpression("^Public Function ExecCustomerInsert"));
+  ASSERT_FALSE(at.isNull());
+  view->verticalScrollBar()->setValue(at.blockNumber() - 6);
+  Save(ClassViewer(), "frm0VBCode");
+
+  Main().SelectNodeByTag("frmChildSrvr");
+  Click("btnHelp");
+  ASSERT_NE(Main().HelpForm(), nullptr);
+  QTest::qWait(200);
+  Save(Main().HelpForm(), "frmHelp");
 }
 
 }  // namespace
