@@ -17,6 +17,7 @@
 #include "extract/ISrvrExtractor.h"
 #include "base/Utf8.h"
 #include "base/VBDate.h"
+#include "base/Version.h"
 #include "text/VBSource.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
@@ -30,8 +31,6 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr const char* kTrue = "True";
 
-// The version the generated class names in its header comment.
-constexpr const char* kProductVersion = "2.2";
 // Run-time option words are long sums of constants: broken at "+" with this indent.
 constexpr const char* kOptionsIndent = "    ";
 
@@ -324,7 +323,7 @@ void CCodeBuilder::State::BuildRefValues() {
   AddRef("DateTime", VBDate::Format(VBDate::Now(), "Dd mmm yyyy, Hh:nn "));
   AddRef("AppName", "Procforge");
   AddRef("CompanyName", "Brandywick");
-  AddRef("ProcforgeVersion", std::string("Version ") + kProductVersion + " (" + PF_VERSION + ")");
+  AddRef("ProcforgeVersion", VersionLine());
   // The heading comment names the catalogue's connection, never its password.
   AddRef("ProcforgeConnectionString", VBSource::CommentText(Quoted(Secrets::Mask(Str(server, "ConnPfg")))));
 

@@ -4,10 +4,14 @@
 // ends or before another message is printed. Updates are limited to a few per second,
 // so that a run over thousands of procedures does not spend its time writing them.
 //
-// While it exists, Ctrl-C (SIGINT) cancels the run: the next event point sets
+// The line is written only when the stream is a terminal: a file or a pipe would keep
+// every overwritten text.
+//
+// While it exists, Ctrl-C (SIGINT) and SIGTERM cancel the run: the next event point sets
 // Cancelled of the progress channel, and the next progress message ends the run with
-// "Operation Canceled". A second Ctrl-C ends the program at once (the default action),
-// for a run that waits on a server and sends no messages.
+// "Operation Canceled". A run that does not get there within a second (it waits on a
+// server, or writes a large file) is ended where it is, with exit status 130 (143 for
+// SIGTERM), after the temporary file of a write in progress is removed.
 
 #include <chrono>
 #include <cstddef>
@@ -36,8 +40,10 @@ class CliProgressLine : public IProgressDisplay {
   // Removes the line, if one is shown.
   void Clear();
 
-  // True once Ctrl-C was pressed while a progress line existed.
+  // True once Ctrl-C was pressed (or SIGTERM arrived) while a progress line existed;
+  // InterruptSignal gives the signal, 0 for none.
   static bool Interrupted();
+  static int InterruptSignal();
 
  private:
   CProgress& progress_;
@@ -46,6 +52,10 @@ class CliProgressLine : public IProgressDisplay {
   size_t shownWidth_ = 0;
   std::chrono::steady_clock::time_point lastWrite_{};
   bool wroteOnce_ = false;
+  bool tty_ = false;
 };
+
+// The exit status of a run ended by a signal: 143 for SIGTERM, else 130.
+int ExitStatusForSignal(int sig);
 
 }  // namespace pf::cli

@@ -1,5 +1,7 @@
 #include "cli/CliSession.h"
 
+#include "cli/CliProgressLine.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -75,7 +77,7 @@ int CliSession::Run(const std::function<int()>& Body) {
     if (!cancelled) return 1;
     if (ui_->BeforeOutput) ui_->BeforeOutput();
     std::fputs("Cancelled.\n", stderr);
-    return 130;
+    return ExitStatusForSignal(CliProgressLine::InterruptSignal());
   }
 }
 

@@ -2,6 +2,9 @@
 // command inside a CliSession, whose error path is the only one.
 
 #include <cstdio>
+#include <string_view>
+
+#include "base/Version.h"
 
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
@@ -38,6 +41,10 @@ int Dispatch(pf::cli::CliSession& session) {
 
 int main(int argc, char** argv) {
   pf::cli::CliOptions options;
+  if (argc == 2 && (std::string_view(argv[1]) == "--version" || std::string_view(argv[1]) == "-V")) {
+    std::printf("procforge-cli %s\n", pf::VersionLine().c_str());
+    return 0;
+  }
   try {
     options = pf::cli::ParseCommandLine(argc, argv);
   } catch (const pf::cli::CliUsageError& e) {

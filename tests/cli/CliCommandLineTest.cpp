@@ -35,6 +35,14 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
   EXPECT_FALSE(std::filesystem::exists(cli.ProgramFile("Procforge.ini")));
 }
 
+TEST(CliCommandLine, VersionLine) {
+  CliInstall cli;
+  const CliResult r = cli.Run({"--version"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Out, "procforge-cli Version 2.2 (" PF_VERSION ")\n");
+  EXPECT_EQ(r.Err, "");
+}
+
 TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
   CliInstall cli;
   const std::pair<std::vector<std::string>, const char*> cases[] = {
