@@ -1,5 +1,8 @@
 #include "settings/CSettings.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +17,7 @@
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/TextFiles.h"
+#include "errors/Secrets.h"
 #include "settings/MKeyTypes.h"
 #include "settings/MStdConfigs.h"
 #include "shell/CIniFile.h"
@@ -287,10 +291,19 @@ void CSettings::Save() {
       const std::string file = ProfileFileName();
       if (!Trim(file).empty()) {
         KeepUnreadableProfile(file);
-        TextFiles::WriteText(file, AsciiXml(xSettings->xml()), kCharset);
+        const std::string xml = AsciiXml(xSettings->xml());
+        // A new profile that holds a password is readable by its owner only: created so
+        // before anything is written, and the atomic write keeps the mode.
+        if (!MUtils::FileExists(file) && Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" +
+                                                                Str(*xIniOptions, "ConnDftString"))) {
+          const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+          if (fd >= 0) ::close(fd);
+        }
+        TextFiles::WriteText(file, xml, kCharset);
       }
-      IniFile->Save();
+      // The state file is written with the profile already in its recent list.
       IniFile->RecentAddToList(file);
+      IniFile->Save();
     });
   } catch (const AppError& e) {
     MGlobals::ShowError("Error saving profile: " + FirstLine(e.Description));

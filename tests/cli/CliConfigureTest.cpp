@@ -213,3 +213,31 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+// A new profile is in the recent list of the state file on disk; one that holds a
+// password is readable by its owner only, and the password is never shown.
+TEST(CliConfigure, NewProfilesAreRecentAndPasswordsStayPrivate) {
+  CliInstall cli;
+  const std::string plain = cli.File("Plain.PFG");
+  const std::string secret = cli.File("Secret.PFG");
+  ASSERT_EQ(cli.Run({"configure", "--profile", plain, "--new", "--set", "Server.SrvrType=1"}).ExitCode, 0);
+  const CliResult r = cli.Run({"configure", "--profile", secret, "--new", "--set", "Server.SrvrType=1", "--set",
+                               "Server.ConnPfg=Provider=SQLOLEDB;User ID=sa;Password=s3cret"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_FALSE(Has(r.Out + r.Err, "s3cret"));
+  const std::string state = StateFileText(cli);
+  // The current profile is named twice (current and recent), the one before once (recent).
+  for (const auto& [f, times] : {std::pair<std::string, size_t>{plain, 1}, {secret, 2}}) {
+    size_t count = 0;
+    for (size_t at = state.find(f); at != std::string::npos; at = state.find(f, at + 1)) ++count;
+    EXPECT_EQ(count, times) << f << "\n" << state;
+  }
+  EXPECT_EQ(fs::status(secret).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_NE(fs::status(plain).permissions() & fs::perms::others_read, fs::perms::none);
+}
+
+}  // namespace
+}  // namespace clitest
