@@ -251,3 +251,48 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
 
 }  // namespace
 }  // namespace clitest
+
+namespace clitest {
+namespace {
+
+// A full disk: the new class does not fit on a small file system. The run fails, the
+// previous pair stays as it was (or, without one, nothing is left), and no temporary
+// file remains. The message does not carry the generated text.
+TEST(CliGenerate, AFullDiskLeavesTheOldPairOrNothing) {
+  CliInstall cli;
+  const std::string disk = cli.File("disk");
+  fs::create_directories(disk);
+  const std::string mount = "mount -t tmpfs -o size=40k tmpfs '" + disk + "' 2>/dev/null";
+  if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "a small tmpfs cannot be mounted here (needs root)";
+  struct Unmount {
+    std::string dir;
+    ~Unmount() { std::system(("umount '" + dir + "'").c_str()); }
+  } unmount{disk};
+
+  const std::string cls = disk + "/COrderEntryDB.cls";
+  const std::string bas = disk + "/MOrderEntryParams.bas";
+  const std::string pfg = SampleProfile(cli, {"Code.ClassFile=" + cls, "Code.ParamDefsFile=" + bas});
+  for (const bool earlierPair : {false, true}) {
+    fs::remove(cls);
+    fs::remove(bas);
+    if (earlierPair) {
+      pftest::WriteAll(cls, "old class");
+      pftest::WriteAll(bas, "old module");
+    }
+    const CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err;
+    EXPECT_TRUE(Has(r.Err, "Error Saving File: ")) << r.Err;
+    EXPECT_LT(r.Err.size(), 4000u) << "the message carries the generated text";
+    if (earlierPair) {
+      EXPECT_EQ(ReadAll(cls), "old class");
+      EXPECT_EQ(ReadAll(bas), "old module");
+    } else {
+      EXPECT_TRUE(fs::is_empty(disk)) << "files left on a failed first run";
+    }
+    for (const auto& e : fs::directory_iterator(disk))
+      EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+  }
+}
+
+}  // namespace
+}  // namespace clitest
