@@ -66,45 +66,11 @@ const std::initializer_list<std::string> kInOut = {
 
 }  // namespace
 
-TEST_F(Ctor, SqlServerSampleWritesTheWholeMethodAndItsConstants) {
+// The whole methods and constants are golden files (GoldenMethodsTest); here the method
+// object a function gives the collection.
+TEST_F(Ctor, SqlServerFunctionGivesItsMethodObjectAndNoConstants) {
   LoadSample("mssql/OrderEntry.PFG");
   Init();
-  EXPECT_EQ(Method("USP_ARCHIVEORDERS"),
-            CrLf("Public Function ExecArchiveorders(ByVal datCutoffdate As Date, _ \n"
-                 "         ByRef lngArchived As Long)  As Boolean\n"
-                 "    On Error GoTo errHandler\n"
-                 "    InitCommand\n"
-                 "    AddParam RETURN_VALUE, adInteger, adParamReturnValue\n"
-                 "    AddParam \"@CUTOFFDATE\", adDBTimeStamp, adParamInput, , datCutoffdate\n"
-                 "    AddParam \"@ARCHIVED\", adInteger, adParamInputOutput, , lngArchived\n"
-                 "    Execute \"[USP_ARCHIVEORDERS]\"\n"
-                 "    lngArchived = PrmValue(\"@ARCHIVED\")\n"
-                 "    ExecArchiveorders = True\n"
-                 "    Exit Function\n"
-                 "errHandler:\n"
-                 "    ErrorIn \"COrderEntryDB.ExecArchiveorders(datCutoffdate,lngArchived)\", Array(datCutoffdate, _ \n"
-                 "         lngArchived), EA_PUBLIC\n"
-                 "    HandleError\n"
-                 "End Function\n"));
-  EXPECT_EQ(defs, CrLf("Public Const SP_ARCHIVEORDERS = \"[USP_ARCHIVEORDERS]\"\n"
-                       "Public Const PRM_ARCHIVEORDERS = \"@CUTOFFDATE,135,1,0,0;@ARCHIVED,3,3,0,0\"\n"));
-
-  // Only a return value: empty parentheses, no retrieve line, empty error arguments.
-  EXPECT_EQ(Method("usp_GetNextOrderNumber"), CrLf("Public Function ExecGetNextOrderNumber()  As Boolean\n"
-                                                   "    On Error GoTo errHandler\n"
-                                                   "    InitCommand\n"
-                                                   "    AddParam RETURN_VALUE, adInteger, adParamReturnValue\n"
-                                                   "    Execute \"[usp_GetNextOrderNumber]\"\n"
-                                                   "\n"
-                                                   "    ExecGetNextOrderNumber = True\n"
-                                                   "    Exit Function\n"
-                                                   "errHandler:\n"
-                                                   "    ErrorIn \"COrderEntryDB.ExecGetNextOrderNumber\", , EA_PUBLIC\n"
-                                                   "    HandleError\n"
-                                                   "End Function\n"));
-  EXPECT_EQ(defs, CrLf("Public Const SP_GETNEXTORDERNUMBER = \"[usp_GetNextOrderNumber]\"\n"
-                       "Public Const PRM_GETNEXTORDERNUMBER = \"\"\n"));
-
   // A function: one blank before its type, the result from the return value, no constants.
   const std::string f = Method("fn_FormatOrderNo", true);
   EXPECT_EQ(Line(f, "Public Function"),

@@ -1,12 +1,11 @@
-// The Oracle, Access and Informix extractors over the sample snapshots and over small
+// The Oracle and Access extractors, the parameter documents of every sample, over the sample snapshots and over small
 // snapshots written for one case each.
 
 #include "extract/CSrvrAccess.h"
-#include "extract/CSrvrInformix.h"
+#include "extract/CSrvrMSSQL.h"
 #include "extract/CSrvrOraADO.h"
 #include "extract/ExtractTestUtil.h"
-#include "shell/MGlobals.h"
-#include "shell/ScriptedUserInterface.h"
+#include "support/Golden.h"
 
 namespace {
 
@@ -44,92 +43,33 @@ TEST_F(ExtractorTest, OracleListsStandaloneThenPackagedProceduresWithoutOverload
   EXPECT_EQ(x->xmlGetSPList(""), "<ProcList Connection=\"" + SnapshotConn(file) + "\"/>");
 }
 
-TEST_F(ExtractorTest, OracleParameterDocumentsCapitaliseAsTheSource) {
-  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
-  EXPECT_EQ(x->xmlGetSPParameters("order_pkg.get_total"),
-            "<Parameters Proc=\"Order_Pkg.Get_Total\" NotSupported=\"False\">"
-            "<Param Name=\"RETURN_VALUE\" IsRetVal=\"True\" Dir=\"4\" NativeType=\"NUMBER\" NativeTypeName=\"\" "
-            "NumericScale=\"\" Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"p_Order_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "</Parameters>");
-  // A record argument, then one unsupported Param per field.
-  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.GET_ORDER"),
-            "<Parameters Proc=\"Order_Pkg.Get_Order\" NotSupported=\"True\">"
-            "<Param Name=\"p_Order_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"p_Order\" Dir=\"2\" NativeType=\"PL/SQL RECORD\" NativeTypeName=\"ORDER_PKG\" "
-            "NumericScale=\"\" Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"Order_Id\" DataTypeNotSupported=\"True\"/>"
-            "<Param Name=\"Customer_Id\" DataTypeNotSupported=\"True\"/>"
-            "<Param Name=\"Order_Date\" DataTypeNotSupported=\"True\"/>"
-            "<Param Name=\"Status\" DataTypeNotSupported=\"True\"/>"
-            "<Param Name=\"Total_Amount\" DataTypeNotSupported=\"True\"/>"
-            "</Parameters>");
-  // Only a REF CURSOR: no Param at all.
-  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.OPEN_ORDERS"),
-            "<Parameters Proc=\"Order_Pkg.Open_Orders\" NotSupported=\"False\"/>");
-  // A name written straight after a comma is not found and stays in upper case; CHAR gets 1.
-  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.SET_STATUS"),
-            "<Parameters Proc=\"Order_Pkg.Set_Status\" NotSupported=\"False\">"
-            "<Param Name=\"p_Order_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"P_NEW_STATUS\" Dir=\"1\" NativeType=\"CHAR\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"1\"/>"
-            "</Parameters>");
-  // Scales, precisions and lengths where the dictionary has them; defaults where not.
-  EXPECT_EQ(x->xmlGetSPParameters("CUSTOMER_API.REGISTER"),
-            "<Parameters Proc=\"Customer_API.Register\" NotSupported=\"False\">"
-            "<Param Name=\"p_Company_Name\" Dir=\"1\" NativeType=\"VARCHAR2\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"80\"/>"
-            "<Param Name=\"p_Email\" Dir=\"1\" NativeType=\"VARCHAR2\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"4000\"/>"
-            "<Param Name=\"p_Credit_Limit\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"2\" "
-            "Precision=\"12\" Size=\"0\"/>"
-            "<Param Name=\"p_Customer_Id\" Dir=\"2\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"0\" "
-            "Precision=\"10\" Size=\"22\"/>"
-            "</Parameters>");
-  EXPECT_NE(x->xmlGetSPParameters("CUSTOMER_API.SET_PHOTO").find("NativeType=\"RAW\" NativeTypeName=\"\" "
-                                                                 "NumericScale=\"\" Precision=\"\" Size=\"32760\""),
-            std::string::npos);
-  EXPECT_NE(x->xmlGetSPParameters("CUSTOMER_API.SET_NOTE").find("NativeType=\"NVARCHAR2\" NativeTypeName=\"\" "
-                                                                "NumericScale=\"\" Precision=\"\" Size=\"2000\""),
-            std::string::npos);
-  EXPECT_NE(x->xmlGetSPParameters("ORDER_PKG.ADD_LINE").find("<Param Name=\"p_Discount\" Dir=\"1\" "
-                                                             "NativeType=\"FLOAT\" NativeTypeName=\"\" "
-                                                             "NumericScale=\"\" Precision=\"126\" Size=\"0\"/>"),
-            std::string::npos);
-  // A package written in lower case.
-  EXPECT_EQ(x->xmlGetSPParameters("ORDER_REPORTS.DAILY_SALES"),
-            "<Parameters Proc=\"order_reports.daily_sales\" NotSupported=\"False\">"
-            "<Param Name=\"p_day\" Dir=\"1\" NativeType=\"DATE\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "</Parameters>");
-  // The overloaded procedure has no arguments outside its overloads.
-  EXPECT_EQ(x->xmlGetSPParameters("ORDER_PKG.FIND_ORDER"),
-            "<Parameters Proc=\"Order_Pkg.Find_Order\" NotSupported=\"False\"/>");
-}
-
-TEST_F(ExtractorTest, OracleStandaloneProceduresAndFunctions) {
-  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
-  EXPECT_EQ(x->xmlGetSPParameters("ADJUST_STOCK"),
-            "<Parameters Proc=\"Adjust_Stock\" NotSupported=\"False\">"
-            "<Param Name=\"p_Product_Id\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"p_Qty\" Dir=\"3\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"p_Reason\" Dir=\"1\" NativeType=\"CHAR\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"1\"/>"
-            "</Parameters>");
-  EXPECT_EQ(x->xmlGetSPParameters("Is_Valid_Email"),
-            "<Parameters Proc=\"Is_Valid_Email\" NotSupported=\"False\">"
-            "<Param Name=\"RETURN_VALUE\" IsRetVal=\"True\" Dir=\"4\" NativeType=\"PL/SQL BOOLEAN\" "
-            "NativeTypeName=\"\" NumericScale=\"\" Precision=\"\" Size=\"0\"/>"
-            "<Param Name=\"p_Email\" Dir=\"1\" NativeType=\"VARCHAR2\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"4000\"/>"
-            "</Parameters>");
-  EXPECT_EQ(x->xmlGetSPParameters("PURGE_OLD_ORDERS"),
-            "<Parameters Proc=\"Purge_Old_Orders\" NotSupported=\"False\"/>");
+// The parameter documents of the sample catalogues, one per line, against golden files:
+// names capitalised as the declaration writes them, record arguments and REF CURSORs,
+// lengths, scales and precisions where the dictionary has them, an overloaded procedure,
+// output parameters as input/output and numeric as double on SQL Server, binary and
+// numeric Access parameters, a form query asked for directly.
+TEST_F(ExtractorTest, ParameterDocumentsOfTheSamples) {
+  const std::pair<const char*, std::vector<const char*>> samples[] = {
+      {"mssql", {"usp_InvoiceCreate", "usp_GetNextOrderNumber", "usp_PurgeHistory"}},
+      {"oracle",
+       {"order_pkg.get_total", "ORDER_PKG.GET_ORDER", "ORDER_PKG.OPEN_ORDERS", "ORDER_PKG.SET_STATUS",
+        "CUSTOMER_API.REGISTER", "CUSTOMER_API.SET_PHOTO", "CUSTOMER_API.SET_NOTE", "ORDER_PKG.ADD_LINE",
+        "ORDER_REPORTS.DAILY_SALES", "ORDER_PKG.FIND_ORDER", "ADJUST_STOCK", "Is_Valid_Email", "PURGE_OLD_ORDERS"}},
+      {"access",
+       {"qryOrdersByDate", "qrySetProductImageHash", "qryProductMargin", "qryInvoiceTotals", "qryCustomerInvoices"}},
+  };
+  for (const auto& [server, procs] : samples) {
+    std::shared_ptr<ISrvrExtractor> x;
+    if (std::string(server) == "mssql")
+      x = Extractor<CSrvrMSSQL>(Sample("mssql/OrderEntry.sql"));
+    else if (std::string(server) == "oracle")
+      x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
+    else
+      x = Extractor<CSrvrAccess>(Sample("access/Orders.sql"));
+    std::string docs;
+    for (const char* proc : procs) docs += x->xmlGetSPParameters(proc) + "\n";
+    pftest::ExpectGolden(std::string("extract/") + server + "-parameters.xml", docs);
+  }
 }
 
 TEST_F(ExtractorTest, OracleGetOrigCapFindsNamesOnlyBetweenBlanks) {
@@ -224,37 +164,6 @@ TEST_F(ExtractorTest, AccessListsSavedQueriesWithoutTemporaryAndFormQueries) {
   EXPECT_EQ(ProcRows(x->xmlGetSPList("QRY*")), "");
 }
 
-TEST_F(ExtractorTest, AccessParameterDocuments) {
-  auto x = Extractor<CSrvrAccess>(Sample("access/Orders.sql"));
-  EXPECT_EQ(x->xmlGetSPParameters("qryOrdersByDate"),
-            "<Parameters Proc=\"qryOrdersByDate\">"
-            "<Param Name=\"StartDate\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"8\" Type=\"7\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"EndDate\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"8\" Type=\"7\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "</Parameters>");
-  // Binary parameters get Size 16 in Size's own place.
-  EXPECT_EQ(x->xmlGetSPParameters("qrySetProductImageHash"),
-            "<Parameters Proc=\"qrySetProductImageHash\">"
-            "<Param Name=\"ProductID\" Dir=\"1\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"ImageHash\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"16\" Type=\"204\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "</Parameters>");
-  // Numeric stays 131.
-  EXPECT_EQ(x->xmlGetSPParameters("qryProductMargin"),
-            "<Parameters Proc=\"qryProductMargin\">"
-            "<Param Name=\"TargetMargin\" Dir=\"1\" NumericScale=\"0\" Precision=\"18\" Size=\"19\" Type=\"131\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"CategoryID\" Dir=\"1\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "</Parameters>");
-  EXPECT_EQ(x->xmlGetSPParameters("qryInvoiceTotals"), "<Parameters Proc=\"qryInvoiceTotals\"/>");
-  // A form query can still be described when asked for directly.
-  EXPECT_NE(x->xmlGetSPParameters("qryCustomerInvoices").find("Name=\"FormsfrmCustomerstxtCustomerID\""),
-            std::string::npos);
-}
-
 TEST_F(ExtractorTest, AccessQueriesWhoseParametersCannotBeRefreshed) {
   const std::string file = Script("queries.sql",
                                   "CREATE TABLE MSysObjects (Id INTEGER, Name TEXT, Type SMALLINT, Flags INTEGER);\n"
@@ -287,21 +196,6 @@ TEST_F(ExtractorTest, AccessEmptyDatabaseAndFailures) {
   auto missing = Extractor<CSrvrAccess>(dir_.file("missing.sql"));
   ExpectFailure([&] { missing->xmlGetSPParameters("qryAny"); },
                 {"CSrvrAccess.ISrvrExtractorxmlGetSPParameters(SPName", "does not exist"});
-}
-
-// ---------------------------------------------------------------- Informix
-
-TEST_F(ExtractorTest, InformixPlaceholderOnlyShowsItsMessage) {
-  auto ui = std::make_shared<ScriptedUserInterface>();
-  MGlobals::SetUserInterface(ui);
-  CSrvrInformix x;
-  x.SetServer(std::make_shared<CServer>());
-  EXPECT_EQ(x.xmlGetSPList(""), "");
-  EXPECT_EQ(x.xmlGetSPParameters("any"), "");
-  MGlobals::SetUserInterface(nullptr);
-  ASSERT_EQ(ui->Messages.size(), 2u);
-  EXPECT_EQ(ui->Messages[0].Msg, "Place stuff here");
-  EXPECT_EQ(ui->Messages[1].Msg, "Place stuff here");
 }
 
 }  // namespace

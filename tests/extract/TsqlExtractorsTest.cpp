@@ -51,34 +51,6 @@ TEST_F(ExtractorTest, SqlServerFilterIsCaseSensitiveAndSeesTheWholeName) {
   EXPECT_EQ(none, "<ProcList Connection=\"" + SnapshotConn(Sample("mssql/OrderEntry.sql")) + "\"/>");
 }
 
-TEST_F(ExtractorTest, SqlServerParameterDocuments) {
-  auto x = Extractor<CSrvrMSSQL>(Sample("mssql/OrderEntry.sql"));
-  // Output parameters come as input/output (3); numeric (131) is written as double (5).
-  EXPECT_EQ(x->xmlGetSPParameters("usp_InvoiceCreate"),
-            "<Parameters Proc=\"usp_InvoiceCreate\">"
-            "<Param Name=\"@RETURN_VALUE\" Dir=\"4\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
-            "IsNullable=\"False\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"@OrderID\" Dir=\"1\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"@InvoiceDate\" Dir=\"1\" NumericScale=\"0\" Precision=\"16\" Size=\"16\" Type=\"135\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"@DueDays\" Dir=\"1\" NumericScale=\"0\" Precision=\"3\" Size=\"1\" Type=\"17\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"@InvoiceNo\" Dir=\"3\" NumericScale=\"255\" Precision=\"255\" Size=\"12\" Type=\"129\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "<Param Name=\"@Amount\" Dir=\"3\" NumericScale=\"4\" Precision=\"19\" Size=\"19\" Type=\"5\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "</Parameters>");
-  // Only the return value.
-  EXPECT_EQ(x->xmlGetSPParameters("usp_GetNextOrderNumber"),
-            "<Parameters Proc=\"usp_GetNextOrderNumber\">"
-            "<Param Name=\"@RETURN_VALUE\" Dir=\"4\" NumericScale=\"0\" Precision=\"10\" Size=\"4\" Type=\"3\" "
-            "IsNullable=\"False\" IsLongBinary=\"False\"/>"
-            "</Parameters>");
-  // The numbered procedure is asked for under the name the list gives.
-  EXPECT_NE(x->xmlGetSPParameters("usp_PurgeHistory").find("<Param Name=\"@BeforeDate\""), std::string::npos);
-}
-
 TEST_F(ExtractorTest, SqlServerWritesDecimalAsReportedAndNumericAsDouble) {
   const std::string file = Script("types.sql",
                                   "CREATE TABLE sysobjects (name TEXT, id INTEGER, type CHAR(2));\n"

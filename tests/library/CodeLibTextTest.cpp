@@ -57,27 +57,9 @@ class CodeLibTextTest : public ::testing::Test {
   }
   void TearDown() override { Faultnet31::Reset(); }
 
-  // The blocks of kAllBlocks, leaving out the optional ones whose condition the scenario
-  // does not set, as the generator pairs them.
-  static std::string BlocksFor(const Scenario& s) {
-    const std::string conds = std::string(s.Conditions) + ",";
-    auto has = [&](const char* c) { return conds.find(std::string(",") + c + ",") != std::string::npos; };
-    std::string list = "DeclOption,Decl,SPListTitle,ExecSQL";
-    if (has("MethExecSPByName")) list += ",MethExecSPByName";
-    list += ",MethStd";
-    if (has("ValFmt")) list += ",ValFmt";
-    list += ",MethErrProps";
-    for (const char* b : {"IFaceClass", "COMP", "IFaceObjectControl", "IFaceObjectConstruct", "Trans", "MultiRS", "Batch"}) {
-      static const std::map<std::string, std::string> block = {
-          {"COMP", "MethContext"}, {"Trans", "MethTrans"}, {"MultiRS", "MethRSNavigate"}, {"Batch", "MethBatch"}};
-      if (has(b)) list += "," + (block.count(b) ? block.at(b) : std::string(b));
-    }
-    return list + ",StdPriv,MethHandleError";
-  }
-
   std::string Assemble(const Scenario& s) {
     CRefValues refs = lib::HandMadeRefs("CShopDb", s.ConnSrcType);
-    return blocks.GetBlocks(BlocksFor(s), s.Conditions, &refs);
+    return blocks.GetBlocks(kAllBlocks, s.Conditions, &refs);
   }
 
   CBlocks blocks;
@@ -158,67 +140,6 @@ TEST_F(CodeLibTextTest, EveryScenarioResolvesCompletelyAndReportsErrorsCorrectly
   }
 }
 
-TEST_F(CodeLibTextTest, ConditionsChooseTheVariants) {
-  std::map<std::string, std::string> cls;
-  for (const Scenario& s : kScenarios) cls[s.Name] = Assemble(s);
-
-  // Error library: report lines and log sinks only with it.
-  EXPECT_EQ(cls["registry"].find("ErrorIn "), std::string::npos);
-  EXPECT_EQ(cls["registry"].find("ErrLog"), std::string::npos);
-  EXPECT_EQ(lib::Count(cls["desktop"], "ErrLogToFile \"Errors.txt\""), 1u);
-  EXPECT_EQ(cls["desktop"].find("ErrLogToDB"), std::string::npos);
-  EXPECT_NE(cls["complus"].find("If Len(mConnectionString4Err) > 0 Then LogConn = mConnectionString4Err"), std::string::npos);
-  EXPECT_NE(cls["complus"].find("ErrLogToDB LogConn, \"1\", \"spErrorLogInsert\""), std::string::npos);
-  EXPECT_EQ(cls["linkfile-path"].find("LogConn = mConnectionString4Err"), std::string::npos);
-  EXPECT_NE(cls["linkfile-path"].find("ErrLogToEventLog"), std::string::npos);
-
-  // Connection sources: the registry API and the re-read before opening only where needed.
-  const std::string reread = "If Len(mConnectionString) = 0 Then ReadConnectionSource";
-  for (const char* name : {"desktop", "complus"}) {
-    EXPECT_EQ(cls[name].find("RegOpenKeyEx"), std::string::npos) << name;
-    EXPECT_EQ(cls[name].find("ReadConnectionSource"), std::string::npos) << name;
-  }
-  EXPECT_NE(cls["registry"].find("ReadConnectionFromRegistry \"SOFTWARE\\Shop\\Db\", \"ConnStr\", True"),
-            std::string::npos);
-  EXPECT_EQ(lib::Count(cls["registry"], reread), 1u);
-  EXPECT_EQ(lib::Count(cls["linkfile"], reread), 1u);
-  EXPECT_NE(cls["linkfile"].find("mConnectionString = \"File Name=\" & \"Shop.udl\""), std::string::npos);
-  EXPECT_EQ(cls["linkfile"].find("App.Path"), std::string::npos);
-  EXPECT_NE(cls["linkfile-path"].find("mConnectionString = \"File Name=\" & Folder & \"Shop.udl\""), std::string::npos);
-  // The default connection string keeps its doubled quotes inside the literal.
-  EXPECT_NE(cls["desktop"].find("CurrentConnectionString = \"Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"\""),
-            std::string::npos);
-  EXPECT_EQ(cls["complus"].find("Extended Properties"), std::string::npos);
-
-  // Events and COM+ interfaces.
-  EXPECT_NE(cls["complus"].find("Private WithEvents mRecordset As ADODB.Recordset"), std::string::npos);
-  EXPECT_EQ(lib::Count(cls["complus"], "Public Event "), 7u);
-  EXPECT_EQ(cls["desktop"].find("RaiseEvent"), std::string::npos);
-  EXPECT_EQ(cls["desktop"].find("Event "), std::string::npos);
-  EXPECT_NE(cls["complus"].find("Implements ObjectControl"), std::string::npos);
-  EXPECT_NE(cls["complus"].find("Implements IObjectConstruct"), std::string::npos);
-  EXPECT_EQ(cls["desktop"].find("Implements"), std::string::npos);
-
-  // SQL Server and Sybase only: procedure groups and the return value check.
-  EXPECT_NE(cls["desktop"].find("Public ProcGroup As Long"), std::string::npos);
-  EXPECT_NE(cls["desktop"].find("&H80041009"), std::string::npos);
-  EXPECT_EQ(cls["complus"].find("ProcGroup"), std::string::npos);
-  EXPECT_EQ(cls["complus"].find("&H80041009"), std::string::npos);
-  // The return value parameter of by-name calls exists only where procedures return one.
-  EXPECT_NE(cls["desktop"].find("AddParam RETURN_VALUE, adInteger, adParamReturnValue"), std::string::npos);
-  EXPECT_EQ(cls["complus"].find("AddParam RETURN_VALUE"), std::string::npos);
-
-  // Calls into the second half only where their blocks are in the class.
-  EXPECT_NE(cls["complus"].find("BatchTranslateCommand CommandText, CommandType"), std::string::npos);
-  EXPECT_NE(cls["complus"].find("Then SkipClosedRecordsets"), std::string::npos);
-  EXPECT_EQ(cls["desktop"].find("BatchTranslateCommand"), std::string::npos);
-  EXPECT_EQ(cls["desktop"].find("SkipClosedRecordsets"), std::string::npos);
-  EXPECT_NE(cls["desktop"].find("        SetAbort\r\n"), std::string::npos);
-  EXPECT_NE(cls["linkfile-path"].find("If InCOMPlusTransaction Then GetObjectContext.SetAbort"), std::string::npos);
-  EXPECT_EQ(cls["registry"].find("SetAbort"), std::string::npos);
-  EXPECT_EQ(cls["registry"].find("DisableCommit\r\n"), std::string::npos);
-}
-
 // The option constants, read back from both forms the class can declare them in.
 TEST_F(CodeLibTextTest, OptionConstantsHaveTheirValuesInBothForms) {
   const std::map<std::string, long> expected = {
@@ -249,120 +170,6 @@ TEST_F(CodeLibTextTest, OptionConstantsHaveTheirValuesInBothForms) {
     EXPECT_LT(wait, 0x01000000);
   }
 }
-
-// Error numbers and their messages, as applications see them.
-TEST_F(CodeLibTextTest, ErrorNumbersGoWithTheirMessages) {
-  const Scenario all = {"all", 3, true,
-                        ",NonOracle,MSSQLSybase,StdRetVal,ConnInRegistry,UseFaultnet,AddErrProps,MethExecSPByName"};
-  const std::string cls = Assemble(all);
-  const std::pair<const char*, const char*> expected[] = {
-      {"&H80041004", "\"Connection information is not provided.\""},
-      {"&H80041005", "\"Failed to open Registry subkey \""},
-      {"&H80041005", "\"Failed to read registry value.\""},
-      {"&H80041005", "\"Failed to close registry subkey\""},
-      {"&H80041005", "\"Registry string is empty.\""},
-      {"&H80041006",
-       "\"Number of parameters values is inconsistent with Params Definition String. In def. string: \" & "
-       "CStr(NumDefs) & \"; Provided in values array: \" & CStr(NumValues)"},
-      {"&H80041007", "\"Invalid parameter definition for parameter #\" & CStr(I + 1) & \": \" & Defs(I)"},
-      {"&H80041009", "\"Stored procedure returned non-zero value: \" & CStr(RetVal)"},
-      {"&H8004100A", "\"Size of Parameter \" & PName & \" exceedes max specified (\" & CStr(PSize) & \")\""},
-  };
-  const auto statements = lib::Statements(cls);
-  for (const auto& [number, message] : expected) {
-    bool found = false;
-    for (const auto& st : statements)
-      found = found || (st.Text.find(number) != std::string::npos && st.Text.find(message) != std::string::npos);
-    EXPECT_TRUE(found) << number << " " << message;
-  }
-  // Check raises with the source "Check".
-  EXPECT_NE(cls.find("If Not Cond Then Err.Raise Number, \"Check\", Message"), std::string::npos);
-}
-
-}  // namespace
-
-namespace {
-
-// Index of the first statement of Body from From on that begins with Start, or -1.
-int IndexOf(const lib::Procedure& P, const std::string& Start, int From = 0) {
-  for (size_t i = static_cast<size_t>(From); i < P.Body.size(); ++i)
-    if (P.Body[i].Text.rfind(Start, 0) == 0) return static_cast<int>(i);
-  return -1;
-}
-
-const lib::Procedure* Find(const std::vector<lib::Procedure>& Procs, const std::string& Name) {
-  for (const auto& p : Procs)
-    if (p.Name == Name) return &p;
-  return nullptr;
-}
-
-// Rules of the run-time code that keep data from being lost or mixed up.
-TEST_F(CodeLibTextTest, RuntimeKeepsDataIntactInItsEdgeCases) {
-  const Scenario s = {"all", 3, true,
-                      ",NonOracle,MSSQLSybase,StdRetVal,ConnInRegistry,UseFaultnet,AddErrProps,MethExecSPByName,"
-                      "Trans,ExitOnError"};
-  const std::string cls = Assemble(s);
-  const auto procs = lib::Procedures(cls);
-
-  // Placeholders are filled from the highest number down, so that %1 never takes the
-  // beginning of %10 (with ten or more values).
-  const lib::Procedure* fill = Find(procs, "SQLInsertValues");
-  ASSERT_NE(fill, nullptr);
-  EXPECT_GE(IndexOf(*fill, "For I = UBound(Values) To LBound(Values) Step -1"), 0);
-  EXPECT_GE(IndexOf(*fill, "S = Replace(S, vbBack & CStr(I - LBound(Values) + 1), "), 0);
-
-  // A string parameter without a size (long text types) is never cut or refused.
-  const lib::Procedure* add = Find(procs, "AddParam");
-  ASSERT_NE(add, nullptr);
-  EXPECT_GE(IndexOf(*add, "ElseIf PSize > 0 And Len(V) > PSize Then"), 0);
-  // Trimming wins over refusing.
-  EXPECT_LT(IndexOf(*add, "If (mOptions And PFGO_STRLEN_TRIM) <> 0 Then"),
-            IndexOf(*add, "ElseIf (mOptions And PFGO_STRLEN_RAISE) <> 0 Then"));
-
-  // Parameters collected for a failed ExecSQL, or left behind by another call, never
-  // reach the next ExecSQL.
-  const lib::Procedure* exec = Find(procs, "ExecSQL");
-  ASSERT_NE(exec, nullptr);
-  EXPECT_GE(IndexOf(*exec, "mOptions = mOptions And Not OPT_SQL_PARAMS", IndexOf(*exec, "errHandler:")), 0);
-  const lib::Procedure* init = Find(procs, "InitCommand");
-  ASSERT_NE(init, nullptr);
-  EXPECT_GE(IndexOf(*init, "mOptions = mOptions And Not OPT_SQL_PARAMS"), 0);
-
-  // The error processing cannot run into itself (SetAbort failing inside it), and votes
-  // against the transaction before it records the error, since public members return
-  // at once while an error is recorded.
-  const lib::Procedure* handle = Find(procs, "HandleError");
-  ASSERT_NE(handle, nullptr);
-  const int guard = IndexOf(*handle, "If mInHandleError Then Exit Sub");
-  EXPECT_GE(guard, 0);
-  EXPECT_LT(guard, IndexOf(*handle, "ErrNumber = Err.Number"));
-  EXPECT_LT(IndexOf(*handle, "SetAbort"), IndexOf(*handle, "mErrNumber = ErrNumber"));
-  EXPECT_LT(IndexOf(*handle, "mInHandleError = False"), IndexOf(*handle, "If CanRaise And"));
-  // Public members return at once while an error is recorded when the class is disabled
-  // on errors, so the class's own code reads the connection strings directly.
-  for (const lib::Procedure* p : {handle, Find(procs, "OpenConnection")}) {
-    ASSERT_NE(p, nullptr);
-    for (const auto& st : p->Body) EXPECT_EQ(st.Text.find("= ConnectionString"), std::string::npos) << st.Text;
-    EXPECT_EQ(IndexOf(*p, "mConnection.Open ConnectionString"), -1);
-  }
-
-  // An empty registry value (length 0) is the "empty" failure, not a run-time error, and
-  // the key is closed when its value cannot be read.
-  const lib::Procedure* reg = Find(procs, "ReadConnectionFromRegistry");
-  ASSERT_NE(reg, nullptr);
-  EXPECT_GE(IndexOf(*reg, "If BufLen > 0 Then S = Trim$(Left$(Buffer, BufLen - 1))"), 0);
-  EXPECT_EQ(IndexOf(*reg, "RegCloseKey hKey") + 1, IndexOf(*reg, "Check False, &H80041005, \"Failed to read registry value.\""));
-
-  // Return value checks only where the procedure has one.
-  const lib::Procedure* run = Find(procs, "Execute");
-  ASSERT_NE(run, nullptr);
-  EXPECT_LT(IndexOf(*run, "If mCommand.Parameters(0).Direction = adParamReturnValue Then"),
-            IndexOf(*run, "Check RetVal = 0, &H80041009,"));
-}
-
-}  // namespace
-
-namespace {
 
 // The handler check itself, on small samples, so that its silence means something.
 TEST(HandlerCheck, FindsEveryKindOfWrongErrorHandler) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "support/Golden.h"
 #include "support/SettingsTestEnv.h"
 #include "shell/CIniFile.h"
 
@@ -12,34 +13,6 @@ using pftest::ReadAll;
 using pftest::WriteAll;
 
 namespace {
-
-// The file of a new profile: the desktop configuration on server type 0, forced by Validate,
-// with the "(Unpackaged)" entry that every save keeps.
-const char* const kNewProfile =
-    "<Settings><Server/>"
-    "<StoredProc AddSPMethods=\"True\" AddOraFunctions=\"False\" AddExecSPByName=\"False\" MethUseFilterInc=\"False\""
-    " MethFilterInc=\"\" MethUseFilterExc=\"False\" MethFilterExc=\"\" ByRefVal=\"0\" TypeModel=\"0\""
-    " RetValType=\"1\" PrmRmvPfx=\"p_\" PrmConvToWCap=\"True\" PrmFirstCap=\"False\" PrmAddTypePfx=\"True\""
-    " PrmAddPfx=\"\" MethRmvPfxs=\"sp_;usp_;sp;usp\" MethConvToWCap=\"True\" MethFirstCap=\"False\""
-    " MethAddPfx=\"Exec\" OraLongForZeroScale=\"False\" OraForceLong=\"False\" OraForceLongPttns=\"\""
-    " NullForZeroNums=\"True\" NullForZeroNumsPttn=\"*_id\" MSUseLongForInts=\"False\" MSUseDblForFloat=\"False\""
-    " MSUseDblForMoney=\"False\" MSUseStrForGuid=\"False\"/>"
-    "<AddnlFunc Instancing=\"2\" AddExecSQL=\"True\" COMPlus=\"False\" COMPMTSSetting=\"0\" COMPObjControl=\"False\""
-    " COMPObjConstruct=\"False\" ImplClassIFace=\"True\" ConnSrcType=\"0\" Batch=\"False\""
-    " BatchDateFmt=\"DD-MMM-YYYY\" MultipleRS=\"False\" RSMethods=\"True\" ValFmt=\"False\" AddADOVersion=\"True\""
-    " AddTestConn=\"True\" XMLBasic=\"False\" XMLAdvanced=\"False\" Trans=\"2\" LinkFile=\"\" LinkFileMode=\"1\""
-    " RegSubKey=\"\" RegValName=\"\" ErrIfRegFailed=\"False\"/>"
-    "<ErrHndl UseFaultnet=\"True\" AddStopOnError=\"False\" DisClassOnError=\"False\" LogToEvtLog=\"False\""
-    " LogToFile=\"True\" LogFileName=\"Errors.txt\" LogToDB=\"False\" ErrLogSPName=\"spErrorLogInsert\""
-    " LogInOtherDB=\"False\"/>"
-    "<IniOptions ErrReraise=\"True\" ErrSetAbort=\"False\" ErrDisCommit=\"False\" StrLenRaise=\"False\""
-    " StrLenTrim=\"True\" ConnUseDft=\"True\" ConnDftString=\"\" NullForEmptyStr=\"True\" NullForZeroDate=\"True\""
-    " AutoConnClose=\"False\" AutoReleaseADO=\"False\" AutoDisconnRset=\"False\" AutoSkipClosed=\"False\""
-    " AutoCheckRetVal=\"False\" CurLocation=\"0\" CurType=\"0\" LockType=\"0\" ConnTimeout=\"15\" CmdTimeout=\"60\""
-    " AsyncExec=\"False\" AsyncFetch=\"False\" AsyncFetchNonBlocking=\"False\"/>"
-    "<Misc/>"
-    "<Code ParamDefsFile=\"\" IncCode=\"False\" MemberList=\"True\" NoDBEnums=\"False\" Rmndr=\"False\"/>"
-    "<Packages><Package Name=\"(Unpackaged)\"/></Packages></Settings>";
 
 class Profile : public pftest::SettingsTest {
  protected:
@@ -59,7 +32,10 @@ TEST_F(Profile, NewProfileSavedGivesTheDocumentedFileAndIsRecordedAsRecent) {
   const std::string file = dir.file("New.PFG");
   s.ProfileFileName(file);
   s.Save();
-  EXPECT_EQ(ReadAll(file), kNewProfile);
+  // The desktop configuration on server type 0, forced by Validate, with the "(Unpackaged)"
+  // entry that every save keeps.
+  const std::string saved = ReadAll(file);
+  pftest::ExpectGolden("profiles/New.PFG", saved);
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(s.ProfileFileName(), file);
   EXPECT_EQ(s.IniFile->RecentProfiles(), std::vector<std::string>{file});
@@ -68,7 +44,7 @@ TEST_F(Profile, NewProfileSavedGivesTheDocumentedFileAndIsRecordedAsRecent) {
   CSettings t;
   t.ProfileFileName(file);
   ASSERT_TRUE(t.ProfileLoad());
-  EXPECT_EQ(t.xSettings->xml(), kNewProfile);
+  EXPECT_EQ(t.xSettings->xml(), saved);
   EXPECT_EQ(t.IniFile->RecentProfiles(), std::vector<std::string>{file});
 }
 
@@ -143,7 +119,7 @@ TEST_F(Profile, AnUnreadableDefaultProfileIsKeptAsideBeforeItIsReplaced) {
   s.Save();
   EXPECT_EQ(ReadAll(def + ".bak"), "older backup");
   EXPECT_EQ(ReadAll(def + ".bak1"), "<Settings><Server SrvrType=\"1\"");
-  EXPECT_EQ(ReadAll(def), kNewProfile);
+  pftest::ExpectGolden("profiles/New.PFG", ReadAll(def));
   ASSERT_EQ(Shown().size(), 2u);
   EXPECT_EQ(Shown()[1], "Message: The profile " + def + " could not be read. It has been kept as " + def +
                             ".bak1 before the current profile is saved.");
