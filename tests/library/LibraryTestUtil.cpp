@@ -4,16 +4,13 @@
 #include <sstream>
 
 #include "base/NoCase.h"
+#include "base/SourceText.h"
 
 namespace pftest::lib {
 
 namespace {
 
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
+constexpr auto TrimView = pf::srctext::TrimSpace;
 
 // Takes Word (and the blanks after it) off the front of S when S begins with it.
 bool TakeWord(std::string_view& S, std::string_view Word) {

@@ -21,6 +21,7 @@
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "base/NoCase.h"
+#include "base/SourceText.h"
 #include "support/TestEnv.h"
 #include "vbcheck/VBCheck.h"
 
@@ -36,11 +37,7 @@ using pf::NoCase::Lower;
 using pf::NoCase::StartsWith;
 using pftest::lib::Procedure;
 
-std::string Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return std::string(s);
-}
+std::string Trim(std::string_view s) { return std::string(pf::srctext::TrimSpace(s)); }
 
 // The code of a physical line without its comment (an apostrophe outside a string).
 std::string_view CodeOf(std::string_view line) {
