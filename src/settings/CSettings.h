@@ -37,6 +37,9 @@ class CSettings {
   // The profile document and its section viewers.
   std::shared_ptr<bwXMLBrowser> xSettings;
   std::shared_ptr<bwXMLBrowser> xServer, xStoredProc, xAddnlFunc, xErrHndl, xIniOptions, xCode, xPackages, xMisc;
+  // The viewer of a section by its name ("Server", "StoredProc", ...); an unknown name
+  // raises ERR_GENERAL.
+  bwXMLBrowser& SectionViewer(std::string_view Section);
   // The application state file: current profile name and recent profiles.
   std::unique_ptr<CIniFile> IniFile;
 
@@ -121,7 +124,6 @@ class CSettings {
   bool ProfileLoadData();
   void CreateViewers();
   void FindCreateElem(const std::string& ElemName);
-  bwXMLBrowser& SectionViewer(std::string_view Section);
   void PackagesRemoveUnused();
   void PackagesCheckAddUnpackaged();
   void CheckOutputFile(const std::string& FileName, const char* EmptyMsg, bool ForWriting);

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -29,9 +28,11 @@
 #include "wizard/ChildForms.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
 #include "wizard/NextAnswers.h"
 #include "wizard/UIEntry.h"
 #include "wizard/frm0MsgBox.h"
+#include "wizard/frmDataLink.h"
 #include "wizard/frmHelp.h"
 #include "wizard/frmSplash.h"
 
@@ -60,16 +61,6 @@ std::string TagOf(const QTreeWidgetItem* node) {
 frm0MDIMain::ConnectionDesigner& Designer() {
   static frm0MDIMain::ConnectionDesigner designer;
   return designer;
-}
-
-// Until the settings pages install the real designer, the string is edited as text.
-bool EditConnectionStringAsText(QWidget* owner, std::string& AConnectString) {
-  bool ok = false;
-  const QString text = QInputDialog::getMultiLineText(owner, QObject::tr("Connection String"),
-                                                      QObject::tr("Connection string:"),
-                                                      QString::fromStdString(AConnectString), &ok);
-  if (ok) AConnectString = text.trimmed().toStdString();
-  return ok;
 }
 
 }  // namespace
@@ -537,7 +528,7 @@ bool frm0MDIMain::DesignConnectionString(std::string& AConnectString) {
       "frm0MDIMain.DesignConnectionString(AConnectString)",
       [&] {
         if (Designer()) return Designer()(this, AConnectString);
-        return EditConnectionStringAsText(this, AConnectString);
+        return frmDataLink::Design(this, AConnectString, &TestConnection);
       },
       AConnectString);
 }

@@ -25,6 +25,7 @@
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "support/SettingsTestEnv.h"
+#include "wizard/frmDataLink.h"
 
 namespace {
 
@@ -57,6 +58,10 @@ TEST_F(Screenshots, EveryPageOfTheMainWindow) {
     ASSERT_EQ(Current(), tag);
     Save(&Main(), QString("wizard_%1_%2").arg(++i, 2, 10, QChar('0')).arg(QString::fromStdString(tag)));
   }
+  frmDataLink link("Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password=secret", nullptr,
+                   &Main());
+  link.show();
+  Save(&link, "frmDataLink");
   frm0Run run(&Main());
   run.Message("Building method for procedure dbo.spOrderDetailsInsertWithAVeryLongName");
   run.show();

@@ -62,7 +62,9 @@ void WizardTest::Start() {
 CSettings& WizardTest::Settings() const { return *MStartExit::Settings(); }
 
 QPushButton* WizardTest::Button(const QString& name) const {
-  auto* b = main->findChild<QPushButton*>(name);
+  // Pages share button names (btnBrowse, btnDesign): the current page's comes first.
+  QPushButton* b = main->CurrentForm() ? main->CurrentForm()->findChild<QPushButton*>(name) : nullptr;
+  if (!b) b = main->findChild<QPushButton*>(name);
   EXPECT_NE(b, nullptr) << name.toStdString();
   return b;
 }

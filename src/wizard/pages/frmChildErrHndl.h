@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "Error Handling".
+// The wizard page "Error Handling". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildErrHndl : public CChildForm {
+class frmChildErrHndl : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildErrHndl(QWidget* parent = nullptr);
+  explicit frmChildErrHndl(QWidget* parent = nullptr) : CTablePage("frmChildErrHndl", parent) {}
   std::string HelpAnchor() const override { return "ErrHPage"; }
 };
 

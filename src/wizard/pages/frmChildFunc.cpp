@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildFunc.h"
-
-namespace pf::wizard {
-
-frmChildFunc::frmChildFunc(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

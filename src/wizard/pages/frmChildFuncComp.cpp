@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildFuncComp.h"
-
-namespace pf::wizard {
-
-frmChildFuncComp::frmChildFuncComp(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

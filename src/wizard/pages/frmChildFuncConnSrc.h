@@ -1,16 +1,27 @@
 #pragma once
-// The wizard page "Class Connection Source".
+// The wizard page "Class Connection Source": where the generated class finds its
+// connection string (application, COM+ construction string, data link file, registry),
+// with the link file's Browse, Edit File and Test, and the registry test.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildFuncConnSrc : public CChildForm {
+class frmChildFuncConnSrc : public CTablePage {
   Q_OBJECT
 
  public:
   explicit frmChildFuncConnSrc(QWidget* parent = nullptr);
   std::string HelpAnchor() const override { return "ConnSrcPage"; }
+
+  // The link file's path: the text itself when it names a folder, else the text in the
+  // folder of the current profile file.
+  std::string FullLinkPath() const;
+
+ private:
+  void btnBrowseLink_Click();
+  void btnEditLink_Click();
+  void btnTestReg_Click();
 };
 
 }  // namespace pf::wizard

@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildFuncRSNav.h"
-
-namespace pf::wizard {
-
-frmChildFuncRSNav::frmChildFuncRSNav(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildFuncSQL.h"
-
-namespace pf::wizard {
-
-frmChildFuncSQL::frmChildFuncSQL(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

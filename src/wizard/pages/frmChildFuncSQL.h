@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "SQL".
+// The wizard page "SQL". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildFuncSQL : public CChildForm {
+class frmChildFuncSQL : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildFuncSQL(QWidget* parent = nullptr);
+  explicit frmChildFuncSQL(QWidget* parent = nullptr) : CTablePage("frmChildFuncSQL", parent) {}
   std::string HelpAnchor() const override { return "SQLPage"; }
 };
 

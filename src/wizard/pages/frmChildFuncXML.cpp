@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildFuncXML.h"
-
-namespace pf::wizard {
-
-frmChildFuncXML::frmChildFuncXML(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "XML".
+// The wizard page "XML". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildFuncXML : public CChildForm {
+class frmChildFuncXML : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildFuncXML(QWidget* parent = nullptr);
+  explicit frmChildFuncXML(QWidget* parent = nullptr) : CTablePage("frmChildFuncXML", parent) {}
   std::string HelpAnchor() const override { return "XMLPage"; }
 };
 

@@ -1,11 +1,12 @@
 #pragma once
-// The wizard page "Include/Overwrite Code".
+// The wizard page "Include/Overwrite Code": the include/override file, the member list,
+// the enumerations and the reminder.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildInclude : public CChildForm {
+class frmChildInclude : public CTablePage {
   Q_OBJECT
 
  public:

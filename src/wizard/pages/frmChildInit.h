@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "Initial Class Settings".
+// The wizard page "Initial Class Settings". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildInit : public CChildForm {
+class frmChildInit : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildInit(QWidget* parent = nullptr);
+  explicit frmChildInit(QWidget* parent = nullptr) : CTablePage("frmChildInit", parent) {}
   std::string HelpAnchor() const override { return "InitSttPage"; }
 };
 

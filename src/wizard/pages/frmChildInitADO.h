@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "ADO".
+// The wizard page "ADO". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildInitADO : public CChildForm {
+class frmChildInitADO : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildInitADO(QWidget* parent = nullptr);
+  explicit frmChildInitADO(QWidget* parent = nullptr) : CTablePage("frmChildInitADO", parent) {}
   std::string HelpAnchor() const override { return "ADOPage"; }
 };
 

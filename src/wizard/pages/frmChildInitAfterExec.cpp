@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildInitAfterExec.h"
-
-namespace pf::wizard {
-
-frmChildInitAfterExec::frmChildInitAfterExec(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

@@ -1,11 +1,12 @@
 #pragma once
-// The wizard page "Class Default Connection".
+// The wizard page "Class Default Connection": the connection string compiled into the
+// class, with Copy (from the server page's string), Design and Test.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildInitConnDft : public CChildForm {
+class frmChildInitConnDft : public CTablePage {
   Q_OBJECT
 
  public:

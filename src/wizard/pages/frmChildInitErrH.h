@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "Error Handling Behavior".
+// The wizard page "Error Handling Behavior". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildInitErrH : public CChildForm {
+class frmChildInitErrH : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildInitErrH(QWidget* parent = nullptr);
+  explicit frmChildInitErrH(QWidget* parent = nullptr) : CTablePage("frmChildInitErrH", parent) {}
   std::string HelpAnchor() const override { return "InitErrHPage"; }
 };
 

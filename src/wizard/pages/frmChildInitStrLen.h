@@ -1,11 +1,11 @@
 #pragma once
-// The wizard page "String Length Check".
+// The wizard page "String Length Check": raise an error or trim, never both.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildInitStrLen : public CChildForm {
+class frmChildInitStrLen : public CTablePage {
   Q_OBJECT
 
  public:

@@ -1,7 +1,1 @@
 #include "wizard/pages/frmChildMeth.h"
-
-namespace pf::wizard {
-
-frmChildMeth::frmChildMeth(QWidget* parent) : CChildForm(parent) {}
-
-}  // namespace pf::wizard

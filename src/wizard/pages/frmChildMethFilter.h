@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "Procedures Filter".
+// The wizard page "Procedures Filter". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildMethFilter : public CChildForm {
+class frmChildMethFilter : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildMethFilter(QWidget* parent = nullptr);
+  explicit frmChildMethFilter(QWidget* parent = nullptr) : CTablePage("frmChildMethFilter", parent) {}
   std::string HelpAnchor() const override { return "ProcFilterPage"; }
 };
 

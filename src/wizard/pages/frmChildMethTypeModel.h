@@ -1,15 +1,15 @@
 #pragma once
-// The wizard page "Parameters Direction/Types".
+// The wizard page "Parameters Direction/Types". Its controls, keys and enable rules are its row of the page table.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildMethTypeModel : public CChildForm {
+class frmChildMethTypeModel : public CTablePage {
   Q_OBJECT
 
  public:
-  explicit frmChildMethTypeModel(QWidget* parent = nullptr);
+  explicit frmChildMethTypeModel(QWidget* parent = nullptr) : CTablePage("frmChildMethTypeModel", parent) {}
   std::string HelpAnchor() const override { return "ParamDirTypesPage"; }
 };
 

@@ -1,11 +1,11 @@
 #pragma once
-// The wizard page "Output Files".
+// The wizard page "Output Files": the class file and the parameter-definitions module.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildOutputFiles : public CChildForm {
+class frmChildOutputFiles : public CTablePage {
   Q_OBJECT
 
  public:

@@ -1,7 +1,55 @@
 #include "wizard/pages/frmChildSrvr.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "settings/CSettings.h"
+#include "shell/MGlobals.h"
+#include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
+#include "wizard/UIEntry.h"
+#include "wizard/frm0MDIMain.h"
+
 namespace pf::wizard {
 
-frmChildSrvr::frmChildSrvr(QWidget* parent) : CChildForm(parent) {}
+const char* const frmChildSrvr::kAccessWarning =
+    "Attention! MS Jet driver doesn't support parameterized queries, so for MS Access database "
+    "you should always use 'OLE DB Provider for ODBC drivers' connection. "
+    "For this you should setup ODBC DSN for your MS Access database in Data Sources "
+    "(ODBC) applet in Control Panel prior to setting up connection string.";
+
+frmChildSrvr::frmChildSrvr(QWidget* parent) : CTablePage("frmChildSrvr", parent) {
+  for (QRadioButton* opt : Options("optSrvrType")) {
+    connect(opt, &QRadioButton::toggled, this, [this, opt](bool on) {
+      if (!on || busy_) return;
+      UIEntry("frmChildSrvr.optSrvrType_Click(Index)", [&] { CopyControls(CD_TO_PROFILE); },
+              opt->property("Index").toInt());
+    });
+  }
+  connect(Button("btnCheckConnection"), &QPushButton::clicked, this, [this] {
+    UIEntry("frmChildSrvr.btnCheckConnection_Click", [&] { TestConnection(Text("txtConnPfg")->text().toStdString()); });
+  });
+  connect(Button("btnDesign"), &QPushButton::clicked, this,
+          [this] { UIEntry("frmChildSrvr.btnDesign_Click", [&] { btnDesign_Click(); }); });
+}
+
+void frmChildSrvr::CopyPage(int ACopyDir) {
+  busy_ = true;
+  try {
+    CopyBound(ACopyDir);
+  } catch (...) {
+    busy_ = false;
+    throw;
+  }
+  busy_ = false;
+  if (ACopyDir == CD_TO_PROFILE) MStartExit::Settings()->ReleaseServer();
+}
+
+void frmChildSrvr::btnDesign_Click() {
+  if (OptionIndex("optSrvrType") == 0) MGlobals::ShowMessage(kAccessWarning);
+  std::string conn = Text("txtConnPfg")->text().toStdString();
+  if (MStartExit::MainForm()->DesignConnectionString(conn)) Text("txtConnPfg")->setText(QString::fromStdString(conn));
+}
 
 }  // namespace pf::wizard

@@ -1,16 +1,30 @@
 #pragma once
-// The wizard page "Database Server".
+// The wizard page "Database Server": the server type and the connection string through
+// which the catalogue is read, with Design and Test Connection.
 
-#include "wizard/CChildForm.h"
+#include "wizard/pages/CTablePage.h"
 
 namespace pf::wizard {
 
-class frmChildSrvr : public CChildForm {
+class frmChildSrvr : public CTablePage {
   Q_OBJECT
 
  public:
   explicit frmChildSrvr(QWidget* parent = nullptr);
   std::string HelpAnchor() const override { return "ServerPage"; }
+
+  // Shown before the designer opens on an Access profile.
+  static const char* const kAccessWarning;
+
+ protected:
+  // While copying the page is busy, so the option clicks that loading causes store
+  // nothing; after storing, the server object is released so the next connection
+  // uses the new string.
+  void CopyPage(int ACopyDir) override;
+
+ private:
+  void btnDesign_Click();
+  bool busy_ = false;
 };
 
 }  // namespace pf::wizard
