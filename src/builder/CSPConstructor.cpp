@@ -320,7 +320,7 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   if (s.ProcName.empty()) s.ProcName = SPName;
   s.MethName = Self.SPNameToVBName(s.ProcName);
   const bool methodMadeValid = s.NameMadeValid;
-  NotSupported = std::string_view(AttrText(root, "NotSupported")) == "True";
+  NotSupported = bwXMLBrowser::IsTrue(AttrText(root, "NotSupported"));
   s.LeftOut.clear();
   CheckMethNameWithList();
   if (methodMadeValid) s.Warning("Procedure " + Shown(s.ProcName) + " becomes the method " + s.MethName + ".");
@@ -378,7 +378,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     const std::string where = "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name);
     if (p.Type.empty() && s.SrvrType == kSrvrOracle) {
       p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(AttrText(e, "Precision")));
-      if (!MOraUtils::IsKnownOraType(nativeType) && std::string_view(AttrText(e, "DataTypeNotSupported")) != "True")
+      if (!MOraUtils::IsKnownOraType(nativeType) && !bwXMLBrowser::IsTrue(AttrText(e, "DataTypeNotSupported")))
         s.Warning(where + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
                   "; it is passed as " + MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
     }

@@ -91,17 +91,6 @@ std::string FirstLine(const std::string& text) {
   return line;
 }
 
-// A stored option value as a truth value: "True" (any case) or a non-zero number. Any
-// other text, the empty text of an absent key included, counts as false.
-bool FlagValue(const std::string& stored) {
-  const std::string t = Trim(stored);
-  if (t.empty()) return false;
-  if (Upper(t) == "TRUE") return true;
-  char* end = nullptr;
-  const double d = std::strtod(t.c_str(), &end);
-  return end && *end == '\0' && d != 0;
-}
-
 // The profile file is 7-bit text. Characters beyond it are written as XML character
 // references, which read back as themselves, instead of being lost as "?". Bytes that
 // are not UTF-8 become U+FFFD.
@@ -134,7 +123,7 @@ std::string AsciiXml(std::string_view xml) {
 
 // Typed access to the keys of a section viewer.
 std::string Str(bwXMLBrowser& x, const char* key) { return x.strAttr(key); }
-bool Bool(bwXMLBrowser& x, const char* key) { return x.boolAttr(key, kTrue); }
+bool Bool(bwXMLBrowser& x, const std::string& key) { return x.boolAttr(key, kTrue); }
 int32_t Lng(bwXMLBrowser& x, const char* key) { return x.lngAttr(key); }
 void Put(bwXMLBrowser& x, const char* key, const char* value) { x.Attr(key, Variant(value)); }
 void Put(bwXMLBrowser& x, const char* key, int32_t value) { x.Attr(key, Variant(value)); }
@@ -511,7 +500,7 @@ std::string CSettings::GetPackageList() {
     p.POP(0);
     if (!p.MoveToFirstChild()) return list;
     do {
-      if (p.strAttr("Selected") == kTrue) {
+      if (Bool(p, "Selected")) {
         if (!list.empty()) list += ',';
         list += p.strAttr("Name");
       }
@@ -623,7 +612,7 @@ void CSettings::PackagesRemoveUnused() {
     p.SelUnselectAll();
     if (p.MoveToFirstChild()) {
       do {
-        if (p.strAttr("Prefix").empty() && p.strAttr("Selected") != kTrue && p.strAttr("Name") != SC::kUnpackaged)
+        if (p.strAttr("Prefix").empty() && !Bool(p, "Selected") && p.strAttr("Name") != SC::kUnpackaged)
           p.SelAdd();
       } while (p.MoveNext());
     }
@@ -675,14 +664,14 @@ void CSettings::SetStandardConf(int32_t StdConfType) {
 std::string CSettings::DefaultOptionsSum() {
   std::vector<bool> values;
   for (std::string_view key : MMethUtils::uSplit(SC::kOptionFlagKeys, ','))
-    values.push_back(FlagValue(xIniOptions->strAttr(std::string(key))));
+    values.push_back(Bool(*xIniOptions, std::string(key)));
   return MMethUtils::uBuildFlagSum(SC::kOptionFlagNames, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
 }
 
 std::string CSettings::DefaultADOExecOptionsSum() {
   std::vector<bool> values;
   for (std::string_view key : MMethUtils::uSplit(SC::kADOExecFlagKeys, ','))
-    values.push_back(xIniOptions->boolAttr(std::string(key), kTrue));
+    values.push_back(Bool(*xIniOptions, std::string(key)));
   return MMethUtils::uBuildFlagSum(SC::kADOExecFlagNames, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
 }
 

@@ -118,6 +118,9 @@ class bwXMLBrowser {
   VBDate::DateTime dateAttr(const std::string& AttrName) { return SafeDate(Attr(AttrName)); }
   // True exactly when the value equals TrueValue (case-sensitive).
   bool boolAttr(const std::string& AttrName, const std::string& TrueValue = "True");
+  // How every stored flag reads: true exactly when its text is "True" (case-sensitive).
+  // Any other text ("true", "1", "nan", the empty text of an absent key) is false.
+  static bool IsTrue(std::string_view text) noexcept { return text == "True"; }
   bool NotEmpty(const std::string& AttrName);
   void SetIfEmpty(const std::string& AttrName, const Variant& AttrValue);
   void RemoveAttr(const std::string& AttrName);

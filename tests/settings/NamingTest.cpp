@@ -147,13 +147,17 @@ TEST_F(Naming, OptionSums) {
   for (const char* k : {"StrLenTrim", "NullForEmptyStr", "NullForZeroDate"}) io.Attr(k, Variant("False"));
   EXPECT_EQ(s->DefaultOptionsSum(), "0");
 
-  // Stored texts: numbers count by value, True in any case, other words as false.
-  io.Attr("ErrSetAbort", Variant("1"));
-  io.Attr("StrLenRaise", Variant("Yes"));
-  io.Attr("AutoConnClose", Variant("true"));
-  io.Attr("AutoSkipClosed", Variant("0"));
-  io.Attr("AsyncWait", Variant("-1"));
-  EXPECT_EQ(s->DefaultOptionsSum(), "PFGO_ERR_SETABORT + PFGO_AUTO_CONNCLOSE + PFGO_ASYNC_WAIT");
+  // Every flag reads as a Boolean: exactly "True" adds its name, any other text does not.
+  const struct {
+    const char* stored;
+    bool counts;
+  } cases[] = {{"True", true}, {"true", false}, {"TRUE", false}, {" True", false}, {"1", false},
+               {"-1", false}, {"nan", false}, {"inf", false}, {"0x1", false}, {"Yes", false}};
+  for (const auto& c : cases) {
+    io.Attr("AsyncWait", Variant(c.stored));
+    EXPECT_EQ(s->DefaultOptionsSum(), c.counts ? "PFGO_ASYNC_WAIT" : "0") << c.stored;
+  }
+  io.Attr("AsyncWait", Variant("False"));
 
   // The execute options are read as Booleans: exactly "True".
   io.Attr("AsyncExec", Variant("True"));
