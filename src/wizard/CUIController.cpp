@@ -17,6 +17,7 @@
 #include "errors/ErrGuard.h"
 #include "base/NoCase.h"
 #include "base/VBDate.h"
+#include "settings/MKeyTypes.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf::wizard {
@@ -41,10 +42,18 @@ bool TagHasWord(const QWidget* w, std::string_view word) {
   return false;
 }
 
+// Typed text is refused, before anything is stored, when the key does not accept it (a
+// number key holding letters, a prefix that cannot begin a name); the section element's
+// name is the section the key belongs to.
+void StoreTypedText(bwXMLBrowser& x, const std::string& key, const std::string& value) {
+  MKeyTypes::RequireKeyValue(x.RootElement().name(), key, value);
+  x.Attr(key, Variant(value));
+}
+
 void CopyTextBox(QLineEdit* box, bwXMLBrowser& x, int dir, const std::string& key, const std::string& Fmt,
                  bool ZeroAsEmpty) {
   if (dir == 0) {
-    x.Attr(key, Variant(box->text().toStdString()));
+    StoreTypedText(x, key, box->text().toStdString());
     return;
   }
   std::string s = x.strAttr(key);
@@ -60,7 +69,7 @@ void CopyTextBox(QLineEdit* box, bwXMLBrowser& x, int dir, const std::string& ke
 void CopyComboBox(QComboBox* combo, bwXMLBrowser& x, int dir, const std::string& key) {
   if (combo->isEditable()) {
     if (dir == 0)
-      x.Attr(key, Variant(combo->currentText().toStdString()));
+      StoreTypedText(x, key, combo->currentText().toStdString());
     else
       combo->setEditText(QString::fromStdString(x.strAttr(key)));
     return;

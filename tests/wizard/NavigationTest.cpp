@@ -30,7 +30,13 @@ using namespace wizardtest;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class NavigationTest : public WizardTest {};
+// The probe pages' log and switch outlive each test's body, because the exit at tear-down
+// still stores the current page.
+class NavigationTest : public WizardTest {
+ protected:
+  std::vector<std::string> log;
+  bool failLoad = false;
+};
 
 // A page that writes down what the main window asks of it, and can be made to fail.
 class ProbePage : public CChildForm {
@@ -142,8 +148,6 @@ TEST_F(NavigationTest, DoubleClickMovesTwoPagesAndDoneLandsOnGenerateCode) {
 }
 
 TEST_F(NavigationTest, PageChangeStoresValidatesLoadsThenEnables) {
-  std::vector<std::string> log;
-  bool failLoad = false;
   for (const char* tag : {"frmChildMethNames", "frmChildMethPrmNames"})
     OverrideChildForm(tag, [&](QWidget* p) { return new ProbePage(p, log, failLoad); });
   Start();
@@ -164,8 +168,6 @@ TEST_F(NavigationTest, PageChangeStoresValidatesLoadsThenEnables) {
 }
 
 TEST_F(NavigationTest, PageThatFailsToLoadStopsTheChangeOnTheOldPage) {
-  std::vector<std::string> log;
-  bool failLoad = false;
   OverrideChildForm("frmChildMethPrmNames", [&](QWidget* p) { return new ProbePage(p, log, failLoad); });
   Start();
   Main().SelectNodeByTag("frmChildMethNames");

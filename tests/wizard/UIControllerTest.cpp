@@ -99,6 +99,28 @@ TEST_F(UIControllerTest, CheckBoxAndTextBoxBothWays) {
   EXPECT_EQ(Key("Value"), " spaced ");
 }
 
+TEST_F(UIControllerTest, TypedTextTheKeyRefusesIsReportedAndNotStored) {
+  bwXMLBrowser ini;
+  ini.Init("IniOptions");
+  ini.Attr("CmdTimeout", Variant("30"));
+  auto* txt = new QLineEdit(&form);
+  auto* combo = new QComboBox(&form);
+  combo->setEditable(true);
+  ui.SetCopyMode(&ini, 0);
+  for (const std::string bad : {"xyz", "-5", "99999999999999999999"}) {
+    for (QWidget* w : {static_cast<QWidget*>(txt), static_cast<QWidget*>(combo)}) {
+      txt->setText(QString::fromStdString(bad));
+      combo->setEditText(QString::fromStdString(bad));
+      const AppError e = pftest::Raised([&] { ui.CopyControl(w, "CmdTimeout"); });
+      EXPECT_THAT(e.Description, ::testing::HasSubstr("IniOptions.CmdTimeout takes")) << bad;
+      EXPECT_EQ(ini.strAttr("CmdTimeout"), "30") << bad;
+    }
+  }
+  txt->setText("45");
+  ui.CopyControl(txt, "CmdTimeout");
+  EXPECT_EQ(ini.strAttr("CmdTimeout"), "45");
+}
+
 TEST_F(UIControllerTest, OptionGroupStoresTheSetIndexAndLoadsOnlyAMatch) {
   Put("Kind", "2");
   CopyGroup("Kind");
