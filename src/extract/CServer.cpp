@@ -37,7 +37,7 @@ ado::Recordset& CServer::Current() {
 }
 
 void CServer::ExecSQL(const std::string& SQL) {
-  ErrGuard("CSrvrOraADO.RetrieveRecordset(SQL)", [&] {
+  ErrGuard("CServer.ExecSQL(SQL)", [&] {
     InitCommand();
     command_->CommandType = ado::adCmdText;
     command_->CommandText = SQL;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "errors/ErrGuard.h"
 #include "errors/Secrets.h"
@@ -118,6 +119,9 @@ bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt) 
     if (CreateIt) {
       fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     } else {
+      std::error_code ec;
+      Faultnet31::Check(!std::filesystem::is_directory(FileName, ec), ERR_USER_CHECK, "%1 is a folder, not a file.",
+                        FileName);
       Faultnet31::Check(MUtils::FileExists(FileName), ERR_USER_CHECK, "File not found (%1)", FileName);
       fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
     }

@@ -48,7 +48,8 @@ bool SaveFile(const std::string& FileName, const std::string& Text);
 // was. On failure shows "Error Saving File: " and the error text and returns false.
 bool SaveFiles(const std::vector<std::pair<std::string, std::string>>& Files);
 // CreateIt: opens the file for appending (creating it); else the file must exist and
-// open for reading. False with ErrMsg set (for a missing file "File not found (name)")
+// open for reading. False with ErrMsg set (for a missing file "File not found (name)", for
+// a folder "name is a folder, not a file.")
 // when that fails; never throws.
 bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt);
 // The user guide beside the program (or in the installed data folder).

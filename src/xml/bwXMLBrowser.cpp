@@ -154,11 +154,14 @@ std::string FormatDouble(double d) {
   return buf;
 }
 
-// Raises "LoadXML method failed" with the parse details added to the error report.
+// Raises "LoadXML method failed" with the line, column and reason of the fault, and the
+// parse details added to the error report.
 [[noreturn]] void RaiseParseFailure(const pugi::xml_parse_result& result, std::string_view text) {
   const DomParseError details = DomParseError::FromParse(result, text);
   try {
-    Faultnet31::Check(false, ERR_GENERAL, "LoadXML method failed");
+    // The line and column, counted from the parser's byte offset, point at the fault.
+    Faultnet31::Check(false, ERR_GENERAL, "LoadXML method failed at line %1, column %2: %3", details.line,
+                      details.linepos, details.reason);
   } catch (...) {
     Faultnet31::ErrPreserve();
     bwEEDomDoc extractor;

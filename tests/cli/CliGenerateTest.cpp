@@ -294,5 +294,36 @@ TEST(CliGenerate, AFullDiskLeavesTheOldPairOrNothing) {
   }
 }
 
+// Files that are not what they should be are named with what is wrong with them, as a
+// plain message: no internal-error report, no call stack.
+TEST(CliGenerate, BadInputFilesAreNamedWithWhatIsWrong) {
+  CliInstall cli;
+  pftest::WriteAll(cli.File("bin.udl"), std::string("\x7F" "ELF\x02\x01\x01\0\0\0 binary", 17));
+  pftest::WriteAll(cli.File("Cut.PFG"), "<Settings>\n  <Server SrvrType=\"1\" ConnPfg=\"");
+  fs::create_directory(cli.File("Folder.PFG"));
+  struct Case {
+    std::string conn;  // the sample profile's connection string; empty: `profile` as it is
+    std::string profile;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"Server.ConnPfg=File Name=" + cli.File("bin.udl"), "",
+       "The file " + cli.File("bin.udl") + " is not a data link file: it holds binary data, not text."},
+      {"", cli.File("Folder.PFG"), cli.File("Folder.PFG") + " is a folder, not a file."},
+      {"", cli.File("Cut.PFG"), "LoadXML method failed at line 2, column "},
+  };
+  for (const Case& c : cases) {
+    const std::string pfg = c.conn.empty() ? c.profile : SampleProfile(cli, {c.conn});
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", "--profile", pfg}, {"generate", "--profile", pfg, "--yes"}}) {
+      const std::string& command = args[0];
+      const CliResult r = cli.Run(args);
+      EXPECT_EQ(r.ExitCode, 1) << command << " " << c.message;
+      EXPECT_TRUE(Has(r.Err, c.message)) << command << ": " << r.Err;
+      EXPECT_FALSE(Has(r.Err, "Internal app error") || Has(r.Err, "Call Stack")) << r.Err;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace clitest

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "base/NoCase.h"
@@ -117,16 +116,6 @@ Pairs TranslateOdbc(const Pairs& in) {
   return out;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  // A data link file is a few hundred bytes: refuse devices, folders and huge files.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::file_size(path, ec) > DataLinkFile::kMaxSize)
-    throw ProviderError(kSource, "The data link file '" + path + "' is not a data link file that can be read.");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ProviderError(kSource, "The data link file '" + path + "' cannot be opened.");
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 Pairs Parse(std::string_view s, std::vector<Span>* spans) {
@@ -235,16 +224,15 @@ void Remove(Pairs& pairs, std::string_view key) {
 }
 
 std::string ReadDataLinkFile(const std::string& path) {
-  const std::string text = DataLinkFile::Decode(ReadFileBytes(ForwardSlashes(path)));
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
-    if (!line.empty() && line.front() != ';' && line.front() != '[') return std::string(line);
-    start = end + 1;
-  }
-  throw ProviderError(kSource, "The data link file '" + path + "' holds no connection string.");
+  // The one reader of link files: a file that is not one (binary data, no "[oledb]"
+  // line, a folder) is refused with a message naming it and the reason.
+  const std::string file = ForwardSlashes(path);
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec))
+    throw ProviderError(kSource, "The data link file '" + path + "' does not exist.");
+  std::string found = DataLinkFile::Read(file).ConnectionString;
+  if (found.empty()) throw ProviderError(kSource, "The data link file '" + path + "' holds no connection string.");
+  return found;
 }
 
 Family ProviderFamily(std::string_view providerValue) {
