@@ -37,7 +37,7 @@ ado::Recordset& CServer::Current() {
 }
 
 void CServer::ExecSQL(const std::string& SQL) {
-  ErrGuard("CServer.ExecSQL(SQL)", [&] {
+  ErrGuard("CSrvrOraADO.RetrieveRecordset(SQL)", [&] {
     InitCommand();
     command_->CommandType = ado::adCmdText;
     command_->CommandText = SQL;

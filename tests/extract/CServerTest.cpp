@@ -61,7 +61,7 @@ TEST_F(CServerTest, FailuresAreReportedUnderTheirFrames) {
   {
     const AppError e = pftest::Raised([&] { server_.ExecSQL("SELECT * FROM nowhere"); });
     EXPECT_NE(e.Description.find("no such table: nowhere"), std::string::npos);
-    EXPECT_NE(e.Description.find("Call Stack: CServer.ExecSQL(SQL='SELECT * FROM nowhere')"),
+    EXPECT_NE(e.Description.find("Call Stack: CSrvrOraADO.RetrieveRecordset(SQL='SELECT * FROM nowhere')"),
               std::string::npos)
         << e.Description;
   }
