@@ -34,21 +34,13 @@ class DataLinkDialogTest : public wizardtest::WizardTest {
   }
 };
 
-const char* const kStrings[] = {
-    "Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password=secret",
-    "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=OrderEntry;"
-    "Data Source=ORDERSRV01",
-    "Provider=Sybase.ASEOLEDBProvider.2;Server Name=SYBORD;Server Port Address=5000;Initial Catalog=orders;"
-    "User ID=orders_app",
-    "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User ID=sales;Persist Security Info=False",
-    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=Orders.mdb;Persist Security Info=False",
-    "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432; Database = app ;UID=u;PWD={p;w}",
-    "Provider=Procforge.Snapshot;Data Source=samples/mssql/OrderEntry.sql",
-    "this is not a connection string",
-};
+const auto& kStrings = pftest::kSampleConnStrings;
+const char* const kRaw = "this is not a connection string";
 
 TEST_F(DataLinkDialogTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
-  for (const char* s : kStrings) {
+  std::vector<const char*> strings(std::begin(kStrings), std::end(kStrings));
+  strings.push_back(kRaw);
+  for (const char* s : strings) {
     SCOPED_TRACE(s);
     std::string designed = s;
     frmDataLink::ScriptedRun() = [](frmDataLink& dlg) {
@@ -70,9 +62,9 @@ TEST_F(DataLinkDialogTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
   EXPECT_TRUE(integrated.findChild<QCheckBox*>("chkIntegratedSecurity")->isChecked());
   EXPECT_FALSE(integrated.FieldEdit(Field::User)->isEnabled());
 
-  frmDataLink raw(kStrings[7], nullptr);
+  frmDataLink raw(kRaw, nullptr);
   EXPECT_EQ(raw.findChild<QComboBox*>("cmbProvider")->currentIndex(), ado::DataLinkFields::RawIndex());
-  EXPECT_EQ(raw.findChild<QPlainTextEdit*>("txtConnString")->toPlainText(), kStrings[7]);
+  EXPECT_EQ(raw.findChild<QPlainTextEdit*>("txtConnString")->toPlainText(), kRaw);
 }
 
 TEST_F(DataLinkDialogTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChangesNothing) {
