@@ -63,10 +63,14 @@ std::vector<bwXMLBrowser*> BrowsersOf(pugi::xml_node node) {
   return it == r.byDoc.end() ? std::vector<bwXMLBrowser*>{} : it->second;
 }
 
+// Raw printing adds no line breaks of its own, so every CR in the text comes from a value;
+// written as a character reference it survives the line-end normalisation of the next load.
 std::string NodeXml(pugi::xml_node node) {
   std::ostringstream out;
   if (node) node.print(out, "", kPrintOptions);
-  return out.str();
+  std::string text = out.str();
+  if (text.find('\r') == std::string::npos) return text;
+  return srctext::ReplaceAll(text, "\r", "&#13;");
 }
 
 // Splits at `sep`; an empty text gives no items.

@@ -49,6 +49,14 @@ TEST_F(Browser, InitBuildsAndXmlShowsTheRootElementOnly) {
   // A viewer rooted at the current element: its xml is that element.
   auto v = x.CreateViewer("", true);
   EXPECT_EQ(v->xml().substr(0, 8), "<Server ");
+
+  // Line breaks in values are written so that the text reads back the same.
+  bwXMLBrowser crlf;
+  ASSERT_TRUE(crlf.Load("<a T=\"x&#13;&#10;y\">p&#13;&#10;q</a>"));
+  bwXMLBrowser again;
+  ASSERT_TRUE(again.Load(crlf.xml()));
+  EXPECT_EQ(again.xml(), crlf.xml());
+  EXPECT_EQ(again.strAttr("T"), "x\r\ny");
 }
 
 TEST_F(Browser, InvalidNamesAreRefusedInsteadOfWritingBrokenXml) {
