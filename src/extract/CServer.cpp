@@ -1,7 +1,10 @@
 #include "extract/CServer.h"
 
 #include "errors/ErrGuard.h"
+#include "errors/Faultnet31.h"
+#include "extract/CCatalogCapture.h"
 #include "extract/pfgXMLUtils.h"
+#include "platform/ado/ConnStr.h"
 
 namespace pf {
 
@@ -9,8 +12,23 @@ namespace {
 constexpr int32_t kObjectNotSet = 91;
 }
 
+std::string CServer::SnapshotProblem() const {
+  if (catalogueType_ < 0) return {};
+  std::string file;
+  try {
+    const ado::ConnStr::Target target = ado::ConnStr::Translate(connectionString_);
+    if (target.kind != ado::ConnStr::Target::Kind::Snapshot) return {};
+    file = target.SnapshotFile;
+  } catch (...) {
+    return {};  // opening the connection reports what is wrong with the string
+  }
+  return CCatalogCapture::SnapshotProblem(file, catalogueType_);
+}
+
 std::shared_ptr<ado::Connection> CServer::Connection() {
   if (!connection_) {
+    const std::string problem = SnapshotProblem();
+    Faultnet31::Check(problem.empty(), ERR_USER_CHECK, "%1", problem);
     std::shared_ptr<ado::Connection> c = ado::Connection::Create();
     c->Open(connectionString_, "", "", -1);
     connection_ = std::move(c);
@@ -54,7 +72,13 @@ void CServer::SelectNextRecordset() {
   ErrGuard("CServer.SelectNextRecordset", [&] { recordset_ = Current().NextRecordset(); });
 }
 
-bool CServer::CanConnect(std::string& ErrMsg) { return TestConnection(connectionString_, ErrMsg); }
+bool CServer::CanConnect(std::string& ErrMsg) {
+  if (!TestConnection(connectionString_, ErrMsg)) return false;
+  const std::string problem = SnapshotProblem();
+  if (problem.empty()) return true;
+  ErrMsg = problem;
+  return false;
+}
 
 bool CServer::TestConnection(const std::string& ConnectString, std::string& ErrMsg) {
   try {

@@ -24,9 +24,16 @@ class CServer {
   const std::string& ConnectionString() const { return connectionString_; }
   // Does not touch an open connection: Disconnect first for a new string to take effect.
   void ConnectionString(std::string value) { connectionString_ = std::move(value); }
+  // The server type whose catalogue the connection is read for (0 Access, 1 SQL Server,
+  // 2 Sybase, 3 Oracle; -1 unknown). A catalogue snapshot opened for a known type must
+  // hold that type's catalogue tables: one that does not is refused with a plain message
+  // when the connection is opened or tested, rather than failing inside the first query.
+  int CatalogueType() const { return catalogueType_; }
+  void CatalogueType(int value) { catalogueType_ = value; }
 
   // The open connection, opened with the connection string on first use. A failed
-  // open leaves no connection behind, so the next use tries again.
+  // open leaves no connection behind, so the next use tries again. A snapshot that is
+  // not one of CatalogueType() raises ERR_USER_CHECK saying what is wrong with it.
   std::shared_ptr<ado::Connection> Connection();
   // The current result set; nullptr before the first ExecSQL.
   std::shared_ptr<ado::Recordset> Recordset() const { return recordset_; }
@@ -58,7 +65,11 @@ class CServer {
 
  private:
   ado::Recordset& Current();
+  // Why the connection string's snapshot cannot serve CatalogueType(); empty when it
+  // can, or when the string names no snapshot.
+  std::string SnapshotProblem() const;
   std::string connectionString_;
+  int catalogueType_ = -1;
   std::shared_ptr<ado::Connection> connection_;
   std::shared_ptr<ado::Command> command_;
   std::shared_ptr<ado::Recordset> recordset_;

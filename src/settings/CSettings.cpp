@@ -427,12 +427,14 @@ std::shared_ptr<ISrvrExtractor> CSettings::CreateServerExtractor() {
 std::shared_ptr<CServer> CSettings::Server() {
   return ErrGuard("CSettings.Server", [&] {
     if (!server_) server_ = std::make_shared<CServer>();
-    // A connection opened for another string (another profile, an edited key) must not
-    // keep answering for the new one.
+    // A connection opened for another string or server type (another profile, an edited
+    // key) must not keep answering for the new one.
     std::string conn = Str(*xServer, "ConnPfg");
-    if (conn != server_->ConnectionString()) {
+    const int type = Lng(*xServer, "SrvrType");
+    if (conn != server_->ConnectionString() || type != server_->CatalogueType()) {
       server_->Disconnect();
       server_->ConnectionString(std::move(conn));
+      server_->CatalogueType(type);
     }
     return server_;
   });

@@ -206,15 +206,16 @@ TEST(CliGenerate, AFileThatCannotBeWrittenIsAFailure) {
 // its report appended to the error log beside the program.
 TEST(CliList, InternalErrorsAreLogged) {
   CliInstall cli;
-  const std::string junk = cli.File("junk.db");
-  pftest::WriteAll(junk, std::string(4096, 'x'));
+  // A snapshot with the catalogue tables, but not the columns the extractor reads.
+  const std::string junk = cli.File("junk.sql");
+  pftest::WriteAll(junk, "CREATE TABLE sysobjects (x TEXT);\nCREATE TABLE ProcedureParameters (x TEXT);\n");
   const std::string pfg = SampleProfile(cli, {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + junk});
   const CliResult r = cli.Run({"list", "--profile", pfg});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(Has(r.Err, "Internal app error: ")) << r.Err;
   EXPECT_EQ(r.Out, "");
   const std::string log = ReadAll(cli.ProgramFile("Errors.txt"));
-  EXPECT_TRUE(Has(log, junk)) << log;
+  EXPECT_TRUE(Has(log, "no such column: type")) << log;
   EXPECT_TRUE(Has(log, "Call Stack: ")) << log;
 }
 
@@ -301,6 +302,8 @@ TEST(CliGenerate, BadInputFilesAreNamedWithWhatIsWrong) {
   pftest::WriteAll(cli.File("bin.udl"), std::string("\x7F" "ELF\x02\x01\x01\0\0\0 binary", 17));
   pftest::WriteAll(cli.File("Cut.PFG"), "<Settings>\n  <Server SrvrType=\"1\" ConnPfg=\"");
   fs::create_directory(cli.File("Folder.PFG"));
+  pftest::WriteAll(cli.File("empty.db"), "");
+  const std::string sales = std::string(PF_SOURCE_DIR) + "/samples/oracle/Sales.sql";
   struct Case {
     std::string conn;  // the sample profile's connection string; empty: `profile` as it is
     std::string profile;
@@ -311,6 +314,10 @@ TEST(CliGenerate, BadInputFilesAreNamedWithWhatIsWrong) {
        "The file " + cli.File("bin.udl") + " is not a data link file: it holds binary data, not text."},
       {"", cli.File("Folder.PFG"), cli.File("Folder.PFG") + " is a folder, not a file."},
       {"", cli.File("Cut.PFG"), "LoadXML method failed at line 2, column "},
+      {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + cli.File("empty.db"), "",
+       "'" + cli.File("empty.db") + "' is not a catalogue snapshot of server type 1 (SQL Server): it has no table sysobjects."},
+      {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + sales, "",
+       "'" + sales + "' is a snapshot of server type 3 (Oracle), not of the profile's server type 1 (SQL Server)."},
   };
   for (const Case& c : cases) {
     const std::string pfg = c.conn.empty() ? c.profile : SampleProfile(cli, {c.conn});

@@ -22,13 +22,20 @@ class Server : public pftest::SettingsTest {
  protected:
   void SetUp() override {
     SettingsTest::SetUp();
-    catalogue = dir.file("ora.sql");
-    WriteAll(catalogue,
-             "CREATE TABLE user_objects (OBJECT_NAME TEXT, OBJECT_TYPE TEXT);\n"
-             "INSERT INTO user_objects VALUES ('PKG_B', 'PACKAGE'), ('ORDERS', 'TABLE'),\n"
-             "  ('PKG_A', 'PACKAGE'), ('O''HARA', 'PACKAGE');\n");
+    catalogue = OracleCatalogue("ora.sql",
+                                "INSERT INTO user_objects VALUES ('PKG_B', 'PACKAGE'), ('ORDERS', 'TABLE'),\n"
+                                "  ('PKG_A', 'PACKAGE'), ('O''HARA', 'PACKAGE');\n");
     s = std::make_unique<CSettings>();
+    s->xServer->Attr("SrvrType", Variant(3));
     Connect(catalogue);
+  }
+  // An Oracle catalogue snapshot with the tables the server object asks for.
+  std::string OracleCatalogue(const std::string& name, const std::string& rows) {
+    const std::string file = dir.file(name);
+    WriteAll(file,
+             "CREATE TABLE user_objects (OBJECT_NAME TEXT, OBJECT_TYPE TEXT);\n"
+             "CREATE TABLE user_arguments (OBJECT_NAME TEXT);\nCREATE TABLE user_source (NAME TEXT);\n" + rows);
+    return file;
   }
   void Connect(const std::string& file) {
     s->xServer->Attr("ConnPfg", Variant("Provider=Procforge.Snapshot;Data Source=" + file));
@@ -69,8 +76,7 @@ TEST_F(Server, ServerObjectIsCreatedOnceAndFollowsTheConnectionString) {
   EXPECT_EQ(s->Server(), first);
   EXPECT_EQ(first->ConnectionString(), "Provider=Procforge.Snapshot;Data Source=other.sql");
   // A connection opened for one catalogue does not answer for the next one.
-  const std::string other = dir.file("other2.sql");
-  WriteAll(other, "CREATE TABLE user_objects (OBJECT_NAME TEXT, OBJECT_TYPE TEXT);\n");
+  const std::string other = OracleCatalogue("other2.sql", "");
   Connect(catalogue);
   s->Server()->ExecSQL("SELECT count(*) AS n FROM user_objects");
   EXPECT_EQ(s->Server()->Value("n"), "4");
@@ -97,6 +103,16 @@ TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   const AppError conn = Raised([&] { s->CheckCanStartGeneratingCode(); });
   EXPECT_EQ(conn.Number, ERR_USER_CHECK);
   EXPECT_EQ(conn.Description, connErr);
+  // Then a snapshot without the server type's catalogue, before a run and at the first query.
+  const std::string empty = dir.file("empty.db");
+  WriteAll(empty, "");
+  Connect(empty);
+  const std::string notOracle =
+      "'" + empty + "' is not a catalogue snapshot of server type 3 (Oracle): it has no table user_arguments.";
+  EXPECT_EQ(CheckMessage(), notOracle);
+  const AppError query = Raised([&] { s->Server()->ExecSQL("SELECT 1"); });
+  EXPECT_EQ(query.Number, ERR_USER_CHECK);
+  EXPECT_EQ(query.Description, notOracle);
   Connect(catalogue);
 
   EXPECT_EQ(CheckMessage(), "Please specify output class file name");
@@ -169,7 +185,9 @@ TEST_F(Server, PackageRefreshAddsEachServerPackageOnce) {
 
 TEST_F(Server, PackageRefreshOnAServerWithoutPackagesReportsTheServerError) {
   const std::string other = dir.file("ms.sql");
-  WriteAll(other, "CREATE TABLE sysobjects (name TEXT, type TEXT, id INTEGER);\n");
+  WriteAll(other, "CREATE TABLE sysobjects (name TEXT, type TEXT, id INTEGER);\n"
+                  "CREATE TABLE ProcedureParameters (PROCEDURE_NAME TEXT);\n");
+  s->xServer->Attr("SrvrType", Variant(1));
   Connect(other);
   const AppError e = Raised([&] { s->PackagesRefresh(); });
   EXPECT_NE(e.Description.find("user_objects"), std::string::npos) << e.Description;
