@@ -332,7 +332,9 @@ void CCodeBuilder::State::BuildRefValues() {
     if (!deps.empty()) deps += ", ";
     deps += name;
   };
-  if (Flag(af, "COMPlus")) addDep("COM+ Services Type Library");
+  // The object control and construction interfaces come from the COM+ library too.
+  if (Flag(af, "COMPlus") || Flag(af, "COMPObjControl") || Flag(af, "COMPObjConstruct"))
+    addDep("COM+ Services Type Library");
   if (Flag(eh, "UseFaultnet")) addDep("Faultnet31.Bas");
   if (Flag(af, "XMLBasic") || Flag(af, "XMLAdvanced")) addDep("pfgXMLUtils.Bas");
   AddRef("Dependencies", std::move(deps));

@@ -257,9 +257,12 @@ TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
       used.insert(name);
     }
   }
-  // The COM+ transaction mode is what remains when neither other mode is set.
-  for (const std::string& name : generator)
-    if (name != "TransCOMP") EXPECT_TRUE(used.count(name)) << name << " changes nothing";
+  // The transaction modes choose nothing in the text: whether the object runs inside a COM+
+  // transaction is found out when the transaction begins.
+  for (const std::string& name : generator) {
+    if (name.rfind("Trans", 0) == 0 && name != "Trans") continue;
+    EXPECT_TRUE(used.count(name)) << name << " changes nothing";
+  }
 }
 
 }  // namespace

@@ -145,6 +145,83 @@ TEST(RuntimePart2ClassTest, SecondHalfTextIsGolden) {
   pftest::ExpectGolden("classes/SecondHalfOracle.cls", Generate(gen, "oracle/Sales.PFG", all).Class);
 }
 
+// Run-time code read from whole classes: each row generates a class from a sample with some
+// keys changed and names a procedure (or the whole class, when empty) with statements it
+// must and must not hold.
+TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
+  struct Key {
+    const char* Section;
+    const char* Name;
+    const char* Value;
+  };
+  struct Case {
+    const char* Label;
+    const char* Sample;
+    std::vector<Key> Keys;
+    const char* Proc;
+    std::vector<std::string> Holds, Lacks;
+  };
+  const Key batch = {"AddnlFunc", "Batch", "True"}, sql = {"AddnlFunc", "AddExecSQL", "True"};
+  const Key comPlus = {"AddnlFunc", "COMPlus", "True"}, noComPlus = {"AddnlFunc", "COMPlus", "False"};
+  const std::string fill = "CommandText = BatchFillMarks(CommandText)";
+  const std::string comLib = "' Dependencies: COM+ Services Type Library";
+  const Case cases[] = {
+      // The "?" marks of a SQL text, with AddSQLParam's parameters, become batch arguments.
+      {"SQL Server batch", "mssql/OrderEntry.PFG", {batch, sql}, "BatchTranslateCommand",
+       {fill, "sArgs = sArgs & sSep & BatchArgument(P, True)"}, {}},
+      {"marks filled in order", "mssql/OrderEntry.PFG", {batch, sql}, "BatchFillMarks",
+       {"If Not InQuote And N < mCommand.Parameters.Count Then",
+        "S = S & Mid$(SQL, Start, I - Start) & BatchArgument(mCommand.Parameters(N), False)"}, {}},
+      // A function's "Begin ? := F(?); End;" gets its marks and no second ";"; a procedure
+      // call passes every parameter, the return value included.
+      {"Oracle batch", "oracle/Sales.PFG", {batch, sql}, "BatchTranslateCommand",
+       {fill, "If Right$(CommandText, 1) = \";\" Then", "For I = 0 To mCommand.Parameters.Count - 1"},
+       {"adParamReturnValue"}},
+      // Inside a COM+ transaction no own transaction begins, whatever the mode.
+      {"COM+ transactions", "mssql/OrderEntry.PFG", {comPlus, {"AddnlFunc", "Trans", "1"}}, "BeginTransaction",
+       {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"}, {}},
+      {"connection transactions under COM+", "mssql/OrderEntry.PFG", {comPlus, {"AddnlFunc", "Trans", "2"}},
+       "BeginTransaction", {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"}, {}},
+      {"connection transactions", "oracle/Sales.PFG", {noComPlus, {"AddnlFunc", "Trans", "2"}}, "BeginTransaction",
+       {"mConnection.BeginTrans"}, {"InCOMPlusTransaction"}},
+      // A registry source that cannot be read always fails the caller.
+      {"registry", "mssql/OrderEntry.PFG",
+       {{"AddnlFunc", "ConnSrcType", "3"}, {"AddnlFunc", "ErrIfRegFailed", "False"}}, "ReadConnectionFromRegistry",
+       {"Err.Raise Err.Number, Err.Source, Err.Description"}, {"If RaiseError", "HandleError"}},
+      // The COM+ interfaces need the COM+ library even when the class uses no context.
+      {"object control", "mssql/OrderEntry.PFG", {noComPlus, {"AddnlFunc", "COMPObjControl", "True"}}, "",
+       {comLib, "Implements ObjectControl"}, {}},
+      {"object construction", "oracle/Sales.PFG", {noComPlus, {"AddnlFunc", "COMPObjConstruct", "True"}}, "",
+       {comLib, "Implements IObjectConstruct"}, {}},
+      {"no COM+", "oracle/Sales.PFG",
+       {noComPlus, {"AddnlFunc", "COMPObjControl", "False"}, {"AddnlFunc", "COMPObjConstruct", "False"}}, "",
+       {}, {"COM+ Services"}},
+  };
+  lib::Generator gen;
+  gen.UseSnapshotCopies();
+  for (const Case& c : cases) {
+    gen.LoadSample(c.Sample);
+    gen.Set("AddnlFunc", "Instancing", "2");
+    for (const Key& k : c.Keys) gen.Set(k.Section, k.Name, k.Value);
+    const lib::Generated g = gen.Build("CRuntimeDB", c.Label);
+    SCOPED_TRACE(g.Label);
+    EXPECT_EQ(Findings(g), "");
+    std::string text = g.Class;
+    if (*c.Proc) {
+      text.clear();
+      for (const lib::Procedure& p : lib::Procedures(g.Class))
+        if (p.Name == c.Proc)
+          for (const lib::Statement& st : p.Body) text += st.Text + "\n";
+      if (text.empty()) {
+        ADD_FAILURE() << "no procedure " << c.Proc;
+        continue;
+      }
+    }
+    for (const std::string& piece : c.Holds) EXPECT_TRUE(Has(text, piece)) << piece;
+    for (const std::string& piece : c.Lacks) EXPECT_FALSE(Has(text, piece)) << piece;
+  }
+}
+
 // Several result sets without the navigation members: Execute and xmlGetDataAll still call
 // SkipClosedRecordsets and SelectNextRecordset, so they must still be there.
 TEST(RuntimePart2ClassTest, SeveralResultSetsWithoutNavigationPassTheChecker) {
