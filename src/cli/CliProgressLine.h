@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/StopSignals.h"
 #include "shell/CProgress.h"
 
 namespace pf::cli {
@@ -40,11 +41,6 @@ class CliProgressLine : public IProgressDisplay {
   // Removes the line, if one is shown.
   void Clear();
 
-  // True once Ctrl-C was pressed (or SIGTERM arrived) while a progress line existed;
-  // InterruptSignal gives the signal, 0 for none.
-  static bool Interrupted();
-  static int InterruptSignal();
-
  private:
   CProgress& progress_;
   CliUserInterface& ui_;
@@ -53,9 +49,7 @@ class CliProgressLine : public IProgressDisplay {
   std::chrono::steady_clock::time_point lastWrite_{};
   bool wroteOnce_ = false;
   bool tty_ = false;
+  StopSignals::Scope stopSignals_;
 };
-
-// The exit status of a run ended by a signal: 143 for SIGTERM, else 130.
-int ExitStatusForSignal(int sig);
 
 }  // namespace pf::cli

@@ -1,6 +1,5 @@
 #include "cli/CliSession.h"
 
-#include "cli/CliProgressLine.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +9,7 @@
 
 #include "errors/Faultnet31.h"
 #include "base/Clock.h"
+#include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
 #include "shell/CIniFile.h"
@@ -77,7 +77,7 @@ int CliSession::Run(const std::function<int()>& Body) {
     if (!cancelled) return 1;
     if (ui_->BeforeOutput) ui_->BeforeOutput();
     std::fputs("Cancelled.\n", stderr);
-    return ExitStatusForSignal(CliProgressLine::InterruptSignal());
+    return StopSignals::ExitStatus(StopSignals::Received());
   }
 }
 

@@ -1,11 +1,18 @@
 #include "wizard/MStartExit.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 
 #include <memory>
 
 #include "errors/ErrGuard.h"
+#include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
 #include "shell/MGlobals.h"
@@ -24,6 +31,7 @@ struct Program {
   CUIController UIController;
   QPointer<frm0MDIMain> MainForm;
   QPointer<QWidget> Splash;
+  std::unique_ptr<StopSignals::Scope> StopSignals;
 };
 
 Program& Objects() {
@@ -79,6 +87,38 @@ bool Main() {
     MGlobals::HandleUIError();
   }
   return p.MainForm != nullptr;
+}
+
+void StopOnSignals() {
+  Program& p = Objects();
+  if (p.StopSignals) return;
+  // The handler writes the signal to one end; the event loop reads it from the other.
+  int fds[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) return;
+  p.StopSignals = std::make_unique<StopSignals::Scope>(fds[1]);
+  auto* notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd = fds[0]] {
+    char sig = 0;
+    if (::read(fd, &sig, 1) == 1) StopForSignal(sig);
+  });
+}
+
+void StopForSignal(int Sig) {
+  const int status = StopSignals::ExitStatus(Sig);
+  auto* closer = new QTimer(qApp);
+  closer->setInterval(20);
+  QObject::connect(closer, &QTimer::timeout, closer, [closer, status] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->close();
+      return;
+    }
+    // During a run, closing the main window cancels the run and keeps the window: try
+    // again once the run has stopped.
+    if (frm0MDIMain* main = MainForm(); main && !main->close()) return;
+    closer->deleteLater();
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(status);
+  });
+  closer->start(0);
 }
 
 bool ExitApplication() {

@@ -32,6 +32,16 @@ bool Main();
 // its end.
 bool ExitApplication();
 
+// From here on Ctrl-C (SIGINT) and SIGTERM end the program as closing its main window
+// does, and it exits with status 130 (143 for SIGTERM). A program that does not get back
+// to its event loop within a second (it waits on a server) is ended where it is, without
+// leaving temporary files.
+void StopOnSignals();
+// What a stop signal does once the event loop sees it: a run in progress is cancelled and
+// a message window dismissed, until the main window closes (saving the profile as on every
+// exit) and the event loop ends.
+void StopForSignal(int Sig);
+
 // Closes the splash window if it is still shown.
 void CloseSplash();
 QWidget* Splash();

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 namespace fs = std::filesystem;
@@ -54,7 +54,7 @@ const SampleCase kSamples[] = {
 // A working folder with a copy of the sample catalogue (cat.sql) and a profile that
 // reads it and writes its files there.
 struct Work {
-  explicit Work(const CliInstall& cli, const SampleCase& s) : dir(cli.File(fs::path(s.Script).parent_path().string())) {
+  explicit Work(const ProgramInstall& cli, const SampleCase& s) : dir(cli.File(fs::path(s.Script).parent_path().string())) {
     fs::create_directories(dir);
     WriteAll(dir + "/cat.sql", ReadAll(Sample(s.Script)));
     WriteAll(dir + "/p.PFG", Replaced(ReadAll(Sample(s.Profile)), std::string("samples/") + s.Script, "cat.sql"));
@@ -66,12 +66,12 @@ class CliCatalogueTest : public ::testing::TestWithParam<SampleCase> {};
 
 TEST_P(CliCatalogueTest, CaptureRegenerateCheckAndDiff) {
   const SampleCase& s = GetParam();
-  CliInstall cli;
+  ProgramInstall cli;
   Work w(cli, s);
   auto run = [&](const std::vector<std::string>& args, const std::map<std::string, std::string>& env = kEpoch) {
     return cli.Run(args, env, w.dir);
   };
-  CliResult r = run({"generate", "--profile", "p.PFG", "--yes"});
+  ProgramResult r = run({"generate", "--profile", "p.PFG", "--yes"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   const std::string cls = w.dir + "/" + s.ClassFile;
   const std::string original = ReadAll(cls);
@@ -138,7 +138,7 @@ TEST_P(CliCatalogueTest, CaptureRegenerateCheckAndDiff) {
 INSTANTIATE_TEST_SUITE_P(Samples, CliCatalogueTest, ::testing::ValuesIn(kSamples));
 
 TEST(CliCatalogue, BadSnapshotsAndOutputPaths) {
-  CliInstall cli;
+  ProgramInstall cli;
   Work w(cli, kSamples[0]);
   WriteAll(w.dir + "/notes.sql", "this is not SQL;\n");
   WriteAll(w.dir + "/empty.db", "");
@@ -160,7 +160,7 @@ TEST(CliCatalogue, BadSnapshotsAndOutputPaths) {
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
     if (args.size() > 1) args.insert(args.end(), {"--profile", "p.PFG"});
-    const CliResult r = cli.Run(args, kEpoch, w.dir);
+    const ProgramResult r = cli.Run(args, kEpoch, w.dir);
     EXPECT_EQ(r.ExitCode, c.exit) << args[0] << " " << args[1] << ": " << r.Err;
     EXPECT_TRUE(Has(r.Err, c.message)) << r.Err;
   }
@@ -171,4 +171,4 @@ TEST(CliCatalogue, BadSnapshotsAndOutputPaths) {
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 #include "support/Golden.h"
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 TEST(CliCheck, FindingsWithFileAndLineAndTheExitStatus) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string cls = pftest::GoldenDir() + "/classes/COrderEntryDB.cls";
   const std::string lib = std::string(PF_SOURCE_DIR) + "/library/";
   const std::string broken = cli.File("Broken.bas");
@@ -37,14 +37,14 @@ TEST(CliCheck, FindingsWithFileAndLineAndTheExitStatus) {
       {{"check", "--names", user}, 1, user + ":4: 'Go' is used but not declared\n"},
   };
   for (const Case& c : cases) {
-    const CliResult r = cli.Run(c.Args);
+    const ProgramResult r = cli.Run(c.Args);
     EXPECT_EQ(r.ExitCode, c.Exit) << c.Args.back() << r.Err;
     EXPECT_EQ(r.Out, c.Out);
   }
-  const CliResult r = cli.Run({"check", cls, cli.File("missing.bas")});
+  const ProgramResult r = cli.Run({"check", cls, cli.File("missing.bas")});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_NE(r.Err.find("missing.bas"), std::string::npos) << r.Err;
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest

@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
-  CliInstall cli;
+  ProgramInstall cli;
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--help"}, {"-h"}, {"help"}}) {
-    const CliResult r = cli.Run(args);
+    const ProgramResult r = cli.Run(args);
     EXPECT_EQ(r.ExitCode, 0) << args[0];
     for (const char* cmd : {"generate", "list", "test-connection", "configure", "html", "check"})
       EXPECT_NE(r.Out.find(cmd), std::string::npos) << cmd;
@@ -27,7 +27,7 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
   };
   for (const auto& [cmd, usage] : usages) {
     // --help wins over everything else on the line, even a missing --profile.
-    const CliResult r = cli.Run({cmd, "--help"});
+    const ProgramResult r = cli.Run({cmd, "--help"});
     EXPECT_EQ(r.ExitCode, 0) << cmd;
     EXPECT_EQ(r.Out.rfind(usage, 0), 0u) << r.Out;
   }
@@ -36,15 +36,15 @@ TEST(CliCommandLine, HelpOverallAndPerCommandGoesToStdoutWithExitZero) {
 }
 
 TEST(CliCommandLine, VersionLine) {
-  CliInstall cli;
-  const CliResult r = cli.Run({"--version"});
+  ProgramInstall cli;
+  const ProgramResult r = cli.Run({"--version"});
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(r.Out, "procforge-cli Version 2.2 (" PF_VERSION ")\n");
   EXPECT_EQ(r.Err, "");
 }
 
 TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{}, "no command given"},
       {{"generat"}, "unknown command 'generat'"},
@@ -67,7 +67,7 @@ TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
       {{"check", "a.cls", "--strict"}, "unknown option '--strict' for check"},
   };
   for (const auto& [args, reason] : cases) {
-    const CliResult r = cli.Run(args);
+    const ProgramResult r = cli.Run(args);
     EXPECT_EQ(r.ExitCode, 2) << reason;
     EXPECT_NE(r.Err.find(reason), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find("Try 'procforge-cli --help'."), std::string::npos);
@@ -77,9 +77,9 @@ TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
 }
 
 TEST(CliCommandLine, NoCurrentProfileIsAnErrorNotANewProfile) {
-  CliInstall cli;
+  ProgramInstall cli;
   for (const char* cmd : {"generate", "list", "test-connection"}) {
-    const CliResult r = cli.Run({cmd});
+    const ProgramResult r = cli.Run({cmd});
     EXPECT_EQ(r.ExitCode, 1) << cmd;
     EXPECT_NE(r.Err.find("There is no current profile"), std::string::npos) << r.Err;
   }
@@ -87,13 +87,13 @@ TEST(CliCommandLine, NoCurrentProfileIsAnErrorNotANewProfile) {
 }
 
 TEST(CliCommandLine, MalformedSourceDateEpochIsRefused) {
-  CliInstall cli;
+  ProgramInstall cli;
   for (const char* value : {"", "yesterday", "-5", "12abc"}) {
-    const CliResult r = cli.Run({"list", "--profile", Sample("mssql/OrderEntry.PFG")}, {{"SOURCE_DATE_EPOCH", value}});
+    const ProgramResult r = cli.Run({"list", "--profile", Sample("mssql/OrderEntry.PFG")}, {{"SOURCE_DATE_EPOCH", value}});
     EXPECT_EQ(r.ExitCode, 1) << value;
     EXPECT_NE(r.Err.find("SOURCE_DATE_EPOCH must be a number of seconds"), std::string::npos) << r.Err;
   }
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest

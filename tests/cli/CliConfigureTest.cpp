@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 namespace fs = std::filesystem;
@@ -14,7 +14,7 @@ using pftest::ReadAll;
 using pftest::WriteAll;
 
 // The state file is written as UTF-16; its paths are plain ASCII here.
-std::string StateFileText(const CliInstall& cli) {
+std::string StateFileText(const ProgramInstall& cli) {
   std::string text;
   for (char c : ReadAll(cli.ProgramFile("Procforge.ini")))
     if (c > 0 && c < 0x7F) text += c;
@@ -24,9 +24,9 @@ std::string StateFileText(const CliInstall& cli) {
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(CliConfigure, NewProfileThenChangesRoundTrip) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = cli.File("Sales.PFG");
-  CliResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=3", "--set",
+  ProgramResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=3", "--set",
                          "Server.ConnPfg=Provider=OraOLEDB.Oracle;Data Source=SALES", "--set",
                          "Code.ClassFile=CSales.cls"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
@@ -64,12 +64,12 @@ TEST(CliConfigure, NewProfileThenChangesRoundTrip) {
 }
 
 TEST(CliConfigure, WrongKeysAndSectionsFailAndLeaveTheProfileAsItWas) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = cli.File("OrderEntry.PFG");
   fs::copy_file(Sample("mssql/OrderEntry.PFG"), pfg);
   const std::string before = ReadAll(pfg);
 
-  CliResult r = cli.Run({"configure", "--profile", pfg, "--set", "StoredProc.MethAddPfx=Run", "--set",
+  ProgramResult r = cli.Run({"configure", "--profile", pfg, "--set", "StoredProc.MethAddPfx=Run", "--set",
                          "StoredProc.ClassFile=x.cls"});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(Has(r.Err, "Name [ClassFile] is not in list of allowed attribute names for element StoredProc."))
@@ -91,7 +91,7 @@ TEST(CliConfigure, WrongKeysAndSectionsFailAndLeaveTheProfileAsItWas) {
 }
 
 TEST(CliConfigure, UnreadableProfilesAreReportedAndNeverReplaced) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::pair<const char*, const char*> files[] = {
       {"Broken.PFG", "<Settings><Server SrvrType=\"1\""},
       {"Other.PFG", "<Procforge Profile=\"\"><RecentList/></Procforge>"},
@@ -102,7 +102,7 @@ TEST(CliConfigure, UnreadableProfilesAreReportedAndNeverReplaced) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"configure", "--profile", pfg, "--set", "Code.ClassFile=x.cls"},
           {"list", "--profile", pfg}, {"generate", "--profile", pfg, "--yes"}}) {
-      const CliResult r = cli.Run(args);
+      const ProgramResult r = cli.Run(args);
       EXPECT_EQ(r.ExitCode, 1) << name << " " << args[0];
       EXPECT_TRUE(Has(r.Err, "The profile " + pfg + " could not be loaded")) << r.Err;
       EXPECT_EQ(ReadAll(pfg), content);
@@ -114,17 +114,17 @@ TEST(CliConfigure, UnreadableProfilesAreReportedAndNeverReplaced) {
   EXPECT_FALSE(fs::exists(cli.ProgramFile("Default.PFG")));
   EXPECT_FALSE(fs::exists(cli.ProgramFile("Procforge.ini")));
 
-  const CliResult missing = cli.Run({"configure", "--profile", cli.File("None.PFG")});
+  const ProgramResult missing = cli.Run({"configure", "--profile", cli.File("None.PFG")});
   EXPECT_EQ(missing.ExitCode, 1);
   EXPECT_TRUE(Has(missing.Err, "File not found (" + cli.File("None.PFG") + ")")) << missing.Err;
   EXPECT_FALSE(fs::exists(cli.File("None.PFG")));
 }
 
 TEST(CliConfigure, NewRefusesAnExistingFileAndNeedsAServerType) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = cli.File("Keep.PFG");
   WriteAll(pfg, "<Settings><Server SrvrType=\"2\"/></Settings>");
-  CliResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"});
+  ProgramResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(Has(r.Err, "exists already")) << r.Err;
   EXPECT_EQ(ReadAll(pfg), "<Settings><Server SrvrType=\"2\"/></Settings>");
@@ -136,9 +136,9 @@ TEST(CliConfigure, NewRefusesAnExistingFileAndNeedsAServerType) {
 }
 
 TEST(CliConfigure, AProfileThatCannotBeSavedIsAFailure) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = cli.File("no-such-folder/New.PFG");
-  const CliResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"});
+  const ProgramResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(Has(r.Err, "Error saving profile: ")) << r.Err;
   EXPECT_TRUE(Has(r.Err, "The profile was not saved."));
@@ -146,16 +146,16 @@ TEST(CliConfigure, AProfileThatCannotBeSavedIsAFailure) {
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 // A value of the wrong kind is refused with a message naming the key and what it takes,
 // and the profile on disk does not change; the same values hand-written into a profile
 // are read leniently by generate, which warns about each.
 TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = cli.File("Typed.PFG");
   ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1", "--set",
                      "Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + Sample("mssql/OrderEntry.sql"),
@@ -177,7 +177,7 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
       {"Code.Bogus=1", "The keys of Code are: ClassFile, ParamDefsFile"},
   };
   for (const auto& [set, message] : refused) {
-    const CliResult r = cli.Run({"configure", "--profile", pfg, "--set", set});
+    const ProgramResult r = cli.Run({"configure", "--profile", pfg, "--set", set});
     EXPECT_EQ(r.ExitCode, 1) << set;
     EXPECT_TRUE(Has(r.Err, message)) << set << "\n" << r.Err;
     EXPECT_EQ(ReadAll(pfg), before) << set;
@@ -193,7 +193,7 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
     text.replace(text.find(from), from.size(), to);
   }
   WriteAll(pfg, text);
-  const CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  const ProgramResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_TRUE(Has(r.Err, "warning: AddnlFunc.AddExecSQL holds 'maybe', which is read as False.")) << r.Err;
   EXPECT_TRUE(Has(r.Err, "warning: IniOptions.CmdTimeout holds 'xyz', which is read as 0.")) << r.Err;
@@ -205,26 +205,26 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 11, "My Class.cls");
   WriteAll(pfg, text);
-  const CliResult named = cli.Run({"generate", "--profile", pfg, "--yes"});
+  const ProgramResult named = cli.Run({"generate", "--profile", pfg, "--yes"});
   EXPECT_EQ(named.ExitCode, 1);
   EXPECT_TRUE(Has(named.Err, "'My Class' cannot name a Visual Basic class or module")) << named.Err;
   EXPECT_FALSE(fs::exists(cli.File("My Class.cls")));
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 // A new profile is in the recent list of the state file on disk; one that holds a
 // password is readable by its owner only, and the password is never shown.
 TEST(CliConfigure, NewProfilesAreRecentAndPasswordsStayPrivate) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string plain = cli.File("Plain.PFG");
   const std::string secret = cli.File("Secret.PFG");
   ASSERT_EQ(cli.Run({"configure", "--profile", plain, "--new", "--set", "Server.SrvrType=1"}).ExitCode, 0);
-  const CliResult r = cli.Run({"configure", "--profile", secret, "--new", "--set", "Server.SrvrType=1", "--set",
+  const ProgramResult r = cli.Run({"configure", "--profile", secret, "--new", "--set", "Server.SrvrType=1", "--set",
                                "Server.ConnPfg=Provider=SQLOLEDB;User ID=sa;Password=s3cret"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_FALSE(Has(r.Out + r.Err, "s3cret"));
@@ -240,4 +240,4 @@ TEST(CliConfigure, NewProfilesAreRecentAndPasswordsStayPrivate) {
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest

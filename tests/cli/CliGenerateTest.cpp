@@ -9,9 +9,9 @@
 #include <sstream>
 #include <thread>
 
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 namespace fs = std::filesystem;
@@ -29,7 +29,7 @@ std::vector<std::string> Lines(const std::string& text) {
 const std::map<std::string, std::string> kEpoch = {{"SOURCE_DATE_EPOCH", "1765029785"}};
 
 // A copy of the SQL Server sample profile that writes into the temporary folder.
-std::string SampleProfile(const CliInstall& cli, const std::vector<std::string>& extraSets = {}) {
+std::string SampleProfile(const ProgramInstall& cli, const std::vector<std::string>& extraSets = {}) {
   const std::string pfg = cli.File("OrderEntry.PFG");
   fs::remove(pfg);
   fs::copy_file(Sample("mssql/OrderEntry.PFG"), pfg);
@@ -39,14 +39,14 @@ std::string SampleProfile(const CliInstall& cli, const std::vector<std::string>&
     args.push_back("--set");
     args.push_back(s);
   }
-  const CliResult r = cli.Run(args);
+  const ProgramResult r = cli.Run(args);
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   return pfg;
 }
 
 TEST(CliList, SampleProceduresWithUniqueMethodNames) {
-  CliInstall cli;
-  const CliResult r = cli.Run({"list", "--profile", Sample("mssql/OrderEntry.PFG")});
+  ProgramInstall cli;
+  const ProgramResult r = cli.Run({"list", "--profile", Sample("mssql/OrderEntry.PFG")});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   const std::vector<std::string> lines = Lines(r.Out);
   EXPECT_EQ(lines.size(), 32u) << r.Out;  // the six dt_ procedures are filtered out
@@ -65,10 +65,10 @@ TEST(CliList, SampleProceduresWithUniqueMethodNames) {
 }
 
 TEST(CliList, FiltersAndTheCurrentProfile) {
-  CliInstall cli;
+  ProgramInstall cli;
   // configure makes the profile current; list without --profile then uses it.
   SampleProfile(cli, {"StoredProc.MethUseFilterInc=True", "StoredProc.MethFilterInc=usp_Get*;fn_*"});
-  const CliResult r = cli.Run({"list"});
+  const ProgramResult r = cli.Run({"list"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   ASSERT_FALSE(r.Out.empty());
   for (const std::string& line : Lines(r.Out))
@@ -76,9 +76,9 @@ TEST(CliList, FiltersAndTheCurrentProfile) {
 }
 
 TEST(CliTestConnection, ProfileConnectionOrTheOneGiven) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = Sample("mssql/OrderEntry.PFG");
-  CliResult r = cli.Run({"test-connection", "--profile", pfg});
+  ProgramResult r = cli.Run({"test-connection", "--profile", pfg});
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_TRUE(Has(r.Err, "Connection tested successfully.")) << r.Err;
 
@@ -89,9 +89,9 @@ TEST(CliTestConnection, ProfileConnectionOrTheOneGiven) {
 }
 
 TEST(CliGenerate, SampleClassAndModuleWithStatisticsReproducibly) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = SampleProfile(cli);
-  const CliResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
+  const ProgramResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   const std::vector<std::string> out = Lines(r.Out);
   ASSERT_EQ(out.size(), 5u) << r.Out;
@@ -114,7 +114,7 @@ TEST(CliGenerate, SampleClassAndModuleWithStatisticsReproducibly) {
   EXPECT_GT(lines, 100);
 
   // Same profile and SOURCE_DATE_EPOCH: the same bytes, whenever and wherever it runs.
-  const CliResult again = cli.Run({"generate", "--profile", pfg}, kEpoch);
+  const ProgramResult again = cli.Run({"generate", "--profile", pfg}, kEpoch);
   ASSERT_EQ(again.ExitCode, 0) << again.Err;
   EXPECT_EQ(again.Out, r.Out);
   EXPECT_EQ(ReadAll(cli.File("COrderEntryDB.cls")), cls);
@@ -124,10 +124,10 @@ TEST(CliGenerate, SampleClassAndModuleWithStatisticsReproducibly) {
 // Warnings go to stderr as "warning: " lines and leave the run a success, unless
 // --strict makes any warning a failure; the files are written either way.
 TEST(CliGenerate, WarningsOnStderrAndStrictMakesThemAFailure) {
-  CliInstall cli;
+  ProgramInstall cli;
   std::string pfg = SampleProfile(
       cli, {"IniOptions.ConnUseDft=True", "IniOptions.ConnDftString=Provider=SQLOLEDB;User ID=sa;Password=s3cret"});
-  CliResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
+  ProgramResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_TRUE(Has(r.Err, "warning: The default connection string compiled into the class holds a password "
                          "(Provider=SQLOLEDB;User ID=sa;Password=***)")) << r.Err;
@@ -149,14 +149,14 @@ TEST(CliGenerate, WarningsOnStderrAndStrictMakesThemAFailure) {
 }
 
 TEST(CliGenerate, OverwriteQuestionIsAnsweredByOptionsAndRefusedWithoutATerminal) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string pfg = SampleProfile(cli, {"Code.ConfirmOverWrite=True"});
   const std::string cls = cli.File("COrderEntryDB.cls");
   pftest::WriteAll(cls, "keep me");
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"generate", "--profile", pfg}, {"generate", "--profile", pfg, "--no"}}) {
-    const CliResult r = cli.Run(args, kEpoch);
+    const ProgramResult r = cli.Run(args, kEpoch);
     EXPECT_EQ(r.ExitCode, 1) << r.Err;
     EXPECT_TRUE(Has(r.Err, "File " + cls + " already exists. Do you want to overwrite it?")) << r.Err;
     EXPECT_TRUE(Has(r.Err, "Operation Cancelled.")) << r.Err;
@@ -164,17 +164,17 @@ TEST(CliGenerate, OverwriteQuestionIsAnsweredByOptionsAndRefusedWithoutATerminal
     EXPECT_EQ(ReadAll(cls), "keep me");
   }
 
-  const CliResult yes = cli.Run({"generate", "--profile", pfg, "--yes"}, kEpoch);
+  const ProgramResult yes = cli.Run({"generate", "--profile", pfg, "--yes"}, kEpoch);
   EXPECT_EQ(yes.ExitCode, 0) << yes.Err;
   EXPECT_TRUE(Has(yes.Err, "(answered Yes by --yes)")) << yes.Err;
   EXPECT_EQ(ReadAll(cls).rfind("VERSION 1.0 CLASS", 0), 0u);
 }
 
 TEST(CliGenerate, FailuresExitOneWithTheMessageAndWriteNothing) {
-  CliInstall cli;
+  ProgramInstall cli;
   // An output folder that does not exist stops the run at the checks.
   std::string pfg = SampleProfile(cli, {"Code.ClassFile=" + cli.File("missing/C.cls")});
-  CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  ProgramResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(Has(r.Err, "Cannot open output file: ")) << r.Err;
   EXPECT_EQ(r.Out, "");
@@ -191,10 +191,10 @@ TEST(CliGenerate, FailuresExitOneWithTheMessageAndWriteNothing) {
 // Without procedure methods the class file is not checked before the build, so the
 // failure shows only when the file is written.
 TEST(CliGenerate, AFileThatCannotBeWrittenIsAFailure) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string unwritable = cli.File("missing/COrderEntryDB.cls");
   const std::string pfg = SampleProfile(cli, {"StoredProc.AddSPMethods=False", "Code.ClassFile=" + unwritable});
-  const CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  const ProgramResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
   EXPECT_EQ(r.ExitCode, 1) << r.Err;
   EXPECT_TRUE(Has(r.Err, "Error Saving File: ")) << r.Err;
   EXPECT_TRUE(Has(r.Err, "Generation failed: not written: " + unwritable)) << r.Err;
@@ -205,12 +205,12 @@ TEST(CliGenerate, AFileThatCannotBeWrittenIsAFailure) {
 // An error outside the program's own checks is an internal error: shown as such and
 // its report appended to the error log beside the program.
 TEST(CliList, InternalErrorsAreLogged) {
-  CliInstall cli;
+  ProgramInstall cli;
   // A snapshot with the catalogue tables, but not the columns the extractor reads.
   const std::string junk = cli.File("junk.sql");
   pftest::WriteAll(junk, "CREATE TABLE sysobjects (x TEXT);\nCREATE TABLE ProcedureParameters (x TEXT);\n");
   const std::string pfg = SampleProfile(cli, {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + junk});
-  const CliResult r = cli.Run({"list", "--profile", pfg});
+  const ProgramResult r = cli.Run({"list", "--profile", pfg});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_TRUE(Has(r.Err, "Internal app error: ")) << r.Err;
   EXPECT_EQ(r.Out, "");
@@ -223,7 +223,7 @@ TEST(CliList, InternalErrorsAreLogged) {
 // (143 for SIGTERM), and leaves neither output files nor temporary files behind. Without
 // a terminal there is no progress line on stderr.
 TEST(CliGenerate, SignalsStopTheRunCleanly) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string snapshot = cli.File("big.db");
   const std::string make = "python3 '" + std::string(PF_SOURCE_DIR) + "/bench/make_synthetic_snapshot.py' 20000 '" +
                            snapshot + "'";
@@ -232,12 +232,14 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
 
   for (const int sig : {SIGINT, SIGTERM}) {
     const int pid = cli.Start({"generate", "--profile", pfg, "--yes"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(WaitUntilCatching(pid, sig));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto sent = std::chrono::steady_clock::now();
     kill(pid, sig);
-    const CliResult r = cli.Finish(pid);
+    const ProgramResult r = cli.Finish(pid);
     const auto took = std::chrono::steady_clock::now() - sent;
     if (r.ExitCode == 0) GTEST_SKIP() << "the run ended before the signal arrived";
+    EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
     EXPECT_EQ(r.ExitCode, sig == SIGTERM ? 143 : 130) << r.Err;
     EXPECT_LT(took, std::chrono::seconds(5));
     EXPECT_FALSE(Has(r.Err, "\r")) << "a progress line without a terminal";
@@ -251,16 +253,16 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 // A full disk: the new class does not fit on a small file system. The run fails, the
 // previous pair stays as it was (or, without one, nothing is left), and no temporary
 // file remains. The message does not carry the generated text.
 TEST(CliGenerate, AFullDiskLeavesTheOldPairOrNothing) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string disk = cli.File("disk");
   fs::create_directories(disk);
   const std::string mount = "mount -t tmpfs -o size=40k tmpfs '" + disk + "' 2>/dev/null";
@@ -280,7 +282,7 @@ TEST(CliGenerate, AFullDiskLeavesTheOldPairOrNothing) {
       pftest::WriteAll(cls, "old class");
       pftest::WriteAll(bas, "old module");
     }
-    const CliResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+    const ProgramResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
     EXPECT_EQ(r.ExitCode, 1) << r.Err;
     EXPECT_TRUE(Has(r.Err, "Error Saving File: ")) << r.Err;
     EXPECT_LT(r.Err.size(), 4000u) << "the message carries the generated text";
@@ -298,7 +300,7 @@ TEST(CliGenerate, AFullDiskLeavesTheOldPairOrNothing) {
 // Files that are not what they should be are named with what is wrong with them, as a
 // plain message: no internal-error report, no call stack.
 TEST(CliGenerate, BadInputFilesAreNamedWithWhatIsWrong) {
-  CliInstall cli;
+  ProgramInstall cli;
   pftest::WriteAll(cli.File("bin.udl"), std::string("\x7F" "ELF\x02\x01\x01\0\0\0 binary", 17));
   pftest::WriteAll(cli.File("Cut.PFG"), "<Settings>\n  <Server SrvrType=\"1\" ConnPfg=\"");
   fs::create_directory(cli.File("Folder.PFG"));
@@ -324,7 +326,7 @@ TEST(CliGenerate, BadInputFilesAreNamedWithWhatIsWrong) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"list", "--profile", pfg}, {"generate", "--profile", pfg, "--yes"}}) {
       const std::string& command = args[0];
-      const CliResult r = cli.Run(args);
+      const ProgramResult r = cli.Run(args);
       EXPECT_EQ(r.ExitCode, 1) << command << " " << c.message;
       EXPECT_TRUE(Has(r.Err, c.message)) << command << ": " << r.Err;
       EXPECT_FALSE(Has(r.Err, "Internal app error") || Has(r.Err, "Call Stack")) << r.Err;
@@ -333,4 +335,4 @@ TEST(CliGenerate, BadInputFilesAreNamedWithWhatIsWrong) {
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest

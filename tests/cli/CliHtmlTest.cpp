@@ -4,22 +4,22 @@
 
 #include <filesystem>
 
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 #include "support/Golden.h"
 
-namespace clitest {
+namespace pftest {
 namespace {
 
 using pftest::ReadAll;
 
 TEST(CliHtml, SampleClassToFileAndToStdout) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string cls = pftest::GoldenDir() + "/classes/COrderEntryDB.cls";
   // The viewer's file: the HTML the colouring test checks in, and a line break.
   const std::string expected = ReadAll(pftest::GoldenDir() + "/html/COrderEntryDB.htm") + "\r\n";
 
   const std::string out = cli.File("class.htm");
-  CliResult r = cli.Run({"html", cls, "-o", out});
+  ProgramResult r = cli.Run({"html", cls, "-o", out});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_EQ(r.Out, out + "\n");
   EXPECT_EQ(ReadAll(out), expected);
@@ -30,10 +30,10 @@ TEST(CliHtml, SampleClassToFileAndToStdout) {
 }
 
 TEST(CliHtml, MissingInputFailsAndWritesNothing) {
-  CliInstall cli;
+  ProgramInstall cli;
   const std::string missing = cli.File("nope.cls");
   const std::string out = cli.File("nope.htm");
-  const CliResult r = cli.Run({"html", missing, "--output", out});
+  const ProgramResult r = cli.Run({"html", missing, "--output", out});
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_NE(r.Err.find(missing), std::string::npos) << r.Err;
   EXPECT_EQ(r.Out, "");
@@ -41,4 +41,4 @@ TEST(CliHtml, MissingInputFailsAndWritesNothing) {
 }
 
 }  // namespace
-}  // namespace clitest
+}  // namespace pftest

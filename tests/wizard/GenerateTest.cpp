@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <filesystem>
 
 #include "settings/CSettings.h"
@@ -144,6 +145,16 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
   EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
   EXPECT_TRUE(Shown().empty());
+
+  // A stop signal during a run cancels the run, then ends the program through its exit,
+  // which saves the profile.
+  const std::string profile = Settings().ProfileFileName();
+  QTimer::singleShot(0, &Main(), [] { MStartExit::StopForSignal(SIGTERM); });
+  Click("btnStart");
+  EXPECT_TRUE(QTest::qWaitFor([] { return MGlobals::AppState == MGlobals::AS_EXITING; }, 5000));
+  EXPECT_EQ(pftest::ReadAll(classFile), "old class");
+  EXPECT_TRUE(std::filesystem::exists(profile));
+  EXPECT_EQ(MStartExit::MainForm(), nullptr);
 }
 
 TEST_F(GenerateTest, FailedChecksShowTheirMessageAndBuildNothing) {

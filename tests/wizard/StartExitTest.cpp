@@ -7,12 +7,15 @@
 #include <QPlainTextEdit>
 #include <QSizeGrip>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/StopSignals.h"
 #include "settings/CSettings.h"
 #include "shell/CIniFile.h"
 #include "shell/MGlobals.h"
+#include "support/ProgramInstall.h"
 #include "wizard/MStartExit.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
@@ -61,6 +64,23 @@ TEST_F(StartExitTest, WithoutADisplayTheProgramSaysSoInOneLine) {
   EXPECT_NE(status, 0);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
   EXPECT_THAT(out, HasSubstr("procforge: no display"));
+}
+
+// Ctrl-C and SIGTERM end the program as closing its window does: it saves the profile and
+// exits by itself with 130 (143 for SIGTERM), leaving no temporary file.
+TEST_F(StartExitTest, StopSignalsEndTheProgramThroughItsExit) {
+  for (const int sig : {SIGINT, SIGTERM}) {
+    pftest::ProgramInstall wizard("procforge");
+    const int pid = wizard.Start({}, {{"QT_QPA_PLATFORM", "offscreen"}});
+    ASSERT_TRUE(pftest::WaitUntilCatching(pid, sig));
+    kill(pid, sig);
+    const pftest::ProgramResult r = wizard.Finish(pid);
+    EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
+    EXPECT_EQ(r.ExitCode, StopSignals::ExitStatus(sig)) << r.Err;
+    EXPECT_TRUE(std::filesystem::exists(wizard.ProgramFile("Default.PFG")));
+    for (const auto& e : std::filesystem::directory_iterator(wizard.ProgramFile("")))
+      EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+  }
 }
 
 TEST_F(StartExitTest, ErrorReportWindowIsReadOnlyAndResizable) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/StopSignals.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
 
@@ -31,5 +32,9 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName("procforge");
   QApplication::setWindowIcon(pf::wizard::MIcons::AppIcon());
   if (!pf::wizard::MStartExit::Main()) return 1;
-  return QApplication::exec();
+  pf::wizard::MStartExit::StopOnSignals();
+  const int status = QApplication::exec();
+  // The last window closing ends the event loop too; a stop signal decides the status.
+  const int sig = pf::StopSignals::Received();
+  return sig ? pf::StopSignals::ExitStatus(sig) : status;
 }

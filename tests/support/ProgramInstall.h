@@ -1,6 +1,7 @@
 #pragma once
-// Runs procforge-cli as a separate process in a private installation: a temporary folder
-// holding a copy of the program and the files it expects beside it, with HOME and
+// Runs one of the programs (procforge-cli, or the wizard procforge) as a separate process in
+// a private installation: a temporary folder holding a copy of the program and the files
+// it expects beside it, with HOME and
 // XDG_CONFIG_HOME pointing into the same folder, so that the state file, the default
 // profile and the error log of a test never touch the build tree or the user's files.
 
@@ -10,26 +11,27 @@
 
 #include "support/TestEnv.h"
 
-namespace clitest {
+namespace pftest {
 
-struct CliResult {
-  int ExitCode = -1;
+struct ProgramResult {
+  int ExitCode = -1;  // 128 + the signal for a program a signal killed
+  int Signal = 0;     // the signal that killed it, 0 when it exited
   std::string Out, Err;
 };
 
-class CliInstall {
+class ProgramInstall {
  public:
-  CliInstall();
+  explicit ProgramInstall(std::string Program = "procforge-cli");
 
   // Runs the program with Args in WorkDir (the repository root when empty). Stdin is
   // /dev/null: there is no terminal to answer questions. Env adds or replaces variables.
-  CliResult Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env = {},
+  ProgramResult Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env = {},
                 const std::string& WorkDir = {}) const;
   // The same in two halves, for a test that acts while the program runs: Start returns
   // its process id, Finish waits for it and collects what it wrote.
   int Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env = {},
             const std::string& WorkDir = {}) const;
-  CliResult Finish(int Pid) const;
+  ProgramResult Finish(int Pid) const;
   // What the running program has written to stderr so far.
   std::string ErrSoFar() const;
 
@@ -39,10 +41,15 @@ class CliInstall {
   std::string ProgramFile(const std::string& name) const { return dir_.file("prog/" + name); }
 
  private:
+  std::string program_;
   pftest::TempDir dir_;
 };
+
+// Waits up to ten seconds for the running program Pid to install a handler for Sig; false
+// when it does not (or has ended). A signal sent before then would kill it outright.
+bool WaitUntilCatching(int Pid, int Sig);
 
 // The repository's copy of a sample file, by its path under samples/.
 std::string Sample(const std::string& rel);
 
-}  // namespace clitest
+}  // namespace pftest

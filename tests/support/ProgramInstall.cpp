@@ -1,4 +1,4 @@
-#include "CliProcess.h"
+#include "support/ProgramInstall.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -8,12 +8,14 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
-namespace clitest {
+namespace pftest {
 
 namespace fs = std::filesystem;
 
@@ -28,26 +30,40 @@ bool IsRuntimeFile(const fs::path& p) {
 
 }  // namespace
 
+bool WaitUntilCatching(int Pid, int Sig) {
+  const std::string status = "/proc/" + std::to_string(Pid) + "/status";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::ifstream in(status);
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("SigCgt:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) >> (Sig - 1) & 1)) return true;
+    if (!in.is_open() && !fs::exists(status)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
 std::string Sample(const std::string& rel) { return std::string(PF_SOURCE_DIR) + "/samples/" + rel; }
 
-CliInstall::CliInstall() {
+ProgramInstall::ProgramInstall(std::string Program) : program_(std::move(Program)) {
   const fs::path prog = dir_.path() / "prog";
   fs::create_directories(prog);
   fs::create_directories(dir_.path() / "home");
-  fs::copy_file(fs::path(PF_BIN_DIR) / "procforge-cli", prog / "procforge-cli");
+  fs::copy_file(fs::path(PF_BIN_DIR) / program_, prog / program_);
   for (const auto& entry : fs::directory_iterator(PF_BIN_DIR))
     if (entry.is_regular_file() && IsRuntimeFile(entry.path()))
       fs::copy_file(entry.path(), prog / entry.path().filename());
 }
 
-CliResult CliInstall::Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
+ProgramResult ProgramInstall::Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
                           const std::string& WorkDir) const {
   return Finish(Start(Args, Env, WorkDir));
 }
 
-std::string CliInstall::ErrSoFar() const { return pftest::ReadAll(dir_.file("stderr.txt")); }
+std::string ProgramInstall::ErrSoFar() const { return pftest::ReadAll(dir_.file("stderr.txt")); }
 
-int CliInstall::Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
+int ProgramInstall::Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
                       const std::string& WorkDir) const {
   std::map<std::string, std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -65,7 +81,7 @@ int CliInstall::Start(const std::vector<std::string>& Args, const std::map<std::
   for (std::string& s : envText) envp.push_back(s.data());
   envp.push_back(nullptr);
 
-  std::vector<std::string> argText{ProgramFile("procforge-cli")};
+  std::vector<std::string> argText{ProgramFile(program_)};
   argText.insert(argText.end(), Args.begin(), Args.end());
   std::vector<char*> argv;
   for (std::string& s : argText) argv.push_back(s.data());
@@ -82,27 +98,28 @@ int CliInstall::Start(const std::vector<std::string>& Args, const std::map<std::
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&fa);
-  if (rc != 0) throw std::runtime_error(std::string("cannot start procforge-cli: ") + std::strerror(rc));
+  if (rc != 0) throw std::runtime_error("cannot start " + program_ + ": " + std::strerror(rc));
   return pid;
 }
 
-CliResult CliInstall::Finish(int Pid) const {
+ProgramResult ProgramInstall::Finish(int Pid) const {
   const pid_t pid = Pid;
-  CliResult r;
+  ProgramResult r;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + kTimeout;
   while (waitpid(pid, &status, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
-      throw std::runtime_error("procforge-cli did not end in time");
+      throw std::runtime_error(program_ + " did not end in time");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + r.Signal;
   r.Out = pftest::ReadAll(dir_.file("stdout.txt"));
   r.Err = pftest::ReadAll(dir_.file("stderr.txt"));
   return r;
 }
 
-}  // namespace clitest
+}  // namespace pftest

@@ -1,0 +1,28 @@
+#pragma once
+// Ctrl-C (SIGINT) and SIGTERM ask the program to stop. While a StopSignals::Scope exists,
+// the first of them is recorded (Received) and the program gets a second to stop on its
+// own: it cancels its run at the next event point and ends normally. A program that does
+// not get there in time (it waits on a server, or writes a large file) is ended where it
+// is, after the temporary files of writes in progress are removed, with ExitStatus.
+
+namespace pf::StopSignals {
+
+// The exit status of a program ended by the signal: 143 for SIGTERM, else 130.
+int ExitStatus(int sig);
+
+// The signal received since the innermost Scope began, 0 for none.
+int Received();
+
+class Scope {
+ public:
+  // NotifyFd, when not -1, receives one byte (the signal number) when a signal arrives,
+  // so that an event loop waiting on its other end wakes up.
+  explicit Scope(int NotifyFd = -1);
+  // Restores the handlers that were in place and drops a pending deadline: a program
+  // that stopped in time ends through its own exit path.
+  ~Scope();
+  Scope(const Scope&) = delete;
+  Scope& operator=(const Scope&) = delete;
+};
+
+}  // namespace pf::StopSignals
