@@ -11,6 +11,7 @@
 #include "codelib/CRefValues.h"
 #include "codelib/CTextStream.h"
 #include "codelib/MCodeLib.h"
+#include "vbcheck/VBCheck.h"
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "errors/Secrets.h"
@@ -130,6 +131,14 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   CSPConstructor ctor;
   ctor.Init(Stt, extractor);
   ctor.SetWarningSink([&Progress](std::string text) { Progress.Warning(std::move(text)); });
+  // A method named like a member of the run-time layer (Execute, OpenConnection) would
+  // define that member twice. Without a library there is no class to clash with: a run
+  // reports the missing library when it assembles the class.
+  try {
+    ctor.ReserveMethodNames(ModuleLevelNames(MCodeLib::ReadCodeLibraryText()));
+  } catch (const AppError& e) {
+    if (e.Number != ERR_CODELIB_MISSING) throw;
+  }
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
   if (procList.MoveToFirstChild()) {

@@ -267,6 +267,10 @@ void CSPConstructor::Init(CSettings& Stt, std::shared_ptr<ISrvrExtractor> SrvrEx
       Stt, SrvrExtr);
 }
 
+void CSPConstructor::ReserveMethodNames(const std::vector<std::string>& Names) {
+  for (const std::string& name : Names) s_->MethNames.insert(NoCase::Lower(name));
+}
+
 void CSPConstructor::SetWarningSink(std::function<void(std::string)> Sink) { s_->Warn = std::move(Sink); }
 
 CMethod CSPConstructor::GetMethodObject() const {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "builder/CMethod.h"
 
@@ -31,6 +32,11 @@ class CSPConstructor {
   // Keeps both (the settings must outlive the constructor), reads and caches the profile
   // keys the constructor uses, and clears the package cache and the method-name list.
   void Init(CSettings& Stt, std::shared_ptr<ISrvrExtractor> SrvrExtr);
+
+  // Names methods must not take (the members of the class the methods go into), compared
+  // without letter case; a method that would take one is counted on (Execute1). Kept
+  // until the next Init.
+  void ReserveMethodNames(const std::vector<std::string>& Names);
 
   // Receives the run's warnings: names made valid, parameters without a name or a known
   // type, procedures left out. Without a sink they are not reported.

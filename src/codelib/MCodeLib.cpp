@@ -44,47 +44,76 @@ class PumpThroughProgress {
 
 }  // namespace
 
-void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream) {
-  Stream = CTextStream();
-  PumpThroughProgress pump(Stream, Progress);
+namespace {
 
+// Where the library of FileName (without extension) is read from, and whether the
+// scrambled form is due to be rebuilt from the plain one first.
+struct LibraryFiles {
+  std::string Plain;     // the .cls
+  std::string Own;       // the scrambled form this program writes
+  std::string InUse;     // the scrambled form read
+  bool Rebuild = false;  // the plain form is newer than InUse, or InUse is missing
+};
+
+LibraryFiles Locate(const std::string& FileName) {
   const std::string path = AppPaths::Normalize(FileName);
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string clsName = folder + "/" + base + ".cls";
   const std::string datName = folder + "/" + base + ".dat";
-  const std::string ownDatName = FolderWritable(folder) ? datName : AppPaths::WritableFolder() + "/" + base + ".dat";
+  LibraryFiles f;
+  f.Plain = folder + "/" + base + ".cls";
+  f.Own = FolderWritable(folder) ? datName : AppPaths::WritableFolder() + "/" + base + ".dat";
 
-  const std::optional<Time> clsTime = ModifiedTime(clsName);
+  const std::optional<Time> clsTime = ModifiedTime(f.Plain);
   std::optional<Time> datTime = ModifiedTime(datName);
-  std::string inUse = datName;
-  if (ownDatName != datName) {
-    const std::optional<Time> ownTime = ModifiedTime(ownDatName);
+  f.InUse = datName;
+  if (f.Own != datName) {
+    const std::optional<Time> ownTime = ModifiedTime(f.Own);
     if (ownTime && (!datTime || *ownTime >= *datTime)) {
-      inUse = ownDatName;
+      f.InUse = f.Own;
       datTime = ownTime;
     }
   }
   Faultnet31::Check(clsTime || datTime, ERR_CODELIB_MISSING, "CodeLib.dat library file not found.");
+  f.Rebuild = clsTime && (!datTime || *clsTime > *datTime);
+  return f;
+}
 
-  if (clsTime && (!datTime || *clsTime > *datTime)) {
+std::string LibraryPath(const std::string& Folder) {
+  return (Folder.empty() ? AppPaths::DataFolder({"CodeLib.cls", "CodeLib.dat"}) : Folder) + "/CodeLib";
+}
+
+}  // namespace
+
+void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream) {
+  Stream = CTextStream();
+  PumpThroughProgress pump(Stream, Progress);
+  const LibraryFiles f = Locate(FileName);
+  std::string inUse = f.InUse;
+  if (f.Rebuild) {
     // The new scrambled file replaces the old one atomically, so a failed rebuild
     // leaves the previous one in place.
     Progress.Message("Loading Source Code Library...");
-    Stream.LoadFromFile(clsName, false);
+    Stream.LoadFromFile(f.Plain, false);
     Progress.Message("Encrypting Code Library...");
-    Stream.SaveToFile(ownDatName, true);
-    inUse = ownDatName;
+    Stream.SaveToFile(f.Own, true);
+    inUse = f.Own;
   }
   // What reaches the block engine is always what the scrambled form reads back as.
   Stream.LoadFromFile(inUse, true);
 }
 
+std::string ReadCodeLibraryText(const std::string& Folder) {
+  const LibraryFiles f = Locate(LibraryPath(Folder));
+  CTextStream stream;
+  stream.LoadFromFile(f.Rebuild ? f.Plain : f.InUse, !f.Rebuild);
+  return std::move(stream.Text);
+}
+
 void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder) {
   Progress.Message("Loading code library...");
-  const std::string folder = Folder.empty() ? AppPaths::DataFolder({"CodeLib.cls", "CodeLib.dat"}) : Folder;
-  OpenCheckCodeLib(folder + "/CodeLib", Progress, Stream);
+  OpenCheckCodeLib(LibraryPath(Folder), Progress, Stream);
   Blocks.Init();
   Blocks.UnpackCode(Stream.Text);
 }

@@ -32,4 +32,9 @@ void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStr
 // the text. Block syntax errors of the library are raised as CBlocks::UnpackCode does.
 void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder = {});
 
+// The library text a run would load from Folder (empty: the program's folder), read
+// without messages and without rebuilding the scrambled form: for looking at the
+// library's declarations before the run loads it.
+std::string ReadCodeLibraryText(const std::string& Folder = {});
+
 }  // namespace pf::MCodeLib

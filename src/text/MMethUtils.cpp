@@ -407,12 +407,22 @@ std::string uFormatCode(std::string_view strCode) {
           joiner.BeginLine();
           line = RTrimBlanks(line);
           if (NoCase::StartsWith(LTrimBlanks(line), "Attribute mRecordset")) continue;
-          // "'#" becomes "'" (one left-to-right pass, as a plain replace does).
-          for (size_t p; (p = line.find("'#")) != std::string_view::npos;) {
-            joiner.Append(line.substr(0, p + 1));
-            line.remove_prefix(p + 2);
+          // "'#" becomes "'" (one left-to-right pass, as a plain replace does), except
+          // inside string literals: a literal's text is what the program passes on.
+          bool inString = false, inComment = false;
+          size_t from = 0;
+          for (size_t p = 0; p < line.size(); ++p) {
+            if (line[p] == '"' && !inComment) {
+              inString = !inString;
+            } else if (line[p] == '\'' && !inString) {
+              inComment = true;
+              if (p + 1 < line.size() && line[p + 1] == '#') {
+                joiner.Append(line.substr(from, p + 1 - from));
+                from = ++p + 1;
+              }
+            }
           }
-          joiner.Append(line);
+          joiner.Append(line.substr(from));
           for (std::string_view end : kProcEndSuffixes) {
             if (out.ends_with(end)) {
               joiner.DoubleNextBreak();

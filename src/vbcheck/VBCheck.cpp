@@ -573,6 +573,16 @@ class Parser {
 
   // Public declarations of the module: what other modules may use.
   const NameSet& PublicNames() const { return Public_; }
+  // Every module-level declaration, public or private.
+  std::vector<std::string> ModuleNames() const {
+    std::vector<std::string> out;
+    for (const auto& [name, line] : ModuleVars_) out.emplace_back(name);
+    for (const auto& [name, info] : Procs_) out.emplace_back(name);
+    for (const auto& [name, line] : Events_) out.emplace_back(name);
+    for (const NameSet* set : {&EnumMembers_, &ModuleConsts_, &TypeNames_})
+      for (std::string_view name : *set) out.emplace_back(name);
+    return out;
+  }
 
  private:
   // ---- helpers ------------------------------------------------------------------------------
@@ -1610,6 +1620,14 @@ std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::str
   std::stable_sort(findings.begin(), findings.end(),
                    [](const VBFinding& a, const VBFinding& b) { return a.Line < b.Line; });
   return findings;
+}
+
+std::vector<std::string> ModuleLevelNames(std::string_view Text) {
+  std::vector<VBFinding> ignored;
+  const std::vector<Token> tokens = Lexer(Text, ignored).Run();
+  Parser p(tokens, ignored, nullptr, false);
+  p.Run();
+  return p.ModuleNames();
 }
 
 std::string FormatFindings(const std::vector<VBFinding>& Findings) {

@@ -63,6 +63,11 @@ std::vector<VBFinding> CheckVB(std::string_view Text,
                                const std::vector<std::string_view>& OtherModules = {},
                                const VBCheckOptions& Options = {});
 
+// Every name Text declares at module level, whatever its scope: procedures, variables,
+// constants, Declares, Events, Types, Enums and their members. A procedure added to the
+// module must take none of them.
+std::vector<std::string> ModuleLevelNames(std::string_view Text);
+
 // "line N: message" per finding, one per line ("\n" ends); empty when there is none.
 std::string FormatFindings(const std::vector<VBFinding>& Findings);
 

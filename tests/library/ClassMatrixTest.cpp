@@ -151,6 +151,9 @@ std::string HostileCatalogue() {
       {"'Print'", {{"'@Execute'", 1, 3, 4}, {"'@AddParam'", 1, 3, 4}, {"'@Select'", 1, 3, 4}}},
       {"'" + longName + "'", {{"'@a'", 1, 3, 4}}},
       {"'odd type'", {{"'@t'", 1, 9999, 4}}},
+      {"'Execute'", {{"'@a'", 1, 3, 4}}},
+      {"'OpenConnection'", {{"'@RETURN_VALUE'", 4, 3, 4}}},
+      {"'q''#z'", {{"'@w''#v'", 1, 200, 10}}},
   };
   std::vector<P> wide;
   for (int i = 1; i <= 2000; ++i) wide.push_back({"'@p" + std::to_string(i) + "'", 1, 3, 4});
@@ -218,7 +221,8 @@ TEST(ClassMatrixTest, HostileNamesAndValuesGiveCompilableClasses) {
       problems += Problems(g, "CHostileDB", gen.Get("ErrHndl", "UseFaultnet") == "True");
       // The names reach the server exactly as the catalogue has them.
       for (const char* call : {"Execute \"[Say\"\"Hi\"\"]\"", "Execute \"[Gr\" & ChrW$(246) & ChrW$(223) & \"e]\"",
-                               "Execute \"[two\" & vbCrLf & \"lines]\"", "Execute \"[usp_XXtest_XX]\""})
+                               "Execute \"[two\" & vbCrLf & \"lines]\"", "Execute \"[usp_XXtest_XX]\"",
+                               "Execute \"[q'#z]\""})
         if (g.Class.find(call) == std::string::npos) problems += label + ": missing " + call + "\n";
       if (g.Class.find("Execute \"[wide]\"") != std::string::npos) problems += label + ": wide was not left out\n";
     }

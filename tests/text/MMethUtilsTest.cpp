@@ -238,6 +238,8 @@ TEST(MMethUtilsSource, FormatCode) {
   // Leading and trailing empty lines leave one line break each.
   EXPECT_EQ(uFormatCode("\r\n\r\nA\r\n\r\nEnd Sub\r\n\r\n"), "\r\nA\r\nEnd Sub\r\n\r\n");
   EXPECT_EQ(uFormatCode(""), "");
+  // A string literal keeps its text; a comment is a comment whatever quotes it holds.
+  EXPECT_EQ(uFormatCode("x = \"a'#b\"\"'#\" '#c \"d '#e"), "x = \"a'#b\"\"'#\" 'c \"d 'e");
 }
 
 TEST(MMethUtilsLists, FlagSumAndSettingNames) {
