@@ -15,8 +15,18 @@ namespace pf::cli {
 
 namespace {
 
-// generate --check: 0 when both files agree with this run, 1 with their differences.
-int ReportCheck(const MGlobals::GenerationResult& r) {
+// Prints the run's warnings on stderr. With --strict a warning fails the run: returns 1
+// then, else 0.
+int ReportWarnings(const std::vector<std::string>& Warnings, bool Strict) {
+  for (const std::string& w : Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  if (!Strict || Warnings.empty()) return 0;
+  std::fprintf(stderr, "procforge-cli: %zu warning(s) with --strict: the run counts as failed.\n", Warnings.size());
+  return 1;
+}
+
+// generate --check: 0 when both files agree with this run, 1 with their differences (or
+// with a warning under --strict).
+int ReportCheck(const MGlobals::GenerationResult& r, bool Strict) {
   bool differs = false;
   auto check = [&](const std::string& file, const std::string& text) {
     const std::vector<std::string> lines = MOutputCheck::Differences(file, text);
@@ -31,8 +41,7 @@ int ReportCheck(const MGlobals::GenerationResult& r) {
   };
   check(r.ClassFile, r.ClassProlog + r.ClassCode);
   if (r.ParamDefsWanted) check(r.ParamDefsFile, r.ModuleProlog + r.ParamDefsCode);
-  for (const std::string& w : r.Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
-  return differs ? 1 : 0;
+  return ReportWarnings(r.Warnings, Strict) | (differs ? 1 : 0);
 }
 
 }  // namespace
@@ -52,7 +61,7 @@ int RunGenerate(CliSession& Session) {
     hooks.WriteFiles = !Session.Options().Check;
     r = MGlobals::GenerateCode(Session.Settings(), progress, hooks);
   }
-  if (Session.Options().Check) return ReportCheck(r);
+  if (Session.Options().Check) return ReportCheck(r, Session.Options().Strict);
 
   // SaveFile has told the user why; a run that left a file unwritten has failed.
   std::string unwritten;
@@ -60,16 +69,11 @@ int RunGenerate(CliSession& Session) {
   if (r.ParamDefsWanted && !r.ParamDefsSaved) unwritten += (unwritten.empty() ? "" : ", ") + r.ParamDefsFile;
   Faultnet31::Check(unwritten.empty(), ERR_USER_CHECK, "Generation failed: not written: %1", unwritten);
 
-  for (const std::string& w : r.Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  const int status = ReportWarnings(r.Warnings, Session.Options().Strict);
   std::printf("Procedures: %d\nLines: %d\nCharacters: %d\n", r.NumSPs, r.NumLines, r.NumChars);
   std::printf("%s\n", AppPaths::Normalize(r.ClassFile).c_str());
   if (r.ParamDefsWanted) std::printf("%s\n", AppPaths::Normalize(r.ParamDefsFile).c_str());
-  if (Session.Options().Strict && !r.Warnings.empty()) {
-    std::fprintf(stderr, "procforge-cli: %zu warning(s) with --strict: the run counts as failed.\n",
-                 r.Warnings.size());
-    return 1;
-  }
-  return 0;
+  return status;
 }
 
 }  // namespace pf::cli

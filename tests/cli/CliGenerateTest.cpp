@@ -140,6 +140,12 @@ TEST(CliGenerate, WarningsOnStderrAndStrictMakesThemAFailure) {
   EXPECT_TRUE(Has(r.Err, "warning: The default connection string")) << r.Err;
   EXPECT_TRUE(Has(r.Err, "--strict")) << r.Err;
   EXPECT_TRUE(fs::exists(cli.File("COrderEntryDB.cls")));
+  // --check of up-to-date files fails under --strict when the run warns.
+  r = cli.Run({"generate", "--profile", pfg, "--check"}, kEpoch);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  r = cli.Run({"generate", "--profile", pfg, "--check", "--strict"}, kEpoch);
+  EXPECT_EQ(r.ExitCode, 1) << r.Err;
+  EXPECT_TRUE(Has(r.Err, "--strict")) << r.Err;
 
   // Without a warning --strict changes nothing.
   pfg = SampleProfile(cli);
