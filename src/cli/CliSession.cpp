@@ -1,6 +1,5 @@
 #include "cli/CliSession.h"
 
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>

@@ -42,10 +42,6 @@ class PumpThroughProgress {
   CTextStream& stream_;
 };
 
-}  // namespace
-
-namespace {
-
 // Where the library of FileName (without extension) is read from, and whether the
 // scrambled form is due to be rebuilt from the plain one first.
 struct LibraryFiles {
