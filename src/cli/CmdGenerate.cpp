@@ -50,7 +50,7 @@ int RunGenerate(CliSession& Session) {
   Session.OpenProfile();
   CProgress progress;
   MGlobals::GenerationResult r;
-  {
+  try {
     CliProgressLine line(progress, Session.Ui());
     MGlobals::GenerationHooks hooks;
     hooks.BeforeBuild = [&] { progress.ProgressForm = &line; };
@@ -60,6 +60,10 @@ int RunGenerate(CliSession& Session) {
     };
     hooks.WriteFiles = !Session.Options().Check;
     r = MGlobals::GenerateCode(Session.Settings(), progress, hooks);
+  } catch (...) {
+    // What the run noticed before it failed may explain the failure.
+    ReportWarnings(progress.Warnings(), false);
+    throw;
   }
   if (Session.Options().Check) return ReportCheck(r, Session.Options().Strict);
 

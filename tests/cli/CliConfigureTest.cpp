@@ -208,6 +208,8 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
   const ProgramResult named = cli.Run({"generate", "--profile", pfg, "--yes"});
   EXPECT_EQ(named.ExitCode, 1);
   EXPECT_TRUE(Has(named.Err, "'My Class' cannot name a Visual Basic class or module")) << named.Err;
+  // The warnings of a run that fails are not lost.
+  EXPECT_TRUE(Has(named.Err, "warning: IniOptions.CmdTimeout holds 'xyz'")) << named.Err;
   EXPECT_FALSE(fs::exists(cli.File("My Class.cls")));
 }
 
