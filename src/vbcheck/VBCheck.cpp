@@ -1630,6 +1630,48 @@ std::vector<std::string> ModuleLevelNames(std::string_view Text) {
   return p.ModuleNames();
 }
 
+std::vector<VBLine> VBLogicalLines(std::string_view Text) {
+  std::vector<VBFinding> ignored;
+  const std::vector<Token> tokens = Lexer(Text, ignored).Run();
+  // Offsets of a token's text in Text; an identifier's type suffix and the brackets of a
+  // bracketed name lie just outside it.
+  auto begin = [&](const Token& t) {
+    const size_t b = static_cast<size_t>(t.Text.data() - Text.data());
+    return t.Kind == TK::Ident && b > 0 && Text[b - 1] == '[' ? b - 1 : b;
+  };
+  auto end = [&](const Token& t) {
+    const size_t e = static_cast<size_t>(t.Text.data() - Text.data()) + t.Text.size();
+    return t.Kind == TK::Ident && e < Text.size() && (t.Suffix || Text[e] == ']') ? e + 1 : e;
+  };
+  std::vector<VBLine> out;
+  size_t first = 0;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].Kind != TK::Eol) continue;
+    if (i > first) {
+      const std::string_view raw = Text.substr(begin(tokens[first]), end(tokens[i - 1]) - begin(tokens[first]));
+      std::string text;
+      text.reserve(raw.size());
+      for (size_t p = 0; p < raw.size(); ++p) {
+        // A "_" that is no part of a name, with only blanks up to the line end, continues
+        // the line; no string literal holds a line end.
+        size_t q = p + 1;
+        while (q < raw.size() && IsBlank(raw[q])) ++q;
+        if (raw[p] == '_' && q < raw.size() && IsLineEnd(raw[q]) && (p == 0 || !IsIdentChar(raw[p - 1]))) {
+          while (!text.empty() && IsBlank(text.back())) text.pop_back();
+          while (q < raw.size() && (IsLineEnd(raw[q]) || IsBlank(raw[q]))) ++q;
+          text += ' ';
+          p = q - 1;
+        } else {
+          text += raw[p];
+        }
+      }
+      out.push_back({tokens[first].Line, std::move(text)});
+    }
+    first = i + 1;
+  }
+  return out;
+}
+
 std::string FormatFindings(const std::vector<VBFinding>& Findings) {
   std::string out;
   for (const VBFinding& f : Findings) {

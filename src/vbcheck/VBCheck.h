@@ -68,6 +68,16 @@ std::vector<VBFinding> CheckVB(std::string_view Text,
 // module must take none of them.
 std::vector<std::string> ModuleLevelNames(std::string_view Text);
 
+// One logical line of a module: its physical lines joined at their line continuations.
+struct VBLine {
+  int Line;          // 1-based physical line where it begins
+  std::string Text;  // the code as written, each " _" and line break one blank, without comment
+};
+
+// The logical lines of a module text, read by the checker's own tokenizer: comments (also
+// continued ones and Rem) and empty lines are left out, ":" does not split a line.
+std::vector<VBLine> VBLogicalLines(std::string_view Text);
+
 // "line N: message" per finding, one per line ("\n" ends); empty when there is none.
 std::string FormatFindings(const std::vector<VBFinding>& Findings);
 

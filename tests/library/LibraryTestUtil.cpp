@@ -123,39 +123,15 @@ pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType) {
   return r;
 }
 
-std::vector<Statement> Statements(std::string_view Module) {
-  std::vector<Statement> out;
-  std::string pending;
-  int first = 0;
-  int lineNo = 0;
-  while (!Module.empty()) {
-    size_t nl = Module.find('\n');
-    std::string_view raw = Module.substr(0, nl);
-    Module.remove_prefix(nl == std::string_view::npos ? Module.size() : nl + 1);
-    ++lineNo;
-    std::string_view t = TrimView(raw);
-    if (pending.empty()) first = lineNo;
-    bool cont = t.size() >= 2 && t.back() == '_' && t[t.size() - 2] == ' ';
-    if (cont) t.remove_suffix(2);
-    if (!pending.empty()) pending += ' ';
-    pending += TrimView(t);
-    if (!cont) {
-      out.push_back({first, pending});
-      pending.clear();
-    }
-  }
-  if (!pending.empty()) out.push_back({first, pending});
-  return out;
-}
-
 std::vector<Procedure> Procedures(std::string_view Module) {
   std::vector<Procedure> out;
   bool inProc = false;
-  for (const Statement& s : Statements(Module)) {
+  for (const pf::VBLine& s : pf::VBLogicalLines(Module)) {
     if (!inProc) {
       Procedure p;
-      if (!pf::NoCase::StartsWith(s.Text, "'") && ParseHeader(s.Text, p)) {
+      if (ParseHeader(s.Text, p)) {
         p.Line = s.Line;
+        p.Header = s.Text;
         out.push_back(std::move(p));
         inProc = true;
       }

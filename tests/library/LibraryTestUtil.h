@@ -10,6 +10,7 @@
 
 #include "codelib/CBlocks.h"
 #include "codelib/CRefValues.h"
+#include "vbcheck/VBCheck.h"
 
 namespace pftest::lib {
 
@@ -24,21 +25,15 @@ void LoadLibrary(pf::CBlocks& Blocks);
 // source references (LinkFileName, RegistryPath, ...) for ConnSrcType.
 pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType);
 
-// One statement of a module: physical continuation lines joined with single blanks.
-struct Statement {
-  int Line;          // 1-based line of its first physical line
-  std::string Text;  // trimmed, comment kept
-};
-std::vector<Statement> Statements(std::string_view Module);
-
-// One procedure of a module.
+// One procedure of a module, read from its logical lines (comments left out).
 struct Procedure {
   int Line = 0;
+  std::string Header;               // the header line as written
   std::string Scope;                // "Public", "Private", "Friend" or empty
   std::string Kind;                 // "Sub", "Function", "Property Get", ...
   std::string Name;
   std::vector<std::string> Params;  // parameter names in order
-  std::vector<Statement> Body;      // statements after the header, without the End line
+  std::vector<pf::VBLine> Body;     // logical lines after the header, without the End line
 };
 std::vector<Procedure> Procedures(std::string_view Module);
 

@@ -211,7 +211,7 @@ TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
       text.clear();
       for (const lib::Procedure& p : lib::Procedures(g.Class))
         if (p.Name == c.Proc)
-          for (const lib::Statement& st : p.Body) text += st.Text + "\n";
+          for (const pf::VBLine& st : p.Body) text += st.Text + "\n";
       if (text.empty()) {
         ADD_FAILURE() << "no procedure " << c.Proc;
         continue;
