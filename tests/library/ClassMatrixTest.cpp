@@ -80,10 +80,8 @@ std::vector<Variation> Variations(lib::Generator& gen) {
 // Problems of one generated class and its module, one line each, prefixed with Label.
 std::string Problems(const lib::Generated& g, const std::string& ClassName, bool UseFaultnet) {
   std::string out;
-  std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
-  // A whole project: every name the class reads must be declared somewhere in it.
-  for (const auto& f : pf::CheckVB(g.Class, deps, {.NamesRead = true}))
-    out += g.Label + ": class line " + std::to_string(f.Line) + ": " + f.Message + "\n";
+  const std::string findings = lib::ClassFindings(g);
+  if (!findings.empty()) out += g.Label + ": class:\n" + findings;
   std::string handlers = lib::HandlerProblems(g.Class, ClassName, UseFaultnet);
   if (!handlers.empty()) out += g.Label + ":\n" + handlers;
   if (!g.Module.empty())

@@ -65,23 +65,6 @@ class CodeLibTextTest : public ::testing::Test {
   CBlocks blocks;
 };
 
-TEST_F(CodeLibTextTest, FileIsSevenBitTextWithCrLfLineEnds) {
-  const std::string text = lib::LibraryText();
-  ASSERT_FALSE(text.empty()) << lib::LibraryPath();
-  int line = 1;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    ASSERT_LT(c, 128u) << "line " << line;
-    if (c == '\r') {
-      ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR on line " << line;
-    } else if (c == '\n') {
-      ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF on line " << line;
-      ++line;
-    }
-  }
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-}
-
 TEST_F(CodeLibTextTest, HoldsEveryBlockTheGeneratorAsksFor) {
   std::string names = std::string(kAllBlocks) + ",Preface,PubClsMembers,ParamDefPreface,CodeCheckConnectionAssigned";
   size_t start = 0;
@@ -197,28 +180,23 @@ TEST(HandlerCheck, FindsEveryKindOfWrongErrorHandler) {
   // Without the error library the report lines must be gone.
   EXPECT_NE(lib::HandlerProblems(good, "C", false).find("without the error library"), std::string::npos);
 
-  auto problems = [](const std::string& text) { return lib::HandlerProblems(pftest::CrLf(text), "C", true); };
   const std::string head = "Public Function A(ByVal X As Long, Y) As Boolean\n    On Error GoTo errHandler\nerrHandler:\n";
-  EXPECT_NE(problems(head + "    ErrorIn \"C.A(Y,X)\", Array(X, Y), EA_PUBLIC\n    HandleError\nEnd Function\n")
-                .find("reports itself as \"C.A(Y,X)\""),
-            std::string::npos);
-  EXPECT_NE(problems(head + "    ErrorIn \"C.A(X,Y)\", Array(Y, X), EA_PUBLIC\n    HandleError\nEnd Function\n")
-                .find("passes the arguments"),
-            std::string::npos);
-  EXPECT_NE(problems(head + "    ErrorIn \"C.A(X,Y)\", Array(X, Y), 43\n    HandleError\nEnd Function\n")
-                .find("EA_PUBLIC"),
-            std::string::npos);
-  EXPECT_NE(problems(head + "    ErrorIn \"C.A(X,Y)\", Array(X, Y), EA_PUBLIC\nEnd Function\n").find("instead of HandleError"),
-            std::string::npos);
-  EXPECT_NE(problems(head + "    HandleError\nEnd Function\n").find("0 error report lines"), std::string::npos);
-  EXPECT_NE(problems("Public Sub S()\n    On Error GoTo errHandler\n    On Error Resume Next\nerrHandler:\n"
-                     "    ErrorIn \"C.S\", , EA_PUBLIC\n    HandleError\nEnd Sub\n")
-                .find("2 On Error lines"),
-            std::string::npos);
-  EXPECT_NE(problems("Private Sub P()\n    On Error GoTo errHandler\nerrHandler:\n    ErrorIn \"C.P\", , EA_PUBLIC\n"
-                     "    Debug.Print 1\nEnd Sub\n")
-                .find("neither re-raises"),
-            std::string::npos);
+  const std::pair<std::string, const char*> wrong[] = {
+      {head + "    ErrorIn \"C.A(Y,X)\", Array(X, Y), EA_PUBLIC\n    HandleError\nEnd Function\n",
+       "reports itself as \"C.A(Y,X)\""},
+      {head + "    ErrorIn \"C.A(X,Y)\", Array(Y, X), EA_PUBLIC\n    HandleError\nEnd Function\n", "passes the arguments"},
+      {head + "    ErrorIn \"C.A(X,Y)\", Array(X, Y), 43\n    HandleError\nEnd Function\n", "EA_PUBLIC"},
+      {head + "    ErrorIn \"C.A(X,Y)\", Array(X, Y), EA_PUBLIC\nEnd Function\n", "instead of HandleError"},
+      {head + "    HandleError\nEnd Function\n", "0 error report lines"},
+      {"Public Sub S()\n    On Error GoTo errHandler\n    On Error Resume Next\nerrHandler:\n"
+       "    ErrorIn \"C.S\", , EA_PUBLIC\n    HandleError\nEnd Sub\n",
+       "2 On Error lines"},
+      {"Private Sub P()\n    On Error GoTo errHandler\nerrHandler:\n    ErrorIn \"C.P\", , EA_PUBLIC\n"
+       "    Debug.Print 1\nEnd Sub\n",
+       "neither re-raises"},
+  };
+  for (const auto& [text, problem] : wrong)
+    EXPECT_NE(lib::HandlerProblems(pftest::CrLf(text), "C", true).find(problem), std::string::npos) << text;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/Variant.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
+#include "vbcheck/VBCheck.h"
 
 namespace fs = std::filesystem;
 
@@ -115,6 +116,11 @@ Generated Generator::Build(const std::string& ClassName, const std::string& Labe
   if (IsTrue(Get("ErrHndl", "UseFaultnet"))) depend("Faultnet31.bas");
   if (IsTrue(Get("AddnlFunc", "XMLBasic")) || IsTrue(Get("AddnlFunc", "XMLAdvanced"))) depend("pfgXMLUtils.bas");
   return g;
+}
+
+std::string ClassFindings(const Generated& g) {
+  const std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
+  return pf::FormatFindings(pf::CheckVB(g.Class, deps, {.NamesRead = true}));
 }
 
 }  // namespace pftest::lib

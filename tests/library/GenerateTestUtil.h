@@ -20,6 +20,10 @@ struct Generated {
   std::vector<std::string> Dependencies;  // texts of the library modules the class needs
 };
 
+// The checker's findings on the class, checked as a whole project with the modules it
+// depends on: every name it reads must be declared somewhere in it. Empty when clean.
+std::string ClassFindings(const Generated& g);
+
 class Generator {
  public:
   // Runs with the source tree as the working folder, since the sample profiles name their

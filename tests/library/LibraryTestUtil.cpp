@@ -1,10 +1,9 @@
 #include "LibraryTestUtil.h"
 
-#include <fstream>
-#include <sstream>
 
 #include "base/NoCase.h"
 #include "base/SourceText.h"
+#include "support/TestEnv.h"
 
 namespace pftest::lib {
 
@@ -75,13 +74,8 @@ std::string Join(const std::vector<std::string>& Items, std::string_view Sep) {
 
 }  // namespace
 
-std::string LibraryPath() { return std::string(PF_SOURCE_DIR) + "/library/CodeLib.cls"; }
-
-std::string LibraryText() {
-  std::ifstream in(LibraryPath(), std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+std::string LibraryText(const std::string& Name) {
+  return pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/library/" + Name);
 }
 
 void LoadLibrary(pf::CBlocks& Blocks) {

@@ -14,9 +14,8 @@
 
 namespace pftest::lib {
 
-// The library file of the source tree and its raw bytes.
-std::string LibraryPath();
-std::string LibraryText();
+// The raw bytes of a file of library/ in the source tree (the code library by default).
+std::string LibraryText(const std::string& Name = "CodeLib.cls");
 
 // A fresh block table filled from the library file.
 void LoadLibrary(pf::CBlocks& Blocks);

@@ -14,7 +14,6 @@
 #include "errors/Faultnet31.h"
 #include "support/Golden.h"
 #include "support/TestEnv.h"
-#include "vbcheck/VBCheck.h"
 
 using namespace pf;
 namespace lib = pftest::lib;
@@ -27,7 +26,6 @@ constexpr const char* kTSql = ",Batch,NonOracle,MSSQLSybase,ProcGroup,StdRetVal,
 constexpr const char* kOracle = ",Batch,Oracle,NoEvents,UseFaultnet";
 
 bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
 class RuntimePart2Test : public ::testing::Test {
  protected:
@@ -96,15 +94,6 @@ lib::Generated Generate(lib::Generator& gen, const std::string& sample, const Va
   return gen.Build("CRuntimeDB", sample + ": " + v.Name);
 }
 
-// Checker findings of a whole class, with name look-up: the class is checked together
-// with every module it uses.
-std::string Findings(const lib::Generated& g) {
-  std::vector<std::string_view> deps(g.Dependencies.begin(), g.Dependencies.end());
-  pf::VBCheckOptions options;
-  options.NamesRead = true;
-  return pf::FormatFindings(pf::CheckVB(g.Class, deps, options));
-}
-
 TEST(RuntimePart2ClassTest, EveryServerTypeWithTheSecondHalfOnPassesTheChecker) {
   const Variant variants[] = {
       {"COM+ transactions, error library, events", true, 1, true, true, true},
@@ -119,7 +108,7 @@ TEST(RuntimePart2ClassTest, EveryServerTypeWithTheSecondHalfOnPassesTheChecker) 
       const lib::Generated g = Generate(gen, sample, v);
       SCOPED_TRACE(g.Label);
       const std::string& cls = g.Class;
-      EXPECT_EQ(Findings(g), "");
+      EXPECT_EQ(lib::ClassFindings(g), "");
       EXPECT_EQ(lib::HandlerProblems(cls, "CRuntimeDB", v.UseFaultnet), "");
       // What these blocks bring is really there.
       for (const char* member : {"Public Function MoveFirst()", "Public Function ValueFmt(", "Public Sub FormatSet(",
@@ -205,7 +194,7 @@ TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
     for (const Key& k : c.Keys) gen.Set(k.Section, k.Name, k.Value);
     const lib::Generated g = gen.Build("CRuntimeDB", c.Label);
     SCOPED_TRACE(g.Label);
-    EXPECT_EQ(Findings(g), "");
+    EXPECT_EQ(lib::ClassFindings(g), "");
     std::string text = g.Class;
     if (*c.Proc) {
       text.clear();
@@ -227,7 +216,7 @@ TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
 TEST(RuntimePart2ClassTest, SeveralResultSetsWithoutNavigationPassTheChecker) {
   lib::Generator gen;
   const lib::Generated g = Generate(gen, "mssql/OrderEntry.PFG", {"no navigation", false, 2, true, true, false});
-  EXPECT_EQ(Findings(g), "");
+  EXPECT_EQ(lib::ClassFindings(g), "");
 }
 
 }  // namespace
