@@ -14,6 +14,7 @@
 #include "wizard/NextAnswers.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0Run.h"
+#include "wizard/pages/frmChildBuildCode.h"
 #include "wizard/pages/frmChildRunVBProject.h"
 
 namespace pf::wizard {
@@ -84,15 +85,15 @@ bool GenerateCode() {
     if (auto* results = qobject_cast<frmChildRunVBProject*>(main.CurrentForm())) {
       results->SetDone();
       results->SetStats(r.NumSPs, r.NumLines, r.NumChars);
-      QStringList warnings;
-      for (const std::string& w : r.Warnings) warnings << QString::fromStdString(w);
-      results->SetWarnings(warnings);
+      results->SetWarnings(r.Warnings);
     }
     main.raise();
     main.activateWindow();
     return true;
   } catch (...) {
     run.Close();
+    // What the run noticed before it failed may explain the failure: the page keeps it.
+    if (auto* page = qobject_cast<frmChildBuildCode*>(main.CurrentForm())) page->SetWarnings(progress.Warnings());
     throw;
   }
 }

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -165,6 +166,37 @@ TEST_F(GenerateTest, FailedChecksShowTheirMessageAndBuildNothing) {
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(Current(), "frmChildBuildCode");
   EXPECT_TRUE(Main().findChild<QWidget*>("pnlMain")->isEnabled());
+}
+
+// The run's warnings: on the results page after a run, on the build page after a run
+// that failed (they may say why), and gone once a run has none.
+TEST_F(GenerateTest, WarningsFollowTheRunToTheResultsOrStayWithAFailure) {
+  const auto warnings = [this] {
+    std::vector<std::string> texts;
+    auto* list = Main().CurrentForm()->findChild<QListWidget*>("lstWarnings");
+    if (list && list->isVisibleTo(Main().CurrentForm()))
+      for (int i = 0; i < list->count(); ++i) texts.push_back(list->item(i)->text().toStdString());
+    return texts;
+  };
+  const auto lenient = ::testing::Contains(HasSubstr("IniOptions.CmdTimeout holds 'xyz'"));
+  Settings().xIniOptions->Attr("CmdTimeout", Variant("xyz"));
+  StartRun();
+  ASSERT_EQ(Current(), "frmChildRunVBProject");
+  EXPECT_THAT(warnings(), lenient);
+
+  Main().SelectNodeByTag("frmChildBuildCode");
+  EXPECT_TRUE(warnings().empty());
+  Settings().xIniOptions->Attr("CmdTimeout", Variant("xyz"));
+  Settings().xCode->Attr("ClassFile", Variant(""));
+  StartRun();
+  ASSERT_EQ(Current(), "frmChildBuildCode");
+  EXPECT_THAT(warnings(), lenient);
+
+  Settings().xIniOptions->Attr("CmdTimeout", Variant("60"));
+  Settings().xCode->Attr("ClassFile", Variant(classFile));
+  StartRun();
+  ASSERT_EQ(Current(), "frmChildRunVBProject");
+  EXPECT_TRUE(warnings().empty());
 }
 
 TEST_F(GenerateTest, ProgressWindowCutsLongMessages) {

@@ -10,6 +10,7 @@
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "wizard/CUIController.h"
+#include "wizard/CWarningList.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
@@ -38,6 +39,8 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   connect(btnStart_, &QPushButton::clicked, this,
           [this] { UIEntry("frmChildBuildCode.btnStart_Click", [&] { btnStart_Click(); }); });
 
+  warnings_ = new CWarningList(tr("What the last run noted before it stopped"), this);
+
   auto* start = new QHBoxLayout;
   start->addStretch(1);
   start->addWidget(btnStart_);
@@ -47,7 +50,9 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   Body()->addWidget(lblFiles_);
   Body()->addStretch(1);
   Body()->addLayout(start);
-  Body()->addStretch(2);
+  Body()->addStretch(1);
+  Body()->addWidget(warnings_);
+  Body()->addStretch(1);
 }
 
 void frmChildBuildCode::CopyControls(int ACopyDir) {
@@ -72,7 +77,10 @@ void frmChildBuildCode::CopyControls(int ACopyDir) {
       ACopyDir);
 }
 
+void frmChildBuildCode::SetWarnings(const std::vector<std::string>& warnings) { warnings_->SetWarnings(warnings); }
+
 void frmChildBuildCode::btnStart_Click() {
+  warnings_->SetWarnings({});
   CopyControls(CD_TO_PROFILE);
   GenerateCode();
 }

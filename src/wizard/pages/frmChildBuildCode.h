@@ -2,6 +2,9 @@
 // The wizard page "Generate Code": whether the generated code is shown in the viewer, and
 // Start, which stores the page and runs the generation.
 
+#include <string>
+#include <vector>
+
 #include "wizard/CChildForm.h"
 
 class QCheckBox;
@@ -10,6 +13,8 @@ class QPushButton;
 
 namespace pf::wizard {
 
+class CWarningList;
+
 class frmChildBuildCode : public CChildForm {
   Q_OBJECT
 
@@ -17,6 +22,9 @@ class frmChildBuildCode : public CChildForm {
   explicit frmChildBuildCode(QWidget* parent = nullptr);
   void CopyControls(int ACopyDir) override;
   std::string HelpAnchor() const override { return "GenCodePage"; }
+  // What a run that failed or was cancelled had noticed before it stopped; empty hides
+  // the list.
+  void SetWarnings(const std::vector<std::string>& warnings);
 
  private:
   void btnStart_Click();
@@ -24,6 +32,7 @@ class frmChildBuildCode : public CChildForm {
   QCheckBox* chkShowCodeInViewer_;
   QPushButton* btnStart_;
   QLabel* lblFiles_;
+  CWarningList* warnings_;
 };
 
 }  // namespace pf::wizard

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 #include "errors/ErrGuard.h"
@@ -15,6 +14,7 @@
 #include "xml/bwXMLBrowser.h"
 #include "shell/MUtils.h"
 #include "wizard/CUIController.h"
+#include "wizard/CWarningList.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
@@ -66,10 +66,7 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
   stats->addRow(tr("Characters:"), lblNumChars_);
   fraStats_->hide();
 
-  lstWarnings_ = new QListWidget(this);
-  lstWarnings_->setObjectName("lstWarnings");
-  lstWarnings_->setMaximumHeight(70);
-  lstWarnings_->hide();
+  warnings_ = new CWarningList(tr("Warnings"), this);
 
   auto* project = new QGroupBox(tr("Project to run"), this);
   project->setObjectName("fraProject");
@@ -100,7 +97,7 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
   Body()->addWidget(lblNotGenerated_);
   Body()->addWidget(lblGenerated_);
   Body()->addWidget(fraStats_);
-  Body()->addWidget(lstWarnings_);
+  Body()->addWidget(warnings_);
   Body()->addStretch(1);
   Body()->addWidget(project);
   Body()->addWidget(lnkGuide);
@@ -137,10 +134,8 @@ void frmChildRunVBProject::SetStats(int32_t NumSPs, int32_t NumLines, int32_t Nu
   lblNumChars_->setText(FormatCount(NumChars));
 }
 
-void frmChildRunVBProject::SetWarnings(const QStringList& warnings) {
-  lstWarnings_->clear();
-  lstWarnings_->addItems(warnings);
-  lstWarnings_->setVisible(!warnings.isEmpty());
+void frmChildRunVBProject::SetWarnings(const std::vector<std::string>& warnings) {
+  warnings_->SetWarnings(warnings);
 }
 
 void frmChildRunVBProject::btnBrowse_Click() {

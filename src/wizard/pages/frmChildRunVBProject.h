@@ -2,7 +2,8 @@
 // The wizard page "Results": the figures of the last generation run, its warnings, the
 // development project to start afterwards, and the link to the programmer guide.
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "wizard/CChildForm.h"
 
@@ -10,10 +11,11 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 
 namespace pf::wizard {
+
+class CWarningList;
 
 class frmChildRunVBProject : public CChildForm {
   Q_OBJECT
@@ -27,7 +29,7 @@ class frmChildRunVBProject : public CChildForm {
   void SetDone();
   void SetStats(int32_t NumSPs, int32_t NumLines, int32_t NumChars);
   // What the run skipped or changed silently; the list is hidden when there is none.
-  void SetWarnings(const QStringList& warnings);
+  void SetWarnings(const std::vector<std::string>& warnings);
 
   // A count with a comma between groups of three digits ("12,345"); zero is "0".
   static QString FormatCount(int32_t n);
@@ -43,7 +45,7 @@ class frmChildRunVBProject : public CChildForm {
   QLabel* lblNumSPs_;
   QLabel* lblNumLines_;
   QLabel* lblNumChars_;
-  QListWidget* lstWarnings_;
+  CWarningList* warnings_;
   QLineEdit* txtProject_;
   QCheckBox* chkExitOnRun_;
 };
