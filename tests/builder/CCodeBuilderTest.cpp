@@ -138,54 +138,25 @@ TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
   EXPECT_LT(builder.ClassCode.find("B_MethAdvXML"), builder.ClassCode.find("B_StdPriv"));
 }
 
-// The conditions that depend on one integer key, all other switches off.
-struct ConditionCase {
-  const char* Section;
-  const char* Key;
-  const char* Value;
-  const char* Conditions;
-};
-
-class ConditionRowTest : public CodeBuilderTest, public ::testing::WithParamInterface<ConditionCase> {};
-
-TEST_P(ConditionRowTest, IntegerKeysSelectTheirConditions) {
-  AllOff();
-  const ConditionCase& c = GetParam();
-  std::shared_ptr<bwXMLBrowser> section = std::string(c.Section) == "Server" ? stt->xServer : stt->xAddnlFunc;
-  Set(*section, c.Key, c.Value);
-  if (std::string(c.Key) == "ConnSrcType") Set(*stt->xAddnlFunc, "LinkFile", "conn.udl");
-  Build();
-  EXPECT_EQ(builder.ConditionList(), c.Conditions);
-  const bool trans = std::string(c.Key) == "Trans" && std::string(c.Value) != "0";
-  EXPECT_EQ(builder.BlockList(),
-            trans ? ",DeclOption,Decl,MethStd,MethErrProps,MethTrans,StdPriv,MethHandleError" : kAllOffBlocks);
+// The blocks and conditions that one integer key selects, all other switches off, against a
+// golden file. Link file mode 1 of the desktop configuration gives the name without its
+// folder and no path condition; transaction modes outside the table's range still add the
+// transaction block, and no mode condition.
+TEST_F(CodeBuilderTest, IntegerKeysSelectTheirBlocksAndConditions) {
+  std::string selections;
+  for (const auto& [key, values] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"SrvrType", {"0", "1", "2", "3"}}, {"ConnSrcType", {"1", "2", "3"}}, {"Trans", {"2", "3", "7"}}}) {
+    for (const std::string& value : values) {
+      AllOff();
+      Set(key == "SrvrType" ? *stt->xServer : *stt->xAddnlFunc, key, value);
+      Set(*stt->xAddnlFunc, "LinkFile", "conn.udl");
+      Build();
+      selections += key + "=" + value + "\n  blocks " + builder.BlockList() + "\n  conditions " +
+                    builder.ConditionList() + "\n";
+    }
+  }
+  pftest::ExpectGolden("builder/selections.txt", selections);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ConditionRowTest,
-    ::testing::Values(
-        ConditionCase{"Server", "SrvrType", "0", ",NonOracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        ConditionCase{"Server", "SrvrType", "1",
-                      ",NonOracle,MSSQLSybase,NoEvents,NoFaultnet,AddErrProps,AddTestConn,StdRetVal,ProcGroup,"
-                      "WithEnums"},
-        ConditionCase{"Server", "SrvrType", "2",
-                      ",NonOracle,MSSQLSybase,NoEvents,NoFaultnet,AddErrProps,AddTestConn,StdRetVal,ProcGroup,"
-                      "WithEnums"},
-        ConditionCase{"Server", "SrvrType", "3", ",Oracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        ConditionCase{"AddnlFunc", "ConnSrcType", "1",
-                      ",NonOracle,NoEvents,ConnInConstrStr,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        // Link file mode 1 of the desktop configuration: the name without its folder, no path condition.
-        ConditionCase{"AddnlFunc", "ConnSrcType", "2",
-                      ",NonOracle,NoEvents,UseLinkFile,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        ConditionCase{"AddnlFunc", "ConnSrcType", "3",
-                      ",NonOracle,NoEvents,ConnInRegistry,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        ConditionCase{"AddnlFunc", "Trans", "2",
-                      ",Trans,NonOracle,NoEvents,TransADO,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        ConditionCase{"AddnlFunc", "Trans", "3",
-                      ",Trans,NonOracle,NoEvents,TransAuto,NoFaultnet,AddErrProps,AddTestConn,WithEnums"},
-        // Modes outside the table's range still add the transaction block, and no mode condition.
-        ConditionCase{"AddnlFunc", "Trans", "7",
-                      ",Trans,NonOracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums"}));
 
 TEST_F(CodeBuilderTest, ReferenceTableFollowsTheProfile) {
   AllOff();

@@ -252,13 +252,9 @@ TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
   PlainMssql({"'bad', 0, '@X', 1, 206, 4, 10, 0, 80"});
   bool notSupported = false;
   // Before Init there is nothing to ask.
-  try {
-    c.ConstructMethod("bad", false, notSupported);
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, static_cast<int32_t>(0x80041065u));
-    EXPECT_EQ(e.Description.rfind("Error constructing method [bad] : ", 0), 0u) << e.Description;
-  }
+  const AppError early = pftest::Raised([&] { c.ConstructMethod("bad", false, notSupported); });
+  EXPECT_EQ(early.Number, static_cast<int32_t>(0x80041065u));
+  EXPECT_EQ(early.Description.rfind("Error constructing method [bad] : ", 0), 0u) << early.Description;
   Init();
   // A type code without a name leaves the procedure out with a warning that names the
   // procedure and the parameter; the run goes on.
@@ -269,16 +265,13 @@ TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
   EXPECT_EQ(warnings, (std::vector<std::string>{"Procedure \"bad\" is left out of the class: parameter \"@X\" has "
                                                 "the unknown data type code 206."}));
   // A cause with placeholders and line-break marks is taken literally.
-  try {
-    c.ConstructMethod("no%1such||x", false, notSupported);
-    ADD_FAILURE() << "no error";
-  } catch (const AppError& e) {
-    const std::string head = "Error constructing method [no%1such||x] : The procedure 'no%1such||x' is not described";
-    EXPECT_EQ(e.Description.rfind(head, 0), 0u) << e.Description;
-    EXPECT_NE(e.Description.find("Call Stack: CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName='no%1such||x')"),
-              std::string::npos)
-        << e.Description;
-  }
+  const std::string report = pftest::Raised([&] { c.ConstructMethod("no%1such||x", false, notSupported); }).Description;
+  EXPECT_EQ(report.rfind("Error constructing method [no%1such||x] : The procedure 'no%1such||x' is not described", 0),
+            0u)
+      << report;
+  EXPECT_NE(report.find("Call Stack: CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName='no%1such||x')"),
+            std::string::npos)
+      << report;
 }
 
 namespace {
