@@ -104,26 +104,8 @@ TEST_F(ExtractorTest, OracleGetOrigCapFindsNamesOnlyBetweenBlanks) {
   EXPECT_EQ(x->GetOrigCap("ORDERS_SEQ"), "ORDERS_SEQ");
 }
 
-// Package PKG'X and a stand-alone procedure with the same name as one of its procedures.
-const char* kQuotedCatalogue =
-    "CREATE TABLE user_arguments (OBJECT_NAME TEXT, PACKAGE_NAME TEXT, OVERLOAD TEXT, ARGUMENT_NAME TEXT,"
-    " POSITION INTEGER, SEQUENCE INTEGER, DATA_LEVEL INTEGER, DATA_TYPE TEXT, TYPE_NAME TEXT, IN_OUT TEXT,"
-    " DATA_LENGTH INTEGER, DATA_PRECISION INTEGER, DATA_SCALE INTEGER);\n"
-    "INSERT INTO user_arguments VALUES ('SAME_NAME', 'PKG''X', NULL, 'ALPHA', 1, 1, 0, 'NUMBER', NULL, 'IN',"
-    " NULL, NULL, NULL);\n"
-    "INSERT INTO user_arguments VALUES ('SAME_NAME', NULL, NULL, 'ALPHA', 1, 1, 0, 'NUMBER', NULL, 'IN',"
-    " NULL, NULL, NULL);\n"
-    "CREATE TABLE user_source (NAME TEXT, TYPE TEXT, LINE INTEGER, TEXT TEXT);\n"
-    "INSERT INTO user_source VALUES ('PKG''X', 'PACKAGE', 1, 'package \"PKG''X\" is' || char(13) || char(10));\n"
-    "INSERT INTO user_source VALUES ('PKG''X', 'PACKAGE', 2, '  procedure Same_Name(Alpha in number);'"
-    " || char(10));\n"
-    "INSERT INTO user_source VALUES ('PKG''X', 'PACKAGE', 3, 'end;');\n"
-    "INSERT INTO user_source VALUES ('SAME_NAME', 'PROCEDURE', 1, 'procedure SAME_name (alpha in number) is'"
-    " || char(10));\n"
-    "INSERT INTO user_source VALUES ('SAME_NAME', 'PROCEDURE', 2, 'begin null; end;');\n";
-
 TEST_F(ExtractorTest, OracleNamesWithApostrophesCannotChangeTheQueries) {
-  auto x = Extractor<CSrvrOraADO>(Script("quoted.sql", kQuotedCatalogue));
+  auto x = Extractor<CSrvrOraADO>(DataScript("quoted.sql"));
   EXPECT_EQ(ProcRows(x->xmlGetSPList("pkg'x")), "PKG'X.SAME_NAME|pkg=PKG'X\n");
   // Unescaped, this filter would make the query list every procedure.
   EXPECT_EQ(ProcRows(x->xmlGetSPList("X' OR '1'='1")), "");
@@ -137,7 +119,7 @@ TEST_F(ExtractorTest, OracleNamesWithApostrophesCannotChangeTheQueries) {
 }
 
 TEST_F(ExtractorTest, OracleStandaloneProcedureNeverReusesAPackageSource) {
-  auto x = Extractor<CSrvrOraADO>(Script("quoted.sql", kQuotedCatalogue));
+  auto x = Extractor<CSrvrOraADO>(DataScript("quoted.sql"));
   EXPECT_NE(x->xmlGetSPParameters("PKG'X.SAME_NAME").find("Proc=\"PKG'X.Same_Name\""), std::string::npos);
   EXPECT_EQ(x->xmlGetSPParameters("SAME_NAME"),
             "<Parameters Proc=\"SAME_name\" NotSupported=\"False\">"
@@ -165,16 +147,7 @@ TEST_F(ExtractorTest, OracleFailuresNameTheOperation) {
 // ---------------------------------------------------------------- Access
 
 TEST_F(ExtractorTest, AccessQueriesWhoseParametersCannotBeRefreshed) {
-  const std::string file = Script("queries.sql",
-                                  "CREATE TABLE MSysObjects (Id INTEGER, Name TEXT, Type SMALLINT, Flags INTEGER);\n"
-                                  "INSERT INTO MSysObjects VALUES (1, 'qryBroken', 5, 0);\n"
-                                  "INSERT INTO MSysObjects VALUES (2, 'qryO''Brien', 5, 0);\n"
-                                  "INSERT INTO MSysObjects VALUES (3, 'Customers', 1, 0);\n"
-                                  "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT,"
-                                  " Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER,"
-                                  " NumericScale INTEGER, Attributes INTEGER);\n"
-                                  "INSERT INTO ProcedureParameters VALUES ('qryO''Brien', 0, '[Last Name]', 1, 202,"
-                                  " 255, 0, 0, 64);\n");
+  const std::string file = DataScript("queries.sql");
   auto x = Extractor<CSrvrAccess>(file);
   // qryBroken has no description: it is listed all the same, with no parameters.
   EXPECT_EQ(ProcRows(x->xmlGetSPList("")), "qryBroken\nqryO'Brien\n");

@@ -17,16 +17,7 @@ using namespace extracttest;
 // ---------------------------------------------------------------- SQL Server
 
 TEST_F(ExtractorTest, SqlServerWritesDecimalAsReportedAndNumericAsDouble) {
-  const std::string file = Script("types.sql",
-                                  "CREATE TABLE sysobjects (name TEXT, id INTEGER, type CHAR(2));\n"
-                                  "INSERT INTO sysobjects VALUES ('p', 1, 'P');\n"
-                                  "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT,"
-                                  " Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER,"
-                                  " NumericScale INTEGER, Attributes INTEGER);\n"
-                                  "INSERT INTO ProcedureParameters VALUES ('p', 0, '@a', 2, 14, 19, 9, 2, 208);\n"
-                                  "INSERT INTO ProcedureParameters VALUES ('p', 1, '@b', 0, 131, 19, 9, 2, 0);\n"
-                                  "INSERT INTO ProcedureParameters VALUES ('q', 0, NULL, NULL, NULL, NULL, NULL, NULL,"
-                                  " NULL);\n");
+  const std::string file = DataScript("types.sql");
   auto x = Extractor<CSrvrMSSQL>(file);
   EXPECT_EQ(x->xmlGetSPParameters("p"),
             "<Parameters Proc=\"p\">"

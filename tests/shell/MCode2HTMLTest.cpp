@@ -10,6 +10,7 @@
 #include "shell/CProgress.h"
 #include "shell/MCode2HTML.h"
 #include "support/Golden.h"
+#include "support/TestEnv.h"
 
 using namespace pf;
 namespace html = pf::MCode2HTML;
@@ -178,12 +179,7 @@ TEST(MCode2HTML, ProgressMessageEventsAndCancel) {
   display.pumped = 0;
   display.cancelAfter = 3;
   res = "before";
-  try {
-    html::VBCodeToHTML(longText, res, true, true, &progress);
-    FAIL() << "no error raised";
-  } catch (const AppError& e) {
-    EXPECT_EQ(e.Number, ERR_CANCELED);
-  }
+  EXPECT_EQ(pftest::Raised([&] { html::VBCodeToHTML(longText, res, true, true, &progress); }).Number, ERR_CANCELED);
   EXPECT_EQ(res, "before");
   EXPECT_LT(display.pumped, 6) << "the conversion stops at the first event point after Cancel";
 }
