@@ -560,6 +560,9 @@ class Parser {
          bool NamesRead, bool Fragment = false)
       : Tk_(Tokens), F_(Findings), External_(External), NamesRead_(NamesRead), Fragment_(Fragment) {}
 
+  // Records the procedures read into Outline.
+  void Outline(std::vector<VBProcedure>& Outline) { Outline_ = &Outline; }
+
   void Run() {
     size_t i = SkipClassHeader();
     while (i < Tk_.size()) {
@@ -647,6 +650,7 @@ class Parser {
 
   // ---- lines and statements -----------------------------------------------------------------
   void ParseLine(size_t b, size_t e) {
+    Line_ = Tk_[b].Line;
     CheckParentheses(b, e);
     CheckDanglingOperators(b, e);
     if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], "end") &&
@@ -795,13 +799,23 @@ class Parser {
     // Declarations, with their modifiers.
     size_t i = b;
     bool isPublic = false, isPrivate = false, isStatic = false, modifiers = false;
+    const char* scope = "";
     for (; i < e; ++i) {
       const Token& m = Tk_[i];
-      if (Kw(m, "public") || Kw(m, "global")) isPublic = true;
-      else if (Kw(m, "private")) isPrivate = true;
-      else if (Kw(m, "friend")) isPrivate = false;
-      else if (Kw(m, "static")) isStatic = true;
-      else break;
+      if (Kw(m, "public") || Kw(m, "global")) {
+        isPublic = true;
+        scope = "Public";
+      } else if (Kw(m, "private")) {
+        isPrivate = true;
+        scope = "Private";
+      } else if (Kw(m, "friend")) {
+        isPrivate = false;
+        scope = "Friend";
+      } else if (Kw(m, "static")) {
+        isStatic = true;
+      } else {
+        break;
+      }
       modifiers = true;
     }
     if (modifiers && i >= e) {
@@ -810,7 +824,7 @@ class Parser {
     }
     const Token& k = Tk_[i];
     if (Kw(k, "sub") || Kw(k, "function") || Kw(k, "property")) {
-      OpenProc(i, e, !isPrivate);
+      OpenProc(i, e, !isPrivate, scope);
       return;
     }
     if (Kw(k, "declare")) {
@@ -1055,7 +1069,7 @@ class Parser {
   }
 
   // [Public|Private|Friend] [Static] Sub|Function|Property Get|Let|Set name [(params)] [As type]
-  void OpenProc(size_t i, size_t e, bool IsPublic) {
+  void OpenProc(size_t i, size_t e, bool IsPublic, const char* Scope) {
     const int line = Tk_[i].Line;
     BK kind = BK::Sub;
     size_t n = i + 1;
@@ -1101,6 +1115,12 @@ class Parser {
     Stack_.push_back({kind, line});
     if (kind == BK::Function || kind == BK::PropGet) Locals_.emplace(name.Text, line);
     int params = 0;
+    VBProcedure* outline = nullptr;
+    if (Outline_) {
+      static const char* const kKinds[] = {"Sub", "Function", "Property Get", "Property Let", "Property Set"};
+      Outline_->push_back({line, 0, Scope, kKinds[static_cast<int>(kind)], std::string(name.Text), {}});
+      outline = &Outline_->back();
+    }
     if (OpAt(n + 1, e, "(")) {
       const size_t close = SkipParens(n + 1, e) - 1;
       bool sawOptional = false, sawParamArray = false;
@@ -1114,6 +1134,7 @@ class Parser {
         }
         if (p < close && Tk_[p].Kind == TK::Ident) {
           const Token& prm = Tk_[p];
+          if (outline) outline->Params.emplace_back(prm.Text);
           CheckNotKeyword(prm);
           auto [it, fresh] = Locals_.emplace(prm.Text, prm.Line);
           if (!fresh) Report(prm.Line, "parameter " + Q(prm.Text) + " is declared twice");
@@ -1163,6 +1184,7 @@ class Parser {
     }
     LocalConsts_.clear();
     ProcActive_ = false;
+    if (Outline_ && !Outline_->empty()) Outline_->back().EndLine = Line_;
   }
 
   // ---- blocks -------------------------------------------------------------------------------
@@ -1484,6 +1506,7 @@ class Parser {
   }
 
   void Finish() {
+    Line_ = 0;  // what is still open has no end
     if (ProcActive_ || !Stack_.empty()) {
       for (const Block& b : Stack_)
         Report(b.Line, std::string("'") + OpenerName(b.Kind) + "' without '" + CloserName(b.Kind) + "'");
@@ -1532,6 +1555,8 @@ class Parser {
   bool IsClass_ = false;  // the header says VERSION ... CLASS
   bool ProcSeen_ = false;
 
+  std::vector<VBProcedure>* Outline_ = nullptr;  // procedures read, when asked for
+  int Line_ = 0;                                 // line of the statement being read
   bool ProcActive_ = false;
   BK ProcKind_ = BK::Sub;
   std::string_view ProcName_;
@@ -1628,6 +1653,16 @@ std::vector<std::string> ModuleLevelNames(std::string_view Text) {
   Parser p(tokens, ignored, nullptr, false);
   p.Run();
   return p.ModuleNames();
+}
+
+std::vector<VBProcedure> VBProcedures(std::string_view Text) {
+  std::vector<VBFinding> ignored;
+  const std::vector<Token> tokens = Lexer(Text, ignored).Run();
+  std::vector<VBProcedure> out;
+  Parser p(tokens, ignored, nullptr, false);
+  p.Outline(out);
+  p.Run();
+  return out;
 }
 
 std::vector<VBLine> VBLogicalLines(std::string_view Text) {

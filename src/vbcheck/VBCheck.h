@@ -78,6 +78,19 @@ struct VBLine {
 // continued ones and Rem) and empty lines are left out, ":" does not split a line.
 std::vector<VBLine> VBLogicalLines(std::string_view Text);
 
+// One procedure of a module as the checker reads it.
+struct VBProcedure {
+  int Line = 0;                     // line of its header
+  int EndLine = 0;                  // line of its End statement (or of what ended it); 0: none
+  std::string Scope;                // "Public", "Private", "Friend" or empty, as written
+  std::string Kind;                 // "Sub", "Function", "Property Get", "Property Let", "Property Set"
+  std::string Name;
+  std::vector<std::string> Params;  // parameter names in order
+};
+
+// The procedures of a module text in text order.
+std::vector<VBProcedure> VBProcedures(std::string_view Text);
+
 // "line N: message" per finding, one per line ("\n" ends); empty when there is none.
 std::string FormatFindings(const std::vector<VBFinding>& Findings);
 

@@ -1,67 +1,11 @@
 #include "LibraryTestUtil.h"
 
-
 #include "base/NoCase.h"
-#include "base/SourceText.h"
 #include "support/TestEnv.h"
 
 namespace pftest::lib {
 
 namespace {
-
-constexpr auto TrimView = pf::srctext::TrimSpace;
-
-// Takes Word (and the blanks after it) off the front of S when S begins with it.
-bool TakeWord(std::string_view& S, std::string_view Word) {
-  if (!pf::NoCase::StartsWith(S, Word)) return false;
-  if (S.size() > Word.size() && S[Word.size()] != ' ' && S[Word.size()] != '(') return false;
-  S.remove_prefix(Word.size());
-  S = TrimView(S);
-  return true;
-}
-
-std::string FirstWord(std::string_view S) {
-  size_t n = 0;
-  while (n < S.size() && S[n] != ' ' && S[n] != '(' && S[n] != ',' && S[n] != ')') ++n;
-  return std::string(S.substr(0, n));
-}
-
-bool IsEnd(std::string_view S) {
-  return pf::NoCase::Equals(S, "End Sub") || pf::NoCase::Equals(S, "End Function") ||
-         pf::NoCase::Equals(S, "End Property");
-}
-
-// Parses a procedure header; false when S is none.
-bool ParseHeader(std::string_view S, Procedure& P) {
-  if (TakeWord(S, "Public")) P.Scope = "Public";
-  else if (TakeWord(S, "Private")) P.Scope = "Private";
-  else if (TakeWord(S, "Friend")) P.Scope = "Friend";
-  TakeWord(S, "Static");
-  if (TakeWord(S, "Sub")) P.Kind = "Sub";
-  else if (TakeWord(S, "Function")) P.Kind = "Function";
-  else if (TakeWord(S, "Property")) {
-    if (TakeWord(S, "Get")) P.Kind = "Property Get";
-    else if (TakeWord(S, "Let")) P.Kind = "Property Let";
-    else if (TakeWord(S, "Set")) P.Kind = "Property Set";
-    else return false;
-  } else {
-    return false;
-  }
-  P.Name = FirstWord(S);
-  size_t open = S.find('(');
-  size_t close = S.find(')', open == std::string_view::npos ? 0 : open);
-  if (open == std::string_view::npos || close == std::string_view::npos) return !P.Name.empty();
-  std::string_view list = S.substr(open + 1, close - open - 1);
-  while (!TrimView(list).empty()) {
-    size_t comma = list.find(',');
-    std::string_view one = TrimView(list.substr(0, comma));
-    for (std::string_view w : {"Optional", "ByVal", "ByRef", "ParamArray"}) TakeWord(one, w);
-    if (!one.empty()) P.Params.push_back(FirstWord(one));
-    if (comma == std::string_view::npos) break;
-    list.remove_prefix(comma + 1);
-  }
-  return !P.Name.empty();
-}
 
 std::string Join(const std::vector<std::string>& Items, std::string_view Sep) {
   std::string out;
@@ -118,22 +62,15 @@ pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType) {
 }
 
 std::vector<Procedure> Procedures(std::string_view Module) {
+  const std::vector<pf::VBLine> lines = pf::VBLogicalLines(Module);
   std::vector<Procedure> out;
-  bool inProc = false;
-  for (const pf::VBLine& s : pf::VBLogicalLines(Module)) {
-    if (!inProc) {
-      Procedure p;
-      if (ParseHeader(s.Text, p)) {
-        p.Line = s.Line;
-        p.Header = s.Text;
-        out.push_back(std::move(p));
-        inProc = true;
-      }
-    } else if (IsEnd(s.Text)) {
-      inProc = false;
-    } else {
-      out.back().Body.push_back(s);
-    }
+  size_t at = 0;
+  for (pf::VBProcedure& p : pf::VBProcedures(Module)) {
+    Procedure proc{std::move(p), {}, {}};
+    while (at < lines.size() && lines[at].Line < proc.Line) ++at;
+    if (at < lines.size()) proc.Header = lines[at++].Text;
+    for (; at < lines.size() && (proc.EndLine == 0 || lines[at].Line < proc.EndLine); ++at) proc.Body.push_back(lines[at]);
+    out.push_back(std::move(proc));
   }
   return out;
 }

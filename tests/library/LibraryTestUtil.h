@@ -24,15 +24,10 @@ void LoadLibrary(pf::CBlocks& Blocks);
 // source references (LinkFileName, RegistryPath, ...) for ConnSrcType.
 pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType);
 
-// One procedure of a module, read from its logical lines (comments left out).
-struct Procedure {
-  int Line = 0;
-  std::string Header;               // the header line as written
-  std::string Scope;                // "Public", "Private", "Friend" or empty
-  std::string Kind;                 // "Sub", "Function", "Property Get", ...
-  std::string Name;
-  std::vector<std::string> Params;  // parameter names in order
-  std::vector<pf::VBLine> Body;     // logical lines after the header, without the End line
+// One procedure of a module with its logical lines (comments left out).
+struct Procedure : pf::VBProcedure {
+  std::string Header;            // the header line as written
+  std::vector<pf::VBLine> Body;  // logical lines after the header, without the End line
 };
 std::vector<Procedure> Procedures(std::string_view Module);
 

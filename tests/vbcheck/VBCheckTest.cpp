@@ -206,6 +206,18 @@ TEST(VBCheck, LogicalLinesJoinContinuationsAndDropComments) {
   EXPECT_EQ(lines, "3|Private Const A = \"it's\" & \"b\"\n5|If a_ Then x$ = [my name]: Beep\n9|End Sub\n");
 }
 
+TEST(VBCheck, ProceduresWithScopeKindParametersAndEnd) {
+  std::string procs;
+  for (const pf::VBProcedure& p : pf::VBProcedures(CrLf("Option Explicit\nPrivate Sub A(ByVal x As Long, _\n Optional y)\n"
+                                                         "End Sub\nFriend Property Get P() As Long\nEnd Property\n"
+                                                         "Static Function F(ParamArray v())\n  x = 1\n"))) {
+    procs += std::to_string(p.Line) + "-" + std::to_string(p.EndLine) + " " + p.Scope + "|" + p.Kind + " " + p.Name + "(";
+    for (const std::string& n : p.Params) procs += n + ";";
+    procs += ")\n";
+  }
+  EXPECT_EQ(procs, "2-4 Private|Sub A(x;y;)\n5-6 Friend|Property Get P()\n7-0 |Function F(v;)\n");
+}
+
 TEST(VBCheckFormat, OneLinePerFinding) {
   EXPECT_EQ(FormatFindings({}), "");
   EXPECT_EQ(FormatFindings({{3, "a"}, {10, "b c"}}), "line 3: a\nline 10: b c\n");
