@@ -16,8 +16,6 @@ using pftest::WriteAll;
 
 const std::map<std::string, std::string> kEpoch = {{"SOURCE_DATE_EPOCH", "1765029785"}};
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const size_t at = text.find(from);
   EXPECT_NE(at, std::string::npos) << from;

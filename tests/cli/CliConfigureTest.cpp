@@ -21,8 +21,6 @@ std::string StateFileText(const ProgramInstall& cli) {
   return text;
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 TEST(CliConfigure, NewProfileThenChangesRoundTrip) {
   ProgramInstall cli;
   const std::string pfg = cli.File("Sales.PFG");

@@ -21,8 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using pftest::ReadAll;
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

@@ -25,7 +25,7 @@ constexpr const char* kBlocks = "MethStd,MethBatch,MethRSNavigate,ValFmt,MethTra
 constexpr const char* kTSql = ",Batch,NonOracle,MSSQLSybase,ProcGroup,StdRetVal,WithEvents,UseFaultnet";
 constexpr const char* kOracle = ",Batch,Oracle,NoEvents,UseFaultnet";
 
-bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+using pftest::Has;
 
 class RuntimePart2Test : public ::testing::Test {
  protected:

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/TestEnv.h"
+
 namespace pftest {
 
 namespace fs = std::filesystem;
@@ -22,17 +24,10 @@ namespace {
 
 constexpr const char* kBin = "/usr/lib/postgresql/15/bin/";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 // Runs a shell command with its output in `log`; throws with that output on failure.
 void Run(const std::string& command, const std::string& log, const std::string& what) {
   const int rc = std::system((command + " >" + log + " 2>&1").c_str());
-  if (rc != 0) throw std::runtime_error(what + " failed (" + command + "):\n" + ReadFile(log));
+  if (rc != 0) throw std::runtime_error(what + " failed (" + command + "):\n" + pftest::ReadAll(log));
 }
 
 }  // namespace
@@ -93,7 +88,7 @@ PgServer::PgServer() {
                                          "/server.log -w -t 60 -o \"-p " + std::to_string(port_) + " -k " + dir_ +
                                          " -c listen_addresses=127.0.0.1 -c fsync=off\" start");
       if (std::system((cmd + " >/dev/null 2>&1").c_str()) == 0) break;
-      if (attempt == 2) throw std::runtime_error("PostgreSQL did not start:\n" + ReadFile(dir_ + "/server.log"));
+      if (attempt == 2) throw std::runtime_error("PostgreSQL did not start:\n" + pftest::ReadAll(dir_ + "/server.log"));
     }
   } catch (...) {
     StopWatchdog();

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "errors/AppError.h"
 
@@ -32,6 +33,9 @@ class TempDir {
 
 std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& content);
+
+// True when Text holds Part.
+inline bool Has(std::string_view Text, std::string_view Part) { return Text.find(Part) != std::string_view::npos; }
 
 // Text with "\n" line ends turned into CR LF.
 std::string CrLf(const std::string& text);
