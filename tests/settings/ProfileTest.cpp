@@ -264,37 +264,26 @@ TEST_F(Profile, ValidateRepairsLogSettings) {
   EXPECT_EQ(eh.strAttr("LogFileName"), "my.log");
 }
 
+// The whole profile each predefined configuration gives on each server type, against a golden
+// file: the server type, class file and connection (which becomes the default connection)
+// stay; the COM+, ASP and desktop choices, the server's own type and filter options and the
+// Oracle "(Unpackaged)" entry follow.
 TEST_F(Profile, StandardConfigurationsOnEveryServerType) {
+  std::string profiles;
   for (int st = 0; st <= 3; ++st) {
     for (int conf = 0; conf <= 2; ++conf) {
-      SCOPED_TRACE("server type " + std::to_string(st) + ", configuration " + std::to_string(conf));
       CSettings s;
       s.xServer->Attr("SrvrType", Variant(st));
       s.xServer->Attr("ConnPfg", Variant("DSN=orders"));
       s.xCode->Attr("ClassFile", Variant("keep.cls"));
       s.xStoredProc->Attr("TypeModel", Variant(1));
       s.SetStandardConf(conf);
-      bwXMLBrowser& sp = *s.xStoredProc;
-      bwXMLBrowser& af = *s.xAddnlFunc;
-      const bool ms = st == 1 || st == 2;
-      EXPECT_EQ(sp.strAttr("TypeModel"), conf == 1 ? "2" : "0");
-      EXPECT_EQ(sp.strAttr("MethUseFilterExc"), st == 1 ? "True" : "False");
-      EXPECT_EQ(sp.strAttr("MethFilterExc"), st == 1 ? "dt_*" : "");
-      EXPECT_EQ(sp.strAttr("OraForceLong"), st == 3 ? "True" : "False");
-      EXPECT_EQ(sp.strAttr("OraForceLongPttns"), st == 3 ? "int*" : "");
-      EXPECT_EQ(sp.strAttr("MSUseDblForMoney"), ms ? "True" : "False");
-      EXPECT_EQ(af.strAttr("COMPlus"), conf == 0 ? "True" : "False");
-      EXPECT_EQ(af.strAttr("Trans"), conf == 0 ? "0" : "2");
-      EXPECT_EQ(af.strAttr("ConnSrcType"), conf == 0 ? "1" : "0");
-      EXPECT_EQ(s.xErrHndl->strAttr("DisClassOnError"), conf == 1 ? "True" : "False");
-      EXPECT_EQ(s.xIniOptions->strAttr("ErrReraise"), conf == 1 ? "False" : "True");
-      EXPECT_EQ(s.xIniOptions->strAttr("ErrSetAbort"), conf == 1 ? "True" : "False");
-      EXPECT_EQ(s.xIniOptions->strAttr("ConnDftString"), "DSN=orders");
-      EXPECT_EQ(s.xCode->strAttr("ClassFile"), "keep.cls");
-      EXPECT_EQ(s.xServer->strAttr("SrvrType"), std::to_string(st));
-      EXPECT_EQ(s.GetPackageList(), st == 3 ? "(Unpackaged)" : "");
+      std::string xml = s.xSettings->xml();
+      for (size_t at = xml.find("><"); at != std::string::npos; at = xml.find("><", at)) xml.insert(++at, "\n");
+      profiles += "==== server type " + std::to_string(st) + ", configuration " + std::to_string(conf) + "\n" + xml + "\n";
     }
   }
+  pftest::ExpectGolden("profiles/standard-configurations.txt", profiles);
   // Any other number changes nothing.
   CSettings s;
   const std::string before = s.xSettings->xml();
