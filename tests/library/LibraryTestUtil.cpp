@@ -27,37 +27,14 @@ void LoadLibrary(pf::CBlocks& Blocks) {
   Blocks.UnpackCode(LibraryText());
 }
 
-pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType) {
+pf::CRefValues HandMadeRefs(const std::string& ClassName) {
   pf::CRefValues r;
   r.Add("ClassName", ClassName);
   r.Add("DateTime", "06 Dec 2026, 14:03 ");
   r.Add("AppName", "Procforge");
   r.Add("CompanyName", "Brandywick");
   r.Add("ProcforgeVersion", "Version 2.2 (2.2.0)");
-  r.Add("ProcforgeConnectionString", "\"Provider=SQLOLEDB;Data Source=srv;Initial Catalog=Shop\"");
   r.Add("Dependencies", "Faultnet31.Bas");
-  r.Add("mRecordset", "mRecordset");
-  r.Add("DefaultCursorLocation", "adUseClient");
-  r.Add("DefaultCursorType", "adOpenStatic");
-  r.Add("DefaultLockType", "adLockReadOnly");
-  r.Add("DefaultConnectionTimeout", "15");
-  r.Add("DefaultCommandTimeout", "60");
-  r.Add("DefaultADOExecOptions", "adAsyncExecute + adAsyncFetch");
-  r.Add("DefaultOptions",
-        "PFGO_ERR_RAISE + PFGO_STRLEN_TRIM + PFGO_NULL_EMPTYSTR + PFGO_NULL_ZERODATE + PFGO_AUTO_CONNCLOSE + _\r\n"
-        "    PFGO_AUTO_SKIPCLOSED + PFGO_ASYNC_WAIT");
-  if (ConnSrcType == 2) r.Add("LinkFileName", "\"Shop.udl\"");
-  if (ConnSrcType == 3) {
-    r.Add("RegistryPath", "\"SOFTWARE\\Shop\\Db\"");
-    r.Add("RegistryValueName", "\"ConnStr\"");
-    r.Add("RegRaiseError", "True");
-  }
-  if (ConnSrcType != 2 && ConnSrcType != 3) r.Add("CodeCheckConnectionAssigned", "");
-  r.Add("OraDateFmt", "\"DD-MON-YYYY\"");
-  r.Add("ErrorFile", "\"Errors.txt\"");
-  r.Add("DefaultConnection", "\"Provider=SQLOLEDB;Data Source=srv;Extended Properties=\"\"a\"\"\"");
-  r.Add("ErrAppID", "1");
-  r.Add("ErrLogSpName", "\"spErrorLogInsert\"");
   return r;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // Helpers of the code library tests: loading library/CodeLib.cls from the source tree,
-// a complete hand-made reference table, and a light reader of generated Visual Basic
-// that checks the error handlers of every procedure against the rules the generator and
-// the error library rely on.
+// the header references, the procedures of a module, and a check of the error handlers of
+// every procedure against the rules the generator and the error library rely on.
 
 #include <string>
 #include <string_view>
@@ -20,9 +19,8 @@ std::string LibraryText(const std::string& Name = "CodeLib.cls");
 // A fresh block table filled from the library file.
 void LoadLibrary(pf::CBlocks& Blocks);
 
-// Every reference the generator fills, with values like a real run's; the connection
-// source references (LinkFileName, RegistryPath, ...) for ConnSrcType.
-pf::CRefValues HandMadeRefs(const std::string& ClassName, int ConnSrcType);
+// The references of the file headers, with values like a real run's.
+pf::CRefValues HandMadeRefs(const std::string& ClassName);
 
 // One procedure of a module with its logical lines (comments left out).
 struct Procedure : pf::VBProcedure {

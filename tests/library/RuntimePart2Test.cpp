@@ -1,6 +1,6 @@
 // The runtime blocks for batch mode, navigation, value formats, transactions, the COM+
-// context and XML output: every set of their conditions resolves with sound error handlers,
-// and whole classes with them on pass the checker; two of them are golden files.
+// context and XML output: whole classes with them on pass the checker and have sound error
+// handlers; two of them are golden files.
 
 #include <gtest/gtest.h>
 
@@ -20,46 +20,7 @@ namespace lib = pftest::lib;
 
 namespace {
 
-// MethStd carries the result-set members that Execute and the XML members need.
-constexpr const char* kBlocks = "MethStd,MethBatch,MethRSNavigate,ValFmt,MethTrans,MethContext,MethXML,MethAdvXML";
-constexpr const char* kTSql = ",Batch,NonOracle,MSSQLSybase,ProcGroup,StdRetVal,WithEvents,UseFaultnet";
-constexpr const char* kOracle = ",Batch,Oracle,NoEvents,UseFaultnet";
-
 using pftest::Has;
-
-class RuntimePart2Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    pftest::InstallTestEnvironment();
-    Faultnet31::Reset();
-    lib::LoadLibrary(blocks);
-    refs = lib::HandMadeRefs("CTest", 0);
-  }
-  void TearDown() override { Faultnet31::Reset(); }
-
-  std::string Get(const std::string& names, const std::string& conditions) {
-    return blocks.GetBlocks(names, conditions, &refs);
-  }
-
-  CBlocks blocks;
-  CRefValues refs;
-};
-
-TEST_F(RuntimePart2Test, EveryConditionSetResolvesAndReportsUnderTheMembersOwnNames) {
-  for (const char* conds :
-       {",Batch,NonOracle,MSSQLSybase,ProcGroup,WithEvents,MultiRS,ValFmt,Trans,TransAuto,COMP,UseFaultnet",
-        ",Batch,NonOracle,MSSQLSybase,NoEvents,Trans,TransADO,NoFaultnet,ExitOnError",
-        ",Batch,Oracle,WithEvents,MultiRS,Trans,TransCOMP,COMP,UseFaultnet", ",Oracle,NoEvents,Trans,TransAuto,NoFaultnet"}) {
-    SCOPED_TRACE(conds);
-    const bool faultnet = Has(conds, ",UseFaultnet");
-    const std::string text = Get(kBlocks, conds);
-    EXPECT_FALSE(Has(text, "XX"));
-    for (const char* marker : {"'#Cond", "'#EndCond", "'#LCond", "'#block", "'#endblock"})
-      EXPECT_FALSE(Has(text, marker)) << marker;
-    EXPECT_EQ(lib::HandlerProblems(text, "CTest", faultnet), "");
-    EXPECT_EQ(Has(text, "ErrorIn "), faultnet);
-  }
-}
 
 }  // namespace
 
