@@ -452,33 +452,4 @@ TEST_F(CodeBuilderTest, EmptyProcedureListGivesNoMethods) {
   EXPECT_THAT(builder.BlockList(), HasSubstr(",SPListTitle,SPMethods"));
 }
 
-TEST_F(CodeBuilderTest, EverySampleCatalogueBuildsAClass) {
-  for (const char* profile : {"access/Orders.PFG", "mssql/OrderEntry.PFG", "sybase/Orders.PFG", "oracle/Sales.PFG"}) {
-    SCOPED_TRACE(profile);
-    LoadSample(profile);
-    CCodeBuilder b;
-    CProgress p;
-    RecordingDisplay display(p);
-    int32_t sps = 0, lines = 0, chars = 0;
-    b.BuildCode(*stt, p, sps, lines, chars);
-    EXPECT_GT(sps, 0);
-    // Every method the run counted is in the class text exactly where SPMethods stands.
-    const size_t title = b.ClassCode.find("B_SPListTitle");
-    const size_t exec = b.ClassCode.find("B_ExecSQL");
-    ASSERT_NE(title, std::string::npos);
-    ASSERT_NE(exec, std::string::npos);
-    size_t methods = 0;
-    for (size_t pos = b.ClassCode.find("\r\nPublic ", title); pos != std::string::npos && pos < exec;
-         pos = b.ClassCode.find("\r\nPublic ", pos + 2))
-      ++methods;
-    EXPECT_EQ(methods, static_cast<size_t>(sps));
-    const size_t processed = std::count_if(display.Messages.begin(), display.Messages.end(),
-                                           [](const std::string& m) { return m.rfind("Processing ", 0) == 0; });
-    EXPECT_GE(processed, static_cast<size_t>(sps));
-    b.Done();
-    EXPECT_EQ(b.RefValues().Count(), 0u);
-    stt->DisconnectServer();
-  }
-}
-
 }  // namespace
