@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "errors/ErrGuard.h"
 #include "support/TestEnv.h"
 
@@ -29,27 +33,17 @@ int LineCount(const std::string& text) {
 }  // namespace
 
 TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
-  EXPECT_TRUE(uIsLike("spGetOrders", "sp*"));
-  EXPECT_TRUE(uIsLike("sp", "sp*"));
-  EXPECT_FALSE(uIsLike("xsp", "sp*"));
-  EXPECT_TRUE(uIsLike("abXcdYc", "a*c*c"));  // backtracks over the first "c"
-  EXPECT_FALSE(uIsLike("abXcdY", "a*c*c"));
-  EXPECT_TRUE(uIsLike("sp1", "sp?"));
-  EXPECT_FALSE(uIsLike("sp12", "sp?"));
-  EXPECT_TRUE(uIsLike("sp12", "sp##"));
-  EXPECT_FALSE(uIsLike("sp1a", "sp##"));
-  EXPECT_TRUE(uIsLike("m", "[a-m]"));
-  EXPECT_FALSE(uIsLike("n", "[a-m]"));
-  EXPECT_TRUE(uIsLike("x9", "[xyz][0-9]"));
-  EXPECT_TRUE(uIsLike("n", "[!a-m]"));
-  EXPECT_FALSE(uIsLike("c", "[!a-m]"));
-  EXPECT_TRUE(uIsLike("-", "[a-]"));   // a dash at the end of a list is itself
-  EXPECT_TRUE(uIsLike("*", "[*]"));    // wildcards inside a list are themselves
-  EXPECT_FALSE(uIsLike("a", "[*]"));
-  EXPECT_TRUE(uIsLike("]", "]"));
-  EXPECT_TRUE(uIsLike("ab", "a[]b"));  // an empty list stands for nothing
-  EXPECT_TRUE(uIsLike("\xC3\xA9t\xC3\xA9", "?t?"));  // "?" takes one character, not one byte
-  EXPECT_FALSE(uIsLike("Sp", "sp"));   // case significant
+  // "a*c*c" backtracks over the first "c"; a dash at the end of a list is itself; wildcards
+  // inside a list are themselves; an empty list stands for nothing; "?" takes one character,
+  // not one byte; letter case is significant.
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"spGetOrders", "sp*", true}, {"sp", "sp*", true},   {"xsp", "sp*", false},   {"abXcdYc", "a*c*c", true},
+      {"abXcdY", "a*c*c", false},   {"sp1", "sp?", true},  {"sp12", "sp?", false},  {"sp12", "sp##", true},
+      {"sp1a", "sp##", false},      {"m", "[a-m]", true},  {"n", "[a-m]", false},   {"x9", "[xyz][0-9]", true},
+      {"n", "[!a-m]", true},        {"c", "[!a-m]", false}, {"-", "[a-]", true},     {"*", "[*]", true},
+      {"a", "[*]", false},          {"]", "]", true},      {"ab", "a[]b", true},    {"\xC3\xA9t\xC3\xA9", "?t?", true},
+      {"Sp", "sp", false}};
+  for (const auto& [name, pattern, like] : cases) EXPECT_EQ(uIsLike(name, pattern), like) << name << " " << pattern;
 }
 
 TEST(MMethUtilsPattern, ListsCaseAndBadPatterns) {
@@ -119,19 +113,10 @@ TEST(MMethUtilsBreak, StringLiteralsAndMissingDelimiters) {
 }
 
 TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
-  EXPECT_EQ(uCheckWithVBKeyWords("date"), "date0");
-  EXPECT_EQ(uCheckWithVBKeyWords("DATE"), "DATE0");
-  EXPECT_EQ(uCheckWithVBKeyWords("Scale"), "Scale0");
-  EXPECT_EQ(uCheckWithVBKeyWords("Dated"), "Dated");
-  EXPECT_EQ(uCheckWithVBKeyWords("Sub"), "Sub0");
   // Operators and statement words are reserved too; longer names that contain them are not.
-  EXPECT_EQ(uCheckWithVBKeyWords("select"), "select0");
-  EXPECT_EQ(uCheckWithVBKeyWords("Print"), "Print0");
-  EXPECT_EQ(uCheckWithVBKeyWords("ParamArray"), "ParamArray0");
-  EXPECT_EQ(uCheckWithVBKeyWords("WithEvents"), "WithEvents0");
-  EXPECT_EQ(uCheckWithVBKeyWords("Printer"), "Printer");
-  EXPECT_EQ(uCheckWithVBKeyWords("Name"), "Name");
-  EXPECT_EQ(uCheckWithVBKeyWords(""), "");
+  for (const char* word : {"date", "DATE", "Scale", "Sub", "select", "Print", "ParamArray", "WithEvents"})
+    EXPECT_EQ(uCheckWithVBKeyWords(word), std::string(word) + "0");
+  for (const char* word : {"Dated", "Printer", "Name", ""}) EXPECT_EQ(uCheckWithVBKeyWords(word), word);
 
   EXPECT_EQ(uGetStdTypePrefix("Currency"), "cur");
   EXPECT_EQ(uGetStdTypePrefix("long"), "");
@@ -144,13 +129,10 @@ TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
 
   EXPECT_EQ(RemoveSpecChars("Order Date_2 \xC3\xA9t\xC3\xA9!"), "OrderDate2t");
 
-  EXPECT_EQ(uToWordCap("CUSTOMER_ID"), "CustomerID");
-  EXPECT_EQ(uToWordCap("ORDER_ITEM_ID_"), "OrderItemID");
-  EXPECT_EQ(uToWordCap("customer_first_name"), "CustomerFirstName");
-  EXPECT_EQ(uToWordCap("customerName"), "CustomerName");
-  EXPECT_EQ(uToWordCap("Cust_Id"), "CustId");
-  EXPECT_EQ(uToWordCap("ADDR2_LINE"), "Addr2Line");
-  EXPECT_EQ(uToWordCap("__"), "");
+  for (const auto& [name, cap] : std::vector<std::pair<const char*, const char*>>{
+           {"CUSTOMER_ID", "CustomerID"}, {"ORDER_ITEM_ID_", "OrderItemID"}, {"customer_first_name", "CustomerFirstName"},
+           {"customerName", "CustomerName"}, {"Cust_Id", "CustId"}, {"ADDR2_LINE", "Addr2Line"}, {"__", ""}})
+    EXPECT_EQ(uToWordCap(name), cap);
 
   EXPECT_EQ(uRTrimChars("    AddParam \"x\", adInteger, adParamInput, , , ", ", "),
             "    AddParam \"x\", adInteger, adParamInput");
