@@ -25,25 +25,14 @@ constexpr const char* kAllOffBlocks = ",DeclOption,Decl,MethStd,MethErrProps,Std
 
 class CodeBuilderTest : public BuilderTest {
  protected:
-  // Every switch of the selection table off, server type 0 (Access), no procedures.
+  // Every switch of the profile off, server type 0 (Access), no procedures.
   void AllOff() {
+    for (const auto& section : {stt->xStoredProc, stt->xAddnlFunc, stt->xErrHndl, stt->xIniOptions, stt->xCode})
+      for (pugi::xml_attribute a : section->RootElement().attributes())
+        if (std::string_view(a.value()) == "True") a.set_value("False");
     Set(*stt->xServer, "SrvrType", "0");
-    for (const char* k : {"AddSPMethods", "AddExecSPByName", "AddOraFunctions"}) Set(*stt->xStoredProc, k, "False");
-    for (const char* k : {"AddExecSQL", "ValFmt", "AddTestConn", "AddADOVersion", "ImplClassIFace", "COMPlus",
-                          "COMPObjControl", "COMPObjConstruct", "RSMethods", "Batch", "XMLBasic", "XMLAdvanced",
-                          "EventsClass", "MultipleRS", "ErrIfRegFailed"})
-      Set(*stt->xAddnlFunc, k, "False");
     Set(*stt->xAddnlFunc, "Trans", "0");
     Set(*stt->xAddnlFunc, "ConnSrcType", "0");
-    for (const char* k :
-         {"UseFaultnet", "AddStopOnError", "DisClassOnError", "LogToFile", "LogToDB", "LogToEvtLog", "LogInOtherDB"})
-      Set(*stt->xErrHndl, k, "False");
-    for (const char* k :
-         {"ConnUseDft", "ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim", "NullForEmptyStr",
-          "NullForZeroDate", "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset", "AutoSkipClosed", "AutoCheckRetVal",
-          "AsyncWait", "AsyncExec", "AsyncFetch", "AsyncFetchNonBlocking"})
-      Set(*stt->xIniOptions, k, "False");
-    for (const char* k : {"NoDBEnums", "IncCode", "MemberList", "Rmndr", "RmndrAt"}) Set(*stt->xCode, k, "False");
   }
 
   void Build() {
