@@ -1655,6 +1655,24 @@ std::vector<std::string> ModuleLevelNames(std::string_view Text) {
   return p.ModuleNames();
 }
 
+std::vector<std::string> VBStringLiterals(std::string_view Text) {
+  std::vector<VBFinding> ignored;
+  std::vector<std::string> out;
+  for (const Token& t : Lexer(Text, ignored).Run()) {
+    if (t.Kind != TK::String) continue;
+    // The token holds the quotes; an unterminated literal has no closing one.
+    const bool closed = t.Text.size() >= 2 && t.Text.back() == '"';
+    const std::string_view inner = t.Text.substr(1, t.Text.size() - (closed ? 2 : 1));
+    std::string value;
+    for (size_t i = 0; i < inner.size(); ++i) {
+      value += inner[i];
+      if (inner[i] == '"') ++i;  // the second quote of a doubled one
+    }
+    out.push_back(std::move(value));
+  }
+  return out;
+}
+
 std::vector<VBProcedure> VBProcedures(std::string_view Text) {
   std::vector<VBFinding> ignored;
   const std::vector<Token> tokens = Lexer(Text, ignored).Run();

@@ -78,6 +78,10 @@ struct VBLine {
 // continued ones and Rem) and empty lines are left out, ":" does not split a line.
 std::vector<VBLine> VBLogicalLines(std::string_view Text);
 
+// The values of the string literals of a module text in text order ("" inside a literal is
+// one quote); literals in comments do not count.
+std::vector<std::string> VBStringLiterals(std::string_view Text);
+
 // One procedure of a module as the checker reads it.
 struct VBProcedure {
   int Line = 0;                     // line of its header

@@ -35,29 +35,6 @@ using pftest::lib::Procedure;
 
 std::string Trim(std::string_view s) { return std::string(pf::srctext::TrimSpace(s)); }
 
-// The string literals of a piece of code ("" is a quote inside a literal).
-std::vector<std::string> Literals(std::string_view code) {
-  std::vector<std::string> out;
-  for (size_t i = 0; i < code.size(); ++i) {
-    if (code[i] != '"') continue;
-    std::string lit;
-    for (++i; i < code.size(); ++i) {
-      if (code[i] == '"') {
-        if (i + 1 < code.size() && code[i + 1] == '"') {
-          lit += '"';
-          ++i;
-        } else {
-          break;
-        }
-      } else {
-        lit += code[i];
-      }
-    }
-    out.push_back(lit);
-  }
-  return out;
-}
-
 // A module read as logical lines, without comments.
 struct Module {
   std::vector<std::string> code;          // every line
@@ -108,7 +85,7 @@ std::string StringConst(const Module& m, const std::string& name) {
   for (const std::string& line : m.declarations) {
     if (line.find("Const " + name + " ") == std::string::npos) continue;
     std::string value;
-    for (const std::string& lit : Literals(line.substr(line.find('=')))) value += lit;
+    for (const std::string& lit : pf::VBStringLiterals(line.substr(line.find('=')))) value += lit;
     return value;
   }
   return {};
@@ -325,9 +302,8 @@ TEST_F(Faultnet31Module, ReportLinesUseTheProgramsLabels) {
   }
   F::Environment().SystemErrorText = nullptr;
 
-  std::set<std::string> literals;
-  for (const std::string& line : Vb().code)
-    for (const std::string& lit : Literals(line)) literals.insert(lit);
+  const std::vector<std::string> all = pf::VBStringLiterals(LibraryText("Faultnet31.bas"));
+  const std::set<std::string> literals(all.begin(), all.end());
   // Each label the report shows is also a literal of the Visual Basic module.
   for (const std::string label :
        {"  API Error: (", "  ADO Info: ", "    ADO Version:   ", "    DbObject:      ",

@@ -133,6 +133,8 @@ TEST(VBCheck, LogicalLinesJoinContinuationsAndDropComments) {
   std::string lines;
   for (const pf::VBLine& l : pf::VBLogicalLines(text)) lines += std::to_string(l.Line) + "|" + l.Text + "\n";
   EXPECT_EQ(lines, "3|Private Const A = \"it's\" & \"b\"\n5|If a_ Then x$ = [my name]: Beep\n9|End Sub\n");
+  EXPECT_EQ(pf::VBStringLiterals("s = \"a \"\"b\"\"\" & \"\" ' \"no\"\nt = \"open"),
+            (std::vector<std::string>{"a \"b\"", "", "open"}));
 }
 
 TEST(VBCheck, ProceduresWithScopeKindParametersAndEnd) {
