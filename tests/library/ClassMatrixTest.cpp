@@ -128,61 +128,15 @@ TEST(ClassMatrixTest, EveryServerConfigurationAndSwitchGivesACompilableClass) {
 
 namespace {
 
-// A SQL Server catalogue of unusual but legal names: quotes, backslashes, blanks, line
-// breaks, non-ASCII letters, "XX" pairs, keywords, names listed twice or missing, a name
-// of 300 characters and a procedure of 2,000 parameters.
+// The catalogue of unusual but legal names in tests/data/library/hostile.sql, with a
+// procedure of 2,000 parameters.
 std::string HostileCatalogue() {
-  struct P {
-    std::string Name;  // SQL text of the name: a literal or NULL
-    int Dir, Type, Size;
-  };
-  const std::string longName(300, 'L');
-  std::vector<std::pair<std::string, std::vector<P>>> procs = {
-      {"'Say\"Hi\"'", {{"'@Back\\'", 1, 200, 10}}},
-      {"'O''BRIEN'", {{"'@first name'", 1, 3, 4}, {"'@first_name'", 3, 3, 4}}},
-      {"'Gr' || char(246) || char(223) || 'e'", {{"'@Ma' || char(223)", 2, 202, 20}}},
-      {"'usp_XXtest_XX'", {{"'@XXcode'", 1, 3, 4}, {"'@bXX'", 1, 3, 4}}},
-      {"'usp_MaxXXL'", {{"'@RETURN_VALUE'", 4, 3, 4}, {"'@XXa_XX'", 1, 3, 4}}},
-      {"'two' || char(13) || char(10) || 'lines'", {{"'@x'", 1, 3, 4}}},
-      {"'twice'", {{"'@x'", 1, 3, 4}, {"'@x'", 1, 3, 4}, {"NULL", 1, 3, 4}, {"NULL", 1, 3, 4}}},
-      {"'1st'", {{"'@Proc1st'", 1, 3, 4}}},
-      {"'Print'", {{"'@Execute'", 1, 3, 4}, {"'@AddParam'", 1, 3, 4}, {"'@Select'", 1, 3, 4}}},
-      {"'" + longName + "'", {{"'@a'", 1, 3, 4}}},
-      {"'odd type'", {{"'@t'", 1, 9999, 4}}},
-      {"'Execute'", {{"'@a'", 1, 3, 4}}},
-      {"'OpenConnection'", {{"'@RETURN_VALUE'", 4, 3, 4}}},
-      {"'q''#z'", {{"'@w''#v'", 1, 200, 10}}},
-  };
-  std::vector<P> wide;
-  for (int i = 1; i <= 2000; ++i) wide.push_back({"'@p" + std::to_string(i) + "'", 1, 3, 4});
-  procs.push_back({"'wide'", wide});
-
-  std::string sql =
-      "CREATE TABLE sysobjects (name TEXT NOT NULL COLLATE NOCASE, id INTEGER NOT NULL PRIMARY KEY, xtype CHAR(2) "
-      "NOT NULL, uid SMALLINT NOT NULL, info SMALLINT NOT NULL, status INTEGER NOT NULL, base_schema_ver INTEGER NOT "
-      "NULL, replinfo INTEGER NOT NULL, parent_obj INTEGER NOT NULL, crdate DATETIME NOT NULL, ftcatid SMALLINT NOT "
-      "NULL, schema_ver INTEGER NOT NULL, stats_schema_ver INTEGER NOT NULL, type CHAR(2), userstat SMALLINT, sysstat "
-      "SMALLINT, indexdel SMALLINT, refdate DATETIME NOT NULL, version INTEGER, deltrig INTEGER, instrig INTEGER, "
-      "updtrig INTEGER, seltrig INTEGER, category INTEGER, cache SMALLINT);\n"
-      "CREATE TABLE ProcedureParameters (ProcedureName TEXT NOT NULL COLLATE NOCASE, Ordinal INTEGER NOT NULL, Name "
-      "TEXT, Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes "
-      "INTEGER, PRIMARY KEY (ProcedureName, Ordinal));\n"
-      "CREATE TABLE SnapshotInfo (Key TEXT PRIMARY KEY, Value TEXT);\n"
-      "INSERT INTO SnapshotInfo VALUES ('ServerType', '1');\n";
-  int id = 1000;
-  const auto object = [&](const std::string& name) {
-    sql += "INSERT INTO sysobjects VALUES (" + name + ", " + std::to_string(++id) +
-           ", 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);\n";
-  };
-  for (const auto& [name, params] : procs) {
-    object(name);
-    int ordinal = 0;
-    for (const P& p : params)
-      sql += "INSERT INTO ProcedureParameters VALUES (" + name + ", " + std::to_string(ordinal++) + ", " + p.Name +
-             ", " + std::to_string(p.Dir) + ", " + std::to_string(p.Type) + ", " + std::to_string(p.Size) +
-             ", 10, 0, 0);\n";
-  }
-  object("'twice'");  // the same procedure listed twice
+  std::string sql = pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/library/hostile.sql");
+  sql += "INSERT INTO sysobjects VALUES ('wide', 2000, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, "
+         "'2026-01-01', 0, 0, 0, 0, 0, 0, 0);\n";
+  for (int i = 1; i <= 2000; ++i)
+    sql += "INSERT INTO ProcedureParameters VALUES ('wide', " + std::to_string(i - 1) + ", '@p" + std::to_string(i) +
+           "', 1, 3, 4, 10, 0, 0);\n";
   return sql;
 }
 
