@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/Registry.h"
 #include "support/TestEnv.h"
 
 namespace {
 
-// A Wine local-machine hive as Wine writes it, in a prefix of its own.
+// A Wine local-machine hive as Wine writes it (tests/data/platform/system.reg), in a prefix
+// of its own.
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -21,18 +23,7 @@ class RegistryTest : public ::testing::Test {
     else unsetenv("WINEPREFIX");
   }
   void WriteHive() {
-    pftest::WriteAll(dir_.file("system.reg"),
-                     "WINE REGISTRY Version 2\n"
-                     ";; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
-                     "[Software\\\\Acme\\\\Orders] 1733490000\n"
-                     "#time=1db47c1a2b3c4d5\n"
-                     "@=\"default text\"\n"
-                     "\"ConnStr\"=\"Provider=SQLOLEDB;Data Source=sql01;Password=\\\"q\\\\t\\\"\"\n"
-                     "\"Expand\"=str(2):\"%ProgramFiles%\\\\Acme\"\n"
-                     "\"Caf\\xe9\"=\"Gr\\xf6\\xdf\\x65\"\n"
-                     "\"Count\"=dword:00000007\n\n"
-                     "[Software\\\\Acme\\\\Other] 1733490000\n"
-                     "\"ConnStr\"=\"wrong key\"\n");
+    std::filesystem::copy_file(std::string(PF_SOURCE_DIR) + "/tests/data/platform/system.reg", dir_.file("system.reg"));
   }
   pftest::TempDir dir_;
   std::string saved_;
