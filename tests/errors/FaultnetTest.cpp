@@ -6,6 +6,7 @@
 
 #include "errors/ErrGuard.h"
 #include "base/AppPaths.h"
+#include "support/FakeConnection.h"
 #include "support/Golden.h"
 #include "support/TestEnv.h"
 
@@ -109,25 +110,8 @@ TEST_F(Faultnet, MessageProviderTurnsKeysIntoTexts) {
 // --- Clean-up steps and the ADO section ---
 
 namespace {
-struct FakeConnection : IErrConnection, IErrDbObject {
-  int state = 1;
-  bool failRollback = false;
-  int rollbacks = 0, closes = 0;
-  std::string ErrTypeName() const override { return "Connection"; }
-  std::string ErrVersion() const override { return "2.8"; }
-  std::string ErrConnectionString() const override { return "DSN=orders"; }
-  int ErrState() const override { return state; }
-  std::vector<std::string> ErrErrorDescriptions() const override { return {"first", "second"}; }
-  void ErrRollbackTrans() override {
-    ++rollbacks;
-    if (failRollback) throw AppError(1, "x", "no transaction");
-  }
-  void ErrClose() override {
-    ++closes;
-    state = 0;
-  }
-  IErrConnection* ErrActiveConnection() override { return this; }
-};
+
+using pftest::FakeConnection;
 
 // The report of an error handled as a generated class handles it, with the clean-up steps
 // that Flags ask for.

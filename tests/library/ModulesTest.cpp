@@ -21,6 +21,7 @@
 #include "errors/Faultnet31.h"
 #include "base/NoCase.h"
 #include "base/SourceText.h"
+#include "support/FakeConnection.h"
 #include "support/TestEnv.h"
 #include "vbcheck/VBCheck.h"
 
@@ -123,17 +124,6 @@ const Module& XmlModule() {
   static const Module m = Parse(LibraryText("pfgXMLUtils.bas"));
   return m;
 }
-
-// A connection as the program's library sees one, to get the ADO section into a report.
-struct ReportConnection : pf::IErrConnection {
-  std::string ErrTypeName() const override { return "Connection"; }
-  std::string ErrVersion() const override { return "2.8"; }
-  std::string ErrConnectionString() const override { return "DSN=orders"; }
-  int ErrState() const override { return 1; }
-  std::vector<std::string> ErrErrorDescriptions() const override { return {"deadlock"}; }
-  void ErrRollbackTrans() override {}
-  void ErrClose() override {}
-};
 
 }  // namespace
 
@@ -283,7 +273,7 @@ TEST_F(Faultnet31Module, ReportHeaderIsTheProgramsHeader) {
 
 TEST_F(Faultnet31Module, ReportLinesUseTheProgramsLabels) {
   // A report from the program's library with every optional part present.
-  auto conn = std::make_shared<ReportConnection>();
+  auto conn = std::make_shared<pftest::FakeConnection>();
   F::PreserveConnection(conn);
   F::SetAdditionalLine("    extra");
   F::AddReleasedObject("rs");
