@@ -57,23 +57,18 @@ TEST(ConnStr, TranslatesOleDbProvidersToDrivers) {
   EXPECT_EQ(t.Driver, "FreeTDS");
   EXPECT_EQ(t.LoginTimeout, 7);
 
-  t = ConnStr::Translate("Provider=Sybase.ASEOLEDBProvider.2;Server Name=syb;Port=5000;Initial Catalog=pubs2;"
-                         "User ID=u;Password=p");
-  EXPECT_EQ(t.OdbcString, "Driver=FreeTDS;Server=syb;Port=5000;Database=pubs2;UID=u;PWD=p;TDS_Version=5.0");
-
-  t = ConnStr::Translate("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\nwind.mdb");
-  EXPECT_EQ(t.OdbcString, "Driver=MDBTools;DBQ=C:/Data/nwind.mdb");
-
-  t = ConnStr::Translate("Provider=MSDASQL.1;Persist Security Info=False;User ID=scott;"
-                         "Extended Properties=\"DSN=Ora;SERVER=x\"");
-  EXPECT_EQ(t.OdbcString, "DSN=Ora;SERVER=x;UID=scott");
-  EXPECT_EQ(t.Driver, "");
-
-  t = ConnStr::Translate("Provider=OraOLEDB.Oracle;Data Source=XE;User ID=hr;Password=hr", &SomeOracle);
-  EXPECT_EQ(t.OdbcString, "Driver=Oracle 21 ODBC driver;DBQ=XE;UID=hr;PWD=hr");
-
-  t = ConnStr::Translate("DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432");
-  EXPECT_EQ(t.OdbcString, "DRIVER=PostgreSQL Unicode;Server=127.0.0.1;Port=5432");
+  for (const auto& [from, to] : std::vector<std::pair<const char*, const char*>>{
+           {"Provider=Sybase.ASEOLEDBProvider.2;Server Name=syb;Port=5000;Initial Catalog=pubs2;User ID=u;Password=p",
+            "Driver=FreeTDS;Server=syb;Port=5000;Database=pubs2;UID=u;PWD=p;TDS_Version=5.0"},
+           {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\nwind.mdb", "Driver=MDBTools;DBQ=C:/Data/nwind.mdb"},
+           {"Provider=MSDASQL.1;Persist Security Info=False;User ID=scott;Extended Properties=\"DSN=Ora;SERVER=x\"",
+            "DSN=Ora;SERVER=x;UID=scott"},
+           {"Provider=OraOLEDB.Oracle;Data Source=XE;User ID=hr;Password=hr",
+            "Driver=Oracle 21 ODBC driver;DBQ=XE;UID=hr;PWD=hr"},
+           {"DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432", "DRIVER=PostgreSQL Unicode;Server=127.0.0.1;Port=5432"}})
+    EXPECT_EQ(ConnStr::Translate(from, &SomeOracle).OdbcString, to);
+  // A data source name leaves the driver to the driver manager.
+  EXPECT_EQ(ConnStr::Translate("Provider=MSDASQL.1;Extended Properties=\"DSN=Ora\"").Driver, "");
 
   t = ConnStr::Translate("Provider=Procforge.Snapshot;Data Source=cat\\mssql.sql");
   EXPECT_EQ(t.kind, K::Snapshot);

@@ -7,6 +7,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "LibraryTestUtil.h"
 #include "codelib/CBlocks.h"
@@ -41,15 +42,8 @@ class CodeLibTextTest : public ::testing::Test {
 };
 
 TEST_F(CodeLibTextTest, HoldsEveryBlockTheGeneratorAsksFor) {
-  std::string names = std::string(kAllBlocks) + ",Preface,PubClsMembers,ParamDefPreface,CodeCheckConnectionAssigned";
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t comma = names.find(',', start);
-    std::string name = names.substr(start, comma - start);
-    EXPECT_TRUE(blocks.HasBlock(name)) << name;
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
+  std::stringstream names(std::string(kAllBlocks) + ",Preface,PubClsMembers,ParamDefPreface,CodeCheckConnectionAssigned");
+  for (std::string name; std::getline(names, name, ',');) EXPECT_TRUE(blocks.HasBlock(name)) << name;
   // The generator adds the procedure methods under this name; a library block of the same
   // name would make every run fail as a duplicate.
   EXPECT_FALSE(blocks.HasBlock("SPMethods"));
