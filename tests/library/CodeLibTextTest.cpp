@@ -26,9 +26,6 @@ constexpr const char* kAllBlocks =
     "MethContext,IFaceObjectControl,IFaceObjectConstruct,MethTrans,MethRSNavigate,MethBatch,MethXML,"
     "MethAdvXML,StdPriv,MethHandleError";
 
-constexpr const char* kSecondHalfLine =
-    "' ==== Batch mode, navigation, value formats, transactions, context and XML ====";
-
 class CodeLibTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,17 +62,6 @@ TEST_F(CodeLibTextTest, BlocksUsedWithoutConditionsHoldNoMarkers) {
   const std::string module = blocks.GetBlock("ParamDefPreface", &refs);
   EXPECT_NE(module.find("CShopDb.ExecSPbyName"), std::string::npos);
   EXPECT_NE(module.find("Option Explicit"), std::string::npos);
-}
-
-TEST_F(CodeLibTextTest, SecondHalfBlocksFollowTheirDividingLine) {
-  const std::string text = lib::LibraryText();
-  const size_t divider = text.find(std::string(kSecondHalfLine) + "\r\n");
-  ASSERT_NE(divider, std::string::npos);
-  EXPECT_EQ(lib::Count(text, kSecondHalfLine), 1u);
-  for (const char* name : {"MethBatch", "MethRSNavigate", "ValFmt", "MethTrans", "MethContext", "MethXML", "MethAdvXML"})
-    EXPECT_GT(text.find(std::string("'#block ") + name + "\r\n"), divider) << name;
-  for (const char* name : {"DeclOption", "Decl", "MethStd", "StdPriv", "MethHandleError", "MethErrProps", "ExecSQL"})
-    EXPECT_LT(text.find(std::string("'#block ") + name + "\r\n"), divider) << name;
 }
 
 // The option constants, read back from both forms the class can declare them in.
