@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "text/MMethUtils.h"
+#include "support/Golden.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
@@ -35,26 +36,44 @@ CMethod Parsed(const std::string& source, const std::string& name, const std::st
 
 }  // namespace
 
-TEST(CMethColl, InitSplitsDeclarationsAndMovesCommentBlock) {
-  CMethColl coll;
-  coll.Init(kClassText, false);
-  ASSERT_EQ(coll.MethodCount(), 2);
-  // The blank line and comments above the first procedure leave Decl as empty lines.
-  EXPECT_EQ(coll.Decl, "\r\nOption Explicit\r\nPrivate mX As Long\r\n\r\n\r\n");
-  const CMethod& add = coll.Method(0);
-  EXPECT_EQ(add.Name, "Add");
-  EXPECT_EQ(add.ProcType, "Function");
-  EXPECT_EQ(add.Scope, "Public ");
-  EXPECT_EQ(add.Source, CrLf("\n' Adds two numbers\n'# Returns the sum\n\n"
-                             "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\n"
-                             "    Add = a + b\n"
-                             "End Function"));
-  const CMethod& helper = coll.Method(1);
-  EXPECT_EQ(helper.Name, "Helper");
-  EXPECT_EQ(helper.Scope, "Private ");
-  EXPECT_EQ(helper.Source, CrLf("\n\n' helper\nPrivate Sub Helper()\nEnd Sub"));  // lines between procedures
+// The pieces Init splits texts into, against a golden file (line breaks shown as "|"): the
+// declarations, where comments directly above the first procedure move into it and the blank
+// line before leaves an empty line; each method with the lines between it and the one before;
+// texts without procedures; with include tags only what lies between 'BeginInclude and
+// 'EndInclude; an unterminated procedure is no method, its declarations stay.
+TEST(CMethColl, InitSplitsDeclarationsAndMethods) {
+  const std::pair<std::string, bool> texts[] = {
+      {kClassText, false},
+      {CrLf("' only comment\nSub A()\nEnd Sub"), false},
+      {CrLf("Sub A()\nEnd Sub"), false},
+      {CrLf("Option Explicit\nPrivate mX As Long\n' comment"), false},
+      {CrLf("Public Sub A()\nEnd Sub"), true},
+      {CrLf("Public Sub Outside()\nEnd Sub\n  'beginInclude here\nPrivate mY As Long\nPublic Sub Inside()\nEnd Sub\n"
+            "'EndInclude\nPublic Sub After()\nEnd Sub"),
+       true},
+      {CrLf("Dim a\nSub A()\n  x = 1"), false},
+      {"", false},
+  };
+  auto shown = [](std::string t) {
+    for (size_t at; (at = t.find("\r\n")) != std::string::npos;) t.replace(at, 2, "|");
+    return t;
+  };
+  std::string pieces;
+  for (const auto& [text, tags] : texts) {
+    CMethColl coll;
+    coll.Init(text, tags);
+    pieces += "==== " + shown(text) + (tags ? " (tags)" : "") + "\nDecl: " + shown(coll.Decl) + "\n";
+    for (int i = 0; i < coll.MethodCount(); ++i) {
+      const CMethod& m = coll.Method(i);
+      pieces += "[" + m.Scope + "] " + m.ProcType + " " + m.Name + ": " + shown(m.Source) + "\n";
+    }
+    if (coll.MethodCount() == 0) EXPECT_EQ(coll.GetSource() + coll.AssembleParamDefs(), "");
+  }
+  pftest::ExpectGolden("builder/methcoll-init.txt", pieces);
 
   // Re-joined and formatted, the text is the original without empty lines and trailing junk.
+  CMethColl coll;
+  coll.Init(kClassText, false);
   EXPECT_EQ(MMethUtils::uFormatCode(coll.GetSource()),
             CrLf("\nOption Explicit\n"
                  "Private mX As Long\n"
@@ -67,45 +86,6 @@ TEST(CMethColl, InitSplitsDeclarationsAndMovesCommentBlock) {
                  "' helper\n"
                  "Private Sub Helper()\n"
                  "End Sub"));
-
-  // A comment directly above a procedure in a text without declarations moves too.
-  coll.Init(CrLf("' only comment\nSub A()\nEnd Sub"), false);
-  EXPECT_EQ(coll.Decl, "\r\n");
-  EXPECT_EQ(coll.Method(0).Source, CrLf("\n' only comment\n\nSub A()\nEnd Sub"));
-  coll.Init(CrLf("Sub A()\nEnd Sub"), false);
-  EXPECT_EQ(coll.Decl, "");
-  EXPECT_EQ(coll.Method(0).Source, CrLf("\nSub A()\nEnd Sub"));
-}
-
-TEST(CMethColl, TextsWithoutProceduresAndIncludeTags) {
-  CMethColl coll;
-  coll.Init(CrLf("Option Explicit\nPrivate mX As Long\n' comment"), false);
-  EXPECT_EQ(coll.MethodCount(), 0);
-  EXPECT_EQ(coll.Decl, CrLf("\nOption Explicit\nPrivate mX As Long\n' comment"));
-  EXPECT_EQ(coll.GetSource(), "");
-  EXPECT_EQ(coll.AssembleParamDefs(), "");
-
-  coll.Init(CrLf("Public Sub A()\nEnd Sub"), true);  // no 'BeginInclude: nothing is taken
-  EXPECT_EQ(coll.MethodCount(), 0);
-  EXPECT_EQ(coll.Decl, "");
-
-  coll.Init(CrLf("Public Sub Outside()\nEnd Sub\n"
-                 "  'beginInclude here\n"
-                 "Private mY As Long\n"
-                 "Public Sub Inside()\nEnd Sub\n"
-                 "'EndInclude\n"
-                 "Public Sub After()\nEnd Sub"),
-            true);
-  ASSERT_EQ(coll.MethodCount(), 1);
-  EXPECT_EQ(coll.Method(0).Name, "Inside");
-  EXPECT_EQ(coll.Decl, "\r\nPrivate mY As Long");
-
-  // An unterminated procedure is no method; its declarations stay.
-  coll.Init(CrLf("Dim a\nSub A()\n  x = 1"), false);
-  EXPECT_EQ(coll.MethodCount(), 0);
-  EXPECT_EQ(coll.Decl, "\r\nDim a");
-  coll.Init("", false);
-  EXPECT_EQ(coll.Decl, "");
 }
 
 TEST(CMethod, ErrorHandlerRewritesForEveryFlagCombination) {
