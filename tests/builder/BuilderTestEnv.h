@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -78,7 +79,12 @@ class BuilderTest : public pftest::SettingsTest {
     SettingsTest::TearDown();
   }
 
-  void WriteLibrary(const std::string& text) { pftest::WriteAll(dir.file("CodeLib.cls"), text); }
+  // The scrambled form goes too: a rewrite within the file system's timestamp tick would
+  // not look newer than it.
+  void WriteLibrary(const std::string& text) {
+    std::filesystem::remove(dir.file("CodeLib.dat"));
+    pftest::WriteAll(dir.file("CodeLib.cls"), text);
+  }
 
   static void Set(pf::bwXMLBrowser& section, const std::string& key, const std::string& value) {
     section.Attr(key, pf::Variant(value));
