@@ -12,11 +12,11 @@ namespace {
 constexpr int32_t kObjectNotSet = 91;
 }
 
-std::string CServer::SnapshotProblem() const {
+std::string CServer::SnapshotProblem(const std::string& ConnectString) const {
   if (catalogueType_ < 0) return {};
   std::string file;
   try {
-    const ado::ConnStr::Target target = ado::ConnStr::Translate(connectionString_);
+    const ado::ConnStr::Target target = ado::ConnStr::Translate(ConnectString);
     if (target.kind != ado::ConnStr::Target::Kind::Snapshot) return {};
     file = target.SnapshotFile;
   } catch (...) {
@@ -27,7 +27,7 @@ std::string CServer::SnapshotProblem() const {
 
 std::shared_ptr<ado::Connection> CServer::Connection() {
   if (!connection_) {
-    const std::string problem = SnapshotProblem();
+    const std::string problem = SnapshotProblem(connectionString_);
     Faultnet31::Check(problem.empty(), ERR_USER_CHECK, "%1", problem);
     std::shared_ptr<ado::Connection> c = ado::Connection::Create();
     c->Open(connectionString_, "", "", -1);
@@ -72,20 +72,17 @@ void CServer::SelectNextRecordset() {
   ErrGuard("CServer.SelectNextRecordset", [&] { recordset_ = Current().NextRecordset(); });
 }
 
-bool CServer::CanConnect(std::string& ErrMsg) {
-  if (!TestConnection(connectionString_, ErrMsg)) return false;
-  const std::string problem = SnapshotProblem();
-  if (problem.empty()) return true;
-  ErrMsg = problem;
-  return false;
-}
+bool CServer::CanConnect(std::string& ErrMsg) { return TestConnection(connectionString_, ErrMsg); }
 
 bool CServer::TestConnection(const std::string& ConnectString, std::string& ErrMsg) {
   try {
     std::shared_ptr<ado::Connection> c = ado::Connection::Create();
     c->Open(ConnectString, "", "", -1);
     c->Close();
-    return true;
+    const std::string problem = SnapshotProblem(ConnectString);
+    if (problem.empty()) return true;
+    ErrMsg = problem;
+    return false;
   } catch (...) {
     ErrMsg = ToAppError(std::current_exception()).Description;
     return false;

@@ -50,8 +50,9 @@ class CServer {
   void SelectNextRecordset();
 
   bool CanConnect(std::string& ErrMsg);
-  // Opens a separate connection with ConnectString and releases it. On failure
-  // returns false with the error's description in ErrMsg; ErrMsg is untouched on success.
+  // Opens a separate connection with ConnectString and releases it. On failure (a
+  // snapshot of another server type included) returns false with the reason in ErrMsg;
+  // ErrMsg is untouched on success.
   bool TestConnection(const std::string& ConnectString, std::string& ErrMsg);
   // Closes the connection ignoring every error and drops it and the command. The
   // current result set stays readable.
@@ -65,9 +66,9 @@ class CServer {
 
  private:
   ado::Recordset& Current();
-  // Why the connection string's snapshot cannot serve CatalogueType(); empty when it
+  // Why the snapshot ConnectString names cannot serve CatalogueType(); empty when it
   // can, or when the string names no snapshot.
-  std::string SnapshotProblem() const;
+  std::string SnapshotProblem(const std::string& ConnectString) const;
   std::string connectionString_;
   int catalogueType_ = -1;
   std::shared_ptr<ado::Connection> connection_;

@@ -110,6 +110,9 @@ TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   const std::string notOracle =
       "'" + empty + "' is not a catalogue snapshot of server type 3 (Oracle): it has no table user_arguments.";
   EXPECT_EQ(CheckMessage(), notOracle);
+  std::string testErr;
+  EXPECT_FALSE(s->TestConnection("Provider=Procforge.Snapshot;Data Source=" + empty, testErr));
+  EXPECT_EQ(testErr, notOracle);
   const AppError query = Raised([&] { s->Server()->ExecSQL("SELECT 1"); });
   EXPECT_EQ(query.Number, ERR_USER_CHECK);
   EXPECT_EQ(query.Description, notOracle);
