@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/Registry.h"
@@ -12,22 +11,11 @@ namespace {
 // of its own.
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("WINEPREFIX");
-    saved_ = old ? old : "";
-    hadPrefix_ = old != nullptr;
-    setenv("WINEPREFIX", dir_.path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadPrefix_) setenv("WINEPREFIX", saved_.c_str(), 1);
-    else unsetenv("WINEPREFIX");
-  }
   void WriteHive() {
     std::filesystem::copy_file(std::string(PF_SOURCE_DIR) + "/tests/data/platform/system.reg", dir_.file("system.reg"));
   }
   pftest::TempDir dir_;
-  std::string saved_;
-  bool hadPrefix_ = false;
+  pftest::ScopedEnv prefix_{"WINEPREFIX", dir_.path().string()};
 };
 
 }  // namespace

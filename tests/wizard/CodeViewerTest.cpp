@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QPushButton>
 #include <QTest>
@@ -13,10 +12,8 @@
 
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
-#include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "shell/MCode2HTML.h"
-#include "support/SettingsTestEnv.h"
 #include "wizard/CCodeView.h"
 #include "wizard/CChildForm.h"
 #include "wizard/WizardTestEnv.h"
@@ -41,19 +38,7 @@ class CodeViewerTest : public WizardTest {
   void SetUp() override {
     WizardTest::SetUp();
     Start();
-    pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
-    Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
-    files[1] = dir.file("COrderEntry.cls");
-    files[0] = dir.file("MOrderEntry.bas");
-    Settings().xCode->Attr("ClassFile", Variant(files[1]));
-    Settings().xCode->Attr("ParamDefsFile", Variant(files[0]));
-    Settings().xCode->Attr("ConfirmOverWrite", Variant("False"));
-    Settings().xStoredProc->Attr("AddExecSPByName", Variant("True"));
-  }
-  void Run() {
-    Main().SelectNodeByTag("frmChildBuildCode");
-    Main().CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
-    Click("btnStart");
+    UseSampleProfile(files[1], files[0]);
   }
   frm0VBCode* Viewer(int type) const { return type == 1 ? ClassViewer() : ParamDefsViewer(); }
   // The code a viewer got: its file without the prolog the generation command wrote.
@@ -63,11 +48,11 @@ class CodeViewerTest : public WizardTest {
     EXPECT_EQ(file.rfind(prolog, 0), 0u);
     return file.substr(prolog.size());
   }
-  std::string files[2];
+  const std::string files[2] = {dir.file("MOrderEntry.bas"), dir.file("COrderEntry.cls")};
 };
 
 TEST_F(CodeViewerTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheNextRun) {
-  Run();
+  GenerateWithViewers();
   ASSERT_TRUE(Shown().empty()) << Shown().front();
   frm0VBCode* first[2] = {ParamDefsViewer(), ClassViewer()};
   for (int type : {1, 0}) {
@@ -106,7 +91,7 @@ TEST_F(CodeViewerTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheN
   QApplication::processEvents();
   EXPECT_TRUE(ClassViewer()->isVisible());
 
-  Run();
+  GenerateWithViewers();
   EXPECT_EQ(ClassViewer(), first[1]);
   EXPECT_EQ(ParamDefsViewer(), first[0]);
   EXPECT_EQ(Main().findChildren<frm0VBCode*>().size(), 2);
@@ -114,7 +99,7 @@ TEST_F(CodeViewerTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheN
 }
 
 TEST_F(CodeViewerTest, CopyTakesTheCodeSaveAsTheWholeFileAndCloseDeletesTheTemporaryFile) {
-  Run();
+  GenerateWithViewers();
   struct Expect {
     int type;
     const char* filter;
@@ -156,7 +141,7 @@ TEST_F(CodeViewerTest, CopyTakesTheCodeSaveAsTheWholeFileAndCloseDeletesTheTempo
 TEST_F(CodeViewerTest, TemporaryFileThatCannotBeMadeLeavesTheViewerClosedAndTheFilesWritten) {
   const std::string temp = frm0VBCode::TempFileFor(1);
   fs::create_directories(temp);  // a folder where the file should go
-  Run();
+  GenerateWithViewers();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_THAT(Shown()[0], HasSubstr("Cannot create temporary file " + temp + "\r\n"));
   EXPECT_FALSE(ClassViewer()->isVisible());

@@ -28,10 +28,6 @@ class DataLinkDialogTest : public wizardtest::WizardTest {
     WizardTest::SetUp();
     Start();  // messages go to the scripted message window
   }
-  void TearDown() override {
-    frmDataLink::ScriptedRun() = nullptr;
-    WizardTest::TearDown();
-  }
 };
 
 const auto& kStrings = pftest::kSampleConnStrings;
@@ -43,10 +39,7 @@ TEST_F(DataLinkDialogTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
   for (const char* s : strings) {
     SCOPED_TRACE(s);
     std::string designed = s;
-    frmDataLink::ScriptedRun() = [](frmDataLink& dlg) {
-      dlg.accept();
-      return dlg.result();
-    };
+    AcceptDataLink();
     ASSERT_TRUE(frmDataLink::Design(nullptr, designed, nullptr));
     EXPECT_EQ(designed, s);
   }
@@ -109,18 +102,11 @@ TEST_F(DataLinkDialogTest, LinkFileFromTheOtherPlatformIsEditedAndWrittenInItsFo
   const std::string head = "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n";
   const std::string bytes = TextFiles::Encode(head + kStrings[2] + "\r\n", "UTF-16LE");
   pftest::WriteAll(path, bytes);
-  frmDataLink::ScriptedRun() = [](frmDataLink& dlg) {
-    dlg.accept();
-    return dlg.result();
-  };
+  AcceptDataLink();
   ASSERT_TRUE(frmDataLink::EditFile(nullptr, path, nullptr));
   EXPECT_EQ(pftest::ReadAll(path), bytes);
 
-  frmDataLink::ScriptedRun() = [](frmDataLink& dlg) {
-    dlg.FieldEdit(Field::Port)->setText("5001");
-    dlg.accept();
-    return dlg.result();
-  };
+  AcceptDataLink([](frmDataLink& dlg) { dlg.FieldEdit(Field::Port)->setText("5001"); });
   ASSERT_TRUE(frmDataLink::EditFile(nullptr, path, nullptr));
   std::string changed = kStrings[2];
   changed.replace(changed.find("5000"), 4, "5001");

@@ -17,7 +17,6 @@
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "driver/MGlobals.h"
-#include "support/SettingsTestEnv.h"
 #include "wizard/CChildForm.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
@@ -38,19 +37,8 @@ class GenerateTest : public WizardTest {
   void SetUp() override {
     WizardTest::SetUp();
     Start();
-    pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
-    Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
-    classFile = dir.file("COrderEntry.cls");
-    moduleFile = dir.file("MOrderEntry.bas");
-    Settings().xCode->Attr("ClassFile", Variant(classFile));
-    Settings().xCode->Attr("ParamDefsFile", Variant(moduleFile));
-    Settings().xCode->Attr("ConfirmOverWrite", Variant("False"));
-    Settings().xStoredProc->Attr("AddExecSPByName", Variant("True"));
+    UseSampleProfile(classFile, moduleFile);
     Main().SelectNodeByTag("frmChildBuildCode");
-  }
-  void TearDown() override {
-    SetCodeViewer(nullptr);
-    WizardTest::TearDown();
   }
 
   // Watches the run from inside: every pass of the event loop during the build records the
@@ -76,7 +64,7 @@ class GenerateTest : public WizardTest {
   frmChildRunVBProject* Results() { return qobject_cast<frmChildRunVBProject*>(Main().CurrentForm()); }
   QString Figure(const char* name) { return Main().CurrentForm()->findChild<QLabel*>(name)->text(); }
 
-  std::string classFile, moduleFile;
+  const std::string classFile = dir.file("COrderEntry.cls"), moduleFile = dir.file("MOrderEntry.bas");
   std::vector<std::string> messages;
   bool mainEnabledDuringRun = false;
 };

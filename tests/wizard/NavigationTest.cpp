@@ -3,7 +3,6 @@
 
 #include <gmock/gmock.h>
 
-#include <QLabel>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>

@@ -12,8 +12,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <cstdlib>
-
 #include "platform/TextFiles.h"
 #include "platform/ado/DataLinkFields.h"
 #include "settings/CSettings.h"
@@ -40,11 +38,6 @@ class PageActionsTest : public WizardTest {
   void SetUp() override {
     WizardTest::SetUp();
     Start();
-  }
-  void TearDown() override {
-    frm0MDIMain::SetConnectionDesigner(nullptr);
-    frmDataLink::ScriptedRun() = nullptr;
-    WizardTest::TearDown();
   }
   CTablePage& Go(const std::string& tag) {
     Main().SelectNodeByTag(tag);
@@ -199,11 +192,7 @@ TEST_F(PageActionsTest, LinkFileIsFoundBesideTheProfileCreatedWhenMissingAndEdit
   const std::string link = dir.file("new.udl");
   script->FileAnswers.push_back(link);
   Answer(true);
-  frmDataLink::ScriptedRun() = [](frmDataLink& dlg) {
-    dlg.FieldEdit(ado::DataLinkFields::Field::Server)->setText("srv");
-    dlg.accept();
-    return dlg.result();
-  };
+  AcceptDataLink([](frmDataLink& dlg) { dlg.FieldEdit(ado::DataLinkFields::Field::Server)->setText("srv"); });
   Click("btnBrowseLink");
   EXPECT_THAT(Shown(), ElementsAre("File " + link + " does not exist. Do you want to create it?"));
   EXPECT_EQ(script->FileRequests.at(0).Title, "Specify Data Link File");
@@ -222,9 +211,7 @@ TEST_F(PageActionsTest, LinkFileIsFoundBesideTheProfileCreatedWhenMissingAndEdit
 }
 
 TEST_F(PageActionsTest, RegistryTestReadsTheWineHiveAndReportsWithItsTexts) {
-  const char* old = std::getenv("WINEPREFIX");
-  const std::string saved = old ? old : "";
-  setenv("WINEPREFIX", dir.path().c_str(), 1);
+  const pftest::ScopedEnv prefix("WINEPREFIX", dir.path().string());
   pftest::WriteAll(dir.file("system.reg"), "WINE REGISTRY Version 2\n\n[Software\\\\Acme] 1\n\"Conn\"=\"DSN=acme\"\n");
   X("AddnlFunc").Attr("ConnSrcType", Variant("3"));
   CTablePage& page = Go("frmChildFuncConnSrc");
@@ -244,8 +231,6 @@ TEST_F(PageActionsTest, RegistryTestReadsTheWineHiveAndReportsWithItsTexts) {
     Click("btnTestReg");
     EXPECT_EQ(Shown().back(), c.Shown);
   }
-  if (old) setenv("WINEPREFIX", saved.c_str(), 1);
-  else unsetenv("WINEPREFIX");
 }
 
 TEST_F(PageActionsTest, ProfilePageOpensSavesAsAndNeverLosesTheOpenProfile) {

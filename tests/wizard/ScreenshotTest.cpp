@@ -7,24 +7,19 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
 
 #include <cstdlib>
 
+#include "wizard/CCodeView.h"
 #include "wizard/CChildForm.h"
-#include "wizard/MStartExit.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0Run.h"
-#include "wizard/CCodeView.h"
 #include "wizard/frm0VBCode.h"
-#include <QRegularExpression>
-#include <QScrollBar>
-#include <QTextCursor>
-#include <QCheckBox>
-#include "settings/CSettings.h"
-#include "xml/bwXMLBrowser.h"
-#include "support/SettingsTestEnv.h"
 #include "wizard/frmDataLink.h"
 
 namespace {
@@ -69,14 +64,8 @@ TEST_F(Screenshots, EveryPageOfTheMainWindow) {
 }
 
 TEST_F(Screenshots, CodeViewerWithTheSampleClassAndTheHelpWindow) {
-  pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
-  Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
-  Settings().xCode->Attr("ClassFile", pf::Variant(dir.file("COrderEntryDB.cls")));
-  Settings().xCode->Attr("ConfirmOverWrite", pf::Variant("False"));
-  Settings().xStoredProc->Attr("AddExecSPByName", pf::Variant("False"));
-  Main().SelectNodeByTag("frmChildBuildCode");
-  Main().CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
-  Click("btnStart");
+  UseSampleProfile(dir.file("COrderEntryDB.cls"), "");
+  GenerateWithViewers();
   ASSERT_NE(ClassViewer(), nullptr);
   ASSERT_TRUE(ClassViewer()->isVisible());
   // Down to the procedure methods, where keywords, strings, comments and rules meet.

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
-#include <QSizeGrip>
 
 #include <csignal>
 #include <cstdio>

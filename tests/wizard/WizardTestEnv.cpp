@@ -1,6 +1,7 @@
 #include "wizard/WizardTestEnv.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QTest>
 
 #include <filesystem>
@@ -9,10 +10,14 @@
 #include "base/AppPaths.h"
 #include "settings/CSettings.h"
 #include "shell/MGlobals.h"
+#include "support/SettingsTestEnv.h"
+#include "xml/bwXMLBrowser.h"
 #include "wizard/CChildForm.h"
 #include "wizard/ChildForms.h"
 #include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
 #include "wizard/frm0MDIMain.h"
+#include "wizard/frmDataLink.h"
 
 namespace wizardtest {
 
@@ -48,6 +53,9 @@ void WizardTest::TearDown() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   for (const ChildFormDecl& d : ChildFormTable()) OverrideChildForm(d.Tag, nullptr);
   NextAnswers::Stop();
+  frmDataLink::ScriptedRun() = nullptr;
+  frm0MDIMain::SetConnectionDesigner(nullptr);
+  SetCodeViewer(nullptr);
   MGlobals::SetUserInterface(nullptr);
   MGlobals::AppState = MGlobals::AS_STARTING;
   AppPaths::SetProgramFolder("");
@@ -60,6 +68,29 @@ void WizardTest::Start() {
 }
 
 CSettings& WizardTest::Settings() const { return *MStartExit::Settings(); }
+
+void WizardTest::UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile) {
+  pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
+  Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
+  Settings().xCode->Attr("ClassFile", Variant(ClassFile));
+  Settings().xCode->Attr("ParamDefsFile", Variant(ModuleFile));
+  Settings().xCode->Attr("ConfirmOverWrite", Variant("False"));
+  Settings().xStoredProc->Attr("AddExecSPByName", Variant(ModuleFile.empty() ? "False" : "True"));
+}
+
+void WizardTest::AcceptDataLink(std::function<void(frmDataLink&)> Edit) {
+  frmDataLink::ScriptedRun() = [Edit](frmDataLink& dlg) {
+    if (Edit) Edit(dlg);
+    dlg.accept();
+    return dlg.result();
+  };
+}
+
+void WizardTest::GenerateWithViewers() {
+  main->SelectNodeByTag("frmChildBuildCode");
+  main->CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
+  Click("btnStart");
+}
 
 QPushButton* WizardTest::Button(const QString& name) const {
   // Pages share button names (btnBrowse, btnDesign): the current page's comes first.

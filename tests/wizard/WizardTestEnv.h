@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class CSettings;
 namespace pf::wizard {
 class CChildForm;
 class frm0MDIMain;
+class frmDataLink;
 }  // namespace pf::wizard
 
 namespace wizardtest {
@@ -41,6 +43,14 @@ class WizardTest : public ::testing::Test {
   QPushButton* Button(const QString& name) const;
   std::string Current() const;   // the current page's name
   std::string Selected() const;  // the selected node's tag
+
+  // The SQL Server sample profile, writing the class (and the parameter-definitions
+  // module unless ModuleFile is empty) without asking before overwriting.
+  void UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile);
+  // The connection-string dialog, when it opens, gets Edit applied and is accepted.
+  void AcceptDataLink(std::function<void(pf::wizard::frmDataLink&)> Edit = {});
+  // Starts a generation run from the build page with the code viewers on.
+  void GenerateWithViewers();
 
   // Texts the scripted message windows showed.
   std::vector<std::string> Shown() const;
