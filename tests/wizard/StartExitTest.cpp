@@ -7,7 +7,6 @@
 #include <QPlainTextEdit>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/StopSignals.h"
@@ -52,17 +51,12 @@ TEST_F(StartExitTest, BrokenProfileOfTheStateFileStartsAndIsNeverOverwritten) {
 }
 
 TEST_F(StartExitTest, WithoutADisplayTheProgramSaysSoInOneLine) {
-  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + std::string(PF_BIN_DIR) +
-                          "/procforge' 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  std::string out;
-  char buf[256];
-  while (fgets(buf, sizeof buf, p)) out += buf;
-  const int status = pclose(p);
-  EXPECT_NE(status, 0);
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-  EXPECT_THAT(out, HasSubstr("procforge: no display"));
+  const pftest::ProgramResult r =
+      pftest::ProgramInstall("procforge").Run({}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+  EXPECT_NE(r.ExitCode, 0);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+  EXPECT_THAT(r.Err, HasSubstr("procforge: no display"));
 }
 
 // Ctrl-C and SIGTERM end the program as closing its window does: it saves the profile and
