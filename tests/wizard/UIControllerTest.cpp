@@ -44,6 +44,12 @@ class UIControllerTest : public ::testing::Test {
   void CopyGroup(const std::string& key) {
     for (QRadioButton* b : opt) ui.CopyControl(b, key);
   }
+  // W with the Tag words that group it.
+  template <class W>
+  static W* Tagged(W* w, const char* tag) {
+    w->setProperty("Tag", tag);
+    return w;
+  }
   int Checked() const {
     for (int i = 0; i < 3; ++i)
       if (opt[i]->isChecked()) return i;
@@ -204,12 +210,10 @@ TEST_F(UIControllerTest, GroupsDisabledByAuthorities) {
 }
 
 TEST_F(UIControllerTest, RefreshAppliesGroupsByTagWordsAndName) {
-  auto* txt = new QLineEdit(&form);
-  txt->setProperty("Tag", "conn, Note");
+  auto* txt = Tagged(new QLineEdit(&form), "conn, Note");
   auto* btn = new QPushButton(&form);
   btn->setObjectName("btnTest");
-  auto* grid = new QTableWidget(&form);  // not a kind that is enabled or disabled
-  grid->setProperty("Tag", "conn");
+  auto* grid = Tagged(new QTableWidget(&form), "conn");  // not a kind that is enabled or disabled
   ui.SetGroupsEnabled("page", false, {"conn", "btnTest"});
   ui.RefreshDisabledStatus(&form);
   EXPECT_FALSE(txt->isEnabled());
@@ -227,23 +231,17 @@ TEST_F(UIControllerTest, RefreshAppliesGroupsByTagWordsAndName) {
 }
 
 TEST_F(UIControllerTest, ClearingEmptiesEachKindAndItemsOnlyWithClearList) {
-  auto* txt = new QLineEdit("text", &form);
-  txt->setProperty("Tag", "g");
-  auto* keep = new QListWidget(&form);
-  keep->setProperty("Tag", "g");
+  auto* txt = Tagged(new QLineEdit("text", &form), "g");
+  auto* keep = Tagged(new QListWidget(&form), "g");
   keep->addItems({"a", "b"});
   keep->setCurrentRow(1);
-  auto* drop = new QComboBox(&form);
-  drop->setProperty("Tag", "g,ClearList");
+  auto* drop = Tagged(new QComboBox(&form), "g,ClearList");
   drop->addItems({"a", "b"});
-  auto* chk = new QCheckBox(&form);
-  chk->setProperty("Tag", "g");
+  auto* chk = Tagged(new QCheckBox(&form), "g");
   chk->setChecked(true);
-  auto* grid = new QTableWidget(3, 2, &form);
-  grid->setProperty("Tag", "g");
-  auto* other = new QLineEdit("stays", &form);
-  other->setProperty("Tag", "h");
-  for (QRadioButton* b : opt) b->setProperty("Tag", "g");
+  auto* grid = Tagged(new QTableWidget(3, 2, &form), "g");
+  auto* other = Tagged(new QLineEdit("stays", &form), "h");
+  for (QRadioButton* b : opt) Tagged(b, "g");
   opt[2]->setChecked(true);
 
   ui.ClearControls(&form, "x, g", true);
