@@ -45,13 +45,6 @@ class PageActionsTest : public WizardTest {
   }
   bwXMLBrowser& X(const char* section) { return Settings().SectionViewer(section); }
   QListWidget* Packages(CTablePage& page) { return qobject_cast<QListWidget*>(page.Control("lstPackages")); }
-  void AddPackage(const char* name, const char* prefix, const char* selected) {
-    X("Packages").POP(0);
-    X("Packages").CreateChild("Package", true, false);
-    X("Packages").Attr("Name", Variant(name));
-    if (*prefix) X("Packages").Attr("Prefix", Variant(prefix));
-    X("Packages").Attr("Selected", Variant(selected));
-  }
 };
 
 TEST_F(PageActionsTest, ServerPageStoresOnClickReleasesTheServerAndWarnsBeforeDesigningAnAccessString) {

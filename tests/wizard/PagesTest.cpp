@@ -157,11 +157,7 @@ TEST_F(PagesTest, AProfileOfNonDefaultValuesSurvivesAWalkForwardAndBack) {
     Main().SelectRootNode();
     Set("Server", "SrvrType", st);
     Set("Server", "ConnPfg", "Provider=Procforge.Snapshot;Data Source=none.sql");
-    Settings().xPackages->POP(0);
-    Settings().xPackages->CreateChild("Package", true, false);
-    Settings().xPackages->Attr("Name", Variant("PKG_A"));
-    Settings().xPackages->Attr("Prefix", Variant("Pa"));
-    Settings().xPackages->Attr("Selected", Variant("True"));
+    AddPackage("PKG_A", "Pa", "True");
     for (const PageTable::Page& row : PageTable::Pages())
       if (row.Section)
         for (const PageTable::Control* c : Bound(row)) Set(row.Section, c->Key, NonDefault(*c, Get(row.Section, c->Key)));

@@ -86,6 +86,15 @@ void WizardTest::AcceptDataLink(std::function<void(frmDataLink&)> Edit) {
   };
 }
 
+void WizardTest::AddPackage(const char* Name, const char* Prefix, const char* Selected) {
+  bwXMLBrowser& x = *Settings().xPackages;
+  x.POP(0);
+  x.CreateChild("Package", true, false);
+  x.Attr("Name", Variant(Name));
+  if (*Prefix) x.Attr("Prefix", Variant(Prefix));
+  x.Attr("Selected", Variant(Selected));
+}
+
 void WizardTest::GenerateWithViewers() {
   main->SelectNodeByTag("frmChildBuildCode");
   main->CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);

@@ -49,6 +49,8 @@ class WizardTest : public ::testing::Test {
   void UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile);
   // The connection-string dialog, when it opens, gets Edit applied and is accepted.
   void AcceptDataLink(std::function<void(pf::wizard::frmDataLink&)> Edit = {});
+  // Appends an Oracle package entry to the profile; an empty Prefix writes none.
+  void AddPackage(const char* Name, const char* Prefix, const char* Selected);
   // Starts a generation run from the build page with the code viewers on.
   void GenerateWithViewers();
 
