@@ -1,8 +1,4 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <tuple>
@@ -226,16 +222,7 @@ TEST(Odbc, FreeTdsFailsDescriptivelyWithinTheLoginTimeout) {
   EXPECT_LT(closedSeconds, 8.0);
 
   // A server that accepts the connection and never answers: only the login timeout ends the wait.
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-  auto [silentMessage, silentSeconds] = FailedTdsOpen(ntohs(addr.sin_port), 2);
-  close(listener);
+  auto [silentMessage, silentSeconds] = FailedTdsOpen(pftest::SilentServer().Port(), 2);
   EXPECT_NE(silentMessage, "(opened)");
   EXPECT_FALSE(silentMessage.empty());
   EXPECT_GE(silentSeconds, 1.0);

@@ -67,7 +67,9 @@ TEST(CMethColl, InitSplitsDeclarationsAndMethods) {
       const CMethod& m = coll.Method(i);
       pieces += "[" + m.Scope + "] " + m.ProcType + " " + m.Name + ": " + shown(m.Source) + "\n";
     }
-    if (coll.MethodCount() == 0) EXPECT_EQ(coll.GetSource() + coll.AssembleParamDefs(), "");
+    if (coll.MethodCount() == 0) {
+      EXPECT_EQ(coll.GetSource() + coll.AssembleParamDefs(), "");
+    }
   }
   pftest::ExpectGolden("builder/methcoll-init.txt", pieces);
 

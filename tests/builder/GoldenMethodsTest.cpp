@@ -26,7 +26,7 @@ class GoldenMethods : public ctortest::CtorTest {
   struct ProfileVariant {
     std::string Name;
     Change Apply;
-    std::string Golden;  // the files it must match, when another variant's (else Name)
+    std::string Golden{};  // the files it must match, when another variant's (else Name)
   };
 
   // The sample's profile as shipped, the three standard configurations, the passing modes

@@ -1,11 +1,7 @@
 // generate, list and test-connection over the sample catalogues and a synthetic one.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/PgServer.h"
 #include "support/ProgramInstall.h"
 
 namespace pftest {
@@ -261,24 +258,16 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
 
   // A server that accepts the connection and never answers, without a login time-out:
   // Ctrl-C does not wait for it.
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-  const std::string silent = SampleProfile(
-      cli, {"Server.ConnPfg=Provider=SQLOLEDB.1;Data Source=127.0.0.1," + std::to_string(ntohs(addr.sin_port)) +
-                ";User ID=sa;Password=x;Connect Timeout=0"});
+  const SilentServer server;
+  const std::string silent =
+      SampleProfile(cli, {"Server.ConnPfg=Provider=SQLOLEDB.1;Data Source=127.0.0.1," + std::to_string(server.Port()) +
+                              ";User ID=sa;Password=x;Connect Timeout=0"});
   const int pid = cli.Start({"generate", "--profile", silent, "--yes"});
   ASSERT_TRUE(WaitUntilCatching(pid, SIGINT));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const auto sent = std::chrono::steady_clock::now();
   kill(pid, SIGINT);
   const ProgramResult r = cli.Finish(pid);
-  close(listener);
   EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5));
   EXPECT_EQ(r.Signal, 0);
   EXPECT_EQ(r.ExitCode, 130) << r.Err;

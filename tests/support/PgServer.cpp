@@ -30,9 +30,8 @@ void Run(const std::string& command, const std::string& log, const std::string& 
   if (rc != 0) throw std::runtime_error(what + " failed (" + command + "):\n" + pftest::ReadAll(log));
 }
 
-}  // namespace
-
-int FreeLoopbackPort() {
+// A socket bound to a free port on 127.0.0.1; Port receives the port.
+int BoundLoopbackSocket(int& Port) {
   const int s = socket(AF_INET, SOCK_STREAM, 0);
   if (s < 0) throw std::runtime_error("no socket for finding a free port");
   sockaddr_in addr{};
@@ -45,10 +44,27 @@ int FreeLoopbackPort() {
     close(s);
     throw std::runtime_error("cannot find a free port on 127.0.0.1");
   }
-  const int port = ntohs(addr.sin_port);
-  close(s);
+  Port = ntohs(addr.sin_port);
+  return s;
+}
+
+}  // namespace
+
+int FreeLoopbackPort() {
+  int port = 0;
+  close(BoundLoopbackSocket(port));
   return port;
 }
+
+SilentServer::SilentServer() {
+  fd_ = BoundLoopbackSocket(port_);
+  if (listen(fd_, 4) != 0) {
+    close(fd_);
+    throw std::runtime_error("cannot listen on 127.0.0.1");
+  }
+}
+
+SilentServer::~SilentServer() { close(fd_); }
 
 PgServer& PgServer::Shared() {
   static PgServer server;

@@ -132,12 +132,16 @@ TEST_F(PagesTest, EveryTableControlExistsLoadsAndStoresItsKeyInCopyOrder) {
     for (const PageTable::Control* c : Bound(row)) {
       const QString name = QString::fromUtf8(c->Name);
       const std::string& v = values[c->Key];
-      if (c->K == Kind::Check) EXPECT_EQ(page->findChild<QCheckBox*>(name)->isChecked(), v == "True") << c->Name;
-      if (c->K == Kind::Text || c->K == Kind::Number) EXPECT_EQ(page->findChild<QLineEdit*>(name)->text().toStdString(), v) << c->Name;
-      if (c->K == Kind::List) EXPECT_EQ(page->findChild<QComboBox*>(name)->currentIndex(), std::stoi(v)) << c->Name;
-      if (c->K == Kind::Options)
+      if (c->K == Kind::Check) {
+        EXPECT_EQ(page->findChild<QCheckBox*>(name)->isChecked(), v == "True") << c->Name;
+      } else if (c->K == Kind::Text || c->K == Kind::Number) {
+        EXPECT_EQ(page->findChild<QLineEdit*>(name)->text().toStdString(), v) << c->Name;
+      } else if (c->K == Kind::List) {
+        EXPECT_EQ(page->findChild<QComboBox*>(name)->currentIndex(), std::stoi(v)) << c->Name;
+      } else if (c->K == Kind::Options) {
         for (QRadioButton* b : page->findChildren<QRadioButton*>(name))
           EXPECT_EQ(b->isChecked(), b->property("Index").toInt() == std::stoi(v)) << c->Name;
+      }
       Settings().SectionViewer(row.Section).RemoveAttr(c->Key);
       written.push_back(c->Key);
     }
