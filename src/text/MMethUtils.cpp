@@ -409,16 +409,19 @@ std::string uFormatCode(std::string_view strCode) {
           if (NoCase::StartsWith(LTrimBlanks(line), "Attribute mRecordset")) continue;
           // "'#" becomes "'" (one left-to-right pass, as a plain replace does), except
           // inside string literals: a literal's text is what the program passes on.
-          bool inString = false, inComment = false;
+          // Most lines hold no "'#" at all and need no scan.
           size_t from = 0;
-          for (size_t p = 0; p < line.size(); ++p) {
-            if (line[p] == '"' && !inComment) {
-              inString = !inString;
-            } else if (line[p] == '\'' && !inString) {
-              inComment = true;
-              if (p + 1 < line.size() && line[p + 1] == '#') {
-                joiner.Append(line.substr(from, p + 1 - from));
-                from = ++p + 1;
+          if (line.find("'#") != std::string_view::npos) {
+            bool inString = false, inComment = false;
+            for (size_t p = 0; p < line.size(); ++p) {
+              if (line[p] == '"' && !inComment) {
+                inString = !inString;
+              } else if (line[p] == '\'' && !inString) {
+                inComment = true;
+                if (p + 1 < line.size() && line[p + 1] == '#') {
+                  joiner.Append(line.substr(from, p + 1 - from));
+                  from = ++p + 1;
+                }
               }
             }
           }
