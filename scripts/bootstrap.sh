@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project builds, tests and runs with.
 # Idempotent: only missing packages are installed, so a second run is quick.
+# With --test also what only the tests need: LibreOffice Basic, which runs the generated
+# classes, and its PostgreSQL driver and Python bridge.
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,9 @@ packages=(
   postgresql postgresql-client
   xauth xvfb
 )
+if [ "${1:-}" = "--test" ]; then
+  packages+=(libreoffice-core-nogui libreoffice-sdbc-postgresql python3-uno)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/bootstrap.sh
+bash scripts/bootstrap.sh --test
 
 jobs=$(nproc)
 

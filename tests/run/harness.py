@@ -1,0 +1,675 @@
+#!/usr/bin/python3
+"""Runs generated database classes in LibreOffice Basic (VBA mode) against the test
+PostgreSQL server and checks what the server received and what came back.
+
+For every case (a sample catalogue, a profile and a configuration) the harness generates
+the class with procforge-cli, creates the catalogue's procedures as server functions,
+loads the class with the shipped modules and the ADO stand-in (adodb.bas), generates a
+driver from the class's declarations, runs it and checks its trace against the catalogue.
+Prints one line per failed check and a summary; exit status 1 when a check failed.
+"""
+import argparse
+import os
+import re
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+
+# What LibreOffice Basic rejects or does differently from Visual Basic 6. Each rewrite
+# changes the loaded text only where its pattern matches, and the loader reports how often
+# each one applied; any other difference from the generated text is a fault of the harness.
+def _exit_property_set(text):
+    count = 0
+
+    def block(m):
+        nonlocal count
+        body, n = re.subn(r"\bExit Property\b", "GoTo PfExitProperty", m.group(2))
+        count += n
+        return m.group(1) + body + ("PfExitProperty:\n" if n else "") + m.group(3)
+    text = re.sub(r"(^(?:Public |Private |Friend )?Property Set .*\n)((?:(?!End Property).*\n)*?)(End Property)",
+                  block, text, flags=re.M)
+    return text, count
+
+
+def _missing_optional_copies(text):
+    count = 0
+
+    def proc(m):
+        nonlocal count
+        names = re.findall(r"Optional (?:ByVal |ByRef )?(\w+)(?: As Variant)?(?=\s*[,)])", m.group(1))
+        body = m.group(2)
+        for name in names:
+            body, n = re.subn(r"^(\s*)(\w+) = %s\s*$" % name,
+                              r"\1If Not IsMissing(%s) Then \2 = %s" % (name, name), body, flags=re.M)
+            count += n
+        return m.group(1) + body
+    text = re.sub(r"(^(?:Public |Private |Friend )?(?:Function|Sub|Property \w+) \w+\((?:.*_\n)*.*\n)"
+                  r"((?:(?!End (?:Function|Sub|Property)).*\n)*)", proc, text, flags=re.M)
+    return text, count
+
+
+def _regex(pattern, replacement, flags=0):
+    def apply(text):
+        return re.subn(pattern, replacement, text, flags=flags)
+    return apply
+
+
+REWRITES = [
+    ("exit-property-set", "LibreOffice rejects Exit Property inside Property Set: a GoTo to its end",
+     _exit_property_set),
+    ("open-close-type", "a Basic class cannot have members named Open, Close or Type: the stand-in's names",
+     _regex(r"(?<=[\w)])\.(Open|Close|Type)\b",
+            lambda m: {"Open": ".DoOpen", "Close": ".DoClose", "Type": ".Type_"}[m.group(1)])),
+    ("last-dll-error", "Err.LastDllError does not exist in LibreOffice: 0",
+     _regex(r"\bErr\.LastDllError\b", "0")),
+    ("debug-assert", "Debug.Assert does not exist in LibreOffice: a shim that stops nothing",
+     _regex(r"\bDebug\.Assert\b", "PfAssert")),
+    ("missing-optional-copy", "LibreOffice fails on copying a missing Optional Variant: guarded by IsMissing",
+     _missing_optional_copies),
+]
+
+# Optional defaults that name a constant of another module fail to compile in LibreOffice:
+# the loader gives the module a private copy of each such constant (counted as a rewrite).
+FOREIGN_DEFAULT = ("optional-foreign-const",
+                   "LibreOffice cannot take an Optional default from another module's constant: a private copy")
+
+
+def split_standin(path):
+    """The modules of adodb.bas: (name, text, is_class) per '#module / '#class marker."""
+    modules = []
+    for chunk in re.split(r"^'#", open(path).read(), flags=re.M)[1:]:
+        head, _, body = chunk.partition("\n")
+        kind, name = head.split()
+        prolog = "Option VBASupport 1\n" + ("Option ClassModule\n" if kind == "class" else "")
+        modules.append((name, prolog + body, kind == "class"))
+    return modules
+
+
+def read_vb(path):
+    """A generated file's module name, whether it is a class, and its text without the
+    VERSION block and the Attribute lines (which LibreOffice does not read)."""
+    raw = open(path, encoding="cp1252").read().replace("\r\n", "\n")
+    name = re.search(r'^Attribute VB_Name = "(\w+)"', raw, re.M).group(1)
+    is_class = raw.startswith("VERSION ")
+    if is_class:
+        raw = raw[raw.index("\nEND\n") + 5:]
+    text = "\n".join(line for line in raw.split("\n") if not line.startswith("Attribute "))
+    return name, is_class, text
+
+
+def load_modules(paths, standin, counts):
+    """Rewritten texts of the generated files, ready to insert, and the per-rewrite counts
+    added to counts."""
+    loaded = [read_vb(p) for p in paths]
+    consts = {}
+    for name, _, text in loaded + [(n, c, t) for n, t, c in standin]:
+        for m in re.finditer(r"^Public Const (\w+)( As \w+)? = (.*)$", text, re.M):
+            consts.setdefault(m.group(1).lower(), (name, "Private Const %s%s = %s" % m.groups("")))
+        for m in re.finditer(r"\b(ad\w+|vb\w+) = (-?\d+)", text):
+            if "Public Const" in text[text.rfind("\n", 0, m.start()):m.start()]:
+                consts.setdefault(m.group(1).lower(), (name, "Private Const %s = %s" % m.groups()))
+    modules = []
+    for name, is_class, text in loaded:
+        for rule, _, apply in REWRITES:
+            text, n = apply(text)
+            counts[rule] = counts.get(rule, 0) + n
+        own = {m.lower() for m in re.findall(r"^\s*(?:Private |Public )?Const (\w+)", text, re.M)}
+        copies = []
+        for default in sorted(set(re.findall(r"Optional [^=,)]*= *(\w+)", text))):
+            key = default.lower()
+            if key in consts and key not in own and consts[key][0] != name:
+                copies.append(consts[key][1])
+                own.add(key)
+        counts[FOREIGN_DEFAULT[0]] = counts.get(FOREIGN_DEFAULT[0], 0) + len(copies)
+        lines = text.split("\n")
+        at = max((i for i, l in enumerate(lines) if l.startswith("Option ")), default=-1) + 1
+        lines[at:at] = copies
+        prolog = "Option VBASupport 1\n" + ("Option ClassModule\n" if is_class else "")
+        modules.append((name, prolog + "\n".join(lines), is_class))
+    return modules
+
+
+def procedures(text):
+    """(name, first line, text) of every procedure of a module text; line numbers count
+    from the first line of the text."""
+    found = []
+    for m in re.finditer(r"^(?:Public |Private |Friend )?(?:Static )?(Function|Sub|Property \w+) (\w+)"
+                         r"(?:.*\n)*?End (Function|Sub|Property)\s*$", text, re.M):
+        found.append((m.group(2), text.count("\n", 0, m.start()) + 1, m.group(0)))
+    return found
+
+
+def find_compile_errors(office, modules, standin):
+    """Where a library does not compile: every module alone (with the stand-in), then
+    every procedure of a failing module alone after its declarations. Returns lines
+    "module: procedure at line N" (or the module when its declarations fail)."""
+    faults = []
+    ping = "\nFunction PfPing()\n    PfPing = \"ok\"\nEnd Function\n"
+    for name, text, is_class in modules:
+        def compiles(body):
+            lib = office.library(standin + [("PfProbe", "Option VBASupport 1\n" + body + ping, False)])
+            try:
+                return office.call(lib, "PfProbe", "PfPing") == "ok"
+            finally:
+                office.drop(lib)
+        procs = procedures(text)
+        decl_end = text.index(procs[0][2]) if procs else len(text)
+        body = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text, flags=re.M)
+        if compiles(body):
+            continue
+        decls = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text[:decl_end], flags=re.M)
+        decls = re.sub(r"^(Public |Private )?Event .*$", "", decls, flags=re.M)
+        if not compiles(decls):
+            faults.append("%s: declarations" % name)
+            continue
+        for proc, line, ptext in procs:
+            if not compiles(decls + "\n" + ptext):
+                faults.append("%s: %s at line %d" % (name, proc, line - 2))
+    return faults
+
+
+class Fail(Exception):
+    pass
+
+
+# ---------------------------------------------------------------------------------------
+# LibreOffice session
+
+
+class Office:
+    def __init__(self, workdir):
+        import uno
+        from com.sun.star.connection import NoConnectException
+        self.uno = uno
+        self.pipe = "pfrun%d" % os.getpid()
+        self.proc = subprocess.Popen(
+            ["soffice", "--headless", "--invisible", "--norestore", "--nodefault", "--nologo",
+             "-env:UserInstallation=file://" + os.path.join(workdir, "lo-profile"),
+             "--accept=pipe,name=%s;urp;" % self.pipe],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext(
+            "com.sun.star.bridge.UnoUrlResolver", local)
+        for _ in range(300):
+            try:
+                self.ctx = resolver.resolve(
+                    "uno:pipe,name=%s;urp;StarOffice.ComponentContext" % self.pipe)
+                break
+            except NoConnectException:
+                if self.proc.poll() is not None:
+                    raise Fail("soffice exited with status %s" % self.proc.returncode)
+                time.sleep(0.2)
+        else:
+            raise Fail("soffice did not accept a connection")
+        smgr = self.ctx.ServiceManager
+        self.libs = smgr.createInstanceWithContext(
+            "com.sun.star.script.ApplicationScriptLibraryContainer", self.ctx)
+        factory = smgr.createInstanceWithContext(
+            "com.sun.star.script.provider.MasterScriptProviderFactory", self.ctx)
+        self.provider = factory.createScriptProvider("")
+        self.count = 0
+
+    def close(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(20)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+    def library(self, modules):
+        """A new library holding modules: a list of (name, text, is_class)."""
+        from com.sun.star.script import ModuleInfo
+        from com.sun.star.script.ModuleType import CLASS, NORMAL
+        self.count += 1
+        name = "PfRun%d" % self.count
+        lib = self.libs.createLibrary(name)
+        for mod, text, is_class in modules:
+            info = ModuleInfo()
+            info.ModuleType = CLASS if is_class else NORMAL
+            lib.insertModuleInfo(mod, info)
+            lib.insertByName(mod, text)
+        return name
+
+    def call(self, lib, module, proc, *args):
+        script = self.provider.getScript(
+            "vnd.sun.star.script:%s.%s.%s?language=Basic&location=application" % (lib, module, proc))
+        result = script.invoke(tuple(args), (), ())
+        return result[0]
+
+    def drop(self, lib):
+        if self.libs.hasByName(lib):
+            self.libs.removeLibrary(lib)
+
+
+# ---------------------------------------------------------------------------------------
+# The catalogue and the server
+
+NUMERIC = {2, 3, 4, 5, 6, 14, 16, 17, 18, 19, 20, 21, 131, 139}
+INTEGER = {2, 3, 16, 17, 18, 19, 20, 21}
+DATES = {7, 133, 134, 135}
+STRINGS = {8, 129, 130, 200, 201, 202, 203}
+LONG_TYPES = {201, 203, 205}
+BINARY = {128, 204, 205}
+PG_TYPE = {2: "smallint", 3: "integer", 4: "real", 5: "double precision", 6: "numeric(19,4)",
+           11: "boolean", 14: "numeric", 16: "smallint", 17: "smallint", 18: "integer",
+           19: "bigint", 20: "bigint", 21: "numeric", 72: "uuid", 131: "numeric", 139: "numeric"}
+
+
+def pg_type(ado):
+    if ado in DATES:
+        return "timestamp"
+    if ado in BINARY:
+        return "bytea"
+    return PG_TYPE.get(ado, "text")
+
+
+def catalogue(snapshot, numeric_as_double):
+    """Procedure name -> [(name, direction, type, size)] in call order, return value first,
+    from a snapshot's ProcedureParameters. The SQL Server and Sybase extractors read
+    numeric (131) as double (5), so their classes send that."""
+    db = sqlite3.connect(":memory:")
+    db.executescript(open(snapshot, encoding="utf-8").read())
+    procs = {}
+    for proc, name, direction, typ, size in db.execute(
+            "SELECT ProcedureName, Name, Direction, Type, Size FROM ProcedureParameters "
+            "ORDER BY ProcedureName, Ordinal"):
+        procs.setdefault(proc, [])
+        if name:
+            procs[proc].append((name, direction, 5 if typ == 131 and numeric_as_double else typ, size))
+    return procs
+
+
+def pg_name(param):
+    return re.sub(r"[^a-z0-9_]", "_", param.lower().lstrip("@:"))
+
+
+def out_value(typ, position):
+    """What a generated server function returns in an output parameter: never a sample."""
+    if typ in NUMERIC:
+        return str(900 + position)
+    if typ in DATES:
+        return "'2001-02-03 04:05:06'"
+    if typ == 11:
+        return "true"
+    if typ == 72:
+        return "'11111111-2222-3333-4444-555555555555'"
+    if typ in BINARY:
+        return "'\\xcafe'::bytea"
+    return "'out%d'" % position
+
+
+def function_sql(proc, params):
+    """A server function standing for a catalogue procedure that has none of its own: it
+    logs the call in pf_calls and returns fixed output values and return value."""
+    args, sets, logged = [], [], []
+    ret = params[0] if params and params[0][1] == 4 else None
+    for pos, (name, direction, typ, _) in enumerate(params):
+        if direction == 4:
+            continue
+        mode = {1: "IN", 2: "OUT", 3: "INOUT", 0: "INOUT"}[direction]
+        args.append('%s "%s" %s' % (mode, pg_name(name), pg_type(typ)))
+        if direction != 1:
+            sets.append('"%s" := %s;' % (pg_name(name), out_value(typ, pos)))
+        if direction != 2:
+            logged.append('coalesce("%s"::text, \'NULL\')' % pg_name(name))
+    if sets and ret:
+        args.append("OUT return_value integer")
+        sets.append("return_value := 0;")
+    returns = "" if sets else " RETURNS %s" % (pg_type(ret[2]) if ret else "void")
+    result = "" if sets or not ret else "RETURN %s;" % (
+        "0" if ret[2] == 3 else out_value(ret[2], 0))
+    log = "concat_ws('|', %s)" % ", ".join(logged) if logged else "''"
+    return ('CREATE FUNCTION "%s"(%s)%s LANGUAGE plpgsql AS $pf$ BEGIN '
+            "INSERT INTO pf_calls(pf_proc, pf_args) VALUES ('%s', %s); %s %s END $pf$;\n"
+            % (proc, ", ".join(args), returns, proc.replace("'", "''"), log, " ".join(sets), result))
+
+
+class Server:
+    def __init__(self, port, password, db):
+        self.port, self.password, self.db = port, password, db
+
+    def psql(self, sql):
+        env = dict(os.environ, PGPASSWORD=self.password)
+        run = subprocess.run(["psql", "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-h", "127.0.0.1",
+                              "-p", str(self.port), "-U", "postgres", "-d", self.db],
+                             input=sql, capture_output=True, text=True, env=env)
+        if run.returncode != 0:
+            raise Fail("psql: " + run.stderr.strip())
+        return run.stdout.strip()
+
+    def install(self, sample_sql, procs):
+        """A fresh schema: the sample's own tables and functions, then a generated function
+        for every catalogue procedure the sample file does not define."""
+        self.psql("DROP SCHEMA IF EXISTS public CASCADE; CREATE SCHEMA public;\n"
+                  "CREATE TABLE pf_calls(pf_id serial PRIMARY KEY, pf_proc text, pf_args text);\n"
+                  + open(sample_sql).read())
+        have = set(self.psql("SELECT lower(proname) FROM pg_proc p JOIN pg_namespace n ON n.oid = "
+                             "p.pronamespace WHERE nspname = 'public'").split())
+        self.psql("".join(function_sql(p, prm) for p, prm in sorted(procs.items())
+                          if p.lower() not in have))
+
+    def row_functions(self):
+        return set(self.psql("SELECT lower(proname) FROM pg_proc WHERE proretset AND prorettype <> 'refcursor'::regtype").split())
+
+    def calls(self):
+        return int(self.psql("SELECT count(*) FROM pf_calls"))
+
+
+# ---------------------------------------------------------------------------------------
+# The driver: made from the class's declarations and the catalogue
+
+METHOD = re.compile(r"^Public Function (\w+)\(((?:.*_\n)*.*?)\)\s*As (\w+)\n((?:(?!End Function).*\n)*?)End Function",
+                    re.M)
+ARG = re.compile(r"^(Optional )?(ByVal |ByRef )?(\w+)(?: As (\w+))?")
+
+
+def sample(typ, size, k):
+    """A typed sample argument: (Basic expression, the literal the server must receive)."""
+    if typ in INTEGER:
+        return "%d" % (100 + k), "'%d'" % (100 + k)
+    if typ in NUMERIC:
+        return "%d.5" % k, "'%d.5'" % k
+    if typ == 11:
+        return "True", "'true'"
+    if typ in DATES:
+        return "DateSerial(2024, 3, 15) + TimeSerial(10, 30, %d)" % k, "'2024-03-15 10:30:%02d'" % k
+    if typ == 72:
+        return '"{6F9619FF-8B86-D011-B42D-00C04FC964FF}"', "'{6F9619FF-8B86-D011-B42D-00C04FC964FF}'"
+    if typ in BINARY:
+        return "Array(CByte(1), CByte(%d), CByte(255))" % k, "'\\x01%02XFF'" % k
+    text = ("s%dxyz" % k)[:max(1, min(size or 6, 6))]
+    return '"%s"' % text, "'%s'" % text
+
+
+def methods(text, procs):
+    """The stored-procedure methods of a class text: name, arguments [(byref, name, type)],
+    result type, the catalogue procedure it calls and that procedure's parameters."""
+    lower = {p.lower(): p for p in procs}
+    found = []
+    for m in METHOD.finditer(text):
+        call = re.search(r'^\s*Execute "\[?([^"\]]+)\]?"\s*$', m.group(4), re.M)
+        if not call or call.group(1).lower() not in lower:
+            continue
+        args = []
+        for piece in re.sub(r"_\n", " ", m.group(2)).split(","):
+            a = ARG.match(piece.strip())
+            if a:
+                args.append((a.group(2) == "ByRef ", a.group(3), a.group(4) or "Variant"))
+        proc = lower[call.group(1).lower()]
+        found.append((m.group(1), args, m.group(3), proc, procs[proc]))
+    return found
+
+
+DRIVER_HEAD = '''Option VBASupport 1
+Option Explicit
+Global PfObj As Object
+Global PfTransactions As Boolean
+
+Public Sub PfSetTransactions(ByVal On_ As Boolean)
+    PfTransactions = On_
+End Sub
+
+Public Function PfSetup(ByVal Port As String, ByVal Db As String, ByVal Pwd As String, ByVal Dir As String) As String
+    On Error GoTo Failed
+    PfHost = "127.0.0.1": PfPort = Port: PfDb = Db: PfUser = "postgres": PfPassword = Pwd
+    Set App = New PfApp
+    App.Path = Dir
+    Set PfObj = New %(cls)s
+    PfObj.ConnectionString = "Provider=PfRun"
+    PfSetup = "ok"
+    Exit Function
+Failed:
+    PfSetup = "FAILED" & Chr(9) & Err.Number & Chr(9) & Err.Description
+End Function
+
+Public Function PfCount() As Long
+    Dim C As Object, R As Object
+    Set C = PfOpen()
+    Set R = C.createStatement().executeQuery("SELECT count(*) FROM pf_calls")
+    R.next()
+    PfCount = R.getLong(1)
+    C.close()
+End Function
+
+' The rows of the class's current recordset, first column, forwards and backwards.
+Public Function PfRows() As String
+    Dim S As String, B As String, Stp As Long
+    On Error GoTo Failed
+    If PfObj.Recordset Is Nothing Then Exit Function
+    If PfObj.Recordset.State = 0 Then Exit Function
+    S = Chr(10) & "RS" & Chr(9) & PfObj.RecordCount & Chr(9)
+    Stp = 1
+    PfObj.MoveFirst
+    Stp = 2
+    Do While Not PfObj.EOF
+        S = S & PfObj.Value(0) & ","
+        PfObj.MoveNext
+    Loop
+    Stp = 3
+    PfObj.MoveLast
+    Stp = 4
+    Do While Not PfObj.BOF
+        B = PfObj.Value(0) & "," & B
+        PfObj.MovePrevious
+    Loop
+    PfRows = S & Chr(9) & B
+    Exit Function
+Failed:
+    PfRows = Chr(10) & "RS" & Chr(9) & "FAILED " & Stp & " " & Err.Source & " " & Err.Description
+End Function
+'''
+
+DRIVER_METHOD = '''
+Public Function T_%(name)s() As String
+    Dim T As String, N0 As Long, N1 As Long, R As Variant
+%(dims)s
+    On Error GoTo Failed
+    T = Chr(9)
+    N0 = PfCount()
+    N1 = N0
+    If PfTransactions Then
+%(assign)s
+        PfObj.BeginTransaction
+        R = PfObj.%(name)s(%(args)s)
+        PfObj.SetAbort
+        N1 = PfCount()
+        PfObj.BeginTransaction
+    End If
+%(assign)s
+    PfTrace = ""
+    R = PfObj.%(name)s(%(args)s)
+    If PfTransactions Then PfObj.SetComplete
+    T_%(name)s = "RESULT" & T & PfLiteral(R, %(rtype)d) & Chr(10) & "COUNTS" & T & N0 & T & N1 & T & PfCount() %(argout)s & PfRows() & Chr(10) & PfTrace
+    Exit Function
+Failed:
+    T_%(name)s = "FAILED" & T & Err.Number & T & Err.Description & Chr(10) & PfTrace
+End Function
+'''
+
+
+def driver(cls, meths):
+    """The driver module's text and, per method, the literals its arguments must reach the
+    server with."""
+    parts = [DRIVER_HEAD % {"cls": cls}]
+    expected = {}
+    for name, args, rtype, proc, params in meths:
+        plist = [p for p in params if p[1] != 4]
+        ret = params[0] if params and params[0][1] == 4 else None
+        dims, assign, argout, lits = [], [], [], []
+        for k, (byref, arg, vbtype) in enumerate(args):
+            typ, size = (plist[k][2], plist[k][3]) if k < len(plist) else (200, 10)
+            expr, lit = sample(typ, size, k + 1)
+            dims.append("    Dim A%d As %s" % (k, vbtype))
+            assign.append("    A%d = %s" % (k, expr))
+            if byref:
+                argout.append('& Chr(10) & "ARG" & T & %d & T & PfLiteral(A%d, %d)' % (k, k, typ))
+            lits.append(lit)
+        rt = 11 if rtype == "Boolean" else (ret[2] if ret else 200)
+        parts.append(DRIVER_METHOD % {
+            "name": name, "dims": "\n".join(dims), "assign": "\n".join(assign),
+            "args": ", ".join("A%d" % k for k in range(len(args))), "rtype": rt,
+            "argout": " ".join(argout)})
+        expected[name] = lits
+    return "".join(parts), expected
+
+
+def check_method(name, args, rtype, proc, params, lits, out, rows_expected, transactions):
+    """The faults one method's run shows (a list of texts) and the number of checks made."""
+    faults = []
+    checks = 4 + 2 * len(params) + (rows_expected is not None)
+    lines = [l.split("\t") for l in out.split("\n") if l]
+    if not lines or lines[0][0] != "RESULT":
+        return ["%s: failed: %s" % (name, out.strip().replace("\n", " | "))], 1
+    find = lambda tag: [l[1:] for l in lines if l[0] == tag]
+    cmd = find("CMD")
+    if len(cmd) != 1 or cmd[0][0] != "4" or cmd[0][1].strip("[]") != proc:
+        faults.append("%s: command %s, expected stored procedure %s" % (name, cmd, proc))
+    sent = find("PRM")
+    if [(p[0].lstrip("@").upper() if p[2] == "4" else p[0], int(p[1]), int(p[2])) for p in sent] != \
+            [(n.lstrip("@").upper() if d == 4 else n, t, d) for n, d, t, _ in params]:
+        faults.append("%s: parameters %s, catalogue %s" % (
+            name, [tuple(p[:3]) for p in sent], [(n, t, d) for n, d, t, _ in params]))
+        return faults, checks
+    values = [p for p in sent if p[2] != "4"]
+    for k, ((pname, ptype, pdir, psize, value), (_, _, t, size)) in enumerate(
+            zip(values, [p for p in params if p[1] != 4])):
+        if int(psize) != 0 and int(psize) != size or int(psize) == 0 and t in STRINGS | BINARY - LONG_TYPES \
+                and size < 1073741823:
+            faults.append("%s: %s sent with size %s, catalogue %d" % (name, pname, psize, size))
+        if k < len(lits) and pdir != "2" and value != lits[k]:
+            faults.append("%s: %s sent as %s, argument %s" % (name, pname, value, lits[k]))
+    outs = {o[0]: o[1] for o in find("OUT")}
+    for k, lit in find("ARG"):
+        pname = values[int(k)][0]
+        if outs.get(pname) != lit or lit == lits[int(k)]:
+            faults.append("%s: argument %s came back as %s, the server returned %s" % (
+                name, args[int(k)][1], lit, outs.get(pname)))
+    result = find("RESULT")[0][0]
+    if rtype == "Boolean":
+        if result != "'true'":
+            faults.append("%s: returned %s, expected True" % (name, result))
+    elif params and params[0][1] == 4 and result != outs.get(values and sent[0][0] or sent[0][0]):
+        faults.append("%s: returned %s, the server returned %s" % (name, result, outs.get(sent[0][0])))
+    n0, n1, n2 = (int(x) for x in find("COUNTS")[0])
+    if transactions and n1 != n0:
+        faults.append("%s: the call stayed in the database after SetAbort (%d -> %d)" % (name, n0, n1))
+    if n2 != n1 + 1:
+        faults.append("%s: the call is not in the database after it returned%s (%d -> %d)" % (
+            name, " and SetComplete" if transactions else "", n1, n2))
+    rs = find("RS")
+    if rows_expected is not None:
+        got = rs[0] if rs else ["none"]
+        want = [str(len(rows_expected)), "".join(r + "," for r in rows_expected)] * 1
+        if got[:2] != want or got[2:] != [want[1]]:
+            faults.append("%s: rows %s, the server's rows %s" % (name, got, rows_expected))
+    return faults, checks
+
+
+# ---------------------------------------------------------------------------------------
+# Cases
+
+# (case name, profile, snapshot, the sample's server tables and functions, configuration)
+CASES = [
+    ("mssql", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", None),
+]
+
+
+def generate(cli, work, case):
+    name, profile, snapshot, _, config = case
+    pfg = os.path.join(work, name + ".PFG")
+    with open(os.path.join(ROOT, profile)) as src, open(pfg, "w") as dst:
+        dst.write(src.read())
+    cls = os.path.join(work, name + ".cls")
+    sets = ["Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + os.path.join(ROOT, snapshot),
+            "Code.ClassFile=" + cls, "Code.ParamDefsFile=" + os.path.join(work, name + "Params.bas")]
+    command = [cli, "configure", "--profile", pfg] + (["--config", str(config)] if config is not None else [])
+    for s in sets:
+        command += ["--set", s]
+    for c in (command, [cli, "generate", "--profile", pfg, "--yes"]):
+        run = subprocess.run(c, capture_output=True, text=True, env=dict(os.environ, SOURCE_DATE_EPOCH="0"))
+        if run.returncode != 0:
+            raise Fail("%s: %s" % (" ".join(c[:2]), run.stderr.strip()))
+    files = [cls] + [p for p in (os.path.join(work, name + "Params.bas"),) if os.path.exists(p)]
+    head = open(cls, encoding="cp1252").read(3000)
+    files.append(os.path.join(ROOT, "library", "Faultnet31.bas"))
+    if "pfgXMLUtils" in head:
+        files.append(os.path.join(ROOT, "library", "pfgXMLUtils.bas"))
+    return files
+
+
+def run_case(office, server, cli, work, case, standin, report):
+    name, _, snapshot, sample_sql, _ = case
+    files = generate(cli, work, case)
+    server_type = re.search(r'SrvrType="(\d)"', open(os.path.join(ROOT, case[1])).read()).group(1)
+    procs = catalogue(os.path.join(ROOT, snapshot), server_type in "12")
+    server.install(os.path.join(ROOT, sample_sql), procs)
+    rowsets = server.row_functions()
+    counts = {}
+    modules = load_modules(files, standin, counts)
+    cls_name, _, cls_text = read_vb(files[0])
+    meths = methods(cls_text, procs)
+    text, expected = driver(cls_name, meths)
+    lib = office.library(standin + modules + [("PfDriver", text, False)])
+    if office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work) != "ok":
+        where = find_compile_errors(office, standin + modules + [("PfDriver", text, False)], [])
+        raise Fail("%s: the modules do not compile: %s" % (name, "; ".join(where) or "?"))
+    transactions = "Public Function BeginTransaction" in cls_text and not re.search(
+        r"^\s*mOptions = OPT_INITIALIZED.*PFGO_AUTO_CONN(CLOSE|RELEASE)", cls_text, re.M)
+    office.call(lib, "PfDriver", "PfSetTransactions", transactions)
+    faults, checks = [], 0
+    for meth in meths:
+        out = office.call(lib, "PfDriver", "T_" + meth[0]) or "FAILED\tno answer (a run-time error LibreOffice swallowed)"
+        rows = None
+        if meth[3].lower() in rowsets:
+            sql = [l.split("\t", 1)[1] for l in out.split("\n") if l.startswith("SQL\t")]
+            rows = [r.split("|")[0] for r in server.psql("BEGIN;\n%s;\nROLLBACK;" % sql[-1]).split("\n") if r] \
+                if sql else []
+        f, c = check_method(*meth[:5], expected[meth[0]], out, rows, transactions)
+        faults += ["%s: %s" % (name, x) for x in f]
+        checks += c
+    office.drop(lib)
+    report.append("%s: %d methods run, %d checks, rewrites %s" % (
+        name, len(meths), checks, ", ".join("%s %d" % kv for kv in sorted(counts.items()))))
+    return faults, len(meths), checks
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", required=True)
+    ap.add_argument("--port", required=True)
+    ap.add_argument("--password", required=True)
+    ap.add_argument("--db", required=True)
+    ap.add_argument("--case", action="append", help="run only these cases")
+    opts = ap.parse_args()
+    server = Server(opts.port, opts.password, opts.db)
+    standin = split_standin(os.path.join(HERE, "adodb.bas"))
+    work = tempfile.mkdtemp(prefix="pfrun-")
+    office = Office(work)
+    faults, report, total, checks = [], [], 0, 0
+    try:
+        for case in CASES:
+            if opts.case and case[0] not in opts.case:
+                continue
+            try:
+                f, n, c = run_case(office, server, opts.cli, work, case, standin, report)
+                faults += f
+                total += n
+                checks += c
+            except Fail as e:
+                faults.append(str(e))
+    finally:
+        office.close()
+    print("\n".join(report))
+    print("methods run: %d, checks: %d, faults: %d" % (total, checks, len(faults)))
+    for f in faults:
+        print("FAULT " + f)
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

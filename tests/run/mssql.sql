@@ -1,0 +1,39 @@
+-- The order-entry sample's tables, and the procedures that return rows. Every other
+-- procedure of the catalogue gets a generated function that logs its call.
+CREATE TABLE customers (customer_id integer PRIMARY KEY, customer_code varchar(10), company_name varchar(80),
+  city varchar(40), credit_limit numeric(19,4), is_active boolean, created timestamp);
+INSERT INTO customers VALUES
+  (1, 'ALFKI', 'Alfreds Futterkiste', 'Berlin', 5000, true, '2020-01-02 03:04:05'),
+  (2, 'BONAP', 'Bon app''', 'Marseille', NULL, false, '2021-06-07 08:09:10'),
+  (3, 'CHOPS', 'Chop-suey Chinese', 'Bern', 250.5, true, NULL);
+CREATE TABLE categories (category_id integer PRIMARY KEY, category_name varchar(40));
+INSERT INTO categories VALUES (10, 'Beverages'), (20, 'Condiments');
+CREATE TABLE orders (order_id integer PRIMARY KEY, customer_id integer, order_date timestamp, freight numeric(19,4));
+INSERT INTO orders VALUES (100, 1, '2024-03-01', 12.5), (101, 1, '2024-03-20', 3), (102, 3, '2024-04-01', 0);
+
+CREATE FUNCTION pf_log(proc text, args text) RETURNS void LANGUAGE sql AS
+  $$ INSERT INTO pf_calls(pf_proc, pf_args) VALUES (proc, args) $$;
+
+CREATE FUNCTION "sp_GetCustomer"(code varchar) RETURNS SETOF customers LANGUAGE plpgsql AS $$ BEGIN
+  PERFORM pf_log('sp_GetCustomer', code);
+  RETURN QUERY SELECT * FROM customers WHERE customer_code <= code ORDER BY customer_id; END $$;
+CREATE FUNCTION "usp_GetCustomer"(id integer) RETURNS SETOF customers LANGUAGE plpgsql AS $$ BEGIN
+  PERFORM pf_log('usp_GetCustomer', id::text);
+  RETURN QUERY SELECT * FROM customers WHERE customer_id <> id ORDER BY customer_id; END $$;
+CREATE FUNCTION "usp_CategoryList"() RETURNS SETOF categories LANGUAGE plpgsql AS $$ BEGIN
+  PERFORM pf_log('usp_CategoryList', '');
+  RETURN QUERY SELECT * FROM categories ORDER BY category_id; END $$;
+CREATE FUNCTION "usp_CustomerSearch"(name varchar, city varchar, maxrows smallint) RETURNS SETOF customers
+  LANGUAGE plpgsql AS $$ BEGIN
+  PERFORM pf_log('usp_CustomerSearch', concat_ws('|', name, city, maxrows));
+  RETURN QUERY SELECT * FROM customers ORDER BY customer_id DESC LIMIT maxrows; END $$;
+CREATE FUNCTION "usp_OrderList"(customer integer, from_date timestamp, to_date timestamp) RETURNS SETOF orders
+  LANGUAGE plpgsql AS $$ BEGIN
+  PERFORM pf_log('usp_OrderList', concat_ws('|', customer, from_date, to_date));
+  RETURN QUERY SELECT * FROM orders WHERE order_date <= to_date ORDER BY order_id; END $$;
+-- Two result sets: the categories, then the orders.
+CREATE FUNCTION "usp_ReportSalesByCategory"(year smallint, kind varchar) RETURNS SETOF refcursor
+  LANGUAGE plpgsql AS $$ DECLARE a refcursor := 'pf_categories'; b refcursor := 'pf_orders'; BEGIN
+  PERFORM pf_log('usp_ReportSalesByCategory', concat_ws('|', year, kind));
+  OPEN a FOR SELECT * FROM categories ORDER BY category_id; RETURN NEXT a;
+  OPEN b FOR SELECT * FROM orders ORDER BY order_id; RETURN NEXT b; END $$;
