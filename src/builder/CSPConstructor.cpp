@@ -443,7 +443,9 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     }
 
     const std::string& typeConstName = ConstName(TypeNames, MADOUtils::adoDataTypeList, knownType, scratchType);
-    if (!OneOf(typeConstName, {"adChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
+    // Character and binary types keep their size (ADO refuses such a parameter of size 0,
+    // fixed-length nchar included); every other type is sent with size 0.
+    if (!OneOf(typeConstName, {"adChar", "adWChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
       p.Size = "0";
 
     // Empty arguments in the middle keep their place; trailing ones are trimmed away.

@@ -11,6 +11,7 @@ Prints one line per failed check and a summary; exit status 1 when a check faile
 import argparse
 import os
 import re
+import shutil
 import sqlite3
 import subprocess
 import sys
@@ -28,7 +29,7 @@ def _exit_property_set(text):
 
     def block(m):
         nonlocal count
-        body, n = re.subn(r"\bExit Property\b", "GoTo PfExitProperty", m.group(2))
+        body, n = re.subn(r"\bExit\s+Property\b", "GoTo PfExitProperty", m.group(2))
         count += n
         return m.group(1) + body + ("PfExitProperty:\n" if n else "") + m.group(3)
     text = re.sub(r"(^(?:Public |Private |Friend )?Property Set .*\n)((?:(?!End Property).*\n)*?)(End Property)",
@@ -144,32 +145,36 @@ def procedures(text):
     return found
 
 
-def find_compile_errors(office, modules, standin):
+def find_compile_errors(office, modules, standin, sources):
     """Where a library does not compile: every module alone (with the stand-in), then
-    every procedure of a failing module alone after its declarations. Returns lines
-    "module: procedure at line N" (or the module when its declarations fail)."""
+    every procedure of a failing module alone after its declarations. Returns texts
+    "FILE:LINE: procedure NAME does not compile" (the line of its header in the generated
+    file, sources mapping module names to files) or "MODULE: declarations do not compile"."""
     faults = []
     ping = "\nFunction PfPing()\n    PfPing = \"ok\"\nEnd Function\n"
+
+    def compiles(body):
+        lib = office.library(standin + [("PfProbe", "Option VBASupport 1\n" + body + ping, False)])
+        try:
+            return office.call(lib, "PfProbe", "PfPing") == "ok"
+        finally:
+            office.drop(lib)
     for name, text, is_class in modules:
-        def compiles(body):
-            lib = office.library(standin + [("PfProbe", "Option VBASupport 1\n" + body + ping, False)])
-            try:
-                return office.call(lib, "PfProbe", "PfPing") == "ok"
-            finally:
-                office.drop(lib)
-        procs = procedures(text)
-        decl_end = text.index(procs[0][2]) if procs else len(text)
-        body = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text, flags=re.M)
-        if compiles(body):
+        text = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text, flags=re.M)
+        if compiles(text):
             continue
-        decls = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text[:decl_end], flags=re.M)
+        procs = procedures(text)
+        decls = text[:text.index(procs[0][2])] if procs else text
         decls = re.sub(r"^(Public |Private )?Event .*$", "", decls, flags=re.M)
         if not compiles(decls):
-            faults.append("%s: declarations" % name)
+            faults.append("%s: declarations do not compile" % name)
             continue
+        original = open(sources[name], encoding="cp1252").read().split("\n") if name in sources else []
         for proc, line, ptext in procs:
             if not compiles(decls + "\n" + ptext):
-                faults.append("%s: %s at line %d" % (name, proc, line - 2))
+                header = ptext.split("\n")[0]
+                line = next((i + 1 for i, l in enumerate(original) if l.rstrip("\r") == header), line)
+                faults.append("%s:%d: procedure %s does not compile" % (sources.get(name, name), line, proc))
     return faults
 
 
@@ -576,6 +581,9 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
 # (case name, profile, snapshot, the sample's server tables and functions, configuration)
 CASES = [
     ("mssql", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", None),
+    ("mssql_complus", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 0),
+    ("mssql_web", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 1),
+    ("mssql_desktop", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 2),
 ]
 
 
@@ -616,7 +624,8 @@ def run_case(office, server, cli, work, case, standin, report):
     text, expected = driver(cls_name, meths)
     lib = office.library(standin + modules + [("PfDriver", text, False)])
     if office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work) != "ok":
-        where = find_compile_errors(office, standin + modules + [("PfDriver", text, False)], [])
+        sources = {read_vb(f)[0]: f for f in files}
+        where = find_compile_errors(office, modules + [("PfDriver", text, False)], standin, sources)
         raise Fail("%s: the modules do not compile: %s" % (name, "; ".join(where) or "?"))
     transactions = "Public Function BeginTransaction" in cls_text and not re.search(
         r"^\s*mOptions = OPT_INITIALIZED.*PFGO_AUTO_CONN(CLOSE|RELEASE)", cls_text, re.M)
@@ -664,6 +673,7 @@ def main():
                 faults.append(str(e))
     finally:
         office.close()
+        shutil.rmtree(work, ignore_errors=True)
     print("\n".join(report))
     print("methods run: %d, checks: %d, faults: %d" % (total, checks, len(faults)))
     for f in faults:

@@ -73,7 +73,7 @@ Public Const PRM_ORDERGETTOTALS = _
 Public Const SP_ORDERINSERT = "[usp_OrderInsert]"
 Public Const PRM_ORDERINSERT = _
     "@CustomerID,3,1,0,0;@EmployeeID,3,1,0,0;@OrderDate,135,1,0,0;@RequiredDate,135,1,0,0;@ShipVia," & _ 
-    "17,1,0,0;@Freight,6,1,0,0;@ShipName,202,1,60,0;@ShipCountry,130,1,0,0;@Comments,203,1,0," & _ 
+    "17,1,0,0;@Freight,6,1,0,0;@ShipName,202,1,60,0;@ShipCountry,130,1,2,0;@Comments,203,1,0," & _ 
     "0;@OrderGuid,72,1,0,0;@OrderID,3,3,0,0"
 
 Public Const SP_ORDERLIST = "[usp_OrderList]"
