@@ -2,7 +2,8 @@
 # Installs every Debian package the project builds, tests and runs with.
 # Idempotent: only missing packages are installed, so a second run is quick.
 # With --test also what only the tests need: LibreOffice Basic, which runs the generated
-# classes, and its PostgreSQL driver and Python bridge.
+# classes, and its PostgreSQL driver and Python bridge; the package checks (lintian,
+# appstreamcli, man).
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,7 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(libreoffice-core-nogui libreoffice-sdbc-postgresql python3-uno)
+  packages+=(file lintian appstream man-db)
 fi
 
 missing=()

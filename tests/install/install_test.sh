@@ -1,36 +1,142 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix as a desktop program would be installed, and
-# generates the SQL Server sample class with the installed procforge-cli, which finds its
-# code library in the prefix's share folder.
-# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+# Builds the Debian package from the build, checks it with lintian (when installed), unpacks
+# it into a temporary root and works with what it installed: the installed procforge-cli
+# generates the SQL Server sample class, finding its code library in the root's share
+# folder; the manual pages render without warnings and list the commands and options the
+# programs' --help texts do; the bash completion completes them; the AppStream metadata
+# validates (when appstreamcli is installed).
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR CPACK
 set -euo pipefail
 build=$1
 src=$2
+cpack=$3
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-prefix=$tmp/prefix
+fail() { echo "$*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+"$cpack" -G DEB -B "$tmp/pkg" --config "$build/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 \
+  || { cat "$tmp/cpack.log"; fail "cpack failed"; }
+debs=("$tmp"/pkg/procforge_*.deb)
+deb=${debs[0]}
+[ -f "$deb" ] || fail "no package in $tmp/pkg"
+
+# lintian: nothing but informational tags (the maintainer's E/W tags fail the test).
+if command -v lintian >/dev/null; then
+  lintian -I --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 \
+    || { cat "$tmp/lintian.log"; fail "lintian reports errors or warnings"; }
+  grep -E '^I: ' "$tmp/lintian.log" || true
+fi
+
+root=$tmp/root
+dpkg -x "$deb" "$root"
+usr=$root/usr
 for f in bin/procforge-cli share/procforge/CodeLib.cls share/procforge/Faultnet31.bas \
          share/procforge/PFG_UserGuide.htm share/applications/procforge.desktop \
-         share/icons/hicolor/scalable/apps/procforge.svg; do
-  [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
+         share/icons/hicolor/scalable/apps/procforge.svg share/man/man1/procforge.1.gz \
+         share/man/man1/procforge-cli.1.gz share/bash-completion/completions/procforge-cli \
+         share/doc/procforge/copyright share/doc/procforge/changelog.gz; do
+  [ -e "$usr/$f" ] || fail "not installed: $f"
 done
+metainfo=("$usr"/share/metainfo/*.metainfo.xml)
+[ -f "${metainfo[0]}" ] || fail "no AppStream metadata in share/metainfo"
 if [ -e "$build/bin/procforge" ]; then
-  [ -x "$prefix/bin/procforge" ] || { echo "not installed: bin/procforge"; exit 1; }
+  [ -x "$usr/bin/procforge" ] || fail "not installed: bin/procforge"
 fi
-if [ -e "$prefix/bin/CodeLib.cls" ]; then echo "the code library belongs in share/procforge"; exit 1; fi
+[ ! -e "$usr/bin/CodeLib.cls" ] || fail "the code library belongs in share/procforge"
+file -L "$usr"/bin/* | grep -q 'not stripped' && fail "the programs are installed with their debugging information"
+
+# The metadata names the wizard's screenshot that the README shows.
+grep -q "<image>[^<]*/docs/procforge-wizard.png</image>" "${metainfo[0]}" || fail "no wizard screenshot in the metadata"
+[ -f "$src/docs/procforge-wizard.png" ] || fail "docs/procforge-wizard.png is missing"
+# The README's excerpt of a generated method is the sample class's text.
+excerpt=$(awk '/^```vb/ { n++; next } /^```/ { if (n == 1) exit } n == 1' "$src/README.md")
+class=$(tr -d '\r' <"$src/tests/data/golden/classes/COrderEntryDB.cls")
+[[ -n $excerpt && $class == *"$excerpt"* ]] || fail "the README's method excerpt is not in the SQL Server sample class"
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "${metainfo[0]}" >"$tmp/appstream.log" 2>&1 \
+    || { cat "$tmp/appstream.log"; fail "appstreamcli validate failed"; }
+fi
 
 work=$tmp/work
 mkdir -p "$work/out"
 cd "$work"
 export HOME=$work XDG_CONFIG_HOME=$work/config
 unset SOURCE_DATE_EPOCH
-cli=$prefix/bin/procforge-cli
+cli=$usr/bin/procforge-cli
 "$cli" configure --profile orders.PFG --new --set Server.SrvrType=1 \
   --set "Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=$src/samples/mssql/OrderEntry.sql" \
   --set Code.ClassFile=out/COrderEntryDB.cls >/dev/null
 "$cli" generate --profile orders.PFG --yes >/dev/null
 grep -q 'Attribute VB_Name = "COrderEntryDB"' out/COrderEntryDB.cls
 grep -q 'Public Function' out/COrderEntryDB.cls
-echo "installed programs generate from $prefix"
+
+# The manual pages render without a warning.
+for page in "$usr"/share/man/man1/*.1.gz; do
+  if command -v man >/dev/null; then
+    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>"$tmp/man.log" >/dev/null
+    [ ! -s "$tmp/man.log" ] || { cat "$tmp/man.log"; fail "$(basename "$page") has warnings"; }
+  fi
+done
+
+# What a manual page lists: the subsections of COMMANDS, and the options each subsection
+# (or the OPTIONS section, for "") describes in its tagged paragraphs.
+man_commands() {
+  zcat "$1" | awk '/^\.SH/ { s = $2 } s == "COMMANDS" && /^\.SS/ { print $2 }' | sed 's/\\-/-/g'
+}
+man_options() {
+  zcat "$1" | sed 's/\\-/-/g' | awk -v want="$2" '
+    /^\.SH/ { s = $2; sub_ = ""; next }
+    /^\.SS/ { sub_ = $2; next }
+    /^\.TP/ { tag = 1; next }
+    tag { tag = 0
+          if ((want == "" && s == "OPTIONS") || (want != "" && s == "COMMANDS" && sub_ == want))
+            for (i = 2; i <= NF; i++) { w = $i; gsub(/[",]/, "", w); if (w ~ /^--?[a-zA-Z]/) print w } }'
+}
+# The long options a help text names.
+long_options() { grep -oE -- '--[a-z][a-z-]*' | sort -u; }
+same() {  # same WHAT EXPECTED ACTUAL
+  [ "$(sort -u <<<"$2")" = "$(sort -u <<<"$3")" ] \
+    || fail "$1 differ: the page has $(echo $2), the program $(echo $3)"
+}
+
+source "$usr/share/bash-completion/completions/procforge-cli"
+cli_page=$usr/share/man/man1/procforge-cli.1.gz
+commands=$(_procforge_cli_commands "$cli")
+[ -n "$commands" ] || fail "no commands in procforge-cli --help"
+same "procforge-cli commands" "$(man_commands "$cli_page")" "$commands"
+same "procforge-cli options" "$(man_options "$cli_page" "" | long_options)" "$("$cli" --help | long_options)"
+for cmd in $commands; do
+  same "options of $cmd" "$(man_options "$cli_page" "$cmd")" "$(_procforge_cli_options "$cli" "$cmd" | grep -vx -- --help)"
+done
+if [ -x "$usr/bin/procforge" ] \
+   && help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/procforge" --help 2>/dev/null); then
+  same "procforge options" "$(man_options "$usr/share/man/man1/procforge.1.gz" "" | long_options)" "$(long_options <<<"$help")"
+fi
+
+# Completion: what the cursor's place on the line calls for.
+mkdir -p "$work/files/out" && cd "$work/files"
+touch orders.PFG orders.pfg Sales.db Sales.sql COrders.cls MOrders.bas notes.txt
+complete_line() {
+  COMP_WORDS=("$cli" "$@")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMPREPLY=()
+  _procforge_cli
+  printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
+}
+while IFS='|' read -r line expected; do
+  read -ra words <<<"$line"
+  [ "${line: -1}" = " " ] && words+=("")
+  got=$(complete_line "${words[@]}")
+  [ "$got" = "$expected" ] || fail "completing '$line': got '$got', expected '$expected'"
+done <<'EOF'
+te|test-connection 
+generate --s|--strict 
+configure --profile x --|--config --help --new --profile --set 
+generate --profile |orders.PFG orders.pfg out 
+list --profile = |orders.PFG orders.pfg out 
+snapshot -o |Sales.db Sales.sql out 
+diff |Sales.db Sales.sql out 
+check |COrders.cls MOrders.bas out 
+configure --config |0 1 2 
+EOF
+echo "the package installs programs that generate from $root"
