@@ -7,6 +7,7 @@
 # validates (when appstreamcli is installed).
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR CPACK
 set -euo pipefail
+export LC_ALL=C  # one sort order for the compared lists
 build=$1
 src=$2
 cpack=$3
