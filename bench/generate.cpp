@@ -1,10 +1,15 @@
 // Whole generation runs over synthetic SQL Server catalogues (bench/make_synthetic_snapshot.py)
-// of 10,000 and 20,000 procedures with 6 parameters on average: wall time of the generation
-// command (checks, catalogue reading, class and module built and written) and the peak
-// resident memory of the process, each size in a process of its own, and the ratio of the
-// two times (a linear run gives about 2).
+// of 10,000 and 20,000 procedures with 6 parameters on average: wall and CPU time of the
+// generation command (checks, catalogue reading, class and module built and written) and the
+// peak resident memory of the process, each size in a process of its own, and the ratio of
+// the two times (a linear run gives the ratio of the sizes). Then the same for the procedure
+// list (what `procforge-cli list` does: the catalogue read and every method constructed), and
+// the CPU time of a fixed reference job (gzip -1 of the class) run beside them.
 //
-//   bench_generate [N...]      sizes to run (default 10000 20000)
+//   bench_generate [--keyless] [--sql] [N...]
+//
+// sizes to run (default 10000 20000); --keyless: the snapshot's tables without keys and
+// collations, as written by hand; --sql: a snapshot script instead of a database.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -18,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "builder/CCodeBuilder.h"
+#include "builder/CMethod.h"
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
 #include "shell/CProgress.h"
@@ -30,6 +37,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+enum class Job { Generate, List };
+
 struct Figures {
   int Procedures = 0;
   double Seconds = 0;
@@ -39,13 +48,21 @@ struct Figures {
   long ClassBytes = 0;
 };
 
-double CpuSeconds(const rusage& ru) {
-  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+using pfbench::CpuSeconds;
+
+// The procedure list: the profile validated, every method constructed and named.
+int ListOnce(CSettings& s, CProgress& progress) {
+  s.Validate();
+  CCodeBuilder builder;
+  int listed = 0;
+  builder.BuildSPMethods(s, progress, [&listed](const std::string&, const CMethod&) { ++listed; });
+  builder.Done();
+  s.DisconnectServer();
+  return listed;
 }
 
 // Runs in a child process, so that the peak memory is this run's alone.
-Figures GenerateOnce(int n, const std::string& snapshot, const std::string& outDir) {
+Figures RunOnce(Job job, int n, const std::string& snapshot, const std::string& outDir) {
   pfbench::StartProgram();
   auto ui = std::make_shared<ScriptedUserInterface>();
   MGlobals::SetUserInterface(ui);
@@ -58,14 +75,15 @@ Figures GenerateOnce(int n, const std::string& snapshot, const std::string& outD
   const auto t0 = std::chrono::steady_clock::now();
   MGlobals::GenerationResult r;
   try {
-    r = MGlobals::GenerateCode(s, progress);
+    if (job == Job::List) r.NumSPs = ListOnce(s, progress);
+    else r = MGlobals::GenerateCode(s, progress);
   } catch (const AppError& e) {
     std::fprintf(stderr, "generation failed: %s\n", e.Description.c_str());
     std::exit(1);
   }
   const auto t1 = std::chrono::steady_clock::now();
   for (const auto& m : ui->Messages) std::fprintf(stderr, "message: %s\n", m.Msg.c_str());
-  if (!r.ClassSaved || !r.ParamDefsSaved) std::exit(1);
+  if (job == Job::Generate && (!r.ClassSaved || !r.ParamDefsSaved)) std::exit(1);
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
   Figures f;
@@ -74,17 +92,17 @@ Figures GenerateOnce(int n, const std::string& snapshot, const std::string& outD
   f.PeakKB = ru.ru_maxrss;
   f.CpuSeconds = CpuSeconds(ru) - CpuSeconds(before);
   f.Lines = r.NumLines;
-  f.ClassBytes = static_cast<long>(fs::file_size(r.ClassFile));
+  if (job == Job::Generate) f.ClassBytes = static_cast<long>(fs::file_size(r.ClassFile));
   return f;
 }
 
-bool RunInChild(int n, const std::string& snapshot, const std::string& outDir, Figures& f) {
+bool RunInChild(Job job, int n, const std::string& snapshot, const std::string& outDir, Figures& f) {
   int fds[2];
   if (pipe(fds) != 0) return false;
   const pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
-    const Figures got = GenerateOnce(n, snapshot, outDir);
+    const Figures got = RunOnce(job, n, snapshot, outDir);
     const ssize_t w = write(fds[1], &got, sizeof got);
     _exit(w == static_cast<ssize_t>(sizeof got) ? 0 : 1);
   }
@@ -96,37 +114,54 @@ bool RunInChild(int n, const std::string& snapshot, const std::string& outDir, F
   return got == static_cast<ssize_t>(sizeof f) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+void PrintRatio(const char* what, const std::vector<int>& sizes, const std::vector<Figures>& all) {
+  if (all.size() < 2 || all[0].Seconds <= 0 || all[0].CpuSeconds <= 0) return;
+  std::printf("%s ratio %d/%d procedures: %.2f wall, %.2f CPU\n", what, sizes[1], sizes[0],
+              all[1].Seconds / all[0].Seconds, all[1].CpuSeconds / all[0].CpuSeconds);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  bool keyless = false;
+  std::string extension = ".db";
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--keyless") keyless = true;
+    else if (a == "--sql") extension = ".sql";
+    else sizes.push_back(std::atoi(argv[i]));
+  }
   if (sizes.empty()) sizes = {10000, 20000};
 
   char tmpl[] = "/tmp/pfbench-XXXXXX";
   if (!mkdtemp(tmpl)) return 1;
   const std::string dir = tmpl;
-  std::vector<Figures> all;
+  std::vector<Figures> generated, listed;
   int rc = 0;
   for (int n : sizes) {
-    const std::string snapshot = dir + "/synthetic" + std::to_string(n) + ".db";
-    if (!pfbench::MakeSyntheticSnapshot(n, snapshot)) {
+    const std::string snapshot = dir + "/synthetic" + std::to_string(n) + extension;
+    if (!pfbench::MakeSyntheticSnapshot(n, snapshot, keyless)) {
       rc = 1;
       break;
     }
-    Figures f;
-    if (!RunInChild(n, snapshot, dir, f)) {
+    Figures f, l;
+    if (!RunInChild(Job::Generate, n, snapshot, dir, f) || !RunInChild(Job::List, n, snapshot, dir, l)) {
       std::fprintf(stderr, "the run over %d procedures failed\n", n);
       rc = 1;
       break;
     }
+    const double reference = pfbench::ReferenceJobCpuSeconds(dir + "/CSynthetic" + std::to_string(n) + ".cls");
     std::printf("%6d procedures: %6.3f s wall, %6.3f s CPU, %6.1f MB peak RSS (%d methods, %d lines, %.1f MB class)\n",
                 n, f.Seconds, f.CpuSeconds, f.PeakKB / 1024.0, f.Procedures, f.Lines, f.ClassBytes / 1048576.0);
-    all.push_back(f);
+    std::printf("%6d listed:     %6.3f s wall, %6.3f s CPU, %6.1f MB peak RSS\n", l.Procedures, l.Seconds,
+                l.CpuSeconds, l.PeakKB / 1024.0);
+    std::printf("       reference job (gzip -1 of the class): %6.3f s CPU\n", reference);
+    generated.push_back(f);
+    listed.push_back(l);
   }
-  if (all.size() >= 2 && all[0].Seconds > 0 && all[0].CpuSeconds > 0)
-    std::printf("ratio %d/%d procedures: %.2f wall, %.2f CPU\n", sizes[1], sizes[0], all[1].Seconds / all[0].Seconds,
-                all[1].CpuSeconds / all[0].CpuSeconds);
+  PrintRatio("generate", sizes, generated);
+  PrintRatio("list", sizes, listed);
   std::error_code ec;
   fs::remove_all(dir, ec);
   return rc;

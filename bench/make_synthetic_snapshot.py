@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a synthetic SQL Server catalogue snapshot for benchmarks.
 
-    make_synthetic_snapshot.py N OUTPUT [--seed S]
+    make_synthetic_snapshot.py N OUTPUT [--seed S] [--keyless]
 
 N stored procedures (about one in twenty a scalar function), with 0 to 12 parameters
 each (6 on average) besides the return value, over the common SQL Server types, some of
@@ -10,6 +10,8 @@ sp_X) that gives the same method name, so that name uniqueness is exercised. The
 seed always give the same catalogue.
 
 OUTPUT ending in .sql is written as a snapshot script; anything else as a SQLite database.
+With --keyless the tables are declared as a snapshot written by hand usually declares them:
+without keys and without collations.
 """
 
 import argparse
@@ -44,6 +46,13 @@ CREATE TABLE ProcedureParameters (
   ProcedureName TEXT NOT NULL COLLATE NOCASE, Ordinal INTEGER NOT NULL, Name TEXT, Direction INTEGER,
   Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER,
   PRIMARY KEY (ProcedureName, Ordinal));
+CREATE TABLE SnapshotInfo (Key TEXT, Value TEXT);
+"""
+
+CREATE_KEYLESS = """
+CREATE TABLE sysobjects (name TEXT, id INTEGER, type CHAR(2));
+CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,
+  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);
 CREATE TABLE SnapshotInfo (Key TEXT, Value TEXT);
 """
 
@@ -93,7 +102,8 @@ def sql_text(value):
     return "'" + value.replace("'", "''") + "'"
 
 
-def write(n, out, seed):
+def write(n, out, seed, keyless=False):
+    create = CREATE_KEYLESS if keyless else CREATE
     tmp = out + ".tmp"
     if os.path.exists(tmp):
         os.remove(tmp)
@@ -102,7 +112,7 @@ def write(n, out, seed):
     if out.lower().endswith(".sql"):
         with open(tmp, "w", encoding="ascii", newline="\n") as f:
             f.write("-- Synthetic SQL Server catalogue: %d procedures.\nBEGIN TRANSACTION;\n" % n)
-            f.write(CREATE.strip() + "\n")
+            f.write(create.strip() + "\n")
             for name, oid, kind, rows in catalogue(n, seed):
                 f.write("INSERT INTO sysobjects VALUES (%s, %d, '%s');\n" % (sql_text(name), oid, kind))
                 for r in rows:
@@ -112,7 +122,7 @@ def write(n, out, seed):
             f.write("COMMIT;\n")
     else:
         db = sqlite3.connect(tmp)
-        db.executescript(CREATE)
+        db.executescript(create)
         for name, oid, kind, rows in catalogue(n, seed):
             db.execute("INSERT INTO sysobjects VALUES (?, ?, ?)", (name, oid, kind))
             db.executemany("INSERT INTO ProcedureParameters VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)", rows)
@@ -127,10 +137,11 @@ def main():
     p.add_argument("count", type=int, help="number of procedures")
     p.add_argument("output", help="snapshot file (.sql script, else SQLite database)")
     p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--keyless", action="store_true", help="tables without keys and collations")
     a = p.parse_args()
     if a.count < 1:
         p.error("count must be at least 1")
-    write(a.count, a.output, a.seed)
+    write(a.count, a.output, a.seed, a.keyless)
     return 0
 
 

@@ -3,6 +3,8 @@
 // bench/make_synthetic_snapshot.py, a profile that generates from it, and the class text
 // of a whole generation run.
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,13 +17,31 @@
 
 namespace pfbench {
 
-// Writes the snapshot of n procedures to `snapshot`; false (with a message) on failure.
-inline bool MakeSyntheticSnapshot(int n, const std::string& snapshot) {
+// Writes the snapshot of n procedures to `snapshot` (keyless: tables declared without keys and
+// collations, as written by hand); false (with a message) on failure.
+inline bool MakeSyntheticSnapshot(int n, const std::string& snapshot, bool keyless = false) {
   const std::string make = "python3 '" PF_SOURCE_DIR "/bench/make_synthetic_snapshot.py' " + std::to_string(n) +
-                           " '" + snapshot + "'";
+                           " '" + snapshot + "'" + (keyless ? " --keyless" : "");
   if (std::system(make.c_str()) == 0) return true;
   std::fprintf(stderr, "could not make the snapshot: %s\n", make.c_str());
   return false;
+}
+
+inline double CpuSeconds(const rusage& ru) {
+  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+// The CPU time this machine takes, now, for a fixed job: gzip -1 of `file` (a generated
+// class). Printed beside a benchmark's figures, it lets them be read as ratios on a busy
+// machine. Negative when the job could not run.
+inline double ReferenceJobCpuSeconds(const std::string& file) {
+  rusage before{}, after{};
+  getrusage(RUSAGE_CHILDREN, &before);
+  const std::string job = "gzip -1 -c '" + file + "' > /dev/null";
+  if (std::system(job.c_str()) != 0) return -1;
+  getrusage(RUSAGE_CHILDREN, &after);
+  return CpuSeconds(after) - CpuSeconds(before);
 }
 
 // The program's start-up as far as a generation run needs it: the code library beside the

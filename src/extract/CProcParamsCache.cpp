@@ -1,5 +1,7 @@
 #include "extract/CProcParamsCache.h"
 
+#include <utility>
+
 #include "base/NoCase.h"
 #include "platform/ado/Connection.h"
 
@@ -38,7 +40,8 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
 }
 
 const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string& SPName) {
-  if (!pending_.empty()) Load(pending_);
+  // Load clears pending_ first: it gets its own copy of the connection string.
+  if (!pending_.empty()) Load(std::exchange(pending_, std::string()));
   if (byName_.empty() || SPName.find_first_of(".[]\"") != std::string::npos) return nullptr;
   const auto it = byName_.find(NoCase::Lower(SPName));
   if (it == byName_.end() || it->second == kAmbiguous) return nullptr;

@@ -62,7 +62,8 @@ TEST_F(ExtractorTest, SqlServerParameterListKeepsTheServersResultSet) {
 TEST_F(ExtractorTest, SybaseParametersAreReadOnTheSharedCommand) {
   std::shared_ptr<CServer> server;
   auto x = Extractor<CSrvrSybase>(Sample("sybase/Orders.sql"), &server);
-  x->xmlGetSPList("");
+  // A query, not the procedure list: after the list, the one read of all procedures answers.
+  server->ExecSQL("SELECT name FROM sysobjects");
   auto shared = server->Command();
   // The documents themselves are golden files (ParameterDocumentsOfTheSamples).
   x->xmlGetSPParameters("sp_next_key");
@@ -77,7 +78,7 @@ TEST_F(ExtractorTest, SybaseFailuresNameTheOperation) {
   ExpectFailure([&] { x->xmlGetSPParameters("no_such_proc"); },
                 {"CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName", "no_such_proc"});
   // The server drops the shared connection.
-  x->xmlGetSPList("");
+  server->ExecSQL("SELECT name FROM sysobjects");
   server->Connection()->Close();
   ExpectFailure([&] { x->xmlGetSPParameters("order_get"); },
                 {"CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName"});

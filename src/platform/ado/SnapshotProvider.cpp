@@ -413,6 +413,20 @@ void CopyDatabase(sqlite3* into, const std::string& file) {
   if (sqlite3_backup_finish(copy) != SQLITE_OK) Fail(into, "The snapshot '" + file + "' cannot be read");
 }
 
+// The extractors look up one procedure at a time (a refresh, an Oracle procedure's arguments
+// and source). A snapshot written by hand declares no keys, and every lookup would then read
+// the whole table: the in-memory copy gets the indexes. A table or column that is missing
+// gets none; the lookup reports that itself.
+void AddLookupIndexes(sqlite3* db) {
+  static constexpr const char* kIndexes[] = {
+      "CREATE INDEX IF NOT EXISTS pf_lookup_ProcedureParameters "
+      "ON ProcedureParameters (ProcedureName COLLATE NOCASE, Ordinal)",
+      "CREATE INDEX IF NOT EXISTS pf_lookup_user_arguments ON user_arguments (OBJECT_NAME)",
+      "CREATE INDEX IF NOT EXISTS pf_lookup_user_source ON user_source (NAME)",
+  };
+  for (const char* sql : kIndexes) sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
 std::shared_ptr<Db> Load(const std::string& file) {
   auto db = std::make_shared<Db>();
   if (sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
@@ -423,6 +437,7 @@ std::shared_ptr<Db> Load(const std::string& file) {
   } else {
     CopyDatabase(db->handle, file);
   }
+  AddLookupIndexes(db->handle);
   // The extractors only read; a snapshot is never changed through a connection.
   sqlite3_exec(db->handle, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
   return db;
