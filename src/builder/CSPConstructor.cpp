@@ -57,7 +57,10 @@ const char* AttrText(pugi::xml_node n, const char* name) { return n.attribute(na
 
 // True when the "name=code," list has a name for Code.
 bool HasConstName(std::string_view List, int32_t Code) {
-  return List.find("=" + std::to_string(Code) + ",") != std::string_view::npos;
+  char key[16] = {'='};
+  char* end = std::to_chars(key + 1, key + sizeof key - 1, Code).ptr;
+  *end++ = ',';
+  return List.find(std::string_view(key, static_cast<size_t>(end - key))) != std::string_view::npos;
 }
 
 // What a method body uses besides its parameters: a parameter of one of these names would
@@ -392,12 +395,14 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
 
     // A code without a constant name cannot be passed: the procedure is left out, and
     // the parameter is built with stand-ins so that the rest of the run goes on.
-    if (s.LeftOut.empty() && !HasConstName(MADOUtils::adoDataTypeList, type))
+    const bool typeKnown = HasConstName(MADOUtils::adoDataTypeList, type);
+    const bool dirKnown = HasConstName(MADOUtils::adoParamDirectionList, p.DirCode);
+    if (s.LeftOut.empty() && !typeKnown)
       s.LeftOut = "parameter " + Shown(p.Name) + " has the unknown data type code " + std::to_string(type);
-    if (s.LeftOut.empty() && !HasConstName(MADOUtils::adoParamDirectionList, p.DirCode))
+    if (s.LeftOut.empty() && !dirKnown)
       s.LeftOut = "parameter " + Shown(p.Name) + " has the unknown direction code " + std::to_string(p.DirCode);
-    const int32_t knownType = HasConstName(MADOUtils::adoDataTypeList, type) ? type : 12;  // adVariant
-    const int32_t knownDir = HasConstName(MADOUtils::adoParamDirectionList, p.DirCode) ? p.DirCode : 0;
+    const int32_t knownType = typeKnown ? type : 12;  // adVariant
+    const int32_t knownDir = dirKnown ? p.DirCode : 0;
 
     std::string scratchDir, scratchType;
     const std::string& dirConstName = ConstName(DirNames, MADOUtils::adoParamDirectionList, knownDir, scratchDir);

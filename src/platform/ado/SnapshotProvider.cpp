@@ -415,16 +415,32 @@ void CopyDatabase(sqlite3* into, const std::string& file) {
 
 // The extractors look up one procedure at a time (a refresh, an Oracle procedure's arguments
 // and source). A snapshot written by hand declares no keys, and every lookup would then read
-// the whole table: the in-memory copy gets the indexes. A table or column that is missing
-// gets none; the lookup reports that itself.
+// the whole table: where the query plan says so, the in-memory copy gets an index. A table
+// or column that is missing gets none; the lookup reports that itself.
 void AddLookupIndexes(sqlite3* db) {
-  static constexpr const char* kIndexes[] = {
-      "CREATE INDEX IF NOT EXISTS pf_lookup_ProcedureParameters "
-      "ON ProcedureParameters (ProcedureName COLLATE NOCASE, Ordinal)",
-      "CREATE INDEX IF NOT EXISTS pf_lookup_user_arguments ON user_arguments (OBJECT_NAME)",
-      "CREATE INDEX IF NOT EXISTS pf_lookup_user_source ON user_source (NAME)",
+  struct Lookup {
+    const char* Query;
+    const char* Index;
   };
-  for (const char* sql : kIndexes) sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  static constexpr Lookup kLookups[] = {
+      {"SELECT Ordinal FROM ProcedureParameters WHERE ProcedureName = '' COLLATE NOCASE ORDER BY Ordinal",
+       "CREATE INDEX pf_lookup_ProcedureParameters ON ProcedureParameters (ProcedureName COLLATE NOCASE, Ordinal)"},
+      {"SELECT 1 FROM user_arguments WHERE OBJECT_NAME = ''",
+       "CREATE INDEX pf_lookup_user_arguments ON user_arguments (OBJECT_NAME)"},
+      {"SELECT 1 FROM user_source WHERE NAME = ''", "CREATE INDEX pf_lookup_user_source ON user_source (NAME)"},
+  };
+  for (const Lookup& l : kLookups) {
+    Statement plan;
+    if (sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN ") + l.Query).c_str(), -1, &plan.stmt, nullptr) !=
+        SQLITE_OK)
+      continue;
+    bool scans = false;
+    while (sqlite3_step(plan.stmt) == SQLITE_ROW) {
+      const unsigned char* detail = sqlite3_column_text(plan.stmt, 3);
+      scans = scans || (detail && std::string_view(reinterpret_cast<const char*>(detail)).starts_with("SCAN"));
+    }
+    if (scans) sqlite3_exec(db, l.Index, nullptr, nullptr, nullptr);
+  }
 }
 
 std::shared_ptr<Db> Load(const std::string& file) {
