@@ -101,8 +101,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The programs go into the package without their debugging information.
-set(CPACK_STRIP_FILES ON)
+# The programs go into the package stripped, without their debugging information.
+set(CPACK_PF_STRIP ${CMAKE_STRIP})
+set(CPACK_PRE_BUILD_SCRIPTS ${PF_PACKAGING_DIR}/strip.cmake)
 # Drivers the data-access layer loads through the ODBC driver manager.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "odbcinst, tdsodbc, odbc-mdbtools")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libsqliteodbc, odbc-postgresql")
