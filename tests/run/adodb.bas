@@ -111,6 +111,9 @@ Public Sub PfRaise(ByVal Conn As Object, ByVal Source As String, ByVal Descripti
     If P > 0 Then S = Mid(S, P + 9)
     P = InStr(S, Chr(10))
     If P > 0 Then S = Left(S, P - 1)
+    P = InStr(S, "ERROR:  ")
+    If P > 0 Then S = Mid(S, P + 8)
+    S = Trim(S)
     If Not Conn Is Nothing Then Conn.Errors.Add S
     PfLog "ERROR" & Chr(9) & S
     Err.Raise -2147217900, Source, S
@@ -315,7 +318,8 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
     Next I
 End Sub
 
-' Batch arguments: " OUTPUT" dropped, a declared variable passed as NULL.
+' Batch arguments: " OUTPUT" dropped, a declared variable passed as NULL, a number quoted
+' so that the server converts it to the argument's type (a batch writes bits as 1 and 0).
 Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As String
     Dim A As Variant, I As Long, V As Variant, S As String
     A = Split(Args, ",")
@@ -325,9 +329,38 @@ Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As S
         For Each V In Vars
             If LCase(V) = LCase(S) Then S = "NULL"
         Next V
+        If IsNumeric(S) Then S = "'" & S & "'"
         If I > LBound(A) Then PfNullVars = PfNullVars & ", "
         PfNullVars = PfNullVars & S
     Next I
+End Function
+
+' The constant vbBack, which LibreOffice lacks.
+Public Function vbBack() As String
+    vbBack = Chr(8)
+End Function
+
+' The first column of the first row a query returns, on a connection of its own.
+Public Function PfQuery(ByVal SQL As String) As String
+    Dim C As Object, R As Object
+    Set C = PfOpen()
+    Set R = C.createStatement().executeQuery(SQL)
+    If R.next() Then PfQuery = R.getString(1)
+    C.close()
+End Function
+
+' The text of a file; empty when there is none.
+Public Function PfFileText(ByVal Path As String) As String
+    Dim F As Integer, L As String
+    On Error GoTo Missing
+    F = FreeFile
+    Open Path For Input As #F
+    Do While Not EOF(F)
+        Line Input #F, L
+        PfFileText = PfFileText & L & Chr(10)
+    Loop
+    Close #F
+Missing:
 End Function
 
 ' Debug.Assert: stops nothing in a headless run.
@@ -360,12 +393,12 @@ End Property
 ' Only "Provider=PfRun" strings reach the test database; anything else fails as a
 ' provider that cannot be found.
 Public Sub DoOpen(Optional ByVal ConnStr As Variant, Optional ByVal User As Variant, Optional ByVal Pwd As Variant, Optional ByVal Opts As Variant)
-    On Error GoTo Failed
     If Not IsMissing(ConnStr) Then ConnectionString = ConnStr
     PfLog "OPEN" & Chr(9) & ConnectionString
     If InStr(1, ConnectionString, "Provider=PfRun", 1) <> 1 Then
         Err.Raise 3706, "ADODB.Connection", "Provider cannot be found. It may not be properly installed."
     End If
+    On Error GoTo Failed
     Set Sdbc = PfOpen()
     State = 1
     Exit Sub
@@ -672,6 +705,9 @@ Public Sub Save(ByVal Destination As Variant, Optional ByVal PersistFormat As Va
         X = X & "<z:row"
         For C = 0 To mCols - 1
             V = mData(C, R)
+            If mTypes(C) = 133 Or mTypes(C) = 135 Then V = Mid(PfLiteral(V, 135), 2, 19)
+            If mTypes(C) = 135 Then V = Replace(V, " ", "T")
+            If mTypes(C) = 133 Then V = Left(V, 10)
             If Not IsNull(V) Then X = X & " " & mNames(C) & "='" & Replace(Replace(Replace(CStr(V), "&", "&amp;"), "<", "&lt;"), "'", "&apos;") & "'"
         Next C
         X = X & "/>" & Chr(10)

@@ -54,6 +54,40 @@ def _missing_optional_copies(text):
     return text, count
 
 
+def _resume_next_results(text):
+    count = 0
+    defaults = {"Boolean": "False", "String": '""', "Variant": "Empty"}
+
+    def proc(m):
+        nonlocal count
+        value = defaults.get(m.group(3), "0")
+        body, n = re.subn(r"^(\s*)On Error Resume Next$", r"\1%s = %s\n\1On Error Resume Next" % (m.group(2), value),
+                          m.group(4), count=1, flags=re.M)
+        count += n
+        return m.group(1) + body
+    text = re.sub(r"^((?:Public |Private |Friend )?(Function|Property Get) (\w+)\(.*\)(?: As (\w+))?[^\n]*\n)"
+                  r"((?:(?!End (?:Function|Property)).*\n)*)",
+                  lambda m: proc(_Match(m.group(1), m.group(3), m.group(4) or "Variant", m.group(5))), text, flags=re.M)
+    return text, count
+
+
+class _Match:
+    def __init__(self, *groups):
+        self.groups_ = groups
+
+    def group(self, i):
+        return self.groups_[i - 1]
+
+
+def _collection_items(text):
+    """name(x) of a Collection variable as name.Item(x)."""
+    count = 0
+    for name in set(re.findall(r"\b(\w+) As (?:New )?Collection\b", text)):
+        text, n = re.subn(r"\b%s\(" % name, "%s.Item(" % name, text)
+        count += n
+    return text, count
+
+
 def _regex(pattern, replacement, flags=0):
     def apply(text):
         return re.subn(pattern, replacement, text, flags=flags)
@@ -72,6 +106,13 @@ REWRITES = [
      _regex(r"\bDebug\.Assert\b", "PfAssert")),
     ("missing-optional-copy", "LibreOffice fails on copying a missing Optional Variant: guarded by IsMissing",
      _missing_optional_copies),
+    ("resume-next-result", "a function whose assignment fails under On Error Resume Next keeps its previous "
+     "call's result in LibreOffice: the result is set to its default first", _resume_next_results),
+    ("collection-item", "LibreOffice has no default member on a Collection variable: .Item", _collection_items),
+    ("format-minutes", "LibreOffice's Format reads nn as a weekday: minutes after hours are mm",
+     _regex(r"(hh\\?:)nn", r"\1mm")),
+    ("format-week-arguments", "LibreOffice's Format takes no first-day-of-week arguments (its defaults are "
+     "Sunday and the week of 1 January, as passed)", _regex(r", vbSunday, vbFirstJan1\)", ")")),
 ]
 
 # Optional defaults that name a constant of another module fail to compile in LibreOffice:
@@ -423,7 +464,7 @@ Public Function PfSetup(ByVal Port As String, ByVal Db As String, ByVal Pwd As S
     On Error GoTo Failed
     PfHost = "127.0.0.1": PfPort = Port: PfDb = Db: PfUser = "postgres": PfPassword = Pwd
     Set App = New PfApp
-    App.Path = Dir
+    App.Path = Dir & "/logs"
     Set PfObj = New %(cls)s
     PfObj.ConnectionString = "Provider=PfRun"
     PfSetup = "ok"
@@ -439,6 +480,22 @@ Public Function PfCount() As Long
     R.next()
     PfCount = R.getLong(1)
     C.close()
+End Function
+
+' The text of the last trace line with this tag.
+Public Function PfLast(ByVal Tag As String) As String
+    Dim L As Variant
+    For Each L In Split(PfTrace, Chr(10))
+        If Left(L, Len(Tag) + 1) = Tag & Chr(9) Then PfLast = Mid(L, Len(Tag) + 2)
+    Next L
+End Function
+
+' The trace lines with these tags (a comma-separated list), tabs as blanks, each ended by ";".
+Public Function PfLines(ByVal Tags As String) As String
+    Dim L As Variant
+    For Each L In Split(PfTrace, Chr(10))
+        If InStr("," & Tags & ",", "," & Split(L & Chr(9), Chr(9))(0) & ",") > 0 Then PfLines = PfLines & Replace(L, Chr(9), " ") & ";"
+    Next L
 End Function
 
 ' The rows of the class's current recordset, first column, forwards and backwards.
@@ -576,14 +633,178 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
 
 
 # ---------------------------------------------------------------------------------------
+# The run-time members: scenarios on the SQL Server sample's methods. Each runs when the
+# class has every member it names (and the error library when it says so); S collects what
+# the members returned and must end as the expected text (a regular expression).
+
+SCENARIOS = [
+    ("navigation", "", """
+    PfObj.ExecGetCustomer1 2
+    S = PfObj.RecordCount & " " & PfObj.HasRecords & " " & PfObj.BOF & " " & PfObj.Value("company_name")
+    PfObj.MoveLast
+    S = S & " " & PfObj.Value("customer_id") & " " & PfObj.ValueIsNull("created")
+    PfObj.MovePrevious
+    S = S & " " & PfObj.ValueIsNull("created")
+    S = S & " " & TypeName(PfObj.Recordset.Fields("customer_id").Value)
+    PfObj.MoveNext
+    PfObj.MoveNext
+    S = S & " " & PfObj.EOF
+    PfObj.MoveFirst
+    S = S & " " & PfObj.Value(0)""", r"2 True False Alfreds Futterkiste 3 True False Long True 1"),
+    ("output parameters by name", "", """
+    A = 5
+    PfObj.ExecArchiveorders DateSerial(2024, 1, 1), A
+    S = A & " " & PfObj.ParamValue("@ARCHIVED") & " " & PfObj.ParamIsNull("@ARCHIVED") & " " & PfObj.ReturnValue""",
+     r"902 902 False 0"),
+    ("SQL text with parameters and values", "", """
+    PfObj.AddSQLParam 10, "id", adParamInput, adInteger
+    PfObj.ExecSQL "SELECT category_name FROM categories WHERE category_id = ?"
+    S = PfObj.Value(0)
+    PfObj.ExecSQL "SELECT count(*) AS n FROM customers WHERE city LIKE '%1%'", Array("B")
+    S = S & " " & PfObj.Value("n")""", r"Beverages 2"),
+    ("procedure by name", "", """
+    PfObj.ExecSPbyName SP_ORDERCANCEL, PRM_ORDERCANCEL, Array(7, "late")
+    S = PfLast("SQL")""", r"""SELECT \* FROM "public"."usp_OrderCancel"\('7', 'late'\)"""),
+    ("connection", "", """
+    S = PfObj.ConnectionString
+    PfObj.ConnectionString4Err = "Provider=PfRun;Log"
+    S = S & " " & PfObj.ConnectionString4Err
+    PfObj.Connect
+    S = S & " " & PfObj.Connected
+    PfObj.Disconnect
+    S = S & " " & PfObj.Connected
+    Set C = New ADODB.Connection
+    C.DoOpen "Provider=PfRun"
+    Set PfObj.Connection = C
+    PfObj.ExecCategoryList
+    PfObj.DisconnectRecordset
+    PfObj.ReleaseConnection
+    S = S & " " & C.State & " " & (PfObj.Connection Is Nothing) & " " & PfObj.RecordCount & " " & _
+        (PfObj.Recordset.ActiveConnection Is Nothing) & " " & PfObj.Command.CommandText
+    PfObj.ReleaseADO
+    S = S & " " & (PfObj.Recordset Is Nothing) & " " & PfObj.TestConnection("Provider=PfRun") & " " & _
+        PfObj.ADOVersion & " " & PfObj.SetADOSettings(, , , 5) & " " & PfObj.Options(&H80000000)""",
+     r"Provider=PfRun Provider=PfRun;Log True False 1 True 2 True \[usp_CategoryList\] True True 2\.8 True True"),
+    ("value formats", "", """
+    PfObj.ExecGetCustomer1 2
+    PfObj.FormatSet "0.00", Array("credit_limit")
+    S = PfObj.ValueFmt("credit_limit") & " " & PfObj.FormatOf("CREDIT_LIMIT ")
+    PfObj.FormatSet "yyyy-mm-dd", Array(135)
+    S = S & " " & PfObj.ValueFmt("created") & " " & PfObj.FormatOf(135)
+    PfObj.FormatSet "", Array("credit_limit")
+    S = S & " " & PfObj.ValueFmt("credit_limit")
+    PfObj.FormatsClear
+    S = S & " [" & PfObj.FormatOf(135) & "]\"""", r"5000\.00 0\.00 2020-01-02 yyyy-mm-dd 5000 \[\]"),
+    ("multiple result sets", "", """
+    PfObj.ExecReportSalesByCategory 2024, "A"
+    S = PfObj.RecordCount & " " & PfObj.SkipClosedRecordsets & " " & PfObj.SelectNextRecordset & " " & _
+        PfObj.RecordCount & " " & PfObj.Value(0) & " " & PfObj.SelectNextRecordset""", r"2 True True 3 100 False"),
+    ("XML", "", """
+    PfObj.ExecCategoryList
+    S = PfObj.xmlGetData("cats", "cat", "") & "|" & _
+        PfObj.xmlGetDataAdv("cats", "cat(@id=category_id,name=category_name,n=##)", 0, 10, "")
+    S = S & "|" & (InStr(PfObj.xmlGetRecordset, "<z:row category_id='20' category_name='Condiments'/>") > 0)
+    PfObj.ExecReportSalesByCategory 2024, "A"
+    S = S & "|" & PfObj.xmlGetDataAll("report", "cats", "cat,order", "")""", re.escape(
+        "<cats>\n<cat category_id='10' category_name='Beverages'/>\n<cat category_id='20' category_name='Condiments'/>"
+        "\n</cats>|<cats><cat id='10'><name>Beverages</name>\r\n<n>1</n>\r\n</cat>\r\n<cat id='20'><name>Condiments"
+        "</name>\r\n<n>2</n>\r\n</cat>\r\n</cats>|True|<report><cats>\n<cat category_id='10' category_name="
+        "'Beverages'/>\n<cat category_id='20' category_name='Condiments'/>\n</cats><cats>\n<order order_id='100' "
+        "customer_id='1' order_date='2024-03-01T00:00:00' freight='12.5'/>\n<order order_id='101' customer_id='1' "
+        "order_date='2024-03-20T00:00:00' freight='3'/>\n<order order_id='102' customer_id='3' order_date="
+        "'2024-04-01T00:00:00' freight='0'/>\n</cats></report>")),
+    ("batch", "", """
+    PfObj.BatchBegin
+    A = 0
+    PfObj.BatchDeclareVar "@id", "int", "@CustomerID", "5"
+    PfObj.ExecCustomerInsert "C1", "Co", "Ct", "e@x", "1", 10.5, True, A
+    PfObj.ExecOrderCancel 7, "O'Hara"
+    S = PfObj.BatchActive & "|" & PfObj.BatchText
+    N = PfCount()
+    PfObj.BatchExec
+    S = S & "|" & PfObj.BatchActive & " " & (PfCount() - N)
+    PfObj.BatchBegin
+    PfObj.ExecOrderCancel 8, "x"
+    PfObj.BatchCancel
+    S = S & " " & PfObj.BatchActive & " [" & PfObj.BatchText & "]\"""", re.escape(
+        "True|Declare @id int;\r\nSET @id = 5;\r\nEXEC [usp_CustomerInsert] 'C1', 'Co', 'Ct', 'e@x', '1', 10.5, 1, "
+        "@id OUTPUT;\r\nEXEC [usp_OrderCancel] 7, 'O''Hara';\r\n|False 2 False []")),
+    ("COM+ transaction", "complus", """
+    Set PfContext = New ObjectContext
+    PfContext.InTransaction = True
+    PfObj.BeginTransaction
+    PfObj.ExecOrderCancel 9, "ctx"
+    PfObj.SetComplete
+    PfObj.BeginTransaction
+    PfObj.SetAbort
+    Set PfContext = Nothing
+    S = PfLines("TRANS,CONTEXT")""", r"CONTEXT SetComplete;CONTEXT SetAbort;"),
+    ("deliberate failure", "faultnet raise", """
+    S = "report"
+    PfObj.ExecOrderCancel 13, "FAIL\"""",
+     r"report\|FAILED -2147217900 order 13 cannot be cancelled .*Method: \w+\.Execute\(CommandText,CommandType\).*"
+     r"Call Stack: \w+\.ExecOrderCancel\(lngOrderID=13, strReason='FAIL'\).*"),
+    ("error logs", "faultnet logs", """
+    S = PfQuery("SELECT count(*) FROM pf_calls WHERE pf_proc = 'pf_error_log' AND " & _
+        "pf_args LIKE '%ExecOrderCancel(lngOrderID=13, strReason=''FAIL'')%'")
+    S = S & " " & (InStr(PfFileText(App.Path & "\Errors.txt"), "ExecOrderCancel(lngOrderID=13, strReason='FAIL')") > 0)""",
+     r"1 True"),
+    ("error state without the error library", "nofaultnet noraise", """
+    R = PfObj.ExecOrderCancel(13, "FAIL")
+    S = R & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " " & PfObj.ErrorSource & " " & _
+        PfObj.ErrorDescription & " " & PfObj.TestConnection("Provider=Nope") & " " & PfObj.ErrorNumber
+    PfObj.ErrorClear
+    S = S & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber""",
+     r"False True -2147217900 Microsoft OLE DB Provider for SQL Server order 13 cannot be cancelled False 3706 False 0"),
+]
+
+SCENARIO = """
+Public Function S_%(n)d() As String
+    Dim S As String, R As Variant, N As Long, A As Long, C As Object
+    On Error GoTo Failed
+    PfTrace = ""
+%(body)s
+    S_%(n)d = S
+    Exit Function
+Failed:
+    S_%(n)d = S & "|FAILED " & Err.Number & " " & Err.Description & Chr(10) & "trace:" & Chr(10) & PfTrace
+End Function
+"""
+
+
+def scenarios(cls_text):
+    """The scenarios a class can run, as (index, label, members named, Basic text)."""
+    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
+    has = {"faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
+           "logs": "ErrLogToDB " in cls_text and "ErrLogToFile " in cls_text,
+           "raise": bool(re.search(r"^\s*mOptions = OPT_INITIALIZED.*PFGO_ERR_RAISE", cls_text, re.M))}
+    found = []
+    for n, (label, needs, body, _) in enumerate(SCENARIOS):
+        names = set(re.findall(r"PfObj\.(\w+)", body))
+        wanted = [(w[2:], False) if w.startswith("no") else (w, True) for w in needs.split()]
+        if names - public or any(has[w] != on for w, on in wanted):
+            continue
+        found.append((n, label, names, SCENARIO % {"n": n, "body": body.strip("\n")}))
+    return found
+
+
+# ---------------------------------------------------------------------------------------
 # Cases
 
-# (case name, profile, snapshot, the sample's server tables and functions, configuration)
+# (case name, profile, snapshot, the sample's server tables and functions, and a predefined
+# configuration (0 COM+, 1 web, 2 desktop) or keys to set)
 CASES = [
     ("mssql", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", None),
     ("mssql_complus", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 0),
     ("mssql_web", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 1),
     ("mssql_desktop", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 2),
+    ("mssql_runtime", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql",
+     ["AddnlFunc.ValFmt=True", "AddnlFunc.XMLBasic=True", "AddnlFunc.XMLAdvanced=True", "AddnlFunc.Batch=True",
+      "AddnlFunc.MultipleRS=True", "AddnlFunc.COMPlus=True", "AddnlFunc.COMPObjControl=True",
+      "AddnlFunc.COMPObjConstruct=True", "AddnlFunc.Trans=1", "ErrHndl.LogToDB=True",
+      "ErrHndl.ErrLogSPName=pf_error_log"]),
+    ("mssql_plain", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql",
+     ["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"]),
 ]
 
 
@@ -595,7 +816,9 @@ def generate(cli, work, case):
     cls = os.path.join(work, name + ".cls")
     sets = ["Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + os.path.join(ROOT, snapshot),
             "Code.ClassFile=" + cls, "Code.ParamDefsFile=" + os.path.join(work, name + "Params.bas")]
-    command = [cli, "configure", "--profile", pfg] + (["--config", str(config)] if config is not None else [])
+    if isinstance(config, list):
+        sets += config
+    command = [cli, "configure", "--profile", pfg] + (["--config", str(config)] if isinstance(config, int) else [])
     for s in sets:
         command += ["--set", s]
     for c in (command, [cli, "generate", "--profile", pfg, "--yes"]):
@@ -622,6 +845,8 @@ def run_case(office, server, cli, work, case, standin, report):
     cls_name, _, cls_text = read_vb(files[0])
     meths = methods(cls_text, procs)
     text, expected = driver(cls_name, meths)
+    scens = scenarios(cls_text)
+    text += "".join(sc[3] for sc in scens)
     lib = office.library(standin + modules + [("PfDriver", text, False)])
     if office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work) != "ok":
         sources = {read_vb(f)[0]: f for f in files}
@@ -641,9 +866,19 @@ def run_case(office, server, cli, work, case, standin, report):
         f, c = check_method(*meth[:5], expected[meth[0]], out, rows, transactions)
         faults += ["%s: %s" % (name, x) for x in f]
         checks += c
+    ran = {m[0] for m in meths} | ({"BeginTransaction", "SetAbort", "SetComplete"} if transactions else set())
+    for n, label, names, _ in scens:
+        got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
+        if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
+            faults.append("%s: %s: got %r" % (name, label, got))
+        ran |= names
+        checks += 1
     office.drop(lib)
-    report.append("%s: %d methods run, %d checks, rewrites %s" % (
-        name, len(meths), checks, ", ".join("%s %d" % kv for kv in sorted(counts.items()))))
+    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
+    report.append("%s: %d of %d public members run (%d methods), %d checks, rewrites %s%s" % (
+        name, len(public & ran), len(public), len(meths), checks,
+        ", ".join("%s %d" % kv for kv in sorted(counts.items())),
+        "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
     return faults, len(meths), checks
 
 
