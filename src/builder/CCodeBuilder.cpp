@@ -21,6 +21,7 @@
 #include "base/Version.h"
 #include "text/VBSource.h"
 #include "settings/CSettings.h"
+#include "settings/MProfileKeys.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "shell/MUtils.h"
@@ -235,7 +236,6 @@ void CCodeBuilder::State::BuildBlockList() {
   bwXMLBrowser& sp = *Stt->xStoredProc;
   bwXMLBrowser& af = *Stt->xAddnlFunc;
   bwXMLBrowser& eh = *Stt->xErrHndl;
-  bwXMLBrowser& io = *Stt->xIniOptions;
   bwXMLBrowser& code = *Stt->xCode;
   const int32_t srvrType = Stt->ServerType();
   const bool msOrSybase = srvrType == 1 || srvrType == 2;
@@ -249,49 +249,28 @@ void CCodeBuilder::State::BuildBlockList() {
     AddB("SPMethods");
   }
   if (Flag(af, "AddExecSQL")) AddB("ExecSQL");
-  if (Flag(sp, "AddExecSPByName")) {
-    AddB("MethExecSPByName");
-    AddCond("MethExecSPByName");
-  }
+  if (Flag(sp, "AddExecSPByName")) AddB("MethExecSPByName");
   AddB("MethStd");
-  if (Flag(af, "ValFmt")) {
-    AddB("ValFmt");
-    AddCond("ValFmt");
-  }
-  if (Flag(af, "AddTestConn")) AddCond("TestConn");
-  if (Flag(af, "AddADOVersion")) AddCond("ADOVersion");
+  if (Flag(af, "ValFmt")) AddB("ValFmt");
   AddB("MethErrProps");
-  if (Flag(af, "ImplClassIFace")) {
-    AddB("IFaceClass");
-    AddCond("IFaceClass");
-  }
-  if (Flag(af, "COMPlus")) {
-    AddB("MethContext");
-    AddCond("COMP");
-  }
-  if (Flag(af, "COMPObjControl")) {
-    AddB("IFaceObjectControl");
-    AddCond("IFaceObjectControl");
-  }
-  if (Flag(af, "COMPObjConstruct")) {
-    AddB("IFaceObjectConstruct");
-    AddCond("IFaceObjectConstruct");
-  }
+  if (Flag(af, "ImplClassIFace")) AddB("IFaceClass");
+  if (Flag(af, "COMPlus")) AddB("MethContext");
+  if (Flag(af, "COMPObjControl")) AddB("IFaceObjectControl");
+  if (Flag(af, "COMPObjConstruct")) AddB("IFaceObjectConstruct");
   if (trans != 0) {
     AddB("MethTrans");
     AddCond("Trans");
   }
   if (Flag(af, "RSMethods")) AddB("MethRSNavigate");
-  if (Flag(af, "Batch")) {
-    AddB("MethBatch");
-    AddCond("Batch");
-  }
+  if (Flag(af, "Batch")) AddB("MethBatch");
   if (Flag(af, "XMLBasic")) AddB("MethXML");
   if (Flag(af, "XMLAdvanced")) AddB("MethAdvXML");
+  // The conditions of the switches that turn one on by themselves, in key table order.
+  for (const MProfileKeys::Key& k : MProfileKeys::Keys())
+    if (k.Cond && Flag(Stt->SectionViewer(k.Section), k.Name)) AddCond(k.Cond);
   AddCond(srvrType == 3 ? "Oracle" : "NonOracle");
   if (msOrSybase) AddCond("MSSQLSybase");
   AddCond(Flag(af, "EventsClass") ? "WithEvents" : "NoEvents");
-  if (Flag(af, "MultipleRS")) AddCond("MultiRS");
   if (trans == 1) AddCond("TransCOMP");
   if (trans == 2) AddCond("TransADO");
   if (trans == 3) AddCond("TransAuto");
@@ -301,14 +280,8 @@ void CCodeBuilder::State::BuildBlockList() {
     if (Lng(af, "LinkFileMode") == 2) AddCond("LinkFileAddPath");
   }
   if (connSrc == 3) AddCond("ConnInRegistry");
-  if (Flag(io, "ConnUseDft")) AddCond("UseDefaultConn");
   AddCond(Flag(eh, "UseFaultnet") ? "UseFaultnet" : "NoFaultnet");
-  if (Flag(eh, "LogToFile")) AddCond("ErrSaveToFile");
-  if (Flag(eh, "LogToDB")) AddCond("ErrSaveToDB");
-  if (Flag(eh, "LogToEvtLog")) AddCond("ErrSaveToEvtLog");
-  if (Flag(eh, "LogInOtherDB")) AddCond("UseConnStr4Err");
   AddCond("AddErrProps");
-  if (Flag(eh, "DisClassOnError")) AddCond("ExitOnError");
   AddCond("AddTestConn");
   if (msOrSybase) {
     AddCond("StdRetVal");

@@ -19,6 +19,7 @@
 #include "platform/TextFiles.h"
 #include "errors/Secrets.h"
 #include "settings/MKeyTypes.h"
+#include "settings/MProfileKeys.h"
 #include "settings/MStdConfigs.h"
 #include "shell/CIniFile.h"
 #include "shell/MGlobals.h"
@@ -36,34 +37,16 @@ constexpr const char* kCharset = "ASCII";
 constexpr const char* kTrue = "True";
 constexpr const char* kFalse = "False";
 
-// Each section with its viewer and its allowed keys, in the order of a new profile.
+// Each section with its viewer, in the order of a new profile; its allowed keys are its
+// rows of the profile key table.
 struct SectionDef {
   const char* Name;
   std::shared_ptr<bwXMLBrowser> CSettings::*Viewer;
-  const char* Keys;
 };
 const SectionDef kSections[] = {
-    {"Server", &CSettings::xServer, "SrvrType,ConnPfg"},
-    {"StoredProc", &CSettings::xStoredProc,
-     "AddSPMethods,AddOraFunctions,AddExecSPByName,MethUseFilterInc,MethFilterInc,MethUseFilterExc,MethFilterExc,"
-     "ByRefVal,TypeModel,RetValType,PrmRmvPfx,PrmConvToWCap,PrmFirstCap,PrmAddTypePfx,PrmAddPfx,MethRmvPfxs,"
-     "MethConvToWCap,MethFirstCap,MethAddPfx,OraLongForZeroScale,OraForceLong,OraForceLongPttns,NullForZeroNums,"
-     "NullForZeroNumsPttn,MSUseLongForInts,MSUseDblForFloat,MSUseDblForMoney,MSUseStrForGuid"},
-    {"AddnlFunc", &CSettings::xAddnlFunc,
-     "Instancing,AddExecSQL,COMPlus,COMPMTSSetting,COMPObjControl,COMPObjConstruct,ImplClassIFace,Batch,BatchDateFmt,"
-     "MultipleRS,RSMethods,ValFmt,XMLBasic,XMLAdvanced,Trans,ConnSrcType,LinkFile,LinkFileMode,RegSubKey,RegValName,"
-     "ErrIfRegFailed,EventsClass,AddTestConn,AddADOVersion"},
-    {"ErrHndl", &CSettings::xErrHndl,
-     "UseFaultnet,AddStopOnError,DisClassOnError,LogToEvtLog,LogToFile,LogFileName,LogToDB,ErrLogSPName,LogInOtherDB"},
-    {"IniOptions", &CSettings::xIniOptions,
-     "ErrReraise,ErrSetAbort,ErrDisCommit,StrLenRaise,StrLenTrim,NullForEmptyStr,NullForZeroDate,ConnUseDft,"
-     "ConnDftString,CurLocation,CurType,LockType,ConnTimeout,CmdTimeout,AsyncExec,AsyncFetch,AsyncFetchNonBlocking,"
-     "AutoConnClose,AutoReleaseADO,AutoDisconnRset,AutoSkipClosed,AutoCheckRetVal,AsyncWait"},
-    {"Misc", &CSettings::xMisc, "RunProject,ExitOnRun"},
-    {"Code", &CSettings::xCode,
-     "ClassFile,ParamDefsFile,ConfirmOverWrite,IncCode,IncFileName,IncUseTags,MemberList,NoDBEnums,Rmndr,RmndrText,"
-     "RmndrAt,RmndrAtMeth,ShowCodeInViewer"},
-    {"Packages", &CSettings::xPackages, "Name,Prefix,Selected"},
+    {"Server", &CSettings::xServer},         {"StoredProc", &CSettings::xStoredProc}, {"AddnlFunc", &CSettings::xAddnlFunc},
+    {"ErrHndl", &CSettings::xErrHndl},       {"IniOptions", &CSettings::xIniOptions}, {"Misc", &CSettings::xMisc},
+    {"Code", &CSettings::xCode},             {"Packages", &CSettings::xPackages},
 };
 
 constexpr const char* kCrLf = "\r\n";
@@ -224,7 +207,7 @@ void CSettings::CreateViewers() {
   ErrGuard("CSettings.CreateViewers", [&] {
     for (const SectionDef& sec : kSections) {
       FindCreateElem(sec.Name);
-      this->*sec.Viewer = xSettings->CreateViewer(sec.Keys, true);
+      this->*sec.Viewer = xSettings->CreateViewer(MProfileKeys::SectionKeys(sec.Name), true);
     }
   });
 }
@@ -663,18 +646,25 @@ void CSettings::SetStandardConf(int32_t StdConfType) {
       StdConfType);
 }
 
-std::string CSettings::DefaultOptionsSum() {
+namespace {
+
+// The flag names of one sum whose keys are true, in key table order.
+std::string FlagSum(CSettings& Settings, MProfileKeys::Sum Which) {
+  std::string names;
   std::vector<bool> values;
-  for (std::string_view key : MMethUtils::uSplit(SC::kOptionFlagKeys, ','))
-    values.push_back(Bool(*xIniOptions, std::string(key)));
-  return MMethUtils::uBuildFlagSum(SC::kOptionFlagNames, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
+  for (const MProfileKeys::Key& k : MProfileKeys::Keys()) {
+    if (k.InSum != Which) continue;
+    names += names.empty() ? "" : ",";
+    names += k.Flag;
+    values.push_back(Bool(Settings.SectionViewer(k.Section), k.Name));
+  }
+  return MMethUtils::uBuildFlagSum(names, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
 }
 
-std::string CSettings::DefaultADOExecOptionsSum() {
-  std::vector<bool> values;
-  for (std::string_view key : MMethUtils::uSplit(SC::kADOExecFlagKeys, ','))
-    values.push_back(Bool(*xIniOptions, std::string(key)));
-  return MMethUtils::uBuildFlagSum(SC::kADOExecFlagNames, values, SC::kFlagSumDelim, SC::kFlagSumEmpty);
-}
+}  // namespace
+
+std::string CSettings::DefaultOptionsSum() { return FlagSum(*this, MProfileKeys::Sum::Options); }
+
+std::string CSettings::DefaultADOExecOptionsSum() { return FlagSum(*this, MProfileKeys::Sum::ADOExec); }
 
 }  // namespace pf

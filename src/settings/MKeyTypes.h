@@ -5,12 +5,7 @@
 // Boolean reads as false, a wrong number as 0), and LenientValues lists what a loaded
 // profile holds that would have been refused, so that a run can warn about it.
 //
-// Kinds: Boolean keys take exactly "True" or "False"; integer keys a decimal whole number
-// within their range (option groups: the positions of their buttons); the added name
-// prefixes MethAddPfx and PrmAddPfx an identifier beginning (a letter, then letters,
-// digits and underscores; blanks around are ignored) or nothing; ClassFile and
-// ParamDefsFile a file whose base name is a valid class or module name; other keys any
-// text.
+// The type and range of every key are its row of the profile key table (MProfileKeys.h).
 
 #include <string>
 #include <string_view>
@@ -24,8 +19,8 @@ namespace pf::MKeyTypes {
 
 // Empty when Section.Key accepts Value; otherwise the message, naming the key and what it
 // accepts, for example "IniOptions.CmdTimeout takes a whole number from 0 to 2147483647,
-// not 'xyz'.". Keys this table does not know accept any text (the section viewers refuse
-// unknown names themselves).
+// not 'xyz'.". Text keys, and names the key table does not know, accept any text (the
+// section viewers refuse unknown names themselves).
 std::string CheckKeyValue(std::string_view Section, std::string_view Key, std::string_view Value);
 
 // Raises ERR_USER_CHECK with CheckKeyValue's message when it is not empty.

@@ -1,10 +1,11 @@
 #pragma once
-// The predefined profile configurations and the names behind the run-time option sums.
+// The predefined profile configurations and the texts of the run-time option sums.
 //
-// A configuration is a fixed list of (section, key, value) triples written into the open
-// profile in list order; CSettings::SetStandardConf applies it through its section viewers.
-// Values that depend on the server type or on the connection string are resolved from the
-// arguments, which the caller reads from the profile when it applies the configuration.
+// A configuration is the list of (section, key, value) triples that the profile key table
+// (MProfileKeys) gives for it, written into the open profile in table order;
+// CSettings::SetStandardConf applies it through its section viewers. Values that depend
+// on the server type or on the connection string are resolved from the arguments, which
+// the caller reads from the profile when it applies the configuration.
 
 #include <cstdint>
 #include <string>
@@ -32,19 +33,6 @@ std::vector<ConfValue> StdConfValues(int32_t StdConfType, int32_t ServerType, co
 
 // Name of the package entry that stands for procedures outside any package.
 inline constexpr const char* kUnpackaged = "(Unpackaged)";
-
-// Run-time option word: flag names and the IniOptions keys that feed them, same order.
-inline constexpr const char* kOptionFlagNames =
-    "PFGO_ERR_RAISE,PFGO_ERR_SETABORT,PFGO_ERR_DISABLECOMMIT,PFGO_STRLEN_RAISE,PFGO_STRLEN_TRIM,"
-    "PFGO_NULL_EMPTYSTR,PFGO_NULL_ZERODATE,PFGO_AUTO_CONNCLOSE,PFGO_AUTO_CONNRELEASE,"
-    "PFGO_AUTO_DISCONNECT_RSET,PFGO_AUTO_SKIPCLOSED,PFGO_AUTO_CHKRETVAL,PFGO_ASYNC_WAIT";
-inline constexpr const char* kOptionFlagKeys =
-    "ErrReraise,ErrSetAbort,ErrDisCommit,StrLenRaise,StrLenTrim,NullForEmptyStr,NullForZeroDate,"
-    "AutoConnClose,AutoReleaseADO,AutoDisconnRset,AutoSkipClosed,AutoCheckRetVal,AsyncWait";
-
-// ADO execute options: constant names and the IniOptions keys that feed them, same order.
-inline constexpr const char* kADOExecFlagNames = "adAsyncExecute,adAsyncFetch,adAsyncFetchNonBlocking";
-inline constexpr const char* kADOExecFlagKeys = "AsyncExec,AsyncFetch,AsyncFetchNonBlocking";
 
 // Separator and empty value of both sums.
 inline constexpr const char* kFlagSumDelim = " + ";

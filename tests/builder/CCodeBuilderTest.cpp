@@ -111,10 +111,10 @@ TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
             "MethContext,IFaceObjectControl,IFaceObjectConstruct,MethTrans,MethRSNavigate,MethBatch,MethXML,"
             "MethAdvXML,StdPriv,MethHandleError");
   EXPECT_EQ(builder.ConditionList(),
-            ",MethExecSPByName,ValFmt,TestConn,ADOVersion,IFaceClass,COMP,IFaceObjectControl,IFaceObjectConstruct,"
-            "Trans,Batch,NonOracle,MSSQLSybase,WithEvents,MultiRS,TransCOMP,UseLinkFile,LinkFileAddPath,"
-            "UseDefaultConn,UseFaultnet,ErrSaveToFile,ErrSaveToDB,ErrSaveToEvtLog,UseConnStr4Err,AddErrProps,"
-            "ExitOnError,AddTestConn,StdRetVal,ProcGroup");
+            ",Trans,MethExecSPByName,COMP,IFaceObjectControl,IFaceObjectConstruct,IFaceClass,Batch,MultiRS,ValFmt,"
+            "TestConn,ADOVersion,ExitOnError,ErrSaveToEvtLog,ErrSaveToFile,ErrSaveToDB,UseConnStr4Err,UseDefaultConn,"
+            "NonOracle,MSSQLSybase,WithEvents,TransCOMP,UseLinkFile,LinkFileAddPath,UseFaultnet,AddErrProps,"
+            "AddTestConn,StdRetVal,ProcGroup");
   EXPECT_GT(NumSPs, 0);
   // Conditions reach the engine: the Faultnet declaration stays.
   EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const USES_FAULTNET = True"));

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "GenerateTestUtil.h"
 #include "LibraryTestUtil.h"
+#include "settings/MProfileKeys.h"
 #include "vbcheck/VBCheck.h"
 
 namespace lib = pftest::lib;
@@ -41,15 +43,13 @@ struct Variation {
 std::vector<Variation> Variations(lib::Generator& gen) {
   std::vector<Variation> out;
   out.push_back({"as configured", {}});
-  const std::pair<const char*, const char*> switches[] = {
-      {"AddnlFunc", "AddExecSQL"},   {"AddnlFunc", "COMPlus"},        {"AddnlFunc", "COMPObjControl"},
-      {"AddnlFunc", "COMPObjConstruct"}, {"AddnlFunc", "ImplClassIFace"}, {"AddnlFunc", "Batch"},
-      {"AddnlFunc", "MultipleRS"},   {"AddnlFunc", "RSMethods"},      {"AddnlFunc", "ValFmt"},
-      {"AddnlFunc", "XMLBasic"},     {"AddnlFunc", "XMLAdvanced"},    {"AddnlFunc", "EventsClass"},
-      {"AddnlFunc", "AddTestConn"},  {"AddnlFunc", "AddADOVersion"},  {"ErrHndl", "UseFaultnet"},
-      {"ErrHndl", "AddStopOnError"}, {"ErrHndl", "DisClassOnError"},  {"ErrHndl", "LogToEvtLog"},
-      {"ErrHndl", "LogToFile"},      {"ErrHndl", "LogToDB"},          {"ErrHndl", "LogInOtherDB"},
-      {"StoredProc", "AddExecSPByName"}, {"Code", "NoDBEnums"}};
+  // Every switch of the class's functions and error handling, and every other switch that
+  // turns a code library condition on, from the key table; the enumerations switch too.
+  std::vector<std::pair<const char*, const char*>> switches = {{"Code", "NoDBEnums"}};
+  for (const pf::MProfileKeys::Key& k : pf::MProfileKeys::Keys())
+    if (k.type == pf::MProfileKeys::Type::Boolean &&
+        (k.Cond || std::string_view(k.Section) == "AddnlFunc" || std::string_view(k.Section) == "ErrHndl"))
+      switches.emplace_back(k.Section, k.Name);
   for (const auto& [section, key] : switches) {
     const char* value = gen.Get(section, key) == "True" ? "False" : "True";
     Variation v{std::string(key) + "=" + value, {{section, key, value}}};
