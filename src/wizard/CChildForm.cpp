@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "wizard/ChildForms.h"
+
 namespace pf::wizard {
 
 CChildForm::CChildForm(QWidget* parent) : QWidget(parent) {
@@ -46,6 +48,11 @@ CChildForm::CChildForm(QWidget* parent) : QWidget(parent) {
 void CChildForm::CopyControls(int) {}
 
 void CChildForm::EnableControls() {}
+
+std::string CChildForm::HelpAnchor() const {
+  const ChildFormDecl* decl = FindChildFormDecl(Name());
+  return decl ? decl->Anchor : std::string();
+}
 
 void CChildForm::SetHeading(const QString& heading) { heading_->setText(heading); }
 

@@ -23,6 +23,8 @@ class CChildForm : public QWidget, public IChildForm {
   // Pages without bound controls or enable rules keep these.
   void CopyControls(int ACopyDir) override;
   void EnableControls() override;
+  // The anchor of the page's row in the page declarations (ChildForms.h).
+  std::string HelpAnchor() const override;
 
   // The heading (the node's text) and the instruction line under it (hidden when empty).
   void SetHeading(const QString& heading);

@@ -132,6 +132,7 @@ void CUIController::SetCopyMode(bwXMLBrowser* xSource, int Dir) {
 void CUIController::CopyControl(QWidget* Ctrl, const std::string& ElemAttrName, const std::string& Fmt,
                                 bool ZeroAsEmpty) {
   const std::string ctrlName = NameOf(Ctrl);
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard(
       "clsUIController.CopyControl(Ctrl,ElemAttrName)",
       [&] {
@@ -157,6 +158,7 @@ void CUIController::CopyControl(QWidget* Ctrl, const std::string& ElemAttrName, 
 }
 
 void CUIController::EnableAll() {
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard("clsUIController.EnableAll", [&] { disabledGroups_.clear(); });
 }
 
@@ -184,6 +186,7 @@ void CUIController::SetGroupsEnabled(const std::string& AUTH, bool En, const std
 }
 
 bool CUIController::IsGroupDisabled(const std::string& AGroup, const std::string& AUTH) const {
+  // Report name kept as it was: error reports and their readers rely on it.
   return ErrGuard(
       "clsUIController.IsGroupDisabled(AGroup)",
       [&] {
@@ -198,6 +201,7 @@ bool CUIController::IsGroupDisabled(const std::string& AGroup, const std::string
 
 void CUIController::RefreshDisabledStatus(QWidget* AForm) {
   if (refreshSuppressed_) return;
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard(
       "clsUIController.RefreshDisabledStatus(AForm)",
       [&] {
@@ -214,6 +218,7 @@ void CUIController::RefreshDisabledStatus(QWidget* AForm) {
 }
 
 void CUIController::EnableControl(QWidget* Ctrl, bool En) {
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard(
       "clsUIController.SetCtrlEnabled(Ctrl,En)",
       [&] {
@@ -227,6 +232,7 @@ void CUIController::EnableControl(QWidget* Ctrl, bool En) {
 }
 
 void CUIController::ClearControls(QWidget* AForm, const std::string& Groups, bool ClearLists) {
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard(
       "clsUIController.ClearControlsX(AForm,Groups,ClearLists)",
       [&] {
@@ -243,6 +249,7 @@ void CUIController::ClearControls(QWidget* AForm, const std::string& Groups, boo
 }
 
 void CUIController::ClearControl(QWidget* Ctrl, bool ClearLists) {
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard(
       "clsUIController.ClearControl(Ctrl,ClearLists)",
       [&] {
@@ -307,6 +314,7 @@ void CUIController::FillListControl(QWidget* Ctrl, bwXMLBrowser& xFromList, cons
 }
 
 int ComboBoxFind(QWidget* lst, const std::string& AText, std::optional<int> AData) {
+  // Report name kept as it was: error reports and their readers rely on it.
   return ErrGuard(
       "modUICorp.ComboBoxFind(lst,AText)",
       [&]() -> int {

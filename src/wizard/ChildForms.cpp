@@ -3,35 +3,13 @@
 #include <algorithm>
 #include <map>
 
-#include "wizard/pages/frmChild0StartPage.h"
+#include "wizard/pages/CTablePage.h"
 #include "wizard/pages/frmChildBuildCode.h"
-#include "wizard/pages/frmChildErrHndl.h"
-#include "wizard/pages/frmChildErrHndlLog.h"
-#include "wizard/pages/frmChildFunc.h"
-#include "wizard/pages/frmChildFuncBatch.h"
-#include "wizard/pages/frmChildFuncComp.h"
 #include "wizard/pages/frmChildFuncConnSrc.h"
-#include "wizard/pages/frmChildFuncRSNav.h"
-#include "wizard/pages/frmChildFuncSQL.h"
-#include "wizard/pages/frmChildFuncTrans.h"
-#include "wizard/pages/frmChildFuncXML.h"
 #include "wizard/pages/frmChildInclude.h"
-#include "wizard/pages/frmChildInit.h"
-#include "wizard/pages/frmChildInitADO.h"
-#include "wizard/pages/frmChildInitAfterExec.h"
 #include "wizard/pages/frmChildInitConnDft.h"
-#include "wizard/pages/frmChildInitErrH.h"
-#include "wizard/pages/frmChildInitNulls.h"
 #include "wizard/pages/frmChildInitStrLen.h"
-#include "wizard/pages/frmChildMeth.h"
-#include "wizard/pages/frmChildMethDTOvrd.h"
-#include "wizard/pages/frmChildMethFKNulls.h"
-#include "wizard/pages/frmChildMethFilter.h"
-#include "wizard/pages/frmChildMethNames.h"
 #include "wizard/pages/frmChildMethPackages.h"
-#include "wizard/pages/frmChildMethPrmNames.h"
-#include "wizard/pages/frmChildMethRetVal.h"
-#include "wizard/pages/frmChildMethTypeModel.h"
 #include "wizard/pages/frmChildOutputFiles.h"
 #include "wizard/pages/frmChildProfile.h"
 #include "wizard/pages/frmChildRunVBProject.h"
@@ -56,42 +34,43 @@ CChildForm* Make(QWidget* parent) {
 
 const std::vector<ChildFormDecl>& ChildFormTable() {
   // Tree order (also the order of Next and Previous): tag, node text, level, image key,
-  // position in the creation order of the pages, factory.
+  // help anchor, position in the creation order of the pages, factory (none: the page is
+  // its row of the page table).
   static const std::vector<ChildFormDecl> table = {
-      {"frmChild0StartPage", "Procforge", 0, "Procforge", 0, &Make<frmChild0StartPage>},
-      {"frmChildProfile", "Profile", 1, "Write", 1, &Make<frmChildProfile>},
-      {"frmChildSrvr", "Database Server", 1, "Server2", 2, &Make<frmChildSrvr>},
-      {"frmChildStdConfigs", "Predefined Configurations", 1, "Wizard", 3, &Make<frmChildStdConfigs>},
-      {"frmChildMeth", "Stored Procedures", 1, "SProc", 4, &Make<frmChildMeth>},
-      {"frmChildMethPackages", "Oracle Packages", 2, "OptCh", 9, &Make<frmChildMethPackages>},
-      {"frmChildMethFilter", "Procedures Filter", 2, "OptCh", 6, &Make<frmChildMethFilter>},
-      {"frmChildMethRetVal", "Return Values", 2, "OptCh", 10, &Make<frmChildMethRetVal>},
-      {"frmChildMethNames", "Method Names", 2, "OptCh", 8, &Make<frmChildMethNames>},
-      {"frmChildMethPrmNames", "Parameters Names", 2, "OptCh", 11, &Make<frmChildMethPrmNames>},
-      {"frmChildMethTypeModel", "Parameters Direction/Types", 2, "OptCh", 12, &Make<frmChildMethTypeModel>},
-      {"frmChildMethFKNulls", "Nullable Foreign Keys", 2, "OptCh", 7, &Make<frmChildMethFKNulls>},
-      {"frmChildMethDTOvrd", "Data Types Overriding", 2, "OptCh", 5, &Make<frmChildMethDTOvrd>},
-      {"frmChildFunc", "Class Functionality", 1, "RemAuto", 13, &Make<frmChildFunc>},
-      {"frmChildFuncComp", "COM+", 2, "OptCh", 14, &Make<frmChildFuncComp>},
-      {"frmChildFuncTrans", "Transactions", 2, "OptCh", 15, &Make<frmChildFuncTrans>},
-      {"frmChildFuncConnSrc", "Class Connection Source", 2, "OptCh", 16, &Make<frmChildFuncConnSrc>},
-      {"frmChildFuncSQL", "SQL", 2, "OptCh", 18, &Make<frmChildFuncSQL>},
-      {"frmChildFuncBatch", "Batch Execution", 2, "OptCh", 19, &Make<frmChildFuncBatch>},
-      {"frmChildFuncRSNav", "ADO Helper Methods", 2, "OptCh", 17, &Make<frmChildFuncRSNav>},
-      {"frmChildFuncXML", "XML", 2, "OptCh", 20, &Make<frmChildFuncXML>},
-      {"frmChildErrHndl", "Error Handling", 1, "ErrH", 21, &Make<frmChildErrHndl>},
-      {"frmChildErrHndlLog", "Error Log", 2, "OptCh", 22, &Make<frmChildErrHndlLog>},
-      {"frmChildInit", "Initial Class Settings", 1, "Init", 23, &Make<frmChildInit>},
-      {"frmChildInitADO", "ADO", 2, "OptCh", 25, &Make<frmChildInitADO>},
-      {"frmChildInitConnDft", "Class Default Connection", 2, "OptCh", 24, &Make<frmChildInitConnDft>},
-      {"frmChildInitAfterExec", "Automatic Actions", 2, "OptCh", 26, &Make<frmChildInitAfterExec>},
-      {"frmChildInitNulls", "Nulls Handling", 2, "OptCh", 28, &Make<frmChildInitNulls>},
-      {"frmChildInitStrLen", "String Length Check", 2, "OptCh", 29, &Make<frmChildInitStrLen>},
-      {"frmChildInitErrH", "Error Handling Behavior", 2, "OptCh", 27, &Make<frmChildInitErrH>},
-      {"frmChildInclude", "Include/Overwrite Code", 1, "IncCode", 30, &Make<frmChildInclude>},
-      {"frmChildOutputFiles", "Output Files", 1, "Class", 31, &Make<frmChildOutputFiles>},
-      {"frmChildBuildCode", "Generate Code", 1, "Flash", 32, &Make<frmChildBuildCode>},
-      {"frmChildRunVBProject", "Results", 1, "VBProject", 33, &Make<frmChildRunVBProject>},
+      {"frmChild0StartPage", "Procforge", 0, "Procforge", "StartPage", 0, nullptr},
+      {"frmChildProfile", "Profile", 1, "Write", "ProfilePage", 1, &Make<frmChildProfile>},
+      {"frmChildSrvr", "Database Server", 1, "Server2", "ServerPage", 2, &Make<frmChildSrvr>},
+      {"frmChildStdConfigs", "Predefined Configurations", 1, "Wizard", "StdConfigPage", 3, &Make<frmChildStdConfigs>},
+      {"frmChildMeth", "Stored Procedures", 1, "SProc", "StoredProcPage", 4, nullptr},
+      {"frmChildMethPackages", "Oracle Packages", 2, "OptCh", "OraPackagesPage", 9, &Make<frmChildMethPackages>},
+      {"frmChildMethFilter", "Procedures Filter", 2, "OptCh", "ProcFilterPage", 6, nullptr},
+      {"frmChildMethRetVal", "Return Values", 2, "OptCh", "RetValPage", 10, nullptr},
+      {"frmChildMethNames", "Method Names", 2, "OptCh", "MethNamesPage", 8, nullptr},
+      {"frmChildMethPrmNames", "Parameters Names", 2, "OptCh", "ParamNamesPage", 11, nullptr},
+      {"frmChildMethTypeModel", "Parameters Direction/Types", 2, "OptCh", "ParamDirTypesPage", 12, nullptr},
+      {"frmChildMethFKNulls", "Nullable Foreign Keys", 2, "OptCh", "NullFKPage", 7, nullptr},
+      {"frmChildMethDTOvrd", "Data Types Overriding", 2, "OptCh", "DTOvrrdPage", 5, nullptr},
+      {"frmChildFunc", "Class Functionality", 1, "RemAuto", "ClassFuncPage", 13, nullptr},
+      {"frmChildFuncComp", "COM+", 2, "OptCh", "COMPlusPage", 14, nullptr},
+      {"frmChildFuncTrans", "Transactions", 2, "OptCh", "TransPage", 15, nullptr},
+      {"frmChildFuncConnSrc", "Class Connection Source", 2, "OptCh", "ConnSrcPage", 16, &Make<frmChildFuncConnSrc>},
+      {"frmChildFuncSQL", "SQL", 2, "OptCh", "SQLPage", 18, nullptr},
+      {"frmChildFuncBatch", "Batch Execution", 2, "OptCh", "BatchPage", 19, nullptr},
+      {"frmChildFuncRSNav", "ADO Helper Methods", 2, "OptCh", "AdoHelperMethPage", 17, nullptr},
+      {"frmChildFuncXML", "XML", 2, "OptCh", "XMLPage", 20, nullptr},
+      {"frmChildErrHndl", "Error Handling", 1, "ErrH", "ErrHPage", 21, nullptr},
+      {"frmChildErrHndlLog", "Error Log", 2, "OptCh", "ErrorLogPage", 22, nullptr},
+      {"frmChildInit", "Initial Class Settings", 1, "Init", "InitSttPage", 23, nullptr},
+      {"frmChildInitADO", "ADO", 2, "OptCh", "ADOPage", 25, nullptr},
+      {"frmChildInitConnDft", "Class Default Connection", 2, "OptCh", "DftConnPage", 24, &Make<frmChildInitConnDft>},
+      {"frmChildInitAfterExec", "Automatic Actions", 2, "OptCh", "AutoActionsPage", 26, nullptr},
+      {"frmChildInitNulls", "Nulls Handling", 2, "OptCh", "NullsHandlingPage", 28, nullptr},
+      {"frmChildInitStrLen", "String Length Check", 2, "OptCh", "StrLenCheckPage", 29, &Make<frmChildInitStrLen>},
+      {"frmChildInitErrH", "Error Handling Behavior", 2, "OptCh", "InitErrHPage", 27, nullptr},
+      {"frmChildInclude", "Include/Overwrite Code", 1, "IncCode", "IncCodePage", 30, &Make<frmChildInclude>},
+      {"frmChildOutputFiles", "Output Files", 1, "Class", "OutFilesPage", 31, &Make<frmChildOutputFiles>},
+      {"frmChildBuildCode", "Generate Code", 1, "Flash", "GenCodePage", 32, &Make<frmChildBuildCode>},
+      {"frmChildRunVBProject", "Results", 1, "VBProject", "ResultsPage", 33, &Make<frmChildRunVBProject>},
   };
   return table;
 }
@@ -113,7 +92,8 @@ int ParentIndex(size_t index) {
 
 CChildForm* CreateChildForm(const ChildFormDecl& decl, QWidget* parent) {
   const auto found = Overrides().find(decl.Tag);
-  return found != Overrides().end() ? found->second(parent) : decl.Create(parent);
+  if (found != Overrides().end()) return found->second(parent);
+  return decl.Create ? decl.Create(parent) : new CTablePage(decl.Tag, parent);
 }
 
 void OverrideChildForm(const std::string& tag, std::function<CChildForm*(QWidget*)> factory) {

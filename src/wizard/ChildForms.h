@@ -1,7 +1,8 @@
 #pragma once
 // The one declaration of the wizard's 34 pages: the navigation tree is built from this
 // table in its order, and the main window creates the pages from it in their creation
-// order. A page is added by adding one row here.
+// order. A page is added by adding one row here and its row of the page table; only a
+// page with behaviour of its own (actions, a layout of its own) also has a class.
 
 #include <cstddef>
 #include <functional>
@@ -20,8 +21,9 @@ struct ChildFormDecl {
   const char* NodeText;  // the node's text and the page's heading
   int Level;             // 0 for the root; a node's parent is the nearest row above it with a lower level
   const char* ImageKey;  // the node's picture
+  const char* Anchor;    // the page's anchor in the user guide
   int LoadPosition;      // where the page comes in the order the pages are created
-  CChildForm* (*Create)(QWidget* parent);
+  CChildForm* (*Create)(QWidget* parent);  // nullptr: a CTablePage built from the page table
 };
 
 // All pages in tree order.

@@ -62,6 +62,7 @@ void CloseSplash() {
 bool Main() {
   Program& p = Objects();
   try {
+    // Report name kept as it was: error reports and their readers rely on it.
     ErrGuard("MGlobals.Main", [&] {
       MGlobals::AppState = MGlobals::AS_STARTING;
       MGlobals::SetUserInterface(std::make_shared<CQtUserInterface>());

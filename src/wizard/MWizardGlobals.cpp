@@ -74,6 +74,7 @@ bool GenerateCode() {
   hooks.AfterBuild = [&] { run.EnableMain(); };
   try {
     const MGlobals::GenerationResult r = MGlobals::GenerateCode(settings, progress, hooks);
+    // Report name kept as it was: error reports and their readers rely on it.
     ErrGuard("MGlobals.GenerateCode", [&] {
       if (settings.xCode->boolAttr("ShowCodeInViewer") && Viewer()) {
         Viewer()(1, r.ClassProlog, r.ClassCode, r.ClassFile, &progress);

@@ -1,5 +1,5 @@
-// The settings pages, walked against the page table: every bound control, its key and
-// copy order, both copy directions, a whole walk forward and back, the enable rules for
+// The settings pages: every bound control, its key and copy order in both copy directions
+// and a whole walk forward and back (bindings in tests/data/wizard), the enable rules for
 // the four server types (cases in tests/data/wizard), keyboard access.
 
 #include <gmock/gmock.h>
@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include <fstream>
 #include <iomanip>
 #include <map>
 #include <pugixml.hpp>
@@ -19,6 +18,7 @@
 #include <tuple>
 
 #include "settings/CSettings.h"
+#include "settings/MProfileKeys.h"
 #include "xml/bwXMLBrowser.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
@@ -30,7 +30,6 @@ namespace {
 using namespace pf;
 using namespace pf::wizard;
 using namespace wizardtest;
-using PageTable::Kind;
 using ::testing::ElementsAreArray;
 
 using Profile = std::map<std::string, std::map<std::string, std::string>>;
@@ -64,93 +63,90 @@ class PagesTest : public WizardTest {
   bool On(QWidget* w) const { return !w->testAttribute(Qt::WA_Disabled); }
 };
 
-// The bound controls of a page in table order: (control, key).
-std::vector<const PageTable::Control*> Bound(const PageTable::Page& page) {
-  std::vector<const PageTable::Control*> out;
-  for (const PageTable::Control& c : page.Controls)
-    if (c.Key) out.push_back(&c);
+// One line of tests/data/wizard/bindings.txt: a page, a control it binds and the key, in
+// copy order.
+struct Binding {
+  std::string Page, Control, Key;
+  std::string Section() const { return PageTable::Find(Page)->Section; }
+};
+std::vector<Binding> Bindings() {
+  std::vector<Binding> out;
+  for (const std::string& line : DataLines("bindings.txt")) {
+    std::istringstream in(line);
+    Binding b;
+    in >> b.Page >> b.Control >> b.Key;
+    out.push_back(b);
+  }
   return out;
 }
 
 // A value other than the new profile's for every key, chosen so that the forcing rules
 // keep it for the server type given (the keys they force for that type keep theirs).
-std::string NonDefault(const PageTable::Control& c, const std::string& current) {
-  const std::string key = c.Key;
-  if (key == "SrvrType") return current;
-  if (key == "UseFaultnet" || key == "AddSPMethods") return "True";  // others depend on them
-  switch (c.K) {
-    case Kind::Check: return current == "True" ? "False" : "True";
-    case Kind::Options:
-    case Kind::List: return std::to_string(c.Items.size() - 1);
-    default: break;
-  }
-  if (c.K == Kind::Number) return std::to_string(key.size() * 7);
-  return "v" + key;  // valid as a name prefix too
+std::string NonDefault(const Binding& b, const std::string& current) {
+  const MProfileKeys::Key* k = MProfileKeys::Find(b.Section(), b.Key);
+  if (!k || b.Key == "SrvrType") return current;
+  if (b.Key == "UseFaultnet" || b.Key == "AddSPMethods") return "True";  // others depend on them
+  if (k->type == MProfileKeys::Type::Boolean) return current == "True" ? "False" : "True";
+  if (k->type == MProfileKeys::Type::Integer) return std::to_string(k->Max < 100 ? k->Max : b.Key.size() * 7);
+  return "v" + b.Key;  // valid as a name prefix too
 }
 
-// Every bound control of the table exists with its items, loads its key, and stores it
-// back; keys written anew are appended in the order they are written.
-TEST_F(PagesTest, EveryTableControlExistsLoadsAndStoresItsKeyInCopyOrder) {
+// Every binding of the data file: its control shows its key's value (an option group and
+// a drop-down list have one entry per value the key takes), stores it back, and the keys
+// written anew are appended in copy order. The page table binds nothing else.
+TEST_F(PagesTest, EveryBindingLoadsAndStoresItsKeyInCopyOrder) {
   Set("Server", "SrvrType", "3");  // the packages page binds only on Oracle
-  for (const PageTable::Page& row : PageTable::Pages()) {
-    SCOPED_TRACE(row.Name);
-    CChildForm* page = Main().GetChildForm(row.Name);
-    for (const PageTable::Control* c : Bound(row)) {
-      const QString name = QString::fromUtf8(c->Name);
-      switch (c->K) {
-        case Kind::Check: ASSERT_NE(page->findChild<QCheckBox*>(name), nullptr) << c->Name; break;
-        case Kind::Text:
-        case Kind::Number: ASSERT_NE(page->findChild<QLineEdit*>(name), nullptr) << c->Name; break;
-        case Kind::List: {
-          auto* cmb = page->findChild<QComboBox*>(name);
-          ASSERT_NE(cmb, nullptr) << c->Name;
-          EXPECT_FALSE(cmb->isEditable());
-          ASSERT_EQ(cmb->count(), static_cast<int>(c->Items.size()));
-          for (int i = 0; i < cmb->count(); ++i) EXPECT_EQ(cmb->itemText(i).toStdString(), c->Items[i]);
-          break;
-        }
-        case Kind::Options: {
-          const auto buttons = page->findChildren<QRadioButton*>(name);
-          ASSERT_EQ(buttons.size(), static_cast<qsizetype>(c->Items.size())) << c->Name;
-          std::set<int> indexes;
-          for (QRadioButton* b : buttons) indexes.insert(b->property("Index").toInt());
-          EXPECT_EQ(indexes.size(), c->Items.size());
-          EXPECT_EQ(*indexes.rbegin(), static_cast<int>(c->Items.size()) - 1);
-          break;
-        }
-        default: ADD_FAILURE() << c->Name << " is bound but has no key kind";
-      }
-    }
-    if (!row.Section || Bound(row).empty()) continue;
+  const std::vector<Binding> bindings = Bindings();
+  ASSERT_EQ(bindings.size(), 99u);
+  std::set<std::pair<std::string, std::string>> inFile, inTable;
+  for (const Binding& b : bindings) inFile.emplace(b.Page, b.Control);
+  for (const PageTable::Page& row : PageTable::Pages())
+    for (const PageTable::Control& c : row.Controls)
+      if (c.Key) inTable.emplace(row.Name, c.Name);
+  EXPECT_EQ(inTable, inFile);
+
+  for (size_t first = 0; first < bindings.size();) {
+    size_t end = first;
+    while (end < bindings.size() && bindings[end].Page == bindings[first].Page) ++end;
+    const std::string section = bindings[first].Section();
+    SCOPED_TRACE(bindings[first].Page);
+    CChildForm* page = Main().GetChildForm(bindings[first].Page);
     std::map<std::string, std::string> values;
     std::vector<std::string> written;
-    for (const PageTable::Control* c : Bound(row)) {
-      values[c->Key] = NonDefault(*c, Get(row.Section, c->Key));
-      Set(row.Section, c->Key, values[c->Key]);
+    for (size_t i = first; i < end; ++i) {
+      values[bindings[i].Key] = NonDefault(bindings[i], Get(section, bindings[i].Key));
+      Set(section, bindings[i].Key, values[bindings[i].Key]);
     }
     page->CopyControls(CD_TO_CONTROLS);
-    for (const PageTable::Control* c : Bound(row)) {
-      const QString name = QString::fromUtf8(c->Name);
-      const std::string& v = values[c->Key];
-      if (c->K == Kind::Check) {
-        EXPECT_EQ(page->findChild<QCheckBox*>(name)->isChecked(), v == "True") << c->Name;
-      } else if (c->K == Kind::Text || c->K == Kind::Number) {
-        EXPECT_EQ(page->findChild<QLineEdit*>(name)->text().toStdString(), v) << c->Name;
-      } else if (c->K == Kind::List) {
-        EXPECT_EQ(page->findChild<QComboBox*>(name)->currentIndex(), std::stoi(v)) << c->Name;
-      } else if (c->K == Kind::Options) {
-        for (QRadioButton* b : page->findChildren<QRadioButton*>(name))
-          EXPECT_EQ(b->isChecked(), b->property("Index").toInt() == std::stoi(v)) << c->Name;
+    for (size_t i = first; i < end; ++i) {
+      const Binding& b = bindings[i];
+      const QString name = QString::fromStdString(b.Control);
+      const std::string& v = values[b.Key];
+      const MProfileKeys::Key* k = MProfileKeys::Find(section, b.Key);
+      ASSERT_NE(k, nullptr) << b.Key;
+      if (auto* chk = page->findChild<QCheckBox*>(name)) {
+        EXPECT_EQ(chk->isChecked(), v == "True") << b.Control;
+      } else if (auto* txt = page->findChild<QLineEdit*>(name)) {
+        EXPECT_EQ(txt->text().toStdString(), v) << b.Control;
+      } else if (auto* cmb = page->findChild<QComboBox*>(name)) {
+        EXPECT_FALSE(cmb->isEditable());
+        EXPECT_EQ(cmb->count(), k->Max + 1) << b.Control;
+        EXPECT_EQ(cmb->currentIndex(), std::stoi(v)) << b.Control;
+      } else {
+        const auto buttons = page->findChildren<QRadioButton*>(name);
+        ASSERT_EQ(buttons.size(), k->Max + 1) << b.Control;
+        for (QRadioButton* o : buttons) EXPECT_EQ(o->isChecked(), o->property("Index").toInt() == std::stoi(v));
       }
-      Settings().SectionViewer(row.Section).RemoveAttr(c->Key);
-      written.push_back(c->Key);
+      Settings().SectionViewer(section).RemoveAttr(b.Key);
+      written.push_back(b.Key);
     }
     page->CopyControls(CD_TO_PROFILE);
-    for (const auto& [key, v] : values) EXPECT_EQ(Get(row.Section, key), v) << key;
-    const std::vector<std::string> order = KeyOrder(row.Section);
+    for (const auto& [key, v] : values) EXPECT_EQ(Get(section, key), v) << key;
+    const std::vector<std::string> order = KeyOrder(section);
     ASSERT_GE(order.size(), written.size());
     EXPECT_THAT(std::vector<std::string>(order.end() - static_cast<long>(written.size()), order.end()),
                 ElementsAreArray(written));
+    first = end;
   }
 }
 
@@ -162,9 +158,7 @@ TEST_F(PagesTest, AProfileOfNonDefaultValuesSurvivesAWalkForwardAndBack) {
     Set("Server", "SrvrType", st);
     Set("Server", "ConnPfg", "Provider=Procforge.Snapshot;Data Source=none.sql");
     AddPackage("PKG_A", "Pa", "True");
-    for (const PageTable::Page& row : PageTable::Pages())
-      if (row.Section)
-        for (const PageTable::Control* c : Bound(row)) Set(row.Section, c->Key, NonDefault(*c, Get(row.Section, c->Key)));
+    for (const Binding& b : Bindings()) Set(b.Section(), b.Key, NonDefault(b, Get(b.Section(), b.Key)));
     Settings().Validate();
     const Profile before = Snapshot();
 
@@ -184,11 +178,8 @@ TEST_F(PagesTest, AProfileOfNonDefaultValuesSurvivesAWalkForwardAndBack) {
 }
 
 TEST_F(PagesTest, EnableRulesForEachServerType) {
-  std::ifstream cases(std::string(PF_SOURCE_DIR) + "/tests/data/wizard/enable-rules.txt");
-  ASSERT_TRUE(cases.is_open());
   int count = 0;
-  for (std::string line; std::getline(cases, line);) {
-    if (line.empty() || line[0] == '#') continue;
+  for (const std::string& line : DataLines("enable-rules.txt")) {
     std::istringstream in(line);
     std::string pageName, control, byServer;
     int index = 0;

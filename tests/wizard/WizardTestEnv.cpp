@@ -5,6 +5,9 @@
 #include <QTest>
 
 #include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
 
 #include "errors/Faultnet31.h"
 #include "base/AppPaths.h"
@@ -25,9 +28,24 @@ namespace fs = std::filesystem;
 using namespace pf;
 using namespace pf::wizard;
 
+std::vector<std::string> DataLines(const std::string& file) {
+  std::ifstream in(std::string(PF_SOURCE_DIR) + "/tests/data/wizard/" + file);
+  EXPECT_TRUE(in.is_open()) << file;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '#') lines.push_back(line);
+  return lines;
+}
+
 std::vector<std::string> TreeTags() {
   std::vector<std::string> tags;
-  for (const ChildFormDecl& d : ChildFormTable()) tags.emplace_back(d.Tag);
+  for (const std::string& line : DataLines("tree.txt")) {
+    std::istringstream in(line);
+    std::string text, tag;
+    int level = 0;
+    in >> std::quoted(text) >> level >> tag;
+    tags.push_back(tag);
+  }
   return tags;
 }
 

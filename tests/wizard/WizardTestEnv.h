@@ -64,7 +64,9 @@ class WizardTest : public ::testing::Test {
   qint64 clockMs = 1'000'000;
 };
 
-// The tree tags in order.
+// The lines of a file under tests/data/wizard that are neither blank nor comments.
+std::vector<std::string> DataLines(const std::string& file);
+// The tree tags in order, as tests/data/wizard/tree.txt gives them.
 std::vector<std::string> TreeTags();
 
 }  // namespace wizardtest

@@ -21,7 +21,6 @@ class frmChildBuildCode : public CChildForm {
  public:
   explicit frmChildBuildCode(QWidget* parent = nullptr);
   void CopyControls(int ACopyDir) override;
-  std::string HelpAnchor() const override { return "GenCodePage"; }
   // What a run that failed or was cancelled had noticed before it stopped; empty hides
   // the list.
   void SetWarnings(const std::vector<std::string>& warnings);

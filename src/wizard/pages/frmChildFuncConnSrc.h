@@ -12,7 +12,6 @@ class frmChildFuncConnSrc : public CTablePage {
 
  public:
   explicit frmChildFuncConnSrc(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "ConnSrcPage"; }
 
   // The link file's path: the text itself when it names a folder, else the text in the
   // folder of the current profile file.

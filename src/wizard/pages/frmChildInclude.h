@@ -11,7 +11,6 @@ class frmChildInclude : public CTablePage {
 
  public:
   explicit frmChildInclude(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "IncCodePage"; }
 };
 
 }  // namespace pf::wizard

@@ -11,7 +11,6 @@ class frmChildInitConnDft : public CTablePage {
 
  public:
   explicit frmChildInitConnDft(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "DftConnPage"; }
 };
 
 }  // namespace pf::wizard

@@ -10,7 +10,6 @@ class frmChildInitStrLen : public CTablePage {
 
  public:
   explicit frmChildInitStrLen(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "StrLenCheckPage"; }
 };
 
 }  // namespace pf::wizard

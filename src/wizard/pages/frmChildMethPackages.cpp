@@ -49,6 +49,7 @@ frmChildMethPackages::frmChildMethPackages(QWidget* parent) : CTablePage("frmChi
     list->currentItem()->setData(kPrefixRole, text.trimmed());
     ShowItem(list->currentItem());
   });
+  // Report name kept as it was: error reports and their readers rely on it.
   connect(Button("btnRefresh"), &QPushButton::clicked, this,
           [this] { UIEntry("frmChildSPMethods.btnMethRefresh_Click", [&] { btnRefresh_Click(); }); });
   connect(Button("btnSelectAll"), &QPushButton::clicked, this,

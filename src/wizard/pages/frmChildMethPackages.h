@@ -15,7 +15,6 @@ class frmChildMethPackages : public CTablePage {
 
  public:
   explicit frmChildMethPackages(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "OraPackagesPage"; }
 
  protected:
   // Loading refills the list from the Package entries in document order; storing writes

@@ -10,7 +10,6 @@ class frmChildOutputFiles : public CTablePage {
 
  public:
   explicit frmChildOutputFiles(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "OutFilesPage"; }
 };
 
 }  // namespace pf::wizard

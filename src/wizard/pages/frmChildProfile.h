@@ -11,7 +11,6 @@ class frmChildProfile : public CTablePage {
 
  public:
   explicit frmChildProfile(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "ProfilePage"; }
 
   // Opens FileName as the current profile. The name must not be blank and the file must
   // exist (0x80041065 otherwise). The open profile is first saved to its own file, so

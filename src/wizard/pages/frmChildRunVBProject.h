@@ -23,7 +23,6 @@ class frmChildRunVBProject : public CChildForm {
  public:
   explicit frmChildRunVBProject(QWidget* parent = nullptr);
   void CopyControls(int ACopyDir) override;
-  std::string HelpAnchor() const override { return "ResultsPage"; }
 
   // After a successful run: the "not generated yet" note gives way to the figures.
   void SetDone();

@@ -11,7 +11,6 @@ class frmChildSrvr : public CTablePage {
 
  public:
   explicit frmChildSrvr(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "ServerPage"; }
 
   // Shown before the designer opens on an Access profile.
   static const char* const kAccessWarning;

@@ -11,7 +11,6 @@ class frmChildStdConfigs : public CTablePage {
 
  public:
   explicit frmChildStdConfigs(QWidget* parent = nullptr);
-  std::string HelpAnchor() const override { return "StdConfigPage"; }
   // The position of the first set option, 0 when none is set.
   int GetConfType() const;
 

@@ -1,1 +1,0 @@
-#include "wizard/pages/frmChildFuncComp.h"

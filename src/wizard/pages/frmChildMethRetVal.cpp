@@ -1,1 +1,0 @@
-#include "wizard/pages/frmChildMethRetVal.h"
