@@ -55,6 +55,7 @@ ado::Recordset& CServer::Current() {
 }
 
 void CServer::ExecSQL(const std::string& SQL) {
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard("CSrvrOraADO.RetrieveRecordset(SQL)", [&] {
     InitCommand();
     command_->CommandType = ado::adCmdText;
@@ -105,6 +106,7 @@ std::string CServer::xmlGetRecordset() {
 }
 
 std::string CServer::xmlGetRecordsetExt(const std::string& RsDataElem, const std::string& ZRowElem) {
+  // Report name kept as it was: error reports and their readers rely on it.
   return ErrGuard("XXClassNameXX.xmlGetRecordsetExt(RsDataElem,ZRowElem)", [&] {
     const std::string rows = pfgXMLUtils::xmlRenameElement(pfgXMLUtils::RowText(xmlGetRecordset()), "z:row", ZRowElem);
     return RsDataElem.empty() ? rows : "<" + RsDataElem + ">" + rows + "</" + RsDataElem + ">";

@@ -13,6 +13,7 @@ constexpr const char* kProcListSQL = "SELECT * FROM sysobjects  WHERE type IN ('
 }
 
 std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
+  // Report name kept as it was: error reports and their readers rely on it.
   return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPList(Filter)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
     const std::string pattern = Filter.empty() ? std::string("*") : Filter;

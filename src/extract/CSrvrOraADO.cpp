@@ -193,6 +193,7 @@ std::string CSrvrOraADO::GetOrigCap(const std::string& OraName) {
 }
 
 void CSrvrOraADO::LoadPackageDecl(const std::string& Package, const std::string& ProcName) {
+  // Report name kept as it was: error reports and their readers rely on it.
   ErrGuard("COraOOServer.LoadPackageDecl(Package)", [&] {
     // The cache holds one package declaration or one stand-alone procedure's source; a
     // stand-alone procedure never reuses a package's text, even when the names agree.

@@ -28,6 +28,7 @@ std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
 }
 
 std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
+  // Report name kept as it was: error reports and their readers rely on it.
   return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
     std::shared_ptr<ado::Command> cmd;
