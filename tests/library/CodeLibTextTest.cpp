@@ -12,6 +12,7 @@
 #include "LibraryTestUtil.h"
 #include "codelib/CBlocks.h"
 #include "errors/Faultnet31.h"
+#include "settings/MProfileKeys.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
@@ -148,13 +149,14 @@ namespace {
 // does): every name the library tests must be one the generator sets, and every name the
 // generator sets must change something in the library.
 TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
-  const std::set<std::string> generator = {
-      "MethExecSPByName", "ValFmt", "TestConn", "ADOVersion", "IFaceClass", "COMP", "IFaceObjectControl",
-      "IFaceObjectConstruct", "Trans", "Batch", "Oracle", "NonOracle", "MSSQLSybase", "WithEvents", "NoEvents",
-      "MultiRS", "TransCOMP", "TransADO", "TransAuto", "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath",
-      "ConnInRegistry", "UseDefaultConn", "UseFaultnet", "NoFaultnet", "ErrSaveToFile", "ErrSaveToDB",
-      "ErrSaveToEvtLog", "UseConnStr4Err", "AddErrProps", "ExitOnError", "AddTestConn", "StdRetVal", "ProcGroup",
-      "WithEnums"};
+  // The conditions the builder sets from the server type, the integer keys and always, and
+  // those of the switches in the profile key table.
+  std::set<std::string> generator = {
+      "Trans", "Oracle", "NonOracle", "MSSQLSybase", "WithEvents", "NoEvents", "TransCOMP", "TransADO",
+      "TransAuto", "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath", "ConnInRegistry", "UseFaultnet",
+      "NoFaultnet", "AddErrProps", "AddTestConn", "StdRetVal", "ProcGroup", "WithEnums"};
+  for (const MProfileKeys::Key& k : MProfileKeys::Keys())
+    if (k.Cond) generator.insert(k.Cond);
   pf::CBlocks blocks;
   lib::LoadLibrary(blocks);
   std::set<std::string> used;

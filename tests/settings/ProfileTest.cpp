@@ -2,6 +2,9 @@
 // predefined configurations and file headers.
 
 #include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
 
 #include "support/Golden.h"
 #include "support/SettingsTestEnv.h"
@@ -173,95 +176,40 @@ TEST_F(Profile, InitRestoresTheProfileNamedByTheStateFile) {
   }
 }
 
+// The forcing rules, cases in tests/data/settings/validate.txt.
 TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
-  CSettings s;
-  // Server type 0 with every dependent switch on.
-  for (const char* k :
-       {"AddOraFunctions", "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney", "MSUseStrForGuid",
-        "OraLongForZeroScale", "OraForceLong", "MethConvToWCap", "MethFirstCap", "PrmFirstCap"})
-    s.xStoredProc->Attr(k, Variant("True"));
-  s.xStoredProc->Attr("RetValType", Variant(0));
-  for (const char* k : {"MultipleRS", "Batch", "ErrIfRegFailed"}) s.xAddnlFunc->Attr(k, Variant("True"));
-  s.xIniOptions->Attr("AutoCheckRetVal", Variant("True"));
-  s.xIniOptions->Attr("ConnTimeout", Variant("abc"));
-  s.xIniOptions->Attr("CmdTimeout", Variant("0"));
-  s.Validate();
-  for (const char* k : {"AddOraFunctions", "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney",
-                        "MSUseStrForGuid", "OraLongForZeroScale", "OraForceLong", "MethFirstCap"})
-    EXPECT_EQ(s.xStoredProc->strAttr(k), "False") << k;
-  EXPECT_EQ(s.xStoredProc->strAttr("PrmFirstCap"), "False");
-  EXPECT_EQ(s.xStoredProc->strAttr("RetValType"), "1");
-  for (const char* k : {"MultipleRS", "Batch", "ErrIfRegFailed"}) EXPECT_EQ(s.xAddnlFunc->strAttr(k), "False") << k;
-  EXPECT_EQ(s.xIniOptions->strAttr("AutoCheckRetVal"), "False");
-  EXPECT_EQ(s.xIniOptions->strAttr("ConnTimeout"), "15");
-  EXPECT_EQ(s.xIniOptions->strAttr("CmdTimeout"), "60");
-
-  // The same switches survive where the server type allows them.
-  s.xServer->Attr("SrvrType", Variant(1));
-  for (const char* k : {"AddOraFunctions", "MSUseLongForInts"}) s.xStoredProc->Attr(k, Variant("True"));
-  s.xStoredProc->Attr("RetValType", Variant(0));
-  s.xStoredProc->Attr("MethConvToWCap", Variant("False"));
-  s.xStoredProc->Attr("MethFirstCap", Variant("True"));
-  s.xAddnlFunc->Attr("Batch", Variant("True"));
-  s.xAddnlFunc->Attr("ConnSrcType", Variant(3));
-  s.xAddnlFunc->Attr("ErrIfRegFailed", Variant("True"));
-  s.xIniOptions->Attr("AutoCheckRetVal", Variant("True"));
-  s.Validate();
-  EXPECT_EQ(s.xStoredProc->strAttr("AddOraFunctions"), "True");
-  EXPECT_EQ(s.xStoredProc->strAttr("MSUseLongForInts"), "True");
-  EXPECT_EQ(s.xStoredProc->strAttr("RetValType"), "0");
-  EXPECT_EQ(s.xStoredProc->strAttr("MethFirstCap"), "True");
-  EXPECT_EQ(s.xAddnlFunc->strAttr("Batch"), "True");
-  EXPECT_EQ(s.xAddnlFunc->strAttr("ErrIfRegFailed"), "True");
-  EXPECT_EQ(s.xIniOptions->strAttr("AutoCheckRetVal"), "True");
-  // Sybase: no database functions.
-  s.xServer->Attr("SrvrType", Variant(2));
-  s.Validate();
-  EXPECT_EQ(s.xStoredProc->strAttr("AddOraFunctions"), "False");
-}
-
-TEST_F(Profile, ValidateComPlusRulesRunInOrder) {
-  CSettings s;
-  s.SetStandardConf(0);
-  s.xAddnlFunc->Attr("Trans", Variant(1));
-  s.xIniOptions->Attr("ErrDisCommit", Variant("True"));
-  s.Validate();
-  EXPECT_EQ(s.xAddnlFunc->strAttr("Trans"), "1");
-  EXPECT_EQ(s.xIniOptions->strAttr("ErrDisCommit"), "True");
-
-  // Instancing 0 clears COM+, which then moves Trans 1 to 2 and clears ErrDisCommit.
-  s.xAddnlFunc->Attr("Instancing", Variant(0));
-  s.Validate();
-  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPlus"), "False");
-  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPMTSSetting"), "0");
-  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPObjControl"), "False");
-  EXPECT_EQ(s.xAddnlFunc->strAttr("COMPObjConstruct"), "False");
-  EXPECT_EQ(s.xAddnlFunc->strAttr("Trans"), "2");
-  EXPECT_EQ(s.xIniOptions->strAttr("ErrDisCommit"), "False");
-}
-
-TEST_F(Profile, ValidateRepairsLogSettings) {
-  CSettings s;
-  bwXMLBrowser& eh = *s.xErrHndl;
-  eh.Attr("LogFileName", Variant("   "));
-  eh.Attr("LogToDB", Variant("True"));
-  eh.Attr("ErrLogSPName", Variant(""));
-  eh.Attr("LogInOtherDB", Variant("True"));
-  s.Validate();
-  EXPECT_EQ(eh.strAttr("LogFileName"), "Errors.txt");
-  EXPECT_EQ(eh.strAttr("ErrLogSPName"), "spErrorLogInsert");
-  EXPECT_EQ(eh.strAttr("LogInOtherDB"), "True");
-  eh.Attr("LogToDB", Variant("False"));
-  s.Validate();
-  EXPECT_EQ(eh.strAttr("LogInOtherDB"), "False");
-
-  eh.Attr("UseFaultnet", Variant("False"));
-  eh.Attr("LogFileName", Variant("my.log"));
-  for (const char* k : {"AddStopOnError", "LogToEvtLog", "LogToFile", "LogToDB"}) eh.Attr(k, Variant("True"));
-  s.Validate();
-  for (const char* k : {"AddStopOnError", "LogToEvtLog", "LogToFile", "LogToDB"})
-    EXPECT_EQ(eh.strAttr(k), "False") << k;
-  EXPECT_EQ(eh.strAttr("LogFileName"), "my.log");
+  std::ifstream cases(std::string(PF_SOURCE_DIR) + "/tests/data/settings/validate.txt");
+  ASSERT_TRUE(cases.is_open());
+  int count = 0;
+  for (std::string line; std::getline(cases, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    SCOPED_TRACE(line);
+    ++count;
+    CSettings s;
+    std::istringstream in(line);
+    int st = 0;
+    in >> st;
+    s.xServer->Attr("SrvrType", Variant(st));
+    bool after = false;
+    for (std::string key, value; in >> std::ws && !in.eof();) {
+      if (in.peek() == '-') {
+        in >> key;
+        after = true;
+        s.Validate();
+        continue;
+      }
+      std::getline(in, key, '=');
+      in >> std::quoted(value);
+      bwXMLBrowser& x = s.SectionViewer(key.substr(0, key.find('.')));
+      const std::string name = key.substr(key.find('.') + 1);
+      if (after) {
+        EXPECT_EQ(x.strAttr(name), value) << key;
+      } else {
+        x.Attr(name, Variant(value));
+      }
+    }
+  }
+  EXPECT_GE(count, 10);
 }
 
 // The whole profile each predefined configuration gives on each server type, against a golden

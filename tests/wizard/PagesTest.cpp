@@ -1,5 +1,5 @@
 // The settings pages: every bound control, its key and copy order in both copy directions
-// and a whole walk forward and back (bindings in tests/data/wizard), the enable rules for
+// (bindings in tests/data/wizard), the enable rules for
 // the four server types (cases in tests/data/wizard), keyboard access.
 
 #include <gmock/gmock.h>
@@ -32,8 +32,6 @@ using namespace pf::wizard;
 using namespace wizardtest;
 using ::testing::ElementsAreArray;
 
-using Profile = std::map<std::string, std::map<std::string, std::string>>;
-
 class PagesTest : public WizardTest {
  protected:
   void SetUp() override {
@@ -46,13 +44,6 @@ class PagesTest : public WizardTest {
   }
   std::string Get(const std::string& section, const std::string& key) {
     return Settings().SectionViewer(section).strAttr(key);
-  }
-  // Every key of every section, as the document holds it.
-  Profile Snapshot() {
-    Profile p;
-    for (pugi::xml_node s : Settings().xSettings->RootElement().children())
-      for (pugi::xml_attribute a : s.attributes()) p[s.name()][a.name()] = a.value();
-    return p;
   }
   // The attribute names of a section element in document order.
   std::vector<std::string> KeyOrder(const std::string& section) {
@@ -148,33 +139,6 @@ TEST_F(PagesTest, EveryBindingLoadsAndStoresItsKeyInCopyOrder) {
                 ElementsAreArray(written));
     first = end;
   }
-}
-
-TEST_F(PagesTest, AProfileOfNonDefaultValuesSurvivesAWalkForwardAndBack) {
-  // Each server type forces some keys; SQL Server and Oracle together leave none out.
-  for (const char* st : {"1", "3"}) {
-    SCOPED_TRACE(st);
-    Main().SelectRootNode();
-    Set("Server", "SrvrType", st);
-    Set("Server", "ConnPfg", "Provider=Procforge.Snapshot;Data Source=none.sql");
-    AddPackage("PKG_A", "Pa", "True");
-    for (const Binding& b : Bindings()) Set(b.Section(), b.Key, NonDefault(b, Get(b.Section(), b.Key)));
-    Settings().Validate();
-    const Profile before = Snapshot();
-
-    const std::vector<std::string> tags = TreeTags();
-    for (size_t i = 1; i < tags.size(); ++i) {
-      Main().SelectNextTreeNode();
-      ASSERT_EQ(Current(), tags[i]);
-    }
-    for (size_t i = tags.size() - 1; i > 0; --i) Main().SelectPreviousTreeNode();
-    ASSERT_EQ(Current(), tags[0]);
-    const Profile after = Snapshot();
-    for (const auto& [section, keys] : before)
-      for (const auto& [key, value] : keys) EXPECT_EQ(after.at(section).at(key), value) << section << "." << key;
-    EXPECT_EQ(after, before);
-  }
-  EXPECT_TRUE(Shown().empty()) << Shown().front();
 }
 
 TEST_F(PagesTest, EnableRulesForEachServerType) {
