@@ -52,7 +52,8 @@ Public Function PfLiteral(ByVal V As Variant, ByVal AdoType As Long) As String
     Case 11
         If CBool(V) Then S = "true" Else S = "false"
     Case 2, 3, 4, 5, 6, 14, 16, 17, 18, 19, 20, 21, 131, 139
-        S = Trim(Str(V))
+        ' Through Double: LibreOffice's Str writes a Currency with four decimals.
+        S = Trim(Str(CDbl(V)))
     Case 128, 204, 205
         If IsArray(V) Then
             S = "\x"
@@ -158,7 +159,7 @@ End Sub
 Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As String, ByVal Cmd As Object, ByVal Rs As Object)
     Dim Schema As String, Info As Object, Kind As String, SQL As String, I As Long, P As Object
     Dim Res As Object, Cursors As Collection, Own As Boolean, Extra As Object, Meta As Object
-    Name = Replace(Replace(Name, "[", ""), "]", "")
+    Name = Replace(Replace(Replace(Name, "[", ""), "]", ""), """", "")
     I = InStr(Name, ".")
     If I > 0 Then Schema = Left(Name, I - 1): Name = Mid(Name, I + 1)
     SQL = "SELECT n.nspname, p.proname, p.proretset, t.typname, coalesce(array_to_string(p.proargmodes, ''), '') " & _
@@ -263,6 +264,12 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
     Dim Stmt As Object, Target As Object, Filled As Boolean, W As Variant, Name As String, Args As String
     SQL = Cmd.CommandText
     J = 0
+    ' A function call "Begin ? := F(?, ...); End;": the first mark is the return value.
+    If Left(SQL, 11) = "Begin ? := " And Right(SQL, 6) = "; End;" Then
+        SQL = Mid(SQL, 12, Len(SQL) - 17)
+        If InStr(SQL, "(") = 0 Then SQL = SQL & "()"
+        If Cmd.Parameters.Count > 0 Then J = 1
+    End If
     I = InStr(SQL, "?")
     Do While I > 0 And J < Cmd.Parameters.Count
         S = PfLiteral(Cmd.Parameters(J).Value, Cmd.Parameters(J).Type_)
@@ -304,7 +311,7 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
             End If
             If Name <> "" Then
                 If Args = "" Then Args = " "
-                PfCall Conn, Name, Args, Nothing, Target
+                PfCall Conn, Name, Args, Cmd, Target
             Else
                 PfLog "SQL" & Chr(9) & S
                 Set Stmt = Conn.Sdbc.createStatement()

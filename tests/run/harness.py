@@ -194,25 +194,30 @@ def find_compile_errors(office, modules, standin, sources):
     faults = []
     ping = "\nFunction PfPing()\n    PfPing = \"ok\"\nEnd Function\n"
 
-    def compiles(body):
-        lib = office.library(standin + [("PfProbe", "Option VBASupport 1\n" + body + ping, False)])
+    def compiles(body, base=()):
+        lib = office.library(standin + list(base) + [("PfProbe", "Option VBASupport 1\n" + body + ping, False)])
         try:
             return office.call(lib, "PfProbe", "PfPing") == "ok"
         finally:
             office.drop(lib)
+    # Each module alone; the driver (last) after the modules that compile, as it needs them.
+    passed = []
     for name, text, is_class in modules:
         text = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text, flags=re.M)
-        if compiles(text):
+        base = passed if name == modules[-1][0] else []
+        if compiles(text, base):
+            passed.append((name, "Option VBASupport 1\n" + ("Option ClassModule\n" if is_class else "") + text,
+                           is_class))
             continue
         procs = procedures(text)
         decls = text[:text.index(procs[0][2])] if procs else text
         decls = re.sub(r"^(Public |Private )?Event .*$", "", decls, flags=re.M)
-        if not compiles(decls):
+        if not compiles(decls, base):
             faults.append("%s: declarations do not compile" % name)
             continue
         original = open(sources[name], encoding="cp1252").read().split("\n") if name in sources else []
         for proc, line, ptext in procs:
-            if not compiles(decls + "\n" + ptext):
+            if not compiles(decls + "\n" + ptext, base):
                 header = ptext.split("\n")[0]
                 line = next((i + 1 for i, l in enumerate(original) if l.rstrip("\r") == header), line)
                 faults.append("%s:%d: procedure %s does not compile" % (sources.get(name, name), line, proc))
@@ -314,19 +319,51 @@ def pg_type(ado):
     return PG_TYPE.get(ado, "text")
 
 
-def catalogue(snapshot, numeric_as_double):
+# Oracle argument types as the class sends them; the size is not checked (-1): the class
+# takes it from the declarations in the package sources.
+ORA_TYPE = {"NUMBER": 5, "FLOAT": 5, "DATE": 135, "CHAR": 129, "VARCHAR2": 200, "NVARCHAR2": 200,
+            "BINARY_INTEGER": 3, "PLS_INTEGER": 3, "RAW": 128}
+
+
+def oracle_catalogue(db):
+    """The catalogue of an Oracle snapshot's user_arguments: top-level arguments of
+    procedures that are not overloaded, "PACKAGE.NAME" for package members, the function
+    result as the return value; REF CURSOR arguments are result sets, not parameters."""
+    procs = {}
+    for pkg, obj, name, pos, typ, inout in db.execute(
+            "SELECT PACKAGE_NAME, OBJECT_NAME, ARGUMENT_NAME, POSITION, DATA_TYPE, IN_OUT FROM user_arguments "
+            "WHERE DATA_LEVEL = 0 AND OVERLOAD IS NULL ORDER BY PACKAGE_NAME, OBJECT_NAME, SEQUENCE"):
+        params = procs.setdefault(pkg + "." + obj if pkg else obj, [])
+        if typ is None or typ == "REF CURSOR":
+            continue
+        direction = 4 if pos == 0 else {"IN": 1, "OUT": 2, "IN/OUT": 3}[inout]
+        params.append(("RETURN_VALUE" if pos == 0 else name, direction, ORA_TYPE.get(typ, 0), -1))
+    return procs
+
+
+def catalogue(snapshot, server_type):
     """Procedure name -> [(name, direction, type, size)] in call order, return value first,
-    from a snapshot's ProcedureParameters. The SQL Server and Sybase extractors read
-    numeric (131) as double (5), so their classes send that."""
+    from a snapshot's ProcedureParameters, as the extractors document their reading: SQL
+    Server and Sybase numeric (131) as double (5), Sybase's direction 0 as input, Access
+    names without the characters that are not letters or digits and varbinary of size 16."""
     db = sqlite3.connect(":memory:")
     db.executescript(open(snapshot, encoding="utf-8").read())
+    if not db.execute("SELECT 1 FROM sqlite_master WHERE name = 'ProcedureParameters'").fetchone():
+        return oracle_catalogue(db)
     procs = {}
     for proc, name, direction, typ, size in db.execute(
             "SELECT ProcedureName, Name, Direction, Type, Size FROM ProcedureParameters "
             "ORDER BY ProcedureName, Ordinal"):
         procs.setdefault(proc, [])
         if name:
-            procs[proc].append((name, direction, 5 if typ == 131 and numeric_as_double else typ, size))
+            if server_type == "0":
+                name = re.sub(r"[^A-Za-z0-9]", "", name)
+                size = 16 if typ == 204 else size
+            if server_type in "12" and typ == 131:
+                typ = 5
+            if server_type == "2" and direction == 0:
+                direction = 1
+            procs[proc].append((name, direction, typ, size))
     return procs
 
 
@@ -370,9 +407,14 @@ def function_sql(proc, params):
     result = "" if sets or not ret else "RETURN %s;" % (
         "0" if ret[2] == 3 else out_value(ret[2], 0))
     log = "concat_ws('|', %s)" % ", ".join(logged) if logged else "''"
-    return ('CREATE FUNCTION "%s"(%s)%s LANGUAGE plpgsql AS $pf$ BEGIN '
-            "INSERT INTO pf_calls(pf_proc, pf_args) VALUES ('%s', %s); %s %s END $pf$;\n"
-            % (proc, ", ".join(args), returns, proc.replace("'", "''"), log, " ".join(sets), result))
+    return ('CREATE FUNCTION %s(%s)%s LANGUAGE plpgsql AS $pf$ BEGIN '
+            "INSERT INTO public.pf_calls(pf_proc, pf_args) VALUES ('%s', %s); %s %s END $pf$;\n"
+            % (qualified(proc), ", ".join(args), returns, proc.replace("'", "''"), log, " ".join(sets), result))
+
+
+def qualified(proc):
+    """A procedure's server function: a package procedure in the schema of its package."""
+    return ".".join('"%s"' % part for part in proc.split(".", 1))
 
 
 class Server:
@@ -391,13 +433,13 @@ class Server:
     def install(self, sample_sql, procs):
         """A fresh schema: the sample's own tables and functions, then a generated function
         for every catalogue procedure the sample file does not define."""
-        self.psql("DROP SCHEMA IF EXISTS public CASCADE; CREATE SCHEMA public;\n"
-                  "CREATE TABLE pf_calls(pf_id serial PRIMARY KEY, pf_proc text, pf_args text);\n"
+        schemas = ["public"] + sorted({p.split(".")[0] for p in procs if "." in p})
+        self.psql("".join('DROP SCHEMA IF EXISTS "%s" CASCADE; CREATE SCHEMA "%s";\n' % (x, x) for x in schemas)
+                  + "CREATE TABLE public.pf_calls(pf_id serial PRIMARY KEY, pf_proc text, pf_args text);\n"
                   + open(sample_sql).read())
-        have = set(self.psql("SELECT lower(proname) FROM pg_proc p JOIN pg_namespace n ON n.oid = "
-                             "p.pronamespace WHERE nspname = 'public'").split())
-        self.psql("".join(function_sql(p, prm) for p, prm in sorted(procs.items())
-                          if p.lower() not in have))
+        have = set(self.psql("SELECT lower(CASE nspname WHEN 'public' THEN '' ELSE nspname || '.' END || proname) "
+                             "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace").split("\n"))
+        self.psql("".join(function_sql(p, prm) for p, prm in sorted(procs.items()) if p.lower() not in have))
 
     def row_functions(self):
         return set(self.psql("SELECT lower(proname) FROM pg_proc WHERE proretset AND prorettype <> 'refcursor'::regtype").split())
@@ -414,9 +456,9 @@ METHOD = re.compile(r"^Public Function (\w+)\(((?:.*_\n)*.*?)\)\s*As (\w+)\n((?:
 ARG = re.compile(r"^(Optional )?(ByVal |ByRef )?(\w+)(?: As (\w+))?")
 
 
-def sample(typ, size, k):
+def sample(typ, size, k, vbtype):
     """A typed sample argument: (Basic expression, the literal the server must receive)."""
-    if typ in INTEGER:
+    if typ in INTEGER or typ in NUMERIC and vbtype in ("Long", "Integer", "Byte"):
         return "%d" % (100 + k), "'%d'" % (100 + k)
     if typ in NUMERIC:
         return "%d.5" % k, "'%d.5'" % k
@@ -438,7 +480,8 @@ def methods(text, procs):
     lower = {p.lower(): p for p in procs}
     found = []
     for m in METHOD.finditer(text):
-        call = re.search(r'^\s*Execute "\[?([^"\]]+)\]?"\s*$', m.group(4), re.M)
+        call = re.search(r'^\s*Execute "(?:\[|"")?([^"\]]+?)(?:\]|"")?"\s*$', m.group(4), re.M) or \
+            re.search(r'^\s*Execute "Begin \? := ([\w.]+)(?:\(.*\))?; End;", adCmdText\s*$', m.group(4), re.M)
         if not call or call.group(1).lower() not in lower:
             continue
         args = []
@@ -565,7 +608,7 @@ def driver(cls, meths):
         dims, assign, argout, lits = [], [], [], []
         for k, (byref, arg, vbtype) in enumerate(args):
             typ, size = (plist[k][2], plist[k][3]) if k < len(plist) else (200, 10)
-            expr, lit = sample(typ, size, k + 1)
+            expr, lit = sample(typ, size, k + 1, vbtype)
             dims.append("    Dim A%d As %s" % (k, vbtype))
             assign.append("    A%d = %s" % (k, expr))
             if byref:
@@ -589,19 +632,21 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
         return ["%s: failed: %s" % (name, out.strip().replace("\n", " | "))], 1
     find = lambda tag: [l[1:] for l in lines if l[0] == tag]
     cmd = find("CMD")
-    if len(cmd) != 1 or cmd[0][0] != "4" or cmd[0][1].strip("[]") != proc:
+    called = re.fullmatch(r'Begin \? := ([\w.]+)(?:\(.*\))?; End;|"?\[?(.*?)\]?"?', cmd[0][1]) if len(cmd) == 1 else None
+    if not called or (called.group(1) or called.group(2)).lower() != proc.lower() or \
+            cmd[0][0] != ("1" if called.group(1) else "4"):
         faults.append("%s: command %s, expected stored procedure %s" % (name, cmd, proc))
     sent = find("PRM")
-    if [(p[0].lstrip("@").upper() if p[2] == "4" else p[0], int(p[1]), int(p[2])) for p in sent] != \
-            [(n.lstrip("@").upper() if d == 4 else n, t, d) for n, d, t, _ in params]:
+    if [(p[0].lstrip("@").upper(), int(p[1]), int(p[2])) for p in sent] != \
+            [(n.lstrip("@").upper(), t, d) for n, d, t, _ in params]:
         faults.append("%s: parameters %s, catalogue %s" % (
             name, [tuple(p[:3]) for p in sent], [(n, t, d) for n, d, t, _ in params]))
         return faults, checks
     values = [p for p in sent if p[2] != "4"]
     for k, ((pname, ptype, pdir, psize, value), (_, _, t, size)) in enumerate(
             zip(values, [p for p in params if p[1] != 4])):
-        if int(psize) != 0 and int(psize) != size or int(psize) == 0 and t in STRINGS | BINARY - LONG_TYPES \
-                and size < 1073741823:
+        if size >= 0 and (int(psize) != 0 and int(psize) != size or int(psize) == 0 and t in STRINGS | BINARY - LONG_TYPES
+                          and size < 1073741823):
             faults.append("%s: %s sent with size %s, catalogue %d" % (name, pname, psize, size))
         if k < len(lits) and pdir != "2" and value != lits[k]:
             faults.append("%s: %s sent as %s, argument %s" % (name, pname, value, lits[k]))
@@ -633,12 +678,13 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
 
 
 # ---------------------------------------------------------------------------------------
-# The run-time members: scenarios on the SQL Server sample's methods. Each runs when the
-# class has every member it names (and the error library when it says so); S collects what
-# the members returned and must end as the expected text (a regular expression).
+# The run-time members: scenarios on the SQL Server sample's methods. Each runs on a class of
+# that sample that has every member it names and what its second field asks for (the error
+# library, COM+, error logs, raising; "no" negates); S collects what the members returned
+# and must end as the expected text (a regular expression).
 
 SCENARIOS = [
-    ("navigation", "", """
+    ("navigation", "mssql", """
     PfObj.ExecGetCustomer1 2
     S = PfObj.RecordCount & " " & PfObj.HasRecords & " " & PfObj.BOF & " " & PfObj.Value("company_name")
     PfObj.MoveLast
@@ -651,21 +697,21 @@ SCENARIOS = [
     S = S & " " & PfObj.EOF
     PfObj.MoveFirst
     S = S & " " & PfObj.Value(0)""", r"2 True False Alfreds Futterkiste 3 True False Long True 1"),
-    ("output parameters by name", "", """
+    ("output parameters by name", "mssql", """
     A = 5
     PfObj.ExecArchiveorders DateSerial(2024, 1, 1), A
     S = A & " " & PfObj.ParamValue("@ARCHIVED") & " " & PfObj.ParamIsNull("@ARCHIVED") & " " & PfObj.ReturnValue""",
      r"902 902 False 0"),
-    ("SQL text with parameters and values", "", """
+    ("SQL text with parameters and values", "mssql", """
     PfObj.AddSQLParam 10, "id", adParamInput, adInteger
     PfObj.ExecSQL "SELECT category_name FROM categories WHERE category_id = ?"
     S = PfObj.Value(0)
     PfObj.ExecSQL "SELECT count(*) AS n FROM customers WHERE city LIKE '%1%'", Array("B")
     S = S & " " & PfObj.Value("n")""", r"Beverages 2"),
-    ("procedure by name", "", """
+    ("procedure by name", "mssql", """
     PfObj.ExecSPbyName SP_ORDERCANCEL, PRM_ORDERCANCEL, Array(7, "late")
     S = PfLast("SQL")""", r"""SELECT \* FROM "public"."usp_OrderCancel"\('7', 'late'\)"""),
-    ("connection", "", """
+    ("connection", "mssql", """
     S = PfObj.ConnectionString
     PfObj.ConnectionString4Err = "Provider=PfRun;Log"
     S = S & " " & PfObj.ConnectionString4Err
@@ -685,7 +731,7 @@ SCENARIOS = [
     S = S & " " & (PfObj.Recordset Is Nothing) & " " & PfObj.TestConnection("Provider=PfRun") & " " & _
         PfObj.ADOVersion & " " & PfObj.SetADOSettings(, , , 5) & " " & PfObj.Options(&H80000000)""",
      r"Provider=PfRun Provider=PfRun;Log True False 1 True 2 True \[usp_CategoryList\] True True 2\.8 True True"),
-    ("value formats", "", """
+    ("value formats", "mssql", """
     PfObj.ExecGetCustomer1 2
     PfObj.FormatSet "0.00", Array("credit_limit")
     S = PfObj.ValueFmt("credit_limit") & " " & PfObj.FormatOf("CREDIT_LIMIT ")
@@ -695,11 +741,11 @@ SCENARIOS = [
     S = S & " " & PfObj.ValueFmt("credit_limit")
     PfObj.FormatsClear
     S = S & " [" & PfObj.FormatOf(135) & "]\"""", r"5000\.00 0\.00 2020-01-02 yyyy-mm-dd 5000 \[\]"),
-    ("multiple result sets", "", """
+    ("multiple result sets", "mssql", """
     PfObj.ExecReportSalesByCategory 2024, "A"
     S = PfObj.RecordCount & " " & PfObj.SkipClosedRecordsets & " " & PfObj.SelectNextRecordset & " " & _
         PfObj.RecordCount & " " & PfObj.Value(0) & " " & PfObj.SelectNextRecordset""", r"2 True True 3 100 False"),
-    ("XML", "", """
+    ("XML", "mssql", """
     PfObj.ExecCategoryList
     S = PfObj.xmlGetData("cats", "cat", "") & "|" & _
         PfObj.xmlGetDataAdv("cats", "cat(@id=category_id,name=category_name,n=##)", 0, 10, "")
@@ -713,7 +759,7 @@ SCENARIOS = [
         "customer_id='1' order_date='2024-03-01T00:00:00' freight='12.5'/>\n<order order_id='101' customer_id='1' "
         "order_date='2024-03-20T00:00:00' freight='3'/>\n<order order_id='102' customer_id='3' order_date="
         "'2024-04-01T00:00:00' freight='0'/>\n</cats></report>")),
-    ("batch", "", """
+    ("batch", "mssql", """
     PfObj.BatchBegin
     A = 0
     PfObj.BatchDeclareVar "@id", "int", "@CustomerID", "5"
@@ -729,7 +775,7 @@ SCENARIOS = [
     S = S & " " & PfObj.BatchActive & " [" & PfObj.BatchText & "]\"""", re.escape(
         "True|Declare @id int;\r\nSET @id = 5;\r\nEXEC [usp_CustomerInsert] 'C1', 'Co', 'Ct', 'e@x', '1', 10.5, 1, "
         "@id OUTPUT;\r\nEXEC [usp_OrderCancel] 7, 'O''Hara';\r\n|False 2 False []")),
-    ("COM+ transaction", "complus", """
+    ("COM+ transaction", "mssql complus", """
     Set PfContext = New ObjectContext
     PfContext.InTransaction = True
     PfObj.BeginTransaction
@@ -739,17 +785,17 @@ SCENARIOS = [
     PfObj.SetAbort
     Set PfContext = Nothing
     S = PfLines("TRANS,CONTEXT")""", r"CONTEXT SetComplete;CONTEXT SetAbort;"),
-    ("deliberate failure", "faultnet raise", """
+    ("deliberate failure", "mssql faultnet raise", """
     S = "report"
     PfObj.ExecOrderCancel 13, "FAIL\"""",
      r"report\|FAILED -2147217900 order 13 cannot be cancelled .*Method: \w+\.Execute\(CommandText,CommandType\).*"
      r"Call Stack: \w+\.ExecOrderCancel\(lngOrderID=13, strReason='FAIL'\).*"),
-    ("error logs", "faultnet logs", """
+    ("error logs", "mssql faultnet logs", """
     S = PfQuery("SELECT count(*) FROM pf_calls WHERE pf_proc = 'pf_error_log' AND " & _
         "pf_args LIKE '%ExecOrderCancel(lngOrderID=13, strReason=''FAIL'')%'")
     S = S & " " & (InStr(PfFileText(App.Path & "\Errors.txt"), "ExecOrderCancel(lngOrderID=13, strReason='FAIL')") > 0)""",
      r"1 True"),
-    ("error state without the error library", "nofaultnet noraise", """
+    ("error state without the error library", "mssql nofaultnet noraise", """
     R = PfObj.ExecOrderCancel(13, "FAIL")
     S = R & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " " & PfObj.ErrorSource & " " & _
         PfObj.ErrorDescription & " " & PfObj.TestConnection("Provider=Nope") & " " & PfObj.ErrorNumber
@@ -775,7 +821,7 @@ End Function
 def scenarios(cls_text):
     """The scenarios a class can run, as (index, label, members named, Basic text)."""
     public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
-    has = {"faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
+    has = {"mssql": "usp_OrderCancel" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
            "logs": "ErrLogToDB " in cls_text and "ErrLogToFile " in cls_text,
            "raise": bool(re.search(r"^\s*mOptions = OPT_INITIALIZED.*PFGO_ERR_RAISE", cls_text, re.M))}
     found = []
@@ -805,6 +851,9 @@ CASES = [
       "ErrHndl.ErrLogSPName=pf_error_log"]),
     ("mssql_plain", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql",
      ["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"]),
+    ("sybase", "samples/sybase/Orders.PFG", "samples/sybase/Orders.sql", "tests/run/sybase.sql", None),
+    ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", "tests/run/oracle.sql", None),
+    ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", "tests/run/access.sql", None),
 ]
 
 
@@ -813,7 +862,7 @@ def generate(cli, work, case):
     pfg = os.path.join(work, name + ".PFG")
     with open(os.path.join(ROOT, profile)) as src, open(pfg, "w") as dst:
         dst.write(src.read())
-    cls = os.path.join(work, name + ".cls")
+    cls = os.path.join(work, "C" + name + ".cls")
     sets = ["Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + os.path.join(ROOT, snapshot),
             "Code.ClassFile=" + cls, "Code.ParamDefsFile=" + os.path.join(work, name + "Params.bas")]
     if isinstance(config, list):
@@ -837,7 +886,7 @@ def run_case(office, server, cli, work, case, standin, report):
     name, _, snapshot, sample_sql, _ = case
     files = generate(cli, work, case)
     server_type = re.search(r'SrvrType="(\d)"', open(os.path.join(ROOT, case[1])).read()).group(1)
-    procs = catalogue(os.path.join(ROOT, snapshot), server_type in "12")
+    procs = catalogue(os.path.join(ROOT, snapshot), server_type)
     server.install(os.path.join(ROOT, sample_sql), procs)
     rowsets = server.row_functions()
     counts = {}
@@ -848,7 +897,10 @@ def run_case(office, server, cli, work, case, standin, report):
     scens = scenarios(cls_text)
     text += "".join(sc[3] for sc in scens)
     lib = office.library(standin + modules + [("PfDriver", text, False)])
-    if office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work) != "ok":
+    setup = office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work)
+    if setup and setup != "ok":
+        raise Fail("%s: the class cannot be created: %s" % (name, setup))
+    if setup != "ok":
         sources = {read_vb(f)[0]: f for f in files}
         where = find_compile_errors(office, modules + [("PfDriver", text, False)], standin, sources)
         raise Fail("%s: the modules do not compile: %s" % (name, "; ".join(where) or "?"))
