@@ -1,8 +1,9 @@
 // Saves a picture of the main window on each of its pages, and of the windows around it,
 // into the folder PF_SCREENSHOT_DIR names. Runs only on a real display, through the build
-// target "screenshots" (under xvfb-run); the pictures are for people to look at, not compared. The picture the README and the
-// AppStream metadata show goes to the file PF_DOCS_SCREENSHOT names, rewritten only when
-// its pixels change, so that an unchanged window leaves the committed file alone.
+// target "screenshots" (under xvfb-run); the pictures are for people to look at, not
+// compared. The picture the README and the AppStream metadata show goes to the file
+// PF_DOCS_SCREENSHOT names, rewritten only when its pixels change, so that an unchanged
+// window leaves the committed file alone.
 
 #include <gtest/gtest.h>
 

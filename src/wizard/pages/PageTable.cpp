@@ -14,6 +14,8 @@ using K = Kind;
 
 constexpr int kSqlServer = 1, kSybase = 2, kOracle = 3;  // server types; 0 is Access
 
+// The table is laid out by hand, one control a line, so that it reads like the pages.
+// clang-format off
 std::vector<Page> MakePages() {
   return {
       {"frmChild0StartPage", nullptr, nullptr, {}, {}, true},
@@ -436,6 +438,7 @@ std::vector<Page> MakePages() {
        true},
   };
 }
+// clang-format on
 
 }  // namespace
 
