@@ -116,24 +116,13 @@ TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
   const std::string fill = "CommandText = BatchFillMarks(CommandText)";
   const std::string comLib = "' Dependencies: COM+ Services Type Library";
   const Case cases[] = {
-      // The "?" marks of a SQL text, with AddSQLParam's parameters, become batch arguments.
-      {"SQL Server batch", "mssql/OrderEntry.PFG", {batch, sql}, "BatchTranslateCommand",
-       {fill, "sArgs = sArgs & sSep & BatchArgument(P, True)"}, {}},
-      {"marks filled in order", "mssql/OrderEntry.PFG", {batch, sql}, "BatchFillMarks",
-       {"If Not InQuote And N < mCommand.Parameters.Count Then",
-        "S = S & Mid$(SQL, Start, I - Start) & BatchArgument(mCommand.Parameters(N), False)"}, {}},
       // A function's "Begin ? := F(?); End;" gets its marks and no second ";"; a procedure
       // call passes every parameter, the return value included.
       {"Oracle batch", "oracle/Sales.PFG", {batch, sql}, "BatchTranslateCommand",
        {fill, "If Right$(CommandText, 1) = \";\" Then", "For I = 0 To mCommand.Parameters.Count - 1"},
        {"adParamReturnValue"}},
-      // Inside a COM+ transaction no own transaction begins, whatever the mode.
-      {"COM+ transactions", "mssql/OrderEntry.PFG", {comPlus, {"AddnlFunc", "Trans", "1"}}, "BeginTransaction",
-       {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"}, {}},
       {"connection transactions under COM+", "mssql/OrderEntry.PFG", {comPlus, {"AddnlFunc", "Trans", "2"}},
        "BeginTransaction", {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"}, {}},
-      {"connection transactions", "oracle/Sales.PFG", {noComPlus, {"AddnlFunc", "Trans", "2"}}, "BeginTransaction",
-       {"mConnection.BeginTrans"}, {"InCOMPlusTransaction"}},
       // A registry source that cannot be read always fails the caller.
       {"registry", "mssql/OrderEntry.PFG",
        {{"AddnlFunc", "ConnSrcType", "3"}, {"AddnlFunc", "ErrIfRegFailed", "False"}}, "ReadConnectionFromRegistry",

@@ -765,6 +765,9 @@ SCENARIOS = [
     PfObj.BatchDeclareVar "@id", "int", "@CustomerID", "5"
     PfObj.ExecCustomerInsert "C1", "Co", "Ct", "e@x", "1", 10.5, True, A
     PfObj.ExecOrderCancel 7, "O'Hara"
+    PfObj.AddSQLParam 3, "a", adParamInput, adInteger
+    PfObj.AddSQLParam "B?", "b"
+    PfObj.ExecSQL "UPDATE customers SET city = city WHERE customer_id = ? AND '?' <> ?"
     S = PfObj.BatchActive & "|" & PfObj.BatchText
     N = PfCount()
     PfObj.BatchExec
@@ -774,7 +777,8 @@ SCENARIOS = [
     PfObj.BatchCancel
     S = S & " " & PfObj.BatchActive & " [" & PfObj.BatchText & "]\"""", re.escape(
         "True|Declare @id int;\r\nSET @id = 5;\r\nEXEC [usp_CustomerInsert] 'C1', 'Co', 'Ct', 'e@x', '1', 10.5, 1, "
-        "@id OUTPUT;\r\nEXEC [usp_OrderCancel] 7, 'O''Hara';\r\n|False 2 False []")),
+        "@id OUTPUT;\r\nEXEC [usp_OrderCancel] 7, 'O''Hara';\r\nUPDATE customers SET city = city WHERE "
+        "customer_id = 3 AND '?' <> 'B?';\r\n|False 2 False []")),
     ("COM+ transaction", "mssql complus", """
     Set PfContext = New ObjectContext
     PfContext.InTransaction = True
