@@ -248,7 +248,7 @@ Private Function PfOutParam(ByVal Cmd As Object, ByVal Column As String) As Obje
         Set P = Cmd.Parameters(I)
         N = LCase(P.Name)
         If Left(N, 1) = "@" Or Left(N, 1) = ":" Then N = Mid(N, 2)
-        If P.Direction = 4 And LCase(Column) = "return_value" Or P.Direction <> 1 And P.Direction <> 4 And N = LCase(Column) Then
+        If (P.Direction = 4 And LCase(Column) = "return_value") Or (P.Direction <> 1 And P.Direction <> 4 And N = LCase(Column)) Then
             Set PfOutParam = P
             Exit Function
         End If
@@ -755,19 +755,23 @@ Public Function IsInTransaction() As Boolean
 End Function
 
 Public Sub SetComplete()
-    PfLog "CONTEXT" & Chr(9) & "SetComplete"
+    Vote "SetComplete"
 End Sub
 
 Public Sub SetAbort()
-    PfLog "CONTEXT" & Chr(9) & "SetAbort"
+    Vote "SetAbort"
 End Sub
 
 Public Sub DisableCommit()
-    PfLog "CONTEXT" & Chr(9) & "DisableCommit"
+    Vote "DisableCommit"
 End Sub
 
 Public Sub EnableCommit()
-    PfLog "CONTEXT" & Chr(9) & "EnableCommit"
+    Vote "EnableCommit"
+End Sub
+
+Private Sub Vote(ByVal What As String)
+    PfLog "CONTEXT" & Chr(9) & What
 End Sub
 '#class PfApp
 ' The App object of a Visual Basic program: its name, version and folder; event-log

@@ -589,7 +589,7 @@ Public Function T_%(name)s() As String
     PfTrace = ""
     R = PfObj.%(name)s(%(args)s)
     If PfTransactions Then PfObj.SetComplete
-    T_%(name)s = "RESULT" & T & PfLiteral(R, %(rtype)d) & Chr(10) & "COUNTS" & T & N0 & T & N1 & T & PfCount() %(argout)s & PfRows() & Chr(10) & PfTrace
+    T_%(name)s = "RESULT" & T & PfLiteral(R, %(rtype)d) & Chr(10) & "COUNTS" & T & N0 & T & N1 & T & PfCount() %(argout)s %(retval)s & PfRows() & Chr(10) & PfTrace
     Exit Function
 Failed:
     T_%(name)s = "FAILED" & T & Err.Number & T & Err.Description & Chr(10) & PfTrace
@@ -597,9 +597,9 @@ End Function
 '''
 
 
-def driver(cls, meths):
+def driver(cls, meths, returns):
     """The driver module's text and, per method, the literals its arguments must reach the
-    server with."""
+    server with; returns: the class has ReturnValue, which the driver then reads too."""
     parts = [DRIVER_HEAD % {"cls": cls}]
     expected = {}
     for name, args, rtype, proc, params in meths:
@@ -618,6 +618,7 @@ def driver(cls, meths):
         parts.append(DRIVER_METHOD % {
             "name": name, "dims": "\n".join(dims), "assign": "\n".join(assign),
             "args": ", ".join("A%d" % k for k in range(len(args))), "rtype": rt,
+            "retval": '& Chr(10) & "RETVAL" & T & PfObj.ReturnValue' if ret and ret[2] == 3 and returns else "",
             "argout": " ".join(argout)})
         expected[name] = lits
     return "".join(parts), expected
@@ -662,6 +663,9 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
             faults.append("%s: returned %s, expected True" % (name, result))
     elif params and params[0][1] == 4 and result != outs.get(values and sent[0][0] or sent[0][0]):
         faults.append("%s: returned %s, the server returned %s" % (name, result, outs.get(sent[0][0])))
+    for retval in find("RETVAL"):
+        if "'%s'" % retval[0] != outs.get(sent[0][0]):
+            faults.append("%s: ReturnValue %s, the server returned %s" % (name, retval[0], outs.get(sent[0][0])))
     n0, n1, n2 = (int(x) for x in find("COUNTS")[0])
     if transactions and n1 != n0:
         faults.append("%s: the call stayed in the database after SetAbort (%d -> %d)" % (name, n0, n1))
@@ -711,7 +715,7 @@ SCENARIOS = [
     ("procedure by name", "mssql", """
     PfObj.ExecSPbyName SP_ORDERCANCEL, PRM_ORDERCANCEL, Array(7, "late")
     S = PfLast("SQL")""", r"""SELECT \* FROM "public"."usp_OrderCancel"\('7', 'late'\)"""),
-    ("connection", "mssql", """
+    ("connection", "", """
     S = PfObj.ConnectionString
     PfObj.ConnectionString4Err = "Provider=PfRun;Log"
     S = S & " " & PfObj.ConnectionString4Err
@@ -722,7 +726,7 @@ SCENARIOS = [
     Set C = New ADODB.Connection
     C.DoOpen "Provider=PfRun"
     Set PfObj.Connection = C
-    PfObj.ExecCategoryList
+    PfObj.ExecSQL "SELECT 1 AS a UNION ALL SELECT 2"
     PfObj.DisconnectRecordset
     PfObj.ReleaseConnection
     S = S & " " & C.State & " " & (PfObj.Connection Is Nothing) & " " & PfObj.RecordCount & " " & _
@@ -730,7 +734,32 @@ SCENARIOS = [
     PfObj.ReleaseADO
     S = S & " " & (PfObj.Recordset Is Nothing) & " " & PfObj.TestConnection("Provider=PfRun") & " " & _
         PfObj.ADOVersion & " " & PfObj.SetADOSettings(, , , 5) & " " & PfObj.Options(&H80000000)""",
-     r"Provider=PfRun Provider=PfRun;Log True False 1 True 2 True \[usp_CategoryList\] True True 2\.8 True True"),
+     r"Provider=PfRun Provider=PfRun;Log True False 1 True 2 True SELECT 1 AS a UNION ALL SELECT 2 True True "
+     r"2\.8 True True"),
+    ("navigation and SQL parameters", "", """
+    PfObj.ExecSQL "SELECT 1 AS a, NULL AS n UNION ALL SELECT 2, 'x'"
+    S = PfObj.RecordCount & " " & PfObj.HasRecords & " " & PfObj.BOF & " " & PfObj.Value("a")
+    PfObj.MoveLast
+    S = S & " " & PfObj.Value("a") & " " & PfObj.ValueIsNull("n")
+    PfObj.MovePrevious
+    S = S & " " & PfObj.ValueIsNull("n")
+    PfObj.MoveNext
+    PfObj.MoveNext
+    S = S & " " & PfObj.EOF
+    PfObj.MoveFirst
+    S = S & " " & PfObj.Value(0)
+    PfObj.AddSQLParam 5, "b", adParamInput, adInteger
+    PfObj.ExecSQL "SELECT ? AS b"
+    S = S & " " & PfObj.Value("b") & " " & PfObj.ParamValue("b") & " " & PfObj.ParamIsNull("b")""",
+     r"2 True False 1 2 False True True 1 5 5 False"),
+    ("errors raised", "raise", """
+    S = "raised"
+    PfObj.TestConnection "Provider=Nope\"""", r"raised\|FAILED 3706 Provider cannot be found\..*"),
+    ("error state", "raise", """
+    S = PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " " & PfObj.ErrorSource & " " & PfObj.ErrorDescription
+    PfObj.ErrorClear
+    S = S & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " [" & PfObj.ErrorSource & "]\"""",
+     r"True 3706 (ADODB\.Connection|Faultnet\.ErrorIn) Provider cannot be found\..* False 0 \[\]"),
     ("value formats", "mssql", """
     PfObj.ExecGetCustomer1 2
     PfObj.FormatSet "0.00", Array("credit_limit")
@@ -897,7 +926,7 @@ def run_case(office, server, cli, work, case, standin, report):
     modules = load_modules(files, standin, counts)
     cls_name, _, cls_text = read_vb(files[0])
     meths = methods(cls_text, procs)
-    text, expected = driver(cls_name, meths)
+    text, expected = driver(cls_name, meths, "Public Property Get ReturnValue" in cls_text)
     scens = scenarios(cls_text)
     text += "".join(sc[3] for sc in scens)
     lib = office.library(standin + modules + [("PfDriver", text, False)])
