@@ -951,7 +951,8 @@ def run_case(office, server, cli, work, case, standin, report):
         f, c = check_method(*meth[:5], expected[meth[0]], out, rows, transactions)
         faults += ["%s: %s" % (name, x) for x in f]
         checks += c
-    ran = {m[0] for m in meths} | ({"BeginTransaction", "SetAbort", "SetComplete"} if transactions else set())
+    ran = {m[0] for m in meths} | ({"BeginTransaction", "SetAbort", "SetComplete"} if transactions else set()) | \
+        ({"ReturnValue"} if "PfObj.ReturnValue" in text else set())
     for n, label, names, _ in scens:
         got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
         if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
