@@ -60,23 +60,14 @@ def _resume_next_results(text):
 
     def proc(m):
         nonlocal count
-        value = defaults.get(m.group(3), "0")
-        body, n = re.subn(r"^(\s*)On Error Resume Next$", r"\1%s = %s\n\1On Error Resume Next" % (m.group(2), value),
-                          m.group(4), count=1, flags=re.M)
+        name, value = m.group(3), defaults.get(m.group(4) or "Variant", "0")
+        body, n = re.subn(r"^(\s*)On Error Resume Next$", r"\1%s = %s\n\1On Error Resume Next" % (name, value),
+                          m.group(5), count=1, flags=re.M)
         count += n
         return m.group(1) + body
     text = re.sub(r"^((?:Public |Private |Friend )?(Function|Property Get) (\w+)\(.*\)(?: As (\w+))?[^\n]*\n)"
-                  r"((?:(?!End (?:Function|Property)).*\n)*)",
-                  lambda m: proc(_Match(m.group(1), m.group(3), m.group(4) or "Variant", m.group(5))), text, flags=re.M)
+                  r"((?:(?!End (?:Function|Property)).*\n)*)", proc, text, flags=re.M)
     return text, count
-
-
-class _Match:
-    def __init__(self, *groups):
-        self.groups_ = groups
-
-    def group(self, i):
-        return self.groups_[i - 1]
 
 
 def _collection_items(text):
@@ -121,14 +112,18 @@ FOREIGN_DEFAULT = ("optional-foreign-const",
                    "LibreOffice cannot take an Optional default from another module's constant: a private copy")
 
 
+def prolog(is_class):
+    """The options that put LibreOffice Basic in its VBA mode, for a class or a module."""
+    return "Option VBASupport 1\n" + ("Option ClassModule\n" if is_class else "")
+
+
 def split_standin(path):
     """The modules of adodb.bas: (name, text, is_class) per '#module / '#class marker."""
     modules = []
     for chunk in re.split(r"^'#", open(path).read(), flags=re.M)[1:]:
         head, _, body = chunk.partition("\n")
         kind, name = head.split()
-        prolog = "Option VBASupport 1\n" + ("Option ClassModule\n" if kind == "class" else "")
-        modules.append((name, prolog + body, kind == "class"))
+        modules.append((name, prolog(kind == "class") + body, kind == "class"))
     return modules
 
 
@@ -171,8 +166,7 @@ def load_modules(paths, standin, counts):
         lines = text.split("\n")
         at = max((i for i, l in enumerate(lines) if l.startswith("Option ")), default=-1) + 1
         lines[at:at] = copies
-        prolog = "Option VBASupport 1\n" + ("Option ClassModule\n" if is_class else "")
-        modules.append((name, prolog + "\n".join(lines), is_class))
+        modules.append((name, prolog(is_class) + "\n".join(lines), is_class))
     return modules
 
 
@@ -206,8 +200,7 @@ def find_compile_errors(office, modules, standin, sources):
         text = re.sub(r"^Option (ClassModule|VBASupport 1)\n", "", text, flags=re.M)
         base = passed if name == modules[-1][0] else []
         if compiles(text, base):
-            passed.append((name, "Option VBASupport 1\n" + ("Option ClassModule\n" if is_class else "") + text,
-                           is_class))
+            passed.append((name, prolog(is_class) + text, is_class))
             continue
         procs = procedures(text)
         decls = text[:text.index(procs[0][2])] if procs else text
@@ -543,21 +536,17 @@ End Function
 
 ' The rows of the class's current recordset, first column, forwards and backwards.
 Public Function PfRows() As String
-    Dim S As String, B As String, Stp As Long
+    Dim S As String, B As String
     On Error GoTo Failed
     If PfObj.Recordset Is Nothing Then Exit Function
     If PfObj.Recordset.State = 0 Then Exit Function
     S = Chr(10) & "RS" & Chr(9) & PfObj.RecordCount & Chr(9)
-    Stp = 1
     PfObj.MoveFirst
-    Stp = 2
     Do While Not PfObj.EOF
         S = S & PfObj.Value(0) & ","
         PfObj.MoveNext
     Loop
-    Stp = 3
     PfObj.MoveLast
-    Stp = 4
     Do While Not PfObj.BOF
         B = PfObj.Value(0) & "," & B
         PfObj.MovePrevious
@@ -565,7 +554,7 @@ Public Function PfRows() As String
     PfRows = S & Chr(9) & B
     Exit Function
 Failed:
-    PfRows = Chr(10) & "RS" & Chr(9) & "FAILED " & Stp & " " & Err.Source & " " & Err.Description
+    PfRows = Chr(10) & "RS" & Chr(9) & "FAILED " & Err.Source & " " & Err.Description
 End Function
 '''
 
