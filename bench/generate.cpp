@@ -124,11 +124,11 @@ void PrintRatio(const char* what, const std::vector<int>& sizes, const std::vect
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  bool keyless = false;
+  std::string options;
   std::string extension = ".db";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--keyless") keyless = true;
+    if (a == "--keyless") options = a;
     else if (a == "--sql") extension = ".sql";
     else sizes.push_back(std::atoi(argv[i]));
   }
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   int rc = 0;
   for (int n : sizes) {
     const std::string snapshot = dir + "/synthetic" + std::to_string(n) + extension;
-    if (!pfbench::MakeSyntheticSnapshot(n, snapshot, keyless)) {
+    if (!pfbench::MakeSyntheticSnapshot(n, snapshot, options)) {
       rc = 1;
       break;
     }

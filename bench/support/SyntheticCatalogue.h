@@ -17,11 +17,11 @@
 
 namespace pfbench {
 
-// Writes the snapshot of n procedures to `snapshot` (keyless: tables declared without keys and
-// collations, as written by hand); false (with a message) on failure.
-inline bool MakeSyntheticSnapshot(int n, const std::string& snapshot, bool keyless = false) {
+// Writes the snapshot of n procedures to `snapshot`, with the script's further options (such
+// as "--keyless" or "--seed 2"); false (with a message) on failure.
+inline bool MakeSyntheticSnapshot(int n, const std::string& snapshot, const std::string& options = {}) {
   const std::string make = "python3 '" PF_SOURCE_DIR "/bench/make_synthetic_snapshot.py' " + std::to_string(n) +
-                           " '" + snapshot + "'" + (keyless ? " --keyless" : "");
+                           " '" + snapshot + "' " + options;
   if (std::system(make.c_str()) == 0) return true;
   std::fprintf(stderr, "could not make the snapshot: %s\n", make.c_str());
   return false;

@@ -22,13 +22,14 @@ inline void RaiseFirst(std::string& s) {
   if (!s.empty()) s[0] = ToUpperAscii(s[0]);
 }
 
-// s without the leading / trailing characters that occur in `chars`.
+// s without the leading / trailing characters that occur in `chars`. One character is
+// compared directly: the set form searches the set once per character of s.
 inline std::string_view LTrimAny(std::string_view s, std::string_view chars) {
-  const size_t i = s.find_first_not_of(chars);
+  const size_t i = chars.size() == 1 ? s.find_first_not_of(chars[0]) : s.find_first_not_of(chars);
   return i == std::string_view::npos ? std::string_view() : s.substr(i);
 }
 inline std::string_view RTrimAny(std::string_view s, std::string_view chars) {
-  const size_t i = s.find_last_not_of(chars);
+  const size_t i = chars.size() == 1 ? s.find_last_not_of(chars[0]) : s.find_last_not_of(chars);
   return i == std::string_view::npos ? std::string_view() : s.substr(0, i + 1);
 }
 

@@ -47,6 +47,8 @@ void CMethod::AppendSrcLines(std::string_view Lines) {
 
 void CMethod::SetupErrHandlers(bool UseFaultnet, bool AddStopOnError, bool DisOnError) {
   ErrGuard("CMethod.SetupErrHandlers(Indent)", [&] {
+    // With these settings every line stays as it is.
+    if (UseFaultnet && !AddStopOnError && !DisOnError) return;
     std::vector<std::string_view> lines;
     std::string_view line;
     for (LineCursor cursor(Source); cursor.Next(line);) lines.push_back(line);

@@ -382,11 +382,12 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     p.Type = AttrText(e, "Type");
     const std::string_view nativeType = AttrText(e, "NativeType");
     const int32_t scale = Num(AttrText(e, "NumericScale"));
-    const std::string where = "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name);
+    // Named in warnings only: built when one is given.
+    auto where = [&] { return "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name); };
     if (p.Type.empty() && s.SrvrType == kSrvrOracle) {
       p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(AttrText(e, "Precision")));
       if (!MOraUtils::IsKnownOraType(nativeType) && !bwXMLBrowser::IsTrue(AttrText(e, "DataTypeNotSupported")))
-        s.Warning(where + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
+        s.Warning(where() + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
                   "; it is passed as " + MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
     }
     const int32_t type = Num(p.Type);
@@ -432,7 +433,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
         s.Warning("Procedure " + Shown(s.ProcName) + " has a parameter without a name; it is called " + p.VBName +
                   " in the class.");
       else if (s.NameMadeValid || counter != 0)
-        s.Warning(where + " is called " + p.VBName + " in the class.");
+        s.Warning(where() + " is called " + p.VBName + " in the class.");
     }
 
     p.ZeroAsNull = s.NullForZeroNums &&

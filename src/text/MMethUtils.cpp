@@ -502,7 +502,10 @@ bool uParseMethHeader(std::string_view sLine, std::string& ProcType, std::string
         sScope.clear();
         MethName.clear();
         std::string_view line = sLine, scope, type;
-        if (TrimBlanks(line).empty()) return false;
+        // A header begins with its scope or its kind: Public, Private, Friend, Sub,
+        // Function or Property.
+        const std::string_view t = LTrimBlanks(line);
+        if (t.empty() || std::string_view("PpFfSs").find(t.front()) == std::string_view::npos) return false;
         FindWords("Public ,Private ,Friend", scope, line);
         if (!FindWords("Sub ,Function ,Property ", type, line)) return false;
         sScope = scope;

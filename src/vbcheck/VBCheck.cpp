@@ -425,13 +425,11 @@ class Lexer {
   int Continuations_ = 0;
 };
 
-// Leftovers of code generation, looked for in the raw text so that comments and strings count:
-// references XX<name>XX (case-sensitive, inside one word) and block markers '#word.
-void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
+// The leftovers in T[i, end), counting lines in `line`.
+void ScanLeftoversIn(std::string_view T, size_t i, size_t end, int& line, std::vector<VBFinding>& F) {
   static constexpr std::string_view kMarkers[] = {"block", "endblock", "cond", "condnot",
                                                   "endcond", "lcond", "lcondnot"};
-  int line = 1;
-  size_t i = 0;
+  T = T.substr(0, end);
   while (i < T.size()) {
     const char c = T[i];
     if (c == '\n' || (c == '\r' && (i + 1 >= T.size() || T[i + 1] != '\n'))) {
@@ -468,6 +466,28 @@ void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
     } else {
       ++i;
     }
+  }
+}
+
+// Leftovers of code generation, looked for in the raw text so that comments and strings count:
+// references XX<name>XX (case-sensitive, inside one word) and block markers '#word.
+void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
+  int line = 1;
+  // Lines (to their "\n") without a "XX", a "'#" or a lone carriage return hold nothing to
+  // report: only the line count moves. The others are read character by character.
+  for (size_t start = 0; start < T.size();) {
+    size_t end = T.find('\n', start);
+    end = end == std::string_view::npos ? T.size() : end + 1;
+    const std::string_view text = T.substr(start, end - start);
+    const size_t cr = text.find('\r');
+    if (text.find("XX") == std::string_view::npos && text.find("'#") == std::string_view::npos &&
+        (cr == std::string_view::npos || cr + 2 == text.size())) {
+      if (text.back() == '\n') ++line;
+      start = end;
+      continue;
+    }
+    ScanLeftoversIn(T, start, end, line, F);
+    start = end;
   }
 }
 
@@ -1601,8 +1621,9 @@ void ScanLimits(std::string_view T, std::vector<VBFinding>& F) {
                                "' is no Visual Basic name (a letter, then letters, digits and underscores, at most " +
                                "255, not a keyword)"});
     }
+    // A line no longer than the longest name cannot hold a longer one.
     bool inString = false;
-    for (size_t i = 0; i < text.size();) {
+    for (size_t i = 0; text.size() > VBSource::kMaxNameLength && i < text.size();) {
       if (text[i] == '"') inString = !inString;
       if (!inString && text[i] == '\'') break;  // a comment holds no names
       if (inString || !IsIdentStart(text[i]) || (i > 0 && IsIdentChar(text[i - 1]))) {

@@ -125,6 +125,9 @@ TEST(VBCheck, TextsBuiltInCode) {
   ExpectOne(CheckBody("Private Const A = \"" + std::string(1020, 'a') + "\"\n"), 2, "line of 1040 characters");
   ExpectOne(CheckBody("Private " + std::string(256, 'n') + " As Long\n"), 2, "name of 256 characters");
   EXPECT_EQ(FormatFindings(CheckBody("Private " + std::string(255, 'n') + " As Long\n")), "");
+  // A lone CR ends a line too: a leftover after one is reported on its own line.
+  ExpectOne(CheckBody("' a\r' b\r\n' c\n' XXNameXX\n"), 5, "leftover reference 'XXNameXX'");
+  ExpectOne(CheckBody("' a\r' XXNameXX\n"), 3, "leftover reference 'XXNameXX'");
 }
 
 TEST(VBCheck, LogicalLinesJoinContinuationsAndDropComments) {
