@@ -98,7 +98,7 @@ TEST(RuntimePart2ClassTest, SecondHalfTextIsGolden) {
 // Run-time code read from whole classes: each row generates a class from a sample with some
 // keys changed and names a procedure (or the whole class, when empty) with statements it
 // must and must not hold.
-TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
+TEST(RuntimePart2ClassTest, TransactionsRegistryAndDependencies) {
   struct Key {
     const char* Section;
     const char* Name;
@@ -111,16 +111,9 @@ TEST(RuntimePart2ClassTest, BatchTextTransactionsRegistryAndDependencies) {
     const char* Proc;
     std::vector<std::string> Holds, Lacks;
   };
-  const Key batch = {"AddnlFunc", "Batch", "True"}, sql = {"AddnlFunc", "AddExecSQL", "True"};
   const Key comPlus = {"AddnlFunc", "COMPlus", "True"}, noComPlus = {"AddnlFunc", "COMPlus", "False"};
-  const std::string fill = "CommandText = BatchFillMarks(CommandText)";
   const std::string comLib = "' Dependencies: COM+ Services Type Library";
   const Case cases[] = {
-      // A function's "Begin ? := F(?); End;" gets its marks and no second ";"; a procedure
-      // call passes every parameter, the return value included.
-      {"Oracle batch", "oracle/Sales.PFG", {batch, sql}, "BatchTranslateCommand",
-       {fill, "If Right$(CommandText, 1) = \";\" Then", "For I = 0 To mCommand.Parameters.Count - 1"},
-       {"adParamReturnValue"}},
       {"connection transactions under COM+", "mssql/OrderEntry.PFG", {comPlus, {"AddnlFunc", "Trans", "2"}},
        "BeginTransaction", {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"}, {}},
       // A registry source that cannot be read always fails the caller.

@@ -171,6 +171,7 @@ Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As S
     SQL = """" & Info.getString(1) & """.""" & Info.getString(2) & """("
     Kind = Info.getString(4)
     If InStr(Info.getString(5), "o") > 0 Or InStr(Info.getString(5), "b") > 0 Then Kind = "out"
+    If ArgText <> "" Then ArgText = PfInArgs(ArgText, Info.getString(5))
     If Info.getBoolean(3) And Kind <> "refcursor" Then Kind = "rows"
     If ArgText = "" And Not Cmd Is Nothing Then
         For I = 0 To Cmd.Parameters.Count - 1
@@ -231,6 +232,26 @@ Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As S
     If Own Then Conn.Sdbc.createStatement().execute("COMMIT")
 End Sub
 
+' A batch passes every argument of a call, output ones as variables; a server function takes
+' only its input and input-output arguments (modes i and b, all when there are no modes).
+Private Function PfInArgs(ByVal ArgText As String, ByVal Modes As String) As String
+    Dim I As Long, N As Long, Start As Long, InQuote As Boolean, C As String, Piece As String
+    Start = 1
+    For I = 1 To Len(ArgText) + 1
+        C = Mid(ArgText, I, 1)
+        If C = "'" Then InQuote = Not InQuote
+        If I > Len(ArgText) Or (C = "," And Not InQuote) Then
+            N = N + 1
+            Piece = Trim(Mid(ArgText, Start, I - Start))
+            If Modes = "" Or InStr("ib", Mid(Modes & "i", N, 1)) > 0 Then
+                If PfInArgs <> "" Then PfInArgs = PfInArgs & ", "
+                PfInArgs = PfInArgs & Piece
+            End If
+            Start = I + 1
+        End If
+    Next I
+End Function
+
 Private Sub PfSetReturn(ByVal Cmd As Object, ByVal V As Variant)
     Dim P As Object
     If Cmd Is Nothing Then Exit Sub
@@ -284,7 +305,12 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
         If Right(S, 1) = ";" Then S = Trim(Left(S, Len(S) - 1))
         If LCase(Left(S, 8)) = "declare " Then S = Trim(Mid(S, 9))
         If LCase(Left(S, 6)) = "begin " Then S = Trim(Mid(S, 7))
+        If LCase(Right(S, 5)) = "; end" Then S = Trim(Left(S, Len(S) - 5))
         W = Split(S, " ")
+        If UBound(W) >= 2 Then
+            ' "result := F(...)": the call of a function in a PL/SQL block
+            If W(1) = ":=" Then S = Trim(Mid(S, InStr(S, ":=") + 2)): W = Split(S, " ")
+        End If
         If S = "" Or LCase(S) = "null" Or LCase(S) = "end" Or LCase(S) = "begin" Then
         ElseIf LCase(W(0)) = "set" Then
         ElseIf UBound(W) >= 1 And LCase(W(0)) <> "exec" And LCase(W(0)) <> "select" And LCase(W(0)) <> "insert" And LCase(W(0)) <> "update" And LCase(W(0)) <> "delete" And InStr(W(0), "(") = 0 Then

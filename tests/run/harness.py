@@ -54,18 +54,22 @@ def _missing_optional_copies(text):
     return text, count
 
 
-def _resume_next_results(text):
+def _result_resets(text):
     count = 0
-    defaults = {"Boolean": "False", "String": '""', "Variant": "Empty"}
+    defaults = {"Boolean": "False", "String": '""', "Variant": "Empty", "Object": "Nothing"}
 
     def proc(m):
         nonlocal count
-        name, value = m.group(3), defaults.get(m.group(4) or "Variant", "0")
-        body, n = re.subn(r"^(\s*)On Error Resume Next$", r"\1%s = %s\n\1On Error Resume Next" % (name, value),
-                          m.group(5), count=1, flags=re.M)
-        count += n
-        return m.group(1) + body
-    text = re.sub(r"^((?:Public |Private |Friend )?(Function|Property Get) (\w+)\(.*\)(?: As (\w+))?[^\n]*\n)"
+        name, body = m.group(2), m.group(3)
+        kind = re.search(r"\)\s*As (\w+)\s*$", m.group(1))
+        kind = kind.group(1) if kind else "Variant"
+        reads_itself = re.search(r"^\s*(?:Set )?%s = .*\b%s\b" % (name, name), body, re.M)
+        if not (reads_itself or re.search(r"^\s*On Error Resume Next$", body, re.M)):
+            return m.group(0)
+        count += 1
+        value = defaults.get(kind, "0")
+        return m.group(1) + "    %s%s = %s\n" % ("Set " if value == "Nothing" else "", name, value) + body
+    text = re.sub(r"^((?:Public |Private |Friend )?(?:Function|Property Get) (\w+)\((?:.*_\n)*.*\n)"
                   r"((?:(?!End (?:Function|Property)).*\n)*)", proc, text, flags=re.M)
     return text, count
 
@@ -97,8 +101,9 @@ REWRITES = [
      _regex(r"\bDebug\.Assert\b", "PfAssert")),
     ("missing-optional-copy", "LibreOffice fails on copying a missing Optional Variant: guarded by IsMissing",
      _missing_optional_copies),
-    ("resume-next-result", "a function whose assignment fails under On Error Resume Next keeps its previous "
-     "call's result in LibreOffice: the result is set to its default first", _resume_next_results),
+    ("result-reset", "LibreOffice starts a function with its previous call's result (seen when it reads its own "
+     "result, or when its assignment fails under On Error Resume Next): the result is set to its default first",
+     _result_resets),
     ("collection-item", "LibreOffice has no default member on a Collection variable: .Item", _collection_items),
     ("format-minutes", "LibreOffice's Format reads nn as a weekday: minutes after hours are mm",
      _regex(r"(hh\\?:)nn", r"\1mm")),
@@ -797,6 +802,24 @@ SCENARIOS = [
         "True|Declare @id int;\r\nSET @id = 5;\r\nEXEC [usp_CustomerInsert] 'C1', 'Co', 'Ct', 'e@x', '1', 10.5, 1, "
         "@id OUTPUT;\r\nEXEC [usp_OrderCancel] 7, 'O''Hara';\r\nUPDATE customers SET city = city WHERE "
         "customer_id = 3 AND '?' <> 'B?';\r\n|False 2 False []")),
+    ("Oracle batch", "oracle", """
+    PfObj.BatchBegin
+    A = 0
+    PfObj.BatchDeclareVar "v_id", "NUMBER", "p_Customer_Id", "5"
+    PfObj.BatchDeclareVar "v_total", "NUMBER", "RETURN_VALUE", ""
+    PfObj.ExecOrdCancelOrder 7, "O'Hara"
+    PfObj.ExecCustRegister "Co", "e@x", 10.5, A
+    PfObj.ExecOrdGetTotal 8
+    S = PfObj.BatchText
+    N = PfCount()
+    PfObj.BatchExec
+    S = S & "|" & (PfCount() - N) & " " & PfObj.BatchActive
+    PfObj.BatchBegin
+    PfObj.BatchCancel
+    S = S & " [" & PfObj.BatchText & "]\"""", re.escape(
+        "Declare v_id NUMBER := 5;\r\nv_total NUMBER;\r\nBegin \r\nOrder_Pkg.Cancel_Order(7, 'O''Hara');\r\n"
+        "Customer_API.Register('Co', 'e@x', 10.5, v_id);\r\nBegin v_total := Order_Pkg.Get_Total(8); End;\r\n"
+        "End;|3 False [Begin \r\nNull;End;]")),
     ("COM+ transaction", "mssql complus", """
     Set PfContext = New ObjectContext
     PfContext.InTransaction = True
@@ -843,7 +866,7 @@ End Function
 def scenarios(cls_text):
     """The scenarios a class can run, as (index, label, members named, Basic text)."""
     public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
-    has = {"mssql": "usp_OrderCancel" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
+    has = {"mssql": "usp_OrderCancel" in cls_text, "oracle": "Order_Pkg.Cancel_Order" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
            "logs": "ErrLogToDB " in cls_text and "ErrLogToFile " in cls_text,
            "raise": bool(re.search(r"^\s*mOptions = OPT_INITIALIZED.*PFGO_ERR_RAISE", cls_text, re.M))}
     found = []
@@ -875,6 +898,8 @@ CASES = [
      ["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"]),
     ("sybase", "samples/sybase/Orders.PFG", "samples/sybase/Orders.sql", "tests/run/sybase.sql", None),
     ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", "tests/run/oracle.sql", None),
+    ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", "tests/run/oracle.sql",
+     ["AddnlFunc.Batch=True"]),
     ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", "tests/run/access.sql", None),
 ]
 
