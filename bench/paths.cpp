@@ -11,9 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,12 +20,10 @@
 #include "extract/CCatalogCapture.h"
 #include "settings/CSettings.h"
 #include "shell/CProgress.h"
-#include "shell/ScriptedUserInterface.h"
 #include "support/SyntheticCatalogue.h"
 #include "vbcheck/VBCheck.h"
 
 using namespace pf;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -86,13 +82,7 @@ void Print(const char* what, const Timing& one, const Timing& two) {
 
 int main(int argc, char** argv) {
   const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
-  char tmpl[] = "/tmp/pfbench-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const std::string dir = tmpl;
-  int rc = 0;
-  try {
-    pfbench::StartProgram();
-    MGlobals::SetUserInterface(std::make_shared<ScriptedUserInterface>());
+  return pfbench::InTemporaryFolder([n](const std::string& dir) {
     const Size one = Measure(n, dir);
     const Size two = Measure(2 * n, dir);
     std::printf("%-9s %-32s | %-32s\n", "", (std::to_string(n) + " procedures").c_str(),
@@ -103,11 +93,6 @@ int main(int argc, char** argv) {
     std::printf("(diff: %zu and %zu lines; check: %.1f and %.1f MB, %zu and %zu findings)\n", one.DiffLines,
                 two.DiffLines, one.ClassBytes / 1048576.0, two.ClassBytes / 1048576.0, one.Findings, two.Findings);
     std::printf("reference job (gzip -1 of the class): %6.3f s CPU | %6.3f s CPU\n", one.Reference, two.Reference);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "benchmark failed: %s\n", e.what());
-    rc = 1;
-  }
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  return rc;
+    return 0;
+  });
 }

@@ -7,12 +7,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "base/AppPaths.h"
+#include "driver/MGlobals.h"
 #include "platform/Variant.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
+#include "shell/ScriptedUserInterface.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pfbench {
@@ -49,6 +55,26 @@ inline double ReferenceJobCpuSeconds(const std::string& file) {
 inline void StartProgram() {
   pf::AppPaths::SetProgramFolder(PF_BIN_DIR);
   pf::ado::RegisterWithErrorLibrary();
+}
+
+// Starts the program (messages answered by a script), runs body in a new temporary folder and
+// removes the folder. Returns what body returns, or 1 (with the message) when the folder
+// cannot be made or body throws.
+inline int InTemporaryFolder(const std::function<int(const std::string& dir)>& body) {
+  char tmpl[] = "/tmp/pfbench-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  const std::string dir = tmpl;
+  int rc = 1;
+  try {
+    StartProgram();
+    pf::MGlobals::SetUserInterface(std::make_shared<pf::ScriptedUserInterface>());
+    rc = body(dir);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "benchmark failed: %s\n", e.what());
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+  return rc;
 }
 
 // The desktop configuration over the snapshot, with functions and the by-name module, the

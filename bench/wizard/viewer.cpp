@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,13 +22,11 @@
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
 #include "shell/CProgress.h"
-#include "shell/ScriptedUserInterface.h"
 #include "support/SyntheticCatalogue.h"
 #include "wizard/CCodeView.h"
 #include "wizard/frm0VBCode.h"
 
 using namespace pf;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -57,13 +54,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {2000, 10000};
 
-  char tmpl[] = "/tmp/pfbench-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const std::string dir = tmpl;
-  int rc = 0;
-  try {
-    pfbench::StartProgram();
-    MGlobals::SetUserInterface(std::make_shared<ScriptedUserInterface>());
+  return pfbench::InTemporaryFolder([&sizes](const std::string& dir) {
+    int rc = 0;
     for (int n : sizes) {
       const std::string snapshot = dir + "/synthetic" + std::to_string(n) + ".db";
       if (!pfbench::MakeSyntheticSnapshot(n, snapshot)) throw std::runtime_error("no snapshot");
@@ -116,11 +108,6 @@ int main(int argc, char** argv) {
       }
       AppPaths::SetProgramFolder(PF_BIN_DIR);
     }
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "benchmark failed: %s\n", e.what());
-    rc = 1;
-  }
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  return rc;
+    return rc;
+  });
 }
