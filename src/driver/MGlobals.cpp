@@ -115,6 +115,8 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
         files.emplace_back(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
         CheckBuiltText(Progress, r.ParamDefsFile, files.back().second);
       }
+      // The last cancellation point: a Cancel that comes later finds the files written.
+      Progress.Poll();
       // The class and its module are one pair: both are replaced, or neither.
       const bool saved = Hooks.WriteFiles && SaveFiles(files);
       files.clear();

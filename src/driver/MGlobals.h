@@ -49,6 +49,8 @@ struct GenerationHooks {
 // SaveFile (a failed save shows its message and the run goes on; see the Saved flags),
 // and disconnects from the server. Errors, "Operation Canceled" included, are recorded
 // under "MGlobals.GenerateCode" and passed on; a failed check or build writes nothing.
+// The last cancellation point comes right before the files are written: a run that
+// returns has written them, whatever Progress.Cancelled says by then.
 GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const GenerationHooks& Hooks = {});
 
 // Tests AConnectString with the server object of the profile's server type. A failure

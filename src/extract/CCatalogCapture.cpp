@@ -283,6 +283,20 @@ std::string CCatalogCapture::SnapshotConnection(const std::string& File) {
   return "Provider=Procforge.Snapshot;Data Source=" + (plain ? File : Enclosed(File, '"'));
 }
 
+int CCatalogCapture::SnapshotServerType(const std::string& File) {
+  try {
+    std::shared_ptr<Connection> c = Connection::Create();
+    c->Open(SnapshotConnection(File));
+    const ResultSet info = Rows(*c, "SELECT Value FROM SnapshotInfo WHERE Key = 'ServerType'");
+    if (info.RowCount() > 0 && info.Cells[0]) {
+      const std::string& v = *info.Cells[0];
+      if (v.size() == 1 && v[0] >= '0' && v[0] <= '3') return v[0] - '0';
+    }
+  } catch (const AppError&) {
+  }
+  return -1;
+}
+
 std::string CCatalogCapture::SnapshotProblem(const std::string& File, int ServerType) {
   static const char* const kTypeNames[] = {"Access", "SQL Server", "Sybase", "Oracle"};
   auto typeName = [](int t) {

@@ -33,6 +33,9 @@ class CCatalogCapture {
 
   // The connection string that opens the snapshot File.
   static std::string SnapshotConnection(const std::string& File);
+  // The server type File's SnapshotInfo names (0 to 3); -1 when it names none or File
+  // cannot be opened. Never raises.
+  static int SnapshotServerType(const std::string& File);
   // Why File cannot stand for a catalogue of ServerType: not a snapshot at all, without
   // that server type's catalogue tables, or taken from another server type (its
   // SnapshotInfo says so). Empty when it can. Never raises.

@@ -1,6 +1,7 @@
 #include "settings/CSettings.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -17,6 +18,7 @@
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/TextFiles.h"
+#include "platform/ado/ConnStr.h"
 #include "errors/Secrets.h"
 #include "settings/MKeyTypes.h"
 #include "settings/MProfileKeys.h"
@@ -161,6 +163,7 @@ void CSettings::ProfileInit() {
       xSettings = std::move(doc);
       CreateViewers();
       ProfileFileName(DefaultProfileName());
+      RecordStamp();
       SetStandardConf(SC::SC_DESKTOP);
     });
   } catch (const AppError&) {
@@ -170,10 +173,16 @@ void CSettings::ProfileInit() {
 bool CSettings::ProfileLoad() {
   try {
     return ErrGuard("CSettings.ProfileLoad", [&] {
-      if (ProfileLoadData()) return true;
-      unreadableProfile_ = ProfileFileName();
-      MGlobals::ShowMessage("Error Loading Profile...");
+      std::string reason;
+      if (ProfileLoadData(&reason)) return true;
+      const std::string file = ProfileFileName();
+      unreadableProfile_ = file;
       ProfileInit();
+      // The new profile must not take the unreadable file's name: saving it would replace
+      // the file the user may still mend.
+      ProfileFileName(FreeProfileName(ProfileFileName(), file));
+      MGlobals::ShowMessage("Error Loading Profile...\r\n" + file + ": " + reason + "\r\nA new profile " +
+                            ProfileFileName() + " is open instead; the file is left as it is.");
       return false;
     });
   } catch (const AppError&) {
@@ -181,7 +190,7 @@ bool CSettings::ProfileLoad() {
   }
 }
 
-bool CSettings::ProfileLoadData() {
+bool CSettings::ProfileLoadData(std::string* Reason) {
   try {
     return ErrGuard("CSettings.ProfileLoadData", [&] {
       const std::string file = ProfileFileName();
@@ -196,11 +205,43 @@ bool CSettings::ProfileLoadData() {
       xSettings = std::move(doc);
       IniFile->RecentAddToList(file);
       CreateViewers();
+      RecordStamp();
       return true;
     });
-  } catch (const AppError&) {
+  } catch (const AppError& e) {
+    if (Reason) *Reason = FirstLine(e.Description);
     return false;
   }
+}
+
+std::string CSettings::FileStamp(const std::string& FileName) {
+  struct stat st {};
+  if (::stat(AppPaths::Normalize(FileName).c_str(), &st) != 0) return "none";
+  // An atomic save by another program replaces the file: its inode changes with it.
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
+         std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
+void CSettings::RecordStamp() {
+  stampFile_ = ProfileFileName();
+  stamp_ = FileStamp(stampFile_);
+}
+
+bool CSettings::ChangedOnDisk() {
+  // A profile given another name since (Save As) is written where the user chose.
+  const std::string file = ProfileFileName();
+  return !Trim(file).empty() && file == stampFile_ && FileStamp(file) != stamp_;
+}
+
+std::string CSettings::FreeProfileName(const std::string& Wanted, const std::string& Taken) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::equivalent(AppPaths::Normalize(Wanted), AppPaths::Normalize(Taken), ec)) return Wanted;
+  const fs::path wanted = AppPaths::Normalize(Wanted);
+  const std::string stem = (wanted.parent_path() / wanted.stem()).string(), ext = wanted.extension().string();
+  std::string name;
+  for (int n = 2; name.empty() || fs::exists(name, ec); ++n) name = stem + " (" + std::to_string(n) + ")" + ext;
+  return name;
 }
 
 void CSettings::CreateViewers() {
@@ -272,6 +313,7 @@ void CSettings::Save() {
           if (fd >= 0) ::close(fd);
         }
         TextFiles::WriteText(file, xml, kCharset);
+        RecordStamp();
       }
       // The state file is written with the profile already in its recent list.
       IniFile->RecentAddToList(file);
@@ -298,6 +340,28 @@ void CSettings::KeepUnreadableProfile(const std::string& FileName) {
   unreadableProfile_.clear();
   MGlobals::ShowMessage("The profile " + FileName + " could not be read. It has been kept as " + backup +
                         " before the current profile is saved.");
+}
+
+void CSettings::DefaultOutputFiles() {
+  ErrGuard("CSettings.DefaultOutputFiles", [&] {
+    bwXMLBrowser& code = *xCode;
+    const bool classBlank = Trim(Str(code, "ClassFile")).empty(), moduleBlank = Trim(Str(code, "ParamDefsFile")).empty();
+    if (!classBlank && !moduleBlank) return;
+    // The database the connection names, else the base name of its data source file.
+    const ado::ConnStr::Pairs pairs = ado::ConnStr::Parse(Str(*xServer, "ConnPfg"));
+    std::string source;
+    for (const char* key : {"Data Source", "Database", "Initial Catalog"})
+      if (const std::string* v = ado::ConnStr::Find(pairs, key); v && !Trim(*v).empty()) source = *v;
+    source = MUtils::SplitPath(AppPaths::Normalize(source)).BaseName;
+    std::string name;
+    for (char c : source)
+      if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') name += c;
+    if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) return;
+    const std::string folder = MUtils::SplitPath(AppPaths::Normalize(ProfileFileName())).Folder;
+    const std::string beside = folder.empty() ? std::string() : folder + "/";
+    if (classBlank) code.Attr("ClassFile", Variant(beside + "C" + name + "DB.cls"));
+    if (moduleBlank) code.Attr("ParamDefsFile", Variant(beside + "M" + name + "Params.bas"));
+  });
 }
 
 std::string CSettings::GetClassName() {

@@ -49,10 +49,16 @@ class CSettings {
   // A new profile in memory with the desktop configuration, named DefaultProfileName.
   // Errors are recorded and not passed on.
   void ProfileInit();
-  // Loads ProfileFileName. On failure shows "Error Loading Profile...", falls back to a
-  // new profile (ProfileInit) and returns false; the unreadable file is left as it is.
-  // A document whose element is not "Settings" is not a profile and fails the same way.
+  // Loads ProfileFileName. On failure shows "Error Loading Profile..." with the file and
+  // the cause, falls back to a new profile (ProfileInit) and returns false; the unreadable
+  // file is left as it is, and the new profile gets another name when the default name
+  // is the unreadable file's. A document whose element is not "Settings" is not a
+  // profile and fails the same way.
   bool ProfileLoad();
+  // True when the profile file is not the one this object last loaded or saved: another
+  // program (a second wizard, procforge-cli configure) wrote, replaced, created or
+  // removed it since.
+  bool ChangedOnDisk();
 
   std::string ProfileFileName();
   void ProfileFileName(const std::string& AProfile);
@@ -70,6 +76,12 @@ class CSettings {
   // target is a profile file that could not be read, it is first kept under a backup
   // name and the user is told so.
   void Save();
+
+  // Output files not named yet get names beside the profile after the catalogue's
+  // database (the connection's Initial Catalog or Database, else its data source file):
+  // "C<name>DB.cls" and "M<name>Params.bas". Named files are left alone; nothing
+  // happens when the connection names no database.
+  void DefaultOutputFiles();
 
   // The file name part of ClassFile up to its first full stop ("\" and "/" both separate).
   std::string GetClassName();
@@ -121,7 +133,12 @@ class CSettings {
   std::string DefaultADOExecOptionsSum();
 
  private:
-  bool ProfileLoadData();
+  bool ProfileLoadData(std::string* Reason = nullptr);
+  // Identifies the file's present version (device, inode, size, modification time);
+  // "none" when there is no file.
+  static std::string FileStamp(const std::string& FileName);
+  // Wanted, or when it is the file Taken, the first free "name (N).ext" beside it.
+  static std::string FreeProfileName(const std::string& Wanted, const std::string& Taken);
   void CreateViewers();
   void FindCreateElem(const std::string& ElemName);
   void PackagesRemoveUnused();
@@ -132,6 +149,9 @@ class CSettings {
   std::shared_ptr<CServer> server_;
   // The profile file that failed to load, until it is kept aside by Save.
   std::string unreadableProfile_;
+  // The profile file as it was when it was last loaded, saved or made new here.
+  void RecordStamp();
+  std::string stampFile_, stamp_;
 };
 
 }  // namespace pf

@@ -9,8 +9,8 @@
 namespace pf {
 
 // Buttons of the message window and the answers it returns.
-enum MsgButtons : int { vbOKOnly = 0, vbYesNo = 4 };
-enum MsgResult : int { vbOK = 1, vbYes = 6, vbNo = 7 };
+enum MsgButtons : int { vbOKOnly = 0, vbYesNoCancel = 3, vbYesNo = 4 };
+enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 class IUserInterface {
  public:

@@ -17,6 +17,7 @@
 #include "errors/ErrGuard.h"
 #include "base/NoCase.h"
 #include "base/VBDate.h"
+#include "base/VBFormat.h"
 #include "settings/MKeyTypes.h"
 #include "xml/bwXMLBrowser.h"
 
@@ -60,8 +61,7 @@ void CopyTextBox(QLineEdit* box, bwXMLBrowser& x, int dir, const std::string& ke
   if (ZeroAsEmpty && VBDate::IsZero(bwXMLBrowser::SafeDate(Variant(s)))) {
     s.clear();
   } else if (!Fmt.empty()) {
-    VBDate::DateTime d;
-    if (VBDate::Parse(s, d)) s = VBDate::Format(d, Fmt);
+    s = VBFormat::Format(s, Fmt);
   }
   box->setText(QString::fromStdString(s));
 }
@@ -75,10 +75,17 @@ void CopyComboBox(QComboBox* combo, bwXMLBrowser& x, int dir, const std::string&
     return;
   }
   // A drop-down list stores the position of the chosen item; no choice stores 0.
-  if (dir == 0)
+  if (dir == 0) {
     x.Attr(key, Variant(combo->currentIndex() >= 0 ? combo->currentIndex() : 0));
-  else
-    combo->setCurrentIndex(x.lngAttr(key));
+    return;
+  }
+  // A position outside the list would show a blank that the next store turns into 0:
+  // the page does not open on it, and the key keeps its value.
+  const int32_t index = x.lngAttr(key);
+  Faultnet31::Check(combo->count() == 0 || (index >= 0 && index < combo->count()), ERR_USER_CHECK,
+                    "%1.%2 holds %3, which is not a position of its list (0 to %4).", x.RootElement().name(), key,
+                    x.strAttr(key), combo->count() - 1);
+  combo->setCurrentIndex(index);
 }
 
 void CopyOptionButton(QRadioButton* opt, int index, bwXMLBrowser& x, int dir, const std::string& key) {
@@ -254,7 +261,8 @@ void CUIController::ClearControl(QWidget* Ctrl, bool ClearLists) {
       "clsUIController.ClearControl(Ctrl,ClearLists)",
       [&] {
         const std::string kind = ControlKind(Ctrl);
-        const bool clearItems = ClearLists && TagHasWord(Ctrl, "ClearList");
+        // The tag alone decides whether a list loses its items.
+        const bool clearItems = TagHasWord(Ctrl, "ClearList");
         if (kind == "TextBox") {
           static_cast<QLineEdit*>(Ctrl)->clear();
         } else if (kind == "ComboBox") {

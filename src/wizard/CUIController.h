@@ -36,7 +36,9 @@ class CUIController {
   int CopyDir() const { return copyDir_; }
   void CopyDir(int Dir) { copyDir_ = Dir; }
   // Copies one control in the current direction. An empty key name means the control's
-  // objectName; Fmt formats a text box's value (a date picture) when loading; with
+  // objectName; Fmt formats a text box's value (a number or date picture, VBFormat) when
+  // loading; a drop-down list whose key holds no position of its list raises
+  // 0x80041065 when loading and is left as it was; with
   // ZeroAsEmpty a text box shows nothing for a value that reads as the zero date (an
   // empty, zero or non-date value).
   void CopyControl(QWidget* Ctrl, const std::string& ElemAttrName = {}, const std::string& Fmt = {},
@@ -60,6 +62,8 @@ class CUIController {
   void EnableControl(QWidget* Ctrl, bool En);
   // ClearControl on every control of AForm whose tag names one of Groups (a comma list).
   void ClearControls(QWidget* AForm, const std::string& Groups, bool ClearLists);
+  // A list or combo box loses its items when its tag holds "ClearList", whatever
+  // ClearLists says.
   void ClearControl(QWidget* Ctrl, bool ClearLists);
 
   // ---- lists

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "wizard/pages/CTablePage.h"
+#include "wizard/pages/frmChild0StartPage.h"
 #include "wizard/pages/frmChildBuildCode.h"
 #include "wizard/pages/frmChildFuncConnSrc.h"
 #include "wizard/pages/frmChildInclude.h"
@@ -37,7 +38,7 @@ const std::vector<ChildFormDecl>& ChildFormTable() {
   // help anchor, position in the creation order of the pages, factory (none: the page is
   // its row of the page table).
   static const std::vector<ChildFormDecl> table = {
-      {"frmChild0StartPage", "Procforge", 0, "Procforge", "StartPage", 0, nullptr},
+      {"frmChild0StartPage", "Procforge", 0, "Procforge", "StartPage", 0, Make<frmChild0StartPage>},
       {"frmChildProfile", "Profile", 1, "Write", "ProfilePage", 1, &Make<frmChildProfile>},
       {"frmChildSrvr", "Database Server", 1, "Server2", "ServerPage", 2, &Make<frmChildSrvr>},
       {"frmChildStdConfigs", "Predefined Configurations", 1, "Wizard", "StdConfigPage", 3, &Make<frmChildStdConfigs>},

@@ -18,6 +18,7 @@
 #include "shell/MGlobals.h"
 #include "wizard/CQtUserInterface.h"
 #include "wizard/CUIController.h"
+#include "wizard/MWizardGlobals.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0VBCode.h"
 #include "wizard/frmSplash.h"
@@ -32,6 +33,7 @@ struct Program {
   QPointer<frm0MDIMain> MainForm;
   QPointer<QWidget> Splash;
   std::unique_ptr<StopSignals::Scope> StopSignals;
+  bool Stopping = false;  // a stop signal arrived: the exit does not wait for the user
 };
 
 Program& Objects() {
@@ -65,6 +67,7 @@ bool Main() {
     // Report name kept as it was: error reports and their readers rely on it.
     ErrGuard("MGlobals.Main", [&] {
       MGlobals::AppState = MGlobals::AS_STARTING;
+      p.Stopping = false;
       MGlobals::SetUserInterface(std::make_shared<CQtUserInterface>());
       ado::RegisterWithErrorLibrary();
       p.UIController = CUIController();
@@ -105,6 +108,7 @@ void StopOnSignals() {
 }
 
 void StopForSignal(int Sig) {
+  Objects().Stopping = true;
   const int status = StopSignals::ExitStatus(Sig);
   auto* closer = new QTimer(qApp);
   closer->setInterval(20);
@@ -125,10 +129,20 @@ void StopForSignal(int Sig) {
 bool ExitApplication() {
   if (MGlobals::AppState != MGlobals::AS_RUNNING) return false;
   Program& p = Objects();
-  MGlobals::AppState = MGlobals::AS_EXITING;
-  IgnoringErrors([&] {
+  // The page is stored first, as leaving it does: a value it refuses is shown, and the
+  // program stays open so that nothing typed is lost. A stop signal ends it regardless.
+  try {
     if (p.MainForm) p.MainForm->SaveCurrentFormData();
-  });
+    // Another program changed the profile file since it was opened: the user decides
+    // before anything is saved, and may stay.
+    if (!p.Stopping && p.MainForm && !ResolveChangedProfile()) return false;
+  } catch (...) {
+    if (!p.Stopping) {
+      MGlobals::HandleUIError();
+      return false;
+    }
+  }
+  MGlobals::AppState = MGlobals::AS_EXITING;
   IgnoringErrors([&] {
     if (p.Settings) p.Settings->Save();
   });
@@ -152,6 +166,9 @@ bool ExitApplication() {
     p.Settings.reset();
   });
   IgnoringErrors([] { QApplication::restoreOverrideCursor(); });
+  // The main window was hidden before it closed, so no "last window closed" ends the
+  // event loop: the exit ends it.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
   return true;
 }
 

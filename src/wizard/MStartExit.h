@@ -26,10 +26,12 @@ frm0MDIMain* MainForm();
 // the main window was built.
 bool Main();
 
-// Exit, only from program state 1 (else false and nothing happens): program state 2, the
-// current page and the profile saved, the server disconnected, every window closed and
-// the settings model released. Every error on the way is ignored, so it always runs to
-// its end.
+// Exit, only from program state 1 (else false and nothing happens). The current page is
+// stored first: when it refuses a value, the message names it and the exit stops there
+// (false; after a stop signal the exit goes on). Then program state 2, the profile
+// saved, the server disconnected, every window closed, the settings model released and
+// the event loop ended (status 0). Errors from the save on are ignored, so that part
+// always runs to its end.
 bool ExitApplication();
 
 // From here on Ctrl-C (SIGINT) and SIGTERM end the program as closing its main window

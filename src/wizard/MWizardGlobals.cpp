@@ -5,14 +5,17 @@
 #include <QPointer>
 #include <QUrl>
 
+#include "errors/AppError.h"
 #include "errors/ErrGuard.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "driver/MGlobals.h"
 #include "wizard/MStartExit.h"
+#include "shell/IUserInterface.h"
 #include "wizard/NextAnswers.h"
 #include "wizard/frm0MDIMain.h"
+#include "wizard/frm0MsgBox.h"
 #include "wizard/frm0Run.h"
 #include "wizard/pages/frmChildBuildCode.h"
 #include "wizard/pages/frmChildRunVBProject.h"
@@ -24,6 +27,18 @@ namespace {
 CodeViewerHook& Viewer() {
   static CodeViewerHook hook;
   return hook;
+}
+
+// The texts of the last run that wrote its files, for Show Code on the results page.
+MGlobals::GenerationResult& LastRun() {
+  static MGlobals::GenerationResult run;
+  return run;
+}
+
+void ShowCode(const MGlobals::GenerationResult& r, CProgress* progress) {
+  if (!Viewer()) return;
+  Viewer()(1, r.ClassProlog, r.ClassCode, r.ClassFile, progress);
+  if (r.ParamDefsWanted) Viewer()(0, r.ModuleProlog, r.ParamDefsCode, r.ParamDefsFile, progress);
 }
 
 // The progress window of one run and the links to it, undone in every case.
@@ -73,14 +88,16 @@ bool GenerateCode() {
   hooks.BeforeBuild = [&] { run.Open(); };
   hooks.AfterBuild = [&] { run.EnableMain(); };
   try {
-    const MGlobals::GenerationResult r = MGlobals::GenerateCode(settings, progress, hooks);
+    const MGlobals::GenerationResult& r = LastRun() = MGlobals::GenerateCode(settings, progress, hooks);
+    // The files are written: a Cancel from here on only stops filling the code viewers.
     // Report name kept as it was: error reports and their readers rely on it.
-    ErrGuard("MGlobals.GenerateCode", [&] {
-      if (settings.xCode->boolAttr("ShowCodeInViewer") && Viewer()) {
-        Viewer()(1, r.ClassProlog, r.ClassCode, r.ClassFile, &progress);
-        if (r.ParamDefsWanted) Viewer()(0, r.ModuleProlog, r.ParamDefsCode, r.ParamDefsFile, &progress);
-      }
-    });
+    try {
+      ErrGuard("MGlobals.GenerateCode", [&] {
+        if (settings.xCode->boolAttr("ShowCodeInViewer")) ShowCode(r, &progress);
+      });
+    } catch (const AppError& e) {
+      if (e.Number != ERR_CANCELED) throw;
+    }
     run.Close();
     main.SelectNodeByTag("frmChildRunVBProject");
     if (auto* results = qobject_cast<frmChildRunVBProject*>(main.CurrentForm())) {
@@ -90,6 +107,9 @@ bool GenerateCode() {
     }
     main.raise();
     main.activateWindow();
+    if (progress.Cancelled)
+      MGlobals::ShowMessage("Cancel came after the files had been written: the run has finished, and the results "
+                            "show what it wrote.");
     return true;
   } catch (...) {
     run.Close();
@@ -99,6 +119,13 @@ bool GenerateCode() {
   }
 }
 
+bool ShowLastCode() {
+  if (LastRun().ClassFile.empty()) return false;
+  CProgress progress;
+  ShowCode(LastRun(), &progress);
+  return true;
+}
+
 void TestConnection(const std::string& AConnectString) {
   // The core records the error under this entry's own name.
   try {
@@ -106,6 +133,34 @@ void TestConnection(const std::string& AConnectString) {
   } catch (...) {
     MGlobals::HandleUIError();
   }
+}
+
+bool DialogSaveProfileAs(std::string& File) {
+  return MStartExit::MainForm()->DialogSave(File, "PFG", kProfileFilter, "Save Profile As...", kProfileDialogFlags);
+}
+
+bool ResolveChangedProfile() {
+  CSettings& settings = *MStartExit::Settings();
+  if (!settings.ChangedOnDisk()) return true;
+  std::string file = settings.ProfileFileName();
+  const int answer = frm0MsgBox::ShowMessage(
+      "The profile " + file +
+          " was changed on disk after this wizard opened it (by another wizard or procforge-cli, say).\r\n"
+          "Overwrite: save the settings shown here over it.\r\n"
+          "Reload: take the file as it is now; the changes made here are dropped.\r\n"
+          "Save As: keep the file and save the settings shown here under another name.",
+      vbYesNoCancel, "Profile Changed on Disk", {QObject::tr("&Overwrite"), QObject::tr("&Reload"), QObject::tr("Save &As...")});
+  if (answer == vbYes) return true;
+  if (answer == vbNo) {
+    settings.ProfileLoad();
+    MStartExit::MainForm()->ReloadCurrentFormData();
+    MStartExit::MainForm()->UpdateCaption();
+    return true;
+  }
+  if (!DialogSaveProfileAs(file)) return false;
+  settings.ProfileFileName(file);
+  MStartExit::MainForm()->UpdateCaption();
+  return true;
 }
 
 bool ShellOpen(const std::string& Path) {

@@ -19,6 +19,10 @@ namespace pf::wizard {
 // after the main window is enabled again and the progress window is gone.
 bool GenerateCode();
 
+// Shows the texts of the last run that wrote its files in the code viewers, whether or
+// not "ShowCodeInViewer" is set. False, and nothing shown, before such a run.
+bool ShowLastCode();
+
 // The connection pages' test: "Connection tested successfully." or the failure as a
 // message. An entry point: errors end in HandleUIError.
 void TestConnection(const std::string& AConnectString);
@@ -29,6 +33,19 @@ void TestConnection(const std::string& AConnectString);
 using CodeViewerHook = std::function<void(int ModuleType, const std::string& AProlog, const std::string& ACode,
                                           const std::string& AFileName, CProgress* oProgress)>;
 void SetCodeViewer(CodeViewerHook hook);
+
+// The file dialogs of profiles: filter and flags.
+constexpr const char* kProfileFilter = "Procforge Profile (*.PFG)|*.PFG";
+constexpr int kProfileDialogFlags = 0x28000A;
+// The "Save Profile As..." dialog; on confirmation File is the chosen path and true.
+bool DialogSaveProfileAs(std::string& File);
+
+// Before the profile is saved over its file: when another program (a second wizard,
+// procforge-cli configure) changed the file since this wizard loaded or saved it, asks
+// whether to overwrite it, reload it (the changes made here are dropped) or save under
+// another name (the profile takes that name). False when the user closed the choice
+// without a name: nothing is to be saved. True at once when the file is unchanged.
+bool ResolveChangedProfile();
 
 // Opens a file with the desktop's handler for it. False when no handler took it.
 bool ShellOpen(const std::string& Path);

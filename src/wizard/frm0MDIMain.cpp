@@ -276,7 +276,7 @@ void frm0MDIMain::SetupNavTree() {
     AddNode(table[i].NodeText, parent < 0 ? nullptr : nodes_[static_cast<size_t>(parent)], table[i].Tag,
             table[i].ImageKey);
   }
-  trvSettings_->expandAll();
+  trvSettings_->expandItem(nodes_.front());
   SelectNode(nodes_.front());
 }
 
@@ -460,6 +460,14 @@ void frm0MDIMain::SaveCurrentFormData() {
   });
 }
 
+void frm0MDIMain::ReloadCurrentFormData() {
+  ErrGuard("frm0MDIMain.ReloadCurrentFormData", [&] {
+    if (!currentForm_) return;
+    currentForm_->CopyControls(CD_TO_CONTROLS);
+    currentForm_->EnableControls();
+  });
+}
+
 void frm0MDIMain::UpdateCaption() {
   ErrGuard("frm0MDIMain.UpdateCaption", [&] {
     const std::string baseName = MUtils::SplitPath(AppPaths::Normalize(MStartExit::Settings()->ProfileFileName())).BaseName;
@@ -596,7 +604,11 @@ void frm0MDIMain::closeEvent(QCloseEvent* event) {
     return;
   }
   if (MGlobals::AppState == MGlobals::AS_RUNNING) {
-    MStartExit::ExitApplication();
+    // A value the current page refuses keeps the window open.
+    if (!MStartExit::ExitApplication()) {
+      event->ignore();
+      return;
+    }
     QCoreApplication::processEvents();
   }
   event->accept();

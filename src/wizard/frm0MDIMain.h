@@ -69,6 +69,8 @@ class frm0MDIMain : public QWidget {
   CChildForm* GetChildForm(const std::string& Tag);
   // The current page stores its controls into the profile.
   void SaveCurrentFormData();
+  // The current page loads its controls from the profile again (it was reloaded).
+  void ReloadCurrentFormData();
   // Lets the user design a connection string (new when AConnectString is blank, else an
   // edit of it). True and the designed string on confirmation.
   bool DesignConnectionString(std::string& AConnectString);

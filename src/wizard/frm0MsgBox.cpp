@@ -16,14 +16,15 @@
 namespace pf::wizard {
 
 frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options, const QString& caption,
-                       QWidget* parent)
-    : QDialog(parent), answer_(options == vbYesNo ? vbNo : vbOK) {
+                       const QStringList& choices, QWidget* parent)
+    : QDialog(parent), answer_(options == vbYesNoCancel ? vbCancel : options == vbYesNo ? vbNo : vbOK) {
   setObjectName("frm0MsgBox");
   setWindowTitle(caption);
   setModal(true);
 
   auto* icon = new QLabel(this);
-  const QStyle::StandardPixmap kind = options == vbYesNo ? QStyle::SP_MessageBoxQuestion
+  const bool question = options == vbYesNo || options == vbYesNoCancel;
+  const QStyle::StandardPixmap kind = question ? QStyle::SP_MessageBoxQuestion
                                       : caption == "Error" ? QStyle::SP_MessageBoxWarning
                                                            : QStyle::SP_MessageBoxInformation;
   icon->setPixmap(style()->standardIcon(kind).pixmap(32, 32));
@@ -46,9 +47,11 @@ frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options,
     });
     return b;
   };
-  if (options == vbYesNo) {
-    addButton(tr("&Yes"), vbYes, QDialogButtonBox::YesRole)->setDefault(true);
-    addButton(tr("&No"), vbNo, QDialogButtonBox::NoRole);
+  if (question) {
+    auto choice = [&](int i, const QString& standard) { return i < choices.size() ? choices[i] : standard; };
+    addButton(choice(0, tr("&Yes")), vbYes, QDialogButtonBox::YesRole)->setDefault(true);
+    addButton(choice(1, tr("&No")), vbNo, QDialogButtonBox::NoRole);
+    if (options == vbYesNoCancel) addButton(choice(2, tr("Cancel")), vbCancel, QDialogButtonBox::RejectRole);
   } else {
     addButton(tr("OK"), vbOK, QDialogButtonBox::AcceptRole)->setDefault(true);
   }
@@ -66,7 +69,8 @@ frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options,
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-int frm0MsgBox::ShowMessage(const std::string& Msg, int Options, const std::string& ACaption) {
+int frm0MsgBox::ShowMessage(const std::string& Msg, int Options, const std::string& ACaption,
+                            const QStringList& Choices) {
   const std::string caption = ACaption.empty() ? "Procforge" : ACaption;
   int answer = vbOK;
   if (NextAnswers::ScriptedMessage(Msg, Options, caption, answer)) return answer;
@@ -79,7 +83,7 @@ int frm0MsgBox::ShowMessage(const std::string& Msg, int Options, const std::stri
     details = text;
     text = text.left(lineEnd).trimmed();
   }
-  frm0MsgBox box(text, details, Options, QString::fromStdString(caption), QApplication::activeWindow());
+  frm0MsgBox box(text, details, Options, QString::fromStdString(caption), Choices, QApplication::activeWindow());
   box.exec();
   return box.answer_;
 }

@@ -12,12 +12,15 @@ class frm0MsgBox : public QDialog {
   Q_OBJECT
 
  public:
-  // Options: 0 OK only, 4 Yes/No. Returns 1 (OK), 6 (Yes) or 7 (No); closing the window
-  // answers OK or No. An empty caption is "Procforge".
-  static int ShowMessage(const std::string& Msg, int Options, const std::string& ACaption);
+  // Options: 0 OK only, 4 Yes/No, 3 Yes/No/Cancel. Returns 1 (OK), 6 (Yes), 7 (No) or
+  // 2 (Cancel); closing the window answers OK, No, or Cancel when there is one. An empty
+  // caption is "Procforge". Choices, when given, are the captions of Yes, No and Cancel.
+  static int ShowMessage(const std::string& Msg, int Options, const std::string& ACaption,
+                         const QStringList& Choices = {});
 
  private:
-  frm0MsgBox(const QString& text, const QString& details, int options, const QString& caption, QWidget* parent);
+  frm0MsgBox(const QString& text, const QString& details, int options, const QString& caption,
+             const QStringList& choices, QWidget* parent);
   int answer_;
 };
 

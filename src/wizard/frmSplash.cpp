@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "base/Version.h"
 #include "wizard/MIcons.h"
 
 namespace pf::wizard {
@@ -39,6 +40,6 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
   if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
-QString frmSplash::VersionLine() { return QStringLiteral("Version " PF_VERSION); }
+QString frmSplash::VersionLine() { return QString::fromStdString(pf::VersionLine()); }
 
 }  // namespace pf::wizard

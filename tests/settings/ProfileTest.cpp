@@ -1,6 +1,8 @@
 // The profile document: new profiles, files, start-up, section viewers, forced keys,
 // predefined configurations and file headers.
 
+#include <gmock/gmock.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -104,7 +106,10 @@ TEST_F(Profile, UnreadableFilesGiveANewProfileAndAreNeverOverwrittenUnseen) {
     WriteAll(file, content);
     s.ProfileFileName(file);
     EXPECT_FALSE(s.ProfileLoad());
-    EXPECT_EQ(Shown(), std::vector<std::string>{"Message: Error Loading Profile..."});
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_THAT(Shown()[0], ::testing::StartsWith("Message: Error Loading Profile...\r\n" + file + ": "));
+    EXPECT_THAT(Shown()[0], ::testing::EndsWith("A new profile " + CSettings::DefaultProfileName() +
+                                                " is open instead; the file is left as it is."));
     EXPECT_EQ(s.ProfileFileName(), CSettings::DefaultProfileName());
     EXPECT_EQ(s.xStoredProc->strAttr("MethAddPfx"), "Exec");
     s.Save();
@@ -119,6 +124,14 @@ TEST_F(Profile, AnUnreadableDefaultProfileIsKeptAsideBeforeItIsReplaced) {
   CSettings s;
   s.ProfileFileName(def);
   EXPECT_FALSE(s.ProfileLoad());
+  // The new profile takes a free name, so that saving it leaves the unreadable file.
+  const std::string fresh = std::filesystem::path(def).replace_filename("Default (2).PFG").string();
+  EXPECT_EQ(s.ProfileFileName(), fresh);
+  s.Save();
+  EXPECT_EQ(ReadAll(def), "<Settings><Server SrvrType=\"1\"");
+  EXPECT_TRUE(std::filesystem::exists(fresh));
+  // Saved over it on purpose, it is kept aside first.
+  s.ProfileFileName(def);
   s.Save();
   EXPECT_EQ(ReadAll(def + ".bak"), "older backup");
   EXPECT_EQ(ReadAll(def + ".bak1"), "<Settings><Server SrvrType=\"1\"");

@@ -42,18 +42,22 @@ class GenerateTest : public WizardTest {
   }
 
   // Watches the run from inside: every pass of the event loop during the build records the
-  // progress window's message and the main window's state; Cancel is pressed after
-  // cancelAfter messages (never when 0).
-  void StartRun(size_t cancelAfter = 0) {
+  // progress window's message and the main window's state, and counts itself (passes; the
+  // last one before the class file lost the text "old class"); Cancel is pressed after
+  // cancelAfter messages or at pass cancelAtPass (never when 0).
+  void StartRun(size_t cancelAfter = 0, int cancelAtPass = 0) {
+    passes = passesBeforeWrite = 0;
     auto* watch = new QTimer(&Main());
     watch->setInterval(0);
-    QObject::connect(watch, &QTimer::timeout, [this, cancelAfter] {
+    QObject::connect(watch, &QTimer::timeout, [this, cancelAfter, cancelAtPass] {
       auto* run = Main().findChild<frm0Run*>();
       if (!run || !run->isVisible()) return;
+      if (++passes == passesBeforeWrite + 1 && pftest::ReadAll(classFile) == "old class") passesBeforeWrite = passes;
       const std::string text = run->MessageText().toStdString();
       if (messages.empty() || messages.back() != text) messages.push_back(text);
       mainEnabledDuringRun |= Main().findChild<QWidget*>("pnlMain")->isEnabled();
-      if (cancelAfter && messages.size() == cancelAfter) QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
+      if ((cancelAfter && messages.size() == cancelAfter) || passes == cancelAtPass)
+        QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
     });
     watch->start();
     Click("btnStart");
@@ -67,6 +71,7 @@ class GenerateTest : public WizardTest {
   const std::string classFile = dir.file("COrderEntry.cls"), moduleFile = dir.file("MOrderEntry.bas");
   std::vector<std::string> messages;
   bool mainEnabledDuringRun = false;
+  int passes = 0, passesBeforeWrite = 0;
 };
 
 TEST_F(GenerateTest, StartBuildsUnderProgressAndShowsTheFigures) {
@@ -144,6 +149,33 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
   EXPECT_TRUE(std::filesystem::exists(profile));
   EXPECT_EQ(MStartExit::MainForm(), nullptr);
+}
+
+// A Cancel in the last pass before the files are written stops the run with nothing
+// written; one pass later (the code viewers fill) the files are there, and the run says
+// that it finished instead of stopping silently.
+TEST_F(GenerateTest, CancelAtTheLastCancellationPointWritesNothingLaterItFinishes) {
+  SetCodeViewer([](int, const std::string&, const std::string&, const std::string&, CProgress* progress) {
+    progress->Message("Formatting");
+    progress->Message("Formatting");
+  });
+  Main().CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
+  pftest::WriteAll(classFile, "old class");
+  StartRun();
+  const int last = passesBeforeWrite;
+  ASSERT_GT(passes, last);
+  for (const int at : {last, last + 1}) {
+    SCOPED_TRACE(at);
+    pftest::WriteAll(classFile, "old class");
+    Main().SelectNodeByTag("frmChildBuildCode");
+    script->Messages.clear();
+    StartRun(0, at);
+    const bool finished = at > last;
+    EXPECT_EQ(pftest::ReadAll(classFile) != "old class", finished);
+    EXPECT_EQ(Current(), finished ? "frmChildRunVBProject" : "frmChildBuildCode");
+    EXPECT_THAT(Shown(), ::testing::SizeIs(finished ? 1 : 0));
+    if (finished) EXPECT_THAT(Shown()[0], HasSubstr("the run has finished"));
+  }
 }
 
 // The run's warnings: on the results page after a run, on the build page after a run

@@ -3,10 +3,12 @@
 
 #include <gmock/gmock.h>
 
+#include <QLabel>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <cstdio>
 #include <filesystem>
 #include <iomanip>
 #include <sstream>
@@ -15,12 +17,14 @@
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/MGlobals.h"
+#include "support/ProgramInstall.h"
 #include "wizard/CChildForm.h"
 #include "wizard/ChildForms.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
+#include "wizard/frm0VBCode.h"
 #include "wizard/frmHelp.h"
 
 namespace {
@@ -195,6 +199,8 @@ TEST_F(NavigationTest, RootCannotBeCollapsedOtherNodesCan) {
   EXPECT_TRUE(root->isExpanded());
   QTreeWidgetItem* storedProcs = root->child(3);
   ASSERT_EQ(storedProcs->text(0), "Stored Procedures");
+  EXPECT_FALSE(storedProcs->isExpanded());  // only the root is expanded at start
+  tree->expandItem(storedProcs);
   tree->collapseItem(storedProcs);
   EXPECT_FALSE(storedProcs->isExpanded());
   // Children are visited whether or not their parent is expanded.
@@ -316,6 +322,40 @@ TEST_F(NavigationTest, FileDialogsFreezeTheTreeAndReleaseItLater) {
   EXPECT_TRUE(Main().Tree()->parentWidget()->isEnabled());
   EXPECT_EQ(DialogFilter("VB Source Files (Cls, Bas)|*.cls;*.bas|All Files|*.*").toStdString(),
             "VB Source Files (*.cls *.bas);;All Files (*.*)");
+}
+
+// A first-time user, from a fresh home folder, with the mouse only: what the start page
+// says to do, a snapshot instead of a server, Done, Start, and the code shown. The file
+// dialog counts as two actions (pick the file, Open).
+TEST_F(NavigationTest, FirstClassFromASnapshotWithinTenMouseActions) {
+  Start();
+  int actions = 0;
+  const auto click = [&](QWidget* w, QPoint at = {}) {
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->isEnabled());
+    ++actions;
+    QTest::mouseClick(w, Qt::LeftButton, {}, at.isNull() ? w->rect().center() : at);
+  };
+  EXPECT_THAT(Main().CurrentForm()->findChild<QLabel*>("lblWhereToBegin")->text().toStdString(),
+              HasSubstr("Database Server"));
+  QTreeWidget* tree = Main().Tree();
+  QTreeWidgetItem* server = tree->topLevelItem(0)->child(1);
+  click(tree->viewport(), tree->visualItemRect(server).center());
+  EXPECT_EQ(Current(), "frmChildSrvr");
+  script->FileAnswers.push_back(pftest::Sample("mssql/OrderEntry.sql"));
+  click(Button("btnUseSnapshot"));
+  ++actions;
+  click(Button("btnDone"));
+  click(Button("btnStart"));
+  EXPECT_EQ(Current(), "frmChildRunVBProject");
+  click(Button("btnShowCode"));
+
+  EXPECT_TRUE(Shown().empty()) << Shown().front();
+  EXPECT_LE(actions, 10);
+  std::printf("first class in %d mouse actions\n", actions);
+  EXPECT_THAT(pftest::ReadAll(dir.file("COrderEntryDB.cls")), HasSubstr("Public Function ExecCustomerInsert"));
+  ASSERT_NE(ClassViewer(), nullptr);
+  EXPECT_TRUE(ClassViewer()->isVisible());
 }
 
 }  // namespace

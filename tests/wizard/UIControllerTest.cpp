@@ -96,9 +96,15 @@ TEST_F(UIControllerTest, CheckBoxAndTextBoxBothWays) {
     ui.CopyControl(txt, "Value", "", zeroAsEmpty);
     EXPECT_EQ(txt->text().toStdString(), shown) << value << " " << zeroAsEmpty;
   }
-  Put("When", "12/6/2026");
-  ui.CopyControl(txt, "When", "yyyy-mm-dd");
-  EXPECT_EQ(txt->text().toStdString(), "2026-12-06");
+  // The display picture applies to numbers and dates alike; other text shows as it is.
+  for (const auto& [value, picture, shown] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"12/6/2026", "yyyy-mm-dd", "2026-12-06"}, {"1234.5", "#,##0.00", "1,234.50"},
+           {"0", "#", ""}, {"12", "yyyy", "12"},
+           {"abc", "#,##0", "abc"}}) {
+    Put("Shown", value);
+    ui.CopyControl(txt, "Shown", picture);
+    EXPECT_EQ(txt->text().toStdString(), shown) << value << " " << picture;
+  }
   txt->setText(" spaced ");
   Store();
   ui.CopyControl(txt, "Value");
@@ -163,6 +169,15 @@ TEST_F(UIControllerTest, DropDownListStoresPositionEditableComboStoresText) {
   Load();
   ui.CopyControl(list, "Instancing");
   EXPECT_EQ(list->currentIndex(), 2);
+  // A position the list does not have is refused when the page loads, and kept.
+  for (const char* outside : {"9", "-1"}) {
+    Put("Instancing", outside);
+    const AppError e = pftest::Raised([&] { ui.CopyControl(list, "Instancing"); });
+    EXPECT_EQ(pftest::FirstLine(e.Description),
+              std::string("Section.Instancing holds ") + outside + ", which is not a position of its list (0 to 2).");
+    EXPECT_EQ(list->currentIndex(), 2);
+    EXPECT_EQ(Key("Instancing"), outside);
+  }
 
   auto* combo = new QComboBox(&form);
   combo->setEditable(true);
@@ -244,7 +259,7 @@ TEST_F(UIControllerTest, ClearingEmptiesEachKindAndItemsOnlyWithClearList) {
   for (QRadioButton* b : opt) Tagged(b, "g");
   opt[2]->setChecked(true);
 
-  ui.ClearControls(&form, "x, g", true);
+  ui.ClearControls(&form, "x, g", false);  // the tag alone decides about a list's items
   EXPECT_EQ(txt->text(), "");
   EXPECT_EQ(keep->count(), 2);
   EXPECT_EQ(keep->currentRow(), -1);

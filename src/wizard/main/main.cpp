@@ -1,32 +1,73 @@
-// procforge: the wizard. It takes no command-line options.
+// procforge: the wizard. Its only command-line options are --help and --version.
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
+#include "base/Version.h"
 #include "platform/StopSignals.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
 
 namespace {
 
-bool Set(const char* name) {
+const char* Env(const char* name) {
   const char* value = std::getenv(name);
-  return value && *value;
+  return value && *value ? value : nullptr;
+}
+
+// Qt ends a program whose display cannot be opened with a fatal message and a page of
+// advice. While the application object is built, its messages are held back; a fatal one
+// becomes one line naming the display, and the program ends with status 1.
+QtMessageHandler heldHandler = nullptr;
+QList<QPair<QtMsgType, QString>>* held = nullptr;
+
+void HoldMessages(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
+  if (type != QtFatalMsg) {
+    held->append({type, msg});
+    return;
+  }
+  const char* display = Env("DISPLAY");
+  const char* variable = display ? "DISPLAY" : Env("WAYLAND_DISPLAY") ? "WAYLAND_DISPLAY" : "QT_QPA_PLATFORM";
+  std::fprintf(stderr, "procforge: cannot open the display %s (%s); use procforge-cli without one.\n",
+               Env(variable) ? Env(variable) : "", variable);
+  std::_Exit(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--version") {
+      std::printf("procforge %s\n", pf::VersionLine().c_str());
+      return 0;
+    }
+    if (arg == "--help" || arg == "-h") {
+      std::fputs("Usage: procforge [--help | --version]\n"
+                 "Opens the wizard on the profile used last. It needs a display (DISPLAY or WAYLAND_DISPLAY);\n"
+                 "without one, use procforge-cli.\n",
+                 stdout);
+      return 0;
+    }
+  }
   // Without a display Qt would abort with a page of advice; one line says it plainly.
   // A platform chosen explicitly (offscreen, vnc, ...) is the user's decision.
-  if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("QT_QPA_PLATFORM")) {
+  if (!Env("DISPLAY") && !Env("WAYLAND_DISPLAY") && !Env("QT_QPA_PLATFORM")) {
     std::fputs("procforge: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); use procforge-cli without one.\n",
                stderr);
     return 1;
   }
+  QList<QPair<QtMsgType, QString>> messages;
+  held = &messages;
+  heldHandler = qInstallMessageHandler(HoldMessages);
   QApplication app(argc, argv);
+  qInstallMessageHandler(heldHandler);
+  held = nullptr;
+  for (const auto& [type, msg] : messages) qt_message_output(type, QMessageLogContext(), msg);
+
   QApplication::setApplicationName("Procforge");
   QApplication::setApplicationVersion(PF_VERSION);
   QApplication::setDesktopFileName("procforge");

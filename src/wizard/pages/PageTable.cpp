@@ -41,6 +41,7 @@ std::vector<Page> MakePages() {
             {"Microsoft &Access", "Microsoft &SQL Server", "S&ybase", "&Oracle"}},
            {K::Text, "txtConnPfg", "ConnPfg", "&Connection string for reading the catalogue:"},
            {K::Button, "btnDesign", nullptr, "&Design...", {}, nullptr},
+           {K::Button, "btnUseSnapshot", nullptr, "Use a s&napshot file...", {}, nullptr, true},
            {K::Button, "btnCheckConnection", nullptr, "&Test Connection", {},
             "A catalogue snapshot file (Procforge.Snapshot) stands in for a server that is not at hand.", true},
        }},

@@ -12,15 +12,13 @@
 #include "shell/CIniFile.h"
 #include "shell/MUtils.h"
 #include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
 #include "wizard/frm0MDIMain.h"
 
 namespace pf::wizard {
 
 namespace {
-
-constexpr const char* kFilter = "Procforge Profile (*.PFG)|*.PFG";
-constexpr int kDialogFlags = 0x28000A;
 
 class ComboAdapter : public IComboBox {
  public:
@@ -80,6 +78,7 @@ void frmChildProfile::LoadProfile(const std::string& FileName) {
                           "Please enter profile location");
         Faultnet31::Check(MUtils::FileExists(FileName), ERR_USER_CHECK, "File not found at specified location.");
         CSettings& settings = *MStartExit::Settings();
+        if (!ResolveChangedProfile()) return;
         settings.Save();
         settings.ProfileFileName(FileName);
         settings.ProfileLoad();
@@ -91,12 +90,12 @@ void frmChildProfile::LoadProfile(const std::string& FileName) {
 
 void frmChildProfile::btnBrowse_Click() {
   std::string file = Combo("cmbProfile")->currentText().toStdString();
-  if (MStartExit::MainForm()->DialogOpen(file, "PFG", kFilter, "Load Profile", kDialogFlags)) LoadProfile(file);
+  if (MStartExit::MainForm()->DialogOpen(file, "PFG", kProfileFilter, "Load Profile", kProfileDialogFlags)) LoadProfile(file);
 }
 
 void frmChildProfile::btnSaveAs_Click() {
   std::string file = Combo("cmbProfile")->currentText().toStdString();
-  if (!MStartExit::MainForm()->DialogSave(file, "PFG", kFilter, "Save Profile As...", kDialogFlags)) return;
+  if (!DialogSaveProfileAs(file)) return;
   CSettings& settings = *MStartExit::Settings();
   settings.ProfileFileName(file);
   settings.Save();

@@ -66,6 +66,11 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
   stats->addRow(tr("Characters:"), lblNumChars_);
   fraStats_->hide();
 
+  btnShowCode_ = new QPushButton(tr("Show &Code"), fraStats_);
+  btnShowCode_->setObjectName("btnShowCode");
+  btnShowCode_->setToolTip(tr("Shows the class and module that the run wrote, with syntax colouring."));
+  stats->addRow(btnShowCode_);
+
   warnings_ = new CWarningList(tr("Warnings"), this);
 
   auto* project = new QGroupBox(tr("Project to run"), this);
@@ -106,6 +111,8 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
           [this] { UIEntry("frmChildRunVBProject.btnBrowse_Click", [&] { btnBrowse_Click(); }); });
   connect(btnStartProject, &QPushButton::clicked, this,
           [this] { UIEntry("frmChildRunVBProject.btnStartProject_Click", [&] { btnStartProject_Click(); }); });
+  connect(btnShowCode_, &QPushButton::clicked, this,
+          [] { UIEntry("frmChildRunVBProject.btnShowCode_Click", [] { ShowLastCode(); }); });
   connect(lnkGuide, &QLabel::linkActivated, this,
           [this] { UIEntry("frmChildRunVBProject.lnkGuide_Click", [&] { lnkGuide_Click(); }); });
 }

@@ -44,6 +44,7 @@ class frmChildRunVBProject : public CChildForm {
   QLabel* lblNumSPs_;
   QLabel* lblNumLines_;
   QLabel* lblNumChars_;
+  QPushButton* btnShowCode_;
   CWarningList* warnings_;
   QLineEdit* txtProject_;
   QCheckBox* chkExitOnRun_;

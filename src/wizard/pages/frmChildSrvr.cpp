@@ -4,6 +4,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
+#include "errors/AppError.h"
+#include "errors/Faultnet31.h"
+#include "extract/CCatalogCapture.h"
 #include "settings/CSettings.h"
 #include "shell/MGlobals.h"
 #include "wizard/MStartExit.h"
@@ -32,6 +37,21 @@ frmChildSrvr::frmChildSrvr(QWidget* parent) : CTablePage("frmChildSrvr", parent)
   });
   connect(Button("btnDesign"), &QPushButton::clicked, this,
           [this] { UIEntry("frmChildSrvr.btnDesign_Click", [&] { btnDesign_Click(); }); });
+  connect(Button("btnUseSnapshot"), &QPushButton::clicked, this,
+          [this] { UIEntry("frmChildSrvr.btnUseSnapshot_Click", [&] { btnUseSnapshot_Click(); }); });
+}
+
+void frmChildSrvr::btnUseSnapshot_Click() {
+  std::string file;
+  if (!MStartExit::MainForm()->DialogOpen(file, "sql", "Catalogue Snapshot (*.sql, *.db)|*.sql;*.db|All Files|*.*",
+                                          "Use a Snapshot File", 0x280000))
+    return;
+  // The snapshot says which server it was taken from; the option follows it.
+  if (const int type = CCatalogCapture::SnapshotServerType(file); type >= 0) SetOption("optSrvrType", type);
+  const std::string problem = CCatalogCapture::SnapshotProblem(file, std::max(OptionIndex("optSrvrType"), 0));
+  Faultnet31::Check(problem.empty(), ERR_USER_CHECK, "%1", problem);
+  Text("txtConnPfg")->setText(QString::fromStdString(CCatalogCapture::SnapshotConnection(file)));
+  CopyControls(CD_TO_PROFILE);
 }
 
 void frmChildSrvr::CopyPage(int ACopyDir) {
@@ -43,7 +63,10 @@ void frmChildSrvr::CopyPage(int ACopyDir) {
     throw;
   }
   busy_ = false;
-  if (ACopyDir == CD_TO_PROFILE) MStartExit::Settings()->ReleaseServer();
+  if (ACopyDir == CD_TO_PROFILE) {
+    MStartExit::Settings()->ReleaseServer();
+    MStartExit::Settings()->DefaultOutputFiles();
+  }
 }
 
 void frmChildSrvr::btnDesign_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 // The wizard page "Database Server": the server type and the connection string through
-// which the catalogue is read, with Design and Test Connection.
+// which the catalogue is read, with Design, a snapshot file in place of a server, and
+// Test Connection.
 
 #include "wizard/pages/CTablePage.h"
 
@@ -18,11 +19,15 @@ class frmChildSrvr : public CTablePage {
  protected:
   // While copying the page is busy, so the option clicks that loading causes store
   // nothing; after storing, the server object is released so the next connection
-  // uses the new string.
+  // uses the new string, and output files not named yet get their default names.
   void CopyPage(int ACopyDir) override;
 
  private:
   void btnDesign_Click();
+  // A catalogue snapshot chosen in a file dialog becomes the connection; the server type
+  // follows what the snapshot says. A file that is no snapshot of that type is refused
+  // with the reason.
+  void btnUseSnapshot_Click();
   bool busy_ = false;
 };
 
