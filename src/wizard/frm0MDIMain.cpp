@@ -228,11 +228,12 @@ void frm0MDIMain::LoadSelf() {
     fadeLevel_ = 0;
     fadeStart_ = 0;
     SetOpacity(this, 0.0);
-    tmrTransp_->start();
     show();
     ShowForm(kStartPage);
     CheckButtonsState();
     QCoreApplication::processEvents();
+    // The fade's first step comes once the window has been laid out and painted.
+    tmrTransp_->start();
     MGlobals::ResetMousePointer();
   });
 }

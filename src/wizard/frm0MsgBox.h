@@ -4,6 +4,7 @@
 // Details button that opens the report in frmShowError.
 
 #include <QDialog>
+#include <QStringList>
 #include <string>
 
 namespace pf::wizard {

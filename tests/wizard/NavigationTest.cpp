@@ -344,7 +344,7 @@ TEST_F(NavigationTest, FirstClassFromASnapshotWithinTenMouseActions) {
   EXPECT_EQ(Current(), "frmChildSrvr");
   script->FileAnswers.push_back(pftest::Sample("mssql/OrderEntry.sql"));
   click(Button("btnUseSnapshot"));
-  ++actions;
+  actions += 2;
   click(Button("btnDone"));
   click(Button("btnStart"));
   EXPECT_EQ(Current(), "frmChildRunVBProject");

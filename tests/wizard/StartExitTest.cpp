@@ -21,6 +21,7 @@
 #include "xml/bwXMLBrowser.h"
 #include "support/ProgramInstall.h"
 #include "wizard/MStartExit.h"
+#include "wizard/CChildForm.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frmHelp.h"

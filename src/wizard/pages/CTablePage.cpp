@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "errors/ErrGuard.h"
@@ -20,6 +21,7 @@
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "wizard/CUIController.h"
+#include "wizard/ChildForms.h"
 #include "wizard/MStartExit.h"
 
 namespace pf::wizard {
@@ -254,13 +256,67 @@ bool CTablePage::Holds(const Term& t) const {
   return holds != t.Negate;
 }
 
+namespace {
+
+// The caption of a control of a page's row (of one button for an option group), without
+// its mnemonic; the name itself when the row has no such control.
+QString CaptionOf(const PageTable::Page& page, const char* name, int index = -1) {
+  for (const PageTable::Control& c : page.Controls) {
+    if (std::string_view(c.Name) != name) continue;
+    if (index >= 0 && index < static_cast<int>(c.Items.size())) return Plain(c.Items[static_cast<size_t>(index)]);
+    return c.Caption ? Plain(c.Caption).remove(QRegularExpression(":$")) : QString::fromUtf8(name);
+  }
+  return QString::fromUtf8(name);
+}
+
+}  // namespace
+
+QString CTablePage::Explain(const Term& t) const {
+  const QString no = t.Negate ? tr("not ") : QString();
+  switch (t.Is) {
+    case Term::ServerIs: {
+      const PageTable::Page& server = *PageTable::Find("frmChildSrvr");
+      QStringList types;
+      for (int st = 0; st < 4; ++st)
+        if (t.Value & (1 << st)) types << CaptionOf(server, "optSrvrType", st);
+      return tr("the Database Server page chooses %1").arg(types.join(tr(" or ")));
+    }
+    case Term::Ticked: return tr("\"%1\" is ticked").arg(CaptionOf(Row(), t.Name));
+    case Term::NotBlank: return tr("\"%1\" is filled in").arg(CaptionOf(Row(), t.Name));
+    case Term::OptionSet: return tr("\"%1\" is %2chosen").arg(CaptionOf(Row(), t.Name, t.Value), no);
+    case Term::Enabled: return tr("\"%1\" is available").arg(CaptionOf(Row(), t.Name));
+    case Term::KeyTrue:
+    case Term::KeyNotZero: {
+      // The control bound to that key, on the page that holds it.
+      const auto [section, key] = SplitKey(t.Name);
+      for (const ChildFormDecl& d : ChildFormTable()) {
+        const PageTable::Page* page = PageTable::Find(d.Tag);
+        if (!page || !page->Section || section != page->Section) continue;
+        for (const PageTable::Control& c : page->Controls) {
+          if (!c.Key || key != c.Key) continue;
+          const QString what = QString("\"%1\"").arg(CaptionOf(*page, c.Name)), where = QString::fromUtf8(d.NodeText);
+          if (t.Is == Term::KeyTrue) return tr("%1 is ticked on the %2 page").arg(what, where);
+          return tr("%1 is not %2 on the %3 page").arg(what, c.Items.empty() ? QString("0") : Plain(c.Items.front()), where);
+        }
+      }
+      return QString::fromUtf8(t.Name);
+    }
+  }
+  return QString();
+}
+
 void CTablePage::EnableControls() {
   for (const PageTable::Rule& r : row_->Rules) {
-    bool on = true;
-    for (const Term& t : r.When) on = on && Holds(t);
+    QStringList missing;
+    for (const Term& t : r.When)
+      if (!Holds(t)) missing << Explain(t);
+    const bool on = missing.isEmpty();
+    // A greyed control says what makes it available.
+    const QString why = on ? QString() : tr("Available when %1.").arg(missing.join(tr(" and ")));
     for (QWidget* w : findChildren<QWidget*>(QString::fromUtf8(r.Target))) {
       if (r.Index >= 0 && w->property("Index").toInt() != r.Index) continue;
       w->setEnabled(on);
+      w->setToolTip(why);
     }
     // A field's label greys with it.
     if (QWidget* label = findChild<QLabel*>(QString("lbl") + r.Target)) label->setEnabled(on);

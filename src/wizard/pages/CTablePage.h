@@ -34,7 +34,8 @@ class CTablePage : public CChildForm {
   // Binds the row's controls to the row's keys in table order. Errors are recorded
   // under "<page>.CopyControls(ACopyDir)" and passed on.
   void CopyControls(int ACopyDir) override;
-  // Applies the row's rules in order.
+  // Applies the row's rules in order. A control a rule greys out says in its tool tip
+  // what makes it available.
   void EnableControls() override;
 
   const PageTable::Page& Row() const { return *row_; }
@@ -65,6 +66,8 @@ class CTablePage : public CChildForm {
  private:
   void Build();
   bool Holds(const PageTable::Term& t) const;
+  // What a term asks for, in the words of the page: "\"Log to a file\" is ticked".
+  QString Explain(const PageTable::Term& t) const;
 
   const PageTable::Page* row_;
 };
