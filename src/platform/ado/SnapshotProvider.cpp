@@ -187,7 +187,8 @@ class SnapshotStream : public IResultStream {
       const char* start = sql_.c_str() + offset_;
       const char* tail = nullptr;
       Arm(*db_, timeout_);
-      if (sqlite3_prepare_v2(db_->handle, start, static_cast<int>(sql_.size() - offset_), &s.stmt, &tail) !=
+      // The length counts the terminating NUL: SQLite copies a text that does not end in one.
+      if (sqlite3_prepare_v2(db_->handle, start, static_cast<int>(sql_.size() - offset_ + 1), &s.stmt, &tail) !=
           SQLITE_OK)
         Fail(db_->handle, "The statement cannot be prepared");
       offset_ = tail ? static_cast<size_t>(tail - sql_.c_str()) : sql_.size();
@@ -355,7 +356,9 @@ void RunScript(sqlite3* db, const std::string& script, const std::string& file) 
   while (p < end) {
     Statement s;
     const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(db, p, static_cast<int>(end - p), &s.stmt, &tail);
+    // The length counts the terminating NUL: SQLite would otherwise copy the rest of the
+    // script for every statement, which makes a long script quadratic.
+    int rc = sqlite3_prepare_v2(db, p, static_cast<int>(end - p + 1), &s.stmt, &tail);
     if (rc == SQLITE_OK && s.stmt) {
       while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
       }
