@@ -164,9 +164,15 @@ TEST_F(PagesTest, EnableRulesForEachServerType) {
         if (index < 0 || x->property("Index").toInt() == index) w = x;
       ASSERT_NE(w, nullptr);
       EXPECT_EQ(On(w), byServer.at(st) == '+');
+      EXPECT_EQ(w->toolTip().isEmpty(), On(w)) << "a greyed control says what makes it available";
     }
   }
   EXPECT_GT(count, 50);
+  Set("StoredProc", "AddExecSPByName", "False");
+  CTablePage& output = Page("frmChildOutputFiles");
+  output.EnableControls();
+  EXPECT_THAT(output.Text("txtParamDefsFileName")->toolTip().toStdString(),
+              ::testing::MatchesRegex("Available when \".+\" is ticked on the Stored Procedures page\\."));
 }
 
 TEST_F(PagesTest, ClickingOrTypingInAControlOfARuleAppliesTheRulesAtOnce) {
