@@ -1,6 +1,8 @@
 #include "builder/CCatalogDiff.h"
 
 #include <algorithm>
+#include <set>
+#include <string_view>
 
 #include "builder/CCodeBuilder.h"
 #include "builder/CMethod.h"
@@ -39,9 +41,23 @@ constexpr AttrWord kAttrWords[] = {
 
 std::string Shown(const std::string& value) { return value.empty() ? "(none)" : value; }
 
-// The declaration of a generated method: its first code line and its continuation lines.
+// What an AddParam line declares: the parameter's name, data type and direction (its
+// first three arguments; a quoted name may hold commas).
+std::string ParamDeclaration(std::string_view call) {
+  size_t commas = 0, i = 0;
+  for (bool quoted = false; i < call.size(); ++i) {
+    if (call[i] == '"') quoted = !quoted;
+    else if (call[i] == ',' && !quoted && ++commas == 3) break;
+  }
+  return std::string(call.substr(0, i));
+}
+
+// The declaration of a generated method: its first code line and its continuation lines,
+// then what its AddParam lines declare of each parameter. What callers compile against
+// and what the class tells the server about each parameter; sizes are left out.
 std::string Signature(const CMethod& m) {
   std::string out;
+  bool header = true;
   size_t pos = 0;
   const std::string& src = m.Source;
   while (pos < src.size()) {
@@ -51,10 +67,16 @@ std::string Signature(const CMethod& m) {
     line.erase(line.find_last_not_of(' ') + 1);
     pos = end + 2;
     const size_t first = line.find_first_not_of(' ');
-    if (out.empty() && (first == std::string::npos || line[first] == '\'')) continue;
-    out += line.substr(first == std::string::npos ? 0 : first);
-    if (!line.ends_with(" _")) break;
-    out += '\n';
+    const std::string_view code = std::string_view(line).substr(first == std::string::npos ? line.size() : first);
+    if (header) {
+      if (out.empty() && (code.empty() || code[0] == '\'')) continue;
+      out += code;
+      header = line.ends_with(" _");
+      if (header) out += '\n';
+    } else if (code.starts_with("AddParam ")) {
+      out += '\n';
+      out += ParamDeclaration(code);
+    }
   }
   return out;
 }
@@ -110,8 +132,14 @@ std::vector<std::string> CCatalogDiff::Compare(const Catalogue& Old, const Catal
     markedBreaking = markedBreaking || breaking;
     lines.push_back(breaking ? line + kBreaking : line);
   };
+  // A procedure that is gone while another one gives the same method (renamed, or spelled
+  // in another case) breaks no caller. Visual Basic names ignore case, and so does this.
+  std::set<std::string> addedMethods;
+  for (const auto& [name, proc] : New)
+    if (!Old.count(name) && !proc.Signature.empty()) addedMethods.insert(NoCase::Lower(proc.Signature));
   for (const auto& [name, proc] : Old)
-    if (!New.count(name)) add(name + ": procedure removed", !proc.Signature.empty());
+    if (!New.count(name))
+      add(name + ": procedure removed", !proc.Signature.empty() && !addedMethods.count(NoCase::Lower(proc.Signature)));
   for (const auto& [name, proc] : New) {
     const auto was = Old.find(name);
     if (was == Old.end()) {
@@ -120,7 +148,7 @@ std::vector<std::string> CCatalogDiff::Compare(const Catalogue& Old, const Catal
     }
     const Proc& old = was->second;
     // Changes break callers when the method they call is gone or declared otherwise.
-    const bool breaking = !old.Signature.empty() && old.Signature != proc.Signature;
+    const bool breaking = !old.Signature.empty() && !NoCase::Equals(old.Signature, proc.Signature);
     auto find = [](const std::vector<Param>& ps, const std::string& n) {
       return std::find_if(ps.begin(), ps.end(), [&](const Param& p) { return NoCase::Equals(p.Name, n); });
     };

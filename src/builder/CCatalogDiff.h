@@ -1,7 +1,8 @@
 #pragma once
 // Compares two catalogues under a profile's rules: procedures added and removed,
 // parameters added, removed or changed. A change is breaking when it changes the
-// signature of a method the profile generates (or removes such a method).
+// declaration of a method the profile generates (or removes such a method and no other
+// procedure gives the same one), letter case aside.
 
 #include <map>
 #include <string>
@@ -21,7 +22,9 @@ class CCatalogDiff {
   };
   struct Proc {
     std::vector<Param> Params;
-    std::string Signature;  // the generated method's declaration; empty when none is generated
+    // The generated method's declaration and what it declares of each parameter to the
+    // server (name, type, direction: one "AddParam" line each); empty when none is generated.
+    std::string Signature;
   };
   using Catalogue = std::map<std::string, Proc>;  // by procedure name as listed
 

@@ -1,6 +1,8 @@
 #include "builder/CCodeBuilder.h"
 
 #include <limits>
+#include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include "builder/CMethColl.h"
@@ -35,6 +37,10 @@ constexpr const char* kTrue = "True";
 
 // Run-time option words are long sums of constants: broken at "+" with this indent.
 constexpr const char* kOptionsIndent = "    ";
+// Continued string literals: the indent of their further lines, and the room left for
+// their first piece on the library line that holds the reference.
+constexpr std::string_view kLiteralIndent = "        ";
+constexpr size_t kLiteralFirstRoom = 800;
 
 bool Flag(bwXMLBrowser& x, const char* key) { return x.boolAttr(key, kTrue); }
 int32_t Lng(bwXMLBrowser& x, const char* key) { return x.lngAttr(key); }
@@ -90,6 +96,16 @@ struct CCodeBuilder::State {
     Faultnet31::Check(RefValues.Add(std::move(Key), std::move(Value)), ERR_GENERAL,
                       "Reference %1 is already in the reference table.", key);
   }
+  // A profile text as a string literal of the class, continued over lines when it is long.
+  // Setting names the key it comes from, for the message when it cannot fit a statement.
+  void AddLiteralRef(std::string Key, std::string_view Text, std::string_view Setting) {
+    std::optional<std::string> expr = VBSource::ContinuedStringExpr(Text, kLiteralIndent, kLiteralFirstRoom);
+    Faultnet31::Check(expr.has_value(), ERR_USER_CHECK,
+                      "%1 is too long for the class: %2 characters do not fit one Visual Basic statement.",
+                      std::string(Setting),
+                      std::to_string(Utf8::Length(Text)));
+    AddRef(std::move(Key), std::move(*expr));
+  }
 };
 
 CCodeBuilder::CCodeBuilder() : s_(std::make_unique<State>()) {}
@@ -128,6 +144,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   const std::string filter = Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string();
   bwXMLBrowser procList;
   procList.Load(extractor->xmlGetSPList(filter));
+  for (std::string& w : extractor->LeftOut()) Progress.Warning(std::move(w));
 
   CSPConstructor ctor;
   ctor.Init(Stt, extractor);
@@ -144,6 +161,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
 
   if (procList.MoveToFirstChild()) {
     std::string message;
+    std::unordered_set<std::string> listed;
     do {
       const std::string name = procList.strAttr("Name");
       const bool isFunc = procList.boolAttr("IsFunction", kTrue);
@@ -151,6 +169,9 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
       message.assign("Processing ").append(name);
       Progress.Message(message);
       if (!Stt.CheckSPNameFilter(name)) continue;
+      if (!listed.insert(name).second)
+        Progress.Warning("Procedure \"" + name + "\" is listed more than once by the catalogue; each listing becomes a "
+                         "method.");
       bool notSupported = false;
       ctor.ConstructMethod(name, isFunc, notSupported);
       if (notSupported) continue;
@@ -335,12 +356,12 @@ void CCodeBuilder::State::BuildRefValues() {
   const int32_t connSrc = Lng(af, "ConnSrcType");
   if (connSrc == 2) {
     const std::string linkFile = Str(af, "LinkFile");
-    AddRef("LinkFileName",
-           VBSource::StringExpr(Lng(af, "LinkFileMode") == 0 ? linkFile : MUtils::SplitPath(linkFile).FileName));
+    AddLiteralRef("LinkFileName", Lng(af, "LinkFileMode") == 0 ? linkFile : MUtils::SplitPath(linkFile).FileName,
+                  "AddnlFunc.LinkFile");
   }
   if (connSrc == 3) {
-    AddRef("RegistryPath", VBSource::StringExpr(Str(af, "RegSubKey")));
-    AddRef("RegistryValueName", VBSource::StringExpr(Str(af, "RegValName")));
+    AddLiteralRef("RegistryPath", Str(af, "RegSubKey"), "AddnlFunc.RegSubKey");
+    AddLiteralRef("RegistryValueName", Str(af, "RegValName"), "AddnlFunc.RegValName");
     // A literal of the generated language: an absent key must still give a value.
     AddRef("RegRaiseError", Flag(af, "ErrIfRegFailed") ? "True" : "False");
   }
@@ -348,19 +369,19 @@ void CCodeBuilder::State::BuildRefValues() {
   // which checks the connection the class reads from a link file or the registry.
   if (connSrc != 2 && connSrc != 3) AddRef("CodeCheckConnectionAssigned", "");
 
-  AddRef("OraDateFmt", VBSource::StringExpr(Str(af, "BatchDateFmt")));
+  AddLiteralRef("OraDateFmt", Str(af, "BatchDateFmt"), "AddnlFunc.BatchDateFmt");
   const std::string logFile = Str(eh, "LogFileName");
-  AddRef("ErrorFile", VBSource::StringExpr(IsBlank(logFile) ? "Errors.txt" : logFile));
+  AddLiteralRef("ErrorFile", IsBlank(logFile) ? "Errors.txt" : logFile, "ErrHndl.LogFileName");
   const std::string defaultConn = Str(io, "ConnDftString");
   // The default connection is the user's choice and goes in as it is; its password can
   // be read by anyone who has the class.
   if (Flag(io, "ConnUseDft") && Secrets::HoldsPassword(defaultConn))
     Progress->Warning("The default connection string compiled into the class holds a password (" +
                       Secrets::Mask(defaultConn) + "); anyone who has the class can read it.");
-  AddRef("DefaultConnection", VBSource::StringExpr(defaultConn));
+  AddLiteralRef("DefaultConnection", defaultConn, "IniOptions.ConnDftString");
   AddRef("ErrAppID", "1");
   const std::string logSP = Str(eh, "ErrLogSPName");
-  AddRef("ErrLogSpName", VBSource::StringExpr(IsBlank(logSP) ? "spErrorLogInsert" : logSP));
+  AddLiteralRef("ErrLogSpName", IsBlank(logSP) ? "spErrorLogInsert" : logSP, "ErrHndl.ErrLogSPName");
 }
 
 void CCodeBuilder::Done() {

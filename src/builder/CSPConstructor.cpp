@@ -1,9 +1,11 @@
 #include "builder/CSPConstructor.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <exception>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "builder/MADOUtils.h"
@@ -12,6 +14,7 @@
 #include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "extract/ISrvrExtractor.h"
+#include "platform/ado/Ado.h"
 #include "base/NoCase.h"
 #include "base/Utf8.h"
 #include "text/VBSource.h"
@@ -87,9 +90,9 @@ std::string UniqueName(const std::string& Name, std::unordered_set<std::string>&
 }
 
 // The name the server knows a procedure by, as the method passes it: in brackets on SQL
-// Server, in double quotes on Access.
+// Server (where a "]" of the name is written "]]"), in double quotes on Access.
 std::string ServerSideName(int32_t SrvrType, const std::string& Proc) {
-  if (SrvrType == kSrvrMSSQL) return "[" + Proc + "]";
+  if (SrvrType == kSrvrMSSQL) return "[" + srctext::ReplaceAll(Proc, "]", "]]") + "]";
   if (SrvrType == kSrvrAccess) return "\"" + Proc + "\"";
   return Proc;
 }
@@ -163,11 +166,13 @@ struct CSPConstructor::State {
   bool NameMadeValid = false;  // the last name made had to be changed into an identifier
 
   // Name made an identifier (Fallback in front when it does not begin with a letter),
-  // then kept clear of reserved words; NameMadeValid tells whether it had to change.
+  // then kept clear of reserved words (Print -> Print0); NameMadeValid tells whether it
+  // had to change.
   std::string ValidName(const std::string& Name, std::string_view Fallback) {
-    std::string valid = VBSource::MakeIdentifier(Name, Fallback, VBSource::kMaxNameLength - 1);
+    std::string valid =
+        MMethUtils::uCheckWithVBKeyWords(VBSource::MakeIdentifier(Name, Fallback, VBSource::kMaxNameLength - 1));
     NameMadeValid = valid != Name;
-    return MMethUtils::uCheckWithVBKeyWords(valid);
+    return valid;
   }
 
   void Warning(std::string text) const {
@@ -306,6 +311,7 @@ void CSPConstructor::ConstructMethod(const std::string& SPName, bool IsFunc, boo
         } catch (...) {
           // The cause goes in as a value so that its text is taken literally.
           const AppError cause = ToAppError(std::current_exception());
+          if (ado::IsConnectionLost(cause)) throw;  // the run ends, not just this method
           Faultnet31::Check(false, ERR_USER_CHECK, "Error constructing method [%1] : %2", SPName, cause.Description);
         }
       },
@@ -327,13 +333,25 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   if (s.ProcName.empty()) s.ProcName = SPName;
   s.MethName = Self.SPNameToVBName(s.ProcName);
   const bool methodMadeValid = s.NameMadeValid;
+  const std::string wanted = s.MethName;
   NotSupported = bwXMLBrowser::IsTrue(AttrText(root, "NotSupported"));
   s.LeftOut.clear();
   CheckMethNameWithList();
-  if (methodMadeValid) s.Warning("Procedure " + Shown(s.ProcName) + " becomes the method " + s.MethName + ".");
+  if (s.MethName != wanted)
+    s.Warning("Procedure " + Shown(s.ProcName) + " becomes the method " + s.MethName + ": the name " + wanted +
+              " is taken in the class (by another procedure or a member of the class; names that differ only in "
+              "case are the same name).");
+  else if (methodMadeValid)
+    s.Warning("Procedure " + Shown(s.ProcName) + " becomes the method " + s.MethName + ".");
   SetupParamAttributes();
   BuildMethod();
   ConstructSPParamDefs();
+  if (s.LeftOut.empty()) {
+    const auto arguments = std::count_if(s.Prm.begin(), s.Prm.end(), [](const SPParam& p) { return p.DirCode != 4; });
+    if (arguments > VBSource::kMaxArguments)
+      s.LeftOut = "its method would have " + std::to_string(arguments) + " arguments, and Visual Basic takes at most " +
+                  std::to_string(VBSource::kMaxArguments);
+  }
   if (s.LeftOut.empty()) {
     const std::string broken = VBSource::LimitsBroken(s.MethodText);
     if (!broken.empty()) s.LeftOut = "its method would hold " + broken;
@@ -364,10 +382,17 @@ void CSPConstructor::State::SetupParamAttributes() {
     // A parameter named like its function or like a word of the body would hide it.
     s.ParamScope.insert(NoCase::Lower(s.MethName));
     for (std::string_view w : kBodyWords) s.ParamScope.insert(NoCase::Lower(w));
+    std::unordered_set<std::string> listed;
+    bool returnValue = false;
     for (pugi::xml_node e : s.Params.RootElement().children("Param")) {
       SPParam& p = s.Prm.emplace_back();
       p.Elem = e;
       SetupParam(p);
+      // What the catalogue lists twice is passed twice, as listed: said, not mended.
+      const std::string where = "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name);
+      if (!listed.insert(p.Name).second) s.Warning(where + " is listed more than once; each listing is passed.");
+      if (p.DirCode == 4 && std::exchange(returnValue, true))
+        s.Warning(where + " is a second return value; it is passed as one.");
     }
   });
 }
@@ -393,6 +418,10 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     const int32_t type = Num(p.Type);
     p.DirCode = Num(p.Dir);
     const bool outOnly = p.DirCode == 2 || p.DirCode == 4;
+    // A type or direction that is missing (or no number) reads as 0, which the class
+    // passes on as it is.
+    if (type == 0) s.Warning(where + " has no data type (" + Shown(p.Type) + "); it is passed as adEmpty.");
+    if (p.DirCode == 0) s.Warning(where + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
 
     // A code without a constant name cannot be passed: the procedure is left out, and
     // the parameter is built with stand-ins so that the rest of the run goes on.
@@ -453,6 +482,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     // fixed-length nchar included); every other type is sent with size 0.
     if (!OneOf(typeConstName, {"adChar", "adWChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
       p.Size = "0";
+    if (Num(p.Size) < 0) s.Warning(where + " has the negative size " + p.Size + "; it is passed as it is.");
 
     // Empty arguments in the middle keep their place; trailing ones are trimmed away.
     std::string call;

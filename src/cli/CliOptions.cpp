@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "shell/IUserInterface.h"
@@ -199,6 +200,7 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
   o.Cmd = cmd->Cmd;
 
   bool optionsEnded = false;
+  std::vector<std::string> given;  // the single-value options seen so far
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -243,6 +245,13 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       } else {
         throw CliUsageError("option '" + arg + "' needs a value");
       }
+    }
+    // An option that holds one value is given once: a second one would silently win.
+    if (needsValue && arg != "--set") {
+      const std::string canonical = arg == "-o" ? "--output" : arg;
+      if (std::find(given.begin(), given.end(), canonical) != given.end())
+        throw CliUsageError("option '" + arg + "' is given more than once");
+      given.push_back(canonical);
     }
     if (arg == "--profile") {
       if (value.empty()) throw CliUsageError("--profile needs a file name");

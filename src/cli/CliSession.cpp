@@ -8,6 +8,8 @@
 
 #include "errors/Faultnet31.h"
 #include "base/Clock.h"
+#include "extract/CServer.h"
+#include "platform/FileIO.h"
 #include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
@@ -72,8 +74,11 @@ int CliSession::Run(const std::function<int()>& Body) {
       cancelled = ToAppError(std::current_exception()).Number == ERR_CANCELED;
     } catch (...) {
     }
-    MGlobals::HandleUIError();
-    if (!cancelled) return 1;
+    // After a stop signal, a failure is what the stop caused (a query cancelled on the
+    // server): the run counts as cancelled, and the failure is no message of its own.
+    const bool stopped = StopSignals::Received() != 0;
+    if (cancelled || !stopped) MGlobals::HandleUIError();
+    if (!cancelled && !stopped) return 1;
     if (ui_->BeforeOutput) ui_->BeforeOutput();
     std::fputs("Cancelled.\n", stderr);
     return StopSignals::ExitStatus(StopSignals::Received());
@@ -128,6 +133,31 @@ void CliSession::OpenProfile() {
   // The reason is the first line of the report the failed load left behind.
   Faultnet31::Check(false, ERR_USER_CHECK, "The profile %1 could not be loaded (%2); it was left as it is.", file,
                     FirstLine(Faultnet31::ErrReport()));
+}
+
+void CliSession::RequireConnection() {
+  std::string reason;
+  Faultnet31::Check(settings_->Server()->CanConnect(reason), ERR_USER_CHECK, "%1", reason);
+}
+
+std::string CliSession::ReadInput(const std::string& File) {
+  std::string reason;
+  Faultnet31::Check(MGlobals::CheckFile(File, reason, false), ERR_USER_CHECK, "%1", reason);
+  try {
+    return FileIO::ReadBytes(File);
+  } catch (...) {
+    Faultnet31::Check(false, ERR_USER_CHECK, "%1", ToAppError(std::current_exception()).Description);
+    throw;
+  }
+}
+
+void CliSession::WriteOutput(const std::string& File, std::string_view Text) {
+  try {
+    FileIO::WriteAtomic(File, Text);
+  } catch (...) {
+    Faultnet31::Check(false, ERR_USER_CHECK, "%1", ToAppError(std::current_exception()).Description);
+    throw;
+  }
 }
 
 void CliSession::NewProfile() {

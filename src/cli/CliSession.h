@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "cli/CliOptions.h"
 #include "cli/CliUserInterface.h"
@@ -45,6 +46,16 @@ class CliSession {
 
   // --profile as an absolute path.
   std::string ProfilePath() const;
+
+  // Raises ERR_USER_CHECK with the reason when the profile's connection cannot be opened:
+  // a user's mistake, said before any work and never taken for a fault of the program.
+  void RequireConnection();
+  // The bytes of a file named on the command line. One that cannot be used (missing, a
+  // folder, a FIFO, unreadable) raises ERR_USER_CHECK naming it and the reason.
+  static std::string ReadInput(const std::string& File);
+  // Writes Text to a file named on the command line, atomically; a failure (a full disk)
+  // raises ERR_USER_CHECK with the file and the reason, and nothing of Text.
+  static void WriteOutput(const std::string& File, std::string_view Text);
 
  private:
   void LoadStateFile();

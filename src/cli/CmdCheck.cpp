@@ -5,7 +5,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
-#include "platform/FileIO.h"
+#include "errors/AppError.h"
 #include "vbcheck/VBCheck.h"
 
 namespace pf::cli {
@@ -15,7 +15,15 @@ int RunCheck(CliSession& Session) {
   // Every file is read before any is checked: with --names each is checked against the others.
   std::vector<std::string> texts;
   texts.reserve(o.CheckFiles.size());
-  for (const std::string& file : o.CheckFiles) texts.push_back(FileIO::ReadBytes(file));
+  // A file that cannot be used is a command line that cannot be carried out, not a finding.
+  for (const std::string& file : o.CheckFiles) {
+    try {
+      texts.push_back(CliSession::ReadInput(file));
+    } catch (const AppError& e) {
+      std::fprintf(stderr, "procforge-cli: %s\n", e.Description.c_str());
+      return 2;
+    }
+  }
   int status = 0;
   for (size_t i = 0; i < texts.size(); ++i) {
     std::vector<std::string_view> others;

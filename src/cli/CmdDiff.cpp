@@ -6,6 +6,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliProgressLine.h"
 #include "cli/CliSession.h"
+#include "errors/AppError.h"
 #include "extract/CCatalogCapture.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
@@ -19,10 +20,19 @@ int RunDiff(CliSession& Session) {
   // Methods are named as a generation run names them, with dependent keys forced.
   s.Validate();
   const std::vector<std::string>& files = Session.Options().Operands;
+  // A side that cannot be opened is an error (2), not a difference.
   for (const std::string& file : files) {
     const std::string problem = CCatalogCapture::SnapshotProblem(file, s.ServerType());
     if (!problem.empty()) {
       std::fprintf(stderr, "procforge-cli: %s\n", problem.c_str());
+      return 2;
+    }
+  }
+  if (files.size() == 1) {
+    try {
+      Session.RequireConnection();
+    } catch (const AppError& e) {
+      std::fprintf(stderr, "procforge-cli: %s\n", e.Description.c_str());
       return 2;
     }
   }

@@ -7,13 +7,13 @@
 #include "platform/FileIO.h"
 #include "shell/CProgress.h"
 #include "shell/MCode2HTML.h"
-#include "shell/MUtils.h"
 
 namespace pf::cli {
 
 int RunHtml(CliSession& Session) {
   const CliOptions& o = Session.Options();
-  const std::string code = FileIO::ReadBytes(*o.InputFile);
+  if (o.OutputFile) FileIO::CheckOutput(*o.OutputFile, {*o.InputFile});
+  const std::string code = CliSession::ReadInput(*o.InputFile);
   std::string html;
   {
     CProgress progress;
@@ -24,7 +24,8 @@ int RunHtml(CliSession& Session) {
   }
   // The bytes of the viewer's own file: the HTML and a line break.
   if (o.OutputFile) {
-    MUtils::SaveText(*o.OutputFile, html);
+    html += "\r\n";
+    CliSession::WriteOutput(*o.OutputFile, html);
     std::printf("%s\n", o.OutputFile->c_str());
   } else {
     html += "\r\n";

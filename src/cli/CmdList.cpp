@@ -16,6 +16,7 @@ int RunList(CliSession& Session) {
   CSettings& s = Session.Settings();
   // The names come out as a generation run makes them, with dependent keys forced.
   s.Validate();
+  Session.RequireConnection();
   std::string out;
   {
     CProgress progress;

@@ -6,6 +6,7 @@
 #include "cli/CliSession.h"
 #include "extract/CCatalogCapture.h"
 #include "base/AppPaths.h"
+#include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
@@ -15,6 +16,9 @@ namespace pf::cli {
 int RunSnapshot(CliSession& Session) {
   Session.OpenProfile();
   CSettings& s = Session.Settings();
+  // An output that cannot take the snapshot is refused before the catalogue is read.
+  FileIO::CheckOutput(*Session.Options().OutputFile, s.InputFiles());
+  Session.RequireConnection();
   const int type = s.ServerType();
   // Oracle's catalogue is captured for the packages a generation run would read.
   const std::string packages = type == 3 ? s.GetPackageList() : std::string();

@@ -1,6 +1,5 @@
 #include "driver/MGlobals.h"
 
-#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -8,6 +7,7 @@
 #include "builder/CCodeBuilder.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
+#include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "settings/MKeyTypes.h"
 #include "shell/CProgress.h"
@@ -20,35 +20,13 @@ namespace {
 
 std::string TrimBlanks(const std::string& s) { return std::string(srctext::TrimBlanks(s)); }
 
-// The module would silently replace the class when both names lead to one file (the
-// checks before a run have created both, so they exist).
+// The module would silently replace the class when both names lead to one file.
 void CheckDistinctOutputFiles(CSettings& Settings) {
   if (!Settings.xStoredProc->boolAttr("AddExecSPByName", "True")) return;
   const std::string classFile = Settings.xCode->strAttr("ClassFile");
   const std::string moduleFile = TrimBlanks(Settings.xCode->strAttr("ParamDefsFile"));
-  std::error_code ec;
-  const bool same = std::filesystem::equivalent(classFile, moduleFile, ec);
-  Faultnet31::Check(!same || ec, ERR_USER_CHECK,
+  Faultnet31::Check(!FileIO::SameFile(classFile, moduleFile), ERR_USER_CHECK,
                     "The class file and the parameters definition module file must be different files: %1", classFile);
-}
-
-// The output files a run may write (and its checks create): the class file, and the
-// module when the profile asks for it.
-std::vector<std::string> OutputFiles(CSettings& Settings) {
-  std::vector<std::string> files{Settings.xCode->strAttr("ClassFile")};
-  if (Settings.xStoredProc->boolAttr("AddExecSPByName", "True"))
-    files.push_back(TrimBlanks(Settings.xCode->strAttr("ParamDefsFile")));
-  return files;
-}
-
-// Removes the files of Created that are still empty: the run's checks made them, and the
-// run did not complete. Never throws.
-void RemoveCreated(const std::vector<std::string>& Created) noexcept {
-  for (const std::string& f : Created) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(f, ec) && std::filesystem::file_size(f, ec) == 0 && !ec)
-      std::filesystem::remove(f, ec);
-  }
 }
 
 // A file is its prolog followed directly by its body.
@@ -77,11 +55,6 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
     afterBuildDue = false;
     if (Hooks.AfterBuild) Hooks.AfterBuild();
   };
-  // The checks create missing output files empty; a run that does not complete removes
-  // the ones it created, so that it leaves nothing behind.
-  std::vector<std::string> created;
-  for (const std::string& f : OutputFiles(Settings))
-    if (!f.empty() && !std::filesystem::exists(f)) created.push_back(f);
   return ErrGuard("MGlobals.GenerateCode", [&] {
     try {
       // What the profile holds that is read leniently is reported, before Validate
@@ -108,7 +81,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 
       r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
       if (r.ParamDefsWanted) {
-        // Blanks around the name are not part of it: the checks created the trimmed name.
+        // Blanks around the name are not part of it: the checks took the trimmed name.
         r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
         r.ModuleProlog = Settings.BuildModuleProlog();
         r.ParamDefsCode = std::move(builder.ParamDefsCode);
@@ -122,7 +95,6 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       files.clear();
       r.ClassSaved = saved;
       r.ParamDefsSaved = saved && r.ParamDefsWanted;
-      if (!saved && Hooks.WriteFiles) RemoveCreated(created);
 
       builder.Done();
       Settings.DisconnectServer();
@@ -134,7 +106,6 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
         afterBuild();
       } catch (...) {
       }
-      RemoveCreated(created);
       throw;
     }
   });

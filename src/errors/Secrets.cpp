@@ -3,6 +3,8 @@
 #include <array>
 #include <cctype>
 
+#include "base/ConnStrValue.h"
+
 namespace pf::Secrets {
 
 namespace {
@@ -27,31 +29,6 @@ bool KeyBoundary(std::string_view text, size_t pos) {
   return c == ';' || c == '"' || c == '\'' || c == '{' || c == '(' || c == '\r' || c == '\n' || IsBlank(c);
 }
 
-// The end of a value that begins at pos: past its closing quote or brace (a doubled one
-// stands for itself), else at ";" or a line break.
-size_t ValueEnd(std::string_view text, size_t pos) {
-  if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'' || text[pos] == '{')) {
-    const char close = text[pos] == '{' ? '}' : text[pos];
-    for (size_t i = pos + 1; i < text.size(); ++i) {
-      if (text[i] != close) continue;
-      if (i + 1 < text.size() && text[i + 1] == close) {
-        ++i;
-        continue;
-      }
-      return i + 1;
-    }
-    return text.size();
-  }
-  // An unquoted value also ends at a quote: a connection string quoted in a message or a
-  // report ends there.
-  size_t end = pos;
-  while (end < text.size() && text[end] != ';' && text[end] != '\r' && text[end] != '\n' && text[end] != '\'' &&
-         text[end] != '"')
-    ++end;
-  while (end > pos && IsBlank(text[end - 1])) --end;
-  return end;
-}
-
 // Calls onValue(begin, end) for every password value of the text, in order.
 template <typename F>
 void ForEachValue(std::string_view text, F onValue) {
@@ -62,11 +39,14 @@ void ForEachValue(std::string_view text, F onValue) {
       size_t p = pos + key.size();
       while (p < text.size() && IsBlank(text[p])) ++p;
       if (p >= text.size() || text[p] != '=') continue;
-      ++p;
-      while (p < text.size() && IsBlank(text[p])) ++p;
-      const size_t end = ValueEnd(text, p);
-      onValue(p, end);
-      pos = end == 0 ? 0 : end - 1;
+      // The value as the connection-string parser reads it, within its line: a report
+      // or a message goes on after a line break.
+      size_t lineEnd = text.find_first_of("\r\n", p);
+      if (lineEnd == std::string_view::npos) lineEnd = text.size();
+      size_t begin = 0, end = 0;
+      const size_t pairEnd = ConnStrValue::Read(text.substr(0, lineEnd), p + 1, nullptr, &begin, &end);
+      onValue(begin, end);
+      pos = pairEnd == 0 ? 0 : pairEnd - 1;
       break;
     }
   }

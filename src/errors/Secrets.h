@@ -9,8 +9,9 @@ namespace pf::Secrets {
 
 // Text with the value of every "Password=" and "Pwd=" key (any case, with or without
 // blanks around "=", also as the last word of a longer key such as "Database Password")
-// replaced by "***". A value ends at ";", a line break or a quote, or after its closing
-// quote or brace when it is quoted or braced. Empty values stay empty; everything else is kept.
+// replaced by "***". The value is masked whole, as the connection-string parser reads it
+// (ConnStrValue::Read: quoted and braced values, and anything the parser drops after them,
+// up to the next ";"), within its line. Empty values stay empty; everything else is kept.
 std::string Mask(std::string_view text);
 
 // True when the text sets a non-empty Password or Pwd value.

@@ -247,7 +247,8 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
           for (const Parameter& p : cmd->Parameters())
             fresh.push_back({p.Name, p.Direction, p.Type, p.Size, p.Precision, p.NumericScale, p.Attributes});
           params = &fresh;
-        } catch (const AppError&) {
+        } catch (const AppError& e) {
+          if (ado::IsConnectionLost(e)) throw;
           Skipped.push_back(name);
           continue;
         }

@@ -15,6 +15,7 @@ constexpr int kLoadTimeout = 120;
 void CProcParamsCache::Expect(size_t Count, const std::string& ConnectionString) {
   procs_.clear();
   byName_.clear();
+  exact_.clear();
   pending_ = Count > 1 ? ConnectionString : std::string();
 }
 
@@ -22,6 +23,7 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
   pending_.clear();
   procs_.clear();
   byName_.clear();
+  exact_.clear();
   try {
     auto c = ado::Connection::Create();
     c->Open(ConnectionString);
@@ -29,12 +31,16 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
     c->Close();
     if (!all) return false;
     procs_ = std::move(*all);
-  } catch (...) {
+  } catch (const AppError& e) {
+    if (ado::IsConnectionLost(e)) throw;
     return false;  // the refresh of each procedure still answers, and reports its own failures
+  } catch (...) {
+    return false;
   }
   for (size_t i = 0; i < procs_.size(); ++i) {
     auto [it, added] = byName_.emplace(NoCase::Lower(procs_[i].Name), i);
     if (!added && procs_[it->second].Name != procs_[i].Name) it->second = kAmbiguous;
+    exact_.emplace(procs_[i].Name, i);
   }
   return true;
 }
@@ -44,8 +50,12 @@ const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string&
   if (!pending_.empty()) Load(std::exchange(pending_, std::string()));
   if (byName_.empty() || SPName.find_first_of(".[]\"") != std::string::npos) return nullptr;
   const auto it = byName_.find(NoCase::Lower(SPName));
-  if (it == byName_.end() || it->second == kAmbiguous) return nullptr;
-  return &procs_[it->second].Parameters;
+  if (it == byName_.end()) return nullptr;
+  if (it->second != kAmbiguous) return &procs_[it->second].Parameters;
+  // Spellings that differ only in case are different procedures: each is described by
+  // its exact name.
+  const auto exact = exact_.find(SPName);
+  return exact == exact_.end() ? nullptr : &procs_[exact->second].Parameters;
 }
 
 }  // namespace pf

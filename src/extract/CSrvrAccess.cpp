@@ -4,6 +4,7 @@
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
+#include "platform/ado/Ado.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf {
@@ -19,10 +20,16 @@ std::string CSrvrAccess::xmlGetSPList(const std::string& Filter) {
     const std::string pattern = Filter.empty() ? std::string("*") : Filter;
     bwXMLBrowser x;
     MExtractDocs::InitProcList(x, server);
+    leftOut_.clear();
     server.ExecSQL(kProcListSQL);
     for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
       const std::string name = server.Value("Name");
-      if (name.starts_with('~') || !MMethUtils::uIsLike(name, pattern) || !CheckParamNames(name)) continue;
+      if (name.starts_with('~') || !MMethUtils::uIsLike(name, pattern)) continue;
+      if (!CheckParamNames(name)) {
+        leftOut_.push_back("Procedure \"" + name +
+                           "\" is left out of the class: its parameters refer to form controls (\"!\").");
+        continue;
+      }
       x.CreateChild("Proc", true, false);
       x.Attr("Name", name);
       x.POP(0);
@@ -49,6 +56,7 @@ int32_t CSrvrAccess::RefreshParams(ado::Command& Cmd) {
     Cmd.Parameters().Refresh();
     return 0;
   } catch (const AppError& e) {
+    if (ado::IsConnectionLost(e)) throw;
     return e.Number != 0 ? e.Number : ERR_GENERAL;
   } catch (...) {
     return ERR_GENERAL;

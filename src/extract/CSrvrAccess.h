@@ -23,6 +23,7 @@ class CSrvrAccess : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  std::vector<std::string> LeftOut() const override { return leftOut_; }
 
  private:
   // False when a parameter of the query refers to a form control; true when none does
@@ -32,6 +33,7 @@ class CSrvrAccess : public ISrvrExtractor {
   static int32_t RefreshParams(ado::Command& Cmd);
 
   std::shared_ptr<CServer> server_;
+  std::vector<std::string> leftOut_;
 };
 
 }  // namespace pf

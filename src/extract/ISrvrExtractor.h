@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pf {
 
@@ -26,6 +27,9 @@ class ISrvrExtractor {
   virtual std::string xmlGetSPList(const std::string& Filter) = 0;
   // The parameter-list document of one procedure.
   virtual std::string xmlGetSPParameters(const std::string& SPName) = 0;
+  // What the last xmlGetSPList left out of the list although the catalogue holds it, one
+  // text per procedure naming it and why, for the run's warnings.
+  virtual std::vector<std::string> LeftOut() const { return {}; }
 };
 
 }  // namespace pf

@@ -41,14 +41,81 @@ class Fd {
   int fd_;
 };
 
+[[noreturn]] void FailKind(const std::string& path, FileKind kind) {
+  throw AppError(ERR_USER_CHECK, "FileIO", path + " is " + KindText(kind) + ", not a file.");
+}
+
+FileKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::Regular;
+  if (S_ISDIR(mode)) return FileKind::Folder;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
+  if (S_ISFIFO(mode)) return FileKind::Fifo;
+  return FileKind::Other;
+}
+
+// The file a write replaces: through a symbolic link the file it points to.
+std::string WriteTarget(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_symlink(path, ec)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) return resolved.string();
+  }
+  return path;
+}
+
 }  // namespace
 
+FileKind KindOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return FileKind::Missing;
+  return KindOfMode(st.st_mode);
+}
+
+std::string KindText(FileKind kind) {
+  switch (kind) {
+    case FileKind::Folder: return "a folder";
+    case FileKind::Device: return "a device";
+    case FileKind::Fifo: return "a FIFO (named pipe)";
+    case FileKind::Other: return "not a regular file";
+    default: return {};
+  }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;
+  if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (hasA || hasB) return false;
+  std::error_code ea, eb;
+  const auto pa = std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+  const auto pb = std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
+  return !ea && !eb && pa == pb;
+}
+
+void CheckOutput(const std::string& path, const std::vector<std::string>& inputs) {
+  const FileKind kind = KindOf(path);
+  if (kind != FileKind::Regular && kind != FileKind::Missing) FailKind(path, kind);
+  for (const std::string& input : inputs)
+    if (!input.empty() && SameFile(path, input))
+      throw AppError(ERR_USER_CHECK, "FileIO",
+                     path + " is the same file as " + input + ", which this run reads: writing it would destroy it.");
+  const std::string target = WriteTarget(path);
+  if (kind == FileKind::Regular && ::access(target.c_str(), W_OK) != 0) Fail("Cannot open file ", path, errno);
+  // The folder must take the temporary file that the write renames over the target.
+  std::string tmp = target + ".tmp-XXXXXX";
+  const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) Fail("Cannot open file ", path, errno);
+  ::close(fd);
+  ::unlink(tmp.c_str());
+}
+
 std::string ReadBytes(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a FIFO is refused instead of waited on.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) Fail("Cannot open file ", path, errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) Fail("Cannot read file ", path, errno);
-  if (S_ISDIR(st.st_mode)) Fail("Cannot read file ", path, EISDIR);
+  if (!S_ISREG(st.st_mode)) FailKind(path, KindOfMode(st.st_mode));
   std::string data;
   data.reserve(static_cast<size_t>(st.st_size));
   char buf[65536];
@@ -116,12 +183,10 @@ Pending WriteTemporary(const std::string& path, std::string_view data) {
   Pending p;
   p.Path = path;
   // Through a symbolic link the file it points to is replaced; the link stays a link.
-  std::error_code ec;
-  p.Target = path;
-  if (std::filesystem::is_symlink(path, ec)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) p.Target = resolved.string();
-  }
+  // Anything but a regular file (a device, a FIFO) is never replaced by one.
+  p.Target = WriteTarget(path);
+  if (const FileKind kind = KindOf(path); kind != FileKind::Regular && kind != FileKind::Missing)
+    FailKind(path, kind);
   std::string tmp = p.Target + ".tmp-XXXXXX";
   Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
   if (fd.get() < 0) Fail("Cannot write file ", path, errno);

@@ -9,8 +9,26 @@
 
 namespace pf::FileIO {
 
-// The file's bytes, exactly as many as the file is long.
+// The file's bytes, exactly as many as the file is long. Anything but a regular file (a
+// folder, a device, a FIFO) is refused without waiting on it.
 std::string ReadBytes(const std::string& path);
+
+// What a path names, following symbolic links.
+enum class FileKind { Missing, Regular, Folder, Device, Fifo, Other };
+FileKind KindOf(const std::string& path);
+// "a folder", "a device", "a FIFO (named pipe)", "not a regular file" (sockets), for
+// messages of the form "<path> is a folder, not a file."; empty for Missing and Regular.
+std::string KindText(FileKind kind);
+
+// Whether two paths name one file: the same device and inode when both exist (so links and
+// different spellings count), else the same absolute path once links are resolved.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Checks that WriteAtomic can write `path` without creating or touching it: it is a regular
+// file (through any symbolic link) or not there yet, it is not read-only, it is not the same
+// file as any of `inputs`, and its folder takes a new file (a temporary file is made there
+// and removed). Throws AppError ERR_USER_CHECK with a message naming the path.
+void CheckOutput(const std::string& path, const std::vector<std::string>& inputs = {});
 
 // Replaces (or creates) the file with `data`: the bytes go to a temporary file in the
 // same folder, which is then renamed over the target, so a failure never leaves a

@@ -13,6 +13,12 @@ int ExitStatus(int sig);
 // The signal received since the innermost Scope began, 0 for none.
 int Received();
 
+// Hook is called on a thread of its own as soon as a stop signal arrives (while a Scope
+// exists), so that work waiting on a server can be cancelled there: the program then gets
+// to its own exit path instead of being ended at the deadline while the server goes on.
+// One hook; setting another replaces it.
+void SetCancelHook(void (*Hook)());
+
 class Scope {
  public:
   // NotifyFd, when not -1, receives one byte (the signal number) when a signal arrives,

@@ -17,6 +17,7 @@
 #include "extract/CSrvrOraADO.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
+#include "platform/FileIO.h"
 #include "platform/TextFiles.h"
 #include "platform/ado/ConnStr.h"
 #include "errors/Secrets.h"
@@ -305,22 +306,39 @@ void CSettings::Save() {
       if (!Trim(file).empty()) {
         KeepUnreadableProfile(file);
         const std::string xml = AsciiXml(xSettings->xml());
-        // A new profile that holds a password is readable by its owner only: created so
-        // before anything is written, and the atomic write keeps the mode.
-        if (!MUtils::FileExists(file) && Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" +
-                                                                Str(*xIniOptions, "ConnDftString"))) {
-          const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-          if (fd >= 0) ::close(fd);
+        // A profile that holds a password is readable by its owner only: a new one is
+        // created so before anything is written, one that others could read is tightened
+        // (and the user told), and the atomic write keeps the mode.
+        bool tightened = false;
+        if (Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" + Str(*xIniOptions, "ConnDftString"))) {
+          struct stat st {};
+          if (::stat(file.c_str(), &st) != 0) {
+            const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) ::close(fd);
+          } else if (S_ISREG(st.st_mode) && (st.st_mode & 077) != 0) {
+            tightened = ::chmod(file.c_str(), st.st_mode & 07700) == 0;
+          }
         }
         TextFiles::WriteText(file, xml, kCharset);
         RecordStamp();
+        if (tightened)
+          MGlobals::ShowMessage("The profile " + file +
+                                " holds a password: it is now readable and writable by its owner only (mode 0600).");
       }
       // The state file is written with the profile already in its recent list.
       IniFile->RecentAddToList(file);
-      IniFile->Save();
     });
   } catch (const AppError& e) {
     MGlobals::ShowError("Error saving profile: " + FirstLine(e.Description));
+    return;
+  }
+  // The profile is saved: a state file that cannot be written loses only the note of
+  // which profile is current, and the message says that it is that file.
+  try {
+    IniFile->Save();
+  } catch (...) {
+    MGlobals::ShowMessage("The profile was saved, but the state file " + IniFile->IniFileName() +
+                          " could not be written: " + FirstLine(ToAppError(std::current_exception()).Description));
   }
 }
 
@@ -513,8 +531,22 @@ void CSettings::CheckCanStartGeneratingCode(bool ForWriting) {
       std::string err;
       Faultnet31::Check(MGlobals::CheckFile(inc, err, false), ERR_USER_CHECK,
                         "Cannot open include/override file: %1||%2", err, inc);
+      Faultnet31::Check(FileIO::ReadBytes(inc).find('\0') == std::string::npos, ERR_USER_CHECK,
+                        "The include/override file %1 holds binary data, not Visual Basic source.", inc);
     }
   });
+}
+
+std::vector<std::string> CSettings::InputFiles() {
+  std::vector<std::string> files{ProfileFileName()};
+  try {
+    const ado::ConnStr::Target t = ado::ConnStr::Translate(Str(*xServer, "ConnPfg"));
+    if (t.kind == ado::ConnStr::Target::Kind::Snapshot) files.push_back(t.SnapshotFile);
+  } catch (...) {
+    // A connection string that names no file is no input to protect.
+  }
+  if (Bool(*xCode, "IncCode")) files.push_back(Str(*xCode, "IncFileName"));
+  return files;
 }
 
 // The three checks of one output file: named, overwrite confirmed, writable.
@@ -522,12 +554,14 @@ void CSettings::CheckOutputFile(const std::string& FileName, const char* EmptyMs
   // A name of blanks only would create a file named by blanks: treat it as missing.
   Faultnet31::Check(!Trim(FileName).empty(), ERR_USER_CHECK, EmptyMsg);
   if (!ForWriting) return;
+  // A file that cannot be written is refused before the user is asked about replacing it.
+  std::string err;
+  Faultnet31::Check(MGlobals::CheckFile(FileName, err, true, InputFiles()), ERR_USER_CHECK,
+                    "Cannot open output file: %1", err);
   if (Bool(*xCode, "ConfirmOverWrite") && MUtils::FileExists(FileName)) {
     Faultnet31::Check(MGlobals::AskYesNo("File " + FileName + " already exists. Do you want to overwrite it?"),
                       ERR_USER_CHECK, "Operation Cancelled.");
   }
-  std::string err;
-  Faultnet31::Check(MGlobals::CheckFile(FileName, err, true), ERR_USER_CHECK, "Cannot open output file: %1", err);
 }
 
 bool CSettings::FindPackage(const std::string& Pkg, std::string& Pfx) {

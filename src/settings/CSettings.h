@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pf {
 
@@ -100,11 +101,15 @@ class CSettings {
   std::shared_ptr<CServer> Server();
 
   // Checks before a generation run; raises ERR_USER_CHECK with the message of the first
-  // check that fails. May create missing output files empty, and may ask (AskYesNo)
-  // before an existing output file is overwritten. With ForWriting false (a run that
+  // check that fails. Output files are checked for writing without being created (an
+  // output that is not a regular file, or is one of InputFiles, is refused), and it may
+  // ask (AskYesNo) before an existing output file is overwritten. With ForWriting false (a run that
   // only compares its output with the files on disk) the output files must be named,
   // but are neither created, asked about nor tested for writing.
   void CheckCanStartGeneratingCode(bool ForWriting = true);
+  // The files a run reads, which no output of it may replace: the profile file, the
+  // snapshot that ConnPfg opens, and the include/override file when IncCode is set.
+  std::vector<std::string> InputFiles();
 
   // Package entries: true when an entry for Pkg (upper-cased, except "(Unpackaged)")
   // exists; then Pfx receives its prefix.

@@ -35,6 +35,7 @@ std::string Accepts(const Key& d) {
       return "nothing, or the beginning of a name: a letter (A to Z), then letters, digits and underscores";
     case Type::Text:
     case Type::ModuleFile:
+    case Type::PatternList:
       break;
   }
   return {};
@@ -55,9 +56,21 @@ std::string Check(const Key& d, std::string_view value) {
     }
     case Type::NamePrefix: {
       const std::string_view v = srctext::TrimBlanks(value);
+      if (v.size() > VBSource::kMaxNameLength)
+        return where + " is too long: " + std::to_string(v.size()) + " characters, where a Visual Basic name has at most " +
+               std::to_string(VBSource::kMaxNameLength) + ".";
       if (v.empty() || VBSource::IsIdentifier(v)) return {};
       break;
     }
+    case Type::PatternList:
+      // Every pattern is compiled once, so that one the filter cannot use is refused here
+      // and not by the first run that applies it.
+      try {
+        for (std::string_view pattern : MMethUtils::uSplit(value, ';')) MMethUtils::uIsLike("", pattern);
+        return {};
+      } catch (const AppError& e) {
+        return where + ": " + e.Description.substr(0, e.Description.find_first_of("\r\n")) + ".";
+      }
     case Type::ModuleFile: {
       const std::string why = CheckModuleName(value);
       return why.empty() ? std::string() : where + ": " + why;

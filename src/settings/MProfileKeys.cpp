@@ -34,6 +34,7 @@ constexpr Key Int(const char* s, const char* k, int32_t max, Conf c = Untouched)
 }
 constexpr Key Text(const char* s, const char* k, Conf c = Untouched) { return Make(s, k, Type::Text, 0, 0, c); }
 constexpr Key Prefix(const char* s, const char* k, Conf c) { return Make(s, k, Type::NamePrefix, 0, 0, c); }
+constexpr Key Patterns(const char* s, const char* k, Conf c) { return Make(s, k, Type::PatternList, 0, 0, c); }
 constexpr Key ModuleFile(const char* s, const char* k, Conf c = Untouched) {
   return Make(s, k, Type::ModuleFile, 0, 0, c);
 }
@@ -59,9 +60,9 @@ constexpr Key kKeys[] = {
   Bool(SP, "AddOraFunctions", All(F)),
   Bool(SP, "AddExecSPByName", All(F)).Condition("MethExecSPByName"),
   Bool(SP, "MethUseFilterInc", All(F)),
-  Text(SP, "MethFilterInc", All("")),
+  Patterns(SP, "MethFilterInc", All("")),
   Bool(SP, "MethUseFilterExc", OnSqlServer(T, F)),
-  Text(SP, "MethFilterExc", OnSqlServer("dt_*", "")),
+  Patterns(SP, "MethFilterExc", OnSqlServer("dt_*", "")),
   Int(SP, "ByRefVal", 2, All("0")),
   Int(SP, "TypeModel", 2, Per("0", "2", "0")),
   Int(SP, "RetValType", 1, All("1")),

@@ -21,7 +21,7 @@ namespace pf::MProfileKeys {
 // whole number from Min to Max (option groups and lists: the positions of their
 // entries); a name prefix the beginning of an identifier or nothing; a module file a
 // file whose base name is a class or module name; text keys any text.
-enum class Type { Text, Boolean, Integer, NamePrefix, ModuleFile };
+enum class Type { Text, Boolean, Integer, NamePrefix, ModuleFile, PatternList };
 
 // How a predefined configuration sets a key.
 enum class Pick {

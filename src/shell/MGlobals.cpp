@@ -113,18 +113,18 @@ bool SaveFiles(const std::vector<std::pair<std::string, std::string>>& Files) {
   }
 }
 
-bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt) {
+bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt,
+               const std::vector<std::string>& Inputs) {
   try {
-    int fd;
     if (CreateIt) {
-      fd = ::open(FileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    } else {
-      std::error_code ec;
-      Faultnet31::Check(!std::filesystem::is_directory(FileName, ec), ERR_USER_CHECK, "%1 is a folder, not a file.",
-                        FileName);
-      Faultnet31::Check(MUtils::FileExists(FileName), ERR_USER_CHECK, "File not found (%1)", FileName);
-      fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+      FileIO::CheckOutput(FileName, Inputs);
+      return true;
     }
+    const FileIO::FileKind kind = FileIO::KindOf(FileName);
+    Faultnet31::Check(kind != FileIO::FileKind::Missing, ERR_USER_CHECK, "File not found (%1)", FileName);
+    Faultnet31::Check(kind == FileIO::FileKind::Regular, ERR_USER_CHECK, "%1 is %2, not a file.", FileName,
+                      FileIO::KindText(kind));
+    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) ThrowSystemError(ERR_PATH_ACCESS, "Cannot open file '" + FileName + "'", errno);
     ::close(fd);
     return true;

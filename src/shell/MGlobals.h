@@ -47,11 +47,13 @@ bool SaveFile(const std::string& FileName, const std::string& Text);
 // written completely before any of them is replaced, so a failure leaves every file as it
 // was. On failure shows "Error Saving File: " and the error text and returns false.
 bool SaveFiles(const std::vector<std::pair<std::string, std::string>>& Files);
-// CreateIt: opens the file for appending (creating it); else the file must exist and
-// open for reading. False with ErrMsg set (for a missing file "File not found (name)", for
-// a folder "name is a folder, not a file.")
-// when that fails; never throws.
-bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt);
+// CreateIt: the file could be written (FileIO::CheckOutput: a regular file or none yet, not
+// read-only, in a folder that takes files, none of Inputs), and is neither created nor
+// touched; else the file must exist, be a regular file and open for reading. False with
+// ErrMsg set (for a missing file "File not found (name)", for a folder "name is a folder,
+// not a file.", a device or FIFO likewise) when that fails; never throws.
+bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt,
+               const std::vector<std::string>& Inputs = {});
 // The user guide beside the program (or in the installed data folder).
 std::string GetHelpFileName();
 void ResetMousePointer();

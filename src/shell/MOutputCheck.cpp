@@ -10,16 +10,24 @@ namespace pf::MOutputCheck {
 
 namespace {
 
+// The lines of a text whatever its line ends: CR LF, LF or a lone CR each end a line.
 std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> out;
   size_t start = 0;
   while (start <= text.size()) {
-    size_t end = text.find("\r\n", start);
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     out.push_back(text.substr(start, end - start));
-    start = end + 2;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return out;
+}
+
+// A line as a report shows it: long lines (a file that is one line) are cut short.
+std::string Shown(std::string_view line) {
+  constexpr size_t kMaxShown = 200;
+  if (line.size() <= kMaxShown) return std::string(line);
+  return std::string(line.substr(0, kMaxShown)) + " ... (" + std::to_string(line.size()) + " characters)";
 }
 
 // The line with every generation stamp replaced, as the DateTime reference writes it.
@@ -60,8 +68,8 @@ std::vector<std::string> Differences(const std::string& FileName, const std::str
     if (h && w && Same(*h, *w)) continue;
     if (++differing > MaxLines) continue;
     std::string line = "line " + std::to_string(i + 1) + ":";
-    line += h ? "\n  on disk:  " + std::string(*h) : "\n  on disk:  (no line)";
-    line += w ? "\n  this run: " + std::string(*w) : "\n  this run: (no line)";
+    line += h ? "\n  on disk:  " + Shown(*h) : "\n  on disk:  (no line)";
+    line += w ? "\n  this run: " + Shown(*w) : "\n  this run: (no line)";
     out.push_back(std::move(line));
   }
   if (differing > MaxLines) out.push_back("... and " + std::to_string(differing - MaxLines) + " more differing lines");

@@ -1,5 +1,6 @@
 #include "text/VBSource.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pf::VBSource {
@@ -140,6 +141,38 @@ std::string StringExpr(std::string_view text, bool* NeedsCall) {
   }
   if (open) out += '"';
   if (out.empty()) out = "\"\"";
+  return out;
+}
+
+std::optional<std::string> ContinuedStringExpr(std::string_view text, std::string_view Indent, size_t FirstRoom) {
+  std::string whole = StringExpr(text);
+  if (whole.size() <= FirstRoom) return whole;
+  constexpr std::string_view kJoin = " & _\r\n";
+  const size_t nextRoom = kMaxLineLength - Indent.size() - 4;  // " & _" ends every line but the last
+  std::string out;
+  size_t pieces = 0;
+  for (size_t at = 0; at < text.size(); ++pieces) {
+    if (pieces > kMaxContinuations) return std::nullopt;
+    const size_t room = (pieces == 0 ? std::min(FirstRoom, nextRoom) : nextRoom);
+    // The longest run of characters whose expression fits the room, found by halving a
+    // run as long as the room (an expression is never shorter than its text).
+    size_t take = std::min(room, text.size() - at);
+    std::string expr;
+    for (;;) {
+      while (take > 0 && at + take < text.size() && (static_cast<unsigned char>(text[at + take]) & 0xC0) == 0x80)
+        --take;
+      if (take == 0) return std::nullopt;
+      expr = StringExpr(text.substr(at, take));
+      if (expr.size() <= room) break;
+      take /= 2;
+    }
+    if (pieces > 0) {
+      out += kJoin;
+      out += Indent;
+    }
+    out += expr;
+    at += take;
+  }
   return out;
 }
 

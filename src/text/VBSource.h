@@ -4,16 +4,18 @@
 // compiler's limits.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pf::VBSource {
 
-// The compiler's limits: characters of a name, characters of one physical line, and
-// line continuations of one statement.
+// The compiler's limits: characters of a name, characters of one physical line, line
+// continuations of one statement, and arguments of one procedure.
 inline constexpr size_t kMaxNameLength = 255;
 inline constexpr size_t kMaxLineLength = 1023;
 inline constexpr size_t kMaxContinuations = 24;
+inline constexpr int kMaxArguments = 60;
 
 // True when name is an identifier: an ASCII letter, then ASCII letters, digits and
 // underscores, at most kMaxNameLength characters. Reserved words are not tested here.
@@ -32,6 +34,12 @@ std::string MakeIdentifier(std::string_view name, std::string_view Fallback, siz
 // given, is set when the expression calls Chr$ or ChrW$ and so cannot be the value of a
 // Const.
 std::string StringExpr(std::string_view text, bool* NeedsCall = nullptr);
+
+// StringExpr(text) kept within the compiler's limits where it stands: when it is longer
+// than FirstRoom characters (the room left on its line), it is split into pieces joined by
+// " & _" and a line break, each further line beginning with Indent and keeping to
+// kMaxLineLength. Empty when even kMaxContinuations continuations cannot hold it.
+std::optional<std::string> ContinuedStringExpr(std::string_view text, std::string_view Indent, size_t FirstRoom);
 
 // Why source text (CR LF lines) breaks the compiler's limits: a physical line longer
 // than kMaxLineLength, or a statement with more than kMaxContinuations continuations (a

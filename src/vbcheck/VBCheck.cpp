@@ -458,7 +458,10 @@ void ScanLeftoversIn(std::string_view T, size_t i, size_t end, int& line, std::v
         const size_t close = word.find("XX", open + 3);
         if (close == std::string_view::npos) break;
         const std::string_view name = word.substr(open + 2, close - open - 2);
-        if (name.find('_') == std::string_view::npos)
+        // A run of X's in a name (usp_XXXXXfoo, CXXXXX) is no reference: no reference
+        // name is made of X's alone.
+        const bool onlyXs = name.find_first_not_of('X') == std::string_view::npos;
+        if (name.find('_') == std::string_view::npos && !onlyXs)
           F.push_back({line, "leftover reference '" + std::string(word.substr(open, close + 2 - open)) + "'"});
         from = close + 2;
       }
@@ -1173,6 +1176,9 @@ class Parser {
         if (p < close) ++p;
       }
     }
+    if (params > VBSource::kMaxArguments)
+      Report(line, "'" + std::string(name.Text) + "' has " + std::to_string(params) + " parameters; at most " +
+                       std::to_string(VBSource::kMaxArguments) + " are allowed (Too many arguments)");
     RegisterProc(name, ProcBit(kind), IsPublic, params);
   }
 

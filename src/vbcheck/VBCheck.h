@@ -12,7 +12,7 @@
 //    literals, unbalanced parentheses, binary operators without a right operand, "As"
 //    without a type, a call statement with several arguments in parentheses but no Call;
 //  - the compiler's limits: physical lines of more than 1023 characters, names of more than
-//    255, and a module name (Attribute VB_Name) that is no identifier or is a keyword;
+//    255, procedures of more than 60 parameters, and a module name (Attribute VB_Name) that is no identifier or is a keyword;
 //  - leftover references (a word holding XX<name>XX, the name without "_") and block markers ('#block, '#endblock,
 //    '#Cond, '#CondNot, '#EndCond, '#LCond, '#LCondNot) anywhere, comments and strings included;
 //  - under Option Explicit, assignments (x = ..., Set/Let/LSet/RSet x = ..., x(i) = ...), For

@@ -53,7 +53,7 @@ TEST_F(ErrorReport, AdoSectionDescribesTheRealConnection) {
   cmd->CommandText = "SELECT * FROM nowhere";
   const std::string report = ReportOf([&] { cmd->Execute(); }, EF_REPORT, cmd.get());
   const std::string expected = "  ADO Info: \r\n    ADO Version:   2.8\r\n    DbObject:      Command\r\n"
-                               "    Conn. String: '" + Secrets::Mask(Cs()) + "'\r\n    Conn. State:   adStateOpen\r\n"
+                               "    Conn. String: '" + Secrets::Mask(Cs() + "'") + "\r\n    Conn. State:   adStateOpen\r\n"
                                "    Error:         ";
   ASSERT_NE(report.find(expected), std::string::npos) << report;
   EXPECT_NE(report.find("relation \"nowhere\" does not exist", report.find(expected)), std::string::npos);

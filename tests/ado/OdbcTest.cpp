@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <tuple>
 
 #include "platform/ado/Command.h"
@@ -182,6 +183,25 @@ TEST_F(PgTest, FailuresCarryTheServersMessages) {
     EXPECT_NE(e.Description.find("password authentication failed"), std::string::npos) << e.Description;
     EXPECT_EQ(bad->State(), adStateClosed);
   }
+
+  // When the server ends the session, the connection is lost: every call the extractors
+  // make on it says so, again and again, without reaching the driver, and it closes quietly.
+  auto lost = Open();
+  pftest::PgServer::Shared().Psql("SELECT pg_terminate_backend(" +
+                                  lost->Execute("SELECT pg_backend_pid() AS pid")->Value("pid") + ")");
+  const std::function<void()> calls[] = {
+      [&] { lost->Execute("SELECT 1"); },
+      [&] { Refresh(lost, "f_add"); },
+      [&] { lost->DescribeAllProcedures(15); },
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const auto& call : calls) {
+      const AppError e = pftest::Raised(call);
+      EXPECT_EQ(e.Number, ERR_USER_CHECK) << e.Description;
+      EXPECT_EQ(e.Description.rfind(kConnectionLost, 0), 0u) << e.Description;
+    }
+  EXPECT_NO_THROW(lost->Close());
+  EXPECT_EQ(Open()->Execute("SELECT 1 AS one")->Value("one"), "1");
 }
 
 TEST_F(PgTest, TransactionsRollBack) {

@@ -127,6 +127,36 @@ TEST_F(SnapshotTest, BrokenSnapshotsAreReportedWithTheirPlace) {
   EXPECT_THROW(OpenSnapshot(dir_.file("junk.db")), AppError);
 }
 
+// A snapshot script that would reach other files is refused, names itself and its statement,
+// and leaves every other file as it was.
+TEST_F(SnapshotTest, HostileScriptsTouchNoOtherFile) {
+  const std::string victim = database_, made = dir_.file("made.db");
+  const std::string before = pftest::ReadAll(victim);
+  const struct {
+    std::string Statement, Refused;
+  } cases[] = {
+      {"ATTACH DATABASE '" + made + "' AS x; CREATE TABLE x.t(a);", "uses ATTACH"},
+      {"ATTACH '" + victim + "' AS v; DELETE FROM v.ProcedureParameters; DROP TABLE v.sysobjects;", "uses ATTACH"},
+      {"VACUUM INTO '" + made + "';", "uses VACUUM INTO"},
+      {"PRAGMA writable_schema = ON;", "uses PRAGMA writable_schema"},
+      {"CREATE VIRTUAL TABLE v USING rtree(id, a, b);", "uses a virtual table"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Statement);
+    const std::string file = dir_.file("hostile.sql");
+    pftest::WriteAll(file, "CREATE TABLE t (a);\n" + c.Statement + "\n");
+    const AppError e = pftest::Raised([&] { OpenSnapshot(file); });
+    EXPECT_TRUE(pftest::Has(e.Description, "'" + file + "' is refused: the statement at line 2 (" +
+                                               c.Statement.substr(0, c.Statement.find(';')) + ") " + c.Refused))
+        << e.Description;
+    EXPECT_FALSE(std::filesystem::exists(made));
+    EXPECT_EQ(pftest::ReadAll(victim), before);
+  }
+  // Harmless settings, as a dump of a database writes them, still run.
+  pftest::WriteAll(dir_.file("dump.sql"), "PRAGMA foreign_keys=OFF;\n" + kCatalogue);
+  EXPECT_EQ(Query(OpenSnapshot(dir_.file("dump.sql")), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+}
+
 TEST_F(SnapshotTest, ParameterRefreshFollowsProcedureParameters) {
   auto c = OpenSnapshot(database_);
   auto cmd = Command::Create();

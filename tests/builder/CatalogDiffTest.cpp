@@ -39,8 +39,18 @@ TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
   // no parameter changed.
   before["spRenamed"] = {{}, "Public Function ExecRenamed() As Boolean"};
   after["spRenamed"] = {{}, "Public Function ExecRenamed2() As Boolean"};
+  // A wider type behind the same Visual Basic type: the class declares it otherwise.
+  const std::string wider = "Public Function ExecWider(ByVal lngA As Long) As Boolean\nAddParam \"@a\", ";
+  before["spWider"] = {{P("@a", "1", "3", "4")}, wider + "adInteger, adParamInput"};
+  after["spWider"] = {{P("@a", "1", "20", "8")}, wider + "adBigInt, adParamInput"};
+  // Renamed, or spelled in another case, into the same method: no caller breaks.
+  before["usp_Moved"] = {{}, "Public Function Moved() As Boolean"};
+  after["sp_Moved"] = {{}, "Public Function Moved() As Boolean"};
+  before["usp_case"] = {{}, "Public Function Case1() As Boolean"};
+  after["USP_CASE"] = {{}, "Public Function CASE1() As Boolean"};
 
   const std::vector<std::string> want = {
+      "USP_CASE: procedure added",
       "dt_gone: procedure removed",
       "spGone: procedure removed (breaking)",
       "spNew: procedure added",
@@ -49,6 +59,10 @@ TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
       "spTyped: parameter @a changed: position 1 -> 2, type 3 -> 202 (breaking)",
       "spTyped: parameter @b changed: position 2 -> 1 (breaking)",
       "spTyped: parameter @c changed: nullability True -> False",
+      "spWider: parameter @a changed: type 3 -> 20, size 4 -> 8 (breaking)",
+      "sp_Moved: procedure added",
+      "usp_Moved: procedure removed",
+      "usp_case: procedure removed",
   };
   EXPECT_EQ(CCatalogDiff::Compare(before, after), want);
   EXPECT_TRUE(CCatalogDiff::Compare(before, before).empty());

@@ -1,6 +1,7 @@
 // Working without the server: snapshot, generate --check and diff over every sample.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -86,6 +87,20 @@ TEST_P(CliCatalogueTest, CaptureRegenerateCheckAndDiff) {
   EXPECT_TRUE(Has(r.Out, std::string(s.ClassFile) + ": differs")) << r.Out;
   EXPECT_TRUE(Has(r.Out, "on disk:  'Public  Function")) << r.Out;
   EXPECT_EQ(ReadAll(cls), edited);
+  // Line ends do not count: a checkout with LF lines, or one stray LF, is up to date.
+  std::string lf = original;
+  std::erase(lf, '\r');
+  for (const std::string& text : {lf, Replaced(original, "\r\n", "\n")}) {
+    WriteAll(cls, text);
+    r = run({"generate", "--profile", "p.PFG", "--check"});
+    EXPECT_EQ(r.ExitCode, 0) << r.Out;
+  }
+  // A file of one long line is shown cut short.
+  WriteAll(cls, std::string(70000, 'x'));
+  r = run({"generate", "--profile", "p.PFG", "--check"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Out, " ... (70000 characters)")) << r.Out.substr(0, 500);
+  EXPECT_LT(r.Out.size(), 6000u);
   fs::remove(cls);
   r = run({"generate", "--profile", "p.PFG", "--check"});
   EXPECT_EQ(r.ExitCode, 1);
@@ -166,6 +181,68 @@ TEST(CliCatalogue, BadSnapshotsAndOutputPaths) {
   EXPECT_FALSE(fs::exists(w.dir + "/no"));
   for (const auto& e : fs::directory_iterator(w.dir))
     EXPECT_FALSE(e.path().filename().string().starts_with("x.")) << e.path();
+}
+
+// An output that is not a regular file, or that is (under any name) a file the run reads,
+// is refused before any work and left as it was; a link to a regular file is followed.
+TEST(CliCatalogue, OutputTargets) {
+  ProgramInstall cli;
+  Work w(cli, kSamples[0]);
+  const std::string profile = w.dir + "/p.PFG", snapshot = w.dir + "/cat.sql";
+  WriteAll(w.dir + "/h.cls", "Sub A()\r\nEnd Sub\r\n");
+  fs::create_symlink("/dev/null", w.dir + "/mynull");
+  ASSERT_EQ(::mkfifo((w.dir + "/fifo").c_str(), 0600), 0);
+  fs::create_symlink("p.PFG", w.dir + "/link.PFG");
+  fs::create_symlink("h.cls", w.dir + "/h-link.cls");
+  fs::create_directory(w.dir + "/folder");
+  const auto same = [](const std::string& out, const std::string& in) {
+    return out + " is the same file as " + in + ", which this run reads";
+  };
+  struct Case {
+    std::vector<std::string> args;  // generate: the class file
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"snapshot", "-o", "mynull"}, "mynull is a device, not a file."},
+      {{"snapshot", "-o", "fifo"}, "fifo is a FIFO (named pipe), not a file."},
+      {{"snapshot", "-o", "folder"}, "folder is a folder, not a file."},
+      {{"snapshot", "-o", "p.PFG"}, same("p.PFG", profile)},
+      {{"snapshot", "-o", "link.PFG"}, same("link.PFG", profile)},
+      {{"snapshot", "-o", "cat.sql"}, same("cat.sql", "cat.sql")},
+      {{"html", "h.cls", "-o", "h.cls"}, same("h.cls", "h.cls")},
+      {{"html", "h.cls", "-o", "h-link.cls"}, same("h-link.cls", "h.cls")},
+      {{"html", "h.cls", "-o", "mynull"}, "mynull is a device, not a file."},
+      {{"html", "fifo"}, "fifo is a FIFO (named pipe), not a file."},
+      {{"generate", "mynull"}, "mynull is a device, not a file."},
+      {{"generate", "fifo"}, "fifo is a FIFO (named pipe), not a file."},
+      {{"generate", "g.PFG"}, same("g.PFG", w.dir + "/g.PFG")},
+      {{"generate", "cat.sql"}, same("cat.sql", "cat.sql")},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (args[0] == "generate") {
+      fs::copy_file(profile, w.dir + "/g.PFG", fs::copy_options::overwrite_existing);
+      ASSERT_EQ(cli.Run({"configure", "--profile", "g.PFG", "--set", "Code.ClassFile=" + args[1]}, kEpoch, w.dir)
+                    .ExitCode, 0);
+      args = {"generate", "--profile", "g.PFG", "--yes"};
+    } else if (args[0] == "snapshot") {
+      args.insert(args.end(), {"--profile", "p.PFG"});
+    }
+    const std::string before = ReadAll(profile) + ReadAll(snapshot) + ReadAll(w.dir + "/h.cls");
+    const ProgramResult r = cli.Run(args, kEpoch, w.dir);
+    EXPECT_EQ(r.ExitCode, 1) << c.message << ": " << r.Err;
+    EXPECT_TRUE(Has(r.Err, c.message)) << r.Err;
+    EXPECT_FALSE(Has(r.Err, "Internal app error")) << r.Err;
+    EXPECT_EQ(ReadAll(profile) + ReadAll(snapshot) + ReadAll(w.dir + "/h.cls"), before) << c.message;
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_TRUE(fs::is_fifo(w.dir + "/fifo"));
+  // Through a link to a regular file, that file is written and the link kept.
+  WriteAll(w.dir + "/h.htm", "old");
+  fs::create_symlink("h.htm", w.dir + "/h-link.htm");
+  ASSERT_EQ(cli.Run({"html", "h.cls", "-o", "h-link.htm"}, kEpoch, w.dir).ExitCode, 0);
+  EXPECT_TRUE(fs::is_symlink(w.dir + "/h-link.htm"));
+  EXPECT_TRUE(Has(ReadAll(w.dir + "/h.htm"), "End Sub"));
 }
 
 }  // namespace

@@ -65,6 +65,8 @@ TEST(CliCommandLine, BadCommandLinesExitTwoWithTheReasonOnStderr) {
       {{"check"}, "check needs the FILEs to check"},
       {{"check", "--names"}, "check needs the FILEs to check"},
       {{"check", "a.cls", "--strict"}, "unknown option '--strict' for check"},
+      {{"list", "--profile", "a.PFG", "--profile=b.PFG"}, "option '--profile' is given more than once"},
+      {{"html", "a.cls", "-o", "a.htm", "--output", "b.htm"}, "option '--output' is given more than once"},
   };
   for (const auto& [args, reason] : cases) {
     const ProgramResult r = cli.Run(args);

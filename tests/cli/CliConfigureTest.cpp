@@ -141,6 +141,14 @@ TEST(CliConfigure, AProfileThatCannotBeSavedIsAFailure) {
   EXPECT_TRUE(Has(r.Err, "Error saving profile: ")) << r.Err;
   EXPECT_TRUE(Has(r.Err, "The profile was not saved."));
   EXPECT_EQ(r.Out, "");
+  // Only the state file fails: the profile is saved, and the message names the state file.
+  fs::create_directory(cli.ProgramFile("Procforge.ini"));
+  const std::string saved = cli.File("Saved.PFG");
+  const ProgramResult state = cli.Run({"configure", "--profile", saved, "--new", "--set", "Server.SrvrType=1"});
+  EXPECT_EQ(state.ExitCode, 0) << state.Err;
+  EXPECT_TRUE(Has(state.Err, "The profile was saved, but the state file " + cli.ProgramFile("Procforge.ini") +
+                                 " could not be written")) << state.Err;
+  EXPECT_TRUE(fs::exists(saved));
 }
 
 }  // namespace
@@ -161,7 +169,7 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
                 .ExitCode,
             0);
   const std::string before = ReadAll(pfg);
-  const std::pair<const char*, const char*> refused[] = {
+  const std::pair<std::string, std::string> refused[] = {
       {"IniOptions.CmdTimeout=xyz", "IniOptions.CmdTimeout takes a whole number from 0 to 2147483647, not 'xyz'."},
       {"StoredProc.AddSPMethods=maybe", "StoredProc.AddSPMethods takes True or False, not 'maybe'."},
       {"AddnlFunc.Instancing=-99999999999999999999", "AddnlFunc.Instancing takes a whole number from 0 to 3"},
@@ -173,6 +181,9 @@ TEST(CliConfigure, ValuesAreCheckedWhereTheyEnter) {
       {"Code.ClassFile=Print.cls", "'Print' cannot name"},
       {"Code.ClassFile=Gr\xC3\xB6\xC3\x9F" "e.cls", "cannot name a Visual Basic class or module: the file name"},
       {"Code.Bogus=1", "The keys of Code are: ClassFile, ParamDefsFile"},
+      {"StoredProc.MethFilterInc=usp_*;[", "StoredProc.MethFilterInc: Invalid pattern string: ["},
+      {"StoredProc.MethFilterExc=[z-a]*", "StoredProc.MethFilterExc: Invalid pattern string: [z-a]*"},
+      {"StoredProc.MethAddPfx=" + std::string(256, 'x'), "StoredProc.MethAddPfx is too long: 256 characters"},
   };
   for (const auto& [set, message] : refused) {
     const ProgramResult r = cli.Run({"configure", "--profile", pfg, "--set", set});
@@ -235,8 +246,15 @@ TEST(CliConfigure, NewProfilesAreRecentAndPasswordsStayPrivate) {
     for (size_t at = state.find(f); at != std::string::npos; at = state.find(f, at + 1)) ++count;
     EXPECT_EQ(count, times) << f << "\n" << state;
   }
-  EXPECT_EQ(fs::status(secret).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(fs::status(secret).permissions() & fs::perms::all, ownerOnly);
   EXPECT_NE(fs::status(plain).permissions() & fs::perms::others_read, fs::perms::none);
+  // An existing profile that gets a password is tightened, and the user is told.
+  const ProgramResult added = cli.Run({"configure", "--profile", plain, "--set", "Server.ConnPfg=DSN=x;PWD={a;b}c"});
+  ASSERT_EQ(added.ExitCode, 0) << added.Err;
+  EXPECT_TRUE(Has(added.Err, "holds a password: it is now readable and writable by its owner only")) << added.Err;
+  EXPECT_FALSE(Has(added.Out + added.Err, "a;b") || Has(added.Out + added.Err, "}c"));
+  EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all, ownerOnly);
 }
 
 }  // namespace

@@ -271,6 +271,31 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
   EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5));
   EXPECT_EQ(r.Signal, 0);
   EXPECT_EQ(r.ExitCode, 130) << r.Err;
+
+  // A catalogue query the server is still running when the signal comes is cancelled
+  // there too: it does not run on to its own end.
+  PgServer& pg = PgServer::Shared();
+  pg.CreateDatabase("pfslow");
+  pg.Psql("CREATE OR REPLACE VIEW msysobjects AS SELECT 'q'::text AS name, 5 AS type FROM pg_sleep(60);", "pfslow");
+  const std::string slow = SampleProfile(cli, {"Server.SrvrType=0", "Server.ConnPfg=" + pg.OdbcString("pfslow")});
+  const std::string running =
+      "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND query ILIKE '%msysobjects%' AND pid <> "
+      "pg_backend_pid();";
+  for (const int sig : {SIGINT, SIGTERM}) {
+    const int slowPid = cli.Start({"list", "--profile", slow});
+    ASSERT_TRUE(WaitUntilCatching(slowPid, sig));
+    for (int i = 0; i < 50 && pg.Psql(running) == "0\n"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(slowPid, sig);
+    const ProgramResult stopped = cli.Finish(slowPid);
+    EXPECT_EQ(stopped.ExitCode, sig == SIGTERM ? 143 : 130) << stopped.Err;
+    EXPECT_FALSE(Has(stopped.Err, "Internal app error")) << stopped.Err;
+    std::string left = pg.Psql(running);
+    for (int i = 0; i < 20 && left != "0\n"; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      left = pg.Psql(running);
+    }
+    EXPECT_EQ(left, "0\n") << "the server still runs the query";
+  }
 }
 
 }  // namespace

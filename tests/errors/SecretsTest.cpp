@@ -20,7 +20,12 @@ TEST(Secrets, PasswordValuesAreMaskedWhereverTheyStand) {
       {"Password=\"a;b\";Server=s", "Password=***;Server=s", true},
       {"Password={x}}y};Server=s", "Password=***;Server=s", true},
       {"Jet OLEDB:Database Password=abc", "Jet OLEDB:Database Password=***", true},
-      {"failed: 'Driver=X;Pwd=abc'\r\nnext line", "failed: 'Driver=X;Pwd=***'\r\nnext line", true},
+      {"failed: 'Driver=X;Pwd=abc'\r\nnext line", "failed: 'Driver=X;Pwd=***\r\nnext line", true},
+      // A quote or a blank inside a plain value, and what follows a braced one, are the value's.
+      {"Password=Leak\"Me;x", "Password=***;x", true},
+      {"Password=Leak Me;x", "Password=***;x", true},
+      {"Password={a;b}c;x", "Password=***;x", true},
+      {"Pwd='it''s';x", "Pwd=***;x", true},
       {"Password=;User=u", "Password=;User=u", false},
       // Keys that merely end in the word, and words without "=", are left alone.
       {"OldPassword=abc;Pwdx=1", "OldPassword=abc;Pwdx=1", false},

@@ -128,15 +128,17 @@ TEST(ClassMatrixTest, EveryServerConfigurationAndSwitchGivesACompilableClass) {
 
 namespace {
 
-// The catalogue of unusual but legal names in tests/data/library/hostile.sql, with a
-// procedure of 2,000 parameters.
+// The catalogue of unusual but legal names in tests/data/library/hostile.sql, with
+// procedures of 60 and of 2,000 parameters.
 std::string HostileCatalogue() {
   std::string sql = pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/library/hostile.sql");
-  sql += "INSERT INTO sysobjects VALUES ('wide', 2000, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, "
-         "'2026-01-01', 0, 0, 0, 0, 0, 0, 0);\n";
-  for (int i = 1; i <= 2000; ++i)
-    sql += "INSERT INTO ProcedureParameters VALUES ('wide', " + std::to_string(i - 1) + ", '@p" + std::to_string(i) +
-           "', 1, 3, 4, 10, 0, 0);\n";
+  for (const auto& [name, count] : {std::pair<std::string, int>{"wide60", 60}, {"wide", 2000}}) {
+    sql += "INSERT INTO sysobjects VALUES ('" + name + "', " + std::to_string(3000 + count) +
+           ", 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);\n";
+    for (int i = 1; i <= count; ++i)
+      sql += "INSERT INTO ProcedureParameters VALUES ('" + name + "', " + std::to_string(i - 1) + ", '@p" +
+             std::to_string(i) + "', 1, 3, 4, 10, 0, 0);\n";
+  }
   return sql;
 }
 
@@ -158,10 +160,13 @@ TEST(ClassMatrixTest, HostileNamesAndValuesGiveCompilableClasses) {
       gen.Set("AddnlFunc", "RegSubKey", "SOFTWARE\\Gr\xC3\xB6\xC3\x9F" "e\\\"Db\"");
       gen.Set("AddnlFunc", "RegValName", "Conn\r\nString");
       gen.Set("AddnlFunc", "BatchDateFmt", "DD\"MM\"YYYY");
-      gen.Set("ErrHndl", "LogFileName", "C:\\Logs\\\"x\" XX_ErrorFile_XX.txt");
-      gen.Set("ErrHndl", "ErrLogSPName", "usp_XXlog\"XX");
+      // Texts longer than a line holds are continued over lines.
+      gen.Set("ErrHndl", "LogFileName", "C:\\Logs\\\"x\" XX_ErrorFile_XX" + std::string(1100, 'L') + ".txt");
+      gen.Set("ErrHndl", "ErrLogSPName", "usp_XXlog\"XX" + std::string(3000, 'S'));
       gen.Set("IniOptions", "ConnUseDft", "True");
-      gen.Set("IniOptions", "ConnDftString", "Provider=SQLOLEDB;Data Source=\"a\r\nb\";Pwd=caf\xC3\xA9");
+      std::string accents;
+      for (int i = 0; i < 400; ++i) accents += "\xC3\xA9";
+      gen.Set("IniOptions", "ConnDftString", "Provider=SQLOLEDB;Data Source=\"a\r\nb\";Pwd=caf\xC3\xA9;App=" + accents);
       const std::string label = std::string(kConfs[conf]) + " ConnSrcType=" + std::to_string(source);
       lib::Generated g;
       try {
@@ -174,12 +179,41 @@ TEST(ClassMatrixTest, HostileNamesAndValuesGiveCompilableClasses) {
       // The names reach the server exactly as the catalogue has them.
       for (const char* call : {"Execute \"[Say\"\"Hi\"\"]\"", "Execute \"[Gr\" & ChrW$(246) & ChrW$(223) & \"e]\"",
                                "Execute \"[two\" & vbCrLf & \"lines]\"", "Execute \"[usp_XXtest_XX]\"",
-                               "Execute \"[q'#z]\""})
-        if (g.Class.find(call) == std::string::npos) problems += label + ": missing " + call + "\n";
+                               "Execute \"[q'#z]\"", "Execute \"[[usp_]]bracket[]]]\"", "Execute \"[wide60]\"",
+                               "SP_USP_BRACKET = \"[[usp_]]bracket[]]]\"", "AddParam \"@lower\"", "AddParam \"@upper\""})
+        if (g.Class.find(call) == std::string::npos && g.Module.find(call) == std::string::npos)
+          problems += label + ": missing " + call + "\n";
+      // Procedures that differ only in case keep their own parameters.
+      if (g.Class.find("AddParam \"@lower\"") != g.Class.rfind("AddParam \"@lower\""))
+        problems += label + ": usp_get and USP_GET share parameters\n";
       if (g.Class.find("Execute \"[wide]\"") != std::string::npos) problems += label + ": wide was not left out\n";
+      if (conf > 0 || source > 0) continue;
+      // What the run changes or passes on as listed is said, naming the procedure.
+      std::string warnings;
+      for (const std::string& w : g.Warnings) warnings += w + "\n";
+      for (const char* said :
+           {"Procedure \"wide\" is left out of the class: its method would have 2000 arguments",
+            "Procedure \"twice\" is listed more than once", "Procedure \"twice\", parameter \"@x\" is listed more than once",
+            "Procedure \"Print\" becomes the method Print0.", "Procedure \"USP_GET\" becomes the method USP_GET1",
+            "Procedure \"Connect\" becomes the method Connect1", "Procedure \"nulls\", parameter \"@t\" has no data type",
+            "parameter \"@t\" has no direction", "parameter \"@s\" has the negative size -5",
+            "Procedure \"two_returns\", parameter \"@RETURN_VALUE\" is a second return value"})
+        if (warnings.find(said) == std::string::npos) problems += "no warning: " + std::string(said) + "\n";
+      if (warnings.find("\r") != std::string::npos) problems += "a warning holds a raw line break\n";
     }
   }
   EXPECT_EQ(problems, "");
+  // A text that no statement can hold fails the run with the key's name.
+  gen.LoadSample("mssql/OrderEntry.PFG");
+  gen.Set("IniOptions", "ConnDftString", std::string(1 << 20, 'x'));
+  try {
+    gen.Build("CHostileDB", "1 MB connection string");
+    ADD_FAILURE() << "a 1 MB connection string was compiled into the class";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("IniOptions.ConnDftString is too long for the class: 1048576 characters"),
+              std::string::npos)
+        << e.what();
+  }
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ Generated Generator::Build(const std::string& ClassName, const std::string& Labe
   g.Class = stt_->BuildClassProlog() + builder.ClassCode;
   if (IsTrue(Get("StoredProc", "AddExecSPByName"))) g.Module = stt_->BuildModuleProlog() + builder.ParamDefsCode;
   builder.Done();
+  g.Warnings = progress.Warnings();
   const fs::path library = fs::path(PF_SOURCE_DIR) / "library";
   auto depend = [&](const char* file) {
     if (fs::exists(library / file)) g.Dependencies.push_back(ReadAll((library / file).string()));

@@ -18,6 +18,7 @@ struct Generated {
   std::string Class;   // class file: header and class text
   std::string Module;  // parameter-definitions module, empty when not asked for
   std::vector<std::string> Dependencies;  // texts of the library modules the class needs
+  std::vector<std::string> Warnings;      // what the run reported it skipped or changed
 };
 
 // The checker's findings on the class, checked as a whole project with the modules it

@@ -58,11 +58,15 @@ TEST(CProgress, WarningsKeepTheirOrderAndAreRecordedOnce) {
   progress.Warning("b left out");
   progress.Warning("a renamed");
   progress.Warning("b left out");
-  EXPECT_EQ(progress.Warnings(), (std::vector<std::string>{"b left out", "a renamed"}));
+  // Control characters of names are shown escaped, in warnings and on the display.
+  progress.Warning("usp_\rX\x1B[2J\x7F left out");
+  EXPECT_EQ(progress.Warnings(),
+            (std::vector<std::string>{"b left out", "a renamed", "usp_\\rX\\x1B[2J\\x7F left out"}));
+  EXPECT_EQ(CProgress::DisplayText("a\tb\n"), " a\\tb\\n");
   // A warning is no cancellation point: it never raises.
   progress.Cancelled = true;
   progress.Warning("c");
-  EXPECT_EQ(progress.Warnings().size(), 3u);
+  EXPECT_EQ(progress.Warnings().size(), 4u);
 }
 
 }  // namespace

@@ -109,12 +109,21 @@ TEST_F(Messages, SaveFileAndCheckFile) {
   EXPECT_EQ(err, "untouched");
   EXPECT_FALSE(MGlobals::CheckFile(dir.file("New.bas"), err, false));
   EXPECT_EQ(err, "File not found (" + dir.file("New.bas") + ")");
+  // Checked for writing, an output is neither created nor touched, and nothing is left beside it.
   EXPECT_TRUE(MGlobals::CheckFile(dir.file("New.bas"), err, true));
-  EXPECT_EQ(pftest::ReadAll(dir.file("New.bas")), "");
-  EXPECT_TRUE(MGlobals::CheckFile(dir.file("Db.cls"), err, true));  // appending keeps the content
+  EXPECT_FALSE(std::filesystem::exists(dir.file("New.bas")));
+  EXPECT_TRUE(MGlobals::CheckFile(dir.file("Db.cls"), err, true));
   EXPECT_EQ(pftest::ReadAll(dir.file("Db.cls")), "VERSION 1.0 CLASS\r\n");
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_FALSE(pftest::Has(e.path().string(), ".tmp-")) << e.path();
   EXPECT_FALSE(MGlobals::CheckFile(dir.file("no/dir/x.bas"), err, true));
   EXPECT_NE(err.find("no/dir/x.bas"), std::string::npos);
+  // A FIFO is refused either way, without waiting for a writer or a reader.
+  ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  for (const bool createIt : {false, true}) {
+    EXPECT_FALSE(MGlobals::CheckFile(dir.file("pipe"), err, createIt));
+    EXPECT_EQ(err, dir.file("pipe") + " is a FIFO (named pipe), not a file.");
+  }
 
   EXPECT_EQ(MGlobals::GetHelpFileName(), dir.file("PFG_UserGuide.htm"));
 }

@@ -155,15 +155,16 @@ std::string PgServer::OdbcString(const std::string& database) const {
          ";Database=" + database + ";UID=" + kUser + ";PWD=" + kPassword;
 }
 
-void PgServer::Psql(const std::string& sql, const std::string& database) const {
+std::string PgServer::Psql(const std::string& sql, const std::string& database) const {
   const std::string file = dir_ + "/script.sql";
   {
     std::ofstream(file, std::ios::trunc) << sql;
   }
   if (geteuid() == 0) Run("chown postgres: " + file, "/dev/null", "chown");
-  Run(AsPostgres(std::string(kBin) + "psql -X -q -v ON_ERROR_STOP=1 -h " + dir_ + " -p " + std::to_string(port_) +
-                 " -U " + kUser + " -d " + database + " -f " + file),
+  Run(AsPostgres(std::string(kBin) + "psql -X -q -A -t -v ON_ERROR_STOP=1 -h " + dir_ + " -p " +
+                 std::to_string(port_) + " -U " + kUser + " -d " + database + " -f " + file),
       dir_ + "/psql.log", "psql");
+  return pftest::ReadAll(dir_ + "/psql.log");
 }
 
 void PgServer::CreateDatabase(const std::string& name) const {

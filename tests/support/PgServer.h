@@ -45,8 +45,9 @@ class PgServer {
 
   // An ODBC connection string for `database` as the superuser (password included).
   std::string OdbcString(const std::string& database = "postgres") const;
-  // Runs SQL through psql as the superuser; throws with psql's output on failure.
-  void Psql(const std::string& sql, const std::string& database = "postgres") const;
+  // Runs SQL through psql as the superuser and returns what it printed (rows unaligned,
+  // without headers); throws with psql's output on failure.
+  std::string Psql(const std::string& sql, const std::string& database = "postgres") const;
   // Creates a database owned by the superuser unless it exists.
   void CreateDatabase(const std::string& name) const;
 

@@ -128,6 +128,14 @@ TEST(VBCheck, TextsBuiltInCode) {
   // A lone CR ends a line too: a leftover after one is reported on its own line.
   ExpectOne(CheckBody("' a\r' b\r\n' c\n' XXNameXX\n"), 5, "leftover reference 'XXNameXX'");
   ExpectOne(CheckBody("' a\r' XXNameXX\n"), 3, "leftover reference 'XXNameXX'");
+  // 60 parameters are allowed, 61 are not.
+  for (const int n : {60, 61}) {
+    std::string text = "Sub A(p1";
+    for (int i = 2; i <= n; ++i) text += ", p" + std::to_string(i);
+    text += ")\nEnd Sub\n";
+    if (n == 60) EXPECT_EQ(FormatFindings(CheckBody(text)), "");
+    else ExpectOne(CheckBody(text), 2, "'A' has 61 parameters; at most 60 are allowed (Too many arguments)");
+  }
 }
 
 TEST(VBCheck, LogicalLinesJoinContinuationsAndDropComments) {

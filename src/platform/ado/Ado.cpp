@@ -54,6 +54,8 @@ void ThrowAdoError(int code, std::string_view source, std::string_view detail) {
   throw AppError(AdoErrorNumber(code), std::string(source), text);
 }
 
+bool IsConnectionLost(const AppError& e) { return e.Description.find(kConnectionLost) != std::string::npos; }
+
 std::string Version() { return "2.8"; }
 
 ProviderError::ProviderError(std::string source, std::vector<ErrorRecord> records)

@@ -106,6 +106,12 @@ constexpr int32_t AdoErrorNumber(int code) { return static_cast<int32_t>(0x800A0
 // Failures reported by a provider (the database, the driver, the snapshot file).
 constexpr int32_t ProviderErrorNumber = static_cast<int32_t>(0x80004005u);
 
+// The beginning of the text of every failure on a connection whose link to the server
+// failed. Such a failure is a plain message (ERR_USER_CHECK), not a fault of the program,
+// and it ends a run: callers that skip one failing procedure pass it on.
+inline constexpr std::string_view kConnectionLost = "Connection to the server was lost: ";
+bool IsConnectionLost(const AppError& e);
+
 // Throws the layer's error `code` with its standard text; `source` names the
 // object ("ADODB.Recordset"), `detail` is appended after a blank when given.
 [[noreturn]] void ThrowAdoError(int code, std::string_view source, std::string_view detail = {});

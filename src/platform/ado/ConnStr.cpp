@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "base/ConnStrValue.h"
 #include "base/NoCase.h"
 #include "base/SourceText.h"
 #include "platform/ado/Ado.h"
@@ -143,30 +144,7 @@ Pairs Parse(std::string_view s, std::vector<Span>* spans) {
       key += s[i++];
     }
     Pair p{std::string(Trim(key)), {}};
-    if (hasValue) {
-      while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-      if (i < s.size() && (s[i] == '"' || s[i] == '\'' || s[i] == '{')) {
-        const char close = s[i] == '{' ? '}' : s[i];
-        ++i;
-        while (i < s.size()) {
-          if (s[i] == close) {
-            if (i + 1 < s.size() && s[i + 1] == close) {
-              p.Value += close;
-              i += 2;
-              continue;
-            }
-            ++i;
-            break;
-          }
-          p.Value += s[i++];
-        }
-        while (i < s.size() && s[i] != ';') ++i;  // anything after the closing quote is dropped
-      } else {
-        const size_t start = i;
-        while (i < s.size() && s[i] != ';') ++i;
-        p.Value = std::string(Trim(s.substr(start, i - start)));
-      }
-    }
+    if (hasValue) i = ConnStrValue::Read(s, i, &p.Value);
     if (p.Key.empty() && p.Value.empty()) continue;
     if (spans) {
       size_t end = i;

@@ -75,7 +75,8 @@ void Connection::Fail(const ProviderError& e) {
   for (const ErrorRecord& r : e.Records())
     errors_.push_back({ProviderErrorNumber, r.Source.empty() ? e.Source() : r.Source, r.Description, r.SQLState,
                        r.NativeError});
-  throw AppError(ProviderErrorNumber, e.Source(), e.what());
+  const bool lost = std::string_view(e.what()).starts_with(kConnectionLost);
+  throw AppError(lost ? ERR_USER_CHECK : ProviderErrorNumber, e.Source(), e.what());
 }
 
 std::shared_ptr<Recordset> Connection::Execute(const std::string& commandText) {

@@ -14,7 +14,9 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
+#include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/Utf16.h"
 
@@ -90,9 +92,47 @@ SQLHENV Env() {
   return holder.env;
 }
 
-// A statement handle that the session can free before it disconnects.
+// A communication-link failure (SQLSTATE class 08) on a connection that was open.
+bool IsLinkFailure(const std::vector<ErrorRecord>& records) {
+  return std::any_of(records.begin(), records.end(), [](const ErrorRecord& r) { return r.SQLState.starts_with("08"); });
+}
+
+// The statements waiting on the server right now, so that a stop signal can cancel them
+// (SQLCancel from the signal's own thread): the server then stops the query instead of
+// running it to its time-out after the program has gone.
+std::mutex gRunningMutex;
+std::vector<SQLHSTMT> gRunning;
+
+void CancelRunning() {
+  std::lock_guard<std::mutex> lock(gRunningMutex);
+  for (SQLHSTMT stmt : gRunning) SQLCancel(stmt);
+}
+
+// Marks a statement as waiting on the server for the guard's lifetime.
+class Running {
+ public:
+  explicit Running(SQLHSTMT stmt) : stmt_(stmt) {
+    static const bool hooked = (StopSignals::SetCancelHook(&CancelRunning), true);
+    (void)hooked;
+    std::lock_guard<std::mutex> lock(gRunningMutex);
+    gRunning.push_back(stmt_);
+  }
+  ~Running() {
+    std::lock_guard<std::mutex> lock(gRunningMutex);
+    std::erase(gRunning, stmt_);
+  }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+ private:
+  SQLHSTMT stmt_;
+};
+
+// A statement handle that the session can free before it disconnects. `lost` is its
+// connection's flag: a statement of a lost connection is never handed to the driver again.
 struct StmtSlot {
   SQLHSTMT handle = SQL_NULL_HSTMT;
+  std::shared_ptr<const bool> lost;
 };
 
 // The connection handle, shared by the session and the result streams it hands out.
@@ -103,12 +143,17 @@ struct DbcState {
   std::vector<std::weak_ptr<StmtSlot>> statements;
   bool failed = false;         // a call failed: the connection is not pooled
   bool inTransaction = false;  // manual commit is on: the connection is not pooled
+  // After a communication-link failure the connection is dead, and some drivers crash when
+  // called on it again: every later call fails with the first failure's text instead, and
+  // the handles are let go without a word to the driver.
+  std::shared_ptr<bool> lost = std::make_shared<bool>(false);
+  std::vector<ErrorRecord> lostRecords;
 
   ~DbcState() { Disconnect(); }
   void FreeStatements() {
     for (const std::weak_ptr<StmtSlot>& w : statements)
       if (std::shared_ptr<StmtSlot> s = w.lock(); s && s->handle) {
-        SQLFreeHandle(SQL_HANDLE_STMT, s->handle);
+        if (!*lost) SQLFreeHandle(SQL_HANDLE_STMT, s->handle);
         s->handle = SQL_NULL_HSTMT;
       }
     statements.clear();
@@ -117,15 +162,36 @@ struct DbcState {
   std::vector<ErrorRecord> Disconnect() {
     std::vector<ErrorRecord> failure;
     FreeStatements();
-    if (connected && !Ok(SQLDisconnect(handle))) failure = Diagnostics(SQL_HANDLE_DBC, handle);
+    if (!*lost) {
+      if (connected && !Ok(SQLDisconnect(handle))) failure = Diagnostics(SQL_HANDLE_DBC, handle);
+      if (handle) SQLFreeHandle(SQL_HANDLE_DBC, handle);
+    }
     connected = false;
-    if (handle) SQLFreeHandle(SQL_HANDLE_DBC, handle);
     handle = SQL_NULL_HDBC;
     return failure;
   }
+  [[noreturn]] void ThrowLost() const { throw ProviderError(kSource, lostRecords); }
+  // Marks the connection lost when the records report a link failure, or the driver (asked
+  // once, without a round trip) knows its connection is dead: the first record then says
+  // so, and the error is rethrown in that form.
+  void CheckLink(const ProviderError& e) {
+    if (*lost) ThrowLost();
+    if (!connected) return;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (!IsLinkFailure(e.Records()) &&
+        !(Ok(SQLGetConnectAttr(handle, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE))
+      return;
+    *lost = true;
+    failed = true;
+    lostRecords = e.Records();
+    lostRecords.front().Description = std::string(kConnectionLost) + lostRecords.front().Description;
+    ThrowLost();
+  }
   std::shared_ptr<StmtSlot> NewStatement() {
+    if (*lost) ThrowLost();
     if (!connected) throw ProviderError(kSource, "The connection is closed.");
     auto slot = std::make_shared<StmtSlot>();
+    slot->lost = lost;
     if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, handle, &slot->handle))) {
       slot->handle = SQL_NULL_HSTMT;
       Throw(SQL_HANDLE_DBC, handle, "Allocating a statement");
@@ -140,7 +206,7 @@ struct DbcState {
 struct StmtGuard {
   std::shared_ptr<StmtSlot> slot;
   ~StmtGuard() {
-    if (slot && slot->handle) SQLFreeHandle(SQL_HANDLE_STMT, slot->handle);
+    if (slot && slot->handle && !*slot->lost) SQLFreeHandle(SQL_HANDLE_STMT, slot->handle);
     if (slot) slot->handle = SQL_NULL_HSTMT;
   }
   SQLHSTMT h() const {
@@ -149,11 +215,17 @@ struct StmtGuard {
   }
 };
 
-// Runs a call on the connection, marking it failed when the call throws.
+// Runs a call on the connection, marking it failed when the call throws, and lost when
+// the link to the server failed; a lost connection fails every call without running it.
 template <class F>
 decltype(auto) Watch(DbcState& dbc, F&& f) {
+  if (*dbc.lost) dbc.ThrowLost();
   try {
     return f();
+  } catch (const ProviderError& e) {
+    dbc.failed = true;
+    dbc.CheckLink(e);
+    throw;
   } catch (...) {
     dbc.failed = true;
     throw;
@@ -349,6 +421,7 @@ class OdbcStream : public IResultStream {
       SQLSMALLINT count = 0;
       if (!Ok(SQLNumResultCols(stmt_.h(), &count))) Throw(SQL_HANDLE_STMT, stmt_.h(), "Counting columns");
       if (count <= 0) continue;
+      Running running(stmt_.h());
       ReadResult(stmt_.h(), count, out);
       return true;
     }
@@ -410,7 +483,7 @@ class OdbcSession : public IProviderSession {
   }
 
   std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
-    return DescribeAll(timeoutSeconds);
+    return Watch(*dbc_, [&] { return DescribeAll(timeoutSeconds); });
   }
 
   void BeginTrans() override {
@@ -428,7 +501,11 @@ class OdbcSession : public IProviderSession {
     auto stream = std::make_unique<OdbcStream>(dbc_, slot);  // frees the statement on failure
     SetTimeout(slot->handle, timeoutSeconds);
     std::u16string text = W(sql);
-    const SQLRETURN rc = SQLExecDirectW(slot->handle, WPtr(text), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc;
+    {
+      Running running(slot->handle);
+      rc = SQLExecDirectW(slot->handle, WPtr(text), static_cast<SQLINTEGER>(text.size()));
+    }
     if (!Ok(rc) && rc != SQL_NO_DATA) Throw(SQL_HANDLE_STMT, slot->handle, "Executing the statement");
     return stream;
   }
@@ -466,7 +543,8 @@ class OdbcSession : public IProviderSession {
     ResultSet rows;
     try {
       rows = ProcedureColumns("%", {}, {}, "%", {}, timeoutSeconds);
-    } catch (const ProviderError&) {
+    } catch (const ProviderError& e) {
+      dbc_->CheckLink(e);  // a lost connection ends here; anything else means "ask one by one"
       return std::nullopt;  // the driver cannot list every procedure at once: ask one by one
     }
     return Group(rows, nullptr);
@@ -564,6 +642,7 @@ class OdbcSession : public IProviderSession {
     SetTimeout(stmt.h(), timeoutSeconds);
     std::u16string cat = W(catalog), sch = W(Escape(schema, esc)), prc = W(Escape(proc, esc));
     // A NULL column pattern: some drivers return nothing for "%".
+    Running running(stmt.h());
     const SQLRETURN rc = SQLProcedureColumnsW(
         stmt.h(), catalog.empty() ? nullptr : WPtr(cat), catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
         schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()), WPtr(prc),

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/Utf8.h"
+#include "platform/FileIO.h"
 #include "platform/ado/Ado.h"
 
 namespace pf::ado::SnapshotProvider {
@@ -248,7 +249,7 @@ class SnapshotSession : public IProviderSession {
     Statement s;
     if (sqlite3_prepare_v2(db_->handle,
                            "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes "
-                           "FROM ProcedureParameters ORDER BY ProcedureName, Ordinal",
+                           "FROM ProcedureParameters ORDER BY ProcedureName COLLATE BINARY, Ordinal",
                            -1, &s.stmt, nullptr) != SQLITE_OK)
       Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
     std::vector<ProcedureDescription> out;
@@ -268,11 +269,16 @@ class SnapshotSession : public IProviderSession {
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
     Require();
     Arm(*db_, timeoutSeconds);
-    // Prepared once per database: an extractor describes every procedure in turn.
+    // Prepared once per database: an extractor describes every procedure in turn. The name
+    // is matched without regard to case, but a spelling the snapshot holds exactly wins:
+    // names that differ only in case are different procedures.
     if (!db_->describe &&
         sqlite3_prepare_v2(db_->handle,
                            "SELECT Name, Direction, Type, Size, Precision, NumericScale, Attributes "
-                           "FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE ORDER BY Ordinal",
+                           "FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE AND ProcedureName = "
+                           "coalesce((SELECT ProcedureName FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE "
+                           "AND ProcedureName = ?1 COLLATE BINARY LIMIT 1), ProcedureName) COLLATE BINARY "
+                           "ORDER BY Ordinal",
                            -1, &db_->describe, nullptr) != SQLITE_OK)
       Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
     struct Rewind {
@@ -336,6 +342,66 @@ class SnapshotSession : public IProviderSession {
   std::shared_ptr<Db> db_;
 };
 
+// What a snapshot may do: build and read its own in-memory catalogue, never reach another
+// file. ATTACH is refused by the authorizer and the attach limit (which also stops VACUUM
+// INTO, as it attaches its target); of the pragmas only settings that touch nothing outside
+// the database run; defensive mode keeps the schema from being corrupted on purpose. The
+// authorizer records the first refusal, so that a failure can say why.
+struct Sandbox {
+  std::string Refused;  // what was refused last, empty when nothing was
+};
+
+bool IsHarmlessPragma(std::string_view name) {
+  static constexpr std::string_view kAllowed[] = {"foreign_keys", "defer_foreign_keys", "encoding",
+                                                  "user_version", "application_id",     "query_only"};
+  return std::any_of(std::begin(kAllowed), std::end(kAllowed),
+                     [&](std::string_view a) { return NoCase::Equals(a, name); });
+}
+
+int Authorize(void* user, int action, const char* arg1, const char*, const char*, const char*) {
+  std::string refused;
+  switch (action) {
+    case SQLITE_ATTACH:
+      refused = "ATTACH";
+      break;
+    case SQLITE_DETACH:
+      refused = "DETACH";
+      break;
+    case SQLITE_CREATE_VTABLE:
+    case SQLITE_DROP_VTABLE:
+      refused = "a virtual table";
+      break;
+    case SQLITE_PRAGMA:
+      if (!arg1 || !IsHarmlessPragma(arg1)) refused = std::string("PRAGMA ") + (arg1 ? arg1 : "");
+      break;
+    default:
+      return SQLITE_OK;
+  }
+  if (refused.empty()) return SQLITE_OK;
+  if (user) static_cast<Sandbox*>(user)->Refused = std::move(refused);
+  return SQLITE_DENY;
+}
+
+void Confine(sqlite3* db, Sandbox* sandbox) {
+  sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_set_authorizer(db, &Authorize, sandbox);
+}
+
+// The statement that begins at `at`, on one line and cut short, for a message.
+std::string Excerpt(const char* at, const char* end) {
+  std::string out;
+  for (const char* p = at; p < end && *p != ';' && out.size() < 80; ++p) {
+    const bool blank = std::isspace(static_cast<unsigned char>(*p));
+    if (blank && (out.empty() || out.back() == ' ')) continue;
+    out += blank ? ' ' : *p;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
 bool IsScript(const std::string& file) {
   const std::string ext = std::filesystem::path(file).extension().string();
   return NoCase::Equals(ext, ".sql");
@@ -351,6 +417,13 @@ void LoadScript(sqlite3* db, const std::string& file) {
 }
 
 void RunScript(sqlite3* db, const std::string& script, const std::string& file) {
+  Sandbox sandbox;
+  Confine(db, &sandbox);
+  // The record of refusals lives only as long as this run.
+  struct Release {
+    sqlite3* db;
+    ~Release() { sqlite3_set_authorizer(db, &Authorize, nullptr); }
+  } release{db};
   const char* p = script.c_str();
   const char* end = p + script.size();
   while (p < end) {
@@ -368,6 +441,16 @@ void RunScript(sqlite3* db, const std::string& script, const std::string& file) 
       const char* at = p;
       while (at < end && std::isspace(static_cast<unsigned char>(*at))) ++at;
       const long line = 1 + std::count(script.c_str(), at, '\n');
+      const bool attachLimit = std::string_view(sqlite3_errmsg(db)).starts_with("too many attached databases");
+      if (!sandbox.Refused.empty() || attachLimit) {
+        const std::string statement = Excerpt(at, end);
+        const bool vacuum = NoCase::StartsWith(statement, "VACUUM");
+        const std::string what = vacuum ? "VACUUM INTO" : sandbox.Refused.empty() ? "ATTACH" : sandbox.Refused;
+        throw ProviderError(kSource, "The snapshot script '" + file + "' is refused: the statement at line " +
+                                         std::to_string(line) + " (" + statement + ") uses " + what +
+                                         ", which could change other files; a snapshot only creates and fills "
+                                         "its own tables.");
+      }
       Fail(db, "The snapshot script '" + file + "' fails in the statement at line " + std::to_string(line));
     }
     if (!tail || tail == p) break;
@@ -457,6 +540,8 @@ std::shared_ptr<Db> Load(const std::string& file) {
     CopyDatabase(db->handle, file);
   }
   AddLookupIndexes(db->handle);
+  // The queries run on it afterwards are confined as the script was.
+  Confine(db->handle, nullptr);
   // The extractors only read; a snapshot is never changed through a connection.
   sqlite3_exec(db->handle, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
   return db;
@@ -524,9 +609,11 @@ std::string DatabaseImage(const std::string& script) {
 }
 
 std::unique_ptr<IProviderSession> Open(const std::string& file) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec))
+  const FileIO::FileKind kind = FileIO::KindOf(file);
+  if (kind == FileIO::FileKind::Missing)
     throw ProviderError(kSource, "The snapshot file '" + file + "' does not exist.");
+  if (kind != FileIO::FileKind::Regular)
+    throw ProviderError(kSource, "The snapshot file '" + file + "' is " + FileIO::KindText(kind) + ", not a file.");
   return std::make_unique<SnapshotSession>(Pooled(file));
 }
 
