@@ -127,8 +127,9 @@ TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   const std::string cls = dir.file("Orders.cls");
   code.Attr("ClassFile", Variant(cls));
   s->CheckCanStartGeneratingCode();
-  EXPECT_TRUE(std::filesystem::exists(cls));  // created empty by the open test
+  EXPECT_FALSE(std::filesystem::exists(cls));  // checked for writing, not created
   EXPECT_TRUE(Shown().empty());
+  pftest::WriteAll(cls, "old class");
 
   code.Attr("ConfirmOverWrite", Variant("True"));
   Answer(false);
@@ -144,7 +145,7 @@ TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   code.Attr("ParamDefsFile", Variant(" " + dir.file("Defs.bas") + " "));
   Answer(true);
   s->CheckCanStartGeneratingCode();
-  EXPECT_TRUE(std::filesystem::exists(dir.file("Defs.bas")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("Defs.bas")));
 
   code.Attr("ConfirmOverWrite", Variant("False"));
   s->xAddnlFunc->Attr("ConnSrcType", Variant(2));

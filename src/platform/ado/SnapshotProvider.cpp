@@ -419,10 +419,11 @@ void LoadScript(sqlite3* db, const std::string& file) {
 void RunScript(sqlite3* db, const std::string& script, const std::string& file) {
   Sandbox sandbox;
   Confine(db, &sandbox);
-  // The record of refusals lives only as long as this run.
+  // The record of refusals lives only as long as this run; what the caller runs afterwards
+  // is its own (Load confines the queries again).
   struct Release {
     sqlite3* db;
-    ~Release() { sqlite3_set_authorizer(db, &Authorize, nullptr); }
+    ~Release() { sqlite3_set_authorizer(db, nullptr, nullptr); }
   } release{db};
   const char* p = script.c_str();
   const char* end = p + script.size();
