@@ -329,12 +329,12 @@ TEST_F(Ctor, HostileNamesGiveIdentifiersAndExactLiterals) {
   EXPECT_FALSE(warned("usp_XXtest_XX"));  // valid names are kept and not reported
 }
 
-// A procedure the compiler could not take (too many continuations for its header) is
-// left out with a warning; one just within the limits stays.
+// A procedure the compiler could not take (more than 60 arguments) is left out with a
+// warning; one just within the limits stays.
 TEST_F(Ctor, ProceduresBeyondTheCompilersLimitsAreLeftOut) {
   std::vector<std::string> rows;
-  for (int i = 1; i <= 2000; ++i) rows.push_back("'wide', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
-  for (int i = 1; i <= 40; ++i) rows.push_back("'narrow', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
+  for (int i = 1; i <= 61; ++i) rows.push_back("'wide', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
+  for (int i = 1; i <= 60; ++i) rows.push_back("'narrow', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
   std::string script = ctortest::ParamSnapshot({rows[0]});
   PlainMssql({});
   std::string values;
@@ -347,8 +347,9 @@ TEST_F(Ctor, ProceduresBeyondTheCompilersLimitsAreLeftOut) {
   c.ConstructMethod("wide", false, notSupported);
   EXPECT_TRUE(notSupported);
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0], "Procedure \"wide\" is left out of the class: its method would hold a statement of more than "
-                         "24 line continuations.");
+  EXPECT_EQ(warnings[0],
+            "Procedure \"wide\" is left out of the class: its method would have 61 arguments, and Visual Basic takes "
+            "at most 60.");
   c.ConstructMethod("narrow", false, notSupported);
   EXPECT_FALSE(notSupported);
 }

@@ -112,9 +112,13 @@ TEST(ProcParamsCache, AnswersOnlyForNamesARefreshWouldFindTheSame) {
   EXPECT_EQ((*b)[0].Name, "@RETURN_VALUE");  // refresh order
   ASSERT_NE(cache.Find("spNone"), nullptr);
   EXPECT_TRUE(cache.Find("spNone")->empty());
-  // Names listed in two spellings, owner-qualified or quoted names, and unknown names
-  // are left to the refresh of that name.
-  for (const char* name : {"Twice", "dbo.spB", "[spB]", "spMissing"}) EXPECT_EQ(cache.Find(name), nullptr) << name;
+  // Names listed in two spellings are different procedures, each found by its exact
+  // spelling only; owner-qualified or quoted names, and unknown ones, are left to the
+  // refresh of that name.
+  ASSERT_NE(cache.Find("TWICE"), nullptr);
+  EXPECT_EQ((*cache.Find("TWICE"))[0].Name, "@x");
+  EXPECT_EQ((*cache.Find("Twice"))[0].Name, "@RETURN_VALUE");
+  for (const char* name : {"twice", "dbo.spB", "[spB]", "spMissing"}) EXPECT_EQ(cache.Find(name), nullptr) << name;
   // A catalogue that cannot be read caches nothing.
   EXPECT_FALSE(cache.Load(SnapshotConn(dir.file("missing.sql"))));
   EXPECT_EQ(cache.Find("spB"), nullptr);

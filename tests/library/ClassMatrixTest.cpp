@@ -194,7 +194,7 @@ TEST(ClassMatrixTest, HostileNamesAndValuesGiveCompilableClasses) {
       for (const char* said :
            {"Procedure \"wide\" is left out of the class: its method would have 2000 arguments",
             "Procedure \"twice\" is listed more than once", "Procedure \"twice\", parameter \"@x\" is listed more than once",
-            "Procedure \"Print\" becomes the method Print0.", "Procedure \"USP_GET\" becomes the method USP_GET1",
+            "Procedure \"Print\" becomes the method Print0.", "Procedure \"USP_GET\" becomes the method Get1",
             "Procedure \"Connect\" becomes the method Connect1", "Procedure \"nulls\", parameter \"@t\" has no data type",
             "parameter \"@t\" has no direction", "parameter \"@s\" has the negative size -5",
             "Procedure \"two_returns\", parameter \"@RETURN_VALUE\" is a second return value"})

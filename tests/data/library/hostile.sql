@@ -44,13 +44,13 @@ INSERT INTO ProcedureParameters VALUES ('q''#z', 0, '@w''#v', 1, 200, 10, 10, 0,
 -- the same procedure listed twice
 INSERT INTO sysobjects VALUES ('twice', 1015, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
 -- names that differ only in case, a bracket, a run of X's, a member's name, values missing or wrong
-INSERT INTO sysobjects VALUES ('usp_get', 1101', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
-INSERT INTO sysobjects VALUES ('USP_GET', 1102', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
-INSERT INTO sysobjects VALUES ('[usp_]bracket[]', 1103', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
-INSERT INTO sysobjects VALUES ('usp_XXXXXfoo', 1104', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
-INSERT INTO sysobjects VALUES ('Connect', 1105', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
-INSERT INTO sysobjects VALUES ('nulls', 1106', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
-INSERT INTO sysobjects VALUES ('two_returns', 1107', 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('usp_get', 1101, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('USP_GET', 1102, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('[usp_]bracket[]', 1103, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('usp_XXXXXfoo', 1104, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('Connect', 1105, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('nulls', 1106, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO sysobjects VALUES ('two_returns', 1107, 'P', 1, 0, 0, 0, 0, 0, '2026-01-01', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01', 0, 0, 0, 0, 0, 0, 0);
 INSERT INTO ProcedureParameters VALUES ('usp_get', 0, '@lower', 1, 3, 4, 10, 0, 0);
 INSERT INTO ProcedureParameters VALUES ('USP_GET', 10, '@upper', 1, 3, 4, 10, 0, 0);
 INSERT INTO ProcedureParameters VALUES ('[usp_]bracket[]', 0, '@b', 1, 3, 4, 10, 0, 0);
