@@ -389,10 +389,10 @@ void CSPConstructor::State::SetupParamAttributes() {
       p.Elem = e;
       SetupParam(p);
       // What the catalogue lists twice is passed twice, as listed: said, not mended.
-      const std::string where = "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name);
-      if (!listed.insert(p.Name).second) s.Warning(where + " is listed more than once; each listing is passed.");
+      auto where = [&] { return "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name); };
+      if (!listed.insert(p.Name).second) s.Warning(where() + " is listed more than once; each listing is passed.");
       if (p.DirCode == 4 && std::exchange(returnValue, true))
-        s.Warning(where + " is a second return value; it is passed as one.");
+        s.Warning(where() + " is a second return value; it is passed as one.");
     }
   });
 }
@@ -420,8 +420,8 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     const bool outOnly = p.DirCode == 2 || p.DirCode == 4;
     // A type or direction that is missing (or no number) reads as 0, which the class
     // passes on as it is.
-    if (type == 0) s.Warning(where + " has no data type (" + Shown(p.Type) + "); it is passed as adEmpty.");
-    if (p.DirCode == 0) s.Warning(where + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
+    if (type == 0) s.Warning(where() + " has no data type (" + Shown(p.Type) + "); it is passed as adEmpty.");
+    if (p.DirCode == 0) s.Warning(where() + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
 
     // A code without a constant name cannot be passed: the procedure is left out, and
     // the parameter is built with stand-ins so that the rest of the run goes on.
@@ -482,7 +482,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     // fixed-length nchar included); every other type is sent with size 0.
     if (!OneOf(typeConstName, {"adChar", "adWChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
       p.Size = "0";
-    if (Num(p.Size) < 0) s.Warning(where + " has the negative size " + p.Size + "; it is passed as it is.");
+    if (Num(p.Size) < 0) s.Warning(where() + " has the negative size " + p.Size + "; it is passed as it is.");
 
     // Empty arguments in the middle keep their place; trailing ones are trimmed away.
     std::string call;
