@@ -109,8 +109,8 @@ same "procforge-cli options" "$(man_options "$cli_page" "" | long_options)" "$("
 for cmd in $commands; do
   same "options of $cmd" "$(man_options "$cli_page" "$cmd")" "$(_procforge_cli_options "$cli" "$cmd" | grep -vx -- --help)"
 done
-if [ -x "$usr/bin/procforge" ] \
-   && help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/procforge" --help 2>/dev/null); then
+if [ -x "$usr/bin/procforge" ]; then
+  help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/procforge" --help)
   same "procforge options" "$(man_options "$usr/share/man/man1/procforge.1.gz" "" | long_options)" "$(long_options <<<"$help")"
 fi
 
