@@ -47,9 +47,9 @@ struct SectionDef {
   std::shared_ptr<bwXMLBrowser> CSettings::*Viewer;
 };
 const SectionDef kSections[] = {
-    {"Server", &CSettings::xServer},         {"StoredProc", &CSettings::xStoredProc}, {"AddnlFunc", &CSettings::xAddnlFunc},
-    {"ErrHndl", &CSettings::xErrHndl},       {"IniOptions", &CSettings::xIniOptions}, {"Misc", &CSettings::xMisc},
-    {"Code", &CSettings::xCode},             {"Packages", &CSettings::xPackages},
+    {"Server", &CSettings::xServer},   {"StoredProc", &CSettings::xStoredProc}, {"AddnlFunc", &CSettings::xAddnlFunc},
+    {"ErrHndl", &CSettings::xErrHndl}, {"IniOptions", &CSettings::xIniOptions}, {"Misc", &CSettings::xMisc},
+    {"Code", &CSettings::xCode},       {"Packages", &CSettings::xPackages},
 };
 
 constexpr const char* kCrLf = "\r\n";

@@ -152,9 +152,9 @@ TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
   // The conditions the builder sets from the server type, the integer keys and always, and
   // those of the switches in the profile key table.
   std::set<std::string> generator = {
-      "Trans", "Oracle", "NonOracle", "MSSQLSybase", "WithEvents", "NoEvents", "TransCOMP", "TransADO",
-      "TransAuto", "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath", "ConnInRegistry", "UseFaultnet",
-      "NoFaultnet", "AddErrProps", "AddTestConn", "StdRetVal", "ProcGroup", "WithEnums"};
+      "Trans",      "Oracle",      "NonOracle",       "MSSQLSybase", "WithEvents",      "NoEvents",       "TransCOMP",
+      "TransADO",   "TransAuto",   "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath", "ConnInRegistry", "UseFaultnet",
+      "NoFaultnet", "AddErrProps", "AddTestConn",     "StdRetVal",   "ProcGroup",       "WithEnums"};
   for (const MProfileKeys::Key& k : MProfileKeys::Keys())
     if (k.Cond) generator.insert(k.Cond);
   pf::CBlocks blocks;

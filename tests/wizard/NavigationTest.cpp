@@ -92,7 +92,7 @@ TEST_F(NavigationTest, TreeNodesHaveTheirTextParentPagePictureAndAnchor) {
     QTreeWidgetItem* node = walk[i];
     EXPECT_EQ(node->text(0).toStdString(), text);
     size_t parent = i;
-    while (parent > 0 && levels[--parent] >= level) {}
+    while (parent > 0 && levels[--parent] >= level) continue;
     EXPECT_EQ(node->parent(), level ? walk[parent] : nullptr);
     EXPECT_NE(pixels(MIcons::TreeImage(QString::fromStdString(image))), fallback) << "no picture for " << image;
     EXPECT_EQ(pixels(node->icon(0)), pixels(MIcons::TreeImage(QString::fromStdString(image))));
