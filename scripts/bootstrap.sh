@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git dpkg-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpugixml-dev
