@@ -1,0 +1,377 @@
+#include "vbcheck/VBLexer.h"
+
+namespace pf::vbcheck {
+
+bool IsOperatorWord(std::string_view w) {
+  static constexpr std::string_view kWords[] = {
+      "and",  "or",   "not",    "xor",  "eqv",  "imp",    "mod",    "like", "is",        "to",   "step",
+      "then", "else", "elseif", "if",   "case", "while",  "until",  "set",  "let",       "with", "in",
+      "each", "call", "return", "lset", "rset", "select", "typeof", "new",  "raiseevent"};
+  for (std::string_view k : kWords)
+    if (Equals(w, k)) return true;
+  return false;
+}
+
+bool IsReservedWord(std::string_view w) {
+  static const NameSet kWords = {
+      "access",   "addressof", "alias",      "and",        "any",        "append",   "as",     "base",    "binary",
+      "boolean",  "byref",     "byte",       "byval",      "call",       "case",     "close",  "compare", "const",
+      "currency", "date",      "decimal",    "declare",    "dim",        "do",       "double", "each",    "else",
+      "elseif",   "empty",     "end",        "enum",       "eqv",        "erase",    "error",  "event",   "exit",
+      "explicit", "false",     "for",        "friend",     "function",   "get",      "global", "gosub",   "goto",
+      "if",       "imp",       "implements", "in",         "input",      "integer",  "is",     "let",     "lib",
+      "like",     "line",      "local",      "lock",       "long",       "loop",     "lset",   "me",      "mod",
+      "module",   "new",       "next",       "not",        "nothing",    "null",     "object", "on",      "open",
+      "option",   "optional",  "or",         "output",     "paramarray", "preserve", "print",  "private", "property",
+      "ptrsafe",  "public",    "put",        "raiseevent", "random",     "read",     "redim",  "rem",     "resume",
+      "return",   "rset",      "seek",       "select",     "set",        "shared",   "single", "spc",     "static",
+      "step",     "stop",      "string",     "sub",        "tab",        "then",     "to",     "true",    "type",
+      "typeof",   "unlock",    "until",      "variant",    "wend",       "while",    "width",  "with",    "withevents",
+      "write",    "xor"};
+  return kWords.count(w) != 0;
+}
+
+bool IsKeywordName(std::string_view w) {
+  static const NameSet kWords = {
+      "and",        "as",      "boolean",  "byref",  "byte",       "byval",   "call",       "case",    "const",
+      "currency",   "date",    "declare",  "dim",    "do",         "double",  "each",       "else",    "elseif",
+      "empty",      "end",     "enum",     "eqv",    "event",      "exit",    "false",      "for",     "friend",
+      "function",   "global",  "gosub",    "goto",   "if",         "imp",     "implements", "integer", "is",
+      "let",        "like",    "long",     "loop",   "lset",       "me",      "mod",        "new",     "next",
+      "not",        "nothing", "null",     "object", "on",         "option",  "optional",   "or",      "paramarray",
+      "preserve",   "private", "property", "public", "raiseevent", "redim",   "rem",        "resume",  "return",
+      "rset",       "select",  "set",      "single", "static",     "stop",    "string",     "sub",     "then",
+      "to",         "true",    "type",     "typeof", "until",      "variant", "wend",       "while",   "with",
+      "withevents", "xor"};
+  return kWords.count(w) != 0;
+}
+
+bool IsLibraryName(std::string_view w) {
+  // VBA constants: vbCrLf, vbObjectError, vbTextCompare, vbKeyReturn, ...
+  if (w.size() > 2 && w[2] >= 'A' && w[2] <= 'Z' && Equals(w.substr(0, 2), "vb")) return true;
+  // ADO constants: the enumerations generated code uses are listed in full, so that a
+  // misspelt one is reported; the larger families seldom used are taken by their prefix.
+  static constexpr std::string_view kAdoFamilies[] = {
+      "adErr",    "adSchema",  "adFld",    "adRsn",         "adSeek",   "adProp",   "adRec",        "adCompare",
+      "adResync", "adFilter",  "adCopy",   "adMove",        "adDelete", "adCreate", "adOpenRecord", "adRecord",
+      "adField",  "adIndex",   "adKey",    "adRI",          "adCol",    "adPriv",   "adRight",      "adRole",
+      "adAccess", "adInherit", "adAction", "adColNullable", "adNotify", "adHold"};
+  for (std::string_view f : kAdoFamilies)
+    if (pf::NoCase::StartsWith(w, f)) return true;
+  static const NameSet kNames = {
+      // ADO data types, parameter directions and attributes.
+      "adEmpty", "adTinyInt", "adSmallInt", "adInteger", "adBigInt", "adUnsignedTinyInt", "adUnsignedSmallInt",
+      "adUnsignedInt", "adUnsignedBigInt", "adSingle", "adDouble", "adCurrency", "adDecimal", "adNumeric", "adBoolean",
+      "adError", "adUserDefined", "adVariant", "adIDispatch", "adIUnknown", "adGUID", "adDate", "adDBDate", "adDBTime",
+      "adDBTimeStamp", "adBSTR", "adChar", "adVarChar", "adLongVarChar", "adWChar", "adVarWChar", "adLongVarWChar",
+      "adBinary", "adVarBinary", "adLongVarBinary", "adChapter", "adFileTime", "adPropVariant", "adVarNumeric",
+      "adArray", "adParamUnknown", "adParamInput", "adParamOutput", "adParamInputOutput", "adParamReturnValue",
+      "adParamSigned", "adParamNullable", "adParamLong",
+      // Commands, execution, states, cursors, locks, events, connections, transactions.
+      "adCmdUnspecified", "adCmdUnknown", "adCmdText", "adCmdTable", "adCmdStoredProc", "adCmdFile", "adCmdTableDirect",
+      "adAsyncExecute", "adAsyncFetch", "adAsyncFetchNonBlocking", "adExecuteNoRecords", "adExecuteStream",
+      "adExecuteRecord", "adOptionUnspecified", "adStateClosed", "adStateOpen", "adStateConnecting", "adStateExecuting",
+      "adStateFetching", "adUseNone", "adUseServer", "adUseClient", "adUseClientBatch", "adOpenUnspecified",
+      "adOpenForwardOnly", "adOpenKeyset", "adOpenDynamic", "adOpenStatic", "adLockUnspecified", "adLockReadOnly",
+      "adLockPessimistic", "adLockOptimistic", "adLockBatchOptimistic", "adStatusOK", "adStatusErrorsOccurred",
+      "adStatusCantDeny", "adStatusCancel", "adStatusUnwantedEvent", "adConnectUnspecified", "adAsyncConnect",
+      "adModeUnknown", "adModeRead", "adModeWrite", "adModeReadWrite", "adModeShareDenyRead", "adModeShareDenyWrite",
+      "adModeShareExclusive", "adModeShareDenyNone", "adModeRecursive", "adPromptAlways", "adPromptComplete",
+      "adPromptCompleteRequired", "adPromptNever", "adXactUnspecified", "adXactChaos", "adXactReadUncommitted",
+      "adXactBrowse", "adXactCursorStability", "adXactReadCommitted", "adXactRepeatableRead", "adXactSerializable",
+      "adXactIsolated", "adXactCommitRetaining", "adXactAbortRetaining", "adXactSyncPhaseOne",
+      // Recordsets and streams.
+      "adPersistADTG", "adPersistXML", "adReadAll", "adReadLine", "adWriteChar", "adWriteLine", "adTypeBinary",
+      "adTypeText", "adLF", "adCR", "adCRLF", "adSaveCreateNotExist", "adSaveCreateOverWrite",
+      "adOpenStreamUnspecified", "adOpenStreamAsync", "adOpenStreamFromRecord", "adAffectCurrent", "adAffectGroup",
+      "adAffectAll", "adAffectAllChapters", "adSearchForward", "adSearchBackward", "adBookmarkCurrent",
+      "adBookmarkFirst", "adBookmarkLast", "adPosUnknown", "adPosBOF", "adPosEOF", "adGetRowsRest", "adEditNone",
+      "adEditInProgress", "adEditAdd", "adEditDelete", "adMarshalAll", "adMarshalModifiedOnly", "adAddNew", "adUpdate",
+      "adBookmark", "adApproxPosition", "adUpdateBatch", "adFind", "adClipString",
+      // Objects and libraries.
+      "app", "clipboard", "debug", "err", "erl", "forms", "printer", "printers", "screen", "vb", "vba", "adodb", "ador",
+      "adox", "msxml", "msxml2", "comsvcslib", "mtxas", "scripting", "stdole", "vbrun", "getobjectcontext", "saferef",
+      "getsecuritycallcontext",
+      // Conversions.
+      "cbool", "cbyte", "ccur", "cdate", "cdbl", "cdec", "cint", "clng", "csng", "cstr", "cvar", "cvdate", "cverr",
+      // Text.
+      "asc", "ascb", "ascw", "chr", "chrb", "chrw", "format", "formatcurrency", "formatdatetime", "formatnumber",
+      "formatpercent", "hex", "instr", "instrb", "instrrev", "join", "lcase", "left", "leftb", "len", "lenb", "ltrim",
+      "mid", "midb", "oct", "replace", "right", "rightb", "rtrim", "space", "split", "str", "strcomp", "strconv",
+      "strreverse", "trim", "ucase", "val", "filter", "monthname", "weekdayname",
+      // Numbers, dates and times.
+      "abs", "atn", "cos", "exp", "fix", "int", "log", "rnd", "round", "sgn", "sin", "sqr", "tan", "randomize",
+      "dateadd", "datediff", "datepart", "dateserial", "datevalue", "day", "hour", "minute", "month", "now", "second",
+      "time", "timer", "timeserial", "timevalue", "weekday", "year", "ddb", "fv", "ipmt", "irr", "mirr", "nper", "npv",
+      "pmt", "ppmt", "pv", "rate", "sln", "syd",
+      // Variants, arrays, objects.
+      "array", "choose", "iif", "switch", "partition", "isarray", "isdate", "isempty", "iserror", "ismissing", "isnull",
+      "isnumeric", "isobject", "lbound", "ubound", "typename", "vartype", "createobject", "getobject", "callbyname",
+      "objptr", "strptr", "varptr",
+      // Files, environment, user interaction.
+      "chdir", "chdrive", "curdir", "dir", "eof", "fileattr", "filecopy", "filedatetime", "filelen", "freefile",
+      "getattr", "kill", "loc", "lof", "mkdir", "reset", "rmdir", "setattr", "name", "command", "environ", "shell",
+      "appactivate", "sendkeys", "doevents", "beep", "msgbox", "inputbox", "getsetting", "savesetting", "deletesetting",
+      "getallsettings", "load", "unload", "loadpicture", "savepicture", "loadresstring", "loadresdata",
+      "loadrespicture", "qbcolor", "rgb", "imestatus", "inputb"};
+  return kNames.count(w) != 0;
+}
+
+namespace {
+
+class Lexer {
+ public:
+  Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {}
+
+  std::vector<Token> Run() {
+    Out_.reserve(T_.size() / 6 + 2);
+    if (T_.substr(0, 3) == "\xEF\xBB\xBF") P_ = 3;  // a UTF-8 byte order mark is no text
+    while (P_ < T_.size()) {
+      const char c = T_[P_];
+      if (IsBlank(c) || c == '\f' || c == '\x1a') {
+        ++P_;
+      } else if (IsLineEnd(c)) {
+        SkipLineEnd();
+        EndLogicalLine();
+      } else if (c == '\'') {
+        SkipComment();
+      } else if (c == '"') {
+        LexString();
+      } else if (IsIdentStart(c)) {
+        LexIdent();
+      } else if (IsDigit(c) || (c == '.' && P_ + 1 < T_.size() && IsDigit(T_[P_ + 1]) && !PrevIsOperand())) {
+        LexNumber();
+      } else if (c == '&' && P_ + 2 < T_.size() && (T_[P_ + 1] == 'H' || T_[P_ + 1] == 'h') && IsHexDigit(T_[P_ + 2])) {
+        LexRadix(IsHexDigit);
+      } else if (c == '&' && P_ + 2 < T_.size() && (T_[P_ + 1] == 'O' || T_[P_ + 1] == 'o') && IsDigit(T_[P_ + 2])) {
+        LexRadix(IsDigit);
+      } else if (c == '_' && RestOfLineBlank(P_ + 1)) {
+        Continuation();
+      } else if (c == '_') {
+        size_t n = P_ + 1;
+        while (n < T_.size() && IsBlank(T_[n])) ++n;
+        Report(Line_, n < T_.size() && T_[n] == '\'' ? "comment after a line continuation" : "misplaced '_'");
+        ++P_;
+      } else if (c == '[') {
+        LexBracketName();
+      } else if (c == '#') {
+        LexHash();
+      } else {
+        LexOperator();
+      }
+    }
+    EndLogicalLine();
+    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, Line_, {}});
+    return std::move(Out_);
+  }
+
+ private:
+  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0) {
+    Out_.push_back({Kind, Suffix, Line_, T_.substr(Begin, End - Begin)});
+  }
+  void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
+
+  bool AtStatementStart() const { return Out_.empty() || Out_.back().Kind == TK::Eol || Out_.back().Kind == TK::Colon; }
+  bool PrevIsOperand() const {
+    if (AtStatementStart()) return false;
+    const Token& t = Out_.back();
+    switch (t.Kind) {
+      case TK::Ident:
+        return !IsOperatorWord(t.Text);
+      case TK::Number:
+      case TK::String:
+      case TK::Date:
+        return true;
+      case TK::Op:
+        return t.Text == ")" || t.Text == "]";
+      default:
+        return false;
+    }
+  }
+  bool RestOfLineBlank(size_t From) const {
+    while (From < T_.size() && IsBlank(T_[From])) ++From;
+    return From >= T_.size() || IsLineEnd(T_[From]);
+  }
+  void SkipLineEnd() {
+    if (T_[P_] == '\r' && P_ + 1 < T_.size() && T_[P_ + 1] == '\n') ++P_;
+    ++P_;
+    ++Line_;
+  }
+  void EndLogicalLine() {
+    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, Line_ - 1, {}});
+    Continuations_ = 0;
+  }
+
+  // P_ is on a "_" followed by blanks up to the line end. Joins the next physical line to
+  // the current logical line and reports what VB refuses about it. Returns false when the
+  // statement cannot continue (last line, or an empty line follows).
+  bool JoinNextLine() {
+    const int line = Line_;
+    while (P_ < T_.size() && !IsLineEnd(T_[P_])) ++P_;
+    if (P_ >= T_.size()) {
+      Report(line, "line continuation on the last line");
+      return false;
+    }
+    SkipLineEnd();
+    if (++Continuations_ == 25) Report(Line_, "more than 24 line continuations in one statement");
+    if (RestOfLineBlank(P_)) {
+      Report(line, "line continuation followed by an empty line");
+      return false;
+    }
+    return true;
+  }
+
+  void Continuation() {
+    if (P_ > 0 && !IsBlank(T_[P_ - 1]) && !IsLineEnd(T_[P_ - 1]))
+      Report(Line_, "line continuation without a blank before '_'");
+    if (!JoinNextLine()) EndLogicalLine();
+  }
+
+  // A comment runs to the end of its line, and on to the next one when it ends in " _".
+  void SkipComment() {
+    for (;;) {
+      size_t e = P_;
+      while (e < T_.size() && !IsLineEnd(T_[e])) ++e;
+      size_t last = e;
+      while (last > P_ && IsBlank(T_[last - 1])) --last;
+      const bool continued = last >= P_ + 2 && T_[last - 1] == '_' && IsBlank(T_[last - 2]);
+      P_ = e;
+      if (!continued) return;
+      P_ = last - 1;
+      if (!JoinNextLine()) {
+        EndLogicalLine();
+        return;
+      }
+    }
+  }
+
+  void LexString() {
+    const size_t b = P_++;
+    for (;;) {
+      if (P_ >= T_.size() || IsLineEnd(T_[P_])) {
+        Report(Line_, "unterminated string literal");
+        break;
+      }
+      if (T_[P_] == '"') {
+        if (P_ + 1 < T_.size() && T_[P_ + 1] == '"') {
+          P_ += 2;
+          continue;
+        }
+        ++P_;
+        break;
+      }
+      ++P_;
+    }
+    Add(TK::String, b, P_);
+  }
+
+  void LexIdent() {
+    const size_t b = P_;
+    while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
+    const size_t e = P_;
+    if (AtStatementStart() && Equals(T_.substr(b, e - b), "rem") &&
+        (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
+      P_ = b;
+      SkipComment();
+      return;
+    }
+    char suffix = 0;
+    if (P_ < T_.size()) {
+      const char c = T_[P_];
+      const bool nextIdent = P_ + 1 < T_.size() && IsIdentChar(T_[P_ + 1]);
+      if (c == '$' || c == '%' || c == '@' || ((c == '&' || c == '!' || c == '#') && !nextIdent)) {
+        suffix = c;
+        ++P_;
+      }
+    }
+    Add(TK::Ident, b, e, suffix);
+  }
+
+  void LexNumber() {
+    const size_t b = P_;
+    while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+    if (P_ < T_.size() && T_[P_] == '.') {
+      ++P_;
+      while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+    }
+    if (P_ + 1 < T_.size() && (T_[P_] == 'E' || T_[P_] == 'e' || T_[P_] == 'D' || T_[P_] == 'd')) {
+      size_t q = P_ + 1;
+      if (q < T_.size() && (T_[q] == '+' || T_[q] == '-')) ++q;
+      if (q < T_.size() && IsDigit(T_[q])) {
+        P_ = q;
+        while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+      }
+    }
+    if (P_ < T_.size() && (T_[P_] == '%' || T_[P_] == '&' || T_[P_] == '!' || T_[P_] == '#' || T_[P_] == '@')) ++P_;
+    Add(TK::Number, b, P_);
+  }
+
+  void LexRadix(bool (*Digit)(char)) {
+    const size_t b = P_;
+    P_ += 2;
+    while (P_ < T_.size() && Digit(T_[P_])) ++P_;
+    if (P_ < T_.size() && (T_[P_] == '&' || T_[P_] == '%')) ++P_;
+    Add(TK::Number, b, P_);
+  }
+
+  void LexBracketName() {
+    size_t e = P_ + 1;
+    while (e < T_.size() && T_[e] != ']' && !IsLineEnd(T_[e])) ++e;
+    if (e >= T_.size() || T_[e] != ']') {
+      LexOperator();
+      return;
+    }
+    Add(TK::Ident, P_ + 1, e);
+    P_ = e + 1;
+  }
+
+  // "#" is a date literal #...# where an operand is expected, else an operator (file numbers,
+  // type suffix seen apart, conditional-compilation directives at a statement start).
+  void LexHash() {
+    if (!AtStatementStart() && !PrevIsOperand()) {
+      size_t e = P_ + 1;
+      bool digit = false, ok = true;
+      while (e < T_.size() && T_[e] != '#' && !IsLineEnd(T_[e])) {
+        const char c = T_[e];
+        if (IsDigit(c))
+          digit = true;
+        else if (!(IsIdentStart(c) || IsBlank(c) || c == '/' || c == ':' || c == '-' || c == ',' || c == '.'))
+          ok = false;
+        ++e;
+      }
+      if (ok && digit && e < T_.size() && T_[e] == '#') {
+        Add(TK::Date, P_, e + 1);
+        P_ = e + 1;
+        return;
+      }
+    }
+    LexOperator();
+  }
+
+  void LexOperator() {
+    const size_t b = P_;
+    const char c = T_[P_++];
+    if (P_ < T_.size()) {
+      const char n = T_[P_];
+      if ((c == '<' && (n == '=' || n == '>')) || (c == '>' && n == '=') || (c == ':' && n == '=')) {
+        ++P_;
+        Add(TK::Op, b, P_);
+        return;
+      }
+    }
+    Add(c == ':' ? TK::Colon : TK::Op, b, P_);
+  }
+
+  std::string_view T_;
+  std::vector<VBFinding>& F_;
+  std::vector<Token> Out_;
+  size_t P_ = 0;
+  int Line_ = 1;
+  int Continuations_ = 0;
+};
+
+}  // namespace
+
+std::vector<Token> Lex(std::string_view Text, std::vector<VBFinding>& Findings) { return Lexer(Text, Findings).Run(); }
+
+}  // namespace pf::vbcheck
