@@ -41,8 +41,14 @@ std::string Accepts(const Key& d) {
   return {};
 }
 
+KeyNamer& Namer() {
+  static KeyNamer namer = nullptr;
+  return namer;
+}
+
 std::string Check(const Key& d, std::string_view value) {
-  const std::string where = std::string(d.Section) + "." + d.Name;
+  std::string where = Namer() ? Namer()(d.Section, d.Name) : std::string();
+  if (where.empty()) where = std::string(d.Section) + "." + d.Name;
   switch (d.type) {
     case Type::Text:
       return {};
@@ -92,6 +98,8 @@ std::string CheckModuleName(std::string_view FileName) {
          "letter (A to Z) and hold only letters, digits and underscores (at most 255), and must not be a Visual "
          "Basic keyword.";
 }
+
+void SetKeyNamer(KeyNamer namer) { Namer() = namer; }
 
 std::string CheckKeyValue(std::string_view Section, std::string_view Key, std::string_view Value) {
   const MProfileKeys::Key* d = MProfileKeys::Find(Section, Key);

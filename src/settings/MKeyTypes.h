@@ -23,6 +23,12 @@ namespace pf::MKeyTypes {
 // section viewers refuse unknown names themselves).
 std::string CheckKeyValue(std::string_view Section, std::string_view Key, std::string_view Value);
 
+// How the refusals of CheckKeyValue name a key: "Section.Key" unless a front end names it
+// as its user sees it (the wizard: the field's label, the key in brackets after it). A
+// namer returns an empty text for keys it does not know, which keep "Section.Key".
+using KeyNamer = std::string (*)(std::string_view Section, std::string_view Key);
+void SetKeyNamer(KeyNamer namer);
+
 // Raises ERR_USER_CHECK with CheckKeyValue's message when it is not empty.
 void RequireKeyValue(std::string_view Section, std::string_view Key, std::string_view Value);
 

@@ -7,7 +7,7 @@ namespace pf {
 int ConsoleUserInterface::ShowMessage(const std::string& Msg, int Buttons, const std::string& Title) {
   if (!Title.empty()) std::fprintf(out_, "%s: ", Title.c_str());
   std::fprintf(out_, "%s\n", Msg.c_str());
-  if (Buttons != vbYesNo) {
+  if (!IsQuestion(Buttons)) {
     std::fflush(out_);
     return vbOK;
   }

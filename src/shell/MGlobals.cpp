@@ -44,12 +44,19 @@ IUserInterface& UserInterface() {
 
 void SetDisconnectServer(std::function<void()> disconnect) { Disconnect() = std::move(disconnect); }
 
-void ShowMessage(const std::string& Msg) {
+namespace {
+
+// ShowMessage, with Buttons vbOKOnly or a warning's vbOKOnly + vbExclamation.
+void ShowOK(const std::string& Msg, int Buttons) {
   // A start-up message must not hide behind the splash window.
   if (AppState != AS_RUNNING) UserInterface().CloseSplash();
   // Messages quote connection strings; their passwords are not shown.
-  UserInterface().ShowMessage(Secrets::Mask(Msg), vbOKOnly, "");
+  UserInterface().ShowMessage(Secrets::Mask(Msg), Buttons, "");
 }
+
+}  // namespace
+
+void ShowMessage(const std::string& Msg) { ShowOK(Msg, vbOKOnly); }
 
 void ShowError(const std::string& Msg) {
   UserInterface().ShowMessage(Msg.empty() ? "Unhandled application error." : Secrets::Mask(Msg), vbOKOnly, "Error");
@@ -64,7 +71,7 @@ void HandleUIError() {
   const AppError e = current ? ToAppError(current) : Faultnet31::Err().ToAppError();
   try {
     if (IsMessageRange(e.Number)) {
-      if (e.Number != ERR_CANCELED) ShowMessage(e.Description);
+      if (e.Number != ERR_CANCELED) ShowOK(e.Description, vbOKOnly + vbExclamation);
     } else {
       if (e.Source != kProcessedSource) {
         // The error passed no handler that wrote a report: write one here, so that
@@ -73,7 +80,7 @@ void HandleUIError() {
         Faultnet31::ErrorIn("MGlobals.HandleUIError", {}, EF_REPORT);
       }
       Faultnet31::ErrLogToFile("Errors.txt");
-      ShowMessage("Internal app error: " + e.Description);
+      ShowOK("Internal app error: " + e.Description, vbOKOnly + vbExclamation);
     }
   } catch (...) {
     // The handler of last resort has nobody to pass an error to.

@@ -25,7 +25,7 @@ class ScriptedUserInterface : public IUserInterface {
   // std::logic_error, so a test notices a question it did not expect.
   int ShowMessage(const std::string& Msg, int Buttons, const std::string& Title) override {
     Messages.push_back({Msg, Buttons, Title});
-    if (Buttons == vbOKOnly) return vbOK;
+    if (!IsQuestion(Buttons)) return vbOK;
     if (Answers.empty()) throw std::logic_error("No answer queued for the question: " + Msg);
     const int answer = Answers.front();
     Answers.pop_front();

@@ -11,7 +11,7 @@ namespace pf::wizard {
 
 CChildForm::CChildForm(QWidget* parent) : QWidget(parent) {
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(12, 10, 12, 8);
+  outer->setContentsMargins(8, 10, 8, 8);
   outer->setSpacing(6);
 
   heading_ = new QLabel(this);

@@ -15,13 +15,16 @@
 #include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
+#include "settings/MKeyTypes.h"
 #include "shell/MGlobals.h"
 #include "wizard/CQtUserInterface.h"
 #include "wizard/CUIController.h"
 #include "wizard/MWizardGlobals.h"
+#include "wizard/MAccessibility.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0VBCode.h"
 #include "wizard/frmSplash.h"
+#include "wizard/pages/PageTable.h"
 
 namespace pf::wizard::MStartExit {
 
@@ -69,6 +72,9 @@ bool Main() {
       MGlobals::AppState = MGlobals::AS_STARTING;
       p.Stopping = false;
       MGlobals::SetUserInterface(std::make_shared<CQtUserInterface>());
+      MAccessibility::Install();
+      // Refused values are named by their fields, as the pages label them.
+      MKeyTypes::SetKeyNamer(&PageTable::FieldName);
       ado::RegisterWithErrorLibrary();
       p.UIController = CUIController();
       p.Settings = std::make_unique<CSettings>();

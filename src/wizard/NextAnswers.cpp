@@ -27,7 +27,7 @@ bool ScriptedMessage(const std::string& Msg, int Buttons, const std::string& Tit
   Script* s = Active();
   if (!s) return false;
   s->Messages.push_back({Msg, Buttons, Title});
-  if (Buttons == vbOKOnly) {
+  if (!IsQuestion(Buttons)) {
     Answer = vbOK;
     return true;
   }

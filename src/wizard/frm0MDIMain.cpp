@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QScreen>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -58,6 +60,13 @@ std::string TagOf(const QTreeWidgetItem* node) {
   return node ? node->data(0, kTagRole).toString().toStdString() : std::string();
 }
 
+// The navigation tree, which tells the width its node texts need.
+class NavTree : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+  int ContentWidth() const { return sizeHintForColumn(0); }
+};
+
 frm0MDIMain::ConnectionDesigner& Designer() {
   static frm0MDIMain::ConnectionDesigner designer;
   return designer;
@@ -89,11 +98,15 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
 
   pnlLeft_ = new QWidget(pnlMain_);
   pnlLeft_->setObjectName("pnlLeft");
-  trvSettings_ = new QTreeWidget(pnlLeft_);
+  trvSettings_ = new NavTree(pnlLeft_);
   trvSettings_->setObjectName("trvSettings");
+  trvSettings_->setAccessibleName(tr("Settings pages"));
   trvSettings_->setHeaderHidden(true);
   trvSettings_->setColumnCount(1);
-  trvSettings_->setIndentation(14);
+  // The root stays open, so it needs no expand mark; the narrower tree leaves the pages
+  // room for their longest options at the starting size.
+  trvSettings_->setRootIsDecorated(false);
+  trvSettings_->setIndentation(12);
   trvSettings_->setIconSize(QSize(16, 16));
   trvSettings_->setSelectionMode(QAbstractItemView::SingleSelection);
   // Long node texts scroll sideways rather than being cut short.
@@ -121,9 +134,11 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
     const char* name;
     QString caption;
   };
-  for (const ButtonDecl& b : {ButtonDecl{"btnBack", tr("Previous")}, ButtonDecl{"btnNext", tr("Next")},
-                              ButtonDecl{"btnDone", tr("Done")}, ButtonDecl{"btnHelp", tr("Help...")},
-                              ButtonDecl{"btnAbout", tr("About...")}, ButtonDecl{"btnExit", tr("Exit")}}) {
+  // Their access keys (v, e, o, h, u, x) are left free on every page, which shares the
+  // window with them.
+  for (const ButtonDecl& b : {ButtonDecl{"btnBack", tr("Pre&vious")}, ButtonDecl{"btnNext", tr("N&ext")},
+                              ButtonDecl{"btnDone", tr("D&one")}, ButtonDecl{"btnHelp", tr("&Help...")},
+                              ButtonDecl{"btnAbout", tr("Abo&ut...")}, ButtonDecl{"btnExit", tr("E&xit")}}) {
     auto* button = new QPushButton(b.caption, pnlBottom_);
     button->setObjectName(b.name);
     button->setAutoDefault(false);
@@ -190,6 +205,25 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
     if (selecting_ || !node || QApplication::mouseButtons() != Qt::NoButton) return;
     UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
   });
+  // A node selected without a click or a key (through the accessibility layer) shows its
+  // page as well; this runs once the selection has settled, so a click or key that
+  // already showed the page finds nothing left to do.
+  connect(
+      trvSettings_, &QTreeWidget::itemSelectionChanged, this,
+      [this] {
+        const QList<QTreeWidgetItem*> selected = trvSettings_->selectedItems();
+        if (selected.size() != 1 || !currentForm_ || QApplication::mouseButtons() != Qt::NoButton ||
+            TagOf(selected.front()) == currentForm_->Name())
+          return;
+        QTreeWidgetItem* node = selected.front();
+        UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] {
+          SelectNode(node);
+          trvSettings_NodeClick(node);
+        }, TagOf(node));
+      },
+      Qt::QueuedConnection);
+  // Enter in the tree goes into the page, as Tab does.
+  trvSettings_->installEventFilter(this);
   connect(trvSettings_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* node) {
     // The root stays expanded.
     if (!nodes_.empty() && node == nodes_.front()) trvSettings_->expandItem(node);
@@ -239,22 +273,33 @@ void frm0MDIMain::LoadSelf() {
 }
 
 void frm0MDIMain::AdjustWindow() {
-  // The window's size is given in twips (1440 to the inch) at the screen's logical DPI.
+  // The starting size is given in twips (1440 to the inch) at the screen's logical DPI.
   const QScreen* s = screen();
   const double dpiX = s ? s->logicalDotsPerInchX() : 96.0;
   const double dpiY = s ? s->logicalDotsPerInchY() : 96.0;
   auto px = [](int twips, double dpi) { return static_cast<int>(twips * dpi / kTwipsPerInch + 0.5); };
-  setFixedSize(px(10300, dpiX), px(6900, dpiY));
+  startSize_ = QSize(px(10300, dpiX), px(6900, dpiY));
+  resize(startSize_);
   pnlLeft_->setFixedWidth(px(3200, dpiX));
 }
 
 void frm0MDIMain::SetThisFormStyle() {
-  // Neither resizable nor maximisable. Window flags can only change before the window is
-  // shown without hiding it; the fixed size holds in any case.
-  if (!isVisible())
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-  setFixedSize(size());
+  // The window may grow from its starting size, the tree and the page with it, but not
+  // shrink below it or below what the pages need, where they would be cut.
+  setMinimumSize(startSize_.expandedTo(minimumSizeHint()));
+  if (!isVisible()) resize(minimumSize());
+}
+
+int frm0MDIMain::TreeWidth() const {
+  // Measured with every group open, so that opening one never cuts a text, and with room
+  // for the vertical scroll bar that the open tree needs.
+  std::vector<bool> expanded;
+  for (QTreeWidgetItem* node : nodes_) expanded.push_back(node->isExpanded());
+  trvSettings_->expandAll();
+  const int width = static_cast<NavTree*>(trvSettings_)->ContentWidth() + 2 * trvSettings_->frameWidth() +
+                    trvSettings_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, trvSettings_);
+  for (size_t i = 0; i < nodes_.size(); ++i) nodes_[i]->setExpanded(expanded[i]);
+  return width;
 }
 
 QTreeWidgetItem* frm0MDIMain::AddNode(const QString& NodeText, QTreeWidgetItem* ParentNode, const QString& FormTag,
@@ -278,6 +323,7 @@ void frm0MDIMain::SetupNavTree() {
             table[i].ImageKey);
   }
   trvSettings_->expandItem(nodes_.front());
+  pnlLeft_->setFixedWidth(std::max(pnlLeft_->minimumWidth(), TreeWidth()));
   SelectNode(nodes_.front());
 }
 
@@ -291,6 +337,13 @@ void frm0MDIMain::LoadChildForms() {
   }
   currentForm_ = childForms_.at(kStartPage);
   pages_->setCurrentWidget(currentForm_);
+  // Tab goes from the tree into the page in front and from there to the buttons below:
+  // the buttons, made before the pages, move to the end of the focus chain.
+  QWidget* last = previousInFocusChain();
+  for (QPushButton* b : pnlBottom_->findChildren<QPushButton*>()) {
+    QWidget::setTabOrder(last, b);
+    last = b;
+  }
 }
 
 void frm0MDIMain::SetupChildForm(CChildForm* AForm) {
@@ -348,7 +401,8 @@ void frm0MDIMain::ShowForm(const std::string& NodeTag) {
           MStartExit::Settings()->Validate();
           pages_->setCurrentWidget(page);
           page->CopyControls(CD_TO_CONTROLS);
-          page->setFocus();
+          // Walking the tree with the arrow keys keeps the focus in the tree.
+          if (!trvSettings_->hasFocus()) page->setFocus();
           page->EnableControls();
           if (help_) help_->ShowHelp(page->HelpAnchor(), false);
         } catch (...) {
@@ -428,6 +482,14 @@ void frm0MDIMain::CheckButtonsState() {
 }
 
 bool frm0MDIMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == trvSettings_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      focusNextChild();
+      return true;
+    }
+    return QWidget::eventFilter(watched, event);
+  }
   if (event->type() == QEvent::MouseButtonDblClick && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->isEnabled()) {
     if (watched == Button("btnNext")) {
@@ -558,6 +620,30 @@ void frm0MDIMain::ShowHelpButton() {
 void frm0MDIMain::FormHelpUnloaded() { help_ = nullptr; }
 
 void frm0MDIMain::AddCompanionWindow(QWidget* w) { companions_.emplace_back(w); }
+
+std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area,
+                                             int MinWidth) {
+  constexpr int kGap = 8;
+  const int right = Area.right() - Main.right() - kGap;
+  const int left = Main.left() - Area.left() - kGap;
+  const bool toRight = right >= Wanted.width() || (left < Wanted.width() && right >= left);
+  const int room = toRight ? right : left;
+  if (room < MinWidth) return std::nullopt;
+  const int width = std::min(Wanted.width(), room);
+  const int height = std::min(Wanted.height(), Area.height());
+  const int top = std::clamp(Main.top(), Area.top(), Area.bottom() + 1 - height);
+  const int x = toRight ? Main.right() + 1 + kGap : Main.left() - kGap - width;
+  return QRect(x, top, width, height);
+}
+
+void frm0MDIMain::PlaceBeside(QWidget* w, int MinWidth) const {
+  const QScreen* s = screen();
+  if (!s) return;
+  if (const std::optional<QRect> place = BesideRect(frameGeometry(), w->size(), s->availableGeometry(), MinWidth)) {
+    w->resize(place->size());
+    w->move(place->topLeft());
+  }
+}
 
 void frm0MDIMain::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);

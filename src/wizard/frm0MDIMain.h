@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,13 @@ class frm0MDIMain : public QWidget {
   // Windows that follow the main window: hidden while it is minimised, shown again when
   // it is restored (the code viewers register here; the help window always does).
   void AddCompanionWindow(QWidget* w);
+  // Moves a window of its own (help, code viewer) beside this one, where the screen has
+  // room for it at least MinWidth wide: to the right, else to the left, narrowed to the
+  // room there; top edges aligned. Without such room it stays where it is.
+  void PlaceBeside(QWidget* w, int MinWidth) const;
+  // That place for a window of size Wanted beside the frame Main within the screen area
+  // Area; nothing when neither side has MinWidth.
+  static std::optional<QRect> BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth);
 
   // A generation run is in progress: the window's controls are disabled, and closing
   // the window cancels the run instead of exiting. nullptr when the run is over.
@@ -109,6 +117,8 @@ class frm0MDIMain : public QWidget {
 
  private:
   void SetThisFormStyle();
+  // The width the tree needs to show every node's text whole.
+  int TreeWidth() const;
   void CheckButtonsState();
   void AdjustWindow();
   void SetupNavTree();
@@ -141,6 +151,7 @@ class frm0MDIMain : public QWidget {
   CProgress* run_ = nullptr;
   bool selecting_ = false;  // the tree's selection is being set by the program
 
+  QSize startSize_;
   int fadeLevel_ = 0;
   qint64 fadeStart_ = 0;
 };

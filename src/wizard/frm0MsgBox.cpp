@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -17,16 +16,18 @@ namespace pf::wizard {
 
 frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options, const QString& caption,
                        const QStringList& choices, QWidget* parent)
-    : QDialog(parent), answer_(options == vbYesNoCancel ? vbCancel : options == vbYesNo ? vbNo : vbOK) {
+    : QDialog(parent),
+      answer_((options & 7) == vbYesNoCancel ? vbCancel : IsQuestion(options) ? vbNo : vbOK) {
   setObjectName("frm0MsgBox");
   setWindowTitle(caption);
   setModal(true);
 
   auto* icon = new QLabel(this);
-  const bool question = options == vbYesNo || options == vbYesNoCancel;
-  const QStyle::StandardPixmap kind = question ? QStyle::SP_MessageBoxQuestion
-                                      : caption == "Error" ? QStyle::SP_MessageBoxWarning
-                                                           : QStyle::SP_MessageBoxInformation;
+  const bool question = IsQuestion(options);
+  const bool warning = (options & vbExclamation) == vbExclamation || caption == "Error";
+  const QStyle::StandardPixmap kind = question  ? QStyle::SP_MessageBoxQuestion
+                                      : warning ? QStyle::SP_MessageBoxWarning
+                                                : QStyle::SP_MessageBoxInformation;
   icon->setPixmap(style()->standardIcon(kind).pixmap(32, 32));
   icon->setAlignment(Qt::AlignTop);
 
@@ -51,7 +52,7 @@ frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options,
     auto choice = [&](int i, const QString& standard) { return i < choices.size() ? choices[i] : standard; };
     addButton(choice(0, tr("&Yes")), vbYes, QDialogButtonBox::YesRole)->setDefault(true);
     addButton(choice(1, tr("&No")), vbNo, QDialogButtonBox::NoRole);
-    if (options == vbYesNoCancel) addButton(choice(2, tr("Cancel")), vbCancel, QDialogButtonBox::RejectRole);
+    if ((options & 7) == vbYesNoCancel) addButton(choice(2, tr("Cancel")), vbCancel, QDialogButtonBox::RejectRole);
   } else {
     addButton(tr("OK"), vbOK, QDialogButtonBox::AcceptRole)->setDefault(true);
   }
@@ -76,9 +77,10 @@ int frm0MsgBox::ShowMessage(const std::string& Msg, int Options, const std::stri
   if (NextAnswers::ScriptedMessage(Msg, Options, caption, answer)) return answer;
 
   // An error report is long: the box shows its first line, Details shows the rest.
-  QString text = QString::fromStdString(Msg);
+  // Line ends are CR LF in the program's texts; the window and the screen reader take LF.
+  QString text = QString::fromStdString(Msg).replace("\r\n", "\n");
   QString details;
-  const qsizetype lineEnd = text.indexOf(QRegularExpression("[\r\n]"));
+  const qsizetype lineEnd = text.indexOf('\n');
   if (lineEnd >= 0 && text.startsWith("Internal app error: ")) {
     details = text;
     text = text.left(lineEnd).trimmed();

@@ -28,6 +28,8 @@ namespace {
 // Save dialog options: ask before overwriting, keep the current folder, explorer style,
 // long names.
 constexpr int kSaveFlags = 0x28000A;
+// Narrower, a line of generated code no longer shows its statement.
+constexpr int kMinWidth = 480;
 
 QPointer<frm0VBCode>& Viewer(int32_t ModuleType) {
   static QPointer<frm0VBCode> classViewer, moduleViewer;
@@ -50,12 +52,13 @@ frm0VBCode::frm0VBCode(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName("frm0VBCode");
   setWindowIcon(MIcons::AppIcon());
   view_ = new CCodeView(this);
+  view_->setAccessibleName(tr("Generated code"));
   btnCopy_ = new QPushButton(tr("&Copy"), this);
   btnCopy_->setObjectName("btnCopy");
   btnCopy_->setToolTip(tr("Copy the code to the clipboard"));
   btnSaveAs_ = new QPushButton(tr("&Save As..."), this);
   btnSaveAs_->setObjectName("btnSaveAs");
-  btnClose_ = new QPushButton(tr("Close"), this);
+  btnClose_ = new QPushButton(tr("C&lose"), this);
   btnClose_->setObjectName("btnClose");
 
   auto* buttons = new QHBoxLayout;
@@ -107,6 +110,8 @@ void frm0VBCode::SetCode(int32_t ModuleType, const std::string& AProlog, const s
           }
           MUtils::SaveText(tempFile_, html);
           view_->LoadFile(tempFile_);
+          if (!isVisible())
+            if (frm0MDIMain* main = MStartExit::MainForm()) main->PlaceBeside(this, kMinWidth);
           show();
           raise();
         } catch (...) {

@@ -199,6 +199,12 @@ void frmDataLink::ShowFields() {
                                 "pairs: edit it as text.")
                            : QString());
   lblRawNote_->setVisible(raw);
+  // Rows hidden for another provider give their room back: a shown dialog keeps its width
+  // and takes the height its rows need.
+  if (isVisible()) {
+    layout()->activate();
+    resize(width(), hasHeightForWidth() ? heightForWidth(width()) : sizeHint().height());
+  }
 }
 
 void frmDataLink::FieldEdited(Field f, const QString& value) {

@@ -1,7 +1,6 @@
 #include "wizard/frmHelp.h"
 
 #include <QCloseEvent>
-#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -14,6 +13,10 @@
 
 namespace pf::wizard {
 
+namespace {
+constexpr int kMinWidth = 260;  // narrower, the guide no longer reads well
+}  // namespace
+
 frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {
   setObjectName("frmHelp");
   setWindowTitle(tr("Procforge Help"));
@@ -21,6 +24,7 @@ frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {
   setAttribute(Qt::WA_DeleteOnClose);
   browser_ = new QTextBrowser(this);
   browser_->setObjectName("brwHelp");
+  browser_->setAccessibleName(tr("User guide"));
   browser_->setOpenExternalLinks(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -43,11 +47,7 @@ void frmHelp::ShowHelp(const std::string& Anchor, bool Position) {
         QUrl url = QUrl::fromLocalFile(QString::fromStdString(MGlobals::GetHelpFileName()));
         url.setFragment(QString::fromStdString(Anchor));
         if (!isVisible() && Position) {
-          if (QScreen* s = screen()) {
-            const QRect area = s->availableGeometry();
-            const int gap = 300 * logicalDpiX() / 1440;
-            move(area.right() - frameGeometry().width() - gap, area.top() + (area.height() - height()) / 3);
-          }
+          if (frm0MDIMain* main = MStartExit::MainForm()) main->PlaceBeside(this, kMinWidth);
           show();
         }
         browser_->setSource(url);

@@ -16,8 +16,8 @@ class frmHelp : public QWidget {
   explicit frmHelp(QWidget* owner);
   ~frmHelp() override;
 
-  // Shows the user guide at Anchor. With Position, a window not yet shown is moved to the
-  // right edge of the screen and shown (without blocking the wizard).
+  // Shows the user guide at Anchor. With Position, a window not yet shown is placed beside
+  // the main window where the screen has room and shown (without blocking the wizard).
   void ShowHelp(const std::string& Anchor, bool Position);
   // The address shown: the guide's URL with the anchor as its fragment.
   QUrl Source() const;

@@ -53,6 +53,7 @@ TEST_F(Messages, RoutinesUseTheirButtonsAndTitles) {
   EXPECT_FALSE(MGlobals::AskYesNo("Overwrite?"));
   ASSERT_EQ(ui->Messages.size(), 4u);
   EXPECT_EQ(ui->Messages[0].Title, "");
+  EXPECT_EQ(ui->Messages[0].Buttons, vbOKOnly);
   EXPECT_EQ(ui->Messages[1].Msg, "Unhandled application error.");
   EXPECT_EQ(ui->Messages[1].Title, "Error");
   EXPECT_EQ(ui->Messages[2].Buttons, vbYesNo);
@@ -77,6 +78,7 @@ TEST_F(Messages, HandleUIErrorByKindOfError) {
   Handle([] { Faultnet31::Check(false, ERR_CANCELED, "Operation Canceled"); });
   ASSERT_EQ(ui->Messages.size(), 1u);
   EXPECT_EQ(ui->Messages[0].Msg, "");
+  EXPECT_EQ(ui->Messages[0].Buttons, vbOKOnly + vbExclamation);  // a refusal is a warning
   EXPECT_FALSE(pftest::ReadAll(dir.file("Errors.txt")).size());
 
   // An internal error goes to the log with its report and is shown as such.

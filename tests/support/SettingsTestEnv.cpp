@@ -24,7 +24,7 @@ void SettingsTest::TearDown() {
 std::vector<std::string> SettingsTest::Shown() const {
   std::vector<std::string> lines;
   for (const auto& m : ui->Messages) {
-    const char* kind = m.Buttons == pf::vbOKOnly ? (m.Title == "Error" ? "Error" : "Message")
+    const char* kind = !pf::IsQuestion(m.Buttons) ? (m.Title == "Error" ? "Error" : "Message")
                                                  : (m.Title == "Confirm" ? "Confirm" : "Ask");
     lines.push_back(std::string(kind) + ": " + m.Msg);
   }

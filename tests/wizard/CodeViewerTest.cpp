@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include <QAccessible>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QPushButton>
@@ -60,6 +62,9 @@ TEST_F(CodeViewerTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheN
     ASSERT_NE(v, nullptr) << type;
     EXPECT_TRUE(v->isVisible());
     EXPECT_EQ(v->windowTitle().toStdString(), files[type] + " (Procforge)");
+    // A screen reader finds a frame holding named code.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(v)->role(), QAccessible::Window);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(v->View())->text(QAccessible::Name).isEmpty());
     EXPECT_EQ(v->TempFileName(), dir.file(type == 1 ? "$$$TmpCls.htm" : "$$$TmpBas.htm"));
 
     const std::string code = Code(type);

@@ -51,6 +51,16 @@ TEST_F(DataLinkDialogTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
   EXPECT_TRUE(sql.FieldEdit(Field::Database)->isVisibleTo(&sql));
   EXPECT_FALSE(sql.FieldEdit(Field::File)->isVisibleTo(&sql));
 
+  // A provider that needs fewer fields leaves no gap where the others were.
+  sql.show();
+  const int tall = sql.height();
+  auto* providers = sql.findChild<QComboBox*>("cmbProvider");
+  emit providers->activated(providers->findText("Catalogue snapshot file", Qt::MatchStartsWith));
+  EXPECT_TRUE(sql.FieldEdit(Field::File)->isVisibleTo(&sql));
+  EXPECT_LT(sql.height(), tall);
+  EXPECT_EQ(sql.height(), sql.heightForWidth(sql.width()));
+  sql.hide();
+
   frmDataLink integrated(kStrings[1], nullptr);
   EXPECT_TRUE(integrated.findChild<QCheckBox*>("chkIntegratedSecurity")->isChecked());
   EXPECT_FALSE(integrated.FieldEdit(Field::User)->isEnabled());

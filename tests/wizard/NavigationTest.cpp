@@ -3,14 +3,19 @@
 
 #include <gmock/gmock.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 
 #include "errors/AppError.h"
@@ -219,9 +224,21 @@ TEST_F(NavigationTest, CaptionIsTheProfileNameUpToItsFirstFullStop) {
     Main().UpdateCaption();
     EXPECT_EQ(Main().windowTitle().toStdString(), caption) << profile;
   }
-  // Fixed size: neither resizable nor maximisable.
-  EXPECT_EQ(Main().minimumSize(), Main().maximumSize());
-  EXPECT_FALSE(Main().windowFlags() & Qt::WindowMaximizeButtonHint);
+  // It starts at 10300 x 6900 twips (96 dots per inch here), or as wide as the widest
+  // page needs with this font, and may grow, not shrink.
+  EXPECT_EQ(Main().height(), 460);
+  EXPECT_GE(Main().width(), 687);
+  EXPECT_EQ(Main().minimumSize(), Main().size());
+  EXPECT_EQ(Main().size(), Main().size().expandedTo(Main().minimumSizeHint()));
+  EXPECT_GT(Main().maximumSize().width(), 687);
+  // Every node's text is whole at that size, with every group open and the vertical
+  // scroll bar that needs: nothing to scroll sideways to.
+  QTreeWidget* tree = Main().Tree();
+  Main().show();
+  tree->expandAll();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(tree->verticalScrollBar()->isVisible());
+  EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(NavigationTest, ExitAskedNoStaysAskedYesSavesTheProfile) {
@@ -290,6 +307,8 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   frmHelp* help = Main().HelpForm();
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->role(), QAccessible::Window);
+  EXPECT_FALSE(QAccessible::queryAccessibleInterface(help->findChild<QWidget*>("brwHelp"))->text(QAccessible::Name).isEmpty());
   EXPECT_EQ(help->Source().fragment(), "ServerPage");
   Click("btnNext");
   EXPECT_EQ(help->Source().fragment(), "StdConfigPage");
@@ -297,12 +316,41 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(Main().HelpForm(), nullptr);
 
+  // Beside the main window where the screen has room: right, else left, narrowed down to
+  // the minimum width; never over it.
+  const QRect screen(0, 0, 1280, 1024), main(300, 100, 687, 460);
+  const struct {
+    QRect Main;
+    int Width, MinWidth;
+    std::optional<QRect> Place;
+  } places[] = {
+      {main, 280, 200, QRect(995, 100, 280, 600)},
+      {main, 400, 200, QRect(0, 100, 292, 600)},           // narrowed, on the wider side
+      {main.translated(290, 0), 280, 200, QRect(302, 100, 280, 600)},  // the left side
+      {main.translated(0, 600), 280, 200, QRect(995, 424, 280, 600)},  // kept on the screen
+      {main, 460, 320, std::nullopt},                      // no room on either side
+  };
+  for (const auto& p : places)
+    EXPECT_EQ(frm0MDIMain::BesideRect(p.Main, QSize(p.Width, 600), screen, p.MinWidth), p.Place) << p.Width;
+
   // A missing guide is a plain message naming its path.
   std::filesystem::remove(MGlobals::GetHelpFileName());
   Click("btnHelp");
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0], "Help file not found: \r\n" + MGlobals::GetHelpFileName());
   EXPECT_EQ(Main().HelpForm(), nullptr);
+  // The message window itself, as a screen reader reads it: no CR in the text.
+  NextAnswers::Stop();
+  QString text;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) {
+      text = QAccessible::queryAccessibleInterface(box->findChild<QLabel*>("lblMessage"))->text(QAccessible::Name);
+      box->close();
+    }
+  });
+  Click("btnHelp");
+  EXPECT_EQ(text.toStdString(), "Help file not found: \n" + MGlobals::GetHelpFileName());
+  script = &NextAnswers::Start();
 }
 
 TEST_F(NavigationTest, FileDialogsFreezeTheTreeAndReleaseItLater) {

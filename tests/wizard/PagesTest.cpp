@@ -4,11 +4,17 @@
 
 #include <gmock/gmock.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <iomanip>
 #include <map>
@@ -20,6 +26,7 @@
 #include "settings/CSettings.h"
 #include "settings/MProfileKeys.h"
 #include "xml/bwXMLBrowser.h"
+#include "wizard/ChildForms.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/pages/CTablePage.h"
@@ -204,32 +211,137 @@ TEST_F(PagesTest, ClickingOrTypingInAControlOfARuleAppliesTheRulesAtOnce) {
   }
 }
 
-TEST_F(PagesTest, ControlsCanBeReachedByKeyboardAndNamedByScreenReaders) {
-  for (const PageTable::Page& row : PageTable::Pages()) {
-    if (row.OwnLayout) continue;
-    SCOPED_TRACE(row.Name);
-    CChildForm* page = Main().GetChildForm(row.Name);
-    std::map<QChar, QString> mnemonics;
-    auto mnemonic = [&](const QString& text, const QString& owner) {
-      const qsizetype amp = text.indexOf('&');
-      if (amp < 0 || amp + 1 >= text.size()) return false;
-      const QChar key = text[amp + 1].toLower();
-      EXPECT_EQ(mnemonics.count(key), 0u) << "Alt+" << QString(key).toStdString() << " on "
-                                          << owner.toStdString() << " and " << mnemonics[key].toStdString();
-      mnemonics[key] = owner;
-      return true;
-    };
+// The controls a user works with: buttons, fields, lists (not the parts inside a combo
+// box or a list).
+bool Interactive(const QWidget* w) {
+  if (qobject_cast<const QComboBox*>(w->parentWidget())) return false;
+  return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+         qobject_cast<const QComboBox*>(w) || qobject_cast<const QListWidget*>(w);
+}
+
+QAccessible::Role RoleOf(const QWidget* w) {
+  if (qobject_cast<const QRadioButton*>(w)) return QAccessible::RadioButton;
+  if (qobject_cast<const QCheckBox*>(w)) return QAccessible::CheckBox;
+  if (qobject_cast<const QAbstractButton*>(w)) return QAccessible::Button;
+  if (qobject_cast<const QLineEdit*>(w)) return QAccessible::EditableText;
+  if (qobject_cast<const QComboBox*>(w)) return QAccessible::ComboBox;
+  return QAccessible::List;
+}
+
+// What the control's label shows, without the access-key "&": a button's own text, a
+// field's buddy label (without its closing ":"), else the check box made just before it.
+std::string LabelText(QWidget* page, QWidget* w) {
+  QString text;
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().remove('&').toStdString();
+  for (QWidget* x : page->findChildren<QWidget*>()) {
+    if (!text.isEmpty()) break;
+    if (x == w) break;
+    if (auto* label = qobject_cast<QLabel*>(x); label && label->buddy() == w) text = label->text();
+  }
+  if (text.isEmpty()) {
+    QCheckBox* before = nullptr;
+    for (QWidget* x : page->findChildren<QWidget*>()) {
+      if (x == w) break;
+      if (auto* chk = qobject_cast<QCheckBox*>(x)) before = chk;
+    }
+    if (before) text = before->text();
+  }
+  text.remove('&');
+  while (text.endsWith(':') || text.endsWith(' ')) text.chop(1);
+  return text.toStdString();
+}
+
+// Every page, shown by selecting its node through the accessibility layer, as a screen
+// reader user and a keyboard user meet it: every control has its role and the name its
+// label shows, Tab reaches each enabled one (an option group at its set button) going from
+// the tree through the page to the buttons below, and no access key is taken twice in the
+// window.
+TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
+  Main().show();
+  Main().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+  QTreeWidget* tree = Main().Tree();
+  tree->expandAll();
+  QAccessibleInterface* treeAccess = QAccessible::queryAccessibleInterface(tree);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&Main())->role(), QAccessible::Window);
+  EXPECT_FALSE(treeAccess->text(QAccessible::Name).isEmpty());
+
+  std::map<QChar, QString> windowKeys;
+  for (QPushButton* b : Main().findChild<QWidget*>("pnlBottom")->findChildren<QPushButton*>())
+    windowKeys[b->text().at(b->text().indexOf('&') + 1).toLower()] = b->objectName();
+  ASSERT_EQ(windowKeys.size(), 6u);
+
+  int row = 0;  // with every group open, the tree's rows are the pages in table order
+  for (const ChildFormDecl& node : ChildFormTable()) {
+    SCOPED_TRACE(node.Tag);
+    if (Current() != node.Tag) {
+      ASSERT_TRUE(treeAccess->tableInterface()->selectRow(row));
+      QCoreApplication::processEvents();
+    }
+    ++row;
+    ASSERT_EQ(Current(), node.Tag);
+    ASSERT_EQ(Selected(), node.Tag);
+    CChildForm* page = Main().CurrentForm();
+
+    std::map<QChar, QString> keys = windowKeys;
+    std::set<QWidget*> expected;
     for (QWidget* w : page->findChildren<QWidget*>()) {
-      if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy()) {
-        EXPECT_TRUE(mnemonic(label->text(), label->objectName())) << label->objectName().toStdString();
-        EXPECT_FALSE(label->buddy()->accessibleName().isEmpty()) << label->buddy()->objectName().toStdString();
-      } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        EXPECT_TRUE(mnemonic(b->text(), b->objectName())) << b->objectName().toStdString();
-      } else if (qobject_cast<QLineEdit*>(w) && w->parentWidget() == page) {
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+      const auto* label = qobject_cast<QLabel*>(w);
+      const auto* button = qobject_cast<QAbstractButton*>(w);
+      if ((label && label->buddy() && Interactive(label->buddy())) || button) {
+        const QString text = label ? label->text() : button->text();
+        const qsizetype amp = text.indexOf('&');
+        ASSERT_TRUE(amp >= 0 && amp + 1 < text.size()) << w->objectName().toStdString() << " has no access key";
+        const QChar key = text[amp + 1].toLower();
+        EXPECT_EQ(keys.count(key), 0u) << "Alt+" << QString(key).toStdString() << " on "
+                                       << w->objectName().toStdString() << " and " << keys[key].toStdString();
+        keys[key] = w->objectName();
+      }
+      if (!Interactive(w) || !w->isVisibleTo(page)) continue;
+      QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
+      EXPECT_EQ(access->role(), RoleOf(w)) << w->objectName().toStdString();
+      EXPECT_EQ(access->text(QAccessible::Name).toStdString(), LabelText(page, w)) << w->objectName().toStdString();
+      if (w->isEnabled() && (!qobject_cast<QRadioButton*>(w) || w->focusPolicy() & Qt::TabFocus)) expected.insert(w);
+    }
+
+    // Tab from the tree: the page's controls first, then the window's buttons.
+    tree->setFocus();
+    std::set<QWidget*> reached;
+    bool leftPage = false;
+    for (int i = 0; i < 80; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* at = QApplication::focusWidget();
+      if (at == tree) break;
+      if (!page->isAncestorOf(at)) {
+        leftPage = true;
+        continue;
+      }
+      EXPECT_FALSE(leftPage) << at->objectName().toStdString() << " comes after the buttons";
+      reached.insert(at);
+      // An option group is entered at its set button.
+      if (auto* opt = qobject_cast<QRadioButton*>(at)) {
+        for (QRadioButton* b : page->findChildren<QRadioButton*>(opt->objectName()))
+          EXPECT_FALSE(b->isChecked() && b->isEnabled() && b != opt) << opt->objectName().toStdString();
       }
     }
+    for (QWidget* w : expected) EXPECT_EQ(reached.count(w), 1u) << w->objectName().toStdString() << " not reached";
   }
+
+  // The arrow keys move the choice of an option group; moving in the tree keeps the focus
+  // there, Enter goes into the page.
+  Main().SelectNodeByTag("frmChildSrvr");
+  CTablePage& server = Page("frmChildSrvr");
+  server.SetOption("optSrvrType", 1);
+  server.Options("optSrvrType")[1]->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  EXPECT_EQ(server.OptionIndex("optSrvrType"), 2);
+  EXPECT_EQ(QApplication::focusWidget(), server.Options("optSrvrType")[2]);
+  tree->setFocus();
+  QTest::keyClick(tree, Qt::Key_Down);
+  EXPECT_EQ(Current(), "frmChildStdConfigs");
+  EXPECT_EQ(QApplication::focusWidget(), tree);
+  QTest::keyClick(tree, Qt::Key_Return);
+  EXPECT_TRUE(Main().CurrentForm()->isAncestorOf(QApplication::focusWidget()));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
@@ -54,11 +55,16 @@ class Screenshots : public WizardTest {
 };
 
 TEST_F(Screenshots, EveryPageOfTheMainWindow) {
-  int i = 0;
-  for (const std::string& tag : TreeTags()) {
-    Main().SelectNodeByTag(tag);
-    ASSERT_EQ(Current(), tag);
-    Save(&Main(), QString("wizard_%1_%2").arg(++i, 2, 10, QChar('0')).arg(QString::fromStdString(tag)));
+  // At the starting size, then grown with every group of the tree open.
+  for (const char* size : {"", "_large"}) {
+    int i = 0;
+    for (const std::string& tag : TreeTags()) {
+      Main().SelectNodeByTag(tag);
+      ASSERT_EQ(Current(), tag);
+      Save(&Main(), QString("wizard_%1_%2%3").arg(++i, 2, 10, QChar('0')).arg(QString::fromStdString(tag), size));
+    }
+    Main().resize(1000, 720);
+    Main().Tree()->expandAll();
   }
   frmDataLink link("Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password=secret", nullptr,
                    &Main());
@@ -99,6 +105,8 @@ TEST_F(Screenshots, CodeViewerWithTheSampleClassAndTheHelpWindow) {
   ASSERT_NE(Main().HelpForm(), nullptr);
   QTest::qWait(200);
   Save(Main().HelpForm(), "frmHelp");
+  // Both windows as they stand on the screen.
+  EXPECT_TRUE(Main().screen()->grabWindow(0).save(folder + "/frmHelp_beside_main.png"));
 }
 
 }  // namespace

@@ -18,7 +18,9 @@
 #include "errors/Faultnet31.h"
 #include "xml/bwXMLBrowser.h"
 #include "support/TestEnv.h"
+#include "settings/MKeyTypes.h"
 #include "wizard/CUIController.h"
+#include "wizard/pages/PageTable.h"
 
 namespace {
 
@@ -131,6 +133,16 @@ TEST_F(UIControllerTest, TypedTextTheKeyRefusesIsReportedAndNotStored) {
   txt->setText("45");
   ui.CopyControl(txt, "CmdTimeout");
   EXPECT_EQ(ini.strAttr("CmdTimeout"), "45");
+
+  // The wizard names the field as its page labels it, the key after it.
+  MKeyTypes::SetKeyNamer(&PageTable::FieldName);
+  txt->setText("");
+  EXPECT_EQ(pftest::Raised([&] { ui.CopyControl(txt, "CmdTimeout"); }).Description,
+            "\"Command timeout (seconds)\" on the page ADO [IniOptions.CmdTimeout] takes a whole number from 0 to "
+            "2147483647, not ''.");
+  EXPECT_EQ(MKeyTypes::CheckKeyValue("Code", "ClassFile", "1st.cls").substr(0, 56),
+            "\"Class file\" on the page Output Files [Code.ClassFile]: ");
+  MKeyTypes::SetKeyNamer(nullptr);
 }
 
 TEST_F(UIControllerTest, OptionGroupStoresTheSetIndexAndLoadsOnlyAMatch) {

@@ -12,6 +12,7 @@
 #include "errors/Faultnet31.h"
 #include "base/AppPaths.h"
 #include "settings/CSettings.h"
+#include "settings/MKeyTypes.h"
 #include "shell/MGlobals.h"
 #include "support/SettingsTestEnv.h"
 #include "xml/bwXMLBrowser.h"
@@ -75,6 +76,7 @@ void WizardTest::TearDown() {
   frm0MDIMain::SetConnectionDesigner(nullptr);
   SetCodeViewer(nullptr);
   MGlobals::SetUserInterface(nullptr);
+  MKeyTypes::SetKeyNamer(nullptr);
   MGlobals::AppState = MGlobals::AS_STARTING;
   AppPaths::SetProgramFolder("");
 }

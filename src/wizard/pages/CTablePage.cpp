@@ -22,6 +22,7 @@
 #include "xml/bwXMLBrowser.h"
 #include "wizard/CUIController.h"
 #include "wizard/ChildForms.h"
+#include "wizard/MAccessibility.h"
 #include "wizard/MStartExit.h"
 
 namespace pf::wizard {
@@ -30,8 +31,6 @@ using PageTable::Kind;
 using PageTable::Term;
 
 namespace {
-
-QString Plain(const char* caption) { return QString::fromUtf8(caption).remove('&'); }
 
 // "Section.Key" of a rule term.
 std::pair<std::string, std::string> SplitKey(const char* sectionKey) {
@@ -51,7 +50,6 @@ CTablePage::CTablePage(const char* pageName, QWidget* parent) : CChildForm(paren
 void CTablePage::Build() {
   if (row_->Instruct) SetInstruction(QString::fromUtf8(row_->Instruct));
   QHBoxLayout* row = nullptr;  // the row of the control before, for controls placed beside it
-  QWidget* lastCheck = nullptr;
   for (const PageTable::Control& c : row_->Controls) {
     QWidget* w = nullptr;
     QLabel* label = nullptr;
@@ -59,12 +57,9 @@ void CTablePage::Build() {
       case Kind::Check:
         w = new QCheckBox(QString::fromUtf8(c.Caption), this);
         break;
-      case Kind::Text: {
-        auto* t = new QLineEdit(this);
-        w = t;
-        if (!c.Caption && lastCheck) t->setAccessibleName(static_cast<QCheckBox*>(lastCheck)->text().remove('&'));
+      case Kind::Text:
+        w = new QLineEdit(this);
         break;
-      }
       case Kind::Number: {
         auto* t = new QLineEdit(this);
         t->setValidator(new QIntValidator(0, 2147483647, t));
@@ -102,14 +97,17 @@ void CTablePage::Build() {
         auto* frame = new QGroupBox(QString::fromUtf8(c.Caption), this);
         frame->setObjectName(QString::fromUtf8(c.Name) + "Frame");
         auto* v = new QVBoxLayout(frame);
-        v->setContentsMargins(8, 4, 8, 4);
+        v->setContentsMargins(6, 4, 6, 4);
         v->setSpacing(2);
+        QList<QRadioButton*> group;
         for (int i = 0; i < static_cast<int>(c.Items.size()); ++i) {
           auto* opt = new QRadioButton(QString::fromUtf8(c.Items[i]), frame);
           opt->setObjectName(c.Name);
           opt->setProperty("Index", i);
           v->addWidget(opt);
+          group << opt;
         }
+        MAccessibility::OptionGroup(group);
         w = frame;
         break;
       }
@@ -119,9 +117,10 @@ void CTablePage::Build() {
       label = new QLabel(QString::fromUtf8(c.Caption), this);
       label->setObjectName(QString("lbl") + c.Name);
       label->setBuddy(w);
-      w->setAccessibleName(Plain(c.Caption));
     }
-    lastCheck = c.K == Kind::Check ? w : nullptr;
+    // Fields are named by their label (a text under a check box by the box), as a
+    // screen reader reads them.
+    if (label || c.K == Kind::Text) w->setAccessibleName(QString::fromStdString(PageTable::Label(*row_, c)));
 
     if (c.SameRow && row) {
       // Before the row's closing stretch, when it has one.

@@ -1,5 +1,8 @@
 #include "wizard/pages/PageTable.h"
 
+#include "base/NoCase.h"
+#include "wizard/ChildForms.h"
+
 namespace pf::wizard::PageTable {
 
 Term ServerIs(std::initializer_list<int> types) {
@@ -38,7 +41,7 @@ std::vector<Page> MakePages() {
        "gets its own (Class Connection Source, Class Default Connection).",
        {
            {K::Options, "optSrvrType", "SrvrType", "Database server",
-            {"Microsoft &Access", "Microsoft &SQL Server", "S&ybase", "&Oracle"}},
+            {"Microsoft &Access", "Microsoft &SQL Server", "S&ybase", "O&racle"}},
            {K::Text, "txtConnPfg", "ConnPfg", "&Connection string for reading the catalogue:"},
            {K::Button, "btnDesign", nullptr, "&Design...", {}, nullptr},
            {K::Button, "btnUseSnapshot", nullptr, "Use a s&napshot file...", {}, nullptr, true},
@@ -52,7 +55,7 @@ std::vector<Page> MakePages() {
        {
            {K::Options, "optConfType", nullptr, "Configuration",
             {"&Class in Full-Scale COM+ Middle-Tier Component in WEB Application",
-             "Class &Used Directly from ASP Script in WEB Application",
+             "C&lass Used Directly from ASP Script in WEB Application",
              "COM &DLL Class Used by Client/Server Desktop Application",
              "&No, thanks, I will configure Procforge manually"}},
            {K::Button, "btnConfigure", nullptr, "&Apply", {},
@@ -84,7 +87,7 @@ std::vector<Page> MakePages() {
            {K::Text, "txtPrefix", nullptr, "Method name p&refix of the package clicked:"},
            {K::Button, "btnRefresh", nullptr, "Re&fresh", {}, nullptr},
            {K::Button, "btnSelectAll", nullptr, "Select &All", {}, nullptr, true},
-           {K::Button, "btnUnselectAll", nullptr, "&Unselect All", {},
+           {K::Button, "btnUnselectAll", nullptr, "U&nselect All", {},
             "Refresh reads the package list from the server; the prefixes and selections you made stay.", true},
        },
        {{"lstPackages", -1, {ServerIs({kOracle})}},
@@ -100,7 +103,7 @@ std::vector<Page> MakePages() {
            {K::Check, "chkUseFilterInc", "MethUseFilterInc", "&Include only procedures whose names match:"},
            {K::Text, "txtMethFilterInc", "MethFilterInc", nullptr, {},
             "With this filter on and no pattern, no procedure is wrapped."},
-           {K::Check, "chkUseFilterExc", "MethUseFilterExc", "&Exclude procedures whose names match:"},
+           {K::Check, "chkUseFilterExc", "MethUseFilterExc", "Ex&clude procedures whose names match:"},
            {K::Text, "txtMethFilterExc", "MethFilterExc", nullptr, {},
             "Exclusion wins over inclusion. On Oracle the names include the package (PKG.PROC)."},
        },
@@ -148,7 +151,7 @@ std::vector<Page> MakePages() {
             {"&Input by value, output and in-out by reference", "All by &reference", "All by va&lue"}},
            {K::Options, "optTypeModel", "TypeModel", "Argument types",
             {"&Matching types for all arguments", "Ma&tching types by value, Variant by reference",
-             "All arguments &Variant"}},
+             "&All arguments Variant"}},
        }},
 
       {"frmChildMethFKNulls", "StoredProc",
@@ -202,7 +205,7 @@ std::vector<Page> MakePages() {
            {K::List, "cmbMTSSetting", "COMPMTSSetting", "&Transaction mode:",
             {"0 - NotAnMTSObject", "1 - NoTransactions", "2 - RequiresTransaction", "3 - UsesTransaction",
              "4 - RequiresNewTransaction"}},
-           {K::Check, "chkObjControl", "COMPObjControl", "Implement &ObjectControl (activation, pooling)"},
+           {K::Check, "chkObjControl", "COMPObjControl", "&Implement ObjectControl (activation, pooling)"},
            {K::Check, "chkObjConstruct", "COMPObjConstruct", "Implement IObjectCo&nstruct (construction string)"},
        },
        {{"chkCOMPConfigured", -1, {KeyNotZero("AddnlFunc.Instancing")}},
@@ -225,16 +228,16 @@ std::vector<Page> MakePages() {
        "Where the generated class finds its connection string at run time.",
        {
            {K::Options, "optConnectSrc", "ConnSrcType", "Connection source",
-            {"The &application assigns it, else the default string", "The COM+ c&onstruction string",
+            {"The a&pplication assigns it, else the default string", "The COM+ co&nstruction string",
              "A data &link file", "The &registry"}},
            {K::Text, "txtLinkFile", "LinkFile", "Link &file:"},
            {K::Button, "btnBrowseLink", nullptr, "&Browse...", {}, nullptr, true},
-           {K::Button, "btnEditLink", nullptr, "&Edit File", {}, nullptr, true},
+           {K::Button, "btnEditLink", nullptr, "Ed&it File", {}, nullptr, true},
            {K::Button, "btnTestLink", nullptr, "&Test", {}, nullptr, true},
            {K::List, "cmbLinkFileMode", "LinkFileMode", "File name &mode:",
             {"As is, full file name", "File name only, without path", "Attach application path to filename"}},
            {K::Text, "txtRegKey", "RegSubKey", "Registry &sub-key (local machine):"},
-           {K::Text, "txtValueName", "RegValName", "&Value name:"},
+           {K::Text, "txtValueName", "RegValName", "V&alue name:"},
            {K::Button, "btnTestReg", nullptr, "Test on this &computer", {}, nullptr, true},
            {K::Check, "chkErrIfRegFailed", "ErrIfRegFailed", "Raise an error when the registry cannot be rea&d"},
        },
@@ -291,7 +294,7 @@ std::vector<Page> MakePages() {
        "How the class reports errors. The error library (Faultnet31.bas, beside the program) "
        "gives every error a report with the procedures it passed through.",
        {
-           {K::Check, "chkUseErrorLib", "UseFaultnet", "Use the &error library"},
+           {K::Check, "chkUseErrorLib", "UseFaultnet", "Use &the error library"},
            {K::Check, "chkAddStopOnError", "AddStopOnError", "Public methods &stop at once after an earlier error"},
            {K::Check, "chkDisClsOnError", "DisClassOnError", "&Disable the class after an error"},
        },
@@ -302,11 +305,11 @@ std::vector<Page> MakePages() {
        "Where the error library writes the reports of the class's errors. Logging needs the error "
        "library (Error Handling page).",
        {
-           {K::Check, "chkLogToEvLog", "LogToEvtLog", "Write reports to the system &event log"},
+           {K::Check, "chkLogToEvLog", "LogToEvtLog", "&Write reports to the system event log"},
            {K::Check, "chkLogToFile", "LogToFile", "Append reports to a &file:"},
            {K::Text, "txtFile", "LogFileName", nullptr},
            {K::Check, "chkLogToDB", "LogToDB", "Store reports through a stored &procedure"},
-           {K::Check, "chkLogInOtherDB", "LogInOtherDB", "The error log is in an&other database"},
+           {K::Check, "chkLogInOtherDB", "LogInOtherDB", "&The error log is in another database"},
            {K::Text, "txtSPName", "ErrLogSPName", "Error-log procedure &name:"},
        },
        {{"chkLogToEvLog", -1, {KeyTrue("ErrHndl.UseFaultnet")}},
@@ -342,7 +345,7 @@ std::vector<Page> MakePages() {
       {"frmChildInitConnDft", "IniOptions",
        "The connection string the class uses when the application assigns none.",
        {
-           {K::Check, "chkConnUseDft", "ConnUseDft", "&Use a default connection string:"},
+           {K::Check, "chkConnUseDft", "ConnUseDft", "U&se a default connection string:"},
            {K::Text, "txtConnDft", "ConnDftString", nullptr},
            {K::Button, "btnCopy", nullptr, "&Copy from Server Page"},
            {K::Button, "btnDesign", nullptr, "&Design...", {}, nullptr, true},
@@ -371,7 +374,7 @@ std::vector<Page> MakePages() {
       {"frmChildInitNulls", "IniOptions",
        "The class can send NULL to the server for argument values that mean \"nothing\".",
        {
-           {K::Check, "chkNullsStr", "NullForEmptyStr", "Pass NULL for &empty strings"},
+           {K::Check, "chkNullsStr", "NullForEmptyStr", "&Pass NULL for empty strings"},
            {K::Check, "chkNullsDate", "NullForZeroDate", "Pass NULL for &zero dates"},
        }},
 
@@ -403,7 +406,7 @@ std::vector<Page> MakePages() {
            {K::Button, "btnBrowse", nullptr, "&Browse...", {}, nullptr, true},
            {K::Check, "chkIncTaggedOnly", "IncUseTags", "Use only the code between the include &tags"},
            {K::Check, "chkMemberList", "MemberList", "List the public &members at the start of the class"},
-           {K::Check, "chkNoDBEnums", "NoDBEnums", "Leave the public &enumerations out"},
+           {K::Check, "chkNoDBEnums", "NoDBEnums", "&Leave the public enumerations out"},
            {K::Check, "chkIncReminder", "Rmndr", "&Put a reminder into the class:"},
            {K::Text, "txtReminder", "RmndrText", nullptr},
            {K::Check, "chkRmdrAt", "RmndrAt", "Put it &next to the method:"},
@@ -431,10 +434,11 @@ std::vector<Page> MakePages() {
         {"btnBrowseModule", -1, {KeyTrue("StoredProc.AddExecSPByName")}}}},
 
       {"frmChildBuildCode", "Code", nullptr,
-       {{K::Check, "chkShowCodeInViewer", "ShowCodeInViewer", "Show the code in the viewer"}}, {}, true},
+       {{K::Check, "chkShowCodeInViewer", "ShowCodeInViewer", "Show the generated &code in the viewer"}}, {}, true},
 
       {"frmChildRunVBProject", "Misc", nullptr,
-       {{K::Text, "txtProject", "RunProject", "Project"}, {K::Check, "chkExitOnRun", "ExitOnRun", "Exit"}},
+       {{K::Text, "txtProject", "RunProject", "&Project file:"},
+        {K::Check, "chkExitOnRun", "ExitOnRun", "Exit Procforge when the project st&arts"}},
        {},
        true},
   };
@@ -448,9 +452,43 @@ const std::vector<Page>& Pages() {
   return kPages;
 }
 
+std::string Label(const Page& page, const Control& control) {
+  const Control* named = &control;
+  if (!control.Caption && control.K == Kind::Text)
+    for (const Control& c : page.Controls) {
+      if (&c == &control) break;
+      named = &c;
+    }
+  std::string text;
+  for (const char* p = named->Caption ? named->Caption : ""; *p; ++p)
+    if (*p != '&') text += *p;
+  while (!text.empty() && (text.back() == ':' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+std::string FieldName(std::string_view Section, std::string_view Key) {
+  for (const Page& p : Pages()) {
+    if (!p.Section || !NoCase::Equals(p.Section, Section)) continue;
+    for (const Control& c : p.Controls) {
+      if (!c.Key || !NoCase::Equals(c.Key, Key)) continue;
+      const ChildFormDecl* node = FindChildFormDecl(p.Name);
+      return "\"" + Label(p, c) + "\" on the page " + (node ? node->NodeText : p.Name) + " [" + std::string(p.Section) +
+             "." + c.Key + "]";
+    }
+  }
+  return {};
+}
+
 const Page* Find(std::string_view name) {
   for (const Page& p : Pages())
     if (name == p.Name) return &p;
+  return nullptr;
+}
+
+const Control* Find(std::string_view page, std::string_view control) {
+  if (const Page* p = Find(page))
+    for (const Control& c : p->Controls)
+      if (control == c.Name) return &c;
   return nullptr;
 }
 

@@ -4,6 +4,7 @@
 // items, note) and its enable rules. The pages build, bind and enable themselves from
 // it, and the tests walk it, so a key or a rule is written once. Qt-free.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -71,6 +72,17 @@ struct Page {
 const std::vector<Page>& Pages();
 // The page of that name; nullptr when none.
 const Page* Find(std::string_view name);
+// The control of that name of a page; nullptr when none. Pages with their own layout
+// take their captions and labels from here.
+const Control* Find(std::string_view page, std::string_view control);
+
+// The text a control is known by: its caption without the access-key "&" and without a
+// closing ":"; a text field without a caption takes that of the check box before it.
+std::string Label(const Page& page, const Control& control);
+// A profile key as the wizard names it in messages: the label of its field, the page,
+// and the key in brackets, for example "Class file" on the page Output Files
+// [Code.ClassFile]. Empty for a key no page binds.
+std::string FieldName(std::string_view Section, std::string_view Key);
 
 // Term builders, so that the table reads like the rules.
 Term ServerIs(std::initializer_list<int> types);

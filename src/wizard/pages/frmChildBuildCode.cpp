@@ -14,6 +14,7 @@
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
+#include "wizard/pages/PageTable.h"
 
 namespace pf::wizard {
 
@@ -27,10 +28,10 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   lblFiles_->setWordWrap(true);
   lblFiles_->setTextFormat(Qt::PlainText);
 
-  chkShowCodeInViewer_ = new QCheckBox(tr("Show the generated code in the viewer"), this);
+  chkShowCodeInViewer_ = new QCheckBox(PageTable::Find("frmChildBuildCode", "chkShowCodeInViewer")->Caption, this);
   chkShowCodeInViewer_->setObjectName("chkShowCodeInViewer");
 
-  btnStart_ = new QPushButton(tr("Start"), this);
+  btnStart_ = new QPushButton(tr("&Start"), this);
   btnStart_->setObjectName("btnStart");
   btnStart_->setMinimumWidth(110);
   QFont f = btnStart_->font();

@@ -19,6 +19,7 @@
 #include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
 #include "wizard/frm0MDIMain.h"
+#include "wizard/pages/PageTable.h"
 
 namespace pf::wizard {
 
@@ -75,15 +76,21 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
 
   auto* project = new QGroupBox(tr("Project to run"), this);
   project->setObjectName("fraProject");
+  const PageTable::Page& row = *PageTable::Find("frmChildRunVBProject");
+  auto* lblProject = new QLabel(PageTable::Find(row.Name, "txtProject")->Caption, project);
+  lblProject->setObjectName("lblProject");
   txtProject_ = new QLineEdit(project);
   txtProject_->setObjectName("txtProject");
-  auto* btnBrowse = new QPushButton(tr("Browse..."), project);
+  lblProject->setBuddy(txtProject_);
+  txtProject_->setAccessibleName(QString::fromStdString(PageTable::Label(row, *PageTable::Find(row.Name, "txtProject"))));
+  auto* btnBrowse = new QPushButton(tr("&Browse..."), project);
   btnBrowse->setObjectName("btnBrowse");
-  chkExitOnRun_ = new QCheckBox(tr("Exit Procforge when the project starts"), project);
+  chkExitOnRun_ = new QCheckBox(PageTable::Find(row.Name, "chkExitOnRun")->Caption, project);
   chkExitOnRun_->setObjectName("chkExitOnRun");
-  auto* btnStartProject = new QPushButton(tr("Start Project"), project);
+  auto* btnStartProject = new QPushButton(tr("&Start Project"), project);
   btnStartProject->setObjectName("btnStartProject");
   auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(lblProject);
   pathRow->addWidget(txtProject_, 1);
   pathRow->addWidget(btnBrowse);
   auto* runRow = new QHBoxLayout;

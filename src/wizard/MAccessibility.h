@@ -1,0 +1,25 @@
+#pragma once
+// What the wizard does for keyboard users and screen readers beyond Qt's defaults.
+//
+// - Install(): the accessibility layer reports the wizard's own top-level windows (plain
+//   QWidget windows) as frames rather than as anonymous fillers, and names a combo box by
+//   its label (its accessible name) with the chosen entry as its value; Qt names combo
+//   boxes by their current entry on this platform.
+// - OptionGroup(): an option group is one Tab stop, as desktop option groups are: Tab
+//   lands on the set button (the first enabled one when none is set), the arrow keys move
+//   the choice within the group.
+
+#include <QList>
+
+class QRadioButton;
+
+namespace pf::wizard::MAccessibility {
+
+// Installs the accessible-interface factory; once per program, later calls do nothing.
+void Install();
+
+// Makes the buttons one Tab stop that follows the set button and the enabled states. The
+// buttons keep this for their lifetime.
+void OptionGroup(const QList<QRadioButton*>& Buttons);
+
+}  // namespace pf::wizard::MAccessibility
