@@ -32,6 +32,8 @@ using PageTable::Term;
 
 namespace {
 
+QString Plain(const char* caption) { return QString::fromUtf8(caption).remove('&'); }
+
 // "Section.Key" of a rule term.
 std::pair<std::string, std::string> SplitKey(const char* sectionKey) {
   const std::string s = sectionKey;
