@@ -22,9 +22,7 @@ class ComboAccessible : public QAccessibleWidget {
     if (t == QAccessible::Value) return Combo()->currentText();
     return QAccessibleWidget::text(t);
   }
-  QStringList actionNames() const override {
-    return QAccessibleWidget::actionNames() << showMenuAction();
-  }
+  QStringList actionNames() const override { return QAccessibleWidget::actionNames() << showMenuAction(); }
   void doAction(const QString& actionName) override {
     if (actionName == showMenuAction())
       Combo()->showPopup();

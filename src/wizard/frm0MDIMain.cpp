@@ -216,10 +216,13 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
             TagOf(selected.front()) == currentForm_->Name())
           return;
         QTreeWidgetItem* node = selected.front();
-        UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] {
-          SelectNode(node);
-          trvSettings_NodeClick(node);
-        }, TagOf(node));
+        UIEntry(
+            "frm0MDIMain.trvSettings_NodeClick(Node)",
+            [&] {
+              SelectNode(node);
+              trvSettings_NodeClick(node);
+            },
+            TagOf(node));
       },
       Qt::QueuedConnection);
   // Enter in the tree goes into the page, as Tab does.
@@ -621,8 +624,7 @@ void frm0MDIMain::FormHelpUnloaded() { help_ = nullptr; }
 
 void frm0MDIMain::AddCompanionWindow(QWidget* w) { companions_.emplace_back(w); }
 
-std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area,
-                                             int MinWidth) {
+std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth) {
   constexpr int kGap = 8;
   const int right = Area.right() - Main.right() - kGap;
   const int left = Main.left() - Area.left() - kGap;

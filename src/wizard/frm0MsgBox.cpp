@@ -17,7 +17,9 @@ namespace pf::wizard {
 frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options, const QString& caption,
                        const QStringList& choices, QWidget* parent)
     : QDialog(parent),
-      answer_((options & 7) == vbYesNoCancel ? vbCancel : IsQuestion(options) ? vbNo : vbOK) {
+      answer_((options & 7) == vbYesNoCancel ? vbCancel
+              : IsQuestion(options)          ? vbNo
+                                             : vbOK) {
   setObjectName("frm0MsgBox");
   setWindowTitle(caption);
   setModal(true);

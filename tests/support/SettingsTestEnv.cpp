@@ -25,7 +25,7 @@ std::vector<std::string> SettingsTest::Shown() const {
   std::vector<std::string> lines;
   for (const auto& m : ui->Messages) {
     const char* kind = !pf::IsQuestion(m.Buttons) ? (m.Title == "Error" ? "Error" : "Message")
-                                                 : (m.Title == "Confirm" ? "Confirm" : "Ask");
+                                                  : (m.Title == "Confirm" ? "Confirm" : "Ask");
     lines.push_back(std::string(kind) + ": " + m.Msg);
   }
   return lines;

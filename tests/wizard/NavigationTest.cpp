@@ -308,7 +308,8 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->role(), QAccessible::Window);
-  EXPECT_FALSE(QAccessible::queryAccessibleInterface(help->findChild<QWidget*>("brwHelp"))->text(QAccessible::Name).isEmpty());
+  EXPECT_FALSE(
+      QAccessible::queryAccessibleInterface(help->findChild<QWidget*>("brwHelp"))->text(QAccessible::Name).isEmpty());
   EXPECT_EQ(help->Source().fragment(), "ServerPage");
   Click("btnNext");
   EXPECT_EQ(help->Source().fragment(), "StdConfigPage");
@@ -325,10 +326,10 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
     std::optional<QRect> Place;
   } places[] = {
       {main, 280, 200, QRect(995, 100, 280, 600)},
-      {main, 400, 200, QRect(0, 100, 292, 600)},           // narrowed, on the wider side
+      {main, 400, 200, QRect(0, 100, 292, 600)},                       // narrowed, on the wider side
       {main.translated(290, 0), 280, 200, QRect(302, 100, 280, 600)},  // the left side
       {main.translated(0, 600), 280, 200, QRect(995, 424, 280, 600)},  // kept on the screen
-      {main, 460, 320, std::nullopt},                      // no room on either side
+      {main, 460, 320, std::nullopt},                                  // no room on either side
   };
   for (const auto& p : places)
     EXPECT_EQ(frm0MDIMain::BesideRect(p.Main, QSize(p.Width, 600), screen, p.MinWidth), p.Place) << p.Width;

@@ -82,7 +82,8 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
   txtProject_ = new QLineEdit(project);
   txtProject_->setObjectName("txtProject");
   lblProject->setBuddy(txtProject_);
-  txtProject_->setAccessibleName(QString::fromStdString(PageTable::Label(row, *PageTable::Find(row.Name, "txtProject"))));
+  txtProject_->setAccessibleName(
+      QString::fromStdString(PageTable::Label(row, *PageTable::Find(row.Name, "txtProject"))));
   auto* btnBrowse = new QPushButton(tr("&Browse..."), project);
   btnBrowse->setObjectName("btnBrowse");
   chkExitOnRun_ = new QCheckBox(PageTable::Find(row.Name, "chkExitOnRun")->Caption, project);
