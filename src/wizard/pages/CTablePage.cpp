@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include "errors/ErrGuard.h"
@@ -265,7 +264,7 @@ QString CaptionOf(const PageTable::Page& page, const char* name, int index = -1)
   for (const PageTable::Control& c : page.Controls) {
     if (std::string_view(c.Name) != name) continue;
     if (index >= 0 && index < static_cast<int>(c.Items.size())) return Plain(c.Items[static_cast<size_t>(index)]);
-    return c.Caption ? Plain(c.Caption).remove(QRegularExpression(":$")) : QString::fromUtf8(name);
+    return c.Caption ? QString::fromStdString(PageTable::Label(page, c)) : QString::fromUtf8(name);
   }
   return QString::fromUtf8(name);
 }
