@@ -2,7 +2,8 @@
 # Line coverage of src/ by the tests: builds an instrumented copy in build-coverage, runs
 # every test there and prints gcovr's summary (the TOTAL line gives the percentage).
 # Installs gcovr when it is missing. Not part of the normal test command: the build is
-# slower and the figure is for reviewing how much the tests reach.
+# slower and the figure is for reviewing how much the tests reach. build-coverage/coverage.json
+# feeds scripts/coverage-lost.py, which names the lines a change to the tests stopped reaching.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,5 +21,5 @@ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPF_BENCH=OFF -DPF_LAYER
 cmake --build "$out" -j "$(nproc)"
 find "$out" -name '*.gcda' -delete
 ctest --test-dir "$out" -j 2 --output-on-failure >/dev/null || echo "coverage: some tests failed; the figure counts what ran"
-gcovr --root . --filter 'src/' --object-directory "$out" --print-summary --txt "$out/coverage.txt" \
+gcovr --root . --filter 'src/' --object-directory "$out" --print-summary --txt "$out/coverage.txt" --json "$out/coverage.json" \
   --exclude-unreachable-branches "$out"
