@@ -19,51 +19,23 @@ const auto& kSamples = kSampleConnStrings;
 
 }  // namespace
 
+// The edits of tests/data/ado/datalink-fields.txt: writing the value a field holds changes
+// nothing, another value changes only its pair, and the result is a string the data-access
+// layer accepts.
 TEST(DataLinkFields, ReadsEveryProviderAndEditsOnlyTheFieldChanged) {
-  struct Row {
-    int Sample;
-    ConnStr::Family Family;
-    Field F;
-    const char* Read;      // the field's value in the sample
-    const char* NewValue;  // written into the field ("" removes it)
-    const char* After;     // the whole text afterwards
-  };
-  using Fam = ConnStr::Family;
-  const Row rows[] = {
-      {0, Fam::SqlServer, Field::Password, "secret", "a;b",
-       "Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password={a;b}"},
-      {1, Fam::SqlServer, Field::Server, "ORDERSRV01", "srv2",
-       "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=OrderEntry;"
-       "Data Source=srv2"},
-      {1, Fam::SqlServer, Field::IntegratedSecurity, "SSPI", "",
-       "Provider=SQLOLEDB.1;Persist Security Info=False;Initial Catalog=OrderEntry;Data Source=ORDERSRV01"},
-      {2, Fam::Sybase, Field::Port, "5000", "5001",
-       "Provider=Sybase.ASEOLEDBProvider.2;Server Name=SYBORD;Server Port Address=5001;Initial Catalog=orders;"
-       "User ID=orders_app"},
-      {3, Fam::Oracle, Field::Password, "", "tiger",
-       "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User ID=sales;Persist Security Info=False;Password=tiger"},
-      {4, Fam::Access, Field::File, "Orders.mdb", "C:\\Data\\My Orders.mdb",
-       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\My Orders.mdb;Persist Security Info=False"},
-      {5, Fam::Odbc, Field::Database, "app", "",
-       "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;UID=u;PWD={p;w}"},
-      {5, Fam::Odbc, Field::User, "u", "admin",
-       "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432; Database = app ;UID=admin;PWD={p;w}"},
-      {6, Fam::Odbc, Field::User, "scott", "",
-       "Provider=MSDASQL.1;Persist Security Info=False;Extended Properties=\"DSN=Ora;SERVER=x\""},
-      {7, Fam::Snapshot, Field::File, "samples/mssql/OrderEntry.sql", "b.sql", "Provider=Procforge.Snapshot;Data Source=b.sql"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(kSamples[r.Sample]);
-    DataLinkFields m(kSamples[r.Sample]);
+  for (const std::string& line : pftest::DataLines("ado/datalink-fields.txt")) {
+    SCOPED_TRACE(line);
+    const std::vector<std::string> f = pftest::Fields(line);
+    const auto field = static_cast<Field>(std::stoi(f[2]));
+    DataLinkFields m(kSamples[std::stoi(f[0])]);
     ASSERT_GE(m.ProviderIndex(), 0);
-    EXPECT_EQ(DataLinkFields::Providers()[m.ProviderIndex()].Family, r.Family);
-    EXPECT_EQ(m.Get(r.F), r.Read);
-    m.Set(r.F, r.Read);  // writing the value it holds changes nothing
+    EXPECT_EQ(DataLinkFields::Providers()[m.ProviderIndex()].Family, static_cast<ConnStr::Family>(std::stoi(f[1])));
+    EXPECT_EQ(m.Get(field), f[3]);
+    m.Set(field, f[3]);
     EXPECT_FALSE(m.Modified());
-    m.Set(r.F, r.NewValue);
-    EXPECT_EQ(m.Text(), r.After);
-    EXPECT_EQ(m.Get(r.F), r.NewValue);
-    // What the dialog returns is a string the data-access layer accepts.
+    m.Set(field, f[4]);
+    EXPECT_EQ(m.Text(), f[5]);
+    EXPECT_EQ(m.Get(field), f[4]);
     EXPECT_NO_THROW(ConnStr::Translate(m.Text(), &Oracle));
   }
 }

@@ -7,6 +7,7 @@
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "support/Golden.h"
 #include "support/PgServer.h"
 #include "support/TestEnv.h"
 
@@ -40,57 +41,22 @@ class PgTest : public ::testing::Test {
 };
 }  // namespace
 
-
-namespace {
-struct Expected {
-  const char* name;
-  int dir, type;
-  long size;
-  int precision, scale, attributes;
-};
-void ExpectParams(const std::vector<Parameter>& got, std::initializer_list<Expected> want) {
-  ASSERT_EQ(got.size(), want.size());
-  size_t i = 0;
-  for (const Expected& w : want) {
-    const Parameter& p = got[i++];
-    SCOPED_TRACE(w.name);
-    EXPECT_EQ(p.Name, w.name);
-    EXPECT_EQ(p.Direction, w.dir);
-    EXPECT_EQ(p.Type, w.type);
-    EXPECT_EQ(p.Size, w.size);
-    EXPECT_EQ(p.Precision, w.precision);
-    EXPECT_EQ(p.NumericScale, w.scale);
-    EXPECT_EQ(p.Attributes, w.attributes);
-  }
-}
-}  // namespace
-
+// The parameters a refresh gives for the procedures of tests/data/ado/pfado.sql, against a
+// golden file: a function's result comes first, as the return value; each parameter as
+// name, direction, type, size, precision, scale and attributes (booleans are text, the
+// driver's default). "_" is a pattern character for the driver: it must not find p_none
+// for pXnone.
 TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
   auto c = Open();
-  // A function's result comes first, as the return value.
-  ExpectParams(Refresh(c, "f_add"), {{"RETURN_VALUE", adParamReturnValue, adInteger, 4, 10, 0, adParamSigned},
-                                     {"a", adParamInput, adInteger, 4, 10, 0, adParamSigned},
-                                     {"b", adParamInput, adInteger, 4, 10, 0, adParamSigned}});
-  ExpectParams(Refresh(c, "public.F_TYPES"),
-               {{"p_text", adParamInput, adVarWChar, 255, 0, 0, 0},
-                {"p_num", adParamInput, adNumeric, 19, 28, 6, adParamSigned},
-                {"p_money", adParamInput, adCurrency, 8, 19, 0, adParamSigned},
-                {"p_ts", adParamInput, adDBTimeStamp, 16, 26, 6, 0},
-                {"p_bool", adParamInput, adVarChar, 5, 0, 0, 0},  // the driver's default: booleans as text
-                {"p_big", adParamInput, adBigInt, 8, 19, 0, adParamSigned},
-                {"p_dbl", adParamInput, adDouble, 8, 15, 0, adParamSigned},
-                {"p_small", adParamInput, adSmallInt, 2, 5, 0, adParamSigned},
-                {"p_real", adParamInput, adSingle, 4, 7, 0, adParamSigned},
-                {"p_date", adParamInput, adDBDate, 6, 0, 0, 0},
-                {"p_char", adParamInput, adWChar, 255, 0, 0, 0},
-                {"p_long", adParamInput, adLongVarWChar, 8190, 0, 0, adParamLong},
-                {"o_int", adParamOutput, adInteger, 4, 10, 0, adParamSigned},
-                {"io_text", adParamInputOutput, adVarWChar, 255, 0, 0, 0}});
-  ExpectParams(Refresh(c, "p_inout"), {{"a", adParamInput, adInteger, 4, 10, 0, adParamSigned},
-                                       {"b", adParamInputOutput, adVarWChar, 255, 0, 0, 0},
-                                       {"c", adParamOutput, adNumeric, 19, 28, 6, adParamSigned}});
-  EXPECT_TRUE(Refresh(c, "p_none").empty());
-  // "_" is a pattern character for the driver: it must not find p_none for pXnone.
+  std::string text;
+  for (const char* proc : {"f_add", "public.F_TYPES", "p_inout", "p_none"}) {
+    text += std::string(proc) + "\n";
+    for (const Parameter& p : Refresh(c, proc))
+      text += "  " + p.Name + " " + std::to_string(p.Direction) + " " + std::to_string(p.Type) + " " +
+              std::to_string(p.Size) + " " + std::to_string(p.Precision) + " " + std::to_string(p.NumericScale) + " " +
+              std::to_string(p.Attributes) + "\n";
+  }
+  pftest::ExpectGolden("ado/pg-parameters.txt", text);
   for (const char* unknown : {"p_missing", "pXnone"}) {
     const AppError e = pftest::Raised([&] { Refresh(c, unknown); });
     EXPECT_NE(e.Description.find(std::string("'") + unknown + "' was not found"), std::string::npos) << e.Description;

@@ -104,29 +104,17 @@ TEST_F(ExtractorTest, OracleGetOrigCapFindsNamesOnlyBetweenBlanks) {
   EXPECT_EQ(x->GetOrigCap("ORDERS_SEQ"), "ORDERS_SEQ");
 }
 
-TEST_F(ExtractorTest, OracleNamesWithApostrophesCannotChangeTheQueries) {
+// Names with apostrophes cannot change the Oracle queries (unescaped, the second filter
+// would list every procedure), and a stand-alone procedure never reuses the source of a
+// package procedure of the same name.
+TEST_F(ExtractorTest, OracleNamesWithApostrophesAndStandaloneProcedures) {
   auto x = Extractor<CSrvrOraADO>(DataScript("quoted.sql"));
-  EXPECT_EQ(ProcRows(x->xmlGetSPList("pkg'x")), "PKG'X.SAME_NAME|pkg=PKG'X\n");
-  // Unescaped, this filter would make the query list every procedure.
-  EXPECT_EQ(ProcRows(x->xmlGetSPList("X' OR '1'='1")), "");
-  EXPECT_EQ(x->xmlGetSPParameters("PKG'X.SAME_NAME"),
-            "<Parameters Proc=\"PKG'X.Same_Name\" NotSupported=\"False\">"
-            "<Param Name=\"Alpha\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "</Parameters>");
+  std::string docs = ProcRows(x->xmlGetSPList("pkg'x")) + ProcRows(x->xmlGetSPList("X' OR '1'='1")) + "\n";
+  for (const char* proc : {"PKG'X.SAME_NAME", "SAME_NAME", "PKG'X.SAME_NAME"})
+    docs += x->xmlGetSPParameters(proc) + "\n";
+  pftest::ExpectGolden("extract/oracle-quoted.xml", docs);
   ExpectFailure([&] { x->xmlGetSPParameters("NO' OR 'A'='A"); },
                 {"COraOOServer.LoadPackageDecl(Package", "CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName"});
-}
-
-TEST_F(ExtractorTest, OracleStandaloneProcedureNeverReusesAPackageSource) {
-  auto x = Extractor<CSrvrOraADO>(DataScript("quoted.sql"));
-  EXPECT_NE(x->xmlGetSPParameters("PKG'X.SAME_NAME").find("Proc=\"PKG'X.Same_Name\""), std::string::npos);
-  EXPECT_EQ(x->xmlGetSPParameters("SAME_NAME"),
-            "<Parameters Proc=\"SAME_name\" NotSupported=\"False\">"
-            "<Param Name=\"alpha\" Dir=\"1\" NativeType=\"NUMBER\" NativeTypeName=\"\" NumericScale=\"\" "
-            "Precision=\"\" Size=\"0\"/>"
-            "</Parameters>");
-  EXPECT_NE(x->xmlGetSPParameters("PKG'X.SAME_NAME").find("Proc=\"PKG'X.Same_Name\""), std::string::npos);
 }
 
 TEST_F(ExtractorTest, OracleFailuresNameTheOperation) {
@@ -146,17 +134,12 @@ TEST_F(ExtractorTest, OracleFailuresNameTheOperation) {
 
 // ---------------------------------------------------------------- Access
 
+// qryBroken has no description: it is listed all the same, with no parameters.
 TEST_F(ExtractorTest, AccessQueriesWhoseParametersCannotBeRefreshed) {
-  const std::string file = DataScript("queries.sql");
-  auto x = Extractor<CSrvrAccess>(file);
-  // qryBroken has no description: it is listed all the same, with no parameters.
+  auto x = Extractor<CSrvrAccess>(DataScript("queries.sql"));
   EXPECT_EQ(ProcRows(x->xmlGetSPList("")), "qryBroken\nqryO'Brien\n");
-  EXPECT_EQ(x->xmlGetSPParameters("qryBroken"), "<Parameters Proc=\"qryBroken\"/>");
-  EXPECT_EQ(x->xmlGetSPParameters("qryO'Brien"),
-            "<Parameters Proc=\"qryO'Brien\">"
-            "<Param Name=\"LastName\" Dir=\"1\" NumericScale=\"0\" Precision=\"0\" Size=\"255\" Type=\"202\" "
-            "IsNullable=\"True\" IsLongBinary=\"False\"/>"
-            "</Parameters>");
+  pftest::ExpectGolden("extract/access-queries.xml",
+                       x->xmlGetSPParameters("qryBroken") + "\n" + x->xmlGetSPParameters("qryO'Brien") + "\n");
 }
 
 TEST_F(ExtractorTest, AccessEmptyDatabaseAndFailures) {

@@ -27,88 +27,35 @@ class Naming : public pftest::SettingsTest {
 
 }  // namespace
 
-TEST_F(Naming, MethodNamesFollowPrefixCaseAndKeywordRules) {
-  Type(1);
-  EXPECT_EQ(s->SPNameToVBNameX("sp_get_customer"), "ExecGetCustomer");
-  EXPECT_EQ(s->SPNameToVBNameX("USP_ORDER_ID"), "ExecOrderID");  // one prefix only, case ignored
-  EXPECT_EQ(s->SPNameToVBNameX("Sp_sp_x"), "ExecSpX");
-  // Oracle-looking names are not split on other servers.
-  EXPECT_EQ(s->SPNameToVBNameX("PKG.GET"), "ExecPkg.get");
-
-  Key("MethAddPfx", "  ");
-  EXPECT_EQ(s->SPNameToVBNameX("date"), "Date0");
-  EXPECT_EQ(s->SPNameToVBNameX("dated"), "Dated");
-
-  Key("MethConvToWCap", "False");
-  Key("MethFirstCap", "True");
-  EXPECT_EQ(s->SPNameToVBNameX("usp_get_customer"), "Get_customer");
-  Key("MethFirstCap", "False");
-  Key("MethRmvPfxs", "");
-  EXPECT_EQ(s->SPNameToVBNameX("sp_get"), "sp_get");
-}
-
-TEST_F(Naming, OracleMethodNamesCarryThePackagePrefixAfterTheGeneralOne) {
-  Type(3);
-  AddPackage("MYPKG", "Pk", "True");
-  AddPackage("(Unpackaged)", "Top", "True");
-  EXPECT_EQ(s->SPNameToVBNameX("MYPKG.GET_ITEM"), "ExecPkGetItem");
-  EXPECT_EQ(s->SPNameToVBNameX("mypkg.GET_ITEM"), "ExecPkGetItem");
-  EXPECT_EQ(s->SPNameToVBNameX("GET_ALL"), "ExecTopGetAll");
-  EXPECT_EQ(s->SPNameToVBNameX("OTHER.SP_GET_X"), "ExecGetX");  // no entry: no package prefix
-  EXPECT_EQ(s->SPNameToVBNameX("MYPKG.A.B"), "ExecPkA.b");      // split at the first full stop
-
-  std::string pfx = "unchanged";
-  EXPECT_FALSE(s->FindPackage("OTHER", pfx));
-  EXPECT_EQ(pfx, "unchanged");
-  EXPECT_TRUE(s->FindPackage("myPkg", pfx));
-  EXPECT_EQ(pfx, "Pk");
-  EXPECT_FALSE(s->FindPackage("(unpackaged)", pfx));
-  // A name with quotes finds its own entry only.
-  AddPackage("O'NEIL\"S", "Q", nullptr);
-  EXPECT_TRUE(s->FindPackage("o'neil\"s", pfx));
-  EXPECT_EQ(pfx, "Q");
-}
-
-TEST_F(Naming, ParameterNames) {
-  Type(0);
-  EXPECT_EQ(s->ParamNameToVBNameX("#RowCount", "Long"), "lngRowCount");
-  EXPECT_EQ(s->ParamNameToVBNameX("Forms!Orders!Param", "String"), "strParam");
-  EXPECT_EQ(s->ParamNameToVBNameX("@Id", "Long"), "lngId");
-  EXPECT_EQ(s->ParamNameToVBNameX("p_customer_name", "String"), "strCustomerName");
-  Type(1);
-  EXPECT_EQ(s->ParamNameToVBNameX("@Id", "Long"), "lng@Id");  // only Access drops the at sign
-  EXPECT_EQ(s->ParamNameToVBNameX("Form!Param", "Long"), "lngForm!Param");
-
-  Key("PrmAddPfx", " p ");
-  EXPECT_EQ(s->ParamNameToVBNameX("Name", "String"), "pstrName");
-  Key("PrmAddPfx", "");
-  Key("PrmAddTypePfx", "False");
-  EXPECT_EQ(s->ParamNameToVBNameX("date", "Date"), "Date0");
-  Key("PrmConvToWCap", "False");
-  Key("PrmFirstCap", "True");
-  EXPECT_EQ(s->ParamNameToVBNameX("p_customer_id", "Long"), "Customer_id");
-}
-
-TEST_F(Naming, IncludeAndExcludeFilters) {
-  Type(1);
-  s->SetStandardConf(2);
-  EXPECT_FALSE(s->CheckSPNameFilter("dt_addtosourcecontrol"));
-  EXPECT_FALSE(s->CheckSPNameFilter("DT_X"));
-  EXPECT_TRUE(s->CheckSPNameFilter("usp_insertOrder"));
-
-  Key("MethUseFilterInc", "True");
-  EXPECT_FALSE(s->CheckSPNameFilter("usp_insertOrder"));  // empty include list matches nothing
-  Key("MethFilterInc", "*Update*;*Insert*");
-  EXPECT_TRUE(s->CheckSPNameFilter("usp_insertOrder"));
-  EXPECT_FALSE(s->CheckSPNameFilter("usp_deleteOrder"));
-  Key("MethFilterInc", "*");
-  EXPECT_FALSE(s->CheckSPNameFilter("dt_x"));  // exclusion wins
-  Key("MethUseFilterExc", "False");
-  EXPECT_TRUE(s->CheckSPNameFilter("dt_x"));
-  // The filters see the full Oracle name.
-  Key("MethFilterInc", "pkg_a.*");
-  EXPECT_TRUE(s->CheckSPNameFilter("PKG_A.GET"));
-  EXPECT_FALSE(s->CheckSPNameFilter("GET"));
+// The steps of tests/data/settings/names.txt.
+TEST_F(Naming, MethodAndParameterNamesAndTheFilter) {
+  for (const std::string& line : pftest::DataLines("settings/names.txt")) {
+    SCOPED_TRACE(line);
+    const std::vector<std::string> f = pftest::Fields(line);
+    const std::string& step = f[0];
+    if (step == "new") {
+      s = std::make_unique<CSettings>();
+      Type(std::stoi(f[1]));
+    } else if (step == "key") {
+      Key(f[1].c_str(), f[2].c_str());
+    } else if (step == "conf") {
+      s->SetStandardConf(std::stoi(f[1]));
+    } else if (step == "package") {
+      AddPackage(f[1].c_str(), f[2] == "-" ? nullptr : f[2].c_str(), f[3] == "-" ? nullptr : f[3].c_str());
+    } else if (step == "method") {
+      EXPECT_EQ(s->SPNameToVBNameX(f[1]), f[2]);
+    } else if (step == "param") {
+      EXPECT_EQ(s->ParamNameToVBNameX(f[1], f[2]), f[3]);
+    } else if (step == "filter") {
+      EXPECT_EQ(s->CheckSPNameFilter(f[1]), f[2] == "yes");
+    } else if (step == "find") {
+      std::string pfx = "-";
+      EXPECT_EQ(s->FindPackage(f[1], pfx), f[2] != "-");
+      EXPECT_EQ(pfx, f[2]);
+    } else {
+      ADD_FAILURE() << "unknown step";
+    }
+  }
 }
 
 TEST_F(Naming, PackageListAndTheCleanUpOfSave) {

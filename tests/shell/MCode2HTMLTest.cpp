@@ -32,53 +32,17 @@ std::string OnePass(const std::string& src, bool delims = true) {
   return res;
 }
 
-struct Case {
-  const char* what;
-  std::string src;
-  std::string expected;  // between <pre> and </pre>
-  bool delims = true;
-};
-
-// Expected markup written out by hand; both conversions must give it.
+// Markup written out by hand in tests/data/shell/markup.txt; both conversions must give it.
 TEST(MCode2HTML, MarkupOfTypicalAndQuirkyLines) {
-  const std::vector<Case> cases = {
-      {"empty text", "", ""},
-      {"procedure end gets the rule, both words blue", "x\r\nEnd Sub\r\ny",
-       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + "y"},
-      {"no rule without delimiters", "x\r\nEnd Sub\r\ny", "x\r\n" + Kw("End") + " " + Kw("Sub") + "\r\ny", false},
-      {"no rule at the end of the text", "x\r\nEnd Sub", "x\r\n" + Kw("End") + " Sub"},
-      {"declaration colours Dim, As and Date, not DateAdd", " Dim d As Date\r\n d = DateAdd(1)",
-       " " + Kw("Dim") + " d " + Kw("As") + " " + Kw("Date") + "\r\n d = DateAdd(1)"},
-      {"keyword inside a string stays grey; apostrophe after a string is no comment",
-       " s = \"If a Then\" ' If x",
-       " s = " + G + Q + "If a Then" + Q + E + " ' " + Kw("If") + " x"},
-      {"comment line is green as a whole, without blue", "x\r\n' If a Then Dim\r\n",
-       "x\r\n" + C + "' If a Then Dim" + E + "\r\n"},
-      {"comment after code", " Dim x ' As Long", " " + Kw("Dim") + " x " + C + "' As Long" + E},
-      {"quote inside a comment keeps its entity but no grey", " x ' say \"hi\" To",
-       " x " + C + "' say " + Q + "hi" + Q + " To" + E},
-      {"first and last word of the text stay plain", "Dim x As Long", "Dim x " + Kw("As") + " Long"},
-      {"keyword inside a longer word", " ElseIf Else1 _Then ToTo ", " " + Kw("ElseIf") + " Else1 _Then ToTo "},
-      {"escaping", " a < b & c > d ", " a &lt; b &amp; c &gt; d "},
-      {"doubled quote gives two grey runs", " \"a\"\"b\" ", " " + G + Q + "a" + Q + E + G + Q + "b" + Q + E + " "},
-      {"unbalanced quote shifts the pairing and closes at the end", " \"a\r\n b \"c\" d",
-       " " + G + Q + "a\r\n b " + Q + E + "c" + G + Q + " d" + Q + E},
-      {"repeated procedure ends: every other line", "x\r\nEnd Sub\r\nEnd Sub\r\nEnd Sub\r\n",
-       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + Kw("End") + " " + Kw("Sub") + "\r\n" + Kw("End") + " " +
-           Kw("Sub") + HR},
-      {"End Sub before End Function: both get rules", "x\r\nEnd Sub\r\nEnd Function\r\n",
-       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + Kw("End") + " " + Kw("Function") + HR},
-      {"End Function before End Sub: only the first", "x\r\nEnd Function\r\nEnd Sub\r\n",
-       "x\r\n" + Kw("End") + " " + Kw("Function") + HR + Kw("End") + " " + Kw("Sub") + "\r\n"},
-      {"comment right after a rule", "x\r\nEnd Sub\r\n' c\r\n",
-       "x\r\n" + Kw("End") + " " + Kw("Sub") + HR + C + "' c" + E + "\r\n"},
-      {"first line is never a procedure end", "End Sub\r\n", "End " + Kw("Sub") + "\r\n"},
-      {"non-ASCII bytes separate words", "\xC3\xA9If\xC3\xA9", "\xC3\xA9" + Kw("If") + "\xC3\xA9"},
-  };
-  for (const Case& c : cases) {
-    const std::string expected = "<pre>" + c.expected + "</pre>";
-    EXPECT_EQ(OnePass(c.src, c.delims), expected) << c.what;
-    EXPECT_EQ(html::VBCodeToHTMLByPasses(c.src, c.delims), expected) << c.what;
+  for (const std::string& line : pftest::DataLines("shell/markup.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    ASSERT_EQ(f.size(), 4u) << line;
+    std::string expected = "<pre>" + f[3] + "</pre>";
+    for (const auto& [name, text] :
+         {std::pair<std::string, std::string>{"{K}", K}, {"{G}", G}, {"{C}", C}, {"{E}", E}, {"{HR}", HR}, {"{Q}", Q}})
+      expected = pftest::ReplaceAll(expected, name, text);
+    EXPECT_EQ(OnePass(f[2], f[1] == "rules"), expected) << f[0];
+    EXPECT_EQ(html::VBCodeToHTMLByPasses(f[2], f[1] == "rules"), expected) << f[0];
   }
 }
 

@@ -61,8 +61,6 @@ ProgramResult ProgramInstall::Run(const std::vector<std::string>& Args, const st
   return Finish(Start(Args, Env, WorkDir));
 }
 
-std::string ProgramInstall::ErrSoFar() const { return pftest::ReadAll(dir_.file("stderr.txt")); }
-
 int ProgramInstall::Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
                       const std::string& WorkDir) const {
   std::map<std::string, std::string> env;

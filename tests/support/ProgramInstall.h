@@ -32,8 +32,6 @@ class ProgramInstall {
   int Start(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env = {},
             const std::string& WorkDir = {}) const;
   ProgramResult Finish(int Pid) const;
-  // What the running program has written to stderr so far.
-  std::string ErrSoFar() const;
 
   // A file in the temporary folder (not the program's folder).
   std::string File(const std::string& name) const { return dir_.file(name); }

@@ -64,6 +64,50 @@ std::string CrLf(const std::string& text) {
   return out;
 }
 
+std::vector<std::string> DataLines(const std::string& Rel) {
+  std::ifstream in(std::string(PF_SOURCE_DIR) + "/tests/data/" + Rel);
+  EXPECT_TRUE(in.is_open()) << Rel;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && line[0] != '#') lines.push_back(line);
+  return lines;
+}
+
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    const char c = text[++i];
+    if (c == 'x' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+    }
+  }
+  return out;
+}
+
+std::string ReplaceAll(std::string text, const std::string& From, const std::string& To) {
+  for (size_t at = text.find(From); at != std::string::npos; at = text.find(From, at + To.size()))
+    text.replace(at, From.size(), To);
+  return text;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t from = 0;
+  // " |" at the end of the line leaves an empty last field.
+  const std::string text = line.ends_with(" |") ? line + " " : line;
+  for (size_t bar; (bar = text.find(" | ", from)) != std::string::npos; from = bar + 3)
+    fields.push_back(Unescape(text.substr(from, bar - from)));
+  fields.push_back(Unescape(text.substr(from)));
+  return fields;
+}
+
 std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find_first_of("\r\n"));
   line.erase(line.find_last_not_of(' ') + 1);

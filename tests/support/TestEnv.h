@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "errors/AppError.h"
 
@@ -74,6 +75,15 @@ pf::AppError Raised(F&& f) {
   ADD_FAILURE() << "no error raised";
   return {};
 }
+
+// The lines of tests/data/<Rel> that are neither blank nor comments ("#" first).
+std::vector<std::string> DataLines(const std::string& Rel);
+// Text with the escapes \r, \n, \t, \\ and \xHH of a data file turned into their characters.
+std::string Unescape(const std::string& text);
+// Text with every From replaced by To.
+std::string ReplaceAll(std::string text, const std::string& From, const std::string& To);
+// The fields of a data line separated by " | ", each unescaped.
+std::vector<std::string> Fields(const std::string& line);
 
 // The first line of a text (of an error description: the message without the report
 // lines), without trailing blanks.

@@ -29,15 +29,6 @@ namespace fs = std::filesystem;
 using namespace pf;
 using namespace pf::wizard;
 
-std::vector<std::string> DataLines(const std::string& file) {
-  std::ifstream in(std::string(PF_SOURCE_DIR) + "/tests/data/wizard/" + file);
-  EXPECT_TRUE(in.is_open()) << file;
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty() && line[0] != '#') lines.push_back(line);
-  return lines;
-}
-
 std::vector<std::string> TreeTags() {
   std::vector<std::string> tags;
   for (const std::string& line : DataLines("tree.txt")) {

@@ -65,7 +65,7 @@ class WizardTest : public ::testing::Test {
 };
 
 // The lines of a file under tests/data/wizard that are neither blank nor comments.
-std::vector<std::string> DataLines(const std::string& file);
+inline std::vector<std::string> DataLines(const std::string& file) { return pftest::DataLines("wizard/" + file); }
 // The tree tags in order, as tests/data/wizard/tree.txt gives them.
 std::vector<std::string> TreeTags();
 

@@ -1,0 +1,144 @@
+// Sessions of procforge-cli written down in tests/data/cli/*.txt, each run in a private
+// installation with a working folder of its own. A line is a command and what follows it:
+//   $ [NAME=VALUE...] ARG...   runs the program (arguments as C++ quoted strings)
+//   exit N                     the exit status of the last run
+//   out TEXT / err TEXT        stdout / stderr is TEXT; out~ err~ hold it; out! err! do not
+//   has FILE TEXT, lacks FILE TEXT, exists FILE, missing FILE, mode FILE OCTAL
+//   count FILE N TEXT          TEXT occurs N times in FILE
+//   keep FILE / kept FILE      remembers FILE's bytes / they are unchanged
+//   write FILE TEXT, replace FILE OLD => NEW, copy PATH FILE, mkdir FILE, fifo FILE,
+//   link TARGET FILE, cd PATH
+// TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source tree,
+// {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL bytes, so the UTF-16 state
+// file reads as its ASCII.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <iomanip>
+#include <map>
+#include <sstream>
+
+#include "support/ProgramInstall.h"
+
+namespace pftest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Session {
+ public:
+  Session() : work_(cli_.File("w")), cwd_(work_) { fs::create_directories(work_); }
+
+  void Line(const std::string& line) {
+    std::istringstream in(line);
+    std::string cmd, rest;
+    in >> cmd >> std::ws;
+    if (cmd == "$") return Run(in);
+    std::getline(in, rest);
+    const std::string first = rest.substr(0, rest.find(' '));
+    const std::string text =
+        Unescape(Expand(rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1)));
+    const std::string all = Unescape(Expand(rest));
+    const std::string file = Path(first);
+    const std::map<std::string, std::function<void()>> steps = {
+        {"exit", [&] { EXPECT_EQ(last_.ExitCode, std::stoi(rest)) << last_.Err; }},
+        {"out", [&] { EXPECT_EQ(last_.Out, all); }},
+        {"err", [&] { EXPECT_EQ(last_.Err, all); }},
+        {"out~", [&] { EXPECT_TRUE(Has(last_.Out, all)) << last_.Out; }},
+        {"err~", [&] { EXPECT_TRUE(Has(last_.Err, all)) << last_.Err; }},
+        {"out!", [&] { EXPECT_FALSE(Has(last_.Out, all)) << last_.Out; }},
+        {"err!", [&] { EXPECT_FALSE(Has(last_.Err, all)) << last_.Err; }},
+        {"has", [&] { EXPECT_TRUE(Has(Text(file), text)) << Text(file); }},
+        {"lacks", [&] { EXPECT_FALSE(Has(Text(file), text)) << Text(file); }},
+        {"exists", [&] { EXPECT_TRUE(fs::exists(file)); }},
+        {"missing", [&] { EXPECT_FALSE(fs::exists(fs::symlink_status(file))); }},
+        {"mode",
+         [&] { EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms(std::stoi(text, nullptr, 8))); }},
+        {"count", [&] { Count(file, text); }},
+        {"keep", [&] { kept_[file] = ReadAll(file); }},
+        {"kept", [&] { EXPECT_EQ(ReadAll(file), kept_[file]); }},
+        {"write", [&] { WriteAll(file, text); }},
+        {"replace", [&] { Replace(file, text); }},
+        {"copy", [&] { fs::copy_file(file, Path(text), fs::copy_options::overwrite_existing); }},
+        {"mkdir", [&] { fs::create_directories(file); }},
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
+        {"link", [&] { fs::create_symlink(first, Path(text)); }},
+        {"cd", [&] { cwd_ = file; }},
+    };
+    ASSERT_TRUE(steps.contains(cmd)) << "unknown command " << cmd;
+    steps.at(cmd)();
+  }
+
+ private:
+  std::string Expand(std::string s) const {
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"{W}", work_},
+                                   {"{SRC}", PF_SOURCE_DIR},
+                                   {"{PROG}", fs::path(cli_.ProgramFile("x")).parent_path().string()},
+                                   {"{VERSION}", PF_VERSION}})
+      s = ReplaceAll(s, from, to);
+    return s;
+  }
+  std::string Path(const std::string& name) const {
+    const std::string p = Unescape(Expand(name));
+    return p.empty() || p[0] == '/' ? p : work_ + "/" + p;
+  }
+  static std::string Text(const std::string& file) {
+    std::string text = ReadAll(file);
+    std::erase(text, '\0');
+    return text;
+  }
+  void Count(const std::string& file, const std::string& rest) {
+    const std::string text = Text(file), part = rest.substr(rest.find(' ') + 1);
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    EXPECT_EQ(n, std::stoul(rest)) << part << "\n" << text;
+  }
+  void Replace(const std::string& file, const std::string& fromTo) {
+    std::string content = ReadAll(file);
+    const std::string from = fromTo.substr(0, fromTo.find(" => ")), to = fromTo.substr(fromTo.find(" => ") + 4);
+    ASSERT_NE(content.find(from), std::string::npos) << from;
+    WriteAll(file, content.replace(content.find(from), from.size(), to));
+  }
+  void Run(std::istringstream& in) {
+    std::vector<std::string> args;
+    std::map<std::string, std::string> env;
+    for (std::string word; in >> std::quoted(word);) {
+      word = Unescape(Expand(word));
+      const size_t eq = word.find('=');
+      if (args.empty() && eq != std::string::npos && word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == eq)
+        env[word.substr(0, eq)] = word.substr(eq + 1);
+      else
+        args.push_back(word);
+    }
+    last_ = cli_.Run(args, env, cwd_);
+  }
+
+  ProgramInstall cli_;
+  std::string work_, cwd_;
+  ProgramResult last_;
+  std::map<std::string, std::string> kept_;
+};
+
+TEST(CliTranscript, EverySessionOfTheDataFolder) {
+  const fs::path folder = fs::path(PF_SOURCE_DIR) / "tests/data/cli";
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().extension() == ".txt") files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  ASSERT_FALSE(files.empty());
+  for (const fs::path& f : files) {
+    Session session;
+    const std::vector<std::string> lines = DataLines("cli/" + f.filename().string());
+    for (const std::string& line : lines) {
+      SCOPED_TRACE(f.filename().string() + ": " + line);
+      session.Line(line);
+      if (::testing::Test::HasFatalFailure()) break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pftest
