@@ -56,8 +56,6 @@ void Join(std::string& List, std::string_view Sep, std::string_view Item) {
   List += Item;
 }
 
-const char* AttrText(pugi::xml_node n, const char* name) { return n.attribute(name).value(); }
-
 // True when the "name=code," list has a name for Code.
 bool HasConstName(std::string_view List, int32_t Code) {
   char key[16] = {'='};
@@ -112,7 +110,7 @@ struct SPParam {
   std::string VBHeaderDecl;
   std::string AddParamCall;
   std::string RetrieveValueCall;
-  pugi::xml_node Elem;  // its element in the parameter list
+  const SPParamRow* Row = nullptr;  // its row in the parameter list
 };
 
 }  // namespace
@@ -157,7 +155,7 @@ struct CSPConstructor::State {
   std::string MethName;
   int32_t Counter = 0;
   bool IsFunc = false;
-  bwXMLBrowser Params;
+  SPParamList Params;
   std::vector<SPParam> Prm;
   std::string MethodText;
   std::string ParamDefs;
@@ -327,14 +325,13 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
                     "The method constructor has no settings or no server extractor (Init was not called).");
   s.IsFunc = IsFunc;
   s.SPName = SPName;
-  s.Params.Load(s.SrvrExtr->xmlGetSPParameters(SPName));
-  const pugi::xml_node root = s.Params.RootElement();
-  s.ProcName = AttrText(root, "Proc");
+  s.Params = s.SrvrExtr->GetSPParameters(SPName);
+  s.ProcName = s.Params.Proc;
   if (s.ProcName.empty()) s.ProcName = SPName;
   s.MethName = Self.SPNameToVBName(s.ProcName);
   const bool methodMadeValid = s.NameMadeValid;
   const std::string wanted = s.MethName;
-  NotSupported = bwXMLBrowser::IsTrue(AttrText(root, "NotSupported"));
+  NotSupported = s.Params.NotSupported;
   s.LeftOut.clear();
   CheckMethNameWithList();
   if (s.MethName != wanted)
@@ -384,9 +381,10 @@ void CSPConstructor::State::SetupParamAttributes() {
     for (std::string_view w : kBodyWords) s.ParamScope.insert(NoCase::Lower(w));
     std::unordered_set<std::string> listed;
     bool returnValue = false;
-    for (pugi::xml_node e : s.Params.RootElement().children("Param")) {
+    s.Prm.reserve(s.Params.Params.size());
+    for (const SPParamRow& row : s.Params.Params) {
       SPParam& p = s.Prm.emplace_back();
-      p.Elem = e;
+      p.Row = &row;
       SetupParam(p);
       // What the catalogue lists twice is passed twice, as listed: said, not mended.
       auto where = [&] { return "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name); };
@@ -400,18 +398,18 @@ void CSPConstructor::State::SetupParamAttributes() {
 void CSPConstructor::State::SetupParam(SPParam& p) {
   ErrGuard("CSPConstructor.SetupParam", [&] {
     State& s = *this;
-    const pugi::xml_node e = p.Elem;
-    p.Name = AttrText(e, "Name");
-    p.Dir = AttrText(e, "Dir");
-    p.Size = AttrText(e, "Size");
-    p.Type = AttrText(e, "Type");
-    const std::string_view nativeType = AttrText(e, "NativeType");
-    const int32_t scale = Num(AttrText(e, "NumericScale"));
+    const SPParamRow& e = *p.Row;
+    p.Name = e.Name;
+    p.Dir = e.Dir;
+    p.Size = e.Size;
+    p.Type = e.Type;
+    const std::string_view nativeType = e.NativeType;
+    const int32_t scale = Num(e.NumericScale);
     // Named in warnings only: built when one is given.
     auto where = [&] { return "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name); };
     if (p.Type.empty() && s.SrvrType == kSrvrOracle) {
-      p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(AttrText(e, "Precision")));
-      if (!MOraUtils::IsKnownOraType(nativeType) && !bwXMLBrowser::IsTrue(AttrText(e, "DataTypeNotSupported")))
+      p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(e.Precision));
+      if (!MOraUtils::IsKnownOraType(nativeType) && !e.DataTypeNotSupported)
         s.Warning(where() + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
                   "; it is passed as " + MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
     }
@@ -538,8 +536,8 @@ void CSPConstructor::State::ConstructMethodRetValStrings(std::string& FuncTypeDe
                 break;
               }
           if (ret != nullptr) {
-            FuncTypeDecl = "As " + Self.GetVBType(Num(ret->Type), s.ProcName, AttrText(ret->Elem, "NativeType"),
-                                                  Num(AttrText(ret->Elem, "NumericScale")));
+            FuncTypeDecl =
+                "As " + Self.GetVBType(Num(ret->Type), s.ProcName, ret->Row->NativeType, Num(ret->Row->NumericScale));
           } else {
             FuncTypeDecl = "As Variant";
           }

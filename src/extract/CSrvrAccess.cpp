@@ -63,7 +63,7 @@ int32_t CSrvrAccess::RefreshParams(ado::Command& Cmd) {
   }
 }
 
-std::string CSrvrAccess::xmlGetSPParameters(const std::string& SPName) {
+SPParamList CSrvrAccess::GetSPParameters(const std::string& SPName) {
   return ErrGuard("CSrvrAccess.ISrvrExtractorxmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
     // A connection of its own, so that the server's current result set stays.
@@ -77,6 +77,10 @@ std::string CSrvrAccess::xmlGetSPParameters(const std::string& SPName) {
     rules.VarBinarySize16 = true;
     return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
   }, SPName);
+}
+
+std::string CSrvrAccess::xmlGetSPParameters(const std::string& SPName) {
+  return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
 }
 
 }  // namespace pf

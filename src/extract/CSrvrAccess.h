@@ -23,6 +23,7 @@ class CSrvrAccess : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  SPParamList GetSPParameters(const std::string& SPName) override;
   std::vector<std::string> LeftOut() const override { return leftOut_; }
 
  private:

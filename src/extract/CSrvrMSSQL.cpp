@@ -34,7 +34,7 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
   }, Filter);
 }
 
-std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
+SPParamList CSrvrMSSQL::GetSPParameters(const std::string& SPName) {
   return ErrGuard("CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
     auto cmd = ado::Command::Create();
@@ -51,6 +51,10 @@ std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
     rules.NumericAsDouble = true;
     return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
   }, SPName);
+}
+
+std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
+  return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
 }
 
 }  // namespace pf

@@ -20,6 +20,7 @@ class CSrvrMSSQL : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  SPParamList GetSPParameters(const std::string& SPName) override;
 
  private:
   std::shared_ptr<CServer> server_;

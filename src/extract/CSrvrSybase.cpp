@@ -27,7 +27,7 @@ std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
   }, Filter);
 }
 
-std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
+SPParamList CSrvrSybase::GetSPParameters(const std::string& SPName) {
   // Report name kept as it was: error reports and their readers rely on it.
   return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
@@ -47,6 +47,10 @@ std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
     rules.UnknownDirAsInput = true;
     return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
   }, SPName);
+}
+
+std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
+  return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
 }
 
 }  // namespace pf

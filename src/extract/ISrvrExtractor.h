@@ -17,6 +17,29 @@ namespace pf {
 
 class CServer;
 
+// One Param element of a parameter-list document: the texts of the attributes that
+// describe the parameter ("" where the element has none).
+struct SPParamRow {
+  std::string Name;
+  std::string Dir;
+  std::string NumericScale;
+  std::string Precision;
+  std::string Size;
+  std::string Type;
+  std::string NativeType;
+  bool IsNullable = false;
+  bool IsLongBinary = false;
+  bool DataTypeNotSupported = false;
+};
+
+// A parameter-list document as rows: the root's Proc and NotSupported, and the Param
+// elements in document order.
+struct SPParamList {
+  std::string Proc;
+  bool NotSupported = false;
+  std::vector<SPParamRow> Params;
+};
+
 class ISrvrExtractor {
  public:
   virtual ~ISrvrExtractor() = default;
@@ -27,6 +50,10 @@ class ISrvrExtractor {
   virtual std::string xmlGetSPList(const std::string& Filter) = 0;
   // The parameter-list document of one procedure.
   virtual std::string xmlGetSPParameters(const std::string& SPName) = 0;
+  // The same parameter list as rows, exactly as the document reads back. This reads the
+  // document; extractors that describe the parameters themselves give the rows directly,
+  // so a generation run does not write and parse a document per procedure.
+  virtual SPParamList GetSPParameters(const std::string& SPName);
   // What the last xmlGetSPList left out of the list although the catalogue holds it, one
   // text per procedure naming it and why, for the run's warnings.
   virtual std::vector<std::string> LeftOut() const { return {}; }

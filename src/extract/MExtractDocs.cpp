@@ -17,24 +17,66 @@ void InitProcList(bwXMLBrowser& x, CServer& server) {
   x.Attr("Connection", server.ConnectionString());
 }
 
-std::string ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules) {
+SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules) {
+  SPParamList list;
+  list.Proc = SPName;
+  list.Params.reserve(Cmd.Parameters().Count());
+  for (const ado::Parameter& p : Cmd.Parameters()) {
+    SPParamRow& r = list.Params.emplace_back();
+    r.Name = rules.PlainNames ? MMethUtils::RemoveSpecChars(p.Name) : p.Name;
+    if (const size_t nul = r.Name.find('\0'); nul != std::string::npos) r.Name.resize(nul);
+    r.Dir = std::to_string(rules.UnknownDirAsInput && p.Direction == ado::adParamUnknown ? ado::adParamInput
+                                                                                           : p.Direction);
+    r.NumericScale = std::to_string(p.NumericScale);
+    r.Precision = std::to_string(p.Precision);
+    r.Size = std::to_string(rules.VarBinarySize16 && p.Type == ado::adVarBinary ? 16L : static_cast<long>(p.Size));
+    r.Type = std::to_string(rules.NumericAsDouble && p.Type == ado::adNumeric ? ado::adDouble : p.Type);
+    r.IsNullable = (p.Attributes & ado::adParamNullable) != 0;
+    r.IsLongBinary = (p.Attributes & ado::adParamLong) != 0;
+  }
+  return list;
+}
+
+std::string RefreshedParamsXml(const SPParamList& List) {
   bwXMLBrowser x;
   x.Init("Parameters");
-  x.Attr("Proc", SPName);
-  for (const ado::Parameter& p : Cmd.Parameters()) {
+  x.Attr("Proc", List.Proc);
+  for (const SPParamRow& r : List.Params) {
     x.CreateChild("Param", true, false);
-    x.Attr("Name", rules.PlainNames ? MMethUtils::RemoveSpecChars(p.Name) : p.Name);
-    x.Attr("Dir", rules.UnknownDirAsInput && p.Direction == ado::adParamUnknown ? ado::adParamInput : p.Direction);
-    x.Attr("NumericScale", p.NumericScale);
-    x.Attr("Precision", p.Precision);
-    x.Attr("Size", p.Size);
-    x.Attr("Type", rules.NumericAsDouble && p.Type == ado::adNumeric ? ado::adDouble : p.Type);
-    if (rules.VarBinarySize16 && p.Type == ado::adVarBinary) x.Attr("Size", 16);
-    x.Attr("IsNullable", (p.Attributes & ado::adParamNullable) != 0 ? "True" : "False");
-    x.Attr("IsLongBinary", (p.Attributes & ado::adParamLong) != 0 ? "True" : "False");
+    x.Attr("Name", r.Name);
+    x.Attr("Dir", r.Dir);
+    x.Attr("NumericScale", r.NumericScale);
+    x.Attr("Precision", r.Precision);
+    x.Attr("Size", r.Size);
+    x.Attr("Type", r.Type);
+    x.Attr("IsNullable", r.IsNullable ? "True" : "False");
+    x.Attr("IsLongBinary", r.IsLongBinary ? "True" : "False");
     x.POP(0);
   }
   return x.xml();
+}
+
+SPParamList ReadParamList(const std::string& Xml) {
+  bwXMLBrowser x;
+  x.Load(Xml);
+  const pugi::xml_node root = x.RootElement();
+  SPParamList list;
+  list.Proc = root.attribute("Proc").value();
+  list.NotSupported = bwXMLBrowser::IsTrue(root.attribute("NotSupported").value());
+  for (pugi::xml_node e : root.children("Param")) {
+    SPParamRow& r = list.Params.emplace_back();
+    r.Name = e.attribute("Name").value();
+    r.Dir = e.attribute("Dir").value();
+    r.NumericScale = e.attribute("NumericScale").value();
+    r.Precision = e.attribute("Precision").value();
+    r.Size = e.attribute("Size").value();
+    r.Type = e.attribute("Type").value();
+    r.NativeType = e.attribute("NativeType").value();
+    r.IsNullable = bwXMLBrowser::IsTrue(e.attribute("IsNullable").value());
+    r.IsLongBinary = bwXMLBrowser::IsTrue(e.attribute("IsLongBinary").value());
+    r.DataTypeNotSupported = bwXMLBrowser::IsTrue(e.attribute("DataTypeNotSupported").value());
+  }
+  return list;
 }
 
 }  // namespace pf::MExtractDocs

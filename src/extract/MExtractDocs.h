@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "extract/ISrvrExtractor.h"
 #include "platform/ado/Command.h"
 
 namespace pf {
@@ -29,10 +30,19 @@ struct RefreshRules {
   bool VarBinarySize16 = false;  // type 204 (varbinary) gets Size 16
 };
 
-// The parameter-list document of SPName from the refreshed parameters of Cmd: one Param
-// per parameter in collection order with Name, Dir, NumericScale, Precision, Size, Type,
-// IsNullable (flag 64) and IsLongBinary (flag 128), in that order.
-std::string ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules);
+// The parameter list of SPName from the refreshed parameters of Cmd: one row per
+// parameter in collection order with Name, Dir, NumericScale, Precision, Size, Type,
+// IsNullable (flag 64) and IsLongBinary (flag 128). A name is cut at a NUL character,
+// as the document holds it.
+SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules);
+
+// The parameter-list document of refreshed parameters: one Param per row with the
+// attributes above, in that order.
+std::string RefreshedParamsXml(const SPParamList& List);
+
+// A parameter-list document read into rows; raises what bwXMLBrowser::Load raises for
+// text that does not parse.
+SPParamList ReadParamList(const std::string& Xml);
 
 }  // namespace MExtractDocs
 }  // namespace pf
