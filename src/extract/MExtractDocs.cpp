@@ -25,8 +25,8 @@ SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd
     SPParamRow& r = list.Params.emplace_back();
     r.Name = rules.PlainNames ? MMethUtils::RemoveSpecChars(p.Name) : p.Name;
     if (const size_t nul = r.Name.find('\0'); nul != std::string::npos) r.Name.resize(nul);
-    r.Dir = std::to_string(rules.UnknownDirAsInput && p.Direction == ado::adParamUnknown ? ado::adParamInput
-                                                                                           : p.Direction);
+    r.Dir =
+        std::to_string(rules.UnknownDirAsInput && p.Direction == ado::adParamUnknown ? ado::adParamInput : p.Direction);
     r.NumericScale = std::to_string(p.NumericScale);
     r.Precision = std::to_string(p.Precision);
     r.Size = std::to_string(rules.VarBinarySize16 && p.Type == ado::adVarBinary ? 16L : static_cast<long>(p.Size));
