@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <exception>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -186,6 +187,22 @@ struct CSPConstructor::State {
   std::array<std::string, 256> DirNames;
   static const std::string& ConstName(std::array<std::string, 256>& Cache, std::string_view List, int32_t Code,
                                       std::string& Scratch);
+  // Whether a code has a constant name, remembered by code (0 to 255: 0 not yet looked up,
+  // 1 named, 2 unnamed); other codes are looked up every time.
+  std::array<int8_t, 256> TypeKnown{};
+  std::array<int8_t, 256> DirKnown{};
+  static bool HasName(std::array<int8_t, 256>& Cache, std::string_view List, int32_t Code);
+
+  // Parameter names recur across a catalogue's procedures: what is derived from a name
+  // alone (under the keys read by Init) is worked out once per run. The class name by
+  // parameter name and VB type, with whether it had to be made valid; whether the name
+  // matches the null-for-zero patterns.
+  struct ClassParamName {
+    std::string Name;
+    bool MadeValid = false;
+  };
+  std::unordered_map<std::string, ClassParamName> ClassParamNames;
+  std::unordered_map<std::string, bool> ZeroAsNullNames;
 
   // The package prefix of SPName (Oracle only) and, in Name, the name after the package.
   const std::string& PackagePrefix(std::string_view SPName, std::string_view& Name);
@@ -228,6 +245,13 @@ const std::string& CSPConstructor::State::ConstName(std::array<std::string, 256>
   return Cache[static_cast<size_t>(Code)] = Scratch;
 }
 
+bool CSPConstructor::State::HasName(std::array<int8_t, 256>& Cache, std::string_view List, int32_t Code) {
+  if (Code < 0 || Code >= static_cast<int32_t>(Cache.size())) return HasConstName(List, Code);
+  int8_t& known = Cache[static_cast<size_t>(Code)];
+  if (known == 0) known = HasConstName(List, Code) ? 1 : 2;
+  return known == 1;
+}
+
 CSPConstructor::CSPConstructor() : s_(std::make_unique<State>(*this)) {}
 CSPConstructor::~CSPConstructor() = default;
 
@@ -266,6 +290,8 @@ void CSPConstructor::Init(CSettings& Stt, std::shared_ptr<ISrvrExtractor> SrvrEx
         s.UseFaultnet = Stt.xErrHndl->boolAttr("UseFaultnet");
         s.MethNames.clear();
         s.ConstNames.clear();
+        s.ClassParamNames.clear();
+        s.ZeroAsNullNames.clear();
         s.PkgCached = false;
         s.Pkg.clear();
         s.PkgPfx.clear();
@@ -423,8 +449,8 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
 
     // A code without a constant name cannot be passed: the procedure is left out, and
     // the parameter is built with stand-ins so that the rest of the run goes on.
-    const bool typeKnown = HasConstName(MADOUtils::adoDataTypeList, type);
-    const bool dirKnown = HasConstName(MADOUtils::adoParamDirectionList, p.DirCode);
+    const bool typeKnown = HasName(TypeKnown, MADOUtils::adoDataTypeList, type);
+    const bool dirKnown = HasName(DirKnown, MADOUtils::adoParamDirectionList, p.DirCode);
     if (s.LeftOut.empty() && !typeKnown)
       s.LeftOut = "parameter " + Shown(p.Name) + " has the unknown data type code " + std::to_string(type);
     if (s.LeftOut.empty() && !dirKnown)
@@ -452,7 +478,18 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     const std::string vbDefaultType = MADOUtils::adoGetVBDefaultType(type);
     std::string vbType = MADOUtils::GetVBType(s.Types, knownType, p.Name, nativeType, scale);
     if (s.TypeModel == 2 || (s.TypeModel == 1 && byRef)) vbType = "Variant";
-    p.VBName = Self.ParamNameToVBName(p.Name, vbType);
+    std::string nameKey;
+    nameKey.reserve(p.Name.size() + 1 + vbType.size());
+    nameKey += p.Name;
+    nameKey += '\0';
+    nameKey += vbType;
+    auto named = s.ClassParamNames.find(nameKey);
+    if (named == s.ClassParamNames.end()) {
+      std::string made = Self.ParamNameToVBName(p.Name, vbType);
+      named = s.ClassParamNames.emplace(std::move(nameKey), ClassParamName{std::move(made), s.NameMadeValid}).first;
+    }
+    p.VBName = named->second.Name;
+    s.NameMadeValid = named->second.MadeValid;
     if (p.DirCode != 4) {
       int32_t counter = 0;
       p.VBName = UniqueName(p.VBName, s.ParamScope, counter);
@@ -463,9 +500,14 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
         s.Warning(where() + " is called " + p.VBName + " in the class.");
     }
 
-    p.ZeroAsNull = s.NullForZeroNums &&
-                   OneOf(vbDefaultType, {"Byte", "Integer", "Long", "Single", "Double", "Currency"}) &&
-                   MMethUtils::uPatternMatch(p.Name, s.NullForZeroNumsPttn, false);
+    p.ZeroAsNull = false;
+    if (s.NullForZeroNums && OneOf(vbDefaultType, {"Byte", "Integer", "Long", "Single", "Double", "Currency"})) {
+      auto matched = s.ZeroAsNullNames.find(p.Name);
+      if (matched == s.ZeroAsNullNames.end())
+        matched =
+            s.ZeroAsNullNames.emplace(p.Name, MMethUtils::uPatternMatch(p.Name, s.NullForZeroNumsPttn, false)).first;
+      p.ZeroAsNull = matched->second;
+    }
 
     p.VBHeaderDecl.assign(byPrefix);
     p.VBHeaderDecl += ' ';
