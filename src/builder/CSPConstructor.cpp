@@ -704,11 +704,11 @@ void CSPConstructor::State::ConstructSPParamDefs() {
     // Both definitions of a procedure take the same form.
     const std::string spText = ServerSideName(s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName);
     bool spCall = false, prmCall = false;
-    VBSource::StringExpr(spText, &spCall);
-    VBSource::StringExpr(defs, &prmCall);
+    const std::string spExpr = VBSource::StringExpr(spText, &spCall);
+    const std::string prmExpr = VBSource::StringExpr(defs, &prmCall);
     const bool needsCall = spCall || prmCall;
-    const auto define = [&](const std::string& name, const std::string& text, bool breakable) {
-      const std::string expr = VBSource::StringExpr(text);
+    const auto define = [&](const std::string& name, const std::string& text, const std::string& expr,
+                            bool breakable) {
       std::string& d = s.ParamDefs;
       if (needsCall) {
         d += "Public Property Get " + name + "() As String\r\n";
@@ -731,8 +731,8 @@ void CSPConstructor::State::ConstructSPParamDefs() {
       d += kCrLf;
       if (needsCall) d += "End Property\r\n";
     };
-    define(spConst, spText, false);
-    define(prmConst, defs, true);
+    define(spConst, spText, spExpr, false);
+    define(prmConst, defs, prmExpr, true);
   });
 }
 
