@@ -129,7 +129,9 @@ class Lexer {
     while (P_ < T_.size()) {
       const char c = T_[P_];
       if (IsBlank(c) || c == '\f' || c == '\x1a') {
+        // Indents are runs of blanks: skipped in one go.
         ++P_;
+        while (P_ < T_.size() && IsBlank(T_[P_])) ++P_;
       } else if (IsLineEnd(c)) {
         SkipLineEnd();
         EndLogicalLine();
@@ -230,8 +232,10 @@ class Lexer {
   // A comment runs to the end of its line, and on to the next one when it ends in " _".
   void SkipComment() {
     for (;;) {
-      size_t e = P_;
-      while (e < T_.size() && !IsLineEnd(T_[e])) ++e;
+      // The line ends at its first CR or LF: both looked for with memchr.
+      size_t e = T_.find('\n', P_);
+      if (e == std::string_view::npos) e = T_.size();
+      if (const size_t cr = T_.substr(0, e).find('\r', P_); cr != std::string_view::npos) e = cr;
       size_t last = e;
       while (last > P_ && IsBlank(T_[last - 1])) --last;
       const bool continued = last >= P_ + 2 && T_[last - 1] == '_' && IsBlank(T_[last - 2]);

@@ -288,9 +288,10 @@ class Parser {
     for (size_t i = b; i < e; ++i) {
       const Token& t = Tk_[i];
       bool op = false;
-      if (t.Kind == TK::Op) {
+      // The operators are of one or two characters, the operator words of two to four.
+      if (t.Kind == TK::Op && t.Text.size() <= 2) {
         for (std::string_view o : kOps) op = op || t.Text == o;
-      } else if (t.Kind == TK::Ident && t.Suffix == 0) {
+      } else if (t.Kind == TK::Ident && t.Suffix == 0 && t.Text.size() >= 2 && t.Text.size() <= 4) {
         for (std::string_view w : kWords) op = op || Equals(t.Text, w);
       }
       if (!op) continue;
