@@ -707,8 +707,7 @@ void CSPConstructor::State::ConstructSPParamDefs() {
     const std::string spExpr = VBSource::StringExpr(spText, &spCall);
     const std::string prmExpr = VBSource::StringExpr(defs, &prmCall);
     const bool needsCall = spCall || prmCall;
-    const auto define = [&](const std::string& name, const std::string& text, const std::string& expr,
-                            bool breakable) {
+    const auto define = [&](const std::string& name, const std::string& text, const std::string& expr, bool breakable) {
       std::string& d = s.ParamDefs;
       if (needsCall) {
         d += "Public Property Get " + name + "() As String\r\n";
