@@ -44,12 +44,12 @@ class PgTest : public ::testing::Test {
 // The parameters a refresh gives for the procedures of tests/data/ado/pfado.sql, against a
 // golden file: a function's result comes first, as the return value; each parameter as
 // name, direction, type, size, precision, scale and attributes (booleans are text, the
-// driver's default). "_" is a pattern character for the driver: it must not find p_none
-// for pXnone.
+// driver's default). Spellings that differ only in case (f_case, F_Case) are different
+// procedures. "_" is a pattern character for the driver: it must not find p_none for pXnone.
 TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
   auto c = Open();
   std::string text;
-  for (const char* proc : {"f_add", "public.F_TYPES", "p_inout", "p_none"}) {
+  for (const char* proc : {"f_add", "public.F_TYPES", "p_inout", "p_none", "f_case", "F_Case"}) {
     text += std::string(proc) + "\n";
     for (const Parameter& p : Refresh(c, proc))
       text += "  " + p.Name + " " + std::to_string(p.Direction) + " " + std::to_string(p.Type) + " " +

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -513,10 +514,13 @@ class OdbcSession : public IProviderSession {
   std::vector<ParameterInfo> Describe(const std::string& name, int timeoutSeconds) {
     std::vector<NamePart> parts = SplitName(name);
     // Unquoted names are folded as the server folds identifiers; when that finds
-    // nothing, the name is tried as written.
+    // nothing, or finds only other spellings of a name the server may also hold as
+    // written (created quoted), the name is tried as written.
     const std::string folding = Info(SQL_IDENTIFIER_CASE, true);
-    ResultSet rows;
+    const std::string written = CutAtSemicolon(parts.back().text);
+    ResultSet rows, folded;
     std::string proc, schema, catalog, esc = Info(SQL_SEARCH_PATTERN_ESCAPE);
+    std::tuple<std::string, std::string, std::string> foldedName;
     for (int attempt = 0; attempt < 2; ++attempt) {
       auto part = [&](size_t fromEnd) {
         if (parts.size() < fromEnd) return std::string();
@@ -530,10 +534,20 @@ class OdbcSession : public IProviderSession {
       schema = part(2);
       catalog = part(3);
       rows = ProcedureColumns(name, catalog, schema, proc, esc, timeoutSeconds);
-      if (rows.RowCount() > 0 || (folding != "lower" && folding != "upper")) break;
+      if (folding != "lower" && folding != "upper") break;
+      if (attempt == 1) {
+        if (rows.RowCount() == 0 && folded.RowCount() > 0) {
+          rows = std::move(folded);
+          std::tie(proc, schema, catalog) = foldedName;
+        }
+        break;
+      }
+      if (rows.RowCount() > 0 && (proc == written || Lists(rows, written))) break;
+      folded = std::move(rows);
+      foldedName = {proc, schema, catalog};
     }
 
-    std::vector<ProcedureDescription> found = Group(rows, &proc);
+    std::vector<ProcedureDescription> found = Group(rows, &proc, &written);
     if (found.empty() && !ProcedureExists(catalog, schema, proc, esc))
       throw ProviderError(kSource, "The stored procedure '" + name + "' was not found on the server.");
     return found.empty() ? std::vector<ParameterInfo>() : std::move(found.front().Parameters);
@@ -550,11 +564,24 @@ class OdbcSession : public IProviderSession {
     return Group(rows, nullptr);
   }
 
+  // True when the result lists a procedure spelled exactly `name` (cut at ";").
+  static bool Lists(const ResultSet& rows, const std::string& name) {
+    for (size_t r = 0; r < rows.RowCount(); ++r)
+      if (const std::optional<std::string>& cell = rows.Cells[r * rows.Columns.size() + 2];
+          cell && CutAtSemicolon(*cell) == name)
+        return true;
+    return false;
+  }
+
   // The parameters of a SQLProcedureColumns result, per procedure name (cut at ";") in
   // the order the driver lists them. Each name keeps the rows of the first catalog and
   // schema it is found in; `only` keeps just the names equal to it ignoring case, and
-  // merges them, as a refresh of that name sees them.
-  static std::vector<ProcedureDescription> Group(const ResultSet& rows, const std::string* only) {
+  // merges them, as a refresh of that name sees them, unless the result lists the
+  // spelling `exact`: names that differ only in case are then different procedures, and
+  // only that one is kept.
+  static std::vector<ProcedureDescription> Group(const ResultSet& rows, const std::string* only,
+                                                 const std::string* exact = nullptr) {
+    const bool exactOnly = only && exact && Lists(rows, *exact);
     const size_t width = rows.Columns.size();
     auto cell = [&](size_t r, size_t c) -> const std::optional<std::string>& { return rows.Cells[r * width + c]; };
     auto text = [&](size_t r, size_t c) { return cell(r, c).value_or(std::string()); };
@@ -582,7 +609,7 @@ class OdbcSession : public IProviderSession {
     for (size_t r = 0; r < rows.RowCount(); ++r) {
       std::string procName = CutAtSemicolon(text(r, 2));
       if (only) {
-        if (!NoCase::Equals(procName, *only)) continue;
+        if (exactOnly ? procName != *exact : !NoCase::Equals(procName, *only)) continue;
         procName = *only;
       }
       const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
