@@ -89,10 +89,11 @@ std::string UniqueName(const std::string& Name, std::unordered_set<std::string>&
 }
 
 // The name the server knows a procedure by, as the method passes it: in brackets on SQL
-// Server (where a "]" of the name is written "]]"), in double quotes on Access.
+// Server (where a "]" of the name is written "]]"), in double quotes on Access (where a
+// double quote of the name is written twice).
 std::string ServerSideName(int32_t SrvrType, const std::string& Proc) {
   if (SrvrType == kSrvrMSSQL) return "[" + srctext::ReplaceAll(Proc, "]", "]]") + "]";
-  if (SrvrType == kSrvrAccess) return "\"" + Proc + "\"";
+  if (SrvrType == kSrvrAccess) return "\"" + srctext::ReplaceAll(Proc, "\"", "\"\"") + "\"";
   return Proc;
 }
 

@@ -210,6 +210,7 @@ TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
   EXPECT_EQ(c.ParamNameToVBName("Start Date", "Date"), "datStartDate");
   EXPECT_EQ(Line(Method("Order Summary"), "Execute"), "    Execute \"\"\"Order Summary\"\"\"");
   EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ORDER_SUMMARY = \"Order Summary\"");
+  EXPECT_EQ(Line(Method("Say\"Hi"), "Execute"), "    Execute \"\"\"Say\"\"\"\"Hi\"\"\"");  // "Say""Hi"
 
   LoadSample("sybase/Orders.PFG");
   Key("StoredProc", "PrmAddPfx", "  p ");
@@ -267,7 +268,8 @@ TEST_F(Ctor, HostileNamesGiveIdentifiersAndExactLiterals) {
               "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0",
               "'twice', 1, '@x', 1, 3, 4, 10, 0, 0", "'twice', 2, '@x', 1, 3, 4, 10, 0, 0",
               "'twice', 3, NULL, 1, 3, 4, 10, 0, 0", "'twice', 4, NULL, 1, 3, 4, 10, 0, 0",
-              "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0", "'" + longName + "', 1, '@a', 1, 3, 4, 10, 0, 0"});
+              "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0", "'" + longName + "', 1, '@a', 1, 3, 4, 10, 0, 0",
+              "'\xCE\xB1\xCE\xB2', 1, '@x', 1, 3, 4, 10, 0, 0"});
   Init();
   std::vector<std::string> warnings;
   c.SetWarningSink([&](std::string w) { warnings.push_back(std::move(w)); });
@@ -317,6 +319,7 @@ TEST_F(Ctor, HostileNamesGiveIdentifiersAndExactLiterals) {
       << defs;
   Method("Say\"Hi\"");
   EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_SAYHI1 = \"[Say\"\"Hi\"\"]\"") << defs;
+  Method("\xCE\xB1\xCE\xB2");  // no letter the compiler takes in a name
 
   const auto warned = [&](const std::string& part) {
     for (const std::string& w : warnings)
@@ -324,6 +327,7 @@ TEST_F(Ctor, HostileNamesGiveIdentifiersAndExactLiterals) {
     return false;
   };
   EXPECT_TRUE(warned("Procedure \"Say\"Hi\"\" becomes the method SayHi.")) << testing::PrintToString(warnings);
+  EXPECT_TRUE(warned("Procedure \"\xCE\xB1\xCE\xB2\" becomes the method Proc."));
   EXPECT_TRUE(warned("Procedure \"twice\" has a parameter without a name; it is called Prm in the class."));
   EXPECT_TRUE(warned("Procedure \"twice\", parameter \"@x\" is called x1 in the class."));
   EXPECT_FALSE(warned("usp_XXtest_XX"));  // valid names are kept and not reported
