@@ -27,11 +27,13 @@ std::vector<std::string> Lines(const std::string& text) {
 
 const std::map<std::string, std::string> kEpoch = {{"SOURCE_DATE_EPOCH", "1765029785"}};
 
-// A copy of the SQL Server sample profile that writes into the temporary folder.
-std::string SampleProfile(const ProgramInstall& cli, const std::vector<std::string>& extraSets = {}) {
+// A copy of a sample profile (the SQL Server one unless named) that writes into the
+// temporary folder.
+std::string SampleProfile(const ProgramInstall& cli, const std::vector<std::string>& extraSets = {},
+                          const std::string& sample = "mssql/OrderEntry.PFG") {
   const std::string pfg = cli.File("OrderEntry.PFG");
   fs::remove(pfg);
-  fs::copy_file(Sample("mssql/OrderEntry.PFG"), pfg);
+  fs::copy_file(Sample(sample), pfg);
   std::vector<std::string> args{"configure", "--profile", pfg, "--set", "Code.ClassFile=" + cli.File("COrderEntryDB.cls"),
                                 "--set", "Code.ParamDefsFile=" + cli.File("MOrderEntryParams.bas")};
   for (const std::string& s : extraSets) {
@@ -202,6 +204,30 @@ TEST(CliGenerate, AFullDiskLeavesTheOldPairOrNothing) {
     }
     for (const auto& e : fs::directory_iterator(disk))
       EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+  }
+}
+
+// The server ends the session in the middle of a run: in the procedure list's query, or in
+// the first query after it (Oracle's source text, before the arguments are read). The run
+// stops with the cause, never touches the dead connection again, and writes nothing.
+TEST(CliGenerate, ALostConnectionStopsTheRunAndWritesNothing) {
+  ProgramInstall cli;
+  PgServer& pg = PgServer::Shared();
+  const std::string lost = pg.OdbcString(pg.SessionEndingCatalogue());
+  for (const char* sample : {"access/Orders.PFG", "sybase/Orders.PFG", "oracle/Sales.PFG"}) {
+    const std::string pfg = SampleProfile(cli, {"Server.ConnPfg=" + lost}, sample);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"generate", "--profile", pfg, "--yes"}, {"list", "--profile", pfg}}) {
+      const std::string& command = args[0];
+      const ProgramResult r = cli.Run(args);
+      EXPECT_EQ(r.Signal, 0) << sample << " " << command;
+      EXPECT_EQ(r.ExitCode, 1) << sample << " " << command << ": " << r.Err;
+      EXPECT_TRUE(Has(r.Err, "Connection to the server was lost: ")) << sample << " " << command << ": " << r.Err;
+      EXPECT_FALSE(Has(r.Err, "Internal app error")) << r.Err;
+      EXPECT_EQ(r.Out, "") << sample << " " << command;
+      for (const auto& e : fs::directory_iterator(cli.File("")))
+        EXPECT_TRUE(e.path().extension() == ".PFG" || e.path().extension() == ".txt" || e.is_directory()) << e.path();
+    }
   }
 }
 

@@ -50,6 +50,10 @@ class PgServer {
   std::string Psql(const std::string& sql, const std::string& database = "postgres") const;
   // Creates a database owned by the superuser unless it exists.
   void CreateDatabase(const std::string& name) const;
+  // A database whose catalogue views end the session that reads them: MSysObjects and
+  // sysobjects in the procedure list's query, user_source in Oracle's first query after
+  // its list (user_arguments lists one procedure). Created on first use; returns its name.
+  std::string SessionEndingCatalogue() const;
 
  private:
   std::string AsPostgres(const std::string& command) const;
