@@ -159,6 +159,8 @@ TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   const std::string inc = dir.file("Include.txt");
   code.Attr("IncFileName", Variant(inc));
   EXPECT_EQ(CheckMessage(), "Cannot open include/override file: File not found (" + inc + ")\r\n" + inc);
+  WriteAll(inc, std::string("MZ\x90\0\x03", 5));
+  EXPECT_EQ(CheckMessage(), "The include/override file " + inc + " holds binary data, not Visual Basic source.");
   WriteAll(inc, "' nothing\r\n");
   s->CheckCanStartGeneratingCode();
 }
