@@ -261,15 +261,14 @@ namespace {
 // scope, and every name the server sees comes out as the exact string expression.
 TEST_F(Ctor, HostileNamesGiveIdentifiersAndExactLiterals) {
   const std::string longName(300, 'n');
-  PlainMssql({"'Say\"Hi\"', 1, '@Back\\', 1, 200, 10, 0, 0, 0",
-              "'O''BRIEN', 1, '@first name', 1, 3, 4, 10, 0, 0", "'O''BRIEN', 2, '@first_name', 1, 3, 4, 10, 0, 0",
-              "'Gr' || char(246) || 'ße', 1, '@Maß', 2, 3, 4, 10, 0, 0",
-              "'usp_XXtest_XX', 1, '@XXcode', 1, 3, 4, 10, 0, 0",
-              "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0",
-              "'twice', 1, '@x', 1, 3, 4, 10, 0, 0", "'twice', 2, '@x', 1, 3, 4, 10, 0, 0",
-              "'twice', 3, NULL, 1, 3, 4, 10, 0, 0", "'twice', 4, NULL, 1, 3, 4, 10, 0, 0",
-              "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0", "'" + longName + "', 1, '@a', 1, 3, 4, 10, 0, 0",
-              "'\xCE\xB1\xCE\xB2', 1, '@x', 1, 3, 4, 10, 0, 0"});
+  PlainMssql(
+      {"'Say\"Hi\"', 1, '@Back\\', 1, 200, 10, 0, 0, 0", "'O''BRIEN', 1, '@first name', 1, 3, 4, 10, 0, 0",
+       "'O''BRIEN', 2, '@first_name', 1, 3, 4, 10, 0, 0", "'Gr' || char(246) || 'ße', 1, '@Maß', 2, 3, 4, 10, 0, 0",
+       "'usp_XXtest_XX', 1, '@XXcode', 1, 3, 4, 10, 0, 0",
+       "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0", "'twice', 1, '@x', 1, 3, 4, 10, 0, 0",
+       "'twice', 2, '@x', 1, 3, 4, 10, 0, 0", "'twice', 3, NULL, 1, 3, 4, 10, 0, 0",
+       "'twice', 4, NULL, 1, 3, 4, 10, 0, 0", "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0",
+       "'" + longName + "', 1, '@a', 1, 3, 4, 10, 0, 0", "'\xCE\xB1\xCE\xB2', 1, '@x', 1, 3, 4, 10, 0, 0"});
   Init();
   std::vector<std::string> warnings;
   c.SetWarningSink([&](std::string w) { warnings.push_back(std::move(w)); });

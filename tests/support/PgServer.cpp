@@ -178,15 +178,16 @@ void PgServer::CreateDatabase(const std::string& name) const {
 std::string PgServer::SessionEndingCatalogue() const {
   const std::string name = "pflost";
   CreateDatabase(name);
-  Psql("CREATE OR REPLACE FUNCTION pf_drop() RETURNS boolean LANGUAGE plpgsql AS $$ BEGIN "
-       "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(10); RETURN true; END $$;"
-       "CREATE OR REPLACE VIEW msysobjects AS SELECT 'qOrders'::text AS name, 5 AS type WHERE pf_drop();"
-       "CREATE OR REPLACE VIEW sysobjects AS SELECT 'sp_orders'::text AS name, 'P'::text AS type WHERE pf_drop();"
-       "CREATE OR REPLACE VIEW user_arguments AS SELECT 'GET_ORDERS'::text AS object_name, NULL::text AS package_name,"
-       " NULL::text AS overload, 1 AS position;"
-       "CREATE OR REPLACE VIEW user_source AS SELECT 'GET_ORDERS'::text AS name, 'PROCEDURE'::text AS type,"
-       " 'PROCEDURE GET_ORDERS'::text AS text WHERE pf_drop();",
-       name);
+  Psql(
+      "CREATE OR REPLACE FUNCTION pf_drop() RETURNS boolean LANGUAGE plpgsql AS $$ BEGIN "
+      "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(10); RETURN true; END $$;"
+      "CREATE OR REPLACE VIEW msysobjects AS SELECT 'qOrders'::text AS name, 5 AS type WHERE pf_drop();"
+      "CREATE OR REPLACE VIEW sysobjects AS SELECT 'sp_orders'::text AS name, 'P'::text AS type WHERE pf_drop();"
+      "CREATE OR REPLACE VIEW user_arguments AS SELECT 'GET_ORDERS'::text AS object_name, NULL::text AS package_name,"
+      " NULL::text AS overload, 1 AS position;"
+      "CREATE OR REPLACE VIEW user_source AS SELECT 'GET_ORDERS'::text AS name, 'PROCEDURE'::text AS type,"
+      " 'PROCEDURE GET_ORDERS'::text AS text WHERE pf_drop();",
+      name);
   return name;
 }
 
