@@ -24,6 +24,7 @@
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0Run.h"
 #include "wizard/pages/frmChildRunVBProject.h"
+#include "support/PgServer.h"
 
 namespace {
 
@@ -212,6 +213,27 @@ TEST_F(GenerateTest, WarningsFollowTheRunToTheResultsOrStayWithAFailure) {
   StartRun();
   ASSERT_EQ(Current(), "frmChildRunVBProject");
   EXPECT_TRUE(warnings().empty()) << testing::PrintToString(warnings());
+
+  // Saved queries the Access catalogue leaves out are listed as well.
+  UseSampleProfile(classFile, "", "access/Orders.PFG");
+  Main().SelectNodeByTag("frmChildBuildCode");
+  StartRun();
+  ASSERT_EQ(Current(), "frmChildRunVBProject");
+  EXPECT_THAT(warnings(), ::testing::Contains(HasSubstr("\"qryCustomerInvoices\" is left out of the class: its "
+                                                        "parameters refer to form controls")));
+}
+
+// The server ends the session in the middle of the run: the run stops with the cause and
+// writes nothing.
+TEST_F(GenerateTest, ALostConnectionStopsTheRunAndWritesNothing) {
+  UseSampleProfile(classFile, "", "access/Orders.PFG");
+  pftest::PgServer& pg = pftest::PgServer::Shared();
+  Settings().xServer->Attr("ConnPfg", Variant(pg.OdbcString(pg.SessionEndingCatalogue())));
+  StartRun();
+  ASSERT_THAT(Shown(), ::testing::SizeIs(1));
+  EXPECT_THAT(Shown()[0], HasSubstr("Connection to the server was lost: "));
+  EXPECT_EQ(Current(), "frmChildBuildCode");
+  EXPECT_FALSE(std::filesystem::exists(classFile));
 }
 
 TEST_F(GenerateTest, ProgressWindowCutsLongMessages) {

@@ -80,8 +80,9 @@ void WizardTest::Start() {
 
 CSettings& WizardTest::Settings() const { return *MStartExit::Settings(); }
 
-void WizardTest::UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile) {
-  pftest::LoadSampleProfile(Settings(), "mssql/OrderEntry.PFG");
+void WizardTest::UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile,
+                                  const std::string& Sample) {
+  pftest::LoadSampleProfile(Settings(), Sample);
   Settings().ProfileFileName(dir.file("OrderEntry.PFG"));
   Settings().xCode->Attr("ClassFile", Variant(ClassFile));
   Settings().xCode->Attr("ParamDefsFile", Variant(ModuleFile));

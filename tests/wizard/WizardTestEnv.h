@@ -44,9 +44,11 @@ class WizardTest : public ::testing::Test {
   std::string Current() const;   // the current page's name
   std::string Selected() const;  // the selected node's tag
 
-  // The SQL Server sample profile, writing the class (and the parameter-definitions
-  // module unless ModuleFile is empty) without asking before overwriting.
-  void UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile);
+  // A sample profile (the SQL Server one unless named), writing the class (and the
+  // parameter-definitions module unless ModuleFile is empty) without asking before
+  // overwriting.
+  void UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile,
+                        const std::string& Sample = "mssql/OrderEntry.PFG");
   // The connection-string dialog, when it opens, gets Edit applied and is accepted.
   void AcceptDataLink(std::function<void(pf::wizard::frmDataLink&)> Edit = {});
   // Appends an Oracle package entry to the profile; an empty Prefix writes none.
