@@ -76,6 +76,7 @@ struct CCodeBuilder::State {
   CMethColl MethColl;
   CBlocks Blocks;
   CTextStream LibStream;
+  MCodeLib::LibraryText LibText;  // read for the method names, loaded again only when it changed
   CRefValues RefValues;
   std::string BlockList;
   std::string CondList;
@@ -130,6 +131,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   s.Progress = &Progress;
   s.MethColl.InitEmpty();
   ParamDefsCode.clear();
+  s.LibText = MCodeLib::LibraryText();
 
   bwXMLBrowser& sp = *Stt.xStoredProc;
   const bool addSPMethods = Flag(sp, "AddSPMethods");
@@ -153,7 +155,8 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   // define that member twice. Without a library there is no class to clash with: a run
   // reports the missing library when it assembles the class.
   try {
-    ctor.ReserveMethodNames(ModuleLevelNames(MCodeLib::ReadCodeLibraryText()));
+    s.LibText = MCodeLib::ReadCodeLibrary();
+    ctor.ReserveMethodNames(ModuleLevelNames(s.LibText.Text));
   } catch (const AppError& e) {
     if (e.Number != ERR_CODELIB_MISSING) throw;
   }
@@ -187,7 +190,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
 
 void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   CProgress& progress = *Progress;
-  MCodeLib::LoadCodeLibrary(progress, LibStream, Blocks);
+  MCodeLib::LoadCodeLibrary(progress, LibStream, Blocks, {}, &LibText);
   // The methods are made of catalogue names: they go in as they are, never resolved.
   Blocks.AddBlock(MethColl.GetSource(), "SPMethods", true);
 
@@ -388,6 +391,7 @@ void CCodeBuilder::Done() {
   State& s = *s_;
   s.Blocks = CBlocks();
   s.LibStream = CTextStream();
+  s.LibText = MCodeLib::LibraryText();
   s.RefValues.Clear();
   s.MethColl = CMethColl();
   s.Stt = nullptr;

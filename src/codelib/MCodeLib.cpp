@@ -82,10 +82,16 @@ std::string LibraryPath(const std::string& Folder) {
 
 }  // namespace
 
-void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream) {
+void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream,
+                      LibraryText* ReadBefore) {
   Stream = CTextStream();
   PumpThroughProgress pump(Stream, Progress);
   const LibraryFiles f = Locate(FileName);
+  if (ReadBefore && !f.Rebuild && !ReadBefore->ScrambledFile.empty() && ReadBefore->ScrambledFile == f.InUse) {
+    Stream.Text = std::move(ReadBefore->Text);
+    *ReadBefore = LibraryText();
+    return;
+  }
   std::string inUse = f.InUse;
   if (f.Rebuild) {
     // The new scrambled file replaces the old one atomically, so a failed rebuild
@@ -100,16 +106,17 @@ void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStr
   Stream.LoadFromFile(inUse, true);
 }
 
-std::string ReadCodeLibraryText(const std::string& Folder) {
+LibraryText ReadCodeLibrary(const std::string& Folder) {
   const LibraryFiles f = Locate(LibraryPath(Folder));
   CTextStream stream;
   stream.LoadFromFile(f.Rebuild ? f.Plain : f.InUse, !f.Rebuild);
-  return std::move(stream.Text);
+  return LibraryText{std::move(stream.Text), f.Rebuild ? std::string() : f.InUse};
 }
 
-void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder) {
+void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder,
+                     LibraryText* ReadBefore) {
   Progress.Message("Loading code library...");
-  OpenCheckCodeLib(LibraryPath(Folder), Progress, Stream);
+  OpenCheckCodeLib(LibraryPath(Folder), Progress, Stream, ReadBefore);
   Blocks.Init();
   Blocks.UnpackCode(Stream.Text);
 }

@@ -25,16 +25,27 @@ namespace pf::MCodeLib {
 // Stream.Text. Raises 0x80041073 "CodeLib.dat library file not found." when there is
 // neither form, file errors when a form cannot be read or written, and 0x80041068
 // when the run is cancelled at one of the progress messages.
-void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream);
+// The library text read earlier in the run (ReadCodeLibrary), with the scrambled file it
+// came from: while that file is still the one in use and no rebuild is due, the text is
+// taken over instead of reading the file a second time.
+struct LibraryText {
+  std::string Text;
+  std::string ScrambledFile;  // empty when the text was read from the plain form
+};
+
+void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream,
+                      LibraryText* ReadBefore = nullptr);
 
 // Progress "Loading code library...", then OpenCheckCodeLib with Folder + "CodeLib"
 // (Folder empty: the program's folder), then a fresh block table in Blocks filled from
 // the text. Block syntax errors of the library are raised as CBlocks::UnpackCode does.
-void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder = {});
+void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, const std::string& Folder = {},
+                     LibraryText* ReadBefore = nullptr);
 
 // The library text a run would load from Folder (empty: the program's folder), read
 // without messages and without rebuilding the scrambled form: for looking at the
-// library's declarations before the run loads it.
-std::string ReadCodeLibraryText(const std::string& Folder = {});
+// library's declarations before the run loads it. Passed to LoadCodeLibrary, it spares
+// the run a second read.
+LibraryText ReadCodeLibrary(const std::string& Folder = {});
 
 }  // namespace pf::MCodeLib
