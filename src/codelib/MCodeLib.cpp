@@ -82,8 +82,7 @@ std::string LibraryPath(const std::string& Folder) {
 
 }  // namespace
 
-void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream,
-                      LibraryText* ReadBefore) {
+void OpenCheckCodeLib(const std::string& FileName, CProgress& Progress, CTextStream& Stream, LibraryText* ReadBefore) {
   Stream = CTextStream();
   PumpThroughProgress pump(Stream, Progress);
   const LibraryFiles f = Locate(FileName);
