@@ -12,7 +12,7 @@ frmChild0StartPage::frmChild0StartPage(QWidget* parent) : CChildForm(parent) {
   auto* version = new QLabel(frmSplash::VersionLine(), this);
   version->setObjectName("lblVersion");
   auto* begin = new QLabel(
-      tr("<b>Where to begin:</b> open <b>Database Server</b> (the next page but one), choose the server type and "
+      tr("<b>Where to begin:</b> click <b>Database Server</b> in the list on the left, choose the server type and "
          "either design a connection or pick a catalogue snapshot file. Then press <b>Done</b> and <b>Start</b>: "
          "the class is written beside the profile and shown on <b>Results</b>. Every other page is optional."),
       this);
