@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "wizard/ChildForms.h"
@@ -52,6 +54,37 @@ void CChildForm::EnableControls() {}
 std::string CChildForm::HelpAnchor() const {
   const ChildFormDecl* decl = FindChildFormDecl(Name());
   return decl ? decl->Anchor : std::string();
+}
+
+void CChildForm::FitWidth(int Width) {
+  ensurePolished();
+  while (minimumSizeHint().width() > Width) {
+    // The widest caption of an option or of a field's label that is still on one line.
+    QWidget* widest = nullptr;
+    QString text;
+    for (QWidget* w : findChildren<QWidget*>()) {
+      const auto* option = qobject_cast<QRadioButton*>(w);
+      const auto* label = qobject_cast<QLabel*>(w);
+      const QString caption = option ? option->text() : label && label->buddy() ? label->text() : QString();
+      if (caption.contains(' ') && !caption.contains('\n') &&
+          (!widest || w->sizeHint().width() > widest->sizeHint().width())) {
+        widest = w;
+        text = caption;
+      }
+    }
+    if (!widest) return;
+    const qsizetype middle = text.size() / 2, before = text.lastIndexOf(' ', middle), after = text.indexOf(' ', middle);
+    const qsizetype at = before < 0 || (after >= 0 && after - middle < middle - before) ? after : before;
+    if (auto* option = qobject_cast<QRadioButton*>(widest)) {
+      option->setAccessibleName(QString(text).remove('&'));
+      option->setText(text.replace(at, 1, '\n'));
+    } else {
+      static_cast<QLabel*>(widest)->setText(text.replace(at, 1, '\n'));
+    }
+    // The sizes the layouts keep are worked out again from the new text.
+    for (QWidget* w = widest; w && w != this; w = w->parentWidget()) w->updateGeometry();
+    for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
+  }
 }
 
 void CChildForm::SetHeading(const QString& heading) { heading_->setText(heading); }

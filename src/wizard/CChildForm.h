@@ -35,6 +35,11 @@ class CChildForm : public QWidget, public IChildForm {
   // page, so a page ends it with addStretch() to keep its controls at the top.
   QVBoxLayout* Body() const { return body_; }
 
+  // Narrows the page to Width where it is wider: the widest captions of options and field
+  // labels go on two lines, broken at the space nearest their middle, until the page fits
+  // or none is left. An option's accessible name stays its one-line caption.
+  void FitWidth(int Width);
+
   // The page's window name, as the tree's tags name it.
   std::string Name() const { return objectName().toStdString(); }
 

@@ -337,6 +337,8 @@ void frm0MDIMain::LoadChildForms() {
     page->setObjectName(d->Tag);
     page->SetHeading(d->NodeText);
     SetupChildForm(page);
+    // Every page fits beside the tree at the starting size.
+    page->FitWidth(startSize_.width() - pnlLeft_->width());
   }
   currentForm_ = childForms_.at(kStartPage);
   pages_->setCurrentWidget(currentForm_);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIntValidator>
@@ -51,6 +52,10 @@ CTablePage::CTablePage(const char* pageName, QWidget* parent) : CChildForm(paren
 void CTablePage::Build() {
   if (row_->Instruct) SetInstruction(QString::fromUtf8(row_->Instruct));
   QHBoxLayout* row = nullptr;  // the row of the control before, for controls placed beside it
+  // Fields with their label beside them, one after another, share a grid, so that the
+  // fields line up in one column after the longest label.
+  QGridLayout* fields = nullptr;
+  int fieldRows = 0;
   for (const PageTable::Control& c : row_->Controls) {
     QWidget* w = nullptr;
     QLabel* label = nullptr;
@@ -133,25 +138,37 @@ void CTablePage::Build() {
       row = new QHBoxLayout;
       row->setSpacing(6);
       if (label && c.K != Kind::ListBox && c.K != Kind::Text) {
+        if (!fields) {
+          fields = new QGridLayout;
+          fields->setSpacing(Body()->spacing());
+          fields->setColumnStretch(1, 1);
+          Body()->addLayout(fields);
+          fieldRows = 0;
+        }
         // A drop-down list as wide as its entries; a typed list takes the row.
-        row->addWidget(label);
         row->addWidget(w, c.K == Kind::EditList ? 1 : 0);
         if (c.K != Kind::EditList) row->addStretch(1);
+        fields->addWidget(label, fieldRows, 0);
+        fields->addLayout(row, fieldRows++, 1);
       } else {
+        fields = nullptr;
         if (label) Body()->addWidget(label);
         // A text under a check box belongs to it: indented below it.
         if (c.K == Kind::Text && !c.Caption) row->addSpacing(20);
         row->addWidget(w, c.K == Kind::Button ? 0 : 1);
         if (c.K == Kind::Button || c.K == Kind::Check) row->addStretch(1);
+        Body()->addLayout(row);
       }
-      Body()->addLayout(row);
     }
     if (c.Note) {
       auto* note = new QLabel(QString::fromUtf8(c.Note), this);
       note->setObjectName(QString("lblNote") + c.Name);
       note->setProperty("Tag", "Note");
       note->setWordWrap(true);
-      Body()->addWidget(note);
+      if (fields)
+        fields->addWidget(note, fieldRows++, 0, 1, 2);
+      else
+        Body()->addWidget(note);
       row = nullptr;
     }
   }
