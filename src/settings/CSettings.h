@@ -64,6 +64,9 @@ class CSettings {
   std::string ProfileFileName();
   void ProfileFileName(const std::string& AProfile);
 
+  // Wanted, or when it is the file Taken, the first free "name (N).ext" beside it.
+  static std::string FreeProfileName(const std::string& Wanted, const std::string& Taken);
+
   // Disconnects and drops the server object, if one exists.
   void ReleaseServer();
   // Key SrvrType as an integer: 0 Access, 1 SQL Server, 2 Sybase, 3 Oracle.
@@ -142,8 +145,6 @@ class CSettings {
   // Identifies the file's present version (device, inode, size, modification time);
   // "none" when there is no file.
   static std::string FileStamp(const std::string& FileName);
-  // Wanted, or when it is the file Taken, the first free "name (N).ext" beside it.
-  static std::string FreeProfileName(const std::string& Wanted, const std::string& Taken);
   void CreateViewers();
   void FindCreateElem(const std::string& ElemName);
   void PackagesRemoveUnused();

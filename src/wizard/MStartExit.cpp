@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 #include "errors/ErrGuard.h"
@@ -51,6 +52,18 @@ void IgnoringErrors(F&& step) noexcept {
     step();
   } catch (...) {
   }
+}
+
+// After a stop signal nobody is there to choose what becomes of a profile that another
+// program changed since it was opened: the settings shown here go to a new file beside
+// it, so that both changes are kept, and stderr says where.
+void AvoidChangedProfile(CSettings& Settings) {
+  if (!Settings.ChangedOnDisk()) return;
+  const std::string file = Settings.ProfileFileName(), beside = CSettings::FreeProfileName(file, file);
+  Settings.ProfileFileName(beside);
+  std::fprintf(stderr,
+               "procforge: the profile %s was changed on disk by another program; the settings are saved to %s.\n",
+               file.c_str(), beside.c_str());
 }
 
 }  // namespace
@@ -149,6 +162,9 @@ bool ExitApplication() {
     }
   }
   MGlobals::AppState = MGlobals::AS_EXITING;
+  IgnoringErrors([&] {
+    if (p.Stopping && p.Settings) AvoidChangedProfile(*p.Settings);
+  });
   IgnoringErrors([&] {
     if (p.Settings) p.Settings->Save();
   });

@@ -28,10 +28,12 @@ bool Main();
 
 // Exit, only from program state 1 (else false and nothing happens). The current page is
 // stored first: when it refuses a value, the message names it and the exit stops there
-// (false; after a stop signal the exit goes on). Then program state 2, the profile
-// saved, the server disconnected, every window closed, the settings model released and
-// the event loop ended (status 0). Errors from the save on are ignored, so that part
-// always runs to its end.
+// (false; after a stop signal the exit goes on). A profile another program changed since
+// it was opened is not saved over unasked: the user chooses, or after a stop signal the
+// settings go to a free name beside it. Then program state 2, the profile saved, the
+// server disconnected, every window closed, the settings model released and the event
+// loop ended (status 0). Errors from the save on are ignored, so that part always runs
+// to its end.
 bool ExitApplication();
 
 // From here on Ctrl-C (SIGINT) and SIGTERM end the program as closing its main window

@@ -116,17 +116,29 @@ TEST_F(StartExitTest, ExitStoresThePageOrStaysOpenThenEndsTheProcess) {
 }
 
 // Ctrl-C and SIGTERM end the program as closing its window does: it saves the profile and
-// exits by itself with 130 (143 for SIGTERM), leaving no temporary file.
+// exits by itself with 130 (143 for SIGTERM), leaving no temporary file. A profile another
+// program wrote meanwhile (the SIGTERM round) is kept, and the settings go beside it.
 TEST_F(StartExitTest, StopSignalsEndTheProgramThroughItsExit) {
   for (const int sig : {SIGINT, SIGTERM}) {
-    pftest::ProgramInstall wizard("procforge");
+    pftest::ProgramInstall wizard("procforge"), cli;
+    const std::string profile = wizard.ProgramFile("Default.PFG");
     const int pid = wizard.Start({}, {{"QT_QPA_PLATFORM", "offscreen"}});
     ASSERT_TRUE(pftest::WaitUntilCatching(pid, sig));
+    if (sig == SIGTERM)
+      ASSERT_EQ(cli.Run({"configure", "--profile", profile, "--new", "--set", "Server.SrvrType=1", "--set",
+                         "IniOptions.ConnTimeout=33"})
+                    .ExitCode,
+                0);
     kill(pid, sig);
     const pftest::ProgramResult r = wizard.Finish(pid);
     EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
     EXPECT_EQ(r.ExitCode, StopSignals::ExitStatus(sig)) << r.Err;
-    EXPECT_TRUE(std::filesystem::exists(wizard.ProgramFile("Default.PFG")));
+    EXPECT_TRUE(std::filesystem::exists(profile));
+    if (sig == SIGTERM) {
+      EXPECT_THAT(pftest::ReadAll(profile), HasSubstr("ConnTimeout=\"33\""));
+      EXPECT_TRUE(std::filesystem::exists(wizard.ProgramFile("Default (2).PFG")));
+      EXPECT_THAT(r.Err, HasSubstr(" was changed on disk by another program; the settings are saved to "));
+    }
     for (const auto& e : std::filesystem::directory_iterator(wizard.ProgramFile("")))
       EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
   }
