@@ -1,4 +1,9 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,6 +14,7 @@
 #include "settings/CSettings.h"
 #include "settings/MKeyTypes.h"
 #include "settings/MStdConfigs.h"
+#include "shell/MUtils.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf::cli {
@@ -63,9 +69,26 @@ void ApplySetting(CSettings& s, const KeySetting& k) {
   viewer.Attr(k.Key, Variant(k.Value));
 }
 
-}  // namespace
+// An exclusive lock on the profile's folder while it is held, so that runs of configure
+// on one profile check and save it one after another.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& File)
+      : fd_(::open(std::filesystem::path(File).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
 
-int RunConfigure(CliSession& Session) {
+ private:
+  int fd_;
+};
+
+// Reads the profile (or makes the new one) and makes the command line's changes to it.
+void Configure(CliSession& Session) {
   const CliOptions& o = Session.Options();
   CSettings& s = Session.Settings();
   if (o.New) {
@@ -87,6 +110,22 @@ int RunConfigure(CliSession& Session) {
   if (o.Config || o.New) s.SetStandardConf(o.Config.value_or(MStdConfigs::SC_DESKTOP));
   for (const KeySetting& k : o.Sets) ApplySetting(s, k);
   s.Validate();
+}
+
+}  // namespace
+
+int RunConfigure(CliSession& Session) {
+  CSettings& s = Session.Settings();
+  Configure(Session);
+  const FolderLock lock(Session.ProfilePath());
+  // Another writer (a wizard, another configure) saved the profile after it was read: the
+  // changes are made again on the file as it is now, so that neither change is lost. A
+  // new profile that another writer created meanwhile is refused as if it had been there.
+  for (int again = 0; Session.Options().New ? MUtils::FileExists(Session.ProfilePath()) : s.ChangedOnDisk(); ++again) {
+    Faultnet31::Check(again < 3, ERR_USER_CHECK, "The profile %1 keeps changing on disk; it was not saved.",
+                      Session.ProfilePath());
+    Configure(Session);
+  }
 
   // Save reports a failure only as a message.
   const int errors = Session.Ui().ErrorsShown();
