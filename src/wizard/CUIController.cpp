@@ -64,6 +64,8 @@ void CopyTextBox(QLineEdit* box, bwXMLBrowser& x, int dir, const std::string& ke
     s = VBFormat::Format(s, Fmt);
   }
   box->setText(QString::fromStdString(s));
+  // A value longer than the field shows its beginning, as it was typed.
+  box->setCursorPosition(0);
 }
 
 void CopyComboBox(QComboBox* combo, bwXMLBrowser& x, int dir, const std::string& key) {

@@ -11,8 +11,10 @@ CWarningList::CWarningList(const QString& Title, QWidget* parent) : QGroupBox(Ti
   list_->setObjectName("lstWarnings");
   list_->setAccessibleName(Title);
   list_->setMaximumHeight(70);
-  // Long warnings scroll sideways; the full text is the item's tooltip.
-  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // A long warning goes on as many lines as it needs, none cut at the side.
+  list_->setWordWrap(true);
+  list_->setResizeMode(QListView::Adjust);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 2, 6, 6);
   layout->addWidget(list_);
