@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Utf8.h"
@@ -234,6 +235,66 @@ ParameterInfo Row(sqlite3_stmt* stmt, int first) {
   return p;
 }
 
+// Every procedure's parameters, the procedures in name order (compared byte by byte) and
+// each one's parameters in ordinal order. Sorted: the query orders the rows; otherwise they
+// are grouped by name and ordered here, rows of equal ordinal as the table holds them, and
+// std::nullopt comes back when an ordinal is not a whole number.
+std::optional<std::vector<ProcedureDescription>> ReadAllParameters(sqlite3* db, bool Sorted) {
+  Statement s;
+  const char* sql = Sorted ? "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, "
+                             "Ordinal FROM ProcedureParameters ORDER BY ProcedureName COLLATE BINARY, Ordinal"
+                           : "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, "
+                             "Ordinal FROM ProcedureParameters";
+  if (sqlite3_prepare_v2(db, sql, -1, &s.stmt, nullptr) != SQLITE_OK)
+    Fail(db, "The snapshot cannot describe procedures (table ProcedureParameters)");
+  constexpr int kOrdinal = 8;
+  std::vector<ProcedureDescription> out;
+  std::vector<std::vector<int64_t>> ordinals;  // beside out's parameters, when grouping here
+  std::unordered_map<std::string, size_t> byName;
+  int rc;
+  while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+    const unsigned char* proc = sqlite3_column_text(s.stmt, 0);
+    if (!proc) continue;  // a row that no refresh can find
+    const std::string_view procName(reinterpret_cast<const char*>(proc),
+                                    static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
+    size_t at;
+    if (Sorted) {
+      if (out.empty() || out.back().Name != procName) out.push_back({std::string(procName), {}});
+      at = out.size() - 1;
+    } else {
+      const auto [it, added] = byName.try_emplace(std::string(procName), out.size());
+      if (added) {
+        out.push_back({it->first, {}});
+        ordinals.emplace_back();
+      }
+      at = it->second;
+    }
+    if (IsNoParameterRow(s.stmt, 1)) continue;
+    if (!Sorted && sqlite3_column_type(s.stmt, kOrdinal) != SQLITE_INTEGER) return std::nullopt;
+    out[at].Parameters.push_back(Row(s.stmt, 1));
+    if (!Sorted) ordinals[at].push_back(sqlite3_column_int64(s.stmt, kOrdinal));
+  }
+  if (rc != SQLITE_DONE) Fail(db, "The procedure parameters cannot be read");
+  if (Sorted) return out;
+  std::vector<size_t> order(out.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return out[a].Name < out[b].Name; });
+  std::vector<ProcedureDescription> sorted;
+  sorted.reserve(out.size());
+  for (size_t i : order) {
+    ProcedureDescription& d = out[i];
+    const std::vector<int64_t>& ord = ordinals[i];
+    std::vector<size_t> byOrdinal(d.Parameters.size());
+    for (size_t k = 0; k < byOrdinal.size(); ++k) byOrdinal[k] = k;
+    std::stable_sort(byOrdinal.begin(), byOrdinal.end(), [&](size_t a, size_t b) { return ord[a] < ord[b]; });
+    ProcedureDescription& to = sorted.emplace_back();
+    to.Name = std::move(d.Name);
+    to.Parameters.reserve(d.Parameters.size());
+    for (size_t k : byOrdinal) to.Parameters.push_back(std::move(d.Parameters[k]));
+  }
+  return sorted;
+}
+
 class SnapshotSession : public IProviderSession {
  public:
   explicit SnapshotSession(std::shared_ptr<Db> db) : db_(std::move(db)) {}
@@ -246,24 +307,11 @@ class SnapshotSession : public IProviderSession {
   std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
     Require();
     Arm(*db_, timeoutSeconds);
-    Statement s;
-    if (sqlite3_prepare_v2(db_->handle,
-                           "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes "
-                           "FROM ProcedureParameters ORDER BY ProcedureName COLLATE BINARY, Ordinal",
-                           -1, &s.stmt, nullptr) != SQLITE_OK)
-      Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
-    std::vector<ProcedureDescription> out;
-    int rc;
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
-      const unsigned char* proc = sqlite3_column_text(s.stmt, 0);
-      if (!proc) continue;  // a row that no refresh can find
-      const std::string_view procName(reinterpret_cast<const char*>(proc),
-                                      static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
-      if (out.empty() || out.back().Name != procName) out.push_back({std::string(procName), {}});
-      if (!IsNoParameterRow(s.stmt, 1)) out.back().Parameters.push_back(Row(s.stmt, 1));
-    }
-    if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
-    return out;
+    // The rows are read in table order and put in order here, procedure by procedure: a
+    // sort of the whole table in the query costs more than reading it. Ordinals that are
+    // not all whole numbers are left to the query's own order.
+    if (auto grouped = ReadAllParameters(db_->handle, false)) return grouped;
+    return ReadAllParameters(db_->handle, true);
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
