@@ -2,10 +2,15 @@
 
 #include <chrono>
 #include <functional>
+#include <thread>
 #include <tuple>
 
+#include "errors/Faultnet31.h"
+#include "errors/Secrets.h"
 #include "platform/ado/Command.h"
+#include "platform/ado/ConnStr.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/OdbcProvider.h"
 #include "platform/ado/Recordset.h"
 #include "support/Golden.h"
 #include "support/PgServer.h"
@@ -215,4 +220,252 @@ TEST(Odbc, FreeTdsFailsDescriptivelyWithinTheLoginTimeout) {
   EXPECT_LT(silentSeconds, 10.0) << silentMessage;
   // Every diagnostic record is kept, one per line.
   EXPECT_NE(silentMessage.find("\r\n"), std::string::npos) << silentMessage;
+}
+
+// Connection pooling against the PostgreSQL test server: a backend process id tells
+// whether an open logged in again or took a pooled connection.
+namespace {
+
+class PoolTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { pftest::PgServer::Shared().CreateDatabase("pfpool"); }
+  void SetUp() override { OdbcProvider::ClearPool(); }
+  void TearDown() override { OdbcProvider::ClearPool(); }
+
+  static std::string Cs(const std::string& extra = {}) {
+    return pftest::PgServer::Shared().OdbcString("pfpool") + extra;
+  }
+  static std::string Pid(Connection& c) { return c.Execute("SELECT pg_backend_pid() AS pid")->Value("pid"); }
+  // Opens, reads the backend id, runs `between` on the open connection, closes.
+  static std::string Cycle(const std::string& cs, const std::function<void(Connection&)>& between = {}) {
+    auto c = Connection::Create();
+    c->Open(cs);
+    const std::string pid = Pid(*c);
+    if (between) between(*c);
+    c->Close();
+    return pid;
+  }
+};
+
+TEST_F(PoolTest, OneBackendServesEveryOpenCloseCycle) {
+  const long loginsBefore = OdbcProvider::PoolStatistics().Logins;
+  const std::string first = Cycle(Cs());
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(Cycle(Cs()), first) << "cycle " << i;
+  EXPECT_EQ(OdbcProvider::PoolStatistics().Logins - loginsBefore, 1);
+  EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 1);
+
+  // Two connections open at once are two backends; both go back to the pool.
+  auto a = Connection::Create(), b = Connection::Create();
+  a->Open(Cs());
+  b->Open(Cs());
+  EXPECT_NE(Pid(*a), Pid(*b));
+  a.reset();  // dropping an open connection returns it as well
+  b->Close();
+  EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 2);
+  // Another string is another key.
+  EXPECT_NE(Cycle(Cs(";ApplicationName=other")), first);
+}
+
+TEST_F(PoolTest, ConnectionsThatAreNotPooled) {
+  struct Case {
+    const char* what;
+    std::string cs;
+    std::function<void(Connection&)> between;
+  };
+  const Case cases[] = {
+      {"OLE DB Services=-2", Cs(";OLE DB Services=-2"), {}},
+      {"Pooling=False", Cs(";Pooling=False"), {}},
+      {"a failed statement", Cs(),
+       [](Connection& c) { EXPECT_THROW(c.Execute("SELECT * FROM no_such_table"), AppError); }},
+      {"an open transaction", Cs(), [](Connection& c) { c.BeginTrans(); }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    OdbcProvider::ClearPool();
+    const std::string first = Cycle(k.cs, k.between);
+    EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 0);
+    EXPECT_NE(Cycle(k.cs), first);
+  }
+  // A committed transaction leaves the connection poolable, in autocommit again.
+  OdbcProvider::ClearPool();
+  const std::string first = Cycle(Cs(), [](Connection& c) {
+    c.BeginTrans();
+    c.CommitTrans();
+  });
+  EXPECT_EQ(Cycle(Cs()), first);
+}
+
+TEST_F(PoolTest, ADroppedConnectionIsReplacedSilently) {
+  const std::string first = Cycle(Cs());
+  // The server ends the pooled connection's backend while it sits idle.
+  auto admin = Connection::Create();
+  admin->Open(Cs(";Pooling=False"));
+  EXPECT_EQ(admin->Execute("SELECT pg_terminate_backend(" + first + ") AS ok")->Value("ok"), "1");
+  for (int i = 0;
+       i < 50 && admin->Execute("SELECT count(*) AS n FROM pg_stat_activity WHERE pid = " + first)->Value("n") != "0";
+       ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const long loginsBefore = OdbcProvider::PoolStatistics().Logins;
+  std::string second;
+  ASSERT_NO_THROW(second = Cycle(Cs()));
+  EXPECT_NE(second, first);
+  EXPECT_EQ(OdbcProvider::PoolStatistics().Logins - loginsBefore, 1);
+  EXPECT_EQ(Cycle(Cs()), second);
+}
+
+TEST_F(PoolTest, IdleConnectionsCloseAfterTheIdleLimit) {
+  const auto previous = OdbcProvider::SetPoolIdleLimit(std::chrono::milliseconds(50));
+  const std::string first = Cycle(Cs());
+  auto admin = Connection::Create();
+  admin->Open(Cs(";Pooling=False"));
+  // The backend ends on time, without another open or close to notice the limit.
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    gone = admin->Execute("SELECT count(*) AS n FROM pg_stat_activity WHERE pid = " + first)->Value("n") == "0";
+  }
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 0);
+  EXPECT_NE(Cycle(Cs()), first);
+  OdbcProvider::SetPoolIdleLimit(previous);
+}
+
+TEST(ConnStrPooling, ServicesAndPoolingKeysTurnPoolingOffAndLeaveTheDriverString) {
+  const struct {
+    const char* cs;
+    bool pooling;
+  } cases[] = {
+      {"DSN=x", true},
+      {"DSN=x;OLE DB Services=-1", true},
+      {"DSN=x;OLE DB Services=-2", false},
+      {"DSN=x;OLE DB Services=-4", false},
+      {"DSN=x;OLE DB Services=0", false},
+      {"DSN=x;Pooling=False", false},
+      {"DSN=x;pooling = no", false},
+      {"DSN=x;Pooling=True", true},
+  };
+  for (const auto& c : cases) {
+    const ConnStr::Target t = ConnStr::Translate(c.cs);
+    EXPECT_EQ(t.Pooling, c.pooling) << c.cs;
+    EXPECT_EQ(t.OdbcString, "DSN=x") << c.cs;
+  }
+  EXPECT_THROW(ConnStr::Translate("DSN=x;OLE DB Services=all"), ProviderError);
+}
+
+}  // namespace
+
+namespace F = pf::Faultnet31;
+
+namespace {
+
+// The report ErrorIn builds for the failure of `fail`, with the given flags and object.
+template <class Fn>
+std::string ReportOf(Fn&& fail, int32_t flags, IErrDbObject* dbObject) {
+  try {
+    fail();
+  } catch (...) {
+    F::ErrPreserve();
+    return F::ErrorIn("CTest.Run(SQL)", {"x"}, flags, dbObject);
+  }
+  ADD_FAILURE() << "no error";
+  return {};
+}
+
+class ErrorReport : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    pftest::PgServer& pg = pftest::PgServer::Shared();
+    pg.CreateDatabase("pferr");
+    pg.Psql("CREATE TABLE IF NOT EXISTS logged (v integer);", "pferr");
+  }
+  void SetUp() override { F::Reset(); }
+  static std::string Cs() { return pftest::PgServer::Shared().OdbcString("pferr"); }
+  static std::shared_ptr<Connection> Open() {
+    auto c = Connection::Create();
+    c->Open(Cs());
+    return c;
+  }
+};
+
+}  // namespace
+
+TEST_F(ErrorReport, AdoSectionDescribesTheRealConnection) {
+  auto c = Open();
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = adCmdText;
+  cmd->CommandText = "SELECT * FROM nowhere";
+  const std::string report = ReportOf([&] { cmd->Execute(); }, EF_REPORT, cmd.get());
+  const std::string expected =
+      "  ADO Info: \r\n    ADO Version:   2.8\r\n    DbObject:      Command\r\n"
+      "    Conn. String: '" +
+      Secrets::Mask(Cs() + "'") +
+      "\r\n    Conn. State:   adStateOpen\r\n"
+      "    Error:         ";
+  ASSERT_NE(report.find(expected), std::string::npos) << report;
+  EXPECT_NE(report.find("relation \"nowhere\" does not exist", report.find(expected)), std::string::npos);
+  // The server's password never reaches a report.
+  const std::string password = Cs().substr(Cs().find("PWD=") + 4);
+  EXPECT_EQ(report.find("PWD=" + password), std::string::npos) << report;
+
+  // A recordset reduces to its connection too; a closed one is reported closed.
+  auto rs = c->Execute("SELECT 1 AS a");
+  c->Close();
+  const std::string closed = ReportOf([&] { rs->NextRecordset(); }, EF_REPORT, rs.get());
+  EXPECT_NE(closed.find("    DbObject:      Recordset\r\n"), std::string::npos) << closed;
+  EXPECT_NE(closed.find("    Conn. State:   adStateClosed\r\n"), std::string::npos) << closed;
+
+  // A connection handed over beforehand serves when the handler names none.
+  auto preserved = Open();
+  F::PreserveConnection(preserved);
+  const std::string viaPreserved = ReportOf([&] { throw AppError(ERR_GENERAL, "T", "boom"); }, EF_REPORT, nullptr);
+  EXPECT_NE(viaPreserved.find("    DbObject:      Connection (Connection object was preserved internally)\r\n"),
+            std::string::npos)
+      << viaPreserved;
+}
+
+TEST_F(ErrorReport, RollsBackAndClosesARealConnection) {
+  auto c = Open();
+  c->BeginTrans();
+  c->Execute("INSERT INTO logged VALUES (1)");
+  const std::string report = ReportOf([&] { c->Execute("SELECT 1/0"); }, EF_REPORT | EF_ROLLBACK | EF_CLOSE, c.get());
+  EXPECT_NE(report.find("    Transaction: Attempt to call RollbackTrans succeeded\r\n"
+                        "    Connection: Attempt to call Close succeeded\r\n"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(c->State(), adStateClosed);
+  EXPECT_EQ(Open()->Execute("SELECT count(*) AS n FROM logged")->Value("n"), "0");
+
+  // Nothing to roll back: the outcome says why; a closed connection is not rolled back.
+  auto idle = Open();
+  const std::string none =
+      ReportOf([&] { throw AppError(ERR_GENERAL, "T", "boom"); }, EF_REPORT | EF_ROLLBACK, idle.get());
+  EXPECT_NE(none.find("    Transaction: Attempt to call RollbackTrans failed with error 'No transaction is active.'"),
+            std::string::npos)
+      << none;
+  idle->Close();
+  const std::string closed =
+      ReportOf([&] { throw AppError(ERR_GENERAL, "T", "boom"); }, EF_REPORT | EF_ROLLBACK | EF_CLOSE, idle.get());
+  EXPECT_NE(closed.find("    Transaction: Could not call RollbackTrans: Connection is closed \r\n"
+                        "    Connection: Attempt to call Close failed with error 'Operation is not allowed when the "
+                        "object is closed.'"),
+            std::string::npos)
+      << closed;
+}
+
+TEST_F(ErrorReport, LogToDatabaseRunsTheStatementOnTheServer) {
+  RegisterWithErrorLibrary();
+  ReportOf([&] { throw AppError(ERR_GENERAL, "T", "it's broken"); }, EF_REPORT, nullptr);
+  // PostgreSQL has no Exec statement: the server's answer proves the text reached it.
+  {
+    const AppError e = pftest::Raised([&] { F::ErrLogToDB(Cs(), "5", "spErrorLogInsert"); });
+    EXPECT_EQ(e.Description.rfind("Failed to save error report to database. \r\nConnectString = '" + Cs() + "'", 0), 0u)
+        << e.Description;
+    EXPECT_NE(e.Description.find("syntax error at or near \"Exec\""), std::string::npos) << e.Description;
+  }
+  {
+    const AppError e = pftest::Raised(
+        [&] { F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert"); });
+    EXPECT_NE(e.Description.find("/nonexistent.db"), std::string::npos) << e.Description;
+  }
 }

@@ -4,8 +4,9 @@
 #include <functional>
 #include <stdexcept>
 
-#include "errors/ErrGuard.h"
 #include "base/AppPaths.h"
+#include "errors/ErrGuard.h"
+#include "errors/Secrets.h"
 #include "support/FakeConnection.h"
 #include "support/Golden.h"
 #include "support/TestEnv.h"
@@ -290,4 +291,14 @@ TEST_F(Faultnet, LogToEventLog) {
   EXPECT_TRUE(F::ErrLogToEventLog());
   EXPECT_EQ(logged, F::ErrReport());
   F::Environment().EventLog = nullptr;
+}
+
+// The cases of tests/data/errors/secrets.txt.
+TEST(Secrets, PasswordValuesAreMaskedWhereverTheyStand) {
+  for (const std::string& line : pftest::DataLines("errors/secrets.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    ASSERT_EQ(f.size(), 3u) << line;
+    EXPECT_EQ(pf::Secrets::Mask(f[0]), f[1]) << line;
+    EXPECT_EQ(pf::Secrets::HoldsPassword(f[0]), f[2] == "yes") << line;
+  }
 }

@@ -108,6 +108,11 @@ std::vector<std::string> Fields(const std::string& line) {
   return fields;
 }
 
+const std::vector<std::string>& SampleConnStrings() {
+  static const std::vector<std::string> strings = DataLines("ado/conn-strings.txt");
+  return strings;
+}
+
 std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find_first_of("\r\n"));
   line.erase(line.find_last_not_of(' ') + 1);

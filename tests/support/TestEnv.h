@@ -89,20 +89,8 @@ std::vector<std::string> Fields(const std::string& line);
 // lines), without trailing blanks.
 std::string FirstLine(const std::string& text);
 
-// Connection strings of the samples, the README and the usual ODBC forms: SQL Server with
-// a password and with integrated security, Sybase, Oracle, Access, an ODBC driver string,
-// MSDASQL with extended properties, and a catalogue snapshot.
-inline const char* const kSampleConnStrings[] = {
-    "Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password=secret",
-    "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=OrderEntry;"
-    "Data Source=ORDERSRV01",
-    "Provider=Sybase.ASEOLEDBProvider.2;Server Name=SYBORD;Server Port Address=5000;Initial Catalog=orders;"
-    "User ID=orders_app",
-    "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User ID=sales;Persist Security Info=False",
-    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=Orders.mdb;Persist Security Info=False",
-    "DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432; Database = app ;UID=u;PWD={p;w}",
-    "Provider=MSDASQL.1;Persist Security Info=False;User ID=scott;Extended Properties=\"DSN=Ora;SERVER=x\"",
-    "Provider=Procforge.Snapshot;Data Source=samples/mssql/OrderEntry.sql",
-};
+// Connection strings of the samples, the README and the usual ODBC forms, from
+// tests/data/ado/conn-strings.txt.
+const std::vector<std::string>& SampleConnStrings();
 
 }  // namespace pftest

@@ -1,6 +1,7 @@
 // What the settings pages do besides binding: the server page, predefined configurations,
 // the Oracle package list, the connection-source page (link file and registry), the
-// profile page, the file dialogs of the pages and the string-length pair.
+// profile page, the file dialogs of the pages, the string-length pair and the
+// connection-string dialog.
 
 #include <gmock/gmock.h>
 
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -15,7 +17,6 @@
 #include "platform/TextFiles.h"
 #include "platform/ado/DataLinkFields.h"
 #include "settings/CSettings.h"
-#include "xml/bwXMLBrowser.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frmDataLink.h"
@@ -23,6 +24,7 @@
 #include "wizard/pages/frmChildFuncConnSrc.h"
 #include "wizard/pages/frmChildProfile.h"
 #include "wizard/pages/frmChildSrvr.h"
+#include "xml/bwXMLBrowser.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ using namespace wizardtest;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using Field = ado::DataLinkFields::Field;
 
 class PageActionsTest : public WizardTest {
  protected:
@@ -72,35 +75,6 @@ TEST_F(PageActionsTest, ServerPageStoresOnClickReleasesTheServerAndWarnsBeforeDe
   srvr.Options("optSrvrType")[1]->click();
   Click("btnDesign");
   EXPECT_EQ(Shown().size(), 1u);  // no warning for SQL Server
-}
-
-TEST_F(PageActionsTest, ApplyingEachConfigurationAsksSetsTheProfileAndMovesToTheOutputFiles) {
-  X("Server").Attr("SrvrType", Variant("3"));
-  struct Case {
-    int Conf;
-    const char* Key;
-    const char* Value;
-  };
-  for (const Case& c : {Case{0, "COMPlus", "True"}, Case{1, "ImplClassIFace", "True"}, Case{2, "ConnSrcType", "0"}}) {
-    SCOPED_TRACE(c.Conf);
-    CTablePage& page = Go("frmChildStdConfigs");
-    EXPECT_FALSE(page.Button("btnConfigure")->isEnabled());  // "No, thanks" until a choice is made
-    page.Options("optConfType")[c.Conf]->click();
-    ASSERT_TRUE(page.Button("btnConfigure")->isEnabled());
-    X("AddnlFunc").Attr(c.Key, Variant("x"));
-    Answer(false);
-    Click("btnConfigure");
-    EXPECT_EQ(X("AddnlFunc").strAttr(c.Key), "x");
-    EXPECT_EQ(Current(), "frmChildStdConfigs");
-    Answer(true);
-    Click("btnConfigure");
-    EXPECT_EQ(X("AddnlFunc").strAttr(c.Key), c.Value);
-    EXPECT_EQ(X("StoredProc").strAttr("TypeModel"), c.Conf == 1 ? "2" : "0");
-    EXPECT_EQ(Shown().back(), "Your database class settings have been set successfully.");
-    EXPECT_EQ(page.OptionIndex("optConfType"), 3);
-    EXPECT_EQ(Current(), "frmChildOutputFiles");
-  }
-  EXPECT_THAT(Shown()[0], StartsWith("All settings will be reset to configuration you've selected.\r\n"));
 }
 
 TEST_F(PageActionsTest, PackageListShowsPrefixesStoresSelectionsAndRefreshes) {
@@ -203,117 +177,100 @@ TEST_F(PageActionsTest, LinkFileIsFoundBesideTheProfileCreatedWhenMissingAndEdit
   EXPECT_EQ(pftest::ReadAll(dir.file("bad.udl")), std::string("\x00\x01\x02garbage", 10));
 }
 
-TEST_F(PageActionsTest, RegistryTestReadsTheWineHiveAndReportsWithItsTexts) {
-  const pftest::ScopedEnv prefix("WINEPREFIX", dir.path().string());
-  pftest::WriteAll(dir.file("system.reg"), "WINE REGISTRY Version 2\n\n[Software\\\\Acme] 1\n\"Conn\"=\"DSN=acme\"\n");
-  X("AddnlFunc").Attr("ConnSrcType", Variant("3"));
-  CTablePage& page = Go("frmChildFuncConnSrc");
-  struct Case {
-    const char* Key;
-    const char* Value;
-    const char* Shown;
-  };
-  for (const Case& c : {Case{"Software\\Acme", "Conn", "Success! String retrieved: \r\n\"DSN=acme\""},
-                        Case{"Software\\<Acme>", "Conn", "Invalid SubKey value."},
-                        Case{"Software\\None", "Conn",
-                             "Failed to retrieve registry value.\r\nFailed to open Registry key: Software\\None"},
-                        Case{"Software\\Acme", "Gone",
-                             "Failed to retrieve registry value.\r\nFailed to read registry value. Value Name: Gone"}}) {
-    page.Text("txtRegKey")->setText(c.Key);
-    page.Text("txtValueName")->setText(c.Value);
-    Click("btnTestReg");
-    EXPECT_EQ(Shown().back(), c.Shown);
+// The connection-string dialog: sample strings and a link file come back byte for byte,
+// field edits change only their pair, the password is masked, unknown strings stay raw,
+// OK refuses what the data-access layer would not take, Cancel changes nothing.
+const char* const kRaw = "this is not a connection string";
+
+TEST_F(PageActionsTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
+  std::vector<std::string> strings = pftest::SampleConnStrings();
+  strings.push_back(kRaw);
+  for (const std::string& s : strings) {
+    SCOPED_TRACE(s);
+    std::string designed = s;
+    AcceptDataLink();
+    ASSERT_TRUE(frmDataLink::Design(nullptr, designed, nullptr));
+    EXPECT_EQ(designed, s);
   }
+  frmDataLink sql(pftest::SampleConnStrings()[0], nullptr);
+  EXPECT_EQ(sql.findChild<QComboBox*>("cmbProvider")->currentIndex(), 0);
+  EXPECT_EQ(sql.FieldEdit(Field::Server)->text(), "sql01");
+  EXPECT_EQ(sql.FieldEdit(Field::Password)->text(), "secret");
+  EXPECT_EQ(sql.FieldEdit(Field::Password)->echoMode(), QLineEdit::Password);
+  EXPECT_TRUE(sql.FieldEdit(Field::Database)->isVisibleTo(&sql));
+  EXPECT_FALSE(sql.FieldEdit(Field::File)->isVisibleTo(&sql));
+
+  // A provider that needs fewer fields leaves no gap where the others were.
+  sql.show();
+  const int tall = sql.height();
+  auto* providers = sql.findChild<QComboBox*>("cmbProvider");
+  emit providers->activated(providers->findText("Catalogue snapshot file", Qt::MatchStartsWith));
+  EXPECT_TRUE(sql.FieldEdit(Field::File)->isVisibleTo(&sql));
+  EXPECT_LT(sql.height(), tall);
+  EXPECT_EQ(sql.height(), sql.heightForWidth(sql.width()));
+  sql.hide();
+
+  frmDataLink integrated(pftest::SampleConnStrings()[1], nullptr);
+  EXPECT_TRUE(integrated.findChild<QCheckBox*>("chkIntegratedSecurity")->isChecked());
+  EXPECT_FALSE(integrated.FieldEdit(Field::User)->isEnabled());
+
+  frmDataLink raw(kRaw, nullptr);
+  EXPECT_EQ(raw.findChild<QComboBox*>("cmbProvider")->currentIndex(), ado::DataLinkFields::RawIndex());
+  EXPECT_EQ(raw.findChild<QPlainTextEdit*>("txtConnString")->toPlainText(), kRaw);
 }
 
-TEST_F(PageActionsTest, ProfilePageOpensSavesAsAndNeverLosesTheOpenProfile) {
-  const std::string first = dir.file("First.PFG"), second = dir.file("Second.PFG"), copy = dir.file("Copy.PFG");
-  Settings().ProfileFileName(first);
-  Settings().Save();
-  Settings().ProfileFileName(second);
-  X("Code").Attr("ClassFile", Variant("Second.cls"));
-  Settings().Save();
-  const std::string secondBytes = pftest::ReadAll(second);
+TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChangesNothing) {
+  std::vector<std::string> tested;
+  frmDataLink dlg(pftest::SampleConnStrings()[3], [&](const std::string& s) { tested.push_back(s); });
+  dlg.FieldEdit(Field::Password)->setText("tiger");
+  dlg.FieldEdit(Field::Server)->setText("PROD");
+  const std::string expected =
+      "Provider=OraOLEDB.Oracle.1;Data Source=PROD;User ID=sales;Persist Security Info=False;"
+      "Password=tiger";
+  EXPECT_EQ(dlg.findChild<QPlainTextEdit*>("txtConnString")->toPlainText().toStdString(), expected);
+  dlg.findChild<QPushButton*>("btnTestConnection")->click();
+  EXPECT_THAT(tested, ElementsAre(expected));
 
-  auto& page = dynamic_cast<frmChildProfile&>(Go("frmChildProfile"));
-  QComboBox* cmb = page.Combo("cmbProfile");
-  EXPECT_EQ(cmb->currentText().toStdString(), second);
-  EXPECT_GE(cmb->findText(QString::fromStdString(first)), 0);
+  // Typing the string by hand updates the provider and the fields.
+  dlg.findChild<QPlainTextEdit*>("txtConnString")->setPlainText("Provider=Procforge.Snapshot;Data Source=x.sql");
+  EXPECT_EQ(dlg.FieldEdit(Field::File)->text(), "x.sql");
+  EXPECT_TRUE(dlg.FieldEdit(Field::File)->isVisibleTo(&dlg));
 
-  // Save As: the new file becomes current, the old one stays as it was.
-  X("Code").Attr("ClassFile", Variant("Copy.cls"));
-  script->FileAnswers.push_back(copy);
-  Click("btnSaveAs");
-  EXPECT_EQ(script->FileRequests.at(0).Title, "Save Profile As...");
-  EXPECT_EQ(Settings().ProfileFileName(), copy);
-  EXPECT_EQ(pftest::ReadAll(second), secondBytes);
-  EXPECT_THAT(pftest::ReadAll(copy), HasSubstr("Copy.cls"));
+  std::string conn = pftest::SampleConnStrings()[0];
+  frmDataLink::ScriptedRun() = [](frmDataLink& d) {
+    d.FieldEdit(Field::User)->setText("someone");
+    return static_cast<int>(QDialog::Rejected);
+  };
+  EXPECT_FALSE(frmDataLink::Design(nullptr, conn, nullptr));
+  EXPECT_EQ(conn, pftest::SampleConnStrings()[0]);
 
-  // Opening another profile first saves the open one to its own file.
-  X("Code").Attr("ClassFile", Variant("Edited.cls"));
-  cmb->setEditText(QString::fromStdString(first));
-  QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
-  EXPECT_EQ(Settings().ProfileFileName(), first);
-  EXPECT_THAT(pftest::ReadAll(copy), HasSubstr("Edited.cls"));
-  EXPECT_TRUE(Shown().empty()) << Shown().front();
-
-  for (const auto& [name, message] : {std::pair<std::string, const char*>{"  ", "Please enter profile location"},
-                                      {dir.file("None.PFG"), "File not found at specified location."}}) {
-    cmb->setEditText(QString::fromStdString(name));
-    QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(Shown().back(), message);
-  }
-  EXPECT_EQ(Settings().ProfileFileName(), first);
+  // A new string starts with a provider; OK refuses an empty or unknown one.
+  frmDataLink fresh("", nullptr);
+  EXPECT_EQ(fresh.ConnectionString(), "Provider=SQLOLEDB.1");
+  fresh.findChild<QPlainTextEdit*>("txtConnString")->setPlainText("Provider=NoSuch;Data Source=x");
+  fresh.accept();
+  EXPECT_NE(fresh.result(), QDialog::Accepted);
+  ASSERT_FALSE(Shown().empty());
+  EXPECT_THAT(Shown().back(), HasSubstr("'NoSuch' is not known here"));
+  fresh.findChild<QPlainTextEdit*>("txtConnString")->setPlainText(" ");
+  fresh.accept();
+  EXPECT_EQ(Shown().back(), "Please enter a connection string.");
 }
 
-TEST_F(PageActionsTest, BrowseButtonsUseTheirDialogsAndStringLengthBoxesExcludeEachOther) {
-  X("Code").Attr("IncCode", Variant("True"));
-  X("StoredProc").Attr("AddExecSPByName", Variant("True"));
-  struct Case {
-    const char* Page;
-    const char* Button;
-    const char* Text;
-    bool Save;
-    const char* Title;
-    const char* Filter;
-    const char* Ext;
-  };
-  const Case cases[] = {
-      {"frmChildInclude", "btnBrowse", "txtIncCode", false, "Select Include/Override File",
-       "VB Source Files (Cls, Bas)|*.cls;*.bas|All Files|*.*", "Cls"},
-      {"frmChildOutputFiles", "btnBrowseClass", "txtClassFileName", true, "Save Database Class As...",
-       "VB Class|*.cls", "cls"},
-      {"frmChildOutputFiles", "btnBrowseModule", "txtParamDefsFileName", true,
-       "Save Parameters Definitions Module As...", "VB Module|*.bas", "bas"},
-  };
-  for (const Case& c : cases) {
-    CTablePage& page = Go(c.Page);
-    script->FileRequests.clear();
-    script->FileAnswers.push_back(dir.file(c.Button));
-    Click(c.Button);
-    ASSERT_EQ(script->FileRequests.size(), 1u) << c.Button;
-    EXPECT_EQ(script->FileRequests[0].Save, c.Save);
-    EXPECT_EQ(script->FileRequests[0].Title, c.Title);
-    EXPECT_EQ(script->FileRequests[0].Filter, c.Filter);
-    EXPECT_EQ(script->FileRequests[0].Ext, c.Ext);
-    EXPECT_EQ(page.Text(c.Text)->text().toStdString(), dir.file(c.Button));
-  }
+TEST_F(PageActionsTest, LinkFileFromTheOtherPlatformIsEditedAndWrittenInItsFormat) {
+  const std::string path = dir.file("orders.udl");
+  const std::string head = "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n";
+  const std::string bytes = TextFiles::Encode(head + pftest::SampleConnStrings()[2] + "\r\n", "UTF-16LE");
+  pftest::WriteAll(path, bytes);
+  AcceptDataLink();
+  ASSERT_TRUE(frmDataLink::EditFile(nullptr, path, nullptr));
+  EXPECT_EQ(pftest::ReadAll(path), bytes);
 
-  X("IniOptions").Attr("StrLenRaise", Variant("False"));
-  X("IniOptions").Attr("StrLenTrim", Variant("True"));
-  CTablePage& strLen = Go("frmChildInitStrLen");
-  strLen.Check("chkRaiseErr")->click();
-  EXPECT_FALSE(strLen.Check("chkTrim")->isChecked());
-  strLen.Check("chkTrim")->click();
-  EXPECT_FALSE(strLen.Check("chkRaiseErr")->isChecked());
-  strLen.Check("chkTrim")->click();  // unticking clears nothing
-  EXPECT_FALSE(strLen.Check("chkTrim")->isChecked());
-
-  X("Server").Attr("ConnPfg", Variant("DSN=catalogue"));
-  X("IniOptions").Attr("ConnUseDft", Variant("True"));
-  CTablePage& dft = Go("frmChildInitConnDft");
-  Click("btnCopy");
-  EXPECT_EQ(dft.Text("txtConnDft")->text(), "DSN=catalogue");
+  AcceptDataLink([](frmDataLink& dlg) { dlg.FieldEdit(Field::Port)->setText("5001"); });
+  ASSERT_TRUE(frmDataLink::EditFile(nullptr, path, nullptr));
+  std::string changed = pftest::SampleConnStrings()[2];
+  changed.replace(changed.find("5000"), 4, "5001");
+  EXPECT_EQ(pftest::ReadAll(path), TextFiles::Encode(head + changed + "\r\n", "UTF-16LE"));
 }
 
 }  // namespace

@@ -64,18 +64,6 @@ class UIControllerTest : public ::testing::Test {
   CUIController ui;
 };
 
-TEST_F(UIControllerTest, ControlKindsAreToldApartByClass) {
-  auto* editable = new QComboBox(&form);
-  editable->setEditable(true);
-  auto* loose = new QRadioButton(&form);  // no Index: not part of an option group
-  const std::vector<std::pair<QWidget*, std::string>> cases = {
-      {new QLineEdit(&form), "TextBox"},     {new QComboBox(&form), "ComboBox"},   {editable, "ComboBox"},
-      {new QListWidget(&form), "ListBox"},   {new QPushButton(&form), "CommandButton"},
-      {new QLabel(&form), "Label"},          {opt[0], "OptionButton"},            {new QCheckBox(&form), "CheckBox"},
-      {new QGroupBox(&form), "Frame"},       {new QTableWidget(&form), "SSDBGrid"}, {loose, "QRadioButton"}};
-  for (const auto& [w, kind] : cases) EXPECT_EQ(CUIController::ControlKind(w), kind);
-}
-
 TEST_F(UIControllerTest, CheckBoxAndTextBoxBothWays) {
   auto* chk = new QCheckBox(&form);
   chk->setObjectName("chkFlag");
@@ -206,12 +194,18 @@ TEST_F(UIControllerTest, DropDownListStoresPositionEditableComboStoresText) {
   EXPECT_EQ(Key("Name"), "changed");
 }
 
+// Kinds are told apart by class; a radio button without an Index is no option button.
 TEST_F(UIControllerTest, UnboundKindsRaiseUnknownControlType) {
-  for (QWidget* w : std::initializer_list<QWidget*>{new QLabel(&form), new QPushButton(&form), new QGroupBox(&form)}) {
+  const std::pair<QWidget*, std::string> cases[] = {{new QLabel(&form), "Label"},
+                                                    {new QPushButton(&form), "CommandButton"},
+                                                    {new QGroupBox(&form), "Frame"},
+                                                    {new QTableWidget(&form), "SSDBGrid"},
+                                                    {new QRadioButton(&form), "QRadioButton"}};
+  for (const auto& [w, kind] : cases) {
     w->setObjectName("ctl");
     const AppError e = pftest::Raised([&] { ui.CopyControl(w, "Key"); });
     EXPECT_EQ(e.Number, ERR_GENERAL);
-    EXPECT_EQ(pftest::FirstLine(e.Description), "Unknown control type: " + CUIController::ControlKind(w));
+    EXPECT_EQ(pftest::FirstLine(e.Description), "Unknown control type: " + kind);
     EXPECT_THAT(e.Description, ::testing::HasSubstr("clsUIController.CopyControl(Ctrl='ctl', ElemAttrName='Key')"));
   }
 }
