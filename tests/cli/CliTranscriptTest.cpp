@@ -6,8 +6,9 @@
 //   has FILE TEXT, lacks FILE TEXT, exists FILE, missing FILE, mode FILE OCTAL
 //   count FILE N TEXT          TEXT occurs N times in FILE
 //   keep FILE / kept FILE      remembers FILE's bytes / they are unchanged
-//   write FILE TEXT, replace FILE OLD => NEW, copy PATH FILE, mkdir FILE, fifo FILE,
-//   link TARGET FILE, cd PATH
+//   equal FILE OTHER           the two files hold the same bytes
+//   write FILE TEXT, repeat FILE N TEXT, replace FILE OLD => NEW (the first; replace-all:
+//   every one), copy PATH FILE, remove FILE, mkdir FILE, fifo FILE, link TARGET FILE, cd PATH
 // TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source tree,
 // {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL bytes, so the UTF-16 state
 // file reads as its ASCII.
@@ -61,7 +62,11 @@ class Session {
         {"keep", [&] { kept_[file] = ReadAll(file); }},
         {"kept", [&] { EXPECT_EQ(ReadAll(file), kept_[file]); }},
         {"write", [&] { WriteAll(file, text); }},
-        {"replace", [&] { Replace(file, text); }},
+        {"replace", [&] { Replace(file, text, false); }},
+        {"replace-all", [&] { Replace(file, text, true); }},
+        {"repeat", [&] { WriteAll(file, Repeat(text)); }},
+        {"remove", [&] { fs::remove(file); }},
+        {"equal", [&] { EXPECT_EQ(ReadAll(file), ReadAll(Path(text))) << text; }},
         {"copy", [&] { fs::copy_file(file, Path(text), fs::copy_options::overwrite_existing); }},
         {"mkdir", [&] { fs::create_directories(file); }},
         {"fifo", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
@@ -96,11 +101,16 @@ class Session {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
     EXPECT_EQ(n, std::stoul(rest)) << part << "\n" << text;
   }
-  void Replace(const std::string& file, const std::string& fromTo) {
-    std::string content = ReadAll(file);
+  void Replace(const std::string& file, const std::string& fromTo, bool all) {
+    const std::string content = ReadAll(file);
     const std::string from = fromTo.substr(0, fromTo.find(" => ")), to = fromTo.substr(fromTo.find(" => ") + 4);
     ASSERT_NE(content.find(from), std::string::npos) << from;
-    WriteAll(file, content.replace(content.find(from), from.size(), to));
+    WriteAll(file, all ? ReplaceAll(content, from, to) : std::string(content).replace(content.find(from), from.size(), to));
+  }
+  static std::string Repeat(const std::string& countText) {
+    std::string out;
+    for (int i = std::stoi(countText); i > 0; --i) out += countText.substr(countText.find(' ') + 1);
+    return out;
   }
   void Run(std::istringstream& in) {
     std::vector<std::string> args;

@@ -129,15 +129,5 @@ while IFS='|' read -r line expected; do
   [ "${line: -1}" = " " ] && words+=("")
   got=$(complete_line "${words[@]}")
   [ "$got" = "$expected" ] || fail "completing '$line': got '$got', expected '$expected'"
-done <<'EOF'
-te|test-connection 
-generate --s|--strict 
-configure --profile x --|--config --help --new --profile --set 
-generate --profile |orders.PFG orders.pfg out 
-list --profile = |orders.PFG orders.pfg out 
-snapshot -o |Sales.db Sales.sql out 
-diff |Sales.db Sales.sql out 
-check |COrders.cls MOrders.bas out 
-configure --config |0 1 2 
-EOF
+done < <(grep -v '^#' "$src/tests/data/install/completion.txt")
 echo "the package installs programs that generate from $root"
