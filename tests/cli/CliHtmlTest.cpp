@@ -1,4 +1,4 @@
-// html: the code viewer's HTML of a file, to a file or to stdout.
+// html on a full disk; the other html sessions are in tests/data/cli.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -13,23 +13,6 @@ namespace pftest {
 namespace {
 
 using pftest::ReadAll;
-
-TEST(CliHtml, SampleClassToFileAndToStdout) {
-  ProgramInstall cli;
-  const std::string cls = pftest::GoldenDir() + "/classes/COrderEntryDB.cls";
-  // The viewer's file: the HTML the colouring test checks in, and a line break.
-  const std::string expected = ReadAll(pftest::GoldenDir() + "/html/COrderEntryDB.htm") + "\r\n";
-
-  const std::string out = cli.File("class.htm");
-  ProgramResult r = cli.Run({"html", cls, "-o", out});
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_EQ(r.Out, out + "\n");
-  EXPECT_EQ(ReadAll(out), expected);
-
-  r = cli.Run({"html", cls});
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_EQ(r.Out, expected);
-}
 
 // A disk that fills up (a file-size limit here): one plain line without the HTML, and the
 // earlier file stays as it was.

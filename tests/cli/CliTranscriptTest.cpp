@@ -2,16 +2,18 @@
 // installation with a working folder of its own. A line is a command and what follows it:
 //   $ [NAME=VALUE...] ARG...   runs the program (arguments as C++ quoted strings)
 //   exit N                     the exit status of the last run
-//   out TEXT / err TEXT        stdout / stderr is TEXT; out~ err~ hold it; out! err! do not
+//   out TEXT / err TEXT        stdout / stderr is TEXT; out~ err~ hold it; out! err! do not;
+//   outfile FILE               stdout is FILE's bytes
 //   has FILE TEXT, lacks FILE TEXT, exists FILE, missing FILE, mode FILE OCTAL
 //   count FILE N TEXT          TEXT occurs N times in FILE
 //   keep FILE / kept FILE      remembers FILE's bytes / they are unchanged
 //   equal FILE OTHER           the two files hold the same bytes
-//   write FILE TEXT, repeat FILE N TEXT, replace FILE OLD => NEW (the first; replace-all:
-//   every one), copy PATH FILE, remove FILE, mkdir FILE, fifo FILE, link TARGET FILE, cd PATH
-// TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source tree,
-// {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL bytes, so the UTF-16 state
-// file reads as its ASCII.
+//   write FILE TEXT, append FILE TEXT, repeat FILE N TEXT, replace FILE OLD => NEW (the
+//   first; replace-all: every one), copy PATH FILE, remove FILE, mkdir FILE, fifo FILE,
+//   link TARGET FILE, cd PATH
+// TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source
+// tree, {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL
+// bytes, so the UTF-16 state file reads as its ASCII.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -49,6 +51,7 @@ class Session {
         {"out", [&] { EXPECT_EQ(last_.Out, all); }},
         {"err", [&] { EXPECT_EQ(last_.Err, all); }},
         {"out~", [&] { EXPECT_TRUE(Has(last_.Out, all)) << last_.Out; }},
+        {"outfile", [&] { EXPECT_EQ(last_.Out, ReadAll(file)); }},
         {"err~", [&] { EXPECT_TRUE(Has(last_.Err, all)) << last_.Err; }},
         {"out!", [&] { EXPECT_FALSE(Has(last_.Out, all)) << last_.Out; }},
         {"err!", [&] { EXPECT_FALSE(Has(last_.Err, all)) << last_.Err; }},
@@ -62,6 +65,7 @@ class Session {
         {"keep", [&] { kept_[file] = ReadAll(file); }},
         {"kept", [&] { EXPECT_EQ(ReadAll(file), kept_[file]); }},
         {"write", [&] { WriteAll(file, text); }},
+        {"append", [&] { WriteAll(file, ReadAll(file) + text); }},
         {"replace", [&] { Replace(file, text, false); }},
         {"replace-all", [&] { Replace(file, text, true); }},
         {"repeat", [&] { WriteAll(file, Repeat(text)); }},
