@@ -109,7 +109,8 @@ class Session {
     const std::string content = ReadAll(file);
     const std::string from = fromTo.substr(0, fromTo.find(" => ")), to = fromTo.substr(fromTo.find(" => ") + 4);
     ASSERT_NE(content.find(from), std::string::npos) << from;
-    WriteAll(file, all ? ReplaceAll(content, from, to) : std::string(content).replace(content.find(from), from.size(), to));
+    WriteAll(file,
+             all ? ReplaceAll(content, from, to) : std::string(content).replace(content.find(from), from.size(), to));
   }
   static std::string Repeat(const std::string& countText) {
     std::string out;
