@@ -434,7 +434,7 @@ class Server:
         schemas = ["public"] + sorted({p.split(".")[0] for p in procs if "." in p})
         self.psql("".join('DROP SCHEMA IF EXISTS "%s" CASCADE; CREATE SCHEMA "%s";\n' % (x, x) for x in schemas)
                   + "CREATE TABLE public.pf_calls(pf_id serial PRIMARY KEY, pf_proc text, pf_args text);\n"
-                  + open(sample_sql).read())
+                  + (open(sample_sql).read() if sample_sql else ""))
         have = set(self.psql("SELECT lower(CASE nspname WHEN 'public' THEN '' ELSE nspname || '.' END || proname) "
                              "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace").split("\n"))
         self.psql("".join(function_sql(p, prm) for p, prm in sorted(procs.items()) if p.lower() not in have))
@@ -676,178 +676,24 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
 
 
 # ---------------------------------------------------------------------------------------
-# The run-time members: scenarios on the SQL Server sample's methods. Each runs on a class of
-# that sample that has every member it names and what its second field asks for (the error
-# library, COM+, error logs, raising; "no" negates); S collects what the members returned
-# and must end as the expected text (a regular expression).
+# The run-time members: scenarios on the SQL Server sample's methods, read from
+# tests/data/run/scenarios.txt (its heading says how).
 
-SCENARIOS = [
-    ("navigation", "mssql", """
-    PfObj.ExecGetCustomer1 2
-    S = PfObj.RecordCount & " " & PfObj.HasRecords & " " & PfObj.BOF & " " & PfObj.Value("company_name")
-    PfObj.MoveLast
-    S = S & " " & PfObj.Value("customer_id") & " " & PfObj.ValueIsNull("created")
-    PfObj.MovePrevious
-    S = S & " " & PfObj.ValueIsNull("created")
-    S = S & " " & TypeName(PfObj.Recordset.Fields("customer_id").Value)
-    PfObj.MoveNext
-    PfObj.MoveNext
-    S = S & " " & PfObj.EOF
-    PfObj.MoveFirst
-    S = S & " " & PfObj.Value(0)""", r"2 True False Alfreds Futterkiste 3 True False Long True 1"),
-    ("output parameters by name", "mssql", """
-    A = 5
-    PfObj.ExecArchiveorders DateSerial(2024, 1, 1), A
-    S = A & " " & PfObj.ParamValue("@ARCHIVED") & " " & PfObj.ParamIsNull("@ARCHIVED") & " " & PfObj.ReturnValue""",
-     r"902 902 False 0"),
-    ("SQL text with parameters and values", "mssql", """
-    PfObj.AddSQLParam 10, "id", adParamInput, adInteger
-    PfObj.ExecSQL "SELECT category_name FROM categories WHERE category_id = ?"
-    S = PfObj.Value(0)
-    PfObj.ExecSQL "SELECT count(*) AS n FROM customers WHERE city LIKE '%1%'", Array("B")
-    S = S & " " & PfObj.Value("n")""", r"Beverages 2"),
-    ("procedure by name", "mssql", """
-    PfObj.ExecSPbyName SP_ORDERCANCEL, PRM_ORDERCANCEL, Array(7, "late")
-    S = PfLast("SQL")""", r"""SELECT \* FROM "public"."usp_OrderCancel"\('7', 'late'\)"""),
-    ("connection", "", """
-    S = PfObj.ConnectionString
-    PfObj.ConnectionString4Err = "Provider=PfRun;Log"
-    S = S & " " & PfObj.ConnectionString4Err
-    PfObj.Connect
-    S = S & " " & PfObj.Connected
-    PfObj.Disconnect
-    S = S & " " & PfObj.Connected
-    Set C = New ADODB.Connection
-    C.DoOpen "Provider=PfRun"
-    Set PfObj.Connection = C
-    PfObj.ExecSQL "SELECT 1 AS a UNION ALL SELECT 2"
-    PfObj.DisconnectRecordset
-    PfObj.ReleaseConnection
-    S = S & " " & C.State & " " & (PfObj.Connection Is Nothing) & " " & PfObj.RecordCount & " " & _
-        (PfObj.Recordset.ActiveConnection Is Nothing) & " " & PfObj.Command.CommandText
-    PfObj.ReleaseADO
-    S = S & " " & (PfObj.Recordset Is Nothing) & " " & PfObj.TestConnection("Provider=PfRun") & " " & _
-        PfObj.ADOVersion & " " & PfObj.SetADOSettings(, , , 5) & " " & PfObj.Options(&H80000000)""",
-     r"Provider=PfRun Provider=PfRun;Log True False 1 True 2 True SELECT 1 AS a UNION ALL SELECT 2 True True "
-     r"2\.8 True True"),
-    ("navigation and SQL parameters", "", """
-    PfObj.ExecSQL "SELECT 1 AS a, NULL AS n UNION ALL SELECT 2, 'x'"
-    S = PfObj.RecordCount & " " & PfObj.HasRecords & " " & PfObj.BOF & " " & PfObj.Value("a")
-    PfObj.MoveLast
-    S = S & " " & PfObj.Value("a") & " " & PfObj.ValueIsNull("n")
-    PfObj.MovePrevious
-    S = S & " " & PfObj.ValueIsNull("n")
-    PfObj.MoveNext
-    PfObj.MoveNext
-    S = S & " " & PfObj.EOF
-    PfObj.MoveFirst
-    S = S & " " & PfObj.Value(0)
-    PfObj.AddSQLParam 5, "b", adParamInput, adInteger
-    PfObj.ExecSQL "SELECT ? AS b"
-    S = S & " " & PfObj.Value("b") & " " & PfObj.ParamValue("b") & " " & PfObj.ParamIsNull("b")""",
-     r"2 True False 1 2 False True True 1 5 5 False"),
-    ("errors raised", "raise", """
-    S = "raised"
-    PfObj.TestConnection "Provider=Nope\"""", r"raised\|FAILED 3706 Provider cannot be found\..*"),
-    ("error state", "raise", """
-    S = PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " " & PfObj.ErrorSource & " " & PfObj.ErrorDescription
-    PfObj.ErrorClear
-    S = S & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " [" & PfObj.ErrorSource & "]\"""",
-     r"True 3706 (ADODB\.Connection|Faultnet\.ErrorIn) Provider cannot be found\..* False 0 \[\]"),
-    ("value formats", "mssql", """
-    PfObj.ExecGetCustomer1 2
-    PfObj.FormatSet "0.00", Array("credit_limit")
-    S = PfObj.ValueFmt("credit_limit") & " " & PfObj.FormatOf("CREDIT_LIMIT ")
-    PfObj.FormatSet "yyyy-mm-dd", Array(135)
-    S = S & " " & PfObj.ValueFmt("created") & " " & PfObj.FormatOf(135)
-    PfObj.FormatSet "", Array("credit_limit")
-    S = S & " " & PfObj.ValueFmt("credit_limit")
-    PfObj.FormatsClear
-    S = S & " [" & PfObj.FormatOf(135) & "]\"""", r"5000\.00 0\.00 2020-01-02 yyyy-mm-dd 5000 \[\]"),
-    ("multiple result sets", "mssql", """
-    PfObj.ExecReportSalesByCategory 2024, "A"
-    S = PfObj.RecordCount & " " & PfObj.SkipClosedRecordsets & " " & PfObj.SelectNextRecordset & " " & _
-        PfObj.RecordCount & " " & PfObj.Value(0) & " " & PfObj.SelectNextRecordset""", r"2 True True 3 100 False"),
-    ("XML", "mssql", """
-    PfObj.ExecCategoryList
-    S = PfObj.xmlGetData("cats", "cat", "") & "|" & _
-        PfObj.xmlGetDataAdv("cats", "cat(@id=category_id,name=category_name,n=##)", 0, 10, "")
-    S = S & "|" & (InStr(PfObj.xmlGetRecordset, "<z:row category_id='20' category_name='Condiments'/>") > 0)
-    PfObj.ExecReportSalesByCategory 2024, "A"
-    S = S & "|" & PfObj.xmlGetDataAll("report", "cats", "cat,order", "")""", re.escape(
-        "<cats>\n<cat category_id='10' category_name='Beverages'/>\n<cat category_id='20' category_name='Condiments'/>"
-        "\n</cats>|<cats><cat id='10'><name>Beverages</name>\r\n<n>1</n>\r\n</cat>\r\n<cat id='20'><name>Condiments"
-        "</name>\r\n<n>2</n>\r\n</cat>\r\n</cats>|True|<report><cats>\n<cat category_id='10' category_name="
-        "'Beverages'/>\n<cat category_id='20' category_name='Condiments'/>\n</cats><cats>\n<order order_id='100' "
-        "customer_id='1' order_date='2024-03-01T00:00:00' freight='12.5'/>\n<order order_id='101' customer_id='1' "
-        "order_date='2024-03-20T00:00:00' freight='3'/>\n<order order_id='102' customer_id='3' order_date="
-        "'2024-04-01T00:00:00' freight='0'/>\n</cats></report>")),
-    ("batch", "mssql", """
-    PfObj.BatchBegin
-    A = 0
-    PfObj.BatchDeclareVar "@id", "int", "@CustomerID", "5"
-    PfObj.ExecCustomerInsert "C1", "Co", "Ct", "e@x", "1", 10.5, True, A
-    PfObj.ExecOrderCancel 7, "O'Hara"
-    PfObj.AddSQLParam 3, "a", adParamInput, adInteger
-    PfObj.AddSQLParam "B?", "b"
-    PfObj.ExecSQL "UPDATE customers SET city = city WHERE customer_id = ? AND '?' <> ?"
-    S = PfObj.BatchActive & "|" & PfObj.BatchText
-    N = PfCount()
-    PfObj.BatchExec
-    S = S & "|" & PfObj.BatchActive & " " & (PfCount() - N)
-    PfObj.BatchBegin
-    PfObj.ExecOrderCancel 8, "x"
-    PfObj.BatchCancel
-    S = S & " " & PfObj.BatchActive & " [" & PfObj.BatchText & "]\"""", re.escape(
-        "True|Declare @id int;\r\nSET @id = 5;\r\nEXEC [usp_CustomerInsert] 'C1', 'Co', 'Ct', 'e@x', '1', 10.5, 1, "
-        "@id OUTPUT;\r\nEXEC [usp_OrderCancel] 7, 'O''Hara';\r\nUPDATE customers SET city = city WHERE "
-        "customer_id = 3 AND '?' <> 'B?';\r\n|False 2 False []")),
-    ("Oracle batch", "oracle", """
-    PfObj.BatchBegin
-    A = 0
-    PfObj.BatchDeclareVar "v_id", "NUMBER", "p_Customer_Id", "5"
-    PfObj.BatchDeclareVar "v_total", "NUMBER", "RETURN_VALUE", ""
-    PfObj.ExecOrdCancelOrder 7, "O'Hara"
-    PfObj.ExecCustRegister "Co", "e@x", 10.5, A
-    PfObj.ExecOrdGetTotal 8
-    S = PfObj.BatchText
-    N = PfCount()
-    PfObj.BatchExec
-    S = S & "|" & (PfCount() - N) & " " & PfObj.BatchActive
-    PfObj.BatchBegin
-    PfObj.BatchCancel
-    S = S & " [" & PfObj.BatchText & "]\"""", re.escape(
-        "Declare v_id NUMBER := 5;\r\nv_total NUMBER;\r\nBegin \r\nOrder_Pkg.Cancel_Order(7, 'O''Hara');\r\n"
-        "Customer_API.Register('Co', 'e@x', 10.5, v_id);\r\nBegin v_total := Order_Pkg.Get_Total(8); End;\r\n"
-        "End;|3 False [Begin \r\nNull;End;]")),
-    ("COM+ transaction", "mssql complus", """
-    Set PfContext = New ObjectContext
-    PfContext.InTransaction = True
-    PfObj.BeginTransaction
-    PfObj.ExecOrderCancel 9, "ctx"
-    PfObj.SetComplete
-    PfObj.BeginTransaction
-    PfObj.SetAbort
-    Set PfContext = Nothing
-    S = PfLines("TRANS,CONTEXT")""", r"CONTEXT SetComplete;CONTEXT SetAbort;"),
-    ("deliberate failure", "mssql faultnet raise", """
-    S = "report"
-    PfObj.ExecOrderCancel 13, "FAIL\"""",
-     r"report\|FAILED -2147217900 order 13 cannot be cancelled .*Method: \w+\.Execute\(CommandText,CommandType\).*"
-     r"Call Stack: \w+\.ExecOrderCancel\(lngOrderID=13, strReason='FAIL'\).*"),
-    ("error logs", "mssql faultnet logs", """
-    S = PfQuery("SELECT count(*) FROM pf_calls WHERE pf_proc = 'pf_error_log' AND " & _
-        "pf_args LIKE '%ExecOrderCancel(lngOrderID=13, strReason=''FAIL'')%'")
-    S = S & " " & (InStr(PfFileText(App.Path & "\Errors.txt"), "ExecOrderCancel(lngOrderID=13, strReason='FAIL')") > 0)""",
-     r"1 True"),
-    ("error state without the error library", "mssql nofaultnet noraise", """
-    R = PfObj.ExecOrderCancel(13, "FAIL")
-    S = R & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber & " " & PfObj.ErrorSource & " " & _
-        PfObj.ErrorDescription & " " & PfObj.TestConnection("Provider=Nope") & " " & PfObj.ErrorNumber
-    PfObj.ErrorClear
-    S = S & " " & PfObj.ErrorOccurred & " " & PfObj.ErrorNumber""",
-     r"False True -2147217900 Microsoft OLE DB Provider for SQL Server order 13 cannot be cancelled False 3706 False 0"),
-]
+
+def read_scenarios(path):
+    """(label, needs, Basic body, regular expression of the expected text) per scenario."""
+    found = []
+    for chunk in re.split(r"^### ", open(path).read(), flags=re.M)[1:]:
+        head, _, rest = chunk.partition("\n")
+        body, kind, expect = re.match(r"(.*)^(==|=~) (.*)\n", rest, re.M | re.S).groups()
+        if kind == "==":
+            expect = re.escape(expect.replace("\\r", "\r").replace("\\n", "\n"))
+        label, needs = (x.strip() for x in head.split("|"))
+        found.append((label, needs, body, expect))
+    return found
+
+
+SCENARIOS = read_scenarios(os.path.join(ROOT, "tests", "data", "run", "scenarios.txt"))
 
 SCENARIO = """
 Public Function S_%(n)d() As String
@@ -885,22 +731,22 @@ def scenarios(cls_text):
 # (case name, profile, snapshot, the sample's server tables and functions, and a predefined
 # configuration (0 COM+, 1 web, 2 desktop) or keys to set)
 CASES = [
-    ("mssql", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", None),
-    ("mssql_complus", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 0),
-    ("mssql_web", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 1),
-    ("mssql_desktop", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql", 2),
-    ("mssql_runtime", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql",
+    ("mssql", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", None),
+    ("mssql_complus", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", 0),
+    ("mssql_web", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", 1),
+    ("mssql_desktop", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", 2),
+    ("mssql_runtime", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql",
      ["AddnlFunc.ValFmt=True", "AddnlFunc.XMLBasic=True", "AddnlFunc.XMLAdvanced=True", "AddnlFunc.Batch=True",
       "AddnlFunc.MultipleRS=True", "AddnlFunc.COMPlus=True", "AddnlFunc.COMPObjControl=True",
       "AddnlFunc.COMPObjConstruct=True", "AddnlFunc.Trans=1", "ErrHndl.LogToDB=True",
       "ErrHndl.ErrLogSPName=pf_error_log"]),
-    ("mssql_plain", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/run/mssql.sql",
+    ("mssql_plain", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql",
      ["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"]),
-    ("sybase", "samples/sybase/Orders.PFG", "samples/sybase/Orders.sql", "tests/run/sybase.sql", None),
-    ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", "tests/run/oracle.sql", None),
-    ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", "tests/run/oracle.sql",
+    ("sybase", "samples/sybase/Orders.PFG", "samples/sybase/Orders.sql", None, None),
+    ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, None),
+    ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None,
      ["AddnlFunc.Batch=True"]),
-    ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", "tests/run/access.sql", None),
+    ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", None, None),
 ]
 
 
@@ -934,7 +780,7 @@ def run_case(office, server, cli, work, case, standin, report):
     files = generate(cli, work, case)
     server_type = re.search(r'SrvrType="(\d)"', open(os.path.join(ROOT, case[1])).read()).group(1)
     procs = catalogue(os.path.join(ROOT, snapshot), server_type)
-    server.install(os.path.join(ROOT, sample_sql), procs)
+    server.install(sample_sql and os.path.join(ROOT, sample_sql), procs)
     rowsets = server.row_functions()
     counts = {}
     modules = load_modules(files, standin, counts)

@@ -1,2 +1,0 @@
--- The oracle sample's tables and the procedures that return rows; every other procedure of the
--- catalogue gets a generated function that logs its call.
