@@ -19,7 +19,7 @@ using namespace pf;
 using namespace buildertest;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::Not;
+using pftest::Has;
 
 constexpr const char* kAllOffBlocks = ",DeclOption,Decl,MethStd,MethErrProps,StdPriv,MethHandleError";
 
@@ -127,21 +127,35 @@ TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
   EXPECT_LT(builder.ClassCode.find("B_MethAdvXML"), builder.ClassCode.find("B_StdPriv"));
 }
 
-// The blocks and conditions that one integer key selects, all other switches off, against a
-// golden file. Link file mode 1 of the desktop configuration gives the name without its
-// folder and no path condition; transaction modes outside the table's range still add the
-// transaction block, and no mode condition.
-TEST_F(CodeBuilderTest, IntegerKeysSelectTheirBlocksAndConditions) {
+// The blocks, conditions and connection references that one integer key selects, all other
+// switches off, against a golden file. Link file mode 1 of the desktop configuration gives
+// the name without its folder and no path condition; transaction modes outside the table's
+// range still add the transaction block, and no mode condition. Where the connection source
+// gives no connection check, the library's own stands.
+TEST_F(CodeBuilderTest, IntegerKeysSelectTheirBlocksConditionsAndReferences) {
   std::string selections;
   for (const auto& [key, values] : std::vector<std::pair<std::string, std::vector<std::string>>>{
-           {"SrvrType", {"0", "1", "2", "3"}}, {"ConnSrcType", {"1", "2", "3"}}, {"Trans", {"2", "3", "7"}}}) {
+           {"SrvrType", {"0", "1", "2", "3"}},
+           {"ConnSrcType", {"1", "2", "3"}},
+           {"LinkFileMode", {"0", "1", "2"}},
+           {"Trans", {"2", "3", "7"}}}) {
     for (const std::string& value : values) {
       AllOff();
       Set(key == "SrvrType" ? *stt->xServer : *stt->xAddnlFunc, key, value);
-      Set(*stt->xAddnlFunc, "LinkFile", "conn.udl");
+      if (key == "LinkFileMode") Set(*stt->xAddnlFunc, "ConnSrcType", "2");
+      Set(*stt->xAddnlFunc, "LinkFile", "..\\Config\\db.udl");
+      Set(*stt->xAddnlFunc, "RegSubKey", "Software\\Acme\\DB");
+      Set(*stt->xAddnlFunc, "RegValName", "Conn");
+      Set(*stt->xAddnlFunc, "ErrIfRegFailed", "True");
       Build();
       selections += key + "=" + value + "\n  blocks " + builder.BlockList() + "\n  conditions " +
-                    builder.ConditionList() + "\n";
+                    builder.ConditionList() + "\n  references";
+      for (const char* ref :
+           {"LinkFileName", "RegistryPath", "RegistryValueName", "RegRaiseError", "CodeCheckConnectionAssigned"})
+        selections += std::string(" ") + ref + "=" + Ref(ref);
+      selections += Has(builder.ClassCode, "Public Sub OpenConnection()\r\n    CheckConnectionAssigned\r\n")
+                        ? "\n  the library's connection check\n"
+                        : "\n";
     }
   }
   pftest::ExpectGolden("builder/selections.txt", selections);
@@ -206,46 +220,6 @@ TEST_F(CodeBuilderTest, LongOptionWordIsBrokenIntoContinuationLines) {
   EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const OPTS = PFGO_ERR_RAISE + "));
   EXPECT_THAT(builder.ClassCode, HasSubstr(" _\r\n    "));
 }
-
-// The connection source decides which connection references exist; where none is given,
-// the connection check of the library stands.
-struct ConnSourceCase {
-  int Source;
-  int LinkMode;
-  const char* LinkFileName;
-  bool LibraryCheck;
-};
-
-class ConnSourceRefTest : public CodeBuilderTest, public ::testing::WithParamInterface<ConnSourceCase> {};
-
-TEST_P(ConnSourceRefTest, ConnectionReferences) {
-  const ConnSourceCase& c = GetParam();
-  AllOff();
-  Set(*stt->xAddnlFunc, "ConnSrcType", std::to_string(c.Source));
-  Set(*stt->xAddnlFunc, "LinkFileMode", std::to_string(c.LinkMode));
-  Set(*stt->xAddnlFunc, "LinkFile", "..\\Config\\db.udl");
-  Set(*stt->xAddnlFunc, "RegSubKey", "Software\\Acme\\DB");
-  Set(*stt->xAddnlFunc, "RegValName", "Conn");
-  Set(*stt->xAddnlFunc, "ErrIfRegFailed", "True");
-  Build();
-  EXPECT_EQ(Ref("LinkFileName"), c.LinkFileName);
-  EXPECT_EQ(Ref("RegistryPath"), c.Source == 3 ? "\"Software\\Acme\\DB\"" : "<absent>");
-  EXPECT_EQ(Ref("RegistryValueName"), c.Source == 3 ? "\"Conn\"" : "<absent>");
-  EXPECT_EQ(Ref("RegRaiseError"), c.Source == 3 ? "True" : "<absent>");
-  EXPECT_EQ(Ref("CodeCheckConnectionAssigned"), c.LibraryCheck ? "<absent>" : "");
-  if (c.LibraryCheck)
-    EXPECT_THAT(builder.ClassCode, HasSubstr("Public Sub OpenConnection()\r\n    CheckConnectionAssigned\r\n"));
-  else
-    EXPECT_THAT(builder.ClassCode, Not(HasSubstr("CheckConnectionAssigned")));
-}
-
-INSTANTIATE_TEST_SUITE_P(Sources, ConnSourceRefTest,
-                         ::testing::Values(ConnSourceCase{0, 0, "<absent>", false},
-                                           ConnSourceCase{1, 0, "<absent>", false},
-                                           ConnSourceCase{2, 0, "\"..\\Config\\db.udl\"", true},
-                                           ConnSourceCase{2, 1, "\"db.udl\"", true},
-                                           ConnSourceCase{2, 2, "\"db.udl\"", true},
-                                           ConnSourceCase{3, 0, "<absent>", true}));
 
 TEST_F(CodeBuilderTest, RegistryErrorFlagIsALiteralEvenWhenAbsent) {
   AllOff();

@@ -37,7 +37,7 @@ void CtorTest::Key(const std::string& Section, const std::string& Name, const st
   x->Attr(Name, pf::Variant(Value));
 }
 
-std::string ParamSnapshot(std::initializer_list<std::string> Rows) {
+std::string ParamSnapshot(const std::vector<std::string>& Rows) {
   std::string s =
       "CREATE TABLE ProcedureParameters (ProcedureName TEXT NOT NULL COLLATE NOCASE, Ordinal INTEGER NOT NULL, "
       "Name TEXT, Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, "

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/CSettings.h"
 #include "support/SettingsTestEnv.h"
@@ -36,6 +37,6 @@ class CtorTest : public pftest::SettingsTest {
 // A SQL Server snapshot script with one ProcedureParameters row per item of Rows, each
 // written as the values of (ProcedureName, Ordinal, Name, Direction, Type, Size,
 // Precision, NumericScale, Attributes), for example "'p', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16".
-std::string ParamSnapshot(std::initializer_list<std::string> Rows);
+std::string ParamSnapshot(const std::vector<std::string>& Rows);
 
 }  // namespace ctortest

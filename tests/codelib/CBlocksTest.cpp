@@ -76,15 +76,6 @@ TEST_F(CBlocksTest, TableKeepsBlocksAddedBeforeAnError) {
   EXPECT_FALSE(blocks.HasBlock("b"));
 }
 
-TEST_F(CBlocksTest, MissingBlockIsReportedUnderGetBlockFrame) {
-  blocks.UnpackCode(CrLf("'#block a\n'#endblock\n"));
-  const AppError e = pftest::Raised([&] { blocks.GetBlocks("a,NoSuch", "", &refs); });
-  EXPECT_EQ(e.Number, ERR_NOT_FOUND);
-  EXPECT_NE(e.Description.find("Block not found: NoSuch"), std::string::npos);
-  EXPECT_NE(e.Description.find(std::string(kFrame) + "'NoSuch', RefValues={CRefValues})"), std::string::npos)
-      << e.Description;
-}
-
 TEST_F(CBlocksTest, AddBlockKeepsExactNameAndRefusesDuplicates) {
   blocks.AddBlock("methods\r\n", "SPMethods");
   EXPECT_EQ(blocks.GetBlock("spmethods"), "methods\r\n");
@@ -182,41 +173,38 @@ TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
   EXPECT_EQ(e.Description, "Reference could not be resolved: XX tailXX");
 }
 
-TEST_F(CBlocksTest, UnresolvedReferenceIsReportedUnderGetBlockFrame) {
+// A missing block and a reference nothing resolves are reported under the GetBlock frame.
+TEST_F(CBlocksTest, FailuresAreReportedUnderTheGetBlockFrame) {
+  blocks.UnpackCode(CrLf("'#block a\n'#endblock\n"));
   blocks.AddBlock("x = XXNopeXX\r\n", "b");
-  const AppError e = pftest::Raised([&] { blocks.GetBlock("B", &refs); });
-  EXPECT_EQ(e.Number, ERR_UNRESOLVED_REF);
-  EXPECT_NE(e.Description.find("Reference could not be resolved: XXNopeXX"), std::string::npos);
-  EXPECT_NE(e.Description.find(std::string(kFrame) + "'B', RefValues={CRefValues})"), std::string::npos);
+  const AppError missing = pftest::Raised([&] { blocks.GetBlocks("a,NoSuch", "", &refs); });
+  EXPECT_EQ(missing.Number, ERR_NOT_FOUND);
+  EXPECT_NE(missing.Description.find("Block not found: NoSuch"), std::string::npos);
+  EXPECT_NE(missing.Description.find(std::string(kFrame) + "'NoSuch', RefValues={CRefValues})"), std::string::npos);
+  const AppError unresolved = pftest::Raised([&] { blocks.GetBlock("B", &refs); });
+  EXPECT_EQ(unresolved.Number, ERR_UNRESOLVED_REF);
+  EXPECT_NE(unresolved.Description.find("Reference could not be resolved: XXNopeXX"), std::string::npos);
+  EXPECT_NE(unresolved.Description.find(std::string(kFrame) + "'B', RefValues={CRefValues})"), std::string::npos);
 }
 
-TEST_F(CBlocksTest, NinePassesAllowedTenthFails) {
-  // Block bK refers to bK+1; each pass goes one level deeper.
+// Nine passes of references are allowed, a tenth fails; a block referring to itself, and
+// one that multiplies itself, fail the same way before memory runs out.
+TEST_F(CBlocksTest, ReferencePassesAreLimited) {
   for (int k = 0; k < 10; ++k) blocks.AddBlock("XXb" + std::to_string(k + 1) + "XX", "b" + std::to_string(k));
   blocks.AddBlock("end", "b10");
-  EXPECT_EQ(blocks.GetBlock("b1", &refs), "end");  // nine passes
-  const AppError e = pftest::Raised([&] { blocks.GetBlock("B0", &refs); });
-  EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
-  EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : B0");
-}
-
-TEST_F(CBlocksTest, SelfReferenceFailsWithTooManyIterations) {
-  blocks.UnpackCode(CrLf("'#block loop\nXXLoopXX\n'#endblock\n"));
-  const AppError e = pftest::Raised([&] { blocks.GetBlocks(",Loop", "", &refs); });
-  EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
-  EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : Loop");
-}
-
-TEST_F(CBlocksTest, SelfMultiplyingReferenceFailsBeforeMemoryRunsOut) {
-  std::string text;
-  for (int i = 0; i < 128; ++i) text += "XXboomXX";
-  blocks.AddBlock(text, "boom");
+  EXPECT_EQ(blocks.GetBlock("b1", &refs), "end");  // bK refers to bK+1: nine passes
+  blocks.AddBlock("XXLoopXX", "loop");
+  std::string boom;
+  for (int i = 0; i < 128; ++i) boom += "XXboomXX";
+  blocks.AddBlock(boom, "boom");
   const size_t saved = CBlocks::MaxResolvedSize;
   CBlocks::MaxResolvedSize = 1 << 20;
-  const AppError e = pftest::Raised([&] { blocks.GetBlock("boom", &refs); });
+  for (const std::string name : {"B0", "Loop", "boom"}) {
+    const AppError e = pftest::Raised([&] { name == "Loop" ? blocks.GetBlocks("," + name, "", &refs) : blocks.GetBlock(name, &refs); });
+    EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
+    EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : " + name);
+  }
   CBlocks::MaxResolvedSize = saved;
-  EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
-  EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : boom");
 }
 
 TEST_F(CBlocksTest, ConstBlockGetsExactlyOnePass) {

@@ -30,9 +30,6 @@ class MCodeLibTest : public ::testing::Test {
 
   std::string Cls() const { return dir.file("CodeLib.cls"); }
   std::string Dat() const { return dir.file("CodeLib.dat"); }
-  void SetTime(const std::string& path, int secondsFromNow) {
-    fs::last_write_time(path, fs::file_time_type::clock::now() + std::chrono::seconds(secondsFromNow));
-  }
   void Load() { MCodeLib::LoadCodeLibrary(progress, stream, blocks, dir.path().string()); }
 
   pftest::TempDir dir;
@@ -42,46 +39,36 @@ class MCodeLibTest : public ::testing::Test {
   CBlocks blocks;
 };
 
-TEST_F(MCodeLibTest, OnlySourceFormBuildsScrambledFormAndReadsItBack) {
-  pftest::WriteAll(Cls(), kLib);
-  Load();
-  EXPECT_EQ(display.Shown, kRebuild);
-  EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
-  EXPECT_EQ(stream.Text, kLib);
-  EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
-}
-
-TEST_F(MCodeLibTest, NewerSourceFormReplacesScrambledForm) {
-  pftest::WriteAll(Dat(), CTextStream::Scramble("old"));
-  pftest::WriteAll(Cls(), kLib);
-  SetTime(Dat(), -10);
-  Load();
-  EXPECT_EQ(display.Shown, kRebuild);
-  EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
-  EXPECT_TRUE(blocks.HasBlock("decl"));
-}
-
-TEST_F(MCodeLibTest, ScrambledFormAsNewOrNewerIsReadWithoutTheSource) {
-  for (int datAge : {0, 10}) {
-    SCOPED_TRACE(datAge);
+// Which form is read: the source form when it is alone or newer (the scrambled form is
+// rebuilt from it), else the scrambled form without the source.
+TEST_F(MCodeLibTest, NewerFormIsReadAndTheScrambledFormRebuiltFromTheSource) {
+  const std::string other = "'#block fromsource\r\n'#endblock\r\n";
+  const struct {
+    const char* Label;
+    bool Source, Scrambled;
+    int ScrambledAge;  // seconds after the source form
+    const std::vector<std::string>& Shown;
+  } cases[] = {{"only the source form", true, false, 0, kRebuild},
+               {"newer source form", true, true, -10, kRebuild},
+               {"scrambled form as new", true, true, 0, kLoadOnly},
+               {"newer scrambled form", true, true, 10, kLoadOnly},
+               {"only the scrambled form", false, true, 0, kLoadOnly}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
+    fs::remove(Cls());
+    fs::remove(Dat());
     display.Shown.clear();
-    pftest::WriteAll(Cls(), "'#block fromsource\r\n'#endblock\r\n");
-    pftest::WriteAll(Dat(), CTextStream::Scramble(kLib));
-    const auto t = fs::last_write_time(Cls());
-    fs::last_write_time(Dat(), t + std::chrono::seconds(datAge));
+    const bool fromSource = c.Shown.size() > 1;
+    if (c.Source) pftest::WriteAll(Cls(), fromSource ? kLib : other);
+    if (c.Scrambled) pftest::WriteAll(Dat(), CTextStream::Scramble(fromSource ? "old" : kLib));
+    if (c.Source && c.Scrambled) fs::last_write_time(Dat(), fs::last_write_time(Cls()) + std::chrono::seconds(c.ScrambledAge));
     Load();
-    EXPECT_EQ(display.Shown, kLoadOnly);
-    EXPECT_TRUE(blocks.HasBlock("decl"));
+    EXPECT_EQ(display.Shown, c.Shown);
+    EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
+    EXPECT_EQ(stream.Text, kLib);
+    EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
     EXPECT_FALSE(blocks.HasBlock("fromsource"));
   }
-}
-
-TEST_F(MCodeLibTest, OnlyScrambledFormIsReadDirectly) {
-  pftest::WriteAll(Dat(), CTextStream::Scramble(kLib));
-  Load();
-  EXPECT_EQ(display.Shown, kLoadOnly);
-  EXPECT_EQ(stream.Text, kLib);
-  EXPECT_FALSE(fs::exists(Cls()));
 }
 
 TEST_F(MCodeLibTest, MissingLibraryIsAnApplicationError) {

@@ -1,13 +1,11 @@
 // The two Visual Basic modules shipped beside the code library: the error library of
-// generated classes (Faultnet31.bas) and the XML helpers (pfgXMLUtils.bas). They cannot
-// run here, so these tests read their source: text form, agreement with the program's own
-// error library, and handler rules that keep the error being reported intact. That they
-// declare every name generated classes use is checked on the classes (ClassMatrixTest).
+// generated classes (Faultnet31.bas) and the XML helpers (pfgXMLUtils.bas). These tests read
+// their source: text form, and agreement with the program's own error library. That they
+// declare every name generated classes use is checked on the classes (ClassMatrixTest);
+// that they keep the error being reported intact, by running the classes (tests/run).
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -38,7 +36,6 @@ std::string Trim(std::string_view s) { return std::string(pf::srctext::TrimSpace
 
 // A module read as logical lines, without comments.
 struct Module {
-  std::vector<std::string> code;          // every line
   std::vector<std::string> declarations;  // the lines before the first procedure
   std::vector<Procedure> procs;
 
@@ -56,7 +53,6 @@ Module Parse(const std::string& text) {
   m.procs = pftest::lib::Procedures(text);
   const int firstProc = m.procs.empty() ? INT32_MAX : m.procs.front().Line;
   for (const pf::VBLine& line : pf::VBLogicalLines(text)) {
-    m.code.push_back(line.Text);
     if (line.Line < firstProc) m.declarations.push_back(line.Text);
   }
   return m;
@@ -90,17 +86,6 @@ std::string StringConst(const Module& m, const std::string& name) {
     return value;
   }
   return {};
-}
-
-// True when a statement of `lines` begins with `word` (case-insensitive), also after "Then".
-bool HasStatement(const std::vector<pf::VBLine>& lines, std::string_view word) {
-  for (const auto& [lineNo, line] : lines) {
-    if (StartsWith(line, word)) return true;
-    const std::string lower = Lower(line);
-    const size_t then = lower.find(" then ");
-    if (then != std::string::npos && StartsWith(Trim(line.substr(then + 6)), word)) return true;
-  }
-  return false;
 }
 
 const std::vector<std::string>& ModuleFiles() {
@@ -180,23 +165,11 @@ TEST(VBModules, PassTheVisualBasicChecker) {
   const std::string xml = LibraryText("pfgXMLUtils.bas");
   EXPECT_EQ(pf::FormatFindings(pf::CheckVB(errors, {xml}, {.NamesRead = true})), "");
   EXPECT_EQ(pf::FormatFindings(pf::CheckVB(xml, {errors}, {.NamesRead = true})), "");
+  // Projects with XML output but without the error library include the XML module alone.
+  EXPECT_EQ(pf::FormatFindings(pf::CheckVB(xml, {}, {.NamesRead = true})), "");
 }
 
 // --- Faultnet31.bas ---
-
-TEST_F(Faultnet31Module, OffersWhatGeneratedClassesAndTheirProjectsCall) {
-  // Generated handlers call `ErrorIn "C.M(A,B)", Array(A, B), EA_PUBLIC` and, for a method
-  // without parameters, `ErrorIn "C.M", , EA_PUBLIC`: the values may be left out.
-  // Callers pass 0 or an empty value for an unused database object: it cannot be typed As Object.
-  const Procedure* errorIn = Vb().Find("ErrorIn");
-  ASSERT_NE(errorIn, nullptr);
-  EXPECT_EQ(errorIn->Header.substr(0, errorIn->Header.find(", Optional ByVal Reserved1")),
-            "Public Function ErrorIn(ByVal ProcName As String, Optional ByVal Args As Variant, "
-            "Optional ByVal Flags As Long = EA_DEFAULT, Optional ByVal DbObject As Variant");
-  // The handler line "If ErrMustStop Then Debug.Assert False: Resume" needs a Boolean.
-  ASSERT_NE(Vb().Find("ErrMustStop"), nullptr);
-  EXPECT_EQ(Vb().Find("ErrMustStop")->Header, "Public Function ErrMustStop() As Boolean");
-}
 
 TEST_F(Faultnet31Module, ConstantsAgreeWithTheProgramsLibrary) {
   const std::map<std::string, int32_t> expected{
@@ -310,49 +283,6 @@ TEST_F(Faultnet31Module, ReportLinesUseTheProgramsLabels) {
   EXPECT_NE(report.find("\r\n    Value Of Text:\r\n      a\r\n      b\r\n"), std::string::npos) << report;
 }
 
-TEST_F(Faultnet31Module, NothingResetsTheErrorBeforeItIsSaved) {
-  // Any On Error, Resume or Exit Sub/Function clears Err. Handlers call these before (or
-  // instead of) saving the error, so they must run none of them.
-  for (const char* name : {"ErrPreserve", "ErrRestore", "ErrReport", "ErrMustStop"}) {
-    SCOPED_TRACE(name);
-    const Procedure* p = Vb().Find(name);
-    ASSERT_NE(p, nullptr);
-    for (const char* word : {"On Error", "Resume", "Exit Sub", "Exit Function"})
-      EXPECT_FALSE(HasStatement(p->Body, word)) << word;
-  }
-  // ErrorIn saves the error before its first On Error, and never leaves through Exit
-  // Function: the restored error must still be in Err when its caller goes on.
-  const Procedure* errorIn = Vb().Find("ErrorIn");
-  ASSERT_NE(errorIn, nullptr);
-  bool saved = false, guarded = false;
-  const std::vector<pf::VBLine>& errorInBody = errorIn->Body;
-  for (const auto& [lineNo, line] : errorInBody) {
-    if (Lower(line) == "errpreserve") saved = true;
-    if (StartsWith(line, "On Error")) {
-      EXPECT_TRUE(saved) << "On Error before ErrPreserve";
-      guarded = true;
-      break;
-    }
-  }
-  EXPECT_TRUE(saved && guarded);
-  EXPECT_FALSE(HasStatement(errorIn->Body, "Exit Function"));
-  // The raise at the end goes to the caller: the On Error Resume Next is undone first.
-  const auto raise = std::find_if(errorInBody.begin(), errorInBody.end(),
-                                  [](const pf::VBLine& l) { return StartsWith(l.Text, "Err.Raise"); });
-  ASSERT_NE(raise, errorInBody.end());
-  EXPECT_EQ((raise - 1)->Text, "On Error GoTo 0");
-  // The log sinks read the report and put the error back around their own handlers.
-  for (const char* name : {"ErrLogToFile", "ErrLogToDB", "ErrLogToEventLog"}) {
-    SCOPED_TRACE(name);
-    const Procedure* p = Vb().Find(name);
-    ASSERT_NE(p, nullptr);
-    EXPECT_FALSE(HasStatement(p->Body, "On Error"));
-    EXPECT_FALSE(HasStatement(p->Body, "Exit Function"));
-    EXPECT_TRUE(HasStatement(p->Body, "SaveErr "));
-    EXPECT_TRUE(HasStatement(p->Body, "RestoreErr "));
-  }
-}
-
 // --- pfgXMLUtils.bas ---
 
 TEST(pfgXMLUtilsModule, RecordsetFailuresKeepNumberAndSourceUnderTheirPrefix) {
@@ -361,13 +291,6 @@ TEST(pfgXMLUtilsModule, RecordsetFailuresKeepNumberAndSourceUnderTheirPrefix) {
     const Procedure* p = XmlModule().Find(name);
     ASSERT_NE(p, nullptr);
     ASSERT_FALSE(p->Body.empty());
-    EXPECT_TRUE(HasStatement(p->Body, "On Error GoTo errHandler"));
     EXPECT_EQ(p->Body.back().Text, "Err.Raise Err.Number, Err.Source, \"(" + name + ") \" & Err.Description");
   }
-}
-
-TEST(pfgXMLUtilsModule, DoesNotNeedTheErrorLibrary) {
-  // Projects with XML output but without the error library include this module alone: every
-  // name it reads is its own or the run-time library's.
-  EXPECT_EQ(pf::FormatFindings(pf::CheckVB(LibraryText("pfgXMLUtils.bas"), {}, {.NamesRead = true})), "");
 }

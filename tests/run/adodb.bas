@@ -538,8 +538,6 @@ Public Function Item(ByVal Index As Variant) As Object
     Err.Raise 3265, "ADODB.Parameters", "Item cannot be found in the collection corresponding to the requested name or ordinal."
 End Function
 
-Public Sub Refresh()
-End Sub
 '#class ADODB.Command
 Option Explicit
 Public CommandText As String, CommandType As Long, CommandTimeout As Long, Prepared As Boolean
@@ -790,10 +788,6 @@ End Sub
 
 Public Sub DisableCommit()
     Vote "DisableCommit"
-End Sub
-
-Public Sub EnableCommit()
-    Vote "EnableCommit"
 End Sub
 
 Private Sub Vote(ByVal What As String)

@@ -442,9 +442,6 @@ class Server:
     def row_functions(self):
         return set(self.psql("SELECT lower(proname) FROM pg_proc WHERE proretset AND prorettype <> 'refcursor'::regtype").split())
 
-    def calls(self):
-        return int(self.psql("SELECT count(*) FROM pf_calls"))
-
 
 # ---------------------------------------------------------------------------------------
 # The driver: made from the class's declarations and the catalogue

@@ -141,27 +141,22 @@ TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
 }
 
 TEST(MMethUtilsSource, HeadersEndsAndTokens) {
-  std::string type, scope, name;
-  EXPECT_TRUE(uParseMethHeader("Public Sub Foo(ByVal a As Long)", type, scope, name));
-  EXPECT_EQ(type, "Sub");
-  EXPECT_EQ(scope, "Public ");
-  EXPECT_EQ(name, "Foo");
-  EXPECT_TRUE(uParseMethHeader("  private function Bar() As Long", type, scope, name));
-  EXPECT_EQ(type, "Function");  // as listed
-  EXPECT_EQ(scope, "Private ");
-  EXPECT_EQ(name, "Bar");
-  EXPECT_TRUE(uParseMethHeader("Friend Property Get Baz()", type, scope, name));
-  EXPECT_EQ(type, "Property");
-  EXPECT_EQ(scope, "Friend");
-  EXPECT_EQ(name, "Get Baz");
-  EXPECT_TRUE(uParseMethHeader("Sub Class_Initialize", type, scope, name));
-  EXPECT_EQ(scope, "");
-  EXPECT_EQ(name, "Class_Initialize");
-  EXPECT_FALSE(uParseMethHeader("Public SubTotal As Long", type, scope, name));
-  EXPECT_EQ(scope, "");
-  EXPECT_FALSE(uParseMethHeader("Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", type, scope, name));
-  EXPECT_FALSE(uParseMethHeader("   ", type, scope, name));
-
+  // Kind as listed, scope with its blank where the header has one, a property's name with its accessor.
+  const std::tuple<const char*, bool, const char*, const char*, const char*> headers[] = {
+      {"Public Sub Foo(ByVal a As Long)", true, "Sub", "Public ", "Foo"},
+      {"  private function Bar() As Long", true, "Function", "Private ", "Bar"},
+      {"Friend Property Get Baz()", true, "Property", "Friend", "Get Baz"},
+      {"Sub Class_Initialize", true, "Sub", "", "Class_Initialize"},
+      {"Public SubTotal As Long", false, "", "", ""},
+      {"Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", false, nullptr, nullptr, nullptr},
+      {"   ", false, nullptr, nullptr, nullptr}};
+  for (const auto& [header, ok, kind, scopeWanted, nameWanted] : headers) {
+    std::string type, scope, name;
+    EXPECT_EQ(uParseMethHeader(header, type, scope, name), ok) << header;
+    if (kind) {
+      EXPECT_EQ(type + "|" + scope + "|" + name, std::string(kind) + "|" + scopeWanted + "|" + nameWanted);
+    }
+  }
   EXPECT_TRUE(uIsPublicProcStart("  public property Let X(v)"));
   EXPECT_FALSE(uIsPublicProcStart("Private Sub X()"));
   EXPECT_TRUE(uIsProcEnd("End Function  "));
