@@ -35,6 +35,8 @@ class GenerateCodeTest : public BuilderTest {
 };
 
 TEST_F(GenerateCodeTest, WritesTheClassAndTheModuleAsPrologPlusText) {
+  // The module's name is the checked one, without blanks.
+  Set(*stt->xCode, "ParamDefsFile", moduleFile + "  ");
   const MGlobals::GenerationResult r = Generate();
   EXPECT_GT(r.NumSPs, 0);
   EXPECT_EQ(r.ClassFile, classFile);
@@ -57,14 +59,6 @@ TEST_F(GenerateCodeTest, WritesTheClassAndTheModuleAsPrologPlusText) {
   EXPECT_EQ(events[0], "before:0");
   EXPECT_EQ(events[1], "after:" + std::to_string(display.Messages.size()));
   EXPECT_TRUE(Shown().empty());
-}
-
-TEST_F(GenerateCodeTest, ModuleNameIsTheCheckedNameWithoutBlanks) {
-  Set(*stt->xCode, "ParamDefsFile", moduleFile + "  ");
-  const MGlobals::GenerationResult r = Generate();
-  EXPECT_EQ(r.ParamDefsFile, moduleFile);
-  EXPECT_TRUE(r.ParamDefsSaved);
-  EXPECT_EQ(pftest::ReadAll(moduleFile), r.ModuleProlog + r.ParamDefsCode);
 }
 
 TEST_F(GenerateCodeTest, WithoutExecByNameOnlyTheClassIsWritten) {

@@ -51,8 +51,6 @@ class Generator {
   // the parameter-definitions module when AddExecSPByName is on).
   Generated Build(const std::string& ClassName, const std::string& Label);
 
-  pf::CSettings& Settings() { return *stt_; }
-
  private:
   std::string savedCwd_;
   std::string sample_;

@@ -112,10 +112,4 @@ std::string HandlerProblems(std::string_view Module, const std::string& ClassNam
   return problems;
 }
 
-size_t Count(std::string_view Text, std::string_view Needle) {
-  size_t n = 0;
-  for (size_t at = Text.find(Needle); at != std::string_view::npos; at = Text.find(Needle, at + Needle.size())) ++n;
-  return n;
-}
-
 }  // namespace pftest::lib

@@ -40,7 +40,4 @@ std::vector<Procedure> Procedures(std::string_view Module);
 // Returns one line per problem, empty when there is none.
 std::string HandlerProblems(std::string_view Module, const std::string& ClassName, bool UseFaultnet);
 
-// Number of (non-overlapping) occurrences of Needle in Text.
-size_t Count(std::string_view Text, std::string_view Needle);
-
 }  // namespace pftest::lib
