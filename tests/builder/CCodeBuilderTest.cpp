@@ -17,9 +17,9 @@ namespace {
 
 using namespace pf;
 using namespace buildertest;
+using pftest::Has;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using pftest::Has;
 
 constexpr const char* kAllOffBlocks = ",DeclOption,Decl,MethStd,MethErrProps,StdPriv,MethHandleError";
 
@@ -134,11 +134,11 @@ TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
 // gives no connection check, the library's own stands.
 TEST_F(CodeBuilderTest, IntegerKeysSelectTheirBlocksConditionsAndReferences) {
   std::string selections;
-  for (const auto& [key, values] : std::vector<std::pair<std::string, std::vector<std::string>>>{
-           {"SrvrType", {"0", "1", "2", "3"}},
-           {"ConnSrcType", {"1", "2", "3"}},
-           {"LinkFileMode", {"0", "1", "2"}},
-           {"Trans", {"2", "3", "7"}}}) {
+  for (const auto& [key, values] :
+       std::vector<std::pair<std::string, std::vector<std::string>>>{{"SrvrType", {"0", "1", "2", "3"}},
+                                                                     {"ConnSrcType", {"1", "2", "3"}},
+                                                                     {"LinkFileMode", {"0", "1", "2"}},
+                                                                     {"Trans", {"2", "3", "7"}}}) {
     for (const std::string& value : values) {
       AllOff();
       Set(key == "SrvrType" ? *stt->xServer : *stt->xAddnlFunc, key, value);

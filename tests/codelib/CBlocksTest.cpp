@@ -200,7 +200,8 @@ TEST_F(CBlocksTest, ReferencePassesAreLimited) {
   const size_t saved = CBlocks::MaxResolvedSize;
   CBlocks::MaxResolvedSize = 1 << 20;
   for (const std::string name : {"B0", "Loop", "boom"}) {
-    const AppError e = pftest::Raised([&] { name == "Loop" ? blocks.GetBlocks("," + name, "", &refs) : blocks.GetBlock(name, &refs); });
+    const AppError e = pftest::Raised(
+        [&] { name == "Loop" ? blocks.GetBlocks("," + name, "", &refs) : blocks.GetBlock(name, &refs); });
     EXPECT_EQ(e.Number, ERR_TOO_MANY_PASSES);
     EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : " + name);
   }

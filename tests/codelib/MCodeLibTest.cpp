@@ -61,7 +61,8 @@ TEST_F(MCodeLibTest, NewerFormIsReadAndTheScrambledFormRebuiltFromTheSource) {
     const bool fromSource = c.Shown.size() > 1;
     if (c.Source) pftest::WriteAll(Cls(), fromSource ? kLib : other);
     if (c.Scrambled) pftest::WriteAll(Dat(), CTextStream::Scramble(fromSource ? "old" : kLib));
-    if (c.Source && c.Scrambled) fs::last_write_time(Dat(), fs::last_write_time(Cls()) + std::chrono::seconds(c.ScrambledAge));
+    if (c.Source && c.Scrambled)
+      fs::last_write_time(Dat(), fs::last_write_time(Cls()) + std::chrono::seconds(c.ScrambledAge));
     Load();
     EXPECT_EQ(display.Shown, c.Shown);
     EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));

@@ -45,7 +45,8 @@ lib::Generated Generate(lib::Generator& gen, const std::string& sample, const Va
   gen.Set("AddnlFunc", "BatchDateFmt", "YYYY-MM-DD");
   gen.Set("ErrHndl", "UseFaultnet", v.UseFaultnet ? "True" : "False");
   for (const char* k : {"AddStopOnError", "DisClassOnError", "LogToFile"}) gen.Set("ErrHndl", k, "True");
-  for (const char* k : {"ErrSetAbort", "ErrDisCommit", "AutoSkipClosed", "ErrReraise"}) gen.Set("IniOptions", k, "True");
+  for (const char* k : {"ErrSetAbort", "ErrDisCommit", "AutoSkipClosed", "ErrReraise"})
+    gen.Set("IniOptions", k, "True");
   return gen.Build("CRuntimeDB", sample + ": " + v.Name);
 }
 
@@ -100,20 +101,38 @@ TEST(RuntimeClassTest, TransactionsRegistryAndDependencies) {
   const Key comPlus = {"AddnlFunc", "COMPlus", "True"}, noComPlus = {"AddnlFunc", "COMPlus", "False"};
   const std::string comLib = "' Dependencies: COM+ Services Type Library";
   const Case cases[] = {
-      {"connection transactions under COM+", "mssql/OrderEntry.PFG", {comPlus, {"AddnlFunc", "Trans", "2"}},
-       "BeginTransaction", {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"}, {}},
+      {"connection transactions under COM+",
+       "mssql/OrderEntry.PFG",
+       {comPlus, {"AddnlFunc", "Trans", "2"}},
+       "BeginTransaction",
+       {"If Not InCOMPlusTransaction Then", "mConnection.BeginTrans"},
+       {}},
       // A registry source that cannot be read always fails the caller.
-      {"registry", "mssql/OrderEntry.PFG",
-       {{"AddnlFunc", "ConnSrcType", "3"}, {"AddnlFunc", "ErrIfRegFailed", "False"}}, "ReadConnectionFromRegistry",
-       {"Err.Raise Err.Number, Err.Source, Err.Description"}, {"If RaiseError", "HandleError"}},
+      {"registry",
+       "mssql/OrderEntry.PFG",
+       {{"AddnlFunc", "ConnSrcType", "3"}, {"AddnlFunc", "ErrIfRegFailed", "False"}},
+       "ReadConnectionFromRegistry",
+       {"Err.Raise Err.Number, Err.Source, Err.Description"},
+       {"If RaiseError", "HandleError"}},
       // The COM+ interfaces need the COM+ library even when the class uses no context.
-      {"object control", "mssql/OrderEntry.PFG", {noComPlus, {"AddnlFunc", "COMPObjControl", "True"}}, "",
-       {comLib, "Implements ObjectControl"}, {}},
-      {"object construction", "oracle/Sales.PFG", {noComPlus, {"AddnlFunc", "COMPObjConstruct", "True"}}, "",
-       {comLib, "Implements IObjectConstruct"}, {}},
-      {"no COM+", "oracle/Sales.PFG",
-       {noComPlus, {"AddnlFunc", "COMPObjControl", "False"}, {"AddnlFunc", "COMPObjConstruct", "False"}}, "",
-       {}, {"COM+ Services"}},
+      {"object control",
+       "mssql/OrderEntry.PFG",
+       {noComPlus, {"AddnlFunc", "COMPObjControl", "True"}},
+       "",
+       {comLib, "Implements ObjectControl"},
+       {}},
+      {"object construction",
+       "oracle/Sales.PFG",
+       {noComPlus, {"AddnlFunc", "COMPObjConstruct", "True"}},
+       "",
+       {comLib, "Implements IObjectConstruct"},
+       {}},
+      {"no COM+",
+       "oracle/Sales.PFG",
+       {noComPlus, {"AddnlFunc", "COMPObjControl", "False"}, {"AddnlFunc", "COMPObjConstruct", "False"}},
+       "",
+       {},
+       {"COM+ Services"}},
   };
   lib::Generator gen;
   gen.UseSnapshotCopies();
