@@ -79,18 +79,27 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
   const std::vector<std::string> zero = {
       "'z', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'z', 1, '@Cust_ID', 1, 3, 4, 10, 0, 80",
       "'z', 2, '@Code_ID', 1, 200, 8, 255, 255, 64", "'z', 3, '@Qty', 1, 2, 2, 5, 0, 80"};
-  const std::vector<std::string> hostile = {
-      "'Say\"Hi\"', 1, '@Back\\', 1, 200, 10, 0, 0, 0", "'O''BRIEN', 1, '@first name', 1, 3, 4, 10, 0, 0",
-      "'O''BRIEN', 2, '@first_name', 1, 3, 4, 10, 0, 0", "'Gr' || char(246) || 'ße', 1, '@Maß', 2, 3, 4, 10, 0, 0",
-      "'usp_XXtest_XX', 1, '@XXcode', 1, 3, 4, 10, 0, 0",
-      "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0", "'twice', 1, '@x', 1, 3, 4, 10, 0, 0",
-      "'twice', 2, '@x', 1, 3, 4, 10, 0, 0", "'twice', 3, NULL, 1, 3, 4, 10, 0, 0",
-      "'twice', 4, NULL, 1, 3, 4, 10, 0, 0", "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0",
-      "'" + std::string(300, 'n') + "', 1, '@a', 1, 3, 4, 10, 0, 0", "'\xCE\xB1\xCE\xB2', 1, '@x', 1, 3, 4, 10, 0, 0"};
+  const std::vector<std::string> hostile = {"'Say\"Hi\"', 1, '@Back\\', 1, 200, 10, 0, 0, 0",
+                                            "'O''BRIEN', 1, '@first name', 1, 3, 4, 10, 0, 0",
+                                            "'O''BRIEN', 2, '@first_name', 1, 3, 4, 10, 0, 0",
+                                            "'Gr' || char(246) || 'ße', 1, '@Maß', 2, 3, 4, 10, 0, 0",
+                                            "'usp_XXtest_XX', 1, '@XXcode', 1, 3, 4, 10, 0, 0",
+                                            "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0",
+                                            "'twice', 1, '@x', 1, 3, 4, 10, 0, 0",
+                                            "'twice', 2, '@x', 1, 3, 4, 10, 0, 0",
+                                            "'twice', 3, NULL, 1, 3, 4, 10, 0, 0",
+                                            "'twice', 4, NULL, 1, 3, 4, 10, 0, 0",
+                                            "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0",
+                                            "'" + std::string(300, 'n') + "', 1, '@a', 1, 3, 4, 10, 0, 0",
+                                            "'\xCE\xB1\xCE\xB2', 1, '@x', 1, 3, 4, 10, 0, 0"};
   std::vector<std::string> wide;
-  for (int i = 1; i <= 61; ++i) wide.push_back("'wide', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
-  for (int i = 1; i <= 60; ++i) wide.push_back("'narrow', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
-  const std::string groesse = "Gr\xC3\xB6\xC3\x9F" "e";
+  for (int i = 1; i <= 61; ++i)
+    wide.push_back("'wide', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
+  for (int i = 1; i <= 60; ++i)
+    wide.push_back("'narrow', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
+  const std::string groesse =
+      "Gr\xC3\xB6\xC3\x9F"
+      "e";
   struct Case {
     std::string Label;
     std::vector<std::string> Rows;
@@ -100,18 +109,21 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
   std::vector<Case> cases;
   for (const auto& [byRef, model] : std::vector<std::pair<const char*, const char*>>{
            {"0", "0"}, {"1", "0"}, {"2", "0"}, {"0", "1"}, {"2", "1"}, {"0", "2"}, {"7", "0"}})
-    cases.push_back({std::string("ByRefVal ") + byRef + ", TypeModel " + model, inOut,
-                     {{"StoredProc", "ByRefVal", byRef}, {"StoredProc", "TypeModel", model}}, {"p"}});
+    cases.push_back({std::string("ByRefVal ") + byRef + ", TypeModel " + model,
+                     inOut,
+                     {{"StoredProc", "ByRefVal", byRef}, {"StoredProc", "TypeModel", model}},
+                     {"p"}});
   const std::array<const char*, 3> zeroKeys[] = {{"StoredProc", "NullForZeroNums", "True"},
                                                  {"StoredProc", "NullForZeroNumsPttn", "*_id;x*"}};
   cases.push_back({"zero as NULL by type and name", zero, {zeroKeys[0], zeroKeys[1]}, {"z"}});
   cases.push_back({"without the error library", zero, {{"ErrHndl", "UseFaultnet", "False"}}, {"z"}});
   // Case is ignored in the comparison and kept in the name; reserved words get a zero.
-  cases.push_back({"colliding names",
-                   {"'usp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'sp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16",
-                    "'ITEM', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'usp_Date', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16"},
-                   {{"StoredProc", "MethRmvPfxs", "sp_, usp_"}},
-                   {"usp_Item", "sp_Item", "ITEM", "usp_Date"}});
+  cases.push_back(
+      {"colliding names",
+       {"'usp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'sp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16",
+        "'ITEM', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'usp_Date', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16"},
+       {{"StoredProc", "MethRmvPfxs", "sp_, usp_"}},
+       {"usp_Item", "sp_Item", "ITEM", "usp_Date"}});
   // A definition list of 50 characters moves to a continuation line.
   cases.push_back({"definition lists of 49 and 50 characters",
                    {"'d49', 0, '@" + std::string(40, 'a') + "', 1, 3, 4, 10, 0, 80",
@@ -123,7 +135,9 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
   // are cut to 254, a name without a letter the compiler takes becomes Proc), every name the
   // server sees the exact string expression; constants of names that need ChrW$ become
   // read-only properties.
-  cases.push_back({"hostile names", hostile, {},
+  cases.push_back({"hostile names",
+                   hostile,
+                   {},
                    {"Say\"Hi\"", "O'BRIEN", groesse, "usp_XXtest_XX", "two\r\nlines", "twice", "twice", "1st",
                     std::string(300, 'n'), groesse, "Say\"Hi\"", "\xCE\xB1\xCE\xB2"}});
   // More than 60 arguments: left out with a warning; 60 stay.
@@ -225,4 +239,3 @@ TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
             std::string::npos)
       << report;
 }
-
