@@ -202,8 +202,8 @@ TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
   EXPECT_EQ(c.ParamNameToVBName("[Forms]![frmCustomers]![txtCustomerID]", "Long"), "lngtxtCustomerID");
   EXPECT_EQ(c.ParamNameToVBName("Start Date", "Date"), "datStartDate");
   EXPECT_TRUE(pftest::Has(Method("Order Summary"), "\r\n    Execute \"\"\"Order Summary\"\"\"\r\n"));
-  EXPECT_TRUE(pftest::Has(Method("Say\"Hi"), "\r\n    Execute \"\"\"Say\"\"\"\"Hi\"\"\"\r\n"));  // "Say""Hi"
   EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ORDER_SUMMARY = \"Order Summary\"");
+  EXPECT_TRUE(pftest::Has(Method("Say\"Hi"), "\r\n    Execute \"\"\"Say\"\"\"\"Hi\"\"\"\r\n"));  // "Say""Hi"
 
   LoadSample("sybase/Orders.PFG");
   Key("StoredProc", "PrmAddPfx", "  p ");
