@@ -60,16 +60,12 @@ TEST(ConnStr, TranslatesOleDbProvidersToDrivers) {
   EXPECT_EQ(t.Driver, "FreeTDS");
   EXPECT_EQ(t.LoginTimeout, 7);
 
-  for (const auto& [from, to] : std::vector<std::pair<const char*, const char*>>{
-           {"Provider=Sybase.ASEOLEDBProvider.2;Server Name=syb;Port=5000;Initial Catalog=pubs2;User ID=u;Password=p",
-            "Driver=FreeTDS;Server=syb;Port=5000;Database=pubs2;UID=u;PWD=p;TDS_Version=5.0"},
-           {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Data\\nwind.mdb", "Driver=MDBTools;DBQ=C:/Data/nwind.mdb"},
-           {"Provider=MSDASQL.1;Persist Security Info=False;User ID=scott;Extended Properties=\"DSN=Ora;SERVER=x\"",
-            "DSN=Ora;SERVER=x;UID=scott"},
-           {"Provider=OraOLEDB.Oracle;Data Source=XE;User ID=hr;Password=hr",
-            "Driver=Oracle 21 ODBC driver;DBQ=XE;UID=hr;PWD=hr"},
-           {"DRIVER={PostgreSQL Unicode};Server=127.0.0.1;Port=5432", "DRIVER=PostgreSQL Unicode;Server=127.0.0.1;Port=5432"}})
-    EXPECT_EQ(ConnStr::Translate(from, &SomeOracle).OdbcString, to);
+  for (const std::string& line : pftest::DataLines("ado/translations.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    EXPECT_EQ(ConnStr::Translate(f[0], &SomeOracle).OdbcString, f[1]) << line;
+    EXPECT_EQ(ConnStr::Translate(f[0], &SomeOracle).Pooling, f[2] == "yes") << line;
+  }
+  EXPECT_THROW(ConnStr::Translate("DSN=x;OLE DB Services=all"), ProviderError);
   // A data source name leaves the driver to the driver manager.
   EXPECT_EQ(ConnStr::Translate("Provider=MSDASQL.1;Extended Properties=\"DSN=Ora\"").Driver, "");
 

@@ -330,28 +330,6 @@ TEST_F(PoolTest, IdleConnectionsCloseAfterTheIdleLimit) {
   OdbcProvider::SetPoolIdleLimit(previous);
 }
 
-TEST(ConnStrPooling, ServicesAndPoolingKeysTurnPoolingOffAndLeaveTheDriverString) {
-  const struct {
-    const char* cs;
-    bool pooling;
-  } cases[] = {
-      {"DSN=x", true},
-      {"DSN=x;OLE DB Services=-1", true},
-      {"DSN=x;OLE DB Services=-2", false},
-      {"DSN=x;OLE DB Services=-4", false},
-      {"DSN=x;OLE DB Services=0", false},
-      {"DSN=x;Pooling=False", false},
-      {"DSN=x;pooling = no", false},
-      {"DSN=x;Pooling=True", true},
-  };
-  for (const auto& c : cases) {
-    const ConnStr::Target t = ConnStr::Translate(c.cs);
-    EXPECT_EQ(t.Pooling, c.pooling) << c.cs;
-    EXPECT_EQ(t.OdbcString, "DSN=x") << c.cs;
-  }
-  EXPECT_THROW(ConnStr::Translate("DSN=x;OLE DB Services=all"), ProviderError);
-}
-
 }  // namespace
 
 namespace F = pf::Faultnet31;

@@ -92,47 +92,22 @@ class RegistryTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RegistryTest, ReadsStringValuesOfTheWineHive) {
-  WriteHive();
-  EXPECT_EQ(pf::Registry::LocalMachineHive(), dir_.file("system.reg"));
-  struct Row {
-    const char* Key;
-    const char* Value;
-    const char* Expected;
-  };
-  const Row rows[] = {
-      {"Software\\Acme\\Orders", "ConnStr", "Provider=SQLOLEDB;Data Source=sql01;Password=\"q\\t\""},
-      {"\\SOFTWARE/acme/orders\\", "connstr", "Provider=SQLOLEDB;Data Source=sql01;Password=\"q\\t\""},
-      {"Software\\Acme\\Orders", "", "default text"},
-      {"Software\\Acme\\Orders", "Expand", "%ProgramFiles%\\Acme"},
-      {"Software\\Acme\\Orders", "Caf\xC3\xA9",
-       "Gr\xC3\xB6\xC3\x9f"
-       "e"},
-  };
-  for (const Row& r : rows) EXPECT_EQ(pf::Registry::ReadLocalMachineString(r.Key, r.Value), r.Expected) << r.Key;
-}
-
-TEST_F(RegistryTest, FailuresNameTheKeyOrTheValue) {
-  // No hive at all, then a hive without the key, a missing value, a value that is no string.
+// The cases of tests/data/platform/registry.txt; without a hive every key is missing.
+TEST_F(RegistryTest, ReadsStringValuesOfTheWineHiveAndNamesWhatIsMissing) {
   EXPECT_EQ(pftest::Raised([] {
               pf::Registry::ReadLocalMachineString("Software\\Acme\\Orders", "ConnStr");
             }).Description.rfind("Failed to open Registry key: Software\\Acme\\Orders (there is no registry", 0),
             0u);
   WriteHive();
-  struct Row {
-    const char* Key;
-    const char* Value;
-    const char* Message;
-  };
-  const Row rows[] = {
-      {"Software\\Acme\\Missing", "ConnStr", "Failed to open Registry key: Software\\Acme\\Missing"},
-      {"Software\\Acme", "ConnStr", "Failed to open Registry key: Software\\Acme"},
-      {"Software\\Acme\\Orders", "Nope", "Failed to read registry value. Value Name: Nope"},
-      {"Software\\Acme\\Orders", "Count", "Failed to read registry value. Value Name: Count"},
-  };
-  for (const Row& r : rows) {
-    const pf::AppError e = pftest::Raised([&] { pf::Registry::ReadLocalMachineString(r.Key, r.Value); });
+  EXPECT_EQ(pf::Registry::LocalMachineHive(), dir_.file("system.reg"));
+  for (const std::string& line : pftest::DataLines("platform/registry.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    if (!f[2].starts_with("error: ")) {
+      EXPECT_EQ(pf::Registry::ReadLocalMachineString(f[0], f[1]), f[2]) << line;
+      continue;
+    }
+    const pf::AppError e = pftest::Raised([&] { pf::Registry::ReadLocalMachineString(f[0], f[1]); });
     EXPECT_EQ(e.Number, pf::ERR_USER_CHECK);
-    EXPECT_EQ(e.Description, r.Message);
+    EXPECT_EQ("error: " + e.Description, f[2]);
   }
 }

@@ -79,21 +79,11 @@ TEST_F(UIControllerTest, CheckBoxAndTextBoxBothWays) {
   EXPECT_FALSE(chk->isChecked());
 
   auto* txt = new QLineEdit(&form);
-  for (const auto& [value, zeroAsEmpty, shown] : std::vector<std::tuple<std::string, bool, std::string>>{
-           {"", true, ""}, {"0", true, ""}, {"0", false, "0"}, {"abc", true, ""}, {"12", false, "12"},
-           {"12/6/2026", true, "12/6/2026"}}) {
-    Put("Value", value);
-    ui.CopyControl(txt, "Value", "", zeroAsEmpty);
-    EXPECT_EQ(txt->text().toStdString(), shown) << value << " " << zeroAsEmpty;
-  }
-  // The display picture applies to numbers and dates alike; other text shows as it is.
-  for (const auto& [value, picture, shown] : std::vector<std::tuple<std::string, std::string, std::string>>{
-           {"12/6/2026", "yyyy-mm-dd", "2026-12-06"}, {"1234.5", "#,##0.00", "1,234.50"},
-           {"0", "#", ""}, {"12", "yyyy", "12"},
-           {"abc", "#,##0", "abc"}}) {
-    Put("Shown", value);
-    ui.CopyControl(txt, "Shown", picture);
-    EXPECT_EQ(txt->text().toStdString(), shown) << value << " " << picture;
+  for (const std::string& line : pftest::DataLines("wizard/text-boxes.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    Put("Value", f[0]);
+    ui.CopyControl(txt, "Value", f[1], f[2] == "yes");
+    EXPECT_EQ(txt->text().toStdString(), f[3]) << line;
   }
   txt->setText(" spaced ");
   Store();
