@@ -21,10 +21,18 @@ TEST(VBDate, FormatAndParse) {
   for (const std::string& line : pftest::DataLines("base/dates.txt")) {
     const std::vector<std::string> f = pftest::Fields(line);
     DateTime d{2000, 1, 1};
-    if (f[0] == "format") EXPECT_EQ(VBDate::Format(Date(f[1]), f[2]), f[3]) << line;
-    if (f[0] != "format") EXPECT_EQ(VBDate::Parse(f[1], d), f[0] == "parse") << line;
-    if (f[0] == "parse") EXPECT_EQ(d, Date(f[2])) << line;
-    if (f[0] == "bad") EXPECT_EQ(d, (DateTime{2000, 1, 1})) << line;
+    if (f[0] == "format") {
+      EXPECT_EQ(VBDate::Format(Date(f[1]), f[2]), f[3]) << line;
+    }
+    if (f[0] != "format") {
+      EXPECT_EQ(VBDate::Parse(f[1], d), f[0] == "parse") << line;
+    }
+    if (f[0] == "parse") {
+      EXPECT_EQ(d, Date(f[2])) << line;
+    }
+    if (f[0] == "bad") {
+      EXPECT_EQ(d, (DateTime{2000, 1, 1})) << line;
+    }
   }
 }
 

@@ -492,11 +492,12 @@ TEST_F(NavigationTest, StopSignalsEndTheProgramThroughItsExit) {
     const std::string profile = wizard.ProgramFile("Default.PFG");
     const int pid = wizard.Start({}, {{"QT_QPA_PLATFORM", "offscreen"}});
     ASSERT_TRUE(pftest::WaitUntilCatching(pid, sig));
-    if (sig == SIGTERM)
+    if (sig == SIGTERM) {
       ASSERT_EQ(cli.Run({"configure", "--profile", profile, "--new", "--set", "Server.SrvrType=1", "--set",
                          "IniOptions.ConnTimeout=33"})
                     .ExitCode,
                 0);
+    }
     kill(pid, sig);
     const pftest::ProgramResult r = wizard.Finish(pid);
     EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
