@@ -235,21 +235,53 @@ ParameterInfo Row(sqlite3_stmt* stmt, int first) {
   return p;
 }
 
+// An Ordinal cell as ORDER BY Ordinal sorts it: NULL first, then numbers by value, then
+// text and blobs byte by byte.
+struct OrdinalKey {
+  int Class = 0;  // 0 NULL, 1 number, 2 text, 3 blob
+  bool IsInteger = false;
+  int64_t Integer = 0;
+  double Real = 0;
+  std::string Bytes;
+
+  explicit OrdinalKey(sqlite3_stmt* stmt, int col) {
+    switch (sqlite3_column_type(stmt, col)) {
+      case SQLITE_NULL:
+        break;
+      case SQLITE_INTEGER:
+        Class = 1, IsInteger = true, Integer = sqlite3_column_int64(stmt, col);
+        Real = static_cast<double>(Integer);
+        break;
+      case SQLITE_FLOAT:
+        Class = 1, Real = sqlite3_column_double(stmt, col);
+        break;
+      default:
+        Class = sqlite3_column_type(stmt, col) == SQLITE_TEXT ? 2 : 3;
+        if (const void* b = sqlite3_column_blob(stmt, col))
+          Bytes.assign(static_cast<const char*>(b), static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
+    }
+  }
+  bool operator<(const OrdinalKey& o) const {
+    if (Class != o.Class) return Class < o.Class;
+    if (Class == 1) return IsInteger && o.IsInteger ? Integer < o.Integer : Real < o.Real;
+    return Bytes < o.Bytes;
+  }
+};
+
 // Every procedure's parameters, the procedures in name order (compared byte by byte) and
-// each one's parameters in ordinal order. Sorted: the query orders the rows; otherwise they
-// are grouped by name and ordered here, rows of equal ordinal as the table holds them, and
-// std::nullopt comes back when an ordinal is not a whole number.
-std::optional<std::vector<ProcedureDescription>> ReadAllParameters(sqlite3* db, bool Sorted) {
+// each one's parameters in ordinal order. The rows are read in table order and put in
+// order here, procedure by procedure: a sort of the whole table in the query costs more
+// than reading it. Rows of equal ordinal stay as the table holds them.
+std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
   Statement s;
-  const char* sql = Sorted ? "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, "
-                             "Ordinal FROM ProcedureParameters ORDER BY ProcedureName COLLATE BINARY, Ordinal"
-                           : "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, "
-                             "Ordinal FROM ProcedureParameters";
-  if (sqlite3_prepare_v2(db, sql, -1, &s.stmt, nullptr) != SQLITE_OK)
+  if (sqlite3_prepare_v2(db,
+                         "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, "
+                         "Ordinal FROM ProcedureParameters",
+                         -1, &s.stmt, nullptr) != SQLITE_OK)
     Fail(db, "The snapshot cannot describe procedures (table ProcedureParameters)");
   constexpr int kOrdinal = 8;
   std::vector<ProcedureDescription> out;
-  std::vector<std::vector<int64_t>> ordinals;  // beside out's parameters, when grouping here
+  std::vector<std::vector<OrdinalKey>> ordinals;  // beside out's parameters
   std::unordered_map<std::string, size_t> byName;
   int rc;
   while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
@@ -257,25 +289,16 @@ std::optional<std::vector<ProcedureDescription>> ReadAllParameters(sqlite3* db, 
     if (!proc) continue;  // a row that no refresh can find
     const std::string_view procName(reinterpret_cast<const char*>(proc),
                                     static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
-    size_t at;
-    if (Sorted) {
-      if (out.empty() || out.back().Name != procName) out.push_back({std::string(procName), {}});
-      at = out.size() - 1;
-    } else {
-      const auto [it, added] = byName.try_emplace(std::string(procName), out.size());
-      if (added) {
-        out.push_back({it->first, {}});
-        ordinals.emplace_back();
-      }
-      at = it->second;
+    const auto [it, added] = byName.try_emplace(std::string(procName), out.size());
+    if (added) {
+      out.push_back({it->first, {}});
+      ordinals.emplace_back();
     }
     if (IsNoParameterRow(s.stmt, 1)) continue;
-    if (!Sorted && sqlite3_column_type(s.stmt, kOrdinal) != SQLITE_INTEGER) return std::nullopt;
-    out[at].Parameters.push_back(Row(s.stmt, 1));
-    if (!Sorted) ordinals[at].push_back(sqlite3_column_int64(s.stmt, kOrdinal));
+    out[it->second].Parameters.push_back(Row(s.stmt, 1));
+    ordinals[it->second].emplace_back(s.stmt, kOrdinal);
   }
   if (rc != SQLITE_DONE) Fail(db, "The procedure parameters cannot be read");
-  if (Sorted) return out;
   std::vector<size_t> order(out.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return out[a].Name < out[b].Name; });
@@ -283,7 +306,7 @@ std::optional<std::vector<ProcedureDescription>> ReadAllParameters(sqlite3* db, 
   sorted.reserve(out.size());
   for (size_t i : order) {
     ProcedureDescription& d = out[i];
-    const std::vector<int64_t>& ord = ordinals[i];
+    const std::vector<OrdinalKey>& ord = ordinals[i];
     std::vector<size_t> byOrdinal(d.Parameters.size());
     for (size_t k = 0; k < byOrdinal.size(); ++k) byOrdinal[k] = k;
     std::stable_sort(byOrdinal.begin(), byOrdinal.end(), [&](size_t a, size_t b) { return ord[a] < ord[b]; });
@@ -307,11 +330,7 @@ class SnapshotSession : public IProviderSession {
   std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
     Require();
     Arm(*db_, timeoutSeconds);
-    // The rows are read in table order and put in order here, procedure by procedure: a
-    // sort of the whole table in the query costs more than reading it. Ordinals that are
-    // not all whole numbers are left to the query's own order.
-    if (auto grouped = ReadAllParameters(db_->handle, false)) return grouped;
-    return ReadAllParameters(db_->handle, true);
+    return ReadAllParameters(db_->handle);
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
