@@ -24,29 +24,6 @@ class CBlocksTest : public ::testing::Test {
 
 constexpr const char* kFrame = "  Call Stack: CBlocks.GetBlock(BlockName=";
 
-TEST_F(CBlocksTest, UnpackReadsBlocksVerbatimAndIgnoresTextOutside) {
-  blocks.UnpackCode(
-      CrLf("VERSION 1.0 CLASS\n"
-           "'#BLOCK Decl\n"
-           "Option Explicit  \n"
-           "   Dim x As Long\n"
-           "'#EndBlock Decl\n"
-           "outside line\n"
-           "  '#block second  extra words ignored\n"
-           "Private y\n"
-           "'#endblock\n"
-           "'#block dropped\n"
-           "never closed\n"));
-  EXPECT_EQ(blocks.BlockCount(), 2u);
-  EXPECT_EQ(blocks.GetBlock("DECL"), CrLf("Option Explicit  \n   Dim x As Long\n"));
-  EXPECT_EQ(blocks.GetBlock("  Decl  "), blocks.GetBlock("decl"));
-  EXPECT_EQ(blocks.GetBlock("Second"), CrLf("Private y\n"));
-  EXPECT_FALSE(blocks.HasBlock("dropped"));
-  // An empty name asks for nothing.
-  EXPECT_EQ(blocks.GetBlock(""), "");
-  EXPECT_EQ(blocks.GetBlock("   "), "");
-}
-
 TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
   struct Case {
     const char* text;
@@ -68,21 +45,6 @@ TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
     EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
     EXPECT_EQ(e.Description, c.description);
   }
-}
-
-TEST_F(CBlocksTest, TableKeepsBlocksAddedBeforeAnError) {
-  pftest::Raised([&] { blocks.UnpackCode(CrLf("'#block a\n1\n'#endblock\n'#endblock\n'#block b\n'#endblock\n")); });
-  EXPECT_TRUE(blocks.HasBlock("a"));
-  EXPECT_FALSE(blocks.HasBlock("b"));
-}
-
-TEST_F(CBlocksTest, AddBlockKeepsExactNameAndRefusesDuplicates) {
-  blocks.AddBlock("methods\r\n", "SPMethods");
-  EXPECT_EQ(blocks.GetBlock("spmethods"), "methods\r\n");
-  const AppError e = pftest::Raised([&] { blocks.AddBlock("", "SPMETHODS"); });
-  EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
-  EXPECT_EQ(e.Description, "Duplicate Block NameSPMETHODS");
-  EXPECT_EQ(blocks.GetBlock("SPMethods"), "methods\r\n");
 }
 
 TEST_F(CBlocksTest, BlockConditionsKeepLineCountAndDoNotNest) {
@@ -110,12 +72,6 @@ TEST_F(CBlocksTest, BlockConditionsKeepLineCountAndDoNotNest) {
   EXPECT_EQ(blocks.GetBlock("b"), blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr));
 }
 
-TEST_F(CBlocksTest, EmptyConditionListLeavesMarkersInPlace) {
-  const std::string text = CrLf("'#Cond X\nA '#LCond Y\n'#EndCond\n");
-  blocks.AddBlock(text, "b");
-  EXPECT_EQ(blocks.GetBlocks("b", "", nullptr), text);
-}
-
 TEST_F(CBlocksTest, LineConditions) {
   blocks.UnpackCode(
       CrLf("'#block b\n"
@@ -131,34 +87,6 @@ TEST_F(CBlocksTest, LineConditions) {
            "'#endblock\n"));
   EXPECT_EQ(blocks.GetBlocks("b", "sqlserver,ORACLE", nullptr),
             CrLf("    x = 1 \n\n    z = 3 \n\n    v '#LCondNot Oracle \n    u '#lcond Access\n\n\n\n"));
-}
-
-TEST_F(CBlocksTest, ConditionNameMustMatchAWholeListElement) {
-  blocks.AddBlock(CrLf("a '#LCond Ora\nb '#LCond Oracle,Access\nc '#LCond  Oracle\n"), "b");
-  // "Ora" is not "Oracle"; a name holding the separator matches across elements; with two
-  // blanks the name is empty, which a list with a leading comma contains.
-  EXPECT_EQ(blocks.GetBlocks("b", ",Oracle,Access", nullptr), CrLf("\nb \nc \n"));
-  EXPECT_EQ(blocks.GetBlocks("b", "Oracle", nullptr), CrLf("\n\n\n"));
-}
-
-TEST_F(CBlocksTest, ReferencesResolveFromValuesThenBlocks) {
-  blocks.UnpackCode(
-      CrLf("'#block main\n"
-           "Class XXClassNameXX: XXpartXX\n"
-           "'#endblock\n"
-           "'#block part\n"
-           "'#Cond Never\n"
-           "in XXclassnameXX\n"
-           "'#endblock\n"));
-  refs.Add("ClassName", "clsDB");
-  // A referenced block comes in raw (its conditions are not evaluated) and its own
-  // references are resolved by the next pass.
-  EXPECT_EQ(blocks.GetBlocks("main", "Other", &refs), CrLf("Class clsDB: '#Cond Never\nin clsDB\n\n"));
-  // Values win over blocks of the same name.
-  refs.Add("PART", "value");
-  EXPECT_EQ(blocks.GetBlock("main", &refs), CrLf("Class clsDB: value\n"));
-  // Without a table the references stay as written.
-  EXPECT_EQ(blocks.GetBlock("main"), CrLf("Class XXClassNameXX: XXpartXX\n"));
 }
 
 TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
@@ -206,19 +134,6 @@ TEST_F(CBlocksTest, ReferencePassesAreLimited) {
     EXPECT_EQ(e.Description, "Too many iterations when resolving references in block : " + name);
   }
   CBlocks::MaxResolvedSize = saved;
-}
-
-TEST_F(CBlocksTest, ConstBlockGetsExactlyOnePass) {
-  blocks.AddBlock("Const A = \"XXValXX\"\r\n", "ConstDefs");
-  refs.Add("Val", "XXNotResolvedXX");
-  EXPECT_EQ(blocks.GetBlock("constdefs", &refs), "Const A = \"XXNotResolvedXX\"\r\n");
-}
-
-TEST_F(CBlocksTest, GetBlocksConcatenatesInListOrder) {
-  blocks.AddBlock("1\r\n", "one");
-  blocks.AddBlock("2\r\n", "two");
-  EXPECT_EQ(blocks.GetBlocks(",two,,one, two", "", &refs), "2\r\n1\r\n2\r\n");
-  EXPECT_EQ(blocks.GetBlocks("", "", &refs), "");
 }
 
 // Catalogue and profile text holds "XX" pairs of its own (usp_XXtest_XX, @XXcode,

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -70,46 +69,6 @@ TEST_F(MCodeLibTest, NewerFormIsReadAndTheScrambledFormRebuiltFromTheSource) {
     EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
     EXPECT_FALSE(blocks.HasBlock("fromsource"));
   }
-}
-
-TEST_F(MCodeLibTest, MissingLibraryIsAnApplicationError) {
-  const AppError e = pftest::Raised([&] { Load(); });
-  EXPECT_EQ(e.Number, ERR_CODELIB_MISSING);
-  EXPECT_EQ(e.Description, "CodeLib.dat library file not found.");
-  EXPECT_EQ(display.Shown, kLoadOnly);
-}
-
-TEST_F(MCodeLibTest, EmptySourceGivesEmptyScrambledFileAndNoBlocks) {
-  pftest::WriteAll(Cls(), "");
-  blocks.AddBlock("stale", "old");
-  Load();
-  EXPECT_TRUE(fs::exists(Dat()));
-  EXPECT_EQ(fs::file_size(Dat()), 0u);
-  EXPECT_EQ(blocks.BlockCount(), 0u);
-}
-
-TEST_F(MCodeLibTest, TextReachingTheEngineIsTheScrambledReadBack) {
-  // A character above 127 keeps only its low seven bits in the scrambled form.
-  pftest::WriteAll(Cls(), "'#block a\r\n\xE9\r\n'#endblock\r\n");
-  Load();
-  EXPECT_EQ(blocks.GetBlock("a"), "\x69\r\n");
-}
-
-TEST_F(MCodeLibTest, BackslashesSeparateFolders) {
-  pftest::WriteAll(Cls(), kLib);
-  std::string name = dir.path().string() + "\\CodeLib";
-  MCodeLib::OpenCheckCodeLib(name, progress, stream);
-  EXPECT_EQ(stream.Text, kLib);
-  EXPECT_TRUE(fs::exists(Dat()));
-}
-
-TEST_F(MCodeLibTest, CancelStopsBeforeAnythingIsWritten) {
-  pftest::WriteAll(Cls(), kLib);
-  progress.Cancelled = true;
-  const AppError e = pftest::Raised([&] { Load(); });
-  EXPECT_EQ(e.Number, ERR_CANCELED);
-  EXPECT_FALSE(fs::exists(Dat()));
-  EXPECT_TRUE(display.Shown.empty());
 }
 
 }  // namespace

@@ -46,24 +46,6 @@ TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
   for (const auto& [name, pattern, like] : cases) EXPECT_EQ(uIsLike(name, pattern), like) << name << " " << pattern;
 }
 
-TEST(MMethUtilsPattern, ListsCaseAndBadPatterns) {
-  EXPECT_TRUE(uPatternMatch("INTCOUNT", "int*", false));
-  EXPECT_FALSE(uPatternMatch("INTCOUNT", "int*", true));
-  EXPECT_TRUE(uPatternMatch("Cust_ID", "*_name;*_id", false));
-  EXPECT_TRUE(uPatternMatch("X", "[a-z]", false));  // pattern lower-cased as well
-  EXPECT_FALSE(uPatternMatch("anything", "", false));
-  EXPECT_TRUE(uPatternMatch("", "a;", false));  // an empty pattern matches the empty name only
-  EXPECT_FALSE(uPatternMatch("b", "a;", false));
-
-  Faultnet31::Reset();
-  const AppError e = pftest::Raised([&] { uPatternMatch("abc", "ab[c", false); });
-  EXPECT_EQ(e.Number, ERR_USER_CHECK);
-  EXPECT_EQ(e.Description, "Invalid pattern string: ab[c");
-  Faultnet31::Reset();
-  EXPECT_THROW(uIsLike("b", "[z-a]"), AppError);
-  Faultnet31::Reset();
-}
-
 TEST(MMethUtilsBreak, HeaderBreaksAtLastCommaWithinLimit) {
   std::string header = ParamHeader("Orde", 10);
   ASSERT_EQ(header.size(), 230u);
@@ -84,32 +66,6 @@ TEST(MMethUtilsBreak, HeaderBreaksAtLastCommaWithinLimit) {
   items += "z";
   uBreakLine22(items, "", ",");
   EXPECT_EQ(LineCount(items), 15);
-}
-
-TEST(MMethUtilsBreak, StringLiteralsAndMissingDelimiters) {
-  int32_t count = 0;
-  EXPECT_EQ(uBreakLine("    Const S = \"alpha beta gamma delta, epsilon zeta eta theta iota\" & X", "  ", count, 40, ","),
-            "    Const S = \"alpha beta gamma delta,\" & _ \r\n  \" epsilon zeta eta theta iota\" & X");
-  EXPECT_EQ(count, 2);
-
-  // The in-string state carries over from piece to piece.
-  EXPECT_EQ(uBreakLine("s = \"aaaa,bbbb,cccc\" & t, u", "    ", count, 10, ","),
-            "s = \"aaaa,\" & _ \r\n    \"bbbb,\" & _ \r\n    \"cccc\" & t, _ \r\n     u");
-  EXPECT_EQ(count, 4);
-
-  EXPECT_EQ(uBreakLine(std::string(150, 'x'), "  ", count, 100, ","), std::string(150, 'x'));
-  EXPECT_EQ(count, 1);
-
-  // No delimiter within the limit: the first one further on is taken.
-  EXPECT_EQ(uBreakLine("abcdefghij,klm", "  ", count, 5, ","), "abcdefghij, _ \r\n  klm");
-  EXPECT_EQ(count, 2);
-
-  // A delimiter as the very last character ends the text without a break.
-  EXPECT_EQ(uBreakLine("abcdefg,", "  ", count, 5, ","), "abcdefg,");
-  EXPECT_EQ(count, 1);
-
-  EXPECT_EQ(uBreakLine("", "  ", count, 5, ","), "");
-  EXPECT_EQ(count, 1);
 }
 
 TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
