@@ -6,22 +6,15 @@ Option Explicit
 Public Const vbObjectError As Long = -2147221504
 Public Const vbLogToNT As Long = 3
 Public Const vbLogEventTypeError As Long = 1
-' ADO's constants as its type library defines them.
-Public Const adEmpty = 0, adTinyInt = 16, adSmallInt = 2, adInteger = 3, adBigInt = 20, adUnsignedTinyInt = 17
-Public Const adUnsignedSmallInt = 18, adUnsignedInt = 19, adUnsignedBigInt = 21, adSingle = 4, adDouble = 5
-Public Const adCurrency = 6, adDecimal = 14, adNumeric = 131, adBoolean = 11, adError = 10, adUserDefined = 132
-Public Const adVariant = 12, adIDispatch = 9, adIUnknown = 13, adGUID = 72, adDate = 7, adDBDate = 133
-Public Const adDBTime = 134, adDBTimeStamp = 135, adBSTR = 8, adChar = 129, adVarChar = 200, adLongVarChar = 201
-Public Const adWChar = 130, adVarWChar = 202, adLongVarWChar = 203, adBinary = 128, adVarBinary = 204
-Public Const adLongVarBinary = 205, adChapter = 136, adFileTime = 64, adPropVariant = 138, adVarNumeric = 139
-Public Const adParamUnknown = 0, adParamInput = 1, adParamOutput = 2, adParamInputOutput = 3, adParamReturnValue = 4
-Public Const adCmdUnknown = 8, adCmdText = 1, adCmdTable = 2, adCmdStoredProc = 4, adCmdFile = 256, adCmdTableDirect = 512
-Public Const adStateClosed = 0, adStateOpen = 1, adStateConnecting = 2, adStateExecuting = 4, adStateFetching = 8
-Public Const adUseServer = 2, adUseClient = 3, adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1
-Public Const adOpenDynamic = 2, adOpenStatic = 3, adLockUnspecified = -1, adLockReadOnly = 1, adLockPessimistic = 2
-Public Const adLockOptimistic = 3, adLockBatchOptimistic = 4, adPersistADTG = 0, adPersistXML = 1, adReadAll = -1
-Public Const adAsyncExecute = 16, adAsyncFetch = 32, adAsyncFetchNonBlocking = 64, adExecuteNoRecords = 128
-Public Const adOptionUnspecified = -1, adStatusOK = 1, adTypeText = 2, adTypeBinary = 1
+' The ADO constants the classes use, as ADO's type library defines them.
+Public Const adEmpty = 0, adSmallInt = 2, adInteger = 3, adBigInt = 20, adUnsignedTinyInt = 17, adSingle = 4
+Public Const adDouble = 5, adCurrency = 6, adNumeric = 131, adBoolean = 11, adGUID = 72, adDate = 7, adDBDate = 133
+Public Const adDBTime = 134, adDBTimeStamp = 135, adChar = 129, adVarChar = 200, adLongVarChar = 201, adWChar = 130
+Public Const adVarWChar = 202, adLongVarWChar = 203, adBinary = 128, adVarBinary = 204, adLongVarBinary = 205
+Public Const adParamInput = 1, adParamOutput = 2, adParamInputOutput = 3, adParamReturnValue = 4, adCmdText = 1
+Public Const adCmdStoredProc = 4, adStateClosed = 0, adStateOpen = 1, adStateConnecting = 2, adStateExecuting = 4
+Public Const adStateFetching = 8, adUseClient = 3, adOpenForwardOnly = 0, adLockReadOnly = 1, adPersistXML = 1
+Public Const adReadAll = -1
 ' Global, not Public: LibreOffice resets Public variables whenever a macro starts.
 Global PfHost As String, PfPort As String, PfDb As String, PfUser As String, PfPassword As String
 Global PfTrace As String
