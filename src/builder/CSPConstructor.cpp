@@ -51,12 +51,6 @@ bool OneOf(std::string_view s, std::initializer_list<std::string_view> list) {
   return false;
 }
 
-// Appends Item to List, with Sep before it when List is not empty.
-void Join(std::string& List, std::string_view Sep, std::string_view Item) {
-  if (!List.empty()) List += Sep;
-  List += Item;
-}
-
 // True when the "name=code," list has a name for Code.
 bool HasConstName(std::string_view List, int32_t Code) {
   char key[16] = {'='};
@@ -107,11 +101,14 @@ struct SPParam {
   std::string Dir;   // ADO direction code as text
   std::string Size;  // kept for variable-length types only, else "0"
   int32_t DirCode = 0;
+  bool ByRef = false;         // its value is read back after the call
+  std::string_view ByPrefix;  // "ByRef", "ByVal" or nothing
   std::string VBName;
+  std::string VBType;  // "Variant" is not written in the header
   bool ZeroAsNull = false;
-  std::string VBHeaderDecl;
-  std::string AddParamCall;
-  std::string RetrieveValueCall;
+  std::string_view TypeConst;  // the constant names of its type and direction
+  std::string_view DirConst;
+  std::string NameExpr;             // the name as a string expression
   const SPParamRow* Row = nullptr;  // its row in the parameter list
 };
 
@@ -161,6 +158,7 @@ struct CSPConstructor::State {
   std::vector<SPParam> Prm;
   std::string MethodText;
   std::string ParamDefs;
+  std::string Scratch;                         // a line being built, kept to reuse its buffer
   std::unordered_set<std::string> ParamScope;  // the method's names, lower-cased
   std::string LeftOut;  // why the procedure cannot become a method, empty when it can
   bool NameMadeValid = false;  // the last name made had to be changed into an identifier
@@ -182,12 +180,15 @@ struct CSPConstructor::State {
   explicit State(CSPConstructor& self) : Self(self) {}
   CSPConstructor& Self;
 
-  // Constant names already looked up, by code (codes 0 to 255 only; others are looked up
-  // every time). An unknown code is never stored, so it fails on every lookup.
-  std::array<std::string, 256> TypeNames;
-  std::array<std::string, 256> DirNames;
-  static const std::string& ConstName(std::array<std::string, 256>& Cache, std::string_view List, int32_t Code,
-                                      std::string& Scratch);
+  // Constant names already looked up, by code. An unknown code is never stored, so it
+  // fails on every lookup. The names stay where they are for the whole run.
+  struct ConstNameCache {
+    std::array<std::string, 256> Small;
+    std::unordered_map<int32_t, std::string> Other;
+  };
+  ConstNameCache TypeNames;
+  ConstNameCache DirNames;
+  static std::string_view ConstName(ConstNameCache& Cache, std::string_view List, int32_t Code);
   // Whether a code has a constant name, remembered by code (0 to 255: 0 not yet looked up,
   // 1 named, 2 unnamed); other codes are looked up every time.
   std::array<int8_t, 256> TypeKnown{};
@@ -237,13 +238,12 @@ const std::string& CSPConstructor::State::PackagePrefix(std::string_view SPName,
   return PkgPfx;
 }
 
-const std::string& CSPConstructor::State::ConstName(std::array<std::string, 256>& Cache, std::string_view List,
-                                                    int32_t Code, std::string& Scratch) {
-  const bool cacheable = Code >= 0 && Code < static_cast<int32_t>(Cache.size());
-  if (cacheable && !Cache[static_cast<size_t>(Code)].empty()) return Cache[static_cast<size_t>(Code)];
-  Scratch = MADOUtils::GetConstName(List, Code);
-  if (!cacheable) return Scratch;
-  return Cache[static_cast<size_t>(Code)] = Scratch;
+std::string_view CSPConstructor::State::ConstName(ConstNameCache& Cache, std::string_view List, int32_t Code) {
+  std::string& name = Code >= 0 && Code < static_cast<int32_t>(Cache.Small.size())
+                          ? Cache.Small[static_cast<size_t>(Code)]
+                          : Cache.Other[Code];
+  if (name.empty()) name = MADOUtils::GetConstName(List, Code);
+  return name;
 }
 
 bool CSPConstructor::State::HasName(std::array<int8_t, 256>& Cache, std::string_view List, int32_t Code) {
@@ -442,7 +442,6 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     }
     const int32_t type = Num(p.Type);
     p.DirCode = Num(p.Dir);
-    const bool outOnly = p.DirCode == 2 || p.DirCode == 4;
     // A type or direction that is missing (or no number) reads as 0, which the class
     // passes on as it is.
     if (type == 0) s.Warning(where() + " has no data type (" + Shown(p.Type) + "); it is passed as adEmpty.");
@@ -459,50 +458,49 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     const int32_t knownType = typeKnown ? type : 12;  // adVariant
     const int32_t knownDir = dirKnown ? p.DirCode : 0;
 
-    std::string scratchDir, scratchType;
-    const std::string& dirConstName = ConstName(DirNames, MADOUtils::adoParamDirectionList, knownDir, scratchDir);
-    std::string_view byPrefix;
+    p.DirConst = ConstName(DirNames, MADOUtils::adoParamDirectionList, knownDir);
+    p.ByPrefix = {};
     switch (s.ByRefVal) {
       case 0:
-        byPrefix = (p.DirCode == 2 || p.DirCode == 3) ? "ByRef" : "ByVal";
+        p.ByPrefix = (p.DirCode == 2 || p.DirCode == 3) ? "ByRef" : "ByVal";
         break;
       case 1:
-        byPrefix = "ByRef";
+        p.ByPrefix = "ByRef";
         break;
       case 2:
-        byPrefix = "ByVal";
+        p.ByPrefix = "ByVal";
         break;
       default:
         break;
     }
-    const bool byRef = byPrefix == "ByRef";
-    const std::string vbDefaultType = MADOUtils::adoGetVBDefaultType(type);
-    std::string vbType = MADOUtils::GetVBType(s.Types, knownType, p.Name, nativeType, scale);
-    if (s.TypeModel == 2 || (s.TypeModel == 1 && byRef)) vbType = "Variant";
-    std::string nameKey;
-    nameKey.reserve(p.Name.size() + 1 + vbType.size());
-    nameKey += p.Name;
+    p.ByRef = p.ByPrefix == "ByRef";
+    p.VBType = MADOUtils::GetVBType(s.Types, knownType, p.Name, nativeType, scale);
+    if (s.TypeModel == 2 || (s.TypeModel == 1 && p.ByRef)) p.VBType = "Variant";
+    std::string& nameKey = s.Scratch;
+    nameKey.assign(p.Name);
     nameKey += '\0';
-    nameKey += vbType;
+    nameKey += p.VBType;
     auto named = s.ClassParamNames.find(nameKey);
     if (named == s.ClassParamNames.end()) {
-      std::string made = Self.ParamNameToVBName(p.Name, vbType);
-      named = s.ClassParamNames.emplace(std::move(nameKey), ClassParamName{std::move(made), s.NameMadeValid}).first;
+      std::string made = Self.ParamNameToVBName(p.Name, p.VBType);
+      named = s.ClassParamNames.emplace(nameKey, ClassParamName{std::move(made), s.NameMadeValid}).first;
     }
-    p.VBName = named->second.Name;
     s.NameMadeValid = named->second.MadeValid;
     if (p.DirCode != 4) {
       int32_t counter = 0;
-      p.VBName = UniqueName(p.VBName, s.ParamScope, counter);
+      p.VBName = UniqueName(named->second.Name, s.ParamScope, counter);
       if (p.Name.empty())
         s.Warning("Procedure " + Shown(s.ProcName) + " has a parameter without a name; it is called " + p.VBName +
                   " in the class.");
       else if (s.NameMadeValid || counter != 0)
         s.Warning(where() + " is called " + p.VBName + " in the class.");
+    } else {
+      p.VBName = named->second.Name;
     }
 
     p.ZeroAsNull = false;
-    if (s.NullForZeroNums && OneOf(vbDefaultType, {"Byte", "Integer", "Long", "Single", "Double", "Currency"})) {
+    if (s.NullForZeroNums &&
+        OneOf(MADOUtils::adoGetVBDefaultType(type), {"Byte", "Integer", "Long", "Single", "Double", "Currency"})) {
       auto matched = s.ZeroAsNullNames.find(p.Name);
       if (matched == s.ZeroAsNullNames.end())
         matched =
@@ -510,51 +508,16 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
       p.ZeroAsNull = matched->second;
     }
 
-    p.VBHeaderDecl.assign(byPrefix);
-    p.VBHeaderDecl += ' ';
-    p.VBHeaderDecl += p.VBName;
-    if (vbType != "Variant") {
-      p.VBHeaderDecl += " As ";
-      p.VBHeaderDecl += vbType;
-    }
-
-    const std::string& typeConstName = ConstName(TypeNames, MADOUtils::adoDataTypeList, knownType, scratchType);
+    p.TypeConst = ConstName(TypeNames, MADOUtils::adoDataTypeList, knownType);
     // Character and binary types keep their size (ADO refuses such a parameter of size 0,
     // fixed-length nchar included); every other type is sent with size 0.
-    if (!OneOf(typeConstName, {"adChar", "adWChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
+    if (!OneOf(p.TypeConst,
+               {"adChar", "adWChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
       p.Size = "0";
     if (Num(p.Size) < 0) s.Warning(where() + " has the negative size " + p.Size + "; it is passed as it is.");
 
-    // Empty arguments in the middle keep their place; trailing ones are trimmed away.
-    std::string call;
-    call.reserve(64 + p.Name.size() + p.VBName.size());
-    call += "AddParam ";
-    if (p.Name == kRetVal || p.Name == kAtRetVal) {
-      call += kRetVal;
-    } else {
-      call += VBSource::StringExpr(p.Name);
-    }
-    call += ", ";
-    call += typeConstName;
-    call += ", ";
-    call += dirConstName;
-    call += ", ";
-    if (Num(p.Size) != 0) call += p.Size;
-    call += ", ";
-    if (!outOnly) call += p.VBName;
-    call += ", ";
-    if (p.ZeroAsNull) call += "ZERO_AS_NULL";
-    p.AddParamCall = MMethUtils::uRTrimChars(call, ", ");
-
-    p.RetrieveValueCall.clear();
-    if (byRef) {
-      p.RetrieveValueCall.reserve(kIndent.size() + p.VBName.size() + p.Name.size() + 16);
-      p.RetrieveValueCall += kIndent;
-      p.RetrieveValueCall += p.VBName;
-      p.RetrieveValueCall += " = PrmValue(";
-      p.RetrieveValueCall += VBSource::StringExpr(p.Name);
-      p.RetrieveValueCall += ')';
-    }
+    p.NameExpr.clear();
+    VBSource::AppendStringExpr(p.NameExpr, p.Name);
   });
 }
 
@@ -599,30 +562,56 @@ void CSPConstructor::State::ConstructMethodRetValStrings(std::string& FuncTypeDe
 void CSPConstructor::State::BuildMethod() {
   ErrGuard("CSPConstructor.BuildMethod", [&] {
     State& s = *this;
-    std::string header, sqlCall, errNames, errValues, retrieve, addParams;
-    for (const SPParam& p : s.Prm) {
-      Join(addParams, kCrLf, kIndent);
-      addParams += p.AddParamCall;
-      if (p.DirCode == 4) continue;
-      Join(header, ", ", p.VBHeaderDecl);
-      Join(sqlCall, ", ", "?");
-      Join(errNames, ",", p.VBName);
-      Join(errValues, ", ", p.VBName);
-      if (!p.RetrieveValueCall.empty()) Join(retrieve, kCrLf, p.RetrieveValueCall);
-    }
     std::string typeDecl, assignment;
     ConstructMethodRetValStrings(typeDecl, assignment);
+    // The return value is passed, but it is no argument of the method.
+    auto isArgument = [](const SPParam& p) { return p.DirCode != 4; };
 
     std::string& t = s.MethodText;
-    t.reserve(512 + 2 * (header.size() + addParams.size() + retrieve.size() + errValues.size()));
-
-    std::string line = "Public Function " + s.MethName + "(" + header + ") " + typeDecl;
+    std::string& line = s.Scratch;
+    line.assign("Public Function ");
+    line += s.MethName;
+    line += '(';
+    size_t arguments = 0;
+    for (const SPParam& p : s.Prm) {
+      if (!isArgument(p)) continue;
+      if (arguments++ > 0) line += ", ";
+      line += p.ByPrefix;
+      line += ' ';
+      line += p.VBName;
+      if (p.VBType != "Variant") {
+        line += " As ";
+        line += p.VBType;
+      }
+    }
+    line += ") ";
+    line += typeDecl;
     MMethUtils::uBreakLine22(line, kBreakIndent, ",");
     t += line;
     t += kCrLf;
     t += "    On Error GoTo errHandler\r\n";
     t += "    InitCommand\r\n";
-    t += addParams;
+
+    for (size_t i = 0; i < s.Prm.size(); ++i) {
+      const SPParam& p = s.Prm[i];
+      if (i > 0) t += kCrLf;
+      t += kIndent;
+      const size_t call = t.size();
+      t += "AddParam ";
+      t += p.Name == kRetVal || p.Name == kAtRetVal ? std::string_view(kRetVal) : std::string_view(p.NameExpr);
+      t += ", ";
+      t += p.TypeConst;
+      t += ", ";
+      t += p.DirConst;
+      t += ", ";
+      if (Num(p.Size) != 0) t += p.Size;
+      t += ", ";
+      if (p.DirCode != 2 && p.DirCode != 4) t += p.VBName;
+      t += ", ";
+      if (p.ZeroAsNull) t += "ZERO_AS_NULL";
+      // Empty arguments in the middle keep their place; trailing ones are trimmed away.
+      t.resize(call + srctext::RTrimAny(std::string_view(t).substr(call), ", ").size());
+    }
     t += kCrLf;
 
     const std::string& proc = s.ProcName;
@@ -630,15 +619,28 @@ void CSPConstructor::State::BuildMethod() {
     t += "Execute ";
     if (s.SrvrType == kSrvrOracle && s.IsFunc) {
       std::string call = "Begin ? := " + proc;
-      if (!sqlCall.empty()) call += "(" + sqlCall + ")";
+      if (arguments > 0) {
+        call += '(';
+        for (size_t i = 0; i < arguments; ++i) call += i == 0 ? "?" : ", ?";
+        call += ')';
+      }
       call += "; End;";
-      t += VBSource::StringExpr(call);
+      VBSource::AppendStringExpr(t, call);
       t += ", adCmdText ";
     } else {
-      t += VBSource::StringExpr(ServerSideName(s.SrvrType, proc));
+      VBSource::AppendStringExpr(t, ServerSideName(s.SrvrType, proc));
     }
     t += kCrLf;
-    t += retrieve;
+    bool retrieved = false;
+    for (const SPParam& p : s.Prm) {
+      if (!isArgument(p) || !p.ByRef) continue;
+      if (std::exchange(retrieved, true)) t += kCrLf;
+      t += kIndent;
+      t += p.VBName;
+      t += " = PrmValue(";
+      t += p.NameExpr;
+      t += ')';
+    }
     t += kCrLf;
     t += assignment;
     t += kCrLf;
@@ -650,17 +652,21 @@ void CSPConstructor::State::BuildMethod() {
       line += s.ClassName;
       line += '.';
       line += s.MethName;
-      if (!errNames.empty()) {
-        line += '(';
-        line += errNames;
+      // The arguments' names, then their values.
+      auto appendArguments = [&](std::string_view open, std::string_view sep) {
+        if (arguments == 0) return;
+        line += open;
+        size_t n = 0;
+        for (const SPParam& p : s.Prm) {
+          if (!isArgument(p)) continue;
+          if (n++ > 0) line += sep;
+          line += p.VBName;
+        }
         line += ')';
-      }
+      };
+      appendArguments("(", ",");
       line += "\", ";
-      if (!errValues.empty()) {
-        line += "Array(";
-        line += errValues;
-        line += ')';
-      }
+      appendArguments("Array(", ", ");
       line += ", EA_PUBLIC";
       MMethUtils::uBreakLine22(line, kBreakIndent, ",");
       t += line;

@@ -20,7 +20,13 @@ using Utf8::IsContinuationByte;
 
 // Byte length of the first n code points of s (all of s when it holds fewer).
 size_t Utf8PrefixBytes(std::string_view s, size_t n) {
+  // ASCII bytes are one character each: they are taken in one sweep.
   size_t i = 0;
+  const size_t ascii = std::min(n, s.size());
+  while (i < ascii && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  n -= i;
+  if (i > 0)
+    while (i < s.size() && IsContinuationByte(s[i])) ++i;
   while (n > 0 && i < s.size()) {
     ++i;
     while (i < s.size() && IsContinuationByte(s[i])) ++i;

@@ -91,16 +91,22 @@ std::string MakeIdentifier(std::string_view name, std::string_view Fallback, siz
 }
 
 std::string StringExpr(std::string_view text, bool* NeedsCall) {
-  if (NeedsCall) *NeedsCall = false;
   std::string out;
   out.reserve(text.size() + 2);
+  AppendStringExpr(out, text, NeedsCall);
+  return out;
+}
+
+void AppendStringExpr(std::string& out, std::string_view text, bool* NeedsCall) {
+  if (NeedsCall) *NeedsCall = false;
+  const size_t start = out.size();
   bool open = false;  // inside a quoted run
   auto part = [&](std::string_view piece) {
     if (open) {
       out += '"';
       open = false;
     }
-    if (!out.empty()) out += " & ";
+    if (out.size() != start) out += " & ";
     out += piece;
   };
   auto call = [&](const char* fn, uint32_t n) {
@@ -117,12 +123,17 @@ std::string StringExpr(std::string_view text, bool* NeedsCall) {
     const uint32_t cp = NextCodePoint(text, i);
     if (cp >= 0x20 && cp < 0x7F) {
       if (!open) {
-        if (!out.empty()) out += " & ";
+        if (out.size() != start) out += " & ";
         out += '"';
         open = true;
       }
       out += static_cast<char>(cp);
       if (cp == '"') out += '"';
+      // The printable characters that follow go in as one run.
+      size_t run = i;
+      while (run < text.size() && text[run] >= 0x20 && text[run] < 0x7F && text[run] != '"') ++run;
+      out.append(text.data() + i, run - i);
+      i = run;
     } else if (cp == '\r') {
       part("vbCr");
     } else if (cp == '\n') {
@@ -140,8 +151,7 @@ std::string StringExpr(std::string_view text, bool* NeedsCall) {
     }
   }
   if (open) out += '"';
-  if (out.empty()) out = "\"\"";
-  return out;
+  if (out.size() == start) out += "\"\"";
 }
 
 std::optional<std::string> ContinuedStringExpr(std::string_view text, std::string_view Indent, size_t FirstRoom) {

@@ -34,6 +34,8 @@ std::string MakeIdentifier(std::string_view name, std::string_view Fallback, siz
 // given, is set when the expression calls Chr$ or ChrW$ and so cannot be the value of a
 // Const.
 std::string StringExpr(std::string_view text, bool* NeedsCall = nullptr);
+// StringExpr(text) appended to out.
+void AppendStringExpr(std::string& out, std::string_view text, bool* NeedsCall = nullptr);
 
 // StringExpr(text) kept within the compiler's limits where it stands: when it is longer
 // than FirstRoom characters (the room left on its line), it is split into pieces joined by
