@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the class builder tests and the generation command tests: a temporary program
-// folder holding a small code library written by the test, a settings model on it, the
-// sample catalogues, and the recording progress display.
+// Shared by the class builder, method constructor and generation command tests: a temporary
+// program folder holding a small code library written by the test, a settings model on it,
+// the sample catalogues or snapshots written by the test, and the recording progress display.
 
 #include <gtest/gtest.h>
 
@@ -97,6 +97,23 @@ class BuilderTest : public pftest::SettingsTest {
     Set(*stt->xCode, "ParamDefsFile", dir.file("MTestParams.bas"));
   }
 
+  // Sets a key of the section named Section: "Server", "StoredProc", "ErrHndl" or "Code".
+  void Key(const std::string& Section, const std::string& Name, const std::string& Value) {
+    Set(Section == "Server"    ? *stt->xServer
+        : Section == "ErrHndl" ? *stt->xErrHndl
+        : Section == "Code"    ? *stt->xCode
+                               : *stt->xStoredProc,
+        Name, Value);
+  }
+
+  // Writes Script as a snapshot file of its own and points ConnPfg at it.
+  void UseSnapshot(const std::string& Script) {
+    const std::string file = dir.file("snap" + std::to_string(++snapshots_) + ".sql");
+    pftest::WriteAll(file, Script);
+    stt->ReleaseServer();
+    Set(*stt->xServer, "ConnPfg", "Provider=Procforge.Snapshot;Data Source=" + file);
+  }
+
   std::vector<std::string> Shown() const {
     std::vector<std::string> out;
     for (const auto& m : ui->Messages) out.push_back(m.Msg);
@@ -104,7 +121,23 @@ class BuilderTest : public pftest::SettingsTest {
   }
 
   std::unique_ptr<pf::CSettings> stt;
+
+ private:
+  int snapshots_ = 0;
 };
+
+// A SQL Server snapshot script with one ProcedureParameters row per item of Rows, each the
+// values of (ProcedureName, Ordinal, Name, Direction, Type, Size, Precision, NumericScale,
+// Attributes), for example "'p', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16".
+inline std::string ParamSnapshot(const std::vector<std::string>& Rows) {
+  std::string s =
+      "CREATE TABLE ProcedureParameters (ProcedureName TEXT NOT NULL COLLATE NOCASE, Ordinal INTEGER NOT NULL, "
+      "Name TEXT, Direction INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, "
+      "Attributes INTEGER, PRIMARY KEY (ProcedureName, Ordinal));\n"
+      "INSERT INTO ProcedureParameters VALUES\n  (";
+  for (size_t i = 0; i < Rows.size(); ++i) s += (i ? "),\n  (" : "") + Rows[i];
+  return s + ");\n";
+}
 
 using pftest::FirstLine;
 using pftest::Raised;

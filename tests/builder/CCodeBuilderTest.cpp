@@ -4,14 +4,12 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "builder/BuilderTestEnv.h"
 #include "support/Golden.h"
 #include "builder/CCodeBuilder.h"
 #include "codelib/CRefValues.h"
-#include "base/NoCase.h"
 
 namespace {
 
@@ -88,45 +86,6 @@ TEST_F(CodeBuilderTest, AllSwitchesOffGiveTheAlwaysRowsAndAFormattedClass) {
                           "Assembling Code...", "Setting up error handlers..."));
 }
 
-TEST_F(CodeBuilderTest, AllSwitchesOnSelectEveryRowInTableOrder) {
-  LoadSample("mssql/OrderEntry.PFG");
-  AllOff();
-  Set(*stt->xServer, "SrvrType", "1");
-  for (const char* k : {"AddSPMethods", "AddExecSPByName"}) Set(*stt->xStoredProc, k, "True");
-  for (const char* k :
-       {"AddExecSQL", "ValFmt", "AddTestConn", "AddADOVersion", "ImplClassIFace", "COMPlus", "COMPObjControl",
-        "COMPObjConstruct", "RSMethods", "Batch", "XMLBasic", "XMLAdvanced", "EventsClass", "MultipleRS"})
-    Set(*stt->xAddnlFunc, k, "True");
-  Set(*stt->xAddnlFunc, "Trans", "1");
-  Set(*stt->xAddnlFunc, "ConnSrcType", "2");
-  Set(*stt->xAddnlFunc, "LinkFileMode", "2");
-  Set(*stt->xAddnlFunc, "LinkFile", "conn.udl");
-  for (const char* k : {"UseFaultnet", "DisClassOnError", "LogToFile", "LogToDB", "LogToEvtLog", "LogInOtherDB"})
-    Set(*stt->xErrHndl, k, "True");
-  Set(*stt->xIniOptions, "ConnUseDft", "True");
-  Set(*stt->xCode, "NoDBEnums", "True");
-  Build();
-  EXPECT_EQ(builder.BlockList(),
-            ",DeclOption,Decl,SPListTitle,SPMethods,ExecSQL,MethExecSPByName,MethStd,ValFmt,MethErrProps,IFaceClass,"
-            "MethContext,IFaceObjectControl,IFaceObjectConstruct,MethTrans,MethRSNavigate,MethBatch,MethXML,"
-            "MethAdvXML,StdPriv,MethHandleError");
-  EXPECT_EQ(builder.ConditionList(),
-            ",Trans,MethExecSPByName,COMP,IFaceObjectControl,IFaceObjectConstruct,IFaceClass,Batch,MultiRS,ValFmt,"
-            "TestConn,ADOVersion,ExitOnError,ErrSaveToEvtLog,ErrSaveToFile,ErrSaveToDB,UseConnStr4Err,UseDefaultConn,"
-            "NonOracle,MSSQLSybase,WithEvents,TransCOMP,UseLinkFile,LinkFileAddPath,UseFaultnet,AddErrProps,"
-            "AddTestConn,StdRetVal,ProcGroup");
-  EXPECT_GT(NumSPs, 0);
-  // Conditions reach the engine: the Faultnet declaration stays.
-  EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const USES_FAULTNET = True"));
-  // The blocks follow the list: the procedure methods sit between the title and ExecSQL.
-  const size_t title = builder.ClassCode.find("B_SPListTitle");
-  const size_t exec = builder.ClassCode.find("B_ExecSQL");
-  ASSERT_NE(title, std::string::npos);
-  ASSERT_NE(exec, std::string::npos);
-  EXPECT_LT(title, exec);
-  EXPECT_LT(builder.ClassCode.find("B_MethAdvXML"), builder.ClassCode.find("B_StdPriv"));
-}
-
 // The blocks, conditions and connection references that one integer key selects, all other
 // switches off, against a golden file. Link file mode 1 of the desktop configuration gives
 // the name without its folder and no path condition; transaction modes outside the table's
@@ -188,80 +147,12 @@ TEST_F(CodeBuilderTest, ReferenceTableFollowsTheProfile) {
   pftest::ExpectGolden("references/CSalesDB.txt", table);
 }
 
-TEST_F(CodeBuilderTest, ReferenceDefaultsForEmptyNames) {
-  AllOff();
-  Set(*stt->xCode, "ClassFile", "");
-  Set(*stt->xErrHndl, "LogFileName", "Log\\db.txt");
-  Set(*stt->xErrHndl, "ErrLogSPName", "usp_Log");
-  Build();
-  // The class is still named in the header ("DBClass"), but its references say "clsName".
-  EXPECT_EQ(Ref("ClassName"), "clsName");
-  EXPECT_EQ(Ref("Dependencies"), "");
-  EXPECT_EQ(Ref("ErrorFile"), "\"Log\\db.txt\"");
-  EXPECT_EQ(Ref("ErrLogSpName"), "\"usp_Log\"");
-  EXPECT_EQ(FirstLine(builder.ClassCode), "'clsName - Procforge Version 2.2 (" PF_VERSION ")");
-}
-
-TEST_F(CodeBuilderTest, LongOptionWordIsBrokenIntoContinuationLines) {
-  AllOff();
-  for (const char* k :
-       {"ErrReraise", "ErrSetAbort", "ErrDisCommit", "StrLenRaise", "StrLenTrim", "NullForEmptyStr", "NullForZeroDate",
-        "AutoConnClose", "AutoReleaseADO", "AutoDisconnRset", "AutoSkipClosed", "AutoCheckRetVal", "AsyncWait"})
-    Set(*stt->xIniOptions, k, "True");
-  Build();
-  const std::string options = Ref("DefaultOptions");
-  EXPECT_EQ(options.rfind("PFGO_ERR_RAISE + PFGO_ERR_SETABORT + ", 0), 0u);
-  EXPECT_THAT(options, HasSubstr("+ _ \r\n    "));
-  // Joined again, the text is the plain sum the settings model gives.
-  std::string joined = options;
-  for (size_t p; (p = joined.find(" _ \r\n    ")) != std::string::npos;) joined.erase(p, 9);
-  EXPECT_EQ(joined, stt->DefaultOptionsSum());
-  // The class keeps the broken statement as its own continuation lines.
-  EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const OPTS = PFGO_ERR_RAISE + "));
-  EXPECT_THAT(builder.ClassCode, HasSubstr(" _\r\n    "));
-}
-
 TEST_F(CodeBuilderTest, RegistryErrorFlagIsALiteralEvenWhenAbsent) {
   AllOff();
   Set(*stt->xAddnlFunc, "ConnSrcType", "3");
   stt->xAddnlFunc->RemoveAttr("ErrIfRegFailed");
   Build();
   EXPECT_EQ(Ref("RegRaiseError"), "False");
-}
-
-TEST_F(CodeBuilderTest, MembersListIncludeFileAndReminder) {
-  AllOff();
-  const std::string inc = dir.file("Include.bas");
-  pftest::WriteAll(inc, pftest::CrLf("Private mExtra As Long\n"
-                                     "Private Sub B_StdPriv()\n"
-                                     "    Debug.Print \"mine\"\n"
-                                     "End Sub\n"
-                                     "Public Function Extra() As Long\n"
-                                     "    Extra = 1\n"
-                                     "End Function\n"));
-  Set(*stt->xCode, "IncCode", "True");
-  Set(*stt->xCode, "IncFileName", inc);
-  Set(*stt->xCode, "MemberList", "True");
-  Set(*stt->xCode, "Rmndr", "True");
-  Set(*stt->xCode, "RmndrAt", "True");
-  Set(*stt->xCode, "RmndrAtMeth", "B_MethHandleError");
-  Set(*stt->xCode, "RmndrText", "'TODO: review");
-  Build();
-  const std::string& code = builder.ClassCode;
-  // The members block keeps its references as written; the list names the public members.
-  EXPECT_THAT(code, HasSubstr("'Public members of XXClassNameXX:\r\n"));
-  EXPECT_THAT(code, HasSubstr("'Public Function Extra() As Long"));
-  EXPECT_THAT(code, HasSubstr("'Public Sub OpenConnection()"));
-  EXPECT_LT(code.find("'Public members of"), code.find("Option Explicit"));
-  // The include file overrides the private helper and adds its own function.
-  EXPECT_THAT(code, HasSubstr("Debug.Print \"mine\""));
-  EXPECT_THAT(code, HasSubstr("Public Function Extra() As Long"));
-  EXPECT_THAT(code, HasSubstr("Private mExtra As Long"));
-  // The reminder stands right before the chosen procedure.
-  EXPECT_THAT(code, HasSubstr("'TODO: review\r\nPrivate Sub B_MethHandleError()"));
-  EXPECT_THAT(messages, ElementsAre("Loading code library...", "Loading Source Code Library...",
-                                    "Encrypting Code Library...", "Assembling Code...", "Setting up error handlers...",
-                                    "Including/Overriding code...", "Building public members list..."));
 }
 
 // The include file is checked as it is merged; its faults are warnings that carry the file's
@@ -294,16 +185,6 @@ TEST_F(CodeBuilderTest, FaultsOfTheIncludeFileAreWarningsWithItsLineNumbers) {
     for (const std::string& w : c.Warnings) expected.push_back("Include file " + inc + ", line " + w);
     EXPECT_EQ(run.Warnings(), expected);
   }
-}
-
-TEST_F(CodeBuilderTest, ReminderWithoutPositionGoesToTheDeclarations) {
-  AllOff();
-  Set(*stt->xCode, "Rmndr", "True");
-  Set(*stt->xCode, "RmndrAt", "False");
-  Set(*stt->xCode, "RmndrAtMeth", "B_MethHandleError");
-  Set(*stt->xCode, "RmndrText", "'TODO: review");
-  Build();
-  EXPECT_THAT(builder.ClassCode, HasSubstr("Private Const OPTS = 0\r\n'TODO: review\r\nPublic Sub OpenConnection()"));
 }
 
 TEST_F(CodeBuilderTest, CountsCharactersNotBytes) {
@@ -352,67 +233,5 @@ TEST_F(CodeBuilderTest, NoProceduresWantedMeansNoServerAtAll) {
 }
 
 // ---- The procedure-methods step over the sample catalogues ----------------------------
-
-TEST_F(CodeBuilderTest, ProcedureMethodsFollowTheListFilterAndFunctionSwitch) {
-  LoadSample("mssql/OrderEntry.PFG");
-  Set(*stt->xStoredProc, "AddOraFunctions", "False");
-  std::vector<std::string> visited;
-  RecordingDisplay display(progress);
-  const int32_t n = builder.BuildSPMethods(*stt, progress, [&](const std::string& sp, const CMethod& m) {
-    visited.push_back(sp);
-    EXPECT_FALSE(m.Source.empty()) << sp;
-  });
-  EXPECT_EQ(n, static_cast<int32_t>(visited.size()));
-  ASSERT_GT(n, 0);
-  ASSERT_GE(display.Messages.size(), 3u);
-  EXPECT_EQ(display.Messages[0], "Constructing code...");
-  EXPECT_EQ(display.Messages[1], "Retrieving procedure list... ");
-  bool sawExcluded = false;
-  for (size_t i = 2; i < display.Messages.size(); ++i) {
-    const std::string& m = display.Messages[i];
-    ASSERT_EQ(m.rfind("Processing ", 0), 0u) << m;
-    // Functions are skipped before their message; filtered names are announced, then left out.
-    EXPECT_EQ(m.find("Processing fn_"), std::string::npos) << m;
-    if (m.rfind("Processing dt_", 0) == 0) sawExcluded = true;
-  }
-  EXPECT_TRUE(sawExcluded);
-  for (const std::string& sp : visited) {
-    EXPECT_NE(sp.rfind("fn_", 0), 0u) << sp;
-    EXPECT_NE(sp.rfind("dt_", 0), 0u) << sp;
-  }
-  // The procedure-list order (by name) is kept.
-  EXPECT_TRUE(std::is_sorted(visited.begin(), visited.end(),
-                             [](const std::string& a, const std::string& b) { return NoCase::Less()(a, b); }));
-  EXPECT_THAT(builder.ParamDefsCode, HasSubstr("Public Const SP_"));
-
-  // With functions: more methods, and the functions are announced.
-  Set(*stt->xStoredProc, "AddOraFunctions", "True");
-  CCodeBuilder withFunctions;
-  EXPECT_GT(withFunctions.BuildSPMethods(*stt, progress), n);
-}
-
-TEST_F(CodeBuilderTest, ParamDefsOnlyStillConstructsAndCountsMethods) {
-  LoadSample("mssql/OrderEntry.PFG");
-  Set(*stt->xStoredProc, "AddSPMethods", "False");
-  Set(*stt->xStoredProc, "AddExecSPByName", "True");
-  Build();
-  EXPECT_GT(NumSPs, 0);
-  EXPECT_EQ(builder.BlockList().find(",SPMethods"), std::string::npos);
-  EXPECT_THAT(builder.BlockList(), HasSubstr(",MethExecSPByName"));
-  // The methods are built, but no block of the class places them.
-  EXPECT_EQ(builder.ClassCode.find("Public Function ExecGetCustomer"), std::string::npos);
-  EXPECT_EQ(builder.ParamDefsCode.rfind("'Parameter definitions of CTestDB\r\n\r\n", 0), 0u);
-  EXPECT_THAT(builder.ParamDefsCode, HasSubstr("\r\nPublic Const SP_"));
-}
-
-TEST_F(CodeBuilderTest, EmptyProcedureListGivesNoMethods) {
-  LoadSample("mssql/OrderEntry.PFG");
-  Set(*stt->xStoredProc, "MethUseFilterInc", "True");
-  Set(*stt->xStoredProc, "MethFilterInc", "nothing_matches_*");
-  Build();
-  EXPECT_EQ(NumSPs, 0);
-  EXPECT_EQ(builder.ParamDefsCode, "'Parameter definitions of CTestDB\r\n\r\n");
-  EXPECT_THAT(builder.BlockList(), HasSubstr(",SPListTitle,SPMethods"));
-}
 
 }  // namespace

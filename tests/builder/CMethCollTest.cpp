@@ -218,31 +218,3 @@ TEST(CMethColl, FragmentsLookupAndOverride) {
   EXPECT_EQ(empty.Decl, inc.Decl);  // no marker when one side is empty
   EXPECT_EQ(empty.MethodCount(), 2);
 }
-
-TEST(CMethColl, AssembleParamDefs) {
-  CMethColl coll;
-  coll.InitEmpty();
-  CMethod a, b, skipped, c;
-  a.ParamDefs = CrLf("Public Const SP_A = \"A\"\nPublic Const PRM_A = \"\"\n");
-  b.ParamDefs = CrLf("Public Const SP_B = \"B\"\n   \n\nPublic Const PRM_B = _\n    \"x,3,1,0,0\"\n");
-  skipped.ParamDefs = CrLf("Public Const SP_S = \"S\"\n");
-  skipped.SkipParamDefs = true;
-  c.ParamDefs = "";  // a function: no definitions
-  coll.AddMethod(a);
-  coll.AddMethod(skipped);
-  coll.AddMethod(c);
-  coll.AddMethod(b);
-  EXPECT_EQ(coll.AssembleParamDefs(), CrLf("Public Const SP_A = \"A\"\n"
-                                           "Public Const PRM_A = \"\"\n"
-                                           "\n"
-                                           "Public Const SP_B = \"B\"\n"
-                                           "Public Const PRM_B = _\n"
-                                           "    \"x,3,1,0,0\"\n"));
-
-  CMethColl onlyLast;
-  onlyLast.InitEmpty();
-  onlyLast.AddMethod(skipped);
-  onlyLast.AddMethod(a);
-  // The leading empty piece of the skipped method leaves a line break before the first SP_ line.
-  EXPECT_EQ(onlyLast.AssembleParamDefs(), CrLf("\n\nPublic Const SP_A = \"A\"\nPublic Const PRM_A = \"\"\n"));
-}

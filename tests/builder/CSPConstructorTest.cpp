@@ -6,10 +6,9 @@
 
 #include <array>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "CtorTestEnv.h"
+#include "builder/BuilderTestEnv.h"
 #include "builder/CSPConstructor.h"
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
@@ -19,7 +18,7 @@ using namespace pf;
 
 namespace {
 
-class Ctor : public ctortest::CtorTest {
+class Ctor : public buildertest::BuilderTest {
  protected:
   // A SQL Server profile with plain naming (nothing removed or added) on a snapshot of its own.
   void PlainMssql(const std::vector<std::string>& rows) {
@@ -35,7 +34,7 @@ class Ctor : public ctortest::CtorTest {
     Key("StoredProc", "TypeModel", "0");
     Key("StoredProc", "RetValType", "1");
     Key("ErrHndl", "UseFaultnet", "True");
-    UseSnapshot(ctortest::ParamSnapshot(rows));
+    UseSnapshot(buildertest::ParamSnapshot(rows));
   }
   void Init() { c.Init(*stt, stt->CreateServerExtractor()); }
   // The method text of SPName (its definitions in defs).
@@ -51,23 +50,6 @@ class Ctor : public ctortest::CtorTest {
 };
 
 }  // namespace
-
-// The whole methods and constants are golden files (GoldenMethodsTest); here the method
-// object a function gives the collection.
-TEST_F(Ctor, SqlServerFunctionGivesItsMethodObjectAndNoConstants) {
-  LoadSample("mssql/OrderEntry.PFG");
-  Init();
-  // A function has no constants.
-  const std::string f = Method("fn_FormatOrderNo", true);
-  EXPECT_EQ(defs, "");
-  const CMethod m = c.GetMethodObject();
-  EXPECT_EQ(m.Name, "ExecFnFormatOrderNo");
-  EXPECT_EQ(m.ParamCount, 3);  // the return value counts
-  EXPECT_TRUE(m.IsFunction);
-  EXPECT_EQ(m.Source, f);
-  EXPECT_EQ(m.ProcType, "");
-  EXPECT_FALSE(m.SkipParamDefs);
-}
 
 // The rules one parameter at a time: each row a catalogue of its own (a plain SQL Server
 // profile with some keys changed) and the procedures asked for, in order; the transcript
@@ -178,22 +160,6 @@ TEST_F(Ctor, CounterDigitsGoOnAndRestartWithTheRun) {
   Init();
   Method("sp_Item");
   EXPECT_EQ(c.GetMethodObject().Name, "Item");
-}
-
-// Oracle packaged procedures carry the package prefix in the method name, also after
-// switching packages; a procedure outside packages gets none. A composite argument marks
-// the procedure, whose texts are built all the same. (The texts are golden files.)
-TEST_F(Ctor, OracleMethodNamesByPackageAndUnsupportedArguments) {
-  LoadSample("oracle/Sales.PFG");
-  Init();
-  bool notSupported = false;
-  for (const auto& [proc, name, unsupported] : std::vector<std::tuple<const char*, const char*, bool>>{
-           {"ORDER_PKG.ADD_LINE", "ExecOrdAddLine", false}, {"ADD_CUSTOMER", "ExecAddCustomer", false},
-           {"ORDER_PKG.GET_ORDER", "ExecOrdGetOrder", true}, {"ORDER_PKG.SET_STATUS", "ExecOrdSetStatus", false}}) {
-    c.ConstructMethod(proc, false, notSupported);
-    EXPECT_EQ(notSupported, unsupported) << proc;
-    EXPECT_EQ(c.GetMethodObject().Name, name);
-  }
 }
 
 TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {

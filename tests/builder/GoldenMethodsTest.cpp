@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "CtorTestEnv.h"
+#include "builder/BuilderTestEnv.h"
 #include "builder/CCodeBuilder.h"
 #include "builder/CMethColl.h"
 #include "xml/bwXMLBrowser.h"
@@ -20,8 +20,9 @@ using namespace pf;
 
 namespace {
 
-class GoldenMethods : public ctortest::CtorTest {
+class GoldenMethods : public buildertest::BuilderTest {
  public:
+  using BuilderTest::Key;
   using Change = std::function<void(GoldenMethods&)>;
   struct ProfileVariant {
     std::string Name;
@@ -74,7 +75,7 @@ class GoldenMethods : public ctortest::CtorTest {
     variants.insert(variants.end(), Extra.begin(), Extra.end());
     for (const ProfileVariant& v : variants) {
       SCOPED_TRACE(Dir + " " + v.Name);
-      LoadSample(Dir + "/" + Profile);
+      pftest::LoadSampleProfile(*stt, Dir + "/" + Profile);
       v.Apply(*this);
       stt->Validate();  // as every generation run does first
       CCodeBuilder builder;
@@ -94,8 +95,6 @@ class GoldenMethods : public ctortest::CtorTest {
       EXPECT_EQ(pf::FormatFindings(pf::CheckVB(defs)), "");
     }
   }
-
-  void Set(const std::string& Section, const std::string& Name, const std::string& Value) { Key(Section, Name, Value); }
 
   // Sets the prefix and selection of the Oracle package entry Name, adding it if needed.
   void Package(const std::string& Name, const std::string& Prefix, bool Selected) {
@@ -123,7 +122,7 @@ TEST_F(GoldenMethods, Oracle) {
                                          t.Package("ORDER_PKG", "", true);
                                          t.Package("CUSTOMER_API", "Cust", true);
                                          t.Package("ORDER_REPORTS", "Rpt", true);
-                                         t.Set("StoredProc", "AddExecSPByName", "True");
+                                         t.Key("StoredProc", "AddExecSPByName", "True");
                                        }}});
 }
 

@@ -61,41 +61,6 @@ TEST_F(GenerateCodeTest, WritesTheClassAndTheModuleAsPrologPlusText) {
   EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(GenerateCodeTest, WithoutExecByNameOnlyTheClassIsWritten) {
-  Set(*stt->xStoredProc, "AddExecSPByName", "False");
-  const MGlobals::GenerationResult r = Generate();
-  EXPECT_TRUE(r.ClassSaved);
-  EXPECT_FALSE(r.ParamDefsWanted);
-  EXPECT_FALSE(r.ParamDefsSaved);
-  EXPECT_TRUE(r.ParamDefsCode.empty());
-  EXPECT_TRUE(std::filesystem::exists(classFile));
-  EXPECT_FALSE(std::filesystem::exists(moduleFile));
-}
-
-TEST_F(GenerateCodeTest, CancelWritesNothingAndCleansUp) {
-  pftest::WriteAll(classFile, "old class");
-  pftest::WriteAll(moduleFile, "old module");
-  display.CancelAt = "Assembling Code...";
-  const AppError e = Raised([&] { Generate(); });
-  EXPECT_EQ(e.Number, ERR_CANCELED);
-  EXPECT_EQ(e.Description, "Operation Canceled");
-  EXPECT_EQ(pftest::ReadAll(classFile), "old class");
-  EXPECT_EQ(pftest::ReadAll(moduleFile), "old module");
-  ASSERT_EQ(events.size(), 2u);
-  EXPECT_EQ(events[1], "after:" + std::to_string(display.Messages.size()));
-  EXPECT_TRUE(Shown().empty());
-}
-
-TEST_F(GenerateCodeTest, FailedChecksStopBeforeTheBuild) {
-  Set(*stt->xCode, "ClassFile", "");
-  const AppError e = Raised([&] { Generate(); });
-  EXPECT_EQ(e.Number, ERR_USER_CHECK);
-  EXPECT_EQ(e.Description, "Please specify output class file name");
-  EXPECT_TRUE(events.empty());
-  EXPECT_TRUE(display.Messages.empty());
-  EXPECT_FALSE(std::filesystem::exists(moduleFile));
-}
-
 TEST_F(GenerateCodeTest, ClassAndModuleMustBeDifferentFiles) {
   pftest::WriteAll(classFile, "old class");
   // The same file under another spelling.
@@ -182,18 +147,6 @@ TEST_F(GenerateCodeTest, FaultsOfTheWrittenFilesAreWarnings) {
   const size_t ifAt = text.find("    If mConn Is Nothing");
   EXPECT_EQ(findings(r)[0], "Generated file " + classFile + ", line " + lineOf(text.find("End Sub", ifAt)) +
                                 ": 'End Sub' while 'If' from line " + lineOf(ifAt) + " is still open (missing 'End If')");
-}
-
-TEST_F(GenerateCodeTest, TestConnection) {
-  MGlobals::TestConnection(*stt, stt->xServer->strAttr("ConnPfg"));
-  EXPECT_EQ(Shown(), std::vector<std::string>{"Connection tested successfully."});
-
-  const AppError e =
-      Raised([&] { MGlobals::TestConnection(*stt, "Provider=Procforge.Snapshot;Data Source=/nonexistent/x.sql"); });
-  EXPECT_EQ(e.Number, ERR_USER_CHECK);
-  EXPECT_EQ(FirstLine(e.Description).rfind("Connection test failed: ", 0), 0u);
-  EXPECT_THAT(FirstLine(e.Description), HasSubstr("/nonexistent/x.sql"));
-  EXPECT_EQ(Shown().size(), 1u);
 }
 
 }  // namespace
