@@ -2,29 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "text/MMethUtils.h"
-#include "support/Golden.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
 using pftest::CrLf;
 
 namespace {
-
-const std::string kClassText = CrLf(
-    "Option Explicit\n"
-    "Private mX As Long\n"
-    "\n"
-    "' Adds two numbers\n"
-    "'# Returns the sum\n"
-    "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\n"
-    "    Add = a + b\n"
-    "End Function\n"
-    "\n"
-    "' helper\n"
-    "Private Sub Helper()\n"
-    "End Sub\n"
-    "trailing junk");
 
 CMethod Parsed(const std::string& source, const std::string& name, const std::string& type) {
   CMethod m;
@@ -35,60 +18,6 @@ CMethod Parsed(const std::string& source, const std::string& name, const std::st
 }
 
 }  // namespace
-
-// The pieces Init splits texts into, against a golden file (line breaks shown as "|"): the
-// declarations, where comments directly above the first procedure move into it and the blank
-// line before leaves an empty line; each method with the lines between it and the one before;
-// texts without procedures; with include tags only what lies between 'BeginInclude and
-// 'EndInclude; an unterminated procedure is no method, its declarations stay.
-TEST(CMethColl, InitSplitsDeclarationsAndMethods) {
-  const std::pair<std::string, bool> texts[] = {
-      {kClassText, false},
-      {CrLf("' only comment\nSub A()\nEnd Sub"), false},
-      {CrLf("Sub A()\nEnd Sub"), false},
-      {CrLf("Option Explicit\nPrivate mX As Long\n' comment"), false},
-      {CrLf("Public Sub A()\nEnd Sub"), true},
-      {CrLf("Public Sub Outside()\nEnd Sub\n  'beginInclude here\nPrivate mY As Long\nPublic Sub Inside()\nEnd Sub\n"
-            "'EndInclude\nPublic Sub After()\nEnd Sub"),
-       true},
-      {CrLf("Dim a\nSub A()\n  x = 1"), false},
-      {"", false},
-  };
-  auto shown = [](std::string t) {
-    for (size_t at; (at = t.find("\r\n")) != std::string::npos;) t.replace(at, 2, "|");
-    return t;
-  };
-  std::string pieces;
-  for (const auto& [text, tags] : texts) {
-    CMethColl coll;
-    coll.Init(text, tags);
-    pieces += "==== " + shown(text) + (tags ? " (tags)" : "") + "\nDecl: " + shown(coll.Decl) + "\n";
-    for (int i = 0; i < coll.MethodCount(); ++i) {
-      const CMethod& m = coll.Method(i);
-      pieces += "[" + m.Scope + "] " + m.ProcType + " " + m.Name + ": " + shown(m.Source) + "\n";
-    }
-    if (coll.MethodCount() == 0) {
-      EXPECT_EQ(coll.GetSource() + coll.AssembleParamDefs(), "");
-    }
-  }
-  pftest::ExpectGolden("builder/methcoll-init.txt", pieces);
-
-  // Re-joined and formatted, the text is the original without empty lines and trailing junk.
-  CMethColl coll;
-  coll.Init(kClassText, false);
-  EXPECT_EQ(MMethUtils::uFormatCode(coll.GetSource()),
-            CrLf("\nOption Explicit\n"
-                 "Private mX As Long\n"
-                 "' Adds two numbers\n"
-                 "' Returns the sum\n"
-                 "Public Function Add(ByVal a As Long, ByVal b As Long) As Long\n"
-                 "    Add = a + b\n"
-                 "End Function\n"
-                 "\n"
-                 "' helper\n"
-                 "Private Sub Helper()\n"
-                 "End Sub"));
-}
 
 TEST(CMethod, ErrorHandlerRewritesForEveryFlagCombination) {
   const std::string head = CrLf("\nPublic Sub Save(ByVal id As Long)\n");

@@ -99,6 +99,10 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
                                                  {"StoredProc", "NullForZeroNumsPttn", "*_id;x*"}};
   cases.push_back({"zero as NULL by type and name", zero, {zeroKeys[0], zeroKeys[1]}, {"z"}});
   cases.push_back({"without the error library", zero, {{"ErrHndl", "UseFaultnet", "False"}}, {"z"}});
+  cases.push_back({"return value as Long, names with a capital first letter",
+                   inOut,
+                   {{"StoredProc", "RetValType", "0"}, {"StoredProc", "PrmFirstCap", "True"}},
+                   {"p"}});
   // Case is ignored in the comparison and kept in the name; reserved words get a zero.
   cases.push_back(
       {"colliding names",

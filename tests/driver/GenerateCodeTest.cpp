@@ -73,20 +73,6 @@ TEST_F(GenerateCodeTest, ClassAndModuleMustBeDifferentFiles) {
   EXPECT_TRUE(events.empty());
 }
 
-TEST_F(GenerateCodeTest, BuildErrorsPassThroughAfterTheFrontEndCleanedUp) {
-  std::string lib = TestLibrary();
-  lib.replace(lib.find("Private mConn As Object"), 23, "Private mConn As XXNoSuchThingXX");
-  WriteLibrary(lib);
-  pftest::WriteAll(classFile, "old class");
-  const AppError e = Raised([&] { Generate(); });
-  EXPECT_EQ(e.Number, ERR_UNRESOLVED_REF);
-  // An internal error carries its report, with the command's frame last.
-  EXPECT_THAT(e.Description, HasSubstr("Call Stack: MGlobals.GenerateCode"));
-  EXPECT_EQ(pftest::ReadAll(classFile), "old class");
-  ASSERT_EQ(events.size(), 2u);
-  EXPECT_EQ(events[0], "before:0");
-}
-
 // The class and its module are one pair: when one cannot be written, neither is replaced,
 // and files the run's checks created empty are removed again.
 TEST_F(GenerateCodeTest, AFailedSaveLeavesTheOldPairOrNothing) {
