@@ -27,17 +27,6 @@ void LoadLibrary(pf::CBlocks& Blocks) {
   Blocks.UnpackCode(LibraryText());
 }
 
-pf::CRefValues HandMadeRefs(const std::string& ClassName) {
-  pf::CRefValues r;
-  r.Add("ClassName", ClassName);
-  r.Add("DateTime", "06 Dec 2026, 14:03 ");
-  r.Add("AppName", "Procforge");
-  r.Add("CompanyName", "Brandywick");
-  r.Add("ProcforgeVersion", "Version 2.2 (2.2.0)");
-  r.Add("Dependencies", "Faultnet31.Bas");
-  return r;
-}
-
 std::vector<Procedure> Procedures(std::string_view Module) {
   const std::vector<pf::VBLine> lines = pf::VBLogicalLines(Module);
   std::vector<Procedure> out;

@@ -1,14 +1,13 @@
 #pragma once
-// Helpers of the code library tests: loading library/CodeLib.cls from the source tree,
-// the header references, the procedures of a module, and a check of the error handlers of
-// every procedure against the rules the generator and the error library rely on.
+// Helpers of the code library tests: loading library/CodeLib.cls from the source tree, the
+// procedures of a module, and a check of the error handlers of every procedure against the
+// rules the generator and the error library rely on.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "codelib/CBlocks.h"
-#include "codelib/CRefValues.h"
 #include "vbcheck/VBCheck.h"
 
 namespace pftest::lib {
@@ -18,9 +17,6 @@ std::string LibraryText(const std::string& Name = "CodeLib.cls");
 
 // A fresh block table filled from the library file.
 void LoadLibrary(pf::CBlocks& Blocks);
-
-// The references of the file headers, with values like a real run's.
-pf::CRefValues HandMadeRefs(const std::string& ClassName);
 
 // One procedure of a module with its logical lines (comments left out).
 struct Procedure : pf::VBProcedure {

@@ -69,28 +69,6 @@ TEST_F(Browser, InvalidNamesAreRefusedInsteadOfWritingBrokenXml) {
   EXPECT_EQ(x.xml(), "<Root/>");
 }
 
-TEST_F(Browser, LoadFailureReportsParseDetailsAndKeepsTheDocument) {
-  bwXMLBrowser x;
-  ASSERT_TRUE(x.Load("<Keep/>"));
-  const AppError e = pftest::Raised([&] { x.Load("<a>\n\t<b></a>"); });
-  EXPECT_EQ(e.Number, ERR_GENERAL);
-  EXPECT_THAT(e.Description, HasSubstr("LoadXML method failed"));
-  EXPECT_THAT(e.Description, HasSubstr("Call Stack: bwXMLBrowser.Load(AnXML="));
-  EXPECT_THAT(e.Description, HasSubstr("    COM Server Errors: Server=DOMDocument Extractor=bwEEDomDoc\r\n"
-                                       "      Description: Start-end tags mismatch\r\n"
-                                       "      Source Line:  <b></a>\r\n"
-                                       "      .                  ^\r\n"));
-  EXPECT_THAT(e.Description, HasSubstr(" Line=2 Pos=7"));
-  EXPECT_EQ(x.xml(), "<Keep/>");
-
-  // Keeping errors: Load returns false and the error waits in the last-error fields.
-  x.Options(bwXMLBrowser::OPT_KEEP_ERRORS, true);
-  EXPECT_FALSE(x.Load(""));
-  EXPECT_EQ(x.LastErr(), ERR_GENERAL);
-  EXPECT_THAT(x.LastErrDescr(), HasSubstr("LoadXML method failed"));
-  EXPECT_EQ(x.xml(), "<Keep/>");
-}
-
 TEST(bwEEDomDoc, ExtractLayout) {
   Faultnet31::Reset();
   bwEEDomDoc ee;
