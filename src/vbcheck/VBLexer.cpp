@@ -1,50 +1,69 @@
 #include "vbcheck/VBLexer.h"
 
+#include <array>
+
 namespace pf::vbcheck {
 
-bool IsOperatorWord(std::string_view w) {
-  static constexpr std::string_view kWords[] = {
-      "and",  "or",   "not",    "xor",  "eqv",  "imp",    "mod",    "like", "is",        "to",   "step",
-      "then", "else", "elseif", "if",   "case", "while",  "until",  "set",  "let",       "with", "in",
-      "each", "call", "return", "lset", "rset", "select", "typeof", "new",  "raiseevent"};
-  for (std::string_view k : kWords)
-    if (Equals(w, k)) return true;
-  return false;
+namespace {
+
+struct WordEntry {
+  std::string_view Text;
+  unsigned char Classes;
+};
+
+// Indexed by KW: entry 0 stands for KW::None.
+#define PF_VB_WORD_ENTRY(Name, Text, Classes) WordEntry{Text, static_cast<unsigned char>(Classes)},
+constexpr WordEntry kWords[] = {WordEntry{"", 0}, PF_VB_WORDS(PF_VB_WORD_ENTRY)};
+#undef PF_VB_WORD_ENTRY
+constexpr size_t kLongestWord = 13;  // "beginproperty"
+
+// The words are looked up in an open-addressed table (linear probing) by a hash of their
+// length and of three letters, so a name is compared with one word or a few. Letters are
+// lowered with | 0x20, which is exact for comparing with a lower-case letter.
+constexpr size_t kWordSlots = 512;
+constexpr size_t WordHash(size_t n, char first, char second, char last) {
+  return ((n * 11) ^ (static_cast<unsigned char>(first | 0x20) * 31u) ^
+          (static_cast<unsigned char>(last | 0x20) * 13u) ^ static_cast<unsigned char>(second | 0x20)) &
+         (kWordSlots - 1);
+}
+constexpr auto kWordSlotsTable = [] {
+  std::array<unsigned char, kWordSlots> slots{};
+  for (size_t i = 1; i < std::size(kWords); ++i) {
+    const std::string_view w = kWords[i].Text;
+    size_t h = WordHash(w.size(), w[0], w[1], w.back());
+    while (slots[h] != 0) h = (h + 1) & (kWordSlots - 1);
+    slots[h] = static_cast<unsigned char>(i);
+  }
+  return slots;
+}();
+constexpr bool WordsFit() {
+  for (size_t i = 1; i < std::size(kWords); ++i) {
+    const std::string_view w = kWords[i].Text;
+    if (w.size() < 2 || w.size() > kLongestWord) return false;
+    for (char c : w)
+      if (c < 'a' || c > 'z') return false;
+  }
+  return std::size(kWords) < 256 && std::size(kWords) < kWordSlots / 2;
+}
+static_assert(WordsFit(), "words are 2 to 13 lower-case letters, fewer than 256, the table at most half full");
+
+}  // namespace
+
+KW WordOf(std::string_view w) {
+  const size_t n = w.size();
+  if (n < 2 || n > kLongestWord) return KW::None;
+  for (size_t h = WordHash(n, w[0], w[1], w[n - 1]);; h = (h + 1) & (kWordSlots - 1)) {
+    const unsigned char id = kWordSlotsTable[h];
+    if (id == 0) return KW::None;
+    const std::string_view k = kWords[id].Text;
+    if (k.size() != n) continue;
+    size_t i = 0;
+    while (i < n && (w[i] | 0x20) == k[i]) ++i;
+    if (i == n) return static_cast<KW>(id);
+  }
 }
 
-bool IsReservedWord(std::string_view w) {
-  static const NameSet kWords = {
-      "access",   "addressof", "alias",      "and",        "any",        "append",   "as",     "base",    "binary",
-      "boolean",  "byref",     "byte",       "byval",      "call",       "case",     "close",  "compare", "const",
-      "currency", "date",      "decimal",    "declare",    "dim",        "do",       "double", "each",    "else",
-      "elseif",   "empty",     "end",        "enum",       "eqv",        "erase",    "error",  "event",   "exit",
-      "explicit", "false",     "for",        "friend",     "function",   "get",      "global", "gosub",   "goto",
-      "if",       "imp",       "implements", "in",         "input",      "integer",  "is",     "let",     "lib",
-      "like",     "line",      "local",      "lock",       "long",       "loop",     "lset",   "me",      "mod",
-      "module",   "new",       "next",       "not",        "nothing",    "null",     "object", "on",      "open",
-      "option",   "optional",  "or",         "output",     "paramarray", "preserve", "print",  "private", "property",
-      "ptrsafe",  "public",    "put",        "raiseevent", "random",     "read",     "redim",  "rem",     "resume",
-      "return",   "rset",      "seek",       "select",     "set",        "shared",   "single", "spc",     "static",
-      "step",     "stop",      "string",     "sub",        "tab",        "then",     "to",     "true",    "type",
-      "typeof",   "unlock",    "until",      "variant",    "wend",       "while",    "width",  "with",    "withevents",
-      "write",    "xor"};
-  return kWords.count(w) != 0;
-}
-
-bool IsKeywordName(std::string_view w) {
-  static const NameSet kWords = {
-      "and",        "as",      "boolean",  "byref",  "byte",       "byval",   "call",       "case",    "const",
-      "currency",   "date",    "declare",  "dim",    "do",         "double",  "each",       "else",    "elseif",
-      "empty",      "end",     "enum",     "eqv",    "event",      "exit",    "false",      "for",     "friend",
-      "function",   "global",  "gosub",    "goto",   "if",         "imp",     "implements", "integer", "is",
-      "let",        "like",    "long",     "loop",   "lset",       "me",      "mod",        "new",     "next",
-      "not",        "nothing", "null",     "object", "on",         "option",  "optional",   "or",      "paramarray",
-      "preserve",   "private", "property", "public", "raiseevent", "redim",   "rem",        "resume",  "return",
-      "rset",       "select",  "set",      "single", "static",     "stop",    "string",     "sub",     "then",
-      "to",         "true",    "type",     "typeof", "until",      "variant", "wend",       "while",   "with",
-      "withevents", "xor"};
-  return kWords.count(w) != 0;
-}
+unsigned WordClasses(KW w) { return kWords[static_cast<size_t>(w)].Classes; }
 
 bool IsLibraryName(std::string_view w) {
   // VBA constants: vbCrLf, vbObjectError, vbTextCompare, vbKeyReturn, ...
@@ -163,13 +182,13 @@ class Lexer {
       }
     }
     EndLogicalLine();
-    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, Line_, {}});
+    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, Line_, {}});
     return std::move(Out_);
   }
 
  private:
-  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0) {
-    Out_.push_back({Kind, Suffix, Line_, T_.substr(Begin, End - Begin)});
+  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None) {
+    Out_.push_back({Kind, Suffix, Word, Line_, T_.substr(Begin, End - Begin)});
   }
   void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
 
@@ -179,7 +198,7 @@ class Lexer {
     const Token& t = Out_.back();
     switch (t.Kind) {
       case TK::Ident:
-        return !IsOperatorWord(t.Text);
+        return !HasClass(t.Word, kOperatorWord);
       case TK::Number:
       case TK::String:
       case TK::Date:
@@ -200,7 +219,7 @@ class Lexer {
     ++Line_;
   }
   void EndLogicalLine() {
-    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, Line_ - 1, {}});
+    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, Line_ - 1, {}});
     Continuations_ = 0;
   }
 
@@ -252,19 +271,18 @@ class Lexer {
   void LexString() {
     const size_t b = P_++;
     for (;;) {
+      while (P_ < T_.size() && !CharIs(T_[P_], kStringStop)) ++P_;
       if (P_ >= T_.size() || IsLineEnd(T_[P_])) {
         Report(Line_, "unterminated string literal");
         break;
       }
-      if (T_[P_] == '"') {
-        if (P_ + 1 < T_.size() && T_[P_ + 1] == '"') {
-          P_ += 2;
-          continue;
-        }
-        ++P_;
-        break;
+      // A quote: doubled, it stands for one inside the literal; alone, it ends it.
+      if (P_ + 1 < T_.size() && T_[P_ + 1] == '"') {
+        P_ += 2;
+        continue;
       }
       ++P_;
+      break;
     }
     Add(TK::String, b, P_);
   }
@@ -273,7 +291,8 @@ class Lexer {
     const size_t b = P_;
     while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
     const size_t e = P_;
-    if (AtStatementStart() && Equals(T_.substr(b, e - b), "rem") &&
+    const KW word = WordOf(T_.substr(b, e - b));
+    if (word == KW::Rem && AtStatementStart() &&
         (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
       P_ = b;
       SkipComment();
@@ -288,7 +307,7 @@ class Lexer {
         ++P_;
       }
     }
-    Add(TK::Ident, b, e, suffix);
+    Add(TK::Ident, b, e, suffix, word);
   }
 
   void LexNumber() {
@@ -325,7 +344,7 @@ class Lexer {
       LexOperator();
       return;
     }
-    Add(TK::Ident, P_ + 1, e);
+    Add(TK::Ident, P_ + 1, e, 0, WordOf(T_.substr(P_ + 1, e - P_ - 1)));
     P_ = e + 1;
   }
 

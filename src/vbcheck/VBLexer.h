@@ -1,17 +1,17 @@
 #pragma once
 // The checker's tokenizer: Visual Basic text into tokens, one logical line (physical lines
 // joined by continuations) ending in an Eol token, with the findings that only the text
-// shows (continuations, unterminated literals). Also the character classes, word tables
-// and case-insensitive name tables that the parser shares. Internal to the checker.
+// shows (continuations, unterminated literals). Also the character classes and word tables
+// that the parser shares. Internal to the checker.
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "base/NoCase.h"
+#include "vbcheck/NameTable.h"
 #include "vbcheck/VBCheck.h"
 
 namespace pf::vbcheck {
@@ -19,32 +19,202 @@ namespace pf::vbcheck {
 using pf::NoCase::Equals;
 using pf::NoCase::ToLower;
 
-// Name tables keyed by views into the checked texts (which outlive the check), compared as VB
-// compares names: without regard to case.
-struct NoCaseHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view s) const {
-    size_t h = 1469598103934665603ull;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(ToLower(c))) * 1099511628211ull;
-    return h;
+// Character classes, one table look-up each.
+enum CharClass : unsigned char {
+  kIdentStartChar = 1,  // letters, and every byte of a UTF-8 sequence
+  kIdentChar = 2,       // letters, digits, "_"
+  kDigitChar = 4,
+  kHexDigitChar = 8,
+  kBlankChar = 16,    // blank or tab
+  kLineEndChar = 32,  // CR or LF
+  kStringStop = 64    // ends the scan of a string literal: quote, CR, LF
+};
+inline constexpr std::array<unsigned char, 256> kCharClasses = [] {
+  std::array<unsigned char, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+    const bool digit = c >= '0' && c <= '9';
+    t[c] = static_cast<unsigned char>(
+        (letter ? kIdentStartChar : 0) | (letter || digit || c == '_' ? kIdentChar : 0) | (digit ? kDigitChar : 0) |
+        (digit || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ? kHexDigitChar : 0) |
+        (c == ' ' || c == '\t' ? kBlankChar : 0) | (c == '\r' || c == '\n' ? kLineEndChar : 0) |
+        (c == '"' || c == '\r' || c == '\n' ? kStringStop : 0));
   }
-};
-struct NoCaseEq {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const { return Equals(a, b); }
-};
-template <class V>
-using NameMap = std::unordered_map<std::string_view, V, NoCaseHash, NoCaseEq>;
-using NameSet = std::unordered_set<std::string_view, NoCaseHash, NoCaseEq>;
+  return t;
+}();
+inline bool CharIs(char c, CharClass k) { return (kCharClasses[static_cast<unsigned char>(c)] & k) != 0; }
 
-inline bool IsIdentStart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
-}
-inline bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9') || c == '_'; }
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-inline bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+inline bool IsIdentStart(char c) { return CharIs(c, kIdentStartChar); }
+inline bool IsIdentChar(char c) { return CharIs(c, kIdentChar); }
+inline bool IsDigit(char c) { return CharIs(c, kDigitChar); }
+inline bool IsHexDigit(char c) { return CharIs(c, kHexDigitChar); }
+inline bool IsBlank(char c) { return CharIs(c, kBlankChar); }
+inline bool IsLineEnd(char c) { return CharIs(c, kLineEndChar); }
+
+// ---------------------------------------------------------------------------------------------
+// Words. Every word the checker gives a meaning has a number, found once per identifier by
+// the tokenizer, so that the parser compares numbers and the word classes are bits.
+
+enum WordClass : unsigned char {
+  kReserved = 1,        // a keyword, or a word only statements give a meaning: never a name to look up
+  kKeywordName = 2,     // can never name a variable, constant, parameter or procedure
+  kOperatorWord = 4,    // an operand is expected after it
+  kStatementWord = 8,   // begins a statement of its own, so "word:" is no label
+  kBinaryOperator = 16  // an operator that needs a right operand
+};
+
+// X(Name, text, classes): text is the word in lower case.
+#define PF_VB_WORDS(X)                                                           \
+  X(Access, "access", kReserved)                                                 \
+  X(AddressOf, "addressof", kReserved)                                           \
+  X(Alias, "alias", kReserved)                                                   \
+  X(And, "and", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)      \
+  X(Any, "any", kReserved)                                                       \
+  X(Append, "append", kReserved)                                                 \
+  X(As, "as", kReserved | kKeywordName)                                          \
+  X(Attribute, "attribute", 0)                                                   \
+  X(Base, "base", kReserved)                                                     \
+  X(Beep, "beep", kStatementWord)                                                \
+  X(Begin, "begin", 0)                                                           \
+  X(BeginProperty, "beginproperty", 0)                                           \
+  X(Binary, "binary", kReserved)                                                 \
+  X(Boolean, "boolean", kReserved | kKeywordName)                                \
+  X(ByRef, "byref", kReserved | kKeywordName)                                    \
+  X(Byte, "byte", kReserved | kKeywordName)                                      \
+  X(ByVal, "byval", kReserved | kKeywordName)                                    \
+  X(Call, "call", kReserved | kKeywordName | kOperatorWord | kStatementWord)     \
+  X(Case, "case", kReserved | kKeywordName | kOperatorWord | kStatementWord)     \
+  X(Circle, "circle", 0)                                                         \
+  X(Class, "class", 0)                                                           \
+  X(Close, "close", kReserved | kStatementWord)                                  \
+  X(Compare, "compare", kReserved)                                               \
+  X(Const, "const", kReserved | kKeywordName)                                    \
+  X(Currency, "currency", kReserved | kKeywordName)                              \
+  X(Date, "date", kReserved | kKeywordName)                                      \
+  X(Decimal, "decimal", kReserved)                                               \
+  X(Declare, "declare", kReserved | kKeywordName)                                \
+  X(Dim, "dim", kReserved | kKeywordName)                                        \
+  X(Do, "do", kReserved | kKeywordName | kStatementWord)                         \
+  X(DoEvents, "doevents", kStatementWord)                                        \
+  X(Double, "double", kReserved | kKeywordName)                                  \
+  X(Each, "each", kReserved | kKeywordName | kOperatorWord)                      \
+  X(Else, "else", kReserved | kKeywordName | kOperatorWord | kStatementWord)     \
+  X(ElseIf, "elseif", kReserved | kKeywordName | kOperatorWord)                  \
+  X(Empty, "empty", kReserved | kKeywordName)                                    \
+  X(End, "end", kReserved | kKeywordName | kStatementWord)                       \
+  X(EndIf, "endif", 0)                                                           \
+  X(EndProperty, "endproperty", 0)                                               \
+  X(Enum, "enum", kReserved | kKeywordName)                                      \
+  X(Eqv, "eqv", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)      \
+  X(Erase, "erase", kReserved)                                                   \
+  X(Error, "error", kReserved)                                                   \
+  X(Event, "event", kReserved | kKeywordName)                                    \
+  X(Exit, "exit", kReserved | kKeywordName | kStatementWord)                     \
+  X(Explicit, "explicit", kReserved)                                             \
+  X(False, "false", kReserved | kKeywordName)                                    \
+  X(For, "for", kReserved | kKeywordName)                                        \
+  X(Friend, "friend", kReserved | kKeywordName)                                  \
+  X(Function, "function", kReserved | kKeywordName)                              \
+  X(Get, "get", kReserved)                                                       \
+  X(Global, "global", kReserved | kKeywordName)                                  \
+  X(GoSub, "gosub", kReserved | kKeywordName)                                    \
+  X(GoTo, "goto", kReserved | kKeywordName)                                      \
+  X(If, "if", kReserved | kKeywordName | kOperatorWord)                          \
+  X(Imp, "imp", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)      \
+  X(Implements, "implements", kReserved | kKeywordName)                          \
+  X(In, "in", kReserved | kOperatorWord)                                         \
+  X(Input, "input", kReserved)                                                   \
+  X(Integer, "integer", kReserved | kKeywordName)                                \
+  X(Is, "is", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)        \
+  X(Let, "let", kReserved | kKeywordName | kOperatorWord)                        \
+  X(Lib, "lib", kReserved)                                                       \
+  X(Like, "like", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)    \
+  X(Line, "line", kReserved)                                                     \
+  X(Local, "local", kReserved)                                                   \
+  X(Lock, "lock", kReserved)                                                     \
+  X(Long, "long", kReserved | kKeywordName)                                      \
+  X(Loop, "loop", kReserved | kKeywordName | kStatementWord)                     \
+  X(LSet, "lset", kReserved | kKeywordName | kOperatorWord)                      \
+  X(Me, "me", kReserved | kKeywordName)                                          \
+  X(Mod, "mod", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)      \
+  X(Module, "module", kReserved)                                                 \
+  X(New, "new", kReserved | kKeywordName | kOperatorWord)                        \
+  X(Next, "next", kReserved | kKeywordName | kStatementWord)                     \
+  X(Not, "not", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)      \
+  X(Nothing, "nothing", kReserved | kKeywordName)                                \
+  X(Null, "null", kReserved | kKeywordName)                                      \
+  X(Object, "object", kReserved | kKeywordName)                                  \
+  X(On, "on", kReserved | kKeywordName)                                          \
+  X(Open, "open", kReserved)                                                     \
+  X(Option, "option", kReserved | kKeywordName | kStatementWord)                 \
+  X(Optional, "optional", kReserved | kKeywordName)                              \
+  X(Or, "or", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)        \
+  X(Output, "output", kReserved)                                                 \
+  X(ParamArray, "paramarray", kReserved | kKeywordName)                          \
+  X(Preserve, "preserve", kReserved | kKeywordName)                              \
+  X(Print, "print", kReserved)                                                   \
+  X(Private, "private", kReserved | kKeywordName)                                \
+  X(Property, "property", kReserved | kKeywordName)                              \
+  X(PSet, "pset", 0)                                                             \
+  X(PtrSafe, "ptrsafe", kReserved)                                               \
+  X(Public, "public", kReserved | kKeywordName)                                  \
+  X(Put, "put", kReserved)                                                       \
+  X(RaiseEvent, "raiseevent", kReserved | kKeywordName | kOperatorWord)          \
+  X(Random, "random", kReserved)                                                 \
+  X(Randomize, "randomize", kStatementWord)                                      \
+  X(Read, "read", kReserved)                                                     \
+  X(ReDim, "redim", kReserved | kKeywordName)                                    \
+  X(Rem, "rem", kReserved | kKeywordName)                                        \
+  X(Reset, "reset", kStatementWord)                                              \
+  X(Resume, "resume", kReserved | kKeywordName | kStatementWord)                 \
+  X(Return, "return", kReserved | kKeywordName | kOperatorWord | kStatementWord) \
+  X(RSet, "rset", kReserved | kKeywordName | kOperatorWord)                      \
+  X(Scale, "scale", 0)                                                           \
+  X(Seek, "seek", kReserved)                                                     \
+  X(Select, "select", kReserved | kKeywordName | kOperatorWord)                  \
+  X(Set, "set", kReserved | kKeywordName | kOperatorWord)                        \
+  X(Shared, "shared", kReserved)                                                 \
+  X(Single, "single", kReserved | kKeywordName)                                  \
+  X(Spc, "spc", kReserved)                                                       \
+  X(Static, "static", kReserved | kKeywordName)                                  \
+  X(Step, "step", kReserved | kOperatorWord)                                     \
+  X(Stop, "stop", kReserved | kKeywordName | kStatementWord)                     \
+  X(String, "string", kReserved | kKeywordName)                                  \
+  X(Sub, "sub", kReserved | kKeywordName)                                        \
+  X(Tab, "tab", kReserved)                                                       \
+  X(Then, "then", kReserved | kKeywordName | kOperatorWord)                      \
+  X(To, "to", kReserved | kKeywordName | kOperatorWord)                          \
+  X(True, "true", kReserved | kKeywordName)                                      \
+  X(Type, "type", kReserved | kKeywordName)                                      \
+  X(TypeOf, "typeof", kReserved | kKeywordName | kOperatorWord)                  \
+  X(Unlock, "unlock", kReserved)                                                 \
+  X(Until, "until", kReserved | kKeywordName | kOperatorWord)                    \
+  X(Variant, "variant", kReserved | kKeywordName)                                \
+  X(Version, "version", 0)                                                       \
+  X(Wend, "wend", kReserved | kKeywordName | kStatementWord)                     \
+  X(While, "while", kReserved | kKeywordName | kOperatorWord)                    \
+  X(Width, "width", kReserved)                                                   \
+  X(With, "with", kReserved | kKeywordName | kOperatorWord)                      \
+  X(WithEvents, "withevents", kReserved | kKeywordName)                          \
+  X(Write, "write", kReserved)                                                   \
+  X(Xor, "xor", kReserved | kKeywordName | kOperatorWord | kBinaryOperator)
+
+enum class KW : unsigned char {
+  None,
+#define PF_VB_WORD_ENUM(Name, Text, Classes) Name,
+  PF_VB_WORDS(PF_VB_WORD_ENUM)
+#undef PF_VB_WORD_ENUM
+};
+
+// The word's number, or KW::None for any other text; case does not count.
+KW WordOf(std::string_view w);
+// The word's classes (WordClass bits); none for KW::None.
+unsigned WordClasses(KW w);
+inline bool HasClass(KW w, WordClass c) { return (WordClasses(w) & c) != 0; }
+
+// Names the language and the referenced libraries supply: VBA functions and objects,
+// library names used as qualifiers, and the constants of VBA (vbXxx) and ADO (adXxx).
+bool IsLibraryName(std::string_view w);
 
 // ---------------------------------------------------------------------------------------------
 // Tokens. A logical line (physical lines joined by continuations) ends with an Eol token;
@@ -55,21 +225,10 @@ enum class TK : unsigned char { Ident, Number, String, Date, Op, Colon, Eol };
 struct Token {
   TK Kind;
   char Suffix;  // type-declaration character of an identifier ($ % & ! # @), or 0
+  KW Word;      // an identifier's word number (KW::None for other names and other tokens)
   int Line;
   std::string_view Text;  // identifier without its suffix; operator text; literal text
 };
-
-// Words after which an operand is expected: a "#" following one of them opens a date literal,
-// a "." following one of them is a member of the enclosing With.
-bool IsOperatorWord(std::string_view w);
-// Keywords, and words that only statements give a meaning (file modes, Open clauses): never
-// names to look up.
-bool IsReservedWord(std::string_view w);
-// Words that can never name a variable, constant, parameter or procedure.
-bool IsKeywordName(std::string_view w);
-// Names the language and the referenced libraries supply: VBA functions and objects,
-// library names used as qualifiers, and the constants of VBA (vbXxx) and ADO (adXxx).
-bool IsLibraryName(std::string_view w);
 
 // The tokens of Text; findings of the text itself go to Findings.
 std::vector<Token> Lex(std::string_view Text, std::vector<VBFinding>& Findings);

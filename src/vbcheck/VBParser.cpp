@@ -167,15 +167,16 @@ class Parser {
     for (const auto& [name, info] : Procs_) out.emplace_back(name);
     for (const auto& [name, line] : Events_) out.emplace_back(name);
     for (const NameSet* set : {&EnumMembers_, &ModuleConsts_, &TypeNames_})
-      for (std::string_view name : *set) out.emplace_back(name);
+      for (const auto& [name, none] : *set) out.emplace_back(name);
     return out;
   }
 
  private:
   // ---- helpers ------------------------------------------------------------------------------
-  static bool Kw(const Token& t, std::string_view Word) { return t.Kind == TK::Ident && Equals(t.Text, Word); }
+  // Only identifiers have a word number.
+  static bool Kw(const Token& t, KW Word) { return t.Word == Word; }
   static bool IsOp(const Token& t, std::string_view Op) { return t.Kind == TK::Op && t.Text == Op; }
-  bool KwAt(size_t i, size_t e, std::string_view Word) const { return i < e && Kw(Tk_[i], Word); }
+  bool KwAt(size_t i, size_t e, KW Word) const { return i < e && Kw(Tk_[i], Word); }
   bool OpAt(size_t i, size_t e, std::string_view Op) const { return i < e && IsOp(Tk_[i], Op); }
 
   void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
@@ -192,8 +193,9 @@ class Parser {
     }
     return e;
   }
-  // Index of the next token named Word at parenthesis depth 0 in [i, e), or e.
-  size_t FindTop(size_t i, size_t e, std::string_view Word, bool IsOperator = false) const {
+  // Index of the next token that Is accepts at parenthesis depth 0 in [i, e), or e.
+  template <class Pred>
+  size_t FindTopWhere(size_t i, size_t e, Pred Is) const {
     int depth = 0;
     for (; i < e; ++i) {
       const Token& t = Tk_[i];
@@ -201,18 +203,25 @@ class Parser {
         ++depth;
       else if (IsOp(t, ")"))
         --depth;
-      else if (depth == 0 && (IsOperator ? IsOp(t, Word) : Kw(t, Word)))
+      else if (depth == 0 && Is(t))
         return i;
     }
     return e;
+  }
+  // The next word Word, or operator Op, at parenthesis depth 0 in [i, e), or e.
+  size_t FindTop(size_t i, size_t e, KW Word) const {
+    return FindTopWhere(i, e, [Word](const Token& t) { return Kw(t, Word); });
+  }
+  size_t FindTopOp(size_t i, size_t e, std::string_view Op) const {
+    return FindTopWhere(i, e, [Op](const Token& t) { return IsOp(t, Op); });
   }
 
   // ---- the class header ---------------------------------------------------------------------
   // VERSION x CLASS, then BEGIN ... END (nested Begin/End and BeginProperty/EndProperty in
   // forms); its property lines are not statements.
   size_t SkipClassHeader() {
-    if (Tk_.empty() || !Kw(Tk_[0], "version")) return 0;
-    for (size_t h = 1; Tk_[h].Kind != TK::Eol; ++h) IsClass_ = IsClass_ || Kw(Tk_[h], "class");
+    if (Tk_.empty() || !Kw(Tk_[0], KW::Version)) return 0;
+    for (size_t h = 1; Tk_[h].Kind != TK::Eol; ++h) IsClass_ = IsClass_ || Kw(Tk_[h], KW::Class);
     int depth = 0;
     bool opened = false;
     size_t i = 0;
@@ -220,14 +229,14 @@ class Parser {
       size_t e = i;
       while (Tk_[e].Kind != TK::Eol) ++e;
       const Token& first = Tk_[i];
-      if (opened && (Kw(first, "attribute") || Kw(first, "option"))) {
+      if (opened && (Kw(first, KW::Attribute) || Kw(first, KW::Option))) {
         Report(first.Line, "class header without its closing END");
         return i;
       }
-      if (e > i && (Kw(first, "begin") || Kw(first, "beginproperty"))) {
+      if (e > i && (Kw(first, KW::Begin) || Kw(first, KW::BeginProperty))) {
         ++depth;
         opened = true;
-      } else if (e > i && ((Kw(first, "end") && e == i + 1) || Kw(first, "endproperty"))) {
+      } else if (e > i && ((Kw(first, KW::End) && e == i + 1) || Kw(first, KW::EndProperty))) {
         --depth;
       }
       i = e + 1;
@@ -242,7 +251,7 @@ class Parser {
     Line_ = Tk_[b].Line;
     CheckParentheses(b, e);
     CheckDanglingOperators(b, e);
-    if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], "end") &&
+    if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], KW::End) &&
         !IsOp(Tk_[b], "#")) {
       CheckAsTypes(b, e);
       if (Stack_.back().Kind == BK::Enum && Tk_[b].Kind == TK::Ident) {
@@ -252,7 +261,8 @@ class Parser {
       return;
     }
     // A label "name:" or a line number starts the line.
-    if (Tk_[b].Kind == TK::Ident && b + 1 < e && Tk_[b + 1].Kind == TK::Colon && !IsStatementWord(Tk_[b].Text)) {
+    if (Tk_[b].Kind == TK::Ident && b + 1 < e && Tk_[b + 1].Kind == TK::Colon &&
+        !HasClass(Tk_[b].Word, kStatementWord)) {
       AddLabel(Tk_[b]);
       b += 2;
     } else if (Tk_[b].Kind == TK::Number) {
@@ -260,15 +270,6 @@ class Parser {
       b += 1;
     }
     ParseStatements(b, e, false);
-  }
-
-  static bool IsStatementWord(std::string_view w) {
-    static constexpr std::string_view kWords[] = {"else",   "end",    "loop",   "next", "wend",      "do",
-                                                  "resume", "return", "stop",   "beep", "randomize", "doevents",
-                                                  "exit",   "case",   "option", "call", "close",     "reset"};
-    for (std::string_view k : kWords)
-      if (Equals(w, k)) return true;
-    return false;
   }
 
   void AddLabel(const Token& t) {
@@ -284,19 +285,18 @@ class Parser {
   // A binary operator needs a right operand: not the end of a statement, ")" or ",".
   void CheckDanglingOperators(size_t b, size_t e) {
     static constexpr std::string_view kOps[] = {"+", "-", "*", "/", "\\", "&", "=", "<", ">", "<=", ">=", "<>", "^"};
-    static constexpr std::string_view kWords[] = {"and", "or", "xor", "eqv", "imp", "mod", "like", "not", "is"};
     for (size_t i = b; i < e; ++i) {
       const Token& t = Tk_[i];
       bool op = false;
-      // The operators are of one or two characters, the operator words of two to four.
+      // The operators are of one or two characters.
       if (t.Kind == TK::Op && t.Text.size() <= 2) {
         for (std::string_view o : kOps) op = op || t.Text == o;
-      } else if (t.Kind == TK::Ident && t.Suffix == 0 && t.Text.size() >= 2 && t.Text.size() <= 4) {
-        for (std::string_view w : kWords) op = op || Equals(t.Text, w);
+      } else if (t.Kind == TK::Ident && t.Suffix == 0) {
+        op = HasClass(t.Word, kBinaryOperator);
       }
       if (!op) continue;
       const bool end = i + 1 >= e || Tk_[i + 1].Kind == TK::Colon || IsOp(Tk_[i + 1], ")") || IsOp(Tk_[i + 1], ",") ||
-                       Kw(Tk_[i + 1], "then") || Kw(Tk_[i + 1], "else");
+                       Kw(Tk_[i + 1], KW::Then) || Kw(Tk_[i + 1], KW::Else);
       if (end) {
         Report(t.Line, "operator " + Q(t.Text) + " without a right operand");
         return;
@@ -322,16 +322,17 @@ class Parser {
         ++b;
         continue;
       }
-      if (SingleIf && Kw(Tk_[b], "else")) {
+      if (SingleIf && Kw(Tk_[b], KW::Else)) {
         ++b;
         continue;
       }
-      if (Kw(Tk_[b], "if")) {
+      if (Kw(Tk_[b], KW::If)) {
         ParseIf(b, e, SingleIf);
         return;
       }
       size_t m = b;
-      while (m < e && Tk_[m].Kind != TK::Colon && !(SingleIf && m > b && (Kw(Tk_[m], "else") || Kw(Tk_[m], "elseif"))))
+      while (m < e && Tk_[m].Kind != TK::Colon &&
+             !(SingleIf && m > b && (Kw(Tk_[m], KW::Else) || Kw(Tk_[m], KW::ElseIf))))
         ++m;
       ParseStatement(b, m, SingleIf);
       b = m;
@@ -342,10 +343,10 @@ class Parser {
     const int line = Tk_[b].Line;
     Executable(line, "If");
     size_t then = b + 1;
-    while (then < e && !Kw(Tk_[then], "then") && Tk_[then].Kind != TK::Colon) ++then;
+    while (then < e && !Kw(Tk_[then], KW::Then) && Tk_[then].Kind != TK::Colon) ++then;
     CheckWithMembers(b + 1, then);
     ReadNames(b + 1, then);
-    if (then >= e || !Kw(Tk_[then], "then")) {
+    if (then >= e || !Kw(Tk_[then], KW::Then)) {
       Report(line, "'If' without 'Then'");
       if (!SingleIf) Push({BK::If, line});
       ParseStatements(then, e, SingleIf);
@@ -376,8 +377,8 @@ class Parser {
       Directive(b, e);
       return;
     }
-    if (!Stack_.empty() && Stack_.back().Kind == BK::Select && !Stack_.back().SawCase && !Kw(t, "case") &&
-        !(Kw(t, "end") && KwAt(b + 1, e, "select"))) {
+    if (!Stack_.empty() && Stack_.back().Kind == BK::Select && !Stack_.back().SawCase && !Kw(t, KW::Case) &&
+        !(Kw(t, KW::End) && KwAt(b + 1, e, KW::Select))) {
       Report(line, "statement between 'Select Case' and its first 'Case'");
       Stack_.back().SawCase = true;
     }
@@ -398,16 +399,16 @@ class Parser {
     const char* scope = "";
     for (; i < e; ++i) {
       const Token& m = Tk_[i];
-      if (Kw(m, "public") || Kw(m, "global")) {
+      if (Kw(m, KW::Public) || Kw(m, KW::Global)) {
         isPublic = true;
         scope = "Public";
-      } else if (Kw(m, "private")) {
+      } else if (Kw(m, KW::Private)) {
         isPrivate = true;
         scope = "Private";
-      } else if (Kw(m, "friend")) {
+      } else if (Kw(m, KW::Friend)) {
         isPrivate = false;
         scope = "Friend";
-      } else if (Kw(m, "static")) {
+      } else if (Kw(m, KW::Static)) {
         isStatic = true;
       } else {
         break;
@@ -419,38 +420,38 @@ class Parser {
       return;
     }
     const Token& k = Tk_[i];
-    if (Kw(k, "sub") || Kw(k, "function") || Kw(k, "property")) {
+    if (Kw(k, KW::Sub) || Kw(k, KW::Function) || Kw(k, KW::Property)) {
       OpenProc(i, e, !isPrivate, scope);
       return;
     }
-    if (Kw(k, "declare")) {
+    if (Kw(k, KW::Declare)) {
       ModuleDeclaration(line, "Declare");
       size_t n = i + 1;
-      if (KwAt(n, e, "ptrsafe")) ++n;
-      if (!(KwAt(n, e, "sub") || KwAt(n, e, "function")) || n + 1 >= e || Tk_[n + 1].Kind != TK::Ident) {
+      if (KwAt(n, e, KW::PtrSafe)) ++n;
+      if (!(KwAt(n, e, KW::Sub) || KwAt(n, e, KW::Function)) || n + 1 >= e || Tk_[n + 1].Kind != TK::Ident) {
         Report(line, "'Declare' without 'Sub' or 'Function' and a name");
         return;
       }
-      if (FindTop(n + 2, e, "lib") >= e) Report(line, "'Declare' without 'Lib'");
+      if (FindTop(n + 2, e, KW::Lib) >= e) Report(line, "'Declare' without 'Lib'");
       if (IsClass_ && !isPrivate) Report(line, "a public 'Declare' in a class module");
       CheckAsTypes(i, e);
       RegisterProc(Tk_[n + 1], kDeclareBit, !isPrivate, -1);
       return;
     }
-    if (Kw(k, "type") || Kw(k, "enum")) {
-      ModuleDeclaration(line, Kw(k, "type") ? "Type" : "Enum");
+    if (Kw(k, KW::Type) || Kw(k, KW::Enum)) {
+      ModuleDeclaration(line, Kw(k, KW::Type) ? "Type" : "Enum");
       if (i + 1 >= e || Tk_[i + 1].Kind != TK::Ident) {
         Report(line, Q(k.Text) + " without a name");
         return;
       }
       if (!isPrivate) Public_.insert(Tk_[i + 1].Text);
       TypeNames_.insert(Tk_[i + 1].Text);
-      Block blk{Kw(k, "type") ? BK::Type : BK::Enum, line};
+      Block blk{Kw(k, KW::Type) ? BK::Type : BK::Enum, line};
       blk.PublicEnum = !isPrivate;
       Push(blk);
       return;
     }
-    if (Kw(k, "event")) {
+    if (Kw(k, KW::Event)) {
       ModuleDeclaration(line, "Event");
       CheckAsTypes(i, e);
       if (i + 1 < e && Tk_[i + 1].Kind == TK::Ident) {
@@ -464,11 +465,11 @@ class Parser {
       return;
     }
     if (ProcActive_ && (isPublic || isPrivate)) Report(line, Q(t.Text) + " declaration inside a procedure");
-    if (Kw(k, "const")) {
+    if (Kw(k, KW::Const)) {
       DeclarationList(i + 1, e, isPublic, true);
       return;
     }
-    if (Kw(k, "dim")) {
+    if (Kw(k, KW::Dim)) {
       DeclarationList(i + 1, e, false, false);
       return;
     }
@@ -479,13 +480,13 @@ class Parser {
     }
 
     // Module-level statements that are not declarations of names.
-    if (Kw(t, "option")) {
+    if (Kw(t, KW::Option)) {
       ModuleDeclaration(line, "Option");
-      if (KwAt(b + 1, e, "explicit")) OptionExplicit_ = true;
+      if (KwAt(b + 1, e, KW::Explicit)) OptionExplicit_ = true;
       return;
     }
-    if (Kw(t, "attribute")) return;
-    if (Kw(t, "implements")) {
+    if (Kw(t, KW::Attribute)) return;
+    if (Kw(t, KW::Implements)) {
       ModuleDeclaration(line, "Implements");
       return;
     }
@@ -496,18 +497,18 @@ class Parser {
     }
 
     // Executable statements.
-    if (Kw(t, "end")) {
+    if (Kw(t, KW::End)) {
       EndStatement(b, e);
       return;
     }
     Executable(line, t.Text);
-    if (Kw(t, "set") || Kw(t, "let") || Kw(t, "lset") || Kw(t, "rset")) {
+    if (Kw(t, KW::Set) || Kw(t, KW::Let) || Kw(t, KW::LSet) || Kw(t, KW::RSet)) {
       ReadNames(b + 1, e, AssignTarget(b + 1, e, "assigned"));
-    } else if (Kw(t, "redim")) {
+    } else if (Kw(t, KW::ReDim)) {
       size_t n = b + 1;
-      if (KwAt(n, e, "preserve")) ++n;
+      if (KwAt(n, e, KW::Preserve)) ++n;
       for (; n < e;) {
-        const size_t next = FindTop(n, e, ",", true);
+        const size_t next = FindTopOp(n, e, ",");
         if (Tk_[n].Kind == TK::Ident && OpAt(n + 1, e, "(")) {
           Use(Tk_[n], "ReDim'd");
           ReadNames(n + 1, next);
@@ -517,65 +518,65 @@ class Parser {
         n = next;
         if (n < e) ++n;
       }
-    } else if (Kw(t, "for")) {
+    } else if (Kw(t, KW::For)) {
       ForStatement(b, e);
-    } else if (Kw(t, "next")) {
+    } else if (Kw(t, KW::Next)) {
       NextStatement(b, e);
-    } else if (Kw(t, "do")) {
+    } else if (Kw(t, KW::Do)) {
       ReadNames(b, e);
       Block blk{BK::Do, line};
       if (b + 1 < e) {
-        if (!(KwAt(b + 1, e, "while") || KwAt(b + 1, e, "until")) || b + 2 >= e)
+        if (!(KwAt(b + 1, e, KW::While) || KwAt(b + 1, e, KW::Until)) || b + 2 >= e)
           Report(line, "'Do' may only be followed by 'While' or 'Until' and a condition");
         blk.DoHasCond = true;
       }
       Push(blk);
-    } else if (Kw(t, "loop")) {
+    } else if (Kw(t, KW::Loop)) {
       ReadNames(b, e);
-      if (b + 1 < e && (!(KwAt(b + 1, e, "while") || KwAt(b + 1, e, "until")) || b + 2 >= e))
+      if (b + 1 < e && (!(KwAt(b + 1, e, KW::While) || KwAt(b + 1, e, KW::Until)) || b + 2 >= e))
         Report(line, "'Loop' may only be followed by 'While' or 'Until' and a condition");
       if (Block* blk = Close(BK::Do, line, "Loop"); blk && blk->DoHasCond && b + 1 < e)
         Report(line, "'Do' and 'Loop' both have a condition");
-    } else if (Kw(t, "while")) {
+    } else if (Kw(t, KW::While)) {
       ReadNames(b, e);
       if (b + 1 >= e) Report(line, "'While' without a condition");
       Push({BK::While, line});
-    } else if (Kw(t, "wend")) {
+    } else if (Kw(t, KW::Wend)) {
       Close(BK::While, line, "Wend");
-    } else if (Kw(t, "with")) {
+    } else if (Kw(t, KW::With)) {
       ReadNames(b, e);
       if (b + 1 >= e) Report(line, "'With' without an object");
       Push({BK::With, line});
-    } else if (Kw(t, "select")) {
+    } else if (Kw(t, KW::Select)) {
       ReadNames(b, e);
-      if (!KwAt(b + 1, e, "case") || b + 2 >= e) Report(line, "'Select' without 'Case' and an expression");
+      if (!KwAt(b + 1, e, KW::Case) || b + 2 >= e) Report(line, "'Select' without 'Case' and an expression");
       Push({BK::Select, line});
-    } else if (Kw(t, "case")) {
+    } else if (Kw(t, KW::Case)) {
       ReadNames(b, e);
       CaseStatement(b, e);
-    } else if (Kw(t, "elseif")) {
+    } else if (Kw(t, KW::ElseIf)) {
       ElseStatement(b, e, SingleIf, true);
-    } else if (Kw(t, "else")) {
+    } else if (Kw(t, KW::Else)) {
       ElseStatement(b, e, SingleIf, false);
-    } else if (Kw(t, "exit")) {
+    } else if (Kw(t, KW::Exit)) {
       ExitStatement(b, e);
-    } else if (Kw(t, "goto") || Kw(t, "gosub")) {
+    } else if (Kw(t, KW::GoTo) || Kw(t, KW::GoSub)) {
       if (b + 1 < e)
         Jump(Tk_[b + 1]);
       else
         Report(line, Q(t.Text) + " without a label");
-    } else if (Kw(t, "on")) {
+    } else if (Kw(t, KW::On)) {
       OnStatement(b, e);
-    } else if (Kw(t, "resume")) {  // Resume, Resume 0, Resume Next, Resume label
-      if (b + 1 < e && !KwAt(b + 1, e, "next") && !(Tk_[b + 1].Kind == TK::Number && Tk_[b + 1].Text == "0"))
+    } else if (Kw(t, KW::Resume)) {  // Resume, Resume 0, Resume Next, Resume label
+      if (b + 1 < e && !KwAt(b + 1, e, KW::Next) && !(Tk_[b + 1].Kind == TK::Number && Tk_[b + 1].Text == "0"))
         Jump(Tk_[b + 1]);
-    } else if (Kw(t, "raiseevent")) {
+    } else if (Kw(t, KW::RaiseEvent)) {
       ReadNames(b, e);
       if (b + 1 < e && Tk_[b + 1].Kind == TK::Ident)
         RaisedEvents_.push_back({Tk_[b + 1].Text, line, nullptr});
       else
         Report(line, "'RaiseEvent' without an event name");
-    } else if (Kw(t, "then")) {
+    } else if (Kw(t, KW::Then)) {
       Report(line, "misplaced " + Q(t.Text));
     } else {
       const size_t target = AssignTarget(b, e, "assigned");
@@ -602,7 +603,7 @@ class Parser {
       return;
     }
     while (i < e) {
-      if (KwAt(i, e, "withevents")) {
+      if (KwAt(i, e, KW::WithEvents)) {
         if (ProcActive_) Report(line, "'WithEvents' inside a procedure");
         ++i;
       }
@@ -611,11 +612,11 @@ class Parser {
         return;
       }
       Declare(Tk_[i], IsPublic, IsConst);
-      const size_t next = FindTop(i + 1, e, ",", true);
+      const size_t next = FindTopOp(i + 1, e, ",");
       if (IsClass_ && IsPublic && !ProcActive_) {
         const bool array = OpAt(i + 1, e, "(");
-        const size_t as = FindTop(i + 1, next, "as");
-        const bool fixed = as + 2 < next && KwAt(as + 1, next, "string") && OpAt(as + 2, next, "*");
+        const size_t as = FindTop(i + 1, next, KW::As);
+        const bool fixed = as + 2 < next && KwAt(as + 1, next, KW::String) && OpAt(as + 2, next, "*");
         if (IsConst || array || fixed)
           Report(Tk_[i].Line, std::string("public ") +
                                   (IsConst ? "constant "
@@ -623,7 +624,7 @@ class Parser {
                                            : "fixed-length string ") +
                                   Q(Tk_[i].Text) + " in a class module");
       }
-      const size_t eq = FindTop(i + 1, next, "=", true);
+      const size_t eq = FindTopOp(i + 1, next, "=");
       if (IsConst && eq >= next) Report(Tk_[i].Line, "constant " + Q(Tk_[i].Text) + " without a value");
       if (OpAt(i + 1, next, "(")) ReadNames(i + 2, SkipParens(i + 1, next));
       if (eq < next) ReadNames(eq + 1, next);
@@ -633,7 +634,7 @@ class Parser {
   }
 
   void CheckNotKeyword(const Token& Name) {
-    if (IsKeywordName(Name.Text)) Report(Name.Line, "reserved word " + Q(Name.Text) + " used as a name");
+    if (HasClass(Name.Word, kKeywordName)) Report(Name.Line, "reserved word " + Q(Name.Text) + " used as a name");
   }
 
   void Declare(const Token& Name, bool IsPublic, bool IsConst) {
@@ -650,7 +651,7 @@ class Parser {
   // Params: the number of parameters, used to match the accessors of a property.
   void RegisterProc(const Token& Name, unsigned Bit, bool IsPublic, int Params) {
     CheckNotKeyword(Name);
-    if (auto v = ModuleVars_.find(Name.Text); v != ModuleVars_.end())
+    if (const auto* v = ModuleVars_.find(Name.Text))
       Report(Name.Line,
              Q(Name.Text) + " is both a module-level name (line " + std::to_string(v->second) + ") and a procedure");
     auto [it, fresh] = Procs_.emplace(Name.Text, ProcInfo{Name.Line, Bit});
@@ -682,14 +683,14 @@ class Parser {
     const int line = Tk_[i].Line;
     BK kind = BK::Sub;
     size_t n = i + 1;
-    if (Kw(Tk_[i], "function")) {
+    if (Kw(Tk_[i], KW::Function)) {
       kind = BK::Function;
-    } else if (Kw(Tk_[i], "property")) {
-      if (KwAt(n, e, "get"))
+    } else if (Kw(Tk_[i], KW::Property)) {
+      if (KwAt(n, e, KW::Get))
         kind = BK::PropGet;
-      else if (KwAt(n, e, "let"))
+      else if (KwAt(n, e, KW::Let))
         kind = BK::PropLet;
-      else if (KwAt(n, e, "set"))
+      else if (KwAt(n, e, KW::Set))
         kind = BK::PropSet;
       else {
         Report(line, "'Property' without 'Get', 'Let' or 'Set'");
@@ -740,11 +741,11 @@ class Parser {
         ++params;
         bool optional = false, paramArray = false;
         for (;; ++p) {
-          if (KwAt(p, close, "optional"))
+          if (KwAt(p, close, KW::Optional))
             optional = true;
-          else if (KwAt(p, close, "paramarray"))
+          else if (KwAt(p, close, KW::ParamArray))
             paramArray = true;
-          else if (!KwAt(p, close, "byval") && !KwAt(p, close, "byref"))
+          else if (!KwAt(p, close, KW::ByVal) && !KwAt(p, close, KW::ByRef))
             break;
         }
         if (p < close && Tk_[p].Kind == TK::Ident) {
@@ -762,11 +763,11 @@ class Parser {
         } else {
           Report(line, "parameter without a name");
         }
-        const size_t end = FindTop(p, close, ",", true);
-        if (const size_t eq = FindTop(p, end, "=", true); eq < end) ReadNames(eq + 1, end);
+        const size_t end = FindTopOp(p, close, ",");
+        if (const size_t eq = FindTopOp(p, end, "="); eq < end) ReadNames(eq + 1, end);
         sawOptional = sawOptional || optional;
         sawParamArray = sawParamArray || paramArray;
-        p = FindTop(p, close, ",", true);
+        p = FindTopOp(p, close, ",");
         if (p < close) ++p;
       }
     }
@@ -783,16 +784,17 @@ class Parser {
     if (IsOp(Tk_[i], ".")) ++i;
     while (i + 2 < e && Tk_[i].Kind == TK::Ident && (IsOp(Tk_[i + 1], ".") || IsOp(Tk_[i + 1], "!"))) i += 2;
     if (i + 1 >= e || Tk_[i].Kind != TK::Ident || !IsOp(Tk_[i + 1], "(")) return;
-    if (Kw(Tk_[i], "line") || Kw(Tk_[i], "pset") || Kw(Tk_[i], "circle") || Kw(Tk_[i], "scale")) return;
+    if (Kw(Tk_[i], KW::Line) || Kw(Tk_[i], KW::PSet) || Kw(Tk_[i], KW::Circle) || Kw(Tk_[i], KW::Scale)) return;
     const size_t close = SkipParens(i + 1, e);
-    if (close != e || FindTop(i + 2, close - 1, ",", true) >= close - 1) return;
+    if (close != e || FindTopOp(i + 2, close - 1, ",") >= close - 1) return;
     Report(Tk_[i].Line, "call of " + Q(Tk_[i].Text) + " with its arguments in parentheses needs 'Call'");
   }
 
   // Every "As" of a declaration must name a type.
   void CheckAsTypes(size_t b, size_t e) {
     for (size_t i = b; i < e; ++i)
-      if (Kw(Tk_[i], "as") && (i + 1 >= e || Tk_[i + 1].Kind != TK::Ident)) Report(Tk_[i].Line, "'As' without a type");
+      if (Kw(Tk_[i], KW::As) && (i + 1 >= e || Tk_[i + 1].Kind != TK::Ident))
+        Report(Tk_[i].Line, "'As' without a type");
   }
 
   void FinishProc() {
@@ -880,10 +882,10 @@ class Parser {
       return;
     }
     const Token& w = Tk_[b + 1];
-    static constexpr std::pair<std::string_view, BK> kEnds[] = {
-        {"if", BK::If},     {"select", BK::Select},     {"with", BK::With},
-        {"sub", BK::Sub},   {"function", BK::Function}, {"property", BK::PropGet},
-        {"type", BK::Type}, {"enum", BK::Enum}};
+    static constexpr std::pair<KW, BK> kEnds[] = {
+        {KW::If, BK::If},     {KW::Select, BK::Select},     {KW::With, BK::With},
+        {KW::Sub, BK::Sub},   {KW::Function, BK::Function}, {KW::Property, BK::PropGet},
+        {KW::Type, BK::Type}, {KW::Enum, BK::Enum}};
     for (const auto& [word, kind] : kEnds)
       if (Kw(w, word)) {
         if (b + 2 < e) Report(line, "unexpected text after " + Q(CloserName(kind)));
@@ -897,13 +899,13 @@ class Parser {
     const int line = Tk_[b].Line;
     Block blk{BK::For, line};
     size_t v = b + 1;
-    const bool each = KwAt(v, e, "each");
+    const bool each = KwAt(v, e, KW::Each);
     if (each) ++v;
     if (v >= e || Tk_[v].Kind != TK::Ident) {
       Report(line, "'For' without a loop variable");
     } else {
       blk.LoopVar = Tk_[v].Text;
-      if (each ? FindTop(v + 1, e, "in") >= e : (!OpAt(v + 1, e, "=") || FindTop(v + 1, e, "to") >= e))
+      if (each ? FindTop(v + 1, e, KW::In) >= e : (!OpAt(v + 1, e, "=") || FindTop(v + 1, e, KW::To) >= e))
         Report(line, each ? "'For Each' without 'In'" : "'For' without '=' and 'To'");
       Use(Tk_[v], "used as loop variable");
       ReadNames(v + 1, e);
@@ -925,7 +927,7 @@ class Parser {
         Report(line, "'Next " + std::string(var.Text) + "' closes 'For " + std::string(loop->LoopVar) + "' from line " +
                          std::to_string(loop->Line));
       Close(BK::For, line, "Next");
-      v = FindTop(v, e, ",", true);
+      v = FindTopOp(v, e, ",");
       if (v < e) ++v;
     }
   }
@@ -946,7 +948,7 @@ class Parser {
     Block& s = Stack_.back();
     if (b + 1 >= e) Report(line, "'Case' without a value");
     if (s.SawCaseElse) Report(line, "'Case' after 'Case Else'");
-    if (KwAt(b + 1, e, "else")) s.SawCaseElse = true;
+    if (KwAt(b + 1, e, KW::Else)) s.SawCaseElse = true;
     s.SawCase = true;
   }
 
@@ -972,14 +974,14 @@ class Parser {
     if (top.SawElse) Report(line, std::string("'") + word + "' after 'Else'");
     size_t rest = b + 1;
     if (IsElseIf) {
-      const size_t then = FindTop(b + 1, e, "then");
+      const size_t then = FindTop(b + 1, e, KW::Then);
       ReadNames(b + 1, then);
       if (then >= e) Report(line, "'ElseIf' without 'Then'");
       rest = then + 1;
     } else {
       top.SawElse = true;
     }
-    if (rest < e && (Kw(Tk_[rest], "else") || Kw(Tk_[rest], "elseif")))
+    if (rest < e && (Kw(Tk_[rest], KW::Else) || Kw(Tk_[rest], KW::ElseIf)))
       Report(line, "misplaced " + Q(Tk_[rest].Text));
     else if (rest < e)
       ParseStatements(rest, e, false);
@@ -993,17 +995,17 @@ class Parser {
     }
     const Token& w = Tk_[b + 1];
     const std::string what = "'Exit " + std::string(w.Text) + "'";
-    if (Kw(w, "for") || Kw(w, "do")) {
-      if (!Innermost(Kw(w, "for") ? BK::For : BK::Do))
-        Report(line, what + " outside a " + (Kw(w, "for") ? "For" : "Do") + " loop");
+    if (Kw(w, KW::For) || Kw(w, KW::Do)) {
+      if (!Innermost(Kw(w, KW::For) ? BK::For : BK::Do))
+        Report(line, what + " outside a " + (Kw(w, KW::For) ? "For" : "Do") + " loop");
       return;
     }
     BK want;
-    if (Kw(w, "sub"))
+    if (Kw(w, KW::Sub))
       want = BK::Sub;
-    else if (Kw(w, "function"))
+    else if (Kw(w, KW::Function))
       want = BK::Function;
-    else if (Kw(w, "property"))
+    else if (Kw(w, KW::Property))
       want = BK::PropGet;
     else {
       Report(line, "unknown statement " + what);
@@ -1017,10 +1019,10 @@ class Parser {
   void OnStatement(size_t b, size_t e) {
     const int line = Tk_[b].Line;
     size_t n = b + 1;
-    if (KwAt(n, e, "local")) ++n;
-    if (KwAt(n, e, "error")) {
-      if (KwAt(n + 1, e, "resume") && KwAt(n + 2, e, "next") && n + 3 == e) return;
-      if (KwAt(n + 1, e, "goto") && n + 3 == e) {
+    if (KwAt(n, e, KW::Local)) ++n;
+    if (KwAt(n, e, KW::Error)) {
+      if (KwAt(n + 1, e, KW::Resume) && KwAt(n + 2, e, KW::Next) && n + 3 == e) return;
+      if (KwAt(n + 1, e, KW::GoTo) && n + 3 == e) {
         const Token& target = Tk_[n + 2];
         if (!(target.Kind == TK::Number && target.Text == "0")) Jump(target);
         return;
@@ -1028,8 +1030,8 @@ class Parser {
       Report(line, "'On Error' must be followed by 'GoTo label', 'GoTo 0' or 'Resume Next'");
       return;
     }
-    size_t go = FindTop(n, e, "goto");
-    if (go >= e) go = FindTop(n, e, "gosub");
+    size_t go = FindTop(n, e, KW::GoTo);
+    if (go >= e) go = FindTop(n, e, KW::GoSub);
     if (go >= e || go + 1 >= e) {
       Report(line, "'On' without 'GoTo' or 'GoSub' and labels");
       return;
@@ -1041,16 +1043,16 @@ class Parser {
 
   void Directive(size_t b, size_t e) {
     const int line = Tk_[b].Line;
-    if (KwAt(b + 1, e, "if")) {
+    if (KwAt(b + 1, e, KW::If)) {
       ++DirectiveDepth_;
-    } else if (KwAt(b + 1, e, "end") || KwAt(b + 1, e, "endif")) {
+    } else if (KwAt(b + 1, e, KW::End) || KwAt(b + 1, e, KW::EndIf)) {
       if (DirectiveDepth_ == 0)
         Report(line, "'#End If' without '#If'");
       else
         --DirectiveDepth_;
-    } else if (KwAt(b + 1, e, "else") || KwAt(b + 1, e, "elseif")) {
+    } else if (KwAt(b + 1, e, KW::Else) || KwAt(b + 1, e, KW::ElseIf)) {
       if (DirectiveDepth_ == 0) Report(line, "'#" + std::string(Tk_[b + 1].Text) + "' without '#If'");
-    } else if (!KwAt(b + 1, e, "const")) {
+    } else if (!KwAt(b + 1, e, KW::Const)) {
       Report(line, "unknown directive");
     }
   }
@@ -1086,11 +1088,11 @@ class Parser {
       if (i > 0) {
         const Token& p = Tk_[i - 1];
         if (IsOp(p, ".") || IsOp(p, "!")) continue;
-        if (Kw(p, "as") || Kw(p, "new") || Kw(p, "is") || Kw(p, "goto") || Kw(p, "gosub") || Kw(p, "resume") ||
-            Kw(p, "raiseevent"))
+        if (Kw(p, KW::As) || Kw(p, KW::New) || Kw(p, KW::Is) || Kw(p, KW::GoTo) || Kw(p, KW::GoSub) ||
+            Kw(p, KW::Resume) || Kw(p, KW::RaiseEvent))
           continue;
       }
-      if (OpAt(i + 1, e, ":=") || IsReservedWord(t.Text) || IsLibraryName(t.Text)) continue;
+      if (OpAt(i + 1, e, ":=") || HasClass(t.Word, kReserved) || IsLibraryName(t.Text)) continue;
       if (ProcActive_)
         Uses_.push_back({t.Text, t.Line, "used"});
       else
@@ -1118,7 +1120,7 @@ class Parser {
       if (!leading) {
         const Token& p = Tk_[i - 1];
         leading = (p.Kind == TK::Op && p.Text != ")" && p.Text != "]") || p.Kind == TK::Colon ||
-                  (p.Kind == TK::Ident && IsOperatorWord(p.Text));
+                  (p.Kind == TK::Ident && HasClass(p.Word, kOperatorWord));
       }
       if (leading) {
         Report(Tk_[i].Line, "'." + std::string(i + 1 < e ? Tk_[i + 1].Text : "") + "' outside a 'With' block");
@@ -1162,7 +1164,7 @@ class Parser {
         continue;
       const bool read = !IsWrite(u);
       if (read && (Procs_.count(u.Name) || TypeNames_.count(u.Name))) continue;
-      if (auto p = Procs_.find(u.Name); p != Procs_.end()) {
+      if (const auto* p = Procs_.find(u.Name)) {
         if (p->second.Kinds & (kLetBit | kSetBit)) continue;
         Report(u.Line, Q(u.Name) + (p->second.Kinds & kGetBit ? " is a read-only property" : " is a procedure") +
                            ", not a variable, and cannot be " + u.What);
@@ -1215,7 +1217,8 @@ void Parse(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, c
   Parser p(Tokens, Findings, Request.External, Request.NamesRead, Request.Fragment);
   if (Request.Outline) p.Outline(*Request.Outline);
   p.Run();
-  if (Request.Public) Request.Public->insert(p.PublicNames().begin(), p.PublicNames().end());
+  if (Request.Public)
+    for (const auto& [name, none] : p.PublicNames()) Request.Public->insert(name);
   if (Request.ModuleNames) *Request.ModuleNames = p.ModuleNames();
 }
 
