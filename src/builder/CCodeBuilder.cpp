@@ -163,6 +163,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
   if (procList.MoveToFirstChild()) {
+    const auto selected = Stt.SPNameFilter();
     std::string message;
     std::unordered_set<std::string> listed;
     do {
@@ -171,7 +172,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
       if (isFunc && !addFunctions) continue;
       message.assign("Processing ").append(name);
       Progress.Message(message);
-      if (!Stt.CheckSPNameFilter(name)) continue;
+      if (!selected(name)) continue;
       if (!listed.insert(name).second)
         Progress.Warning("Procedure \"" + name + "\" is listed more than once by the catalogue; each listing becomes a "
                          "method.");
@@ -193,11 +194,14 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   MCodeLib::LoadCodeLibrary(progress, LibStream, Blocks, {}, &LibText);
   // The methods are made of catalogue names: they go in as they are, never resolved.
   Blocks.AddBlock(MethColl.GetSource(), "SPMethods", true);
+  MethColl = CMethColl();
 
   progress.Message("Assembling Code...");
   BuildRefValues();
   BuildBlockList();
   b.ClassCode = Blocks.GetBlocks(BlockList, CondList, &RefValues);
+  // The methods are in the class text now; no later block refers to them.
+  Blocks.RemoveBlock("SPMethods");
 
   // The module body: its preface block, then the procedures' definitions. From here on
   // the engine's condition list is empty, so later blocks come as written.
@@ -207,7 +211,6 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   paramDefs += b.ParamDefsCode;
   b.ParamDefsCode = std::move(paramDefs);
 
-  MethColl = CMethColl();
   MethColl.Init(b.ClassCode, false);
   // The assembled text now lives in the collection; the final text replaces it below.
   b.ClassCode = std::string();
@@ -251,6 +254,7 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   whole += kCrLf;
   whole += source;
   source = std::string();
+  MethColl = CMethColl();
   b.ClassCode = MMethUtils::uFormatCode(whole);
 }
 

@@ -83,6 +83,13 @@ void CBlocks::AddBlock(std::string ABlock, const std::string& ABlockName, bool L
   if (Literal) literal_.insert(ABlockName);
 }
 
+void CBlocks::RemoveBlock(std::string_view ABlockName) {
+  const auto it = blocks_.find(ABlockName);
+  if (it == blocks_.end()) return;
+  literal_.erase(it->first);
+  blocks_.erase(it);
+}
+
 std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues) {
   SetConditions(Conditions);
   std::string result;

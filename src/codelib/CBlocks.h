@@ -44,6 +44,8 @@ class CBlocks {
   // case) raises 0x80041071 "Duplicate Block Name<name>". A Literal block is handed out
   // and inserted exactly as given: no conditions, no references.
   void AddBlock(std::string ABlock, const std::string& ABlockName, bool Literal = false);
+  // Drops the block named ABlockName (any letter case), when there is one.
+  void RemoveBlock(std::string_view ABlockName);
   // Sets the condition list (kept for later GetBlock calls, empty = conditions are not
   // processed) and returns the concatenation of GetBlock for every comma-separated name.
   std::string GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues);

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "base/AppPaths.h"
 #include "base/SourceText.h"
@@ -655,19 +656,27 @@ std::string CSettings::ParamNameToVBNameX(const std::string& PName, const std::s
       PName, ATypeName);
 }
 
-bool CSettings::CheckSPNameFilter(const std::string& SPName) {
-  return ErrGuard(
-      "CSettings.CheckSPNameFilter(SPName)",
-      [&] {
-        bwXMLBrowser& sp = *xStoredProc;
-        bool ok = true;
-        if (Bool(sp, "MethUseFilterInc") && !MMethUtils::uPatternMatch(SPName, Str(sp, "MethFilterInc"), false))
-          ok = false;
-        if (Bool(sp, "MethUseFilterExc") && MMethUtils::uPatternMatch(SPName, Str(sp, "MethFilterExc"), false))
-          ok = false;
-        return ok;
-      },
-      SPName);
+bool CSettings::CheckSPNameFilter(const std::string& SPName) { return SPNameFilter()(SPName); }
+
+std::function<bool(const std::string&)> CSettings::SPNameFilter() {
+  bwXMLBrowser& sp = *xStoredProc;
+  std::optional<MMethUtils::PatternList> include, exclude;
+  if (Bool(sp, "MethUseFilterInc")) include.emplace(Str(sp, "MethFilterInc"), false);
+  if (Bool(sp, "MethUseFilterExc")) exclude.emplace(Str(sp, "MethFilterExc"), false);
+  auto filter =
+      std::make_shared<std::pair<std::optional<MMethUtils::PatternList>, std::optional<MMethUtils::PatternList>>>(
+          std::move(include), std::move(exclude));
+  return [filter](const std::string& SPName) {
+    return ErrGuard(
+        "CSettings.CheckSPNameFilter(SPName)",
+        [&] {
+          bool ok = true;
+          if (filter->first && !filter->first->Matches(SPName)) ok = false;
+          if (filter->second && filter->second->Matches(SPName)) ok = false;
+          return ok;
+        },
+        SPName);
+  };
 }
 
 void CSettings::PackagesRefresh() {

@@ -14,6 +14,7 @@
 // every front end decides how to show them.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -128,6 +129,9 @@ class CSettings {
   std::string SPNameToVBNameX(const std::string& SPName);
   std::string ParamNameToVBNameX(const std::string& PName, const std::string& ATypeName);
   bool CheckSPNameFilter(const std::string& SPName);
+  // CheckSPNameFilter with the filter keys read once: for a whole procedure list. Valid
+  // while the settings live; later changes to the keys are not seen.
+  std::function<bool(const std::string&)> SPNameFilter();
   // Reads the server's packages and adds an entry for every one that has none.
   void PackagesRefresh();
 

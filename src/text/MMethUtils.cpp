@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "base/SourceText.h"
@@ -233,17 +234,39 @@ bool uIsLike(std::string_view AString, std::string_view Pattern) {
 }
 
 bool uPatternMatch(std::string_view AString, std::string_view Patterns, bool CaseSensitive) {
+  return PatternList(Patterns, CaseSensitive).Matches(AString);
+}
+
+struct PatternList::Compiled {
+  std::string List;                                              // lower-cased unless case counts
+  std::vector<std::string_view> Patterns;                        // into List
+  std::vector<std::optional<std::vector<PatternToken>>> Tokens;  // beside Patterns, once reached
+};
+
+PatternList::PatternList(std::string_view Patterns, bool CaseSensitive)
+    : patterns_(Patterns), caseSensitive_(CaseSensitive), compiled_(std::make_unique<Compiled>()) {
+  compiled_->List = CaseSensitive ? std::string(Patterns) : NoCase::Lower(Patterns);
+  compiled_->Patterns = uSplit(compiled_->List, ';');
+  compiled_->Tokens.resize(compiled_->Patterns.size());
+}
+
+PatternList::~PatternList() = default;
+PatternList::PatternList(PatternList&&) noexcept = default;
+PatternList& PatternList::operator=(PatternList&&) noexcept = default;
+
+bool PatternList::Matches(std::string_view AString) const {
   return ErrGuard(
       "MMethUtils.uPatternMatch(AString,Patterns)",
       [&] {
-        const std::string s = CaseSensitive ? std::string(AString) : NoCase::Lower(AString);
-        const std::string list = CaseSensitive ? std::string(Patterns) : NoCase::Lower(Patterns);
-        const std::u32string text = DecodeUtf8(s);
-        for (std::string_view pattern : uSplit(list, ';'))
-          if (MatchTokens(text, CompilePattern(pattern))) return true;
+        const std::u32string text = DecodeUtf8(caseSensitive_ ? std::string(AString) : NoCase::Lower(AString));
+        Compiled& c = *compiled_;
+        for (size_t i = 0; i < c.Patterns.size(); ++i) {
+          if (!c.Tokens[i]) c.Tokens[i] = CompilePattern(c.Patterns[i]);
+          if (MatchTokens(text, *c.Tokens[i])) return true;
+        }
         return false;
       },
-      AString, Patterns);
+      AString, patterns_);
 }
 
 // ---- Continuation lines --------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,23 @@ bool uIsLike(std::string_view AString, std::string_view Pattern);
 // True as soon as AString matches one of the ";"-separated Patterns (uIsLike); both are
 // lower-cased first unless CaseSensitive. An empty pattern list matches nothing.
 bool uPatternMatch(std::string_view AString, std::string_view Patterns, bool CaseSensitive);
+
+// uPatternMatch with one pattern list, for matching many names: the list is split once and
+// each pattern compiled when it is first reached (a faulty one raises whenever it is reached).
+class PatternList {
+ public:
+  PatternList(std::string_view Patterns, bool CaseSensitive);
+  ~PatternList();
+  PatternList(PatternList&&) noexcept;
+  PatternList& operator=(PatternList&&) noexcept;
+  bool Matches(std::string_view AString) const;
+
+ private:
+  struct Compiled;
+  std::string patterns_;  // as given, for error reports
+  bool caseSensitive_;
+  std::unique_ptr<Compiled> compiled_;
+};
 
 // ---- Continuation lines --------------------------------------------------------------
 

@@ -26,6 +26,22 @@ TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
   for (const auto& [name, pattern, like] : cases) EXPECT_EQ(uIsLike(name, pattern), like) << name << " " << pattern;
 }
 
+TEST(MMethUtilsPattern, ListKeptForManyNamesStillRaisesOnAFaultyPatternWhenReached) {
+  // Patterns are compiled when first reached: a name matched before the faulty one passes,
+  // and every name that reaches it raises, not just the first.
+  const PatternList list("SP_*;[x", false);
+  EXPECT_TRUE(list.Matches("sp_orders"));
+  EXPECT_FALSE(PatternList("SP_*", true).Matches("sp_orders"));
+  for (int i = 0; i < 2; ++i) {
+    Faultnet31::Reset();
+    const AppError e = pftest::Raised([&] { list.Matches("orders"); });
+    EXPECT_EQ(e.Number, ERR_USER_CHECK);
+    EXPECT_NE(e.Description.find("Invalid pattern string: [x"), std::string::npos);
+  }
+  Faultnet31::Reset();
+  EXPECT_TRUE(list.Matches("SP_x"));
+}
+
 TEST(MMethUtilsNames, KeywordsPrefixesAndCharacters) {
   // Operators and statement words are reserved too; longer names that contain them are not.
   for (const char* word : {"date", "DATE", "Scale", "Sub", "select", "Print", "ParamArray", "WithEvents"})
