@@ -7,6 +7,7 @@
 #include "builder/CCodeBuilder.h"
 #include "builder/CMethod.h"
 #include "extract/ISrvrExtractor.h"
+#include "extract/MExtractDocs.h"
 #include "base/NoCase.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
@@ -93,13 +94,23 @@ CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& Co
     Progress.Message("Retrieving procedure list... ");
     bwXMLBrowser list;
     list.Load(ex->xmlGetSPList(Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string()));
+    const bool rowsAreTheDocument = ex->ParamRowsAreTheDocument();
     if (list.MoveToFirstChild()) {
       do {
         const std::string name = list.strAttr("Name");
         Progress.Message("Processing " + name);
+        Proc& proc = cat[name];
+        if (rowsAreTheDocument) {
+          // The rows the document would be written from, without writing and parsing it.
+          for (const SPParamRow& r : ex->GetSPParameters(name).Params) {
+            Param& p = proc.Params.emplace_back();
+            p.Name = r.Name;
+            for (const AttrWord& a : kAttrWords) p.Attrs.emplace_back(a.Attr, MExtractDocs::RefreshedAttr(r, a.Attr));
+          }
+          continue;
+        }
         bwXMLBrowser params;
         params.Load(ex->xmlGetSPParameters(name));
-        Proc& proc = cat[name];
         if (!params.MoveToFirstChild()) continue;
         do {
           Param p;

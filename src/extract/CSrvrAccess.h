@@ -24,6 +24,7 @@ class CSrvrAccess : public ISrvrExtractor {
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
   SPParamList GetSPParameters(const std::string& SPName) override;
+  bool ParamRowsAreTheDocument() const override { return true; }
   std::vector<std::string> LeftOut() const override { return leftOut_; }
 
  private:

@@ -20,6 +20,7 @@ class CSrvrSybase : public ISrvrExtractor {
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
   SPParamList GetSPParameters(const std::string& SPName) override;
+  bool ParamRowsAreTheDocument() const override { return true; }
 
  private:
   std::shared_ptr<CServer> server_;

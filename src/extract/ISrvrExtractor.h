@@ -54,6 +54,9 @@ class ISrvrExtractor {
   // document; extractors that describe the parameters themselves give the rows directly,
   // so a generation run does not write and parse a document per procedure.
   virtual SPParamList GetSPParameters(const std::string& SPName);
+  // True when the document is written from the rows GetSPParameters gives (refreshed
+  // parameters, MExtractDocs::RefreshedParamsXml): the rows then hold all it says.
+  virtual bool ParamRowsAreTheDocument() const { return false; }
   // What the last xmlGetSPList left out of the list although the catalogue holds it, one
   // text per procedure naming it and why, for the run's warnings.
   virtual std::vector<std::string> LeftOut() const { return {}; }

@@ -7,6 +7,12 @@
 
 namespace pf::MExtractDocs {
 
+namespace {
+// The attributes of a refreshed parameter's Param element, in the order they are written.
+constexpr const char* kRefreshedAttrs[] = {"Name", "Dir",  "NumericScale", "Precision",
+                                           "Size", "Type", "IsNullable",   "IsLongBinary"};
+}  // namespace
+
 CServer& RequireServer(const std::shared_ptr<CServer>& server) {
   Faultnet31::Check(server != nullptr, ERR_GENERAL, "The extractor has no server: SetServer was not called.");
   return *server;
@@ -43,17 +49,22 @@ std::string RefreshedParamsXml(const SPParamList& List) {
   x.Attr("Proc", List.Proc);
   for (const SPParamRow& r : List.Params) {
     x.CreateChild("Param", true, false);
-    x.Attr("Name", r.Name);
-    x.Attr("Dir", r.Dir);
-    x.Attr("NumericScale", r.NumericScale);
-    x.Attr("Precision", r.Precision);
-    x.Attr("Size", r.Size);
-    x.Attr("Type", r.Type);
-    x.Attr("IsNullable", r.IsNullable ? "True" : "False");
-    x.Attr("IsLongBinary", r.IsLongBinary ? "True" : "False");
+    for (const char* attr : kRefreshedAttrs) x.Attr(attr, RefreshedAttr(r, attr));
     x.POP(0);
   }
   return x.xml();
+}
+
+std::string RefreshedAttr(const SPParamRow& Row, std::string_view Attr) {
+  if (Attr == "Name") return Row.Name;
+  if (Attr == "Dir") return Row.Dir;
+  if (Attr == "NumericScale") return Row.NumericScale;
+  if (Attr == "Precision") return Row.Precision;
+  if (Attr == "Size") return Row.Size;
+  if (Attr == "Type") return Row.Type;
+  if (Attr == "IsNullable") return Row.IsNullable ? "True" : "False";
+  if (Attr == "IsLongBinary") return Row.IsLongBinary ? "True" : "False";
+  return {};
 }
 
 SPParamList ReadParamList(const std::string& Xml) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "extract/ISrvrExtractor.h"
 #include "platform/ado/Command.h"
@@ -39,6 +40,10 @@ SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd
 // The parameter-list document of refreshed parameters: one Param per row with the
 // attributes above, in that order.
 std::string RefreshedParamsXml(const SPParamList& List);
+
+// The text that document gives the attribute Attr of Row's Param; "" for an attribute it
+// does not write.
+std::string RefreshedAttr(const SPParamRow& Row, std::string_view Attr);
 
 // A parameter-list document read into rows; raises what bwXMLBrowser::Load raises for
 // text that does not parse.
