@@ -65,15 +65,27 @@ constexpr std::string_view kBodyWords[] = {"InitCommand", "AddParam",    "Execut
                                            "HandleError", "ErrorIn",     "Array",        "EA_PUBLIC",
                                            "RETURN_VALUE", "ZERO_AS_NULL", "adCmdText", "errHandler"};
 
+// kBodyWords lower-cased, made once.
+const std::unordered_set<std::string>& BodyWordKeys() {
+  static const std::unordered_set<std::string> keys = [] {
+    std::unordered_set<std::string> k;
+    for (std::string_view w : kBodyWords) k.insert(NoCase::Lower(w));
+    return k;
+  }();
+  return keys;
+}
+
 // Name, or Name followed by the smallest counter that is not yet in Used (compared
 // without letter case), cut so that it stays within MaxLength characters. Counter receives
-// the number appended (0 for none). The result is added to Used.
+// the number appended (0 for none). The result is added to Used. Names in AlsoTaken, when
+// given, are taken too.
 std::string UniqueName(const std::string& Name, std::unordered_set<std::string>& Used, int32_t& Counter,
-                       size_t MaxLength = VBSource::kMaxNameLength) {
+                       size_t MaxLength = VBSource::kMaxNameLength,
+                       const std::unordered_set<std::string>* AlsoTaken = nullptr) {
   Counter = 0;
   std::string candidate = Name;
   std::string key = NoCase::Lower(candidate);
-  while (Used.count(key) != 0) {
+  while (Used.count(key) != 0 || (AlsoTaken != nullptr && AlsoTaken->count(key) != 0)) {
     const std::string digits = std::to_string(++Counter);
     candidate = Name.substr(0, std::min(Name.size(), MaxLength - digits.size())) + digits;
     key = NoCase::Lower(candidate);
@@ -159,7 +171,7 @@ struct CSPConstructor::State {
   std::string MethodText;
   std::string ParamDefs;
   std::string Scratch;                         // a line being built, kept to reuse its buffer
-  std::unordered_set<std::string> ParamScope;  // the method's names, lower-cased
+  std::unordered_set<std::string> ParamScope;  // the method's names, lower-cased (besides kBodyWords)
   std::string LeftOut;  // why the procedure cannot become a method, empty when it can
   bool NameMadeValid = false;  // the last name made had to be changed into an identifier
 
@@ -403,10 +415,10 @@ void CSPConstructor::State::SetupParamAttributes() {
   ErrGuard("CSPConstructor.SetupParamAttributes", [&] {
     State& s = *this;
     s.ParamScope.clear();
-    // A parameter named like its function or like a word of the body would hide it.
+    // A parameter named like its function or like a word of the body would hide it (the
+    // words are kept clear of in SetupParam).
     s.ParamScope.insert(NoCase::Lower(s.MethName));
-    for (std::string_view w : kBodyWords) s.ParamScope.insert(NoCase::Lower(w));
-    std::unordered_set<std::string> listed;
+    std::unordered_set<std::string_view> listed;
     bool returnValue = false;
     s.Prm.reserve(s.Params.Params.size());
     for (const SPParamRow& row : s.Params.Params) {
@@ -415,7 +427,7 @@ void CSPConstructor::State::SetupParamAttributes() {
       SetupParam(p);
       // What the catalogue lists twice is passed twice, as listed: said, not mended.
       auto where = [&] { return "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name); };
-      if (!listed.insert(p.Name).second) s.Warning(where() + " is listed more than once; each listing is passed.");
+      if (!listed.insert(row.Name).second) s.Warning(where() + " is listed more than once; each listing is passed.");
       if (p.DirCode == 4 && std::exchange(returnValue, true))
         s.Warning(where() + " is a second return value; it is passed as one.");
     }
@@ -488,7 +500,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     s.NameMadeValid = named->second.MadeValid;
     if (p.DirCode != 4) {
       int32_t counter = 0;
-      p.VBName = UniqueName(named->second.Name, s.ParamScope, counter);
+      p.VBName = UniqueName(named->second.Name, s.ParamScope, counter, VBSource::kMaxNameLength, &BodyWordKeys());
       if (p.Name.empty())
         s.Warning("Procedure " + Shown(s.ProcName) + " has a parameter without a name; it is called " + p.VBName +
                   " in the class.");

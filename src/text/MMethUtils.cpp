@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -24,6 +25,10 @@ size_t Utf8PrefixBytes(std::string_view s, size_t n) {
   // ASCII bytes are one character each: they are taken in one sweep.
   size_t i = 0;
   const size_t ascii = std::min(n, s.size());
+  for (uint64_t w; i + 8 <= ascii; i += 8) {
+    std::memcpy(&w, s.data() + i, 8);
+    if ((w & 0x8080808080808080ull) != 0) break;
+  }
   while (i < ascii && static_cast<unsigned char>(s[i]) < 0x80) ++i;
   n -= i;
   if (i > 0)
