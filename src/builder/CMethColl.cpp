@@ -55,12 +55,25 @@ void CMethColl::Init(std::string_view ACode, bool UseTags) {
         TagFilter tags(UseTags);
         std::string procType, scope, name;
         std::string_view line;
+        // Lines that follow one another in ACode are added to the method's source as one
+        // piece: CR LF and the lines up to here.
+        const char* spanBegin = nullptr;
+        const char* spanEnd = nullptr;
+        auto flush = [&] {
+          if (spanBegin != nullptr) current.AppendSrcLines(std::string_view(spanBegin, spanEnd));
+          spanBegin = spanEnd = nullptr;
+        };
+        auto take = [&](std::string_view l) {
+          if (spanBegin != nullptr && l.data() != spanEnd + kCrLf.size()) flush();
+          if (spanBegin == nullptr) spanBegin = l.data();
+          spanEnd = l.data() + l.size();
+        };
         for (LineCursor cursor(ACode); cursor.Next(line);) {
           if (!tags.Take(line)) {
             continue;
           } else if (MMethUtils::uParseMethHeader(line, procType, scope, name)) {
             inDeclarations = false;
-            current.AppendSrcLines(line);
+            take(line);
             current.Name = name;
             current.ProcType = procType;
             current.Scope = scope;
@@ -68,8 +81,9 @@ void CMethColl::Init(std::string_view ACode, bool UseTags) {
             Decl += kCrLf;
             Decl += line;
           } else {
-            current.AppendSrcLines(line);
+            take(line);
             if (MMethUtils::uIsProcEnd(line)) {
+              flush();
               methods_.push_back(std::move(current));
               current = CMethod();
             }

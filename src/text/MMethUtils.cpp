@@ -484,11 +484,17 @@ bool uBeginsWith(std::string_view Line, const std::vector<std::string>& SubStrin
       SubStrings);
 }
 
+// Most lines do not begin with the word every one of the texts begins with: they are
+// turned away on it.
 bool uIsPublicProcStart(std::string_view Line) {
-  return uBeginsWith(Line, {"Public Function", "Public Sub", "Public Property"});
+  return NoCase::StartsWith(LTrimBlanks(Line), "Public ") &&
+         uBeginsWith(Line, {"Public Function", "Public Sub", "Public Property"});
 }
 
-bool uIsProcEnd(std::string_view Line) { return uBeginsWith(Line, {"End Sub", "End Function", "End Property"}); }
+bool uIsProcEnd(std::string_view Line) {
+  return NoCase::StartsWith(LTrimBlanks(Line), "End ") &&
+         uBeginsWith(Line, {"End Sub", "End Function", "End Property"});
+}
 
 std::string uExtractSecondWord(std::string_view S) {
   return ErrGuard(
