@@ -64,25 +64,56 @@ void ScanLeftoversIn(std::string_view T, size_t i, size_t end, int& line, std::v
   }
 }
 
+// Whether a carriage return stands alone somewhere in T (a line break of its own).
+bool HasLoneCarriageReturn(std::string_view T) {
+  if (T.empty()) return false;
+  // Without a branch per character, so that the compiler vectorizes the loop.
+  const auto* p = reinterpret_cast<const unsigned char*>(T.data());
+  const size_t last = T.size() - 1;
+  unsigned char lone = p[last] == '\r';
+  for (size_t i = 0; i < last; ++i) lone |= static_cast<unsigned char>((p[i] == '\r') & (p[i + 1] != '\n'));
+  return lone != 0;
+}
+
 // Leftovers of code generation, looked for in the raw text so that comments and strings count:
 // references XX<name>XX (case-sensitive, inside one word) and block markers '#word.
 void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
   int line = 1;
-  // Lines (to their "\n") without a "XX", a "'#" or a lone carriage return hold nothing to
-  // report: only the line count moves. The others are read character by character.
-  for (size_t start = 0; start < T.size();) {
-    size_t end = T.find('\n', start);
-    end = end == std::string_view::npos ? T.size() : end + 1;
-    const std::string_view text = T.substr(start, end - start);
-    const size_t cr = text.find('\r');
-    if (text.find("XX") == std::string_view::npos && text.find("'#") == std::string_view::npos &&
-        (cr == std::string_view::npos || cr + 2 == text.size())) {
-      if (text.back() == '\n') ++line;
+  if (HasLoneCarriageReturn(T)) {
+    // Lines (to their "\n") without a "XX", a "'#" or a lone carriage return hold nothing to
+    // report: only the line count moves. The others are read character by character.
+    for (size_t start = 0; start < T.size();) {
+      size_t end = T.find('\n', start);
+      end = end == std::string_view::npos ? T.size() : end + 1;
+      const std::string_view text = T.substr(start, end - start);
+      const size_t cr = text.find('\r');
+      if (text.find("XX") == std::string_view::npos && text.find("'#") == std::string_view::npos &&
+          (cr == std::string_view::npos || cr + 2 == text.size())) {
+        if (text.back() == '\n') ++line;
+        start = end;
+        continue;
+      }
+      ScanLeftoversIn(T, start, end, line, F);
       start = end;
-      continue;
     }
+    return;
+  }
+  // Every line ends at a "\n": only the lines holding a "XX" or a "'#" are read, found by
+  // searching the whole text, and the line count moves by the "\n" before each.
+  size_t counted = 0;  // line counts the "\n" before this offset
+  size_t nextRef = T.find("XX"), nextMarker = T.find("'#");
+  while (nextRef != std::string_view::npos || nextMarker != std::string_view::npos) {
+    const size_t at = std::min(nextRef, nextMarker);
+    const size_t nl = at == 0 ? std::string_view::npos : T.rfind('\n', at - 1);
+    const size_t start = nl == std::string_view::npos ? 0 : nl + 1;
+    size_t end = T.find('\n', at);
+    end = end == std::string_view::npos ? T.size() : end + 1;
+    line += static_cast<int>(
+        std::count(T.begin() + static_cast<ptrdiff_t>(counted), T.begin() + static_cast<ptrdiff_t>(start), '\n'));
     ScanLeftoversIn(T, start, end, line, F);
-    start = end;
+    counted = end;
+    if (nextRef < end) nextRef = T.find("XX", end);
+    if (nextMarker < end) nextMarker = T.find("'#", end);
   }
 }
 
@@ -98,7 +129,7 @@ void ScanLimits(std::string_view T, std::vector<VBFinding>& F) {
     if (text.size() > VBSource::kMaxLineLength)
       F.push_back({line, "line of " + std::to_string(text.size()) + " characters (at most " +
                              std::to_string(VBSource::kMaxLineLength) + ")"});
-    if (text.starts_with(kVBName)) {
+    if (!text.empty() && text[0] == kVBName[0] && text.starts_with(kVBName)) {
       const std::string_view rest = text.substr(kVBName.size());
       const std::string_view name = rest.substr(0, rest.find('"'));
       if (!VBSource::IsIdentifier(name) || MMethUtils::uCheckWithVBKeyWords(name) != name)

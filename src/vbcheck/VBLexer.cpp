@@ -138,6 +138,41 @@ bool IsLibraryName(std::string_view w) {
 
 namespace {
 
+// What a character begins, for the tokenizer's dispatch.
+enum class CharKind : unsigned char {
+  Other,  // an operator
+  Blank,  // blank, tab, form feed, end-of-file mark
+  LineEnd,
+  Apostrophe,
+  Quote,
+  Letter,  // and every byte of a UTF-8 sequence
+  Digit,
+  Dot,
+  Ampersand,
+  Underscore,
+  Bracket,
+  Hash
+};
+constexpr auto kCharKinds = [] {
+  std::array<CharKind, 256> t{};
+  for (int c = 0; c < 256; ++c) {
+    const char ch = static_cast<char>(c);
+    t[c] = IsBlank(ch) || ch == '\f' || ch == '\x1a' ? CharKind::Blank
+           : IsLineEnd(ch)                           ? CharKind::LineEnd
+           : ch == '\''                              ? CharKind::Apostrophe
+           : ch == '"'                               ? CharKind::Quote
+           : IsIdentStart(ch)                        ? CharKind::Letter
+           : IsDigit(ch)                             ? CharKind::Digit
+           : ch == '.'                               ? CharKind::Dot
+           : ch == '&'                               ? CharKind::Ampersand
+           : ch == '_'                               ? CharKind::Underscore
+           : ch == '['                               ? CharKind::Bracket
+           : ch == '#'                               ? CharKind::Hash
+                                                     : CharKind::Other;
+  }
+  return t;
+}();
+
 class Lexer {
  public:
   Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {}
@@ -147,48 +182,64 @@ class Lexer {
     if (T_.substr(0, 3) == "\xEF\xBB\xBF") P_ = 3;  // a UTF-8 byte order mark is no text
     while (P_ < T_.size()) {
       const char c = T_[P_];
-      if (IsBlank(c) || c == '\f' || c == '\x1a') {
-        // Indents are runs of blanks: skipped in one go.
-        ++P_;
-        while (P_ < T_.size() && IsBlank(T_[P_])) ++P_;
-      } else if (IsLineEnd(c)) {
-        SkipLineEnd();
-        EndLogicalLine();
-      } else if (c == '\'') {
-        SkipComment();
-      } else if (c == '"') {
-        LexString();
-      } else if (IsIdentStart(c)) {
-        LexIdent();
-      } else if (IsDigit(c) || (c == '.' && P_ + 1 < T_.size() && IsDigit(T_[P_ + 1]) && !PrevIsOperand())) {
-        LexNumber();
-      } else if (c == '&' && P_ + 2 < T_.size() && (T_[P_ + 1] == 'H' || T_[P_ + 1] == 'h') && IsHexDigit(T_[P_ + 2])) {
-        LexRadix(IsHexDigit);
-      } else if (c == '&' && P_ + 2 < T_.size() && (T_[P_ + 1] == 'O' || T_[P_ + 1] == 'o') && IsDigit(T_[P_ + 2])) {
-        LexRadix(IsDigit);
-      } else if (c == '_' && RestOfLineBlank(P_ + 1)) {
-        Continuation();
-      } else if (c == '_') {
-        size_t n = P_ + 1;
-        while (n < T_.size() && IsBlank(T_[n])) ++n;
-        Report(Line_, n < T_.size() && T_[n] == '\'' ? "comment after a line continuation" : "misplaced '_'");
-        ++P_;
-      } else if (c == '[') {
-        LexBracketName();
-      } else if (c == '#') {
-        LexHash();
-      } else {
-        LexOperator();
+      switch (kCharKinds[static_cast<unsigned char>(c)]) {
+        case CharKind::Blank:
+          // Indents are runs of blanks: skipped in one go.
+          ++P_;
+          while (P_ < T_.size() && IsBlank(T_[P_])) ++P_;
+          break;
+        case CharKind::LineEnd:
+          SkipLineEnd();
+          EndLogicalLine();
+          break;
+        case CharKind::Apostrophe:
+          SkipComment();
+          break;
+        case CharKind::Quote:
+          LexString();
+          break;
+        case CharKind::Letter:
+          LexIdent();
+          break;
+        case CharKind::Digit:
+          LexNumber();
+          break;
+        case CharKind::Dot:
+          if (P_ + 1 < T_.size() && IsDigit(T_[P_ + 1]) && !PrevIsOperand())
+            LexNumber();
+          else
+            LexOperator();
+          break;
+        case CharKind::Ampersand:
+          if (P_ + 2 < T_.size() && (T_[P_ + 1] == 'H' || T_[P_ + 1] == 'h') && IsHexDigit(T_[P_ + 2]))
+            LexRadix(IsHexDigit);
+          else if (P_ + 2 < T_.size() && (T_[P_ + 1] == 'O' || T_[P_ + 1] == 'o') && IsDigit(T_[P_ + 2]))
+            LexRadix(IsDigit);
+          else
+            LexOperator();
+          break;
+        case CharKind::Underscore:
+          Underscore();
+          break;
+        case CharKind::Bracket:
+          LexBracketName();
+          break;
+        case CharKind::Hash:
+          LexHash();
+          break;
+        case CharKind::Other:
+          LexOperator();
+          break;
       }
     }
     EndLogicalLine();
-    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, Line_, {}});
+    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, 0, Line_, {}});
     return std::move(Out_);
   }
 
  private:
-  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None) {
-    Out_.push_back({Kind, Suffix, Word, Line_, T_.substr(Begin, End - Begin)});
+  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None, char Op = 0) {
+    Out_.push_back({Kind, Suffix, Word, Op, Line_, std::string_view(T_.data() + Begin, End - Begin)});
   }
   void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
 
@@ -204,7 +255,7 @@ class Lexer {
       case TK::Date:
         return true;
       case TK::Op:
-        return t.Text == ")" || t.Text == "]";
+        return t.Op == ')' || t.Op == ']';
       default:
         return false;
     }
@@ -219,7 +270,7 @@ class Lexer {
     ++Line_;
   }
   void EndLogicalLine() {
-    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, Line_ - 1, {}});
+    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, 0, Line_ - 1, {}});
     Continuations_ = 0;
   }
 
@@ -240,6 +291,18 @@ class Lexer {
       return false;
     }
     return true;
+  }
+
+  // A "_" outside names: a line continuation when only blanks follow it on its line.
+  void Underscore() {
+    if (RestOfLineBlank(P_ + 1)) {
+      Continuation();
+      return;
+    }
+    size_t n = P_ + 1;
+    while (n < T_.size() && IsBlank(T_[n])) ++n;
+    Report(Line_, n < T_.size() && T_[n] == '\'' ? "comment after a line continuation" : "misplaced '_'");
+    ++P_;
   }
 
   void Continuation() {
@@ -289,9 +352,13 @@ class Lexer {
 
   void LexIdent() {
     const size_t b = P_;
+    // Names run long: four characters a round while four are left.
+    while (P_ + 4 <= T_.size() && IsIdentChar(T_[P_]) && IsIdentChar(T_[P_ + 1]) && IsIdentChar(T_[P_ + 2]) &&
+           IsIdentChar(T_[P_ + 3]))
+      P_ += 4;
     while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
     const size_t e = P_;
-    const KW word = WordOf(T_.substr(b, e - b));
+    const KW word = WordOf(std::string_view(T_.data() + b, e - b));
     if (word == KW::Rem && AtStatementStart() &&
         (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
       P_ = b;
@@ -299,7 +366,7 @@ class Lexer {
       return;
     }
     char suffix = 0;
-    if (P_ < T_.size()) {
+    if (P_ < T_.size() && CharIs(T_[P_], kSuffixChar)) {
       const char c = T_[P_];
       const bool nextIdent = P_ + 1 < T_.size() && IsIdentChar(T_[P_ + 1]);
       if (c == '$' || c == '%' || c == '@' || ((c == '&' || c == '!' || c == '#') && !nextIdent)) {
@@ -376,13 +443,21 @@ class Lexer {
     const char c = T_[P_++];
     if (P_ < T_.size()) {
       const char n = T_[P_];
-      if ((c == '<' && (n == '=' || n == '>')) || (c == '>' && n == '=') || (c == ':' && n == '=')) {
+      const char pair = c == '<' && n == '='   ? kLessEqual
+                        : c == '<' && n == '>' ? kNotEqual
+                        : c == '>' && n == '=' ? kGreaterEqual
+                        : c == ':' && n == '=' ? kNamedArgument
+                                               : 0;
+      if (pair) {
         ++P_;
-        Add(TK::Op, b, P_);
+        Add(TK::Op, b, P_, 0, KW::None, pair);
         return;
       }
     }
-    Add(c == ':' ? TK::Colon : TK::Op, b, P_);
+    if (c == ':')
+      Add(TK::Colon, b, P_);
+    else
+      Add(TK::Op, b, P_, 0, KW::None, c);
   }
 
   std::string_view T_;

@@ -27,7 +27,8 @@ enum CharClass : unsigned char {
   kHexDigitChar = 8,
   kBlankChar = 16,    // blank or tab
   kLineEndChar = 32,  // CR or LF
-  kStringStop = 64    // ends the scan of a string literal: quote, CR, LF
+  kStringStop = 64,   // ends the scan of a string literal: quote, CR, LF
+  kSuffixChar = 128   // may be an identifier's type-declaration character: $ % @ & ! #
 };
 inline constexpr std::array<unsigned char, 256> kCharClasses = [] {
   std::array<unsigned char, 256> t{};
@@ -38,18 +39,19 @@ inline constexpr std::array<unsigned char, 256> kCharClasses = [] {
         (letter ? kIdentStartChar : 0) | (letter || digit || c == '_' ? kIdentChar : 0) | (digit ? kDigitChar : 0) |
         (digit || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ? kHexDigitChar : 0) |
         (c == ' ' || c == '\t' ? kBlankChar : 0) | (c == '\r' || c == '\n' ? kLineEndChar : 0) |
-        (c == '"' || c == '\r' || c == '\n' ? kStringStop : 0));
+        (c == '"' || c == '\r' || c == '\n' ? kStringStop : 0) |
+        (c == '$' || c == '%' || c == '@' || c == '&' || c == '!' || c == '#' ? kSuffixChar : 0));
   }
   return t;
 }();
-inline bool CharIs(char c, CharClass k) { return (kCharClasses[static_cast<unsigned char>(c)] & k) != 0; }
+constexpr bool CharIs(char c, CharClass k) { return (kCharClasses[static_cast<unsigned char>(c)] & k) != 0; }
 
-inline bool IsIdentStart(char c) { return CharIs(c, kIdentStartChar); }
-inline bool IsIdentChar(char c) { return CharIs(c, kIdentChar); }
-inline bool IsDigit(char c) { return CharIs(c, kDigitChar); }
-inline bool IsHexDigit(char c) { return CharIs(c, kHexDigitChar); }
-inline bool IsBlank(char c) { return CharIs(c, kBlankChar); }
-inline bool IsLineEnd(char c) { return CharIs(c, kLineEndChar); }
+constexpr bool IsIdentStart(char c) { return CharIs(c, kIdentStartChar); }
+constexpr bool IsIdentChar(char c) { return CharIs(c, kIdentChar); }
+constexpr bool IsDigit(char c) { return CharIs(c, kDigitChar); }
+constexpr bool IsHexDigit(char c) { return CharIs(c, kHexDigitChar); }
+constexpr bool IsBlank(char c) { return CharIs(c, kBlankChar); }
+constexpr bool IsLineEnd(char c) { return CharIs(c, kLineEndChar); }
 
 // ---------------------------------------------------------------------------------------------
 // Words. Every word the checker gives a meaning has a number, found once per identifier by
@@ -222,10 +224,14 @@ bool IsLibraryName(std::string_view w);
 
 enum class TK : unsigned char { Ident, Number, String, Date, Op, Colon, Eol };
 
+// An operator token's code: its character, or one of these for the operators of two.
+constexpr char kLessEqual = 'L', kGreaterEqual = 'G', kNotEqual = 'N', kNamedArgument = 'A';
+
 struct Token {
   TK Kind;
   char Suffix;  // type-declaration character of an identifier ($ % & ! # @), or 0
   KW Word;      // an identifier's word number (KW::None for other names and other tokens)
+  char Op;      // an operator's code (0 for other tokens)
   int Line;
   std::string_view Text;  // identifier without its suffix; operator text; literal text
 };

@@ -175,9 +175,9 @@ class Parser {
   // ---- helpers ------------------------------------------------------------------------------
   // Only identifiers have a word number.
   static bool Kw(const Token& t, KW Word) { return t.Word == Word; }
-  static bool IsOp(const Token& t, std::string_view Op) { return t.Kind == TK::Op && t.Text == Op; }
+  static bool IsOp(const Token& t, char Op) { return t.Op == Op; }
   bool KwAt(size_t i, size_t e, KW Word) const { return i < e && Kw(Tk_[i], Word); }
-  bool OpAt(size_t i, size_t e, std::string_view Op) const { return i < e && IsOp(Tk_[i], Op); }
+  bool OpAt(size_t i, size_t e, char Op) const { return i < e && IsOp(Tk_[i], Op); }
 
   void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
   static std::string Q(std::string_view s) { return "'" + std::string(s) + "'"; }
@@ -186,9 +186,9 @@ class Parser {
   size_t SkipParens(size_t i, size_t e) const {
     int depth = 0;
     for (; i < e; ++i) {
-      if (IsOp(Tk_[i], "("))
+      if (IsOp(Tk_[i], '('))
         ++depth;
-      else if (IsOp(Tk_[i], ")") && --depth == 0)
+      else if (IsOp(Tk_[i], ')') && --depth == 0)
         return i + 1;
     }
     return e;
@@ -199,9 +199,9 @@ class Parser {
     int depth = 0;
     for (; i < e; ++i) {
       const Token& t = Tk_[i];
-      if (IsOp(t, "("))
+      if (IsOp(t, '('))
         ++depth;
-      else if (IsOp(t, ")"))
+      else if (IsOp(t, ')'))
         --depth;
       else if (depth == 0 && Is(t))
         return i;
@@ -212,7 +212,7 @@ class Parser {
   size_t FindTop(size_t i, size_t e, KW Word) const {
     return FindTopWhere(i, e, [Word](const Token& t) { return Kw(t, Word); });
   }
-  size_t FindTopOp(size_t i, size_t e, std::string_view Op) const {
+  size_t FindTopOp(size_t i, size_t e, char Op) const {
     return FindTopWhere(i, e, [Op](const Token& t) { return IsOp(t, Op); });
   }
 
@@ -249,10 +249,9 @@ class Parser {
   // ---- lines and statements -----------------------------------------------------------------
   void ParseLine(size_t b, size_t e) {
     Line_ = Tk_[b].Line;
-    CheckParentheses(b, e);
-    CheckDanglingOperators(b, e);
+    ScanLine(b, e);
     if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], KW::End) &&
-        !IsOp(Tk_[b], "#")) {
+        !IsOp(Tk_[b], '#')) {
       CheckAsTypes(b, e);
       if (Stack_.back().Kind == BK::Enum && Tk_[b].Kind == TK::Ident) {
         EnumMembers_.insert(Tk_[b].Text);
@@ -282,37 +281,56 @@ class Parser {
       Report(t.Line, "label " + Q(t.Text) + " defined twice (first on line " + std::to_string(it->second) + ")");
   }
 
-  // A binary operator needs a right operand: not the end of a statement, ")" or ",".
-  void CheckDanglingOperators(size_t b, size_t e) {
-    static constexpr std::string_view kOps[] = {"+", "-", "*", "/", "\\", "&", "=", "<", ">", "<=", ">=", "<>", "^"};
-    for (size_t i = b; i < e; ++i) {
-      const Token& t = Tk_[i];
-      bool op = false;
-      // The operators are of one or two characters.
-      if (t.Kind == TK::Op && t.Text.size() <= 2) {
-        for (std::string_view o : kOps) op = op || t.Text == o;
-      } else if (t.Kind == TK::Ident && t.Suffix == 0) {
-        op = HasClass(t.Word, kBinaryOperator);
-      }
-      if (!op) continue;
-      const bool end = i + 1 >= e || Tk_[i + 1].Kind == TK::Colon || IsOp(Tk_[i + 1], ")") || IsOp(Tk_[i + 1], ",") ||
-                       Kw(Tk_[i + 1], KW::Then) || Kw(Tk_[i + 1], KW::Else);
-      if (end) {
-        Report(t.Line, "operator " + Q(t.Text) + " without a right operand");
-        return;
-      }
+  static bool IsBinaryOperator(const Token& t) {
+    switch (t.Op) {
+      case '+':
+      case '-':
+      case '*':
+      case '/':
+      case '\\':
+      case '&':
+      case '=':
+      case '<':
+      case '>':
+      case '^':
+      case kLessEqual:
+      case kGreaterEqual:
+      case kNotEqual:
+        return true;
+      default:
+        return t.Kind == TK::Ident && t.Suffix == 0 && HasClass(t.Word, kBinaryOperator);
     }
   }
 
-  void CheckParentheses(size_t b, size_t e) {
+  // One pass over the tokens of a line: the parentheses must balance, a binary operator needs a
+  // right operand (not the end of a statement, ")" or ","), and whether the line holds a "."
+  // or a ":" at all, so that the statements need not be searched for them.
+  void ScanLine(size_t b, size_t e) {
     int depth = 0;
+    bool unbalanced = false;
+    size_t dangling = e;
+    LineHasDot_ = LineHasColon_ = false;
     for (size_t i = b; i < e; ++i) {
-      if (IsOp(Tk_[i], "("))
-        ++depth;
-      else if (IsOp(Tk_[i], ")") && --depth < 0)
-        break;
+      const Token& t = Tk_[i];
+      if (t.Kind == TK::Colon) {
+        LineHasColon_ = true;
+        continue;
+      }
+      if (t.Op == '.') LineHasDot_ = true;
+      if (!unbalanced) {
+        if (t.Op == '(')
+          ++depth;
+        else if (t.Op == ')' && --depth < 0)
+          unbalanced = true;
+      }
+      if (dangling == e && IsBinaryOperator(t)) {
+        const bool end = i + 1 >= e || Tk_[i + 1].Kind == TK::Colon || IsOp(Tk_[i + 1], ')') || IsOp(Tk_[i + 1], ',') ||
+                         Kw(Tk_[i + 1], KW::Then) || Kw(Tk_[i + 1], KW::Else);
+        if (end) dangling = i;
+      }
     }
-    if (depth != 0) Report(Tk_[b].Line, "unbalanced parentheses");
+    if (unbalanced || depth != 0) Report(Tk_[b].Line, "unbalanced parentheses");
+    if (dangling < e) Report(Tk_[dangling].Line, "operator " + Q(Tk_[dangling].Text) + " without a right operand");
   }
 
   // Statements separated by ":"; inside a single-line If also by Else.
@@ -330,7 +348,7 @@ class Parser {
         ParseIf(b, e, SingleIf);
         return;
       }
-      size_t m = b;
+      size_t m = SingleIf || LineHasColon_ ? b : e;
       while (m < e && Tk_[m].Kind != TK::Colon &&
              !(SingleIf && m > b && (Kw(Tk_[m], KW::Else) || Kw(Tk_[m], KW::ElseIf))))
         ++m;
@@ -373,7 +391,7 @@ class Parser {
     const Token& t = Tk_[b];
     const int line = t.Line;
     CheckWithMembers(b, e);
-    if (IsOp(t, "#")) {
+    if (IsOp(t, '#')) {
       Directive(b, e);
       return;
     }
@@ -382,7 +400,7 @@ class Parser {
       Report(line, "statement between 'Select Case' and its first 'Case'");
       Stack_.back().SawCase = true;
     }
-    if (IsOp(t, ".")) {
+    if (IsOp(t, '.')) {
       Executable(line, ".");
       if (AssignTarget(b, e, "assigned") >= e) CheckCallParentheses(b, e);
       ReadNames(b, e);
@@ -491,7 +509,7 @@ class Parser {
       return;
     }
     if ((t.Text.size() == 6 || t.Text.size() == 7) && pf::NoCase::StartsWith(t.Text, "def") && b + 1 < e &&
-        Tk_[b + 1].Kind == TK::Ident && !OpAt(b + 1, e, "=")) {
+        Tk_[b + 1].Kind == TK::Ident && !OpAt(b + 1, e, '=')) {
       ModuleDeclaration(line, "Def");  // DefInt A-Z and its kind
       return;
     }
@@ -508,8 +526,8 @@ class Parser {
       size_t n = b + 1;
       if (KwAt(n, e, KW::Preserve)) ++n;
       for (; n < e;) {
-        const size_t next = FindTopOp(n, e, ",");
-        if (Tk_[n].Kind == TK::Ident && OpAt(n + 1, e, "(")) {
+        const size_t next = FindTopOp(n, e, ',');
+        if (Tk_[n].Kind == TK::Ident && OpAt(n + 1, e, '(')) {
           Use(Tk_[n], "ReDim'd");
           ReadNames(n + 1, next);
         } else {
@@ -612,11 +630,11 @@ class Parser {
         return;
       }
       Declare(Tk_[i], IsPublic, IsConst);
-      const size_t next = FindTopOp(i + 1, e, ",");
+      const size_t next = FindTopOp(i + 1, e, ',');
       if (IsClass_ && IsPublic && !ProcActive_) {
-        const bool array = OpAt(i + 1, e, "(");
+        const bool array = OpAt(i + 1, e, '(');
         const size_t as = FindTop(i + 1, next, KW::As);
-        const bool fixed = as + 2 < next && KwAt(as + 1, next, KW::String) && OpAt(as + 2, next, "*");
+        const bool fixed = as + 2 < next && KwAt(as + 1, next, KW::String) && OpAt(as + 2, next, '*');
         if (IsConst || array || fixed)
           Report(Tk_[i].Line, std::string("public ") +
                                   (IsConst ? "constant "
@@ -624,9 +642,9 @@ class Parser {
                                            : "fixed-length string ") +
                                   Q(Tk_[i].Text) + " in a class module");
       }
-      const size_t eq = FindTopOp(i + 1, next, "=");
+      const size_t eq = FindTopOp(i + 1, next, '=');
       if (IsConst && eq >= next) Report(Tk_[i].Line, "constant " + Q(Tk_[i].Text) + " without a value");
-      if (OpAt(i + 1, next, "(")) ReadNames(i + 2, SkipParens(i + 1, next));
+      if (OpAt(i + 1, next, '(')) ReadNames(i + 2, SkipParens(i + 1, next));
       if (eq < next) ReadNames(eq + 1, next);
       i = next;
       if (i < e) ++i;
@@ -734,7 +752,7 @@ class Parser {
       Outline_->push_back({line, 0, Scope, kKinds[static_cast<int>(kind)], std::string(name.Text), {}});
       outline = &Outline_->back();
     }
-    if (OpAt(n + 1, e, "(")) {
+    if (OpAt(n + 1, e, '(')) {
       const size_t close = SkipParens(n + 1, e) - 1;
       bool sawOptional = false, sawParamArray = false;
       for (size_t p = n + 2; p < close;) {
@@ -763,11 +781,11 @@ class Parser {
         } else {
           Report(line, "parameter without a name");
         }
-        const size_t end = FindTopOp(p, close, ",");
-        if (const size_t eq = FindTopOp(p, end, "="); eq < end) ReadNames(eq + 1, end);
+        const size_t end = FindTopOp(p, close, ',');
+        if (const size_t eq = FindTopOp(p, end, '='); eq < end) ReadNames(eq + 1, end);
         sawOptional = sawOptional || optional;
         sawParamArray = sawParamArray || paramArray;
-        p = FindTopOp(p, close, ",");
+        p = FindTopOp(p, close, ',');
         if (p < close) ++p;
       }
     }
@@ -781,12 +799,12 @@ class Parser {
   // Foo(a, b) and obj.Method(a, b) do not compile; Foo (a), b and Call Foo(a, b) do.
   void CheckCallParentheses(size_t b, size_t e) {
     size_t i = b;
-    if (IsOp(Tk_[i], ".")) ++i;
-    while (i + 2 < e && Tk_[i].Kind == TK::Ident && (IsOp(Tk_[i + 1], ".") || IsOp(Tk_[i + 1], "!"))) i += 2;
-    if (i + 1 >= e || Tk_[i].Kind != TK::Ident || !IsOp(Tk_[i + 1], "(")) return;
+    if (IsOp(Tk_[i], '.')) ++i;
+    while (i + 2 < e && Tk_[i].Kind == TK::Ident && (IsOp(Tk_[i + 1], '.') || IsOp(Tk_[i + 1], '!'))) i += 2;
+    if (i + 1 >= e || Tk_[i].Kind != TK::Ident || !IsOp(Tk_[i + 1], '(')) return;
     if (Kw(Tk_[i], KW::Line) || Kw(Tk_[i], KW::PSet) || Kw(Tk_[i], KW::Circle) || Kw(Tk_[i], KW::Scale)) return;
     const size_t close = SkipParens(i + 1, e);
-    if (close != e || FindTopOp(i + 2, close - 1, ",") >= close - 1) return;
+    if (close != e || FindTopOp(i + 2, close - 1, ',') >= close - 1) return;
     Report(Tk_[i].Line, "call of " + Q(Tk_[i].Text) + " with its arguments in parentheses needs 'Call'");
   }
 
@@ -905,7 +923,7 @@ class Parser {
       Report(line, "'For' without a loop variable");
     } else {
       blk.LoopVar = Tk_[v].Text;
-      if (each ? FindTop(v + 1, e, KW::In) >= e : (!OpAt(v + 1, e, "=") || FindTop(v + 1, e, KW::To) >= e))
+      if (each ? FindTop(v + 1, e, KW::In) >= e : (!OpAt(v + 1, e, '=') || FindTop(v + 1, e, KW::To) >= e))
         Report(line, each ? "'For Each' without 'In'" : "'For' without '=' and 'To'");
       Use(Tk_[v], "used as loop variable");
       ReadNames(v + 1, e);
@@ -927,7 +945,7 @@ class Parser {
         Report(line, "'Next " + std::string(var.Text) + "' closes 'For " + std::string(loop->LoopVar) + "' from line " +
                          std::to_string(loop->Line));
       Close(BK::For, line, "Next");
-      v = FindTopOp(v, e, ",");
+      v = FindTopOp(v, e, ',');
       if (v < e) ++v;
     }
   }
@@ -1038,7 +1056,7 @@ class Parser {
     }
     ReadNames(n, go);
     for (size_t l = go + 1; l < e; ++l)
-      if (!IsOp(Tk_[l], ",")) Jump(Tk_[l]);
+      if (!IsOp(Tk_[l], ',')) Jump(Tk_[l]);
   }
 
   void Directive(size_t b, size_t e) {
@@ -1072,8 +1090,8 @@ class Parser {
     const Token& t = Tk_[b];
     if (t.Kind != TK::Ident) return e;
     size_t n = b + 1;
-    if (OpAt(n, e, "(")) n = SkipParens(n, e);
-    if (!OpAt(n, e, "=")) return e;
+    if (OpAt(n, e, '(')) n = SkipParens(n, e);
+    if (!OpAt(n, e, '=')) return e;
     Use(t, What);
     return b;
   }
@@ -1087,12 +1105,12 @@ class Parser {
       if (t.Kind != TK::Ident || i == Skip) continue;
       if (i > 0) {
         const Token& p = Tk_[i - 1];
-        if (IsOp(p, ".") || IsOp(p, "!")) continue;
+        if (IsOp(p, '.') || IsOp(p, '!')) continue;
         if (Kw(p, KW::As) || Kw(p, KW::New) || Kw(p, KW::Is) || Kw(p, KW::GoTo) || Kw(p, KW::GoSub) ||
             Kw(p, KW::Resume) || Kw(p, KW::RaiseEvent))
           continue;
       }
-      if (OpAt(i + 1, e, ":=") || HasClass(t.Word, kReserved) || IsLibraryName(t.Text)) continue;
+      if (OpAt(i + 1, e, kNamedArgument) || HasClass(t.Word, kReserved) || IsLibraryName(t.Text)) continue;
       if (ProcActive_)
         Uses_.push_back({t.Text, t.Line, "used"});
       else
@@ -1113,13 +1131,13 @@ class Parser {
 
   // A "." that starts a member reference (not after an object) needs an enclosing With.
   void CheckWithMembers(size_t b, size_t e) {
-    if (WithDepth_ > 0) return;
+    if (WithDepth_ > 0 || !LineHasDot_) return;
     for (size_t i = b; i < e; ++i) {
-      if (!IsOp(Tk_[i], ".")) continue;
+      if (!IsOp(Tk_[i], '.')) continue;
       bool leading = i == b;
       if (!leading) {
         const Token& p = Tk_[i - 1];
-        leading = (p.Kind == TK::Op && p.Text != ")" && p.Text != "]") || p.Kind == TK::Colon ||
+        leading = (p.Kind == TK::Op && p.Op != ')' && p.Op != ']') || p.Kind == TK::Colon ||
                   (p.Kind == TK::Ident && HasClass(p.Word, kOperatorWord));
       }
       if (leading) {
@@ -1191,6 +1209,8 @@ class Parser {
 
   std::vector<VBProcedure>* Outline_ = nullptr;  // procedures read, when asked for
   int Line_ = 0;                                 // line of the statement being read
+  bool LineHasDot_ = false;                      // the line being read holds a "."
+  bool LineHasColon_ = false;                    // the line being read holds a ":"
   bool ProcActive_ = false;
   BK ProcKind_ = BK::Sub;
   std::string_view ProcName_;
