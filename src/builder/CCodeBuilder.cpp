@@ -245,15 +245,12 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   if (Flag(code, "Rmndr")) MethColl.AddCodeFragment(Str(code, "RmndrText"), reminderAt);
 
   const std::string preface = Blocks.GetBlock("Preface", &RefValues);
-  std::string source = MethColl.GetSource();
-  std::string whole;
-  whole.reserve(preface.size() + publicList.size() + source.size() + 2 * kCrLf.size());
-  whole += preface;
+  std::string whole = preface;
   whole += kCrLf;
   whole += publicList;
+  publicList = std::string();
   whole += kCrLf;
-  whole += source;
-  source = std::string();
+  MethColl.AppendSource(whole);
   MethColl = CMethColl();
   b.ClassCode = MMethUtils::uFormatCode(whole);
 }

@@ -132,19 +132,23 @@ void CMethColl::AddMethod(CMethod AMeth) {
 }
 
 std::string CMethColl::GetSource() const {
-  return ErrGuard("CMethColl.GetSource", [&] {
-    std::string out;
-    if (methods_.empty()) return out;
-    size_t size = Decl.size() + 2;
+  std::string out;
+  AppendSource(out);
+  return out;
+}
+
+void CMethColl::AppendSource(std::string& Out) const {
+  ErrGuard("CMethColl.GetSource", [&] {
+    if (methods_.empty()) return;
+    size_t size = Out.size() + Decl.size() + 2;
     for (const CMethod& m : methods_) size += m.Source.size() + 2;
-    out.reserve(size);
-    out += Decl;
-    out += kCrLf;
+    Out.reserve(size);
+    Out += Decl;
+    Out += kCrLf;
     for (size_t i = 0; i < methods_.size(); ++i) {
-      if (i > 0) out += kCrLf;
-      out += methods_[i].Source;
+      if (i > 0) Out += kCrLf;
+      Out += methods_[i].Source;
     }
-    return out;
   });
 }
 

@@ -41,6 +41,8 @@ class CMethColl {
 
   // Decl, CR LF and the sources joined with CR LF; empty when there is no method.
   std::string GetSource() const;
+  // GetSource appended to Out.
+  void AppendSource(std::string& Out) const;
 
   // The parameter definitions of all methods not marked SkipParamDefs, without empty lines
   // except one before every "Public Const SP_" line but the first.

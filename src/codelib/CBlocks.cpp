@@ -97,7 +97,11 @@ std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Con
     const size_t comma = BlockNames.find(',', start);
     const std::string_view name =
         BlockNames.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-    if (!name.empty()) result += GetBlock(std::string(name), RefValues);
+    // A literal block goes in as it is, without a copy of its own.
+    if (const std::string* literal = LiteralBlock(name))
+      result += *literal;
+    else if (!name.empty())
+      result += GetBlock(std::string(name), RefValues);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -134,6 +138,13 @@ void Append(std::vector<CBlocks::Piece>& pieces, std::string_view text, bool lit
 
 }  // namespace
 
+const std::string* CBlocks::LiteralBlock(std::string_view BlockName) const {
+  const std::string name = NoCase::Lower(TrimBlanks(BlockName));
+  if (!literal_.contains(name)) return nullptr;
+  const auto it = blocks_.find(name);
+  return it == blocks_.end() ? nullptr : &it->second;
+}
+
 std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* RefValues) {
   return ErrGuard(
       "CBlocks.GetBlock(BlockName,RefValues)",
@@ -145,7 +156,7 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
           Faultnet31::Check(false, ERR_NOT_FOUND, "Block not found: %1", BlockName);
           return {};
         }
-        if (literal_.contains(name)) return it->second;
+        if (const std::string* literal = LiteralBlock(name)) return *literal;
         std::string text = conditions_.empty() ? it->second : ProcessBlockConditions(it->second);
         if (!RefValues) return text;
         // Values and blocks brought in by a pass may hold references of their own, so

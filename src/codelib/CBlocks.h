@@ -74,6 +74,8 @@ class CBlocks {
 
  private:
   void SetConditions(std::string_view conditions);
+  // The text of the block named BlockName when it was added as Literal, else nullptr.
+  const std::string* LiteralBlock(std::string_view BlockName) const;
   // One pass over the library pieces of `in` into `out`. Returns false, with `out`
   // incomplete, as soon as the text grows beyond `limit`.
   bool ResolvePass(std::vector<Piece>& in, const CRefValues& refValues, size_t limit, std::vector<Piece>& out) const;
