@@ -1,6 +1,6 @@
-// The main window: the tree and its pages, moving between pages, what a page change copies
-// and in which order, the buttons, the caption, help, exit and start-up; around it a profile
-// that cannot be read, no display, the error report window, and windows that follow it.
+// The main window: the tree and its pages, moving between pages, the buttons, help, exit
+// and start-up; around it a profile that cannot be read, no display and the error report
+// window.
 
 #include <gmock/gmock.h>
 
@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -48,39 +47,24 @@ using namespace pf;
 using namespace pf::wizard;
 using namespace wizardtest;
 using ::testing::AnyOf;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-// The probe pages' log and switch outlive each test's body, because the exit at tear-down
-// still stores the current page.
+// The failing page's switch outlives each test's body, because the exit at tear-down still
+// stores the current page.
 class NavigationTest : public WizardTest {
  protected:
-  std::vector<std::string> log;
   bool failLoad = false;
 };
 
-// A page that writes down what the main window asks of it, and can be made to fail.
-class ProbePage : public CChildForm {
+// A page whose loading fails while failLoad is set.
+class FailingPage : public CChildForm {
  public:
-  ProbePage(QWidget* parent, std::vector<std::string>& log, bool& failLoad)
-      : CChildForm(parent), log_(log), failLoad_(failLoad) {}
+  FailingPage(QWidget* parent, bool& failLoad) : CChildForm(parent), failLoad_(failLoad) {}
   void CopyControls(int dir) override {
-    if (dir == CD_TO_PROFILE) {
-      log_.push_back(Name() + ".store");
-      // Validate clears MethFirstCap when MethConvToWCap is set: the next page sees
-      // the forced value only if Validate ran between the two copies.
-      MStartExit::Settings()->xStoredProc->Attr("MethConvToWCap", Variant("True"));
-      MStartExit::Settings()->xStoredProc->Attr("MethFirstCap", Variant("True"));
-      return;
-    }
-    log_.push_back(Name() + ".load:" + MStartExit::Settings()->xStoredProc->strAttr("MethFirstCap"));
-    if (failLoad_) throw AppError(ERR_GENERAL, "ProbePage", "the page cannot load");
+    if (dir != CD_TO_PROFILE && failLoad_) throw AppError(ERR_GENERAL, "FailingPage", "the page cannot load");
   }
-  void EnableControls() override { log_.push_back(Name() + ".enable"); }
-  std::string HelpAnchor() const override { return "Probe"; }
 
  private:
-  std::vector<std::string>& log_;
   bool& failLoad_;
 };
 
@@ -147,28 +131,8 @@ TEST_F(NavigationTest, NextAndPreviousWalkEveryNodeWithTheButtonRules) {
   EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(NavigationTest, PageChangeStoresValidatesLoadsThenEnables) {
-  for (const char* tag : {"frmChildMethNames", "frmChildMethPrmNames"})
-    OverrideChildForm(tag, [&](QWidget* p) { return new ProbePage(p, log, failLoad); });
-  Start();
-  Main().SelectNodeByTag("frmChildMethNames");
-  log.clear();
-  Click("btnNext");
-  EXPECT_THAT(log, ElementsAre("frmChildMethNames.store", "frmChildMethPrmNames.load:False",
-                               "frmChildMethPrmNames.enable"));
-  EXPECT_EQ(Current(), "frmChildMethPrmNames");
-
-  // Clicking the node already selected stores the page and loads it again.
-  log.clear();
-  QTreeWidget* tree = Main().Tree();
-  const QRect r = tree->visualItemRect(tree->currentItem());
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, r.center());
-  EXPECT_THAT(log, ElementsAre("frmChildMethPrmNames.store", "frmChildMethPrmNames.load:False",
-                               "frmChildMethPrmNames.enable"));
-}
-
 TEST_F(NavigationTest, PageThatFailsToLoadStopsTheChangeOnTheOldPage) {
-  OverrideChildForm("frmChildMethPrmNames", [&](QWidget* p) { return new ProbePage(p, log, failLoad); });
+  OverrideChildForm("frmChildMethPrmNames", [&](QWidget* p) { return new FailingPage(p, failLoad); });
   Start();
   Main().SelectNodeByTag("frmChildMethNames");
   failLoad = true;
@@ -187,92 +151,6 @@ TEST_F(NavigationTest, PageThatFailsToLoadStopsTheChangeOnTheOldPage) {
   const AppError e = pftest::Raised([&] { Main().GetChildForm("frmMissing"); });
   EXPECT_EQ(e.Number, ERR_USER_CHECK);
   EXPECT_EQ(pftest::FirstLine(e.Description), "Form for tag [frmMissing] not found.");
-}
-
-TEST_F(NavigationTest, RootCannotBeCollapsedOtherNodesCan) {
-  Start();
-  QTreeWidget* tree = Main().Tree();
-  QTreeWidgetItem* root = tree->topLevelItem(0);
-  tree->collapseItem(root);
-  EXPECT_TRUE(root->isExpanded());
-  QTreeWidgetItem* storedProcs = root->child(3);
-  ASSERT_EQ(storedProcs->text(0), "Stored Procedures");
-  EXPECT_FALSE(storedProcs->isExpanded());  // only the root is expanded at start
-  tree->expandItem(storedProcs);
-  tree->collapseItem(storedProcs);
-  EXPECT_FALSE(storedProcs->isExpanded());
-  // Children are visited whether or not their parent is expanded.
-  Main().SelectNodeByTag("frmChildMeth");
-  Click("btnNext");
-  EXPECT_EQ(Current(), "frmChildMethPackages");
-}
-
-TEST_F(NavigationTest, CaptionIsTheProfileNameUpToItsFirstFullStop) {
-  Start();
-  for (const auto& [profile, caption] : std::vector<std::pair<std::string, std::string>>{
-           {"/home/u/My.Profile.PFG", "My - Procforge"},
-           {"C:\\Profiles\\Orders.PFG", "Orders - Procforge"},
-           {"plain", "plain - Procforge"}}) {
-    Settings().ProfileFileName(profile);
-    Main().UpdateCaption();
-    EXPECT_EQ(Main().windowTitle().toStdString(), caption) << profile;
-  }
-  // It starts at 10300 x 6900 twips (96 dots per inch here), the pages fitted to it, and
-  // may grow, not shrink.
-  EXPECT_EQ(Main().size(), QSize(687, 460));
-  EXPECT_EQ(Main().minimumSize(), Main().size());
-  EXPECT_EQ(Main().size(), Main().size().expandedTo(Main().minimumSizeHint()));
-  EXPECT_GT(Main().maximumSize().width(), 687);
-  // Every node's text is whole at that size, with every group open and the vertical
-  // scroll bar that needs: nothing to scroll sideways to.
-  QTreeWidget* tree = Main().Tree();
-  Main().show();
-  tree->expandAll();
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(tree->verticalScrollBar()->isVisible());
-  EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
-}
-
-TEST_F(NavigationTest, ExitAskedNoStaysAskedYesSavesTheProfile) {
-  Start();
-  const std::string profile = dir.file("Exit.PFG");
-  Settings().ProfileFileName(profile);
-  Main().SelectNodeByTag("frmChildBuildCode");
-  auto* chk = Main().CurrentForm()->findChild<QWidget*>("chkShowCodeInViewer");
-  ASSERT_NE(chk, nullptr);
-  const bool before = Settings().xCode->boolAttr("ShowCodeInViewer");
-  QTest::mouseClick(chk, Qt::LeftButton, {}, QPoint(5, chk->height() / 2));
-
-  Answer(false);
-  Click("btnExit");
-  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
-  EXPECT_FALSE(std::filesystem::exists(profile));
-
-  Answer(true);
-  Click("btnExit");
-  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
-  EXPECT_EQ(MStartExit::Settings(), nullptr);
-  ASSERT_EQ(script->Messages.size(), 2u);
-  EXPECT_EQ(script->Messages[0].Msg, "Are you sure you want to exit Procforge?");
-  EXPECT_EQ(script->Messages[0].Title, "Procforge");
-  // The page's last change reached the saved profile.
-  CSettings reread;
-  reread.ProfileFileName(profile);
-  ASSERT_TRUE(reread.ProfileLoad());
-  EXPECT_EQ(reread.xCode->boolAttr("ShowCodeInViewer"), !before);
-  EXPECT_FALSE(MStartExit::ExitApplication());  // a second exit does nothing
-}
-
-TEST_F(NavigationTest, ClosingTheWindowExitsOnlyOnceRunning) {
-  // During start-up nothing is saved and nothing is copied.
-  MGlobals::AppState = MGlobals::AS_STARTING;
-  EXPECT_FALSE(MStartExit::ExitApplication());
-  Start();
-  const std::string profile = dir.file("Close.PFG");
-  Settings().ProfileFileName(profile);
-  Main().close();
-  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
-  EXPECT_TRUE(std::filesystem::exists(profile));
 }
 
 TEST_F(NavigationTest, FadeInGoesThroughItsLevelsThenClosesTheSplash) {
@@ -586,25 +464,6 @@ TEST_F(NavigationTest, ErrorReportWindowIsReadOnlyAndResizable) {
   EXPECT_NE(w->minimumSize(), w->maximumSize());
   w->close();
   script = &NextAnswers::Start();
-}
-
-TEST_F(NavigationTest, CompanionWindowsHideWhileTheMainWindowIsMinimised) {
-  Start();
-  Main().show();
-  QWidget viewer;
-  viewer.show();
-  Main().AddCompanionWindow(&viewer);
-  Main().SelectNodeByTag("frmChildSrvr");
-  Click("btnHelp");
-  ASSERT_NE(Main().HelpForm(), nullptr);
-  Main().setWindowState(Qt::WindowMinimized);
-  QCoreApplication::processEvents();
-  EXPECT_FALSE(viewer.isVisible());
-  EXPECT_FALSE(Main().HelpForm()->isVisible());
-  Main().setWindowState(Qt::WindowNoState);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(viewer.isVisible());
-  EXPECT_TRUE(Main().HelpForm()->isVisible());
 }
 
 }  // namespace

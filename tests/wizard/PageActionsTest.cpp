@@ -257,20 +257,4 @@ TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChanges
   EXPECT_EQ(Shown().back(), "Please enter a connection string.");
 }
 
-TEST_F(PageActionsTest, LinkFileFromTheOtherPlatformIsEditedAndWrittenInItsFormat) {
-  const std::string path = dir.file("orders.udl");
-  const std::string head = "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n";
-  const std::string bytes = TextFiles::Encode(head + pftest::SampleConnStrings()[2] + "\r\n", "UTF-16LE");
-  pftest::WriteAll(path, bytes);
-  AcceptDataLink();
-  ASSERT_TRUE(frmDataLink::EditFile(nullptr, path, nullptr));
-  EXPECT_EQ(pftest::ReadAll(path), bytes);
-
-  AcceptDataLink([](frmDataLink& dlg) { dlg.FieldEdit(Field::Port)->setText("5001"); });
-  ASSERT_TRUE(frmDataLink::EditFile(nullptr, path, nullptr));
-  std::string changed = pftest::SampleConnStrings()[2];
-  changed.replace(changed.find("5000"), 4, "5001");
-  EXPECT_EQ(pftest::ReadAll(path), TextFiles::Encode(head + changed + "\r\n", "UTF-16LE"));
-}
-
 }  // namespace

@@ -182,35 +182,6 @@ TEST_F(PagesTest, EnableRulesForEachServerType) {
               ::testing::MatchesRegex("Available when \".+\" is ticked on the Stored Procedures page\\."));
 }
 
-TEST_F(PagesTest, ClickingOrTypingInAControlOfARuleAppliesTheRulesAtOnce) {
-  struct Case {
-    const char* Page;
-    const char* Source;  // clicked (check box or option Index) or typed into
-    int Index;
-    const char* Target;
-  };
-  const Case cases[] = {
-      {"frmChildMethFilter", "chkUseFilterInc", -1, "txtMethFilterInc"},
-      {"frmChildErrHndl", "chkUseErrorLib", -1, "chkDisClsOnError"},
-      {"frmChildInclude", "chkIncReminder", -1, "chkRmdrAt"},
-      {"frmChildFuncConnSrc", "optConnectSrc", 2, "btnEditLink"},
-      {"frmChildInitConnDft", "txtConnDft", -1, "btnTest"},
-  };
-  Set("IniOptions", "ConnUseDft", "True");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Target);
-    CTablePage& page = Page(c.Page);
-    page.CopyControls(CD_TO_CONTROLS);
-    page.EnableControls();
-    QWidget* target = page.Control(c.Target);
-    const bool before = On(target);
-    if (auto* t = page.Text(c.Source)) t->setText(t->text().isEmpty() ? "x" : "");
-    else if (c.Index >= 0) page.SetOption(c.Source, before ? 0 : c.Index);
-    else page.Check(c.Source)->click();
-    EXPECT_NE(On(target), before);
-  }
-}
-
 // The controls a user works with: buttons, fields, lists (not the parts inside a combo
 // box or a list).
 bool Interactive(const QWidget* w) {

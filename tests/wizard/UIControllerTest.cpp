@@ -43,9 +43,6 @@ class UIControllerTest : public ::testing::Test {
   void Store() { ui.CopyDir(0); }
   std::string Key(const std::string& k) { return x.strAttr(k); }
   void Put(const std::string& k, const std::string& v) { x.Attr(k, Variant(v)); }
-  void CopyGroup(const std::string& key) {
-    for (QRadioButton* b : opt) ui.CopyControl(b, key);
-  }
   // W with the Tag words that group it.
   template <class W>
   static W* Tagged(W* w, const char* tag) {
@@ -121,31 +118,6 @@ TEST_F(UIControllerTest, TypedTextTheKeyRefusesIsReportedAndNotStored) {
   EXPECT_EQ(MKeyTypes::CheckKeyValue("Code", "ClassFile", "1st.cls").substr(0, 56),
             "\"Class file\" on the page Output Files [Code.ClassFile]: ");
   MKeyTypes::SetKeyNamer(nullptr);
-}
-
-TEST_F(UIControllerTest, OptionGroupStoresTheSetIndexAndLoadsOnlyAMatch) {
-  Put("Kind", "2");
-  CopyGroup("Kind");
-  EXPECT_EQ(Checked(), 2);
-  Put("Kind", "7");  // no such button: the group stays as it was
-  CopyGroup("Kind");
-  EXPECT_EQ(Checked(), 2);
-
-  Store();
-  opt[1]->setChecked(true);
-  CopyGroup("Kind");
-  EXPECT_EQ(Key("Kind"), "1");
-
-  // A group without a set button leaves the key alone.
-  QWidget other;
-  QRadioButton* free[2];
-  for (int i = 0; i < 2; ++i) {
-    free[i] = new QRadioButton(&other);
-    free[i]->setProperty("Index", i);
-    free[i]->setAutoExclusive(false);
-    ui.CopyControl(free[i], "Kind");
-  }
-  EXPECT_EQ(Key("Kind"), "1");
 }
 
 TEST_F(UIControllerTest, DropDownListStoresPositionEditableComboStoresText) {
