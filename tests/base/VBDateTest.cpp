@@ -47,10 +47,3 @@ TEST(VBDate, TextReadsBackToTheSameValue) {
   EXPECT_EQ(VBDate::ToText(DateTime{}), "12:00:00 AM");
   EXPECT_EQ(VBDate::ToText(DateTime{2026, 12, 6, 0, 0, 0}), "12/6/2026");
 }
-
-TEST(VBDate, SerialNumbers) {
-  EXPECT_DOUBLE_EQ(VBDate::ToSerial(DateTime{2026, 12, 6, 12, 0, 0}), 46362.5);
-  EXPECT_EQ(VBDate::FromSerial(-1.25), (DateTime{1899, 12, 29, 6, 0, 0}));
-  EXPECT_DOUBLE_EQ(VBDate::ToSerial(DateTime{1899, 12, 29, 6, 0, 0}), -1.25);
-  EXPECT_EQ(VBDate::Weekday(DateTime{2026, 12, 6}), 1);
-}

@@ -40,26 +40,6 @@ std::string Outer() {
 
 }  // namespace
 
-TEST_F(Faultnet, NestedFramesGiveOneReportAndLeaveItInTheErrorObject) {
-  const std::string report = Outer();
-  EXPECT_EQ(F::ErrReport(), report);
-  EXPECT_EQ(F::Err().Source, "Faultnet.ErrorIn");
-  EXPECT_EQ(F::Err().Number, ERR_GENERAL);
-}
-
-TEST_F(Faultnet, MessageRangeErrorsPassThroughUntouched) {
-  const AppError e = pftest::Raised([&] {
-    ErrGuard("Outer.P", [] {
-      ErrGuard(
-          "Inner.P(X)", [] { F::Check(false, ERR_USER_CHECK, "Connection failed."); }, 1);
-    });
-  });
-  EXPECT_EQ(e.Number, ERR_USER_CHECK);
-  EXPECT_EQ(e.Source, "Faultnet.Check");
-  EXPECT_EQ(e.Description, "Connection failed.");
-  EXPECT_EQ(F::ErrReport(), "");
-}
-
 TEST_F(Faultnet, WithoutRaiseTheErrorStaysInTheErrorObject) {
   try {
     throw AppError(ERR_NOT_FOUND, "bwXMLBrowser", "Path x not found.");
@@ -251,24 +231,6 @@ TEST_F(Faultnet, TransControlObjectIsAbortedEvenForMessages) {
 }
 
 // --- Log sinks ---
-
-TEST_F(Faultnet, LogToFileBesideProgramOrAtPath) {
-  pftest::TempDir dir;
-  AppPaths::SetProgramFolder(dir.path().string());
-  EXPECT_FALSE(F::ErrLogToFile("Errors.txt"));  // nothing to log yet
-  Outer();
-  EXPECT_TRUE(F::ErrLogToFile("Errors.txt"));
-  EXPECT_TRUE(F::ErrLogToFile("Errors.txt"));
-  const std::string one = F::ErrReport() + "\r\n\r\n\r\n";
-  EXPECT_EQ(pftest::ReadAll(dir.file("Errors.txt")), one + one);
-  std::filesystem::create_directory(dir.path() / "logs");
-  const std::string windowsPath = dir.path().string() + "\\logs\\err.log";
-  EXPECT_TRUE(F::ErrLogToFile(dir.path().string() + "/logs/err.log"));
-  EXPECT_TRUE(F::ErrLogToFile(windowsPath));
-  EXPECT_EQ(pftest::ReadAll(dir.file("logs/err.log")), one + one);
-  EXPECT_FALSE(F::ErrLogToFile(dir.path().string() + "/missing/folder/err.log"));
-  AppPaths::SetProgramFolder("");
-}
 
 TEST_F(Faultnet, LogToDatabaseBuildsTheStatementAndReportsFailures) {
   EXPECT_EQ(F::DbLogStatement("spErrorLogInsert", "12", "it's"), "Exec spErrorLogInsert 12, 'it''s'");

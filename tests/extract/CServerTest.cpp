@@ -5,7 +5,6 @@
 #include "extract/pfgXMLUtils.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
-#include "support/PgServer.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
@@ -104,36 +103,7 @@ TEST_F(CServerTest, RecordsetXmlHasCrLfLinesAndRenamedRows) {
   EXPECT_EQ(server_.xmlGetRecordsetExt("", "Proc"), "");
 }
 
-TEST_F(CServerTest, ConnectionTestsNeverRaise) {
-  std::string msg = "kept";
-  EXPECT_TRUE(server_.CanConnect(msg));
-  EXPECT_EQ(msg, "kept");
-  EXPECT_FALSE(server_.TestConnection("Provider=Nobody.Home", msg));
-  EXPECT_NE(msg.find("Provider cannot be found"), std::string::npos);
-  EXPECT_FALSE(server_.TestConnection("", msg));
-  EXPECT_FALSE(msg.empty());
-
-  pftest::PgServer& pg = pftest::PgServer::Shared();
-  msg = "kept";
-  EXPECT_TRUE(server_.TestConnection(pg.OdbcString(), msg));
-  EXPECT_EQ(msg, "kept");
-  std::string wrong = pg.OdbcString();
-  wrong.replace(wrong.find(pftest::PgServer::kPassword), std::string(pftest::PgServer::kPassword).size(), "nope");
-  EXPECT_FALSE(server_.TestConnection(wrong, msg));
-  EXPECT_NE(msg.find("password authentication failed"), std::string::npos) << msg;
-  server_.ConnectionString(wrong);
-  EXPECT_FALSE(server_.CanConnect(msg));
-}
-
 using namespace pf::pfgXMLUtils;
-
-TEST(pfgXMLUtils, RenamesOnlyWholeElementNames) {
-  const std::string rows =
-      "<z:row a='1'/>\r\n<z:row>x</z:row>\r\n<z:row/>\r\n<z:rowset b='<z:row '/>\r\n<q v='z:row'/>";
-  EXPECT_EQ(xmlRenameElement(rows, "z:row", "Proc"),
-            "<Proc a='1'/>\r\n<Proc>x</Proc>\r\n<Proc/>\r\n<z:rowset b='<Proc '/>\r\n<q v='z:row'/>");
-  EXPECT_EQ(xmlRenameElement("", "z:row", "P"), "");
-}
 
 TEST(pfgXMLUtils, EscapesAndWritesElementsAndAttributes) {
   EXPECT_EQ(xmlEscape("a&b<c>d\"e'f &lt;"), "a&amp;b&lt;c&gt;d&quot;e&apos;f &amp;lt;");
@@ -148,14 +118,6 @@ TEST(pfgXMLUtils, WrapsDataInAnElement) {
   EXPECT_EQ(xmlWrapData("<r/>", "<Rows n='1'>", "</Rows>"), "<Rows n='1'><r/></Rows>");
   // A full opening tag without a closing tag derives the closing tag from the same text.
   EXPECT_EQ(xmlWrapData("", "<Rows n='1'>", ""), "<Rows n='1'></<Rows n='1'>>");
-}
-
-TEST(pfgXMLUtils, NormalisesLineEndsAndCutsRowText) {
-  EXPECT_EQ(NormalizeLineEnds("a\nb\r\nc\n\nd\r\n"), "a\r\nb\r\nc\r\n\r\nd\r\n");
-  EXPECT_EQ(RowText("x<rs:data>\r\n<z:row/>\r\n</rs:data>y"), "\r\n<z:row/>\r\n");
-  EXPECT_EQ(RowText("<rs:data></rs:data>"), "");
-  EXPECT_EQ(RowText("</rs:data><rs:data>"), "");
-  EXPECT_EQ(RowText("<rs:data/>"), "");
 }
 
 TEST(pfgXMLUtils, SavesAndExtractsRecordsetsAndPrefixesFailures) {

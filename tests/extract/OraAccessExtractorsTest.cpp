@@ -9,7 +9,6 @@
 #include "extract/CSrvrOraADO.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ExtractTestUtil.h"
-#include "platform/ado/Command.h"
 #include "support/Golden.h"
 
 namespace {
@@ -31,14 +30,6 @@ std::shared_ptr<ISrvrExtractor> SampleExtractor(const std::string& server) {
 }
 
 // ---------------------------------------------------------------- Oracle
-
-TEST_F(ExtractorTest, OracleSpellsThePackageAsDeclaredOnceItsSourceIsLoaded) {
-  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
-  EXPECT_NE(ProcRows(x->xmlGetSPList("ORDER_PKG")).find("ORDER_PKG.ADD_LINE|pkg=ORDER_PKG\n"), std::string::npos);
-  // Once the declaration is loaded, the package is spelled as written there.
-  x->xmlGetSPParameters("ORDER_PKG.GET_TOTAL");
-  EXPECT_NE(ProcRows(x->xmlGetSPList("ORDER_PKG")).find("ORDER_PKG.ADD_LINE|pkg=Order_Pkg\n"), std::string::npos);
-}
 
 // The procedure lists of the sample catalogues under several filters, against golden files
 // (the connection string shown as SNAPSHOT, one element a line):
@@ -72,42 +63,6 @@ TEST_F(ExtractorTest, ProcedureListsOfTheSamples) {
   }
 }
 
-// The parameter documents of the sample catalogues, one per line, against golden files:
-// names capitalised as the declaration writes them, record arguments and REF CURSORs,
-// lengths, scales and precisions where the dictionary has them, an overloaded procedure,
-// output parameters as input/output and numeric as double on SQL Server, binary and
-// numeric Access parameters, a form query asked for directly.
-TEST_F(ExtractorTest, ParameterDocumentsOfTheSamples) {
-  const std::pair<const char*, std::vector<const char*>> samples[] = {
-      {"mssql", {"usp_InvoiceCreate", "usp_GetNextOrderNumber", "usp_PurgeHistory"}},
-      {"oracle",
-       {"order_pkg.get_total", "ORDER_PKG.GET_ORDER", "ORDER_PKG.OPEN_ORDERS", "ORDER_PKG.SET_STATUS",
-        "CUSTOMER_API.REGISTER", "CUSTOMER_API.SET_PHOTO", "CUSTOMER_API.SET_NOTE", "ORDER_PKG.ADD_LINE",
-        "ORDER_REPORTS.DAILY_SALES", "ORDER_PKG.FIND_ORDER", "ADJUST_STOCK", "Is_Valid_Email", "PURGE_OLD_ORDERS"}},
-      {"access",
-       {"qryOrdersByDate", "qrySetProductImageHash", "qryProductMargin", "qryInvoiceTotals", "qryCustomerInvoices"}},
-      {"sybase", {"sp_next_key", "invoice_create"}},
-  };
-  for (const auto& [server, procs] : samples) {
-    const std::shared_ptr<ISrvrExtractor> x = SampleExtractor(server);
-    std::string docs;
-    for (const char* proc : procs) docs += x->xmlGetSPParameters(proc) + "\n";
-    pftest::ExpectGolden(std::string("extract/") + server + "-parameters.xml", docs);
-  }
-}
-
-TEST_F(ExtractorTest, OracleGetOrigCapFindsNamesOnlyBetweenBlanks) {
-  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
-  EXPECT_EQ(x->GetOrigCap("ORDER_PKG"), "ORDER_PKG");  // nothing loaded yet
-  x->xmlGetSPParameters("ORDER_PKG.ADD_LINE");
-  EXPECT_EQ(x->GetOrigCap("T_ORDER_REC"), "t_Order_Rec");  // "t_Order_Rec IS RECORD ("
-  EXPECT_EQ(x->GetOrigCap("OPEN_ORDERS"), "Open_Orders");  // "Open_Orders(p_Cursor"
-  EXPECT_EQ(x->GetOrigCap("P_NEW_STATUS"), "P_NEW_STATUS");  // ",p_New_Status"
-  EXPECT_EQ(x->GetOrigCap("Unknown_Name"), "Unknown_Name");
-  // The body is not searched: only the declaration is loaded.
-  EXPECT_EQ(x->GetOrigCap("ORDERS_SEQ"), "ORDERS_SEQ");
-}
-
 // Names with apostrophes cannot change the Oracle queries (unescaped, the second filter
 // would list every procedure), and a stand-alone procedure never reuses the source of a
 // package procedure of the same name.
@@ -119,21 +74,6 @@ TEST_F(ExtractorTest, OracleNamesWithApostrophesAndStandaloneProcedures) {
   pftest::ExpectGolden("extract/oracle-quoted.xml", docs);
   ExpectFailure([&] { x->xmlGetSPParameters("NO' OR 'A'='A"); },
                 {"COraOOServer.LoadPackageDecl(Package", "CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName"});
-}
-
-TEST_F(ExtractorTest, OracleFailuresNameTheOperation) {
-  auto x = Extractor<CSrvrOraADO>(Sample("oracle/Sales.sql"));
-  // A procedure without source text: the row read fails.
-  ExpectFailure([&] { x->xmlGetSPParameters("NO_SUCH_PROC"); },
-                {"CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName", "COraOOServer.LoadPackageDecl(Package",
-                 "NO_SUCH_PROC"});
-  ExpectFailure([&] { x->xmlGetSPParameters("NO_SUCH_PKG.PROC"); },
-                {"CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName", "NO_SUCH_PKG"});
-  // The source failure is not remembered as a loaded package.
-  ExpectFailure([&] { x->xmlGetSPParameters("NO_SUCH_PKG.PROC"); }, {"COraOOServer.LoadPackageDecl(Package"});
-  auto mssql = Extractor<CSrvrOraADO>(Sample("mssql/OrderEntry.sql"));
-  ExpectFailure([&] { mssql->xmlGetSPList("(Unpackaged)"); },
-                {"CSrvrOraADO.ISrvrExtractor_xmlGetSPList(Filter", "no such table: user_arguments"});
 }
 
 // ---------------------------------------------------------------- Access
@@ -202,19 +142,6 @@ TEST_F(ExtractorTest, SqlServerParameterListKeepsTheServersResultSet) {
 }
 
 // ---------------------------------------------------------------- Sybase
-
-TEST_F(ExtractorTest, SybaseParametersAreReadOnTheSharedCommand) {
-  std::shared_ptr<CServer> server;
-  auto x = Extractor<CSrvrSybase>(Sample("sybase/Orders.sql"), &server);
-  // A query, not the procedure list: after the list, the one read of all procedures answers.
-  server->ExecSQL("SELECT name FROM sysobjects");
-  auto shared = server->Command();
-  // The documents themselves are golden files (ParameterDocumentsOfTheSamples).
-  x->xmlGetSPParameters("sp_next_key");
-  EXPECT_EQ(server->Command(), shared);
-  EXPECT_EQ(shared->CommandText, "sp_next_key");
-  EXPECT_EQ(shared->CommandType, ado::adCmdStoredProc);
-}
 
 TEST_F(ExtractorTest, SybaseFailuresNameTheOperation) {
   std::shared_ptr<CServer> server;

@@ -24,8 +24,6 @@ const std::string E = "</font>";
 const std::string HR = "<HR WIDTH=\"100%\" Size=0 />";
 const std::string Q = "&quot;";
 
-std::string Kw(const std::string& w) { return K + w + E; }
-
 std::string OnePass(const std::string& src, bool delims = true) {
   std::string res = "left over";
   html::VBCodeToHTML(src, res, false, delims);
@@ -44,21 +42,6 @@ TEST(MCode2HTML, MarkupOfTypicalAndQuirkyLines) {
     EXPECT_EQ(OnePass(f[2], f[1] == "rules"), expected) << f[0];
     EXPECT_EQ(html::VBCodeToHTMLByPasses(f[2], f[1] == "rules"), expected) << f[0];
   }
-}
-
-TEST(MCode2HTML, StepFunctionsRewriteInPlace) {
-  std::string s = "<a href=\"x\">'&";
-  html::EscapeHTML(s);
-  EXPECT_EQ(s, "&lt;a href=" + Q + "x" + Q + "&gt;'&amp;");
-  s = K + "a" + E + G + "b" + C + "c";
-  html::RemoveAllTags(s);
-  EXPECT_EQ(s, "ab" + C + "c");
-  s = "To ToTo To";
-  html::ColorizeKwd(s, "To");
-  EXPECT_EQ(s, "To ToTo To");
-  s = "(To)";
-  html::ColorizeKwd(s, "To");
-  EXPECT_EQ(s, "(" + Kw("To") + ")");
 }
 
 // Texts made of the fragments that interact: keywords and their parts, quotes,

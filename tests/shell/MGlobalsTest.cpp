@@ -51,30 +51,6 @@ class Messages : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Messages, RoutinesUseTheirButtonsAndTitles) {
-  MGlobals::ShowMessage("Hello");
-  MGlobals::ShowError("");
-  ui->QueueAnswer(vbYes);
-  EXPECT_TRUE(MGlobals::Confirm("Sure?"));
-  ui->QueueAnswer(vbNo);
-  EXPECT_FALSE(MGlobals::AskYesNo("Overwrite?"));
-  ASSERT_EQ(ui->Messages.size(), 4u);
-  EXPECT_EQ(ui->Messages[0].Title, "");
-  EXPECT_EQ(ui->Messages[0].Buttons, vbOKOnly);
-  EXPECT_EQ(ui->Messages[1].Msg, "Unhandled application error.");
-  EXPECT_EQ(ui->Messages[1].Title, "Error");
-  EXPECT_EQ(ui->Messages[2].Buttons, vbYesNo);
-  EXPECT_EQ(ui->Messages[2].Title, "Confirm");
-  EXPECT_EQ(ui->Messages[3].Title, "Procforge");
-  EXPECT_EQ(ui->SplashCloses, 0);
-  EXPECT_THROW(MGlobals::AskYesNo("unexpected"), std::logic_error);
-
-  // While starting, a message closes the splash window first.
-  MGlobals::AppState = MGlobals::AS_STARTING;
-  MGlobals::ShowMessage("Starting");
-  EXPECT_EQ(ui->SplashCloses, 1);
-}
-
 TEST_F(Messages, HandleUIErrorByKindOfError) {
   int disconnects = 0;
   MGlobals::SetDisconnectServer([&] {
@@ -104,6 +80,11 @@ TEST_F(Messages, HandleUIErrorByKindOfError) {
             std::string::npos);
   EXPECT_EQ(disconnects, 4);
   EXPECT_EQ(ui->PointerResets, 4);
+
+  // While starting, a message closes the splash window first.
+  MGlobals::AppState = MGlobals::AS_STARTING;
+  MGlobals::ShowMessage("Starting");
+  EXPECT_EQ(ui->SplashCloses, 1);
 }
 
 TEST_F(Messages, SaveFileAndCheckFile) {
@@ -168,18 +149,6 @@ TEST(CProgress, DisplayTextCutsAfter45Characters) {
   for (int i = 0; i < 45; ++i) umlauts += "\xC3\xA4";
   EXPECT_EQ(CProgress::DisplayText(umlauts), " " + umlauts);
   EXPECT_EQ(CProgress::DisplayText(umlauts + "\xC3\xB6"), " " + umlauts + " ...");
-}
-
-TEST(CProgress, MessageShowsAndLetsEventsRun) {
-  RecordingDisplay display;
-  CProgress progress;
-  progress.ProgressForm = &display;
-  progress.Message("Loading code library...");
-  EXPECT_EQ(display.Shown, std::vector<std::string>{" Loading code library..."});
-  EXPECT_EQ(display.Pumped, 1);
-  // Without a display a message is still a cancellation point, and nothing breaks.
-  progress.ProgressForm = nullptr;
-  progress.Message("x");
 }
 
 TEST(CProgress, CancelRaisesBeforeAnythingIsShown) {

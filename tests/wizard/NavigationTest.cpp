@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +36,7 @@
 #include "wizard/ChildForms.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
+#include "wizard/MWizardGlobals.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0VBCode.h"
@@ -280,15 +283,6 @@ TEST_F(NavigationTest, FirstClassFromASnapshotWithinTenMouseActions) {
   EXPECT_TRUE(ClassViewer()->isVisible());
 }
 
-// The environment that has the real program driven from inside by the test plugin
-// (driver/DriverPlugin.cpp) through Steps.
-std::map<std::string, std::string> Driven(const std::string& Steps) {
-  return {{"QT_QPA_PLATFORM", "offscreen"},
-          {"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR},
-          {"QT_QPA_GENERIC_PLUGINS", "pfdriver"},
-          {"PF_DRIVE", Steps}};
-}
-
 TEST_F(NavigationTest, BrokenProfileOfTheStateFileStartsAndIsNeverOverwritten) {
   const std::string profile = dir.file("Broken.PFG");
   pftest::WriteAll(profile, "<Settings><Server");
@@ -341,24 +335,22 @@ TEST_F(NavigationTest, OptionsAndDisplayProblemsAnswerInOneLine) {
   }
 }
 
-// Exit and Yes end the process with status 0, after storing the page. A value the page
-// refuses is named and keeps the program open with everything typed; once it is mended,
-// Exit saves both values.
-TEST_F(NavigationTest, ExitStoresThePageOrStaysOpenThenEndsTheProcess) {
-  pftest::ProgramInstall wizard("procforge");
-  const pftest::ProgramResult r = wizard.Run({}, Driven("node frmChildInitADO\n"
-                                                        "type txtCmdTimeout 5\n"
-                                                        "type txtConnTimeout\n"
-                                                        "click btnExit\nclick Yes\nclick OK\n"
-                                                        "type txtConnTimeout 20\n"
-                                                        "click btnExit\nclick Yes\n"));
-  EXPECT_EQ(r.Signal, 0);
-  EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_THAT(r.Err, HasSubstr("message: Are you sure you want to exit Procforge?"));
-  EXPECT_THAT(r.Err, ::testing::ContainsRegex("message: [^\n]*ConnTimeout"));
-  const std::string profile = pftest::ReadAll(wizard.ProgramFile("Default.PFG"));
-  EXPECT_THAT(profile, HasSubstr("CmdTimeout=\"5\""));
-  EXPECT_THAT(profile, HasSubstr("ConnTimeout=\"20\""));
+// Exit stores the page first: a value the page refuses is named and keeps the program open
+// with everything typed; once it is mended, Exit saves it.
+TEST_F(NavigationTest, ExitStoresThePageOrStaysOpen) {
+  Start();
+  Main().SelectNodeByTag("frmChildInitADO");
+  auto* timeout = Main().CurrentForm()->findChild<QLineEdit*>("txtConnTimeout");
+  timeout->setText("");
+  Answer(true);
+  Click("btnExit");
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
+  EXPECT_THAT(Shown().back(), HasSubstr("ConnTimeout"));
+  timeout->setText("20");
+  Answer(true);
+  Click("btnExit");
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
+  EXPECT_THAT(pftest::ReadAll(dir.file("Default.PFG")), HasSubstr("ConnTimeout=\"20\""));
 }
 
 // Ctrl-C and SIGTERM end the program as closing its window does: it saves the profile and
@@ -392,21 +384,31 @@ TEST_F(NavigationTest, StopSignalsEndTheProgramThroughItsExit) {
 }
 
 // A profile another program changed since the wizard opened it is not saved over unasked:
-// Save As keeps both (cancelling it keeps the wizard open), and in the real program
-// procforge-cli configure counts as such a change, and Reload takes it.
+// Reload takes the file as it is now, Save As keeps both (cancelling it keeps the wizard
+// open).
 TEST_F(NavigationTest, ExitAsksBeforeSavingOverAProfileChangedOnDisk) {
   Start();
   const std::string profile = dir.file("Shared.PFG"), mine = dir.file("Mine.PFG");
   Settings().ProfileFileName(profile);
   Settings().Save();
-  Settings().xIniOptions->Attr("CmdTimeout", Variant("5"));
-  {
+  const auto changeOnDisk = [&](const char* connTimeout) {
+    Settings().xIniOptions->Attr("CmdTimeout", Variant("5"));
     CSettings other;
     other.ProfileFileName(profile);
     ASSERT_TRUE(other.ProfileLoad());
-    other.xIniOptions->Attr("ConnTimeout", Variant("33"));
+    other.xIniOptions->Attr("ConnTimeout", Variant(connTimeout));
     other.Save();
-  }
+  };
+  changeOnDisk("33");
+  NextAnswers::Stop();  // the message window itself, answered with its Reload button
+  QTimer::singleShot(0, [] {
+    for (QPushButton* b : QApplication::activeModalWidget()->findChildren<QPushButton*>())
+      if (b->text() == "&Reload") b->click();
+  });
+  EXPECT_TRUE(ResolveChangedProfile());
+  script = &NextAnswers::Start();
+  EXPECT_EQ(Settings().xIniOptions->strAttr("CmdTimeout") + Settings().xIniOptions->strAttr("ConnTimeout"), "6033");
+  changeOnDisk("34");
   for (const bool named : {false, true}) {
     Answer(true);
     script->MessageAnswers.push_back(vbCancel);
@@ -414,26 +416,10 @@ TEST_F(NavigationTest, ExitAsksBeforeSavingOverAProfileChangedOnDisk) {
     Click("btnExit");
     EXPECT_EQ(MGlobals::AppState, named ? MGlobals::AS_EXITING : MGlobals::AS_RUNNING);
   }
-  EXPECT_THAT(Shown()[1], HasSubstr("The profile " + profile + " was changed on disk"));
+  EXPECT_THAT(Shown(), ::testing::Contains(HasSubstr("The profile " + profile + " was changed on disk")));
   EXPECT_THAT(pftest::ReadAll(profile),
-              ::testing::AllOf(HasSubstr("ConnTimeout=\"33\""), HasSubstr("CmdTimeout=\"60\"")));
-  EXPECT_THAT(pftest::ReadAll(mine), ::testing::AllOf(HasSubstr("ConnTimeout=\"15\""), HasSubstr("CmdTimeout=\"5\"")));
-
-  pftest::ProgramInstall wizard("procforge"), cli;
-  const std::string shared = wizard.File("Shared.PFG"), go = wizard.File("go");
-  ASSERT_EQ(cli.Run({"configure", "--profile", shared, "--new", "--set", "Server.SrvrType=1"}).ExitCode, 0);
-  pftest::WriteAll(wizard.ProgramFile("Procforge.ini"),
-                   "<Procforge Profile=\"" + shared + "\"><RecentList/></Procforge>");
-  const int pid = wizard.Start({}, Driven("node frmChildInitADO\ntype txtCmdTimeout 5\nwait " + go +
-                                          "\nclick btnExit\nclick Yes\nclick Reload\n"));
-  ASSERT_TRUE(pftest::WaitUntilCatching(pid, SIGTERM));
-  ASSERT_EQ(cli.Run({"configure", "--profile", shared, "--set", "IniOptions.ConnTimeout=33"}).ExitCode, 0);
-  pftest::WriteAll(go, "");
-  const pftest::ProgramResult r = wizard.Finish(pid);
-  EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_THAT(r.Err, HasSubstr("message: The profile " + shared + " was changed on disk"));
-  EXPECT_THAT(pftest::ReadAll(shared),
-              ::testing::AllOf(HasSubstr("ConnTimeout=\"33\""), HasSubstr("CmdTimeout=\"60\"")));
+              ::testing::AllOf(HasSubstr("ConnTimeout=\"34\""), HasSubstr("CmdTimeout=\"60\"")));
+  EXPECT_THAT(pftest::ReadAll(mine), ::testing::AllOf(HasSubstr("ConnTimeout=\"33\""), HasSubstr("CmdTimeout=\"5\"")));
 }
 
 // The splash window, the start page and About show one version line; the start page
