@@ -166,7 +166,7 @@ TEST_F(Ctor, CounterDigitsGoOnAndRestartWithTheRun) {
   EXPECT_EQ(c.GetMethodObject().Name, "Item");
 }
 
-TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
+TEST_F(Ctor, AccessParameterNamesLoseTheFormPathAndProcedureNamesAreQuoted) {
   LoadSample("access/Orders.PFG");
   Init();
   EXPECT_EQ(c.ParamNameToVBName("[Forms]![frmCustomers]![txtCustomerID]", "Long"), "lngtxtCustomerID");
@@ -174,22 +174,6 @@ TEST_F(Ctor, ParameterNamesLoseMarksAndOnAccessTheFormPath) {
   EXPECT_TRUE(pftest::Has(Method("Order Summary"), "\r\n    Execute \"\"\"Order Summary\"\"\"\r\n"));
   EXPECT_EQ(defs.substr(0, defs.find("\r\n")), "Public Const SP_ORDER_SUMMARY = \"Order Summary\"");
   EXPECT_TRUE(pftest::Has(Method("Say\"Hi"), "\r\n    Execute \"\"\"Say\"\"\"\"Hi\"\"\"\r\n"));  // "Say""Hi"
-
-  LoadSample("sybase/Orders.PFG");
-  Key("StoredProc", "PrmAddPfx", "  p ");
-  Init();
-  EXPECT_EQ(c.ParamNameToVBName("@#a!b c", "Integer"), "pintAbc");
-  EXPECT_EQ(c.ParamNameToVBName("@end", "Variant"), "pvarEnd");
-  Key("StoredProc", "PrmAddTypePfx", "False");
-  Key("StoredProc", "PrmAddPfx", "");
-  Init();
-  EXPECT_EQ(c.ParamNameToVBName("@end", "Variant"), "End0");
-  Key("StoredProc", "MethAddPfx", " My ");
-  Key("StoredProc", "MethConvToWCap", "False");
-  Key("StoredProc", "MethFirstCap", "True");
-  Init();
-  EXPECT_EQ(c.SPNameToVBName("usp_order list"), "MyOrderlist");
-  EXPECT_TRUE(pftest::Has(Method("customer_get"), "\r\n    Execute \"customer_get\"\r\n"));
 }
 
 TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {

@@ -72,23 +72,6 @@ TEST_F(CBlocksTest, BlockConditionsKeepLineCountAndDoNotNest) {
   EXPECT_EQ(blocks.GetBlock("b"), blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr));
 }
 
-TEST_F(CBlocksTest, LineConditions) {
-  blocks.UnpackCode(
-      CrLf("'#block b\n"
-           "    x = 1 '#LCond Oracle\n"
-           "    y = 2 '#LCond Access\n"
-           "    z = 3 '#LCondNot Access\n"
-           "    w = 4 '#LCondNot Oracle more\n"
-           "    v '#LCondNot Oracle '#LCond Oracle\n"  // the last '#LCond wins over any '#LCondNot
-           "    u '#lcond Access\n"                    // case-sensitive: not a marker
-           "'#Cond Access\n"
-           "    t '#LCond Oracle\n"  // skipped lines are not line-tested
-           "'#EndCond\n"
-           "'#endblock\n"));
-  EXPECT_EQ(blocks.GetBlocks("b", "sqlserver,ORACLE", nullptr),
-            CrLf("    x = 1 \n\n    z = 3 \n\n    v '#LCondNot Oracle \n    u '#lcond Access\n\n\n\n"));
-}
-
 TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
   refs.Add("A", "1");
   refs.Add("", "<empty>");

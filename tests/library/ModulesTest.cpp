@@ -71,16 +71,6 @@ int32_t VBLong(const std::string& literal) {
   return static_cast<int32_t>(std::stol(literal));
 }
 
-const std::vector<std::string>& ModuleFiles() {
-  static const std::vector<std::string> files{"Faultnet31.bas", "pfgXMLUtils.bas"};
-  return files;
-}
-
-const Module& XmlModule() {
-  static const Module m = Parse(LibraryText("pfgXMLUtils.bas"));
-  return m;
-}
-
 }  // namespace
 
 // --- Text form, shared by both modules ---
@@ -110,7 +100,7 @@ TEST(VBModules, LibraryFilesAreSevenBitTextWithCrLfLinesAndModulesBeginWithOptio
 TEST(VBModules, PublicNamesDoNotClashAcrossModules) {
   // A project holds both modules; a public name defined twice is ambiguous where it is used.
   std::map<std::string, std::string> owner;
-  for (const std::string& file : ModuleFiles()) {
+  for (const std::string file : {"Faultnet31.bas", "pfgXMLUtils.bas"}) {
     const Module m = Parse(LibraryText(file));
     std::vector<std::string> names;
     for (const Procedure& p : m.procs)
@@ -165,9 +155,10 @@ TEST(Faultnet31Module, ConstantsAgreeWithTheProgramsLibrary) {
 // --- pfgXMLUtils.bas ---
 
 TEST(pfgXMLUtilsModule, RecordsetFailuresKeepNumberAndSourceUnderTheirPrefix) {
+  const Module xml = Parse(LibraryText("pfgXMLUtils.bas"));
   for (const std::string name : {"xmlSaveRecordset", "xmlExtractRecords"}) {
     SCOPED_TRACE(name);
-    const Procedure* p = XmlModule().Find(name);
+    const Procedure* p = xml.Find(name);
     ASSERT_NE(p, nullptr);
     ASSERT_FALSE(p->Body.empty());
     EXPECT_EQ(p->Body.back().Text, "Err.Raise Err.Number, Err.Source, \"(" + name + ") \" & Err.Description");

@@ -680,22 +680,20 @@ def scenarios(cls_text):
 
 # (case name, profile, snapshot, the sample's server tables and functions, and a predefined
 # configuration (0 COM+, 1 web, 2 desktop) or keys to set)
+MSSQL = ("samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql")
 CASES = [
-    ("mssql", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", None),
-    ("mssql_complus", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", 0),
-    ("mssql_web", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", 1),
-    ("mssql_desktop", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql", 2),
-    ("mssql_runtime", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql",
-     ["AddnlFunc.ValFmt=True", "AddnlFunc.XMLBasic=True", "AddnlFunc.XMLAdvanced=True", "AddnlFunc.Batch=True",
-      "AddnlFunc.MultipleRS=True", "AddnlFunc.COMPlus=True", "AddnlFunc.COMPObjControl=True",
-      "AddnlFunc.COMPObjConstruct=True", "AddnlFunc.Trans=1", "ErrHndl.LogToDB=True",
-      "ErrHndl.ErrLogSPName=pf_error_log"]),
-    ("mssql_plain", "samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql",
-     ["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"]),
+    ("mssql",) + MSSQL + (None,),
+    ("mssql_complus",) + MSSQL + (0,),
+    ("mssql_web",) + MSSQL + (1,),
+    ("mssql_desktop",) + MSSQL + (2,),
+    ("mssql_runtime",) + MSSQL + (
+        ["AddnlFunc.%s=True" % k for k in ("ValFmt", "XMLBasic", "XMLAdvanced", "Batch", "MultipleRS", "COMPlus",
+                                           "COMPObjControl", "COMPObjConstruct")] +
+        ["AddnlFunc.Trans=1", "ErrHndl.LogToDB=True", "ErrHndl.ErrLogSPName=pf_error_log"],),
+    ("mssql_plain",) + MSSQL + (["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"],),
     ("sybase", "samples/sybase/Orders.PFG", "samples/sybase/Orders.sql", None, None),
     ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, None),
-    ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None,
-     ["AddnlFunc.Batch=True"]),
+    ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, ["AddnlFunc.Batch=True"]),
     ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", None, None),
 ]
 
