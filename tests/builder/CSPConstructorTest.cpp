@@ -101,7 +101,9 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
   cases.push_back({"without the error library", zero, {{"ErrHndl", "UseFaultnet", "False"}}, {"z"}});
   cases.push_back({"return value as Long, names with a capital first letter",
                    inOut,
-                   {{"StoredProc", "RetValType", "0"}, {"StoredProc", "PrmFirstCap", "True"}},
+                   {{"StoredProc", "RetValType", "0"},
+                    {"StoredProc", "PrmFirstCap", "True"},
+                    {"StoredProc", "MethFirstCap", "True"}},
                    {"p"}});
   // Case is ignored in the comparison and kept in the name; reserved words get a zero.
   cases.push_back(

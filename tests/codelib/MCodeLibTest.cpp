@@ -66,6 +66,7 @@ TEST_F(MCodeLibTest, NewerFormIsReadAndTheScrambledFormRebuiltFromTheSource) {
     EXPECT_EQ(display.Shown, c.Shown);
     EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
     EXPECT_EQ(stream.Text, kLib);
+    EXPECT_EQ(blocks.BlockCount(), 1u);
     EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
     EXPECT_FALSE(blocks.HasBlock("fromsource"));
   }

@@ -121,6 +121,13 @@ TEST(MMethUtilsSource, FormatCode) {
   EXPECT_EQ(uFormatCode("x = \"a'#b\"\"'#\" '#c \"d '#e"), "x = \"a'#b\"\"'#\" 'c \"d 'e");
 }
 
+// The line limit counts characters, not bytes.
+TEST(MMethUtilsBreak, LimitCountsCharacters) {
+  int32_t count = 0;
+  EXPECT_EQ(uBreakLine("\xC3\xA9\xC3\xA9,a,bcd", "  ", count, 3, ","), "\xC3\xA9\xC3\xA9, _ \r\n  a, _ \r\n  bcd");
+  EXPECT_EQ(count, 3);
+}
+
 TEST(MMethUtilsLists, FlagSumAndSettingNames) {
   EXPECT_EQ(uBuildFlagSum("adAsyncExecute,adAsyncFetch,adAsyncFetchNonBlocking", {true, false, true}, " + ", "0"),
             "adAsyncExecute + adAsyncFetchNonBlocking");

@@ -44,6 +44,17 @@ TEST_F(Browser, InvalidNamesAreRefusedInsteadOfWritingBrokenXml) {
   EXPECT_EQ(x.xml(), "<Root/>");
 }
 
+TEST_F(Browser, KeptLoadErrorsWaitInTheLastErrorFields) {
+  bwXMLBrowser x;
+  ASSERT_TRUE(x.Load("<Keep R=\"1.5\"/>"));
+  EXPECT_DOUBLE_EQ(x.dblAttr("R"), 1.5);
+  x.Options(bwXMLBrowser::OPT_KEEP_ERRORS, true);
+  EXPECT_FALSE(x.Load(""));
+  EXPECT_EQ(x.LastErr(), ERR_GENERAL);
+  EXPECT_THAT(x.LastErrDescr(), HasSubstr("LoadXML method failed"));
+  EXPECT_EQ(x.xml(), "<Keep R=\"1.5\"/>");
+}
+
 TEST(bwEEDomDoc, ExtractLayout) {
   Faultnet31::Reset();
   bwEEDomDoc ee;
