@@ -21,7 +21,6 @@
 
 namespace {
 
-using pf::NoCase::Lower;
 using pf::NoCase::StartsWith;
 using pftest::lib::LibraryText;
 using pftest::lib::Procedure;
@@ -39,8 +38,6 @@ struct Module {
     return nullptr;
   }
 };
-
-bool IsPublic(const Procedure& p) { return p.Scope.empty() || p.Scope == "Public"; }
 
 Module Parse(const std::string& text) {
   Module m;
@@ -94,22 +91,6 @@ TEST(VBModules, LibraryFilesAreSevenBitTextWithCrLfLinesAndModulesBeginWithOptio
     const Module m = Parse(text);
     ASSERT_GE(m.declarations.size(), 2u);
     EXPECT_EQ(m.declarations[1], "Option Explicit");
-  }
-}
-
-TEST(VBModules, PublicNamesDoNotClashAcrossModules) {
-  // A project holds both modules; a public name defined twice is ambiguous where it is used.
-  std::map<std::string, std::string> owner;
-  for (const std::string file : {"Faultnet31.bas", "pfgXMLUtils.bas"}) {
-    const Module m = Parse(LibraryText(file));
-    std::vector<std::string> names;
-    for (const Procedure& p : m.procs)
-      if (IsPublic(p)) names.push_back(Lower(p.Name));
-    for (const auto& [name, value] : PublicConsts(m)) names.push_back(Lower(name));
-    for (const std::string& n : names) {
-      auto [it, fresh] = owner.emplace(n, file);
-      EXPECT_TRUE(fresh) << n << " is public in " << it->second << " and " << file;
-    }
   }
 }
 
