@@ -47,31 +47,6 @@ TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
   }
 }
 
-TEST_F(CBlocksTest, BlockConditionsKeepLineCountAndDoNotNest) {
-  blocks.UnpackCode(
-      CrLf("'#block b\n"
-           "a\n"
-           "'#Cond Oracle\n"
-           "ora\n"
-           "'#endcond Oracle\n"
-           "'#CONDNOT oracle\n"
-           "notora\n"
-           "'#Cond NonOracle\n"  // satisfied, but the skipped section goes on
-           "still skipped\n"
-           "'#EndCond\n"
-           "  '#Cond Oracle\n"  // indented: an ordinary line
-           "'#CondNot Missing\n"
-           "kept\n"
-           "'#EndCondition\n"  // not an end marker
-           "z\n"
-           "'#endblock\n"));
-  EXPECT_EQ(blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr),
-            CrLf("a\n\nora\n\n\n\n\n\n\n  '#Cond Oracle\n\nkept\n'#EndCondition\nz\n"));
-  // The list stays in force for later single requests.
-  EXPECT_EQ(blocks.Conditions(), ",Oracle,NonOracle");
-  EXPECT_EQ(blocks.GetBlock("b"), blocks.GetBlocks("b", ",Oracle,NonOracle", nullptr));
-}
-
 TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
   refs.Add("A", "1");
   refs.Add("", "<empty>");
