@@ -64,11 +64,11 @@ std::string Signature(const CMethod& m) {
   while (pos < src.size()) {
     size_t end = src.find("\r\n", pos);
     if (end == std::string::npos) end = src.size();
-    std::string line = src.substr(pos, end - pos);
-    line.erase(line.find_last_not_of(' ') + 1);
+    std::string_view line = std::string_view(src).substr(pos, end - pos);
+    line = line.substr(0, line.find_last_not_of(' ') + 1);
     pos = end + 2;
     const size_t first = line.find_first_not_of(' ');
-    const std::string_view code = std::string_view(line).substr(first == std::string::npos ? line.size() : first);
+    const std::string_view code = line.substr(first == std::string_view::npos ? line.size() : first);
     if (header) {
       if (out.empty() && (code.empty() || code[0] == '\'')) continue;
       out += code;
