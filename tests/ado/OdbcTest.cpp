@@ -156,20 +156,6 @@ TEST_F(PgTest, FailuresCarryTheServersMessages) {
   EXPECT_EQ(Open()->Execute("SELECT 1 AS one")->Value("one"), "1");
 }
 
-TEST_F(PgTest, TransactionsRollBack) {
-  auto c = Open();
-  c->Execute("CREATE TEMP TABLE tx (v integer)");
-  EXPECT_EQ(c->BeginTrans(), 1);
-  c->Execute("INSERT INTO tx VALUES (1)");
-  c->RollbackTrans();
-  EXPECT_EQ(c->Execute("SELECT count(*) AS n FROM tx")->Value("n"), "0");
-  c->BeginTrans();
-  c->Execute("INSERT INTO tx VALUES (2)");
-  c->CommitTrans();
-  EXPECT_EQ(c->Execute("SELECT count(*) AS n FROM tx")->Value("n"), "1");
-  EXPECT_THROW(c->RollbackTrans(), AppError);  // none active
-}
-
 namespace {
 // Opens a SQL Server connection to 127.0.0.1:port; returns the failure text and the time taken.
 std::pair<std::string, double> FailedTdsOpen(int port, int timeout) {

@@ -25,8 +25,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-const std::map<std::string, std::string> kEpoch = {{"SOURCE_DATE_EPOCH", "1765029785"}};
-
 // A copy of a sample profile (the SQL Server one unless named) that writes into the
 // temporary folder.
 std::string SampleProfile(const ProgramInstall& cli, const std::vector<std::string>& extraSets = {},
@@ -67,31 +65,6 @@ TEST(CliList, SampleProceduresFiltersAndTheCurrentProfile) {
   ASSERT_FALSE(r.Out.empty());
   for (const std::string& line : Lines(r.Out))
     EXPECT_TRUE(line.starts_with("usp_Get") || line.starts_with("fn_")) << line;
-}
-
-// The figures describe the class text after its file header; the same profile and
-// SOURCE_DATE_EPOCH give the same bytes, whenever and wherever it runs.
-TEST(CliGenerate, SampleClassAndModuleWithStatisticsReproducibly) {
-  ProgramInstall cli;
-  const std::string pfg = SampleProfile(cli);
-  const ProgramResult r = cli.Run({"generate", "--profile", pfg}, kEpoch);
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const std::vector<std::string> out = Lines(r.Out);
-  ASSERT_EQ(out.size(), 5u) << r.Out;
-  EXPECT_EQ(out[0], "Procedures: 32");
-  EXPECT_EQ(out[3], cli.File("COrderEntryDB.cls"));
-  EXPECT_EQ(out[4], cli.File("MOrderEntryParams.bas"));
-  const std::string cls = ReadAll(out[3]), bas = ReadAll(out[4]);
-  EXPECT_TRUE(cls.starts_with("VERSION 1.0 CLASS\r\n") && Has(cls, "Attribute VB_Name = \"COrderEntryDB\"\r\n"));
-  EXPECT_FALSE(bas.empty());
-  ASSERT_TRUE(out[1].starts_with("Lines: ") && out[2].starts_with("Characters: "));
-  const long chars = std::stol(out[2].substr(12));
-  EXPECT_TRUE(chars < static_cast<long>(cls.size()) && chars > static_cast<long>(cls.size()) / 2) << chars;
-  EXPECT_GT(std::stol(out[1].substr(7)), 100);
-
-  const ProgramResult again = cli.Run({"generate", "--profile", pfg}, kEpoch);
-  EXPECT_EQ(again.Out, r.Out);
-  EXPECT_EQ(ReadAll(out[3]) + ReadAll(out[4]), cls + bas);
 }
 
 // Ctrl-C or SIGTERM during a long run: the program ends within a second or two, exit 130

@@ -4,7 +4,7 @@
 //   exit N                     the exit status of the last run
 //   out TEXT / err TEXT        stdout / stderr is TEXT; out~ err~ hold it; out! err! do not;
 //   outfile FILE               stdout is FILE's bytes
-//   has FILE TEXT, lacks FILE TEXT, exists FILE, missing FILE, mode FILE OCTAL
+//   has FILE TEXT, exists FILE, missing FILE, mode FILE OCTAL
 //   count FILE N TEXT          TEXT occurs N times in FILE
 //   keep FILE / kept FILE      remembers FILE's bytes / they are unchanged
 //   equal FILE OTHER           the two files hold the same bytes
@@ -56,7 +56,6 @@ class Session {
         {"out!", [&] { EXPECT_FALSE(Has(last_.Out, all)) << last_.Out; }},
         {"err!", [&] { EXPECT_FALSE(Has(last_.Err, all)) << last_.Err; }},
         {"has", [&] { EXPECT_TRUE(Has(Text(file), text)) << Text(file); }},
-        {"lacks", [&] { EXPECT_FALSE(Has(Text(file), text)) << Text(file); }},
         {"exists", [&] { EXPECT_TRUE(fs::exists(file)); }},
         {"missing", [&] { EXPECT_FALSE(fs::exists(fs::symlink_status(file))); }},
         {"mode",

@@ -14,26 +14,18 @@
 #include "shell/MGlobals.h"
 #include "shell/ScriptedUserInterface.h"
 #include "support/RecordingDisplay.h"
+#include "support/SettingsTestEnv.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
 
 namespace {
 
-class Messages : public ::testing::Test {
+class Messages : public pftest::SettingsTest {
  protected:
-  void SetUp() override {
-    pftest::InstallTestEnvironment();
-    Faultnet31::Reset();
-    AppPaths::SetProgramFolder(dir.path().string());
-    MGlobals::SetUserInterface(ui);
-    MGlobals::AppState = MGlobals::AS_RUNNING;
-  }
   void TearDown() override {
-    MGlobals::SetUserInterface(nullptr);
     MGlobals::SetDisconnectServer(nullptr);
-    MGlobals::AppState = MGlobals::AS_STARTING;
-    AppPaths::SetProgramFolder("");
+    SettingsTest::TearDown();
   }
   // Raises `e` and hands it to the error handler the way an entry point does.
   template <class F>
@@ -44,9 +36,6 @@ class Messages : public ::testing::Test {
       MGlobals::HandleUIError();
     }
   }
-
-  pftest::TempDir dir;
-  std::shared_ptr<ScriptedUserInterface> ui = std::make_shared<ScriptedUserInterface>();
 };
 
 }  // namespace

@@ -4,26 +4,13 @@
 #include "base/AppPaths.h"
 #include "shell/CIniFile.h"
 #include "shell/MUtils.h"
-#include "support/TestEnv.h"
+#include "support/SettingsTestEnv.h"
 
 using namespace pf;
 
 namespace {
 
-class StateFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    pftest::InstallTestEnvironment();
-    Faultnet31::Reset();
-    AppPaths::SetProgramFolder(dir.path().string());
-  }
-  void TearDown() override {
-    AppPaths::SetProgramFolder("");
-    pftest::InstallTestEnvironment();
-  }
-
-  pftest::TempDir dir;
-};
+class StateFile : public pftest::SettingsTest {};
 
 }  // namespace
 

@@ -6,18 +6,16 @@
 //   PATH|cancel, opens yes|no (what the desktop answers), profile FILE, save, write FILE TEXT, remove FILE, env NAME
 //   VALUE
 // and what must hold then:
-//   page TAG, key SECTION.KEY VALUE, shown TEXT (the last message), shown~ TEXT, shown^ TEXT,
+//   page TAG, key SECTION.KEY VALUE, shown TEXT (the last message), shown^ TEXT (its start),
 //   messages N, enabled NAME yes|no, checked NAME yes|no, chosen NAME INDEX (of an option
-//   group), text NAME TEXT, items NAME A|B...,
-//   selected NAME N, request FIELD VALUE (title, filter, ext, initial or save of the last
-//   file dialog), requests N, opened FILE, has FILE TEXT, same FILE TEXT, state running|exiting
+//   group), text NAME TEXT, request FIELD VALUE (title, filter, ext, initial or save of the
+//   last file dialog), requests N, opened FILE, has FILE TEXT, state running|exiting
 // TEXT takes the escapes \r \n \xHH; {D} is the program folder, {SRC} the source tree.
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
 
@@ -62,12 +60,6 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
       return c->currentText().toStdString();
     return Find<QLineEdit>(name)->text().toStdString();
   }
-  std::string Items(const std::string& name) const {
-    std::string items;
-    auto* list = Find<QListWidget>(name);
-    for (int i = 0; i < list->count(); ++i) items += (i ? "|" : "") + list->item(i)->text().toStdString();
-    return items;
-  }
   bwXMLBrowser& Section(const std::string& key) const { return Settings().SectionViewer(key.substr(0, key.find('.'))); }
   std::string Expand(const std::string& s) const {
     return pftest::Unescape(
@@ -111,10 +103,6 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
         {"page", [&] { EXPECT_EQ(Current(), all); }},
         {"key", [&] { EXPECT_EQ(Section(name).strAttr(attr), arg); }},
         {"shown", [&] { EXPECT_EQ(Shown().empty() ? "" : Shown().back(), all); }},
-        {"shown~",
-         [&] {
-           EXPECT_TRUE(!Shown().empty() && pftest::Has(Shown().back(), all)) << ::testing::PrintToString(Shown());
-         }},
         {"shown^",
          [&] {
            EXPECT_TRUE(!Shown().empty() && Shown().back().starts_with(all)) << ::testing::PrintToString(Shown());
@@ -128,8 +116,6 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
              EXPECT_EQ(b->isChecked(), b->property("Index").toInt() == std::stoi(arg)) << b->property("Index").toInt();
          }},
         {"text", [&] { EXPECT_EQ(Text(name), arg); }},
-        {"items", [&] { EXPECT_EQ(Items(name), arg); }},
-        {"selected", [&] { EXPECT_EQ(Find<QListWidget>(name)->selectedItems().size(), std::stoi(arg)); }},
         {"requests", [&] { EXPECT_EQ(script->FileRequests.size(), std::stoul(all)); }},
         {"request",
          [&] {
@@ -143,7 +129,6 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
          }},
         {"opened", [&] { EXPECT_EQ(script->Opened.empty() ? "" : script->Opened.back(), all); }},
         {"has", [&] { EXPECT_TRUE(pftest::Has(pftest::ReadAll(Expand(name)), arg)) << name; }},
-        {"same", [&] { EXPECT_EQ(pftest::ReadAll(Expand(name)), arg) << name; }},
         {"state",
          [&] { EXPECT_EQ(MGlobals::AppState, all == "exiting" ? MGlobals::AS_EXITING : MGlobals::AS_RUNNING); }},
     };
