@@ -1,21 +1,16 @@
 #include "vbcheck/VBLexer.h"
 
 #include <array>
+#include <cstdint>
 
 namespace pf::vbcheck {
 
 namespace {
 
-struct WordEntry {
-  std::string_view Text;
-  unsigned char Classes;
-};
-
-// Indexed by KW: entry 0 stands for KW::None.
-#define PF_VB_WORD_ENTRY(Name, Text, Classes) WordEntry{Text, static_cast<unsigned char>(Classes)},
-constexpr WordEntry kWords[] = {WordEntry{"", 0}, PF_VB_WORDS(PF_VB_WORD_ENTRY)};
-#undef PF_VB_WORD_ENTRY
-constexpr size_t kLongestWord = 13;  // "beginproperty"
+// The words' texts, indexed by KW: entry 0 stands for KW::None.
+#define PF_VB_WORD_TEXT(Name, Text, Classes) std::string_view(Text),
+constexpr std::string_view kWords[] = {std::string_view(), PF_VB_WORDS(PF_VB_WORD_TEXT)};
+#undef PF_VB_WORD_TEXT
 
 // The words are looked up in an open-addressed table (linear probing) by a hash of their
 // length and of three letters, so a name is compared with one word or a few. Letters are
@@ -29,7 +24,7 @@ constexpr size_t WordHash(size_t n, char first, char second, char last) {
 constexpr auto kWordSlotsTable = [] {
   std::array<unsigned char, kWordSlots> slots{};
   for (size_t i = 1; i < std::size(kWords); ++i) {
-    const std::string_view w = kWords[i].Text;
+    const std::string_view w = kWords[i];
     size_t h = WordHash(w.size(), w[0], w[1], w.back());
     while (slots[h] != 0) h = (h + 1) & (kWordSlots - 1);
     slots[h] = static_cast<unsigned char>(i);
@@ -38,7 +33,7 @@ constexpr auto kWordSlotsTable = [] {
 }();
 constexpr bool WordsFit() {
   for (size_t i = 1; i < std::size(kWords); ++i) {
-    const std::string_view w = kWords[i].Text;
+    const std::string_view w = kWords[i];
     if (w.size() < 2 || w.size() > kLongestWord) return false;
     for (char c : w)
       if (c < 'a' || c > 'z') return false;
@@ -47,23 +42,30 @@ constexpr bool WordsFit() {
 }
 static_assert(WordsFit(), "words are 2 to 13 lower-case letters, fewer than 256, the table at most half full");
 
+// For each length, the first letters of the words of that length (bit 0: "a"): most names
+// are no word by these alone.
+constexpr auto kFirstLetters = [] {
+  std::array<uint32_t, kLongestWord + 1> t{};
+  for (size_t i = 1; i < std::size(kWords); ++i) t[kWords[i].size()] |= 1u << (kWords[i][0] - 'a');
+  return t;
+}();
+
 }  // namespace
 
 KW WordOf(std::string_view w) {
   const size_t n = w.size();
-  if (n < 2 || n > kLongestWord) return KW::None;
+  const unsigned letter = static_cast<unsigned char>(n == 0 ? 0 : w[0] | 0x20) - 'a';
+  if (n > kLongestWord || letter >= 26 || (kFirstLetters[n] >> letter & 1) == 0) return KW::None;
   for (size_t h = WordHash(n, w[0], w[1], w[n - 1]);; h = (h + 1) & (kWordSlots - 1)) {
     const unsigned char id = kWordSlotsTable[h];
     if (id == 0) return KW::None;
-    const std::string_view k = kWords[id].Text;
+    const std::string_view k = kWords[id];
     if (k.size() != n) continue;
     size_t i = 0;
     while (i < n && (w[i] | 0x20) == k[i]) ++i;
     if (i == n) return static_cast<KW>(id);
   }
 }
-
-unsigned WordClasses(KW w) { return kWords[static_cast<size_t>(w)].Classes; }
 
 bool IsLibraryName(std::string_view w) {
   // VBA constants: vbCrLf, vbObjectError, vbTextCompare, vbKeyReturn, ...
@@ -358,7 +360,7 @@ class Lexer {
       P_ += 4;
     while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
     const size_t e = P_;
-    const KW word = WordOf(std::string_view(T_.data() + b, e - b));
+    const KW word = e - b <= kLongestWord ? WordOf(std::string_view(T_.data() + b, e - b)) : KW::None;
     if (word == KW::Rem && AtStatementStart() &&
         (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
       P_ = b;
@@ -441,7 +443,7 @@ class Lexer {
   void LexOperator() {
     const size_t b = P_;
     const char c = T_[P_++];
-    if (P_ < T_.size()) {
+    if ((c == '<' || c == '>' || c == ':') && P_ < T_.size()) {
       const char n = T_[P_];
       const char pair = c == '<' && n == '='   ? kLessEqual
                         : c == '<' && n == '>' ? kNotEqual

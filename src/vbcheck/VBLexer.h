@@ -208,11 +208,17 @@ enum class KW : unsigned char {
 #undef PF_VB_WORD_ENUM
 };
 
+// The longest word, "beginproperty": a longer name is none of them.
+constexpr size_t kLongestWord = 13;
+
 // The word's number, or KW::None for any other text; case does not count.
 KW WordOf(std::string_view w);
-// The word's classes (WordClass bits); none for KW::None.
-unsigned WordClasses(KW w);
-inline bool HasClass(KW w, WordClass c) { return (WordClasses(w) & c) != 0; }
+
+// The classes (WordClass bits) of each word, indexed by KW; none for KW::None.
+#define PF_VB_WORD_CLASSES(Name, Text, Classes) static_cast<unsigned char>(Classes),
+inline constexpr unsigned char kWordClasses[] = {0, PF_VB_WORDS(PF_VB_WORD_CLASSES)};
+#undef PF_VB_WORD_CLASSES
+inline bool HasClass(KW w, WordClass c) { return (kWordClasses[static_cast<size_t>(w)] & c) != 0; }
 
 // Names the language and the referenced libraries supply: VBA functions and objects,
 // library names used as qualifiers, and the constants of VBA (vbXxx) and ADO (adXxx).

@@ -150,8 +150,7 @@ class Parser {
   void Run() {
     size_t i = SkipClassHeader();
     while (i < Tk_.size()) {
-      size_t e = i;
-      while (Tk_[e].Kind != TK::Eol) ++e;
+      const size_t e = ScanLine(i);
       if (e > i) ParseLine(i, e);
       i = e + 1;
     }
@@ -249,7 +248,6 @@ class Parser {
   // ---- lines and statements -----------------------------------------------------------------
   void ParseLine(size_t b, size_t e) {
     Line_ = Tk_[b].Line;
-    ScanLine(b, e);
     if (!Stack_.empty() && (Stack_.back().Kind == BK::Type || Stack_.back().Kind == BK::Enum) && !Kw(Tk_[b], KW::End) &&
         !IsOp(Tk_[b], '#')) {
       CheckAsTypes(b, e);
@@ -302,15 +300,18 @@ class Parser {
     }
   }
 
-  // One pass over the tokens of a line: the parentheses must balance, a binary operator needs a
-  // right operand (not the end of a statement, ")" or ","), and whether the line holds a "."
-  // or a ":" at all, so that the statements need not be searched for them.
-  void ScanLine(size_t b, size_t e) {
+  // One pass over the tokens of the line that begins at b, before it is parsed: the parentheses
+  // must balance, a binary operator needs a right operand (not the end of a statement, ")" or
+  // ","), and whether the line holds a "." or a ":" at all, so that the statements need not be
+  // searched for them. Returns the index of the line's Eol token.
+  size_t ScanLine(size_t b) {
+    constexpr size_t kNone = static_cast<size_t>(-1);
     int depth = 0;
     bool unbalanced = false;
-    size_t dangling = e;
+    size_t dangling = kNone;
     LineHasDot_ = LineHasColon_ = false;
-    for (size_t i = b; i < e; ++i) {
+    size_t i = b;
+    for (; Tk_[i].Kind != TK::Eol; ++i) {
       const Token& t = Tk_[i];
       if (t.Kind == TK::Colon) {
         LineHasColon_ = true;
@@ -323,14 +324,17 @@ class Parser {
         else if (t.Op == ')' && --depth < 0)
           unbalanced = true;
       }
-      if (dangling == e && IsBinaryOperator(t)) {
-        const bool end = i + 1 >= e || Tk_[i + 1].Kind == TK::Colon || IsOp(Tk_[i + 1], ')') || IsOp(Tk_[i + 1], ',') ||
-                         Kw(Tk_[i + 1], KW::Then) || Kw(Tk_[i + 1], KW::Else);
-        if (end) dangling = i;
+      if (dangling == kNone && IsBinaryOperator(t)) {
+        // The token list ends with an Eol, so the next token is there.
+        const Token& n = Tk_[i + 1];
+        if (n.Kind == TK::Eol || n.Kind == TK::Colon || IsOp(n, ')') || IsOp(n, ',') || Kw(n, KW::Then) ||
+            Kw(n, KW::Else))
+          dangling = i;
       }
     }
     if (unbalanced || depth != 0) Report(Tk_[b].Line, "unbalanced parentheses");
-    if (dangling < e) Report(Tk_[dangling].Line, "operator " + Q(Tk_[dangling].Text) + " without a right operand");
+    if (dangling != kNone) Report(Tk_[dangling].Line, "operator " + Q(Tk_[dangling].Text) + " without a right operand");
+    return i;
   }
 
   // Statements separated by ":"; inside a single-line If also by Else.
@@ -408,6 +412,12 @@ class Parser {
     }
     if (t.Kind != TK::Ident) {
       Report(line, "a statement cannot begin with " + Q(t.Text));
+      return;
+    }
+    // Most statements begin with a name that is no keyword: a call or an assignment.
+    if (t.Word == KW::None && !IsDefStatement(b, e)) {
+      Executable(line, t.Text);
+      CallOrAssignment(b, e);
       return;
     }
 
@@ -508,9 +518,8 @@ class Parser {
       ModuleDeclaration(line, "Implements");
       return;
     }
-    if ((t.Text.size() == 6 || t.Text.size() == 7) && pf::NoCase::StartsWith(t.Text, "def") && b + 1 < e &&
-        Tk_[b + 1].Kind == TK::Ident && !OpAt(b + 1, e, '=')) {
-      ModuleDeclaration(line, "Def");  // DefInt A-Z and its kind
+    if (IsDefStatement(b, e)) {
+      ModuleDeclaration(line, "Def");
       return;
     }
 
@@ -597,10 +606,21 @@ class Parser {
     } else if (Kw(t, KW::Then)) {
       Report(line, "misplaced " + Q(t.Text));
     } else {
-      const size_t target = AssignTarget(b, e, "assigned");
-      if (target >= e) CheckCallParentheses(b, e);
-      ReadNames(b, e, target);
+      CallOrAssignment(b, e);
     }
+  }
+
+  // DefInt A-Z and its kind.
+  bool IsDefStatement(size_t b, size_t e) const {
+    const Token& t = Tk_[b];
+    return (t.Text.size() == 6 || t.Text.size() == 7) && pf::NoCase::StartsWith(t.Text, "def") && b + 1 < e &&
+           Tk_[b + 1].Kind == TK::Ident && !OpAt(b + 1, e, '=');
+  }
+
+  void CallOrAssignment(size_t b, size_t e) {
+    const size_t target = AssignTarget(b, e, "assigned");
+    if (target >= e) CheckCallParentheses(b, e);
+    ReadNames(b, e, target);
   }
 
   // ---- declarations -------------------------------------------------------------------------
@@ -785,8 +805,7 @@ class Parser {
         if (const size_t eq = FindTopOp(p, end, '='); eq < end) ReadNames(eq + 1, end);
         sawOptional = sawOptional || optional;
         sawParamArray = sawParamArray || paramArray;
-        p = FindTopOp(p, close, ',');
-        if (p < close) ++p;
+        p = end < close ? end + 1 : end;
       }
     }
     if (params > VBSource::kMaxArguments)
