@@ -1,6 +1,7 @@
 #include "vbcheck/VBCheck.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "text/MMethUtils.h"
@@ -78,6 +79,9 @@ bool HasLoneCarriageReturn(std::string_view T) {
 // Leftovers of code generation, looked for in the raw text so that comments and strings count:
 // references XX<name>XX (case-sensitive, inside one word) and block markers '#word.
 void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
+  size_t nextRef = T.find("XX"), nextMarker = T.find("'#");
+  // Without either there is nothing to report, however the lines end.
+  if (nextRef == std::string_view::npos && nextMarker == std::string_view::npos) return;
   int line = 1;
   if (HasLoneCarriageReturn(T)) {
     // Lines (to their "\n") without a "XX", a "'#" or a lone carriage return hold nothing to
@@ -101,7 +105,6 @@ void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
   // Every line ends at a "\n": only the lines holding a "XX" or a "'#" are read, found by
   // searching the whole text, and the line count moves by the "\n" before each.
   size_t counted = 0;  // line counts the "\n" before this offset
-  size_t nextRef = T.find("XX"), nextMarker = T.find("'#");
   while (nextRef != std::string_view::npos || nextMarker != std::string_view::npos) {
     const size_t at = std::min(nextRef, nextMarker);
     const size_t nl = at == 0 ? std::string_view::npos : T.rfind('\n', at - 1);
@@ -121,10 +124,11 @@ void ScanLeftovers(std::string_view T, std::vector<VBFinding>& F) {
 void ScanLimits(std::string_view T, std::vector<VBFinding>& F) {
   static constexpr std::string_view kVBName = "Attribute VB_Name = \"";
   int line = 1;
-  for (size_t start = 0; start < T.size();) {
-    size_t end = T.find('\n', start);
-    if (end == std::string_view::npos) end = T.size();
-    std::string_view text = T.substr(start, end - start);
+  const char* const stop = T.data() + T.size();
+  for (const char* p = T.data(); p < stop;) {
+    const auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(stop - p)));
+    const char* end = nl ? nl : stop;
+    std::string_view text(p, static_cast<size_t>(end - p));
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     if (text.size() > VBSource::kMaxLineLength)
       F.push_back({line, "line of " + std::to_string(text.size()) + " characters (at most " +
@@ -154,7 +158,7 @@ void ScanLimits(std::string_view T, std::vector<VBFinding>& F) {
                                "..."});
       i = e;
     }
-    start = end + 1;
+    p = end + 1;
     ++line;
   }
 }
