@@ -118,6 +118,7 @@ TEST_F(CBlocksTest, ValuesAndLiteralBlocksAreNeverScannedForReferences) {
     EXPECT_EQ(b.GetBlock("main", &r), "Name=" + std::string(c.value) + ";" + c.methods + ";lib:deep\r\n\r\n") << c.value;
     // Fetched by name with conditions set, the literal block is still as given.
     EXPECT_EQ(b.GetBlocks("SPMethods", "Oracle", &r), c.methods);
+    EXPECT_EQ(b.Conditions(), "Oracle");  // the list stays in force for later requests
   }
 }
 
