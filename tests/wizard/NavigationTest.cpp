@@ -332,8 +332,8 @@ TEST_F(NavigationTest, OptionsAndDisplayProblemsAnswerInOneLine) {
 }
 
 // Exit stores the page first: a value the page refuses is named and keeps the program open
-// with everything typed; once it is mended, Exit saves it.
-TEST_F(NavigationTest, ExitStoresThePageOrStaysOpen) {
+// with everything typed; once it is mended, Exit saves it and ends the process.
+TEST_F(NavigationTest, ExitStoresThePageOrStaysOpenThenEndsTheProcess) {
   Start();
   Main().SelectNodeByTag("frmChildInitADO");
   auto* timeout = Main().CurrentForm()->findChild<QLineEdit*>("txtConnTimeout");
@@ -347,6 +347,17 @@ TEST_F(NavigationTest, ExitStoresThePageOrStaysOpen) {
   Click("btnExit");
   EXPECT_EQ(MGlobals::AppState, MGlobals::AS_EXITING);
   EXPECT_THAT(pftest::ReadAll(dir.file("Default.PFG")), HasSubstr("ConnTimeout=\"20\""));
+
+  // In the real program Exit and Yes end the process itself, with status 0, the profile saved.
+  pftest::ProgramInstall wizard("procforge");
+  const pftest::ProgramResult r = wizard.Run({}, {{"QT_QPA_PLATFORM", "offscreen"},
+                                                  {"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR},
+                                                  {"QT_QPA_GENERIC_PLUGINS", "pfdriver"},
+                                                  {"PF_DRIVE", "btnExit\nYes\n"}});
+  EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_THAT(r.Err, HasSubstr("message: Are you sure you want to exit Procforge?"));
+  EXPECT_TRUE(std::filesystem::exists(wizard.ProgramFile("Default.PFG")));
 }
 
 // Ctrl-C and SIGTERM end the program as closing its window does: it saves the profile and

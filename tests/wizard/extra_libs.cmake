@@ -16,3 +16,11 @@ if(PF_XVFB_RUN)
 endif()
 # Tests start the built program as a process.
 add_dependencies(test_wizard procforge)
+# The exit test drives the program it starts from inside through a generic plugin
+# (driver/DriverPlugin.cpp), which the program loads from this plugin folder.
+add_library(pf_test_driver MODULE ${CMAKE_CURRENT_LIST_DIR}/driver/DriverPlugin.cpp)
+set_target_properties(pf_test_driver PROPERTIES AUTOMOC ON
+  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/plugins/generic)
+target_link_libraries(pf_test_driver PRIVATE Qt6::Widgets Qt6::Test)
+add_dependencies(test_wizard pf_test_driver)
+target_compile_definitions(test_wizard PRIVATE PF_TEST_PLUGIN_DIR="${CMAKE_BINARY_DIR}/tests/plugins")
