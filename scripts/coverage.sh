@@ -20,6 +20,9 @@ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPF_BENCH=OFF -DPF_LAYER
   -DCMAKE_CXX_FLAGS="--coverage" -DCMAKE_C_FLAGS="--coverage" -DCMAKE_EXE_LINKER_FLAGS="--coverage" >/dev/null
 cmake --build "$out" -j "$(nproc)"
 find "$out" -name '*.gcda' -delete
-ctest --test-dir "$out" -j 2 --output-on-failure >/dev/null || echo "coverage: some tests failed; the figure counts what ran"
+# The full-disk case runs procforge-cli under a 4 KB file-size limit, so the coverage data that
+# child writes on exit is cut short and spoils the counts of every file it holds; leave it out.
+GTEST_FILTER='-CliHtml.AFullDiskLeavesTheEarlierFile' ctest --test-dir "$out" -j 2 --output-on-failure >/dev/null ||
+  echo "coverage: some tests failed; the figure counts what ran"
 gcovr --root . --filter 'src/' --object-directory "$out" --print-summary --txt "$out/coverage.txt" --json "$out/coverage.json" \
   --exclude-unreachable-branches "$out"
