@@ -328,6 +328,11 @@ TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   code.Attr("ClassFile", Variant(cls));
   s->CheckCanStartGeneratingCode();
   EXPECT_FALSE(std::filesystem::exists(cls));  // checked for writing, not created
+  WriteAll(cls, "old class");
+  code.Attr("ConfirmOverWrite", Variant("True"));
+  Answer(false);
+  EXPECT_EQ(CheckMessage(), "Operation Cancelled.");
+  code.Attr("ConfirmOverWrite", Variant("False"));
 
   code.Attr("IncCode", Variant("True"));
   EXPECT_EQ(CheckMessage(), "Please specify include/override file");

@@ -74,6 +74,7 @@ TEST_F(Messages, HandleUIErrorByKindOfError) {
   MGlobals::AppState = MGlobals::AS_STARTING;
   MGlobals::ShowMessage("Starting");
   EXPECT_EQ(ui->SplashCloses, 1);
+  EXPECT_THROW(MGlobals::AskYesNo("unanswered"), std::logic_error);
 }
 
 TEST_F(Messages, SaveFileAndCheckFile) {
