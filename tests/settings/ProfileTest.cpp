@@ -135,6 +135,27 @@ TEST_F(Profile, InitRestoresTheProfileNamedByTheStateFile) {
   EXPECT_EQ(s.xStoredProc->strAttr("MethAddPfx"), "Exec");
 }
 
+// Every predefined configuration on every server type, as a golden file: a wrong value in
+// the key table's configuration columns changes it.
+TEST_F(Profile, StandardConfigurationsOnEveryServerType) {
+  std::string profiles;
+  for (int st = 0; st <= 3; ++st) {
+    for (int conf = 0; conf <= 2; ++conf) {
+      CSettings s;
+      s.xServer->Attr("SrvrType", Variant(st));
+      s.xServer->Attr("ConnPfg", Variant("DSN=orders"));
+      s.xCode->Attr("ClassFile", Variant("keep.cls"));
+      s.xStoredProc->Attr("TypeModel", Variant(1));
+      s.SetStandardConf(conf);
+      std::string xml = s.xSettings->xml();
+      for (size_t at = xml.find("><"); at != std::string::npos; at = xml.find("><", at)) xml.insert(++at, "\n");
+      profiles +=
+          "==== server type " + std::to_string(st) + ", configuration " + std::to_string(conf) + "\n" + xml + "\n";
+    }
+  }
+  pftest::ExpectGolden("profiles/standard-configurations.txt", profiles);
+}
+
 // The forcing rules, cases in tests/data/settings/validate.txt.
 TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
   std::ifstream cases(std::string(PF_SOURCE_DIR) + "/tests/data/settings/validate.txt");
