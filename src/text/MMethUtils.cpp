@@ -484,16 +484,16 @@ bool uBeginsWith(std::string_view Line, const std::vector<std::string>& SubStrin
       SubStrings);
 }
 
-// Most lines do not begin with the word every one of the texts begins with: they are
-// turned away on it.
+// Both are asked of every line of a class: the comparison runs without an error frame of its
+// own, as it cannot fail.
 bool uIsPublicProcStart(std::string_view Line) {
-  return NoCase::StartsWith(LTrimBlanks(Line), "Public ") &&
-         uBeginsWith(Line, {"Public Function", "Public Sub", "Public Property"});
+  static constexpr std::string_view kStarts[] = {"Public Function", "Public Sub", "Public Property"};
+  return BeginsWithAny(Line, kStarts);
 }
 
 bool uIsProcEnd(std::string_view Line) {
-  return NoCase::StartsWith(LTrimBlanks(Line), "End ") &&
-         uBeginsWith(Line, {"End Sub", "End Function", "End Property"});
+  static constexpr std::string_view kEnds[] = {"End Sub", "End Function", "End Property"};
+  return BeginsWithAny(Line, kEnds);
 }
 
 std::string uExtractSecondWord(std::string_view S) {
