@@ -171,15 +171,14 @@ std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::str
   NameSet external;
   std::vector<VBFinding> ignored;
   for (std::string_view other : OtherModules) {
-    Parse(Lex(other, ignored), ignored, {.Public = &external});
+    Parse(other, ignored, {.Public = &external});
     ignored.clear();
   }
 
   std::vector<VBFinding> findings;
   ScanLeftovers(Text, findings);
   ScanLimits(Text, findings);
-  Parse(Lex(Text, findings), findings,
-        {.External = &external, .NamesRead = Options.NamesRead, .Fragment = Options.Fragment});
+  Parse(Text, findings, {.External = &external, .NamesRead = Options.NamesRead, .Fragment = Options.Fragment});
   std::stable_sort(findings.begin(), findings.end(),
                    [](const VBFinding& a, const VBFinding& b) { return a.Line < b.Line; });
   return findings;
@@ -188,38 +187,40 @@ std::vector<VBFinding> CheckVB(std::string_view Text, const std::vector<std::str
 std::vector<std::string> ModuleLevelNames(std::string_view Text) {
   std::vector<VBFinding> ignored;
   std::vector<std::string> names;
-  Parse(Lex(Text, ignored), ignored, {.ModuleNames = &names});
+  Parse(Text, ignored, {.ModuleNames = &names});
   return names;
 }
 
 std::vector<std::string> VBStringLiterals(std::string_view Text) {
   std::vector<VBFinding> ignored;
   std::vector<std::string> out;
-  for (const Token& t : Lex(Text, ignored)) {
-    if (t.Kind != TK::String) continue;
-    // The token holds the quotes; an unterminated literal has no closing one.
-    const bool closed = t.Text.size() >= 2 && t.Text.back() == '"';
-    const std::string_view inner = t.Text.substr(1, t.Text.size() - (closed ? 2 : 1));
-    std::string value;
-    for (size_t i = 0; i < inner.size(); ++i) {
-      value += inner[i];
-      if (inner[i] == '"') ++i;  // the second quote of a doubled one
+  Lexer lexer(Text, ignored);
+  std::vector<Token> line;
+  while (lexer.Next(line))
+    for (const Token& t : line) {
+      if (t.Kind != TK::String) continue;
+      // The token holds the quotes; an unterminated literal has no closing one.
+      const bool closed = t.Text.size() >= 2 && t.Text.back() == '"';
+      const std::string_view inner = t.Text.substr(1, t.Text.size() - (closed ? 2 : 1));
+      std::string value;
+      for (size_t i = 0; i < inner.size(); ++i) {
+        value += inner[i];
+        if (inner[i] == '"') ++i;  // the second quote of a doubled one
+      }
+      out.push_back(std::move(value));
     }
-    out.push_back(std::move(value));
-  }
   return out;
 }
 
 std::vector<VBProcedure> VBProcedures(std::string_view Text) {
   std::vector<VBFinding> ignored;
   std::vector<VBProcedure> out;
-  Parse(Lex(Text, ignored), ignored, {.Outline = &out});
+  Parse(Text, ignored, {.Outline = &out});
   return out;
 }
 
 std::vector<VBLine> VBLogicalLines(std::string_view Text) {
   std::vector<VBFinding> ignored;
-  const std::vector<Token> tokens = Lex(Text, ignored);
   // Offsets of a token's text in Text; an identifier's type suffix and the brackets of a
   // bracketed name lie just outside it.
   auto begin = [&](const Token& t) {
@@ -231,30 +232,28 @@ std::vector<VBLine> VBLogicalLines(std::string_view Text) {
     return t.Kind == TK::Ident && e < Text.size() && (t.Suffix || Text[e] == ']') ? e + 1 : e;
   };
   std::vector<VBLine> out;
-  size_t first = 0;
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    if (tokens[i].Kind != TK::Eol) continue;
-    if (i > first) {
-      const std::string_view raw = Text.substr(begin(tokens[first]), end(tokens[i - 1]) - begin(tokens[first]));
-      std::string text;
-      text.reserve(raw.size());
-      for (size_t p = 0; p < raw.size(); ++p) {
-        // A "_" that is no part of a name, with only blanks up to the line end, continues
-        // the line; no string literal holds a line end.
-        size_t q = p + 1;
-        while (q < raw.size() && IsBlank(raw[q])) ++q;
-        if (raw[p] == '_' && q < raw.size() && IsLineEnd(raw[q]) && (p == 0 || !IsIdentChar(raw[p - 1]))) {
-          while (!text.empty() && IsBlank(text.back())) text.pop_back();
-          while (q < raw.size() && (IsLineEnd(raw[q]) || IsBlank(raw[q]))) ++q;
-          text += ' ';
-          p = q - 1;
-        } else {
-          text += raw[p];
-        }
+  Lexer lexer(Text, ignored);
+  std::vector<Token> tokens;  // one logical line, ending with its Eol
+  while (lexer.Next(tokens)) {
+    const Token& first = tokens.front();
+    const std::string_view raw = Text.substr(begin(first), end(tokens[tokens.size() - 2]) - begin(first));
+    std::string text;
+    text.reserve(raw.size());
+    for (size_t p = 0; p < raw.size(); ++p) {
+      // A "_" that is no part of a name, with only blanks up to the line end, continues
+      // the line; no string literal holds a line end.
+      size_t q = p + 1;
+      while (q < raw.size() && IsBlank(raw[q])) ++q;
+      if (raw[p] == '_' && q < raw.size() && IsLineEnd(raw[q]) && (p == 0 || !IsIdentChar(raw[p - 1]))) {
+        while (!text.empty() && IsBlank(text.back())) text.pop_back();
+        while (q < raw.size() && (IsLineEnd(raw[q]) || IsBlank(raw[q]))) ++q;
+        text += ' ';
+        p = q - 1;
+      } else {
+        text += raw[p];
       }
-      out.push_back({tokens[first].Line, std::move(text)});
     }
-    first = i + 1;
+    out.push_back({first.Line, std::move(text)});
   }
   return out;
 }

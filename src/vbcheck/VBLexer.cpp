@@ -175,303 +175,307 @@ constexpr auto kCharKinds = [] {
   return t;
 }();
 
-class Lexer {
- public:
-  Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {}
-
-  std::vector<Token> Run() {
-    Out_.reserve(T_.size() / 6 + 2);
-    if (T_.substr(0, 3) == "\xEF\xBB\xBF") P_ = 3;  // a UTF-8 byte order mark is no text
-    while (P_ < T_.size()) {
-      const char c = T_[P_];
-      switch (kCharKinds[static_cast<unsigned char>(c)]) {
-        case CharKind::Blank:
-          // Indents are runs of blanks: skipped in one go.
-          ++P_;
-          while (P_ < T_.size() && IsBlank(T_[P_])) ++P_;
-          break;
-        case CharKind::LineEnd:
-          SkipLineEnd();
-          EndLogicalLine();
-          break;
-        case CharKind::Apostrophe:
-          SkipComment();
-          break;
-        case CharKind::Quote:
-          LexString();
-          break;
-        case CharKind::Letter:
-          LexIdent();
-          break;
-        case CharKind::Digit:
-          LexNumber();
-          break;
-        case CharKind::Dot:
-          if (P_ + 1 < T_.size() && IsDigit(T_[P_ + 1]) && !PrevIsOperand())
-            LexNumber();
-          else
-            LexOperator();
-          break;
-        case CharKind::Ampersand:
-          if (P_ + 2 < T_.size() && (T_[P_ + 1] == 'H' || T_[P_ + 1] == 'h') && IsHexDigit(T_[P_ + 2]))
-            LexRadix(IsHexDigit);
-          else if (P_ + 2 < T_.size() && (T_[P_ + 1] == 'O' || T_[P_ + 1] == 'o') && IsDigit(T_[P_ + 2]))
-            LexRadix(IsDigit);
-          else
-            LexOperator();
-          break;
-        case CharKind::Underscore:
-          Underscore();
-          break;
-        case CharKind::Bracket:
-          LexBracketName();
-          break;
-        case CharKind::Hash:
-          LexHash();
-          break;
-        case CharKind::Other:
-          LexOperator();
-          break;
-      }
-    }
-    EndLogicalLine();
-    if (Out_.empty() || Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, 0, Line_, {}});
-    return std::move(Out_);
-  }
-
- private:
-  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None, char Op = 0) {
-    Out_.push_back({Kind, Suffix, Word, Op, Line_, std::string_view(T_.data() + Begin, End - Begin)});
-  }
-  void Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
-
-  bool AtStatementStart() const { return Out_.empty() || Out_.back().Kind == TK::Eol || Out_.back().Kind == TK::Colon; }
-  bool PrevIsOperand() const {
-    if (AtStatementStart()) return false;
-    const Token& t = Out_.back();
-    switch (t.Kind) {
-      case TK::Ident:
-        return !HasClass(t.Word, kOperatorWord);
-      case TK::Number:
-      case TK::String:
-      case TK::Date:
-        return true;
-      case TK::Op:
-        return t.Op == ')' || t.Op == ']';
-      default:
-        return false;
-    }
-  }
-  bool RestOfLineBlank(size_t From) const {
-    while (From < T_.size() && IsBlank(T_[From])) ++From;
-    return From >= T_.size() || IsLineEnd(T_[From]);
-  }
-  void SkipLineEnd() {
-    if (T_[P_] == '\r' && P_ + 1 < T_.size() && T_[P_ + 1] == '\n') ++P_;
-    ++P_;
-    ++Line_;
-  }
-  void EndLogicalLine() {
-    if (!Out_.empty() && Out_.back().Kind != TK::Eol) Out_.push_back({TK::Eol, 0, KW::None, 0, Line_ - 1, {}});
-    Continuations_ = 0;
-  }
-
-  // P_ is on a "_" followed by blanks up to the line end. Joins the next physical line to
-  // the current logical line and reports what VB refuses about it. Returns false when the
-  // statement cannot continue (last line, or an empty line follows).
-  bool JoinNextLine() {
-    const int line = Line_;
-    while (P_ < T_.size() && !IsLineEnd(T_[P_])) ++P_;
-    if (P_ >= T_.size()) {
-      Report(line, "line continuation on the last line");
-      return false;
-    }
-    SkipLineEnd();
-    if (++Continuations_ == 25) Report(Line_, "more than 24 line continuations in one statement");
-    if (RestOfLineBlank(P_)) {
-      Report(line, "line continuation followed by an empty line");
-      return false;
-    }
-    return true;
-  }
-
-  // A "_" outside names: a line continuation when only blanks follow it on its line.
-  void Underscore() {
-    if (RestOfLineBlank(P_ + 1)) {
-      Continuation();
-      return;
-    }
-    size_t n = P_ + 1;
-    while (n < T_.size() && IsBlank(T_[n])) ++n;
-    Report(Line_, n < T_.size() && T_[n] == '\'' ? "comment after a line continuation" : "misplaced '_'");
-    ++P_;
-  }
-
-  void Continuation() {
-    if (P_ > 0 && !IsBlank(T_[P_ - 1]) && !IsLineEnd(T_[P_ - 1]))
-      Report(Line_, "line continuation without a blank before '_'");
-    if (!JoinNextLine()) EndLogicalLine();
-  }
-
-  // A comment runs to the end of its line, and on to the next one when it ends in " _".
-  void SkipComment() {
-    for (;;) {
-      // The line ends at its first CR or LF: both looked for with memchr.
-      size_t e = T_.find('\n', P_);
-      if (e == std::string_view::npos) e = T_.size();
-      if (const size_t cr = T_.substr(0, e).find('\r', P_); cr != std::string_view::npos) e = cr;
-      size_t last = e;
-      while (last > P_ && IsBlank(T_[last - 1])) --last;
-      const bool continued = last >= P_ + 2 && T_[last - 1] == '_' && IsBlank(T_[last - 2]);
-      P_ = e;
-      if (!continued) return;
-      P_ = last - 1;
-      if (!JoinNextLine()) {
-        EndLogicalLine();
-        return;
-      }
-    }
-  }
-
-  void LexString() {
-    const size_t b = P_++;
-    for (;;) {
-      while (P_ < T_.size() && !CharIs(T_[P_], kStringStop)) ++P_;
-      if (P_ >= T_.size() || IsLineEnd(T_[P_])) {
-        Report(Line_, "unterminated string literal");
-        break;
-      }
-      // A quote: doubled, it stands for one inside the literal; alone, it ends it.
-      if (P_ + 1 < T_.size() && T_[P_ + 1] == '"') {
-        P_ += 2;
-        continue;
-      }
-      ++P_;
-      break;
-    }
-    Add(TK::String, b, P_);
-  }
-
-  void LexIdent() {
-    const size_t b = P_;
-    // Names run long: four characters a round while four are left.
-    while (P_ + 4 <= T_.size() && IsIdentChar(T_[P_]) && IsIdentChar(T_[P_ + 1]) && IsIdentChar(T_[P_ + 2]) &&
-           IsIdentChar(T_[P_ + 3]))
-      P_ += 4;
-    while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
-    const size_t e = P_;
-    const KW word = e - b <= kLongestWord ? WordOf(std::string_view(T_.data() + b, e - b)) : KW::None;
-    if (word == KW::Rem && AtStatementStart() &&
-        (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
-      P_ = b;
-      SkipComment();
-      return;
-    }
-    char suffix = 0;
-    if (P_ < T_.size() && CharIs(T_[P_], kSuffixChar)) {
-      const char c = T_[P_];
-      const bool nextIdent = P_ + 1 < T_.size() && IsIdentChar(T_[P_ + 1]);
-      if (c == '$' || c == '%' || c == '@' || ((c == '&' || c == '!' || c == '#') && !nextIdent)) {
-        suffix = c;
-        ++P_;
-      }
-    }
-    Add(TK::Ident, b, e, suffix, word);
-  }
-
-  void LexNumber() {
-    const size_t b = P_;
-    while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
-    if (P_ < T_.size() && T_[P_] == '.') {
-      ++P_;
-      while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
-    }
-    if (P_ + 1 < T_.size() && (T_[P_] == 'E' || T_[P_] == 'e' || T_[P_] == 'D' || T_[P_] == 'd')) {
-      size_t q = P_ + 1;
-      if (q < T_.size() && (T_[q] == '+' || T_[q] == '-')) ++q;
-      if (q < T_.size() && IsDigit(T_[q])) {
-        P_ = q;
-        while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
-      }
-    }
-    if (P_ < T_.size() && (T_[P_] == '%' || T_[P_] == '&' || T_[P_] == '!' || T_[P_] == '#' || T_[P_] == '@')) ++P_;
-    Add(TK::Number, b, P_);
-  }
-
-  void LexRadix(bool (*Digit)(char)) {
-    const size_t b = P_;
-    P_ += 2;
-    while (P_ < T_.size() && Digit(T_[P_])) ++P_;
-    if (P_ < T_.size() && (T_[P_] == '&' || T_[P_] == '%')) ++P_;
-    Add(TK::Number, b, P_);
-  }
-
-  void LexBracketName() {
-    size_t e = P_ + 1;
-    while (e < T_.size() && T_[e] != ']' && !IsLineEnd(T_[e])) ++e;
-    if (e >= T_.size() || T_[e] != ']') {
-      LexOperator();
-      return;
-    }
-    Add(TK::Ident, P_ + 1, e, 0, WordOf(T_.substr(P_ + 1, e - P_ - 1)));
-    P_ = e + 1;
-  }
-
-  // "#" is a date literal #...# where an operand is expected, else an operator (file numbers,
-  // type suffix seen apart, conditional-compilation directives at a statement start).
-  void LexHash() {
-    if (!AtStatementStart() && !PrevIsOperand()) {
-      size_t e = P_ + 1;
-      bool digit = false, ok = true;
-      while (e < T_.size() && T_[e] != '#' && !IsLineEnd(T_[e])) {
-        const char c = T_[e];
-        if (IsDigit(c))
-          digit = true;
-        else if (!(IsIdentStart(c) || IsBlank(c) || c == '/' || c == ':' || c == '-' || c == ',' || c == '.'))
-          ok = false;
-        ++e;
-      }
-      if (ok && digit && e < T_.size() && T_[e] == '#') {
-        Add(TK::Date, P_, e + 1);
-        P_ = e + 1;
-        return;
-      }
-    }
-    LexOperator();
-  }
-
-  void LexOperator() {
-    const size_t b = P_;
-    const char c = T_[P_++];
-    if ((c == '<' || c == '>' || c == ':') && P_ < T_.size()) {
-      const char n = T_[P_];
-      const char pair = c == '<' && n == '='   ? kLessEqual
-                        : c == '<' && n == '>' ? kNotEqual
-                        : c == '>' && n == '=' ? kGreaterEqual
-                        : c == ':' && n == '=' ? kNamedArgument
-                                               : 0;
-      if (pair) {
-        ++P_;
-        Add(TK::Op, b, P_, 0, KW::None, pair);
-        return;
-      }
-    }
-    if (c == ':')
-      Add(TK::Colon, b, P_);
-    else
-      Add(TK::Op, b, P_, 0, KW::None, c);
-  }
-
-  std::string_view T_;
-  std::vector<VBFinding>& F_;
-  std::vector<Token> Out_;
-  size_t P_ = 0;
-  int Line_ = 1;
-  int Continuations_ = 0;
-};
-
 }  // namespace
 
-std::vector<Token> Lex(std::string_view Text, std::vector<VBFinding>& Findings) { return Lexer(Text, Findings).Run(); }
+Lexer::Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text), F_(Findings) {
+  if (T_.substr(0, 3) == "\xEF\xBB\xBF") P_ = 3;  // a UTF-8 byte order mark is no text
+}
+
+bool Lexer::Next(std::vector<Token>& Line) {
+  Out_ = &Line;
+  Line.clear();
+  while (P_ < T_.size()) {
+    Step();
+    if (!Line.empty() && Line.back().Kind == TK::Eol) {
+      LastEol_ = Line.back().Line;
+      SawEol_ = true;
+      return true;
+    }
+  }
+  // The text is done: what is left is its last logical line.
+  EndLogicalLine();
+  if (Line.empty()) return false;
+  LastEol_ = Line.back().Line;
+  SawEol_ = true;
+  return true;
+}
+
+// Reads one token, or what lies between tokens (blanks, a line end, a comment).
+void Lexer::Step() {
+  const char c = T_[P_];
+  switch (kCharKinds[static_cast<unsigned char>(c)]) {
+    case CharKind::Blank:
+      // Indents are runs of blanks: skipped in one go.
+      ++P_;
+      while (P_ < T_.size() && IsBlank(T_[P_])) ++P_;
+      break;
+    case CharKind::LineEnd:
+      SkipLineEnd();
+      EndLogicalLine();
+      break;
+    case CharKind::Apostrophe:
+      SkipComment();
+      break;
+    case CharKind::Quote:
+      LexString();
+      break;
+    case CharKind::Letter:
+      LexIdent();
+      break;
+    case CharKind::Digit:
+      LexNumber();
+      break;
+    case CharKind::Dot:
+      if (P_ + 1 < T_.size() && IsDigit(T_[P_ + 1]) && !PrevIsOperand())
+        LexNumber();
+      else
+        LexOperator();
+      break;
+    case CharKind::Ampersand:
+      if (P_ + 2 < T_.size() && (T_[P_ + 1] == 'H' || T_[P_ + 1] == 'h') && IsHexDigit(T_[P_ + 2]))
+        LexRadix(IsHexDigit);
+      else if (P_ + 2 < T_.size() && (T_[P_ + 1] == 'O' || T_[P_ + 1] == 'o') && IsDigit(T_[P_ + 2]))
+        LexRadix(IsDigit);
+      else
+        LexOperator();
+      break;
+    case CharKind::Underscore:
+      Underscore();
+      break;
+    case CharKind::Bracket:
+      LexBracketName();
+      break;
+    case CharKind::Hash:
+      LexHash();
+      break;
+    case CharKind::Other:
+      LexOperator();
+      break;
+  }
+}
+
+void Lexer::Add(TK Kind, size_t Begin, size_t End, char Suffix, KW Word, char Op) {
+  Out_->push_back({Kind, Suffix, Word, Op, Line_, std::string_view(T_.data() + Begin, End - Begin)});
+}
+void Lexer::Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
+
+bool Lexer::AtStatementStart() const {
+  return Out_->empty() || Out_->back().Kind == TK::Eol || Out_->back().Kind == TK::Colon;
+}
+bool Lexer::PrevIsOperand() const {
+  if (AtStatementStart()) return false;
+  const Token& t = Out_->back();
+  switch (t.Kind) {
+    case TK::Ident:
+      return !HasClass(t.Word, kOperatorWord);
+    case TK::Number:
+    case TK::String:
+    case TK::Date:
+      return true;
+    case TK::Op:
+      return t.Op == ')' || t.Op == ']';
+    default:
+      return false;
+  }
+}
+bool Lexer::RestOfLineBlank(size_t From) const {
+  while (From < T_.size() && IsBlank(T_[From])) ++From;
+  return From >= T_.size() || IsLineEnd(T_[From]);
+}
+void Lexer::SkipLineEnd() {
+  if (T_[P_] == '\r' && P_ + 1 < T_.size() && T_[P_ + 1] == '\n') ++P_;
+  ++P_;
+  ++Line_;
+}
+void Lexer::EndLogicalLine() {
+  if (!Out_->empty() && Out_->back().Kind != TK::Eol) Out_->push_back({TK::Eol, 0, KW::None, 0, Line_ - 1, {}});
+  Continuations_ = 0;
+}
+
+// P_ is on a "_" followed by blanks up to the line end. Joins the next physical line to
+// the current logical line and reports what VB refuses about it. Returns false when the
+// statement cannot continue (last line, or an empty line follows).
+bool Lexer::JoinNextLine() {
+  const int line = Line_;
+  while (P_ < T_.size() && !IsLineEnd(T_[P_])) ++P_;
+  if (P_ >= T_.size()) {
+    Report(line, "line continuation on the last line");
+    return false;
+  }
+  SkipLineEnd();
+  if (++Continuations_ == 25) Report(Line_, "more than 24 line continuations in one statement");
+  if (RestOfLineBlank(P_)) {
+    Report(line, "line continuation followed by an empty line");
+    return false;
+  }
+  return true;
+}
+
+// A "_" outside names: a line continuation when only blanks follow it on its line.
+void Lexer::Underscore() {
+  if (RestOfLineBlank(P_ + 1)) {
+    Continuation();
+    return;
+  }
+  size_t n = P_ + 1;
+  while (n < T_.size() && IsBlank(T_[n])) ++n;
+  Report(Line_, n < T_.size() && T_[n] == '\'' ? "comment after a line continuation" : "misplaced '_'");
+  ++P_;
+}
+
+void Lexer::Continuation() {
+  if (P_ > 0 && !IsBlank(T_[P_ - 1]) && !IsLineEnd(T_[P_ - 1]))
+    Report(Line_, "line continuation without a blank before '_'");
+  if (!JoinNextLine()) EndLogicalLine();
+}
+
+// A comment runs to the end of its line, and on to the next one when it ends in " _".
+void Lexer::SkipComment() {
+  for (;;) {
+    // The line ends at its first CR or LF: both looked for with memchr.
+    size_t e = T_.find('\n', P_);
+    if (e == std::string_view::npos) e = T_.size();
+    if (const size_t cr = T_.substr(0, e).find('\r', P_); cr != std::string_view::npos) e = cr;
+    size_t last = e;
+    while (last > P_ && IsBlank(T_[last - 1])) --last;
+    const bool continued = last >= P_ + 2 && T_[last - 1] == '_' && IsBlank(T_[last - 2]);
+    P_ = e;
+    if (!continued) return;
+    P_ = last - 1;
+    if (!JoinNextLine()) {
+      EndLogicalLine();
+      return;
+    }
+  }
+}
+
+void Lexer::LexString() {
+  const size_t b = P_++;
+  for (;;) {
+    while (P_ < T_.size() && !CharIs(T_[P_], kStringStop)) ++P_;
+    if (P_ >= T_.size() || IsLineEnd(T_[P_])) {
+      Report(Line_, "unterminated string literal");
+      break;
+    }
+    // A quote: doubled, it stands for one inside the literal; alone, it ends it.
+    if (P_ + 1 < T_.size() && T_[P_ + 1] == '"') {
+      P_ += 2;
+      continue;
+    }
+    ++P_;
+    break;
+  }
+  Add(TK::String, b, P_);
+}
+
+void Lexer::LexIdent() {
+  const size_t b = P_;
+  // Names run long: four characters a round while four are left.
+  while (P_ + 4 <= T_.size() && IsIdentChar(T_[P_]) && IsIdentChar(T_[P_ + 1]) && IsIdentChar(T_[P_ + 2]) &&
+         IsIdentChar(T_[P_ + 3]))
+    P_ += 4;
+  while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
+  const size_t e = P_;
+  const KW word = e - b <= kLongestWord ? WordOf(std::string_view(T_.data() + b, e - b)) : KW::None;
+  if (word == KW::Rem && AtStatementStart() &&
+      (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
+    P_ = b;
+    SkipComment();
+    return;
+  }
+  char suffix = 0;
+  if (P_ < T_.size() && CharIs(T_[P_], kSuffixChar)) {
+    const char c = T_[P_];
+    const bool nextIdent = P_ + 1 < T_.size() && IsIdentChar(T_[P_ + 1]);
+    if (c == '$' || c == '%' || c == '@' || ((c == '&' || c == '!' || c == '#') && !nextIdent)) {
+      suffix = c;
+      ++P_;
+    }
+  }
+  Add(TK::Ident, b, e, suffix, word);
+}
+
+void Lexer::LexNumber() {
+  const size_t b = P_;
+  while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+  if (P_ < T_.size() && T_[P_] == '.') {
+    ++P_;
+    while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+  }
+  if (P_ + 1 < T_.size() && (T_[P_] == 'E' || T_[P_] == 'e' || T_[P_] == 'D' || T_[P_] == 'd')) {
+    size_t q = P_ + 1;
+    if (q < T_.size() && (T_[q] == '+' || T_[q] == '-')) ++q;
+    if (q < T_.size() && IsDigit(T_[q])) {
+      P_ = q;
+      while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
+    }
+  }
+  if (P_ < T_.size() && (T_[P_] == '%' || T_[P_] == '&' || T_[P_] == '!' || T_[P_] == '#' || T_[P_] == '@')) ++P_;
+  Add(TK::Number, b, P_);
+}
+
+void Lexer::LexRadix(bool (*Digit)(char)) {
+  const size_t b = P_;
+  P_ += 2;
+  while (P_ < T_.size() && Digit(T_[P_])) ++P_;
+  if (P_ < T_.size() && (T_[P_] == '&' || T_[P_] == '%')) ++P_;
+  Add(TK::Number, b, P_);
+}
+
+void Lexer::LexBracketName() {
+  size_t e = P_ + 1;
+  while (e < T_.size() && T_[e] != ']' && !IsLineEnd(T_[e])) ++e;
+  if (e >= T_.size() || T_[e] != ']') {
+    LexOperator();
+    return;
+  }
+  Add(TK::Ident, P_ + 1, e, 0, WordOf(T_.substr(P_ + 1, e - P_ - 1)));
+  P_ = e + 1;
+}
+
+// "#" is a date literal #...# where an operand is expected, else an operator (file numbers,
+// type suffix seen apart, conditional-compilation directives at a statement start).
+void Lexer::LexHash() {
+  if (!AtStatementStart() && !PrevIsOperand()) {
+    size_t e = P_ + 1;
+    bool digit = false, ok = true;
+    while (e < T_.size() && T_[e] != '#' && !IsLineEnd(T_[e])) {
+      const char c = T_[e];
+      if (IsDigit(c))
+        digit = true;
+      else if (!(IsIdentStart(c) || IsBlank(c) || c == '/' || c == ':' || c == '-' || c == ',' || c == '.'))
+        ok = false;
+      ++e;
+    }
+    if (ok && digit && e < T_.size() && T_[e] == '#') {
+      Add(TK::Date, P_, e + 1);
+      P_ = e + 1;
+      return;
+    }
+  }
+  LexOperator();
+}
+
+void Lexer::LexOperator() {
+  const size_t b = P_;
+  const char c = T_[P_++];
+  if ((c == '<' || c == '>' || c == ':') && P_ < T_.size()) {
+    const char n = T_[P_];
+    const char pair = c == '<' && n == '='   ? kLessEqual
+                      : c == '<' && n == '>' ? kNotEqual
+                      : c == '>' && n == '=' ? kGreaterEqual
+                      : c == ':' && n == '=' ? kNamedArgument
+                                             : 0;
+    if (pair) {
+      ++P_;
+      Add(TK::Op, b, P_, 0, KW::None, pair);
+      return;
+    }
+  }
+  if (c == ':')
+    Add(TK::Colon, b, P_);
+  else
+    Add(TK::Op, b, P_, 0, KW::None, c);
+}
 
 }  // namespace pf::vbcheck

@@ -242,7 +242,48 @@ struct Token {
   std::string_view Text;  // identifier without its suffix; operator text; literal text
 };
 
-// The tokens of Text; findings of the text itself go to Findings.
-std::vector<Token> Lex(std::string_view Text, std::vector<VBFinding>& Findings);
+// Reads a text one logical line at a time, so that a check holds the tokens of one line, not
+// of the whole text. Findings of the text itself go to Findings as the lines are read.
+class Lexer {
+ public:
+  Lexer(std::string_view Text, std::vector<VBFinding>& Findings);
+
+  // The tokens of the next logical line, ending with its Eol token, into Line (emptied
+  // first, so that one buffer serves every line); false when the text holds no more.
+  bool Next(std::vector<Token>& Line);
+
+  // The line of the last Eol token given, or the line where the text ends when none was.
+  int LastLine() const { return SawEol_ ? LastEol_ : Line_; }
+
+ private:
+  void Step();
+  void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None, char Op = 0);
+  void Report(int Line, std::string Message);
+  bool AtStatementStart() const;
+  bool PrevIsOperand() const;
+  bool RestOfLineBlank(size_t From) const;
+  void SkipLineEnd();
+  void EndLogicalLine();
+  bool JoinNextLine();
+  void Underscore();
+  void Continuation();
+  void SkipComment();
+  void LexString();
+  void LexIdent();
+  void LexNumber();
+  void LexRadix(bool (*Digit)(char));
+  void LexBracketName();
+  void LexHash();
+  void LexOperator();
+
+  std::string_view T_;
+  std::vector<VBFinding>& F_;
+  std::vector<Token>* Out_ = nullptr;  // the line being read
+  size_t P_ = 0;
+  int Line_ = 1;
+  int Continuations_ = 0;
+  int LastEol_ = 0;
+  bool SawEol_ = false;
+};
 
 }  // namespace pf::vbcheck

@@ -140,20 +140,21 @@ struct ProcInfo {
 
 class Parser {
  public:
-  Parser(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const NameSet* External, bool NamesRead,
+  Parser(std::string_view Text, std::vector<VBFinding>& Findings, const NameSet* External, bool NamesRead,
          bool Fragment = false)
-      : Tk_(Tokens), F_(Findings), External_(External), NamesRead_(NamesRead), Fragment_(Fragment) {}
+      : Lex_(Text, Findings), F_(Findings), External_(External), NamesRead_(NamesRead), Fragment_(Fragment) {}
 
   // Records the procedures read into Outline.
   void Outline(std::vector<VBProcedure>& Outline) { Outline_ = &Outline; }
 
+  // Reads the text a logical line at a time: Tk_ holds the tokens of one line.
   void Run() {
-    size_t i = SkipClassHeader();
-    while (i < Tk_.size()) {
-      const size_t e = ScanLine(i);
-      if (e > i) ParseLine(i, e);
-      i = e + 1;
+    while (Lex_.Next(Tk_)) {
+      if (Header_ != HeaderState::Done && ClassHeaderLine()) continue;
+      ParseLine(0, ScanLine(0));
     }
+    if (Header_ == HeaderState::Version || Header_ == HeaderState::Open)
+      Report(Lex_.LastLine(), "class header without its closing END");
     Finish();
   }
 
@@ -217,32 +218,31 @@ class Parser {
 
   // ---- the class header ---------------------------------------------------------------------
   // VERSION x CLASS, then BEGIN ... END (nested Begin/End and BeginProperty/EndProperty in
-  // forms); its property lines are not statements.
-  size_t SkipClassHeader() {
-    if (Tk_.empty() || !Kw(Tk_[0], KW::Version)) return 0;
-    for (size_t h = 1; Tk_[h].Kind != TK::Eol; ++h) IsClass_ = IsClass_ || Kw(Tk_[h], KW::Class);
-    int depth = 0;
-    bool opened = false;
-    size_t i = 0;
-    while (i < Tk_.size()) {
-      size_t e = i;
-      while (Tk_[e].Kind != TK::Eol) ++e;
-      const Token& first = Tk_[i];
-      if (opened && (Kw(first, KW::Attribute) || Kw(first, KW::Option))) {
-        Report(first.Line, "class header without its closing END");
-        return i;
+  // forms); its property lines are not statements. Takes the line in Tk_ when it belongs to
+  // the header.
+  bool ClassHeaderLine() {
+    const Token& first = Tk_[0];
+    if (Header_ == HeaderState::First) {
+      if (!Kw(first, KW::Version)) {
+        Header_ = HeaderState::Done;
+        return false;
       }
-      if (e > i && (Kw(first, KW::Begin) || Kw(first, KW::BeginProperty))) {
-        ++depth;
-        opened = true;
-      } else if (e > i && ((Kw(first, KW::End) && e == i + 1) || Kw(first, KW::EndProperty))) {
-        --depth;
-      }
-      i = e + 1;
-      if (opened && depth <= 0) return i;
+      for (const Token& t : Tk_) IsClass_ = IsClass_ || Kw(t, KW::Class);
+      Header_ = HeaderState::Version;
     }
-    Report(Tk_.back().Line, "class header without its closing END");
-    return Tk_.size();
+    if (Header_ == HeaderState::Open && (Kw(first, KW::Attribute) || Kw(first, KW::Option))) {
+      Report(first.Line, "class header without its closing END");
+      Header_ = HeaderState::Done;
+      return false;
+    }
+    if (Kw(first, KW::Begin) || Kw(first, KW::BeginProperty)) {
+      ++HeaderDepth_;
+      Header_ = HeaderState::Open;
+    } else if ((Kw(first, KW::End) && Tk_.size() == 2) || Kw(first, KW::EndProperty)) {
+      --HeaderDepth_;
+    }
+    if (Header_ == HeaderState::Open && HeaderDepth_ <= 0) Header_ = HeaderState::Done;
+    return true;
   }
 
   // ---- lines and statements -----------------------------------------------------------------
@@ -838,10 +838,13 @@ class Parser {
     for (const auto& j : Jumps_)
       if (!Labels_.count(j.Name)) Report(j.Line, "label " + Q(j.Name) + " does not exist in this procedure");
     for (const NameUse& u : Uses_) {
-      if (!Locals_.count(u.Name))
+      if (Locals_.count(u.Name)) {
+        if (IsWrite(u) && LocalConsts_.count(u.Name)) Report(u.Line, "constant " + Q(u.Name) + " cannot be " + u.What);
+      } else if (IsWrite(u) || !DeclaredForReading(u.Name)) {
+        // A name read that the module has declared stays declared: only the others wait for
+        // the end of the module.
         Pending_.push_back(u);
-      else if (IsWrite(u) && LocalConsts_.count(u.Name))
-        Report(u.Line, "constant " + Q(u.Name) + " cannot be " + u.What);
+      }
     }
     LocalConsts_.clear();
     ProcActive_ = false;
@@ -1176,6 +1179,16 @@ class Parser {
     return false;
   }
 
+  // Whether Name is declared at module level or in the other modules, as far as read so far.
+  bool Declared(std::string_view Name) const {
+    return ModuleVars_.count(Name) || EnumMembers_.count(Name) || IsBuiltinTarget(Name) ||
+           (External_ && External_->count(Name));
+  }
+  // The same for a name only read, which may also be a procedure, a Type or an Enum.
+  bool DeclaredForReading(std::string_view Name) const {
+    return Declared(Name) || Procs_.count(Name) || TypeNames_.count(Name);
+  }
+
   void Finish() {
     Line_ = 0;  // what is still open has no end
     if (ProcActive_ || !Stack_.empty()) {
@@ -1183,7 +1196,7 @@ class Parser {
         Report(b.Line, std::string("'") + OpenerName(b.Kind) + "' without '" + CloserName(b.Kind) + "'");
       while (!Stack_.empty()) Pop();
     }
-    if (DirectiveDepth_ > 0) Report(Tk_.empty() ? 1 : Tk_.back().Line, "'#If' without '#End If'");
+    if (DirectiveDepth_ > 0) Report(Lex_.LastLine(), "'#If' without '#End If'");
     for (const NameUse& r : RaisedEvents_)
       if (!Events_.count(r.Name)) Report(r.Line, "event " + Q(r.Name) + " is not declared in this module");
     if (!OptionExplicit_) {
@@ -1196,11 +1209,7 @@ class Parser {
                            " cannot be " + u.What);
         continue;
       }
-      if (ModuleVars_.count(u.Name) || EnumMembers_.count(u.Name) || IsBuiltinTarget(u.Name) ||
-          (External_ && External_->count(u.Name)))
-        continue;
-      const bool read = !IsWrite(u);
-      if (read && (Procs_.count(u.Name) || TypeNames_.count(u.Name))) continue;
+      if (IsWrite(u) ? Declared(u.Name) : DeclaredForReading(u.Name)) continue;
       if (const auto* p = Procs_.find(u.Name)) {
         if (p->second.Kinds & (kLetBit | kSetBit)) continue;
         Report(u.Line, Q(u.Name) + (p->second.Kinds & kGetBit ? " is a read-only property" : " is a procedure") +
@@ -1211,7 +1220,8 @@ class Parser {
     }
   }
 
-  const std::vector<Token>& Tk_;
+  Lexer Lex_;
+  std::vector<Token> Tk_;  // the tokens of the logical line being read
   std::vector<VBFinding>& F_;
   const NameSet* External_;
   const bool NamesRead_;
@@ -1224,6 +1234,10 @@ class Parser {
   int LastOutsideReport_ = 0;
   bool OptionExplicit_ = false;
   bool IsClass_ = false;  // the header says VERSION ... CLASS
+  // Where the reading is in the class header: before the first line, after VERSION, inside
+  // BEGIN ... END, past the header (or there is none).
+  enum class HeaderState : unsigned char { First, Version, Open, Done } Header_ = HeaderState::First;
+  int HeaderDepth_ = 0;
   bool ProcSeen_ = false;
 
   std::vector<VBProcedure>* Outline_ = nullptr;  // procedures read, when asked for
@@ -1252,8 +1266,8 @@ class Parser {
 
 }  // namespace
 
-void Parse(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const ParseRequest& Request) {
-  Parser p(Tokens, Findings, Request.External, Request.NamesRead, Request.Fragment);
+void Parse(std::string_view Text, std::vector<VBFinding>& Findings, const ParseRequest& Request) {
+  Parser p(Text, Findings, Request.External, Request.NamesRead, Request.Fragment);
   if (Request.Outline) p.Outline(*Request.Outline);
   p.Run();
   if (Request.Public)

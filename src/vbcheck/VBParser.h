@@ -19,7 +19,8 @@ struct ParseRequest {
   std::vector<std::string>* ModuleNames = nullptr;  // receives every module-level name
 };
 
-// Parses Tokens; findings go to Findings, the rest where Request says.
-void Parse(const std::vector<Token>& Tokens, std::vector<VBFinding>& Findings, const ParseRequest& Request);
+// Reads Text a logical line at a time; findings (of the tokenizer's too) go to Findings, the
+// rest where Request says.
+void Parse(std::string_view Text, std::vector<VBFinding>& Findings, const ParseRequest& Request);
 
 }  // namespace pf::vbcheck
