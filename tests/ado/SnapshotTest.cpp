@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <future>
+
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -203,6 +205,23 @@ TEST_F(SnapshotTest, ReopenedSnapshotsFollowTheirFileAndSessionsStayApart) {
   }
   pftest::WriteAll(script_, std::string(kCatalogue) + "INSERT INTO sysobjects VALUES ('spNew', 104, 'P ', NULL);\n");
   EXPECT_EQ(Query(OpenSnapshot(script_), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "4");
+
+  // Connections on two threads read the shared database at the same time.
+  auto refreshMany = [&] {
+    auto cmd = Command::Create();
+    cmd->SetActiveConnection(OpenSnapshot(script_));
+    cmd->CommandType = adCmdStoredProc;
+    cmd->CommandText = "spGetOrders";
+    size_t described = 0;
+    for (int i = 0; i < 2000; ++i) {
+      cmd->Parameters().Refresh();
+      described += cmd->Parameters().Count();
+    }
+    return described;
+  };
+  auto other = std::async(std::launch::async, refreshMany);
+  EXPECT_EQ(refreshMany(), 6000u);
+  EXPECT_EQ(other.get(), 6000u);
 
   // Result sets not yet read end with their connection.
   auto c = OpenSnapshot(script_);

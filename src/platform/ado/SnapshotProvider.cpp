@@ -24,9 +24,12 @@ namespace {
 
 constexpr const char* kSource = "Procforge.Snapshot";
 
-// The database, shared by the session and its result streams; null once closed.
+// The database, shared by the session and its result streams; null once closed. It is
+// opened without SQLite's own per-call locking, which costs more than reading a row: each
+// statement runs whole under `use` instead, as sessions of one snapshot may be on other threads.
 struct Db {
   sqlite3* handle = nullptr;
+  std::mutex use;
   std::chrono::steady_clock::time_point deadline{};
   bool timed = false;
   sqlite3_stmt* describe = nullptr;  // the parameter query, prepared on first use
@@ -183,6 +186,7 @@ class SnapshotStream : public IResultStream {
       : db_(std::move(db)), sessionOpen_(std::move(sessionOpen)), sql_(std::move(sql)), timeout_(timeout) {}
 
   bool Next(ResultSet& out) override {
+    std::lock_guard<std::mutex> lock(db_->use);
     while (offset_ < sql_.size()) {
       if (!*sessionOpen_ || !db_->handle) throw ProviderError(kSource, "The connection is closed.");
       Statement s;
@@ -329,12 +333,14 @@ class SnapshotSession : public IProviderSession {
 
   std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
     Require();
+    std::lock_guard<std::mutex> lock(db_->use);
     Arm(*db_, timeoutSeconds);
     return ReadAllParameters(db_->handle);
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
     Require();
+    std::lock_guard<std::mutex> lock(db_->use);
     Arm(*db_, timeoutSeconds);
     // Prepared once per database: an extractor describes every procedure in turn. The name
     // is matched without regard to case, but a spelling the snapshot holds exactly wins:
@@ -390,7 +396,10 @@ class SnapshotSession : public IProviderSession {
   // closing ends this session's transaction and lets go of the database.
   void Close() override {
     if (!db_) return;
-    if (inTransaction_ && db_->handle) sqlite3_exec(db_->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (inTransaction_ && db_->handle) {
+      std::lock_guard<std::mutex> lock(db_->use);
+      sqlite3_exec(db_->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
     inTransaction_ = false;
     *open_ = false;
     db_.reset();
@@ -404,6 +413,7 @@ class SnapshotSession : public IProviderSession {
   std::shared_ptr<bool> open_ = std::make_shared<bool>(true);
   void Exec(const char* sql) {
     Require();
+    std::lock_guard<std::mutex> lock(db_->use);
     if (sqlite3_exec(db_->handle, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db_->handle, sql);
   }
   std::shared_ptr<Db> db_;
@@ -599,7 +609,8 @@ void AddLookupIndexes(sqlite3* db) {
 
 std::shared_ptr<Db> Load(const std::string& file) {
   auto db = std::make_shared<Db>();
-  if (sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+  if (sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK)
     Fail(db->handle, "The snapshot '" + file + "' cannot be opened");
   sqlite3_progress_handler(db->handle, 1000, &ProgressHandler, db.get());
   if (IsScript(file)) {
