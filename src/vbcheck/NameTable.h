@@ -37,7 +37,7 @@ class NameTable {
     for (size_t s = Hash(Name) & Mask();; s = (s + 1) & Mask()) {
       const Slot& slot = Slots_[s];
       if (slot.Stamp != Stamp_) return nullptr;
-      if (NoCase::Equals(Entries_[slot.Index].first, Name)) return &Entries_[slot.Index];
+      if (Same(Entries_[slot.Index].first, Name)) return &Entries_[slot.Index];
     }
   }
   Entry* find(std::string_view Name) { return const_cast<Entry*>(std::as_const(*this).find(Name)); }
@@ -49,7 +49,7 @@ class NameTable {
     if ((Entries_.size() + 1) * 2 > Slots_.size()) Grow();
     size_t s = Hash(Name) & Mask();
     for (; Slots_[s].Stamp == Stamp_; s = (s + 1) & Mask())
-      if (NoCase::Equals(Entries_[Slots_[s].Index].first, Name)) return {&Entries_[Slots_[s].Index], false};
+      if (Same(Entries_[Slots_[s].Index].first, Name)) return {&Entries_[Slots_[s].Index], false};
     Slots_[s] = {Stamp_, static_cast<uint32_t>(Entries_.size())};
     Entries_.push_back({Name, std::move(Value)});
     return {&Entries_.back(), true};
@@ -74,6 +74,11 @@ class NameTable {
     uint32_t Stamp = 0;  // the slot is used when it holds the table's stamp
     uint32_t Index = 0;  // of the entry
   };
+
+  // Names written alike, as a name mostly is where it is used again, compare without folding case.
+  static bool Same(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (std::memcmp(a.data(), b.data(), a.size()) == 0 || NoCase::Equals(a, b));
+  }
 
   // A hash of the length and of the first and last eight characters (the whole name when it
   // is shorter), letters lowered with | 0x20: equal for names that differ only in case.

@@ -1,7 +1,13 @@
 #include "vbcheck/VBLexer.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace pf::vbcheck {
 
@@ -50,22 +56,123 @@ constexpr auto kFirstLetters = [] {
   return t;
 }();
 
-}  // namespace
+// A word compared in two pieces that overlap or meet, of 8 characters (words of 8 or more), 4
+// (4 to 7) or 2 (2 and 3): its first and its last characters, read as little-endian numbers.
+constexpr size_t PieceSize(size_t n) { return n >= 8 ? 8 : n >= 4 ? 4 : 2; }
+struct WordPieces {
+  uint64_t First = 0, Last = 0;
+};
+constexpr auto kWordPieces = [] {
+  std::array<WordPieces, std::size(kWords)> t{};
+  for (size_t i = 1; i < std::size(kWords); ++i) {
+    const std::string_view w = kWords[i];
+    const size_t piece = PieceSize(w.size());
+    for (size_t k = piece; k-- > 0;) {
+      t[i].First = t[i].First << 8 | static_cast<unsigned char>(w[k]);
+      t[i].Last = t[i].Last << 8 | static_cast<unsigned char>(w[w.size() - piece + k]);
+    }
+  }
+  return t;
+}();
+static_assert(std::endian::native == std::endian::little, "the word pieces are read as little-endian numbers");
 
-KW WordOf(std::string_view w) {
+// The piece of `piece` characters at p, letters lowered with | 0x20 (exact for comparing with
+// lower-case letters: no other character becomes one).
+inline uint64_t Piece(const char* p, size_t piece) {
+  uint64_t v = 0;
+  if (piece == 8) {
+    std::memcpy(&v, p, 8);
+    return v | 0x2020202020202020ull;
+  }
+  if (piece == 4) {
+    uint32_t x;
+    std::memcpy(&x, p, 4);
+    return x | 0x20202020u;
+  }
+  uint16_t x;
+  std::memcpy(&x, p, 2);
+  return static_cast<uint16_t>(x | 0x2020u);
+}
+
+// The word's number: WordOf, inlined into the tokenizer, where most names fail the first test.
+inline KW LookUpWord(std::string_view w) {
   const size_t n = w.size();
   const unsigned letter = static_cast<unsigned char>(n == 0 ? 0 : w[0] | 0x20) - 'a';
   if (n > kLongestWord || letter >= 26 || (kFirstLetters[n] >> letter & 1) == 0) return KW::None;
+  const size_t piece = PieceSize(n);
+  const uint64_t first = Piece(w.data(), piece), last = Piece(w.data() + n - piece, piece);
   for (size_t h = WordHash(n, w[0], w[1], w[n - 1]);; h = (h + 1) & (kWordSlots - 1)) {
     const unsigned char id = kWordSlotsTable[h];
     if (id == 0) return KW::None;
-    const std::string_view k = kWords[id];
-    if (k.size() != n) continue;
-    size_t i = 0;
-    while (i < n && (w[i] | 0x20) == k[i]) ++i;
-    if (i == n) return static_cast<KW>(id);
+    if (kWords[id].size() == n && kWordPieces[id].First == first && kWordPieces[id].Last == last)
+      return static_cast<KW>(id);
   }
 }
+
+// The end of the run of characters from p that Is accepts (at most `end`). With SSE2, sixteen
+// characters a round, Is16 giving a mask of the ones it accepts; the rest one at a time.
+template <class Scalar, class Vector>
+inline const char* SkipRun(const char* p, const char* end, Scalar Is, [[maybe_unused]] Vector Is16) {
+#ifdef __SSE2__
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const unsigned stop = ~static_cast<unsigned>(_mm_movemask_epi8(Is16(v))) & 0xFFFFu;
+    if (stop) return p + std::countr_zero(stop);
+  }
+#endif
+  while (p < end && Is(*p)) ++p;
+  return p;
+}
+
+#ifdef __SSE2__
+// Bytes of v in [Low, Low + Count), compared as unsigned.
+inline __m128i InRange(__m128i v, char Low, int Count) {
+  return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(128 - Low))),
+                        _mm_set1_epi8(static_cast<char>(Count - 128)));
+}
+#endif
+
+// Runs of name characters, of blanks, and of the characters of a string literal.
+inline const char* SkipIdentChars(const char* p, const char* end) {
+  return SkipRun(p, end, IsIdentChar, [](auto v) {
+#ifdef __SSE2__
+    // Letters (either case), digits, "_", and every byte of a UTF-8 sequence.
+    const __m128i letter = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 26);
+    const __m128i digit = InRange(v, '0', 10);
+    const __m128i high = _mm_cmplt_epi8(v, _mm_setzero_si128());
+    return _mm_or_si128(_mm_or_si128(letter, digit), _mm_or_si128(high, _mm_cmpeq_epi8(v, _mm_set1_epi8('_'))));
+#else
+    return v;
+#endif
+  });
+}
+inline const char* SkipBlanks(const char* p, const char* end) {
+  return SkipRun(p, end, IsBlank, [](auto v) {
+#ifdef __SSE2__
+    return _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
+#else
+    return v;
+#endif
+  });
+}
+inline const char* SkipStringChars(const char* p, const char* end) {
+  return SkipRun(
+      p, end, [](char c) { return !CharIs(c, kStringStop); },
+      [](auto v) {
+#ifdef __SSE2__
+        const __m128i stop =
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+        return _mm_xor_si128(stop, _mm_set1_epi8(-1));
+#else
+        return v;
+#endif
+      });
+}
+
+}  // namespace
+
+KW WordOf(std::string_view w) { return LookUpWord(w); }
 
 bool IsLibraryName(std::string_view w) {
   // VBA constants: vbCrLf, vbObjectError, vbTextCompare, vbKeyReturn, ...
@@ -184,9 +291,10 @@ Lexer::Lexer(std::string_view Text, std::vector<VBFinding>& Findings) : T_(Text)
 bool Lexer::Next(std::vector<Token>& Line) {
   Out_ = &Line;
   Line.clear();
+  LineDone_ = false;
   while (P_ < T_.size()) {
     Step();
-    if (!Line.empty() && Line.back().Kind == TK::Eol) {
+    if (LineDone_) {
       LastEol_ = Line.back().Line;
       SawEol_ = true;
       return true;
@@ -201,13 +309,12 @@ bool Lexer::Next(std::vector<Token>& Line) {
 }
 
 // Reads one token, or what lies between tokens (blanks, a line end, a comment).
-void Lexer::Step() {
+inline void Lexer::Step() {
   const char c = T_[P_];
   switch (kCharKinds[static_cast<unsigned char>(c)]) {
     case CharKind::Blank:
-      // Indents are runs of blanks: skipped in one go.
-      ++P_;
-      while (P_ < T_.size() && IsBlank(T_[P_])) ++P_;
+      // Mostly one blank between tokens; indents are runs, skipped in one go.
+      if (++P_ < T_.size() && IsBlank(T_[P_])) P_ = static_cast<size_t>(SkipBlanks(T_.data() + P_, End()) - T_.data());
       break;
     case CharKind::LineEnd:
       SkipLineEnd();
@@ -254,15 +361,15 @@ void Lexer::Step() {
   }
 }
 
-void Lexer::Add(TK Kind, size_t Begin, size_t End, char Suffix, KW Word, char Op) {
+inline void Lexer::Add(TK Kind, size_t Begin, size_t End, char Suffix, KW Word, char Op) {
   Out_->push_back({Kind, Suffix, Word, Op, Line_, std::string_view(T_.data() + Begin, End - Begin)});
 }
-void Lexer::Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
+inline void Lexer::Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
 
-bool Lexer::AtStatementStart() const {
+inline bool Lexer::AtStatementStart() const {
   return Out_->empty() || Out_->back().Kind == TK::Eol || Out_->back().Kind == TK::Colon;
 }
-bool Lexer::PrevIsOperand() const {
+inline bool Lexer::PrevIsOperand() const {
   if (AtStatementStart()) return false;
   const Token& t = Out_->back();
   switch (t.Kind) {
@@ -278,24 +385,27 @@ bool Lexer::PrevIsOperand() const {
       return false;
   }
 }
-bool Lexer::RestOfLineBlank(size_t From) const {
+inline bool Lexer::RestOfLineBlank(size_t From) const {
   while (From < T_.size() && IsBlank(T_[From])) ++From;
   return From >= T_.size() || IsLineEnd(T_[From]);
 }
-void Lexer::SkipLineEnd() {
+inline void Lexer::SkipLineEnd() {
   if (T_[P_] == '\r' && P_ + 1 < T_.size() && T_[P_ + 1] == '\n') ++P_;
   ++P_;
   ++Line_;
 }
-void Lexer::EndLogicalLine() {
-  if (!Out_->empty() && Out_->back().Kind != TK::Eol) Out_->push_back({TK::Eol, 0, KW::None, 0, Line_ - 1, {}});
+inline void Lexer::EndLogicalLine() {
+  if (!Out_->empty() && Out_->back().Kind != TK::Eol) {
+    Out_->push_back({TK::Eol, 0, KW::None, 0, Line_ - 1, {}});
+    LineDone_ = true;
+  }
   Continuations_ = 0;
 }
 
 // P_ is on a "_" followed by blanks up to the line end. Joins the next physical line to
 // the current logical line and reports what VB refuses about it. Returns false when the
 // statement cannot continue (last line, or an empty line follows).
-bool Lexer::JoinNextLine() {
+inline bool Lexer::JoinNextLine() {
   const int line = Line_;
   while (P_ < T_.size() && !IsLineEnd(T_[P_])) ++P_;
   if (P_ >= T_.size()) {
@@ -312,7 +422,7 @@ bool Lexer::JoinNextLine() {
 }
 
 // A "_" outside names: a line continuation when only blanks follow it on its line.
-void Lexer::Underscore() {
+inline void Lexer::Underscore() {
   if (RestOfLineBlank(P_ + 1)) {
     Continuation();
     return;
@@ -323,14 +433,14 @@ void Lexer::Underscore() {
   ++P_;
 }
 
-void Lexer::Continuation() {
+inline void Lexer::Continuation() {
   if (P_ > 0 && !IsBlank(T_[P_ - 1]) && !IsLineEnd(T_[P_ - 1]))
     Report(Line_, "line continuation without a blank before '_'");
   if (!JoinNextLine()) EndLogicalLine();
 }
 
 // A comment runs to the end of its line, and on to the next one when it ends in " _".
-void Lexer::SkipComment() {
+inline void Lexer::SkipComment() {
   for (;;) {
     // The line ends at its first CR or LF: both looked for with memchr.
     size_t e = T_.find('\n', P_);
@@ -349,10 +459,10 @@ void Lexer::SkipComment() {
   }
 }
 
-void Lexer::LexString() {
+inline void Lexer::LexString() {
   const size_t b = P_++;
   for (;;) {
-    while (P_ < T_.size() && !CharIs(T_[P_], kStringStop)) ++P_;
+    P_ = static_cast<size_t>(SkipStringChars(T_.data() + P_, End()) - T_.data());
     if (P_ >= T_.size() || IsLineEnd(T_[P_])) {
       Report(Line_, "unterminated string literal");
       break;
@@ -368,15 +478,11 @@ void Lexer::LexString() {
   Add(TK::String, b, P_);
 }
 
-void Lexer::LexIdent() {
+inline void Lexer::LexIdent() {
   const size_t b = P_;
-  // Names run long: four characters a round while four are left.
-  while (P_ + 4 <= T_.size() && IsIdentChar(T_[P_]) && IsIdentChar(T_[P_ + 1]) && IsIdentChar(T_[P_ + 2]) &&
-         IsIdentChar(T_[P_ + 3]))
-    P_ += 4;
-  while (P_ < T_.size() && IsIdentChar(T_[P_])) ++P_;
+  P_ = static_cast<size_t>(SkipIdentChars(T_.data() + P_ + 1, End()) - T_.data());
   const size_t e = P_;
-  const KW word = e - b <= kLongestWord ? WordOf(std::string_view(T_.data() + b, e - b)) : KW::None;
+  const KW word = LookUpWord(std::string_view(T_.data() + b, e - b));
   if (word == KW::Rem && AtStatementStart() &&
       (P_ >= T_.size() || IsBlank(T_[P_]) || IsLineEnd(T_[P_]) || T_[P_] == ':')) {
     P_ = b;
@@ -395,7 +501,7 @@ void Lexer::LexIdent() {
   Add(TK::Ident, b, e, suffix, word);
 }
 
-void Lexer::LexNumber() {
+inline void Lexer::LexNumber() {
   const size_t b = P_;
   while (P_ < T_.size() && IsDigit(T_[P_])) ++P_;
   if (P_ < T_.size() && T_[P_] == '.') {
@@ -414,7 +520,7 @@ void Lexer::LexNumber() {
   Add(TK::Number, b, P_);
 }
 
-void Lexer::LexRadix(bool (*Digit)(char)) {
+inline void Lexer::LexRadix(bool (*Digit)(char)) {
   const size_t b = P_;
   P_ += 2;
   while (P_ < T_.size() && Digit(T_[P_])) ++P_;
@@ -422,7 +528,7 @@ void Lexer::LexRadix(bool (*Digit)(char)) {
   Add(TK::Number, b, P_);
 }
 
-void Lexer::LexBracketName() {
+inline void Lexer::LexBracketName() {
   size_t e = P_ + 1;
   while (e < T_.size() && T_[e] != ']' && !IsLineEnd(T_[e])) ++e;
   if (e >= T_.size() || T_[e] != ']') {
@@ -435,7 +541,7 @@ void Lexer::LexBracketName() {
 
 // "#" is a date literal #...# where an operand is expected, else an operator (file numbers,
 // type suffix seen apart, conditional-compilation directives at a statement start).
-void Lexer::LexHash() {
+inline void Lexer::LexHash() {
   if (!AtStatementStart() && !PrevIsOperand()) {
     size_t e = P_ + 1;
     bool digit = false, ok = true;
@@ -456,7 +562,7 @@ void Lexer::LexHash() {
   LexOperator();
 }
 
-void Lexer::LexOperator() {
+inline void Lexer::LexOperator() {
   const size_t b = P_;
   const char c = T_[P_++];
   if ((c == '<' || c == '>' || c == ':') && P_ < T_.size()) {

@@ -257,6 +257,7 @@ class Lexer {
 
  private:
   void Step();
+  const char* End() const { return T_.data() + T_.size(); }
   void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None, char Op = 0);
   void Report(int Line, std::string Message);
   bool AtStatementStart() const;
@@ -284,6 +285,7 @@ class Lexer {
   int Continuations_ = 0;
   int LastEol_ = 0;
   bool SawEol_ = false;
+  bool LineDone_ = false;  // the line being read has its Eol token
 };
 
 }  // namespace pf::vbcheck

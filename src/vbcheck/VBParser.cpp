@@ -1,6 +1,7 @@
 #include "vbcheck/VBParser.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "text/MMethUtils.h"
@@ -280,24 +281,15 @@ class Parser {
   }
 
   static bool IsBinaryOperator(const Token& t) {
-    switch (t.Op) {
-      case '+':
-      case '-':
-      case '*':
-      case '/':
-      case '\\':
-      case '&':
-      case '=':
-      case '<':
-      case '>':
-      case '^':
-      case kLessEqual:
-      case kGreaterEqual:
-      case kNotEqual:
-        return true;
-      default:
-        return t.Kind == TK::Ident && t.Suffix == 0 && HasClass(t.Word, kBinaryOperator);
-    }
+    // The operator codes that need a right operand, one look-up each.
+    static constexpr auto kBinary = [] {
+      std::array<bool, 256> b{};
+      for (const char c : {'+', '-', '*', '/', '\\', '&', '=', '<', '>', '^', kLessEqual, kGreaterEqual, kNotEqual})
+        b[static_cast<unsigned char>(c)] = true;
+      return b;
+    }();
+    return kBinary[static_cast<unsigned char>(t.Op)] ||
+           (t.Kind == TK::Ident && t.Suffix == 0 && HasClass(t.Word, kBinaryOperator));
   }
 
   // One pass over the tokens of the line that begins at b, before it is parsed: the parentheses
