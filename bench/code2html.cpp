@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     pfbench::ConfigureSyntheticProfile(s, n, snapshot, dir);
     CProgress progress;
     MGlobals::GenerationResult run = MGlobals::GenerateCode(s, progress);
-    const std::string cls = std::move(run.ClassCode);
+    const std::string cls(run.ClassCode());
     const std::string twice = cls + cls;
 
     std::string html;

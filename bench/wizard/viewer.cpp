@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         CSettings s;
         pfbench::ConfigureSyntheticProfile(s, n, snapshot, dir);
         CProgress run;
-        code = MGlobals::GenerateCode(s, run).ClassCode;
+        code = MGlobals::GenerateCode(s, run).ClassCode();
       }
       AppPaths::SetProgramFolder(dir);  // the temporary file goes beside the "program"
 

@@ -39,8 +39,8 @@ int ReportCheck(const MGlobals::GenerationResult& r, bool Strict) {
     std::printf("%s: differs from this run\n", shown.c_str());
     for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
   };
-  check(r.ClassFile, r.ClassProlog + r.ClassCode);
-  if (r.ParamDefsWanted) check(r.ParamDefsFile, r.ModuleProlog + r.ParamDefsCode);
+  check(r.ClassFile, r.ClassText);
+  if (r.ParamDefsWanted) check(r.ParamDefsFile, r.ParamDefsText);
   return ReportWarnings(r.Warnings, Strict) | (differs ? 1 : 0);
 }
 

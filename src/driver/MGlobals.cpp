@@ -29,13 +29,11 @@ void CheckDistinctOutputFiles(CSettings& Settings) {
                     "The class file and the parameters definition module file must be different files: %1", classFile);
 }
 
-// A file is its prolog followed directly by its body.
-std::string Joined(const std::string& prolog, const std::string& body) {
-  std::string text;
-  text.reserve(prolog.size() + body.size());
-  text += prolog;
-  text += body;
-  return text;
+// A file is its prolog followed directly by its body. The body's buffer usually has room
+// for the prolog too: the text is then made without a second copy of the body.
+std::string Joined(const std::string& prolog, std::string body) {
+  body.insert(0, prolog);
+  return body;
 }
 
 // What the Visual Basic checker finds in a file as it is written, as warnings: a finding
@@ -74,19 +72,19 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       bwXMLBrowser& code = *Settings.xCode;
       r.ClassFile = code.strAttr("ClassFile");
       r.ClassProlog = Settings.BuildClassProlog();
-      r.ClassCode = std::move(builder.ClassCode);
-      std::vector<std::pair<std::string, std::string>> files;
-      files.emplace_back(r.ClassFile, Joined(r.ClassProlog, r.ClassCode));
-      CheckBuiltText(Progress, r.ClassFile, files.back().second);
+      r.ClassText = Joined(r.ClassProlog, std::move(builder.ClassCode));
+      std::vector<std::pair<std::string, std::string_view>> files;
+      files.emplace_back(r.ClassFile, r.ClassText);
+      CheckBuiltText(Progress, r.ClassFile, r.ClassText);
 
       r.ParamDefsWanted = Settings.xStoredProc->boolAttr("AddExecSPByName", "True");
       if (r.ParamDefsWanted) {
         // Blanks around the name are not part of it: the checks took the trimmed name.
         r.ParamDefsFile = TrimBlanks(code.strAttr("ParamDefsFile"));
         r.ModuleProlog = Settings.BuildModuleProlog();
-        r.ParamDefsCode = std::move(builder.ParamDefsCode);
-        files.emplace_back(r.ParamDefsFile, Joined(r.ModuleProlog, r.ParamDefsCode));
-        CheckBuiltText(Progress, r.ParamDefsFile, files.back().second);
+        r.ParamDefsText = Joined(r.ModuleProlog, std::move(builder.ParamDefsCode));
+        files.emplace_back(r.ParamDefsFile, r.ParamDefsText);
+        CheckBuiltText(Progress, r.ParamDefsFile, r.ParamDefsText);
       }
       // The last cancellation point: a Cancel that comes later finds the files written.
       Progress.Poll();

@@ -4,8 +4,10 @@
 // layers under the generation command report through them too.
 
 #include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/MGlobals.h"
@@ -22,15 +24,23 @@ struct GenerationResult {
   int32_t NumSPs = 0;    // procedure methods wrapped
   int32_t NumLines = 0;  // lines of the class text
   int32_t NumChars = 0;  // characters of the class text
-  std::string ClassFile, ClassProlog, ClassCode;
+  // Each file's text is its prolog followed by its code, kept once: the code is a view of it.
+  std::string ClassFile, ClassProlog, ClassText;
+  std::string_view ClassCode() const { return CodeOf(ClassText, ClassProlog); }
   bool ClassSaved = false;        // SaveFile of the class file succeeded
   bool ParamDefsWanted = false;   // AddExecSPByName: the module was built and written
-  std::string ParamDefsFile, ModuleProlog, ParamDefsCode;
+  std::string ParamDefsFile, ModuleProlog, ParamDefsText;
+  std::string_view ParamDefsCode() const { return CodeOf(ParamDefsText, ModuleProlog); }
   bool ParamDefsSaved = false;    // SaveFile of the module succeeded
   // What the run skipped or changed on its own, in the order it happened (the progress
   // channel's warnings). The wizard lists them on its results page, procforge-cli prints
   // them as "warning: " lines.
   std::vector<std::string> Warnings;
+
+ private:
+  static std::string_view CodeOf(std::string_view Text, std::string_view Prolog) {
+    return Text.substr(std::min(Prolog.size(), Text.size()));
+  }
 };
 
 // What a front end does around the build itself (the wizard disables its main window and

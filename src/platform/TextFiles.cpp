@@ -89,13 +89,20 @@ std::string Decode(std::string_view bytes, std::string_view charset) {
 }
 
 std::string Encode(std::string_view text, std::string_view charset) {
+  std::string out;
+  const std::string_view bytes = EncodedView(text, charset, out);
+  if (bytes.data() != out.data()) return std::string(bytes);
+  return out;
+}
+
+std::string_view EncodedView(std::string_view text, std::string_view charset, std::string& out) {
   const Charset cs = Lookup(charset, false);
-  if (cs == Charset::Utf8) return std::string(text);
+  if (cs == Charset::Utf8) return text;
   // 7-bit text is the same in every single-byte set.
   const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
-  if (ascii && cs != Charset::Utf16Le && cs != Charset::Utf16Be) return std::string(text);
+  if (ascii && cs != Charset::Utf16Le && cs != Charset::Utf16Be) return text;
   const std::u16string units = ado::Utf16::FromUtf8(text);
-  std::string out;
+  out.clear();
   if (cs == Charset::Utf16Le || cs == Charset::Utf16Be) {
     const bool be = cs == Charset::Utf16Be;
     out.reserve(units.size() * 2 + 2);
@@ -133,7 +140,8 @@ std::string ReadText(const std::string& path, std::string_view charset) {
 }
 
 void WriteText(const std::string& path, std::string_view text, std::string_view charset) {
-  FileIO::WriteAtomic(path, Encode(text, charset));
+  std::string encoded;
+  FileIO::WriteAtomic(path, EncodedView(text, charset, encoded));
 }
 
 }  // namespace pf::TextFiles

@@ -23,6 +23,9 @@ inline constexpr std::string_view kDefaultWriteCharset = "Unicode";
 
 std::string Decode(std::string_view bytes, std::string_view charset);
 std::string Encode(std::string_view text, std::string_view charset);
+// What Encode gives, without a copy where the set leaves the text as it is (UTF-8, or 7-bit
+// text in a single-byte set): then text itself, else the encoded bytes, held in out.
+std::string_view EncodedView(std::string_view text, std::string_view charset, std::string& out);
 
 std::string ReadText(const std::string& path, std::string_view charset);
 // An empty charset writes kDefaultWriteCharset.

@@ -37,8 +37,8 @@ MGlobals::GenerationResult& LastRun() {
 
 void ShowCode(const MGlobals::GenerationResult& r, CProgress* progress) {
   if (!Viewer()) return;
-  Viewer()(1, r.ClassProlog, r.ClassCode, r.ClassFile, progress);
-  if (r.ParamDefsWanted) Viewer()(0, r.ModuleProlog, r.ParamDefsCode, r.ParamDefsFile, progress);
+  Viewer()(1, r.ClassProlog, r.ClassCode(), r.ClassFile, progress);
+  if (r.ParamDefsWanted) Viewer()(0, r.ModuleProlog, r.ParamDefsCode(), r.ParamDefsFile, progress);
 }
 
 // The progress window of one run and the links to it, undone in every case.

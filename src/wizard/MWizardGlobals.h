@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace pf {
 class CProgress;
@@ -30,7 +31,7 @@ void TestConnection(const std::string& AConnectString);
 // Shows a generated text in the code viewer: ModuleType 1 for the class, 0 for the
 // module; the prolog, the code, the file it was written to and the run's progress
 // channel (for its messages). Installed by the code viewer; without one nothing is shown.
-using CodeViewerHook = std::function<void(int ModuleType, const std::string& AProlog, const std::string& ACode,
+using CodeViewerHook = std::function<void(int ModuleType, const std::string& AProlog, std::string_view ACode,
                                           const std::string& AFileName, CProgress* oProgress)>;
 void SetCodeViewer(CodeViewerHook hook);
 

@@ -83,7 +83,7 @@ std::string frm0VBCode::TempFileFor(int32_t ModuleType) {
   return AppPaths::BesideProgram(std::string("$$$Tmp") + (ModuleType == 1 ? "Cls" : "Bas") + ".htm");
 }
 
-void frm0VBCode::SetCode(int32_t ModuleType, const std::string& AProlog, const std::string& ACode,
+void frm0VBCode::SetCode(int32_t ModuleType, const std::string& AProlog, std::string_view ACode,
                          const std::string& AFileName, CProgress* oProgress) {
   ErrGuard(
       "frm0VBCode.SetCode(ModuleType,AProlog,ACode,AFileName)",
@@ -96,7 +96,7 @@ void frm0VBCode::SetCode(int32_t ModuleType, const std::string& AProlog, const s
           setWindowTitle(QString::fromStdString(AFileName + " (Procforge)"));
 
           std::string html;
-          MCode2HTML::VBCodeToHTML(ACode, html, true, true, oProgress);
+          MCode2HTML::VBCodeToHTML(code_, html, true, true, oProgress);
 
           Form_Unload();  // the file of the last run, when it was another
           tempFile_ = TempFileFor(ModuleType);
@@ -164,7 +164,7 @@ frm0VBCode* ClassViewer() { return Viewer(1); }
 frm0VBCode* ParamDefsViewer() { return Viewer(0); }
 
 void InstallCodeViewers() {
-  SetCodeViewer([](int ModuleType, const std::string& AProlog, const std::string& ACode, const std::string& AFileName,
+  SetCodeViewer([](int ModuleType, const std::string& AProlog, std::string_view ACode, const std::string& AFileName,
                    CProgress* oProgress) {
     ViewerFor(ModuleType == 1 ? 1 : 0)->SetCode(ModuleType, AProlog, ACode, AFileName, oProgress);
   });

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QPushButton;
 
@@ -38,8 +39,8 @@ class frm0VBCode : public QWidget {
   // "Cannot create temporary file " with the path and the reason and leaves the viewer
   // closed; any other failure closes it too and is recorded under
   // "frm0VBCode.SetCode(ModuleType,AProlog,ACode,AFileName)" and passed on.
-  void SetCode(int32_t ModuleType, const std::string& AProlog, const std::string& ACode,
-               const std::string& AFileName, CProgress* oProgress);
+  void SetCode(int32_t ModuleType, const std::string& AProlog, std::string_view ACode, const std::string& AFileName,
+               CProgress* oProgress);
 
   // The save dialog for the viewer's module type; on a chosen name, prolog and code are
   // written with SaveFile. Recorded under "frm0VBCode.SaveAs".

@@ -59,7 +59,7 @@ TEST_F(GenerateCodeTest, AFailedSaveLeavesTheOldPairOrNothing) {
     const MGlobals::GenerationResult r = Generate();
     EXPECT_FALSE(r.ClassSaved);
     EXPECT_FALSE(r.ParamDefsSaved);
-    EXPECT_FALSE(r.ClassCode.empty());
+    EXPECT_FALSE(r.ClassCode().empty());
     if (earlierPair)
       EXPECT_EQ(pftest::ReadAll(moduleFile), "old module");
     else

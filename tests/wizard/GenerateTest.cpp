@@ -127,7 +127,7 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
 // run with nothing written; one pass later (the code viewers fill) the files are there,
 // and the run says that it finished instead of stopping silently.
 TEST_F(GenerateTest, CancelAtTheLastCancellationPointWritesNothingLaterItFinishes) {
-  SetCodeViewer([](int, const std::string&, const std::string&, const std::string&, CProgress* progress) {
+  SetCodeViewer([](int, const std::string&, std::string_view, const std::string&, CProgress* progress) {
     progress->Message("Formatting");
     progress->Message("Formatting");
   });
