@@ -63,6 +63,10 @@ size_t CountLineBreaks(std::string_view s) {
   return n;
 }
 
+// Gives a text's memory back. Assigning an empty string would keep the buffer: a short
+// string is copied into it, not moved.
+void Release(std::string& s) { std::string().swap(s); }
+
 int32_t ToInt32(size_t n) {
   return n > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
                                                                       : static_cast<int32_t>(n);
@@ -213,7 +217,7 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
 
   MethColl.Init(b.ClassCode, false);
   // The assembled text now lives in the collection; the final text replaces it below.
-  b.ClassCode = std::string();
+  Release(b.ClassCode);
 
   progress.Message("Setting up error handlers...");
   bwXMLBrowser& eh = *Stt->xErrHndl;
@@ -248,7 +252,7 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   std::string whole = preface;
   whole += kCrLf;
   whole += publicList;
-  publicList = std::string();
+  Release(publicList);
   whole += kCrLf;
   MethColl.AppendSource(whole);
   MethColl = CMethColl();
