@@ -1,5 +1,8 @@
 #include "codelib/CBlocks.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "errors/Faultnet31.h"
@@ -92,19 +95,28 @@ void CBlocks::RemoveBlock(std::string_view ABlockName) {
 
 std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Conditions, const CRefValues* RefValues) {
   SetConditions(Conditions);
-  std::string result;
+  // The blocks are made first and joined in a text of their exact size: a literal block
+  // (the methods, most of a class) goes in as it is, without a copy of its own, and the
+  // text is not copied again as it grows.
+  std::vector<std::string> made;
+  std::vector<const std::string*> parts;
+  made.reserve(std::count(BlockNames.begin(), BlockNames.end(), ',') + 1);
   for (size_t start = 0;;) {
     const size_t comma = BlockNames.find(',', start);
     const std::string_view name =
         BlockNames.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-    // A literal block goes in as it is, without a copy of its own.
     if (const std::string* literal = LiteralBlock(name))
-      result += *literal;
+      parts.push_back(literal);
     else if (!name.empty())
-      result += GetBlock(std::string(name), RefValues);
+      parts.push_back(&made.emplace_back(GetBlock(std::string(name), RefValues)));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
+  size_t size = 0;
+  for (const std::string* p : parts) size += p->size();
+  std::string result;
+  result.reserve(size);
+  for (const std::string* p : parts) result += *p;
   return result;
 }
 
