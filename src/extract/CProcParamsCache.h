@@ -7,7 +7,7 @@
 // goes to the refresh of the one procedure.
 
 #include <cstddef>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -29,8 +29,8 @@ class CProcParamsCache {
 
  private:
   std::vector<ado::ProcedureDescription> procs_;
-  std::map<std::string, size_t> byName_;  // lower-case name -> procs_, kAmbiguous for case variants
-  std::map<std::string, size_t> exact_;   // name as listed -> procs_
+  std::unordered_map<std::string, size_t> byName_;  // lower-case name -> procs_, kAmbiguous for case variants
+  std::unordered_map<std::string, size_t> exact_;   // name as listed -> procs_
   std::string pending_;                   // connection string to load from on the first Find
   static constexpr size_t kAmbiguous = static_cast<size_t>(-1);
 };

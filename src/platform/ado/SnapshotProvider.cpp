@@ -287,20 +287,26 @@ std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
   std::vector<ProcedureDescription> out;
   std::vector<std::vector<OrdinalKey>> ordinals;  // beside out's parameters
   std::unordered_map<std::string, size_t> byName;
+  // A procedure's rows usually follow one another: the row after the first of them is
+  // matched against the last procedure before the name is looked up.
+  size_t last = 0;
   int rc;
   while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
     const unsigned char* proc = sqlite3_column_text(s.stmt, 0);
     if (!proc) continue;  // a row that no refresh can find
     const std::string_view procName(reinterpret_cast<const char*>(proc),
                                     static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
-    const auto [it, added] = byName.try_emplace(std::string(procName), out.size());
-    if (added) {
-      out.push_back({it->first, {}});
-      ordinals.emplace_back();
+    if (out.empty() || out[last].Name != procName) {
+      const auto [it, added] = byName.try_emplace(std::string(procName), out.size());
+      if (added) {
+        out.push_back({it->first, {}});
+        ordinals.emplace_back();
+      }
+      last = it->second;
     }
     if (IsNoParameterRow(s.stmt, 1)) continue;
-    out[it->second].Parameters.push_back(Row(s.stmt, 1));
-    ordinals[it->second].emplace_back(s.stmt, kOrdinal);
+    out[last].Parameters.push_back(Row(s.stmt, 1));
+    ordinals[last].emplace_back(s.stmt, kOrdinal);
   }
   if (rc != SQLITE_DONE) Fail(db, "The procedure parameters cannot be read");
   std::vector<size_t> order(out.size());
