@@ -364,6 +364,11 @@ inline void Lexer::Step() {
 inline void Lexer::Add(TK Kind, size_t Begin, size_t End, char Suffix, KW Word, char Op) {
   Out_->push_back({Kind, Suffix, Word, Op, Line_, std::string_view(T_.data() + Begin, End - Begin)});
 }
+// Names and operators are mostly followed by one blank: passed at once rather than in a
+// round of its own.
+inline void Lexer::SkipOneBlank() {
+  if (P_ < T_.size() && T_[P_] == ' ') ++P_;
+}
 inline void Lexer::Report(int Line, std::string Message) { F_.push_back({Line, std::move(Message)}); }
 
 inline bool Lexer::AtStatementStart() const {
@@ -499,6 +504,7 @@ inline void Lexer::LexIdent() {
     }
   }
   Add(TK::Ident, b, e, suffix, word);
+  SkipOneBlank();
 }
 
 inline void Lexer::LexNumber() {
@@ -575,6 +581,7 @@ inline void Lexer::LexOperator() {
     if (pair) {
       ++P_;
       Add(TK::Op, b, P_, 0, KW::None, pair);
+      SkipOneBlank();
       return;
     }
   }
@@ -582,6 +589,7 @@ inline void Lexer::LexOperator() {
     Add(TK::Colon, b, P_);
   else
     Add(TK::Op, b, P_, 0, KW::None, c);
+  SkipOneBlank();
 }
 
 }  // namespace pf::vbcheck

@@ -259,6 +259,7 @@ class Lexer {
   void Step();
   const char* End() const { return T_.data() + T_.size(); }
   void Add(TK Kind, size_t Begin, size_t End, char Suffix = 0, KW Word = KW::None, char Op = 0);
+  void SkipOneBlank();
   void Report(int Line, std::string Message);
   bool AtStatementStart() const;
   bool PrevIsOperand() const;
