@@ -1026,10 +1026,11 @@ class Parser {
       return;
     }
     const Token& w = Tk_[b + 1];
-    const std::string what = "'Exit " + std::string(w.Text) + "'";
+    // The statement as named in a finding, built only for one.
+    auto what = [&w] { return "'Exit " + std::string(w.Text) + "'"; };
     if (Kw(w, KW::For) || Kw(w, KW::Do)) {
       if (!Innermost(Kw(w, KW::For) ? BK::For : BK::Do))
-        Report(line, what + " outside a " + (Kw(w, KW::For) ? "For" : "Do") + " loop");
+        Report(line, what() + " outside a " + (Kw(w, KW::For) ? "For" : "Do") + " loop");
       return;
     }
     BK want;
@@ -1040,11 +1041,11 @@ class Parser {
     else if (Kw(w, KW::Property))
       want = BK::PropGet;
     else {
-      Report(line, "unknown statement " + what);
+      Report(line, "unknown statement " + what());
       return;
     }
     if (ProcActive_ && !Matches(ProcKind_, want))
-      Report(line, what + " inside a " + (IsProperty(ProcKind_) ? "Property" : OpenerName(ProcKind_)));
+      Report(line, what() + " inside a " + (IsProperty(ProcKind_) ? "Property" : OpenerName(ProcKind_)));
   }
 
   // On Error GoTo label|0 / On Error Resume Next / On expr GoTo|GoSub label, label...
