@@ -401,7 +401,10 @@ inline void Lexer::SkipLineEnd() {
 }
 inline void Lexer::EndLogicalLine() {
   if (!Out_->empty() && Out_->back().Kind != TK::Eol) {
-    Out_->push_back({TK::Eol, 0, KW::None, 0, Line_ - 1, {}});
+    // After a line break the line that ended is the one before; a text that stops inside a
+    // line ends on that line.
+    const int line = P_ > 0 && IsLineEnd(T_[P_ - 1]) ? Line_ - 1 : Line_;
+    Out_->push_back({TK::Eol, 0, KW::None, 0, line, {}});
     LineDone_ = true;
   }
   Continuations_ = 0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,10 @@ TEST(VBCheckValid, TruncatedTextsAreReportedNotMisread) {
   for (size_t n = 0; n < text.size(); n += 3) {
     const auto findings = CheckVB(std::string_view(text).substr(0, n));
     ++cuts;
+    // A finding names a line of the text, also where the text stops inside a line.
+    const int lines = 1 + static_cast<int>(std::count(text.begin(), text.begin() + n, '\n'));
+    for (const VBFinding& f : findings)
+      EXPECT_TRUE(f.Line >= 1 && f.Line <= lines) << "cut at " << n << ": " << f.Line << " " << f.Message;
     if (n > text.find("    Dim cmd As ADODB.Command") && n < text.find("End Function")) {
       bool open = false;
       for (const VBFinding& f : findings) open = open || f.Message.find("without 'End Function'") != std::string::npos;
