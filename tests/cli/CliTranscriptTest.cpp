@@ -19,7 +19,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <functional>
 #include <iomanip>
 #include <map>
 #include <sstream>
@@ -35,19 +34,12 @@ class Session {
  public:
   Session() : work_(cli_.File("w")), cwd_(work_) { fs::create_directories(work_); }
 
-  void Line(const std::string& line) {
-    std::istringstream in(line);
-    std::string cmd, rest;
-    in >> cmd >> std::ws;
-    if (cmd == "$") return Run(in);
-    std::getline(in, rest);
-    const std::string first = rest.substr(0, rest.find(' '));
-    const std::string text =
-        Unescape(Expand(rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1)));
-    const std::string all = Unescape(Expand(rest));
-    const std::string file = Path(first);
-    const std::map<std::string, std::function<void()>> steps = {
-        {"exit", [&] { EXPECT_EQ(last_.ExitCode, std::stoi(rest)) << last_.Err; }},
+  void Line(const ScriptLine& l) {
+    if (l.Verb == "$") return Run(l.Rest);
+    const std::string& first = l.Name;
+    const std::string text = Expand(l.Arg), all = Expand(l.Rest), file = Path(first);
+    const Steps steps = {
+        {"exit", [&] { EXPECT_EQ(last_.ExitCode, std::stoi(l.Rest)) << last_.Err; }},
         {"out", [&] { EXPECT_EQ(last_.Out, all); }},
         {"err", [&] { EXPECT_EQ(last_.Err, all); }},
         {"out~", [&] { EXPECT_TRUE(Has(last_.Out, all)) << last_.Out; }},
@@ -76,21 +68,18 @@ class Session {
         {"link", [&] { fs::create_symlink(first, Path(text)); }},
         {"cd", [&] { cwd_ = file; }},
     };
-    ASSERT_TRUE(steps.contains(cmd)) << "unknown command " << cmd;
-    steps.at(cmd)();
+    RunStep(steps, l.Verb);
   }
 
  private:
-  std::string Expand(std::string s) const {
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"{W}", work_},
-                                   {"{SRC}", PF_SOURCE_DIR},
-                                   {"{PROG}", fs::path(cli_.ProgramFile("x")).parent_path().string()},
-                                   {"{VERSION}", PF_VERSION}})
-      s = ReplaceAll(s, from, to);
-    return s;
+  std::string Expand(const std::string& s) const {
+    return pftest::Expand(s, {{"{W}", work_},
+                              {"{SRC}", PF_SOURCE_DIR},
+                              {"{PROG}", fs::path(cli_.ProgramFile("x")).parent_path().string()},
+                              {"{VERSION}", PF_VERSION}});
   }
   std::string Path(const std::string& name) const {
-    const std::string p = Unescape(Expand(name));
+    const std::string p = Expand(name);
     return p.empty() || p[0] == '/' ? p : work_ + "/" + p;
   }
   static std::string Text(const std::string& file) {
@@ -116,11 +105,12 @@ class Session {
     for (int i = std::stoi(countText); i > 0; --i) out += countText.substr(countText.find(' ') + 1);
     return out;
   }
-  void Run(std::istringstream& in) {
+  void Run(const std::string& line) {
+    std::istringstream in(line);
     std::vector<std::string> args;
     std::map<std::string, std::string> env;
     for (std::string word; in >> std::quoted(word);) {
-      word = Unescape(Expand(word));
+      word = Expand(word);
       const size_t eq = word.find('=');
       if (args.empty() && eq != std::string::npos && word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == eq)
         env[word.substr(0, eq)] = word.substr(eq + 1);
@@ -137,20 +127,11 @@ class Session {
 };
 
 TEST(CliTranscript, EverySessionOfTheDataFolder) {
-  const fs::path folder = fs::path(PF_SOURCE_DIR) / "tests/data/cli";
-  std::vector<fs::path> files;
-  for (const auto& e : fs::directory_iterator(folder))
-    if (e.path().extension() == ".txt") files.push_back(e.path());
-  std::sort(files.begin(), files.end());
+  const std::vector<std::string> files = DataFiles("cli");
   ASSERT_FALSE(files.empty());
-  for (const fs::path& f : files) {
+  for (const std::string& f : files) {
     Session session;
-    const std::vector<std::string> lines = DataLines("cli/" + f.filename().string());
-    for (const std::string& line : lines) {
-      SCOPED_TRACE(f.filename().string() + ": " + line);
-      session.Line(line);
-      if (::testing::Test::HasFatalFailure()) break;
-    }
+    RunScript("cli/" + f, [&](const ScriptLine& l) { session.Line(l); });
   }
 }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -44,17 +43,12 @@ inline std::string ProcRows(const std::string& xml) {
   return out;
 }
 
-// Runs f, expecting an AppError whose report holds every text of `parts`. Frames are
-// given without their closing parenthesis: outer frames show argument values there.
-template <class F>
-void ExpectFailure(F&& f, std::initializer_list<std::string> parts) {
-  const std::string report = pftest::Raised(f).Description;
-  for (const std::string& p : parts) EXPECT_NE(report.find(p), std::string::npos) << p << "\n" << report;
-}
+// Frames in the parts of an expected failure are given without their closing parenthesis:
+// outer frames show argument values there.
+using pftest::ExpectFailure;
 
 class ExtractorTest : public ::testing::Test {
  protected:
-  void SetUp() override { pftest::InstallTestEnvironment(); }
   // A snapshot script of its own for one case.
   std::string Script(const std::string& name, const std::string& sql) {
     const std::string file = dir_.file(name);

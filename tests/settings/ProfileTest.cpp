@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
 #include <sstream>
 
@@ -18,20 +17,7 @@ using pftest::Raised;
 using pftest::ReadAll;
 using pftest::WriteAll;
 
-namespace {
-
-class Profile : public pftest::SettingsTest {
- protected:
-  std::string Load(CSettings& s, const std::string& name, const std::string& content) {
-    const std::string file = dir.file(name);
-    WriteAll(file, content);
-    s.ProfileFileName(file);
-    EXPECT_TRUE(s.ProfileLoad());
-    return file;
-  }
-};
-
-}  // namespace
+using Profile = pftest::SettingsTest;
 
 TEST_F(Profile, CharactersBeyondAsciiSurviveASaveAsReferences) {
   CSettings s;
@@ -52,7 +38,10 @@ TEST_F(Profile, CharactersBeyondAsciiSurviveASaveAsReferences) {
 
 TEST_F(Profile, LoadedFileKeepsItsOrderAndGainsMissingSectionsAtTheEnd) {
   CSettings s;
-  Load(s, "Odd.PFG", "<Settings><Code ClassFile=\"C:\\out\\My.Db.cls\"/><Server SrvrType=\"1\"/></Settings>");
+  WriteAll(dir.file("Odd.PFG"),
+           "<Settings><Code ClassFile=\"C:\\out\\My.Db.cls\"/><Server SrvrType=\"1\"/></Settings>");
+  s.ProfileFileName(dir.file("Odd.PFG"));
+  ASSERT_TRUE(s.ProfileLoad());
   EXPECT_EQ(s.xSettings->xml(),
             "<Settings><Code ClassFile=\"C:\\out\\My.Db.cls\"/><Server SrvrType=\"1\"/><StoredProc/><AddnlFunc/>"
             "<ErrHndl/><IniOptions/><Misc/><Packages/></Settings>");
@@ -158,13 +147,10 @@ TEST_F(Profile, StandardConfigurationsOnEveryServerType) {
 
 // The forcing rules, cases in tests/data/settings/validate.txt.
 TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
-  std::ifstream cases(std::string(PF_SOURCE_DIR) + "/tests/data/settings/validate.txt");
-  ASSERT_TRUE(cases.is_open());
-  int count = 0;
-  for (std::string line; std::getline(cases, line);) {
-    if (line.empty() || line[0] == '#') continue;
+  const std::vector<std::string> lines = pftest::DataLines("settings/validate.txt");
+  EXPECT_GE(lines.size(), 10u);
+  for (const std::string& line : lines) {
     SCOPED_TRACE(line);
-    ++count;
     CSettings s;
     std::istringstream in(line);
     int st = 0;
@@ -189,7 +175,6 @@ TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
       }
     }
   }
-  EXPECT_GE(count, 10);
 }
 
 // Method and parameter names, the procedure filter, the package list and the option sums.
@@ -203,14 +188,6 @@ class Naming : public pftest::SettingsTest {
   }
   void Type(int st) { s->xServer->Attr("SrvrType", Variant(st)); }
   void Key(const char* key, const char* value) { s->xStoredProc->Attr(key, Variant(value)); }
-  void AddPackage(const char* name, const char* prefix, const char* selected) {
-    bwXMLBrowser& p = *s->xPackages;
-    p.POP(0);
-    p.CreateChild("Package", true, false);
-    p.Attr("Name", Variant(name));
-    if (prefix) p.Attr("Prefix", Variant(prefix));
-    if (selected) p.Attr("Selected", Variant(selected));
-  }
   std::unique_ptr<CSettings> s;
 };
 
@@ -230,7 +207,7 @@ TEST_F(Naming, MethodAndParameterNamesAndTheFilter) {
     } else if (step == "conf") {
       s->SetStandardConf(std::stoi(f[1]));
     } else if (step == "package") {
-      AddPackage(f[1].c_str(), f[2] == "-" ? nullptr : f[2].c_str(), f[3] == "-" ? nullptr : f[3].c_str());
+      pftest::AddPackage(*s, f[1], f[2], f[3]);
     } else if (step == "method") {
       EXPECT_EQ(s->SPNameToVBNameX(f[1]), f[2]);
     } else if (step == "param") {
@@ -252,14 +229,12 @@ TEST_F(Naming, OptionSums) {
   for (const char* k : {"ErrReraise", "StrLenTrim", "NullForEmptyStr", "NullForZeroDate"}) io.Attr(k, Variant("False"));
 
   // Every flag reads as a Boolean: exactly "True" adds its name, any other text does not.
-  const struct {
-    const char* stored;
-    bool counts;
-  } cases[] = {{"True", true}, {"true", false}, {"TRUE", false}, {" True", false}, {"1", false},
-               {"-1", false},  {"nan", false},  {"inf", false},  {"0x1", false},   {"Yes", false}};
-  for (const auto& c : cases) {
-    io.Attr("AsyncWait", Variant(c.stored));
-    EXPECT_EQ(s->DefaultOptionsSum(), c.counts ? "PFGO_ASYNC_WAIT" : "0") << c.stored;
+  const std::pair<const char*, bool> cases[] = {{"True", true}, {"true", false}, {"TRUE", false}, {" True", false},
+                                                {"1", false},   {"-1", false},   {"nan", false},  {"inf", false},
+                                                {"0x1", false}, {"Yes", false}};
+  for (const auto& [stored, counts] : cases) {
+    io.Attr("AsyncWait", Variant(stored));
+    EXPECT_EQ(s->DefaultOptionsSum(), counts ? "PFGO_ASYNC_WAIT" : "0") << stored;
   }
   io.Attr("AsyncWait", Variant("False"));
 

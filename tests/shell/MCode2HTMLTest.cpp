@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,19 +11,13 @@
 #include "shell/CProgress.h"
 #include "shell/MCode2HTML.h"
 #include "support/Golden.h"
+#include "support/RecordingDisplay.h"
 #include "support/TestEnv.h"
 
 using namespace pf;
 namespace html = pf::MCode2HTML;
 
 namespace {
-
-const std::string K = "<font color=\"#000080\">";
-const std::string G = "<font color=\"#808080\">";
-const std::string C = "<font color=\"#008000\">";
-const std::string E = "</font>";
-const std::string HR = "<HR WIDTH=\"100%\" Size=0 />";
-const std::string Q = "&quot;";
 
 std::string OnePass(const std::string& src, bool delims = true) {
   std::string res = "left over";
@@ -36,8 +31,12 @@ TEST(MCode2HTML, MarkupOfTypicalAndQuirkyLines) {
     const std::vector<std::string> f = pftest::Fields(line);
     ASSERT_EQ(f.size(), 4u) << line;
     std::string expected = "<pre>" + f[3] + "</pre>";
-    for (const auto& [name, text] :
-         {std::pair<std::string, std::string>{"{K}", K}, {"{G}", G}, {"{C}", C}, {"{E}", E}, {"{HR}", HR}, {"{Q}", Q}})
+    for (const auto& [name, text] : std::map<std::string, std::string>{{"{K}", "<font color=\"#000080\">"},
+                                                                       {"{G}", "<font color=\"#808080\">"},
+                                                                       {"{C}", "<font color=\"#008000\">"},
+                                                                       {"{E}", "</font>"},
+                                                                       {"{HR}", "<HR WIDTH=\"100%\" Size=0 />"},
+                                                                       {"{Q}", "&quot;"}})
       expected = pftest::ReplaceAll(expected, name, text);
     EXPECT_EQ(OnePass(f[2], f[1] == "rules"), expected) << f[0];
     EXPECT_EQ(html::VBCodeToHTMLByPasses(f[2], f[1] == "rules"), expected) << f[0];
@@ -92,43 +91,30 @@ TEST(MCode2HTML, WholeSampleClass) {
   pftest::ExpectGolden("html/COrderEntryDB.htm", res);
 }
 
-struct CancellingDisplay : IProgressDisplay {
-  CProgress* progress = nullptr;
-  std::vector<std::string> shown;
-  int pumped = 0;
-  int cancelAfter = 1 << 30;
-  void SetMessage(const std::string& labelText) override { shown.push_back(labelText); }
-  void DoEvents() override {
-    if (++pumped >= cancelAfter) progress->Cancelled = true;
-  }
-};
-
 TEST(MCode2HTML, ProgressMessageEventsAndCancel) {
   std::string longText;
   while (longText.size() < 3'000'000) longText += " Dim x As Long ' note\r\n";
 
   CProgress progress;
-  CancellingDisplay display;
-  display.progress = &progress;
-  progress.ProgressForm = &display;
+  pftest::RecordingDisplay display(progress);
   std::string res;
   html::VBCodeToHTML(longText, res, true, true, &progress);
-  EXPECT_EQ(display.shown, std::vector<std::string>{" Formatting code for Viewer..."});
-  EXPECT_GE(display.pumped, 10) << "a long text lets events run while it is converted";
+  EXPECT_EQ(display.Shown, std::vector<std::string>{" Formatting code for Viewer..."});
+  EXPECT_GE(display.Pumped, 10) << "a long text lets events run while it is converted";
 
   // Without WithDoEvents only the message pumps.
-  display.pumped = 0;
+  display.Pumped = 0;
   html::VBCodeToHTML(longText, res, false, true, &progress);
-  EXPECT_EQ(display.pumped, 1);
+  EXPECT_EQ(display.Pumped, 1);
 
   // Cancel pressed while converting: the next event point raises, Res is left alone.
   Faultnet31::Reset();
-  display.pumped = 0;
-  display.cancelAfter = 3;
+  display.Pumped = 0;
+  display.CancelAtPump = 3;
   res = "before";
   EXPECT_EQ(pftest::Raised([&] { html::VBCodeToHTML(longText, res, true, true, &progress); }).Number, ERR_CANCELED);
   EXPECT_EQ(res, "before");
-  EXPECT_LT(display.pumped, 6) << "the conversion stops at the first event point after Cancel";
+  EXPECT_LT(display.Pumped, 6) << "the conversion stops at the first event point after Cancel";
 }
 
 }  // namespace

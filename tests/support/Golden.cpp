@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,11 +20,7 @@ bool Regenerating() {
 
 // The first line where two texts differ, 1-based, for a readable failure.
 size_t FirstDifferentLine(const std::string& a, const std::string& b) {
-  size_t line = 1;
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n && a[i] == b[i]; ++i)
-    if (a[i] == '\n') ++line;
-  return line;
+  return 1 + std::count(a.begin(), std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first, '\n');
 }
 
 }  // namespace

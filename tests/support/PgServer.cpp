@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -89,9 +88,7 @@ PgServer::PgServer() {
     fs::permissions(dir_, fs::perms::owner_all);
     StartWatchdog();
     const std::string pwfile = dir_ + "/pw";
-    {
-      std::ofstream(pwfile) << kPassword << "\n";
-    }
+    WriteAll(pwfile, std::string(kPassword) + "\n");
     if (geteuid() == 0) Run("chown postgres: " + pwfile, "/dev/null", "chown");
     const std::string log = dir_ + "/setup.log";
     Run(AsPostgres(std::string(kBin) + "initdb -D " + dir_ + "/data -U " + kUser + " --pwfile=" + pwfile +
@@ -157,9 +154,7 @@ std::string PgServer::OdbcString(const std::string& database) const {
 
 std::string PgServer::Psql(const std::string& sql, const std::string& database) const {
   const std::string file = dir_ + "/script.sql";
-  {
-    std::ofstream(file, std::ios::trunc) << sql;
-  }
+  WriteAll(file, sql);
   if (geteuid() == 0) Run("chown postgres: " + file, "/dev/null", "chown");
   Run(AsPostgres(std::string(kBin) + "psql -X -q -A -t -v ON_ERROR_STOP=1 -h " + dir_ + " -p " +
                  std::to_string(port_) + " -U " + kUser + " -d " + database + " -f " + file),

@@ -2,7 +2,8 @@
 // A progress display that records what a run shows: each label text as laid out (Shown),
 // the message itself without the label's leading blank (Messages), and how often pending
 // events were let run (Pumped). Attached to a progress channel, it cancels the run when a
-// chosen message is shown, as the Cancel button of the progress window does.
+// chosen message is shown or events are let run a chosen time, as the Cancel button of the
+// progress window does.
 
 #include <string>
 #include <vector>
@@ -26,12 +27,15 @@ class RecordingDisplay : public pf::IProgressDisplay {
     Messages.push_back(labelText.empty() ? labelText : labelText.substr(1));
     if (progress_ && !CancelAt.empty() && Messages.back() == CancelAt) progress_->Cancelled = true;
   }
-  void DoEvents() override { ++Pumped; }
+  void DoEvents() override {
+    if (++Pumped == CancelAtPump && progress_) progress_->Cancelled = true;
+  }
 
   std::vector<std::string> Shown;
   std::vector<std::string> Messages;
   int Pumped = 0;
   std::string CancelAt;  // with a progress channel: the message that cancels the run
+  int CancelAtPump = 0;  // with a progress channel: the pass of DoEvents that cancels it (0: none)
 
  private:
   pf::CProgress* progress_ = nullptr;

@@ -35,10 +35,17 @@ void LoadSampleProfile(pf::CSettings& Stt, const std::string& Rel) {
   Stt.ReleaseServer();
   Stt.ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Rel);
   ASSERT_TRUE(Stt.ProfileLoad()) << Rel;
-  std::string conn = Stt.xServer->strAttr("ConnPfg");
-  const std::string key = "Data Source=";
-  conn.insert(conn.find(key) + key.size(), std::string(PF_SOURCE_DIR) + "/");
-  Stt.xServer->Attr("ConnPfg", pf::Variant(conn));
+  const std::string conn = Stt.xServer->strAttr("ConnPfg");
+  Stt.xServer->Attr("ConnPfg", pf::Variant(ReplaceAll(conn, "Data Source=", "Data Source=" PF_SOURCE_DIR "/")));
+}
+
+void AddPackage(pf::CSettings& Stt, const std::string& Name, const std::string& Prefix, const std::string& Selected) {
+  pf::bwXMLBrowser& x = *Stt.xPackages;
+  x.POP(0);
+  x.CreateChild("Package", true, false);
+  x.Attr("Name", pf::Variant(Name));
+  if (Prefix != "-") x.Attr("Prefix", pf::Variant(Prefix));
+  if (Selected != "-") x.Attr("Selected", pf::Variant(Selected));
 }
 
 }  // namespace pftest

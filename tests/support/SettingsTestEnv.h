@@ -38,5 +38,7 @@ class SettingsTest : public ::testing::Test {
 // snapshot, which the profile names relative to the repository root, at the source tree.
 // The server object is released first, so no connection of another profile stays open.
 void LoadSampleProfile(pf::CSettings& Stt, const std::string& Rel);
+// Appends a package entry to the package list of Stt; "-" leaves Prefix or Selected out.
+void AddPackage(pf::CSettings& Stt, const std::string& Name, const std::string& Prefix, const std::string& Selected);
 
 }  // namespace pftest

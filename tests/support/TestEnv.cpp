@@ -1,5 +1,6 @@
 #include "support/TestEnv.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -95,6 +96,39 @@ std::string ReplaceAll(std::string text, const std::string& From, const std::str
   for (size_t at = text.find(From); at != std::string::npos; at = text.find(From, at + To.size()))
     text.replace(at, From.size(), To);
   return text;
+}
+
+std::string Expand(std::string text, const std::map<std::string, std::string>& Names) {
+  for (const auto& [from, to] : Names) text = ReplaceAll(text, from, to);
+  return Unescape(text);
+}
+
+std::vector<std::string> DataFiles(const std::string& Rel) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(std::string(PF_SOURCE_DIR) + "/tests/data/" + Rel))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ScriptLine::ScriptLine(const std::string& line) : Verb(line.substr(0, line.find(' '))) {
+  const size_t rest = line.find_first_not_of(' ', Verb.size());
+  Rest = rest == std::string::npos ? "" : line.substr(rest);
+  Name = Rest.substr(0, Rest.find(' '));
+  Arg = Rest.find(' ') == std::string::npos ? "" : Rest.substr(Rest.find(' ') + 1);
+}
+
+void RunStep(const Steps& steps, const std::string& Verb) {
+  ASSERT_TRUE(steps.contains(Verb)) << "unknown step " << Verb;
+  steps.at(Verb)();
+}
+
+void RunScript(const std::string& Rel, const std::function<void(const ScriptLine&)>& Step) {
+  for (const std::string& line : DataLines(Rel)) {
+    SCOPED_TRACE(Rel + ": " + line);
+    Step(ScriptLine(line));
+    if (::testing::Test::HasFatalFailure()) return;
+  }
 }
 
 std::vector<std::string> Fields(const std::string& line) {

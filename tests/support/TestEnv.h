@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +16,8 @@
 
 namespace pftest {
 
-// Fixes the clock, the computer name and the program folder so reports are reproducible.
+// Fixes the clock (at 6 Dec 2026 14:03:05 UTC), the computer name and the program folder so reports are reproducible.
 void InstallTestEnvironment();
-
-// The fixed "now" of the tests: 6 Dec 2026 14:03:05 local time.
-constexpr const char* kFixedReportTime = "12/06/26 14:03:05";
 
 // A fresh temporary folder, removed with its contents when the object goes.
 class TempDir {
@@ -76,14 +76,39 @@ pf::AppError Raised(F&& f) {
   return {};
 }
 
+// Runs f and returns the error it raised; fails the test when nothing was raised or when the
+// error's description lacks one of Parts.
+template <class F>
+pf::AppError ExpectFailure(F&& f, std::initializer_list<std::string> Parts) {
+  const pf::AppError e = Raised(f);
+  for (const std::string& p : Parts) EXPECT_TRUE(Has(e.Description, p)) << p << "\n" << e.Description;
+  return e;
+}
+
 // The lines of tests/data/<Rel> that are neither blank nor comments ("#" first).
 std::vector<std::string> DataLines(const std::string& Rel);
 // Text with the escapes \r, \n, \t, \\ and \xHH of a data file turned into their characters.
 std::string Unescape(const std::string& text);
 // Text with every From replaced by To.
 std::string ReplaceAll(std::string text, const std::string& From, const std::string& To);
+// Text of a data file as meant: each placeholder of Names replaced by its value, then unescaped.
+std::string Expand(std::string text, const std::map<std::string, std::string>& Names);
 // The fields of a data line separated by " | ", each unescaped.
 std::vector<std::string> Fields(const std::string& line);
+
+// The sorted names of the files in the folder tests/data/<Rel>.
+std::vector<std::string> DataFiles(const std::string& Rel);
+// A line of a scripted session: its first word (Verb), the rest after the blanks that follow,
+// the rest's first word (Name) and what follows that word and one blank (Arg).
+struct ScriptLine {
+  explicit ScriptLine(const std::string& line);
+  std::string Verb, Rest, Name, Arg;
+};
+using Steps = std::map<std::string, std::function<void()>>;
+// Runs the step of Verb; a verb without one fails the script.
+void RunStep(const Steps& steps, const std::string& Verb);
+// Runs Step on each line of tests/data/<Rel>, the line in the trace, until a fatal failure.
+void RunScript(const std::string& Rel, const std::function<void(const ScriptLine&)>& Step);
 
 // The first line of a text (of an error description: the message without the report
 // lines), without trailing blanks.

@@ -14,9 +14,12 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <map>
+
 #include "platform/TextFiles.h"
 #include "platform/ado/DataLinkFields.h"
 #include "settings/CSettings.h"
+#include "support/SettingsTestEnv.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frmDataLink.h"
@@ -28,8 +31,6 @@
 
 namespace {
 
-using namespace pf;
-using namespace pf::wizard;
 using namespace wizardtest;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -81,8 +82,8 @@ TEST_F(PageActionsTest, PackageListShowsPrefixesStoresSelectionsAndRefreshes) {
   X("Server").Attr("SrvrType", Variant("3"));
   X("Server").Attr("ConnPfg",
                    Variant("Provider=Procforge.Snapshot;Data Source=" + std::string(PF_SOURCE_DIR) + "/samples/oracle/Sales.sql"));
-  AddPackage("KEEP_PKG", "Kp", "True");
-  AddPackage("DROP_PKG", "", "True");
+  pftest::AddPackage(Settings(), "KEEP_PKG", "Kp", "True");
+  pftest::AddPackage(Settings(), "DROP_PKG", "-", "True");
   CTablePage& page = Go("frmChildMethPackages");
   QListWidget* list = Packages(page);
   ASSERT_EQ(list->count(), 2);
@@ -146,13 +147,11 @@ TEST_F(PageActionsTest, LinkFileIsFoundBesideTheProfileCreatedWhenMissingAndEdit
   Settings().ProfileFileName(dir.file("Orders.PFG"));
   X("AddnlFunc").Attr("ConnSrcType", Variant("2"));
   auto& page = dynamic_cast<frmChildFuncConnSrc&>(Go("frmChildFuncConnSrc"));
-  struct Case {
-    std::string Text, Full;
-  };
-  for (const Case& c : {Case{"orders.udl", dir.file("orders.udl")}, Case{"/data/a.udl", "/data/a.udl"},
-                        Case{"C:\\Links\\b.udl", "C:\\Links\\b.udl"}}) {
-    page.Text("txtLinkFile")->setText(QString::fromStdString(c.Text));
-    EXPECT_EQ(page.FullLinkPath(), c.Full);
+  for (const auto& [text, full] : std::map<std::string, std::string>{{"orders.udl", dir.file("orders.udl")},
+                                                                     {"/data/a.udl", "/data/a.udl"},
+                                                                     {"C:\\Links\\b.udl", "C:\\Links\\b.udl"}}) {
+    page.Text("txtLinkFile")->setText(QString::fromStdString(text));
+    EXPECT_EQ(page.FullLinkPath(), full);
   }
 
   // Browse to a file that does not exist: asked, created, and opened in the dialog.

@@ -20,7 +20,6 @@
 #include <QTest>
 
 #include <filesystem>
-#include <functional>
 #include <list>
 #include <map>
 
@@ -33,17 +32,7 @@
 
 namespace {
 
-using namespace pf;
-using namespace pf::wizard;
 using namespace wizardtest;
-
-std::vector<std::string> Scripts() {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(std::string(PF_SOURCE_DIR) + "/tests/data/wizard/scripts"))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::string> {
  protected:
@@ -62,19 +51,15 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
   }
   bwXMLBrowser& Section(const std::string& key) const { return Settings().SectionViewer(key.substr(0, key.find('.'))); }
   std::string Expand(const std::string& s) const {
-    return pftest::Unescape(
-        pftest::ReplaceAll(pftest::ReplaceAll(s, "{D}", dir.path().string()), "{SRC}", PF_SOURCE_DIR));
+    return pftest::Expand(s, {{"{D}", dir.path().string()}, {"{SRC}", PF_SOURCE_DIR}});
   }
 
-  void Step(const std::string& line) {
-    const std::string verb = line.substr(0, line.find(' '));
-    const std::string rest = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
-    const std::string name = rest.substr(0, rest.find(' '));
-    const std::string arg = rest.find(' ') == std::string::npos ? "" : Expand(rest.substr(rest.find(' ') + 1));
-    const std::string all = Expand(rest);
+  void Step(const pftest::ScriptLine& l) {
+    const std::string& name = l.Name;
+    const std::string arg = Expand(l.Arg), all = Expand(l.Rest);
     const std::string attr = name.substr(name.find('.') + 1);
     const NextAnswers::FileRequest* request = script->FileRequests.empty() ? nullptr : &script->FileRequests.back();
-    const std::map<std::string, std::function<void()>> steps = {
+    const pftest::Steps steps = {
         {"node", [&] { Main().SelectNodeByTag(name); }},
         {"click", [&] { Click(QString::fromStdString(name)); }},
         {"double", [&] { DoubleClick(QString::fromStdString(name)); }},
@@ -132,8 +117,7 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
         {"state",
          [&] { EXPECT_EQ(MGlobals::AppState, all == "exiting" ? MGlobals::AS_EXITING : MGlobals::AS_RUNNING); }},
     };
-    ASSERT_TRUE(steps.contains(verb)) << "unknown step " << verb;
-    steps.at(verb)();
+    pftest::RunStep(steps, l.Verb);
   }
 
   std::list<std::string> envNames;
@@ -142,15 +126,12 @@ class ScriptTest : public WizardTest, public ::testing::WithParamInterface<std::
 
 TEST_P(ScriptTest, Runs) {
   Start();
-  for (const std::string& line : DataLines("scripts/" + GetParam())) {
-    SCOPED_TRACE(line);
-    Step(line);
-    if (HasFatalFailure()) return;
-  }
+  pftest::RunScript("wizard/scripts/" + GetParam(), [this](const pftest::ScriptLine& l) { Step(l); });
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, ::testing::ValuesIn(Scripts()), [](const auto& info) {
-  return pftest::ReplaceAll(info.param.substr(0, info.param.find('.')), "-", "_");
-});
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, ::testing::ValuesIn(pftest::DataFiles("wizard/scripts")),
+                         [](const auto& info) {
+                           return pftest::ReplaceAll(info.param.substr(0, info.param.find('.')), "-", "_");
+                         });
 
 }  // namespace

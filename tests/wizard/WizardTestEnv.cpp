@@ -26,8 +26,6 @@
 namespace wizardtest {
 
 namespace fs = std::filesystem;
-using namespace pf;
-using namespace pf::wizard;
 
 std::vector<std::string> TreeTags() {
   std::vector<std::string> tags;
@@ -96,15 +94,6 @@ void WizardTest::AcceptDataLink(std::function<void(frmDataLink&)> Edit) {
     dlg.accept();
     return dlg.result();
   };
-}
-
-void WizardTest::AddPackage(const char* Name, const char* Prefix, const char* Selected) {
-  bwXMLBrowser& x = *Settings().xPackages;
-  x.POP(0);
-  x.CreateChild("Package", true, false);
-  x.Attr("Name", Variant(Name));
-  if (*Prefix) x.Attr("Prefix", Variant(Prefix));
-  x.Attr("Selected", Variant(Selected));
 }
 
 void WizardTest::GenerateWithViewers() {

@@ -27,6 +27,10 @@ class frmDataLink;
 
 namespace wizardtest {
 
+// The wizard's tests name the program's classes without their namespaces.
+using namespace pf;
+using namespace pf::wizard;
+
 class WizardTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -51,8 +55,6 @@ class WizardTest : public ::testing::Test {
                         const std::string& Sample = "mssql/OrderEntry.PFG");
   // The connection-string dialog, when it opens, gets Edit applied and is accepted.
   void AcceptDataLink(std::function<void(pf::wizard::frmDataLink&)> Edit = {});
-  // Appends an Oracle package entry to the profile; an empty Prefix writes none.
-  void AddPackage(const char* Name, const char* Prefix, const char* Selected);
   // Starts a generation run from the build page with the code viewers on.
   void GenerateWithViewers();
 
