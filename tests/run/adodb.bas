@@ -465,13 +465,8 @@ End Sub
 
 ' Runs a text command; returns its recordset.
 Public Function Execute(ByVal SQL As String, Optional RecordsAffected As Variant, Optional ByVal Options As Variant) As Object
-    Dim Cmd As Object, Rs As Object
-    Set Cmd = New ADODB.Command
-    Cmd.CommandText = SQL
-    Cmd.CommandType = 1
-    Set Cmd.ActiveConnection = Me
-    Set Rs = New ADODB.Recordset
-    Rs.DoOpen Cmd
+    Dim Rs As New ADODB.Recordset
+    Rs.DoOpen SQL, Me
     Set Execute = Rs
 End Function
 '#class ADODB.Errors
@@ -772,19 +767,15 @@ Public Function IsInTransaction() As Boolean
 End Function
 
 Public Sub SetComplete()
-    Vote "SetComplete"
+    PfLog "CONTEXT" & Chr(9) & "SetComplete"
 End Sub
 
 Public Sub SetAbort()
-    Vote "SetAbort"
+    PfLog "CONTEXT" & Chr(9) & "SetAbort"
 End Sub
 
 Public Sub DisableCommit()
-    Vote "DisableCommit"
-End Sub
-
-Private Sub Vote(ByVal What As String)
-    PfLog "CONTEXT" & Chr(9) & What
+    PfLog "CONTEXT" & Chr(9) & "DisableCommit"
 End Sub
 '#class PfApp
 ' The App object of a Visual Basic program: its name, version and folder; event-log

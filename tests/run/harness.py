@@ -240,8 +240,7 @@ class Office:
     def call(self, lib, module, proc, *args):
         script = self.provider.getScript(
             "vnd.sun.star.script:%s.%s.%s?language=Basic&location=application" % (lib, module, proc))
-        result = script.invoke(tuple(args), (), ())
-        return result[0]
+        return script.invoke(tuple(args), (), ())[0]
 
     def drop(self, lib):
         if self.libs.hasByName(lib):
@@ -257,17 +256,10 @@ DATES = {7, 133, 134, 135}
 STRINGS = {8, 129, 130, 200, 201, 202, 203}
 LONG_TYPES = {201, 203, 205}
 BINARY = {128, 204, 205}
-PG_TYPE = {2: "smallint", 3: "integer", 4: "real", 5: "double precision", 6: "numeric(19,4)",
+PG_TYPE = {**{t: "timestamp" for t in DATES}, **{t: "bytea" for t in BINARY},
+           2: "smallint", 3: "integer", 4: "real", 5: "double precision", 6: "numeric(19,4)",
            11: "boolean", 14: "numeric", 16: "smallint", 17: "smallint", 18: "integer",
            19: "bigint", 20: "bigint", 21: "numeric", 72: "uuid", 131: "numeric", 139: "numeric"}
-
-
-def pg_type(ado):
-    if ado in DATES:
-        return "timestamp"
-    if ado in BINARY:
-        return "bytea"
-    return PG_TYPE.get(ado, "text")
 
 
 # Oracle argument types as the class sends them; the size is not checked (-1): the class
@@ -346,7 +338,7 @@ def function_sql(proc, params):
         if direction == 4:
             continue
         mode = {1: "IN", 2: "OUT", 3: "INOUT", 0: "INOUT"}[direction]
-        args.append('%s "%s" %s' % (mode, pg_name(name), pg_type(typ)))
+        args.append('%s "%s" %s' % (mode, pg_name(name), PG_TYPE.get(typ, "text")))
         if direction != 1:
             sets.append('"%s" := %s;' % (pg_name(name), out_value(typ, pos)))
         if direction != 2:
@@ -354,7 +346,7 @@ def function_sql(proc, params):
     if sets and ret:
         args.append("OUT return_value integer")
         sets.append("return_value := 0;")
-    returns = "" if sets else " RETURNS %s" % (pg_type(ret[2]) if ret else "void")
+    returns = "" if sets else " RETURNS %s" % (PG_TYPE.get(ret[2], "text") if ret else "void")
     result = "" if sets or not ret else "RETURN %s;" % (
         "0" if ret[2] == 3 else out_value(ret[2], 0))
     log = "concat_ws('|', %s)" % ", ".join(logged) if logged else "''"
@@ -391,9 +383,6 @@ class Server:
         have = set(self.psql("SELECT lower(CASE nspname WHEN 'public' THEN '' ELSE nspname || '.' END || proname) "
                              "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace").split("\n"))
         self.psql("".join(function_sql(p, prm) for p, prm in sorted(procs.items()) if p.lower() not in have))
-
-    def row_functions(self):
-        return set(self.psql("SELECT lower(proname) FROM pg_proc WHERE proretset AND prorettype <> 'refcursor'::regtype").split())
 
 
 # ---------------------------------------------------------------------------------------
@@ -605,7 +594,7 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
     if rtype == "Boolean":
         if result != "'true'":
             faults.append("%s: returned %s, expected True" % (name, result))
-    elif params and params[0][1] == 4 and result != outs.get(values and sent[0][0] or sent[0][0]):
+    elif params and params[0][1] == 4 and result != outs.get(sent[0][0]):
         faults.append("%s: returned %s, the server returned %s" % (name, result, outs.get(sent[0][0])))
     for retval in find("RETVAL"):
         if "'%s'" % retval[0] != outs.get(sent[0][0]):
@@ -616,11 +605,9 @@ def check_method(name, args, rtype, proc, params, lits, out, rows_expected, tran
     if n2 != n1 + 1:
         faults.append("%s: the call is not in the database after it returned%s (%d -> %d)" % (
             name, " and SetComplete" if transactions else "", n1, n2))
-    rs = find("RS")
     if rows_expected is not None:
-        got = rs[0] if rs else ["none"]
-        want = [str(len(rows_expected)), "".join(r + "," for r in rows_expected)] * 1
-        if got[:2] != want or got[2:] != [want[1]]:
+        got = (find("RS") or [["none"]])[0]
+        if got != [str(len(rows_expected))] + ["".join(r + "," for r in rows_expected)] * 2:
             faults.append("%s: rows %s, the server's rows %s" % (name, got, rows_expected))
     return faults, checks
 
@@ -659,9 +646,8 @@ End Function
 """
 
 
-def scenarios(cls_text):
-    """The scenarios a class can run, as (index, label, members named, Basic text)."""
-    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
+def scenarios(cls_text, public):
+    """The scenarios a class can run with its public members, as (index, label, members named, Basic text)."""
     has = {"mssql": "usp_OrderCancel" in cls_text, "oracle": "Order_Pkg.Cancel_Order" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
            "logs": "ErrLogToDB " in cls_text and "ErrLogToFile " in cls_text,
            "raise": bool(re.search(r"^\s*mOptions = OPT_INITIALIZED.*PFGO_ERR_RAISE", cls_text, re.M))}
@@ -681,16 +667,12 @@ def scenarios(cls_text):
 # (case name, profile, snapshot, the sample's server tables and functions, and a predefined
 # configuration (0 COM+, 1 web, 2 desktop) or keys to set)
 MSSQL = ("samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql")
-CASES = [
-    ("mssql",) + MSSQL + (None,),
-    ("mssql_complus",) + MSSQL + (0,),
-    ("mssql_web",) + MSSQL + (1,),
-    ("mssql_desktop",) + MSSQL + (2,),
-    ("mssql_runtime",) + MSSQL + (
-        ["AddnlFunc.%s=True" % k for k in ("ValFmt", "XMLBasic", "XMLAdvanced", "Batch", "MultipleRS", "COMPlus",
-                                           "COMPObjControl", "COMPObjConstruct")] +
-        ["AddnlFunc.Trans=1", "ErrHndl.LogToDB=True", "ErrHndl.ErrLogSPName=pf_error_log"],),
-    ("mssql_plain",) + MSSQL + (["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"],),
+CASES = [("mssql" + suffix,) + MSSQL + (config,) for suffix, config in (
+    ("", None), ("_complus", 0), ("_web", 1), ("_desktop", 2),
+    ("_runtime", ["AddnlFunc.%s=True" % k for k in ("ValFmt", "XMLBasic", "XMLAdvanced", "Batch", "MultipleRS",
+                                                     "COMPlus", "COMPObjControl", "COMPObjConstruct")] +
+     ["AddnlFunc.Trans=1", "ErrHndl.LogToDB=True", "ErrHndl.ErrLogSPName=pf_error_log"]),
+    ("_plain", ["ErrHndl.UseFaultnet=False", "IniOptions.ErrReraise=False"]))] + [
     ("sybase", "samples/sybase/Orders.PFG", "samples/sybase/Orders.sql", None, None),
     ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, None),
     ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, ["AddnlFunc.Batch=True"]),
@@ -715,12 +697,9 @@ def generate(cli, work, case):
         run = subprocess.run(c, capture_output=True, text=True, env=dict(os.environ, SOURCE_DATE_EPOCH="0"))
         if run.returncode != 0:
             raise Fail("%s: %s" % (" ".join(c[:2]), run.stderr.strip()))
-    files = [cls] + [p for p in (os.path.join(work, name + "Params.bas"),) if os.path.exists(p)]
-    head = open(cls, encoding="cp1252").read(3000)
-    files.append(os.path.join(ROOT, "library", "Faultnet31.bas"))
-    if "pfgXMLUtils" in head:
-        files.append(os.path.join(ROOT, "library", "pfgXMLUtils.bas"))
-    return files
+    params = os.path.join(work, name + "Params.bas")
+    libs = ["Faultnet31"] + ["pfgXMLUtils"] * ("pfgXMLUtils" in open(cls, encoding="cp1252").read(3000))
+    return [cls] + [params] * os.path.exists(params) + [os.path.join(ROOT, "library", l + ".bas") for l in libs]
 
 
 def run_case(office, server, cli, work, case, standin, report):
@@ -729,13 +708,15 @@ def run_case(office, server, cli, work, case, standin, report):
     server_type = re.search(r'SrvrType="(\d)"', open(os.path.join(ROOT, case[1])).read()).group(1)
     procs = catalogue(os.path.join(ROOT, snapshot), server_type)
     server.install(sample_sql and os.path.join(ROOT, sample_sql), procs)
-    rowsets = server.row_functions()
+    rowsets = set(server.psql("SELECT lower(proname) FROM pg_proc WHERE proretset AND "
+                              "prorettype <> 'refcursor'::regtype").split())
     counts = {}
     modules = load_modules(files, standin, counts)
     cls_name, _, cls_text = read_vb(files[0])
     meths = methods(cls_text, procs)
     text, expected = driver(cls_name, meths, "Public Property Get ReturnValue" in cls_text)
-    scens = scenarios(cls_text)
+    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
+    scens = scenarios(cls_text, public)
     text += "".join(sc[3] for sc in scens)
     lib = office.library(standin + modules + [("PfDriver", text, False)])
     setup = office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work)
@@ -765,7 +746,6 @@ def run_case(office, server, cli, work, case, standin, report):
         ran |= names
         checks += 1
     office.drop(lib)
-    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
     report.append("%s: %d of %d public members run (%d methods), %d checks, rewrites %s%s" % (
         name, len(public & ran), len(public), len(meths), checks,
         ", ".join("%s %d" % kv for kv in sorted(counts.items())),
@@ -775,10 +755,8 @@ def run_case(office, server, cli, work, case, standin, report):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--cli", required=True)
-    ap.add_argument("--port", required=True)
-    ap.add_argument("--password", required=True)
-    ap.add_argument("--db", required=True)
+    for name in ("--cli", "--port", "--password", "--db"):
+        ap.add_argument(name, required=True)
     ap.add_argument("--case", action="append", help="run only these cases")
     opts = ap.parse_args()
     server = Server(opts.port, opts.password, opts.db)
