@@ -23,6 +23,19 @@ namespace {
 // Functions, procedures and a table of the types the driver maps.
 const std::string kSchema = pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/ado/pfado.sql");
 
+std::shared_ptr<Connection> Opened(const std::string& cs) {
+  auto c = Connection::Create();
+  c->Open(cs);
+  return c;
+}
+std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int type, const std::string& text) {
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = type;
+  cmd->CommandText = text;
+  return cmd;
+}
+
 class PgTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -30,16 +43,9 @@ class PgTest : public ::testing::Test {
     pg.CreateDatabase("pfado");
     pg.Psql(kSchema, "pfado");
   }
-  static std::shared_ptr<Connection> Open() {
-    auto c = Connection::Create();
-    c->Open(pftest::PgServer::Shared().OdbcString("pfado"));
-    return c;
-  }
+  static std::shared_ptr<Connection> Open() { return Opened(pftest::PgServer::Shared().OdbcString("pfado")); }
   static std::vector<Parameter> Refresh(const std::shared_ptr<Connection>& c, const std::string& proc) {
-    auto cmd = Command::Create();
-    cmd->SetActiveConnection(c);
-    cmd->CommandType = adCmdStoredProc;
-    cmd->CommandText = proc;
+    auto cmd = MakeCommand(c, adCmdStoredProc, proc);
     cmd->Parameters().Refresh();
     return {cmd->Parameters().begin(), cmd->Parameters().end()};
   }
@@ -62,10 +68,8 @@ TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
               std::to_string(p.Attributes) + "\n";
   }
   pftest::ExpectGolden("ado/pg-parameters.txt", text);
-  for (const char* unknown : {"p_missing", "pXnone"}) {
-    const AppError e = pftest::Raised([&] { Refresh(c, unknown); });
-    EXPECT_NE(e.Description.find(std::string("'") + unknown + "' was not found"), std::string::npos) << e.Description;
-  }
+  for (const char* unknown : {"p_missing", "pXnone"})
+    pftest::ExpectFailure([&] { Refresh(c, unknown); }, {std::string("'") + unknown + "' was not found"});
 }
 
 TEST_F(PgTest, OneCallDescribesEveryProcedureAsItsRefreshDoes) {
@@ -94,14 +98,11 @@ TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {
   auto c = Open();
   auto rs = c->Execute("SELECT id, name, amount, note, flag, stamp, price FROM t ORDER BY id; SELECT 'x' AS b; "
                        "SELECT 42 AS n WHERE false");
-  EXPECT_EQ(rs->Fields("ID").Type(), adInteger);
-  EXPECT_EQ(rs->Value("id"), "1");
-  EXPECT_EQ(rs->Value("name"), "one");
-  EXPECT_EQ(rs->Value("amount"), "12.50");
-  EXPECT_EQ(rs->Fields("amount").Type(), adNumeric);
+  EXPECT_EQ(std::tuple(rs->Fields("ID").Type(), rs->Fields("amount").Type(), rs->Fields("price").Type()),
+            std::tuple(adInteger, adNumeric, adCurrency));
+  EXPECT_EQ(std::tuple(rs->Value("id"), rs->Value("name"), rs->Value("amount"), rs->Value("stamp")),
+            std::tuple("1", "one", "12.50", "2026-12-06 14:03:05"));
   EXPECT_TRUE(rs->Fields("note").IsNull());
-  EXPECT_EQ(rs->Value("stamp"), "2026-12-06 14:03:05");
-  EXPECT_EQ(rs->Fields("price").Type(), adCurrency);
   rs->MoveNext();
   EXPECT_FALSE(rs->Fields("name").IsNull());
   EXPECT_EQ(rs->Value("name"), "");
@@ -113,10 +114,7 @@ TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {
   ASSERT_TRUE(second);
   EXPECT_EQ(second->Value("b"), "x");
   // The ANSI build of the driver hands out the same text.
-  auto ansi = Connection::Create();
-  std::string cs = pftest::PgServer::Shared().OdbcString("pfado");
-  cs.replace(cs.find("Unicode"), 7, "ANSI");
-  ansi->Open(cs);
+  auto ansi = Opened(pftest::ReplaceAll(pftest::PgServer::Shared().OdbcString("pfado"), "Unicode", "ANSI"));
   EXPECT_EQ(ansi->Execute("SELECT note FROM t WHERE id = 2")->Value("note"), "caf\xC3\xA9");
   EXPECT_EQ(Refresh(ansi, "f_add").size(), 3u);
   auto third = second->NextRecordset();
@@ -127,10 +125,7 @@ TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {
 
 TEST_F(PgTest, FailuresCarryTheServersMessages) {
   auto c = Open();
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(c);
-  cmd->CommandType = adCmdText;
-  cmd->CommandText = "SELECT pg_sleep(10)";
+  auto cmd = MakeCommand(c, adCmdText, "SELECT pg_sleep(10)");
   cmd->CommandTimeout = 1;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(cmd->Execute(), AppError);
@@ -205,34 +200,35 @@ class PoolTest : public ::testing::Test {
   static std::string Pid(Connection& c) { return c.Execute("SELECT pg_backend_pid() AS pid")->Value("pid"); }
   // Opens, reads the backend id, runs `between` on the open connection, closes.
   static std::string Cycle(const std::string& cs, const std::function<void(Connection&)>& between = {}) {
-    auto c = Connection::Create();
-    c->Open(cs);
+    auto c = Opened(cs);
     const std::string pid = Pid(*c);
     if (between) between(*c);
     c->Close();
     return pid;
   }
+  // Waits up to Tries times 20 ms for the backend Pid to end, watching through Admin.
+  static bool Ended(Connection& admin, const std::string& pid, int tries) {
+    for (int i = 0; i < tries; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+      if (admin.Execute("SELECT count(*) AS n FROM pg_stat_activity WHERE pid = " + pid)->Value("n") == "0")
+        return true;
+    return false;
+  }
 };
 
 TEST_F(PoolTest, ConnectionsThatAreNotPooled) {
-  struct Case {
-    const char* what;
-    std::string cs;
-    std::function<void(Connection&)> between;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::string, std::function<void(Connection&)>> cases[] = {
       {"OLE DB Services=-2", Cs(";OLE DB Services=-2"), {}},
       {"Pooling=False", Cs(";Pooling=False"), {}},
       {"a failed statement", Cs(),
        [](Connection& c) { EXPECT_THROW(c.Execute("SELECT * FROM no_such_table"), AppError); }},
       {"an open transaction", Cs(), [](Connection& c) { c.BeginTrans(); }},
   };
-  for (const Case& k : cases) {
-    SCOPED_TRACE(k.what);
+  for (const auto& [what, cs, between] : cases) {
+    SCOPED_TRACE(what);
     OdbcProvider::ClearPool();
-    const std::string first = Cycle(k.cs, k.between);
+    const std::string first = Cycle(cs, between);
     EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 0);
-    EXPECT_NE(Cycle(k.cs), first);
+    EXPECT_NE(Cycle(cs), first);
   }
   // A committed transaction leaves the connection poolable, in autocommit again.
   OdbcProvider::ClearPool();
@@ -246,13 +242,9 @@ TEST_F(PoolTest, ConnectionsThatAreNotPooled) {
 TEST_F(PoolTest, ADroppedConnectionIsReplacedSilently) {
   const std::string first = Cycle(Cs());
   // The server ends the pooled connection's backend while it sits idle.
-  auto admin = Connection::Create();
-  admin->Open(Cs(";Pooling=False"));
+  auto admin = Opened(Cs(";Pooling=False"));
   EXPECT_EQ(admin->Execute("SELECT pg_terminate_backend(" + first + ") AS ok")->Value("ok"), "1");
-  for (int i = 0;
-       i < 50 && admin->Execute("SELECT count(*) AS n FROM pg_stat_activity WHERE pid = " + first)->Value("n") != "0";
-       ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  Ended(*admin, first, 50);
   const long loginsBefore = OdbcProvider::PoolStatistics().Logins;
   std::string second;
   ASSERT_NO_THROW(second = Cycle(Cs()));
@@ -264,15 +256,8 @@ TEST_F(PoolTest, ADroppedConnectionIsReplacedSilently) {
 TEST_F(PoolTest, IdleConnectionsCloseAfterTheIdleLimit) {
   const auto previous = OdbcProvider::SetPoolIdleLimit(std::chrono::milliseconds(50));
   const std::string first = Cycle(Cs());
-  auto admin = Connection::Create();
-  admin->Open(Cs(";Pooling=False"));
   // The backend ends on time, without another open or close to notice the limit.
-  bool gone = false;
-  for (int i = 0; i < 100 && !gone; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    gone = admin->Execute("SELECT count(*) AS n FROM pg_stat_activity WHERE pid = " + first)->Value("n") == "0";
-  }
-  EXPECT_TRUE(gone);
+  EXPECT_TRUE(Ended(*Opened(Cs(";Pooling=False")), first, 100));
   EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 0);
   EXPECT_NE(Cycle(Cs()), first);
   OdbcProvider::SetPoolIdleLimit(previous);
@@ -306,21 +291,14 @@ class ErrorReport : public ::testing::Test {
   }
   void SetUp() override { F::Reset(); }
   static std::string Cs() { return pftest::PgServer::Shared().OdbcString("pferr"); }
-  static std::shared_ptr<Connection> Open() {
-    auto c = Connection::Create();
-    c->Open(Cs());
-    return c;
-  }
+  static std::shared_ptr<Connection> Open() { return Opened(Cs()); }
 };
 
 }  // namespace
 
 TEST_F(ErrorReport, AdoSectionDescribesTheRealConnection) {
   auto c = Open();
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(c);
-  cmd->CommandType = adCmdText;
-  cmd->CommandText = "SELECT * FROM nowhere";
+  auto cmd = MakeCommand(c, adCmdText, "SELECT * FROM nowhere");
   const std::string report = ReportOf([&] { cmd->Execute(); }, EF_REPORT, cmd.get());
   const std::string expected =
       "  ADO Info: \r\n    ADO Version:   2.8\r\n    DbObject:      Command\r\n"
@@ -383,15 +361,11 @@ TEST_F(ErrorReport, LogToDatabaseRunsTheStatementOnTheServer) {
   RegisterWithErrorLibrary();
   ReportOf([&] { throw AppError(ERR_GENERAL, "T", "it's broken"); }, EF_REPORT, nullptr);
   // PostgreSQL has no Exec statement: the server's answer proves the text reached it.
-  {
-    const AppError e = pftest::Raised([&] { F::ErrLogToDB(Cs(), "5", "spErrorLogInsert"); });
-    EXPECT_EQ(e.Description.rfind("Failed to save error report to database. \r\nConnectString = '" + Cs() + "'", 0), 0u)
-        << e.Description;
-    EXPECT_NE(e.Description.find("syntax error at or near \"Exec\""), std::string::npos) << e.Description;
-  }
-  {
-    const AppError e = pftest::Raised(
-        [&] { F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert"); });
-    EXPECT_NE(e.Description.find("/nonexistent.db"), std::string::npos) << e.Description;
-  }
+  const AppError e = pftest::ExpectFailure([&] { F::ErrLogToDB(Cs(), "5", "spErrorLogInsert"); },
+                                           {"syntax error at or near \"Exec\""});
+  EXPECT_EQ(e.Description.rfind("Failed to save error report to database. \r\nConnectString = '" + Cs() + "'", 0), 0u)
+      << e.Description;
+  pftest::ExpectFailure(
+      [&] { F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert"); },
+      {"/nonexistent.db"});
 }

@@ -64,7 +64,6 @@ inline std::string TestLibrary() {
 class BuilderTest : public pftest::SettingsTest {
  protected:
   void SetUp() override {
-    pftest::InstallTestEnvironment();
     SettingsTest::SetUp();
     WriteLibrary(TestLibrary());
     stt = std::make_unique<pf::CSettings>();
@@ -97,13 +96,9 @@ class BuilderTest : public pftest::SettingsTest {
     Set(*stt->xCode, "ParamDefsFile", dir.file("MTestParams.bas"));
   }
 
-  // Sets a key of the section named Section: "Server", "StoredProc", "ErrHndl" or "Code".
+  // Sets a key of the profile section named Section.
   void Key(const std::string& Section, const std::string& Name, const std::string& Value) {
-    Set(Section == "Server"    ? *stt->xServer
-        : Section == "ErrHndl" ? *stt->xErrHndl
-        : Section == "Code"    ? *stt->xCode
-                               : *stt->xStoredProc,
-        Name, Value);
+    Set(stt->SectionViewer(Section), Name, Value);
   }
 
   // Writes Script as a snapshot file of its own and points ConnPfg at it.

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "builder/BuilderTestEnv.h"
 #include "support/Golden.h"
@@ -113,31 +114,29 @@ TEST_F(CodeBuilderTest, RegistryErrorFlagIsALiteralEvenWhenAbsent) {
 // The include file is checked as it is merged; its faults are warnings that carry the file's
 // own line numbers, and with tags only the tagged code counts.
 TEST_F(CodeBuilderTest, FaultsOfTheIncludeFileAreWarningsWithItsLineNumbers) {
-  struct Case {
-    bool UseTags;
-    const char* Text;
-    std::vector<std::string> Warnings;  // each after "Include file <path>, line "
-  };
-  const Case cases[] = {
+  // Whether tags count, the file's text, and each warning after "Include file <path>, line ".
+  const std::tuple<bool, const char*, std::vector<std::string>> cases[] = {
       {false, "Public Function Extra() As Long\n    Extra = 1\nEnd Function\n", {}},
-      {false, "Private mExtra As Long\nPublic Sub Extra()\n    If mExtra Then\nEnd Sub\n",
+      {false,
+       "Private mExtra As Long\nPublic Sub Extra()\n    If mExtra Then\nEnd Sub\n",
        {"4: 'End Sub' while 'If' from line 3 is still open (missing 'End If')"}},
-      {true, "Public Sub Outside()\n'BeginInclude\nPublic Sub Extra()\n    x = XXLeftOverXX\nEnd Sub\n'EndInclude\n",
+      {true,
+       "Public Sub Outside()\n'BeginInclude\nPublic Sub Extra()\n    x = XXLeftOverXX\nEnd Sub\n'EndInclude\n",
        {"4: leftover reference 'XXLeftOverXX'"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Text);
+  for (const auto& [useTags, text, warnings] : cases) {
+    SCOPED_TRACE(text);
     AllOff();
     const std::string inc = dir.file("Include.bas");
-    pftest::WriteAll(inc, pftest::CrLf(c.Text));
+    pftest::WriteAll(inc, pftest::CrLf(text));
     Set(*stt->xCode, "IncCode", "True");
     Set(*stt->xCode, "IncFileName", inc);
-    Set(*stt->xCode, "IncUseTags", c.UseTags ? "True" : "False");
+    Set(*stt->xCode, "IncUseTags", useTags ? "True" : "False");
     CProgress run;
     CCodeBuilder b;
     b.BuildCode(*stt, run, NumSPs, NumLines, NumChars);
     std::vector<std::string> expected;
-    for (const std::string& w : c.Warnings) expected.push_back("Include file " + inc + ", line " + w);
+    for (const std::string& w : warnings) expected.push_back("Include file " + inc + ", line " + w);
     EXPECT_EQ(run.Warnings(), expected);
   }
 }

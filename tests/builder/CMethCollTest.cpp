@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/TestEnv.h"
 
 using namespace pf;
@@ -9,7 +11,7 @@ using pftest::CrLf;
 
 namespace {
 
-CMethod Parsed(const std::string& source, const std::string& name, const std::string& type) {
+CMethod Parsed(const std::string& source, const std::string& name = "", const std::string& type = "") {
   CMethod m;
   m.Source = source;
   m.Name = name;
@@ -29,11 +31,7 @@ TEST(CMethod, ErrorHandlerRewritesForEveryFlagCombination) {
   const std::string stopLine = "    If ErrMustStop Then Debug.Assert False: Resume\r\n";
   const std::string handled = CrLf("    HandleError\n\n\n");
 
-  struct Case {
-    bool faultnet, stop, disable;
-    std::string expected;
-  };
-  const Case cases[] = {
+  const std::tuple<bool, bool, bool, std::string> cases[] = {
       {false, false, false, head + onErr + body + handled + end},
       {false, true, false, head + onErr + body + handled + end},
       {false, false, true, head + exitLine + onErr + body + handled + end},
@@ -43,19 +41,16 @@ TEST(CMethod, ErrorHandlerRewritesForEveryFlagCombination) {
       {true, false, true, head + exitLine + onErr + body + errorIn + end},
       {true, true, true, head + exitLine + onErr + body + stopLine + errorIn + end},
   };
-  for (const Case& c : cases) {
-    CMethod m;
-    m.Name = "Save";
-    m.Source = head + onErr + body + errorIn + end;
-    m.SetupErrHandlers(c.faultnet, c.stop, c.disable);
-    EXPECT_EQ(m.Source, c.expected) << c.faultnet << c.stop << c.disable;
+  for (const auto& [faultnet, stop, disable, expected] : cases) {
+    CMethod m = Parsed(head + onErr + body + errorIn + end, "Save");
+    m.SetupErrHandlers(faultnet, stop, disable);
+    EXPECT_EQ(m.Source, expected) << faultnet << stop << disable;
   }
 
   // A private procedure re-raises with its name and never gets the exit line.
-  CMethod priv;
-  priv.Name = "Helper";
-  priv.Source = CrLf("\nPrivate Function Helper() As Long\n    On Error GoTo errHandler\nerrHandler:\n"
-                     "    ErrorIn \"C.Helper\"\n    HandleError\nEnd Function");
+  CMethod priv = Parsed(CrLf("\nPrivate Function Helper() As Long\n    On Error GoTo errHandler\nerrHandler:\n"
+                             "    ErrorIn \"C.Helper\"\n    HandleError\nEnd Function"),
+                        "Helper");
   priv.SetupErrHandlers(false, true, true);
   EXPECT_EQ(priv.Source, CrLf("\nPrivate Function Helper() As Long\n    On Error GoTo errHandler\nerrHandler:\n"
                               "    Err.Raise Err.Number, Err.Source, \"(Helper) \" & Err.Description\n\n"
@@ -64,28 +59,26 @@ TEST(CMethod, ErrorHandlerRewritesForEveryFlagCombination) {
   // Without an ErrorIn line nothing changes, whatever the flags.
   const std::string plain = head + onErr + CrLf("    HandleError\n") + end;
   for (int flags = 0; flags < 8; ++flags) {
-    CMethod m;
-    m.Source = plain;
+    CMethod m = Parsed(plain);
     m.SetupErrHandlers(flags & 1, flags & 2, flags & 4);
     EXPECT_EQ(m.Source, plain);
   }
 
   // Without an "On Error" line the exit line is not put above the procedure.
-  CMethod noOnError;
-  noOnError.Source = head + errorIn + end;
+  CMethod noOnError = Parsed(head + errorIn + end);
   noOnError.SetupErrHandlers(true, false, true);
   EXPECT_EQ(noOnError.Source, head + errorIn + end);
 }
 
 TEST(CMethod, CommentedDeclarationAndPublicList) {
-  CMethod pub;
-  pub.Source = CrLf("\n'#(Included)\n"
-                    "  '# Reads an order\n"
-                    "' plain comment\n"
-                    "Public Function GetOrder(ByVal a As Long, _ \n"
-                    "        ByVal b As Long) As Long\n"
-                    "    GetOrder = a\n"
-                    "End Function");
+  CMethod pub =
+      Parsed(CrLf("\n'#(Included)\n"
+                  "  '# Reads an order\n"
+                  "' plain comment\n"
+                  "Public Function GetOrder(ByVal a As Long, _ \n"
+                  "        ByVal b As Long) As Long\n"
+                  "    GetOrder = a\n"
+                  "End Function"));
   EXPECT_EQ(pub.GetCommentedDeclaration(), CrLf("'(Included)\n"
                                                 "' Reads an order\n"
                                                 "'Public Function GetOrder(ByVal a As Long, _ \n"

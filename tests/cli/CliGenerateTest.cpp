@@ -1,7 +1,14 @@
-// generate, list and test-connection over the sample catalogues and a synthetic one.
+// generate, list and test-connection over the sample catalogues and a synthetic one; html on
+// a full disk and configure beside another writer of the same profile, which the transcripts
+// of tests/data/cli cannot show.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -9,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/Golden.h"
 #include "support/PgServer.h"
 #include "support/ProgramInstall.h"
 
@@ -34,10 +42,7 @@ std::string SampleProfile(const ProgramInstall& cli, const std::vector<std::stri
   fs::copy_file(Sample(sample), pfg);
   std::vector<std::string> args{"configure", "--profile", pfg, "--set", "Code.ClassFile=" + cli.File("COrderEntryDB.cls"),
                                 "--set", "Code.ParamDefsFile=" + cli.File("MOrderEntryParams.bas")};
-  for (const std::string& s : extraSets) {
-    args.push_back("--set");
-    args.push_back(s);
-  }
+  for (const std::string& s : extraSets) args.insert(args.end(), {"--set", s});
   const ProgramResult r = cli.Run(args);
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   return pfg;
@@ -132,11 +137,9 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
     const ProgramResult stopped = cli.Finish(slowPid);
     EXPECT_EQ(stopped.ExitCode, sig == SIGTERM ? 143 : 130) << stopped.Err;
     EXPECT_FALSE(Has(stopped.Err, "Internal app error")) << stopped.Err;
-    std::string left = pg.Psql(running);
-    for (int i = 0; i < 20 && left != "0\n"; ++i) {
+    std::string left;
+    for (int i = 0; (left = pg.Psql(running)) != "0\n" && i < 20; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      left = pg.Psql(running);
-    }
     EXPECT_EQ(left, "0\n") << "the server still runs the query";
   }
 }
@@ -202,6 +205,65 @@ TEST(CliGenerate, ALostConnectionStopsTheRunAndWritesNothing) {
         EXPECT_TRUE(e.path().extension() == ".PFG" || e.path().extension() == ".txt" || e.is_directory()) << e.path();
     }
   }
+}
+
+// A disk that fills up (a file-size limit here): one plain line without the HTML, and the
+// earlier file stays as it was.
+TEST(CliHtml, AFullDiskLeavesTheEarlierFile) {
+  ProgramInstall cli;
+  const std::string out = cli.File("class.htm");
+  WriteAll(out, "old");
+  rlimit unlimited{}, small{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+  small = unlimited;
+  small.rlim_cur = 4096;
+  const auto handler = signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const ProgramResult full = cli.Run({"html", pftest::GoldenDir() + "/classes/COrderEntryDB.cls", "-o", out});
+  setrlimit(RLIMIT_FSIZE, &unlimited);
+  signal(SIGXFSZ, handler);
+  EXPECT_EQ(full.ExitCode, 1) << full.Err;
+  EXPECT_NE(full.Err.find(out), std::string::npos) << full.Err;
+  EXPECT_EQ(full.Err.find("Internal app error"), std::string::npos) << full.Err;
+  EXPECT_LT(full.Err.size(), 400u) << full.Err;
+  EXPECT_EQ(ReadAll(out), "old");
+  for (const auto& e : fs::directory_iterator(cli.File("")))
+    EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+}
+
+// A writer that saves the profile after configure read it (a wizard; here the test, while
+// configure waits for its folder lock) keeps its change: configure makes its own again on
+// the newer file.
+TEST(CliConfigure, AChangeSavedInBetweenIsKept) {
+  ProgramInstall cli;
+  const std::string pfg = cli.File("Shared.PFG");
+  ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"}).ExitCode, 0);
+  const int folder = ::open(cli.File("").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+  const int pid = cli.Start({"configure", "--profile", pfg, "--set", "IniOptions.CmdTimeout=5"});
+  // Configure has read the profile once it waits for the lock on the folder's inode.
+  struct stat st {};
+  ::stat(cli.File("").c_str(), &st);
+  const std::string waiter = ":" + std::to_string(st.st_ino) + " ";
+  bool waiting = false;
+  for (int i = 0; i < 1000 && !waiting; ++i) {
+    std::istringstream locks(ReadAll("/proc/locks"));
+    for (std::string line; std::getline(locks, line) && !waiting;) waiting = Has(line, "->") && Has(line, waiter);
+    if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(waiting);
+  std::string text = ReadAll(pfg);
+  const std::string before = "ConnTimeout=\"15\"";
+  ASSERT_TRUE(Has(text, before));
+  text.replace(text.find(before), before.size(), "ConnTimeout=\"33\"");
+  WriteAll(pfg + ".new", text);
+  fs::rename(pfg + ".new", pfg);
+  ::close(folder);
+  const ProgramResult r = cli.Finish(pid);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  text = ReadAll(pfg);
+  EXPECT_TRUE(Has(text, "ConnTimeout=\"33\"")) << text;
+  EXPECT_TRUE(Has(text, "CmdTimeout=\"5\"")) << text;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "codelib/CBlocks.h"
 #include "errors/Faultnet31.h"
 #include "support/TestEnv.h"
@@ -12,7 +14,6 @@ namespace {
 class CBlocksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pftest::InstallTestEnvironment();
     Faultnet31::Reset();
     blocks.Init();
   }
@@ -22,13 +23,10 @@ class CBlocksTest : public ::testing::Test {
   CRefValues refs;
 };
 
-constexpr const char* kFrame = "  Call Stack: CBlocks.GetBlock(BlockName=";
+const std::string kFrame = "  Call Stack: CBlocks.GetBlock(BlockName=";
 
 TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
-  struct Case {
-    const char* text;
-    const char* description;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"'#block\n", "Block Name may not be empty.\r\n Line 0 : '#block"},
       {"a\n'#block  decl\n", "Block Name may not be empty.\r\n Line 1 : '#block  decl"},
       {"'#block a\nx\n  '#Block b\n", "No #ENDBLOCK found for previous #Block tag.\r\n Line 2 :   '#Block b"},
@@ -37,13 +35,13 @@ TEST_F(CBlocksTest, SyntaxErrorsCarryNumberTextAndLineContext) {
        "Duplicate Block Name"
        "decl\r\n Line 6 : '#endblock"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [text, description] : cases) {
+    SCOPED_TRACE(text);
     CBlocks b;
     b.Init();
-    const AppError e = pftest::Raised([&] { b.UnpackCode(CrLf(c.text)); });
+    const AppError e = pftest::Raised([&] { b.UnpackCode(CrLf(text)); });
     EXPECT_EQ(e.Number, ERR_BLOCK_SYNTAX);
-    EXPECT_EQ(e.Description, c.description);
+    EXPECT_EQ(e.Description, description);
   }
 }
 
@@ -63,14 +61,14 @@ TEST_F(CBlocksTest, ResolveRefsSplitsAtEveryMarker) {
 TEST_F(CBlocksTest, FailuresAreReportedUnderTheGetBlockFrame) {
   blocks.UnpackCode(CrLf("'#block a\n'#endblock\n"));
   blocks.AddBlock("x = XXNopeXX\r\n", "b");
-  const AppError missing = pftest::Raised([&] { blocks.GetBlocks("a,NoSuch", "", &refs); });
+  const AppError missing =
+      pftest::ExpectFailure([&] { blocks.GetBlocks("a,NoSuch", "", &refs); },
+                            {"Block not found: NoSuch", kFrame + "'NoSuch', RefValues={CRefValues})"});
   EXPECT_EQ(missing.Number, ERR_NOT_FOUND);
-  EXPECT_NE(missing.Description.find("Block not found: NoSuch"), std::string::npos);
-  EXPECT_NE(missing.Description.find(std::string(kFrame) + "'NoSuch', RefValues={CRefValues})"), std::string::npos);
-  const AppError unresolved = pftest::Raised([&] { blocks.GetBlock("B", &refs); });
+  const AppError unresolved =
+      pftest::ExpectFailure([&] { blocks.GetBlock("B", &refs); },
+                            {"Reference could not be resolved: XXNopeXX", kFrame + "'B', RefValues={CRefValues})"});
   EXPECT_EQ(unresolved.Number, ERR_UNRESOLVED_REF);
-  EXPECT_NE(unresolved.Description.find("Reference could not be resolved: XXNopeXX"), std::string::npos);
-  EXPECT_NE(unresolved.Description.find(std::string(kFrame) + "'B', RefValues={CRefValues})"), std::string::npos);
 }
 
 // Nine passes of references are allowed, a tenth fails; a block referring to itself, and
@@ -101,23 +99,20 @@ TEST_F(CBlocksTest, ValuesAndLiteralBlocksAreNeverScannedForReferences) {
   blocks.UnpackCode(CrLf("'#block main\nName=XXNameXX;XXSPMethodsXX;XXlibXX\n'#endblock\n"
                          "'#block lib\nlib:XXDeepXX\n'#endblock\n"));
   refs.Add("Deep", "deep");
-  const struct {
-    const char* value;
-    const char* methods;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"usp_XXtest_XX", "Execute \"[usp_XXtest_XX]\""},
       {"@XXcode", "AddParam \"@XXcode\""},
       {"usp_MaxXXL XX", "x '#LCond Oracle XXDeepXX"},
       {"XXXX", "XXlibXX"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [value, methods] : cases) {
     CBlocks b = blocks;
     CRefValues r = refs;
-    r.Add("Name", c.value);
-    b.AddBlock(c.methods, "SPMethods", true);
-    EXPECT_EQ(b.GetBlock("main", &r), "Name=" + std::string(c.value) + ";" + c.methods + ";lib:deep\r\n\r\n") << c.value;
+    r.Add("Name", value);
+    b.AddBlock(methods, "SPMethods", true);
+    EXPECT_EQ(b.GetBlock("main", &r), "Name=" + std::string(value) + ";" + methods + ";lib:deep\r\n\r\n") << value;
     // Fetched by name with conditions set, the literal block is still as given.
-    EXPECT_EQ(b.GetBlocks("SPMethods", "Oracle", &r), c.methods);
+    EXPECT_EQ(b.GetBlocks("SPMethods", "Oracle", &r), methods);
     EXPECT_EQ(b.Conditions(), "Oracle");  // the list stays in force for later requests
   }
 }

@@ -22,10 +22,7 @@ struct SampleCase {
   size_t Procedures;
 };
 
-class SampleCatalogueTest : public ::testing::TestWithParam<SampleCase> {
- protected:
-  void SetUp() override { pftest::InstallTestEnvironment(); }
-};
+class SampleCatalogueTest : public ::testing::TestWithParam<SampleCase> {};
 
 std::shared_ptr<ISrvrExtractor> ExtractorFor(int serverType) {
   switch (serverType) {
@@ -45,9 +42,8 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
   ASSERT_TRUE(profile.MoveTo("Server", true));
   EXPECT_EQ(profile.lngAttr("SrvrType"), c.ServerType);
   // The profiles name their snapshot relative to the repository root.
-  std::string conn = profile.strAttr("ConnPfg");
-  const std::string key = "Data Source=";
-  conn.insert(conn.find(key) + key.size(), std::string(PF_SOURCE_DIR) + "/");
+  const std::string conn =
+      pftest::ReplaceAll(profile.strAttr("ConnPfg"), "Data Source=", "Data Source=" PF_SOURCE_DIR "/");
   ASSERT_TRUE(profile.POP(0));
   ASSERT_TRUE(profile.MoveTo("Code", true));
   EXPECT_FALSE(profile.strAttr("ClassFile").empty());
@@ -63,20 +59,17 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
 
   auto server = std::make_shared<CServer>();
   server->ConnectionString(conn);
-  auto x = ExtractorFor(c.ServerType);
+  auto x = ExtractorFor(c.ServerType), single = ExtractorFor(c.ServerType);
   x->SetServer(server);
+  single->SetServer(server);
   pugi::xml_document list;
   ASSERT_TRUE(list.load_string(x->xmlGetSPList(filter).c_str()));
   // After the list, the SQL Server and Sybase extractors answer from one read of every
   // procedure's parameters; an extractor that has listed nothing refreshes each one. Both
   // give the same documents, and the one read knows every listed procedure.
-  auto single = ExtractorFor(c.ServerType);
-  single->SetServer(server);
   CProcParamsCache all;
   const bool oneCall = c.ServerType == 1 || c.ServerType == 2;
-  if (oneCall) {
-    EXPECT_TRUE(all.Load(conn));
-  }
+  if (oneCall) EXPECT_TRUE(all.Load(conn));
   size_t count = 0;
   for (pugi::xml_node p : list.child("ProcList").children("Proc")) {
     ++count;
@@ -86,15 +79,12 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
     ASSERT_TRUE(params.load_string(text.c_str())) << name;
     EXPECT_TRUE(params.child("Parameters")) << name;
     EXPECT_EQ(text, single->xmlGetSPParameters(name)) << name;
-    if (oneCall) {
-      EXPECT_NE(all.Find(name), nullptr) << name;
-    }
+    if (oneCall) EXPECT_NE(all.Find(name), nullptr) << name;
   }
   EXPECT_EQ(count, c.Procedures);
 }
 
 TEST(ProcParamsCache, AnswersOnlyForNamesARefreshWouldFindTheSame) {
-  pftest::InstallTestEnvironment();
   pftest::TempDir dir;
   const std::string file = dir.file("cat.sql");
   pftest::WriteAll(file,

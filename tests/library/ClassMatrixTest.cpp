@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,21 +19,14 @@ namespace lib = pftest::lib;
 
 namespace {
 
-struct Sample {
-  const char* Profile;
-  const char* Server;
-};
-const Sample kSamples[] = {{"access/Orders.PFG", "Access"},
-                           {"mssql/OrderEntry.PFG", "MSSQL"},
-                           {"sybase/Orders.PFG", "Sybase"},
-                           {"oracle/Sales.PFG", "Oracle"}};
+// Profile and server name.
+const std::pair<const char*, const char*> kSamples[] = {{"access/Orders.PFG", "Access"},
+                                                        {"mssql/OrderEntry.PFG", "MSSQL"},
+                                                        {"sybase/Orders.PFG", "Sybase"},
+                                                        {"oracle/Sales.PFG", "Oracle"}};
 const char* const kConfs[] = {"COM+", "ASP", "Desktop"};
 
-struct Setting {
-  const char* Section;
-  const char* Key;
-  const char* Value;
-};
+using Setting = std::array<const char*, 3>;  // section, key, value
 struct Variation {
   std::string Label;
   std::vector<Setting> Sets;
@@ -95,16 +89,16 @@ TEST(ClassMatrixTest, EveryServerConfigurationAndSwitchGivesACompilableClass) {
   gen.UseSnapshotCopies();
   std::string problems;
   int classes = 0, modules = 0;
-  for (const Sample& sample : kSamples) {
+  for (const auto& [profile, server] : kSamples) {
     for (int conf = 0; conf < 3; ++conf) {
-      gen.LoadSample(sample.Profile);
+      gen.LoadSample(profile);
       gen.ApplyConf(conf);
       const std::vector<Variation> variations = Variations(gen);
       for (const Variation& v : variations) {
-        gen.LoadSample(sample.Profile);
+        gen.LoadSample(profile);
         gen.ApplyConf(conf);
-        for (const Setting& s : v.Sets) gen.Set(s.Section, s.Key, s.Value);
-        const std::string label = std::string(sample.Server) + " " + kConfs[conf] + " " + v.Label;
+        for (const auto& [section, key, value] : v.Sets) gen.Set(section, key, value);
+        const std::string label = std::string(server) + " " + kConfs[conf] + " " + v.Label;
         lib::Generated g;
         try {
           g = gen.Build("CMatrixDB", label);
@@ -123,10 +117,6 @@ TEST(ClassMatrixTest, EveryServerConfigurationAndSwitchGivesACompilableClass) {
   EXPECT_GE(classes, 4 * 3 * 30);
   EXPECT_GE(modules, 4 * 3);
 }
-
-}  // namespace
-
-namespace {
 
 // The catalogue of unusual but legal names in tests/data/library/hostile.sql, with
 // procedures of 60 and of 2,000 parameters.

@@ -6,6 +6,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "LibraryTestUtil.h"
 #include "codelib/CBlocks.h"
@@ -51,15 +52,10 @@ TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
   for (const MProfileKeys::Key& k : MProfileKeys::Keys())
     if (k.Cond) generator.insert(k.Cond);
   std::set<std::string> used;
-  const std::string text = lib::LibraryText();
+  std::istringstream text(lib::LibraryText());
   const std::regex marker(R"(('#Cond |'#CondNot |'#LCond |'#LCondNot )(\S*))");
   bool inBlock = false;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 2;
+  for (std::string line; std::getline(text, line);) {
     if (line.rfind("'#block ", 0) == 0) inBlock = true;
     if (line.rfind("'#endblock", 0) == 0) inBlock = false;
     if (!inBlock) continue;

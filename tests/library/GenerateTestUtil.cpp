@@ -9,6 +9,7 @@
 #include "errors/Faultnet31.h"
 #include "base/AppPaths.h"
 #include "platform/Variant.h"
+#include "platform/ado/ConnStr.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 #include "vbcheck/VBCheck.h"
@@ -19,22 +20,11 @@ namespace pftest::lib {
 
 namespace {
 
-pf::bwXMLBrowser& Section(pf::CSettings& stt, std::string_view name) {
-  if (name == "Server") return *stt.xServer;
-  if (name == "StoredProc") return *stt.xStoredProc;
-  if (name == "AddnlFunc") return *stt.xAddnlFunc;
-  if (name == "ErrHndl") return *stt.xErrHndl;
-  if (name == "IniOptions") return *stt.xIniOptions;
-  if (name == "Code") return *stt.xCode;
-  return *stt.xMisc;
-}
-
 bool IsTrue(const std::string& v) { return v == "True"; }
 
 }  // namespace
 
 Generator::Generator() {
-  InstallTestEnvironment();
   pf::Faultnet31::Reset();
   savedCwd_ = fs::current_path().string();
   const fs::path library = fs::path(PF_SOURCE_DIR) / "library";
@@ -60,14 +50,9 @@ void Generator::LoadSample(const std::string& Profile) {
   stt_->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Profile);
   stt_->ProfileLoad();
   if (!snapshotCopies_) return;
-  std::string conn = Get("Server", "ConnPfg");
-  const std::string key = "Data Source=";
-  const size_t at = conn.find(key);
-  if (at == std::string::npos) return;
-  const size_t end = conn.find(';', at);
-  const std::string script = conn.substr(at + key.size(), end == std::string::npos ? end : end - at - key.size());
-  conn.replace(at + key.size(), script.size(), SnapshotCopy(script));
-  Set("Server", "ConnPfg", conn);
+  // The samples name nothing but their snapshot script.
+  const std::string script = pf::ado::ConnStr::Translate(Get("Server", "ConnPfg")).SnapshotFile;
+  Set("Server", "ConnPfg", "Provider=Procforge.Snapshot;Data Source=" + SnapshotCopy(script));
 }
 
 std::string Generator::SnapshotCopy(const std::string& Script) {
@@ -89,11 +74,11 @@ std::string Generator::SnapshotCopy(const std::string& Script) {
 void Generator::ApplyConf(int Conf) { stt_->SetStandardConf(Conf); }
 
 void Generator::Set(std::string_view SectionName, const std::string& Key, const std::string& Value) {
-  Section(*stt_, SectionName).Attr(Key, pf::Variant(Value));
+  stt_->SectionViewer(SectionName).Attr(Key, pf::Variant(Value));
 }
 
 std::string Generator::Get(std::string_view SectionName, const std::string& Key) {
-  return Section(*stt_, SectionName).strAttr(Key);
+  return stt_->SectionViewer(SectionName).strAttr(Key);
 }
 
 Generated Generator::Build(const std::string& ClassName, const std::string& Label) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "GenerateTestUtil.h"
 #include "support/Golden.h"
 
@@ -11,33 +14,22 @@ namespace lib = pftest::lib;
 
 namespace {
 
-lib::Generated Generate(const char* Profile, int Conf, const char* ClassName, bool WithParamDefs) {
-  lib::Generator gen;
-  gen.LoadSample(Profile);
-  gen.ApplyConf(Conf);
-  if (WithParamDefs) gen.Set("StoredProc", "AddExecSPByName", "True");
-  return gen.Build(ClassName, ClassName);
-}
-
-void ExpectCompilable(const lib::Generated& g) { EXPECT_EQ(lib::ClassFindings(g), ""); }
-
-TEST(GoldenClassTest, SqlServerDesktopClassAndParameterDefinitions) {
-  const lib::Generated g = Generate("mssql/OrderEntry.PFG", 2, "COrderEntryDB", true);
-  pftest::ExpectGolden("classes/COrderEntryDB.cls", g.Class);
-  pftest::ExpectGolden("classes/MCOrderEntryDBDefs.bas", g.Module);
-  ExpectCompilable(g);
-}
-
-TEST(GoldenClassTest, OracleComPlusClass) {
-  const lib::Generated g = Generate("oracle/Sales.PFG", 0, "CSalesDB", false);
-  pftest::ExpectGolden("classes/CSalesDB.cls", g.Class);
-  ExpectCompilable(g);
-}
-
-TEST(GoldenClassTest, AccessClassForWebPageScripts) {
-  const lib::Generated g = Generate("access/Orders.PFG", 1, "COrdersMdb", false);
-  pftest::ExpectGolden("classes/COrdersMdb.cls", g.Class);
-  ExpectCompilable(g);
+TEST(GoldenClassTest, SampleClassesAreGoldenAndCompile) {
+  // Profile, predefined configuration, class name, and whether the parameter definitions go
+  // into a module of their own.
+  const std::tuple<const char*, int, std::string, bool> classes[] = {{"mssql/OrderEntry.PFG", 2, "COrderEntryDB", true},
+                                                                     {"oracle/Sales.PFG", 0, "CSalesDB", false},
+                                                                     {"access/Orders.PFG", 1, "COrdersMdb", false}};
+  for (const auto& [profile, conf, name, paramDefs] : classes) {
+    lib::Generator gen;
+    gen.LoadSample(profile);
+    gen.ApplyConf(conf);
+    if (paramDefs) gen.Set("StoredProc", "AddExecSPByName", "True");
+    const lib::Generated g = gen.Build(name, name);
+    pftest::ExpectGolden("classes/" + name + ".cls", g.Class);
+    if (paramDefs) pftest::ExpectGolden("classes/M" + name + "Defs.bas", g.Module);
+    EXPECT_EQ(lib::ClassFindings(g), "") << name;
+  }
 }
 
 }  // namespace

@@ -43,9 +43,8 @@ Module Parse(const std::string& text) {
   Module m;
   m.procs = pftest::lib::Procedures(text);
   const int firstProc = m.procs.empty() ? INT32_MAX : m.procs.front().Line;
-  for (const pf::VBLine& line : pf::VBLogicalLines(text)) {
+  for (const pf::VBLine& line : pf::VBLogicalLines(text))
     if (line.Line < firstProc) m.declarations.push_back(line.Text);
-  }
   return m;
 }
 
@@ -55,9 +54,7 @@ std::map<std::string, std::string> PublicConsts(const Module& m) {
   for (const std::string& line : m.declarations) {
     if (!StartsWith(line, "Public Const ")) continue;
     const std::string rest = line.substr(13);
-    const size_t eq = rest.find('=');
-    std::string name = Trim(rest.substr(0, rest.find(' ')));
-    out[name] = Trim(rest.substr(eq + 1));
+    out[Trim(rest.substr(0, rest.find(' ')))] = Trim(rest.substr(rest.find('=') + 1));
   }
   return out;
 }

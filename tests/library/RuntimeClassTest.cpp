@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -86,11 +87,7 @@ TEST(RuntimeClassTest, SecondHalfTextIsGolden) {
 // keys changed and names a procedure (or the whole class, when empty) with statements it
 // must and must not hold.
 TEST(RuntimeClassTest, TransactionsRegistryAndDependencies) {
-  struct Key {
-    const char* Section;
-    const char* Name;
-    const char* Value;
-  };
+  using Key = std::array<const char*, 3>;  // section, name, value
   struct Case {
     const char* Label;
     const char* Sample;
@@ -139,7 +136,7 @@ TEST(RuntimeClassTest, TransactionsRegistryAndDependencies) {
   for (const Case& c : cases) {
     gen.LoadSample(c.Sample);
     gen.Set("AddnlFunc", "Instancing", "2");
-    for (const Key& k : c.Keys) gen.Set(k.Section, k.Name, k.Value);
+    for (const auto& [section, name, value] : c.Keys) gen.Set(section, name, value);
     const lib::Generated g = gen.Build("CRuntimeDB", c.Label);
     SCOPED_TRACE(g.Label);
     EXPECT_EQ(lib::ClassFindings(g), "");

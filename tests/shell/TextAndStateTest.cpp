@@ -8,14 +8,9 @@
 
 using namespace pf;
 
-namespace {
-
-class StateFile : public pftest::SettingsTest {};
-
-}  // namespace
+using StateFile = pftest::SettingsTest;
 
 TEST(MUtils, TextFilesAndExistence) {
-  pftest::InstallTestEnvironment();
   pftest::TempDir dir;
   const std::string f = dir.file("Out.bas");
   MUtils::WriteText(f, "Option Explicit\r\n' caf\xC3\xA9\r\n", "ASCII");
@@ -32,26 +27,18 @@ TEST(MUtils, TextFilesAndExistence) {
   EXPECT_FALSE(MUtils::FileExists(""));
 
   Faultnet31::Reset();
-  const AppError e = pftest::Raised([&] { MUtils::ReadText(dir.file("none.txt"), "ASCII"); });
+  const AppError e = pftest::ExpectFailure([&] { MUtils::ReadText(dir.file("none.txt"), "ASCII"); },
+                                           {"none.txt", "Call Stack: MUtils.ReadText(FileName="});
   EXPECT_EQ(e.Number, ERR_FILE_NOT_FOUND);
-  EXPECT_NE(e.Description.find("none.txt"), std::string::npos);
-  EXPECT_NE(e.Description.find("Call Stack: MUtils.ReadText(FileName="), std::string::npos);
 }
 
 TEST_F(StateFile, BadStateFilesAreReportedAndChangeNothing) {
   CIniFile ini;
   ini.SetProfile("/keep.PFG");
   pftest::WriteAll(ini.IniFileName(), "not xml at all");
-  {
-    const AppError e = pftest::Raised([&] { ini.Load(); });
-    EXPECT_NE(e.Description.find("LoadXML method failed"), std::string::npos);
-    EXPECT_NE(e.Description.find("Call Stack: CIniFile.Load()"), std::string::npos);
-  }
+  pftest::ExpectFailure([&] { ini.Load(); }, {"LoadXML method failed", "Call Stack: CIniFile.Load()"});
   pftest::WriteAll(ini.IniFileName(), "<Procforge Profile=\"x\"/>");
-  {
-    const AppError e = pftest::Raised([&] { ini.Load(); });
-    EXPECT_EQ(e.Number, ERR_NOT_FOUND);
-  }
+  EXPECT_EQ(pftest::Raised([&] { ini.Load(); }).Number, ERR_NOT_FOUND);
   EXPECT_EQ(ini.GetProfile(), "/keep.PFG");
   EXPECT_TRUE(pftest::Has(ini.Document().xml(), "Profile=\"/keep.PFG\""));
 

@@ -34,9 +34,8 @@ TEST(MMethUtilsPattern, ListKeptForManyNamesStillRaisesOnAFaultyPatternWhenReach
   EXPECT_FALSE(PatternList("SP_*", true).Matches("sp_orders"));
   for (int i = 0; i < 2; ++i) {
     Faultnet31::Reset();
-    const AppError e = pftest::Raised([&] { list.Matches("orders"); });
-    EXPECT_EQ(e.Number, ERR_USER_CHECK);
-    EXPECT_NE(e.Description.find("Invalid pattern string: [x"), std::string::npos);
+    EXPECT_EQ(pftest::ExpectFailure([&] { list.Matches("orders"); }, {"Invalid pattern string: [x"}).Number,
+              ERR_USER_CHECK);
   }
   Faultnet31::Reset();
   EXPECT_TRUE(list.Matches("SP_x"));
@@ -83,9 +82,7 @@ TEST(MMethUtilsSource, HeadersEndsAndTokens) {
   for (const auto& [header, ok, kind, scopeWanted, nameWanted] : headers) {
     std::string type, scope, name;
     EXPECT_EQ(uParseMethHeader(header, type, scope, name), ok) << header;
-    if (kind) {
-      EXPECT_EQ(type + "|" + scope + "|" + name, std::string(kind) + "|" + scopeWanted + "|" + nameWanted);
-    }
+    if (kind) EXPECT_EQ(type + "|" + scope + "|" + name, std::string(kind) + "|" + scopeWanted + "|" + nameWanted);
   }
   EXPECT_TRUE(uIsPublicProcStart("  public property Let X(v)"));
   EXPECT_FALSE(uIsPublicProcStart("Private Sub X()"));
@@ -135,10 +132,12 @@ TEST(MMethUtilsLists, FlagSumAndSettingNames) {
   EXPECT_EQ(uBuildFlagSum("", {}, " + ", "0"), "0");
 
   Faultnet31::Reset();
-  const AppError e = pftest::Raised([&] { uBuildFlagSum("a,b,c", {true, false}, " + ", "0"); });
+  const AppError e = pftest::ExpectFailure(
+      [&] {
+        uBuildFlagSum("a,b,c", {true, false}, " + ", "0");
+      },
+      {"Number of flag names in list doesn't match number of flags", "MMethUtils.uBuildFlagSum("});
   EXPECT_EQ(e.Number, ERR_GENERAL);
-  EXPECT_NE(e.Description.find("Number of flag names in list doesn't match number of flags"), std::string::npos);
-  EXPECT_NE(e.Description.find("MMethUtils.uBuildFlagSum("), std::string::npos);
   Faultnet31::Reset();
 
   EXPECT_EQ(uMTSSettingAsString(4), "RequiresNewTransaction");

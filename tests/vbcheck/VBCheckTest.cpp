@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,15 +31,9 @@ std::vector<VBFinding> CheckBody(const std::string& Body, const std::vector<std:
 // Expects a first finding on Line whose message contains Part; with Only, no other finding.
 void ExpectFinding(const std::vector<VBFinding>& Findings, int Line, const std::string& Part, bool Only = true) {
   ASSERT_FALSE(Findings.empty());
-  if (Only) {
-    EXPECT_EQ(Findings.size(), 1u) << FormatFindings(Findings);
-  }
+  if (Only) EXPECT_EQ(Findings.size(), 1u) << FormatFindings(Findings);
   EXPECT_EQ(Findings[0].Line, Line) << FormatFindings(Findings);
   EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
-}
-
-void ExpectOne(const std::vector<VBFinding>& Findings, int Line, const std::string& Part) {
-  ExpectFinding(Findings, Line, Part);
 }
 
 TEST(VBCheck, CasesOfTheTable) {
@@ -48,13 +43,9 @@ TEST(VBCheck, CasesOfTheTable) {
     std::string Body;
   };
   std::vector<Case> cases;
-  const std::string table = DataFile("Cases.txt");
+  std::istringstream table(DataFile("Cases.txt"));
   int lineNo = 0;
-  for (size_t at = 0; at < table.size();) {
-    size_t nl = table.find('\n', at);
-    if (nl == std::string::npos) nl = table.size();
-    const std::string line = table.substr(at, nl - at);
-    at = nl + 1;
+  for (std::string line; std::getline(table, line);) {
     ++lineNo;
     if (line.rfind("### ", 0) == 0) cases.push_back({lineNo, line.substr(4), ""});
     else if (line.rfind("##", 0) != 0 && !cases.empty()) cases.back().Body += line + "\n";
@@ -93,8 +84,6 @@ TEST(VBCheckValid, ClassWithDataAccessCodeAndStandardModuleHaveNoFinding) {
   EXPECT_EQ(FormatFindings(CheckVB(DataFile("Faults.bas"), {}, {.NamesRead = true})), "");
 }
 
-
-
 // Every cut of a valid class is some text the checker must read without failing, and a cut
 // inside a procedure leaves that procedure open.
 TEST(VBCheckValid, TruncatedTextsAreReportedNotMisread) {
@@ -118,28 +107,30 @@ TEST(VBCheckValid, TruncatedTextsAreReportedNotMisread) {
 
 // Cases whose text is built in code.
 TEST(VBCheck, TextsBuiltInCode) {
-  ExpectOne(CheckBody("Sub A()\nEnd Sub\n' last _"), 4, "line continuation on the last line");
+  ExpectFinding(CheckBody("Sub A()\nEnd Sub\n' last _"), 4, "line continuation on the last line");
   // 24 continuations are allowed, 25 are not.
   for (const int n : {24, 25}) {
     std::string text = "Sub A(x)\n  x = 1";
     for (int i = 0; i < n; ++i) text += " + _\n    1";
     text += "\nEnd Sub\n";
     if (n == 24) EXPECT_EQ(FormatFindings(CheckBody(text)), "");
-    else ExpectOne(CheckBody(text), 28, "more than 24 line continuations");
+    else
+      ExpectFinding(CheckBody(text), 28, "more than 24 line continuations");
   }
-  ExpectOne(CheckBody("Private Const A = \"" + std::string(1020, 'a') + "\"\n"), 2, "line of 1040 characters");
-  ExpectOne(CheckBody("Private " + std::string(256, 'n') + " As Long\n"), 2, "name of 256 characters");
+  ExpectFinding(CheckBody("Private Const A = \"" + std::string(1020, 'a') + "\"\n"), 2, "line of 1040 characters");
+  ExpectFinding(CheckBody("Private " + std::string(256, 'n') + " As Long\n"), 2, "name of 256 characters");
   EXPECT_EQ(FormatFindings(CheckBody("Private " + std::string(255, 'n') + " As Long\n")), "");
   // A lone CR ends a line too: a leftover after one is reported on its own line.
-  ExpectOne(CheckBody("' a\r' b\r\n' c\n' XXNameXX\n"), 5, "leftover reference 'XXNameXX'");
-  ExpectOne(CheckBody("' a\r' XXNameXX\n"), 3, "leftover reference 'XXNameXX'");
+  ExpectFinding(CheckBody("' a\r' b\r\n' c\n' XXNameXX\n"), 5, "leftover reference 'XXNameXX'");
+  ExpectFinding(CheckBody("' a\r' XXNameXX\n"), 3, "leftover reference 'XXNameXX'");
   // 60 parameters are allowed, 61 are not.
   for (const int n : {60, 61}) {
     std::string text = "Sub A(p1";
     for (int i = 2; i <= n; ++i) text += ", p" + std::to_string(i);
     text += ")\nEnd Sub\n";
     if (n == 60) EXPECT_EQ(FormatFindings(CheckBody(text)), "");
-    else ExpectOne(CheckBody(text), 2, "'A' has 61 parameters; at most 60 are allowed (Too many arguments)");
+    else
+      ExpectFinding(CheckBody(text), 2, "'A' has 61 parameters; at most 60 are allowed (Too many arguments)");
   }
 }
 

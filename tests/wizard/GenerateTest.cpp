@@ -17,6 +17,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <tuple>
 
 #include "driver/MGlobals.h"
 #include "errors/AppError.h"
@@ -36,8 +37,6 @@
 
 namespace {
 
-using namespace pf;
-using namespace pf::wizard;
 using namespace wizardtest;
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
@@ -57,9 +56,9 @@ class GenerateTest : public WizardTest {
   // cancelAfterBuild-th pass after the build (never when 0).
   void StartRun(size_t cancelAfter = 0, int cancelAfterBuild = 0) {
     passesAfterBuild = 0;
-    auto* watch = new QTimer(&Main());
-    watch->setInterval(0);
-    QObject::connect(watch, &QTimer::timeout, [this, cancelAfter, cancelAfterBuild] {
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [this, cancelAfter, cancelAfterBuild] {
       auto* run = Main().findChild<frm0Run*>();
       if (!run || !run->isVisible()) return;
       const std::string text = run->MessageText().toStdString();
@@ -68,10 +67,8 @@ class GenerateTest : public WizardTest {
       if ((cancelAfter && messages.size() == cancelAfter) || (cancelAfterBuild && passesAfterBuild == cancelAfterBuild))
         QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
     });
-    watch->start();
+    watch.start();
     Click("btnStart");
-    watch->stop();
-    delete watch;
   }
 
   QString Figure(const char* name) { return Main().CurrentForm()->findChild<QLabel*>(name)->text(); }
@@ -102,11 +99,7 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
   EXPECT_EQ(Main().findChild<frm0Run*>(), nullptr);
 
   // Closing the main window during a run cancels the run instead of exiting under it.
-  auto* closer = new QTimer(&Main());
-  closer->setSingleShot(true);
-  closer->setInterval(0);
-  QObject::connect(closer, &QTimer::timeout, [this] { Main().close(); });
-  closer->start();
+  QTimer::singleShot(0, &Main(), [this] { Main().close(); });
   Click("btnStart");
   EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
@@ -142,9 +135,7 @@ TEST_F(GenerateTest, CancelAtTheLastCancellationPointWritesNothingLaterItFinishe
     EXPECT_EQ(pftest::ReadAll(classFile) != "old class", finished);
     EXPECT_EQ(Current(), finished ? "frmChildRunVBProject" : "frmChildBuildCode");
     EXPECT_THAT(Shown(), ::testing::SizeIs(finished ? 1 : 0));
-    if (finished) {
-      EXPECT_THAT(Shown()[0], HasSubstr("the run has finished"));
-    }
+    if (finished) EXPECT_THAT(Shown()[0], HasSubstr("the run has finished"));
   }
 }
 
@@ -276,28 +267,21 @@ TEST_F(GenerateTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheNex
 
 TEST_F(GenerateTest, CopyTakesTheCodeSaveAsTheWholeFileAndCloseDeletesTheTemporaryFile) {
   GenerateWithViewers();
-  struct Expect {
-    int type;
-    const char* filter;
-    const char* ext;
-  };
-  for (const Expect& e : {Expect{1, "VB Class|*.cls", "cls"}, Expect{0, "VB Module|*.bas", "bas"}}) {
-    frm0VBCode* v = Viewer(e.type);
+  for (const auto& [type, filter, ext] :
+       {std::tuple(1, "VB Class|*.cls", "cls"), std::tuple(0, "VB Module|*.bas", "bas")}) {
+    frm0VBCode* v = Viewer(type);
     QApplication::clipboard()->setText("something else");
     QTest::mouseClick(v->findChild<QPushButton*>("btnCopy"), Qt::LeftButton);
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), Code(e.type)) << "only the code, without the header";
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), Code(type)) << "only the code, without the header";
 
-    const std::string saved = dir.file(std::string("saved.") + e.ext);
+    const std::string saved = dir.file(std::string("saved.") + ext);
     script->FileAnswers.push_back(saved);
     QTest::mouseClick(v->findChild<QPushButton*>("btnSaveAs"), Qt::LeftButton);
     ASSERT_FALSE(script->FileRequests.empty());
     const NextAnswers::FileRequest& req = script->FileRequests.back();
-    EXPECT_TRUE(req.Save);
-    EXPECT_EQ(req.Filter, e.filter);
-    EXPECT_EQ(req.Ext, e.ext);
-    EXPECT_EQ(req.Title, "Save As...");
-    EXPECT_EQ(req.Initial, files[e.type]);
-    EXPECT_EQ(pftest::ReadAll(saved), pftest::ReadAll(files[e.type])) << "header and code";
+    EXPECT_EQ(std::tuple(req.Save, req.Filter, req.Ext, req.Title, req.Initial),
+              std::tuple(true, std::string(filter), std::string(ext), std::string("Save As..."), files[type]));
+    EXPECT_EQ(pftest::ReadAll(saved), pftest::ReadAll(files[type])) << "header and code";
 
     // Cancel in the dialog writes nothing.
     script->FileAnswers.push_back(std::nullopt);

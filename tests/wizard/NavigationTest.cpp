@@ -23,6 +23,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <tuple>
 
 #include "base/Version.h"
 #include "errors/AppError.h"
@@ -46,8 +47,6 @@
 
 namespace {
 
-using namespace pf;
-using namespace pf::wizard;
 using namespace wizardtest;
 using ::testing::HasSubstr;
 
@@ -192,19 +191,16 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   // Beside the main window where the screen has room: right, else left, narrowed down to
   // the minimum width; never over it.
   const QRect screen(0, 0, 1280, 1024), main(300, 100, 687, 460);
-  const struct {
-    QRect Main;
-    int Width, MinWidth;
-    std::optional<QRect> Place;
-  } places[] = {
+  // The main window, the help window's width and minimum width, and where it goes.
+  const std::tuple<QRect, int, int, std::optional<QRect>> places[] = {
       {main, 280, 200, QRect(995, 100, 280, 600)},
       {main, 400, 200, QRect(0, 100, 292, 600)},                       // narrowed, on the wider side
       {main.translated(290, 0), 280, 200, QRect(302, 100, 280, 600)},  // the left side
       {main.translated(0, 600), 280, 200, QRect(995, 424, 280, 600)},  // kept on the screen
       {main, 460, 320, std::nullopt},                                  // no room on either side
   };
-  for (const auto& p : places)
-    EXPECT_EQ(frm0MDIMain::BesideRect(p.Main, QSize(p.Width, 600), screen, p.MinWidth), p.Place) << p.Width;
+  for (const auto& [beside, width, minWidth, place] : places)
+    EXPECT_EQ(frm0MDIMain::BesideRect(beside, QSize(width, 600), screen, minWidth), place) << width;
 
   // A missing guide is a plain message naming its path.
   std::filesystem::remove(MGlobals::GetHelpFileName());
@@ -306,27 +302,22 @@ TEST_F(NavigationTest, BrokenProfileOfTheStateFileStartsAndIsNeverOverwritten) {
 // missing or cannot be opened, each in one line.
 TEST_F(NavigationTest, OptionsAndDisplayProblemsAnswerInOneLine) {
   const std::map<std::string, std::string> noDisplay{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
-  const struct {
-    std::vector<std::string> args;
-    std::map<std::string, std::string> env;
-    int exitCode;
-    std::string out, err;
-  } cases[] = {
-      {{"--version"}, noDisplay, 0, "procforge " + pf::VersionLine() + "\n", ""},
-      {{"--help"}, noDisplay, 0, "Usage: procforge [--help | --version]", ""},
-      {{}, noDisplay, 1, "", "procforge: no display"},
-      {{},
-       {{"DISPLAY", ":987"}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}},
-       1,
-       "",
-       "procforge: cannot open the display :987 (DISPLAY)"},
-  };
-  for (const auto& c : cases) {
-    const pftest::ProgramResult r = pftest::ProgramInstall("procforge").Run(c.args, c.env);
-    SCOPED_TRACE(c.err + c.out);
-    EXPECT_EQ(r.ExitCode, c.exitCode);
-    EXPECT_THAT(r.Out, HasSubstr(c.out));
-    EXPECT_THAT(r.Err, HasSubstr(c.err));
+  std::map<std::string, std::string> badDisplay = noDisplay;
+  badDisplay["DISPLAY"] = ":987";
+  // Arguments, environment, exit status, and what stdout and stderr hold.
+  const std::tuple<std::vector<std::string>, std::map<std::string, std::string>, int, std::string, std::string>
+      cases[] = {
+          {{"--version"}, noDisplay, 0, "procforge " + pf::VersionLine() + "\n", ""},
+          {{"--help"}, noDisplay, 0, "Usage: procforge [--help | --version]", ""},
+          {{}, noDisplay, 1, "", "procforge: no display"},
+          {{}, badDisplay, 1, "", "procforge: cannot open the display :987 (DISPLAY)"},
+      };
+  for (const auto& [args, env, exitCode, out, err] : cases) {
+    const pftest::ProgramResult r = pftest::ProgramInstall("procforge").Run(args, env);
+    SCOPED_TRACE(err + out);
+    EXPECT_EQ(r.ExitCode, exitCode);
+    EXPECT_THAT(r.Out, HasSubstr(out));
+    EXPECT_THAT(r.Err, HasSubstr(err));
     EXPECT_LE(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
   }
 }

@@ -34,8 +34,6 @@
 
 namespace {
 
-using namespace pf;
-using namespace pf::wizard;
 using namespace wizardtest;
 using ::testing::ElementsAreArray;
 
@@ -202,22 +200,15 @@ QAccessible::Role RoleOf(const QWidget* w) {
 // What the control's label shows, without the access-key "&": a button's own text, a
 // field's buddy label (without its closing ":"), else the check box made just before it.
 std::string LabelText(QWidget* page, QWidget* w) {
-  QString text;
   // Captions too long for the page at the starting size are on two lines.
   if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().remove('&').replace('\n', ' ').toStdString();
+  QString buddy, box;
   for (QWidget* x : page->findChildren<QWidget*>()) {
-    if (!text.isEmpty()) break;
     if (x == w) break;
-    if (auto* label = qobject_cast<QLabel*>(x); label && label->buddy() == w) text = label->text();
+    if (auto* label = qobject_cast<QLabel*>(x); label && label->buddy() == w && buddy.isEmpty()) buddy = label->text();
+    if (auto* chk = qobject_cast<QCheckBox*>(x)) box = chk->text();
   }
-  if (text.isEmpty()) {
-    QCheckBox* before = nullptr;
-    for (QWidget* x : page->findChildren<QWidget*>()) {
-      if (x == w) break;
-      if (auto* chk = qobject_cast<QCheckBox*>(x)) before = chk;
-    }
-    if (before) text = before->text();
-  }
+  QString text = buddy.isEmpty() ? box : buddy;
   text.remove('&').replace('\n', ' ');
   while (text.endsWith(':') || text.endsWith(' ')) text.chop(1);
   return text.toStdString();

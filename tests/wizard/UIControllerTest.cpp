@@ -100,8 +100,7 @@ TEST_F(UIControllerTest, TypedTextTheKeyRefusesIsReportedAndNotStored) {
     for (QWidget* w : {static_cast<QWidget*>(txt), static_cast<QWidget*>(combo)}) {
       txt->setText(QString::fromStdString(bad));
       combo->setEditText(QString::fromStdString(bad));
-      const AppError e = pftest::Raised([&] { ui.CopyControl(w, "CmdTimeout"); });
-      EXPECT_THAT(e.Description, ::testing::HasSubstr("IniOptions.CmdTimeout takes")) << bad;
+      pftest::ExpectFailure([&] { ui.CopyControl(w, "CmdTimeout"); }, {"IniOptions.CmdTimeout takes"});
       EXPECT_EQ(ini.strAttr("CmdTimeout"), "30") << bad;
     }
   }
@@ -165,10 +164,10 @@ TEST_F(UIControllerTest, UnboundKindsRaiseUnknownControlType) {
                                                     {new QRadioButton(&form), "QRadioButton"}};
   for (const auto& [w, kind] : cases) {
     w->setObjectName("ctl");
-    const AppError e = pftest::Raised([&] { ui.CopyControl(w, "Key"); });
+    const AppError e = pftest::ExpectFailure([&] { ui.CopyControl(w, "Key"); },
+                                             {"clsUIController.CopyControl(Ctrl='ctl', ElemAttrName='Key')"});
     EXPECT_EQ(e.Number, ERR_GENERAL);
     EXPECT_EQ(pftest::FirstLine(e.Description), "Unknown control type: " + kind);
-    EXPECT_THAT(e.Description, ::testing::HasSubstr("clsUIController.CopyControl(Ctrl='ctl', ElemAttrName='Key')"));
   }
 }
 

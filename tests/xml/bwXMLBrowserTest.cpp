@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 
 #include "errors/Faultnet31.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
 #include "xml/bwEEDomDoc.h"
 #include "support/TestEnv.h"
 
@@ -14,10 +16,7 @@ namespace {
 
 class Browser : public ::testing::Test {
  protected:
-  void SetUp() override {
-    pftest::InstallTestEnvironment();
-    Faultnet31::Reset();
-  }
+  void SetUp() override { Faultnet31::Reset(); }
 };
 
 const char* const kProcs =
@@ -428,4 +427,53 @@ TEST(bwXMLBrowserValues, NeverFailingConversions) {
   EXPECT_EQ(B::Combine("", ";", ""), "");
   EXPECT_EQ(B::Combine("a", ";", ""), "a;");
   EXPECT_EQ(B::Bracket("3"), "[3]");
+}
+
+// Children made from the rows of a result set.
+namespace {
+std::shared_ptr<ado::Recordset> Rows(const pftest::TempDir& dir) {
+  pftest::WriteAll(dir.file("r.sql"),
+                   "CREATE TABLE p (name TEXT, dir INTEGER, note TEXT);"
+                   "INSERT INTO p VALUES ('@a', 1, NULL), ('@b', 3, 'it''s');");
+  auto c = ado::Connection::Create();
+  c->Open("Provider=Procforge.Snapshot;Data Source=" + dir.file("r.sql"));
+  return c->Execute("SELECT name, dir, note FROM p ORDER BY name");
+}
+}  // namespace
+
+TEST(bwXMLBrowserRs, CreatesChildrenFromRows) {
+  pftest::TempDir dir;
+  auto rs = Rows(dir);
+  bwXMLBrowser x;
+  x.Init("Parameters");
+  x.rsCreateChildren("Param", *rs, "");
+  EXPECT_TRUE(rs->Eof());
+  EXPECT_EQ(x.ElementName(), "Parameters");  // the cursor stays on the parent
+  EXPECT_EQ(x.xml(),
+            "<Parameters><Param name=\"@a\" dir=\"1\" note=\"\"/><Param name=\"@b\" dir=\"3\" note=\"it's\"/>"
+            "</Parameters>");
+}
+
+TEST(bwXMLBrowserRs, MapsRenamesAndLiterals) {
+  pftest::TempDir dir;
+  auto rs = Rows(dir);
+  bwXMLBrowser x;
+  x.Init("Parameters");
+  x.rsCreateChild("Param", rs.get(), "Name=name,dir,Kind='in''put',Empty=''", true);
+  EXPECT_EQ(x.ElementName(), "Param");  // SelectIt keeps the cursor on the new child
+  EXPECT_EQ(x.strAttr("Name"), "@a");
+  EXPECT_EQ(x.strAttr("dir"), "1");
+  EXPECT_EQ(x.strAttr("Kind"), "input");
+  EXPECT_EQ(x.strAttr("Empty"), "");
+  x.POP(0);
+  x.rsCreateChild("Blank", nullptr, "ignored", false);
+  EXPECT_EQ(x.ElementName(), "Parameters");
+  EXPECT_EQ(x.ChildCount(), 2);
+
+  // An unknown field fails after the attributes before it were written.
+  pftest::ExpectFailure([&] { x.rsCreateChild("Bad", rs.get(), "Name=name,Missing", true); },
+                        {"bwXMLBrowser.rsSetAttributes(rsData,AttrList)"});
+  x.POP(0);
+  EXPECT_TRUE(x.MoveTo("Bad"));
+  EXPECT_EQ(x.strAttr("Name"), "@a");
 }
