@@ -610,7 +610,10 @@ void CSPConstructor::State::BuildMethod() {
       t += kIndent;
       const size_t call = t.size();
       t += "AddParam ";
-      t += p.Name == kRetVal || p.Name == kAtRetVal ? std::string_view(kRetVal) : std::string_view(p.NameExpr);
+      // The return value goes in under the class's constant, which ReturnValue reads; a
+      // parameter of another direction keeps its name, under which it is read back.
+      const bool returnValue = p.DirCode == 4 && (p.Name == kRetVal || p.Name == kAtRetVal);
+      t += returnValue ? std::string_view(kRetVal) : std::string_view(p.NameExpr);
       t += ", ";
       t += p.TypeConst;
       t += ", ";

@@ -130,6 +130,9 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
                     std::string(300, 'n'), groesse, "Say\"Hi\"", "\xCE\xB1\xCE\xB2"}});
   // More than 60 arguments: left out with a warning; 60 stay.
   cases.push_back({"the compiler's argument limit", wide, {}, {"wide", "narrow"}});
+  // An output parameter named like the return value is passed and read back under one name.
+  cases.push_back(
+      {"an output named like the return value", {"'r', 1, '@RETURN_VALUE', 3, 3, 4, 10, 0, 64"}, {}, {"r"}});
   // A type code without a name: left out with a warning naming procedure and parameter.
   cases.push_back({"unknown type code", {"'bad', 0, '@X', 1, 206, 4, 10, 0, 80"}, {}, {"bad"}});
 
