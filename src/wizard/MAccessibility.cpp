@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace pf::wizard::MAccessibility {
 
@@ -87,6 +88,12 @@ void Install() {
 
 void OptionGroup(const QList<QRadioButton*>& Buttons) {
   if (!Buttons.isEmpty()) new GroupKeeper(Buttons, Buttons.front());
+}
+
+void CloseOnEscape(QWidget* Window) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), Window);
+  escape->setContext(Qt::WindowShortcut);
+  QObject::connect(escape, &QShortcut::activated, Window, [Window] { Window->close(); });
 }
 
 }  // namespace pf::wizard::MAccessibility

@@ -8,10 +8,13 @@
 // - OptionGroup(): an option group is one Tab stop, as desktop option groups are: Tab
 //   lands on the set button (the first enabled one when none is set), the arrow keys move
 //   the choice within the group.
+// - CloseOnEscape(): Escape closes a window beside the main window (help, code viewer), as
+//   it closes a dialog.
 
 #include <QList>
 
 class QRadioButton;
+class QWidget;
 
 namespace pf::wizard::MAccessibility {
 
@@ -21,5 +24,8 @@ void Install();
 // Makes the buttons one Tab stop that follows the set button and the enabled states. The
 // buttons keep this for their lifetime.
 void OptionGroup(const QList<QRadioButton*>& Buttons);
+
+// Escape anywhere in Window closes it.
+void CloseOnEscape(QWidget* Window);
 
 }  // namespace pf::wizard::MAccessibility

@@ -15,6 +15,7 @@
 #include "shell/MGlobals.h"
 #include "shell/MUtils.h"
 #include "wizard/CCodeView.h"
+#include "wizard/MAccessibility.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
@@ -75,6 +76,7 @@ frm0VBCode::frm0VBCode(QWidget* owner) : QWidget(owner, Qt::Window) {
   connect(btnCopy_, &QPushButton::clicked, this, [this] { btnCopy_Click(); });
   connect(btnSaveAs_, &QPushButton::clicked, this, [this] { btnSaveAs_Click(); });
   connect(btnClose_, &QPushButton::clicked, this, [this] { close(); });
+  MAccessibility::CloseOnEscape(this);
 }
 
 frm0VBCode::~frm0VBCode() { Form_Unload(); }

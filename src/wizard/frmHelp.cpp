@@ -7,6 +7,7 @@
 
 #include "errors/ErrGuard.h"
 #include "shell/MGlobals.h"
+#include "wizard/MAccessibility.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
 #include "wizard/frm0MDIMain.h"
@@ -30,6 +31,7 @@ frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
   resize(460, 600);
+  MAccessibility::CloseOnEscape(this);
 }
 
 frmHelp::~frmHelp() = default;

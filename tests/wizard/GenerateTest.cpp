@@ -291,7 +291,11 @@ TEST_F(GenerateTest, CopyTakesTheCodeSaveAsTheWholeFileAndCloseDeletesTheTempora
 
     const std::string temp = v->TempFileName();
     ASSERT_TRUE(fs::exists(temp));
-    v->close();
+    // Escape closes the viewer, as it closes a dialog.
+    v->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(v));
+    QApplication::processEvents();
+    QTest::keyClick(v, Qt::Key_Escape);
     EXPECT_FALSE(v->isVisible());
     EXPECT_FALSE(fs::exists(temp));
   }

@@ -184,7 +184,11 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   EXPECT_EQ(help->Source().fragment(), "ServerPage");
   Click("btnNext");
   EXPECT_EQ(help->Source().fragment(), "StdConfigPage");
-  help->close();
+  // Escape closes it, as it closes a dialog.
+  help->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+  QApplication::processEvents();
+  QTest::keyClick(help->findChild<QWidget*>("brwHelp"), Qt::Key_Escape);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(Main().HelpForm(), nullptr);
 
