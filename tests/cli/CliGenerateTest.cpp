@@ -24,7 +24,6 @@ namespace pftest {
 namespace {
 
 namespace fs = std::filesystem;
-using pftest::ReadAll;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

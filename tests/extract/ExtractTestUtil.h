@@ -15,7 +15,7 @@ namespace extracttest {
 
 using namespace pf;
 
-inline std::string Sample(const std::string& rel) { return std::string(PF_SOURCE_DIR) + "/samples/" + rel; }
+using pftest::Sample;
 
 inline std::string SnapshotConn(const std::string& file) { return "Provider=Procforge.Snapshot;Data Source=" + file; }
 

@@ -47,7 +47,7 @@ void Generator::LoadSample(const std::string& Profile) {
   // as it does between generation runs; another sample needs its own.
   if (Profile != sample_) stt_->DisconnectServer();
   sample_ = Profile;
-  stt_->ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Profile);
+  stt_->ProfileFileName(Sample(Profile));
   stt_->ProfileLoad();
   if (!snapshotCopies_) return;
   // The samples name nothing but their snapshot script.

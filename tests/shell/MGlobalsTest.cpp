@@ -135,8 +135,7 @@ TEST(CProgress, DisplayTextCutsAfter45Characters) {
   EXPECT_EQ(CProgress::DisplayText(""), " ");
   // Characters, not bytes: 45 two-byte letters are shown whole, and a cut never
   // splits a letter.
-  std::string umlauts;
-  for (int i = 0; i < 45; ++i) umlauts += "\xC3\xA4";
+  const std::string umlauts = pftest::ReplaceAll(std::string(45, 'a'), "a", "\xC3\xA4");
   EXPECT_EQ(CProgress::DisplayText(umlauts), " " + umlauts);
   EXPECT_EQ(CProgress::DisplayText(umlauts + "\xC3\xB6"), " " + umlauts + " ...");
 }

@@ -44,8 +44,6 @@ bool WaitUntilCatching(int Pid, int Sig) {
   return false;
 }
 
-std::string Sample(const std::string& rel) { return std::string(PF_SOURCE_DIR) + "/samples/" + rel; }
-
 ProgramInstall::ProgramInstall(std::string Program) : program_(std::move(Program)) {
   const fs::path prog = dir_.path() / "prog";
   fs::create_directories(prog);

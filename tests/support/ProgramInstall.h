@@ -47,7 +47,4 @@ class ProgramInstall {
 // when it does not (or has ended). A signal sent before then would kill it outright.
 bool WaitUntilCatching(int Pid, int Sig);
 
-// The repository's copy of a sample file, by its path under samples/.
-std::string Sample(const std::string& rel);
-
 }  // namespace pftest

@@ -33,7 +33,7 @@ std::vector<std::string> SettingsTest::Shown() const {
 
 void LoadSampleProfile(pf::CSettings& Stt, const std::string& Rel) {
   Stt.ReleaseServer();
-  Stt.ProfileFileName(std::string(PF_SOURCE_DIR) + "/samples/" + Rel);
+  Stt.ProfileFileName(Sample(Rel));
   ASSERT_TRUE(Stt.ProfileLoad()) << Rel;
   const std::string conn = Stt.xServer->strAttr("ConnPfg");
   Stt.xServer->Attr("ConnPfg", pf::Variant(ReplaceAll(conn, "Data Source=", "Data Source=" PF_SOURCE_DIR "/")));

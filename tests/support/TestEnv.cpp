@@ -18,13 +18,7 @@ namespace fs = std::filesystem;
 void InstallTestEnvironment() {
   setenv("TZ", "UTC", 1);
   tzset();
-  std::tm tm{};
-  tm.tm_year = 2026 - 1900;
-  tm.tm_mon = 11;
-  tm.tm_mday = 6;
-  tm.tm_hour = 14;
-  tm.tm_min = 3;
-  tm.tm_sec = 5;
+  std::tm tm{.tm_sec = 5, .tm_min = 3, .tm_hour = 14, .tm_mday = 6, .tm_mon = 11, .tm_year = 2026 - 1900};
   pf::Clock::SetFixed(timegm(&tm));
   pf::ErrEnvironment& env = pf::Faultnet31::Environment();
   env.AppVersion = "1.0.0";
@@ -55,15 +49,7 @@ void WriteAll(const std::string& path, const std::string& content) {
   out << content;
 }
 
-std::string CrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
+std::string CrLf(const std::string& text) { return ReplaceAll(text, "\n", "\r\n"); }
 
 std::vector<std::string> DataLines(const std::string& Rel) {
   std::ifstream in(std::string(PF_SOURCE_DIR) + "/tests/data/" + Rel);

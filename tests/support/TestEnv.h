@@ -85,6 +85,8 @@ pf::AppError ExpectFailure(F&& f, std::initializer_list<std::string> Parts) {
   return e;
 }
 
+// The repository's copy of a sample file, by its path under samples/.
+inline std::string Sample(const std::string& Rel) { return std::string(PF_SOURCE_DIR) + "/samples/" + Rel; }
 // The lines of tests/data/<Rel> that are neither blank nor comments ("#" first).
 std::vector<std::string> DataLines(const std::string& Rel);
 // Text with the escapes \r, \n, \t, \\ and \xHH of a data file turned into their characters.

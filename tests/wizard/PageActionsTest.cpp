@@ -48,7 +48,6 @@ class PageActionsTest : public WizardTest {
     return *dynamic_cast<CTablePage*>(Main().CurrentForm());
   }
   bwXMLBrowser& X(const char* section) { return Settings().SectionViewer(section); }
-  QListWidget* Packages(CTablePage& page) { return qobject_cast<QListWidget*>(page.Control("lstPackages")); }
 };
 
 TEST_F(PageActionsTest, ServerPageStoresOnClickReleasesTheServerAndWarnsBeforeDesigningAnAccessString) {
@@ -85,7 +84,7 @@ TEST_F(PageActionsTest, PackageListShowsPrefixesStoresSelectionsAndRefreshes) {
   pftest::AddPackage(Settings(), "KEEP_PKG", "Kp", "True");
   pftest::AddPackage(Settings(), "DROP_PKG", "-", "True");
   CTablePage& page = Go("frmChildMethPackages");
-  QListWidget* list = Packages(page);
+  auto* list = qobject_cast<QListWidget*>(page.Control("lstPackages"));
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "KEEP_PKG : Kp");
   EXPECT_TRUE(list->item(1)->isSelected());
