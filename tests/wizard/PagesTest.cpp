@@ -216,7 +216,9 @@ std::string LabelText(QWidget* page, QWidget* w) {
 
 // Every page, shown by selecting its node through the accessibility layer, as a screen
 // reader user and a keyboard user meet it: every control has its role and the name its
-// label shows, and no access key is taken twice in the window.
+// label shows, Tab reaches each enabled one (an option group at its set button) going from
+// the tree through the page to the buttons below, fields with their label beside them
+// start in one column, and no access key is taken twice in the window.
 TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
   Main().show();
   Main().activateWindow();
@@ -243,7 +245,14 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
     ASSERT_EQ(Current(), node.Tag);
     ASSERT_EQ(Selected(), node.Tag);
     CChildForm* page = Main().CurrentForm();
+    std::set<int> columns;
+    for (QLabel* label : page->findChildren<QLabel*>())
+      if (label->buddy() && label->isVisibleTo(page) &&
+          label->geometry().contains(label->geometry().left(), label->buddy()->geometry().center().y()))
+        columns.insert(label->buddy()->mapTo(page, QPoint()).x());
+    EXPECT_LE(columns.size(), 1u);
     std::map<QChar, QString> keys = windowKeys;
+    std::set<QWidget*> expected;
     for (QWidget* w : page->findChildren<QWidget*>()) {
       const auto* label = qobject_cast<QLabel*>(w);
       const auto* button = qobject_cast<QAbstractButton*>(w);
@@ -260,7 +269,24 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
       QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
       EXPECT_EQ(access->role(), RoleOf(w)) << w->objectName().toStdString();
       EXPECT_EQ(access->text(QAccessible::Name).toStdString(), LabelText(page, w)) << w->objectName().toStdString();
+      if (w->isEnabled() && (!qobject_cast<QRadioButton*>(w) || w->focusPolicy() & Qt::TabFocus)) expected.insert(w);
     }
+
+    tree->setFocus();
+    std::set<QWidget*> reached;
+    bool leftPage = false;
+    for (int i = 0; i < 80; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* at = QApplication::focusWidget();
+      if (at == tree) break;
+      leftPage = leftPage || !page->isAncestorOf(at);
+      if (leftPage) continue;
+      reached.insert(at);
+      if (auto* opt = qobject_cast<QRadioButton*>(at))
+        for (QRadioButton* b : page->findChildren<QRadioButton*>(opt->objectName()))
+          EXPECT_FALSE(b->isChecked() && b->isEnabled() && b != opt) << opt->objectName().toStdString();
+    }
+    for (QWidget* w : expected) EXPECT_EQ(reached.count(w), 1u) << w->objectName().toStdString() << " not reached";
   }
 
   // The arrow keys move the choice of an option group; moving in the tree keeps the focus
