@@ -166,10 +166,12 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   }
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
+  const int32_t procCount = procList.ChildCount();
   if (procList.MoveToFirstChild()) {
     const auto selected = Stt.SPNameFilter();
     std::string message;
     std::unordered_set<std::string> listed;
+    listed.reserve(static_cast<size_t>(procCount));
     do {
       const std::string name = procList.strAttr("Name");
       const bool isFunc = procList.boolAttr("IsFunction", kTrue);

@@ -37,6 +37,8 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
   } catch (...) {
     return false;
   }
+  byName_.reserve(procs_.size());
+  exact_.reserve(procs_.size());
   for (size_t i = 0; i < procs_.size(); ++i) {
     auto [it, added] = byName_.emplace(NoCase::Lower(procs_[i].Name), i);
     if (!added && procs_[it->second].Name != procs_[i].Name) it->second = kAmbiguous;

@@ -319,7 +319,10 @@ std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
     const std::vector<OrdinalKey>& ord = ordinals[i];
     std::vector<size_t> byOrdinal(d.Parameters.size());
     for (size_t k = 0; k < byOrdinal.size(); ++k) byOrdinal[k] = k;
-    std::stable_sort(byOrdinal.begin(), byOrdinal.end(), [&](size_t a, size_t b) { return ord[a] < ord[b]; });
+    // Mostly the table holds them in order already: then no sort (and no sort buffer) is needed.
+    const auto byOrd = [&](size_t a, size_t b) { return ord[a] < ord[b]; };
+    if (!std::is_sorted(byOrdinal.begin(), byOrdinal.end(), byOrd))
+      std::stable_sort(byOrdinal.begin(), byOrdinal.end(), byOrd);
     ProcedureDescription& to = sorted.emplace_back();
     to.Name = std::move(d.Name);
     to.Parameters.reserve(d.Parameters.size());
