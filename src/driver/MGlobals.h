@@ -3,8 +3,8 @@
 // front end. The module's message routines live below, in shell/MGlobals.h, because the
 // layers under the generation command report through them too.
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>

@@ -7,8 +7,8 @@
 // goes to the refresh of the one procedure.
 
 #include <cstddef>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/ado/Provider.h"
@@ -31,7 +31,7 @@ class CProcParamsCache {
   std::vector<ado::ProcedureDescription> procs_;
   std::unordered_map<std::string, size_t> byName_;  // lower-case name -> procs_, kAmbiguous for case variants
   std::unordered_map<std::string, size_t> exact_;   // name as listed -> procs_
-  std::string pending_;                   // connection string to load from on the first Find
+  std::string pending_;                             // connection string to load from on the first Find
   static constexpr size_t kAmbiguous = static_cast<size_t>(-1);
 };
 
