@@ -69,7 +69,9 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
   // give the same documents, and the one read knows every listed procedure.
   CProcParamsCache all;
   const bool oneCall = c.ServerType == 1 || c.ServerType == 2;
-  if (oneCall) EXPECT_TRUE(all.Load(conn));
+  if (oneCall) {
+    EXPECT_TRUE(all.Load(conn));
+  }
   size_t count = 0;
   for (pugi::xml_node p : list.child("ProcList").children("Proc")) {
     ++count;
@@ -79,7 +81,9 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
     ASSERT_TRUE(params.load_string(text.c_str())) << name;
     EXPECT_TRUE(params.child("Parameters")) << name;
     EXPECT_EQ(text, single->xmlGetSPParameters(name)) << name;
-    if (oneCall) EXPECT_NE(all.Find(name), nullptr) << name;
+    if (oneCall) {
+      EXPECT_NE(all.Find(name), nullptr) << name;
+    }
   }
   EXPECT_EQ(count, c.Procedures);
 }

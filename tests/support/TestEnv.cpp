@@ -18,7 +18,13 @@ namespace fs = std::filesystem;
 void InstallTestEnvironment() {
   setenv("TZ", "UTC", 1);
   tzset();
-  std::tm tm{.tm_sec = 5, .tm_min = 3, .tm_hour = 14, .tm_mday = 6, .tm_mon = 11, .tm_year = 2026 - 1900};
+  std::tm tm{};
+  tm.tm_sec = 5;
+  tm.tm_min = 3;
+  tm.tm_hour = 14;
+  tm.tm_mday = 6;
+  tm.tm_mon = 11;
+  tm.tm_year = 2026 - 1900;
   pf::Clock::SetFixed(timegm(&tm));
   pf::ErrEnvironment& env = pf::Faultnet31::Environment();
   env.AppVersion = "1.0.0";

@@ -82,7 +82,9 @@ TEST(MMethUtilsSource, HeadersEndsAndTokens) {
   for (const auto& [header, ok, kind, scopeWanted, nameWanted] : headers) {
     std::string type, scope, name;
     EXPECT_EQ(uParseMethHeader(header, type, scope, name), ok) << header;
-    if (kind) EXPECT_EQ(type + "|" + scope + "|" + name, std::string(kind) + "|" + scopeWanted + "|" + nameWanted);
+    if (kind) {
+      EXPECT_EQ(type + "|" + scope + "|" + name, std::string(kind) + "|" + scopeWanted + "|" + nameWanted);
+    }
   }
   EXPECT_TRUE(uIsPublicProcStart("  public property Let X(v)"));
   EXPECT_FALSE(uIsPublicProcStart("Private Sub X()"));

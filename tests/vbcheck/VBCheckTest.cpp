@@ -31,7 +31,9 @@ std::vector<VBFinding> CheckBody(const std::string& Body, const std::vector<std:
 // Expects a first finding on Line whose message contains Part; with Only, no other finding.
 void ExpectFinding(const std::vector<VBFinding>& Findings, int Line, const std::string& Part, bool Only = true) {
   ASSERT_FALSE(Findings.empty());
-  if (Only) EXPECT_EQ(Findings.size(), 1u) << FormatFindings(Findings);
+  if (Only) {
+    EXPECT_EQ(Findings.size(), 1u) << FormatFindings(Findings);
+  }
   EXPECT_EQ(Findings[0].Line, Line) << FormatFindings(Findings);
   EXPECT_NE(Findings[0].Message.find(Part), std::string::npos) << FormatFindings(Findings);
 }

@@ -135,7 +135,9 @@ TEST_F(GenerateTest, CancelAtTheLastCancellationPointWritesNothingLaterItFinishe
     EXPECT_EQ(pftest::ReadAll(classFile) != "old class", finished);
     EXPECT_EQ(Current(), finished ? "frmChildRunVBProject" : "frmChildBuildCode");
     EXPECT_THAT(Shown(), ::testing::SizeIs(finished ? 1 : 0));
-    if (finished) EXPECT_THAT(Shown()[0], HasSubstr("the run has finished"));
+    if (finished) {
+      EXPECT_THAT(Shown()[0], HasSubstr("the run has finished"));
+    }
   }
 }
 

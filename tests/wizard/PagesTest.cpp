@@ -282,9 +282,10 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
       leftPage = leftPage || !page->isAncestorOf(at);
       if (leftPage) continue;
       reached.insert(at);
-      if (auto* opt = qobject_cast<QRadioButton*>(at))
+      if (auto* opt = qobject_cast<QRadioButton*>(at)) {
         for (QRadioButton* b : page->findChildren<QRadioButton*>(opt->objectName()))
           EXPECT_FALSE(b->isChecked() && b->isEnabled() && b != opt) << opt->objectName().toStdString();
+      }
     }
     for (QWidget* w : expected) EXPECT_EQ(reached.count(w), 1u) << w->objectName().toStdString() << " not reached";
   }

@@ -96,7 +96,9 @@ TEST_F(Screenshots, CodeViewerWithTheSampleClassAndTheHelpWindow) {
   Main().Tree()->scrollToTop();
   if (const char* docs = std::getenv("PF_DOCS_SCREENSHOT")) {
     const QImage now = Main().grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (QImage(docs).convertToFormat(QImage::Format_RGB32) != now) EXPECT_TRUE(now.save(docs)) << docs;
+    if (QImage(docs).convertToFormat(QImage::Format_RGB32) != now) {
+      EXPECT_TRUE(now.save(docs)) << docs;
+    }
   }
   Click("btnHelp");
   ASSERT_NE(Main().HelpForm(), nullptr);
