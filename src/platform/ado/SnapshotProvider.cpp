@@ -311,7 +311,9 @@ std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
   if (rc != SQLITE_DONE) Fail(db, "The procedure parameters cannot be read");
   std::vector<size_t> order(out.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return out[a].Name < out[b].Name; });
+  // A snapshot usually lists the procedures in name order already.
+  const auto nameOrder = [&](size_t a, size_t b) { return out[a].Name < out[b].Name; };
+  if (!std::is_sorted(order.begin(), order.end(), nameOrder)) std::sort(order.begin(), order.end(), nameOrder);
   std::vector<ProcedureDescription> sorted;
   sorted.reserve(out.size());
   for (size_t i : order) {
