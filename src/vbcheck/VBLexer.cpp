@@ -292,16 +292,9 @@ bool Lexer::Next(std::vector<Token>& Line) {
   Out_ = &Line;
   Line.clear();
   LineDone_ = false;
-  while (P_ < T_.size()) {
-    Step();
-    if (LineDone_) {
-      LastEol_ = Line.back().Line;
-      SawEol_ = true;
-      return true;
-    }
-  }
+  while (P_ < T_.size() && !LineDone_) Step();
   // The text is done: what is left is its last logical line.
-  EndLogicalLine();
+  if (!LineDone_) EndLogicalLine();
   if (Line.empty()) return false;
   LastEol_ = Line.back().Line;
   SawEol_ = true;
