@@ -15,6 +15,7 @@
 
 #include "base/AppPaths.h"
 #include "driver/MGlobals.h"
+#include "platform/Heap.h"
 #include "platform/Variant.h"
 #include "platform/ado/Ado.h"
 #include "settings/CSettings.h"
@@ -53,6 +54,7 @@ inline double ReferenceJobCpuSeconds(const std::string& file) {
 // The program's start-up as far as a generation run needs it: the code library beside the
 // programs, the data-access layer known to the error library.
 inline void StartProgram() {
+  pf::Heap::Prepare();
   pf::AppPaths::SetProgramFolder(PF_BIN_DIR);
   pf::ado::RegisterWithErrorLibrary();
 }

@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSession.h"
+#include "platform/Heap.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int Dispatch(pf::cli::CliSession& session) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  pf::Heap::Prepare();
   pf::cli::CliOptions options;
   if (argc == 2 && (std::string_view(argv[1]) == "--version" || std::string_view(argv[1]) == "-V")) {
     std::printf("procforge-cli %s\n", pf::VersionLine().c_str());

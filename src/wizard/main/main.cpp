@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/Version.h"
+#include "platform/Heap.h"
 #include "platform/StopSignals.h"
 #include "wizard/MIcons.h"
 #include "wizard/MStartExit.h"
@@ -39,6 +40,7 @@ void HoldMessages(QtMsgType type, const QMessageLogContext& context, const QStri
 }  // namespace
 
 int main(int argc, char** argv) {
+  pf::Heap::Prepare();
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--version") {
