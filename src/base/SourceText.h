@@ -87,7 +87,16 @@ class LineCursor {
 //   LineJoiner j(out);  for each line: j.Add(line);
 class LineJoiner {
  public:
+  // Where the joined text stands: handed from one joiner to the next when a text is joined
+  // in pieces, so that the pieces join as one text would.
+  struct Position {
+    bool First = true;        // no line written yet
+    bool AtBreak = false;     // the last line written was empty: its break is written
+    bool ExtraBreak = false;  // the next break is written twice
+  };
+
   explicit LineJoiner(std::string& out) : out_(out) {}
+  LineJoiner(std::string& out, Position at) : out_(out), at_(at) {}
 
   // Starts the next line (writes the pending break) and appends its text.
   void Add(std::string_view line) {
@@ -96,32 +105,31 @@ class LineJoiner {
   }
   // Two-step form for callers that write a line in pieces: BeginLine, then Append calls.
   void BeginLine() {
-    if (first_) {
-      first_ = false;
+    if (at_.First) {
+      at_.First = false;
       return;
     }
-    if (!atBreak_) {
+    if (!at_.AtBreak) {
       out_ += kCrLf;
-      if (extraBreak_) out_ += kCrLf;
-      atBreak_ = true;
+      if (at_.ExtraBreak) out_ += kCrLf;
+      at_.AtBreak = true;
     }
-    extraBreak_ = false;
+    at_.ExtraBreak = false;
   }
   void Append(std::string_view piece) {
     if (piece.empty()) return;
     out_ += piece;
-    atBreak_ = false;
+    at_.AtBreak = false;
   }
   // True when the line being written follows a line break (it is not the text's first line).
-  bool AfterBreak() const { return atBreak_; }
+  bool AfterBreak() const { return at_.AtBreak; }
   // The break written after the current line becomes two (an empty line follows it).
-  void DoubleNextBreak() { extraBreak_ = true; }
+  void DoubleNextBreak() { at_.ExtraBreak = true; }
+  Position At() const { return at_; }
 
  private:
   std::string& out_;
-  bool first_ = true;
-  bool atBreak_ = false;
-  bool extraBreak_ = false;
+  Position at_;
 };
 
 }  // namespace pf::srctext

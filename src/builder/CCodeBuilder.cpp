@@ -250,15 +250,18 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   const std::string reminderAt = Flag(code, "RmndrAt") ? Str(code, "RmndrAtMeth") : std::string();
   if (Flag(code, "Rmndr")) MethColl.AddCodeFragment(Str(code, "RmndrText"), reminderAt);
 
+  // The class is the preface, the public list and the collection's source, formatted as
+  // one text; the pieces go through the formatter one by one instead of being joined first.
   const std::string preface = Blocks.GetBlock("Preface", &RefValues);
-  std::string whole = preface;
-  whole += kCrLf;
-  whole += publicList;
+  MMethUtils::CodeFormatter formatter(preface.size() + publicList.size() + MethColl.SourceSize() + 2 * kCrLf.size());
+  formatter.Add(preface);
+  formatter.Add(publicList);
   Release(publicList);
-  whole += kCrLf;
-  MethColl.AppendSource(whole);
+  // An empty collection adds no piece, but the joined text still ended with a line break.
+  if (MethColl.MethodCount() == 0) formatter.Add("");
+  MethColl.ForEachSourcePiece([&formatter](std::string_view piece) { formatter.Add(piece); });
   MethColl = CMethColl();
-  b.ClassCode = MMethUtils::uFormatCode(whole);
+  b.ClassCode = formatter.Take();
 }
 
 void CCodeBuilder::State::BuildBlockList() {

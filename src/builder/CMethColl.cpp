@@ -132,24 +132,30 @@ void CMethColl::AddMethod(CMethod AMeth) {
 }
 
 std::string CMethColl::GetSource() const {
-  std::string out;
-  AppendSource(out);
-  return out;
+  return ErrGuard("CMethColl.GetSource", [&] {
+    std::string out;
+    out.reserve(SourceSize());
+    bool first = true;
+    ForEachSourcePiece([&](std::string_view piece) {
+      if (!first) out += kCrLf;
+      first = false;
+      out += piece;
+    });
+    return out;
+  });
 }
 
-void CMethColl::AppendSource(std::string& Out) const {
-  ErrGuard("CMethColl.GetSource", [&] {
-    if (methods_.empty()) return;
-    size_t size = Out.size() + Decl.size() + 2;
-    for (const CMethod& m : methods_) size += m.Source.size() + 2;
-    Out.reserve(size);
-    Out += Decl;
-    Out += kCrLf;
-    for (size_t i = 0; i < methods_.size(); ++i) {
-      if (i > 0) Out += kCrLf;
-      Out += methods_[i].Source;
-    }
-  });
+void CMethColl::ForEachSourcePiece(const std::function<void(std::string_view)>& Piece) const {
+  if (methods_.empty()) return;
+  Piece(Decl);
+  for (const CMethod& m : methods_) Piece(m.Source);
+}
+
+size_t CMethColl::SourceSize() const {
+  if (methods_.empty()) return 0;
+  size_t size = Decl.size();
+  for (const CMethod& m : methods_) size += kCrLf.size() + m.Source.size();
+  return size;
 }
 
 std::string CMethColl::AssembleParamDefs() const {

@@ -5,6 +5,7 @@
 // Every operation is linear in the text it handles.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,8 +42,11 @@ class CMethColl {
 
   // Decl, CR LF and the sources joined with CR LF; empty when there is no method.
   std::string GetSource() const;
-  // GetSource appended to Out.
-  void AppendSource(std::string& Out) const;
+  // The pieces GetSource joins, in order: Decl, then each method's source; none when there
+  // is no method. For a caller that copies them on its own terms.
+  void ForEachSourcePiece(const std::function<void(std::string_view)>& Piece) const;
+  // GetSource's length.
+  size_t SourceSize() const;
 
   // The parameter definitions of all methods not marked SkipParamDefs, without empty lines
   // except one before every "Public Const SP_" line but the first.

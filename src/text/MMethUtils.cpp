@@ -429,45 +429,52 @@ std::string uRTrimChars(std::string_view S, std::string_view Chars) {
 
 // ---- Source text ---------------------------------------------------------------------
 
+CodeFormatter::CodeFormatter(size_t SizeHint) { out_.reserve(SizeHint + SizeHint / 16 + 16); }
+
+void CodeFormatter::Add(std::string_view Piece) {
+  // The joiner's state carries over from piece to piece, as if the pieces were one text.
+  LineJoiner joiner(out_, at_);
+  std::string_view line;
+  for (LineCursor lines(Piece); lines.Next(line);) {
+    joiner.BeginLine();
+    line = RTrimBlanks(line);
+    if (NoCase::StartsWith(LTrimBlanks(line), "Attribute mRecordset")) continue;
+    // "'#" becomes "'" (one left-to-right pass, as a plain replace does), except
+    // inside string literals: a literal's text is what the program passes on.
+    // Most lines hold no "'#" at all and need no scan.
+    size_t from = 0;
+    if (line.find("'#") != std::string_view::npos) {
+      bool inString = false, inComment = false;
+      for (size_t p = 0; p < line.size(); ++p) {
+        if (line[p] == '"' && !inComment) {
+          inString = !inString;
+        } else if (line[p] == '\'' && !inString) {
+          inComment = true;
+          if (p + 1 < line.size() && line[p + 1] == '#') {
+            joiner.Append(line.substr(from, p + 1 - from));
+            from = ++p + 1;
+          }
+        }
+      }
+    }
+    joiner.Append(line.substr(from));
+    for (std::string_view end : kProcEndSuffixes) {
+      if (out_.ends_with(end)) {
+        joiner.DoubleNextBreak();
+        break;
+      }
+    }
+  }
+  at_ = joiner.At();
+}
+
 std::string uFormatCode(std::string_view strCode) {
   return ErrGuard(
       "MMethUtils.uFormatCode(strCode)",
       [&] {
-        std::string out;
-        out.reserve(strCode.size() + strCode.size() / 16 + 16);
-        LineJoiner joiner(out);
-        std::string_view line;
-        for (LineCursor lines(strCode); lines.Next(line);) {
-          joiner.BeginLine();
-          line = RTrimBlanks(line);
-          if (NoCase::StartsWith(LTrimBlanks(line), "Attribute mRecordset")) continue;
-          // "'#" becomes "'" (one left-to-right pass, as a plain replace does), except
-          // inside string literals: a literal's text is what the program passes on.
-          // Most lines hold no "'#" at all and need no scan.
-          size_t from = 0;
-          if (line.find("'#") != std::string_view::npos) {
-            bool inString = false, inComment = false;
-            for (size_t p = 0; p < line.size(); ++p) {
-              if (line[p] == '"' && !inComment) {
-                inString = !inString;
-              } else if (line[p] == '\'' && !inString) {
-                inComment = true;
-                if (p + 1 < line.size() && line[p + 1] == '#') {
-                  joiner.Append(line.substr(from, p + 1 - from));
-                  from = ++p + 1;
-                }
-              }
-            }
-          }
-          joiner.Append(line.substr(from));
-          for (std::string_view end : kProcEndSuffixes) {
-            if (out.ends_with(end)) {
-              joiner.DoubleNextBreak();
-              break;
-            }
-          }
-        }
-        return out;
+        CodeFormatter formatter(strCode.size());
+        formatter.Add(strCode);
+        return formatter.Take();
       },
       strCode);
 }

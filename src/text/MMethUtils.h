@@ -1,5 +1,5 @@
 #pragma once
-// Stateless text operations on names and on the source text of the generated class:
+// Text operations on names and on the source text of the generated class:
 // continuation-line breaking, the final formatting pass, procedure header and end
 // recognition, turning database names into identifiers, name patterns and small lists.
 //
@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/SourceText.h"
 
 namespace pf::MMethUtils {
 
@@ -87,6 +89,25 @@ std::string uRTrimChars(std::string_view S, std::string_view Chars);
 // and all empty lines go, "'#" becomes "'", and an empty line follows every "End Function",
 // "End Sub" and "End Property" line. Linear in the text.
 std::string uFormatCode(std::string_view strCode);
+
+// uFormatCode over a text that arrives in pieces: the text is the pieces joined with CR LF,
+// and each piece is formatted as it comes, so that the joined text is never built.
+//   CodeFormatter f(size);  f.Add(piece); ...  std::string text = f.Take();
+class CodeFormatter {
+ public:
+  // SizeHint: about the joined text's size, reserved once.
+  explicit CodeFormatter(size_t SizeHint);
+  CodeFormatter(const CodeFormatter&) = delete;
+  CodeFormatter& operator=(const CodeFormatter&) = delete;
+  // One piece: whole lines joined with CR LF (an empty piece is one empty line).
+  void Add(std::string_view Piece);
+  // The formatted text; the formatter is spent.
+  std::string Take() { return std::move(out_); }
+
+ private:
+  std::string out_;
+  srctext::LineJoiner::Position at_;
+};
 
 // True when the blank-trimmed Line begins with one of SubStrings, case ignored.
 bool uBeginsWith(std::string_view Line, std::initializer_list<std::string_view> SubStrings);
