@@ -2,7 +2,6 @@
 
 #include <limits>
 #include <optional>
-#include <unordered_set>
 #include <utility>
 
 #include "builder/CMethColl.h"
@@ -18,6 +17,7 @@
 #include "errors/Faultnet31.h"
 #include "errors/Secrets.h"
 #include "extract/ISrvrExtractor.h"
+#include "base/NameTable.h"
 #include "base/Utf8.h"
 #include "base/VBDate.h"
 #include "base/Version.h"
@@ -166,12 +166,10 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   }
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
-  const int32_t procCount = procList.ChildCount();
   if (procList.MoveToFirstChild()) {
     const auto selected = Stt.SPNameFilter();
     std::string message;
-    std::unordered_set<std::string> listed;
-    listed.reserve(static_cast<size_t>(procCount));
+    ExactNameSet listed;
     do {
       const std::string name = procList.strAttr("Name");
       const bool isFunc = procList.boolAttr("IsFunction", kTrue);
@@ -179,7 +177,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
       message.assign("Processing ").append(name);
       Progress.Message(message);
       if (!selected(name)) continue;
-      if (!listed.insert(name).second)
+      if (!listed.emplace_copy(name, {}).second)
         Progress.Warning("Procedure \"" + name + "\" is listed more than once by the catalogue; each listing becomes a "
                          "method.");
       bool notSupported = false;

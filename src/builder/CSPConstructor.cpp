@@ -16,6 +16,7 @@
 #include "errors/ErrGuard.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/ado/Ado.h"
+#include "base/NameTable.h"
 #include "base/NoCase.h"
 #include "base/Utf8.h"
 #include "text/VBSource.h"
@@ -65,11 +66,11 @@ constexpr std::string_view kBodyWords[] = {"InitCommand", "AddParam",    "Execut
                                            "HandleError", "ErrorIn",     "Array",        "EA_PUBLIC",
                                            "RETURN_VALUE", "ZERO_AS_NULL", "adCmdText", "errHandler"};
 
-// kBodyWords lower-cased, made once.
-const std::unordered_set<std::string>& BodyWordKeys() {
-  static const std::unordered_set<std::string> keys = [] {
-    std::unordered_set<std::string> k;
-    for (std::string_view w : kBodyWords) k.insert(NoCase::Lower(w));
+// kBodyWords as a set, made once.
+const NameSet& BodyWordKeys() {
+  static const NameSet keys = [] {
+    NameSet k;
+    for (std::string_view w : kBodyWords) k.insert(w);
     return k;
   }();
   return keys;
@@ -79,18 +80,15 @@ const std::unordered_set<std::string>& BodyWordKeys() {
 // without letter case), cut so that it stays within MaxLength characters. Counter receives
 // the number appended (0 for none). The result is added to Used. Names in AlsoTaken, when
 // given, are taken too.
-std::string UniqueName(const std::string& Name, std::unordered_set<std::string>& Used, int32_t& Counter,
-                       size_t MaxLength = VBSource::kMaxNameLength,
-                       const std::unordered_set<std::string>* AlsoTaken = nullptr) {
+std::string UniqueName(const std::string& Name, NameSet& Used, int32_t& Counter,
+                       size_t MaxLength = VBSource::kMaxNameLength, const NameSet* AlsoTaken = nullptr) {
   Counter = 0;
   std::string candidate = Name;
-  std::string key = NoCase::Lower(candidate);
-  while (Used.count(key) != 0 || (AlsoTaken != nullptr && AlsoTaken->count(key) != 0)) {
+  while (Used.count(candidate) || (AlsoTaken != nullptr && AlsoTaken->count(candidate))) {
     const std::string digits = std::to_string(++Counter);
     candidate = Name.substr(0, std::min(Name.size(), MaxLength - digits.size())) + digits;
-    key = NoCase::Lower(candidate);
   }
-  Used.insert(std::move(key));
+  Used.insert_copy(candidate);
   return candidate;
 }
 
@@ -152,10 +150,10 @@ struct CSPConstructor::State {
 
   std::function<void(std::string)> Warn;
 
-  // Run state: method and constant names made so far (lower-cased) and the Oracle
+  // Run state: method and constant names made so far (compared without case) and the Oracle
   // package cache.
-  std::unordered_set<std::string> MethNames;
-  std::unordered_set<std::string> ConstNames;
+  NameSet MethNames;
+  NameSet ConstNames;
   bool PkgCached = false;
   std::string Pkg;
   std::string PkgPfx;
@@ -170,9 +168,9 @@ struct CSPConstructor::State {
   std::vector<SPParam> Prm;
   std::string MethodText;
   std::string ParamDefs;
-  std::string Scratch;                         // a line being built, kept to reuse its buffer
-  std::unordered_set<std::string> ParamScope;  // the method's names, lower-cased (besides kBodyWords)
-  std::string LeftOut;  // why the procedure cannot become a method, empty when it can
+  std::string Scratch;         // a line being built, kept to reuse its buffer
+  NameSet ParamScope;          // the method's names (besides kBodyWords)
+  std::string LeftOut;         // why the procedure cannot become a method, empty when it can
   bool NameMadeValid = false;  // the last name made had to be changed into an identifier
 
   // Name made an identifier (Fallback in front when it does not begin with a letter),
@@ -313,7 +311,7 @@ void CSPConstructor::Init(CSettings& Stt, std::shared_ptr<ISrvrExtractor> SrvrEx
 }
 
 void CSPConstructor::ReserveMethodNames(const std::vector<std::string>& Names) {
-  for (const std::string& name : Names) s_->MethNames.insert(NoCase::Lower(name));
+  for (const std::string& name : Names) s_->MethNames.insert_copy(name);
 }
 
 void CSPConstructor::SetWarningSink(std::function<void(std::string)> Sink) { s_->Warn = std::move(Sink); }
@@ -417,7 +415,7 @@ void CSPConstructor::State::SetupParamAttributes() {
     s.ParamScope.clear();
     // A parameter named like its function or like a word of the body would hide it (the
     // words are kept clear of in SetupParam).
-    s.ParamScope.insert(NoCase::Lower(s.MethName));
+    s.ParamScope.insert_copy(s.MethName);
     std::unordered_set<std::string_view> listed;
     bool returnValue = false;
     s.Prm.reserve(s.Params.Params.size());
@@ -449,15 +447,17 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     if (p.Type.empty() && s.SrvrType == kSrvrOracle) {
       p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(e.Precision));
       if (!MOraUtils::IsKnownOraType(nativeType) && !e.DataTypeNotSupported)
-        s.Warning(where() + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
-                  "; it is passed as " + MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
+        s.Warning(where() + ": the data type " +
+                  (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") + "; it is passed as " +
+                  MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
     }
     const int32_t type = Num(p.Type);
     p.DirCode = Num(p.Dir);
     // A type or direction that is missing (or no number) reads as 0, which the class
     // passes on as it is.
     if (type == 0) s.Warning(where() + " has no data type (" + Shown(p.Type) + "); it is passed as adEmpty.");
-    if (p.DirCode == 0) s.Warning(where() + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
+    if (p.DirCode == 0)
+      s.Warning(where() + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
 
     // A code without a constant name cannot be passed: the procedure is left out, and
     // the parameter is built with stand-ins so that the rest of the run goes on.

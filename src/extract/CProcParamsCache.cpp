@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "base/NoCase.h"
 #include "platform/ado/Connection.h"
 
 namespace pf {
@@ -37,12 +36,19 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
   } catch (...) {
     return false;
   }
-  byName_.reserve(procs_.size());
-  exact_.reserve(procs_.size());
+  // The tables hold views of the names in procs_, which stays as it is until the next Load.
+  bool variants = false;
   for (size_t i = 0; i < procs_.size(); ++i) {
-    auto [it, added] = byName_.emplace(NoCase::Lower(procs_[i].Name), i);
-    if (!added && procs_[it->second].Name != procs_[i].Name) it->second = kAmbiguous;
-    exact_.emplace(procs_[i].Name, i);
+    auto [entry, added] = byName_.emplace(procs_[i].Name, i);
+    if (!added && entry->second != kAmbiguous && procs_[entry->second].Name != procs_[i].Name) {
+      entry->second = kAmbiguous;
+      variants = true;
+    }
+  }
+  // Only names spelled in more than one way are looked up as spelled.
+  if (variants) {
+    for (size_t i = 0; i < procs_.size(); ++i)
+      if (byName_.find(procs_[i].Name)->second == kAmbiguous) exact_.emplace(procs_[i].Name, i);
   }
   return true;
 }
@@ -51,13 +57,13 @@ const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string&
   // Load clears pending_ first: it gets its own copy of the connection string.
   if (!pending_.empty()) Load(std::exchange(pending_, std::string()));
   if (byName_.empty() || SPName.find_first_of(".[]\"") != std::string::npos) return nullptr;
-  const auto it = byName_.find(NoCase::Lower(SPName));
-  if (it == byName_.end()) return nullptr;
-  if (it->second != kAmbiguous) return &procs_[it->second].Parameters;
+  const auto* entry = byName_.find(SPName);
+  if (entry == nullptr) return nullptr;
+  if (entry->second != kAmbiguous) return &procs_[entry->second].Parameters;
   // Spellings that differ only in case are different procedures: each is described by
   // its exact name.
-  const auto exact = exact_.find(SPName);
-  return exact == exact_.end() ? nullptr : &procs_[exact->second].Parameters;
+  const auto* exact = exact_.find(SPName);
+  return exact == nullptr ? nullptr : &procs_[exact->second].Parameters;
 }
 
 }  // namespace pf

@@ -3,14 +3,14 @@
 // generation run, so that describing n procedures costs one round trip instead of n
 // logins and refreshes. It answers only where its answer is the one a refresh of that
 // name gives: plain names (no owner, no quoting) that the catalogue lists once, ignoring
-// case, or, where it lists several spellings, exactly as spelled. Everything else, and every provider that cannot list all procedures at once,
-// goes to the refresh of the one procedure.
+// case, or, where it lists several spellings, exactly as spelled. Everything else, and every provider that cannot list
+// all procedures at once, goes to the refresh of the one procedure.
 
 #include <cstddef>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "base/NameTable.h"
 #include "platform/ado/Provider.h"
 
 namespace pf {
@@ -29,9 +29,9 @@ class CProcParamsCache {
 
  private:
   std::vector<ado::ProcedureDescription> procs_;
-  std::unordered_map<std::string, size_t> byName_;  // lower-case name -> procs_, kAmbiguous for case variants
-  std::unordered_map<std::string, size_t> exact_;   // name as listed -> procs_
-  std::string pending_;                             // connection string to load from on the first Find
+  NameMap<size_t> byName_;      // name, case ignored -> procs_, kAmbiguous for case variants
+  ExactNameMap<size_t> exact_;  // name as listed -> procs_, for the names with case variants
+  std::string pending_;         // connection string to load from on the first Find
   static constexpr size_t kAmbiguous = static_cast<size_t>(-1);
 };
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/NoCase.h"
-#include "vbcheck/NameTable.h"
+#include "base/NameTable.h"
 #include "vbcheck/VBCheck.h"
 
 namespace pf::vbcheck {

@@ -91,13 +91,14 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
 TEST(ProcParamsCache, AnswersOnlyForNamesARefreshWouldFindTheSame) {
   pftest::TempDir dir;
   const std::string file = dir.file("cat.sql");
-  pftest::WriteAll(file,
-                    "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction "
-                    "INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n"
-                    "INSERT INTO ProcedureParameters VALUES ('spB', 1, '@b', 1, 3, 4, 10, 0, 80), "
-                    "('spB', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80), ('spNone', 0, NULL, NULL, NULL, NULL, NULL, "
-                    "NULL, NULL), ('Twice', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80), ('TWICE', 0, '@x', 1, 3, 4, "
-                    "10, 0, 80);\n");
+  pftest::WriteAll(
+      file,
+      "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction "
+      "INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n"
+      "INSERT INTO ProcedureParameters VALUES ('spB', 1, '@b', 1, 3, 4, 10, 0, 80), "
+      "('spB', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80), ('spNone', 0, NULL, NULL, NULL, NULL, NULL, "
+      "NULL, NULL), ('Twice', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80), ('TWICE', 0, '@x', 1, 3, 4, "
+      "10, 0, 80), ('twice', 0, '@y', 1, 3, 4, 10, 0, 80);\n");
   CProcParamsCache cache;
   ASSERT_TRUE(cache.Load(SnapshotConn(file)));
   const auto* b = cache.Find("SPB");
@@ -106,13 +107,14 @@ TEST(ProcParamsCache, AnswersOnlyForNamesARefreshWouldFindTheSame) {
   EXPECT_EQ((*b)[0].Name, "@RETURN_VALUE");  // refresh order
   ASSERT_NE(cache.Find("spNone"), nullptr);
   EXPECT_TRUE(cache.Find("spNone")->empty());
-  // Names listed in two spellings are different procedures, each found by its exact
+  // Names listed in several spellings are different procedures, each found by its exact
   // spelling only; owner-qualified or quoted names, and unknown ones, are left to the
   // refresh of that name.
-  ASSERT_NE(cache.Find("TWICE"), nullptr);
-  EXPECT_EQ((*cache.Find("TWICE"))[0].Name, "@x");
-  EXPECT_EQ((*cache.Find("Twice"))[0].Name, "@RETURN_VALUE");
-  for (const char* name : {"twice", "dbo.spB", "[spB]", "spMissing"}) EXPECT_EQ(cache.Find(name), nullptr) << name;
+  for (const auto& [name, first] : {std::pair{"TWICE", "@x"}, {"Twice", "@RETURN_VALUE"}, {"twice", "@y"}}) {
+    ASSERT_NE(cache.Find(name), nullptr) << name;
+    EXPECT_EQ((*cache.Find(name))[0].Name, first) << name;
+  }
+  for (const char* name : {"tWiCe", "dbo.spB", "[spB]", "spMissing"}) EXPECT_EQ(cache.Find(name), nullptr) << name;
   // A catalogue that cannot be read caches nothing.
   EXPECT_FALSE(cache.Load(SnapshotConn(dir.file("missing.sql"))));
   EXPECT_EQ(cache.Find("spB"), nullptr);
