@@ -28,4 +28,18 @@ inline size_t Length(std::string_view s) {
   return s.size() - continuations;
 }
 
+// True when every byte of s is 7-bit, eight bytes at a time.
+inline bool IsAscii(std::string_view s) {
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  uint64_t any = 0;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    any |= w;
+  }
+  for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+  return (any & kHighBits) == 0;
+}
+
 }  // namespace pf::Utf8

@@ -57,12 +57,6 @@ std::string Quoted(std::string_view s) {
   return out;
 }
 
-size_t CountLineBreaks(std::string_view s) {
-  size_t n = 0;
-  for (size_t p = s.find(kCrLf); p != std::string_view::npos; p = s.find(kCrLf, p + 2)) ++n;
-  return n;
-}
-
 // Gives a text's memory back. Assigning an empty string would keep the buffer: a short
 // string is copied into it, not moved.
 void Release(std::string& s) { std::string().swap(s); }
@@ -84,6 +78,8 @@ struct CCodeBuilder::State {
   CRefValues RefValues;
   std::string BlockList;
   std::string CondList;
+  size_t ClassLines = 0;  // of the class text BuildClassCode made
+  size_t ClassChars = 0;
 
   void BuildClassCode(CCodeBuilder& b);
   void BuildBlockList();
@@ -125,8 +121,8 @@ void CCodeBuilder::BuildCode(CSettings& Stt, CProgress& Progress, int32_t& NumSP
   NumSPs = BuildSPMethods(Stt, Progress);
   ClassCode.clear();
   s_->BuildClassCode(*this);
-  NumChars = ToInt32(Utf8::Length(ClassCode));
-  NumLines = ToInt32(CountLineBreaks(ClassCode) + 1);
+  NumChars = ToInt32(s_->ClassChars);
+  NumLines = ToInt32(s_->ClassLines);
 }
 
 int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const MethodVisitor& OnMethod) {
@@ -259,6 +255,8 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   if (MethColl.MethodCount() == 0) formatter.Add("");
   MethColl.ForEachSourcePiece([&formatter](std::string_view piece) { formatter.Add(piece); });
   MethColl = CMethColl();
+  ClassLines = formatter.LineCount();
+  ClassChars = formatter.CharCount();
   b.ClassCode = formatter.Take();
 }
 

@@ -1,11 +1,11 @@
 #include "platform/TextFiles.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "errors/AppError.h"
 #include "platform/FileIO.h"
 #include "base/NoCase.h"
+#include "base/Utf8.h"
 #include "platform/ado/Utf16.h"
 
 namespace pf::TextFiles {
@@ -99,8 +99,7 @@ std::string_view EncodedView(std::string_view text, std::string_view charset, st
   const Charset cs = Lookup(charset, false);
   if (cs == Charset::Utf8) return text;
   // 7-bit text is the same in every single-byte set.
-  const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
-  if (ascii && cs != Charset::Utf16Le && cs != Charset::Utf16Be) return text;
+  if (cs != Charset::Utf16Le && cs != Charset::Utf16Be && Utf8::IsAscii(text)) return text;
   const std::u16string units = ado::Utf16::FromUtf8(text);
   out.clear();
   if (cs == Charset::Utf16Le || cs == Charset::Utf16Be) {

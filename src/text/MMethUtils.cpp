@@ -437,6 +437,7 @@ void CodeFormatter::Add(std::string_view Piece) {
   std::string_view line;
   for (LineCursor lines(Piece); lines.Next(line);) {
     joiner.BeginLine();
+    const size_t lineStart = out_.size();
     line = RTrimBlanks(line);
     if (NoCase::StartsWith(LTrimBlanks(line), "Attribute mRecordset")) continue;
     // "'#" becomes "'" (one left-to-right pass, as a plain replace does), except
@@ -458,6 +459,10 @@ void CodeFormatter::Add(std::string_view Piece) {
       }
     }
     joiner.Append(line.substr(from));
+    // Counted while the line is at hand: a later pass over the whole text costs more.
+    const std::string_view written = std::string_view(out_).substr(lineStart);
+    lineBytes_ += written.size();
+    lineChars_ += Utf8::Length(written);
     for (std::string_view end : kProcEndSuffixes) {
       if (out_.ends_with(end)) {
         joiner.DoubleNextBreak();

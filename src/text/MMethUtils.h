@@ -101,12 +101,18 @@ class CodeFormatter {
   CodeFormatter& operator=(const CodeFormatter&) = delete;
   // One piece: whole lines joined with CR LF (an empty piece is one empty line).
   void Add(std::string_view Piece);
+  // Of the text formatted so far: its lines (one more than its line breaks) and its
+  // characters (UTF-8 code points, a line break being two).
+  size_t LineCount() const { return (out_.size() - lineBytes_) / 2 + 1; }
+  size_t CharCount() const { return lineChars_ + (out_.size() - lineBytes_); }
   // The formatted text; the formatter is spent.
   std::string Take() { return std::move(out_); }
 
  private:
   std::string out_;
   srctext::LineJoiner::Position at_;
+  size_t lineBytes_ = 0;  // bytes of out_ that are not line breaks
+  size_t lineChars_ = 0;  // characters of those
 };
 
 // True when the blank-trimmed Line begins with one of SubStrings, case ignored.

@@ -148,6 +148,11 @@ TEST_F(CodeBuilderTest, CountsCharactersNotBytes) {
   Build();
   ASSERT_THAT(builder.ClassCode, HasSubstr("'Vérifier à nouveau\r\n"));
   EXPECT_EQ(NumChars, static_cast<int32_t>(builder.ClassCode.size()) - 2);
+  // The figures are counted while the class is formatted: they must be those of the text.
+  size_t breaks = 0;
+  for (size_t p = builder.ClassCode.find("\r\n"); p != std::string::npos; p = builder.ClassCode.find("\r\n", p + 2))
+    ++breaks;
+  EXPECT_EQ(NumLines, static_cast<int32_t>(breaks) + 1);
 }
 
 // Without a code library there is no run-time member a method name could clash with.
