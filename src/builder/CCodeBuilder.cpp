@@ -247,7 +247,8 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   // The class is the preface, the public list and the collection's source, formatted as
   // one text; the pieces go through the formatter one by one instead of being joined first.
   const std::string preface = Blocks.GetBlock("Preface", &RefValues);
-  MMethUtils::CodeFormatter formatter(preface.size() + publicList.size() + MethColl.SourceSize() + 2 * kCrLf.size());
+  MMethUtils::CodeFormatter formatter(preface.size() + publicList.size() + MethColl.SourceSize() + 2 * kCrLf.size(),
+                                      b.ClassLead);
   formatter.Add(preface);
   formatter.Add(publicList);
   Release(publicList);

@@ -32,6 +32,10 @@ class CCodeBuilder {
   // The finished texts, without file headers, CR LF lines. Read after BuildCode.
   std::string ClassCode;
   std::string ParamDefsCode;
+  // Set before BuildCode: text that ClassCode then starts with, as it is (the class file's
+  // header), so that the file's text is made without copying the class behind it. Neither
+  // formatted nor counted in NumLines and NumChars.
+  std::string ClassLead;
 
   // Runs the build. Stt and Progress must outlive the builder until Done. NumSPs receives
   // the number of procedure methods, NumLines the line count of ClassCode (line breaks

@@ -66,13 +66,15 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 
       GenerationResult r;
       CCodeBuilder builder;
+      // The header goes in first: the class is then built behind it, not copied behind it.
+      builder.ClassLead = Settings.BuildClassProlog();
       builder.BuildCode(Settings, Progress, r.NumSPs, r.NumLines, r.NumChars);
       afterBuild();
 
       bwXMLBrowser& code = *Settings.xCode;
       r.ClassFile = code.strAttr("ClassFile");
-      r.ClassProlog = Settings.BuildClassProlog();
-      r.ClassText = Joined(r.ClassProlog, std::move(builder.ClassCode));
+      r.ClassProlog = std::move(builder.ClassLead);
+      r.ClassText = std::move(builder.ClassCode);
       std::vector<std::pair<std::string, std::string_view>> files;
       files.emplace_back(r.ClassFile, r.ClassText);
       CheckBuiltText(Progress, r.ClassFile, r.ClassText);

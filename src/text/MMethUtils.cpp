@@ -429,7 +429,10 @@ std::string uRTrimChars(std::string_view S, std::string_view Chars) {
 
 // ---- Source text ---------------------------------------------------------------------
 
-CodeFormatter::CodeFormatter(size_t SizeHint) { out_.reserve(SizeHint + SizeHint / 16 + 16); }
+CodeFormatter::CodeFormatter(size_t SizeHint, std::string_view Lead) : leadBytes_(Lead.size()) {
+  out_.reserve(Lead.size() + SizeHint + SizeHint / 16 + 16);
+  out_.append(Lead);
+}
 
 void CodeFormatter::Add(std::string_view Piece) {
   // The joiner's state carries over from piece to piece, as if the pieces were one text.

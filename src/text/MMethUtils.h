@@ -95,23 +95,27 @@ std::string uFormatCode(std::string_view strCode);
 //   CodeFormatter f(size);  f.Add(piece); ...  std::string text = f.Take();
 class CodeFormatter {
  public:
-  // SizeHint: about the joined text's size, reserved once.
-  explicit CodeFormatter(size_t SizeHint);
+  // SizeHint: about the joined text's size, reserved once. Lead: text the result starts
+  // with as it is, neither formatted nor counted.
+  explicit CodeFormatter(size_t SizeHint, std::string_view Lead = {});
   CodeFormatter(const CodeFormatter&) = delete;
   CodeFormatter& operator=(const CodeFormatter&) = delete;
   // One piece: whole lines joined with CR LF (an empty piece is one empty line).
   void Add(std::string_view Piece);
   // Of the text formatted so far: its lines (one more than its line breaks) and its
   // characters (UTF-8 code points, a line break being two).
-  size_t LineCount() const { return (out_.size() - lineBytes_) / 2 + 1; }
-  size_t CharCount() const { return lineChars_ + (out_.size() - lineBytes_); }
+  size_t LineCount() const { return BreakBytes() / 2 + 1; }
+  size_t CharCount() const { return lineChars_ + BreakBytes(); }
   // The formatted text; the formatter is spent.
   std::string Take() { return std::move(out_); }
 
  private:
+  size_t BreakBytes() const { return out_.size() - leadBytes_ - lineBytes_; }
+
   std::string out_;
   srctext::LineJoiner::Position at_;
-  size_t lineBytes_ = 0;  // bytes of out_ that are not line breaks
+  size_t leadBytes_ = 0;
+  size_t lineBytes_ = 0;  // bytes of out_ that are neither the lead nor line breaks
   size_t lineChars_ = 0;  // characters of those
 };
 
