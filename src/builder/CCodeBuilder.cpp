@@ -192,9 +192,14 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
 void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   CProgress& progress = *Progress;
   MCodeLib::LoadCodeLibrary(progress, LibStream, Blocks, {}, &LibText);
-  // The methods are made of catalogue names: they go in as they are, never resolved.
-  Blocks.AddBlock(MethColl.GetSource(), "SPMethods", true);
-  MethColl = CMethColl();
+  // The methods are made of catalogue names: they go in as they are, never resolved. The
+  // block views their sources, which the class text is then made from directly.
+  std::vector<std::string_view> methods;
+  MethColl.ForEachSourcePiece([&methods](std::string_view piece) {
+    if (!methods.empty()) methods.push_back(kCrLf);
+    methods.push_back(piece);
+  });
+  Blocks.AddLiteralBlock(std::move(methods), "SPMethods");
 
   progress.Message("Assembling Code...");
   BuildRefValues();
@@ -202,6 +207,7 @@ void CCodeBuilder::State::BuildClassCode(CCodeBuilder& b) {
   b.ClassCode = Blocks.GetBlocks(BlockList, CondList, &RefValues);
   // The methods are in the class text now; no later block refers to them.
   Blocks.RemoveBlock("SPMethods");
+  MethColl = CMethColl();
 
   // The module body: its preface block, then the procedures' definitions. From here on
   // the engine's condition list is empty, so later blocks come as written.

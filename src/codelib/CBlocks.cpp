@@ -39,6 +39,16 @@ std::string_view WordAt(std::string_view s, size_t from) {
   throw AppError(ERR_BLOCK_SYNTAX, "Faultnet.Check", text);  // not reached: Check raises
 }
 
+// The parts joined into a text of their exact size.
+std::string JoinedViews(const std::vector<std::string_view>& parts) {
+  size_t size = 0;
+  for (std::string_view p : parts) size += p.size();
+  std::string text;
+  text.reserve(size);
+  for (std::string_view p : parts) text += p;
+  return text;
+}
+
 }  // namespace
 
 void CBlocks::Init() {
@@ -83,7 +93,12 @@ void CBlocks::UnpackCode(std::string_view code) {
 void CBlocks::AddBlock(std::string ABlock, const std::string& ABlockName, bool Literal) {
   const bool added = blocks_.emplace(ABlockName, std::move(ABlock)).second;
   Faultnet31::Check(added, ERR_BLOCK_SYNTAX, "Duplicate Block Name%1", ABlockName);
-  if (Literal) literal_.insert(ABlockName);
+  if (Literal) literal_.try_emplace(ABlockName);
+}
+
+void CBlocks::AddLiteralBlock(std::vector<std::string_view> Pieces, const std::string& ABlockName) {
+  AddBlock({}, ABlockName, true);
+  literal_[ABlockName] = std::move(Pieces);
 }
 
 void CBlocks::RemoveBlock(std::string_view ABlockName) {
@@ -99,25 +114,18 @@ std::string CBlocks::GetBlocks(std::string_view BlockNames, std::string_view Con
   // (the methods, most of a class) goes in as it is, without a copy of its own, and the
   // text is not copied again as it grows.
   std::vector<std::string> made;
-  std::vector<const std::string*> parts;
+  std::vector<std::string_view> parts;
   made.reserve(std::count(BlockNames.begin(), BlockNames.end(), ',') + 1);
   for (size_t start = 0;;) {
     const size_t comma = BlockNames.find(',', start);
     const std::string_view name =
         BlockNames.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-    if (const std::string* literal = LiteralBlock(name))
-      parts.push_back(literal);
-    else if (!name.empty())
-      parts.push_back(&made.emplace_back(GetBlock(std::string(name), RefValues)));
+    if (!LiteralParts(TrimBlanks(name), parts) && !name.empty())
+      parts.push_back(made.emplace_back(GetBlock(std::string(name), RefValues)));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
-  size_t size = 0;
-  for (const std::string* p : parts) size += p->size();
-  std::string result;
-  result.reserve(size);
-  for (const std::string* p : parts) result += *p;
-  return result;
+  return JoinedViews(parts);
 }
 
 namespace {
@@ -150,11 +158,14 @@ void Append(std::vector<CBlocks::Piece>& pieces, std::string_view text, bool lit
 
 }  // namespace
 
-const std::string* CBlocks::LiteralBlock(std::string_view BlockName) const {
-  const std::string name = NoCase::Lower(TrimBlanks(BlockName));
-  if (!literal_.contains(name)) return nullptr;
-  const auto it = blocks_.find(name);
-  return it == blocks_.end() ? nullptr : &it->second;
+bool CBlocks::LiteralParts(std::string_view BlockName, std::vector<std::string_view>& Parts) const {
+  const auto it = literal_.find(BlockName);
+  if (it == literal_.end()) return false;
+  if (it->second.empty())
+    Parts.push_back(blocks_.find(it->first)->second);
+  else
+    Parts.insert(Parts.end(), it->second.begin(), it->second.end());
+  return true;
 }
 
 std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* RefValues) {
@@ -168,7 +179,7 @@ std::string CBlocks::GetBlock(const std::string& BlockName, const CRefValues* Re
           Faultnet31::Check(false, ERR_NOT_FOUND, "Block not found: %1", BlockName);
           return {};
         }
-        if (const std::string* literal = LiteralBlock(name)) return *literal;
+        if (std::vector<std::string_view> parts; LiteralParts(name, parts)) return JoinedViews(parts);
         std::string text = conditions_.empty() ? it->second : ProcessBlockConditions(it->second);
         if (!RefValues) return text;
         // Values and blocks brought in by a pass may hold references of their own, so
@@ -227,8 +238,12 @@ bool CBlocks::ResolvePass(std::vector<Piece>& in, const CRefValues& refValues, s
       if (const std::string* value = refValues.Find(name)) {
         Append(out, *value, true);
         size += value->size();
+      } else if (std::vector<std::string_view> parts; LiteralParts(name, parts)) {
+        const std::string value = JoinedViews(parts);
+        Append(out, value, true);
+        size += value.size();
       } else if (const auto block = blocks_.find(name); block != blocks_.end()) {
-        Append(out, block->second, literal_.contains(block->first));
+        Append(out, block->second, false);
         size += block->second.size();
       } else {
         Faultnet31::Check(false, ERR_UNRESOLVED_REF, "Reference could not be resolved: XX%1XX", name);

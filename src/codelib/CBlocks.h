@@ -23,7 +23,6 @@
 // The block table keeps whatever was added before an error.
 
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +43,10 @@ class CBlocks {
   // case) raises 0x80041071 "Duplicate Block Name<name>". A Literal block is handed out
   // and inserted exactly as given: no conditions, no references.
   void AddBlock(std::string ABlock, const std::string& ABlockName, bool Literal = false);
+  // Adds a Literal block whose text is Pieces joined, kept as views: what they view must
+  // stay unchanged until the block is removed. For a block as large as the methods of a
+  // class, which would otherwise be joined once to be added and copied again by GetBlocks.
+  void AddLiteralBlock(std::vector<std::string_view> Pieces, const std::string& ABlockName);
   // Drops the block named ABlockName (any letter case), when there is one.
   void RemoveBlock(std::string_view ABlockName);
   // Sets the condition list (kept for later GetBlock calls, empty = conditions are not
@@ -74,8 +77,9 @@ class CBlocks {
 
  private:
   void SetConditions(std::string_view conditions);
-  // The text of the block named BlockName when it was added as Literal, else nullptr.
-  const std::string* LiteralBlock(std::string_view BlockName) const;
+  // Appends the text of the block named BlockName to Parts, as one or more pieces, when it
+  // was added as Literal; false (and Parts as it was) when it was not.
+  bool LiteralParts(std::string_view BlockName, std::vector<std::string_view>& Parts) const;
   // One pass over the library pieces of `in` into `out`. Returns false, with `out`
   // incomplete, as soon as the text grows beyond `limit`.
   bool ResolvePass(std::vector<Piece>& in, const CRefValues& refValues, size_t limit, std::vector<Piece>& out) const;
@@ -86,7 +90,9 @@ class CBlocks {
   bool IsCondSet(std::string_view sCond) const;
 
   std::map<std::string, std::string, NoCase::Less> blocks_;
-  std::set<std::string, NoCase::Less> literal_;  // names of the blocks added as Literal
+  // The blocks added as Literal: the views AddLiteralBlock was given, or none when the text
+  // is their entry in blocks_ (which AddLiteralBlock leaves empty).
+  std::map<std::string, std::vector<std::string_view>, NoCase::Less> literal_;
   std::string conditions_;
   std::string conditionsKey_;  // "," + lower-cased conditions + ","
 };

@@ -106,14 +106,24 @@ TEST_F(CBlocksTest, ValuesAndLiteralBlocksAreNeverScannedForReferences) {
       {"XXXX", "XXlibXX"},
   };
   for (const auto& [value, methods] : cases) {
-    CBlocks b = blocks;
-    CRefValues r = refs;
-    r.Add("Name", value);
-    b.AddBlock(methods, "SPMethods", true);
-    EXPECT_EQ(b.GetBlock("main", &r), "Name=" + std::string(value) + ";" + methods + ";lib:deep\r\n\r\n") << value;
-    // Fetched by name with conditions set, the literal block is still as given.
-    EXPECT_EQ(b.GetBlocks("SPMethods", "Oracle", &r), methods);
-    EXPECT_EQ(b.Conditions(), "Oracle");  // the list stays in force for later requests
+    // The block given whole, or as pieces it views (split inside a reference marker).
+    for (const bool inPieces : {false, true}) {
+      CBlocks b = blocks;
+      CRefValues r = refs;
+      r.Add("Name", value);
+      const std::string_view text = methods;
+      if (inPieces)
+        b.AddLiteralBlock({text.substr(0, 3), text.substr(3)}, "SPMethods");
+      else
+        b.AddBlock(methods, "SPMethods", true);
+      EXPECT_EQ(b.GetBlock("main", &r), "Name=" + std::string(value) + ";" + methods + ";lib:deep\r\n\r\n") << value;
+      // Fetched by name with conditions set, the literal block is still as given.
+      EXPECT_EQ(b.GetBlocks("main, SPMethods", "Oracle", &r),
+                "Name=" + std::string(value) + ";" + methods + ";lib:deep\r\n\r\n" + methods);
+      EXPECT_EQ(b.Conditions(), "Oracle");  // the list stays in force for later requests
+      b.RemoveBlock("spmethods");
+      EXPECT_FALSE(b.HasBlock("SPMethods"));
+    }
   }
 }
 
