@@ -11,34 +11,41 @@ namespace pf::Utf8 {
 
 inline constexpr bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// The number of characters of s. Whole generated classes are counted: eight bytes are
-// taken at a time, a continuation byte being one whose top bit is set and next bit clear.
+// Calls Word with each eight bytes of s in turn (as one integer), the last ones padded with
+// zero bytes, which are 7-bit and continue no sequence. Whole generated classes are read so.
+template <class F>
+inline void ForEachWord(std::string_view s, F&& Word) {
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    Word(w);
+  }
+  if (i < s.size()) {
+    uint64_t w = 0;
+    std::memcpy(&w, s.data() + i, s.size() - i);
+    Word(w);
+  }
+}
+
+// The number of characters of s: a continuation byte is one whose top bit is set and next
+// bit clear.
 inline size_t Length(std::string_view s) {
   constexpr uint64_t kLowBits = 0x0101010101010101ull;
   size_t continuations = 0;
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    uint64_t w;
-    std::memcpy(&w, s.data() + i, 8);
-    // Each byte of the mask is 0 or 1: the multiplication sums them into the top byte
-    // (at most 8), without a call for the bit count where the processor has no instruction.
+  // Each byte of the mask is 0 or 1: the multiplication sums them into the top byte (at
+  // most 8), without a call for the bit count where the processor has no instruction.
+  ForEachWord(s, [&](uint64_t w) {
     continuations += static_cast<size_t>((((w >> 7) & ~(w >> 6) & kLowBits) * kLowBits) >> 56);
-  }
-  for (; i < s.size(); ++i) continuations += IsContinuationByte(s[i]);
+  });
   return s.size() - continuations;
 }
 
-// True when every byte of s is 7-bit, eight bytes at a time.
+// True when every byte of s is 7-bit.
 inline bool IsAscii(std::string_view s) {
   constexpr uint64_t kHighBits = 0x8080808080808080ull;
   uint64_t any = 0;
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    uint64_t w;
-    std::memcpy(&w, s.data() + i, 8);
-    any |= w;
-  }
-  for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+  ForEachWord(s, [&any](uint64_t w) { any |= w; });
   return (any & kHighBits) == 0;
 }
 
