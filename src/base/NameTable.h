@@ -113,7 +113,11 @@ class NameTable {
       std::memcpy(&w, Name.data() + i, n - i);
       h = (h ^ (w | kLower)) * 0x9E3779B97F4A7C15ull;
     }
-    return static_cast<size_t>(h ^ (h >> 32));
+    // The table takes the low bits: every bit of the name must reach them.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return static_cast<size_t>(h);
   }
   size_t Mask() const { return Slots_.size() - 1; }
 
