@@ -447,17 +447,15 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     if (p.Type.empty() && s.SrvrType == kSrvrOracle) {
       p.Type = MOraUtils::oraGetADOType(nativeType, scale, Num(e.Precision));
       if (!MOraUtils::IsKnownOraType(nativeType) && !e.DataTypeNotSupported)
-        s.Warning(where() + ": the data type " +
-                  (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") + "; it is passed as " +
-                  MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
+        s.Warning(where() + ": the data type " + (nativeType.empty() ? "is missing" : Shown(nativeType) + " is unknown") +
+                  "; it is passed as " + MADOUtils::GetConstName(MADOUtils::adoDataTypeList, Num(p.Type)) + ".");
     }
     const int32_t type = Num(p.Type);
     p.DirCode = Num(p.Dir);
     // A type or direction that is missing (or no number) reads as 0, which the class
     // passes on as it is.
     if (type == 0) s.Warning(where() + " has no data type (" + Shown(p.Type) + "); it is passed as adEmpty.");
-    if (p.DirCode == 0)
-      s.Warning(where() + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
+    if (p.DirCode == 0) s.Warning(where() + " has no direction (" + Shown(p.Dir) + "); it is passed as adParamUnknown.");
 
     // A code without a constant name cannot be passed: the procedure is left out, and
     // the parameter is built with stand-ins so that the rest of the run goes on.

@@ -3,8 +3,9 @@
 // generation run, so that describing n procedures costs one round trip instead of n
 // logins and refreshes. It answers only where its answer is the one a refresh of that
 // name gives: plain names (no owner, no quoting) that the catalogue lists once, ignoring
-// case, or, where it lists several spellings, exactly as spelled. Everything else, and every provider that cannot list
-// all procedures at once, goes to the refresh of the one procedure.
+// case, or, where it lists several spellings, exactly as spelled. Everything else, and
+// every provider that cannot list all procedures at once, goes to the refresh of the one
+// procedure.
 
 #include <cstddef>
 #include <string>

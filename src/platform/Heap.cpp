@@ -36,7 +36,8 @@ void Prepare() {
   void* volatile probe = std::malloc(mallinfo2().keepcost + (1 << 20));
   std::free(probe);
   char* const end = static_cast<char*>(sbrk(0));
-  if (begin == reinterpret_cast<char*>(-1) || end <= begin) return;  // the heap lives elsewhere (a checking allocator)
+  // No growth: the heap cannot grow here (under valgrind) or lives elsewhere (a checking allocator).
+  if (begin == reinterpret_cast<char*>(-1) || end <= begin) return;
   const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   const uintptr_t from = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
   // Without transparent huge pages the kernel refuses the mark; small pages then serve.
