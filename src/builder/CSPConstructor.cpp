@@ -5,7 +5,6 @@
 #include <charconv>
 #include <exception>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -78,18 +77,25 @@ const NameSet& BodyWordKeys() {
 
 // Name, or Name followed by the smallest counter that is not yet in Used (compared
 // without letter case), cut so that it stays within MaxLength characters. Counter receives
-// the number appended (0 for none). The result is added to Used. Names in AlsoTaken, when
-// given, are taken too.
-std::string UniqueName(const std::string& Name, NameSet& Used, int32_t& Counter,
-                       size_t MaxLength = VBSource::kMaxNameLength, const NameSet* AlsoTaken = nullptr) {
+// the number appended (0 for none). The result goes to Out (which may be Name's own string)
+// and is added to Used. Names in AlsoTaken, when given, are taken too.
+void UniqueName(std::string_view Name, NameSet& Used, int32_t& Counter, std::string& Out,
+                size_t MaxLength = VBSource::kMaxNameLength, const NameSet* AlsoTaken = nullptr) {
   Counter = 0;
-  std::string candidate = Name;
-  while (Used.count(candidate) || (AlsoTaken != nullptr && AlsoTaken->count(candidate))) {
-    const std::string digits = std::to_string(++Counter);
-    candidate = Name.substr(0, std::min(Name.size(), MaxLength - digits.size())) + digits;
+  const auto taken = [&](std::string_view n) { return Used.count(n) || (AlsoTaken != nullptr && AlsoTaken->count(n)); };
+  if (!taken(Name)) {
+    Used.insert_copy(Name);
+    if (Out.data() != Name.data() || Out.size() != Name.size()) Out.assign(Name);  // mostly the name is free
+    return;
   }
+  std::string candidate;
+  do {
+    const std::string digits = std::to_string(++Counter);
+    candidate.assign(Name.substr(0, std::min(Name.size(), MaxLength - digits.size())));
+    candidate += digits;
+  } while (taken(candidate));
   Used.insert_copy(candidate);
-  return candidate;
+  Out = std::move(candidate);
 }
 
 // The name the server knows a procedure by, as the method passes it: in brackets on SQL
@@ -166,6 +172,11 @@ struct CSPConstructor::State {
   bool IsFunc = false;
   SPParamList Params;
   std::vector<SPParam> Prm;
+  // The parameters of earlier procedures, kept with their strings' buffers for the next
+  // procedure's: a catalogue's procedures are built one after another, and each parameter
+  // would otherwise allocate and free its strings anew.
+  std::vector<SPParam> SparePrm;
+  ExactNameSet Listed;  // the parameter names of the procedure seen so far, as listed
   std::string MethodText;
   std::string ParamDefs;
   std::string Scratch;         // a line being built, kept to reuse its buffer
@@ -357,6 +368,7 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   State& s = *this;
   s.MethodText.clear();
   s.ParamDefs.clear();
+  for (SPParam& p : s.Prm) s.SparePrm.push_back(std::move(p));
   s.Prm.clear();
   Faultnet31::Check(s.Stt != nullptr && s.SrvrExtr != nullptr, ERR_GENERAL,
                     "The method constructor has no settings or no server extractor (Init was not called).");
@@ -405,7 +417,7 @@ void CSPConstructor::State::CheckMethNameWithList() {
   ErrGuard("CSPConstructor.CheckMethNameWithList", [&] {
     State& s = *this;
     // Counting goes on until the name is free, however many procedures share it.
-    s.MethName = UniqueName(s.MethName, s.MethNames, s.Counter);
+    UniqueName(s.MethName, s.MethNames, s.Counter, s.MethName);
   });
 }
 
@@ -416,16 +428,23 @@ void CSPConstructor::State::SetupParamAttributes() {
     // A parameter named like its function or like a word of the body would hide it (the
     // words are kept clear of in SetupParam).
     s.ParamScope.insert_copy(s.MethName);
-    std::unordered_set<std::string_view> listed;
+    s.Listed.clear();
     bool returnValue = false;
     s.Prm.reserve(s.Params.Params.size());
     for (const SPParamRow& row : s.Params.Params) {
-      SPParam& p = s.Prm.emplace_back();
+      if (s.SparePrm.empty()) {
+        s.Prm.emplace_back();
+      } else {
+        s.Prm.push_back(std::move(s.SparePrm.back()));
+        s.SparePrm.pop_back();
+      }
+      SPParam& p = s.Prm.back();
       p.Row = &row;
       SetupParam(p);
       // What the catalogue lists twice is passed twice, as listed: said, not mended.
       auto where = [&] { return "Procedure " + Shown(s.ProcName) + ", parameter " + Shown(p.Name); };
-      if (!listed.insert(row.Name).second) s.Warning(where() + " is listed more than once; each listing is passed.");
+      if (!s.Listed.emplace(row.Name, {}).second)
+        s.Warning(where() + " is listed more than once; each listing is passed.");
       if (p.DirCode == 4 && std::exchange(returnValue, true))
         s.Warning(where() + " is a second return value; it is passed as one.");
     }
@@ -498,7 +517,7 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     s.NameMadeValid = named->second.MadeValid;
     if (p.DirCode != 4) {
       int32_t counter = 0;
-      p.VBName = UniqueName(named->second.Name, s.ParamScope, counter, VBSource::kMaxNameLength, &BodyWordKeys());
+      UniqueName(named->second.Name, s.ParamScope, counter, p.VBName, VBSource::kMaxNameLength, &BodyWordKeys());
       if (p.Name.empty())
         s.Warning("Procedure " + Shown(s.ProcName) + " has a parameter without a name; it is called " + p.VBName +
                   " in the class.");
@@ -828,7 +847,7 @@ void CSPConstructor::GetParamDefConstNames(const std::string& SPName, std::strin
           result = result.substr(0, std::min(result.size(), kMaxBase - digits.size())) + digits;
         }
         int32_t counter = 0;
-        result = UniqueName(result, s.ConstNames, counter, kMaxBase);
+        UniqueName(result, s.ConstNames, counter, result, kMaxBase);
         SPConstName = "SP_" + result;
         PrmConstName = "PRM_" + result;
       },

@@ -15,12 +15,16 @@ void CProcParamsCache::Expect(size_t Count, const std::string& ConnectionString)
   procs_.clear();
   byName_.clear();
   exact_.clear();
+  direct_.clear();
+  next_ = 0;
   pending_ = Count > 1 ? ConnectionString : std::string();
 }
 
 bool CProcParamsCache::Load(const std::string& ConnectionString) {
   pending_.clear();
   procs_.clear();
+  direct_.clear();
+  next_ = 0;
   byName_.clear();
   exact_.clear();
   try {
@@ -50,6 +54,8 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
     for (size_t i = 0; i < procs_.size(); ++i)
       if (byName_.find(procs_[i].Name)->second == kAmbiguous) exact_.emplace(procs_[i].Name, i);
   }
+  direct_.assign(procs_.size(), false);
+  for (size_t i = 0; i < procs_.size(); ++i) direct_[i] = Lookup(procs_[i].Name) == i;
   return true;
 }
 
@@ -57,13 +63,21 @@ const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string&
   // Load clears pending_ first: it gets its own copy of the connection string.
   if (!pending_.empty()) Load(std::exchange(pending_, std::string()));
   if (byName_.empty() || SPName.find_first_of(".[]\"") != std::string::npos) return nullptr;
+  size_t i = next_;
+  if (i >= procs_.size() || !direct_[i] || procs_[i].Name != SPName) i = Lookup(SPName);
+  if (i == kNone) return nullptr;
+  next_ = i + 1;
+  return &procs_[i].Parameters;
+}
+
+size_t CProcParamsCache::Lookup(std::string_view SPName) const {
   const auto* entry = byName_.find(SPName);
-  if (entry == nullptr) return nullptr;
-  if (entry->second != kAmbiguous) return &procs_[entry->second].Parameters;
+  if (entry == nullptr) return kNone;
+  if (entry->second != kAmbiguous) return entry->second;
   // Spellings that differ only in case are different procedures: each is described by
   // its exact name.
   const auto* exact = exact_.find(SPName);
-  return exact == nullptr ? nullptr : &procs_[exact->second].Parameters;
+  return exact == nullptr ? kNone : exact->second;
 }
 
 }  // namespace pf

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/NameTable.h"
@@ -29,11 +30,20 @@ class CProcParamsCache {
   const std::vector<ado::ParameterInfo>* Find(const std::string& SPName);
 
  private:
+  // The entry of procs_ that a Find of SPName answers with; kNone for none.
+  size_t Lookup(std::string_view SPName) const;
+
   std::vector<ado::ProcedureDescription> procs_;
+  // Per entry of procs_: whether a Find of its name as listed answers with it. The list
+  // asks for the procedures mostly in the order the catalogue holds them, so Find tries
+  // the entry after the last one it answered with before it looks the name up.
+  std::vector<bool> direct_;
+  size_t next_ = 0;
   NameMap<size_t> byName_;      // name, case ignored -> procs_, kAmbiguous for case variants
   ExactNameMap<size_t> exact_;  // name as listed -> procs_, for the names with case variants
   std::string pending_;         // connection string to load from on the first Find
   static constexpr size_t kAmbiguous = static_cast<size_t>(-1);
+  static constexpr size_t kNone = static_cast<size_t>(-1);
 };
 
 }  // namespace pf

@@ -376,9 +376,13 @@ std::string uRemovePrefix(std::string_view strName, std::string_view strPrefixes
         for (char c : strPrefixes)
           if (c != ' ') list += c == ',' ? ';' : NoCase::ToLower(c);
         // An empty entry (as in "sp_;") would otherwise match every name and end the search.
-        for (std::string_view prefix : uSplit(list, ';'))
+        for (std::string_view rest = list; !rest.empty();) {
+          const size_t end = std::min(rest.find(';'), rest.size());
+          const std::string_view prefix = rest.substr(0, end);
           if (!prefix.empty() && NoCase::StartsWith(strName, prefix))
             return std::string(strName.substr(prefix.size()));
+          rest.remove_prefix(std::min(end + 1, rest.size()));
+        }
         return std::string(strName);
       },
       strName, strPrefixes);

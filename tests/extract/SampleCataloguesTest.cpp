@@ -115,6 +115,12 @@ TEST(ProcParamsCache, AnswersOnlyForNamesARefreshWouldFindTheSame) {
     EXPECT_EQ((*cache.Find(name))[0].Name, first) << name;
   }
   for (const char* name : {"tWiCe", "dbo.spB", "[spB]", "spMissing"}) EXPECT_EQ(cache.Find(name), nullptr) << name;
+  // Asked in the catalogue's own order, as a run asks, each name gets the answer it gets
+  // when asked backwards.
+  const std::vector<std::string> inOrder = {"TWICE", "Twice", "spB", "spNone", "twice", "tWiCe"};
+  std::vector<const std::vector<ado::ParameterInfo>*> backwards(inOrder.size());
+  for (size_t i = inOrder.size(); i-- > 0;) backwards[i] = cache.Find(inOrder[i]);
+  for (size_t i = 0; i < inOrder.size(); ++i) EXPECT_EQ(cache.Find(inOrder[i]), backwards[i]) << inOrder[i];
   // A catalogue that cannot be read caches nothing.
   EXPECT_FALSE(cache.Load(SnapshotConn(dir.file("missing.sql"))));
   EXPECT_EQ(cache.Find("spB"), nullptr);

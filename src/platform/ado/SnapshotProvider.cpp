@@ -11,9 +11,9 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
+#include "base/NameTable.h"
 #include "base/Utf8.h"
 #include "platform/FileIO.h"
 #include "platform/ado/Ado.h"
@@ -276,6 +276,11 @@ struct OrdinalKey {
 // each one's parameters in ordinal order. The rows are read in table order and put in
 // order here, procedure by procedure: a sort of the whole table in the query costs more
 // than reading it. Rows of equal ordinal stay as the table holds them.
+//
+// The rows go into one array first, each with the number of its procedure; each
+// procedure's vector is then made once, at its size, in the order returned. So the
+// catalogue lies in memory as it is read later, without the grown and freed vectors of
+// a read procedure by procedure between its pieces.
 std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
   Statement s;
   if (sqlite3_prepare_v2(db,
@@ -284,9 +289,15 @@ std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
                          -1, &s.stmt, nullptr) != SQLITE_OK)
     Fail(db, "The snapshot cannot describe procedures (table ProcedureParameters)");
   constexpr int kOrdinal = 8;
-  std::vector<ProcedureDescription> out;
-  std::vector<std::vector<OrdinalKey>> ordinals;  // beside out's parameters
-  std::unordered_map<std::string, size_t> byName;
+  struct ReadRow {
+    size_t Proc;
+    OrdinalKey Ordinal;
+    ParameterInfo Info;
+  };
+  std::vector<ReadRow> rows;
+  ExactNameMap<size_t> byName;          // name -> index in names; the table keeps the names
+  std::vector<std::string_view> names;  // in the order first read
+  std::vector<size_t> counts;           // rows per procedure, beside names
   // A procedure's rows usually follow one another: the row after the first of them is
   // matched against the last procedure before the name is looked up.
   size_t last = 0;
@@ -296,39 +307,45 @@ std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
     if (!proc) continue;  // a row that no refresh can find
     const std::string_view procName(reinterpret_cast<const char*>(proc),
                                     static_cast<size_t>(sqlite3_column_bytes(s.stmt, 0)));
-    if (out.empty() || out[last].Name != procName) {
-      const auto [it, added] = byName.try_emplace(std::string(procName), out.size());
+    if (names.empty() || names[last] != procName) {
+      const auto [entry, added] = byName.emplace_copy(procName, names.size());
       if (added) {
-        out.push_back({it->first, {}});
-        ordinals.emplace_back();
+        names.push_back(entry->first);
+        counts.push_back(0);
       }
-      last = it->second;
+      last = entry->second;
     }
     if (IsNoParameterRow(s.stmt, 1)) continue;
-    out[last].Parameters.push_back(Row(s.stmt, 1));
-    ordinals[last].emplace_back(s.stmt, kOrdinal);
+    rows.push_back({last, OrdinalKey(s.stmt, kOrdinal), Row(s.stmt, 1)});
+    ++counts[last];
   }
   if (rc != SQLITE_DONE) Fail(db, "The procedure parameters cannot be read");
-  std::vector<size_t> order(out.size());
+
+  // The rows of each procedure together, in table order (a counting sort by procedure).
+  std::vector<size_t> first(names.size() + 1, 0);
+  for (size_t i = 0; i < names.size(); ++i) first[i + 1] = first[i] + counts[i];
+  std::vector<size_t> byProc(rows.size());
+  {
+    std::vector<size_t> next(first.begin(), first.end() - 1);
+    for (size_t r = 0; r < rows.size(); ++r) byProc[next[rows[r].Proc]++] = r;
+  }
+  std::vector<size_t> order(names.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   // A snapshot usually lists the procedures in name order already.
-  const auto nameOrder = [&](size_t a, size_t b) { return out[a].Name < out[b].Name; };
+  const auto nameOrder = [&](size_t a, size_t b) { return names[a] < names[b]; };
   if (!std::is_sorted(order.begin(), order.end(), nameOrder)) std::sort(order.begin(), order.end(), nameOrder);
-  std::vector<ProcedureDescription> sorted;
-  sorted.reserve(out.size());
-  for (size_t i : order) {
-    ProcedureDescription& d = out[i];
-    const std::vector<OrdinalKey>& ord = ordinals[i];
-    std::vector<size_t> byOrdinal(d.Parameters.size());
-    for (size_t k = 0; k < byOrdinal.size(); ++k) byOrdinal[k] = k;
-    // Mostly the table holds them in order already: then no sort (and no sort buffer) is needed.
-    const auto byOrd = [&](size_t a, size_t b) { return ord[a] < ord[b]; };
-    if (!std::is_sorted(byOrdinal.begin(), byOrdinal.end(), byOrd))
-      std::stable_sort(byOrdinal.begin(), byOrdinal.end(), byOrd);
-    ProcedureDescription& to = sorted.emplace_back();
-    to.Name = std::move(d.Name);
-    to.Parameters.reserve(d.Parameters.size());
-    for (size_t k : byOrdinal) to.Parameters.push_back(std::move(d.Parameters[k]));
+  // Mostly the table holds a procedure's rows in order already: then no sort is needed.
+  const auto byOrdinal = [&](size_t a, size_t b) { return rows[a].Ordinal < rows[b].Ordinal; };
+  std::vector<ProcedureDescription> sorted(names.size());
+  for (size_t k = 0; k < order.size(); ++k) {
+    const size_t i = order[k];
+    const auto from = byProc.begin() + static_cast<std::ptrdiff_t>(first[i]);
+    const auto to = byProc.begin() + static_cast<std::ptrdiff_t>(first[i + 1]);
+    if (!std::is_sorted(from, to, byOrdinal)) std::stable_sort(from, to, byOrdinal);
+    ProcedureDescription& d = sorted[k];
+    d.Name = names[i];
+    d.Parameters.reserve(counts[i]);
+    for (auto r = from; r != to; ++r) d.Parameters.push_back(std::move(rows[*r].Info));
   }
   return sorted;
 }
