@@ -35,22 +35,22 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
 }
 
 SPParamList CSrvrMSSQL::GetSPParameters(const std::string& SPName) {
-  return ErrGuard("CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
-    CServer& server = MExtractDocs::RequireServer(server_);
-    auto cmd = ado::Command::Create();
-    if (const auto* known = params_.Find(SPName)) {
-      cmd->Parameters().Assign(*known);
-    } else {
-      // A command and connection of its own, so that the server's current result set stays.
-      cmd->SetActiveConnection(server.ConnectionString());
-      cmd->CommandType = ado::adCmdStoredProc;
-      cmd->CommandText = SPName;
-      cmd->Parameters().Refresh();
-    }
-    MExtractDocs::RefreshRules rules;
-    rules.NumericAsDouble = true;
-    return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
-  }, SPName);
+  return ErrGuard(
+      "CSrvrMSSQL.ISrvrExtractor_xmlGetSPParameters(SPName)",
+      [&] {
+        CServer& server = MExtractDocs::RequireServer(server_);
+        MExtractDocs::RefreshRules rules;
+        rules.NumericAsDouble = true;
+        if (const auto* known = params_.Find(SPName)) return MExtractDocs::ParamsFromRefresh(SPName, *known, rules);
+        // A command and connection of its own, so that the server's current result set stays.
+        auto cmd = ado::Command::Create();
+        cmd->SetActiveConnection(server.ConnectionString());
+        cmd->CommandType = ado::adCmdStoredProc;
+        cmd->CommandText = SPName;
+        cmd->Parameters().Refresh();
+        return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
+      },
+      SPName);
 }
 
 std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {

@@ -29,24 +29,22 @@ std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
 
 SPParamList CSrvrSybase::GetSPParameters(const std::string& SPName) {
   // Report name kept as it was: error reports and their readers rely on it.
-  return ErrGuard("CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
-    CServer& server = MExtractDocs::RequireServer(server_);
-    std::shared_ptr<ado::Command> cmd;
-    if (const auto* known = params_.Find(SPName)) {
-      cmd = ado::Command::Create();
-      cmd->Parameters().Assign(*known);
-    } else {
-      // The shared command: the one of the last query, or a new one on the open connection.
-      cmd = server.Command();
-      cmd->CommandType = ado::adCmdStoredProc;
-      cmd->CommandText = SPName;
-      cmd->Parameters().Refresh();
-    }
-    MExtractDocs::RefreshRules rules;
-    rules.NumericAsDouble = true;
-    rules.UnknownDirAsInput = true;
-    return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
-  }, SPName);
+  return ErrGuard(
+      "CSQLServer.ISrvrExtractor_xmlGetSPParameters(SPName)",
+      [&] {
+        CServer& server = MExtractDocs::RequireServer(server_);
+        MExtractDocs::RefreshRules rules;
+        rules.NumericAsDouble = true;
+        rules.UnknownDirAsInput = true;
+        if (const auto* known = params_.Find(SPName)) return MExtractDocs::ParamsFromRefresh(SPName, *known, rules);
+        // The shared command: the one of the last query, or a new one on the open connection.
+        std::shared_ptr<ado::Command> cmd = server.Command();
+        cmd->CommandType = ado::adCmdStoredProc;
+        cmd->CommandText = SPName;
+        cmd->Parameters().Refresh();
+        return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
+      },
+      SPName);
 }
 
 std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {

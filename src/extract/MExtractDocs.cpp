@@ -23,11 +23,14 @@ void InitProcList(bwXMLBrowser& x, CServer& server) {
   x.Attr("Connection", server.ConnectionString());
 }
 
-SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules) {
+namespace {
+// Params: ado::Parameter or ado::ParameterInfo items, which name their fields alike.
+template <class Params>
+SPParamList RowsFromRefresh(const std::string& SPName, const Params& params, size_t count, const RefreshRules& rules) {
   SPParamList list;
   list.Proc = SPName;
-  list.Params.reserve(Cmd.Parameters().Count());
-  for (const ado::Parameter& p : Cmd.Parameters()) {
+  list.Params.reserve(count);
+  for (const auto& p : params) {
     SPParamRow& r = list.Params.emplace_back();
     r.Name = rules.PlainNames ? MMethUtils::RemoveSpecChars(p.Name) : p.Name;
     if (const size_t nul = r.Name.find('\0'); nul != std::string::npos) r.Name.resize(nul);
@@ -41,6 +44,16 @@ SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd
     r.IsLongBinary = (p.Attributes & ado::adParamLong) != 0;
   }
   return list;
+}
+}  // namespace
+
+SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules) {
+  return RowsFromRefresh(SPName, Cmd.Parameters(), Cmd.Parameters().Count(), rules);
+}
+
+SPParamList ParamsFromRefresh(const std::string& SPName, const std::vector<ado::ParameterInfo>& Params,
+                              const RefreshRules& rules) {
+  return RowsFromRefresh(SPName, Params, Params.size(), rules);
 }
 
 std::string RefreshedParamsXml(const SPParamList& List) {

@@ -36,6 +36,10 @@ struct RefreshRules {
 // IsNullable (flag 64) and IsLongBinary (flag 128). A name is cut at a NUL character,
 // as the document holds it.
 SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules);
+// The same from parameters described earlier (the one-call description of a catalogue),
+// without a command to hold them.
+SPParamList ParamsFromRefresh(const std::string& SPName, const std::vector<ado::ParameterInfo>& Params,
+                              const RefreshRules& rules);
 
 // The parameter-list document of refreshed parameters: one Param per row with the
 // attributes above, in that order.
