@@ -101,10 +101,21 @@ void UniqueName(std::string_view Name, NameSet& Used, int32_t& Counter, std::str
 // The name the server knows a procedure by, as the method passes it: in brackets on SQL
 // Server (where a "]" of the name is written "]]"), in double quotes on Access (where a
 // double quote of the name is written twice).
-std::string ServerSideName(int32_t SrvrType, const std::string& Proc) {
-  if (SrvrType == kSrvrMSSQL) return "[" + srctext::ReplaceAll(Proc, "]", "]]") + "]";
-  if (SrvrType == kSrvrAccess) return "\"" + srctext::ReplaceAll(Proc, "\"", "\"\"") + "\"";
-  return Proc;
+void AssignServerSideName(std::string& Out, int32_t SrvrType, std::string_view Proc) {
+  const auto quoted = [&](char open, char close) {
+    Out.assign(1, open);
+    for (char c : Proc) {
+      Out += c;
+      if (c == close) Out += c;
+    }
+    Out += close;
+  };
+  if (SrvrType == kSrvrMSSQL)
+    quoted('[', ']');
+  else if (SrvrType == kSrvrAccess)
+    quoted('"', '"');
+  else
+    Out.assign(Proc);
 }
 
 // A procedure or parameter name as the user knows it, for messages.
@@ -179,7 +190,13 @@ struct CSPConstructor::State {
   ExactNameSet Listed;  // the parameter names of the procedure seen so far, as listed
   std::string MethodText;
   std::string ParamDefs;
-  std::string Scratch;         // a line being built, kept to reuse its buffer
+  std::string Scratch;  // a line being built, kept to reuse its buffer
+  // The texts of the parameter definitions, kept to reuse their buffers: the two constants'
+  // names, the definitions, the procedure's name as the server knows it and the constants'
+  // values as string expressions.
+  struct {
+    std::string SPConst, PrmConst, Base, Defs, SPText, SPExpr, PrmExpr, Value;
+  } Def;
   NameSet ParamScope;          // the method's names (besides kBodyWords)
   std::string LeftOut;         // why the procedure cannot become a method, empty when it can
   bool NameMadeValid = false;  // the last name made had to be changed into an identifier
@@ -660,7 +677,8 @@ void CSPConstructor::State::BuildMethod() {
       VBSource::AppendStringExpr(t, call);
       t += ", adCmdText ";
     } else {
-      VBSource::AppendStringExpr(t, ServerSideName(s.SrvrType, proc));
+      AssignServerSideName(s.Def.SPText, s.SrvrType, proc);
+      VBSource::AppendStringExpr(t, s.Def.SPText);
     }
     t += kCrLf;
     bool retrieved = false;
@@ -714,10 +732,11 @@ void CSPConstructor::State::ConstructSPParamDefs() {
     State& s = *this;
     s.ParamDefs.clear();
     if (s.IsFunc) return;
-    std::string spConst, prmConst;
-    Self.GetParamDefConstNames(s.ProcName, spConst, prmConst);
+    auto& def = s.Def;
+    Self.GetParamDefConstNames(s.ProcName, def.SPConst, def.PrmConst);
 
-    std::string defs;
+    std::string& defs = def.Defs;
+    defs.clear();
     for (const SPParam& p : s.Prm) {
       if (p.DirCode == 4) continue;
       if (!defs.empty()) defs += ';';
@@ -741,26 +760,27 @@ void CSPConstructor::State::ConstructSPParamDefs() {
     // Text that needs ChrW$ cannot be a constant's value: such a name becomes a
     // read-only property of the module, which callers use the same way.
     // Both definitions of a procedure take the same form.
-    const std::string spText = ServerSideName(s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName);
+    AssignServerSideName(def.SPText, s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName);
     bool spCall = false, prmCall = false;
-    const std::string spExpr = VBSource::StringExpr(spText, &spCall);
-    const std::string prmExpr = VBSource::StringExpr(defs, &prmCall);
+    def.SPExpr.clear();
+    VBSource::AppendStringExpr(def.SPExpr, def.SPText, &spCall);
+    def.PrmExpr.clear();
+    VBSource::AppendStringExpr(def.PrmExpr, defs, &prmCall);
     const bool needsCall = spCall || prmCall;
     const auto define = [&](const std::string& name, const std::string& text, const std::string& expr, bool breakable) {
       std::string& d = s.ParamDefs;
       if (needsCall) {
-        d += "Public Property Get " + name + "() As String\r\n";
+        d.append("Public Property Get ").append(name).append("() As String\r\n");
         d += kIndent;
-        d += name + " = ";
+        d.append(name).append(" = ");
       } else {
-        d += "Public Const " + name + " = ";
+        d.append("Public Const ").append(name).append(" = ");
       }
       if (!breakable || Utf8::Length(text) < 50) {
         d += expr;
       } else {
-        std::string value;
-        value.reserve(expr.size() + kIndent.size());
-        value += kIndent;
+        std::string& value = def.Value;
+        value.assign(kIndent);
         value += expr;
         MMethUtils::uBreakLine22(value, kIndent, ",");
         d += "_\r\n";
@@ -769,8 +789,8 @@ void CSPConstructor::State::ConstructSPParamDefs() {
       d += kCrLf;
       if (needsCall) d += "End Property\r\n";
     };
-    define(spConst, spText, spExpr, false);
-    define(prmConst, defs, prmExpr, true);
+    define(def.SPConst, def.SPText, def.SPExpr, false);
+    define(def.PrmConst, defs, def.PrmExpr, true);
   });
 }
 
@@ -831,25 +851,27 @@ void CSPConstructor::GetParamDefConstNames(const std::string& SPName, std::strin
         State& s = *s_;
         std::string_view bare;
         const std::string& pkgPfx = s.PackagePrefix(SPName, bare);
-        std::string name = MMethUtils::uRemovePrefix(bare, s.MethRmvPfxs);
-        for (char& c : name)
-          if (c == ' ') c = '_';
-        std::string result = pkgPfx;
-        if (!pkgPfx.empty() && !name.empty()) result += '_';
-        result += name;
+        const std::string name = MMethUtils::uRemovePrefix(bare, s.MethRmvPfxs);
+        // "X" in front keeps a name that begins with a digit as it is; it is taken off below.
+        std::string& base = s.Def.Base;
+        base.assign("X").append(pkgPfx);
+        if (!pkgPfx.empty() && !name.empty()) base += '_';
+        for (char c : name) base += c == ' ' ? '_' : c;
         // Both names must be identifiers of at most 255 characters, "PRM_" the longer
         // prefix, and unique in the module even where the method names differ.
         constexpr size_t kMaxBase = VBSource::kMaxNameLength - 4;
-        result = VBSource::MakeIdentifier("X" + result, "", kMaxBase + 1).substr(1);
+        std::string result = VBSource::MakeIdentifier(base, "", kMaxBase + 1);
+        result.erase(0, 1);
         for (char& c : result) c = srctext::ToUpperAscii(c);
         if (s.Counter != 0) {
           const std::string digits = std::to_string(s.Counter);
-          result = result.substr(0, std::min(result.size(), kMaxBase - digits.size())) + digits;
+          result.resize(std::min(result.size(), kMaxBase - digits.size()));
+          result += digits;
         }
         int32_t counter = 0;
         UniqueName(result, s.ConstNames, counter, result, kMaxBase);
-        SPConstName = "SP_" + result;
-        PrmConstName = "PRM_" + result;
+        SPConstName.assign("SP_").append(result);
+        PrmConstName.assign("PRM_").append(result);
       },
       SPName);
 }

@@ -235,6 +235,7 @@ constexpr std::string_view kProcEndSuffixes[] = {"End Function", "End Sub", "End
 // ---- Name patterns ---------------------------------------------------------------------
 
 bool uIsLike(std::string_view AString, std::string_view Pattern) {
+  if (Pattern == "*") return true;  // the filter of every list that is not filtered
   return MatchTokens(DecodeUtf8(AString), CompilePattern(Pattern));
 }
 
