@@ -6,16 +6,19 @@
 // list (what `procforge-cli list` does: the catalogue read and every method constructed), and
 // the CPU time of a fixed reference job (gzip -1 of the class) run beside them.
 //
-// Each job runs three times per size and the run with the least CPU time counts, as in the
-// other benchmarks. On a virtual machine the first process of a run to touch more memory
+// Each job runs five times per size and the run with the least CPU time counts, as in the
+// other benchmarks. The runs go round the sizes (10,000, 20,000, 10,000, ...), so that a busy
+// spell of a shared machine falls on both sizes alike rather than on one size's runs, which
+// would skew the ratio. On a virtual machine the first process of a run to touch more memory
 // than any before it pays for the host backing that memory, up to a fifth of a second for
-// 140 MB; the slowest run is printed beside the best.
+// 140 MB; the slowest run is printed beside the best. The reference job runs once per round
+// and size, its best counting.
 //
 //   bench_generate [--keyless] [--sql] [--runs R] [N...]
 //
 // sizes to run (default 10000 20000); --keyless: the snapshot's tables without keys and
 // collations, as written by hand; --sql: a snapshot script instead of a database; --runs:
-// runs per job and size (default 3).
+// runs per job and size (default 5).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -126,18 +129,16 @@ bool RunOnceInChild(Job job, int n, const std::string& snapshot, const std::stri
   return got == static_cast<ssize_t>(sizeof f) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The best of `runs` runs; slowest: the CPU time of the worst.
-bool RunInChild(Job job, int n, const std::string& snapshot, const std::string& outDir, int runs, Figures& best,
-                double& slowest) {
-  slowest = 0;
-  for (int i = 0; i < runs; ++i) {
-    Figures f;
-    if (!RunOnceInChild(job, n, snapshot, outDir, f)) return false;
-    if (i == 0 || f.CpuSeconds < best.CpuSeconds) best = f;
-    slowest = std::max(slowest, f.CpuSeconds);
+// One job at one size over the rounds: the best run and the CPU time of the slowest.
+struct Series {
+  Figures Best;
+  double Slowest = 0;
+  int Runs = 0;
+  void Add(const Figures& f) {
+    if (Runs++ == 0 || f.CpuSeconds < Best.CpuSeconds) Best = f;
+    Slowest = std::max(Slowest, f.CpuSeconds);
   }
-  return true;
-}
+};
 
 void PrintRatio(const char* what, const std::vector<int>& sizes, const std::vector<Figures>& all) {
   if (all.size() < 2 || all[0].Seconds <= 0 || all[0].CpuSeconds <= 0) return;
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
   std::vector<int> sizes;
   std::string options;
   std::string extension = ".db";
-  int runs = 3;
+  int runs = 5;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--keyless") options = a;
@@ -165,31 +166,45 @@ int main(int argc, char** argv) {
   char tmpl[] = "/tmp/pfbench-XXXXXX";
   if (!mkdtemp(tmpl)) return 1;
   const std::string dir = tmpl;
-  std::vector<Figures> generated, listed;
   int rc = 0;
+  std::vector<std::string> snapshots;
   for (int n : sizes) {
-    const std::string snapshot = dir + "/synthetic" + std::to_string(n) + extension;
-    if (!pfbench::MakeSyntheticSnapshot(n, snapshot, options)) {
+    snapshots.push_back(dir + "/synthetic" + std::to_string(n) + extension);
+    if (!pfbench::MakeSyntheticSnapshot(n, snapshots.back(), options)) {
       rc = 1;
       break;
     }
-    Figures f, l;
-    double fSlowest = 0, lSlowest = 0;
-    if (!RunInChild(Job::Generate, n, snapshot, dir, runs, f, fSlowest) ||
-        !RunInChild(Job::List, n, snapshot, dir, runs, l, lSlowest)) {
-      std::fprintf(stderr, "the run over %d procedures failed\n", n);
-      rc = 1;
-      break;
+  }
+  std::vector<Series> generate(sizes.size()), list(sizes.size());
+  std::vector<double> reference(sizes.size(), -1);
+  for (int round = 0; rc == 0 && round < runs; ++round) {
+    for (size_t k = 0; k < sizes.size(); ++k) {
+      Figures f, l;
+      if (!RunOnceInChild(Job::Generate, sizes[k], snapshots[k], dir, f) ||
+          !RunOnceInChild(Job::List, sizes[k], snapshots[k], dir, l)) {
+        std::fprintf(stderr, "the run over %d procedures failed\n", sizes[k]);
+        rc = 1;
+        break;
+      }
+      generate[k].Add(f);
+      list[k].Add(l);
+      const double r = pfbench::ReferenceJobCpuSeconds(dir + "/CSynthetic" + std::to_string(sizes[k]) + ".cls");
+      if (reference[k] < 0 || (r >= 0 && r < reference[k])) reference[k] = r;
     }
-    const double reference = pfbench::ReferenceJobCpuSeconds(dir + "/CSynthetic" + std::to_string(n) + ".cls");
+  }
+  std::vector<Figures> generated, listed;
+  for (size_t k = 0; rc == 0 && k < sizes.size(); ++k) {
+    const int n = sizes[k];
+    const Figures& f = generate[k].Best;
+    const Figures& l = list[k].Best;
     std::printf(
         "%6d procedures: %6.3f s wall, %6.3f s CPU (%5.3f s system; slowest of %d %.3f s), %6.1f MB peak RSS, %ld page "
         "faults (%d methods, %d lines, %.1f MB class)\n",
-        n, f.Seconds, f.CpuSeconds, f.SystemSeconds, runs, fSlowest, f.PeakKB / 1024.0, f.PageFaults, f.Procedures,
-        f.Lines, f.ClassBytes / 1048576.0);
+        n, f.Seconds, f.CpuSeconds, f.SystemSeconds, runs, generate[k].Slowest, f.PeakKB / 1024.0, f.PageFaults,
+        f.Procedures, f.Lines, f.ClassBytes / 1048576.0);
     std::printf("%6d listed:     %6.3f s wall, %6.3f s CPU (slowest of %d %.3f s), %6.1f MB peak RSS\n", l.Procedures,
-                l.Seconds, l.CpuSeconds, runs, lSlowest, l.PeakKB / 1024.0);
-    std::printf("       reference job (gzip -1 of the class): %6.3f s CPU\n", reference);
+                l.Seconds, l.CpuSeconds, runs, list[k].Slowest, l.PeakKB / 1024.0);
+    std::printf("       reference job (gzip -1 of the class): %6.3f s CPU\n", reference[k]);
     generated.push_back(f);
     listed.push_back(l);
   }
