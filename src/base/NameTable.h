@@ -38,10 +38,12 @@ class NameTable {
   // The entry of Name, or null.
   const Entry* find(std::string_view Name) const {
     if (Entries_.empty()) return nullptr;
-    for (size_t s = Hash(Name) & Mask();; s = (s + 1) & Mask()) {
+    const size_t h = Hash(Name);
+    const uint16_t tag = Tag(h);
+    for (size_t s = h & Mask();; s = (s + 1) & Mask()) {
       const Slot& slot = Slots_[s];
       if (slot.Stamp != Stamp_) return nullptr;
-      if (Same(Entries_[slot.Index].first, Name)) return &Entries_[slot.Index];
+      if (slot.Tag == tag && Same(Entries_[slot.Index].first, Name)) return &Entries_[slot.Index];
     }
   }
   Entry* find(std::string_view Name) { return const_cast<Entry*>(std::as_const(*this).find(Name)); }
@@ -51,10 +53,13 @@ class NameTable {
   // addition) and whether it was added.
   std::pair<Entry*, bool> emplace(std::string_view Name, V Value) {
     if ((Entries_.size() + 1) * 2 > Slots_.size()) Grow();
-    size_t s = Hash(Name) & Mask();
+    const size_t h = Hash(Name);
+    const uint16_t tag = Tag(h);
+    size_t s = h & Mask();
     for (; Slots_[s].Stamp == Stamp_; s = (s + 1) & Mask())
-      if (Same(Entries_[Slots_[s].Index].first, Name)) return {&Entries_[Slots_[s].Index], false};
-    Slots_[s] = {Stamp_, static_cast<uint32_t>(Entries_.size())};
+      if (Slots_[s].Tag == tag && Same(Entries_[Slots_[s].Index].first, Name))
+        return {&Entries_[Slots_[s].Index], false};
+    Slots_[s] = {Stamp_, tag, static_cast<uint32_t>(Entries_.size())};
     Entries_.push_back({Name, std::move(Value)});
     return {&Entries_.back(), true};
   }
@@ -84,9 +89,14 @@ class NameTable {
 
  private:
   struct Slot {
-    uint32_t Stamp = 0;  // the slot is used when it holds the table's stamp
+    uint16_t Stamp = 0;  // the slot is used when it holds the table's stamp
+    uint16_t Tag = 0;    // bits of the name's hash that the slot's position does not use
     uint32_t Index = 0;  // of the entry
   };
+  // A probe that meets another name's slot mostly ends at its tag, without reading the
+  // entry and its characters: in a table larger than the processor's cache, each of
+  // those reads would be a miss.
+  static uint16_t Tag(size_t h) { return static_cast<uint16_t>(h >> 48); }
 
   // Names written alike, as a name mostly is where it is used again, compare without folding case.
   static bool Same(std::string_view a, std::string_view b) {
@@ -126,9 +136,10 @@ class NameTable {
     Slots_.swap(slots);
     Stamp_ = 1;
     for (size_t i = 0; i < Entries_.size(); ++i) {
-      size_t s = Hash(Entries_[i].first) & Mask();
+      const size_t h = Hash(Entries_[i].first);
+      size_t s = h & Mask();
       while (Slots_[s].Stamp == Stamp_) s = (s + 1) & Mask();
-      Slots_[s] = {Stamp_, static_cast<uint32_t>(i)};
+      Slots_[s] = {Stamp_, Tag(h), static_cast<uint32_t>(i)};
     }
   }
 
@@ -169,7 +180,7 @@ class NameTable {
   std::vector<Slot> Slots_;
   std::vector<Entry> Entries_;
   KeptChars Kept_;
-  uint32_t Stamp_ = 1;
+  uint16_t Stamp_ = 1;
 };
 
 struct NoValue {};
