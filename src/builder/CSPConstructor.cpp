@@ -192,8 +192,9 @@ struct CSPConstructor::State {
   std::string ParamDefs;
   std::string Scratch;  // a line being built, kept to reuse its buffer
   // The texts of the parameter definitions, kept to reuse their buffers: the two constants'
-  // names, the definitions, the procedure's name as the server knows it and the constants'
-  // values as string expressions.
+  // names and the name they share while it is made, the definitions, the procedure's name
+  // as the server knows it, the constants' values as string expressions and a value broken
+  // into lines.
   struct {
     std::string SPConst, PrmConst, Base, Defs, SPText, SPExpr, PrmExpr, Value;
   } Def;
