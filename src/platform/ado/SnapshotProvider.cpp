@@ -295,6 +295,15 @@ std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
     ParameterInfo Info;
   };
   std::vector<ReadRow> rows;
+  {
+    // Counted first, so that the array is made once at its size instead of growing by
+    // copies of itself (which, past the allocator's limit for its heap, would each be
+    // memory of their own, touched afresh).
+    Statement count;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM ProcedureParameters", -1, &count.stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(count.stmt) == SQLITE_ROW)
+      rows.reserve(static_cast<size_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(count.stmt, 0))));
+  }
   ExactNameMap<size_t> byName;          // name -> index in names; the table keeps the names
   std::vector<std::string_view> names;  // in the order first read
   std::vector<size_t> counts;           // rows per procedure, beside names
