@@ -22,8 +22,6 @@
 // runs per job and size (default 5).
 
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -113,21 +111,7 @@ Figures RunOnce(Job job, int n, const std::string& snapshot, const std::string& 
 }
 
 bool RunOnceInChild(Job job, int n, const std::string& snapshot, const std::string& outDir, Figures& f) {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    const Figures got = RunOnce(job, n, snapshot, outDir);
-    const ssize_t w = write(fds[1], &got, sizeof got);
-    _exit(w == static_cast<ssize_t>(sizeof got) ? 0 : 1);
-  }
-  close(fds[1]);
-  const ssize_t got = read(fds[0], &f, sizeof f);
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return got == static_cast<ssize_t>(sizeof f) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return pfbench::InChild<Figures>([&] { return RunOnce(job, n, snapshot, outDir); }, f);
 }
 
 // One job at one size over the rounds: the best run and the CPU time of the slowest.

@@ -4,6 +4,8 @@
 // of a whole generation run.
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "base/AppPaths.h"
 #include "driver/MGlobals.h"
@@ -49,6 +52,34 @@ inline double ReferenceJobCpuSeconds(const std::string& file) {
   if (std::system(job.c_str()) != 0) return -1;
   getrusage(RUSAGE_CHILDREN, &after);
   return CpuSeconds(after) - CpuSeconds(before);
+}
+
+// Runs job in a child process, as a run of the program would be one: its memory and its time
+// are its own, not shaped by the runs before it. The result comes back through a pipe; false
+// when the child fails.
+template <class Result>
+bool InChild(const std::function<Result()>& job, Result& out) {
+  static_assert(std::is_trivially_copyable_v<Result>);
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  const pid_t pid = fork();
+  if (pid < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return false;
+  }
+  if (pid == 0) {
+    close(fds[0]);
+    const Result got = job();
+    const ssize_t w = write(fds[1], &got, sizeof got);
+    _exit(w == static_cast<ssize_t>(sizeof got) ? 0 : 1);
+  }
+  close(fds[1]);
+  const ssize_t got = read(fds[0], &out, sizeof out);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return got == static_cast<ssize_t>(sizeof out) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The program's start-up as far as a generation run needs it: the code library beside the

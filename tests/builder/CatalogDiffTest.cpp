@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "builder/CCatalogDiff.h"
 
 namespace {
@@ -67,6 +71,27 @@ TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
   EXPECT_EQ(CCatalogDiff::Compare(before, after), want);
   EXPECT_TRUE(CCatalogDiff::Compare(before, before).empty());
   for (const std::string& line : want) EXPECT_EQ(CCatalogDiff::IsBreaking(line), line.ends_with("(breaking)")) << line;
+}
+
+// The lines come out in the order a sort of all of them gives, also where a name is the
+// beginning of another ("sp" and "sp2": "sp2: ..." sorts before "sp: ...", though the
+// catalogue lists "sp" first), where a name holds ": " and where lines of procedures
+// removed and kept meet.
+TEST(CatalogDiff, LinesAreInTheOrderOfOneSortOfThemAll) {
+  for (const char* odd : {"sp!", "sp: odd", "sp:"}) {
+    CCatalogDiff::Catalogue before, after;
+    for (const char* name : {"sp", "sp2", "sp_x", "sp ", "SP", "s", odd}) {
+      before[name] = {{P("@a", "1", "3", "4"), P("@b", "1", "3", "4")}, ""};
+      after[name] = {{P("@b", "1", "20", "8"), P("@c", "1", "3", "4")}, ""};
+    }
+    before["sp1"] = {{}, ""};  // removed, between kept ones
+    after["sp0"] = {{}, ""};   // added
+    const std::vector<std::string> lines = CCatalogDiff::Compare(before, after);
+    std::vector<std::string> sorted = lines;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(lines, sorted) << odd;
+    EXPECT_EQ(lines.size(), 7u * 3 + 2) << odd;
+  }
 }
 
 }  // namespace
