@@ -147,7 +147,8 @@ CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& Co
           for (const SPParamRow& r : ex->GetSPParameters(name).Params) {
             Param& p = proc.Params.emplace_back();
             p.Name = r.Name;
-            for (const AttrWord& a : kAttrWords) p.Attrs.emplace_back(a.Attr, MExtractDocs::RefreshedAttr(r, a.Attr));
+            p.Attrs.reserve(std::size(kAttrWords));
+            for (const AttrWord& a : kAttrWords) p.Attrs.push_back(MExtractDocs::RefreshedAttr(r, a.Attr));
           }
           continue;
         }
@@ -157,7 +158,8 @@ CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& Co
         do {
           Param p;
           p.Name = params.strAttr("Name");
-          for (const AttrWord& a : kAttrWords) p.Attrs.emplace_back(a.Attr, params.strAttr(a.Attr));
+          p.Attrs.reserve(std::size(kAttrWords));
+          for (const AttrWord& a : kAttrWords) p.Attrs.push_back(params.strAttr(a.Attr));
           proc.Params.push_back(std::move(p));
         } while (params.MoveNext());
       } while (list.MoveNext());
@@ -228,8 +230,8 @@ std::vector<std::string> CCatalogDiff::Compare(const Catalogue& Old, const Catal
       bool declares = oldPos != i;
       if (declares) what += ", position " + std::to_string(oldPos + 1) + " -> " + std::to_string(i + 1);
       for (size_t k = 0; k < std::size(kAttrWords); ++k)
-        if (o->Attrs[k].second != p.Attrs[k].second) {
-          what += std::string(", ") + kAttrWords[k].Word + " " + Shown(o->Attrs[k].second) + " -> " + Shown(p.Attrs[k].second);
+        if (o->Attrs[k] != p.Attrs[k]) {
+          what += std::string(", ") + kAttrWords[k].Word + " " + Shown(o->Attrs[k]) + " -> " + Shown(p.Attrs[k]);
           declares = declares || kAttrWords[k].Declares;
         }
       // Values the method constructor never reads cannot have changed the declaration.

@@ -15,10 +15,12 @@ class CProgress;
 
 class CCatalogDiff {
  public:
-  // One parameter as the extractor describes it: its attributes but Name, in order.
+  // One parameter as the extractor describes it: the values of its attributes but Name, in
+  // the order Dir, Type, NativeType, NativeTypeName, Size, Precision, NumericScale,
+  // IsNullable, IsLongBinary, IsRetVal, DataTypeNotSupported.
   struct Param {
     std::string Name;
-    std::vector<std::pair<std::string, std::string>> Attrs;
+    std::vector<std::string> Attrs;
   };
   struct Proc {
     std::vector<Param> Params;

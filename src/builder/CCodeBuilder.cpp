@@ -162,6 +162,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   }
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
+  int32_t visited = 0;
   if (procList.MoveToFirstChild()) {
     const auto selected = Stt.SPNameFilter();
     std::string message;
@@ -180,11 +181,17 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
       ctor.ConstructMethod(name, isFunc, notSupported);
       if (notSupported) continue;
       CMethod method = ctor.GetMethodObject();
-      if (OnMethod) OnMethod(name, method);
+      if (OnMethod) {
+        // A listing keeps no method: each one's memory serves the next.
+        OnMethod(name, method);
+        ++visited;
+        continue;
+      }
       s.MethColl.AddMethod(std::move(method));
     } while (procList.MoveNext());
   }
 
+  if (OnMethod) return visited;
   ParamDefsCode = s.MethColl.AssembleParamDefs();
   return s.MethColl.MethodCount();
 }

@@ -47,8 +47,9 @@ class CCodeBuilder {
   using MethodVisitor = std::function<void(const std::string& SPName, const CMethod& Method)>;
 
   // The procedure-methods step alone, as BuildCode runs it first: every selected procedure
-  // becomes a method (ParamDefsCode receives their parameter definitions) and OnMethod, when
-  // set, sees each one. Returns the number of methods. Used by BuildCode and by listings.
+  // becomes a method (ParamDefsCode receives their parameter definitions). With OnMethod set
+  // (a listing), each method goes to OnMethod alone: none is kept for a class, and
+  // ParamDefsCode stays empty. Returns the number of methods. Used by BuildCode and by listings.
   int32_t BuildSPMethods(CSettings& Stt, CProgress& Progress, const MethodVisitor& OnMethod = {});
 
   // Releases the block engine, the library stream, the reference table and the settings.

@@ -17,10 +17,7 @@ using Param = CCatalogDiff::Param;
 // NativeTypeName, Size, Precision, NumericScale, IsNullable, IsLongBinary, IsRetVal,
 // DataTypeNotSupported.
 Param P(const char* name, const char* dir, const char* type, const char* size, const char* nullable = "True") {
-  return {name,
-          {{"Dir", dir}, {"Type", type}, {"NativeType", ""}, {"NativeTypeName", ""}, {"Size", size},
-           {"Precision", "0"}, {"NumericScale", "0"}, {"IsNullable", nullable}, {"IsLongBinary", "False"},
-           {"IsRetVal", ""}, {"DataTypeNotSupported", ""}}};
+  return {name, {dir, type, "", "", size, "0", "0", nullable, "False", "", ""}};
 }
 
 TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
