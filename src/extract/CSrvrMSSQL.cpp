@@ -45,10 +45,7 @@ SPParamList CSrvrMSSQL::GetSPParameters(const std::string& SPName) {
         // A command and connection of its own, so that the server's current result set stays.
         auto cmd = ado::Command::Create();
         cmd->SetActiveConnection(server.ConnectionString());
-        cmd->CommandType = ado::adCmdStoredProc;
-        cmd->CommandText = SPName;
-        cmd->Parameters().Refresh();
-        return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
+        return MExtractDocs::RefreshedParams(*cmd, SPName, rules);
       },
       SPName);
 }

@@ -38,11 +38,7 @@ SPParamList CSrvrSybase::GetSPParameters(const std::string& SPName) {
         rules.UnknownDirAsInput = true;
         if (const auto* known = params_.Find(SPName)) return MExtractDocs::ParamsFromRefresh(SPName, *known, rules);
         // The shared command: the one of the last query, or a new one on the open connection.
-        std::shared_ptr<ado::Command> cmd = server.Command();
-        cmd->CommandType = ado::adCmdStoredProc;
-        cmd->CommandText = SPName;
-        cmd->Parameters().Refresh();
-        return MExtractDocs::ParamsFromRefresh(SPName, *cmd, rules);
+        return MExtractDocs::RefreshedParams(*server.Command(), SPName, rules);
       },
       SPName);
 }

@@ -51,6 +51,13 @@ SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd
   return RowsFromRefresh(SPName, Cmd.Parameters(), Cmd.Parameters().Count(), rules);
 }
 
+SPParamList RefreshedParams(ado::Command& Cmd, const std::string& SPName, const RefreshRules& rules) {
+  Cmd.CommandType = ado::adCmdStoredProc;
+  Cmd.CommandText = SPName;
+  Cmd.Parameters().Refresh();
+  return ParamsFromRefresh(SPName, Cmd, rules);
+}
+
 SPParamList ParamsFromRefresh(const std::string& SPName, const std::vector<ado::ParameterInfo>& Params,
                               const RefreshRules& rules) {
   return RowsFromRefresh(SPName, Params, Params.size(), rules);

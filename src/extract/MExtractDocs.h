@@ -36,6 +36,9 @@ struct RefreshRules {
 // IsNullable (flag 64) and IsLongBinary (flag 128). A name is cut at a NUL character,
 // as the document holds it.
 SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules);
+// The parameter list of the stored procedure SPName as Cmd (on an open connection)
+// refreshes it: Cmd becomes the call of that procedure.
+SPParamList RefreshedParams(ado::Command& Cmd, const std::string& SPName, const RefreshRules& rules);
 // The same from parameters described earlier (the one-call description of a catalogue),
 // without a command to hold them.
 SPParamList ParamsFromRefresh(const std::string& SPName, const std::vector<ado::ParameterInfo>& Params,
