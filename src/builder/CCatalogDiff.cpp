@@ -100,7 +100,7 @@ bool GroupBefore(std::string_view a, std::string_view b) {
 // in itself: the order a sort of all the lines would give (where no name holds ':', no
 // group's beginning begins another's lines), for a small part of its comparisons, which
 // in a large diff each read two lines far apart in memory.
-void SortGrouped(std::vector<std::string>& lines, std::vector<std::pair<std::string_view, size_t>>& groups) {
+void SortGrouped(std::vector<std::string>& lines, const std::vector<std::pair<std::string_view, size_t>>& groups) {
   const bool colon = std::any_of(groups.begin(), groups.end(),
                                  [](const auto& g) { return g.first.find(':') != std::string_view::npos; });
   if (colon) {
