@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <sstream>
 #include <unordered_map>
+#include <utility>
 
 #include "base/SourceText.h"
 #include "errors/ErrGuard.h"
@@ -159,9 +161,11 @@ std::string FormatDouble(double d) {
 }
 
 // Raises "LoadXML method failed" with the line, column and reason of the fault, and the
-// parse details added to the error report.
-[[noreturn]] void RaiseParseFailure(const pugi::xml_parse_result& result, std::string_view text) {
-  const DomParseError details = DomParseError::FromParse(result, text);
+// parse details added to the error report. Reason, when given, replaces the parser's own.
+[[noreturn]] void RaiseParseFailure(const pugi::xml_parse_result& result, std::string_view text,
+                                    std::string_view reason = {}) {
+  DomParseError details = DomParseError::FromParse(result, text);
+  if (!reason.empty()) details.reason = std::string(reason);
   try {
     // The line and column, counted from the parser's byte offset, point at the fault.
     Faultnet31::Check(false, ERR_GENERAL, "LoadXML method failed at line %1, column %2: %3", details.line,
@@ -173,6 +177,56 @@ std::string FormatDouble(double d) {
     throw;
   }
   throw AppError();  // not reached: Check raises
+}
+
+// Where text refers to the character NUL ("&#0;", "&#x0;", or a number that comes round to
+// 0 as the parser reads it, modulo 2^32), outside comments, CDATA sections and processing
+// instructions; npos for nowhere. The parser ends its copy of a value at such a character,
+// so the rest of the value would be lost without a word; XML allows no such character.
+size_t NulReference(std::string_view text) {
+  static constexpr std::pair<std::string_view, std::string_view> kLiteral[] = {
+      {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+  for (size_t i = text.find_first_of("<&"); i != std::string_view::npos; i = text.find_first_of("<&", i)) {
+    const std::string_view rest = text.substr(i);
+    if (rest[0] == '<') {
+      i += 1;
+      for (const auto& [open, close] : kLiteral)
+        if (rest.starts_with(open)) {
+          const size_t end = text.find(close, i - 1 + open.size());
+          if (end == std::string_view::npos) return std::string_view::npos;
+          i = end + close.size();
+          break;
+        }
+      continue;
+    }
+    i += 1;
+    if (!rest.starts_with("&#")) continue;
+    const bool hex = rest.size() > 2 && rest[2] == 'x';
+    uint32_t value = 0;
+    size_t k = hex ? 3 : 2;
+    for (; k < rest.size(); ++k) {
+      const char c = rest[k];
+      const int lower = c | 0x20;
+      const int digit = c >= '0' && c <= '9' ? c - '0' : hex && lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+      if (digit < 0) break;
+      value = value * (hex ? 16u : 10u) + static_cast<uint32_t>(digit);
+    }
+    if (k > (hex ? 3u : 2u) && k < rest.size() && rest[k] == ';' && value == 0) return i - 1;
+  }
+  return std::string_view::npos;
+}
+
+// Parses text into doc; raises "LoadXML method failed" with the place and the reason when
+// it is not a document, or refers to the character NUL.
+void ParseInto(pugi::xml_document& doc, std::string_view text) {
+  if (const size_t nul = NulReference(text); nul != std::string_view::npos) {
+    pugi::xml_parse_result refused;
+    refused.status = pugi::status_bad_pcdata;
+    refused.offset = static_cast<ptrdiff_t>(nul);
+    RaiseParseFailure(refused, text, "Character reference to NUL, which XML does not allow");
+  }
+  const pugi::xml_parse_result result = doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  if (!result) RaiseParseFailure(result, text);
 }
 
 // Where a node held by a browser goes when an element above it is removed: null when
@@ -271,9 +325,7 @@ void bwXMLBrowser::Init(const std::string& RootElemName) {
 bool bwXMLBrowser::Load(const std::string& AnXML) {
   return Keepable<bool>("bwXMLBrowser.Load(AnXML)", [&] {
     auto doc = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result result =
-        doc->load_buffer(AnXML.data(), AnXML.size(), kParseOptions, pugi::encoding_utf8);
-    if (!result) RaiseParseFailure(result, AnXML);
+    ParseInto(*doc, AnXML);
     pugi::xml_node root = doc->document_element();
     Adopt(std::move(doc), root);
     return true;
@@ -549,9 +601,7 @@ void bwXMLBrowser::CreateChild(const std::string& ElemName, bool SelectIt, bool 
 void bwXMLBrowser::AppendXML(const std::string& xmlElem) {
   ErrGuardFlags("bwXMLBrowser.AppendXML(xmlElem)", EF_BROWSER, [&] {
     pugi::xml_document scratch;
-    const pugi::xml_parse_result result =
-        scratch.load_buffer(xmlElem.data(), xmlElem.size(), kParseOptions, pugi::encoding_utf8);
-    if (!result) RaiseParseFailure(result, xmlElem);  // a text that does not parse must not vanish unseen
+    ParseInto(scratch, xmlElem);  // a text that does not parse must not vanish unseen
     Faultnet31::Check(cur_.type() == pugi::node_element, ERR_GENERAL, "There is no current element.");
     cur_.append_copy(scratch.document_element());
   }, xmlElem);

@@ -35,6 +35,33 @@ TEST_F(Browser, LineBreaksInValuesReadBackTheSame) {
   EXPECT_EQ(again.strAttr("T"), "x\r\ny");
 }
 
+// A reference to the character NUL would end the value there and lose the rest of it: the
+// text is refused with its place, wherever such a reference is read, and left alone in
+// comments and CDATA sections, where it is text.
+TEST_F(Browser, ReferencesToNulAreRefusedWithTheirPlace) {
+  for (const char* text :
+       {"<a>&#0;;x</a>", "<a>\n <b T=\"v&#x00;w\"/></a>", "<a>&#4294967296;</a>", "<a>&#x100000000;x</a>"}) {
+    bwXMLBrowser x;
+    const AppError e = pftest::Raised([&] { x.Load(text); });
+    EXPECT_THAT(e.Description, HasSubstr("LoadXML method failed")) << text;
+    EXPECT_THAT(e.Description, HasSubstr("NUL")) << text;
+  }
+  bwXMLBrowser x;
+  EXPECT_THAT(pftest::Raised([&] { x.Load("<a>\n <b T=\"v&#x00;w\"/></a>"); }).Description,
+              HasSubstr("line 2, column 9"));
+  for (const char* text : {"<a><!-- &#0; --><![CDATA[&#0;]]>&#48;&#X0;&#;&#x;</a>", "<?p &#0;?><a>&amp;#0;</a>"}) {
+    bwXMLBrowser ok;
+    ASSERT_TRUE(ok.Load(text)) << text;
+    bwXMLBrowser again;
+    ASSERT_TRUE(again.Load(ok.xml())) << text;
+    EXPECT_EQ(again.xml(), ok.xml()) << text;
+  }
+  bwXMLBrowser into;
+  into.Init("Root");
+  EXPECT_THAT(pftest::Raised([&] { into.AppendXML("<b>&#0;</b>"); }).Description, HasSubstr("NUL"));
+  EXPECT_EQ(into.xml(), "<Root/>");
+}
+
 TEST_F(Browser, InvalidNamesAreRefusedInsteadOfWritingBrokenXml) {
   bwXMLBrowser x;
   x.Init("Root");
