@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
   for (int round = 0; rc == 0 && round < runs; ++round) {
     for (size_t k = 0; k < sizes.size(); ++k) {
       Figures f, l;
+      // The first generation only backs the memory the measured one, which overwrites f, touches.
       if (!RunOnceInChild(Job::Generate, sizes[k], snapshots[k], dir, f) ||
           !RunOnceInChild(Job::Generate, sizes[k], snapshots[k], dir, f) ||
           !RunOnceInChild(Job::List, sizes[k], snapshots[k], dir, l)) {

@@ -85,7 +85,7 @@ void UniqueName(std::string_view Name, NameSet& Used, int32_t& Counter, std::str
   const auto taken = [&](std::string_view n) { return Used.count(n) || (AlsoTaken != nullptr && AlsoTaken->count(n)); };
   if (!taken(Name)) {
     Used.insert_copy(Name);
-    if (Out.data() != Name.data() || Out.size() != Name.size()) Out.assign(Name);  // mostly the name is free
+    Out.assign(Name);  // mostly the name is free (assign copes with Name viewing Out)
     return;
   }
   std::string candidate;
