@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "settings/CSettings.h"
@@ -9,9 +11,12 @@ namespace pf::cli {
 int RunTestConnection(CliSession& Session) {
   Session.OpenProfile();
   CSettings& s = Session.Settings();
-  const std::string conn = Session.Options().ConnectString ? *Session.Options().ConnectString
-                                                           : s.xServer->strAttr("ConnPfg");
-  MGlobals::TestConnection(s, conn);
+  const std::string conn =
+      Session.Options().ConnectString ? *Session.Options().ConnectString : s.xServer->strAttr("ConnPfg");
+  // The warnings come first, on stderr as a run's do: they may explain a failure.
+  for (const std::string& w : MGlobals::ConnectionWarnings(conn)) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  std::vector<std::string> printed;
+  MGlobals::TestConnection(s, conn, &printed);
   s.DisconnectServer();
   return 0;
 }

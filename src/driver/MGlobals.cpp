@@ -7,6 +7,8 @@
 #include "builder/CCodeBuilder.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
+#include "platform/ado/ConnStr.h"
+#include "platform/ado/OdbcProvider.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "settings/MKeyTypes.h"
@@ -111,14 +113,29 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
   });
 }
 
-void TestConnection(CSettings& Settings, const std::string& AConnectString) {
+std::vector<std::string> ConnectionWarnings(const std::string& AConnectString) {
+  try {
+    return ado::ConnStr::Translate(AConnectString, &ado::OdbcProvider::FindDriver).Notes;
+  } catch (...) {
+    return {};  // the test itself says what is wrong with the string
+  }
+}
+
+void TestConnection(CSettings& Settings, const std::string& AConnectString, std::vector<std::string>* Warnings) {
   ErrGuard(
       "MGlobals.TestConnection(AConnectString)",
       [&] {
+        std::string tail;
+        for (std::string& w : ConnectionWarnings(AConnectString)) {
+          if (Warnings)
+            Warnings->push_back(std::move(w));
+          else
+            tail += (tail.empty() ? "\r\n\r\nWarnings:" : "") + std::string("\r\n- ") + w;
+        }
         std::string errMsg;
         const bool ok = Settings.Server()->TestConnection(AConnectString, errMsg);
-        Faultnet31::Check(ok, ERR_USER_CHECK, "Connection test failed: %1", errMsg);
-        ShowMessage("Connection tested successfully.");
+        Faultnet31::Check(ok, ERR_USER_CHECK, "Connection test failed: %1", errMsg + tail);
+        ShowMessage("Connection tested successfully." + tail);
       },
       AConnectString);
 }

@@ -27,11 +27,11 @@ struct GenerationResult {
   // Each file's text is its prolog followed by its code, kept once: the code is a view of it.
   std::string ClassFile, ClassProlog, ClassText;
   std::string_view ClassCode() const { return CodeOf(ClassText, ClassProlog); }
-  bool ClassSaved = false;        // SaveFile of the class file succeeded
-  bool ParamDefsWanted = false;   // AddExecSPByName: the module was built and written
+  bool ClassSaved = false;       // SaveFile of the class file succeeded
+  bool ParamDefsWanted = false;  // AddExecSPByName: the module was built and written
   std::string ParamDefsFile, ModuleProlog, ParamDefsText;
   std::string_view ParamDefsCode() const { return CodeOf(ParamDefsText, ModuleProlog); }
-  bool ParamDefsSaved = false;    // SaveFile of the module succeeded
+  bool ParamDefsSaved = false;  // SaveFile of the module succeeded
   // What the run skipped or changed on its own, in the order it happened (the progress
   // channel's warnings). The wizard lists them on its results page, procforge-cli prints
   // them as "warning: " lines.
@@ -66,6 +66,12 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 // Tests AConnectString with the server object of the profile's server type. A failure
 // raises 0x80041065 "Connection test failed: " and the reason; success shows
 // "Connection tested successfully.". Recorded under "MGlobals.TestConnection(AConnectString)".
-void TestConnection(CSettings& Settings, const std::string& AConnectString);
+// What the string asks for that its driver has no keyword for goes to Warnings, before the
+// test runs; without Warnings it ends the message shown or raised, under "Warnings:".
+void TestConnection(CSettings& Settings, const std::string& AConnectString,
+                    std::vector<std::string>* Warnings = nullptr);
+
+// The warnings of a connection string: what it asks for that its driver cannot be told.
+std::vector<std::string> ConnectionWarnings(const std::string& AConnectString);
 
 }  // namespace pf::MGlobals

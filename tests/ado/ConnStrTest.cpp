@@ -79,6 +79,41 @@ TEST(ConnStr, TranslatesOleDbProvidersToDrivers) {
   EXPECT_EQ(t.SnapshotFile, "cat/mssql.sql");
 }
 
+// What a string asks for that the driver has no keyword for is said, once per keyword; what
+// the layer reads itself, or maps, is not.
+TEST(ConnStr, NotesWhatTheDriverCannotBeTold) {
+  struct Case {
+    const char* String;
+    std::vector<std::string> Named;  // each note names one of these, in order
+  };
+  const Case cases[] = {
+      {"Provider=SQLOLEDB;Data Source=s;TrustServerCertificate=No;Packet Size=8192;Persist Security Info=False;"
+       "Network Library=dbmssocn;Encrypt=yes",
+       {"TrustServerCertificate", "'Packet Size'"}},
+      {"Provider=SQLOLEDB;Data Source=s;TrustServerCertificate=Yes", {}},
+      {"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=a.accdb;Jet OLEDB:Database Password=pw;Mode=Share Deny None",
+       {"Jet OLEDB:Database Password", "'Mode'"}},
+      {"Provider=OraOLEDB.Oracle;Data Source=XE;OSAuthent=1;FetchSize=100", {"'FetchSize'"}},
+  };
+  for (const Case& c : cases) {
+    const ConnStr::Target t = ConnStr::Translate(c.String, &SomeOracle);
+    ASSERT_EQ(t.Notes.size(), c.Named.size()) << c.String;
+    for (size_t i = 0; i < c.Named.size(); ++i) {
+      EXPECT_TRUE(pftest::Has(t.Notes[i], c.Named[i]) && pftest::Has(t.Notes[i], "not passed on")) << t.Notes[i];
+      EXPECT_FALSE(pftest::Has(t.Notes[i], "pw")) << t.Notes[i];
+    }
+  }
+  // Where it leads, for messages: the port taken when the string names none.
+  ConnStr::Target t = ConnStr::Translate("Provider=SQLOLEDB;Data Source=sql01");
+  EXPECT_EQ(t.Host + ":" + t.Port, "sql01:1433");
+  EXPECT_TRUE(t.PortAssumed);
+  t = ConnStr::Translate("Provider=Sybase.ASEOLEDBProvider;Data Source=syb01:5000");
+  EXPECT_EQ(t.Host + ":" + t.Port, "syb01:5000");
+  EXPECT_FALSE(t.PortAssumed);
+  t = ConnStr::Translate("Provider=SQLOLEDB;Data Source=SQL01\\SQLEXPRESS");
+  EXPECT_EQ(t.Host + ":" + t.Port, "SQL01\\SQLEXPRESS:");
+}
+
 TEST(ConnStr, RefusesWhatItCannotServeWithReasons) {
   const std::string oracle = RefusalOf("Provider=MSDAORA.1;Data Source=XE"),
                     foo = RefusalOf("Provider=Foo.Bar;Data Source=x");

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 
 #include "base/ConnStrValue.h"
 #include "base/NoCase.h"
@@ -42,46 +43,149 @@ bool IsTrue(const std::string* v) {
   return l == "sspi" || l == "true" || l == "yes";
 }
 
-// A "host,port" server becomes Server and Port, as the TDS driver wants them.
-void SetTdsServer(const Pairs& in, Pairs& out, std::initializer_list<std::string_view> serverKeys) {
-  const std::string* server = FindAny(in, serverKeys);
-  if (!server) return;
-  std::string s(Trim(*server));
-  if (NoCase::StartsWith(s, "tcp:")) s.erase(0, 4);
-  if (NoCase::Equals(s, "(local)") || s == ".") s = "localhost";
-  if (const size_t comma = s.find(','); comma != std::string::npos) {
-    Set(out, "Server", std::string(Trim(std::string_view(s).substr(0, comma))));
-    Set(out, "Port", std::string(Trim(std::string_view(s).substr(comma + 1))));
-  } else {
-    Set(out, "Server", s);
+// Keys of an OLE DB string that only the ADO layer reads and that are fine to leave out of
+// the driver's string: whether ADO keeps the password readable, and the TCP/IP network
+// library (the only one there is here).
+bool AdoOnly(const Pair& p) {
+  return NoCase::Equals(p.Key, "Provider") || NoCase::Equals(p.Key, "Persist Security Info") ||
+         (NoCase::Equals(p.Key, "Network Library") && NoCase::Equals(Trim(p.Value), "dbmssocn"));
+}
+
+// One note per key of `in` that the translation neither used nor left out on purpose.
+void NoteUnused(const Pairs& in, std::initializer_list<std::string_view> used, std::string_view driver,
+                std::vector<std::string>& notes) {
+  for (const Pair& p : in) {
+    if (AdoOnly(p)) continue;
+    bool known = false;
+    for (std::string_view k : used) known = known || NoCase::Equals(p.Key, k);
+    if (!known)
+      notes.push_back("The keyword '" + p.Key + "' is not passed on: the " + std::string(driver) +
+                      " ODBC driver has no keyword for it.");
   }
 }
 
-Pairs TranslateTds(const Pairs& in, const char* tdsVersion, bool sybase) {
+// Truth values as OLE DB strings write them (SQL Server's Encrypt also takes "mandatory"
+// and "strict" for yes, "optional" for no); std::nullopt for anything else.
+std::optional<bool> Truth(const std::string* v) {
+  if (!v) return std::nullopt;
+  const std::string l = NoCase::Lower(Trim(*v));
+  if (l == "true" || l == "yes" || l == "1" || l == "sspi" || l == "mandatory" || l == "strict") return true;
+  if (l == "false" || l == "no" || l == "0" || l == "optional") return false;
+  return std::nullopt;
+}
+
+// The host and port a TDS string names. SQL Server writes "host,port", the Sybase ASE
+// provider "host:port" (and its own Server Port Address key); "tcp:" and "(local)" are
+// SQL Server's. A named instance ("host\instance") keeps no port: FreeTDS asks the
+// server's browser service for it. Without a port the server type's usual one is taken,
+// because FreeTDS given a host without a port (Server=, not a freetds.conf section)
+// fails with "invalid port number".
+void SetTdsServer(const Pairs& in, Pairs& out, Target& t, bool sybase) {
+  const std::string* server = sybase
+                                  ? FindAny(in, {"Network Address", "Data Source", "Server Name", "Server", "Address"})
+                                  : FindAny(in, {"Network Address", "Data Source", "Server", "Address", "Addr"});
+  if (!server) return;
+  std::string s(Trim(*server));
+  if (NoCase::StartsWith(s, "tcp:")) s.erase(0, 4);
+  std::string port;
+  const size_t cut = sybase ? s.find_first_of(",:") : s.find(',');
+  if (cut != std::string::npos) {
+    port = std::string(Trim(std::string_view(s).substr(cut + 1)));
+    s = std::string(Trim(std::string_view(s).substr(0, cut)));
+  }
+  if (NoCase::Equals(s, "(local)") || s == ".") s = "localhost";
+  if (port.empty())
+    if (const std::string* p = FindAny(in, {"Port", "Server Port Address"})) port = std::string(Trim(*p));
+  const bool instance = s.find('\\') != std::string::npos;
+  if (port.empty() && !instance) {
+    port = sybase ? "5000" : "1433";
+    t.PortAssumed = true;
+  }
+  Set(out, "Server", s);
+  if (!port.empty()) Set(out, "Port", port);
+  t.Host = s;
+  t.Port = port;
+}
+
+// The SQL Server and Sybase providers' keywords in the FreeTDS driver's terms, as the
+// FreeTDS user guide lists its connection attributes
+// (https://www.freetds.org/userguide/OdbcConnAttr.html).
+Pairs TranslateTds(const Pairs& in, Target& t, const char* tdsVersion, bool sybase) {
   Pairs out;
   Set(out, "Driver", "FreeTDS");
-  if (sybase) SetTdsServer(in, out, {"Data Source", "Server Name", "Server", "Address"});
-  else SetTdsServer(in, out, {"Data Source", "Server", "Address", "Addr", "Network Address"});
-  CopyIf(in, out, {"Port", "Server Port Address"}, "Port");
-  CopyIf(in, out, {"Initial Catalog", "Database"}, "Database");
+  SetTdsServer(in, out, t, sybase);
+  CopyIf(in, out, {"Initial Catalog", "Database", "Catalog"}, "Database");
   CopyIf(in, out, {"User ID", "UID", "User"}, "UID");
   CopyIf(in, out, {"Password", "PWD"}, "PWD");
   if (IsTrue(FindAny(in, {"Integrated Security", "Trusted_Connection"}))) Set(out, "Trusted_Connection", "Yes");
   CopyIf(in, out, {"Application Name"}, "APP");
   CopyIf(in, out, {"Workstation ID"}, "WSID");
+  CopyIf(in, out, {"Current Language", "Language"}, "Language");
+  CopyIf(in, out, {"CharSet", "Charset", "Client Charset", "ClientCharset"}, "ClientCharset");
+  // FreeTDS's Encryption: "require" fails unless the session is encrypted, "request"
+  // encrypts when the server supports it, as the Microsoft providers do with encryption off.
+  const std::string* encrypt = FindAny(in, {"Encrypt", "Use Encryption for Data", "Encryption"});
+  if (const std::optional<bool> on = Truth(encrypt))
+    Set(out, "Encryption", *on ? "require" : "request");
+  else if (encrypt)
+    Set(out, "Encryption", *encrypt);
+  if (const std::optional<bool> trust = Truth(Find(in, "TrustServerCertificate")); trust && !*trust)
+    t.Notes.push_back(
+        "TrustServerCertificate=No is not passed on: the FreeTDS ODBC driver has no keyword for it; it checks "
+        "the server's certificate only when freetds.conf names a 'ca file'.");
   const std::string* version = Find(in, "TDS_Version");
   Set(out, "TDS_Version", version ? *version : tdsVersion);
+  NoteUnused(in,
+             {"Data Source",
+              "Server Name",
+              "Server",
+              "Address",
+              "Addr",
+              "Network Address",
+              "Port",
+              "Server Port Address",
+              "Initial Catalog",
+              "Database",
+              "Catalog",
+              "User ID",
+              "UID",
+              "User",
+              "Password",
+              "PWD",
+              "Integrated Security",
+              "Trusted_Connection",
+              "Application Name",
+              "Workstation ID",
+              "Current Language",
+              "Language",
+              "CharSet",
+              "Charset",
+              "Client Charset",
+              "ClientCharset",
+              "Encrypt",
+              "Use Encryption for Data",
+              "Encryption",
+              "TrustServerCertificate",
+              "TDS_Version"},
+             "FreeTDS", t.Notes);
   return out;
 }
 
-Pairs TranslateAccess(const Pairs& in) {
+Pairs TranslateAccess(const Pairs& in, Target& t) {
   Pairs out;
   Set(out, "Driver", "MDBTools");
   if (const std::string* file = FindAny(in, {"Data Source", "DBQ"})) Set(out, "DBQ", ForwardSlashes(*file));
+  // MDBTools' driver takes the file and nothing else (DBQ or Database); it reads a file
+  // without asking for its database password.
+  if (Find(in, "Jet OLEDB:Database Password"))
+    t.Notes.push_back(
+        "Jet OLEDB:Database Password is not passed on: the MDBTools ODBC driver has no keyword for a database "
+        "password and opens the file without one.");
+  NoteUnused(in, {"Data Source", "DBQ", "Jet OLEDB:Database Password"}, "MDBTools", t.Notes);
   return out;
 }
 
-Pairs TranslateOracle(const Pairs& in, std::string (*findDriver)(std::string_view)) {
+Pairs TranslateOracle(const Pairs& in, Target& t, std::string (*findDriver)(std::string_view)) {
   const std::string driver = findDriver ? findDriver("Oracle") : std::string();
   if (driver.empty())
     throw ProviderError(kSource,
@@ -91,8 +195,16 @@ Pairs TranslateOracle(const Pairs& in, std::string (*findDriver)(std::string_vie
   Pairs out;
   Set(out, "Driver", driver);
   CopyIf(in, out, {"Data Source", "DBQ", "Server"}, "DBQ");
-  CopyIf(in, out, {"User ID", "UID"}, "UID");
-  CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  // Operating-system authentication is the user name "/" without a password, for the
+  // Oracle ODBC drivers as for Oracle's own tools.
+  if (Truth(Find(in, "OSAuthent")).value_or(false)) {
+    Set(out, "UID", "/");
+    Set(out, "PWD", "");
+  } else {
+    CopyIf(in, out, {"User ID", "UID"}, "UID");
+    CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  }
+  NoteUnused(in, {"Data Source", "DBQ", "Server", "User ID", "UID", "Password", "PWD", "OSAuthent"}, "Oracle", t.Notes);
   return out;
 }
 
@@ -108,11 +220,16 @@ Pairs TranslateOdbc(const Pairs& in) {
   const bool named = FindAny(in, {"DSN", "Driver", "FILEDSN"}) != nullptr;
   for (const Pair& p : in) {
     if (NoCase::Equals(p.Key, "Provider") || NoCase::Equals(p.Key, "Persist Security Info")) continue;
-    if (NoCase::Equals(p.Key, "Data Source") && !named) Set(out, "DSN", p.Value);
-    else if (NoCase::Equals(p.Key, "User ID")) Set(out, "UID", p.Value);
-    else if (NoCase::Equals(p.Key, "Password")) Set(out, "PWD", p.Value);
-    else if (NoCase::Equals(p.Key, "Initial Catalog")) Set(out, "DATABASE", p.Value);
-    else out.push_back(p);
+    if (NoCase::Equals(p.Key, "Data Source") && !named)
+      Set(out, "DSN", p.Value);
+    else if (NoCase::Equals(p.Key, "User ID"))
+      Set(out, "UID", p.Value);
+    else if (NoCase::Equals(p.Key, "Password"))
+      Set(out, "PWD", p.Value);
+    else if (NoCase::Equals(p.Key, "Initial Catalog"))
+      Set(out, "DATABASE", p.Value);
+    else
+      out.push_back(p);
   }
   return out;
 }
@@ -167,11 +284,11 @@ std::string Compose(const Pairs& pairs) {
     out += '=';
     // Braced: values that hold a separator or a brace, or that a reader would take
     // for quoted, for part of the key, or trim (a leading quote or "=", outer blanks).
-    const bool brace = p.Value.find_first_of(";{}") != std::string::npos ||
-                       (!p.Value.empty() && (std::isspace(static_cast<unsigned char>(p.Value.front())) ||
-                                             std::isspace(static_cast<unsigned char>(p.Value.back())) ||
-                                             p.Value.front() == '"' || p.Value.front() == '\'' ||
-                                             p.Value.front() == '='));
+    const bool brace =
+        p.Value.find_first_of(";{}") != std::string::npos ||
+        (!p.Value.empty() && (std::isspace(static_cast<unsigned char>(p.Value.front())) ||
+                              std::isspace(static_cast<unsigned char>(p.Value.back())) || p.Value.front() == '"' ||
+                              p.Value.front() == '\'' || p.Value.front() == '='));
     if (!brace) {
       out += p.Value;
       continue;
@@ -219,12 +336,16 @@ Family ProviderFamily(std::string_view providerValue) {
     std::string_view Name;
     Family F;
   };
-  static constexpr Prefix kPrefixes[] = {
-      {"MSDASQL", Family::Odbc},           {"SQLOLEDB", Family::SqlServer},
-      {"SQLNCLI", Family::SqlServer},      {"MSOLEDBSQL", Family::SqlServer},
-      {"Sybase.ASEOLEDBProvider", Family::Sybase}, {"ASEOLEDB", Family::Sybase},
-      {"Microsoft.Jet.OLEDB", Family::Access}, {"Microsoft.ACE.OLEDB", Family::Access},
-      {"MSDAORA", Family::Oracle},         {"OraOLEDB.Oracle", Family::Oracle}};
+  static constexpr Prefix kPrefixes[] = {{"MSDASQL", Family::Odbc},
+                                         {"SQLOLEDB", Family::SqlServer},
+                                         {"SQLNCLI", Family::SqlServer},
+                                         {"MSOLEDBSQL", Family::SqlServer},
+                                         {"Sybase.ASEOLEDBProvider", Family::Sybase},
+                                         {"ASEOLEDB", Family::Sybase},
+                                         {"Microsoft.Jet.OLEDB", Family::Access},
+                                         {"Microsoft.ACE.OLEDB", Family::Access},
+                                         {"MSDAORA", Family::Oracle},
+                                         {"OraOLEDB.Oracle", Family::Oracle}};
   if (p.empty()) return Family::Odbc;
   if (NoCase::Equals(p, "Procforge.Snapshot")) return Family::Snapshot;
   for (const Prefix& x : kPrefixes)
@@ -269,7 +390,8 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   const std::string* providerValue = Find(in, "Provider");
   const std::string provider = providerValue ? std::string(Trim(*providerValue)) : std::string();
   Pairs out;
-  switch (ProviderFamily(provider)) {
+  const Family family = ProviderFamily(provider);
+  switch (family) {
     case Family::Snapshot: {
       const std::string* file = FindAny(in, {"Data Source", "DBQ"});
       if (!file || Trim(*file).empty())
@@ -278,11 +400,21 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
       t.SnapshotFile = ForwardSlashes(std::string(Trim(*file)));
       return t;
     }
-    case Family::Odbc: out = TranslateOdbc(in); break;
-    case Family::SqlServer: out = TranslateTds(in, "7.4", false); break;
-    case Family::Sybase: out = TranslateTds(in, "5.0", true); break;
-    case Family::Access: out = TranslateAccess(in); break;
-    case Family::Oracle: out = TranslateOracle(in, findDriver); break;
+    case Family::Odbc:
+      out = TranslateOdbc(in);
+      break;
+    case Family::SqlServer:
+      out = TranslateTds(in, t, "7.4", false);
+      break;
+    case Family::Sybase:
+      out = TranslateTds(in, t, "5.0", true);
+      break;
+    case Family::Access:
+      out = TranslateAccess(in, t);
+      break;
+    case Family::Oracle:
+      out = TranslateOracle(in, t, findDriver);
+      break;
     case Family::Unknown:
       throw ProviderError(kSource, "Provider cannot be found. It may not be properly installed. The provider '" +
                                        provider +
@@ -293,6 +425,13 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   }
   if (out.empty()) throw ProviderError(kSource, "The connection string is empty.");
   if (const std::string* driver = Find(out, "Driver")) t.Driver = *driver;
+  // An ODBC string for FreeTDS that names a host (not a data source or a freetds.conf
+  // section) and no port gets the usual port of its protocol, as the providers' strings do.
+  if (family == Family::Odbc && NoCase::Lower(t.Driver).find("freetds") != std::string::npos &&
+      !FindAny(out, {"DSN", "Servername"}) && !Find(out, "Port")) {
+    const std::string* version = Find(out, "TDS_Version");
+    SetTdsServer(Pairs(out), out, t, version && NoCase::StartsWith(Trim(*version), "5"));
+  }
   t.OdbcString = Compose(out);
   return t;
 }

@@ -51,10 +51,20 @@ Family ProviderFamily(std::string_view provider);
 struct Target {
   enum class Kind { Odbc, Snapshot };
   Kind kind = Kind::Odbc;
-  std::string OdbcString;     // Kind::Odbc: the string handed to the driver manager
-  std::string Driver;         // the ODBC driver named, empty for data sources (DSN)
-  std::string SnapshotFile;   // Kind::Snapshot: the file to open
-  int LoginTimeout = -1;      // a timeout the string itself sets, -1 for none
+  std::string OdbcString;    // Kind::Odbc: the string handed to the driver manager
+  std::string Driver;        // the ODBC driver named, empty for data sources (DSN)
+  std::string SnapshotFile;  // Kind::Snapshot: the file to open
+  int LoginTimeout = -1;     // a timeout the string itself sets, -1 for none
+  // Where a SQL Server or Sybase string leads, for messages: the host (an instance form
+  // "host\\instance" included) and the port, which is empty when an instance look-up or a
+  // data source decides it. PortAssumed: the string named no port and the server type's
+  // usual one was taken (1433 SQL Server, 5000 Sybase).
+  std::string Host;
+  std::string Port;
+  bool PortAssumed = false;
+  // What the string asks for that the driver has no keyword for, one sentence each; the
+  // connection test lists them as warnings, so that nothing is dropped without a word.
+  std::vector<std::string> Notes;
   // Closed connections go back to the idle pool unless the string turns pooling off
   // ("OLE DB Services" without its lowest bit, e.g. -2, or "Pooling=False").
   bool Pooling = true;
@@ -64,8 +74,7 @@ struct Target {
 // an installed ODBC driver that starts with the given prefix (ignoring case), or an
 // empty text; it is asked for the Oracle driver, whose name depends on the install.
 // Throws ProviderError for an unknown provider or a string that names nothing.
-Target Translate(std::string_view connectionString,
-                 std::string (*findDriver)(std::string_view prefix) = nullptr);
+Target Translate(std::string_view connectionString, std::string (*findDriver)(std::string_view prefix) = nullptr);
 
 // The Debian package that brings an ODBC driver of that name, or a note where none
 // does; empty when the driver is not one this program knows.

@@ -6,10 +6,13 @@
 #include <sqlucode.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdint>
-#include <filesystem>
 #include <condition_variable>
+#include <exception>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -17,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "errors/AppError.h"
 #include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/Utf16.h"
@@ -43,8 +47,8 @@ std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
     SQLINTEGER native = 0;
     std::vector<SQLWCHAR> msg(1024);
     SQLSMALLINT len = 0;
-    SQLRETURN rc = SQLGetDiagRecW(type, handle, i, state, &native, msg.data(), static_cast<SQLSMALLINT>(msg.size()),
-                                  &len);
+    SQLRETURN rc =
+        SQLGetDiagRecW(type, handle, i, state, &native, msg.data(), static_cast<SQLSMALLINT>(msg.size()), &len);
     if (rc == SQL_SUCCESS_WITH_INFO && len >= static_cast<SQLSMALLINT>(msg.size())) {
       msg.resize(static_cast<size_t>(len) + 1);
       rc = SQLGetDiagRecW(type, handle, i, state, &native, msg.data(), static_cast<SQLSMALLINT>(msg.size()), &len);
@@ -133,7 +137,7 @@ class Running {
 // connection's flag: a statement of a lost connection is never handed to the driver again.
 struct StmtSlot {
   SQLHSTMT handle = SQL_NULL_HSTMT;
-  std::shared_ptr<const bool> lost;
+  std::shared_ptr<const std::atomic<bool>> lost;
 };
 
 // The connection handle, shared by the session and the result streams it hands out.
@@ -141,13 +145,15 @@ struct DbcState {
   SQLHDBC handle = SQL_NULL_HDBC;
   bool connected = false;
   std::string driverName;  // as registered, for messages
+  std::string where;       // "host:port with the ODBC driver 'X'", for what the wait hook shows
   std::vector<std::weak_ptr<StmtSlot>> statements;
   bool failed = false;         // a call failed: the connection is not pooled
   bool inTransaction = false;  // manual commit is on: the connection is not pooled
   // After a communication-link failure the connection is dead, and some drivers crash when
   // called on it again: every later call fails with the first failure's text instead, and
   // the handles are let go without a word to the driver.
-  std::shared_ptr<bool> lost = std::make_shared<bool>(false);
+  // A call abandoned on its own thread (Bounded) leaves the connection lost the same way.
+  std::shared_ptr<std::atomic<bool>> lost = std::make_shared<std::atomic<bool>>(false);
   std::vector<ErrorRecord> lostRecords;
 
   ~DbcState() { Disconnect(); }
@@ -233,6 +239,97 @@ decltype(auto) Watch(DbcState& dbc, F&& f) {
   }
 }
 
+// The wait hook and the thread that set it (it is called on that thread only).
+std::mutex gHookMutex;
+WaitHook gHook = nullptr;
+std::thread::id gHookThread;
+
+WaitHook CurrentHook() {
+  std::lock_guard<std::mutex> lock(gHookMutex);
+  return gHook && gHookThread == std::this_thread::get_id() ? gHook : nullptr;
+}
+
+// Runs `call` on a thread of its own and waits for it, calling the wait hook meanwhile
+// (see WaitState). Gives up when the hook says so (ERR_CANCELED) or when the call has not
+// returned kAbandonGraceSeconds after `limitSeconds` (0: no limit); `onAbandon` then
+// runs and the call's thread is left to finish alone. `call` must own what it uses (it
+// may outlive the caller), and returns its result by value.
+template <class F>
+auto Bounded(const std::string& what, int limitSeconds, F call, const std::function<void()>& onAbandon = {})
+    -> decltype(call()) {
+  using R = decltype(call());
+  struct Shared {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    std::optional<R> value;
+    std::exception_ptr error;
+  };
+  auto shared = std::make_shared<Shared>();
+  std::thread worker([shared, call = std::move(call)]() mutable {
+    std::optional<R> value;
+    std::exception_ptr error;
+    try {
+      value.emplace(call());
+    } catch (...) {
+      error = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(shared->m);
+    shared->value = std::move(value);
+    shared->error = error;
+    shared->done = true;
+    shared->cv.notify_all();
+  });
+  const WaitHook hook = CurrentHook();
+  const auto start = std::chrono::steady_clock::now();
+  auto abandon = [&] {
+    worker.detach();
+    if (onAbandon) onAbandon();
+  };
+  std::unique_lock<std::mutex> lock(shared->m);
+  while (!shared->done) {
+    shared->cv.wait_for(lock, std::chrono::milliseconds(50));
+    if (shared->done) break;
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (limitSeconds > 0 && elapsed > limitSeconds + kAbandonGraceSeconds) {
+      lock.unlock();
+      abandon();
+      throw ProviderError(kSource, what + ": the ODBC driver did not return within " +
+                                       std::to_string(limitSeconds + kAbandonGraceSeconds) + " s (its time-out of " +
+                                       std::to_string(limitSeconds) + " s and " + std::to_string(kAbandonGraceSeconds) +
+                                       " s more), so the attempt was abandoned.");
+    }
+    if (!hook) continue;
+    lock.unlock();
+    bool keepWaiting = true;
+    try {
+      keepWaiting = hook({what, elapsed, limitSeconds});
+    } catch (...) {
+      abandon();
+      throw;
+    }
+    if (!keepWaiting) {
+      abandon();
+      throw AppError(ERR_CANCELED, kSource, "Operation Canceled");
+    }
+    lock.lock();
+  }
+  lock.unlock();
+  worker.join();
+  if (shared->error) std::rethrow_exception(shared->error);
+  return std::move(*shared->value);
+}
+
+// What a session call that was abandoned leaves behind: a connection no one may use again.
+std::function<void()> MarkLostOnAbandon(const std::shared_ptr<DbcState>& dbc, const std::string& what) {
+  return [dbc, what] {
+    dbc->failed = true;
+    dbc->lostRecords = {
+        {std::string(kConnectionLost) + what + ": the ODBC driver did not return and was abandoned.", {}, 0, kSource}};
+    *dbc->lost = true;
+  };
+}
+
 std::string Upper(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -254,22 +351,36 @@ struct FixedFacts {
 };
 FixedFacts Facts(int t) {
   switch (t) {
-    case adSmallInt: return {2, 5, true};
-    case adInteger: return {4, 10, true};
-    case adBigInt: return {8, 19, true};
-    case adTinyInt: return {1, 3, true};
-    case adUnsignedTinyInt: return {1, 3, false};
-    case adSingle: return {4, 7, true};
-    case adDouble: return {8, 15, true};
-    case adCurrency: return {8, 19, true};
+    case adSmallInt:
+      return {2, 5, true};
+    case adInteger:
+      return {4, 10, true};
+    case adBigInt:
+      return {8, 19, true};
+    case adTinyInt:
+      return {1, 3, true};
+    case adUnsignedTinyInt:
+      return {1, 3, false};
+    case adSingle:
+      return {4, 7, true};
+    case adDouble:
+      return {8, 15, true};
+    case adCurrency:
+      return {8, 19, true};
     case adNumeric:
-    case adDecimal: return {19, 0, true};
-    case adBoolean: return {2, 0, false};
-    case adGUID: return {16, 0, false};
-    case adDBTimeStamp: return {16, 0, false};
+    case adDecimal:
+      return {19, 0, true};
+    case adBoolean:
+      return {2, 0, false};
+    case adGUID:
+      return {16, 0, false};
+    case adDBTimeStamp:
+      return {16, 0, false};
     case adDBDate:
-    case adDBTime: return {6, 0, false};
-    default: return {0, 0, false};
+    case adDBTime:
+      return {6, 0, false};
+    default:
+      return {0, 0, false};
   }
 }
 
@@ -316,8 +427,7 @@ bool GetValue(SQLHSTMT stmt, SQLUSMALLINT col, FetchAs& as, std::string& out) {
     if (rc == SQL_ERROR) Throw(SQL_HANDLE_STMT, stmt, "Reading a value");
     if (ind == SQL_NULL_DATA) return false;
     const size_t capacity = binary ? sizeof buf : sizeof buf - 1;
-    const size_t got =
-        ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > capacity ? capacity : static_cast<size_t>(ind);
+    const size_t got = ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > capacity ? capacity : static_cast<size_t>(ind);
     if (binary) {
       for (size_t i = 0; i < got; ++i) {
         out += kHex[static_cast<unsigned char>(buf[i]) >> 4];
@@ -334,11 +444,15 @@ bool GetValue(SQLHSTMT stmt, SQLUSMALLINT col, FetchAs& as, std::string& out) {
 // Values as the layer writes them: "True"/"False" for booleans, "0.5" not ".5".
 void Normalise(int type, std::string& v) {
   if (type == adBoolean) {
-    if (v == "1") v = "True";
-    else if (v == "0") v = "False";
+    if (v == "1")
+      v = "True";
+    else if (v == "0")
+      v = "False";
   } else if (type == adNumeric || type == adCurrency || type == adDouble || type == adSingle) {
-    if (!v.empty() && v[0] == '.') v.insert(0, 1, '0');
-    else if (v.size() > 1 && v[0] == '-' && v[1] == '.') v.insert(1, 1, '0');
+    if (!v.empty() && v[0] == '.')
+      v.insert(0, 1, '0');
+    else if (v.size() > 1 && v[0] == '-' && v[1] == '.')
+      v.insert(1, 1, '0');
   }
 }
 
@@ -359,8 +473,8 @@ void ReadResult(SQLHSTMT stmt, SQLSMALLINT count, ResultSet& out) {
     SQLWCHAR typeName[128] = {};
     SQLSMALLINT typeLen = 0;
     std::string typeNameText;
-    if (Ok(SQLColAttributeW(stmt, static_cast<SQLUSMALLINT>(i), SQL_DESC_TYPE_NAME, typeName, sizeof typeName,
-                            &typeLen, nullptr)))
+    if (Ok(SQLColAttributeW(stmt, static_cast<SQLUSMALLINT>(i), SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeLen,
+                            nullptr)))
       typeNameText = U8(typeName, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(typeLen, 0)) / 2, 127));
     c.Type = AdoTypeOf(sqlType, typeNameText);
     c.Nullable = nullable != SQL_NO_NULLS;
@@ -371,13 +485,15 @@ void ReadResult(SQLHSTMT stmt, SQLSMALLINT count, ResultSet& out) {
     } else {
       c.DefinedSize = f.size;
     }
-    c.Precision = c.Type == adNumeric || c.Type == adDecimal || c.Type == adDBTimeStamp ? Clamp255(static_cast<long>(size))
-                                                                                      : f.precision;
+    c.Precision = c.Type == adNumeric || c.Type == adDecimal || c.Type == adDBTimeStamp
+                      ? Clamp255(static_cast<long>(size))
+                      : f.precision;
     c.NumericScale = c.Type == adNumeric || c.Type == adDecimal || c.Type == adCurrency || c.Type == adDBTimeStamp
                          ? Clamp255(digits)
                          : 0;
-    fetch[static_cast<size_t>(i - 1)] =
-        IsBinaryType(c.Type) ? FetchAs::Binary : IsTextType(c.Type) ? FetchAs::Wide : FetchAs::Char;
+    fetch[static_cast<size_t>(i - 1)] = IsBinaryType(c.Type) ? FetchAs::Binary
+                                        : IsTextType(c.Type) ? FetchAs::Wide
+                                                             : FetchAs::Char;
   }
   std::string value;
   for (;;) {
@@ -398,40 +514,55 @@ void ReadResult(SQLHSTMT stmt, SQLSMALLINT count, ResultSet& out) {
 
 class OdbcStream : public IResultStream {
  public:
-  OdbcStream(std::shared_ptr<DbcState> dbc, std::shared_ptr<StmtSlot> slot)
-      : dbc_(std::move(dbc)), stmt_{std::move(slot)} {}
+  OdbcStream(std::shared_ptr<DbcState> dbc, std::shared_ptr<StmtSlot> slot, int timeoutSeconds)
+      : state_(std::make_shared<State>(std::move(dbc), std::move(slot))), timeout_(timeoutSeconds) {}
 
   bool Next(ResultSet& out) override {
-    return Watch(*dbc_, [&] { return NextResult(out); });
+    std::shared_ptr<State> st = state_;
+    if (*st->dbc->lost) st->dbc->ThrowLost();
+    const std::string what = "Reading a result from " + st->dbc->where;
+    std::optional<ResultSet> next = Bounded(
+        what, timeout_, [st] { return Watch(*st->dbc, [&] { return st->NextResult(); }); },
+        MarkLostOnAbandon(st->dbc, what));
+    if (!next) return false;
+    out = std::move(*next);
+    return true;
   }
 
  private:
-  bool NextResult(ResultSet& out) {
-    for (;;) {
-      if (!stmt_.slot->handle) throw ProviderError(kSource, "The connection is closed.");
-      if (!first_) {
-        if (done_) return false;
-        const SQLRETURN rc = SQLMoreResults(stmt_.h());
-        if (rc == SQL_NO_DATA) {
-          done_ = true;
-          return false;
-        }
-        if (!Ok(rc)) Throw(SQL_HANDLE_STMT, stmt_.h(), "Moving to the next result");
-      }
-      first_ = false;
-      SQLSMALLINT count = 0;
-      if (!Ok(SQLNumResultCols(stmt_.h(), &count))) Throw(SQL_HANDLE_STMT, stmt_.h(), "Counting columns");
-      if (count <= 0) continue;
-      Running running(stmt_.h());
-      ReadResult(stmt_.h(), count, out);
-      return true;
-    }
-  }
+  // Everything a read uses, owned jointly with the read's thread, which may outlive the stream.
+  struct State {
+    State(std::shared_ptr<DbcState> d, std::shared_ptr<StmtSlot> slot) : dbc(std::move(d)), stmt{std::move(slot)} {}
+    std::shared_ptr<DbcState> dbc;  // keeps the connection handle alive while the statement lives
+    StmtGuard stmt;
+    bool first = true;
+    bool done = false;
 
-  std::shared_ptr<DbcState> dbc_;  // keeps the connection handle alive while the statement lives
-  StmtGuard stmt_;
-  bool first_ = true;
-  bool done_ = false;
+    std::optional<ResultSet> NextResult() {
+      for (;;) {
+        if (!stmt.slot->handle) throw ProviderError(kSource, "The connection is closed.");
+        if (!first) {
+          if (done) return std::nullopt;
+          const SQLRETURN rc = SQLMoreResults(stmt.h());
+          if (rc == SQL_NO_DATA) {
+            done = true;
+            return std::nullopt;
+          }
+          if (!Ok(rc)) Throw(SQL_HANDLE_STMT, stmt.h(), "Moving to the next result");
+        }
+        first = false;
+        SQLSMALLINT count = 0;
+        if (!Ok(SQLNumResultCols(stmt.h(), &count))) Throw(SQL_HANDLE_STMT, stmt.h(), "Counting columns");
+        if (count <= 0) continue;
+        Running running(stmt.h());
+        ResultSet out;
+        ReadResult(stmt.h(), count, out);
+        return out;
+      }
+    }
+  };
+  std::shared_ptr<State> state_;
+  int timeout_;
 };
 
 // One part of "cat.schema.proc"; quoted parts ([] or "") keep their case.
@@ -445,8 +576,10 @@ std::vector<NamePart> SplitName(std::string_view name) {
   char close = 0;
   for (char c : name) {
     if (close) {
-      if (c == close) close = 0;
-      else parts.back().text += c;
+      if (c == close)
+        close = 0;
+      else
+        parts.back().text += c;
     } else if (c == '[' || c == '"') {
       close = c == '[' ? ']' : '"';
       parts.back().quoted = true;
@@ -473,33 +606,59 @@ std::string CutAtSemicolon(const std::string& s) { return s.substr(0, s.find(';'
 
 class OdbcSession : public IProviderSession {
  public:
-  OdbcSession(std::shared_ptr<DbcState> dbc, std::string poolKey) : dbc_(std::move(dbc)), poolKey_(std::move(poolKey)) {}
+  OdbcSession(std::shared_ptr<DbcState> dbc, std::string poolKey)
+      : dbc_(std::move(dbc)), poolKey_(std::move(poolKey)) {}
 
+ private:
+  // Runs a call of a catalogue read on a thread of its own (Bounded), on a session that
+  // shares this one's connection, so that the call owns what it uses.
+  template <class F>
+  auto Guarded(const std::string& what, int timeoutSeconds, F f) {
+    std::shared_ptr<DbcState> dbc = dbc_;
+    if (*dbc->lost) dbc->ThrowLost();
+    const std::string text = what + dbc->where;
+    return Bounded(
+        text, timeoutSeconds,
+        [dbc, f, timeoutSeconds] {
+          OdbcSession s(dbc, {});
+          return Watch(*dbc, [&] { return f(s, timeoutSeconds); });
+        },
+        MarkLostOnAbandon(dbc, text));
+  }
+
+ public:
   std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) override {
-    return Watch(*dbc_, [&] { return ExecuteText(sql, timeoutSeconds); });
+    return Guarded("Running a statement on ", timeoutSeconds,
+                   [sql](OdbcSession& s, int t) -> std::unique_ptr<IResultStream> { return s.ExecuteText(sql, t); });
   }
 
   std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
-    return Watch(*dbc_, [&] { return Describe(name, timeoutSeconds); });
+    return Guarded("Reading the parameters of '" + name + "' from ", timeoutSeconds,
+                   [name](OdbcSession& s, int t) { return s.Describe(name, t); });
   }
 
   std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds) override {
-    return Watch(*dbc_, [&] { return DescribeAll(timeoutSeconds); });
+    return Guarded("Reading the parameters of every procedure from ", timeoutSeconds,
+                   [](OdbcSession& s, int t) { return s.DescribeAll(t); });
   }
 
   void BeginTrans() override {
     Watch(*dbc_, [&] { SetAutoCommit(false); });
     dbc_->inTransaction = true;
   }
-  void CommitTrans() override { Watch(*dbc_, [&] { EndTran(SQL_COMMIT); }); }
-  void RollbackTrans() override { Watch(*dbc_, [&] { EndTran(SQL_ROLLBACK); }); }
+  void CommitTrans() override {
+    Watch(*dbc_, [&] { EndTran(SQL_COMMIT); });
+  }
+  void RollbackTrans() override {
+    Watch(*dbc_, [&] { EndTran(SQL_ROLLBACK); });
+  }
 
   void Close() override;
 
  private:
   std::unique_ptr<IResultStream> ExecuteText(const std::string& sql, int timeoutSeconds) {
     std::shared_ptr<StmtSlot> slot = dbc_->NewStatement();
-    auto stream = std::make_unique<OdbcStream>(dbc_, slot);  // frees the statement on failure
+    auto stream = std::make_unique<OdbcStream>(dbc_, slot, timeoutSeconds);  // frees the statement on failure
     SetTimeout(slot->handle, timeoutSeconds);
     std::u16string text = W(sql);
     SQLRETURN rc;
@@ -558,7 +717,7 @@ class OdbcSession : public IProviderSession {
     try {
       rows = ProcedureColumns("%", {}, {}, "%", {}, timeoutSeconds);
     } catch (const ProviderError& e) {
-      dbc_->CheckLink(e);  // a lost connection ends here; anything else means "ask one by one"
+      dbc_->CheckLink(e);   // a lost connection ends here; anything else means "ask one by one"
       return std::nullopt;  // the driver cannot list every procedure at once: ask one by one
     }
     return Group(rows, nullptr);
@@ -622,19 +781,30 @@ class OdbcSession : public IProviderSession {
       ParameterInfo p;
       p.Type = AdoTypeOf(static_cast<int>(number(r, 5)), text(r, 6));
       switch (columnType) {
-        case SQL_PARAM_INPUT: p.Direction = adParamInput; break;
-        case SQL_PARAM_INPUT_OUTPUT: p.Direction = adParamInputOutput; break;
-        case SQL_PARAM_OUTPUT: p.Direction = adParamOutput; break;
-        case SQL_RETURN_VALUE: p.Direction = adParamReturnValue; break;
-        default: p.Direction = adParamUnknown;
+        case SQL_PARAM_INPUT:
+          p.Direction = adParamInput;
+          break;
+        case SQL_PARAM_INPUT_OUTPUT:
+          p.Direction = adParamInputOutput;
+          break;
+        case SQL_PARAM_OUTPUT:
+          p.Direction = adParamOutput;
+          break;
+        case SQL_RETURN_VALUE:
+          p.Direction = adParamReturnValue;
+          break;
+        default:
+          p.Direction = adParamUnknown;
       }
       p.Name = text(r, 3);
-      if (p.Direction == adParamReturnValue) p.Name = !p.Name.empty() && p.Name[0] == '@' ? "@RETURN_VALUE" : "RETURN_VALUE";
+      if (p.Direction == adParamReturnValue)
+        p.Name = !p.Name.empty() && p.Name[0] == '@' ? "@RETURN_VALUE" : "RETURN_VALUE";
       const long columnSize = number(r, 7);
       const FixedFacts f = Facts(p.Type);
       if (IsTextType(p.Type) || IsBinaryType(p.Type))
         p.Size = columnSize > 0 ? columnSize : (IsLongType(p.Type) ? 2147483647L : 0);
-      else p.Size = f.size;
+      else
+        p.Size = f.size;
       const bool exact = p.Type == adNumeric || p.Type == adDecimal;
       p.Precision = exact || p.Type == adDBTimeStamp ? Clamp255(columnSize) : f.precision;
       if (p.Type == adCurrency && NoCase::Lower(text(r, 6)).find("small") != std::string::npos) p.Precision = 10;
@@ -679,8 +849,11 @@ class OdbcSession : public IProviderSession {
       if (HasState(records, {"IM001", "HYC00"}) || records.empty()) {
         records.insert(records.begin(), {"The ODBC driver " + DriverText() +
                                              " cannot describe the parameters of stored procedures, so the "
-                                             "parameters of '" + name + "' cannot be refreshed.",
-                                         {}, 0, kSource});
+                                             "parameters of '" +
+                                             name + "' cannot be refreshed.",
+                                         {},
+                                         0,
+                                         kSource});
       }
       throw ProviderError(kSource, std::move(records));
     }
@@ -695,8 +868,8 @@ class OdbcSession : public IProviderSession {
 
   void SetTimeout(SQLHSTMT stmt, int seconds) {
     // Drivers that cannot time out queries say so with a warning; the query still runs.
-    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(std::max(seconds, 0))),
-                   0);
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
+                   reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(std::max(seconds, 0))), 0);
   }
 
   // A text property of the driver; `folding` reads SQL_IDENTIFIER_CASE as "lower", "upper" or "".
@@ -722,10 +895,10 @@ class OdbcSession : public IProviderSession {
                        const std::string& esc) {
     StmtGuard stmt{dbc_->NewStatement()};
     std::u16string cat = W(catalog), sch = W(Escape(schema, esc)), prc = W(Escape(proc, esc));
-    if (!Ok(SQLProceduresW(stmt.h(), catalog.empty() ? nullptr : WPtr(cat),
-                           catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
-                           schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()),
-                           WPtr(prc), static_cast<SQLSMALLINT>(prc.size()))))
+    if (!Ok(SQLProceduresW(
+            stmt.h(), catalog.empty() ? nullptr : WPtr(cat), catalog.empty() ? 0 : static_cast<SQLSMALLINT>(cat.size()),
+            schema.empty() ? nullptr : WPtr(sch), schema.empty() ? 0 : static_cast<SQLSMALLINT>(sch.size()), WPtr(prc),
+            static_cast<SQLSMALLINT>(prc.size()))))
       return true;  // cannot tell: do not claim the procedure is missing
     SQLSMALLINT count = 0;
     SQLNumResultCols(stmt.h(), &count);
@@ -739,14 +912,15 @@ class OdbcSession : public IProviderSession {
   }
 
   void SetAutoCommit(bool on) {
-    if (!Ok(SQLSetConnectAttr(dbc_->handle, SQL_ATTR_AUTOCOMMIT,
-                              reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
-                              0)))
+    if (!Ok(SQLSetConnectAttr(
+            dbc_->handle, SQL_ATTR_AUTOCOMMIT,
+            reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0)))
       Throw(SQL_HANDLE_DBC, dbc_->handle, "Changing the transaction mode");
   }
 
   void EndTran(SQLSMALLINT how) {
-    if (!Ok(SQLEndTran(SQL_HANDLE_DBC, dbc_->handle, how))) Throw(SQL_HANDLE_DBC, dbc_->handle, "Ending the transaction");
+    if (!Ok(SQLEndTran(SQL_HANDLE_DBC, dbc_->handle, how)))
+      Throw(SQL_HANDLE_DBC, dbc_->handle, "Ending the transaction");
     SetAutoCommit(true);
     dbc_->inTransaction = false;
   }
@@ -874,7 +1048,8 @@ bool Pool::Probe(DbcState& dbc) {
   SQLHSTMT stmt = SQL_NULL_HSTMT;
   if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc.handle, &stmt))) return false;
   std::u16string none = W("pf_pool_probe_none");
-  bool alive = Ok(SQLTablesW(stmt, nullptr, 0, nullptr, 0, WPtr(none), static_cast<SQLSMALLINT>(none.size()), nullptr, 0));
+  bool alive =
+      Ok(SQLTablesW(stmt, nullptr, 0, nullptr, 0, WPtr(none), static_cast<SQLSMALLINT>(none.size()), nullptr, 0));
   if (alive) {
     while (Ok(SQLFetch(stmt))) {
     }
@@ -907,37 +1082,62 @@ void OdbcSession::Close() {
 int AdoTypeOf(int sqlType, std::string_view typeName) {
   if (NoCase::Lower(typeName).find("money") != std::string::npos) return adCurrency;
   switch (sqlType) {
-    case SQL_CHAR: return adChar;
-    case SQL_VARCHAR: return adVarChar;
-    case SQL_LONGVARCHAR: return adLongVarChar;
-    case SQL_WCHAR: return adWChar;
-    case SQL_WVARCHAR: return adVarWChar;
-    case SQL_WLONGVARCHAR: return adLongVarWChar;
+    case SQL_CHAR:
+      return adChar;
+    case SQL_VARCHAR:
+      return adVarChar;
+    case SQL_LONGVARCHAR:
+      return adLongVarChar;
+    case SQL_WCHAR:
+      return adWChar;
+    case SQL_WVARCHAR:
+      return adVarWChar;
+    case SQL_WLONGVARCHAR:
+      return adLongVarWChar;
     case SQL_DECIMAL:
-    case SQL_NUMERIC: return adNumeric;
-    case SQL_SMALLINT: return adSmallInt;
-    case SQL_INTEGER: return adInteger;
-    case SQL_REAL: return adSingle;
+    case SQL_NUMERIC:
+      return adNumeric;
+    case SQL_SMALLINT:
+      return adSmallInt;
+    case SQL_INTEGER:
+      return adInteger;
+    case SQL_REAL:
+      return adSingle;
     case SQL_FLOAT:
-    case SQL_DOUBLE: return adDouble;
-    case SQL_BIT: return adBoolean;
-    case SQL_TINYINT: return adUnsignedTinyInt;
-    case SQL_BIGINT: return adBigInt;
-    case SQL_BINARY: return adBinary;
-    case SQL_VARBINARY: return adVarBinary;
-    case SQL_LONGVARBINARY: return adLongVarBinary;
+    case SQL_DOUBLE:
+      return adDouble;
+    case SQL_BIT:
+      return adBoolean;
+    case SQL_TINYINT:
+      return adUnsignedTinyInt;
+    case SQL_BIGINT:
+      return adBigInt;
+    case SQL_BINARY:
+      return adBinary;
+    case SQL_VARBINARY:
+      return adVarBinary;
+    case SQL_LONGVARBINARY:
+      return adLongVarBinary;
     case SQL_DATE:
-    case SQL_TYPE_DATE: return adDBDate;
+    case SQL_TYPE_DATE:
+      return adDBDate;
     case SQL_TIME:
     case SQL_TYPE_TIME:
-    case -154: return adDBTime;  // SQL Server time(n)
+    case -154:
+      return adDBTime;  // SQL Server time(n)
     case SQL_TIMESTAMP:
-    case SQL_TYPE_TIMESTAMP: return adDBTimeStamp;
-    case SQL_GUID: return adGUID;
-    case -150: return adVariant;        // SQL Server sql_variant
-    case -152: return adLongVarWChar;   // SQL Server xml
-    case -155: return adVarWChar;       // SQL Server datetimeoffset, read as text
-    default: return adVariant;
+    case SQL_TYPE_TIMESTAMP:
+      return adDBTimeStamp;
+    case SQL_GUID:
+      return adGUID;
+    case -150:
+      return adVariant;  // SQL Server sql_variant
+    case -152:
+      return adLongVarWChar;  // SQL Server xml
+    case -155:
+      return adVarWChar;  // SQL Server datetimeoffset, read as text
+    default:
+      return adVariant;
   }
 }
 
@@ -976,7 +1176,8 @@ std::string SilentFailureText(const ConnStr::Target& target) {
     const std::string ext = NoCase::Lower(std::filesystem::path(*file).extension().string());
     const bool looksLikeFile = file->find('/') != std::string::npos || ext == ".mdb" || ext == ".accdb";
     std::error_code ec;
-    if (looksLikeFile && !std::filesystem::exists(*file, ec)) text += " The database file '" + *file + "' does not exist.";
+    if (looksLikeFile && !std::filesystem::exists(*file, ec))
+      text += " The database file '" + *file + "' does not exist.";
   }
   return text;
 }
@@ -1002,6 +1203,7 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
   }
   auto dbc = std::make_shared<DbcState>();
   dbc->driverName = target.Driver;
+  dbc->where = Where(target);
   if (!Ok(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc->handle))) {
     dbc->handle = SQL_NULL_HDBC;
     Throw(SQL_HANDLE_ENV, env, "Allocating a connection");
@@ -1009,19 +1211,98 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
   // Without a login timeout a silent server would hold the program forever.
   SQLSetConnectAttr(dbc->handle, SQL_ATTR_LOGIN_TIMEOUT,
                     reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(std::max(timeoutSeconds, 0))), 0);
-  std::u16string in = W(target.OdbcString);
-  SQLWCHAR out[1024];
-  SQLSMALLINT outLen = 0;
-  const SQLRETURN rc = SQLDriverConnectW(dbc->handle, nullptr, WPtr(in), static_cast<SQLSMALLINT>(in.size()), out,
-                                         1024, &outLen, SQL_DRIVER_NOPROMPT);
-  if (!Ok(rc)) {
-    std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_DBC, dbc->handle);
-    if (records.empty()) records.push_back({SilentFailureText(target), {}, 0, kSource});
-    throw ProviderError(kSource, std::move(records));
+  // Some drivers overrun their login time-out (FreeTDS: a TDS 5.0 login to a server that
+  // never answers, the look-up of a named instance); the attempt then runs on alone.
+  bool abandoned = false;
+  try {
+    dbc = Bounded(
+        "Connecting to " + dbc->where, timeoutSeconds,
+        [dbc, odbc = target.OdbcString, silent = SilentFailureText(target)] {
+          std::u16string in = W(odbc);
+          SQLWCHAR out[1024];
+          SQLSMALLINT outLen = 0;
+          const SQLRETURN rc = SQLDriverConnectW(dbc->handle, nullptr, WPtr(in), static_cast<SQLSMALLINT>(in.size()),
+                                                 out, 1024, &outLen, SQL_DRIVER_NOPROMPT);
+          if (!Ok(rc)) {
+            std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_DBC, dbc->handle);
+            if (records.empty()) records.push_back({silent, {}, 0, kSource});
+            throw ProviderError(kSource, std::move(records));
+          }
+          dbc->connected = true;
+          return dbc;
+        },
+        [&] { abandoned = true; });
+  } catch (const ProviderError& e) {
+    throw ProviderError(kSource, FirstContactRecords(target, timeoutSeconds, e.Records(), abandoned));
   }
-  dbc->connected = true;
   ThePool().CountLogin();
   return std::make_unique<OdbcSession>(std::move(dbc), poolKey);
 }
 
+std::string Where(const ConnStr::Target& target) {
+  const ConnStr::Pairs pairs = ConnStr::Parse(target.OdbcString);
+  std::string where;
+  if (!target.Host.empty())
+    where = target.Port.empty() ? target.Host : target.Host + ":" + target.Port;
+  else if (const std::string* dsn = ConnStr::Find(pairs, "DSN"))
+    where = "the data source '" + *dsn + "'";
+  else if (const std::string* file = ConnStr::Find(pairs, "DBQ"))
+    where = "'" + *file + "'";
+  else if (const std::string* server = ConnStr::Find(pairs, "Server")) {
+    where = *server;
+    if (const std::string* port = ConnStr::Find(pairs, "Port")) where += ":" + *port;
+  } else
+    where = "the database";
+  if (!target.Driver.empty()) where += " with the ODBC driver '" + target.Driver + "'";
+  return where;
+}
+
+std::vector<ErrorRecord> FirstContactRecords(const ConnStr::Target& target, int timeoutSeconds,
+                                             const std::vector<ErrorRecord>& driver, bool abandoned) {
+  std::vector<ErrorRecord> out;
+  out.push_back({"Could not connect to " + Where(target) + ".", {}, 0, kSource});
+  out.insert(out.end(), driver.begin(), driver.end());
+  auto cause = [&](std::string text) { out.push_back({std::move(text), {}, 0, kSource}); };
+  const bool timedOut =
+      abandoned || std::any_of(driver.begin(), driver.end(), [](const ErrorRecord& r) {
+        return r.SQLState == "HYT00" || NoCase::Lower(r.Description).find("timeout expired") != std::string::npos;
+      });
+  const bool instance = target.Host.find('\\') != std::string::npos && target.Port.empty();
+  if (abandoned && !instance)
+    cause(
+        "A server that accepts the connection and never answers can hold the driver past its login time-out (with "
+        "FreeTDS, a TDS 5.0 login to a server that is not a Sybase server does): check that the host and port are "
+        "those of the database server.");
+  else if (timedOut && !abandoned)
+    cause("The server did not answer within the connection time-out of " + std::to_string(timeoutSeconds) +
+          " s: check that the host and port are those of the database server and that no firewall holds the "
+          "connection; a slow server needs a longer Connect Timeout.");
+  if (target.PortAssumed)
+    cause("The connection string names no port, so port " + target.Port + ", the usual port of " +
+          (target.Port == "5000" ? "Sybase" : "SQL Server") +
+          ", was tried; if the server listens on another, name it: Data Source=host,port (Sybase: host:port).");
+  if (instance)
+    cause(
+        "A named instance is found through the SQL Server Browser service (UDP port 1434 of the host); when that "
+        "does not answer, name the instance's port instead: Data Source=host,port.");
+  const ConnStr::Pairs pairs = ConnStr::Parse(target.OdbcString);
+  if (const std::string* trusted = ConnStr::Find(pairs, "Trusted_Connection");
+      trusted && NoCase::Equals(*trusted, "Yes"))
+    cause(
+        "Integrated security (Trusted_Connection=Yes) means Kerberos with FreeTDS on Linux: the user running "
+        "Procforge needs a Kerberos ticket (kinit user@REALM) and the server a service principal name "
+        "(MSSQLSvc/host:port). Without Kerberos, give User ID and Password instead.");
+  return out;
+}
+
 }  // namespace pf::ado::OdbcProvider
+
+namespace pf::ado {
+
+WaitHook SetWaitHook(WaitHook hook) {
+  std::lock_guard<std::mutex> lock(OdbcProvider::gHookMutex);
+  OdbcProvider::gHookThread = std::this_thread::get_id();
+  return std::exchange(OdbcProvider::gHook, hook);
+}
+
+}  // namespace pf::ado

@@ -17,6 +17,15 @@ namespace pf::ado::OdbcProvider {
 // that brings it; every diagnostic record of a failed connect is kept.
 std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds);
 
+// Where a connection string leads, for messages: "host:port with the ODBC driver 'X'" (or
+// the data source, the file). Never the password.
+std::string Where(const ConnStr::Target& target);
+// The records of a failed first contact: what was tried, the driver's own records, and the
+// likely causes (a time-out, the port that was assumed, a named instance's look-up,
+// Kerberos for integrated security, a driver that did not return and was abandoned).
+std::vector<ErrorRecord> FirstContactRecords(const ConnStr::Target& target, int timeoutSeconds,
+                                             const std::vector<ErrorRecord>& driver, bool abandoned);
+
 // Connection pooling. Closing a session returns its ODBC connection to a process-wide
 // idle pool keyed by the translated connection string, unless pooling is off for that
 // string (Target::Pooling), a call on the connection failed, or a transaction is open.

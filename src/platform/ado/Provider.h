@@ -38,12 +38,12 @@ class ProviderError : public std::runtime_error {
 // A result-set column as the layer describes it (ADO codes).
 struct ColumnInfo {
   std::string Name;
-  int Type = 0;               // DataTypeEnum
-  long DefinedSize = 0;       // characters for text, bytes otherwise
+  int Type = 0;          // DataTypeEnum
+  long DefinedSize = 0;  // characters for text, bytes otherwise
   int Precision = 0;
   int NumericScale = 0;
   bool Nullable = true;
-  bool Long = false;          // long text or binary
+  bool Long = false;  // long text or binary
 };
 
 // One result set, read completely: cells row by row; a missing value is Null.
@@ -94,6 +94,25 @@ class IProviderSession {
   virtual void RollbackTrans() = 0;
   virtual void Close() = 0;
 };
+
+// While a driver call runs (a connection attempt, a statement, a catalogue call), the
+// calling thread waits for it on a thread of its own and calls the wait hook every 50 ms,
+// so that a window can stay responsive. The hook gets what is being waited for and how
+// long it has been; it returns false to give up, which abandons the call ("Operation
+// Canceled"). A driver that has not returned a grace time after its own time-out is
+// abandoned too, with a message saying so: the call's thread is left to finish on its
+// own, and a connection it was using is never handed to the driver again.
+struct WaitState {
+  std::string What;           // e.g. "Connecting to sql01:1433 with the ODBC driver 'FreeTDS'"
+  double ElapsedSeconds = 0;  // since the call began
+  int LimitSeconds = 0;       // the call's own time-out, 0 for none
+};
+using WaitHook = bool (*)(const WaitState&);
+// Sets the hook (nullptr: none); returns the previous one. The hook is called only on the
+// thread that set it.
+WaitHook SetWaitHook(WaitHook hook);
+// Seconds a driver gets past its own time-out before its call is abandoned.
+inline constexpr int kAbandonGraceSeconds = 2;
 
 // Opens a session for a parsed connection string; `providerName` is how the
 // connection string named the provider (empty for plain ODBC strings).

@@ -1,0 +1,125 @@
+// First contact with a server through procforge-cli test-connection, against loopback
+// listeners that accept and stay silent or accept and close, through the real FreeTDS
+// driver: every attempt ends within its connection time-out and a few seconds, and says
+// where it went and why it likely failed.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "support/LoopbackListener.h"
+#include "support/ProgramInstall.h"
+
+namespace pftest {
+namespace {
+
+constexpr int kTimeout = 2;      // the Connect Timeout the tests set
+constexpr double kMostPast = 5;  // how far past it an attempt may end
+
+struct Timed {
+  ProgramResult Result;
+  double Seconds = 0;
+};
+
+class FirstContact : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    profile_ = cli_.File("p.PFG");
+    const ProgramResult r = cli_.Run({"configure", "--profile", profile_, "--new", "--set", "Server.SrvrType=1"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  }
+  Timed Test(const std::string& conn) {
+    const auto start = std::chrono::steady_clock::now();
+    Timed t{cli_.Run({"test-connection", "--profile", profile_, conn + ";Connect Timeout=" + std::to_string(kTimeout)}),
+            0};
+    t.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return t;
+  }
+  ProgramInstall cli_;
+  std::string profile_;
+};
+
+TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols) {
+  double worst = 0;
+  for (const auto mode : {LoopbackListener::Mode::Silent, LoopbackListener::Mode::Close})
+    for (const char* version : {"7.4", "5.0"}) {
+      LoopbackListener server(mode);
+      ASSERT_TRUE(server.Ok());
+      const std::string where = "127.0.0.1:" + std::to_string(server.Port());
+      const Timed t = Test("Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                           ";TDS_Version=" + version + ";UID=gen;PWD=s3cr3t");
+      SCOPED_TRACE(std::string(version) + (mode == LoopbackListener::Mode::Silent ? " silent" : " closing"));
+      EXPECT_EQ(t.Result.ExitCode, 1);
+      EXPECT_GE(server.Accepted(), 1);
+      EXPECT_LT(t.Seconds, kTimeout + kMostPast) << t.Result.Err;
+      EXPECT_TRUE(Has(t.Result.Err, "Could not connect to " + where + " with the ODBC driver 'FreeTDS'."))
+          << t.Result.Err;
+      EXPECT_FALSE(Has(t.Result.Err, "s3cr3t"));
+      if (mode == LoopbackListener::Mode::Silent) EXPECT_TRUE(Has(t.Result.Err, "time-out")) << t.Result.Err;
+      worst = std::max(worst, t.Seconds - kTimeout);
+    }
+  // A named instance whose browser service (UDP 1434) takes the query and never answers:
+  // FreeTDS asks again for many seconds, whatever the time-out.
+  const int udp = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(1434);
+  ::inet_pton(AF_INET, "127.0.14.34", &a.sin_addr);
+  if (::bind(udp, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    const Timed t = Test("Provider=SQLOLEDB;Data Source=127.0.14.34\\SQLEXPRESS;User ID=gen");
+    EXPECT_EQ(t.Result.ExitCode, 1);
+    EXPECT_LT(t.Seconds, kTimeout + kMostPast) << t.Result.Err;
+    EXPECT_TRUE(Has(t.Result.Err, "SQL Server Browser")) << t.Result.Err;
+    worst = std::max(worst, t.Seconds - kTimeout);
+  }
+  ::close(udp);
+  std::printf("worst wait past the connection time-out: %.2f s\n", worst);
+}
+
+// Strings without a port reach the server type's usual port, and say that they assumed it;
+// the ASE provider's "host:port" reaches that port.
+TEST_F(FirstContact, TheUsualPortIsTriedAndNamed) {
+  struct Case {
+    const char* Address;
+    int Port;
+    std::string String;
+    const char* Said;
+  };
+  const Case cases[] = {
+      {"127.0.14.33", 1433, "Provider=SQLOLEDB;Data Source=127.0.14.33;User ID=gen;Password=pw", "port 1433"},
+      {"127.0.50.0", 5000, "Provider=Sybase.ASEOLEDBProvider;Data Source=127.0.50.0;Catalog=orders;User ID=gen",
+       "port 5000"},
+      {"127.0.50.1", 5001, "Provider=ASEOLEDB;Data Source=127.0.50.1:5001;Catalog=orders;User ID=gen",
+       "127.0.50.1:5001"},
+  };
+  for (const Case& c : cases) {
+    LoopbackListener server(LoopbackListener::Mode::Close, c.Address, c.Port);
+    if (!server.Ok()) GTEST_SKIP() << c.Address << ":" << c.Port << " cannot be bound here";
+    const Timed t = Test(c.String);
+    EXPECT_EQ(t.Result.ExitCode, 1) << c.String;
+    EXPECT_EQ(server.Accepted(), 1) << c.String << "\n" << t.Result.Err;
+    EXPECT_TRUE(Has(t.Result.Err, c.Said)) << t.Result.Err;
+  }
+}
+
+// What the driver cannot be told is a warning of the test, also when the test fails; the
+// cause of a failed integrated login names Kerberos.
+TEST_F(FirstContact, WarnsOfDroppedKeywordsAndExplainsIntegratedSecurity) {
+  LoopbackListener server(LoopbackListener::Mode::Close);
+  ASSERT_TRUE(server.Ok());
+  const Timed t = Test("Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
+                       ";Integrated Security=SSPI;TrustServerCertificate=No;Packet Size=4096");
+  EXPECT_EQ(t.Result.ExitCode, 1);
+  EXPECT_TRUE(Has(t.Result.Err, "warning: TrustServerCertificate=No is not passed on")) << t.Result.Err;
+  EXPECT_TRUE(Has(t.Result.Err, "warning: The keyword 'Packet Size' is not passed on")) << t.Result.Err;
+  EXPECT_TRUE(Has(t.Result.Err, "Kerberos") && Has(t.Result.Err, "kinit")) << t.Result.Err;
+}
+
+}  // namespace
+}  // namespace pftest

@@ -1,0 +1,42 @@
+#pragma once
+// A TCP listener on a loopback address standing for a server at first contact: it accepts
+// every connection and then either never sends a byte (Silent: a server that hangs, or a
+// port that is not a database server's) or closes it at once (Close: a service that drops
+// the connection). Real sockets, so that a real ODBC driver meets it.
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace pftest {
+
+class LoopbackListener {
+ public:
+  enum class Mode { Silent, Close };
+  // Port 0 takes a free port. A fixed port (a server type's usual one) is bound on an
+  // address of 127.0.0.0/8 of its own, so that tests running at once do not meet; Ok()
+  // is false when the address cannot be bound.
+  explicit LoopbackListener(Mode mode, const std::string& address = "127.0.0.1", int port = 0);
+  ~LoopbackListener();
+  LoopbackListener(const LoopbackListener&) = delete;
+  LoopbackListener& operator=(const LoopbackListener&) = delete;
+
+  bool Ok() const { return fd_ >= 0; }
+  int Port() const { return port_; }
+  const std::string& Address() const { return address_; }
+  int Accepted() const { return accepted_; }
+
+ private:
+  void Loop();
+  Mode mode_;
+  std::string address_;
+  int port_ = 0;
+  int fd_ = -1;
+  int stop_[2] = {-1, -1};
+  std::atomic<int> accepted_{0};
+  std::vector<int> open_;
+  std::thread thread_;
+};
+
+}  // namespace pftest
