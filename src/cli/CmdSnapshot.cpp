@@ -36,6 +36,9 @@ int RunSnapshot(CliSession& Session) {
   for (const std::string& name : capture.Skipped)
     std::fprintf(stderr, "warning: the parameters of %s could not be read; it is left out of the snapshot\n",
                  name.c_str());
+  for (const std::string& name : capture.ListedWithoutParameters)
+    std::fprintf(stderr, "warning: the parameters of %s could not be read; the snapshot lists it without parameters\n",
+                 name.c_str());
   CCatalogCapture::Write(script, *Session.Options().OutputFile);
   std::printf("%s\n", AppPaths::Normalize(*Session.Options().OutputFile).c_str());
   return 0;

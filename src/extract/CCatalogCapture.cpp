@@ -9,6 +9,7 @@
 #include "errors/Faultnet31.h"
 #include "errors/Secrets.h"
 #include "extract/CProcParamsCache.h"
+#include "extract/CSrvrAccess.h"
 #include "base/Clock.h"
 #include "platform/FileIO.h"
 #include "base/NoCase.h"
@@ -165,6 +166,7 @@ std::string TakenAt() {
 
 std::string CCatalogCapture::Capture(int ServerType, const std::string& ConnectionString, const std::string& Packages) {
   Skipped.clear();
+  ListedWithoutParameters.clear();
   auto progress = [&](const std::string& text) {
     if (OnProgress) OnProgress(text);
   };
@@ -177,6 +179,8 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
 
   std::string out = "-- Catalogue snapshot taken by Procforge.\nBEGIN TRANSACTION;\n";
   std::vector<std::string> procs;  // the names the extractor lists, whose parameters it refreshes
+  // Access through MDBTools: the queries of procs, in their order, with their parameters.
+  std::optional<std::vector<ProcedureDescription>> mdb;
   progress("Reading the catalogue...");
   if (ServerType == 1 || ServerType == 2) {
     const ResultSet rs = Rows(*c, ServerType == 1 ? "SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]"
@@ -191,8 +195,18 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
       procs.push_back(ServerType == 1 ? name.substr(0, name.find(';')) : name);
     }
   } else if (ServerType == 0) {
-    const ResultSet rs =
-        Rows(*c, "SELECT Name, Type From MSysObjects where type=5 AND Not (Name Like '~%') Order by Name ");
+    ResultSet rs;
+    if ((mdb = CSrvrAccess::MdbQueries(*c))) {
+      // The saved queries as the list query reads them from the snapshot, their declared
+      // parameters as a refresh reports them.
+      rs.Columns = {{"Name", adVarWChar, 255, 0, 0, true, false}, {"Type", adSmallInt, 2, 5, 0, true, false}};
+      for (const ProcedureDescription& q : *mdb) {
+        rs.Cells.emplace_back(q.Name);
+        rs.Cells.emplace_back("5");
+      }
+    } else {
+      rs = Rows(*c, "SELECT Name, Type From MSysObjects where type=5 AND Not (Name Like '~%') Order by Name ");
+    }
     AppendTable(out, "MSysObjects", rs, "Name");
     for (size_t r = 0; r < rs.RowCount(); ++r) procs.push_back(rs.Cells[r * rs.Columns.size()].value_or(std::string()));
   } else {
@@ -224,7 +238,7 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
         "\nCREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,\n"
         "  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n";
     CProcParamsCache all;
-    if (procs.size() > 1) all.Load(ConnectionString);
+    if (procs.size() > 1 && !mdb) all.Load(ConnectionString);
     auto cmd = Command::Create();
     cmd->SetActiveConnection(c);
     cmd->CommandType = adCmdStoredProc;
@@ -236,10 +250,11 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
       out += values;
       out += ')';
     };
-    for (const std::string& name : procs) {
+    for (size_t k = 0; k < procs.size(); ++k) {
+      const std::string& name = procs[k];
       progress("Processing " + name);
       std::vector<ParameterInfo> fresh;
-      const std::vector<ParameterInfo>* params = all.Find(name);
+      const std::vector<ParameterInfo>* params = mdb ? &(*mdb)[k].Parameters : all.Find(name);
       if (!params) {
         try {
           cmd->CommandText = name;
@@ -249,7 +264,8 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
           params = &fresh;
         } catch (const AppError& e) {
           if (ado::IsConnectionLost(e)) throw;
-          Skipped.push_back(name);
+          // Access lists a query whose parameters cannot be refreshed all the same.
+          (ServerType == 0 ? ListedWithoutParameters : Skipped).push_back(name);
           continue;
         }
       }

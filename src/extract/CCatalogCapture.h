@@ -22,9 +22,11 @@ class CCatalogCapture {
   // outside packages); the other server types ignore it. Failures of the connection or
   // of a catalogue query raise; a procedure whose parameters cannot be read is left out
   // of ProcedureParameters (a refresh of it from the snapshot fails, as on the server)
-  // and named in Skipped.
+  // and named in Skipped. An Access query whose parameters cannot be read stays in the
+  // list without them, as the extractor lists it, and is named in ListedWithoutParameters.
   std::string Capture(int ServerType, const std::string& ConnectionString, const std::string& Packages);
   std::vector<std::string> Skipped;
+  std::vector<std::string> ListedWithoutParameters;
 
   // Writes a snapshot script to Path atomically: as the script itself when Path ends in
   // ".sql" (any case), else as a SQLite database. Raises with the path and the reason

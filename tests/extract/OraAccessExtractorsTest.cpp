@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "extract/CCatalogCapture.h"
 #include "extract/CSrvrAccess.h"
 #include "extract/CSrvrMSSQL.h"
 #include "extract/CSrvrOraADO.h"
@@ -38,6 +39,12 @@ TEST_F(ExtractorTest, AccessQueriesWhoseParametersCannotBeRefreshed) {
   EXPECT_EQ(ProcRows(x->xmlGetSPList("")), "qryBroken\nqryO'Brien\n");
   pftest::ExpectGolden("extract/access-queries.xml",
                        x->xmlGetSPParameters("qryBroken") + "\n" + x->xmlGetSPParameters("qryO'Brien") + "\n");
+  // A snapshot of it keeps qryBroken in the list, without parameters, and says so.
+  CCatalogCapture capture;
+  const std::string copy = Script("copy.sql", capture.Capture(0, SnapshotConn(DataScript("queries.sql")), ""));
+  EXPECT_TRUE(capture.Skipped.empty());
+  EXPECT_EQ(capture.ListedWithoutParameters, std::vector<std::string>{"qryBroken"});
+  EXPECT_EQ(ProcRows(Extractor<CSrvrAccess>(copy)->xmlGetSPList("")), "qryBroken\nqryO'Brien\n");
 }
 
 // ---------------------------------------------------------------- SQL Server

@@ -90,6 +90,11 @@ std::optional<std::vector<ProcedureDescription>> Connection::DescribeAllProcedur
   return Call([&] { return s.DescribeAllProcedures(timeoutSeconds); });
 }
 
+std::string Connection::DbmsName() {
+  IProviderSession& s = Session(kSource);
+  return Call([&] { return s.DbmsName(); });
+}
+
 int Connection::BeginTrans() {
   IProviderSession& s = Session(kSource);
   if (transactionLevel_ > 0)

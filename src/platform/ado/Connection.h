@@ -58,6 +58,9 @@ class Connection : public IErrConnection, public IErrDbObject, public std::enabl
   // An extension of this layer: the parameters of every procedure in one call, where
   // the provider can (std::nullopt where it cannot); see IProviderSession.
   std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int timeoutSeconds);
+  // The data source's product name (see IProviderSession::DbmsName); throws
+  // adErrInvalidConnection when closed.
+  std::string DbmsName();
 
   int BeginTrans();
   void CommitTrans();

@@ -642,6 +642,8 @@ class OdbcSession : public IProviderSession {
                    [](OdbcSession& s, int t) { return s.DescribeAll(t); });
   }
 
+  std::string DbmsName() override { return Info(SQL_DBMS_NAME); }
+
   void BeginTrans() override {
     Watch(*dbc_, [&] { SetAutoCommit(false); });
     dbc_->inTransaction = true;
@@ -882,7 +884,10 @@ class OdbcSession : public IProviderSession {
     SQLWCHAR buf[256] = {};
     SQLSMALLINT len = 0;
     if (!Ok(SQLGetInfoW(dbc_->handle, what, buf, sizeof buf, &len))) return {};
-    return U8(buf, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(len, 0)) / 2, 255));
+    // Some drivers (MDBTools) count the terminating NUL in the length.
+    std::string text = U8(buf, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(len, 0)) / 2, 255));
+    if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+    return text;
   }
 
   std::string DriverText() {

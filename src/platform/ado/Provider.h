@@ -89,6 +89,9 @@ class IProviderSession {
   // at once; std::nullopt where it cannot. A procedure the provider lists with no
   // parameter at all may be missing: DescribeProcedure answers for it.
   virtual std::optional<std::vector<ProcedureDescription>> DescribeAllProcedures(int) { return std::nullopt; }
+  // The name of the data source's product as the driver reports it (ADO's "DBMS Name",
+  // ODBC's SQL_DBMS_NAME: "Microsoft SQL Server", "MDBTOOLS", ...); empty where unknown.
+  virtual std::string DbmsName() { return {}; }
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;
   virtual void RollbackTrans() = 0;
