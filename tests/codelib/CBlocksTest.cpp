@@ -127,4 +127,60 @@ TEST_F(CBlocksTest, ValuesAndLiteralBlocksAreNeverScannedForReferences) {
   }
 }
 
+// Block and line conditions with Oracle and MSSQLSybase set: each input line beside the line
+// it must become (an empty line where it is dropped; the line count never changes).
+TEST_F(CBlocksTest, ConditionsKeepDropAndCutLines) {
+  const std::pair<const char*, const char*> lines[] = {
+      {"'#Cond Informix", ""},  // not set: skipping starts
+      {"informix only", ""},
+      {"'#Cond oracle", ""},  // set, but inside a skipped section: skipping goes on
+      {"still skipped", ""},
+      {"'#CondNot Access", ""},  // satisfied too, and still no end
+      {"skipped as well", ""},
+      {"x = 1 '#LCond Oracle", ""},         // a line condition does not revive a skipped line
+      {"'#EndCondition", ""},               // not an end marker: a longer word
+      {"'#EndCond Informix and more", ""},  // text after the marker is ignored
+      {"after the section", "after the section"},
+      {"'#CondNot ORACLE", ""},
+      {"not oracle", ""},
+      {"'#endcond", ""},  // any letter case, nothing after it
+      {"'#Cond MSSQLSybase", ""},
+      {"both", "both"},
+      {"'#Cond OracleX", ""},  // a name is compared whole
+      {"prefix only", ""},
+      {"'#EndCond", ""},  // sections do not nest: one end closes everything
+      {"after all", "after all"},
+      {" '#Cond Informix", " '#Cond Informix"},  // not at column 1: an ordinary line
+      {"'#Cond  Oracle", ""},                    // two blanks: an empty name, never set
+      {"empty name", ""},
+      {"'#EndCond", ""},
+      {"a = 1 '#LCond Oracle", "a = 1 "},
+      {"b = 2 '#LCond Informix", ""},
+      {"c = 3 '#LCondNot Informix", "c = 3 "},
+      {"d = 4 '#LCondNot oracle", ""},
+      {"e = 5 '#lcond Informix", "e = 5 '#lcond Informix"},              // line markers are case-sensitive
+      {"f '#LCond Informix g '#LCond Oracle", "f '#LCond Informix g "},  // the last one counts
+      {"h '#LCond Oracle i '#LCondNot Oracle", "h "},                    // '#LCond wins over a later '#LCondNot
+      {"j '#LCondNot Informix k '#LCondNot Oracle", ""},
+      {"k = 6 '#LCond  Oracle", ""},  // empty name
+      {"'#Cond Oracle", ""},
+      {"l = 7 '#LCond Oracle", "l = 7 "},
+      {"m = 8 '#LCond Informix", ""},
+      {"'#EndCond", ""},
+  };
+  std::string block, expected;
+  for (const auto& [in, out] : lines) {
+    block += std::string(in) + "\r\n";
+    expected += std::string(out) + "\r\n";
+  }
+  blocks.AddBlock(block, "c");
+  EXPECT_EQ(blocks.GetBlocks("c", "MSSQLSybase,Oracle", nullptr), expected);
+  // Without conditions nothing is evaluated or removed.
+  EXPECT_EQ(blocks.GetBlocks("c", "", nullptr), block);
+  // A set condition opens the section that an unset one closed before.
+  blocks.AddBlock(CrLf("'#CondNot Oracle\nno\n'#EndCond\n'#Cond Oracle\nyes\n'#EndCond\n"), "d");
+  EXPECT_EQ(blocks.GetBlocks("d", "oracle", nullptr), CrLf("\n\n\n\nyes\n\n"));
+  EXPECT_EQ(blocks.GetBlocks("d", "Access", nullptr), CrLf("\nno\n\n\n\n\n"));
+}
+
 }  // namespace
