@@ -142,6 +142,40 @@ TEST_F(Browser, NavigationAndCounts) {
   EXPECT_EQ(pftest::Raised([&] { x.MoveTo("Proc[", false); }).Number, ERR_GENERAL);
 }
 
+// The pattern-language operators and node tests in paths callers pass, each on the same
+// small document, and the query forms the browser builds itself.
+TEST_F(Browser, PatternOperatorsAndNodeTestsSelectWhatTheySay) {
+  bwXMLBrowser x;
+  x.Load("<L><P Name=\"a\" N=\"1\"/><P Name=\"b\" N=\"2\"/><P Name=\"c\" N=\"3\"/><!--note--><?pi data?>text</L>");
+  const std::pair<const char*, const char*> cases[] = {
+      {"P[@N $eq$ 2]/@Name", "b"},
+      {"P[@N $ne$ 2]/@Name", "a,c"},
+      {"P[@N $lt$ 2]/@Name", "a"},
+      {"P[@N $le$ 2]/@Name", "a,b"},
+      {"P[@N $gt$ 2]/@Name", "c"},
+      {"P[@N $ge$ 2]/@Name", "b,c"},
+      {"P[@N $gt$ 1 $and$ @N $lt$ 3]/@Name", "b"},
+      {"P[@N $eq$ 1 $or$ @N $eq$ 3]/@Name", "a,c"},
+      {"P[$not$(@N $eq$ 2)]/@Name", "a,c"},
+      {"P[end()]/@Name", "c"},
+      {"P[2]/@Name", "b"},
+      {"P[@Name='c']/@N", "3"},
+      {"node()[nodeType()=1]/@Name", "a,b,c"},
+      {"node()[nodeType() = 3]", "text"},
+      {"node()[nodeType()=7]", "data"},
+      {"node()[nodeType()=8]", "note"},
+      {"P[1]/@*[nodeType()=2]", "a,1"},
+      {"P[1]/node()[nodeType()=2]", ""},
+      {"P[ancestor::node()[nodeType()=9]]/@Name", "a,b,c"},
+      {"P[self::node()[nodeType()=9]]/@Name", ""},
+      {"//@Name", "a,b,c"},
+      {"./*/@N", "1,2,3"},
+  };
+  for (const auto& [query, values] : cases) EXPECT_EQ(x.MakeAttrList(query), values) << query;
+  EXPECT_TRUE(x.MoveTo("*[nodeType()=1][@N $ge$ 3]"));
+  EXPECT_EQ(x.strAttr("Name"), "c");
+}
+
 TEST_F(Browser, PopByNumberNameAndOtherKinds) {
   bwXMLBrowser x;
   x.Load("<Proc><Proc><Params><Param/></Params></Proc></Proc>");
