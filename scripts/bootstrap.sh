@@ -3,7 +3,7 @@
 # Idempotent: only missing packages are installed, so a second run is quick.
 # With --test also what only the tests need: LibreOffice Basic, which runs the generated
 # classes, and its PostgreSQL driver and Python bridge; the package checks (lintian,
-# appstreamcli, man).
+# appstreamcli, man); strace for the test that watches how files are written.
 set -euo pipefail
 
 packages=(
@@ -21,6 +21,7 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
   packages+=(libreoffice-core-nogui libreoffice-sdbc-postgresql python3-uno)
   packages+=(file lintian appstream man-db)
+  packages+=(strace)  # the file-write test watches the system calls
 fi
 
 missing=()

@@ -2,7 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "errors/AppError.h"
 #include "platform/FileIO.h"
@@ -11,6 +18,7 @@
 #include "support/TestEnv.h"
 
 using namespace pf;
+using pftest::Has;
 
 TEST(TextFiles, CharacterSets) {
   const std::string text = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";  // A é € 😀
@@ -70,6 +78,76 @@ TEST(TextFiles, FailuresNameThePathAndKeepTheOldFile) {
     EXPECT_EQ(pftest::ReadAll(path), "old");
   }
   EXPECT_THROW(FileIO::ReadBytes(dir.path().string()), AppError);
+}
+
+// Run by WritesGoThroughASyncedTemporaryFileAndARename under strace: replaces the two files
+// of the folder PF_TRACE_DIR names.
+TEST(FileWrites, DISABLED_TracedWrite) {
+  const std::string dir = std::getenv("PF_TRACE_DIR");
+  const std::string big(3 << 19, 'b');  // written in pieces
+  FileIO::WriteAtomicAll({{dir + "/a.cls", "new class"}, {dir + "/b.bas", big}});
+}
+
+// The system calls of a replacing write, as strace sees them: each file's bytes go to a new
+// file in the same folder, which is flushed to the disk (fsync) after its last byte and
+// before it is closed and renamed over the target; the target itself is never opened for
+// writing; and no target is replaced before every file is flushed.
+TEST(FileWrites, WritesGoThroughASyncedTemporaryFileAndARename) {
+#ifdef _WIN32
+  GTEST_SKIP() << "strace traces Linux system calls";
+#else
+  pftest::TempDir dir;
+  const std::string folder = std::filesystem::canonical(dir.path()).string();
+  const std::map<std::string, size_t> sizes = {{folder + "/a.cls", 9}, {folder + "/b.bas", 3 << 19}};
+  for (const auto& [path, size] : sizes) pftest::WriteAll(path, "old");
+  const std::string log = dir.file("trace.log");
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string cmd = "PF_TRACE_DIR='" + folder + "' strace -f -y -qq -o '" + log +
+                          "' -e trace=open,openat,creat,write,pwrite64,writev,fsync,fdatasync,close,rename,renameat,"
+                          "renameat2 '" +
+                          self +
+                          "' --gtest_filter=FileWrites.DISABLED_TracedWrite "
+                          "--gtest_also_run_disabled_tests >/dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd << " (strace is in scripts/bootstrap.sh --test)";
+  std::vector<std::string> calls;
+  std::istringstream in(pftest::ReadAll(log));
+  for (std::string line; std::getline(in, line);) calls.push_back(line);
+  const auto find = [&](const std::string& part, size_t from = 0) {
+    for (size_t i = from; i < calls.size(); ++i)
+      if (calls[i].find(part) != std::string::npos) return i;
+    return calls.size();
+  };
+  size_t lastSync = 0, firstRename = calls.size();
+  for (const auto& [target, size] : sizes) {
+    SCOPED_TRACE(target);
+    const std::regex renameCall("rename(at2?)?\\((AT_FDCWD[^,]*, )?\"([^\"]+)\", (AT_FDCWD[^,]*, )?\"" + target + "\"");
+    size_t renamed = calls.size();
+    std::smatch m;
+    for (size_t i = 0; i < calls.size() && renamed == calls.size(); ++i)
+      if (std::regex_search(calls[i], m, renameCall)) renamed = i;
+    ASSERT_LT(renamed, calls.size()) << "no rename over the target";
+    const std::string tmp = m[3];
+    EXPECT_EQ(std::filesystem::path(tmp).parent_path(), std::filesystem::path(target).parent_path());
+    size_t written = 0, lastWrite = 0;
+    for (size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].find("write(") != std::string::npos && Has(calls[i], "<" + tmp + ">")) {
+        written += std::stoul(calls[i].substr(calls[i].rfind("= ") + 2));
+        lastWrite = i;
+      }
+      EXPECT_FALSE(Has(calls[i], "<" + target + ">") && Has(calls[i], "write")) << calls[i];
+    }
+    EXPECT_EQ(written, size);
+    size_t synced = std::min(find("fsync(", lastWrite), find("fdatasync(", lastWrite));
+    while (synced < calls.size() && !Has(calls[synced], "<" + tmp + ">"))
+      synced = std::min(find("fsync(", synced + 1), find("fdatasync(", synced + 1));
+    ASSERT_LT(synced, calls.size()) << "the temporary file is not flushed after its last write";
+    const size_t closed = find("close(", synced);
+    EXPECT_TRUE(closed < renamed && Has(calls[closed], "<" + tmp + ">")) << "closed after the flush, before the rename";
+    lastSync = std::max(lastSync, synced);
+    firstRename = std::min(firstRename, renamed);
+  }
+  EXPECT_LT(lastSync, firstRename) << "a target was replaced before every file was flushed";
+#endif
 }
 
 namespace {
