@@ -63,7 +63,7 @@ class GenerateTest : public WizardTest {
       if (!run || !run->isVisible()) return;
       const std::string text = run->MessageText().toStdString();
       if (messages.empty() || messages.back() != text) messages.push_back(text);
-      passesAfterBuild += Main().findChild<QWidget*>("pnlMain")->isEnabled();
+      passesAfterBuild += Child<QWidget>(&Main(), "pnlMain").isEnabled();
       if ((cancelAfter && messages.size() == cancelAfter) || (cancelAfterBuild && passesAfterBuild == cancelAfterBuild))
         QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
     });
@@ -71,7 +71,7 @@ class GenerateTest : public WizardTest {
     Click("btnStart");
   }
 
-  QString Figure(const char* name) { return Main().CurrentForm()->findChild<QLabel*>(name)->text(); }
+  QString Figure(const char* name) { return Child<QLabel>(Main().CurrentForm(), name).text(); }
   frm0VBCode* Viewer(int type) const { return type == 1 ? ClassViewer() : ParamDefsViewer(); }
   // The code a viewer got: its file without the prolog the generation command wrote.
   std::string Code(int type) const {
@@ -95,7 +95,7 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
   EXPECT_FALSE(std::filesystem::exists(moduleFile) && std::filesystem::file_size(moduleFile) > 0);
   EXPECT_EQ(Current(), "frmChildBuildCode");
-  EXPECT_TRUE(Main().findChild<QWidget*>("pnlMain")->isEnabled());
+  EXPECT_TRUE(Child<QWidget>(&Main(), "pnlMain").isEnabled());
   EXPECT_EQ(Main().findChild<frm0Run*>(), nullptr);
 
   // Closing the main window during a run cancels the run instead of exiting under it.
@@ -124,7 +124,7 @@ TEST_F(GenerateTest, CancelAtTheLastCancellationPointWritesNothingLaterItFinishe
     progress->Message("Formatting");
     progress->Message("Formatting");
   });
-  Main().CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
+  Child<QCheckBox>(Main().CurrentForm(), "chkShowCodeInViewer").setChecked(true);
   for (const int at : {1, 2}) {
     SCOPED_TRACE(at);
     pftest::WriteAll(classFile, "old class");
@@ -173,7 +173,7 @@ TEST_F(GenerateTest, WarningsFollowTheRunToTheResultsOrStayWithAFailure) {
   EXPECT_THAT(warnings(), lenient);
   EXPECT_THAT(Shown(), ::testing::ElementsAre("Please specify output class file name"));
   EXPECT_TRUE(messages.empty());
-  EXPECT_TRUE(Main().findChild<QWidget*>("pnlMain")->isEnabled());
+  EXPECT_TRUE(Child<QWidget>(&Main(), "pnlMain").isEnabled());
 
   Settings().xIniOptions->Attr("CmdTimeout", Variant("60"));
   Settings().xCode->Attr("ClassFile", Variant(classFile));
@@ -273,12 +273,12 @@ TEST_F(GenerateTest, CopyTakesTheCodeSaveAsTheWholeFileAndCloseDeletesTheTempora
        {std::tuple(1, "VB Class|*.cls", "cls"), std::tuple(0, "VB Module|*.bas", "bas")}) {
     frm0VBCode* v = Viewer(type);
     QApplication::clipboard()->setText("something else");
-    QTest::mouseClick(v->findChild<QPushButton*>("btnCopy"), Qt::LeftButton);
+    QTest::mouseClick(&Child<QPushButton>(v, "btnCopy"), Qt::LeftButton);
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), Code(type)) << "only the code, without the header";
 
     const std::string saved = dir.file(std::string("saved.") + ext);
     script->FileAnswers.push_back(saved);
-    QTest::mouseClick(v->findChild<QPushButton*>("btnSaveAs"), Qt::LeftButton);
+    QTest::mouseClick(&Child<QPushButton>(v, "btnSaveAs"), Qt::LeftButton);
     ASSERT_FALSE(script->FileRequests.empty());
     const NextAnswers::FileRequest& req = script->FileRequests.back();
     EXPECT_EQ(std::tuple(req.Save, req.Filter, req.Ext, req.Title, req.Initial),
@@ -288,7 +288,7 @@ TEST_F(GenerateTest, CopyTakesTheCodeSaveAsTheWholeFileAndCloseDeletesTheTempora
     // Cancel in the dialog writes nothing.
     script->FileAnswers.push_back(std::nullopt);
     fs::remove(saved);
-    QTest::mouseClick(v->findChild<QPushButton*>("btnSaveAs"), Qt::LeftButton);
+    QTest::mouseClick(&Child<QPushButton>(v, "btnSaveAs"), Qt::LeftButton);
     EXPECT_FALSE(fs::exists(saved));
 
     const std::string temp = v->TempFileName();

@@ -72,6 +72,18 @@ class FailingPage : public CChildForm {
 // The tree against tests/data/wizard/tree.txt: text, parent, page, picture and help anchor
 // of every node. A picture is compared by its pixels, and every image key of the file must
 // have a picture of its own, so a misspelt key (which gets the plain fallback) fails.
+// A control or window a test needs and does not find stops that test with a failure that
+// names it, instead of a null pointer ending the whole test program.
+TEST_F(NavigationTest, AMissingControlFailsTheTestInsteadOfEndingTheProgram) {
+  EXPECT_THROW(Main(), std::runtime_error);  // not started yet
+  Start();
+  EXPECT_THROW(Click("btnNoSuch"), std::runtime_error);
+  EXPECT_THROW(Button("btnNoSuch"), std::runtime_error);
+  EXPECT_THROW(Child<QLabel>(nullptr, "lblVersion"), std::runtime_error);
+  EXPECT_THROW(Child<QLabel>(&Main(), "lblNoSuch"), std::runtime_error);
+  EXPECT_EQ(&Button("btnNext"), &Child<QPushButton>(&Main(), "btnNext"));
+}
+
 TEST_F(NavigationTest, TreeNodesHaveTheirTextParentPagePictureAndAnchor) {
   Start();
   std::vector<QTreeWidgetItem*> walk;
@@ -111,9 +123,9 @@ TEST_F(NavigationTest, NextAndPreviousWalkEveryNodeWithTheButtonRules) {
   const std::vector<std::string> tags = TreeTags();
   auto expectButtons = [&](const std::string& tag) {
     const bool last = tag == "frmChildBuildCode" || tag == "frmChildRunVBProject";
-    EXPECT_EQ(Button("btnBack")->isEnabled(), tag != "frmChild0StartPage") << tag;
-    EXPECT_EQ(Button("btnNext")->isEnabled(), !last) << tag;
-    EXPECT_EQ(Button("btnDone")->isEnabled(), !last) << tag;
+    EXPECT_EQ(Button("btnBack").isEnabled(), tag != "frmChild0StartPage") << tag;
+    EXPECT_EQ(Button("btnNext").isEnabled(), !last) << tag;
+    EXPECT_EQ(Button("btnDone").isEnabled(), !last) << tag;
   };
   for (size_t i = 0; i < tags.size(); ++i) {
     EXPECT_EQ(Selected(), tags[i]);
@@ -180,7 +192,7 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->role(), QAccessible::Window);
   EXPECT_FALSE(
-      QAccessible::queryAccessibleInterface(help->findChild<QWidget*>("brwHelp"))->text(QAccessible::Name).isEmpty());
+      QAccessible::queryAccessibleInterface(&Child<QWidget>(help, "brwHelp"))->text(QAccessible::Name).isEmpty());
   EXPECT_EQ(help->Source().fragment(), "ServerPage");
   Click("btnNext");
   EXPECT_EQ(help->Source().fragment(), "StdConfigPage");
@@ -188,7 +200,7 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   help->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(help));
   QApplication::processEvents();
-  QTest::keyClick(help->findChild<QWidget*>("brwHelp"), Qt::Key_Escape);
+  QTest::keyClick(&Child<QWidget>(help, "brwHelp"), Qt::Key_Escape);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(Main().HelpForm(), nullptr);
 
@@ -217,7 +229,7 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   QString text;
   QTimer::singleShot(0, [&] {
     if (QWidget* box = QApplication::activeModalWidget()) {
-      text = QAccessible::queryAccessibleInterface(box->findChild<QLabel*>("lblMessage"))->text(QAccessible::Name);
+      text = QAccessible::queryAccessibleInterface(&Child<QLabel>(box, "lblMessage"))->text(QAccessible::Name);
       box->close();
     }
   });
@@ -257,19 +269,19 @@ TEST_F(NavigationTest, FirstClassFromASnapshotWithinTenMouseActions) {
     ++actions;
     QTest::mouseClick(w, Qt::LeftButton, {}, at.isNull() ? w->rect().center() : at);
   };
-  EXPECT_THAT(Main().CurrentForm()->findChild<QLabel*>("lblWhereToBegin")->text().toStdString(),
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
               HasSubstr("Database Server"));
   QTreeWidget* tree = Main().Tree();
   QTreeWidgetItem* server = tree->topLevelItem(0)->child(1);
   click(tree->viewport(), tree->visualItemRect(server).center());
   EXPECT_EQ(Current(), "frmChildSrvr");
   script->FileAnswers.push_back(pftest::Sample("mssql/OrderEntry.sql"));
-  click(Button("btnUseSnapshot"));
+  click(&Button("btnUseSnapshot"));
   actions += 2;
-  click(Button("btnDone"));
-  click(Button("btnStart"));
+  click(&Button("btnDone"));
+  click(&Button("btnStart"));
   EXPECT_EQ(Current(), "frmChildRunVBProject");
-  click(Button("btnShowCode"));
+  click(&Button("btnShowCode"));
 
   EXPECT_TRUE(Shown().empty()) << Shown().front();
   EXPECT_LE(actions, 10);
@@ -430,9 +442,9 @@ TEST_F(NavigationTest, OneVersionLineAndTheStartPageSaysWhereToBegin) {
   Start();
   const QString line = QString::fromStdString(pf::VersionLine());
   ASSERT_NE(MStartExit::Splash(), nullptr);
-  EXPECT_EQ(MStartExit::Splash()->findChild<QLabel*>("lblVersion")->text(), line);
-  EXPECT_EQ(Main().CurrentForm()->findChild<QLabel*>("lblVersion")->text(), line);
-  EXPECT_THAT(Main().CurrentForm()->findChild<QLabel*>("lblWhereToBegin")->text().toStdString(),
+  EXPECT_EQ(Child<QLabel>(MStartExit::Splash(), "lblVersion").text(), line);
+  EXPECT_EQ(Child<QLabel>(Main().CurrentForm(), "lblVersion").text(), line);
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
               HasSubstr("Database Server"));
   Click("btnAbout");
   EXPECT_THAT(Shown().back(), HasSubstr(pf::VersionLine()));

@@ -66,12 +66,12 @@ TEST_F(PageActionsTest, ServerPageStoresOnClickReleasesTheServerAndWarnsBeforeDe
     return true;
   });
   Go("frmChildSrvr");
-  srvr.Text("txtConnPfg")->setText("DSN=old");
+  Need(srvr.Text("txtConnPfg"), "txtConnPfg").setText("DSN=old");
   srvr.Options("optSrvrType")[0]->click();
   Click("btnDesign");
   EXPECT_THAT(Shown(), ElementsAre(frmChildSrvr::kAccessWarning));
   EXPECT_EQ(designed, "DSN=old");
-  EXPECT_EQ(srvr.Text("txtConnPfg")->text(), "DSN=Orders");
+  EXPECT_EQ(Need(srvr.Text("txtConnPfg"), "txtConnPfg").text(), "DSN=Orders");
   srvr.Options("optSrvrType")[1]->click();
   Click("btnDesign");
   EXPECT_EQ(Shown().size(), 1u);  // no warning for SQL Server
@@ -91,9 +91,9 @@ TEST_F(PageActionsTest, PackageListShowsPrefixesStoresSelectionsAndRefreshes) {
 
   // The prefix of the item clicked is edited below the list.
   list->setCurrentItem(list->item(1));
-  page.Text("txtPrefix")->setText("  Dp ");
+  Need(page.Text("txtPrefix"), "txtPrefix").setText("  Dp ");
   EXPECT_EQ(list->item(1)->text(), "DROP_PKG : Dp");
-  page.Text("txtPrefix")->setText("");
+  Need(page.Text("txtPrefix"), "txtPrefix").setText("");
   list->item(0)->setSelected(false);
   list->item(1)->setSelected(false);
 
@@ -149,7 +149,7 @@ TEST_F(PageActionsTest, LinkFileIsFoundBesideTheProfileCreatedWhenMissingAndEdit
   for (const auto& [text, full] : std::map<std::string, std::string>{{"orders.udl", dir.file("orders.udl")},
                                                                      {"/data/a.udl", "/data/a.udl"},
                                                                      {"C:\\Links\\b.udl", "C:\\Links\\b.udl"}}) {
-    page.Text("txtLinkFile")->setText(QString::fromStdString(text));
+    Need(page.Text("txtLinkFile"), "txtLinkFile").setText(QString::fromStdString(text));
     EXPECT_EQ(page.FullLinkPath(), full);
   }
 
@@ -169,7 +169,7 @@ TEST_F(PageActionsTest, LinkFileIsFoundBesideTheProfileCreatedWhenMissingAndEdit
 
   // A file that is not a link file is refused and left alone.
   pftest::WriteAll(dir.file("bad.udl"), std::string("\x00\x01\x02garbage", 10));
-  page.Text("txtLinkFile")->setText("bad.udl");
+  Need(page.Text("txtLinkFile"), "txtLinkFile").setText("bad.udl");
   Click("btnEditLink");
   EXPECT_THAT(Shown().back(), StartsWith("Cannot open link file. The file " + dir.file("bad.udl")));
   EXPECT_EQ(pftest::ReadAll(dir.file("bad.udl")), std::string("\x00\x01\x02garbage", 10));
@@ -191,7 +191,7 @@ TEST_F(PageActionsTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
     EXPECT_EQ(designed, s);
   }
   frmDataLink sql(pftest::SampleConnStrings()[0], nullptr);
-  EXPECT_EQ(sql.findChild<QComboBox*>("cmbProvider")->currentIndex(), 0);
+  EXPECT_EQ(Child<QComboBox>(&sql, "cmbProvider").currentIndex(), 0);
   EXPECT_EQ(sql.FieldEdit(Field::Server)->text(), "sql01");
   EXPECT_EQ(sql.FieldEdit(Field::Password)->text(), "secret");
   EXPECT_EQ(sql.FieldEdit(Field::Password)->echoMode(), QLineEdit::Password);
@@ -209,12 +209,12 @@ TEST_F(PageActionsTest, SampleStringsComeBackByteForByteAndShowTheirFields) {
   sql.hide();
 
   frmDataLink integrated(pftest::SampleConnStrings()[1], nullptr);
-  EXPECT_TRUE(integrated.findChild<QCheckBox*>("chkIntegratedSecurity")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(&integrated, "chkIntegratedSecurity").isChecked());
   EXPECT_FALSE(integrated.FieldEdit(Field::User)->isEnabled());
 
   frmDataLink raw(kRaw, nullptr);
-  EXPECT_EQ(raw.findChild<QComboBox*>("cmbProvider")->currentIndex(), ado::DataLinkFields::RawIndex());
-  EXPECT_EQ(raw.findChild<QPlainTextEdit*>("txtConnString")->toPlainText(), kRaw);
+  EXPECT_EQ(Child<QComboBox>(&raw, "cmbProvider").currentIndex(), ado::DataLinkFields::RawIndex());
+  EXPECT_EQ(Child<QPlainTextEdit>(&raw, "txtConnString").toPlainText(), kRaw);
 }
 
 TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChangesNothing) {
@@ -225,12 +225,12 @@ TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChanges
   const std::string expected =
       "Provider=OraOLEDB.Oracle.1;Data Source=PROD;User ID=sales;Persist Security Info=False;"
       "Password=tiger";
-  EXPECT_EQ(dlg.findChild<QPlainTextEdit*>("txtConnString")->toPlainText().toStdString(), expected);
-  dlg.findChild<QPushButton*>("btnTestConnection")->click();
+  EXPECT_EQ(Child<QPlainTextEdit>(&dlg, "txtConnString").toPlainText().toStdString(), expected);
+  Child<QPushButton>(&dlg, "btnTestConnection").click();
   EXPECT_THAT(tested, ElementsAre(expected));
 
   // Typing the string by hand updates the provider and the fields.
-  dlg.findChild<QPlainTextEdit*>("txtConnString")->setPlainText("Provider=Procforge.Snapshot;Data Source=x.sql");
+  Child<QPlainTextEdit>(&dlg, "txtConnString").setPlainText("Provider=Procforge.Snapshot;Data Source=x.sql");
   EXPECT_EQ(dlg.FieldEdit(Field::File)->text(), "x.sql");
   EXPECT_TRUE(dlg.FieldEdit(Field::File)->isVisibleTo(&dlg));
 
@@ -245,12 +245,12 @@ TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChanges
   // A new string starts with a provider; OK refuses an empty or unknown one.
   frmDataLink fresh("", nullptr);
   EXPECT_EQ(fresh.ConnectionString(), "Provider=SQLOLEDB.1");
-  fresh.findChild<QPlainTextEdit*>("txtConnString")->setPlainText("Provider=NoSuch;Data Source=x");
+  Child<QPlainTextEdit>(&fresh, "txtConnString").setPlainText("Provider=NoSuch;Data Source=x");
   fresh.accept();
   EXPECT_NE(fresh.result(), QDialog::Accepted);
   ASSERT_FALSE(Shown().empty());
   EXPECT_THAT(Shown().back(), HasSubstr("'NoSuch' is not known here"));
-  fresh.findChild<QPlainTextEdit*>("txtConnString")->setPlainText(" ");
+  Child<QPlainTextEdit>(&fresh, "txtConnString").setPlainText(" ");
   fresh.accept();
   EXPECT_EQ(Shown().back(), "Please enter a connection string.");
 }

@@ -71,12 +71,11 @@ void WizardTest::TearDown() {
 }
 
 void WizardTest::Start() {
-  ASSERT_TRUE(MStartExit::Main());
-  main = MStartExit::MainForm();
-  ASSERT_NE(main, nullptr);
+  if (!MStartExit::Main()) throw std::runtime_error("the program did not start");
+  main = &Need(MStartExit::MainForm(), "the main window");
 }
 
-CSettings& WizardTest::Settings() const { return *MStartExit::Settings(); }
+CSettings& WizardTest::Settings() const { return Need(MStartExit::Settings(), "the settings model"); }
 
 void WizardTest::UseSampleProfile(const std::string& ClassFile, const std::string& ModuleFile,
                                   const std::string& Sample) {
@@ -97,28 +96,22 @@ void WizardTest::AcceptDataLink(std::function<void(frmDataLink&)> Edit) {
 }
 
 void WizardTest::GenerateWithViewers() {
-  main->SelectNodeByTag("frmChildBuildCode");
-  main->CurrentForm()->findChild<QCheckBox*>("chkShowCodeInViewer")->setChecked(true);
+  Main().SelectNodeByTag("frmChildBuildCode");
+  Child<QCheckBox>(Main().CurrentForm(), "chkShowCodeInViewer").setChecked(true);
   Click("btnStart");
 }
 
-QPushButton* WizardTest::Button(const QString& name) const {
+QPushButton& WizardTest::Button(const QString& name) const {
   // Pages share button names (btnBrowse, btnDesign): the current page's comes first.
-  QPushButton* b = main->CurrentForm() ? main->CurrentForm()->findChild<QPushButton*>(name) : nullptr;
-  if (!b) b = main->findChild<QPushButton*>(name);
-  EXPECT_NE(b, nullptr) << name.toStdString();
-  return b;
+  QPushButton* b = Main().CurrentForm() ? Main().CurrentForm()->findChild<QPushButton*>(name) : nullptr;
+  return b ? *b : Child<QPushButton>(main, name);
 }
 
-void WizardTest::Click(const QString& name) {
-  QPushButton* b = Button(name);
-  if (b) QTest::mouseClick(b, Qt::LeftButton);
-}
+void WizardTest::Click(const QString& name) { QTest::mouseClick(&Button(name), Qt::LeftButton); }
 
 void WizardTest::DoubleClick(const QString& name) {
   // As a mouse sends it: the second press arrives as a double-click.
-  QPushButton* b = Button(name);
-  if (!b) return;
+  QPushButton* b = &Button(name);
   QTest::mouseClick(b, Qt::LeftButton);
   QTest::mouseDClick(b, Qt::LeftButton);
   QTest::mouseRelease(b, Qt::LeftButton);

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,20 @@ namespace wizardtest {
 using namespace pf;
 using namespace pf::wizard;
 
+// What p points to. A test that does not find what it needs stops there, failing with the
+// name of what it looked for (the exception fails the test), instead of dereferencing a
+// null pointer and ending the whole test program.
+template <class T>
+T& Need(T* p, const std::string& what) {
+  if (!p) throw std::runtime_error("not found: " + what);
+  return *p;
+}
+// The child of Parent named Name (Parent may be null: then nothing is found).
+template <class T>
+T& Child(const QObject* Parent, const QString& Name) {
+  return Need(Parent ? Parent->findChild<T*>(Name) : nullptr, Name.toStdString());
+}
+
 class WizardTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -38,13 +53,13 @@ class WizardTest : public ::testing::Test {
 
   // Starts the program; the root page is shown.
   void Start();
-  pf::wizard::frm0MDIMain& Main() const { return *main; }
+  pf::wizard::frm0MDIMain& Main() const { return Need(main, "the main window"); }
   pf::CSettings& Settings() const;
 
   // Clicks a widget of the main window or of a page by its objectName.
   void Click(const QString& name);
   void DoubleClick(const QString& name);
-  QPushButton* Button(const QString& name) const;
+  QPushButton& Button(const QString& name) const;
   std::string Current() const;   // the current page's name
   std::string Selected() const;  // the selected node's tag
 
