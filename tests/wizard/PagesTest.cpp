@@ -1,6 +1,6 @@
 // The settings pages: every bound control, its key and copy order in both copy directions
-// (bindings in tests/data/wizard), the enable rules for
-// the four server types (cases in tests/data/wizard), keyboard access.
+// (bindings in tests/data/wizard), every key bound or deliberately not, the enable rules
+// against expectations of their own (tests/data/wizard), keyboard access.
 
 #include <gmock/gmock.h>
 
@@ -16,12 +16,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <iomanip>
 #include <map>
+#include <optional>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
-#include <tuple>
+#include <stdexcept>
 
 #include "settings/CSettings.h"
 #include "settings/MProfileKeys.h"
@@ -43,7 +43,7 @@ class PagesTest : public WizardTest {
     WizardTest::SetUp();
     Start();
   }
-  CTablePage& Page(const std::string& name) { return *dynamic_cast<CTablePage*>(Main().GetChildForm(name)); }
+  CTablePage& Page(const std::string& name) { return Need(dynamic_cast<CTablePage*>(Main().GetChildForm(name)), name); }
   void Set(const std::string& section, const std::string& key, const std::string& value) {
     Settings().SectionViewer(section).Attr(key, Variant(value));
   }
@@ -93,13 +93,13 @@ std::string NonDefault(const Binding& b, const std::string& current) {
 TEST_F(PagesTest, EveryBindingLoadsAndStoresItsKeyInCopyOrder) {
   Set("Server", "SrvrType", "3");  // the packages page binds only on Oracle
   const std::vector<Binding> bindings = Bindings();
-  ASSERT_EQ(bindings.size(), 99u);
-  std::set<std::pair<std::string, std::string>> inFile, inTable;
-  for (const Binding& b : bindings) inFile.emplace(b.Page, b.Control);
+  std::set<std::string> inFile, inTable;
+  for (const Binding& b : bindings) inFile.insert(b.Page + " " + b.Control + " " + b.Key);
   for (const PageTable::Page& row : PageTable::Pages())
     for (const PageTable::Control& c : row.Controls)
-      if (c.Key) inTable.emplace(row.Name, c.Name);
-  EXPECT_EQ(inTable, inFile);
+      if (c.Key) inTable.insert(std::string(row.Name) + " " + c.Name + " " + c.Key);
+  for (const std::string& b : inTable) EXPECT_TRUE(inFile.count(b)) << "bindings.txt lacks " << b;
+  for (const std::string& b : inFile) EXPECT_TRUE(inTable.count(b)) << "the page table does not bind " << b;
 
   for (size_t first = 0; first < bindings.size();) {
     size_t end = first;
@@ -146,37 +146,122 @@ TEST_F(PagesTest, EveryBindingLoadsAndStoresItsKeyInCopyOrder) {
   }
 }
 
-TEST_F(PagesTest, EnableRulesForEachServerType) {
-  int count = 0;
-  for (const std::string& line : DataLines("enable-rules.txt")) {
-    std::istringstream in(line);
-    std::string pageName, control, byServer;
-    int index = 0;
-    in >> pageName >> control >> index >> byServer;
-    std::vector<std::tuple<std::string, std::string, std::string>> keys;  // section, key, value
-    for (std::string key, value; in >> std::ws && std::getline(in, key, '=') && in >> std::quoted(value);)
-      keys.emplace_back(key.substr(0, key.find('.')), key.substr(key.find('.') + 1), value);
-    ++count;
-    for (int st = 0; st < 4; ++st) {
-      SCOPED_TRACE(line + " server type " + std::to_string(st));
-      Set("Server", "SrvrType", std::to_string(st));
-      for (const auto& [section, key, value] : keys) Set(section, key, value);
-      CTablePage& page = Page(pageName);
-      page.CopyControls(CD_TO_CONTROLS);
-      page.EnableControls();
-      QWidget* w = nullptr;
-      for (QWidget* x : page.findChildren<QWidget*>(QString::fromStdString(control)))
-        if (index < 0 || x->property("Index").toInt() == index) w = x;
-      ASSERT_NE(w, nullptr);
-      EXPECT_EQ(On(w), byServer.at(st) == '+');
-      EXPECT_EQ(w->toolTip().isEmpty(), On(w)) << "a greyed control says what makes it available";
-    }
+// Every key of the key table is bound to a control of a page, or is one of the keys that
+// tests/data/wizard/unbound-keys.txt lists as set elsewhere; never both. A key added to
+// the table without a control is named in full.
+TEST(PageTableKeys, EveryProfileKeyIsBoundOrDeliberatelyNot) {
+  std::set<std::string> bound, unbound;
+  for (const PageTable::Page& row : PageTable::Pages())
+    for (const PageTable::Control& c : row.Controls)
+      if (c.Key) bound.insert(std::string(row.Section ? row.Section : "") + "." + c.Key);
+  for (const std::string& line : DataLines("unbound-keys.txt")) unbound.insert(line.substr(0, line.find(' ')));
+  for (const MProfileKeys::Key& k : MProfileKeys::Keys()) {
+    const std::string key = std::string(k.Section) + "." + k.Name;
+    EXPECT_NE(bound.count(key), unbound.count(key))
+        << key
+        << (bound.count(key) ? " is bound to a control and listed in unbound-keys.txt"
+                             : " is bound to no control of any page and not listed in unbound-keys.txt");
+    bound.erase(key);
+    unbound.erase(key);
   }
-  EXPECT_GT(count, 50);
+  for (const std::string& key : bound) ADD_FAILURE() << "a page binds " << key << ", which the key table lacks";
+  for (const std::string& key : unbound)
+    ADD_FAILURE() << "unbound-keys.txt lists " << key << ", which the key table lacks";
+}
+
+// One line of tests/data/wizard/enable-expect.txt: a control a page greys out and the
+// conditions under which it is available.
+struct Expected {
+  std::string Page, Target;
+  int Index = -1;
+  std::vector<std::pair<std::string, std::string>> When;  // kind, argument
+  std::string Servers = "0123";                           // server types it is available on
+  std::string Line;
+};
+std::vector<Expected> ExpectedRules() {
+  std::vector<Expected> out;
+  for (const std::string& line : DataLines("enable-expect.txt")) {
+    std::istringstream in(line);
+    Expected e;
+    e.Line = line;
+    in >> e.Page >> e.Target >> e.Index;
+    for (std::string cond; in >> cond;) {
+      const std::string kind = cond.substr(0, cond.find('=')), arg = cond.substr(cond.find('=') + 1);
+      if (kind == "server")
+        e.Servers = arg;
+      else
+        e.When.emplace_back(kind, arg);
+    }
+    out.push_back(e);
+  }
+  return out;
+}
+
+// Every enable rule of the page table has an expectation of its own, and every
+// expectation a rule: each missing one is named.
+TEST(PageTableRules, EveryEnableRuleHasAnExpectation) {
+  std::set<std::string> inTable, inFile;
+  for (const PageTable::Page& row : PageTable::Pages())
+    for (const PageTable::Rule& r : row.Rules)
+      inTable.insert(std::string(row.Name) + " " + r.Target + " " + std::to_string(r.Index));
+  for (const Expected& e : ExpectedRules()) inFile.insert(e.Page + " " + e.Target + " " + std::to_string(e.Index));
+  for (const std::string& rule : inTable)
+    EXPECT_TRUE(inFile.count(rule)) << "no line of enable-expect.txt for the rule of " << rule;
+  for (const std::string& line : inFile) EXPECT_TRUE(inTable.count(line)) << "the page table has no rule for " << line;
+}
+
+// Each expectation on the real page: with every condition holding the control is
+// available; it is greyed (saying why) on each server type it does not apply to, and as
+// soon as any one other condition fails.
+TEST_F(PagesTest, EnableRulesFollowTheirExpectations) {
+  for (const Expected& e : ExpectedRules()) {
+    CTablePage& page = Page(e.Page);
+    // Sets up the page with condition `broken` failing (-1: none) and tells whether the
+    // target is available, checking that a greyed target says why.
+    const auto available = [&](int server, int broken) {
+      SCOPED_TRACE(e.Line + ", server type " + std::to_string(server) + ", failing condition " +
+                   std::to_string(broken));
+      Set("Server", "SrvrType", std::to_string(server));
+      for (size_t i = 0; i < e.When.size(); ++i) {
+        const auto& [kind, arg] = e.When[i];
+        const std::string section = arg.substr(0, arg.find('.')), key = arg.substr(arg.find('.') + 1);
+        if (kind == "key") Set(section, key, static_cast<int>(i) == broken ? "False" : "True");
+        if (kind == "nonzero") Set(section, key, static_cast<int>(i) == broken ? "0" : "2");
+      }
+      page.CopyControls(CD_TO_CONTROLS);
+      for (size_t i = 0; i < e.When.size(); ++i) {
+        const auto& [kind, arg] = e.When[i];
+        const bool hold = static_cast<int>(i) != broken;
+        if (kind == "ticked") Need(page.Check(arg.c_str()), arg).setChecked(hold);
+        if (kind == "text") Need(page.Text(arg.c_str()), arg).setText(hold ? "x" : "  ");
+        if (kind == "option" || kind == "notoption") {
+          const std::string group = arg.substr(0, arg.find(':'));
+          const int index = std::stoi(arg.substr(arg.find(':') + 1));
+          const int other = (index + 1) % static_cast<int>(page.Options(group.c_str()).size());
+          page.SetOption(group.c_str(), hold == (kind == "option") ? index : other);
+        }
+      }
+      page.EnableControls();
+      std::optional<bool> on;
+      for (QWidget* w : page.findChildren<QWidget*>(QString::fromStdString(e.Target))) {
+        if (e.Index >= 0 && w->property("Index").toInt() != e.Index) continue;
+        EXPECT_TRUE(!on || *on == On(w)) << "controls of one name differ";
+        on = On(w);
+        EXPECT_EQ(w->toolTip().isEmpty(), On(w)) << "a greyed control says what makes it available";
+      }
+      if (!on) throw std::runtime_error("no control " + e.Target + " on " + e.Page);
+      return *on;
+    };
+    for (int server = 0; server < 4; ++server)
+      EXPECT_EQ(available(server, -1), e.Servers.find(char('0' + server)) != std::string::npos) << e.Line;
+    const int server = e.Servers[0] - '0';
+    for (size_t i = 0; i < e.When.size(); ++i)
+      EXPECT_FALSE(available(server, static_cast<int>(i))) << e.Line << ": " << e.When[i].second << " fails";
+  }
   Set("StoredProc", "AddExecSPByName", "False");
   CTablePage& output = Page("frmChildOutputFiles");
   output.EnableControls();
-  EXPECT_THAT(output.Text("txtParamDefsFileName")->toolTip().toStdString(),
+  EXPECT_THAT(Need(output.Text("txtParamDefsFileName"), "txtParamDefsFileName").toolTip().toStdString(),
               ::testing::MatchesRegex("Available when \".+\" is ticked on the Stored Procedures page\\."));
 }
 
@@ -230,7 +315,7 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
   EXPECT_FALSE(treeAccess->text(QAccessible::Name).isEmpty());
 
   std::map<QChar, QString> windowKeys;
-  for (QPushButton* b : Main().findChild<QWidget*>("pnlBottom")->findChildren<QPushButton*>())
+  for (QPushButton* b : Child<QWidget>(&Main(), "pnlBottom").findChildren<QPushButton*>())
     windowKeys[b->text().at(b->text().indexOf('&') + 1).toLower()] = b->objectName();
   ASSERT_EQ(windowKeys.size(), 6u);
 
