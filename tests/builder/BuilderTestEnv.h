@@ -66,6 +66,11 @@ class BuilderTest : public pftest::SettingsTest {
   void SetUp() override {
     SettingsTest::SetUp();
     WriteLibrary(TestLibrary());
+    FreshSettings();
+  }
+  // A new settings model, so that nothing an earlier case set is left over.
+  void FreshSettings() {
+    stt.reset();
     stt = std::make_unique<pf::CSettings>();
     // No procedures unless a test asks for them, so that no server is needed.
     Set(*stt->xStoredProc, "AddSPMethods", "False");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "builder/CSPConstructor.h"
 #include "errors/AppError.h"
 #include "settings/CSettings.h"
+#include "settings/MProfileKeys.h"
 #include "support/Golden.h"
 
 using namespace pf;
@@ -136,13 +138,30 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
   // A type code without a name: left out with a warning naming procedure and parameter.
   cases.push_back({"unknown type code", {"'bad', 0, '@X', 1, 206, 4, 10, 0, 80"}, {}, {"bad"}});
 
+  // Every case starts from a settings model of its own; the transcript lists the keys by
+  // which its profile differs from the plain one, so that a key left over from an earlier
+  // case shows in the golden file.
+  const auto profileKeys = [&] {
+    std::map<std::string, std::string> keys;
+    for (const MProfileKeys::Key& k : MProfileKeys::Keys())
+      if (std::string_view(k.Name) != "ConnPfg")
+        keys[std::string(k.Section) + "." + k.Name] = stt->SectionViewer(k.Section).strAttr(k.Name);
+    return keys;
+  };
+  FreshSettings();
+  PlainMssql({});
+  const std::map<std::string, std::string> plain = profileKeys();
   std::string out, warnings;
   for (const Case& k : cases) {
+    FreshSettings();
     PlainMssql(k.Rows);
     for (const auto& [section, key, value] : k.Keys) Key(section, key, value);
     Init();
+    std::string changed;
+    for (const auto& [key, value] : profileKeys())
+      if (plain.at(key) != value) changed += " " + key + "=" + value;
     c.SetWarningSink([&](std::string w) { warnings += "warning: " + w + "\n"; });
-    out += "==== " + k.Label + "\n";
+    out += "==== " + k.Label + "\nkeys:" + changed + "\n";
     for (const std::string& proc : k.Procs) {
       bool notSupported = false;
       warnings.clear();
