@@ -231,6 +231,16 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
     AppendTable(out, "user_source", Rows(*c, "SELECT * FROM user_source WHERE " + source + " ORDER BY NAME, TYPE, LINE"));
     AppendTable(out, "user_objects",
                 Rows(*c, "SELECT * FROM user_objects WHERE OBJECT_TYPE = 'PACKAGE' ORDER BY OBJECT_NAME"));
+    // Since 12.1.0.2 only user_procedures names the procedures without arguments.
+    const std::string procedures = in.empty() ? std::string("1 = 0") : "OBJECT_NAME IN (" + in + ")";
+    const std::string listed = unpackaged ? "(" + procedures + " OR OBJECT_TYPE = 'PROCEDURE')" : procedures;
+    std::optional<ResultSet> rows;
+    try {
+      rows = Rows(*c, "SELECT * FROM user_procedures WHERE " + listed + " ORDER BY OBJECT_NAME, PROCEDURE_NAME");
+    } catch (const AppError& e) {
+      if (ado::IsConnectionLost(e)) throw;  // else a dictionary without user_procedures
+    }
+    if (rows) AppendTable(out, "user_procedures", *rows);
   }
 
   if (ServerType != 3) {

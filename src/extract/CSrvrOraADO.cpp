@@ -1,5 +1,6 @@
 #include "extract/CSrvrOraADO.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
+#include "platform/ado/Ado.h"
 #include "platform/ado/Recordset.h"
 #include "xml/bwXMLBrowser.h"
 
@@ -21,6 +23,17 @@ constexpr const char* kUnpackagedListSQL =
 constexpr const char* kPackageListSQL =
     "SELECT object_name, MIN(position) As MinP From user_arguments  WHERE package_name= '$Package$' and overload "
     "is Null  GROUP BY object_name ORDER BY object_name";
+// Since 12.1.0.2 user_arguments has no row for a procedure without arguments, so the
+// two lists above miss such procedures; user_procedures lists them (Oracle Database
+// Reference, "USER_ARGUMENTS" and "ALL_PROCEDURES"). A function always has its result row
+// at position 0, so these add procedures only. A dictionary without user_procedures (a
+// snapshot of an older server) is read with the two queries above alone.
+constexpr const char* kProceduresProbeSQL = "SELECT object_name FROM user_procedures WHERE 1 = 0";
+constexpr const char* kUnpackagedProceduresSQL =
+    "SELECT object_name FROM user_procedures WHERE object_type = 'PROCEDURE' ORDER BY object_name";
+constexpr const char* kPackageProceduresSQL =
+    "SELECT procedure_name AS object_name FROM user_procedures WHERE object_name = '$Package$' AND procedure_name "
+    "IS NOT NULL AND overload IS NULL ORDER BY procedure_name";
 constexpr const char* kPackagedArgsSQL =
     "SELECT * FROM user_arguments  WHERE OBJECT_NAME='$Proc$' AND package_name= '$Package$' and overload is Null  "
     "ORDER BY SEQUENCE ";
@@ -82,6 +95,14 @@ long WholeNumber(const std::string& text) {
   return static_cast<long>(d < 0 ? d - 0.5 : d + 0.5);
 }
 
+// Since 18c a composite argument (record, collection, object) is one row at DATA_LEVEL 0,
+// without rows for its fields (Oracle Database Reference, "ALL_ARGUMENTS"): its type
+// says that it cannot be passed.
+bool IsCompositeType(const std::string& dataType) {
+  return dataType == "PL/SQL RECORD" || dataType == "PL/SQL TABLE" || dataType == "TABLE" || dataType == "VARRAY" ||
+         dataType == "OBJECT" || dataType == "REF" || dataType == "PL/SQL COLLECTION";
+}
+
 // Size of an argument whose dictionary row has no DATA_LENGTH.
 long DefaultSize(const std::string& nativeType) {
   if (nativeType == "CHAR") return 1;
@@ -98,27 +119,62 @@ std::string CSrvrOraADO::xmlGetSPList(const std::string& Filter) {
     CServer& server = MExtractDocs::RequireServer(server_);
     bwXMLBrowser x;
     MExtractDocs::InitProcList(x, server);
+    leftOut_.clear();
     const std::string unpackaged = Upper(kUnpackaged);
-    for (const std::string& entry : Split(Filter, ',')) {
-      std::string K = Upper(entry);
-      std::string sql;
-      if (K == unpackaged) {
-        K.clear();
-        sql = kUnpackagedListSQL;
-      } else {
-        sql = Bind(kPackageListSQL, "$Package$", K);
-      }
-      server.ExecSQL(sql);
-      for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
-        x.CreateChild("Proc", true, false);
-        x.Attr("Package", K.empty() ? std::string() : GetOrigCap(K));
-        const std::string object = Value("OBJECT_NAME");
-        x.Attr("Name", K.empty() ? object : K + "." + object);
-        // Only a function's result stands at position 0.
-        if (Value("MinP") == "0") x.Attr("IsFunction", "True");
-        x.POP(0);
+    const std::vector<std::string> entries = Split(Filter, ',');
+    bool hasProcedures = false;
+    if (!entries.empty()) {
+      try {
+        server.ExecSQL(kProceduresProbeSQL);
+        hasProcedures = true;
+      } catch (const AppError& e) {
+        if (ado::IsConnectionLost(e)) throw;
       }
     }
+    struct Listed {
+      std::string Object;
+      bool IsFunction;
+    };
+    std::vector<Listed> listed;
+    size_t count = 0;
+    for (const std::string& entry : entries) {
+      std::string K = Upper(entry);
+      const bool standalone = K == unpackaged;
+      if (standalone) K.clear();
+      listed.clear();
+      server.ExecSQL(standalone ? std::string(kUnpackagedListSQL) : Bind(kPackageListSQL, "$Package$", K));
+      // Only a function's result stands at position 0.
+      for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext())
+        listed.push_back({Value("OBJECT_NAME"), Value("MinP") == "0"});
+      if (hasProcedures) {
+        const size_t known = listed.size();
+        server.ExecSQL(standalone ? std::string(kUnpackagedProceduresSQL)
+                                  : Bind(kPackageProceduresSQL, "$Package$", K));
+        for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
+          std::string object = Value("OBJECT_NAME");
+          const auto end = listed.begin() + static_cast<std::ptrdiff_t>(known);
+          const auto at = std::lower_bound(listed.begin(), end, object,
+                                           [](const Listed& l, const std::string& n) { return l.Object < n; });
+          if (at == end || at->Object != object) listed.push_back({std::move(object), false});
+        }
+        // Both lists are in name order; the procedures without arguments go to their place.
+        std::inplace_merge(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(known), listed.end(),
+                           [](const Listed& a, const Listed& b) { return a.Object < b.Object; });
+      }
+      for (const Listed& l : listed) {
+        x.CreateChild("Proc", true, false);
+        x.Attr("Package", K.empty() ? std::string() : GetOrigCap(K));
+        x.Attr("Name", K.empty() ? l.Object : K + "." + l.Object);
+        if (l.IsFunction) x.Attr("IsFunction", "True");
+        x.POP(0);
+      }
+      count += listed.size();
+    }
+    if (!entries.empty() && count == 0)
+      leftOut_.push_back(
+          "The catalogue lists no procedure or function for \"" + Filter +
+          "\": the program reads the USER_ views, which show only the objects the login owns. A login that is not the "
+          "owner of the schema sees none of its procedures: connect as the schema's owner.");
     return x.xml();
   }, Filter);
 }
@@ -156,6 +212,7 @@ std::string CSrvrOraADO::xmlGetSPParameters(const std::string& SPName) {
       x.CreateChild("Param", true, false);
       const std::string argName = Value("ARGUMENT_NAME");
       x.Attr("Name", GetOrigCap(argName));
+      if (Value("DATA_LEVEL") == "0" && IsCompositeType(DT)) allSupported = false;
       if (Value("DATA_LEVEL") != "0") {
         // A field of a composite argument.
         x.Attr("DataTypeNotSupported", "True");

@@ -3,7 +3,8 @@
 //
 // Procedure list: Filter is a comma-separated list of package names, "(Unpackaged)"
 // standing for the procedures and functions outside packages; per entry, in the order
-// given, the objects of user_arguments that are not overloaded, in name order. Proc
+// given, the objects of user_arguments that are not overloaded, in name order, with the
+// procedures without arguments that only user_procedures lists (12.1.0.2 and later). Proc
 // carries Package (capitalised as in the loaded source; empty outside packages), Name
 // (package, ".", object for packaged ones) and IsFunction "True" for functions only.
 //
@@ -11,7 +12,8 @@
 // capitalised as written in the package declaration (or the stand-alone procedure's
 // source), because the dictionary holds them in upper case only. REF CURSOR arguments
 // are left out; the fields of composite arguments are marked DataTypeNotSupported and make
-// the root's NotSupported "True".
+// the root's NotSupported "True", as does a composite argument that has no field rows
+// (18c and later). A list that comes back empty says why in LeftOut().
 //
 // Names put into the dictionary queries have their apostrophes doubled, so a name never
 // changes a query's meaning. The loaded source is cached for consecutive procedures of
@@ -19,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "extract/ISrvrExtractor.h"
 
@@ -29,6 +32,7 @@ class CSrvrOraADO : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  std::vector<std::string> LeftOut() const override { return leftOut_; }
 
   // OraName (upper case) as spelled in the loaded source: the first place where it stands
   // between two blanks (after "(", ")", ";" and line ends became blanks); OraName
@@ -43,6 +47,7 @@ class CSrvrOraADO : public ISrvrExtractor {
   static int DirFromInOut(const std::string& InOut);
 
   std::shared_ptr<CServer> server_;
+  std::vector<std::string> leftOut_;  // why the last list is empty, when it is
   bool loaded_ = false;
   std::string loadedPackage_;
   std::string loadedProc_;

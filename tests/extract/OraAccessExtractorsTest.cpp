@@ -31,6 +31,35 @@ TEST_F(ExtractorTest, OracleNamesWithApostrophesAndStandaloneProcedures) {
                 {"COraOOServer.LoadPackageDecl(Package", "CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName"});
 }
 
+// A 12.1.0.2 dictionary lists procedures without arguments only in user_procedures: they
+// are listed in their place, standalone and packaged, and described without parameters. A
+// record argument that 18c gives as one row makes its procedure unsupported. A package the
+// login does not own lists nothing, and the extractor says why.
+TEST_F(ExtractorTest, OracleTwelveAndEighteenDictionaries) {
+  auto x = Extractor<CSrvrOraADO>(DataScript("oracle12.sql"));
+  const std::string listed = ProcRows(x->xmlGetSPList("(Unpackaged),ORDERS_API"));
+  EXPECT_EQ(listed,
+            "ARCHIVE|pkg=\nORDER_COUNT|True|pkg=\nPURGE|pkg=\nORDERS_API.SAVE_ORDER|pkg=ORDERS_API\n"
+            "ORDERS_API.TOUCH|pkg=ORDERS_API\n");
+  EXPECT_TRUE(x->LeftOut().empty());
+  const SPParamList touch = x->GetSPParameters("ORDERS_API.TOUCH");
+  EXPECT_EQ(touch.Proc, "Orders_Api.Touch");
+  EXPECT_TRUE(touch.Params.empty());
+  EXPECT_FALSE(touch.NotSupported);
+  EXPECT_TRUE(x->GetSPParameters("PURGE").Params.empty());
+  const SPParamList save = x->GetSPParameters("ORDERS_API.SAVE_ORDER");
+  ASSERT_EQ(save.Params.size(), 1u);
+  EXPECT_TRUE(save.NotSupported);
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("OTHER_OWNERS_API")), "");
+  ASSERT_EQ(x->LeftOut().size(), 1u);
+  EXPECT_TRUE(pftest::Has(x->LeftOut()[0], "only the objects the login owns")) << x->LeftOut()[0];
+  // A snapshot of the dictionary keeps what only user_procedures lists.
+  CCatalogCapture capture;
+  auto copy = Extractor<CSrvrOraADO>(
+      Script("copy.sql", capture.Capture(3, SnapshotConn(DataScript("oracle12.sql")), "(Unpackaged),ORDERS_API")));
+  EXPECT_EQ(ProcRows(copy->xmlGetSPList("(Unpackaged),ORDERS_API")), listed);
+}
+
 // ---------------------------------------------------------------- Access
 
 // qryBroken has no description: it is listed all the same, with no parameters.
