@@ -1,5 +1,6 @@
 #include "base/AppPaths.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,17 +16,22 @@ std::string& Override() {
   return folder;
 }
 
-std::string ConfigFolder() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.config";
-  } else {
-    base = "/tmp";
-  }
-  return base + "/procforge";
+// The user's home folder: HOME, else the account's entry. Never a shared folder such as
+// /tmp, where another user could have made the folder first.
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) return pw->pw_dir;
+  return "/nonexistent";
 }
+
+// $VARIABLE/procforge, else ~/FALLBACK/procforge. Only absolute values count, as the
+// base directory rules ask.
+std::string UserFolder(const char* variable, const char* fallback) {
+  if (const char* xdg = std::getenv(variable); xdg && *xdg == '/') return std::string(xdg) + "/procforge";
+  return HomeFolder() + "/" + fallback + "/procforge";
+}
+
+std::string ConfigFolder() { return UserFolder("XDG_CONFIG_HOME", ".config"); }
 }  // namespace
 
 std::string ProgramFolder() {
@@ -36,13 +42,24 @@ std::string ProgramFolder() {
   return exe.parent_path().string();
 }
 
+bool Installed() { return DataFolder({"CodeLib.cls", "CodeLib.dat"}) != ProgramFolder(); }
+
+bool MayWriteBeside(const std::string& folder) { return !Installed() && ::access(folder.c_str(), W_OK) == 0; }
+
 std::string WritableFolder() {
   std::string folder = ProgramFolder();
-  if (access(folder.c_str(), W_OK) == 0) return folder;
+  if (MayWriteBeside(folder)) return folder;
   folder = ConfigFolder();
   std::error_code ec;
   fs::create_directories(folder, ec);
   return folder;
+}
+
+std::string CacheFolder() {
+  const std::string folder = UserFolder("XDG_CACHE_HOME", ".cache");
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  return fs::is_directory(folder, ec) ? folder : std::string();
 }
 
 std::string DataFolder(std::initializer_list<const char*> names) {

@@ -4,15 +4,18 @@
 // "CodeLib.dat" (scrambled, what is normally read). The scrambled form is rebuilt
 // from the plain one whenever the plain one is newer or the scrambled one is missing.
 //
-// When the library's folder is not writable, the rebuilt scrambled form goes to the
-// user's writable folder (AppPaths::WritableFolder) instead, and the newer of the two
-// scrambled copies is the one in use.
+// When the library's folder is not writable, or the program is installed, the rebuilt
+// scrambled form goes to the user's cache folder (AppPaths::CacheFolder) instead, and the
+// newer of the two scrambled copies is the one in use. A scrambled form that cannot be
+// written there is no error: the run uses the plain form's text. A scrambled form of
+// another length than the plain one, or one that does not read as a library, is rebuilt.
 //
 // These are the class code builder's loading steps; it keeps the stream and the block
 // engine for the run and passes its progress channel, whose messages are cancellation
 // points.
 
 #include <string>
+#include <vector>
 
 #include "codelib/CBlocks.h"
 #include "codelib/CTextStream.h"
@@ -47,5 +50,10 @@ void LoadCodeLibrary(CProgress& Progress, CTextStream& Stream, CBlocks& Blocks, 
 // library's declarations before the run loads it. Passed to LoadCodeLibrary, it spares
 // the run a second read.
 LibraryText ReadCodeLibrary(const std::string& Folder = {});
+
+// The files of the code library that runs read from Folder (empty: the program's): its
+// plain and scrambled forms, the scrambled form in the user's cache folder, and the
+// Visual Basic modules beside it. No output of a run may be one of them.
+std::vector<std::string> LibraryInputs(const std::string& Folder = {});
 
 }  // namespace pf::MCodeLib

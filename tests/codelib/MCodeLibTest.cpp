@@ -41,9 +41,10 @@ class MCodeLibTest : public ::testing::Test {
 };
 
 // Which form is read: the source form when it is alone or newer (the scrambled form is
-// rebuilt from it), else the scrambled form without the source.
+// rebuilt from it), else the scrambled form without the source (a source of the same
+// length: one of another length shows the scrambled form was not made from it).
 TEST_F(MCodeLibTest, NewerFormIsReadAndTheScrambledFormRebuiltFromTheSource) {
-  const std::string other = "'#block fromsource\r\n'#endblock\r\n";
+  const std::string other = pftest::CrLf("header\n'#block Src0\nOption Explicit\n'#endblock\n");
   const struct {
     const char* Label;
     bool Source, Scrambled;
@@ -70,8 +71,29 @@ TEST_F(MCodeLibTest, NewerFormIsReadAndTheScrambledFormRebuiltFromTheSource) {
     EXPECT_EQ(stream.Text, kLib);
     EXPECT_EQ(blocks.BlockCount(), 1u);
     EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
-    EXPECT_FALSE(blocks.HasBlock("fromsource"));
+    EXPECT_FALSE(blocks.HasBlock("src0"));
   }
+}
+
+// A newer scrambled form that is damaged (empty, cut short, other bytes, made with another
+// offset) is rebuilt from the source form; a source form that does not read is named
+// with the line where it breaks.
+TEST_F(MCodeLibTest, DamagedScrambledFormIsRebuiltAndABrokenSourceNamed) {
+  std::string random(kLib.size(), '\0');
+  for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 7919 + 13) % 251);
+  std::string shifted = CTextStream::Scramble(kLib);
+  for (char& c : shifted) c = static_cast<char>((c + 5) & 127);
+  const std::string damaged[] = {"", CTextStream::Scramble(kLib).substr(0, kLib.size() / 2), random, shifted};
+  for (const std::string& bytes : damaged) {
+    pftest::WriteAll(Cls(), kLib);
+    pftest::WriteAll(Dat(), bytes);
+    fs::last_write_time(Dat(), fs::last_write_time(Cls()) + std::chrono::seconds(10));
+    Load();
+    EXPECT_EQ(pftest::ReadAll(Dat()), CTextStream::Scramble(kLib));
+    EXPECT_EQ(blocks.GetBlock("DECL"), "Option Explicit\r\n");
+  }
+  pftest::WriteAll(Cls(), pftest::CrLf("header\n'#block A\n'#block B\n'#endblock\n"));
+  EXPECT_EQ(pftest::ExpectFailure([&] { Load(); }, {Cls(), " at line 3: No #ENDBLOCK found"}).Number, ERR_BLOCK_SYNTAX);
 }
 
 TEST(CTextStream, ScrambledFormIsFixed) {

@@ -2,7 +2,8 @@
 # Builds the Debian package from the build, checks it with lintian (when installed), unpacks
 # it into a temporary root and works with what it installed: the installed procforge-cli
 # generates the SQL Server sample class, finding its code library in the root's share
-# folder; the manual pages render without warnings and list the commands and options the
+# folder; run as root, it installs the package with dpkg, runs procforge-cli as root and as
+# an ordinary user, removes the package and finds nothing left in /usr; the manual pages render without warnings and list the commands and options the
 # programs' --help texts do; the bash completion completes them; the AppStream metadata
 # validates (when appstreamcli is installed).
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR CPACK
@@ -130,4 +131,54 @@ while IFS='|' read -r line expected; do
   got=$(complete_line "${words[@]}")
   [ "$got" = "$expected" ] || fail "completing '$line': got '$got', expected '$expected'"
 done < <(grep -v '^#' "$src/tests/data/install/completion.txt")
-echo "the package installs programs that generate from $root"
+echo "the package unpacks into programs that generate from $root"
+
+# The package installed for real (as root, with dpkg, when no procforge package is there
+# yet): procforge-cli run as root and as an ordinary user writes only in their own folders,
+# and removing the package leaves nothing of it in /usr. One such test runs at a time.
+leftovers() {
+  find /usr \( -iname '*procforge*' -o -name 'CodeLib.*' -o -name 'Default.PFG' -o -name 'Errors.txt' \
+    -o -name 'Faultnet31.bas' -o -name 'pfgXMLUtils.bas' \) -print 2>/dev/null | sort
+}
+if [ "$(id -u)" != 0 ] || ! command -v dpkg >/dev/null || dpkg -s procforge >/dev/null 2>&1; then
+  echo "not installed for real: needs root, dpkg and no procforge package installed"
+  exit 0
+fi
+exec 9>/var/lock/procforge-install-test.lock
+flock 9
+before=$(leftovers)
+installed=
+cleanup() {
+  [ -z "$installed" ] || dpkg -r procforge >/dev/null 2>&1 || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+installed=yes
+dpkg -i "$deb" >"$tmp/dpkg.log" 2>&1 || { cat "$tmp/dpkg.log"; fail "dpkg -i failed"; }
+chmod 755 "$tmp"
+user=nobody
+for who in root "$user"; do
+  home=$tmp/home-$who
+  mkdir -p "$home/out"
+  cp "$src/samples/mssql/OrderEntry.sql" "$home/"
+  [ "$who" = root ] || chown -R "$user" "$home"
+  as() { if [ "$who" = root ]; then "$@"; else setpriv --reuid="$user" --regid=nogroup --clear-groups "$@"; fi; }
+  (
+    cd "$home"
+    export HOME=$home
+    unset XDG_CONFIG_HOME XDG_CACHE_HOME
+    as /usr/bin/procforge-cli configure --profile orders.PFG --new --set Server.SrvrType=1 \
+      --set "Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=$home/OrderEntry.sql" \
+      --set Code.ClassFile=out/COrderEntryDB.cls >/dev/null
+    as /usr/bin/procforge-cli generate --yes >/dev/null
+  ) || fail "the installed procforge-cli failed as $who"
+  grep -q 'Attribute VB_Name = "COrderEntryDB"' "$home/out/COrderEntryDB.cls" || fail "no class generated as $who"
+  [ -f "$home/.config/procforge/Procforge.ini" ] || fail "no state file in the configuration folder of $who"
+  [ -f "$home/.cache/procforge/CodeLib.dat" ] || fail "no code library cache in the cache folder of $who"
+done
+extra=$(comm -13 <(sort -u <(echo "$before"; dpkg -L procforge)) <(leftovers))
+[ -z "$extra" ] || fail "the installed programs wrote into /usr: $extra"
+dpkg -r procforge >"$tmp/dpkg.log" 2>&1 || { cat "$tmp/dpkg.log"; fail "dpkg -r failed"; }
+installed=
+[ "$(leftovers)" = "$before" ] || fail "left in /usr after dpkg -r: $(comm -13 <(echo "$before") <(leftovers))"
+echo "the package installs, runs as root and as $user, and leaves nothing in /usr when removed"

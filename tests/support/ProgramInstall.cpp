@@ -44,14 +44,17 @@ bool WaitUntilCatching(int Pid, int Sig) {
   return false;
 }
 
-ProgramInstall::ProgramInstall(std::string Program) : program_(std::move(Program)) {
-  const fs::path prog = dir_.path() / "prog";
+ProgramInstall::ProgramInstall(std::string Program, Layout Kind) : program_(std::move(Program)) {
+  if (Kind == Layout::Installed) folder_ = "usr/bin/";
+  const fs::path prog = dir_.path() / folder_;
+  const fs::path data = Kind == Layout::Installed ? dir_.path() / "usr/share/procforge" : prog;
   fs::create_directories(prog);
+  fs::create_directories(data);
   fs::create_directories(dir_.path() / "home");
   fs::copy_file(fs::path(PF_BIN_DIR) / program_, prog / program_);
   for (const auto& entry : fs::directory_iterator(PF_BIN_DIR))
-    if (entry.is_regular_file() && IsRuntimeFile(entry.path()))
-      fs::copy_file(entry.path(), prog / entry.path().filename());
+    if (entry.is_regular_file() && IsRuntimeFile(entry.path()) && entry.path().extension() != ".dat")
+      fs::copy_file(entry.path(), data / entry.path().filename());
 }
 
 ProgramResult ProgramInstall::Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,

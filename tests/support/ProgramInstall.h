@@ -21,7 +21,10 @@ struct ProgramResult {
 
 class ProgramInstall {
  public:
-  explicit ProgramInstall(std::string Program = "procforge-cli");
+  // Portable: the program with its files beside it in one folder. Installed: the layout of
+  // a package, the program in usr/bin and its files in usr/share/procforge.
+  enum class Layout { Portable, Installed };
+  explicit ProgramInstall(std::string Program = "procforge-cli", Layout Kind = Layout::Portable);
 
   // Runs the program with Args in WorkDir (the repository root when empty). Stdin is
   // /dev/null: there is no terminal to answer questions. Env adds or replaces variables.
@@ -36,10 +39,11 @@ class ProgramInstall {
   // A file in the temporary folder (not the program's folder).
   std::string File(const std::string& name) const { return dir_.file(name); }
   // A file in the program's folder (state file, error log).
-  std::string ProgramFile(const std::string& name) const { return dir_.file("prog/" + name); }
+  std::string ProgramFile(const std::string& name) const { return dir_.file(folder_ + name); }
 
  private:
   std::string program_;
+  std::string folder_ = "prog/";
   pftest::TempDir dir_;
 };
 
