@@ -92,47 +92,34 @@ std::string CliSession::ProfilePath() const {
 }
 
 // The state file as it is, so that saving keeps the recent-profiles list. One that cannot
-// be read is started afresh, as the program does at start-up.
+// be read is started afresh; saving keeps the old one aside and says so.
 void CliSession::LoadStateFile() {
-  bool loaded = false;
-  try {
-    loaded = settings_->IniFile->Load();
-  } catch (...) {
-  }
-  if (!loaded) settings_->IniFile->Init();
+  std::string problem;
+  settings_->IniFile->LoadOrStartAfresh(problem);
 }
 
 void CliSession::OpenProfile() {
   CSettings& s = *settings_;
+  std::string file = ProfilePath();
   if (!options_.Profile) {
     // The state file must name a profile: a new profile in memory is nothing to work on.
-    bool named = false;
-    try {
-      CIniFile state;
-      named = state.Load() && !IsBlank(state.GetProfile());
-    } catch (...) {
-    }
-    Faultnet31::Check(named, ERR_USER_CHECK,
+    CIniFile state;
+    std::string problem;
+    const bool loaded = state.LoadOrStartAfresh(problem);
+    Faultnet31::Check(problem.empty(), ERR_USER_CHECK, "%1; give a profile with --profile FILE.", problem);
+    file = loaded ? state.GetProfile() : std::string();
+    Faultnet31::Check(!IsBlank(file), ERR_USER_CHECK,
                       "There is no current profile: give one with --profile FILE, or make one current with "
                       "procforge-cli configure --profile FILE.");
-    const int shown = ui_->MessagesShown();
-    s.Init();
-    // Init tells the user when the named profile is missing or unreadable, and goes on
-    // with a new one; the command line stops instead.
-    Faultnet31::Check(ui_->MessagesShown() == shown, ERR_USER_CHECK,
-                      "The current profile could not be loaded; give one with --profile FILE.");
-    return;
   }
-  const std::string file = ProfilePath();
   std::string reason;
   Faultnet31::Check(MGlobals::CheckFile(file, reason, false), ERR_USER_CHECK, "Cannot read the profile: %1",
                     reason);
   LoadStateFile();
   s.ProfileFileName(file);
-  if (s.ProfileLoad()) return;
-  // The reason is the first line of the report the failed load left behind.
-  Faultnet31::Check(false, ERR_USER_CHECK, "The profile %1 could not be loaded (%2); it was left as it is.", file,
-                    FirstLine(Faultnet31::ErrReport()));
+  // A profile that does not read stops the command: it is never replaced by a new one.
+  Faultnet31::Check(s.ProfileRead(reason), ERR_USER_CHECK,
+                    "The profile %1 could not be loaded (%2); it was left as it is.", file, reason);
 }
 
 void CliSession::RequireConnection() {

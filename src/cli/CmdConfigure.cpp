@@ -1,15 +1,15 @@
-#include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "errors/Faultnet31.h"
+#include "platform/FileIO.h"
 #include "platform/Variant.h"
 #include "settings/CSettings.h"
 #include "settings/MKeyTypes.h"
@@ -69,24 +69,6 @@ void ApplySetting(CSettings& s, const KeySetting& k) {
   viewer.Attr(k.Key, Variant(k.Value));
 }
 
-// An exclusive lock on the profile's folder while it is held, so that runs of configure
-// on one profile check and save it one after another.
-class FolderLock {
- public:
-  explicit FolderLock(const std::string& File)
-      : fd_(::open(std::filesystem::path(File).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-  }
-  ~FolderLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-
- private:
-  int fd_;
-};
-
 // Reads the profile (or makes the new one) and makes the command line's changes to it.
 void Configure(CliSession& Session) {
   const CliOptions& o = Session.Options();
@@ -112,24 +94,43 @@ void Configure(CliSession& Session) {
   s.Validate();
 }
 
+// Refuses a profile that may not be changed: one without write permission for anybody
+// (root included), or one this user may not write.
+void RequireWritable(const std::string& File) {
+  struct stat st {};
+  if (::stat(File.c_str(), &st) != 0) return;  // the load names what is wrong
+  Faultnet31::Check((st.st_mode & 0222) != 0 && ::access(File.c_str(), W_OK) == 0, ERR_USER_CHECK,
+                    "The profile %1 is read-only; it was not changed.", File);
+}
+
 }  // namespace
 
 int RunConfigure(CliSession& Session) {
   CSettings& s = Session.Settings();
+  const bool isNew = Session.Options().New;
+  // Runs on one profile (under any of its names) read, change and save it one after
+  // another: each reads the file only once it holds the lock, so no change is lost. A
+  // new profile is created only if no other program made it meanwhile.
+  std::optional<FileIO::FileLock> lock;
+  if (!isNew && MUtils::FileExists(Session.ProfilePath())) {
+    RequireWritable(Session.ProfilePath());
+    try {
+      lock.emplace(Session.ProfilePath());
+    } catch (const AppError& e) {
+      Faultnet31::Check(false, ERR_USER_CHECK, "%1; the profile was not changed.", FirstLine(e.Description));
+    }
+  }
   Configure(Session);
-  const FolderLock lock(Session.ProfilePath());
-  // Another writer (a wizard, another configure) saved the profile after it was read: the
-  // changes are made again on the file as it is now, so that neither change is lost. A
-  // new profile that another writer created meanwhile is refused as if it had been there.
-  for (int again = 0; Session.Options().New ? MUtils::FileExists(Session.ProfilePath()) : s.ChangedOnDisk(); ++again) {
+  // A writer that takes no lock (a wizard) saved the profile after it was read: the
+  // changes are made again on the file as it is now, so that neither change is lost.
+  for (int again = 0; !isNew && s.ChangedOnDisk(); ++again) {
     Faultnet31::Check(again < 3, ERR_USER_CHECK, "The profile %1 keeps changing on disk; it was not saved.",
                       Session.ProfilePath());
     Configure(Session);
   }
-
   // Save reports a failure only as a message.
   const int errors = Session.Ui().ErrorsShown();
-  s.Save();
+  s.Save(isNew);
   Faultnet31::Check(Session.Ui().ErrorsShown() == errors, ERR_USER_CHECK, "The profile was not saved.");
   std::printf("%s\n", s.ProfileFileName().c_str());
   return 0;

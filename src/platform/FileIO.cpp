@@ -1,6 +1,7 @@
 #include "platform/FileIO.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -251,6 +252,55 @@ void WriteAtomicAll(const std::vector<FileData>& files) {
       throw;
     }
   }
+}
+
+bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly) {
+  Pending p = WriteTemporary(path, data);
+  if (ownerOnly && ::chmod(p.Tmp.c_str(), 0600) != 0) {
+    const int err = errno;
+    p.Discard();
+    Fail("Cannot write file ", path, err);
+  }
+  // link() fails when the name exists: the complete file appears under it, or nothing.
+  if (::link(p.Tmp.c_str(), p.Target.c_str()) != 0) {
+    const int err = errno;
+    p.Discard();
+    if (err == EEXIST) return false;
+    Fail("Cannot write file ", path, err);
+  }
+  p.Discard();
+  return true;
+}
+
+FileLock::FileLock(const std::string& path, bool folder) {
+  for (;;) {
+    // The file a path names, through its links: every spelling of one file locks the same.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path abs = fs::absolute(path, ec);
+    const fs::path real = folder ? fs::canonical(abs.parent_path(), ec) : fs::canonical(abs, ec);
+    if (ec) Fail("Cannot lock file ", path, ec.value());
+    const std::string target = real.string();
+    Fd fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (folder ? O_DIRECTORY : 0)));
+    if (fd.get() < 0) Fail("Cannot lock file ", path, errno);
+    int rc;
+    while ((rc = ::flock(fd.get(), LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (rc != 0) Fail("Cannot lock file ", path, errno);
+    // An atomic write replaces the file while this one waited: the lock is on a file that
+    // is no longer there, so the new one is locked instead.
+    struct stat held {
+    }, now{};
+    if (::fstat(fd.get(), &held) == 0 && ::stat(target.c_str(), &now) == 0 && held.st_dev == now.st_dev &&
+        held.st_ino == now.st_ino) {
+      fd_ = fd.release();
+      return;
+    }
+  }
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 void RemovePendingTemporaries() noexcept {

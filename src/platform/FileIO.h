@@ -35,6 +35,28 @@ void CheckOutput(const std::string& path, const std::vector<std::string>& inputs
 // truncated file behind and the previous content stays intact.
 void WriteAtomic(const std::string& path, std::string_view data);
 
+// Creates the file with `data` only when no file of that name exists: false, and nothing
+// written, when one does. The file appears complete or not at all, so two writers never
+// both create it and a file made meanwhile by another program is never replaced. With
+// ownerOnly the file is readable and writable by its owner only (mode 0600) from the start.
+bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly = false);
+
+// An exclusive lock, held while the object lives, on the file `path` names (links
+// resolved, so that every name of one file takes the same lock), or with `folder` on the
+// folder holding that file. Atomic writes replace a file under its name: a lock granted on
+// a file that has been replaced meanwhile is taken again on the new one. Throws AppError
+// naming the path when the file cannot be opened or locked.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path, bool folder = false);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 // Several files replaced together: every file is first written completely to its
 // temporary file; only when all are written are they renamed over their targets, so a
 // failure (a full disk) leaves every target as it was and no temporary file behind.

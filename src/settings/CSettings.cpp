@@ -11,6 +11,7 @@
 
 #include "base/AppPaths.h"
 #include "base/SourceText.h"
+#include "codelib/MCodeLib.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/CSrvrAccess.h"
@@ -131,14 +132,10 @@ void CSettings::Init() {
       IniFile = std::make_unique<CIniFile>();
       IniFile->Init();
       ProfileInit();
-      bool loaded = false;
-      try {
-        loaded = IniFile->Load();
-      } catch (const AppError&) {
-        loaded = false;
-      }
+      std::string problem;
+      const bool loaded = IniFile->LoadOrStartAfresh(problem);
+      if (!problem.empty()) MGlobals::ShowMessage(problem);
       if (!loaded) {
-        IniFile->Init();
         ProfileFileName(DefaultProfileName());
         return;
       }
@@ -147,7 +144,9 @@ void CSettings::Init() {
       if (Trim(name).empty()) {
         ProfileFileName(DefaultProfileName());
       } else if (MUtils::FileExists(name)) {
-        if (!ProfileLoad()) ProfileInit();
+        // A profile that does not load leaves a new one under a free name, as its message
+        // says: no other file is saved over at exit.
+        ProfileLoad();
       } else {
         MGlobals::ShowError("Faild to load profile: " + name);
         ProfileFileName(DefaultProfileName());
@@ -182,7 +181,7 @@ bool CSettings::ProfileLoad() {
       ProfileInit();
       // The new profile must not take the unreadable file's name: saving it would replace
       // the file the user may still mend.
-      ProfileFileName(FreeProfileName(ProfileFileName(), file));
+      ProfileFileName(FreeProfileName(ProfileFileName()));
       MGlobals::ShowMessage("Error Loading Profile...\r\n" + file + ": " + reason + "\r\nA new profile " +
                             ProfileFileName() + " is open instead; the file is left as it is.");
       return false;
@@ -191,6 +190,8 @@ bool CSettings::ProfileLoad() {
     return false;
   }
 }
+
+bool CSettings::ProfileRead(std::string& Reason) { return ProfileLoadData(&Reason); }
 
 bool CSettings::ProfileLoadData(std::string* Reason) {
   try {
@@ -227,6 +228,7 @@ std::string CSettings::FileStamp(const std::string& FileName) {
 void CSettings::RecordStamp() {
   stampFile_ = ProfileFileName();
   stamp_ = FileStamp(stampFile_);
+  savedXml_ = AsciiXml(xSettings->xml());
 }
 
 bool CSettings::ChangedOnDisk() {
@@ -235,14 +237,15 @@ bool CSettings::ChangedOnDisk() {
   return !Trim(file).empty() && file == stampFile_ && FileStamp(file) != stamp_;
 }
 
-std::string CSettings::FreeProfileName(const std::string& Wanted, const std::string& Taken) {
+std::string CSettings::FreeProfileName(const std::string& Wanted) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  if (!fs::equivalent(AppPaths::Normalize(Wanted), AppPaths::Normalize(Taken), ec)) return Wanted;
   const fs::path wanted = AppPaths::Normalize(Wanted);
+  if (!fs::exists(fs::symlink_status(wanted, ec))) return wanted.string();
   const std::string stem = (wanted.parent_path() / wanted.stem()).string(), ext = wanted.extension().string();
   std::string name;
-  for (int n = 2; name.empty() || fs::exists(name, ec); ++n) name = stem + " (" + std::to_string(n) + ")" + ext;
+  for (int n = 2; name.empty() || fs::exists(fs::symlink_status(name, ec)); ++n)
+    name = stem + " (" + std::to_string(n) + ")" + ext;
   return name;
 }
 
@@ -299,19 +302,24 @@ std::string CSettings::DefaultProfileName() {
   return ErrGuard("CSettings.DefaultProfileName", [&] { return AppPaths::BesideProgram("Default.PFG"); });
 }
 
-void CSettings::Save() {
+bool CSettings::Save(bool CreateNew, std::string* Failure) {
   try {
     ErrGuard("CSettings.SaveProfile", [&] {
       PackagesRemoveUnused();
       const std::string file = ProfileFileName();
-      if (!Trim(file).empty()) {
+      const bool secret = Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" + Str(*xIniOptions, "ConnDftString"));
+      if (CreateNew) {
+        Faultnet31::Check(FileIO::WriteNew(file, AsciiXml(xSettings->xml()), secret), ERR_USER_CHECK,
+                          "The profile %1 exists already; it is left as it is.", file);
+        RecordStamp();
+      } else if (!Trim(file).empty()) {
         KeepUnreadableProfile(file);
         const std::string xml = AsciiXml(xSettings->xml());
         // A profile that holds a password is readable by its owner only: a new one is
         // created so before anything is written, one that others could read is tightened
         // (and the user told), and the atomic write keeps the mode.
         bool tightened = false;
-        if (Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" + Str(*xIniOptions, "ConnDftString"))) {
+        if (secret) {
           struct stat st {};
           if (::stat(file.c_str(), &st) != 0) {
             const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -330,8 +338,11 @@ void CSettings::Save() {
       IniFile->RecentAddToList(file);
     });
   } catch (const AppError& e) {
-    MGlobals::ShowError("Error saving profile: " + FirstLine(e.Description));
-    return;
+    if (Failure)
+      *Failure = FirstLine(e.Description);
+    else
+      MGlobals::ShowError("Error saving profile: " + FirstLine(e.Description));
+    return false;
   }
   // The profile is saved: a state file that cannot be written loses only the note of
   // which profile is current, and the message says that it is that file.
@@ -341,7 +352,25 @@ void CSettings::Save() {
     MGlobals::ShowMessage("The profile was saved, but the state file " + IniFile->IniFileName() +
                           " could not be written: " + FirstLine(ToAppError(std::current_exception()).Description));
   }
+  return true;
 }
+
+std::string CSettings::SaveBeside() {
+  const std::string file = ProfileFileName();
+  std::string failure;
+  // Another program may take the free name first: then the next one is tried.
+  for (int tries = 0; tries < 100; ++tries) {
+    const std::string name = FreeProfileName(file);
+    ProfileFileName(name);
+    if (Save(true, &failure)) return name;
+    if (!MUtils::FileExists(name)) break;
+  }
+  ProfileFileName(file);
+  Faultnet31::Check(false, ERR_USER_CHECK, "%1", failure);
+  return {};
+}
+
+bool CSettings::Modified() { return AsciiXml(xSettings->xml()) != savedXml_; }
 
 // A profile that could not be read is about to be replaced: copy it to the first free
 // backup name and say where it went, so that nothing the user had is lost unseen.
@@ -547,6 +576,8 @@ std::vector<std::string> CSettings::InputFiles() {
     // A connection string that names no file is no input to protect.
   }
   if (Bool(*xCode, "IncCode")) files.push_back(Str(*xCode, "IncFileName"));
+  // The code library and its modules are inputs of every run.
+  for (std::string& f : MCodeLib::LibraryInputs()) files.push_back(std::move(f));
   return files;
 }
 

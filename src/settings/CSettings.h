@@ -53,10 +53,15 @@ class CSettings {
   void ProfileInit();
   // Loads ProfileFileName. On failure shows "Error Loading Profile..." with the file and
   // the cause, falls back to a new profile (ProfileInit) and returns false; the unreadable
-  // file is left as it is, and the new profile gets another name when the default name
-  // is the unreadable file's. A document whose element is not "Settings" is not a
-  // profile and fails the same way.
+  // file is left as it is, and the new profile takes the default name only when no file
+  // has it, else a free one beside it (FreeProfileName), so that saving it replaces
+  // nothing. A document whose element is not "Settings" is not a profile and fails the
+  // same way.
   bool ProfileLoad();
+  // Loads ProfileFileName without a message and without falling back to a new profile:
+  // false with the cause in Reason, the open profile unchanged. For callers that stop
+  // instead of going on with a new profile.
+  bool ProfileRead(std::string& Reason);
   // True when the profile file is not the one this object last loaded or saved: another
   // program (a second wizard, procforge-cli configure) wrote, replaced, created or
   // removed it since.
@@ -65,8 +70,10 @@ class CSettings {
   std::string ProfileFileName();
   void ProfileFileName(const std::string& AProfile);
 
-  // Wanted, or when it is the file Taken, the first free "name (N).ext" beside it.
-  static std::string FreeProfileName(const std::string& Wanted, const std::string& Taken);
+  // Wanted when no file of that name exists, else the first free "name (N).ext" beside it.
+  static std::string FreeProfileName(const std::string& Wanted);
+  // True when the profile in memory differs from what was last loaded, saved or made new.
+  bool Modified();
 
   // Disconnects and drops the server object, if one exists.
   void ReleaseServer();
@@ -79,8 +86,16 @@ class CSettings {
   // characters are character references) and the state file. Never throws:
   // a failure shows "Error saving profile: " and the first line of the error. When the
   // target is a profile file that could not be read, it is first kept under a backup
-  // name and the user is told so.
-  void Save();
+  // name and the user is told so. With CreateNew the file is made only if no file of that
+  // name exists (else the failure message says it exists), complete or not at all.
+  // Returns true when the profile was written; with Failure given, a failure goes there
+  // instead of into a message.
+  bool Save(bool CreateNew = false, std::string* Failure = nullptr);
+  // Saves the profile as a new file under the first free name beside the current one
+  // (FreeProfileName), which becomes the profile's name; another program taking that name
+  // first makes it try the next. Returns the name; throws ERR_USER_CHECK with the cause,
+  // the name unchanged, when nothing could be written.
+  std::string SaveBeside();
 
   // Output files not named yet get names beside the profile after the catalogue's
   // database (the connection's Initial Catalog or Database, else its data source file):
@@ -112,7 +127,8 @@ class CSettings {
   // but are neither created, asked about nor tested for writing.
   void CheckCanStartGeneratingCode(bool ForWriting = true);
   // The files a run reads, which no output of it may replace: the profile file, the
-  // snapshot that ConnPfg opens, and the include/override file when IncCode is set.
+  // snapshot that ConnPfg opens, the include/override file when IncCode is set, and the
+  // code library with its cache and modules.
   std::vector<std::string> InputFiles();
 
   // Package entries: true when an entry for Pkg (upper-cased, except "(Unpackaged)")
@@ -161,7 +177,7 @@ class CSettings {
   std::string unreadableProfile_;
   // The profile file as it was when it was last loaded, saved or made new here.
   void RecordStamp();
-  std::string stampFile_, stamp_;
+  std::string stampFile_, stamp_, savedXml_;
 };
 
 }  // namespace pf

@@ -1,14 +1,26 @@
 #include "shell/CIniFile.h"
 
+#include <filesystem>
+
 #include "errors/ErrGuard.h"
+#include "errors/Faultnet31.h"
+#include "platform/FileIO.h"
 #include "base/AppPaths.h"
 #include "base/VBDate.h"
+#include "shell/MGlobals.h"
 #include "shell/MUtils.h"
 
 namespace pf {
 
 namespace {
 constexpr const char* kFileName = "Procforge.ini";
+
+// NAME.bak, else NAME.bak1, NAME.bak2, ...: the first that does not exist.
+std::string FreeBackupName(const std::string& name) {
+  std::string backup = name + ".bak";
+  for (int n = 1; MUtils::FileExists(backup); ++n) backup = name + ".bak" + std::to_string(n);
+  return backup;
+}
 }
 
 CIniFile::CIniFile() { Init(); }
@@ -26,19 +38,42 @@ void CIniFile::Init() {
   });
 }
 
+void CIniFile::ReadFile(const std::string& name) {
+  auto x = std::make_shared<bwXMLBrowser>();
+  x->ReadFromFile(name, false, "");
+  x->MoveTo("//RecentList", true);
+  auto recent = x->CreateViewer("", true);
+  x->POP(0);
+  xIni_ = std::move(x);
+  xRecent_ = std::move(recent);
+}
+
 bool CIniFile::Load() {
   return ErrGuard("CIniFile.Load", [&] {
     const std::string name = IniFileName();
     if (!MUtils::FileExists(name)) return false;
-    auto x = std::make_shared<bwXMLBrowser>();
-    x->ReadFromFile(name, false, "");
-    x->MoveTo("//RecentList", true);
-    auto recent = x->CreateViewer("", true);
-    x->POP(0);
-    xIni_ = std::move(x);
-    xRecent_ = std::move(recent);
+    ReadFile(name);
+    uses_.clear();
+    unreadable_.clear();
     return true;
   });
+}
+
+bool CIniFile::LoadOrStartAfresh(std::string& Problem) {
+  Problem.clear();
+  try {
+    if (Load()) return true;
+  } catch (const AppError& e) {
+    const std::string name = IniFileName();
+    Init();
+    uses_.clear();
+    unreadable_ = name;
+    cause_ = e.Description.substr(0, e.Description.find_first_of("\r\n"));
+    Problem = "The state file " + name + " cannot be read: " + cause_;
+    return false;
+  }
+  Init();
+  return false;
 }
 
 std::string CIniFile::GetProfile() {
@@ -59,23 +94,56 @@ std::string CIniFile::IniFileName() const { return AppPaths::BesideProgram(kFile
 
 void CIniFile::Save() {
   ErrGuard("CIniFile.Save", [&] {
+    const std::string name = IniFileName();
+    const FileIO::FileLock lock(name, true);
+    if (!unreadable_.empty()) {
+      // The unreadable file is kept, not replaced: under a free backup name.
+      if (MUtils::FileExists(unreadable_)) {
+        const std::string backup = FreeBackupName(unreadable_);
+        std::error_code ec;
+        std::filesystem::rename(unreadable_, backup, ec);
+        Faultnet31::Check(!ec, ERR_USER_CHECK, "Cannot keep the unreadable state file %1: %2", unreadable_,
+                          ec.message());
+        MGlobals::ShowMessage("The state file " + unreadable_ + " could not be read (" + cause_ + "); it is kept as " +
+                              backup + ", and a new one is written.");
+      }
+      unreadable_.clear();
+    } else if (MUtils::FileExists(name)) {
+      // What other programs saved meanwhile stays; this program's changes go on top.
+      xIni_->POP(0);
+      const std::string current = xIni_->strAttr("Profile");
+      try {
+        ReadFile(name);
+        SetProfile(current);
+        for (const auto& [profile, when] : uses_) RecordUse(profile, when);
+      } catch (const AppError&) {
+        // A file that became unreadable meanwhile is replaced by this program's state.
+      }
+    }
     xIni_->POP(0);
-    xIni_->WriteToFile(IniFileName(), false, "");
+    xIni_->WriteToFile(name, false, "");
   });
 }
 
 void CIniFile::RecentAddToList(const std::string& AProfile) {
   ErrGuard("CIniFile.RecentAddToList(AProfile)", [&] {
     if (AProfile.find_first_not_of(" \t") == std::string::npos) return;
-    xRecent_->POP(0);
-    if (!xRecent_->FindElem("Profile", "Profile", AProfile)) {
-      xRecent_->CreateChild("Profile", true, false);
-      xRecent_->Attr("Profile", AProfile);
-    }
-    xRecent_->Attr("LastAccessed", VBDate::Now());
-    xRecent_->POP(0);
-    RecentCheckCount();
+    const VBDate::DateTime now = VBDate::Now();
+    std::erase_if(uses_, [&](const auto& use) { return use.first == AProfile; });
+    uses_.emplace_back(AProfile, now);
+    RecordUse(AProfile, now);
   }, AProfile);
+}
+
+void CIniFile::RecordUse(const std::string& AProfile, const VBDate::DateTime& When) {
+  xRecent_->POP(0);
+  if (!xRecent_->FindElem("Profile", "Profile", AProfile)) {
+    xRecent_->CreateChild("Profile", true, false);
+    xRecent_->Attr("Profile", AProfile);
+  }
+  xRecent_->Attr("LastAccessed", When);
+  xRecent_->POP(0);
+  RecentCheckCount();
 }
 
 void CIniFile::RecentCheckCount() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/VBDate.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf {
@@ -35,9 +36,17 @@ class CIniFile {
   // False (nothing changed) when the file does not exist. A file that is no XML or has
   // no "RecentList" throws, and the state in memory stays as it was.
   bool Load();
+  // Load for a program that goes on without the state file: true when it was read. A file
+  // that exists but cannot be read leaves a new state document and returns false with
+  // Problem naming the file and the cause; the next Save keeps that file under a backup
+  // name, and says so, instead of replacing it unseen.
+  bool LoadOrStartAfresh(std::string& Problem);
   std::string GetProfile();
   void SetProfile(const std::string& AProfile);
   std::string IniFileName() const;
+  // Writes the state document. Several programs may save the one state file at once: the
+  // file is re-read under a lock on its folder, and this program's current profile and
+  // the uses it recorded are applied to it, so that no other program's entry is lost.
   void Save();
   void RecentAddToList(const std::string& AProfile);
   void RecentCheckCount();
@@ -48,8 +57,16 @@ class CIniFile {
   bwXMLBrowser& Document() { return *xIni_; }
 
  private:
+  // Replaces the state document by the file's content.
+  void ReadFile(const std::string& name);
+  void RecordUse(const std::string& AProfile, const VBDate::DateTime& When);
+
   std::shared_ptr<bwXMLBrowser> xIni_;
   std::shared_ptr<bwXMLBrowser> xRecent_;
+  // The uses recorded since the file was read (profile, time), applied again at Save.
+  std::vector<std::pair<std::string, VBDate::DateTime>> uses_;
+  // A state file that could not be read, kept aside by the next Save.
+  std::string unreadable_, cause_;
 };
 
 }  // namespace pf

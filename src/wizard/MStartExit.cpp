@@ -55,15 +55,36 @@ void IgnoringErrors(F&& step) noexcept {
 }
 
 // After a stop signal nobody is there to choose what becomes of a profile that another
-// program changed since it was opened: the settings shown here go to a new file beside
-// it, so that both changes are kept, and stderr says where.
-void AvoidChangedProfile(CSettings& Settings) {
-  if (!Settings.ChangedOnDisk()) return;
-  const std::string file = Settings.ProfileFileName(), beside = CSettings::FreeProfileName(file, file);
-  Settings.ProfileFileName(beside);
-  std::fprintf(stderr,
-               "procforge: the profile %s was changed on disk by another program; the settings are saved to %s.\n",
-               file.c_str(), beside.c_str());
+// program changed since it was opened. Without changes here, the file stays as the other
+// program left it; with changes, the settings shown here go to a new file under a free
+// name beside it, so that both are kept. Stderr says which, and says "saved" only once the
+// file is written.
+void SaveWhenStopped(CSettings& Settings) {
+  const std::string file = Settings.ProfileFileName();
+  if (!Settings.ChangedOnDisk()) {
+    std::string failure;
+    if (!Settings.Save(false, &failure))
+      std::fprintf(stderr, "procforge: the settings were not saved to %s: %s\n", file.c_str(), failure.c_str());
+    return;
+  }
+  if (!Settings.Modified()) {
+    std::fprintf(stderr,
+                 "procforge: the profile %s was changed on disk by another program; it is left as it is (there "
+                 "were no changes here).\n",
+                 file.c_str());
+    return;
+  }
+  try {
+    const std::string beside = Settings.SaveBeside();
+    std::fprintf(stderr,
+                 "procforge: the profile %s was changed on disk by another program; the settings are saved to %s.\n",
+                 file.c_str(), beside.c_str());
+  } catch (const AppError& e) {
+    std::fprintf(stderr,
+                 "procforge: the profile %s was changed on disk by another program; the settings shown here were "
+                 "not saved: %s\n",
+                 file.c_str(), e.Description.c_str());
+  }
 }
 
 }  // namespace
@@ -163,10 +184,11 @@ bool ExitApplication() {
   }
   MGlobals::AppState = MGlobals::AS_EXITING;
   IgnoringErrors([&] {
-    if (p.Stopping && p.Settings) AvoidChangedProfile(*p.Settings);
-  });
-  IgnoringErrors([&] {
-    if (p.Settings) p.Settings->Save();
+    if (!p.Settings) return;
+    if (p.Stopping)
+      SaveWhenStopped(*p.Settings);
+    else
+      p.Settings->Save();
   });
   IgnoringErrors([&] {
     if (p.Settings) p.Settings->DisconnectServer();

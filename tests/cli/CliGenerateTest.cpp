@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -230,39 +231,107 @@ TEST(CliHtml, AFullDiskLeavesTheEarlierFile) {
     EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
 }
 
-// A writer that saves the profile after configure read it (a wizard; here the test, while
-// configure waits for its folder lock) keeps its change: configure makes its own again on
-// the newer file.
-TEST(CliConfigure, AChangeSavedInBetweenIsKept) {
+// Every file under Root with its size and modification time, to see that nothing changed.
+std::map<std::string, std::string> Tree(const std::string& Root) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(Root))
+    files[e.path().string()] = e.is_regular_file() ? std::to_string(e.file_size()) + "@" +
+                                                         std::to_string(e.last_write_time().time_since_epoch().count())
+                                                   : "";
+  return files;
+}
+
+// An installed program writes nothing beside itself, whoever runs it: the state file goes
+// to the configuration folder, the scrambled library to the cache folder. A cache folder
+// that cannot be made is no error.
+TEST(CliInstalled, WritesOnlyInTheUsersFolders) {
+  ProgramInstall cli("procforge-cli", ProgramInstall::Layout::Installed);
+  const std::string usr = cli.File("usr"), pfg = cli.File("orders.PFG");
+  const auto before = Tree(usr);
+  ProgramResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1", "--set",
+                             "Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + Sample("mssql/OrderEntry.sql"),
+                             "--set", "Code.ClassFile=" + cli.File("COrderEntryDB.cls")});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  r = cli.Run({"generate", "--yes"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(Tree(usr), before);
+  EXPECT_TRUE(fs::exists(cli.File("home/.config/procforge/Procforge.ini")));
+  EXPECT_TRUE(fs::exists(cli.File("home/.cache/procforge/CodeLib.dat")));
+  // The cache folder as XDG_CACHE_HOME names it; one that cannot be made (its parent is a
+  // file) leaves the run to read the plain library.
+  WriteAll(cli.File("file"), "");
+  for (const std::string& cache : {cli.File("cache"), cli.File("file/cache")}) {
+    fs::remove(cli.File("COrderEntryDB.cls"));
+    r = cli.Run({"generate", "--profile", pfg, "--yes"}, {{"XDG_CACHE_HOME", cache}});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_TRUE(fs::exists(cli.File("COrderEntryDB.cls"))) << cache;
+  }
+  EXPECT_TRUE(fs::exists(cli.File("cache/procforge/CodeLib.dat")));
+  // No XDG variable, and a HOME that cannot hold the folders.
+  fs::remove(cli.File("COrderEntryDB.cls"));
+  r = cli.Run({"generate", "--profile", pfg, "--yes"}, {{"HOME", cli.File("file/home")}, {"XDG_CONFIG_HOME", ""}});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(fs::exists(cli.File("COrderEntryDB.cls")));
+  EXPECT_EQ(Tree(usr), before);
+}
+
+// Concurrent configure runs on one profile, under its own name and through links to it
+// from other folders, each setting its own key: no run loses another's change. Runs of
+// configure --new on one name: exactly one creates it, the others are refused.
+TEST(CliConfigure, ConcurrentRunsLoseNoEdit) {
   ProgramInstall cli;
   const std::string pfg = cli.File("Shared.PFG");
   ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"}).ExitCode, 0);
-  const int folder = ::open(cli.File("").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_EQ(::flock(folder, LOCK_EX), 0);
-  const int pid = cli.Start({"configure", "--profile", pfg, "--set", "IniOptions.CmdTimeout=5"});
-  // Configure has read the profile once it waits for the lock on the folder's inode.
-  struct stat st {};
-  ::stat(cli.File("").c_str(), &st);
-  const std::string waiter = ":" + std::to_string(st.st_ino) + " ";
-  bool waiting = false;
-  for (int i = 0; i < 1000 && !waiting; ++i) {
-    std::istringstream locks(ReadAll("/proc/locks"));
-    for (std::string line; std::getline(locks, line) && !waiting;) waiting = Has(line, "->") && Has(line, waiter);
-    if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  fs::create_directories(cli.File("a"));
+  fs::create_directories(cli.File("b"));
+  fs::create_symlink(pfg, cli.File("a/link.PFG"));
+  fs::create_symlink("../Shared.PFG", cli.File("b/link.PFG"));
+  const std::string names[] = {pfg, cli.File("a/link.PFG"), cli.File("b/link.PFG"), pfg};
+  const char* keys[] = {"IniOptions.ConnTimeout=", "IniOptions.CmdTimeout=", "StoredProc.MethAddPfx=X",
+                        "ErrHndl.LogFileName=log"};
+  const char* written[] = {"ConnTimeout=\"", "CmdTimeout=\"", "MethAddPfx=\"X", "LogFileName=\"log"};
+  for (int round = 1; round <= 6; ++round) {
+    std::vector<int> pids;
+    for (int i = 0; i < 4; ++i)
+      pids.push_back(cli.Start({"configure", "--profile", names[i], "--set", keys[i] + std::to_string(100 + round)}));
+    for (int pid : pids) EXPECT_EQ(cli.Finish(pid).ExitCode, 0);
+    const std::string text = ReadAll(pfg);
+    for (const char* w : written) EXPECT_TRUE(Has(text, w + std::to_string(100 + round) + "\"")) << round << text;
   }
-  EXPECT_TRUE(waiting);
-  std::string text = ReadAll(pfg);
-  const std::string before = "ConnTimeout=\"15\"";
-  ASSERT_TRUE(Has(text, before));
-  text.replace(text.find(before), before.size(), "ConnTimeout=\"33\"");
-  WriteAll(pfg + ".new", text);
-  fs::rename(pfg + ".new", pfg);
-  ::close(folder);
-  const ProgramResult r = cli.Finish(pid);
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  text = ReadAll(pfg);
-  EXPECT_TRUE(Has(text, "ConnTimeout=\"33\"")) << text;
-  EXPECT_TRUE(Has(text, "CmdTimeout=\"5\"")) << text;
+  EXPECT_TRUE(fs::is_symlink(cli.File("a/link.PFG")));
+
+  for (int round = 1; round <= 5; ++round) {
+    const std::string fresh = cli.File("New" + std::to_string(round) + ".PFG");
+    std::vector<int> pids;
+    for (int i = 0; i < 3; ++i)
+      pids.push_back(cli.Start(
+          {"configure", "--profile", i == 0 ? fresh : cli.File("a/../New" + std::to_string(round) + ".PFG"), "--new",
+           "--set", "Server.SrvrType=1", "--set", "IniOptions.CmdTimeout=" + std::to_string(10 + i)}));
+    // (Concurrent runs of one installation share its output files: only the statuses count.)
+    int made = 0, madeBy = -1;
+    for (int i = 0; i < 3; ++i)
+      if (cli.Finish(pids[i]).ExitCode == 0) ++made, madeBy = i;
+    ASSERT_EQ(made, 1);
+    EXPECT_TRUE(Has(ReadAll(fresh), "CmdTimeout=\"" + std::to_string(10 + madeBy) + "\""));
+  }
+}
+
+// Twenty configure runs at once, each on a profile of its own, all note their use in the
+// one state file: the recent list is full (ten entries) and names only those profiles.
+TEST(CliConfigure, ConcurrentRunsKeepTheRecentList) {
+  ProgramInstall cli;
+  std::vector<int> pids;
+  for (int i = 0; i < 20; ++i)
+    pids.push_back(cli.Start(
+        {"configure", "--profile", cli.File("p" + std::to_string(i) + ".PFG"), "--new", "--set", "Server.SrvrType=1"}));
+  for (int pid : pids) EXPECT_EQ(cli.Finish(pid).ExitCode, 0);
+  std::string state = ReadAll(cli.ProgramFile("Procforge.ini"));
+  std::erase(state, '\0');  // UTF-16
+  size_t entries = 0;
+  for (size_t at = state.find("<Profile Profile="); at != std::string::npos;
+       at = state.find("<Profile Profile=", at + 1))
+    ++entries;
+  EXPECT_EQ(entries, 10u) << state;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 //   equal FILE OTHER           the two files hold the same bytes
 //   write FILE TEXT, append FILE TEXT, repeat FILE N TEXT, replace FILE OLD => NEW (the
 //   first; replace-all: every one), copy PATH FILE, remove FILE, mkdir FILE, fifo FILE,
-//   link TARGET FILE, cd PATH
+//   link TARGET FILE, chmod FILE OCTAL, cd PATH
 // TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source
 // tree, {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL
 // bytes, so the UTF-16 state file reads as its ASCII.
@@ -64,6 +64,7 @@ class Session {
         {"equal", [&] { EXPECT_EQ(ReadAll(file), ReadAll(Path(text))) << text; }},
         {"copy", [&] { fs::copy_file(file, Path(text), fs::copy_options::overwrite_existing); }},
         {"mkdir", [&] { fs::create_directories(file); }},
+        {"chmod", [&] { fs::permissions(file, fs::perms(std::stoi(text, nullptr, 8))); }},
         {"fifo", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
         {"link", [&] { fs::create_symlink(first, Path(text)); }},
         {"cd", [&] { cwd_ = file; }},

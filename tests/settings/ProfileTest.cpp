@@ -56,6 +56,7 @@ TEST_F(Profile, UnreadableFilesGiveANewProfileAndAreNeverOverwrittenUnseen) {
   for (const char* content : {"", "not xml at all", "<Settings><Server></Settings>", "<Procforge Profile=\"x\"/>"}) {
     SCOPED_TRACE(content);
     ui->Messages.clear();
+    std::filesystem::remove(CSettings::DefaultProfileName());  // the last round saved it
     CSettings s;
     const std::string file = dir.file("Broken.PFG");
     WriteAll(file, content);

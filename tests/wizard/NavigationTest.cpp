@@ -16,12 +16,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -49,6 +52,7 @@ namespace {
 
 using namespace wizardtest;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 // The failing page's switch outlives each test's body, because the exit at tear-down still
 // stores the current page.
@@ -395,6 +399,135 @@ TEST_F(NavigationTest, StopSignalsEndTheProgramThroughItsExit) {
     for (const auto& e : std::filesystem::directory_iterator(wizard.ProgramFile("")))
       EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
   }
+}
+
+// The real wizard, offscreen, clicking the buttons of Drive (see the driver plugin).
+std::map<std::string, std::string> Offscreen(const std::string& Drive = {}) {
+  std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "offscreen"}};
+  if (!Drive.empty())
+    env.insert({{"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR}, {"QT_QPA_GENERIC_PLUGINS", "pfdriver"}, {"PF_DRIVE", Drive}});
+  return env;
+}
+
+// A state file naming Profile as the current one.
+void NameCurrent(const pftest::ProgramInstall& Wizard, const std::string& Profile) {
+  pftest::WriteAll(Wizard.ProgramFile("Procforge.ini"),
+                   "<Procforge Profile=\"" + Profile + "\"><RecentList/></Procforge>");
+}
+
+// A last profile that does not load replaces no other file: the new profile takes a free
+// name, the start message names it, and Exit saves there and nowhere else.
+TEST_F(NavigationTest, AnUnreadableLastProfileReplacesNoOtherFile) {
+  for (const bool defaultBroken : {false, true}) {
+    SCOPED_TRACE(defaultBroken ? "Default.PFG unreadable" : "Default (2).PFG unreadable");
+    pftest::ProgramInstall wizard("procforge"), cli;
+    const std::string good = wizard.ProgramFile("Default.PFG");
+    const std::string broken = defaultBroken ? good : wizard.ProgramFile("Default (2).PFG");
+    if (!defaultBroken) {
+      ASSERT_EQ(cli.Run({"configure", "--profile", good, "--new", "--set", "Server.SrvrType=1", "--set",
+                         "IniOptions.ConnTimeout=33"})
+                    .ExitCode,
+                0);
+    }
+    pftest::WriteAll(broken, "<Settings><Server");
+    NameCurrent(wizard, broken);
+    const std::string goodBefore = pftest::ReadAll(good), brokenBefore = pftest::ReadAll(broken);
+    const std::string opened = wizard.ProgramFile(defaultBroken ? "Default (2).PFG" : "Default (3).PFG");
+    const pftest::ProgramResult r = wizard.Run({}, Offscreen("OK\nbtnExit\nYes\n"));
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_THAT(r.Err, HasSubstr("A new profile " + opened + " is open instead; the file is left as it is."));
+    EXPECT_THAT(r.Err, Not(HasSubstr(".bak")));
+    EXPECT_EQ(pftest::ReadAll(good), goodBefore);
+    EXPECT_EQ(pftest::ReadAll(broken), brokenBefore);
+    EXPECT_THAT(pftest::ReadAll(opened), HasSubstr("<Settings>"));
+    EXPECT_FALSE(std::filesystem::exists(good + ".bak"));
+  }
+}
+
+// Wizards stopped by SIGTERM after another program changed their profile: one without
+// changes leaves the file as it is and makes no copy; ones with changes save them under two different free names, and
+// say so only when the file is written. On a full disk the message says the settings were not saved.
+TEST_F(NavigationTest, WizardsStoppedOnAChangedProfileSaveOnlyWhatTheySay) {
+  pftest::ProgramInstall first("procforge"), second("procforge"), cli;
+  const std::string profile = cli.File("Shared.PFG");
+  // To the Stored Procedures page, tick a box, leave the page; Exit, and stay running.
+  const std::string edited = "btnNext\nbtnNext\nbtnNext\nbtnNext\nchkAddExecSPbyName\nbtnNext\nbtnExit\nNo\n";
+  // Starts a wizard on the profile and waits until it catches SIGTERM and, when it drives
+  // clicks, until it has made them. With a file size limit, the process cannot write a
+  // file as large as the profile: a full disk.
+  const auto start = [&](pftest::ProgramInstall& w, const std::string& drive, bool fullDisk = false) {
+    NameCurrent(w, profile);
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    rlimit small = unlimited;
+    small.rlim_cur = 1024;
+    const auto handler = signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
+    if (fullDisk) setrlimit(RLIMIT_FSIZE, &small);
+    const int pid = w.Start({}, Offscreen(drive));
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    signal(SIGXFSZ, handler);
+    EXPECT_TRUE(pftest::WaitUntilCatching(pid, SIGTERM));
+    for (int i = 0;
+         i < 1000 && !drive.empty() && pftest::ReadAll(w.File("stderr.txt")).find("message: ") == std::string::npos;
+         ++i)
+      QTest::qWait(10);
+    return pid;
+  };
+  const auto changeOnDisk = [&](int timeout) {
+    ASSERT_EQ(cli.Run({"configure", "--profile", profile, "--set", "IniOptions.ConnTimeout=" + std::to_string(timeout)})
+                  .ExitCode,
+              0);
+  };
+  const auto copies = [&] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(cli.File("")))
+      n += e.path().filename().string().starts_with("Shared (");
+    return n;
+  };
+  // Larger than the file size limit below.
+  ASSERT_EQ(cli.Run({"configure", "--profile", profile, "--new", "--set", "Server.SrvrType=1", "--set",
+                     "Misc.RunProject=" + std::string(2000, 'p') + ".vbp"})
+                .ExitCode,
+            0);
+  // Without changes: the first one stopped saves; the second finds the file changed and
+  // leaves it.
+  for (int round = 0; round < 2; ++round) {
+    const int a = start(first, {}), b = start(second, {});
+    if (round == 1) changeOnDisk(40);
+    kill(a, SIGTERM);
+    EXPECT_EQ(first.Finish(a).ExitCode, 143);
+    kill(b, SIGTERM);
+    const pftest::ProgramResult r = second.Finish(b);
+    EXPECT_EQ(r.ExitCode, 143);
+    EXPECT_EQ(copies(), 0) << r.Err;
+  }
+  // With changes, stopped together.
+  const int a = start(first, edited), b = start(second, edited);
+  changeOnDisk(41);
+  kill(a, SIGTERM);
+  kill(b, SIGTERM);
+  std::set<std::string> saved;
+  for (const auto& [w, pid] : {std::pair{&first, a}, std::pair{&second, b}}) {
+    const pftest::ProgramResult r = w->Finish(pid);
+    EXPECT_EQ(r.ExitCode, 143);
+    const std::string said = "the settings are saved to ";
+    ASSERT_THAT(r.Err, HasSubstr(said));
+    const size_t at = r.Err.find(said) + said.size();
+    const std::string name = r.Err.substr(at, r.Err.find(".\n", at) - at);
+    EXPECT_THAT(pftest::ReadAll(name), HasSubstr("<Settings>"));
+    saved.insert(name);
+  }
+  EXPECT_EQ(saved.size(), 2u);
+  EXPECT_THAT(pftest::ReadAll(profile), HasSubstr("ConnTimeout=\"41\""));
+  // A disk too full for the profile: not saved, and said so.
+  const int c = start(first, edited, true);
+  changeOnDisk(42);
+  kill(c, SIGTERM);
+  const pftest::ProgramResult r = first.Finish(c);
+  EXPECT_EQ(r.ExitCode, 143);
+  EXPECT_THAT(r.Err, HasSubstr("the settings shown here were not saved"));
+  EXPECT_THAT(r.Err, Not(HasSubstr("saved to")));
+  EXPECT_EQ(copies(), 2);
 }
 
 // A profile another program changed since the wizard opened it is not saved over unasked:
