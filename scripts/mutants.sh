@@ -49,6 +49,41 @@ open(path, "w", encoding="utf-8").write(text.replace(old, new))
 EOF
 }
 
+# Runs the test programs of spec $1 (as the tests field gives them) in the scratch build;
+# prints the names of the tests that failed, or nothing.
+run_tests() {
+  local r sub filter out names
+  IFS=',' read -ra runs <<<"$1"
+  for r in "${runs[@]}"; do
+    sub=${r%%:*}
+    filter=*
+    [[ "$r" == *:* ]] && filter=${r#*:}
+    out=$work/run-$2-$sub.log
+    if ! (cd "$build/tests" && QT_QPA_PLATFORM=offscreen timeout "$timeout_s" "./test_$sub" \
+      --gtest_filter="$filter" >"$out" 2>&1); then
+      names=$(sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_./]*\)\(, .*\| (.*\)\?$/\1/p' "$out" | sort -u | tr '\n' ' ')
+      echo "${names:-test_$sub (ended: see run-$2-$sub.log)}"
+    fi
+  done
+}
+
+# Targets of a tests field: test_<subsystem> for each entry.
+targets_of() {
+  local r
+  IFS=',' read -ra runs <<<"$1"
+  for r in "${runs[@]}"; do echo "test_${r%%:*}"; done | sort -u
+}
+
+# The unmutated tree must pass every test the list runs, or a mutant would look caught.
+mapfile -t all_tests < <(grep -v '^#' "$list" | grep -v '^$' | cut -f2 | sort -u)
+mapfile -t all_targets < <(for t in "${all_tests[@]}"; do targets_of "$t"; done | sort -u)
+cmake --build "$build" -j 2 --target "${all_targets[@]}" >"$work/build-base.log" 2>&1 ||
+  { echo "mutants: the unmutated tree does not build (build-base.log)" >&2; exit 1; }
+for t in "${all_tests[@]}"; do
+  failed=$(run_tests "$t" base)
+  [ -z "$failed" ] || { echo "mutants: the unmutated tree fails $t: $failed" >&2; exit 1; }
+done
+
 report=$work/report.txt
 printf '%-3s %-34s %-50s %s\n' "#" "file" "mutant" "result" | tee "$report"
 n=0 caught=0 survived=0 broken=0
@@ -62,27 +97,14 @@ while IFS=$'\t' read -r file tests text new || [ -n "$file" ]; do
     result="not applied ($why)"
     broken=$((broken + 1))
   else
-    targets=()
-    IFS=',' read -ra runs <<<"$tests"
-    for r in "${runs[@]}"; do targets+=("test_${r%%:*}"); done
+    mapfile -t targets < <(targets_of "$tests")
     if ! cmake --build "$build" -j 2 --target "${targets[@]}" >"$work/build-$n.log" 2>&1; then
       result="not built (build-$n.log)"
       broken=$((broken + 1))
     else
-      failed=()
-      for r in "${runs[@]}"; do
-        sub=${r%%:*}
-        filter=*
-        [[ "$r" == *:* ]] && filter=${r#*:}
-        out=$work/run-$n-$sub.log
-        if ! (cd "$build/tests" && QT_QPA_PLATFORM=offscreen timeout "$timeout_s" "./test_$sub" \
-          --gtest_filter="$filter" >"$out" 2>&1); then
-          names=$(sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_./]*\)\(, .*\| (.*\)\?$/\1/p' "$out" | sort -u | tr '\n' ' ')
-          failed+=("${names:-test_$sub (ended: see run-$n-$sub.log)}")
-        fi
-      done
-      if [ ${#failed[@]} -gt 0 ]; then
-        result="caught by ${failed[*]}"
+      failed=$(run_tests "$tests" "$n")
+      if [ -n "$failed" ]; then
+        result="caught by $failed"
         caught=$((caught + 1))
       else
         result="SURVIVED"
