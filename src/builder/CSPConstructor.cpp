@@ -424,7 +424,9 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
     const std::string broken = VBSource::LimitsBroken(s.ParamDefs);
     if (!broken.empty()) s.LeftOut = "its parameter definitions would hold " + broken;
   }
-  if (NotSupported) s.LeftOut = "the data types of its arguments are not supported";
+  if (NotSupported)
+    s.LeftOut = s.Params.NotSupportedReason.empty() ? "the data types of its arguments are not supported"
+                                                    : s.Params.NotSupportedReason;
   if (!s.LeftOut.empty()) {
     s.Warning("Procedure " + Shown(s.ProcName) + " is left out of the class: " + s.LeftOut + ".");
     NotSupported = true;

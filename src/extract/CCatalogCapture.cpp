@@ -194,6 +194,17 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
       const std::string name = rs.Cells[r * rs.Columns.size() + nameCol].value_or(std::string());
       procs.push_back(ServerType == 1 ? name.substr(0, name.find(';')) : name);
     }
+    if (ServerType == 2) {
+      // The parameter rows whose status2 gives the directions ASE's description lacks.
+      try {
+        AppendTable(out, "syscolumns",
+                    Rows(*c,
+                         "SELECT c.id, c.colid, c.name, c.status2 FROM syscolumns c, sysobjects o WHERE c.id = o.id "
+                         "AND o.type = 'P' ORDER BY c.id, c.colid"));
+      } catch (const AppError& e) {
+        if (ado::IsConnectionLost(e)) throw;  // else a catalogue without syscolumns
+      }
+    }
   } else if (ServerType == 0) {
     ResultSet rs;
     if ((mdb = CSrvrAccess::MdbQueries(*c))) {

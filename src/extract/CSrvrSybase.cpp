@@ -3,12 +3,76 @@
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
+#include "platform/ado/Ado.h"
+
+#include <cstdlib>
 #include "xml/bwXMLBrowser.h"
 
 namespace pf {
 
 namespace {
 constexpr const char* kProcListSQL = "SELECT * FROM sysobjects  WHERE type = 'P'  ORDER BY name";
+
+// ASE's sp_sproc_columns, which the ODBC driver's description runs, reports every
+// parameter with column_type 0 and no return value. The directions are in the
+// parameter rows of syscolumns: status2 1 IN, 2 OUT, 4 INOUT (Adaptive Server Enterprise
+// Reference Manual: Tables, "syscolumns"). Transact-SQL output parameters also take a
+// value in, and the ASE provider reports them as input/output.
+constexpr const char* kParamModesSQL =
+    "SELECT c.name, c.status2 FROM syscolumns c, sysobjects o WHERE c.id = o.id AND o.type = 'P' AND o.name = "
+    "'$Proc$' ORDER BY c.colid";
+constexpr int kStatus2Out = 2, kStatus2InOut = 4;
+
+std::string Literal(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out;
+}
+
+bool HasReturnOrDirection(const SPParamList& list) {
+  for (const SPParamRow& r : list.Params)
+    if (r.Dir != "0") return true;
+  return false;
+}
+}  // namespace
+
+void CSrvrSybase::AddDirections(CServer& server, SPParamList& list) {
+  // A description with a direction or a return value is the provider's own, as ADO's.
+  if (HasReturnOrDirection(list)) return;
+  std::string sql = kParamModesSQL;
+  sql.replace(sql.find("$Proc$"), 6, Literal(list.Proc));
+  try {
+    server.ExecSQL(sql);
+  } catch (const AppError& e) {
+    if (ado::IsConnectionLost(e)) throw;
+    return;  // a catalogue without syscolumns (a snapshot): the description stays as given
+  }
+  std::vector<std::pair<std::string, int>> modes;
+  for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
+    const std::string status = server.Value("status2");
+    modes.emplace_back(server.Value("name"), status.empty() ? 0 : std::atoi(status.c_str()));
+  }
+  if (modes.size() != list.Params.size()) {
+    // The driver described fewer parameters than the procedure has (a name it compares
+    // exactly, escaped as a pattern, finds nothing): the method would call it wrongly.
+    list.NotSupported = true;
+    list.NotSupportedReason = "the driver described " + std::to_string(list.Params.size()) + " of its " +
+                              std::to_string(modes.size()) + " parameters";
+    return;
+  }
+  for (size_t i = 0; i < modes.size(); ++i)
+    list.Params[i].Dir = (modes[i].second & (kStatus2Out | kStatus2InOut)) != 0 ? "3" : "1";
+  SPParamRow ret;
+  ret.Name = "RETURN_VALUE";
+  ret.Dir = "4";
+  ret.NumericScale = "0";
+  ret.Precision = "10";
+  ret.Size = "4";
+  ret.Type = "3";
+  list.Params.insert(list.Params.begin(), std::move(ret));
 }
 
 std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
@@ -35,10 +99,14 @@ SPParamList CSrvrSybase::GetSPParameters(const std::string& SPName) {
         CServer& server = MExtractDocs::RequireServer(server_);
         MExtractDocs::RefreshRules rules;
         rules.NumericAsDouble = true;
-        rules.UnknownDirAsInput = true;
-        if (const auto* known = params_.Find(SPName)) return MExtractDocs::ParamsFromRefresh(SPName, *known, rules);
-        // The shared command: the one of the last query, or a new one on the open connection.
-        return MExtractDocs::RefreshedParams(*server.Command(), SPName, rules);
+        // Else the shared command: the one of the last query, or a new one on the open connection.
+        const auto* known = params_.Find(SPName);
+        SPParamList list = known ? MExtractDocs::ParamsFromRefresh(SPName, *known, rules)
+                                 : MExtractDocs::RefreshedParams(*server.Command(), SPName, rules);
+        AddDirections(server, list);
+        for (SPParamRow& r : list.Params)
+          if (r.Dir == "0") r.Dir = "1";
+        return list;
       },
       SPName);
 }

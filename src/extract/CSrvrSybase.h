@@ -4,7 +4,8 @@
 // Procedure list: every procedure (type P) of sysobjects in name order, Name only (Filter
 // is ignored; functions are never listed). Parameter list: an ADO parameter refresh on
 // the server's shared command and connection; direction 0 is written as 1 (input) and
-// numeric (131) as double (5).
+// numeric (131) as double (5). A description in ASE's shape (every direction 0, no return
+// value) gets its directions and return value from syscolumns.
 
 #include <memory>
 #include <string>
@@ -23,6 +24,11 @@ class CSrvrSybase : public ISrvrExtractor {
   bool ParamRowsAreTheDocument() const override { return true; }
 
  private:
+  // Where the description has neither a direction nor a return value (ASE's), the
+  // directions from syscolumns and the return value first, as ADO with the ASE provider
+  // reports them; a description that misses parameters makes the procedure unsupported.
+  static void AddDirections(CServer& server, SPParamList& list);
+
   std::shared_ptr<CServer> server_;
   CProcParamsCache params_;  // every listed procedure's parameters, read with one call
 };

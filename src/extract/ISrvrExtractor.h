@@ -37,6 +37,9 @@ struct SPParamRow {
 struct SPParamList {
   std::string Proc;
   bool NotSupported = false;
+  // Why the procedure is not supported, when the extractor can say it better than "the
+  // data types of its arguments are not supported"; "" otherwise.
+  std::string NotSupportedReason;
   std::vector<SPParamRow> Params;
 };
 

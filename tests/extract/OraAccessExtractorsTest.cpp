@@ -106,6 +106,29 @@ TEST_F(ExtractorTest, SqlServerParameterListKeepsTheServersResultSet) {
 
 // ---------------------------------------------------------------- Sybase
 
+// ASE describes no direction and no return value: the directions come from syscolumns and
+// the return value first, as the ASE provider reports them; a description that misses a
+// parameter leaves the procedure out with the reason.
+TEST_F(ExtractorTest, SybaseDirectionsAndReturnValueFromSyscolumns) {
+  auto x = Extractor<CSrvrSybase>(DataScript("ase.sql"));
+  auto rows = [](const SPParamList& l) {
+    std::string out;
+    for (const SPParamRow& r : l.Params) out += r.Name + ":" + r.Dir + ":" + r.Type + " ";
+    return out;
+  };
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("")), "order_get\norder_ping\norder_total\n");
+  EXPECT_EQ(rows(x->GetSPParameters("order_get")), "RETURN_VALUE:4:3 @order_id:1:3 @total:3:6 @note:3:200 ");
+  EXPECT_EQ(rows(x->GetSPParameters("order_ping")), "RETURN_VALUE:4:3 ");
+  const SPParamList total = x->GetSPParameters("order_total");
+  EXPECT_TRUE(total.NotSupported);
+  EXPECT_EQ(total.NotSupportedReason, "the driver described 1 of its 2 parameters");
+  // A snapshot keeps the rows the directions come from.
+  CCatalogCapture capture;
+  auto copy = Extractor<CSrvrSybase>(Script("copy.sql", capture.Capture(2, SnapshotConn(DataScript("ase.sql")), "")));
+  copy->xmlGetSPList("");
+  EXPECT_EQ(rows(copy->GetSPParameters("order_get")), rows(x->GetSPParameters("order_get")));
+}
+
 TEST_F(ExtractorTest, SybaseFailuresNameTheOperation) {
   std::shared_ptr<CServer> server;
   auto x = Extractor<CSrvrSybase>(Sample("sybase/Orders.sql"), &server);
