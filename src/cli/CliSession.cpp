@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -23,7 +24,29 @@ namespace {
 
 bool IsBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
+// The cause of the first write to stdout that failed; 0 while all went well.
+int g_printErrno = 0;
+
 }  // namespace
+
+void Print(std::string_view Text) {
+  errno = 0;
+  if (std::fwrite(Text.data(), 1, Text.size(), stdout) == Text.size() || g_printErrno) return;
+  g_printErrno = errno ? errno : EIO;
+}
+
+int FinishOutput(int Status) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!flushed && !g_printErrno) g_printErrno = errno ? errno : EIO;
+  const bool clean = !std::ferror(stdout);
+  errno = 0;
+  if (std::fclose(stdout) != 0 && !g_printErrno) g_printErrno = errno ? errno : EIO;
+  if (clean && !g_printErrno) return Status;
+  std::fprintf(stderr, "procforge-cli: cannot write to standard output: %s\n",
+               std::strerror(g_printErrno ? g_printErrno : EIO));
+  return Status >= 128 ? Status : 1;
+}
 
 std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find_first_of("\r\n"));

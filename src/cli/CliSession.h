@@ -65,6 +65,14 @@ class CliSession {
   std::unique_ptr<CSettings> settings_;
 };
 
+// Writes Text to stdout, the one way the commands print their results. A write that fails
+// (a full disk, a closed pipe) is remembered with its cause; FinishOutput reports it.
+void Print(std::string_view Text);
+// Flushes and closes stdout at the program's end. When any write, the flush or the close
+// failed, the output is incomplete: says so in one line on stderr and returns 1 instead of
+// Status (a status of a run stopped by a signal, 128 and above, stays). Else Status.
+int FinishOutput(int Status);
+
 // Fixes the clock to SOURCE_DATE_EPOCH (seconds since 1970, shown in UTC) when it is set.
 // Raises ERR_USER_CHECK when it is set but not a number of seconds.
 void ApplySourceDateEpoch();

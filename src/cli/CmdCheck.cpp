@@ -31,7 +31,7 @@ int RunCheck(CliSession& Session) {
       for (size_t j = 0; j < texts.size(); ++j)
         if (j != i) others.emplace_back(texts[j]);
     for (const VBFinding& f : CheckVB(texts[i], others, {.NamesRead = o.CheckNames})) {
-      std::printf("%s:%d: %s\n", o.CheckFiles[i].c_str(), f.Line, f.Message.c_str());
+      Print(o.CheckFiles[i] + ":" + std::to_string(f.Line) + ": " + f.Message + "\n");
       status = 1;
     }
   }

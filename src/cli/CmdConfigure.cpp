@@ -132,7 +132,7 @@ int RunConfigure(CliSession& Session) {
   const int errors = Session.Ui().ErrorsShown();
   s.Save(isNew);
   Faultnet31::Check(Session.Ui().ErrorsShown() == errors, ERR_USER_CHECK, "The profile was not saved.");
-  std::printf("%s\n", s.ProfileFileName().c_str());
+  Print(s.ProfileFileName() + "\n");
   return 0;
 }
 

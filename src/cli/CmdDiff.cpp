@@ -52,7 +52,7 @@ int RunDiff(CliSession& Session) {
   }
   bool breaking = false;
   for (const std::string& l : lines) {
-    std::printf("%s\n", l.c_str());
+    Print(l + "\n");
     breaking = breaking || CCatalogDiff::IsBreaking(l);
   }
   return breaking ? 1 : 0;

@@ -32,12 +32,12 @@ int ReportCheck(const MGlobals::GenerationResult& r, bool Strict) {
     const std::vector<std::string> lines = MOutputCheck::Differences(file, text);
     const std::string shown = AppPaths::Normalize(file);
     if (lines.empty()) {
-      std::printf("%s: up to date\n", shown.c_str());
+      Print(shown + ": up to date\n");
       return;
     }
     differs = true;
-    std::printf("%s: differs from this run\n", shown.c_str());
-    for (const std::string& l : lines) std::printf("  %s\n", l.c_str());
+    Print(shown + ": differs from this run\n");
+    for (const std::string& l : lines) Print("  " + l + "\n");
   };
   check(r.ClassFile, r.ClassText);
   if (r.ParamDefsWanted) check(r.ParamDefsFile, r.ParamDefsText);
@@ -74,9 +74,9 @@ int RunGenerate(CliSession& Session) {
   Faultnet31::Check(unwritten.empty(), ERR_USER_CHECK, "Generation failed: not written: %1", unwritten);
 
   const int status = ReportWarnings(r.Warnings, Session.Options().Strict);
-  std::printf("Procedures: %d\nLines: %d\nCharacters: %d\n", r.NumSPs, r.NumLines, r.NumChars);
-  std::printf("%s\n", AppPaths::Normalize(r.ClassFile).c_str());
-  if (r.ParamDefsWanted) std::printf("%s\n", AppPaths::Normalize(r.ParamDefsFile).c_str());
+  Print("Procedures: " + std::to_string(r.NumSPs) + "\nLines: " + std::to_string(r.NumLines) +
+        "\nCharacters: " + std::to_string(r.NumChars) + "\n" + AppPaths::Normalize(r.ClassFile) + "\n");
+  if (r.ParamDefsWanted) Print(AppPaths::Normalize(r.ParamDefsFile) + "\n");
   return status;
 }
 

@@ -26,10 +26,10 @@ int RunHtml(CliSession& Session) {
   if (o.OutputFile) {
     html += "\r\n";
     CliSession::WriteOutput(*o.OutputFile, html);
-    std::printf("%s\n", o.OutputFile->c_str());
+    Print(*o.OutputFile + "\n");
   } else {
     html += "\r\n";
-    std::fwrite(html.data(), 1, html.size(), stdout);
+    Print(html);
   }
   return 0;
 }

@@ -30,7 +30,7 @@ int RunList(CliSession& Session) {
     builder.Done();
   }
   s.DisconnectServer();
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  Print(out);
   return 0;
 }
 

@@ -40,7 +40,7 @@ int RunSnapshot(CliSession& Session) {
     std::fprintf(stderr, "warning: the parameters of %s could not be read; the snapshot lists it without parameters\n",
                  name.c_str());
   CCatalogCapture::Write(script, *Session.Options().OutputFile);
-  std::printf("%s\n", AppPaths::Normalize(*Session.Options().OutputFile).c_str());
+  Print(AppPaths::Normalize(*Session.Options().OutputFile) + "\n");
   return 0;
 }
 

@@ -38,13 +38,10 @@ int Dispatch(pf::cli::CliSession& session) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  pf::Heap::Prepare();
+int Main(int argc, char** argv) {
   pf::cli::CliOptions options;
   if (argc == 2 && (std::string_view(argv[1]) == "--version" || std::string_view(argv[1]) == "-V")) {
-    std::printf("procforge-cli %s\n", pf::VersionLine().c_str());
+    pf::cli::Print("procforge-cli " + pf::VersionLine() + "\n");
     return 0;
   }
   try {
@@ -54,9 +51,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.Help) {
-    std::fputs(pf::cli::HelpText(options.Cmd).c_str(), stdout);
+    pf::cli::Print(pf::cli::HelpText(options.Cmd));
     return 0;
   }
   pf::cli::CliSession session(options);
   return session.Run([&session] { return Dispatch(session); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  pf::Heap::Prepare();
+  return pf::cli::FinishOutput(Main(argc, argv));
 }

@@ -10,7 +10,8 @@
 //   equal FILE OTHER           the two files hold the same bytes
 //   write FILE TEXT, append FILE TEXT, repeat FILE N TEXT, replace FILE OLD => NEW (the
 //   first; replace-all: every one), copy PATH FILE, remove FILE, mkdir FILE, fifo FILE,
-//   link TARGET FILE, chmod FILE OCTAL, cd PATH
+//   link TARGET FILE, chmod FILE OCTAL, cd PATH, stdout FILE (the next run's stdout goes to
+//   FILE, /dev/full say)
 // TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source
 // tree, {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL
 // bytes, so the UTF-16 state file reads as its ASCII.
@@ -68,6 +69,7 @@ class Session {
         {"fifo", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
         {"link", [&] { fs::create_symlink(first, Path(text)); }},
         {"cd", [&] { cwd_ = file; }},
+        {"stdout", [&] { cli_.StdoutTo = file; }},
     };
     RunStep(steps, l.Verb);
   }
@@ -119,6 +121,7 @@ class Session {
         args.push_back(word);
     }
     last_ = cli_.Run(args, env, cwd_);
+    cli_.StdoutTo.clear();
   }
 
   ProgramInstall cli_;

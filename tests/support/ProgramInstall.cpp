@@ -90,7 +90,9 @@ int ProgramInstall::Start(const std::vector<std::string>& Args, const std::map<s
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::filesystem::remove(outFile);
+  posix_spawn_file_actions_addopen(&fa, 1, StdoutTo.empty() ? outFile.c_str() : StdoutTo.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&fa, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const std::string cwd = WorkDir.empty() ? std::string(PF_SOURCE_DIR) : WorkDir;
   posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
@@ -116,7 +118,7 @@ ProgramResult ProgramInstall::Finish(int Pid) const {
   }
   r.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + r.Signal;
-  r.Out = pftest::ReadAll(dir_.file("stdout.txt"));
+  if (fs::exists(dir_.file("stdout.txt"))) r.Out = pftest::ReadAll(dir_.file("stdout.txt"));
   r.Err = pftest::ReadAll(dir_.file("stderr.txt"));
   return r;
 }

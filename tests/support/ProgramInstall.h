@@ -36,6 +36,10 @@ class ProgramInstall {
             const std::string& WorkDir = {}) const;
   ProgramResult Finish(int Pid) const;
 
+  // Where the program's stdout goes instead of being collected (a device such as /dev/full);
+  // empty: collected into ProgramResult::Out.
+  std::string StdoutTo;
+
   // A file in the temporary folder (not the program's folder).
   std::string File(const std::string& name) const { return dir_.file(name); }
   // A file in the program's folder (state file, error log).
