@@ -147,6 +147,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   bwXMLBrowser procList;
   procList.Load(extractor->xmlGetSPList(filter));
   for (std::string& w : extractor->LeftOut()) Progress.Warning(std::move(w));
+  for (const std::string& w : extractor->UnusableNames()) Progress.Warning(w);
 
   CSPConstructor ctor;
   ctor.Init(Stt, extractor);

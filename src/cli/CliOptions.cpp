@@ -44,7 +44,9 @@ const CommandDef kCommands[] = {
      "Usage: procforge-cli list [--profile FILE]\n"
      "\n"
      "Reads the profile's catalogue and prints one line per procedure that passes the\n"
-     "filters: its name as the server reports it, a tab, and its method name.\n"
+     "filters: its name as the server reports it, a tab, and its method name. Control\n"
+     "characters and bytes that are not UTF-8 in a name are shown as escapes (\\n,\n"
+     "\\t, \\x1B); what the run left out or changed is printed as \"warning: \" lines.\n"
      "\n"
      "  --profile FILE  the profile to use; without it, the current profile\n"},
     {Command::TestConnection, "test-connection", "--profile ",
@@ -149,7 +151,8 @@ constexpr const char* kOverview =
     "procforge-cli --version shows the version.\n"
     "\n"
     "Exit status: 0 success, 1 failure (the message is on stderr), 2 a command line\n"
-    "that cannot be understood, 130 cancelled with Ctrl-C.\n"
+    "that cannot be understood or carried out, 130 cancelled with Ctrl-C, 143 ended\n"
+    "with SIGTERM.\n"
     "SOURCE_DATE_EPOCH, when set, fixes the generation date and time (UTC).\n";
 
 const CommandDef* FindCommand(std::string_view name) {

@@ -48,6 +48,13 @@ int FinishOutput(int Status) {
   return Status >= 128 ? Status : 1;
 }
 
+int ReportWarnings(const std::vector<std::string>& Warnings, bool Strict) {
+  for (const std::string& w : Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  if (!Strict || Warnings.empty()) return 0;
+  std::fprintf(stderr, "procforge-cli: %zu warning(s) with --strict: the run counts as failed.\n", Warnings.size());
+  return 1;
+}
+
 std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find_first_of("\r\n"));
   line.erase(line.find_last_not_of(' ') + 1);

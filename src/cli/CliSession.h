@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/CliUserInterface.h"
@@ -72,6 +73,10 @@ void Print(std::string_view Text);
 // failed, the output is incomplete: says so in one line on stderr and returns 1 instead of
 // Status (a status of a run stopped by a signal, 128 and above, stays). Else Status.
 int FinishOutput(int Status);
+
+// Prints a run's warnings on stderr as "warning: " lines. With Strict a warning fails the
+// run: returns 1 then, else 0.
+int ReportWarnings(const std::vector<std::string>& Warnings, bool Strict);
 
 // Fixes the clock to SOURCE_DATE_EPOCH (seconds since 1970, shown in UTC) when it is set.
 // Raises ERR_USER_CHECK when it is set but not a number of seconds.

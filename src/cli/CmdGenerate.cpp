@@ -15,15 +15,6 @@ namespace pf::cli {
 
 namespace {
 
-// Prints the run's warnings on stderr. With --strict a warning fails the run: returns 1
-// then, else 0.
-int ReportWarnings(const std::vector<std::string>& Warnings, bool Strict) {
-  for (const std::string& w : Warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
-  if (!Strict || Warnings.empty()) return 0;
-  std::fprintf(stderr, "procforge-cli: %zu warning(s) with --strict: the run counts as failed.\n", Warnings.size());
-  return 1;
-}
-
 // generate --check: 0 when both files agree with this run, 1 with their differences (or
 // with a warning under --strict).
 int ReportCheck(const MGlobals::GenerationResult& r, bool Strict) {

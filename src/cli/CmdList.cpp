@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Utf8.h"
 #include "builder/CCodeBuilder.h"
 #include "builder/CMethod.h"
 #include "cli/CliCommands.h"
@@ -18,19 +19,23 @@ int RunList(CliSession& Session) {
   s.Validate();
   Session.RequireConnection();
   std::string out;
+  CProgress progress;
   {
-    CProgress progress;
     CliProgressLine line(progress, Session.Ui());
     progress.ProgressForm = &line;
     CCodeBuilder builder;
+    // A name is escaped as the warnings show it: a tab, a line break or a terminal's
+    // escape sequence in it would split a record or reach the terminal.
     builder.BuildSPMethods(s, progress, [&out](const std::string& SPName, const CMethod& Method) {
-      out.append(SPName).append(1, '\t').append(Method.Name).append(1, '\n');
+      out.append(Utf8::Escaped(SPName)).append(1, '\t').append(Method.Name).append(1, '\n');
     });
     progress.ProgressForm = nullptr;
+    line.Clear();
     builder.Done();
   }
   s.DisconnectServer();
   Print(out);
+  ReportWarnings(progress.Warnings(), false);
   return 0;
 }
 

@@ -162,7 +162,7 @@ std::string CSrvrAccess::xmlGetSPList(const std::string& Filter) {
         MExtractDocs::InitProcList(x, server);
         leftOut_.clear();
         auto add = [&](const std::string& name, bool formControls) {
-          if (name.starts_with('~') || !MMethUtils::uIsLike(name, pattern)) return;
+          if (name.starts_with('~') || !MMethUtils::uIsLike(name, pattern) || !UsableName(name)) return;
           if (formControls) {
             leftOut_.push_back("Procedure \"" + name +
                                "\" is left out of the class: its parameters refer to form controls (\"!\").");

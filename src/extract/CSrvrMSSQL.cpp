@@ -23,7 +23,7 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
     for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
       const std::string name = server.Value("name");
       // The filter sees the whole name, numbered procedures' ";n" included.
-      if (!MMethUtils::uIsLike(name, pattern)) continue;
+      if (!MMethUtils::uIsLike(name, pattern) || !UsableName(name)) continue;
       x.CreateChild("Proc", true, false);
       x.Attr("Name", name.substr(0, name.find(';')));
       x.Attr("IsFunction", server.Value("type") == "FN" ? "True" : "False");

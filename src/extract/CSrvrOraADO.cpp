@@ -162,6 +162,7 @@ std::string CSrvrOraADO::xmlGetSPList(const std::string& Filter) {
                            [](const Listed& a, const Listed& b) { return a.Object < b.Object; });
       }
       for (const Listed& l : listed) {
+        if (!UsableName(l.Object)) continue;
         x.CreateChild("Proc", true, false);
         x.Attr("Package", K.empty() ? std::string() : GetOrigCap(K));
         x.Attr("Name", K.empty() ? l.Object : K + "." + l.Object);

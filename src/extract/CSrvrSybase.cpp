@@ -82,8 +82,10 @@ std::string CSrvrSybase::xmlGetSPList(const std::string& Filter) {
     bwXMLBrowser x;
     MExtractDocs::InitProcList(x, server);
     for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
+      const std::string name = server.Value("Name");
+      if (!UsableName(name)) continue;
       x.CreateChild("Proc", true, false);
-      x.Attr("Name", server.Value("Name"));
+      x.Attr("Name", name);
       x.POP(0);
     }
     params_.Expect(static_cast<size_t>(x.ChildCount()), server.ConnectionString());

@@ -63,6 +63,18 @@ class ISrvrExtractor {
   // What the last xmlGetSPList left out of the list although the catalogue holds it, one
   // text per procedure naming it and why, for the run's warnings.
   virtual std::vector<std::string> LeftOut() const { return {}; }
+  // The procedures the procedure lists left out for their names, one warning text each.
+  const std::vector<std::string>& UnusableNames() const { return unusable_; }
+
+ protected:
+  // Whether a catalogue name can stand in the procedure list. One that holds a NUL, or
+  // bytes that are not UTF-8, cannot be written into the list's document or a class as it
+  // is (a NUL would cut it short, a bad byte would be replaced): the caller leaves it out,
+  // and UnusableNames names it with escapes.
+  bool UsableName(const std::string& Name);
+
+ private:
+  std::vector<std::string> unusable_;
 };
 
 }  // namespace pf

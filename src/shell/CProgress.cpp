@@ -13,30 +13,6 @@ constexpr size_t kMaxShown = 45;
 
 void CheckNotCancelled(bool cancelled) { Faultnet31::Check(!cancelled, ERR_CANCELED, "Operation Canceled"); }
 
-// Control characters of catalogue names shown as escapes ("\r", "\x1B"), so that a name
-// cannot move the cursor or overwrite a line of the terminal it is printed on.
-std::string Escaped(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && u != 0x7F) {
-      out += c;
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 0xF];
-    }
-  }
-  return out;
-}
 }  // namespace
 
 void CProgress::Message(std::string_view Msg) {
@@ -56,7 +32,7 @@ void CProgress::Poll() {
 }
 
 void CProgress::Warning(std::string Text) {
-  Text = Escaped(Text);
+  Text = Utf8::Escaped(Text);
   if (!recorded_.insert(Text).second) return;
   warnings_.push_back(std::move(Text));
 }
@@ -75,9 +51,9 @@ std::string CProgress::DisplayText(std::string_view Msg) {
   }
   std::string text = " ";
   if (cut == std::string_view::npos) {
-    text += Escaped(Msg);
+    text += Utf8::Escaped(Msg);
   } else {
-    text += Escaped(Msg.substr(0, cut));
+    text += Utf8::Escaped(Msg.substr(0, cut));
     text += " ...";
   }
   return text;

@@ -91,6 +91,42 @@ TEST_F(SnapshotTest, BrokenSnapshotsAreReportedWithTheirPlace) {
   pftest::ExpectFailure([&] { OpenSnapshot(dir_.file("bad.sql")); }, {"line 3", "no such table: nowhere"});
   pftest::WriteAll(dir_.file("junk.db"), std::string(4096, 'x'));
   EXPECT_THROW(OpenSnapshot(dir_.file("junk.db")), AppError);
+  // A statement that does not end is stopped at the step limit, in a script and in a view
+  // of a database, whatever the command timeout.
+  const std::string runaway = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
+  pftest::WriteAll(dir_.file("loop.sql"), "CREATE TABLE t (a);\nINSERT INTO t " + runaway + ";\n");
+  pftest::ExpectFailure([&] { OpenSnapshot(dir_.file("loop.sql")); }, {"line 2", "without an end"});
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(database_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, ("CREATE VIEW loop AS " + runaway).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(OpenSnapshot(database_));
+  cmd->CommandType = adCmdText;
+  cmd->CommandText = "SELECT * FROM loop";
+  cmd->CommandTimeout = 0;
+  pftest::ExpectFailure([&] { cmd->Execute(); }, {"without an end"});
+}
+
+// A database in WAL mode is read as it is: nothing is made beside it, so it also reads in a
+// folder the user may not write.
+TEST_F(SnapshotTest, WalDatabasesAreReadWithoutFilesBesideThem) {
+  namespace fs = std::filesystem;
+  const std::string folder = dir_.file("ro");
+  fs::create_directories(folder);
+  const std::string file = folder + "/wal.db";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, ("PRAGMA journal_mode=WAL;" + kCatalogue).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  ASSERT_EQ(pftest::ReadAll(file)[18], 2);  // still marked as WAL
+  const std::string before = pftest::ReadAll(file);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(Query(OpenSnapshot(file), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_FALSE(fs::exists(file + "-wal"));
+  EXPECT_FALSE(fs::exists(file + "-shm"));
+  EXPECT_EQ(pftest::ReadAll(file), before);
 }
 
 // A snapshot script that would reach other files is refused, names itself and its statement,

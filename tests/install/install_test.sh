@@ -110,6 +110,12 @@ same "procforge-cli options" "$(man_options "$cli_page" "" | long_options)" "$("
 for cmd in $commands; do
   same "options of $cmd" "$(man_options "$cli_page" "$cmd")" "$(_procforge_cli_options "$cli" "$cmd" | grep -vx -- --help)"
 done
+# The exit statuses the page lists are those the overview names.
+man_statuses=$(zcat "$cli_page" | awk '/^\.SH/ { s = $2 " " $3 } s == "EXIT STATUS" && /^\.B [0-9]+$/ { print $2 }')
+help_statuses=$("$cli" --help | awk '/^Exit status:/ { on = 1 } on && /^$/ { exit } on' | tr '\n' ' ' \
+                | grep -oE '[:,] [0-9]+ ' | grep -oE '[0-9]+')
+[ -n "$man_statuses" ] || fail "no exit statuses in the page"
+same "exit statuses" "$man_statuses" "$help_statuses"
 if [ -x "$usr/bin/procforge" ]; then
   help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/procforge" --help)
   same "procforge options" "$(man_options "$usr/share/man/man1/procforge.1.gz" "" | long_options)" "$(long_options <<<"$help")"
@@ -131,6 +137,15 @@ while IFS='|' read -r line expected; do
   got=$(complete_line "${words[@]}")
   [ "$got" = "$expected" ] || fail "completing '$line': got '$got', expected '$expected'"
 done < <(grep -v '^#' "$src/tests/data/install/completion.txt")
+# A word typed with an escaped blank or quote, or after an opening quote, is read as the
+# shell reads it.
+mkdir -p quoted && touch "quoted/my orders.PFG" "quoted/it's.PFG"
+for word in 'quoted/my\ o' '"quoted/my o' "'quoted/my o" 'quoted/my\ orders.P'; do
+  got=$(complete_line generate --profile "$word")
+  [ "$got" = "quoted/my orders.PFG " ] || fail "completing '$word': got '$got'"
+done
+got=$(complete_line generate --profile "quoted/it\\'")
+[ "$got" = "quoted/it's.PFG " ] || fail "completing quoted/it\\': got '$got'"
 echo "the package unpacks into programs that generate from $root"
 
 # The package installed for real (as root, with dpkg, when no procforge package is there
