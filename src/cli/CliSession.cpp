@@ -169,10 +169,16 @@ std::string CliSession::ReadInput(const std::string& File) {
 }
 
 void CliSession::WriteOutput(const std::string& File, std::string_view Text) {
+  UserFileOperation([&] { FileIO::WriteAtomic(File, Text); });
+}
+
+void CliSession::UserFileOperation(const std::function<void()>& Body) {
   try {
-    FileIO::WriteAtomic(File, Text);
+    Body();
   } catch (...) {
-    Faultnet31::Check(false, ERR_USER_CHECK, "%1", ToAppError(std::current_exception()).Description);
+    const AppError e = ToAppError(std::current_exception());
+    if (e.Number != ERR_PATH_ACCESS && e.Number != ERR_FILE_NOT_FOUND && e.Number != ERR_USER_CHECK) throw;
+    Faultnet31::Check(false, ERR_USER_CHECK, "%1", FirstLine(e.Description));
     throw;
   }
 }

@@ -57,6 +57,11 @@ class CliSession {
   // Writes Text to a file named on the command line, atomically; a failure (a full disk)
   // raises ERR_USER_CHECK with the file and the reason, and nothing of Text.
   static void WriteOutput(const std::string& File, std::string_view Text);
+  // Runs Body, an operation on a file named on the command line. A failure of the file
+  // system there (a full disk, a path over the system's limit, a read-only file) is the
+  // user's to fix, not a fault of the program: it is raised again as ERR_USER_CHECK with
+  // its first line, so that it shows as one line and is not logged. Other errors pass.
+  static void UserFileOperation(const std::function<void()>& Body);
 
  private:
   void LoadStateFile();

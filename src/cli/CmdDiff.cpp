@@ -8,11 +8,17 @@
 #include "cli/CliSession.h"
 #include "errors/AppError.h"
 #include "extract/CCatalogCapture.h"
+#include "platform/StopSignals.h"
+#include "shell/MGlobals.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
 
 namespace pf::cli {
+
+namespace {
+struct SideUnreadable {};
+}  // namespace
 
 int RunDiff(CliSession& Session) {
   Session.OpenProfile();
@@ -41,12 +47,28 @@ int RunDiff(CliSession& Session) {
     CProgress progress;
     CliProgressLine line(progress, Session.Ui());
     progress.ProgressForm = &line;
-    const CCatalogDiff::Catalogue before =
-        CCatalogDiff::Read(s, CCatalogCapture::SnapshotConnection(files[0]), progress);
-    const std::string live = s.xServer->strAttr("ConnPfg");
-    const CCatalogDiff::Catalogue after = CCatalogDiff::Read(
-        s, files.size() > 1 ? CCatalogCapture::SnapshotConnection(files[1]) : live, progress);
-    lines = CCatalogDiff::Compare(before, after);
+    // A side that cannot be read to its end (a server that drops the connection, a
+    // snapshot that breaks in the middle) is as much an error as one that cannot be
+    // opened: the differences would be made up. The message is shown (and an internal
+    // error logged) as for any failure; a cancelled run stays cancelled.
+    auto read = [&](const std::string& connection) {
+      try {
+        return CCatalogDiff::Read(s, connection, progress);
+      } catch (...) {
+        if (ToAppError(std::current_exception()).Number == ERR_CANCELED || StopSignals::Received() != 0) throw;
+        line.Clear();
+        MGlobals::HandleUIError();
+        throw SideUnreadable();
+      }
+    };
+    try {
+      const CCatalogDiff::Catalogue before = read(CCatalogCapture::SnapshotConnection(files[0]));
+      const CCatalogDiff::Catalogue after =
+          read(files.size() > 1 ? CCatalogCapture::SnapshotConnection(files[1]) : s.xServer->strAttr("ConnPfg"));
+      lines = CCatalogDiff::Compare(before, after);
+    } catch (const SideUnreadable&) {
+      return 2;
+    }
     progress.ProgressForm = nullptr;
     line.Clear();
   }

@@ -12,7 +12,7 @@ namespace pf::cli {
 
 int RunHtml(CliSession& Session) {
   const CliOptions& o = Session.Options();
-  if (o.OutputFile) FileIO::CheckOutput(*o.OutputFile, {*o.InputFile});
+  if (o.OutputFile) CliSession::UserFileOperation([&] { FileIO::CheckOutput(*o.OutputFile, {*o.InputFile}); });
   const std::string code = CliSession::ReadInput(*o.InputFile);
   std::string html;
   {

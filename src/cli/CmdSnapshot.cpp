@@ -17,7 +17,8 @@ int RunSnapshot(CliSession& Session) {
   Session.OpenProfile();
   CSettings& s = Session.Settings();
   // An output that cannot take the snapshot is refused before the catalogue is read.
-  FileIO::CheckOutput(*Session.Options().OutputFile, s.InputFiles());
+  const std::string& out = *Session.Options().OutputFile;
+  CliSession::UserFileOperation([&] { FileIO::CheckOutput(out, s.InputFiles()); });
   Session.RequireConnection();
   const int type = s.ServerType();
   // Oracle's catalogue is captured for the packages a generation run would read.
@@ -39,7 +40,7 @@ int RunSnapshot(CliSession& Session) {
   for (const std::string& name : capture.ListedWithoutParameters)
     std::fprintf(stderr, "warning: the parameters of %s could not be read; the snapshot lists it without parameters\n",
                  name.c_str());
-  CCatalogCapture::Write(script, *Session.Options().OutputFile);
+  CliSession::UserFileOperation([&] { CCatalogCapture::Write(script, out); });
   Print(AppPaths::Normalize(*Session.Options().OutputFile) + "\n");
   return 0;
 }

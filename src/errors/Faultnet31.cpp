@@ -1,11 +1,13 @@
 #include "errors/Faultnet31.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "base/AppPaths.h"
 #include "base/NoCase.h"
@@ -506,10 +508,21 @@ bool ErrLogToFile(const std::string& fileName) {
     const std::string folder = Safe(Environment().ProgramFolder, "");
     const std::string path = AppPaths::HasFolder(fileName) || folder.empty() ? AppPaths::BesideProgram(fileName)
                                                                               : folder + "/" + fileName;
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) return false;
-    out << report << "\r\n\r\n" << "\r\n";
-    return static_cast<bool>(out.flush());
+    // The log is an output like any other: a regular file, or a symbolic link to one (the
+    // link is followed). A FIFO, a device or a folder is not written: opening without
+    // blocking keeps a FIFO that nobody reads from holding up the error path.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat st {};
+    const std::string text = report + "\r\n\r\n\r\n";
+    bool written = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    for (size_t done = 0; written && done < text.size();) {
+      const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      written = n > 0;
+      if (written) done += static_cast<size_t>(n);
+    }
+    return ::close(fd) == 0 && written;
   } catch (...) {
     return false;
   }

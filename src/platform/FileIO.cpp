@@ -65,6 +65,38 @@ std::string WriteTarget(const std::string& path) {
   return path;
 }
 
+// The temporary file of a write to `target`: "<target>.tmp-<process id>-XXXXXX", so that
+// a later run can tell whose it was.
+std::string TemporaryTemplate(const std::string& target) {
+  return target + ".tmp-" + std::to_string(::getpid()) + "-XXXXXX";
+}
+
+// Removes what writes to `target` left behind when their process was killed (SIGKILL, a
+// power cut) before it could rename or remove its temporary file: files of the form
+// TemporaryTemplate makes whose process no longer exists, owned by this user. A name
+// without a process id, or one of a process that still runs, is left alone.
+void RemoveLeftovers(const std::string& target) {
+  namespace fs = std::filesystem;
+  const fs::path path(target);
+  const std::string prefix = path.filename().string() + ".tmp-";
+  std::error_code ec;
+  fs::directory_iterator it(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const std::string rest = name.substr(prefix.size());
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos || rest.size() - dash - 1 != 6 ||
+        rest.find_first_not_of("0123456789") != dash)
+      continue;
+    const long pid = std::strtol(rest.c_str(), nullptr, 10);
+    struct stat st {};
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    ::unlink(it->path().c_str());
+  }
+}
+
 }  // namespace
 
 FileKind KindOf(const std::string& path) {
@@ -102,9 +134,14 @@ void CheckOutput(const std::string& path, const std::vector<std::string>& inputs
       throw AppError(ERR_USER_CHECK, "FileIO",
                      path + " is the same file as " + input + ", which this run reads: writing it would destroy it.");
   const std::string target = WriteTarget(path);
+  // A file without write permission is refused also for root, whom access() lets write
+  // anything: replacing it would undo what its owner meant by the mode.
+  struct stat st {};
+  if (kind == FileKind::Regular && ::stat(target.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
+    throw AppError(ERR_USER_CHECK, "FileIO", path + " is read-only; it was not written.");
   if (kind == FileKind::Regular && ::access(target.c_str(), W_OK) != 0) Fail("Cannot open file ", path, errno);
   // The folder must take the temporary file that the write renames over the target.
-  std::string tmp = target + ".tmp-XXXXXX";
+  std::string tmp = TemporaryTemplate(target);
   const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) Fail("Cannot open file ", path, errno);
   ::close(fd);
@@ -189,7 +226,8 @@ Pending WriteTemporary(const std::string& path, std::string_view data) {
   p.Target = WriteTarget(path);
   if (const FileKind kind = KindOf(path); kind != FileKind::Regular && kind != FileKind::Missing)
     FailKind(path, kind);
-  std::string tmp = p.Target + ".tmp-XXXXXX";
+  RemoveLeftovers(p.Target);
+  std::string tmp = TemporaryTemplate(p.Target);
   Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
   if (fd.get() < 0) Fail("Cannot write file ", path, errno);
   p.Tmp = tmp;
