@@ -53,13 +53,16 @@ const CommandDef kCommands[] = {
      "Usage: procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]\n"
      "\n"
      "Opens a connection with CONNECTION-STRING, or with the profile's Server.ConnPfg\n"
-     "when none is given, and closes it again.\n"
+     "when none is given, and closes it again. A CONNECTION-STRING of \"-\" is read from\n"
+     "the first line of standard input, so that its password stays out of the process\n"
+     "list.\n"
      "\n"
      "  --profile FILE  the profile whose server type is used; without it, the\n"
      "                  current profile\n"},
-    {Command::Configure, "configure", "--profile --new --config --set ",
+    {Command::Configure, "configure", "--profile --new --config --set --set-stdin ",
      "Usage: procforge-cli configure --profile FILE [--new] [--config 0|1|2]\n"
      "                              [--set Section.Key=Value]...\n"
+     "                              [--set-stdin Section.Key]...\n"
      "\n"
      "Creates or changes a profile, checks it and saves it; it becomes the current\n"
      "profile.\n"
@@ -77,6 +80,10 @@ const CommandDef kCommands[] = {
      "                         IniOptions, Misc, Code. Keys of Server are set before\n"
      "                         the configuration, so that its server-dependent values\n"
      "                         follow them.\n"
+     "  --set-stdin Section.Key\n"
+     "                         set one key to the next line of standard input, as\n"
+     "                         --set does; a value such as a connection string with\n"
+     "                         its password then stays out of the process list\n"
      "\n"
      "Dependent keys are then brought into agreement, as before every generation run.\n"},
     {Command::Html, "html", "-o --output ",
@@ -186,6 +193,20 @@ int ParseConfig(const std::string& text) {
 
 }  // namespace
 
+void ReadStdinValues(CliOptions& o, std::FILE* in) {
+  auto next = [in](const std::string& what) {
+    std::string line;
+    int c;
+    while ((c = std::fgetc(in)) != EOF && c != '\n') line += static_cast<char>(c);
+    if (c == EOF && line.empty()) throw CliUsageError("standard input ends before the value of " + what);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  };
+  for (KeySetting& k : o.Sets)
+    if (k.FromStdin) k.Value = next("--set-stdin " + k.Section + "." + k.Key);
+  if (o.Cmd == Command::TestConnection && o.ConnectString == "-") o.ConnectString = next("the connection string");
+}
+
 const char* CommandName(Command cmd) { return cmd == Command::None ? "" : Def(cmd).Name; }
 
 std::string HelpText(Command cmd) { return cmd == Command::None ? kOverview : Def(cmd).Help; }
@@ -237,7 +258,8 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       arg.resize(eq);
     }
     if (!Takes(*cmd, arg)) throw CliUsageError("unknown option '" + arg + "' for " + cmd->Name);
-    const bool needsValue = arg == "--profile" || arg == "--config" || arg == "--set" || arg == "-o" || arg == "--output";
+    const bool needsValue = arg == "--profile" || arg == "--config" || arg == "--set" || arg == "--set-stdin" ||
+                            arg == "-o" || arg == "--output";
     if (!needsValue && inlineValue) throw CliUsageError("option '" + arg + "' takes no value");
     std::string value;
     if (needsValue) {
@@ -250,7 +272,7 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       }
     }
     // An option that holds one value is given once: a second one would silently win.
-    if (needsValue && arg != "--set") {
+    if (needsValue && arg != "--set" && arg != "--set-stdin") {
       const std::string canonical = arg == "-o" ? "--output" : arg;
       if (std::find(given.begin(), given.end(), canonical) != given.end())
         throw CliUsageError("option '" + arg + "' is given more than once");
@@ -275,6 +297,12 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       o.Config = ParseConfig(value);
     } else if (arg == "--set") {
       o.Sets.push_back(ParseSetting(value));
+    } else if (arg == "--set-stdin") {
+      KeySetting k = ParseSetting(value + "=");
+      if (value.find('=') != std::string::npos)
+        throw CliUsageError("--set-stdin needs Section.Key, not '" + value + "'");
+      k.FromStdin = true;
+      o.Sets.push_back(std::move(k));
     } else if (arg == "-o" || arg == "--output") {
       if (value.empty()) throw CliUsageError(arg + " needs a file name");
       o.OutputFile = value;

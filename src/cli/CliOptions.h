@@ -14,6 +14,7 @@
 // Options take their value as the next argument or after "=" (--profile=FILE). "--" ends
 // the options, so a connection string may begin with "-".
 
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,7 @@ enum class Command { None, Generate, List, TestConnection, Configure, Html, Snap
 // One --set argument split at its first "." and the first "=" after it.
 struct KeySetting {
   std::string Section, Key, Value;
+  bool FromStdin = false;  // --set-stdin: Value is the next line of standard input
 };
 
 struct CliOptions {
@@ -56,6 +58,11 @@ class CliUsageError : public std::runtime_error {
 // or malformed value, an option the command does not take, --yes with --no,
 // configure without --profile, html without FILE and check without a FILE.
 CliOptions ParseCommandLine(int argc, const char* const* argv);
+
+// Reads the values that the command line says come from standard input, one line each in
+// command-line order: those of --set-stdin, and test-connection's CONNECTION-STRING "-".
+// Throws CliUsageError when standard input ends before a value.
+void ReadStdinValues(CliOptions& o, std::FILE* in);
 
 // The help text of a command, or the overview for Command::None. Ends with a line break.
 std::string HelpText(Command cmd);

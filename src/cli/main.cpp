@@ -46,6 +46,7 @@ int Main(int argc, char** argv) {
   }
   try {
     options = pf::cli::ParseCommandLine(argc, argv);
+    if (!options.Help) pf::cli::ReadStdinValues(options, stdin);
   } catch (const pf::cli::CliUsageError& e) {
     std::fprintf(stderr, "procforge-cli: %s\nTry 'procforge-cli --help'.\n", e.what());
     return 2;

@@ -1,11 +1,14 @@
 #include "driver/MGlobals.h"
 
+#include <sys/stat.h>
+
 #include <utility>
 #include <vector>
 
 #include "base/SourceText.h"
 #include "builder/CCodeBuilder.h"
 #include "errors/ErrGuard.h"
+#include "errors/Secrets.h"
 #include "extract/CServer.h"
 #include "platform/ado/ConnStr.h"
 #include "platform/ado/OdbcProvider.h"
@@ -92,8 +95,16 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       }
       // The last cancellation point: a Cancel that comes later finds the files written.
       Progress.Poll();
-      // The class and its module are one pair: both are replaced, or neither.
-      const bool saved = Hooks.WriteFiles && SaveFiles(files);
+      // The class and its module are one pair: both are replaced, or neither. A class with
+      // a password compiled in is as secret as the profile that holds it: the pair gets
+      // the profile's permissions (owner only for a profile that holds a password).
+      int mode = -1;
+      if (Settings.xIniOptions->boolAttr("ConnUseDft", "True") &&
+          Secrets::HoldsPassword(Settings.xIniOptions->strAttr("ConnDftString"))) {
+        struct stat st {};
+        mode = ::stat(Settings.ProfileFileName().c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 0777) : 0600;
+      }
+      const bool saved = Hooks.WriteFiles && SaveFiles(files, mode);
       files.clear();
       r.ClassSaved = saved;
       r.ParamDefsSaved = saved && r.ParamDefsWanted;

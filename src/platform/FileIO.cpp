@@ -218,7 +218,7 @@ struct Pending {
   }
 };
 
-Pending WriteTemporary(const std::string& path, std::string_view data) {
+Pending WriteTemporary(const std::string& path, std::string_view data, int wantedMode) {
   Pending p;
   p.Path = path;
   // Through a symbolic link the file it points to is replaced; the link stays a link.
@@ -240,7 +240,9 @@ Pending WriteTemporary(const std::string& path, std::string_view data) {
   // Keep the permissions of a file being replaced; a new file gets the usual 0666 & ~umask.
   struct stat st {};
   mode_t mode;
-  if (::stat(p.Target.c_str(), &st) == 0) {
+  if (wantedMode >= 0) {
+    mode = static_cast<mode_t>(wantedMode) & 07777;
+  } else if (::stat(p.Target.c_str(), &st) == 0) {
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -277,7 +279,7 @@ void WriteAtomicAll(const std::vector<FileData>& files) {
   std::vector<Pending> pending;
   pending.reserve(files.size());
   try {
-    for (const FileData& f : files) pending.push_back(WriteTemporary(f.Path, f.Data));
+    for (const FileData& f : files) pending.push_back(WriteTemporary(f.Path, f.Data, f.Mode));
   } catch (...) {
     for (Pending& p : pending) p.Discard();
     throw;
@@ -293,12 +295,7 @@ void WriteAtomicAll(const std::vector<FileData>& files) {
 }
 
 bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly) {
-  Pending p = WriteTemporary(path, data);
-  if (ownerOnly && ::chmod(p.Tmp.c_str(), 0600) != 0) {
-    const int err = errno;
-    p.Discard();
-    Fail("Cannot write file ", path, err);
-  }
+  Pending p = WriteTemporary(path, data, ownerOnly ? 0600 : -1);
   // link() fails when the name exists: the complete file appears under it, or nothing.
   if (::link(p.Tmp.c_str(), p.Target.c_str()) != 0) {
     const int err = errno;

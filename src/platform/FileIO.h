@@ -63,6 +63,8 @@ class FileLock {
 struct FileData {
   std::string Path;
   std::string_view Data;
+  // The permissions the file gets; -1: those of the file replaced, a new file 0666 & ~umask.
+  int Mode = -1;
 };
 void WriteAtomicAll(const std::vector<FileData>& files);
 

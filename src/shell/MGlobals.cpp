@@ -105,13 +105,13 @@ bool SaveFile(const std::string& FileName, const std::string& Text) {
   }
 }
 
-bool SaveFiles(const std::vector<std::pair<std::string, std::string_view>>& Files) {
+bool SaveFiles(const std::vector<std::pair<std::string, std::string_view>>& Files, int Mode) {
   try {
     // Sized once: the views below may point into these strings.
     std::vector<std::string> encoded(Files.size());
     std::vector<FileIO::FileData> data;
     for (size_t i = 0; i < Files.size(); ++i)
-      data.push_back({Files[i].first, TextFiles::EncodedView(Files[i].second, "ASCII", encoded[i])});
+      data.push_back({Files[i].first, TextFiles::EncodedView(Files[i].second, "ASCII", encoded[i]), Mode});
     FileIO::WriteAtomicAll(data);
     return true;
   } catch (...) {

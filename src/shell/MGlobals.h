@@ -46,7 +46,7 @@ bool SaveFile(const std::string& FileName, const std::string& Text);
 // Writes every (file, text) pair in the "ASCII" character set as one change: all files are
 // written completely before any of them is replaced, so a failure leaves every file as it
 // was. On failure shows "Error Saving File: " and the error text and returns false.
-bool SaveFiles(const std::vector<std::pair<std::string, std::string_view>>& Files);
+bool SaveFiles(const std::vector<std::pair<std::string, std::string_view>>& Files, int Mode = -1);
 // CreateIt: the file could be written (FileIO::CheckOutput: a regular file or none yet, not
 // read-only, in a folder that takes files, none of Inputs), and is neither created nor
 // touched; else the file must exist, be a regular file and open for reading. False with

@@ -11,7 +11,7 @@
 //   write FILE TEXT, append FILE TEXT, repeat FILE N TEXT, replace FILE OLD => NEW (the
 //   first; replace-all: every one), copy PATH FILE, remove FILE, mkdir FILE, fifo FILE,
 //   link TARGET FILE, chmod FILE OCTAL, cd PATH, stdout FILE (the next run's stdout goes to
-//   FILE, /dev/full say)
+//   FILE, /dev/full say), stdin FILE (the next run reads FILE on stdin, not /dev/null)
 // TEXT takes the escapes \r \n \t \\ \xHH; {W} is the working folder, {SRC} the source
 // tree, {PROG} the program's folder, {VERSION} the version. A file's text is read without NUL
 // bytes, so the UTF-16 state file reads as its ASCII.
@@ -70,6 +70,7 @@ class Session {
         {"link", [&] { fs::create_symlink(first, Path(text)); }},
         {"cd", [&] { cwd_ = file; }},
         {"stdout", [&] { cli_.StdoutTo = file; }},
+        {"stdin", [&] { cli_.StdinFrom = file; }},
     };
     RunStep(steps, l.Verb);
   }
@@ -122,6 +123,7 @@ class Session {
     }
     last_ = cli_.Run(args, env, cwd_);
     cli_.StdoutTo.clear();
+    cli_.StdinFrom.clear();
   }
 
   ProgramInstall cli_;

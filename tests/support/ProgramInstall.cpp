@@ -89,7 +89,7 @@ int ProgramInstall::Start(const std::vector<std::string>& Args, const std::map<s
   const std::string outFile = dir_.file("stdout.txt"), errFile = dir_.file("stderr.txt");
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 0, StdinFrom.empty() ? "/dev/null" : StdinFrom.c_str(), O_RDONLY, 0);
   std::filesystem::remove(outFile);
   posix_spawn_file_actions_addopen(&fa, 1, StdoutTo.empty() ? outFile.c_str() : StdoutTo.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);

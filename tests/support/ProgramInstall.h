@@ -39,6 +39,8 @@ class ProgramInstall {
   // Where the program's stdout goes instead of being collected (a device such as /dev/full);
   // empty: collected into ProgramResult::Out.
   std::string StdoutTo;
+  // Where the program's stdin comes from; empty: /dev/null.
+  std::string StdinFrom;
 
   // A file in the temporary folder (not the program's folder).
   std::string File(const std::string& name) const { return dir_.file(name); }
