@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "builder/MADOUtils.h"
 #include "builder/MOraUtils.h"
 
@@ -33,4 +38,87 @@ TEST(MADOUtils, OracleVBTypes) {
   EXPECT_EQ(oraType("P_F", "PL/SQL BOOLEAN", 0), "Variant");
   EXPECT_EQ(oraType("P_I", "SMALLINT", 0), "Long");
   EXPECT_EQ(oraType("P_N", "DECIMAL", 2), "Double");
+}
+
+// Every ADO data type code on every server type: Access takes the default type as it is,
+// SQL Server and Sybase correct it by their four switches (one column each, the others
+// off), Oracle by its fixed choice (Single and Currency to Double, small integers to Long).
+TEST(MADOUtils, VBTypeOfEveryADOTypeOnEveryServer) {
+  enum { Access, MsOff, MsLong, MsDblFloat, MsDblMoney, MsStrGuid, Oracle, Columns };
+  struct Row {
+    int32_t ADOType;
+    const char* VB[Columns];
+  };
+  constexpr const char* V = "Variant";
+  constexpr const char* S = "String";
+  constexpr const char* D = "Date";
+  constexpr const char* Dbl = "Double";
+  constexpr const char* L = "Long";
+  constexpr const char* I = "Integer";
+  const Row rows[] = {
+      {0, {V, V, V, V, V, V, V}},
+      {2, {I, I, L, I, I, I, L}},
+      {3, {L, L, L, L, L, L, L}},
+      {4, {"Single", "Single", "Single", Dbl, "Single", "Single", Dbl}},
+      {5, {Dbl, Dbl, Dbl, Dbl, Dbl, Dbl, Dbl}},
+      {6, {"Currency", "Currency", "Currency", "Currency", Dbl, "Currency", Dbl}},
+      {7, {D, D, D, D, D, D, D}},
+      {8, {S, S, S, S, S, S, S}},
+      {9, {V, V, V, V, V, V, V}},
+      {10, {V, V, V, V, V, V, V}},
+      {11, {"Boolean", "Boolean", "Boolean", "Boolean", "Boolean", "Boolean", "Boolean"}},
+      {12, {V, V, V, V, V, V, V}},
+      {13, {V, V, V, V, V, V, V}},
+      {14, {Dbl, Dbl, Dbl, Dbl, Dbl, Dbl, Dbl}},
+      {16, {I, I, L, I, I, I, L}},
+      {17, {"Byte", "Byte", L, "Byte", "Byte", "Byte", L}},
+      {18, {L, L, L, L, L, L, L}},
+      {19, {L, L, L, L, L, L, L}},
+      {20, {L, L, L, L, L, L, L}},
+      {21, {L, L, L, L, L, L, L}},
+      {64, {V, V, V, V, V, V, V}},
+      {72, {V, V, V, V, V, S, V}},
+      {128, {V, V, V, V, V, V, V}},
+      {129, {S, S, S, S, S, S, S}},
+      {130, {S, S, S, S, S, S, S}},
+      {131, {Dbl, Dbl, Dbl, Dbl, Dbl, Dbl, Dbl}},
+      {132, {V, V, V, V, V, V, V}},
+      {133, {D, D, D, D, D, D, D}},
+      {134, {D, D, D, D, D, D, D}},
+      {135, {D, D, D, D, D, D, D}},
+      {136, {V, V, V, V, V, V, V}},
+      {138, {V, V, V, V, V, V, V}},
+      {139, {V, V, V, V, V, V, V}},
+      {200, {S, S, S, S, S, S, S}},
+      {201, {S, S, S, S, S, S, S}},
+      {202, {S, S, S, S, S, S, S}},
+      {203, {S, S, S, S, S, S, S}},
+      {204, {V, V, V, V, V, V, V}},
+      {205, {V, V, V, V, V, V, V}},
+      {206, {"", "", "", "", "", "", ""}},
+      {-1, {"", "", "", "", "", "", ""}},
+  };
+  // Every code of the ADO type list has a row.
+  for (size_t at = 1; at < adoDataTypeList.size(); at = adoDataTypeList.find(',', at) + 1) {
+    const int32_t code = std::stoi(std::string(adoDataTypeList.substr(adoDataTypeList.find('=', at) + 1)));
+    EXPECT_TRUE(std::any_of(std::begin(rows), std::end(rows), [&](const Row& r) { return r.ADOType == code; })) << code;
+  }
+  for (const Row& r : rows) {
+    for (int col = Access; col < Columns; ++col) {
+      for (const int32_t server : col == Access   ? std::vector{0, 4}
+                                  : col == Oracle ? std::vector{3}
+                                                  : std::vector{1, 2}) {
+        VBTypeSettings stt;
+        stt.SrvrType = server;
+        // Access and Oracle ignore the SQL Server switches: all on.
+        const bool all = col == Access || col == Oracle;
+        stt.MSUseLongForInts = all || col == MsLong;
+        stt.MSUseDblForFloat = all || col == MsDblFloat;
+        stt.MSUseDblForMoney = all || col == MsDblMoney;
+        stt.MSUseStrForGuid = all || col == MsStrGuid;
+        EXPECT_EQ(GetVBType(stt, r.ADOType, "P", "", 0), r.VB[col])
+            << "ADO type " << r.ADOType << ", server type " << server << ", column " << col;
+      }
+    }
+  }
 }
