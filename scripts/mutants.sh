@@ -94,7 +94,8 @@ while IFS=$'\t' read -r file tests text new || [ -n "$file" ]; do
   n=$((n + 1))
   if [ ${#picked[@]} -gt 0 ] && [[ ! " ${picked[*]} " == *" $n "* ]]; then continue; fi
   label="'${text:0:22}' -> '${new:0:22}'"
-  cp "$root/$file" "$tree/$file"
+  # The scratch copy's own file is put back afterwards: the tree may change meanwhile.
+  cp "$tree/$file" "$work/original"
   if ! why=$(apply "$tree/$file" "$text" "$new" 2>&1); then
     result="not applied ($why)"
     broken=$((broken + 1))
@@ -114,7 +115,7 @@ while IFS=$'\t' read -r file tests text new || [ -n "$file" ]; do
       fi
     fi
   fi
-  cp "$root/$file" "$tree/$file"
+  cp "$work/original" "$tree/$file"
   printf '%-3s %-34s %-50s %s\n' "$n" "$file" "$label" "$result" | tee -a "$report"
 done <"$list"
 echo "caught $caught, survived $survived, not applied or not built $broken" | tee -a "$report"
