@@ -393,6 +393,7 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   s.IsFunc = IsFunc;
   s.SPName = SPName;
   s.Params = s.SrvrExtr->GetSPParameters(SPName);
+  for (const std::string& w : s.Params.Warnings) s.Warning(w);
   s.ProcName = s.Params.Proc;
   if (s.ProcName.empty()) s.ProcName = SPName;
   s.MethName = Self.SPNameToVBName(s.ProcName);

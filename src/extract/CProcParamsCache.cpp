@@ -60,6 +60,11 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
 }
 
 const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string& SPName) {
+  const ado::ProcedureDescription* d = FindDescription(SPName);
+  return d ? &d->Parameters : nullptr;
+}
+
+const ado::ProcedureDescription* CProcParamsCache::FindDescription(const std::string& SPName) {
   // Load clears pending_ first: it gets its own copy of the connection string.
   if (!pending_.empty()) Load(std::exchange(pending_, std::string()));
   if (byName_.empty() || SPName.find_first_of(".[]\"") != std::string::npos) return nullptr;
@@ -67,7 +72,7 @@ const std::vector<ado::ParameterInfo>* CProcParamsCache::Find(const std::string&
   if (i >= procs_.size() || !direct_[i] || procs_[i].Name != SPName) i = Lookup(SPName);
   if (i == kNone) return nullptr;
   next_ = i + 1;
-  return &procs_[i].Parameters;
+  return &procs_[i];
 }
 
 size_t CProcParamsCache::Lookup(std::string_view SPName) const {

@@ -28,6 +28,8 @@ class CProcParamsCache {
   // The parameters of SPName as a refresh reports them; nullptr when the cache has no
   // answer for that name.
   const std::vector<ado::ParameterInfo>* Find(const std::string& SPName);
+  // The same with the rest of the description; nullptr likewise.
+  const ado::ProcedureDescription* FindDescription(const std::string& SPName);
 
  private:
   // The entry of procs_ that a Find of SPName answers with; kNone for none.

@@ -41,7 +41,18 @@ SPParamList CSrvrMSSQL::GetSPParameters(const std::string& SPName) {
         CServer& server = MExtractDocs::RequireServer(server_);
         MExtractDocs::RefreshRules rules;
         rules.NumericAsDouble = true;
-        if (const auto* known = params_.Find(SPName)) return MExtractDocs::ParamsFromRefresh(SPName, *known, rules);
+        if (const auto* known = params_.FindDescription(SPName)) {
+          SPParamList list = MExtractDocs::ParamsFromRefresh(SPName, known->Parameters, rules);
+          if (!known->OtherNumbers.empty()) {
+            std::string others;
+            for (const std::string& n : known->OtherNumbers) others += (others.empty() ? "" : ", ") + SPName + ";" + n;
+            list.Warnings.push_back("Procedure \"" + SPName +
+                                    "\" is numbered: a call of it runs its first number, "
+                                    "whose parameters the method takes; " +
+                                    others + " are left out.");
+          }
+          return list;
+        }
         // A command and connection of its own, so that the server's current result set stays.
         auto cmd = ado::Command::Create();
         cmd->SetActiveConnection(server.ConnectionString());

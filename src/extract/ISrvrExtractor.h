@@ -41,6 +41,8 @@ struct SPParamList {
   // data types of its arguments are not supported"; "" otherwise.
   std::string NotSupportedReason;
   std::vector<SPParamRow> Params;
+  // What the description changed or left out on its own, for the run's warnings.
+  std::vector<std::string> Warnings;
 };
 
 class ISrvrExtractor {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -92,6 +94,25 @@ TEST_F(PgTest, OneCallDescribesEveryProcedureAsItsRefreshDoes) {
     }
   }
   EXPECT_EQ(compared, 3u);
+}
+
+// SQL Server lists numbered procedures as name;1, name;2 in its description: a call of the
+// name runs the first, and only its parameters are the name's (the others are named).
+// PostgreSQL takes such names quoted, and psqlODBC lists them as they are.
+TEST_F(PgTest, NumberedProceduresKeepTheFirstNumbersParameters) {
+  pftest::PgServer::Shared().Psql(
+      "CREATE OR REPLACE FUNCTION \"np;1\"(a integer) RETURNS integer AS $$ SELECT a $$ LANGUAGE sql;"
+      "CREATE OR REPLACE FUNCTION \"np;2\"(b integer, c integer) RETURNS integer AS $$ SELECT b $$ LANGUAGE sql;",
+      "pfado");
+  auto c = Open();
+  const std::optional<std::vector<ProcedureDescription>> all = c->DescribeAllProcedures(60);
+  ASSERT_TRUE(all);
+  const auto np = std::find_if(all->begin(), all->end(), [](const ProcedureDescription& d) { return d.Name == "np"; });
+  ASSERT_NE(np, all->end());
+  std::string names;
+  for (const ParameterInfo& p : np->Parameters) names += p.Name + " ";
+  EXPECT_EQ(names, "RETURN_VALUE a ");
+  EXPECT_EQ(np->OtherNumbers, std::vector<std::string>{"2"});
 }
 
 TEST_F(PgTest, QueriesReadValuesNullsAndSeveralResultSets) {

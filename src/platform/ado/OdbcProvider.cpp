@@ -763,21 +763,32 @@ class OdbcSession : public IProviderSession {
     struct Proc {
       std::string name;
       std::pair<std::string, std::string> owner;  // the first catalog and schema found
+      std::string number;                         // of a numbered procedure: the first listed
+      std::vector<std::string> otherNumbers;
       std::vector<Entry> entries;
     };
     std::vector<Proc> procs;
     std::map<std::string, size_t> index;  // name (as listed, or `only`) -> procs
     for (size_t r = 0; r < rows.RowCount(); ++r) {
-      std::string procName = CutAtSemicolon(text(r, 2));
+      const std::string listedName = text(r, 2);
+      const size_t semicolon = listedName.find(';');
+      const std::string numbered = semicolon == std::string::npos ? std::string() : listedName.substr(semicolon + 1);
+      std::string procName = CutAtSemicolon(listedName);
       if (only) {
         if (exactOnly ? procName != *exact : !NoCase::Equals(procName, *only)) continue;
         procName = *only;
       }
       const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
       auto [it, added] = index.emplace(procName, procs.size());
-      if (added) procs.push_back({procName, rowOwner, {}});
+      if (added) procs.push_back({procName, rowOwner, numbered, {}, {}});
       Proc& proc = procs[it->second];
       if (proc.owner != rowOwner) continue;
+      // The parameters of one number only: merged, the numbers' lists would be one list.
+      if (numbered != proc.number) {
+        if (std::find(proc.otherNumbers.begin(), proc.otherNumbers.end(), numbered) == proc.otherNumbers.end())
+          proc.otherNumbers.push_back(numbered);
+        continue;
+      }
       const long columnType = number(r, 4);
       if (columnType == SQL_RESULT_COL) continue;
       ParameterInfo p;
@@ -826,7 +837,7 @@ class OdbcSession : public IProviderSession {
         if (ra != rb) return ra;
         return a.ordinal < b.ordinal;
       });
-      ProcedureDescription d{std::move(proc.name), {}};
+      ProcedureDescription d{std::move(proc.name), {}, std::move(proc.otherNumbers)};
       d.Parameters.reserve(proc.entries.size());
       for (Entry& e : proc.entries) d.Parameters.push_back(std::move(e.info));
       out.push_back(std::move(d));

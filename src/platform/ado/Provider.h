@@ -76,6 +76,9 @@ struct ParameterInfo {
 struct ProcedureDescription {
   std::string Name;  // as the catalogue lists it (cut at ";" for numbered procedures)
   std::vector<ParameterInfo> Parameters;
+  // Numbered procedures (name;1, name;2, ...): a call of the name runs the first number,
+  // whose parameters these are; the numbers of the others, left out.
+  std::vector<std::string> OtherNumbers;
 };
 
 class IProviderSession {
