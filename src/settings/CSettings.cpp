@@ -225,16 +225,31 @@ std::string CSettings::FileStamp(const std::string& FileName) {
          std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
 }
 
+namespace {
+// The file's bytes, or nothing when it cannot be read.
+std::optional<std::string> FileBytes(const std::string& FileName) {
+  try {
+    return FileIO::ReadBytes(AppPaths::Normalize(FileName));
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+}  // namespace
+
 void CSettings::RecordStamp() {
   stampFile_ = ProfileFileName();
   stamp_ = FileStamp(stampFile_);
+  stampBytes_ = FileBytes(stampFile_);
   savedXml_ = AsciiXml(xSettings->xml());
 }
 
 bool CSettings::ChangedOnDisk() {
   // A profile given another name since (Save As) is written where the user chose.
   const std::string file = ProfileFileName();
-  return !Trim(file).empty() && file == stampFile_ && FileStamp(file) != stamp_;
+  if (Trim(file).empty() || file != stampFile_) return false;
+  // A file replaced within one tick of the file system's clock may reuse the inode and
+  // the size: the bytes tell such a change apart.
+  return FileStamp(file) != stamp_ || FileBytes(file) != stampBytes_;
 }
 
 std::string CSettings::FreeProfileName(const std::string& Wanted) {

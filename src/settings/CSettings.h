@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -178,6 +179,7 @@ class CSettings {
   // The profile file as it was when it was last loaded, saved or made new here.
   void RecordStamp();
   std::string stampFile_, stamp_, savedXml_;
+  std::optional<std::string> stampBytes_;
 };
 
 }  // namespace pf
