@@ -926,7 +926,8 @@ End Function
 
 ' Stores the report by executing "Exec SPName Code, 'report'" on ConnectString. False
 ' when there is no report; a failure raises ERRMAP_APP_FIRST with the connect string and
-' the cause. The error in Err is kept on success.
+' the cause, which is also added to the report as a "Log:" line for the logs written
+' next. The error in Err is kept on success.
 Public Function ErrLogToDB(ByVal ConnectString As String, ByVal Code As String, _
         ByVal SPName As String) As Boolean
     Dim Saved As ErrFields
@@ -938,9 +939,11 @@ Public Function ErrLogToDB(ByVal ConnectString As String, ByVal Code As String, 
     If Len(Report) > 0 Then
         If Not ExecuteText(ConnectString, _
                 "Exec " & SPName & " " & Code & ", '" & Replace(Report, "'", "''") & "'", Cause) Then
-            Err.Raise ERRMAP_APP_FIRST, "Faultnet.ErrLogToDB", _
-                "Failed to save error report to database. " & vbCrLf & _
+            Cause = "Failed to save error report to database. " & vbCrLf & _
                 "ConnectString = '" & ConnectString & "'" & vbCrLf & Cause
+            ' The logs written after this one get the report saying that it failed.
+            m_Report = Report & "  Log: " & Cause & vbCrLf
+            Err.Raise ERRMAP_APP_FIRST, "Faultnet.ErrLogToDB", Cause
         End If
         ErrLogToDB = True
     End If

@@ -191,6 +191,12 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
       s.MethColl.AddMethod(std::move(method));
     } while (procList.MoveNext());
   }
+  const std::vector<std::string> wide = ctor.TakeWideIntegerMethods();
+  if (!wide.empty()) {
+    std::string text = "Integers wider than Long (64-bit or unsigned) are declared Variant in these methods: ";
+    for (size_t i = 0; i < wide.size(); ++i) (text += i == 0 ? "" : ", ") += wide[i];
+    Progress.Warning(std::move(text) + ".");
+  }
 
   if (OnMethod) return visited;
   ParamDefsCode = s.MethColl.AssembleParamDefs();
@@ -315,6 +321,8 @@ void CCodeBuilder::State::BuildBlockList() {
     if (k.Cond && Flag(Stt->SectionViewer(k.Section), k.Name)) AddCond(k.Cond);
   AddCond(srvrType == 3 ? "Oracle" : "NonOracle");
   if (msOrSybase) AddCond("MSSQLSybase");
+  // Servers whose SQL marks a Unicode text literal N'...' (Sybase has no such literal).
+  if (srvrType == 1 || srvrType == 3) AddCond("NationalLiterals");
   AddCond(Flag(af, "EventsClass") ? "WithEvents" : "NoEvents");
   if (trans == 1) AddCond("TransCOMP");
   if (trans == 2) AddCond("TransADO");

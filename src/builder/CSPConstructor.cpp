@@ -201,6 +201,8 @@ struct CSPConstructor::State {
   NameSet ParamScope;          // the method's names (besides kBodyWords)
   std::string LeftOut;         // why the procedure cannot become a method, empty when it can
   bool NameMadeValid = false;  // the last name made had to be changed into an identifier
+  bool WideInteger = false;    // a 64-bit integer made the procedure's signature Variant
+  std::vector<std::string> WideIntegerMethods;  // the methods of the run that it did so for
 
   // Name made an identifier (Fallback in front when it does not begin with a letter),
   // then kept clear of reserved words (Print -> Print0); NameMadeValid tells whether it
@@ -345,6 +347,8 @@ void CSPConstructor::ReserveMethodNames(const std::vector<std::string>& Names) {
 
 void CSPConstructor::SetWarningSink(std::function<void(std::string)> Sink) { s_->Warn = std::move(Sink); }
 
+std::vector<std::string> CSPConstructor::TakeWideIntegerMethods() { return std::exchange(s_->WideIntegerMethods, {}); }
+
 CMethod CSPConstructor::GetMethodObject() const {
   return ErrGuard("CSPConstructor.GetMethodObject", [&] {
     CMethod m;
@@ -401,6 +405,7 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   const std::string wanted = s.MethName;
   NotSupported = s.Params.NotSupported;
   s.LeftOut.clear();
+  s.WideInteger = false;
   CheckMethNameWithList();
   if (s.MethName != wanted)
     s.Warning("Procedure " + Shown(s.ProcName) + " becomes the method " + s.MethName + ": the name " + wanted +
@@ -431,6 +436,8 @@ void CSPConstructor::State::Construct(const std::string& SPName, bool IsFunc, bo
   if (!s.LeftOut.empty()) {
     s.Warning("Procedure " + Shown(s.ProcName) + " is left out of the class: " + s.LeftOut + ".");
     NotSupported = true;
+  } else if (s.WideInteger) {
+    s.WideIntegerMethods.push_back(s.MethName);
   }
 }
 
@@ -525,7 +532,11 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     }
     p.ByRef = p.ByPrefix == "ByRef";
     p.VBType = MADOUtils::GetVBType(s.Types, knownType, p.Name, nativeType, scale);
-    if (s.TypeModel == 2 || (s.TypeModel == 1 && p.ByRef)) p.VBType = "Variant";
+    const bool modelVariant = s.TypeModel == 2 || (s.TypeModel == 1 && p.ByRef);
+    if (modelVariant) p.VBType = "Variant";
+    // An argument the type model leaves typed, or a function's result (which has its type
+    // whatever the model says).
+    if (MADOUtils::IsWideInteger(knownType) && (p.DirCode == 4 ? s.IsFunc : !modelVariant)) s.WideInteger = true;
     std::string& nameKey = s.Scratch;
     nameKey.assign(p.Name);
     nameKey += '\0';
@@ -683,6 +694,9 @@ void CSPConstructor::State::BuildMethod() {
     } else {
       AssignServerSideName(s.Def.SPText, s.SrvrType, proc);
       VBSource::AppendStringExpr(t, s.Def.SPText);
+      // A function's return value is its result, which the class's check of a
+      // procedure's status must not take for a failure.
+      if (s.IsFunc) t += ", adCmdStoredProc, True";
     }
     t += kCrLf;
     bool retrieved = false;

@@ -42,6 +42,11 @@ class CSPConstructor {
   // type, procedures left out. Without a sink they are not reported.
   void SetWarningSink(std::function<void(std::string)> Sink);
 
+  // The methods constructed since the last call (those left out not counted) whose
+  // signature declares a Variant for a 64-bit or unsigned 32-bit integer, which the type
+  // model would otherwise have declared Long; the list is emptied.
+  std::vector<std::string> TakeWideIntegerMethods();
+
   // A new CMethod from the last constructed procedure (Name, ParamCount, IsFunction,
   // Source, ParamDefs; SkipParamDefs false).
   CMethod GetMethodObject() const;

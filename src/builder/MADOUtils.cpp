@@ -96,6 +96,8 @@ std::string uLockTypeAsString(int32_t TypeIndex) {
       TypeIndex);
 }
 
+bool IsWideInteger(int32_t ADOType) { return ADOType == 19 || ADOType == 20 || ADOType == 21; }
+
 std::string GetVBType(const VBTypeSettings& Stt, int32_t ADOType, std::string_view ParamName,
                       std::string_view NativeType, int32_t ParamNumScale) {
   return ErrGuard(
@@ -114,6 +116,10 @@ std::string GetVBType(const VBTypeSettings& Stt, int32_t ADOType, std::string_vi
           }
           t = adoCorrectVBType(t, ADOType, true, true, false, true);
         }
+        // No integer type of the language holds a 64-bit or unsigned 32-bit value: a Long
+        // overflows on the first value above 2^31 (after the server has done its work). A
+        // Variant takes the Decimal the data-access layer fills in.
+        if (IsWideInteger(ADOType)) t = "Variant";
         return t;
       },
       ADOType, NativeType, ParamNumScale);

@@ -54,6 +54,10 @@ struct VBTypeSettings {
   std::string OraForceLongPttns;
 };
 
+// Whether an ADO data type code is an integer type wider than Long (adUnsignedInt,
+// adBigInt, adUnsignedBigInt). GetVBType declares these Variant on every server type.
+bool IsWideInteger(int32_t ADOType);
+
 // The VB type of one stored-procedure parameter on the profile's server type. Records its
 // failures (an invalid OraForceLongPttns pattern) under the method constructor's frame
 // name "CSPConstructor.GetVBType(ADOType,NativeType,ParamNumScale)": callers add no frame.

@@ -552,8 +552,10 @@ bool ErrLogToDB(const std::string& connectString, const std::string& code, const
   } catch (const std::exception& e) {
     cause = e.what();
   }
-  throw AppError(ERR_GENERAL, "Faultnet.ErrLogToDB",
-                 "Failed to save error report to database. \r\nConnectString = '" + connectString + "'\r\n" + cause);
+  cause = "Failed to save error report to database. \r\nConnectString = '" + connectString + "'\r\n" + cause;
+  // The logs written after this one get the report saying that it failed.
+  S().report = report + "  Log: " + cause + "\r\n";
+  throw AppError(ERR_GENERAL, "Faultnet.ErrLogToDB", cause);
 }
 
 bool ErrLogToEventLog() {

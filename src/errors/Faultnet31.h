@@ -161,7 +161,8 @@ std::string ErrReport();
 // Appends the report to FileName (a bare name goes to the program's folder).
 bool ErrLogToFile(const std::string& fileName);
 // Stores the report through the stored procedure SPName on ConnectString. The data
-// layer installs the executor (SetDbLogExecutor); without one it fails.
+// layer installs the executor (SetDbLogExecutor); without one it fails, and the failure
+// is also added to the report as a "Log:" line for the logs written next.
 bool ErrLogToDB(const std::string& connectString, const std::string& code, const std::string& spName);
 bool ErrLogToEventLog();
 // The statement text ErrLogToDB executes.

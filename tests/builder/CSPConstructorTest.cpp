@@ -217,3 +217,30 @@ TEST_F(Ctor, FailuresNameTheProcedureAndKeepTheCause) {
             std::string::npos)
       << report;
 }
+
+// Integers wider than Long are Variant (with its prefix) in every type model, a function's
+// result too; the methods whose signature this gives are listed, those the type model makes
+// Variant anyway are not. A function's call tells the class that its return value is its
+// result, not a status.
+TEST_F(Ctor, WideIntegersAreVariantAndListed) {
+  const std::vector<std::string> rows = {"'p', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16",
+                                         "'p', 1, '@Id', 3, 20, 8, 19, 0, 80", "'p', 2, '@N', 1, 19, 4, 10, 0, 80",
+                                         "'f', 0, '@RETURN_VALUE', 4, 21, 8, 20, 0, 16",
+                                         "'f', 1, '@X', 1, 3, 4, 10, 0, 80"};
+  const std::vector<std::vector<std::string>> listed = {{"p", "f"}, {"p", "f"}, {"f"}};
+  for (int model = 0; model <= 2; ++model) {
+    PlainMssql(rows);
+    Key("StoredProc", "TypeModel", std::to_string(model));
+    Key("StoredProc", "PrmAddTypePfx", "True");
+    Init();
+    const std::string p = Method("p");
+    EXPECT_TRUE(pftest::Has(p, "Public Function p(ByRef varId, ByVal varN)  As Boolean\r\n")) << p;
+    EXPECT_TRUE(pftest::Has(p, "    varId = PrmValue(\"@Id\")\r\n")) << p;
+    EXPECT_TRUE(pftest::Has(p, "    Execute \"[p]\"\r\n")) << p;
+    const std::string f = Method("f", true);
+    EXPECT_TRUE(pftest::Has(f, ") As Variant\r\n")) << f;
+    EXPECT_TRUE(pftest::Has(f, "    Execute \"[f]\", adCmdStoredProc, True\r\n")) << f;
+    EXPECT_EQ(c.TakeWideIntegerMethods(), listed[model]) << model;
+    EXPECT_TRUE(c.TakeWideIntegerMethods().empty());
+  }
+}

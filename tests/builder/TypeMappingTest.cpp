@@ -73,9 +73,10 @@ TEST(MADOUtils, VBTypeOfEveryADOTypeOnEveryServer) {
       {16, {I, I, L, I, I, I, L}},
       {17, {"Byte", "Byte", L, "Byte", "Byte", "Byte", L}},
       {18, {L, L, L, L, L, L, L}},
-      {19, {L, L, L, L, L, L, L}},
-      {20, {L, L, L, L, L, L, L}},
-      {21, {L, L, L, L, L, L, L}},
+      // No integer type of the language holds a 64-bit or unsigned 32-bit value.
+      {19, {V, V, V, V, V, V, V}},
+      {20, {V, V, V, V, V, V, V}},
+      {21, {V, V, V, V, V, V, V}},
       {64, {V, V, V, V, V, V, V}},
       {72, {V, V, V, V, V, S, V}},
       {128, {V, V, V, V, V, V, V}},

@@ -242,6 +242,9 @@ TEST_F(Faultnet, LogToDatabaseBuildsTheStatementAndReportsFailures) {
   F::SetDbLogExecutor([](const std::string&, const std::string&) { throw AppError(1, "odbc", "server gone"); });
   const AppError e = pftest::Raised([&] { F::ErrLogToDB("DSN=x", "5", "spLog"); });
   EXPECT_EQ(e.Description, "Failed to save error report to database. \r\nConnectString = 'DSN=x'\r\nserver gone");
+  // The log written next (a file, the event log) says that the database log failed.
+  const std::string report = F::ErrReport();
+  EXPECT_EQ(report.substr(report.size() - e.Description.size() - 9), "  Log: " + e.Description + "\r\n");
   F::SetDbLogExecutor(nullptr);
 }
 

@@ -12,9 +12,7 @@ Public Const SP_GETCUSTOMER = "[sp_GetCustomer]"
 Public Const PRM_GETCUSTOMER = "@CustomerCode,129,1,10,0"
 
 Public Const SP_ERRORLOGINSERT = "[spErrorLogInsert]"
-Public Const PRM_ERRORLOGINSERT = _
-    "@ErrNumber,3,1,0,0;@ErrSource,202,1,255,0;@ErrDescription,203,1,0,0;@ComputerName,200,1,64," & _ 
-    "0;@LoggedAt,135,1,0,0"
+Public Const PRM_ERRORLOGINSERT = "@AppID,3,1,0,0;@Report,203,1,0,0"
 
 Public Const SP_ARCHIVEORDERS = "[USP_ARCHIVEORDERS]"
 Public Const PRM_ARCHIVEORDERS = "@CUTOFFDATE,135,1,0,0;@ARCHIVED,3,3,0,0"
