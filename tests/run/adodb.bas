@@ -152,13 +152,20 @@ End Sub
 Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As String, ByVal Cmd As Object, ByVal Rs As Object)
     Dim Schema As String, Info As Object, Kind As String, SQL As String, I As Long, P As Object
     Dim Res As Object, Cursors As Collection, Own As Boolean, Extra As Object, Meta As Object
-    Name = Replace(Replace(Replace(Name, "[", ""), "]", ""), """", "")
-    I = InStr(Name, ".")
-    If I > 0 Then Schema = Left(Name, I - 1): Name = Mid(Name, I + 1)
+    ' [name] with "]" doubled inside (SQL Server), "name" (Access), or schema.name.
+    If Left(Name, 1) = "[" And Right(Name, 1) = "]" Then
+        Name = Replace(Mid(Name, 2, Len(Name) - 2), "]]", "]")
+    ElseIf Left(Name, 1) = """" And Right(Name, 1) = """" And Len(Name) > 1 Then
+        Name = Replace(Mid(Name, 2, Len(Name) - 2), """""", """")
+    Else
+        I = InStr(Name, ".")
+        If I > 0 Then Schema = Left(Name, I - 1): Name = Mid(Name, I + 1)
+    End If
     SQL = "SELECT n.nspname, p.proname, p.proretset, t.typname, coalesce(array_to_string(p.proargmodes, ''), '') " & _
         "FROM pg_proc p JOIN pg_type t ON t.oid = p.prorettype JOIN pg_namespace n ON n.oid = p.pronamespace " & _
         "WHERE lower(p.proname) = lower('" & Replace(Name, "'", "''") & "') AND n.nspname " & _
-        IIf(Schema = "", "= 'public'", "ILIKE '" & Replace(Schema, "'", "''") & "'")
+        IIf(Schema = "", "= 'public'", "ILIKE '" & Replace(Schema, "'", "''") & "'") & _
+        " ORDER BY p.proname = '" & Replace(Name, "'", "''") & "' DESC"
     Set Info = Conn.Sdbc.createStatement().executeQuery(SQL)
     If Not Info.next() Then Err.Raise -2147217900, "PfRt", "Could not find stored procedure '" & Name & "'."
     SQL = """" & Info.getString(1) & """.""" & Info.getString(2) & """("
@@ -296,13 +303,22 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
     For I = LBound(Parts) To UBound(Parts)
         S = Trim(Replace(Parts(I), Chr(10), " "))
         If Right(S, 1) = ";" Then S = Trim(Left(S, Len(S) - 1))
+        If LCase(Left(S, 6)) = "begin " Then S = Trim(Mid(S, 7))
         If LCase(Left(S, 8)) = "declare " Then S = Trim(Mid(S, 9))
+        ' A block of its own, "Declare v T; Begin v := F(...); End", declares v for the call.
+        J = InStr(LCase(S), "; begin ")
+        If J > 0 Then Vars.Add Split(S, " ")(0): S = Trim(Mid(S, J + 8))
         If LCase(Left(S, 6)) = "begin " Then S = Trim(Mid(S, 7))
         If LCase(Right(S, 5)) = "; end" Then S = Trim(Left(S, Len(S) - 5))
         W = Split(S, " ")
         If UBound(W) >= 2 Then
-            ' "result := F(...)": the call of a function in a PL/SQL block
-            If W(1) = ":=" Then S = Trim(Mid(S, InStr(S, ":=") + 2)): W = Split(S, " ")
+            ' "result := F(...)": the call of a function in a PL/SQL block, which assigns
+            ' only to a declared variable (Oracle: PLS-00363 for anything else)
+            If W(1) = ":=" Then
+                If Not PfIsVar(W(0), Vars) Then PfRaise Conn, "Oracle", "PLS-00363: expression '" & W(0) & _
+                    "' cannot be used as an assignment target"
+                S = Trim(Mid(S, InStr(S, ":=") + 2)): W = Split(S, " ")
+            End If
         End If
         If S = "" Or LCase(S) = "null" Or LCase(S) = "end" Or LCase(S) = "begin" Then
         ElseIf LCase(W(0)) = "set" Then
@@ -344,14 +360,30 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
     Next I
 End Sub
 
+Private Function PfIsVar(ByVal Name As String, ByVal Vars As Collection) As Boolean
+    Dim V As Variant
+    For Each V In Vars
+        If LCase(V) = LCase(Name) Then PfIsVar = True
+    Next V
+End Function
+
 ' Batch arguments: " OUTPUT" dropped, a declared variable passed as NULL, a number quoted
 ' so that the server converts it to the argument's type (a batch writes bits as 1 and 0).
+' A text literal is read as SQL Server reads it: N'...' keeps every character, '...' is
+' in the database's code page (Latin-1 here), where any other character becomes "?".
 Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As String
-    Dim A As Variant, I As Long, V As Variant, S As String
+    Dim A As Variant, I As Long, V As Variant, S As String, K As Long
     A = Split(Args, ",")
     For I = LBound(A) To UBound(A)
         S = Trim(A(I))
         If LCase(Right(S, 7)) = " output" Then S = Trim(Left(S, Len(S) - 7))
+        If Left(S, 2) = "N'" Then
+            S = Mid(S, 2)
+        ElseIf Left(S, 1) = "'" Then
+            For K = 1 To Len(S)
+                If AscW(Mid(S, K, 1)) > 255 Or AscW(Mid(S, K, 1)) < 0 Then Mid(S, K, 1) = "?"
+            Next K
+        End If
         For Each V In Vars
             If LCase(V) = LCase(S) Then S = "NULL"
         Next V
@@ -387,6 +419,11 @@ Public Function PfFileText(ByVal Path As String) As String
     Loop
     Close #F
 Missing:
+End Function
+
+' IsObject as Visual Basic answers it: False for a missing Optional argument.
+Public Function PfIsObject(Optional ByVal V As Variant) As Boolean
+    If Not IsMissing(V) Then PfIsObject = IsObject(V)
 End Function
 
 ' Debug.Assert: stops nothing in a headless run.
