@@ -30,9 +30,15 @@ timeout_s=${MUTANT_TIMEOUT:-900}
 
 [ -f /work/ccache/env.sh ] && . /work/ccache/env.sh
 mkdir -p "$tree"
-# The files git tracks or would track (build folders and other ignored files stay out), with
-# their times, so that only what changed since the last run is rebuilt.
-(cd "$root" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) | tar -xf - -C "$tree"
+# The files git tracks or would track (build folders and other ignored files stay out); a
+# file is copied only when its content differs, so that only what changed is rebuilt.
+(cd "$root" && git ls-files -co --exclude-standard -z) | while IFS= read -r -d '' f; do
+  [ -f "$root/$f" ] || continue
+  if ! cmp -s "$root/$f" "$tree/$f"; then
+    mkdir -p "$(dirname "$tree/$f")"
+    cp "$root/$f" "$tree/$f"
+  fi
+done
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$tree" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >"$work/configure.log"
