@@ -82,6 +82,7 @@ foreach(program IN ITEMS procforge procforge-cli)
   endif()
 endforeach()
 install(FILES ${PF_LIBRARY_FILES} ${PF_DOC_FILES} DESTINATION share/procforge)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/samples DESTINATION share/procforge)
 install(FILES ${PF_PACKAGING_OUT}/procforge.1.gz ${PF_PACKAGING_OUT}/procforge-cli.1.gz DESTINATION share/man/man1)
 install(FILES ${PF_PACKAGING_DIR}/procforge-cli.bash-completion DESTINATION share/bash-completion/completions
         RENAME procforge-cli)

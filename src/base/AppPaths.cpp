@@ -76,6 +76,14 @@ std::string DataFolder(std::initializer_list<const char*> names) {
   return own;
 }
 
+std::string SamplesFolder() {
+  const fs::path own = ProgramFolder();
+  std::error_code ec;
+  for (const fs::path& folder : {own / "samples", own.parent_path() / "share" / "procforge" / "samples"})
+    if (fs::is_directory(folder, ec)) return folder.lexically_normal().string();
+  return {};
+}
+
 void SetProgramFolder(const std::string& folder) { Override() = folder; }
 
 bool HasFolder(const std::string& name) { return name.find_first_of("\\/") != std::string::npos; }

@@ -27,6 +27,9 @@ bool MayWriteBeside(const std::string& folder);
 // when one of them is there, else the installed data folder (share/procforge beside the
 // program's bin folder) when one is there, else the program's own folder.
 std::string DataFolder(std::initializer_list<const char*> names);
+// The folder of the sample catalogues and profiles: "samples" in the program's own folder,
+// else in the installed data folder; empty when neither exists.
+std::string SamplesFolder();
 // Overrides both folders (tests); an empty text returns to the real ones.
 void SetProgramFolder(const std::string& folder);
 

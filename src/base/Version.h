@@ -7,6 +7,9 @@
 
 namespace pf {
 
-inline std::string VersionLine() { return std::string("Version 2.2 (") + PF_VERSION + ")"; }
+// The product version, which the generated class's heading names.
+constexpr const char* kProductVersion = "2.2";
+
+inline std::string VersionLine() { return std::string("Version ") + kProductVersion + " (" + PF_VERSION + ")"; }
 
 }  // namespace pf

@@ -163,7 +163,8 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   }
   const bool addFunctions = Flag(sp, "AddOraFunctions");
 
-  int32_t visited = 0;
+  int32_t visited = 0, skippedFunctions = 0, position = 0;
+  const int32_t total = procList.ChildCount();
   if (procList.MoveToFirstChild()) {
     const auto selected = Stt.SPNameFilter();
     std::string message;
@@ -171,7 +172,11 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
     do {
       const std::string name = procList.strAttr("Name");
       const bool isFunc = procList.boolAttr("IsFunction", kTrue);
-      if (isFunc && !addFunctions) continue;
+      Progress.Count(++position, total);
+      if (isFunc && !addFunctions) {
+        ++skippedFunctions;
+        continue;
+      }
       message.assign("Processing ").append(name);
       Progress.Message(message);
       if (!selected(name)) continue;
@@ -198,6 +203,12 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
     Progress.Warning(std::move(text) + ".");
   }
 
+  // The functions are left out on purpose, but a profile made for another server type
+  // leaves them out unseen: say so once.
+  if (skippedFunctions > 0)
+    Progress.Warning(std::to_string(skippedFunctions) +
+                     " database functions are not wrapped: \"Also wrap database functions\" is off on the Stored "
+                     "Procedures page.");
   if (OnMethod) return visited;
   ParamDefsCode = s.MethColl.AssembleParamDefs();
   return s.MethColl.MethodCount();

@@ -63,6 +63,13 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
       // What the profile holds that is read leniently is reported, before Validate
       // forces dependent keys.
       for (std::string& w : MKeyTypes::LenientValues(Settings)) Progress.Warning(std::move(w));
+      // A class told to use its default connection, with none given, connects to nothing
+      // until its caller sets one.
+      if (bwXMLBrowser& io = *Settings.xIniOptions;
+          io.boolAttr("ConnUseDft", "True") && TrimBlanks(io.strAttr("ConnDftString")).empty())
+        Progress.Warning(
+            "\"Use a default connection string\" is ticked with an empty string on the Class Default "
+            "Connection page: the class has no default connection until its caller sets one.");
       Settings.CheckCanStartGeneratingCode(Hooks.WriteFiles);
       CheckDistinctOutputFiles(Settings);
       Settings.Validate();

@@ -427,6 +427,25 @@ void CSettings::DefaultOutputFiles() {
   });
 }
 
+void CSettings::FollowServerType(int32_t OldType) {
+  ErrGuard("CSettings.FollowServerType", [&] {
+    const int32_t st = ServerType();
+    if (st == OldType) return;
+    for (const MProfileKeys::Pick how : {MProfileKeys::Pick::WhenST1, MProfileKeys::Pick::WhenST3}) {
+      std::vector<const MProfileKeys::Key*> group;
+      bool untouched = true;
+      for (const MProfileKeys::Key& k : MProfileKeys::Keys()) {
+        if (k.How != how) continue;
+        group.push_back(&k);
+        untouched = untouched && SectionViewer(k.Section).strAttr(k.Name) == MProfileKeys::ConfValue(k, 0, OldType, {});
+      }
+      if (!untouched) continue;
+      for (const MProfileKeys::Key* k : group)
+        SectionViewer(k->Section).Attr(k->Name, Variant(MProfileKeys::ConfValue(*k, 0, st, {})));
+    }
+  });
+}
+
 std::string CSettings::GetClassName() {
   return ErrGuard("CSettings.GetClassName", [&] { return BaseName(Str(*xCode, "ClassFile")); });
 }

@@ -103,6 +103,11 @@ class CSettings {
   // "C<name>DB.cls" and "M<name>Params.bas". Named files are left alone; nothing
   // happens when the connection names no database.
   void DefaultOutputFiles();
+  // After the server type changed from OldType: the keys whose configured values depend
+  // on the server type (the SQL Server exclude filter of system procedures, the Oracle
+  // type rules) take the new type's values when, as a group, they still hold the old
+  // type's. Values the user changed are left alone.
+  void FollowServerType(int32_t OldType);
 
   // The file name part of ClassFile up to its first full stop ("\" and "/" both separate).
   std::string GetClassName();

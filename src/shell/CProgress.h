@@ -3,6 +3,7 @@
 // once Cancelled is set, the next Message raises 0x80041068 "Operation Canceled"
 // before anything is shown, which unwinds the whole run.
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ class IProgressDisplay {
   virtual void SetMessage(const std::string& labelText) = 0;
   // Lets pending window events run (repaint, the Cancel button).
   virtual void DoEvents() = 0;
+  // How far the run is: Done of Total procedures. Displays that show no count ignore it.
+  virtual void SetCount(int32_t /*Done*/, int32_t /*Total*/) {}
 };
 
 class CProgress {
@@ -32,6 +35,11 @@ class CProgress {
   // Raises 0x80041068 when Cancelled; otherwise shows DisplayText(Msg) and lets
   // pending events run.
   void Message(std::string_view Msg);
+  // Passes the run's count of procedures (Done of Total) to the display; the message that
+  // follows is the cancellation point.
+  void Count(int32_t Done, int32_t Total) {
+    if (ProgressForm) ProgressForm->SetCount(Done, Total);
+  }
   // Lets pending events run without a message (long loops between messages).
   void DoEvents();
   // Lets pending events run, then raises 0x80041068 when Cancelled: a cancellation point

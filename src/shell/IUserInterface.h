@@ -11,7 +11,7 @@ namespace pf {
 // Buttons of the message window and the answers it returns. vbExclamation may be added to
 // the buttons: the message is a warning (a value refused, an action that failed).
 enum MsgButtons : int { vbOKOnly = 0, vbYesNoCancel = 3, vbYesNo = 4, vbExclamation = 48 };
-enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+enum MsgResult : int { vbOK = 1, vbCancel = 2, vbRetry = 4, vbYes = 6, vbNo = 7 };
 
 // True when the buttons ask a question (Yes and No, perhaps Cancel), whatever flags are
 // added to them.

@@ -47,7 +47,7 @@ const std::vector<ChildFormDecl>& ChildFormTable() {
       {"frmChildMethFilter", "Procedures Filter", 2, "OptCh", "ProcFilterPage", 6, nullptr},
       {"frmChildMethRetVal", "Return Values", 2, "OptCh", "RetValPage", 10, nullptr},
       {"frmChildMethNames", "Method Names", 2, "OptCh", "MethNamesPage", 8, nullptr},
-      {"frmChildMethPrmNames", "Parameters Names", 2, "OptCh", "ParamNamesPage", 11, nullptr},
+      {"frmChildMethPrmNames", "Parameter Names", 2, "OptCh", "ParamNamesPage", 11, nullptr},
       {"frmChildMethTypeModel", "Parameters Direction/Types", 2, "OptCh", "ParamDirTypesPage", 12, nullptr},
       {"frmChildMethFKNulls", "Nullable Foreign Keys", 2, "OptCh", "NullFKPage", 7, nullptr},
       {"frmChildMethDTOvrd", "Data Types Overriding", 2, "OptCh", "DTOvrrdPage", 5, nullptr},

@@ -96,13 +96,14 @@ const std::map<QString, Painter>& Painters() {
          p.drawEllipse(QRectF(16, 16, 14, 14));
          Letter(p, QRectF(16, 16, 14, 14), "P", Qt::white, 10);
        }},
+      // A sheet of settings: a ticked square here read as a check box that does nothing.
       {"OptCh",
        [](QPainter& p) {
-         p.setPen(QPen(QColor(70, 70, 90), 1.5));
-         p.setBrush(Qt::white);
-         p.drawRect(QRectF(6, 6, 20, 20));
-         p.setPen(QPen(QColor(30, 140, 60), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-         p.drawPolyline(QPolygonF({QPointF(10, 16), QPointF(14, 21), QPointF(22, 10)}));
+         p.setPen(QPen(QColor(90, 100, 120), 1.5));
+         p.setBrush(QColor(250, 250, 252));
+         p.drawPolygon(QPolygonF({QPointF(8, 3), QPointF(20, 3), QPointF(26, 9), QPointF(26, 29), QPointF(8, 29)}));
+         p.setPen(QPen(QColor(70, 110, 170), 2, Qt::SolidLine, Qt::RoundCap));
+         for (const double y : {12.0, 17.0, 22.0}) p.drawLine(QPointF(12, y), QPointF(22, y));
        }},
       {"RemAuto",
        [](QPainter& p) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "errors/ErrGuard.h"
@@ -98,7 +99,7 @@ void CloseSplash() {
   if (QWidget* splash = Objects().Splash) splash->close();
 }
 
-bool Main() {
+bool Main(const std::string& Profile) {
   Program& p = Objects();
   try {
     // Report name kept as it was: error reports and their readers rely on it.
@@ -116,6 +117,10 @@ bool Main() {
         if (CSettings* s = Settings()) s->DisconnectServer();
       });
       p.Settings->Init();
+      if (!Profile.empty()) {
+        p.Settings->ProfileFileName(std::filesystem::absolute(Profile).lexically_normal().string());
+        p.Settings->ProfileLoad();
+      }
       InstallCodeViewers();
       QApplication::setOverrideCursor(Qt::WaitCursor);
       p.Splash = new frmSplash;
@@ -165,6 +170,8 @@ void StopForSignal(int Sig) {
   });
   closer->start(0);
 }
+
+bool Stopping() { return Objects().Stopping; }
 
 bool ExitApplication() {
   if (MGlobals::AppState != MGlobals::AS_RUNNING) return false;

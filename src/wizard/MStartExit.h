@@ -1,6 +1,8 @@
 #pragma once
 // Start-up and exit of the wizard, and the program-wide objects the pages share.
 
+#include <string>
+
 class QWidget;
 
 namespace pf {
@@ -23,8 +25,9 @@ frm0MDIMain* MainForm();
 // Start-up: program state 0, the Qt message window for every message of the core, the
 // settings model (state file, last profile), the splash window, the main window, program
 // state 1, the root page and the caption. Errors end in HandleUIError. Returns true when
-// the main window was built.
-bool Main();
+// the main window was built. A Profile named (on the command line) is opened instead of
+// the one used last; one that cannot be read is reported and a new profile opens.
+bool Main(const std::string& Profile = {});
 
 // Exit, only from program state 1 (else false and nothing happens). The current page is
 // stored first: when it refuses a value, the message names it and the exit stops there
@@ -45,6 +48,8 @@ void StopOnSignals();
 // a message window dismissed, until the main window closes (saving the profile as on every
 // exit) and the event loop ends.
 void StopForSignal(int Sig);
+// True once a stop signal arrived: nobody is there to read a message.
+bool Stopping();
 
 // Closes the splash window if it is still shown.
 void CloseSplash();

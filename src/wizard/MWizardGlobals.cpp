@@ -98,6 +98,9 @@ bool GenerateCode() {
     } catch (const AppError& e) {
       if (e.Number != ERR_CANCELED) throw;
     }
+    // A Cancel pressed while the files were written waits in the queue: it lands on the
+    // progress window before it closes, and is answered below.
+    QCoreApplication::processEvents();
     run.Close();
     main.SelectNodeByTag("frmChildRunVBProject");
     if (auto* results = qobject_cast<frmChildRunVBProject*>(main.CurrentForm())) {
@@ -107,15 +110,24 @@ bool GenerateCode() {
     }
     main.raise();
     main.activateWindow();
-    if (progress.Cancelled)
-      MGlobals::ShowMessage("Cancel came after the files had been written: the run has finished, and the results "
-                            "show what it wrote.");
+    if (progress.Cancelled && !MStartExit::Stopping())
+      MGlobals::ShowMessage(
+          "Cancel came too late to stop the run: the files were already being written. The run "
+          "has finished, and Results shows what it wrote.");
     return true;
   } catch (...) {
     run.Close();
     // What the run noticed before it failed may explain the failure: the page keeps it.
     if (auto* page = qobject_cast<frmChildBuildCode*>(main.CurrentForm())) page->SetWarnings(progress.Warnings());
-    throw;
+    // A cancelled run is no error, but it must not end unseen: the user is told that
+    // nothing was written (a stop signal ends the program instead).
+    try {
+      throw;
+    } catch (const AppError& e) {
+      if (e.Number == ERR_CANCELED && !MStartExit::Stopping())
+        MGlobals::ShowMessage("The run was cancelled: nothing was written.");
+      throw;
+    }
   }
 }
 
@@ -148,8 +160,11 @@ bool ResolveChangedProfile() {
           " was changed on disk after this wizard opened it (by another wizard or procforge-cli, say).\r\n"
           "Overwrite: save the settings shown here over it.\r\n"
           "Reload: take the file as it is now; the changes made here are dropped.\r\n"
-          "Save As: keep the file and save the settings shown here under another name.",
-      vbYesNoCancel, "Profile Changed on Disk", {QObject::tr("&Overwrite"), QObject::tr("&Reload"), QObject::tr("Save &As...")});
+          "Save As: keep the file and save the settings shown here under another name.\r\n"
+          "Cancel: save nothing and stay in the wizard.",
+      vbYesNoCancel, "Profile Changed on Disk",
+      {QObject::tr("&Overwrite"), QObject::tr("&Reload"), QObject::tr("Save &As..."), QObject::tr("Cancel")});
+  if (answer == vbCancel) return false;
   if (answer == vbYes) return true;
   if (answer == vbNo) {
     settings.ProfileLoad();

@@ -15,12 +15,14 @@
 #include <QStyle>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "errors/AppError.h"
 #include "errors/ErrGuard.h"
 #include "base/AppPaths.h"
+#include "base/Version.h"
 #include "settings/CSettings.h"
 #include "shell/CProgress.h"
 #include "shell/MGlobals.h"
@@ -180,17 +182,17 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
           [this] { UIEntry("frm0MDIMain.btnHelp_Click", [&] { ShowHelpButton(); }); });
   connect(Button("btnAbout"), &QPushButton::clicked, this, [this] {
     UIEntry("frm0MDIMain.btnAbout_Click", [&] {
-      frm0MsgBox::ShowMessage("Procforge\r\n" + frmSplash::VersionLine().toStdString() +
-                                  "\r\n\r\nGenerates a Visual Basic class that wraps the stored procedures of a "
+      frm0MsgBox::ShowMessage("Procforge\r\n" + frmSplash::VersionLine().toStdString() + "\r\n" + pf::kProductVersion +
+                                  " is the product version, which generated classes name in their heading; " +
+                                  PF_VERSION +
+                                  " is the release of this program.\r\n\r\nGenerates a Visual Basic class that wraps "
+                                  "the stored procedures of a "
                                   "database, with its run-time layer for ADO.",
                               vbOKOnly, "About Procforge");
     });
   });
-  connect(Button("btnExit"), &QPushButton::clicked, this, [this] {
-    UIEntry("frm0MDIMain.btnExit_Click", [&] {
-      if (MGlobals::AskYesNo("Are you sure you want to exit Procforge?")) MStartExit::ExitApplication();
-    });
-  });
+  connect(Button("btnExit"), &QPushButton::clicked, this,
+          [this] { UIEntry("frm0MDIMain.btnExit_Click", [&] { AskAndExit(); }); });
   // A double-click on Previous or Next counts as two clicks: the second press arrives as
   // a double-click, which moves once more and is then handled.
   Button("btnNext")->installEventFilter(this);
@@ -406,9 +408,10 @@ void frm0MDIMain::ShowForm(const std::string& NodeTag) {
           MStartExit::Settings()->Validate();
           pages_->setCurrentWidget(page);
           page->CopyControls(CD_TO_CONTROLS);
-          // Walking the tree with the arrow keys keeps the focus in the tree.
-          if (!trvSettings_->hasFocus()) page->setFocus();
           page->EnableControls();
+          // Walking the tree with the arrow keys keeps the focus in the tree; otherwise
+          // the page's first control takes it, with its focus mark.
+          if (!trvSettings_->hasFocus()) FocusFirstControl(page);
           if (help_) help_->ShowHelp(page->HelpAnchor(), false);
         } catch (...) {
           // The change stops here: the old page stays current, and it is the one in
@@ -571,9 +574,17 @@ bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std:
     dialog.setDefaultSuffix(QString::fromStdString(Ext));
     if (save && !(Flags & 0x2)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QFileInfo info(path);
-    if (!path.isEmpty()) {
+    if (info.isDir()) {
+      dialog.setDirectory(path);
+    } else if (!path.isEmpty()) {
       dialog.setDirectory(info.absolutePath());
       dialog.selectFile(info.fileName());
+    }
+    // The samples are one click away in every dialog that opens a file.
+    if (const QString samples = QString::fromStdString(AppPaths::SamplesFolder()); !save && !samples.isEmpty()) {
+      QList<QUrl> places = dialog.sidebarUrls();
+      places.append(QUrl::fromLocalFile(samples));
+      dialog.setSidebarUrls(places);
     }
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
       chosen = dialog.selectedFiles().front().toStdString();
@@ -632,10 +643,16 @@ std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wan
   const int left = Main.left() - Area.left() - kGap;
   const bool toRight = right >= Wanted.width() || (left < Wanted.width() && right >= left);
   const int room = toRight ? right : left;
-  if (room < MinWidth) return std::nullopt;
-  const int width = std::min(Wanted.width(), room);
   const int height = std::min(Wanted.height(), Area.height());
   const int top = std::clamp(Main.top(), Area.top(), Area.bottom() + 1 - height);
+  if (room < MinWidth) {
+    // No room beside: at its own width against the screen's edge on the wider side, over
+    // the main window's edge but never over all of it, nor left where the platform puts
+    // a window it is not told where to put (the screen's corner).
+    const int width = std::min(Wanted.width(), Area.width());
+    return QRect(toRight ? Area.right() + 1 - width : Area.left(), top, width, height);
+  }
+  const int width = std::min(Wanted.width(), room);
   const int x = toRight ? Main.right() + 1 + kGap : Main.left() - kGap - width;
   return QRect(x, top, width, height);
 }
@@ -695,14 +712,32 @@ void frm0MDIMain::closeEvent(QCloseEvent* event) {
     return;
   }
   if (MGlobals::AppState == MGlobals::AS_RUNNING) {
-    // A value the current page refuses keeps the window open.
-    if (!MStartExit::ExitApplication()) {
+    // The window manager's close button and Alt+F4 ask as Exit does. No, or a value the
+    // current page refuses, keeps the window open.
+    bool exited = false;
+    UIEntry("frm0MDIMain.Form_QueryUnload", [&] { exited = AskAndExit(); });
+    if (!exited) {
       event->ignore();
       return;
     }
     QCoreApplication::processEvents();
   }
   event->accept();
+}
+
+void frm0MDIMain::FocusFirstControl(QWidget* page) {
+  for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain())
+    if (page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  page->setFocus();
+}
+
+bool frm0MDIMain::AskAndExit() {
+  // After a stop signal nobody is there to answer.
+  if (!MStartExit::Stopping() && !MGlobals::AskYesNo("Are you sure you want to exit Procforge?")) return false;
+  return MStartExit::ExitApplication();
 }
 
 }  // namespace pf::wizard

@@ -89,10 +89,11 @@ class frm0MDIMain : public QWidget {
   void AddCompanionWindow(QWidget* w);
   // Moves a window of its own (help, code viewer) beside this one, where the screen has
   // room for it at least MinWidth wide: to the right, else to the left, narrowed to the
-  // room there; top edges aligned. Without such room it stays where it is.
+  // room there; top edges aligned. Without such room it keeps its width and goes against
+  // the screen's edge on the wider side, over the main window's edge.
   void PlaceBeside(QWidget* w, int MinWidth) const;
   // That place for a window of size Wanted beside the frame Main within the screen area
-  // Area; nothing when neither side has MinWidth.
+  // Area (nothing only when there is no screen).
   static std::optional<QRect> BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth);
 
   // A generation run is in progress: the window's controls are disabled, and closing
@@ -116,6 +117,11 @@ class frm0MDIMain : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Exit, the window manager's close and Alt+F4: "Are you sure" (not after a stop
+  // signal), then ExitApplication; true when the program exits.
+  bool AskAndExit();
+  // The first control of the page that takes Tab focus (the page itself when none does).
+  static void FocusFirstControl(QWidget* page);
   void SetThisFormStyle();
   // The width the tree needs to show every node's text whole.
   int TreeWidth() const;

@@ -54,7 +54,10 @@ frm0MsgBox::frm0MsgBox(const QString& text, const QString& details, int options,
     auto choice = [&](int i, const QString& standard) { return i < choices.size() ? choices[i] : standard; };
     addButton(choice(0, tr("&Yes")), vbYes, QDialogButtonBox::YesRole)->setDefault(true);
     addButton(choice(1, tr("&No")), vbNo, QDialogButtonBox::NoRole);
-    if ((options & 7) == vbYesNoCancel) addButton(choice(2, tr("Cancel")), vbCancel, QDialogButtonBox::RejectRole);
+    if ((options & 7) == vbYesNoCancel) {
+      if (choices.size() > 3) addButton(choices[2], vbRetry, QDialogButtonBox::ActionRole);
+      addButton(choice(choices.size() > 3 ? 3 : 2, tr("Cancel")), vbCancel, QDialogButtonBox::RejectRole);
+    }
   } else {
     addButton(tr("OK"), vbOK, QDialogButtonBox::AcceptRole)->setDefault(true);
   }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -23,6 +24,12 @@ frm0Run::frm0Run(QWidget* owner) : QDialog(owner) {
   lblMessage_->setTextFormat(Qt::PlainText);
   // Room for 45 characters and " ..." without the window changing size.
   lblMessage_->setMinimumWidth(lblMessage_->fontMetrics().averageCharWidth() * 52);
+  // Until the catalogue is read the total is unknown: the bar runs without one.
+  barProgress_ = new QProgressBar(this);
+  barProgress_->setObjectName("barProgress");
+  barProgress_->setRange(0, 0);
+  barProgress_->setFormat(tr("%v of %m procedures"));
+  barProgress_->setAccessibleName(tr("Procedures read"));
   btnCancel_ = new QPushButton(tr("Cancel"), this);
   btnCancel_->setObjectName("btnCancel");
   connect(btnCancel_, &QPushButton::clicked, this,
@@ -34,6 +41,7 @@ frm0Run::frm0Run(QWidget* owner) : QDialog(owner) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(16, 14, 16, 12);
   layout->addWidget(lblMessage_);
+  layout->addWidget(barProgress_);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -45,6 +53,11 @@ QString frm0Run::MessageText() const { return lblMessage_->text(); }
 void frm0Run::SetMessage(const std::string& labelText) { lblMessage_->setText(QString::fromStdString(labelText)); }
 
 void frm0Run::DoEvents() { QCoreApplication::processEvents(); }
+
+void frm0Run::SetCount(int32_t Done, int32_t Total) {
+  if (barProgress_->maximum() != Total) barProgress_->setRange(0, Total);
+  barProgress_->setValue(Done);
+}
 
 void frm0Run::btnCancel_Click() {
   if (Progress) Progress->Cancelled = true;

@@ -1,6 +1,7 @@
 #pragma once
 // frm0Run: the small modeless progress window of a generation run, owned by the main
-// window: one message line and Cancel. Cancel marks the run cancelled (the next progress
+// window: one message line, a bar with the count of procedures done and their total,
+// and Cancel. Cancel marks the run cancelled (the next progress
 // message then stops the build) and closes the window.
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include "shell/CProgress.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace pf::wizard {
@@ -29,6 +31,7 @@ class frm0Run : public QDialog, public IProgressDisplay {
   // IProgressDisplay: the label text as CProgress laid it out, and pending events.
   void SetMessage(const std::string& labelText) override;
   void DoEvents() override;
+  void SetCount(int32_t Done, int32_t Total) override;
 
   QPushButton* CancelButton() const { return btnCancel_; }
 
@@ -39,6 +42,7 @@ class frm0Run : public QDialog, public IProgressDisplay {
   void btnCancel_Click();
 
   QLabel* lblMessage_;
+  QProgressBar* barProgress_;
   QPushButton* btnCancel_;
 };
 

@@ -15,7 +15,7 @@
 namespace pf::wizard {
 
 namespace {
-constexpr int kMinWidth = 260;  // narrower, the guide no longer reads well
+constexpr int kMinWidth = 420;  // narrower, the guide's tables need a horizontal scroll bar
 }  // namespace
 
 frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {

@@ -146,6 +146,37 @@ TEST_F(Profile, StandardConfigurationsOnEveryServerType) {
   pftest::ExpectGolden("profiles/standard-configurations.txt", profiles);
 }
 
+// A new profile whose server type changes gets the new type's filter and type rules, as a
+// configuration applied on that type would give them; a group the user changed stays.
+TEST_F(Profile, ServerDependentValuesFollowTheServerTypeUntilChanged) {
+  struct Case {
+    int from, to;
+    const char* filterExc;  // MethFilterExc before the change; nullptr keeps the new profile's
+    const char* wantUse;
+    const char* wantFilter;
+    const char* wantForceLong;
+  };
+  const Case cases[] = {
+      {0, 1, nullptr, "True", "dt_*", "False"},    // the SQL Server system procedures left out
+      {1, 2, nullptr, "False", "", "False"},       // and back again
+      {0, 3, nullptr, "False", "", "True"},        // the Oracle type rules come in
+      {0, 1, "tmp_*", "False", "tmp_*", "False"},  // the user's filter stays as it is
+      {1, 1, nullptr, "True", "dt_*", "False"},    // no change, nothing to follow
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to);
+    CSettings s;
+    s.xServer->Attr("SrvrType", Variant(c.from));
+    s.SetStandardConf(2);
+    if (c.filterExc) s.xStoredProc->Attr("MethFilterExc", Variant(c.filterExc));
+    s.xServer->Attr("SrvrType", Variant(c.to));
+    s.FollowServerType(c.from);
+    EXPECT_EQ(s.xStoredProc->strAttr("MethUseFilterExc"), c.wantUse);
+    EXPECT_EQ(s.xStoredProc->strAttr("MethFilterExc"), c.wantFilter);
+    EXPECT_EQ(s.xStoredProc->strAttr("OraForceLong"), c.wantForceLong);
+  }
+}
+
 // The forcing rules, cases in tests/data/settings/validate.txt.
 TEST_F(Profile, ValidateForcesKeysThatDependOnOthers) {
   const std::vector<std::string> lines = pftest::DataLines("settings/validate.txt");

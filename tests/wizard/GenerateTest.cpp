@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -87,11 +88,25 @@ class GenerateTest : public WizardTest {
   int passesAfterBuild = 0;
 };
 
-TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
+// Cancel mid-run: nothing written, and the user is told so; the progress window counts
+// the procedures on a bar as it goes.
+TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysSo) {
   pftest::WriteAll(classFile, "old class");
-  StartRun(3);
-  EXPECT_EQ(messages.size(), 3u);
-  EXPECT_TRUE(Shown().empty()) << Shown().front();
+  std::vector<std::pair<int, int>> counts;
+  QTimer watchBar;
+  watchBar.setInterval(0);
+  QObject::connect(&watchBar, &QTimer::timeout, [&] {
+    if (auto* bar = Main().findChild<QProgressBar*>("barProgress"); bar && bar->isVisible())
+      if (counts.empty() || counts.back() != std::pair(bar->value(), bar->maximum()))
+        counts.emplace_back(bar->value(), bar->maximum());
+  });
+  watchBar.start();
+  StartRun(5);
+  watchBar.stop();
+  EXPECT_EQ(messages.size(), 5u);
+  // The SQL Server sample lists 38 procedures and functions.
+  EXPECT_THAT(counts, ::testing::Contains(::testing::Pair(::testing::Ge(1), 38))) << ::testing::PrintToString(counts);
+  EXPECT_EQ(Shown(), std::vector<std::string>{"The run was cancelled: nothing was written."});
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
   EXPECT_FALSE(std::filesystem::exists(moduleFile) && std::filesystem::file_size(moduleFile) > 0);
   EXPECT_EQ(Current(), "frmChildBuildCode");
@@ -99,11 +114,13 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
   EXPECT_EQ(Main().findChild<frm0Run*>(), nullptr);
 
   // Closing the main window during a run cancels the run instead of exiting under it.
+  script->Messages.clear();
   QTimer::singleShot(0, &Main(), [this] { Main().close(); });
   Click("btnStart");
   EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
-  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(Shown(), std::vector<std::string>{"The run was cancelled: nothing was written."});
+  script->Messages.clear();
 
   // A stop signal during a run cancels the run, then ends the program through its exit,
   // which saves the profile.
@@ -114,30 +131,31 @@ TEST_F(GenerateTest, CancelMidRunWritesNothingAndSaysNothing) {
   EXPECT_EQ(pftest::ReadAll(classFile), "old class");
   EXPECT_TRUE(std::filesystem::exists(profile));
   EXPECT_EQ(MStartExit::MainForm(), nullptr);
+  EXPECT_TRUE(Shown().empty()) << Shown().front();
 }
 
 // A Cancel on the last pass before the files are written (the build is over) stops the
-// run with nothing written; one pass later (the code viewers fill) the files are there,
-// and the run says that it finished instead of stopping silently.
+// run with nothing written; one pass later (the files are being written, or the code
+// viewers fill) the files are there, and the run says that it finished instead of
+// stopping silently, with or without the viewers.
 TEST_F(GenerateTest, CancelAtTheLastCancellationPointWritesNothingLaterItFinishes) {
   SetCodeViewer([](int, const std::string&, std::string_view, const std::string&, CProgress* progress) {
     progress->Message("Formatting");
     progress->Message("Formatting");
   });
-  Child<QCheckBox>(Main().CurrentForm(), "chkShowCodeInViewer").setChecked(true);
-  for (const int at : {1, 2}) {
-    SCOPED_TRACE(at);
-    pftest::WriteAll(classFile, "old class");
+  for (const auto& [viewers, at] : {std::pair(true, 1), std::pair(true, 2), std::pair(false, 2)}) {
+    SCOPED_TRACE(testing::Message() << viewers << at);
     Main().SelectNodeByTag("frmChildBuildCode");
+    Child<QCheckBox>(Main().CurrentForm(), "chkShowCodeInViewer").setChecked(viewers);
+    pftest::WriteAll(classFile, "old class");
     script->Messages.clear();
     StartRun(0, at);
     const bool finished = at > 1;
     EXPECT_EQ(pftest::ReadAll(classFile) != "old class", finished);
     EXPECT_EQ(Current(), finished ? "frmChildRunVBProject" : "frmChildBuildCode");
-    EXPECT_THAT(Shown(), ::testing::SizeIs(finished ? 1 : 0));
-    if (finished) {
-      EXPECT_THAT(Shown()[0], HasSubstr("the run has finished"));
-    }
+    ASSERT_THAT(Shown(), ::testing::SizeIs(1));
+    EXPECT_THAT(Shown()[0], HasSubstr(finished ? "the files were already being written. The run has finished"
+                                               : "The run was cancelled: nothing was written."));
   }
 }
 

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -28,6 +30,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "base/AppPaths.h"
 #include "base/Version.h"
 #include "errors/AppError.h"
 #include "platform/StopSignals.h"
@@ -209,7 +212,8 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   EXPECT_EQ(Main().HelpForm(), nullptr);
 
   // Beside the main window where the screen has room: right, else left, narrowed down to
-  // the minimum width; never over it.
+  // the minimum width; without that room at its own width against the wider side's
+  // screen edge, never in the screen's corner over the whole wizard.
   const QRect screen(0, 0, 1280, 1024), main(300, 100, 687, 460);
   // The main window, the help window's width and minimum width, and where it goes.
   const std::tuple<QRect, int, int, std::optional<QRect>> places[] = {
@@ -217,7 +221,8 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
       {main, 400, 200, QRect(0, 100, 292, 600)},                       // narrowed, on the wider side
       {main.translated(290, 0), 280, 200, QRect(302, 100, 280, 600)},  // the left side
       {main.translated(0, 600), 280, 200, QRect(995, 424, 280, 600)},  // kept on the screen
-      {main, 460, 320, std::nullopt},                                  // no room on either side
+      {main, 460, 320, QRect(0, 100, 460, 600)},                       // no room on either side
+      {main.translated(-20, 0), 460, 320, QRect(820, 100, 460, 600)},
   };
   for (const auto& [beside, width, minWidth, place] : places)
     EXPECT_EQ(frm0MDIMain::BesideRect(beside, QSize(width, 600), screen, minWidth), place) << width;
@@ -261,38 +266,69 @@ TEST_F(NavigationTest, FileDialogsFreezeTheTreeAndReleaseItLater) {
             "VB Source Files (*.cls *.bas);;All Files (*.*)");
 }
 
-// A first-time user, from a fresh home folder, with the mouse only: what the start page
-// says to do, a snapshot instead of a server, Done, Start, and the code shown. The file
-// dialog counts as two actions (pick the file, Open).
-TEST_F(NavigationTest, FirstClassFromASnapshotWithinTenMouseActions) {
+// A first-time user of the installed program (an install of this build into a prefix),
+// with an empty home folder and the mouse only: what the start page offers, a sample
+// snapshot from the folder the dialog opens in, Done, the module's box beside Start,
+// Start, and both files shown. The file dialog counts three actions (open the server's
+// folder, pick the file, Open). The class is the sample's: the SQL Server system
+// procedures are left out, and what a new profile does not do as the sample profile
+// does is said on Results.
+TEST_F(NavigationTest, FirstClassAndModuleFromTheInstalledSamplesWithinEightMouseActions) {
+  const std::string prefix = dir.file("usr"), home = dir.file("home");
+  std::filesystem::create_directories(home);
+  const std::string install = std::string("\"") + PF_CMAKE_COMMAND + "\" --install \"" + PF_BINARY_DIR +
+                              "\" --prefix \"" + prefix + "\" >/dev/null";
+  ASSERT_EQ(std::system(install.c_str()), 0) << install;
+  const std::string samples = prefix + "/share/procforge/samples";
+  ASSERT_TRUE(std::filesystem::is_regular_file(samples + "/mssql/OrderEntry.sql"));
+  pftest::ScopedEnv homeEnv("HOME", home), configEnv("XDG_CONFIG_HOME", "");
+  AppPaths::SetProgramFolder(prefix + "/bin");
   Start();
+
   int actions = 0;
-  const auto click = [&](QWidget* w, QPoint at = {}) {
+  const auto click = [&](QWidget* w) {
     ASSERT_NE(w, nullptr);
-    ASSERT_TRUE(w->isEnabled());
+    ASSERT_TRUE(w->isVisible() && w->isEnabled()) << w->objectName().toStdString();
     ++actions;
-    QTest::mouseClick(w, Qt::LeftButton, {}, at.isNull() ? w->rect().center() : at);
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
   };
   EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
-              HasSubstr("Database Server"));
-  QTreeWidget* tree = Main().Tree();
-  QTreeWidgetItem* server = tree->topLevelItem(0)->child(1);
-  click(tree->viewport(), tree->visualItemRect(server).center());
+              HasSubstr("Open a sample"));
+  script->FileAnswers.push_back(samples + "/mssql/OrderEntry.sql");
+  click(&Button("btnOpenSample"));
+  actions += 3;
+  ASSERT_EQ(script->FileRequests.size(), 1u);
+  EXPECT_EQ(script->FileRequests[0].Initial, samples + "/");
   EXPECT_EQ(Current(), "frmChildSrvr");
-  script->FileAnswers.push_back(pftest::Sample("mssql/OrderEntry.sql"));
-  click(&Button("btnUseSnapshot"));
-  actions += 2;
+  EXPECT_EQ(Settings().ServerType(), 1);
   click(&Button("btnDone"));
+  click(&Child<QCheckBox>(Main().CurrentForm(), "chkAddExecSPbyName"));
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblFiles").text().toStdString(),
+              HasSubstr("MOrderEntryParams.bas"));
   click(&Button("btnStart"));
-  EXPECT_EQ(Current(), "frmChildRunVBProject");
+  ASSERT_EQ(Current(), "frmChildRunVBProject") << ::testing::PrintToString(Shown());
   click(&Button("btnShowCode"));
-
+  std::printf("first class and module in %d mouse actions\n", actions);
+  EXPECT_LE(actions, 8);
   EXPECT_TRUE(Shown().empty()) << Shown().front();
-  EXPECT_LE(actions, 10);
-  std::printf("first class in %d mouse actions\n", actions);
-  EXPECT_THAT(pftest::ReadAll(dir.file("COrderEntryDB.cls")), HasSubstr("Public Function ExecCustomerInsert"));
+
+  // The profile and its files are the user's, not the installed program's.
+  const std::filesystem::path profile = Settings().ProfileFileName();
+  EXPECT_EQ(profile.string().rfind(home + "/", 0), 0u) << profile;
+  const std::string cls = (profile.parent_path() / "COrderEntryDB.cls").string();
+  EXPECT_THAT(pftest::ReadAll(cls), HasSubstr("Public Function ExecCustomerInsert"));
+  EXPECT_THAT(pftest::ReadAll(cls), ::testing::Not(HasSubstr("ExecDtAddtosourcecontrol")));
+  EXPECT_TRUE(std::filesystem::exists(profile.parent_path() / "MOrderEntryParams.bas"));
   ASSERT_NE(ClassViewer(), nullptr);
-  EXPECT_TRUE(ClassViewer()->isVisible());
+  ASSERT_NE(ParamDefsViewer(), nullptr);
+  EXPECT_TRUE(ClassViewer()->isVisible() && ParamDefsViewer()->isVisible());
+  std::vector<std::string> notes;
+  auto* list = Main().CurrentForm()->findChild<QListWidget*>("lstWarnings");
+  for (int i = 0; list && i < list->count(); ++i) notes.push_back(list->item(i)->text().toStdString());
+  EXPECT_THAT(notes, ::testing::Contains(HasSubstr("database functions are not wrapped")));
+  EXPECT_THAT(notes, ::testing::Contains(HasSubstr("\"Use a default connection string\" is ticked with an empty")));
+  // The exit saves into the home folder while it is still this test's.
+  MStartExit::ExitApplication();
 }
 
 TEST_F(NavigationTest, BrokenProfileOfTheStateFileStartsAndIsNeverOverwritten) {
@@ -369,6 +405,40 @@ TEST_F(NavigationTest, ExitStoresThePageOrStaysOpenThenEndsTheProcess) {
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_THAT(r.Err, HasSubstr("message: Are you sure you want to exit Procforge?"));
   EXPECT_TRUE(std::filesystem::exists(wizard.ProgramFile("Default.PFG")));
+}
+
+// The program's command line: an unknown option is refused before any window opens, as
+// procforge-cli refuses one; a profile named there is the one opened (and saved at exit).
+// Closing the window as the window manager does asks as Exit does: No keeps the program
+// running, Yes ends it with status 0.
+TEST_F(NavigationTest, CommandLineAndWindowCloseOfTheRealProgram) {
+  pftest::ProgramInstall wizard("procforge"), cli;
+  const std::map<std::string, std::string> offscreen = {{"QT_QPA_PLATFORM", "offscreen"}};
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--bogus"}, {"-x"}, {"a.PFG", "b.PFG"}, {wizard.File("missing.PFG")}}) {
+    const pftest::ProgramResult r = wizard.Run(args, offscreen);
+    EXPECT_EQ(r.ExitCode, 2) << args[0];
+    EXPECT_THAT(r.Err, ::testing::StartsWith("procforge: ")) << args[0];
+    EXPECT_THAT(r.Err, HasSubstr("Try 'procforge --help'."));
+  }
+  const std::string named = wizard.File("Named.PFG");
+  ASSERT_EQ(cli.Run({"configure", "--profile", named, "--new", "--set", "Server.SrvrType=1", "--set",
+                     "IniOptions.ConnTimeout=41"})
+                .ExitCode,
+            0);
+  const pftest::ProgramResult r =
+      wizard.Run({named}, {{"QT_QPA_PLATFORM", "offscreen"},
+                           {"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR},
+                           {"QT_QPA_GENERIC_PLUGINS", "pfdriver"},
+                           {"PF_DRIVE", "close:frm0MDIMain\nNo\nclose:frm0MDIMain\nYes\n"}});
+  EXPECT_EQ(r.Signal, 0);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  const std::string question = "message: Are you sure you want to exit Procforge?";
+  const size_t first = r.Err.find(question);
+  ASSERT_NE(first, std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find(question, first + 1), std::string::npos) << r.Err;
+  EXPECT_THAT(pftest::ReadAll(named), HasSubstr("ConnTimeout=\"41\""));
+  EXPECT_FALSE(std::filesystem::exists(wizard.ProgramFile("Default.PFG")));
 }
 
 // Ctrl-C and SIGTERM end the program as closing its window does: it saves the profile and
@@ -532,7 +602,7 @@ TEST_F(NavigationTest, WizardsStoppedOnAChangedProfileSaveOnlyWhatTheySay) {
 
 // A profile another program changed since the wizard opened it is not saved over unasked:
 // Reload takes the file as it is now, Save As keeps both (cancelling it keeps the wizard
-// open).
+// open), Cancel and Escape save nothing and keep the wizard open.
 TEST_F(NavigationTest, ExitAsksBeforeSavingOverAProfileChangedOnDisk) {
   Start();
   const std::string profile = dir.file("Shared.PFG"), mine = dir.file("Mine.PFG");
@@ -556,9 +626,15 @@ TEST_F(NavigationTest, ExitAsksBeforeSavingOverAProfileChangedOnDisk) {
   script = &NextAnswers::Start();
   EXPECT_EQ(Settings().xIniOptions->strAttr("CmdTimeout") + Settings().xIniOptions->strAttr("ConnTimeout"), "6033");
   changeOnDisk("34");
+  // Escape in the real message window is Cancel: nothing is saved, the wizard stays.
+  NextAnswers::Stop();
+  QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+  EXPECT_FALSE(ResolveChangedProfile());
+  script = &NextAnswers::Start();
+  EXPECT_THAT(pftest::ReadAll(profile), HasSubstr("ConnTimeout=\"34\""));
   for (const bool named : {false, true}) {
     Answer(true);
-    script->MessageAnswers.push_back(vbCancel);
+    script->MessageAnswers.push_back(vbRetry);
     script->FileAnswers.push_back(named ? std::optional<std::string>(mine) : std::nullopt);
     Click("btnExit");
     EXPECT_EQ(MGlobals::AppState, named ? MGlobals::AS_EXITING : MGlobals::AS_RUNNING);

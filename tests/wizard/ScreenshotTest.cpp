@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,9 +17,11 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
@@ -71,6 +74,7 @@ TEST_F(Screenshots, EveryPageOfTheMainWindow) {
   Save(&link, "frmDataLink");
   frm0Run run(&Main());
   run.Message("Building method for procedure dbo.spOrderDetailsInsertWithAVeryLongName");
+  run.SetCount(12, 38);
   run.show();
   Save(&run, "frm0Run");
 }
@@ -106,6 +110,42 @@ TEST_F(Screenshots, CodeViewerWithTheSampleClassAndTheHelpWindow) {
   Save(Main().HelpForm(), "frmHelp");
   // Both windows as they stand on the screen.
   EXPECT_TRUE(Main().screen()->grabWindow(0).save(folder + "/frmHelp_beside_main.png"));
+}
+
+// What a first-time user meets: the file dialog of the start page's sample button on a
+// new profile, and the message and page after a cancelled run.
+TEST_F(Screenshots, FirstUseDialogAndCancelledRun) {
+  std::filesystem::create_directory_symlink(PF_SOURCE_DIR "/samples", dir.path() / "samples");
+  NextAnswers::Stop();
+  const auto grabModal = [this](const QString& name) {
+    QTimer::singleShot(600, [this, name] {
+      QWidget* modal = QApplication::activeModalWidget();
+      ASSERT_NE(modal, nullptr) << name.toStdString();
+      Save(modal, name);
+      EXPECT_TRUE(Main().screen()->grabWindow(0).save(folder + "/" + name + "_screen.png"));
+      modal->close();
+    });
+  };
+  grabModal("first_use_snapshot_dialog");
+  Click("btnOpenSample");
+  script = &NextAnswers::Start();
+
+  UseSampleProfile(dir.file("COrderEntryDB.cls"), dir.file("MOrderEntryParams.bas"));
+  Main().SelectNodeByTag("frmChildBuildCode");
+  QTimer cancel;
+  cancel.setInterval(0);
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    auto* run = Main().findChild<frm0Run*>();
+    if (!run || !run->isVisible() || !run->MessageText().contains("Processing")) return;
+    cancel.stop();
+    NextAnswers::Stop();
+    grabModal("cancelled_run_message");
+    QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
+  });
+  cancel.start();
+  Click("btnStart");
+  script = &NextAnswers::Start();
+  Save(&Main(), "cancelled_run_page");
 }
 
 }  // namespace

@@ -85,6 +85,9 @@ void WizardTest::UseSampleProfile(const std::string& ClassFile, const std::strin
   Settings().xCode->Attr("ParamDefsFile", Variant(ModuleFile));
   Settings().xCode->Attr("ConfirmOverWrite", Variant("False"));
   Settings().xStoredProc->Attr("AddExecSPByName", Variant(ModuleFile.empty() ? "False" : "True"));
+  // The profile changed behind the page in front: it shows the new values, as after a
+  // reload, so that leaving it does not store the old ones.
+  if (main) main->ReloadCurrentFormData();
 }
 
 void WizardTest::AcceptDataLink(std::function<void(frmDataLink&)> Edit) {

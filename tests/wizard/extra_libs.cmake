@@ -14,8 +14,10 @@ if(PF_XVFB_RUN)
     DEPENDS test_wizard
     VERBATIM)
 endif()
-# Tests start the built program as a process.
-add_dependencies(test_wizard procforge)
+# Tests start the built program as a process; the first-use walk installs the build into
+# a prefix of its own.
+add_dependencies(test_wizard procforge procforge-cli pf_packaging_files)
+target_compile_definitions(test_wizard PRIVATE PF_CMAKE_COMMAND="${CMAKE_COMMAND}")
 # The exit test drives the program it starts from inside through a generic plugin
 # (driver/DriverPlugin.cpp), which the program loads from this plugin folder.
 add_library(pf_test_driver MODULE ${CMAKE_CURRENT_LIST_DIR}/driver/DriverPlugin.cpp)

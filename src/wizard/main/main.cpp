@@ -1,9 +1,12 @@
-// procforge: the wizard. Its only command-line options are --help and --version.
+// procforge: the wizard. Its only command-line options are --help and --version; a file
+// named on the command line is the profile it opens.
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "base/Version.h"
@@ -37,23 +40,46 @@ void HoldMessages(QtMsgType type, const QMessageLogContext& context, const QStri
   std::_Exit(1);
 }
 
+constexpr const char* kUsage =
+    "Usage: procforge [--help | --version] [PROFILE.PFG]\n"
+    "Opens the wizard on PROFILE.PFG, or on the profile used last. It needs a display (DISPLAY or\n"
+    "WAYLAND_DISPLAY); without one, use procforge-cli.\n";
+
+// A wrong command line is refused before any window opens, with status 2.
+int Refuse(const std::string& what) {
+  std::fprintf(stderr, "procforge: %s\nTry 'procforge --help'.\n", what.c_str());
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   pf::Heap::Prepare();
+  std::string profile;
+  bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--version") {
+    if (!optionsEnd && arg == "--version") {
       std::printf("procforge %s\n", pf::VersionLine().c_str());
       return 0;
     }
-    if (arg == "--help" || arg == "-h") {
-      std::fputs("Usage: procforge [--help | --version]\n"
-                 "Opens the wizard on the profile used last. It needs a display (DISPLAY or WAYLAND_DISPLAY);\n"
-                 "without one, use procforge-cli.\n",
-                 stdout);
+    if (!optionsEnd && (arg == "--help" || arg == "-h")) {
+      std::fputs(kUsage, stdout);
       return 0;
     }
+    if (!optionsEnd && arg == "--") {
+      optionsEnd = true;
+    } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+      return Refuse("unknown option '" + std::string(arg) + "'");
+    } else if (!profile.empty()) {
+      return Refuse("one profile at a time: '" + profile + "' and '" + std::string(arg) + "'");
+    } else {
+      profile = arg;
+    }
+  }
+  if (!profile.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(profile, ec)) return Refuse("no such profile file: '" + profile + "'");
   }
   // Without a display Qt would abort with a page of advice; one line says it plainly.
   // A platform chosen explicitly (offscreen, vnc, ...) is the user's decision.
@@ -74,7 +100,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(PF_VERSION);
   QApplication::setDesktopFileName("procforge");
   QApplication::setWindowIcon(pf::wizard::MIcons::AppIcon());
-  if (!pf::wizard::MStartExit::Main()) return 1;
+  if (!pf::wizard::MStartExit::Main(profile)) return 1;
   pf::wizard::MStartExit::StopOnSignals();
   const int status = QApplication::exec();
   // The last window closing ends the event loop too; a stop signal decides the status.

@@ -201,7 +201,7 @@ std::vector<Page> MakePages() {
        "interfaces it implements.",
        {
            {K::Check, "chkCOMPConfigured", "COMPlus", "The class runs in a &COM+ application", {},
-            "Not available while the instancing is Private (Class Functionality)."},
+            "Needs a public instancing: with 1 - Private (Class Functionality page) the box is greyed out."},
            {K::List, "cmbMTSSetting", "COMPMTSSetting", "&Transaction mode:",
             {"0 - NotAnMTSObject", "1 - NoTransactions", "2 - RequiresTransaction", "3 - UsesTransaction",
              "4 - RequiresNewTransaction"}},
@@ -229,7 +229,8 @@ std::vector<Page> MakePages() {
        {
            {K::Options, "optConnectSrc", "ConnSrcType", "Connection source",
             {"The a&pplication assigns it, else the default string", "The COM+ co&nstruction string",
-             "A data &link file", "The &registry"}},
+             "A data &link file", "The &registry"},
+            "The COM+ construction string needs the COM+ option (COM+ page)."},
            {K::Text, "txtLinkFile", "LinkFile", "Link &file:"},
            {K::Button, "btnBrowseLink", nullptr, "&Browse...", {}, nullptr, true},
            {K::Button, "btnEditLink", nullptr, "Ed&it File", {}, nullptr, true},
@@ -287,11 +288,11 @@ std::vector<Page> MakePages() {
        {
            {K::Check, "chkXMLBasic", "XMLBasic", "&Basic XML output"},
            {K::Check, "chkXMLAdv", "XMLAdvanced", "&Advanced XML output", {},
-            "A project using XML output also needs the module pfgXMLUtils.bas from the program's folder."},
+            "A project using XML output also needs the module pfgXMLUtils.bas, installed with the program."},
        }},
 
       {"frmChildErrHndl", "ErrHndl",
-       "How the class reports errors. The error library (Faultnet31.bas, beside the program) "
+       "How the class reports errors. The error library (Faultnet31.bas, installed with the program) "
        "gives every error a report with the procedures it passed through.",
        {
            {K::Check, "chkUseErrorLib", "UseFaultnet", "Use &the error library"},

@@ -11,6 +11,10 @@ class frmChild0StartPage : public CChildForm {
 
  public:
   explicit frmChild0StartPage(QWidget* parent = nullptr);
+
+ private:
+  // Shows the server page and asks for a snapshot there, in the samples' folder.
+  static void btnOpenSample_Click();
 };
 
 }  // namespace pf::wizard

@@ -30,6 +30,11 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
 
   chkShowCodeInViewer_ = new QCheckBox(PageTable::Find("frmChildBuildCode", "chkShowCodeInViewer")->Caption, this);
   chkShowCodeInViewer_->setObjectName("chkShowCodeInViewer");
+  // The module is chosen on the Stored Procedures page too; here it sits beside the
+  // files the run writes, where a first run looks for it.
+  chkAddExecSPbyName_ = new QCheckBox(tr("Also write the parameter-definitions &module"), this);
+  chkAddExecSPbyName_->setObjectName("chkAddExecSPbyName");
+  connect(chkAddExecSPbyName_, &QCheckBox::toggled, this, [this] { ShowFiles(); });
 
   btnStart_ = new QPushButton(tr("&Start"), this);
   btnStart_->setObjectName("btnStart");
@@ -47,6 +52,7 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   start->addWidget(btnStart_);
   start->addStretch(1);
   Body()->addWidget(chkShowCodeInViewer_);
+  Body()->addWidget(chkAddExecSPbyName_);
   Body()->addSpacing(8);
   Body()->addWidget(lblFiles_);
   Body()->addStretch(1);
@@ -64,18 +70,23 @@ void frmChildBuildCode::CopyControls(int ACopyDir) {
         CUIController& ui = MStartExit::UIController();
         ui.SetCopyMode(settings.xCode.get(), ACopyDir);
         ui.CopyControl(chkShowCodeInViewer_, "ShowCodeInViewer");
-        if (ACopyDir == CD_TO_CONTROLS) {
-          auto fileOf = [&](const char* key) {
-            const QString name = QString::fromStdString(settings.xCode->strAttr(key)).trimmed();
-            return name.isEmpty() ? tr("(not set yet: see Output Files)") : name;
-          };
-          QString files = tr("Class file: %1").arg(fileOf("ClassFile"));
-          if (settings.xStoredProc->boolAttr("AddExecSPByName"))
-            files += "\n" + tr("Parameters definitions module: %1").arg(fileOf("ParamDefsFile"));
-          lblFiles_->setText(files);
-        }
+        ui.SetCopyMode(settings.xStoredProc.get(), ACopyDir);
+        ui.CopyControl(chkAddExecSPbyName_, "AddExecSPByName");
+        if (ACopyDir == CD_TO_CONTROLS) ShowFiles();
       },
       ACopyDir);
+}
+
+void frmChildBuildCode::ShowFiles() {
+  const CSettings& settings = *MStartExit::Settings();
+  auto fileOf = [&](const char* key) {
+    const QString name = QString::fromStdString(settings.xCode->strAttr(key)).trimmed();
+    return name.isEmpty() ? tr("(not set yet: see Output Files)") : name;
+  };
+  QString files = tr("Class file: %1").arg(fileOf("ClassFile"));
+  if (chkAddExecSPbyName_->isChecked())
+    files += "\n" + tr("Parameter-definitions module: %1").arg(fileOf("ParamDefsFile"));
+  lblFiles_->setText(files);
 }
 
 void frmChildBuildCode::SetWarnings(const std::vector<std::string>& warnings) { warnings_->SetWarnings(warnings); }

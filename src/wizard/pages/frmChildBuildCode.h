@@ -1,5 +1,6 @@
 #pragma once
-// The wizard page "Generate Code": whether the generated code is shown in the viewer, and
+// The wizard page "Generate Code": whether the generated code is shown in the viewer,
+// whether the parameter-definitions module is written, the files the run writes, and
 // Start, which stores the page and runs the generation.
 
 #include <string>
@@ -27,8 +28,11 @@ class frmChildBuildCode : public CChildForm {
 
  private:
   void btnStart_Click();
+  // The files a run would write, the module only while its box is ticked.
+  void ShowFiles();
 
   QCheckBox* chkShowCodeInViewer_;
+  QCheckBox* chkAddExecSPbyName_;
   QPushButton* btnStart_;
   QLabel* lblFiles_;
   CWarningList* warnings_;

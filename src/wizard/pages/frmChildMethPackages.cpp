@@ -113,7 +113,11 @@ void frmChildMethPackages::btnRefresh_Click() {
 }
 
 void frmChildMethPackages::SelectAll(bool select) {
-  if (!MGlobals::Confirm("Are you sure?")) return;
+  if (!MGlobals::Confirm(select ? "Are you sure? Every package in the list will be selected, and the class will wrap "
+                                  "the procedures of all of them."
+                                : "Are you sure? No package will stay selected, and the class will wrap none of "
+                                  "their procedures."))
+    return;
   QListWidget* list = List(*this);
   for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(select);
 }

@@ -38,6 +38,8 @@ frmChildProfile::frmChildProfile(QWidget* parent) : CTablePage("frmChildProfile"
   cmb->setInsertPolicy(QComboBox::NoInsert);
   cmb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cmb->setMinimumContentsLength(20);
+  // The text part is what a screen reader lands in: it carries the box's name.
+  if (cmb->lineEdit()) cmb->lineEdit()->setAccessibleName(cmb->accessibleName());
   // Choosing an entry of the list, or pressing Enter in its text, opens that profile.
   // Enter on a text the list holds makes the combo box itself report the entry as chosen
   // (before the line's own signal), so that Enter opens the profile once.

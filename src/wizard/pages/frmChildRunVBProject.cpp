@@ -110,10 +110,12 @@ frmChildRunVBProject::frmChildRunVBProject(QWidget* parent) : CChildForm(parent)
   Body()->addWidget(lblNotGenerated_);
   Body()->addWidget(lblGenerated_);
   Body()->addWidget(fraStats_);
-  Body()->addWidget(warnings_);
-  Body()->addStretch(1);
+  // Room the page gains goes to the warnings when there are any, else below everything,
+  // not between the figures and the project.
+  Body()->addWidget(warnings_, 1);
   Body()->addWidget(project);
   Body()->addWidget(lnkGuide);
+  Body()->addStretch(0);
 
   connect(btnBrowse, &QPushButton::clicked, this,
           [this] { UIEntry("frmChildRunVBProject.btnBrowse_Click", [&] { btnBrowse_Click(); }); });

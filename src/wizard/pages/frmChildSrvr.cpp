@@ -6,11 +6,14 @@
 
 #include <algorithm>
 
+#include "base/AppPaths.h"
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "extract/CCatalogCapture.h"
 #include "settings/CSettings.h"
+#include "platform/ado/ConnStr.h"
 #include "shell/MGlobals.h"
+#include "shell/MUtils.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
@@ -42,7 +45,17 @@ frmChildSrvr::frmChildSrvr(QWidget* parent) : CTablePage("frmChildSrvr", parent)
 }
 
 void frmChildSrvr::btnUseSnapshot_Click() {
+  // The dialog opens on the snapshot in use, else in the samples' folder, where a first
+  // try finds a catalogue of each server type.
   std::string file;
+  const ado::ConnStr::Pairs pairs = ado::ConnStr::Parse(Text("txtConnPfg")->text().toStdString());
+  const std::string* provider = ado::ConnStr::Find(pairs, "Provider");
+  const std::string* source = ado::ConnStr::Find(pairs, "Data Source");
+  if (provider && source && ado::ConnStr::ProviderFamily(*provider) == ado::ConnStr::Family::Snapshot &&
+      MUtils::FileExists(*source))
+    file = *source;
+  else if (const std::string samples = AppPaths::SamplesFolder(); !samples.empty())
+    file = samples + "/";
   if (!MStartExit::MainForm()->DialogOpen(file, "sql", "Catalogue Snapshot (*.sql, *.db)|*.sql;*.db|All Files|*.*",
                                           "Use a Snapshot File", 0x280000))
     return;
@@ -55,6 +68,7 @@ void frmChildSrvr::btnUseSnapshot_Click() {
 }
 
 void frmChildSrvr::CopyPage(int ACopyDir) {
+  const int32_t oldType = MStartExit::Settings()->ServerType();
   busy_ = true;
   try {
     CopyBound(ACopyDir);
@@ -65,6 +79,7 @@ void frmChildSrvr::CopyPage(int ACopyDir) {
   busy_ = false;
   if (ACopyDir == CD_TO_PROFILE) {
     MStartExit::Settings()->ReleaseServer();
+    MStartExit::Settings()->FollowServerType(oldType);
     MStartExit::Settings()->DefaultOutputFiles();
   }
 }

@@ -16,6 +16,12 @@ class frmChildSrvr : public CTablePage {
   // Shown before the designer opens on an Access profile.
   static const char* const kAccessWarning;
 
+  // A catalogue snapshot chosen in a file dialog (opened on the snapshot in use, else in
+  // the samples' folder) becomes the connection; the server type follows what the
+  // snapshot says. A file that is no snapshot of that type is refused with the reason.
+  // The "Use a snapshot file" button, and the start page's sample button.
+  void btnUseSnapshot_Click();
+
  protected:
   // While copying the page is busy, so the option clicks that loading causes store
   // nothing; after storing, the server object is released so the next connection
@@ -24,10 +30,6 @@ class frmChildSrvr : public CTablePage {
 
  private:
   void btnDesign_Click();
-  // A catalogue snapshot chosen in a file dialog becomes the connection; the server type
-  // follows what the snapshot says. A file that is no snapshot of that type is refused
-  // with the reason.
-  void btnUseSnapshot_Click();
   bool busy_ = false;
 };
 

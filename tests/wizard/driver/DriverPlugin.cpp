@@ -4,8 +4,10 @@
 // names of the buttons to click, one a line (objectName, or caption without "&"). Each
 // click waits until its button is visible and enabled in the window in front, and comes
 // from a fresh pass of the event loop so that a modal window it opens runs. The text of a
-// message window goes to stderr as "message: TEXT" before its button is clicked. A click
-// that cannot happen within 30 seconds ends the program with 98.
+// message window goes to stderr as "message: TEXT" before its button is clicked. A line
+// "close:NAME" closes the visible window of that objectName as the window manager's close
+// button and Alt+F4 do (a close event the window may refuse). A click that cannot happen
+// within 30 seconds ends the program with 98.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -42,6 +44,19 @@ class Driver : public QObject {
  private:
   void Poll() {
     if (clicks_.isEmpty()) return timer_.stop();
+    if (clicks_.front().startsWith("close:")) {
+      const QString name = clicks_.front().mid(6);
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && !QApplication::activeModalWidget() && top->objectName() == name) {
+          clicks_.pop_front();
+          waitedMs_ = 0;
+          QTimer::singleShot(0, top, [top] { top->close(); });
+          return;
+        }
+      if ((waitedMs_ += kPollMs) <= kGiveUpMs) return;
+      std::fprintf(stderr, "driver: cannot close %s\n", qPrintable(name));
+      std::_Exit(98);
+    }
     QAbstractButton* button = Find(clicks_.front());
     if (!button) {
       if ((waitedMs_ += kPollMs) <= kGiveUpMs) return;
