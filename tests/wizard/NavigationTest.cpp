@@ -292,8 +292,7 @@ TEST_F(NavigationTest, FirstClassAndModuleFromTheInstalledSamplesWithinEightMous
     ++actions;
     QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
   };
-  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
-              HasSubstr("Open a sample"));
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(), HasSubstr("Open a sample"));
   script->FileAnswers.push_back(samples + "/mssql/OrderEntry.sql");
   click(&Button("btnOpenSample"));
   actions += 3;
@@ -303,8 +302,7 @@ TEST_F(NavigationTest, FirstClassAndModuleFromTheInstalledSamplesWithinEightMous
   EXPECT_EQ(Settings().ServerType(), 1);
   click(&Button("btnDone"));
   click(&Child<QCheckBox>(Main().CurrentForm(), "chkAddExecSPbyName"));
-  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblFiles").text().toStdString(),
-              HasSubstr("MOrderEntryParams.bas"));
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblFiles").text().toStdString(), HasSubstr("MOrderEntryParams.bas"));
   click(&Button("btnStart"));
   ASSERT_EQ(Current(), "frmChildRunVBProject") << ::testing::PrintToString(Shown());
   click(&Button("btnShowCode"));
