@@ -3,7 +3,10 @@
 # Idempotent: only missing packages are installed, so a second run is quick.
 # With --test also what only the tests need: LibreOffice Basic, which runs the generated
 # classes, and its PostgreSQL driver and Python bridge; the package checks (lintian,
-# appstreamcli, man); strace for the test that watches how files are written.
+# appstreamcli, man); strace for the test that watches how files are written; and what
+# --windows installs.
+# With --windows what the Windows build (scripts/build-windows.sh) and its tests need: the
+# mingw-w64 cross compiler, Wine, tclsh (SQLite's sources make its single file with it) and zip.
 set -euo pipefail
 
 packages=(
@@ -22,6 +25,9 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(libreoffice-core-nogui libreoffice-sdbc-postgresql python3-uno)
   packages+=(file lintian appstream man-db)
   packages+=(strace)  # the file-write test watches the system calls
+fi
+if [ "${1:-}" = "--test" ] || [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tcl zip unzip)
 fi
 
 missing=()

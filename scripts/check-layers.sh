@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that every #include in src/ points to the including file's own folder or to a layer
 # below it, in the order of src/layers.txt (bottom layer first; folders on one line are
-# peers that may not include each other). Also rejects folders of src/ missing from the list.
+# peers that may not include each other). Also rejects folders of src/ missing from the list,
+# and any test of _WIN32 above src/platform.
 # Prints one line per fault and exits 1 when there is any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,3 +58,9 @@ awk -v layers="$layers" '
     if (faults) { printf "%d layer fault(s); the order is in %s\n", faults, layers; exit 1 }
   }
 ' "${sources[@]}"
+
+# Windows differences live in the platform layer and below it: no other folder tests _WIN32.
+if grep -n '_WIN32' $(printf '%s\n' "${sources[@]}" | grep -v '^src/platform/\|^src/base/'); then
+  echo "the lines above test _WIN32 outside src/platform and src/base"
+  exit 1
+fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the sanitizer build, the
-# fuzz targets (when clang is present) and finally the regular build.
+# fuzz targets (when clang is present), the Windows build and finally the regular build
+# (whose tests run the Windows build under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,6 +39,13 @@ if command -v clang++ >/dev/null 2>&1; then
     tail -n 1 build-fuzz/$name.log
   done
 fi
+
+# The Windows build, whose tests (CliWindows in test_cli) run it under Wine.
+echo "== Windows build"
+windows_start=$(date +%s)
+bash scripts/build-windows.sh build/windows
+echo "Windows build: $(($(date +%s) - windows_start)) s"
+export PF_WINDOWS_TESTS=1
 
 echo "== tests"
 ctest --test-dir build --output-on-failure -j 2

@@ -1,10 +1,16 @@
 #include "base/AppPaths.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
+
+#include "base/Os.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 namespace pf::AppPaths {
 
@@ -16,6 +22,27 @@ std::string& Override() {
   return folder;
 }
 
+#ifdef _WIN32
+// %VARIABLE%\Procforge: APPDATA (roaming) for settings, LOCALAPPDATA for caches.
+std::string UserFolder(const wchar_t* variable) {
+  const wchar_t* base = _wgetenv(variable);
+  if (!base || !*base) return Os::Utf8(fs::temp_directory_path() / "Procforge");
+  return Os::Utf8(fs::path(base) / "Procforge");
+}
+
+std::string ConfigFolder() { return UserFolder(L"APPDATA"); }
+std::string UserCacheFolder() { return UserFolder(L"LOCALAPPDATA"); }
+
+std::string ExecutablePath() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return {};
+    if (n < buf.size()) return Os::Utf8(fs::path(buf.substr(0, n)));
+    buf.resize(buf.size() * 2);
+  }
+}
+#else
 // The user's home folder: HOME, else the account's entry. Never a shared folder such as
 // /tmp, where another user could have made the folder first.
 std::string HomeFolder() {
@@ -32,34 +59,41 @@ std::string UserFolder(const char* variable, const char* fallback) {
 }
 
 std::string ConfigFolder() { return UserFolder("XDG_CONFIG_HOME", ".config"); }
+std::string UserCacheFolder() { return UserFolder("XDG_CACHE_HOME", ".cache"); }
+
+std::string ExecutablePath() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : exe.string();
+}
+#endif
 }  // namespace
 
 std::string ProgramFolder() {
   if (!Override().empty()) return Override();
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return fs::current_path().string();
-  return exe.parent_path().string();
+  const std::string exe = ExecutablePath();
+  if (exe.empty()) return Os::Utf8(fs::current_path());
+  return Os::Utf8(Os::Path(exe).parent_path());
 }
 
 bool Installed() { return DataFolder({"CodeLib.cls", "CodeLib.dat"}) != ProgramFolder(); }
 
-bool MayWriteBeside(const std::string& folder) { return !Installed() && ::access(folder.c_str(), W_OK) == 0; }
+bool MayWriteBeside(const std::string& folder) { return !Installed() && Os::Writable(folder); }
 
 std::string WritableFolder() {
   std::string folder = ProgramFolder();
   if (MayWriteBeside(folder)) return folder;
   folder = ConfigFolder();
   std::error_code ec;
-  fs::create_directories(folder, ec);
+  fs::create_directories(Os::Path(folder), ec);
   return folder;
 }
 
 std::string CacheFolder() {
-  const std::string folder = UserFolder("XDG_CACHE_HOME", ".cache");
+  const std::string folder = UserCacheFolder();
   std::error_code ec;
-  fs::create_directories(folder, ec);
-  return fs::is_directory(folder, ec) ? folder : std::string();
+  fs::create_directories(Os::Path(folder), ec);
+  return fs::is_directory(Os::Path(folder), ec) ? folder : std::string();
 }
 
 std::string DataFolder(std::initializer_list<const char*> names) {
@@ -70,9 +104,9 @@ std::string DataFolder(std::initializer_list<const char*> names) {
       if (fs::is_regular_file(folder / name, ec)) return true;
     return false;
   };
-  if (holds(own)) return own;
-  const fs::path installed = (fs::path(own).parent_path() / "share" / "procforge").lexically_normal();
-  if (holds(installed)) return installed.string();
+  if (holds(Os::Path(own))) return own;
+  const fs::path installed = (Os::Path(own).parent_path() / "share" / "procforge").lexically_normal();
+  if (holds(installed)) return Os::Utf8(installed);
   return own;
 }
 

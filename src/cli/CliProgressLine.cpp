@@ -1,9 +1,8 @@
 #include "cli/CliProgressLine.h"
 
-#include <unistd.h>
-
-#include "cli/CliUserInterface.h"
+#include "base/Os.h"
 #include "base/Utf8.h"
+#include "cli/CliUserInterface.h"
 
 namespace pf::cli {
 
@@ -16,7 +15,7 @@ constexpr auto kMinInterval = std::chrono::milliseconds(100);
 CliProgressLine::CliProgressLine(CProgress& Progress, CliUserInterface& Ui, std::FILE* out)
     : progress_(Progress), ui_(Ui), out_(out) {
   ui_.BeforeOutput = [this] { Clear(); };
-  tty_ = ::isatty(::fileno(out_)) == 1;
+  tty_ = Os::IsTerminal(out_);
 }
 
 CliProgressLine::~CliProgressLine() {

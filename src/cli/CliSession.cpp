@@ -9,6 +9,7 @@
 
 #include "errors/Faultnet31.h"
 #include "base/Clock.h"
+#include "base/Os.h"
 #include "extract/CServer.h"
 #include "platform/FileIO.h"
 #include "platform/StopSignals.h"
@@ -73,8 +74,7 @@ void ApplySourceDateEpoch() {
                     "SOURCE_DATE_EPOCH must be a number of seconds since 1970-01-01 UTC, not '%1'.", value);
   // Dates are shown in local time: make that UTC, so that the same value gives the same
   // text everywhere.
-  setenv("TZ", "UTC", 1);
-  tzset();
+  Os::UseUtcTime();
   Clock::SetFixed(static_cast<std::time_t>(seconds));
 }
 
@@ -118,7 +118,7 @@ int CliSession::Run(const std::function<int()>& Body) {
 std::string CliSession::ProfilePath() const {
   namespace fs = std::filesystem;
   if (!options_.Profile) return {};
-  return fs::absolute(fs::path(*options_.Profile)).lexically_normal().string();
+  return Os::Utf8(fs::absolute(Os::Path(*options_.Profile)).lexically_normal());
 }
 
 // The state file as it is, so that saving keeps the recent-profiles list. One that cannot

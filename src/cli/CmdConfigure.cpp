@@ -1,6 +1,3 @@
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -8,6 +5,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "base/Os.h"
 #include "errors/Faultnet31.h"
 #include "platform/FileIO.h"
 #include "platform/Variant.h"
@@ -97,9 +95,9 @@ void Configure(CliSession& Session) {
 // Refuses a profile that may not be changed: one without write permission for anybody
 // (root included), or one this user may not write.
 void RequireWritable(const std::string& File) {
-  struct stat st {};
-  if (::stat(File.c_str(), &st) != 0) return;  // the load names what is wrong
-  Faultnet31::Check((st.st_mode & 0222) != 0 && ::access(File.c_str(), W_OK) == 0, ERR_USER_CHECK,
+  Os::Info st;
+  if (!Os::Stat(File, st)) return;  // the load names what is wrong
+  Faultnet31::Check((st.Mode & 0222) != 0 && Os::Writable(File), ERR_USER_CHECK,
                     "The profile %1 is read-only; it was not changed.", File);
 }
 

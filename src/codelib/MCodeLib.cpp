@@ -7,6 +7,7 @@
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "base/AppPaths.h"
+#include "base/Os.h"
 
 namespace pf::MCodeLib {
 
@@ -18,15 +19,16 @@ using Time = fs::file_time_type;
 // The last-modified time of a regular file, or nothing when there is no such file.
 std::optional<Time> ModifiedTime(const std::string& path) {
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
-  const Time t = fs::last_write_time(path, ec);
+  const fs::path p = Os::Path(path);
+  if (!fs::is_regular_file(p, ec)) return std::nullopt;
+  const Time t = fs::last_write_time(p, ec);
   if (ec) return std::nullopt;
   return t;
 }
 
 std::optional<uintmax_t> FileSize(const std::string& path) {
   std::error_code ec;
-  const uintmax_t size = fs::file_size(path, ec);
+  const uintmax_t size = fs::file_size(Os::Path(path), ec);
   if (ec) return std::nullopt;
   return size;
 }

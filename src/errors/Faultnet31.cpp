@@ -1,16 +1,12 @@
 #include "errors/Faultnet31.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <syslog.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "base/AppPaths.h"
 #include "base/NoCase.h"
+#include "base/Os.h"
 #include "base/SourceText.h"
 #include "base/Utf8.h"
 #include "base/VBDate.h"
@@ -112,11 +108,7 @@ std::string Safe(const std::function<std::string()>& f, std::string fallback) {
   }
 }
 
-std::string DefaultComputerName() {
-  char buf[256] = {};
-  if (gethostname(buf, sizeof buf - 1) != 0) return "?";
-  return buf;
-}
+std::string DefaultComputerName() { return Os::ComputerName(); }
 
 std::string ReportHeader(std::string_view procName, const ErrObject& e) {
   static constexpr std::string_view kTemplate =
@@ -511,18 +503,18 @@ bool ErrLogToFile(const std::string& fileName) {
     // The log is an output like any other: a regular file, or a symbolic link to one (the
     // link is followed). A FIFO, a device or a folder is not written: opening without
     // blocking keeps a FIFO that nobody reads from holding up the error path.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int fd = Os::OpenAppend(path);
     if (fd < 0) return false;
-    struct stat st {};
+    Os::Info st;
     const std::string text = report + "\r\n\r\n\r\n";
-    bool written = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool written = Os::StatFd(fd, st) && st.Type == Os::Kind::Regular;
     for (size_t done = 0; written && done < text.size();) {
-      const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+      const long long n = Os::Write(fd, text.data() + done, text.size() - done);
       if (n < 0 && errno == EINTR) continue;
       written = n > 0;
       if (written) done += static_cast<size_t>(n);
     }
-    return ::close(fd) == 0 && written;
+    return Os::Close(fd) && written;
   } catch (...) {
     return false;
   }
@@ -566,9 +558,7 @@ bool ErrLogToEventLog() {
     if (env.EventLog) {
       env.EventLog(report);
     } else {
-      openlog(env.AppName.c_str(), LOG_PID, LOG_USER);
-      syslog(LOG_ERR, "%s", report.c_str());
-      closelog();
+      return Os::LogError(env.AppName, report);
     }
     return true;
   } catch (...) {

@@ -13,6 +13,7 @@
 #include "base/Clock.h"
 #include "platform/FileIO.h"
 #include "base/NoCase.h"
+#include "base/Os.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -309,11 +310,13 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
 }
 
 void CCatalogCapture::Write(const std::string& Script, const std::string& Path) {
-  ErrGuard("CCatalogCapture.Write(Path)", [&] {
-    const std::filesystem::path target(Path);
-    const bool script = NoCase::Equals(target.extension().string(), ".sql");
-    FileIO::WriteAtomic(Path, script ? Script : SnapshotProvider::DatabaseImage(Script));
-  }, Path);
+  ErrGuard(
+      "CCatalogCapture.Write(Path)",
+      [&] {
+        const bool script = NoCase::Equals(Os::Utf8(Os::Path(Path).extension()), ".sql");
+        FileIO::WriteAtomic(Path, script ? Script : SnapshotProvider::DatabaseImage(Script));
+      },
+      Path);
 }
 
 std::string CCatalogCapture::SnapshotConnection(const std::string& File) {

@@ -1,9 +1,14 @@
 #include "platform/FileIO.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +18,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/Os.h"
 #include "errors/AppError.h"
 
 namespace pf::FileIO {
@@ -28,7 +34,7 @@ class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
   ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) Os::Close(fd_);
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
@@ -47,20 +53,23 @@ class Fd {
   throw AppError(ERR_USER_CHECK, "FileIO", path + " is " + KindText(kind) + ", not a file.");
 }
 
-FileKind KindOfMode(mode_t mode) {
-  if (S_ISREG(mode)) return FileKind::Regular;
-  if (S_ISDIR(mode)) return FileKind::Folder;
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
-  if (S_ISFIFO(mode)) return FileKind::Fifo;
-  return FileKind::Other;
+FileKind KindOfInfo(const Os::Info& info) {
+  switch (info.Type) {
+    case Os::Kind::Regular: return FileKind::Regular;
+    case Os::Kind::Folder: return FileKind::Folder;
+    case Os::Kind::Device: return FileKind::Device;
+    case Os::Kind::Fifo: return FileKind::Fifo;
+    default: return FileKind::Other;
+  }
 }
 
 // The file a write replaces: through a symbolic link the file it points to.
 std::string WriteTarget(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_symlink(path, ec)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-    if (!ec) return resolved.string();
+  const std::filesystem::path p = Os::Path(path);
+  if (std::filesystem::is_symlink(p, ec)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(p, ec);
+    if (!ec) return Os::Utf8(resolved);
   }
   return path;
 }
@@ -68,7 +77,11 @@ std::string WriteTarget(const std::string& path) {
 // The temporary file of a write to `target`: "<target>.tmp-<process id>-XXXXXX", so that
 // a later run can tell whose it was.
 std::string TemporaryTemplate(const std::string& target) {
+#ifdef _WIN32
+  return target + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-XXXXXX";
+#else
   return target + ".tmp-" + std::to_string(::getpid()) + "-XXXXXX";
+#endif
 }
 
 // Removes what writes to `target` left behind when their process was killed (SIGKILL, a
@@ -76,6 +89,10 @@ std::string TemporaryTemplate(const std::string& target) {
 // TemporaryTemplate makes whose process no longer exists, owned by this user. A name
 // without a process id, or one of a process that still runs, is left alone.
 void RemoveLeftovers(const std::string& target) {
+#ifdef _WIN32
+  // Windows: process ids are reused quickly and files carry no POSIX owner; leftovers stay.
+  (void)target;
+#else
   namespace fs = std::filesystem;
   const fs::path path(target);
   const std::string prefix = path.filename().string() + ".tmp-";
@@ -95,14 +112,15 @@ void RemoveLeftovers(const std::string& target) {
     if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
     ::unlink(it->path().c_str());
   }
+#endif
 }
 
 }  // namespace
 
 FileKind KindOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return FileKind::Missing;
-  return KindOfMode(st.st_mode);
+  Os::Info info;
+  if (!Os::Stat(path, info)) return FileKind::Missing;
+  return KindOfInfo(info);
 }
 
 std::string KindText(FileKind kind) {
@@ -116,9 +134,9 @@ std::string KindText(FileKind kind) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  const bool hasA = ::stat(a.c_str(), &sa) == 0, hasB = ::stat(b.c_str(), &sb) == 0;
-  if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  Os::Info ia, ib;
+  const bool hasA = Os::Stat(a, ia), hasB = Os::Stat(b, ib);
+  if (hasA && hasB) return ia.Volume == ib.Volume && ia.Index == ib.Index;
   if (hasA || hasB) return false;
   std::error_code ea, eb;
   const auto pa = std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
@@ -136,30 +154,30 @@ void CheckOutput(const std::string& path, const std::vector<std::string>& inputs
   const std::string target = WriteTarget(path);
   // A file without write permission is refused also for root, whom access() lets write
   // anything: replacing it would undo what its owner meant by the mode.
-  struct stat st {};
-  if (kind == FileKind::Regular && ::stat(target.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
+  Os::Info st;
+  if (kind == FileKind::Regular && Os::Stat(target, st) && (st.Mode & 0222) == 0)
     throw AppError(ERR_USER_CHECK, "FileIO", path + " is read-only; it was not written.");
-  if (kind == FileKind::Regular && ::access(target.c_str(), W_OK) != 0) Fail("Cannot open file ", path, errno);
+  if (kind == FileKind::Regular && !Os::Writable(target)) Fail("Cannot open file ", path, errno);
   // The folder must take the temporary file that the write renames over the target.
   std::string tmp = TemporaryTemplate(target);
-  const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  const int fd = Os::CreateTemp(tmp);
   if (fd < 0) Fail("Cannot open file ", path, errno);
-  ::close(fd);
-  ::unlink(tmp.c_str());
+  Os::Close(fd);
+  Os::Remove(tmp.c_str());
 }
 
 std::string ReadBytes(const std::string& path) {
   // Non-blocking, so that a FIFO is refused instead of waited on.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  Fd fd(Os::OpenRead(path));
   if (fd.get() < 0) Fail("Cannot open file ", path, errno);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) Fail("Cannot read file ", path, errno);
-  if (!S_ISREG(st.st_mode)) FailKind(path, KindOfMode(st.st_mode));
+  Os::Info st;
+  if (!Os::StatFd(fd.get(), st)) Fail("Cannot read file ", path, errno);
+  if (st.Type != Os::Kind::Regular) FailKind(path, KindOfInfo(st));
   std::string data;
   data.reserve(static_cast<size_t>(st.st_size));
   char buf[65536];
   for (;;) {
-    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    const long long n = Os::Read(fd.get(), buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
       Fail("Cannot read file ", path, errno);
@@ -203,12 +221,12 @@ struct Pending {
 
   void Discard() {
     if (Tmp.empty()) return;
-    ::unlink(Tmp.c_str());
+    Os::Remove(Tmp.c_str());
     Unregister(Slot);
     Tmp.clear();
   }
   void Commit() {
-    if (::rename(Tmp.c_str(), Target.c_str()) != 0) {
+    if (!Os::Replace(Tmp, Target)) {
       const int err = errno;
       Discard();
       Fail("Cannot write file ", Path, err);
@@ -228,42 +246,35 @@ Pending WriteTemporary(const std::string& path, std::string_view data, int wante
     FailKind(path, kind);
   RemoveLeftovers(p.Target);
   std::string tmp = TemporaryTemplate(p.Target);
-  Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
+  Fd fd(Os::CreateTemp(tmp));
   if (fd.get() < 0) Fail("Cannot write file ", path, errno);
   p.Tmp = tmp;
   p.Slot = Register(tmp);
   auto failAndRemove = [&](int err) {
-    ::close(fd.release());
+    Os::Close(fd.release());
     p.Discard();
     Fail("Cannot write file ", path, err);
   };
   // Keep the permissions of a file being replaced; a new file gets the usual 0666 & ~umask.
-  struct stat st {};
-  mode_t mode;
-  if (wantedMode >= 0) {
-    mode = static_cast<mode_t>(wantedMode) & 07777;
-  } else if (::stat(p.Target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (::fchmod(fd.get(), mode) != 0) failAndRemove(errno);
+  Os::Info old;
+  const unsigned mode = wantedMode >= 0       ? static_cast<unsigned>(wantedMode) & 07777
+                        : Os::Stat(p.Target, old) ? old.Mode
+                                                  : Os::NewFileMode();
+  if (!Os::SetMode(fd.get(), mode)) failAndRemove(errno);
   // A megabyte a call: one write of a whole large file cost the kernel several times as much
   // (a 30 MB class took 70 ms against 7 ms in pieces).
   constexpr size_t kPiece = size_t(1) << 20;
   size_t done = 0;
   while (done < data.size()) {
-    const ssize_t n = ::write(fd.get(), data.data() + done, std::min(data.size() - done, kPiece));
+    const long long n = Os::Write(fd.get(), data.data() + done, std::min(data.size() - done, kPiece));
     if (n < 0) {
       if (errno == EINTR) continue;
       failAndRemove(errno);
     }
     done += static_cast<size_t>(n);
   }
-  if (::fsync(fd.get()) != 0) failAndRemove(errno);
-  if (::close(fd.release()) != 0) {
+  if (!Os::Sync(fd.get())) failAndRemove(errno);
+  if (!Os::Close(fd.release())) {
     const int err = errno;
     p.Discard();
     Fail("Cannot write file ", path, err);
@@ -297,7 +308,7 @@ void WriteAtomicAll(const std::vector<FileData>& files) {
 bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly) {
   Pending p = WriteTemporary(path, data, ownerOnly ? 0600 : -1);
   // link() fails when the name exists: the complete file appears under it, or nothing.
-  if (::link(p.Tmp.c_str(), p.Target.c_str()) != 0) {
+  if (!Os::LinkNew(p.Tmp, p.Target)) {
     const int err = errno;
     p.Discard();
     if (err == EEXIST) return false;
@@ -306,6 +317,53 @@ bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly) {
   p.Discard();
   return true;
 }
+
+#ifdef _WIN32
+
+// Windows locks a range of an open file (LockFileEx); a folder cannot be opened for that, so
+// a folder's lock is the mutex named after its identity, which every spelling shares.
+FileLock::FileLock(const std::string& path, bool folder) {
+  namespace fs = std::filesystem;
+  for (;;) {
+    std::error_code ec;
+    const fs::path abs = fs::absolute(Os::Path(path), ec);
+    const std::string target = Os::Utf8(folder ? abs.parent_path() : abs);
+    if (folder) {
+      Os::Info info;
+      if (!Os::Stat(target, info)) Fail("Cannot lock file ", path, errno);
+      const std::wstring name =
+          L"Local\\Procforge-folder-" + std::to_wstring(info.Volume) + L"-" + std::to_wstring(info.Index);
+      const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+      if (!mutex || WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) Fail("Cannot lock file ", path, EACCES);
+      mutex_ = mutex;
+      return;
+    }
+    Fd fd(Os::OpenRead(target));
+    if (fd.get() < 0) Fail("Cannot lock file ", path, errno);
+    // One byte far beyond any data: Windows locks are mandatory, and a lock on the data
+    // would stop this program's own reads of the file.
+    OVERLAPPED far{};
+    far.OffsetHigh = 0x7FFFFFFF;
+    if (!LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd.get())), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &far))
+      Fail("Cannot lock file ", path, EACCES);
+    // An atomic write replaced the file while this one waited: the new one is locked instead.
+    Os::Info held, now;
+    if (Os::StatFd(fd.get(), held) && Os::Stat(target, now) && held.Volume == now.Volume && held.Index == now.Index) {
+      fd_ = fd.release();
+      return;
+    }
+  }
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) Os::Close(fd_);  // closing the handle releases its locks
+  if (mutex_) {
+    ReleaseMutex(static_cast<HANDLE>(mutex_));
+    CloseHandle(static_cast<HANDLE>(mutex_));
+  }
+}
+
+#else
 
 FileLock::FileLock(const std::string& path, bool folder) {
   for (;;) {
@@ -338,9 +396,11 @@ FileLock::~FileLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+#endif
+
 void RemovePendingTemporaries() noexcept {
   for (size_t i = 0; i < kSlots; ++i)
-    if (g_used[i]) ::unlink(g_pending[i]);
+    if (g_used[i]) Os::Remove(g_pending[i]);
 }
 
 }  // namespace pf::FileIO

@@ -1,5 +1,16 @@
 #include "platform/Heap.h"
 
+#ifdef _WIN32
+
+namespace pf::Heap {
+
+// The C runtime's heap on Windows takes no tuning.
+void Prepare() {}
+
+}  // namespace pf::Heap
+
+#else
+
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -45,3 +56,5 @@ void Prepare() {
 }
 
 }  // namespace pf::Heap
+
+#endif

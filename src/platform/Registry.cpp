@@ -4,9 +4,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/Os.h"
 #include "errors/AppError.h"
 #include "base/NoCase.h"
 #include "platform/TextFiles.h"
+#include "platform/ado/Utf16.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace pf::Registry {
 
@@ -14,6 +20,7 @@ namespace {
 
 constexpr const char* kSource = "Registry";
 
+#ifndef _WIN32
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -77,6 +84,8 @@ std::string HeaderKey(const std::string& line) {
   return key;
 }
 
+#endif
+
 std::string NormalizeKey(std::string key) {
   for (char& c : key)
     if (c == '/') c = '\\';
@@ -87,6 +96,38 @@ std::string NormalizeKey(std::string key) {
 
 }  // namespace
 
+#ifdef _WIN32
+
+std::string LocalMachineHive() { return "HKEY_LOCAL_MACHINE"; }
+
+std::string ReadLocalMachineString(const std::string& subKey, const std::string& valueName) {
+  auto wide = [](const std::string& s) {
+    const std::u16string u = ado::Utf16::FromUtf8(s);
+    return std::wstring(u.begin(), u.end());
+  };
+  const std::wstring key = wide(NormalizeKey(subKey)), name = wide(valueName);
+  // The 32-bit view: the classes run in Visual Basic 6 programs, which are 32-bit and see
+  // that view of the local machine.
+  HKEY h = nullptr;
+  if (key.empty() ||
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &h) != ERROR_SUCCESS)
+    throw AppError(ERR_USER_CHECK, kSource, "Failed to open Registry key: " + subKey);
+  constexpr DWORD kStrings = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+  DWORD bytes = 0;
+  LSTATUS rc = RegGetValueW(h, nullptr, name.c_str(), kStrings, nullptr, nullptr, &bytes);
+  std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (rc == ERROR_SUCCESS) {
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    rc = RegGetValueW(h, nullptr, name.c_str(), kStrings, nullptr, value.data(), &bytes);
+  }
+  RegCloseKey(h);
+  if (rc != ERROR_SUCCESS)
+    throw AppError(ERR_USER_CHECK, kSource, "Failed to read registry value. Value Name: " + valueName);
+  return ado::Utf16::ToUtf8(reinterpret_cast<const char16_t*>(value.c_str()), wcsnlen(value.c_str(), value.size()));
+}
+
+#else
+
 std::string LocalMachineHive() {
   if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return std::string(prefix) + "/system.reg";
   const char* home = std::getenv("HOME");
@@ -96,7 +137,7 @@ std::string LocalMachineHive() {
 std::string ReadLocalMachineString(const std::string& subKey, const std::string& valueName) {
   const std::string wanted = NormalizeKey(subKey);
   const std::string hive = LocalMachineHive();
-  std::ifstream in(hive, std::ios::binary);
+  std::ifstream in(Os::Path(hive), std::ios::binary);
   if (wanted.empty() || !in)
     throw AppError(ERR_USER_CHECK, kSource,
                    "Failed to open Registry key: " + subKey + (in ? "" : " (there is no registry: " + hive + " does not exist)"));
@@ -130,5 +171,7 @@ std::string ReadLocalMachineString(const std::string& subKey, const std::string&
   if (!keyFound) throw AppError(ERR_USER_CHECK, kSource, "Failed to open Registry key: " + subKey);
   throw AppError(ERR_USER_CHECK, kSource, "Failed to read registry value. Value Name: " + valueName);
 }
+
+#endif
 
 }  // namespace pf::Registry

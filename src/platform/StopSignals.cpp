@@ -1,16 +1,75 @@
 #include "platform/StopSignals.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <csignal>
 #include <thread>
 
 #include "platform/FileIO.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
+
 namespace pf::StopSignals {
+
+int ExitStatus(int sig) { return sig == SIGTERM ? 143 : 130; }
+
+#ifdef _WIN32
+
+namespace {
+
+std::atomic<int> gReceived{0};
+std::atomic<int> gNotifyFd{-1};
+std::atomic<void (*)()> gCancelHook{nullptr};
+// Set while no Scope exists: a handler waiting for the program to stop on its own returns.
+HANDLE gScopeEnded = nullptr;
+
+// Windows calls the console control handler on a thread of its own: Ctrl+C and Ctrl+Break
+// stand for SIGINT, closing the console window, logging off and shutting down for SIGTERM.
+// The handler cancels work waiting on a server at once, then gives the program a second to
+// stop; a program still running is ended after its temporary files are removed.
+BOOL WINAPI OnControl(DWORD event) {
+  const int sig = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
+  int none = 0;
+  if (!gReceived.compare_exchange_strong(none, sig)) return TRUE;
+  if (const int fd = gNotifyFd.load(); fd >= 0) {
+    const char byte = static_cast<char>(sig);
+    _write(fd, &byte, 1);
+  }
+  if (void (*hook)() = gCancelHook.load()) hook();
+  if (WaitForSingleObject(gScopeEnded, 1000) != WAIT_OBJECT_0) {
+    FileIO::RemovePendingTemporaries();
+    ExitProcess(static_cast<UINT>(ExitStatus(sig)));
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+int Received() { return gReceived; }
+
+void SetCancelHook(void (*Hook)()) { gCancelHook = Hook; }
+
+Scope::Scope(int NotifyFd) {
+  if (!gScopeEnded) gScopeEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ResetEvent(gScopeEnded);
+  gReceived = 0;
+  gNotifyFd = NotifyFd;
+  SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+Scope::~Scope() {
+  SetConsoleCtrlHandler(OnControl, FALSE);
+  gNotifyFd = -1;
+  SetEvent(gScopeEnded);
+}
+
+#else
 
 namespace {
 
@@ -50,8 +109,6 @@ void StartCancelThread() {
 
 }  // namespace
 
-int ExitStatus(int sig) { return sig == SIGTERM ? 143 : 130; }
-
 int Received() { return gReceived; }
 
 void SetCancelHook(void (*Hook)()) { gCancelHook = Hook; }
@@ -76,5 +133,7 @@ Scope::~Scope() {
   alarm(0);
   sigaction(SIGALRM, &gPreviousAlarm, nullptr);
 }
+
+#endif
 
 }  // namespace pf::StopSignals

@@ -1,15 +1,12 @@
 #include "settings/CSettings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 
 #include "base/AppPaths.h"
+#include "base/Os.h"
 #include "base/SourceText.h"
 #include "codelib/MCodeLib.h"
 #include "errors/ErrGuard.h"
@@ -218,11 +215,11 @@ bool CSettings::ProfileLoadData(std::string* Reason) {
 }
 
 std::string CSettings::FileStamp(const std::string& FileName) {
-  struct stat st {};
-  if (::stat(AppPaths::Normalize(FileName).c_str(), &st) != 0) return "none";
-  // An atomic save by another program replaces the file: its inode changes with it.
-  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
-         std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+  Os::Info info;
+  if (!Os::Stat(AppPaths::Normalize(FileName), info)) return "none";
+  // An atomic save by another program replaces the file: its identity changes with it.
+  return std::to_string(info.Volume) + ":" + std::to_string(info.Index) + ":" + std::to_string(info.Size) + ":" +
+         std::to_string(info.ModifiedNs);
 }
 
 namespace {
@@ -255,11 +252,11 @@ bool CSettings::ChangedOnDisk() {
 std::string CSettings::FreeProfileName(const std::string& Wanted) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path wanted = AppPaths::Normalize(Wanted);
-  if (!fs::exists(fs::symlink_status(wanted, ec))) return wanted.string();
-  const std::string stem = (wanted.parent_path() / wanted.stem()).string(), ext = wanted.extension().string();
+  const fs::path wanted = Os::Path(AppPaths::Normalize(Wanted));
+  if (!fs::exists(fs::symlink_status(wanted, ec))) return Os::Utf8(wanted);
+  const std::string stem = Os::Utf8(wanted.parent_path() / wanted.stem()), ext = Os::Utf8(wanted.extension());
   std::string name;
-  for (int n = 2; name.empty() || fs::exists(fs::symlink_status(name, ec)); ++n)
+  for (int n = 2; name.empty() || fs::exists(fs::symlink_status(Os::Path(name), ec)); ++n)
     name = stem + " (" + std::to_string(n) + ")" + ext;
   return name;
 }
@@ -335,12 +332,12 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
         // (and the user told), and the atomic write keeps the mode.
         bool tightened = false;
         if (secret) {
-          struct stat st {};
-          if (::stat(file.c_str(), &st) != 0) {
-            const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd >= 0) ::close(fd);
-          } else if (S_ISREG(st.st_mode) && (st.st_mode & 077) != 0) {
-            tightened = ::chmod(file.c_str(), st.st_mode & 07700) == 0;
+          Os::Info info;
+          if (!Os::Stat(file, info)) {
+            const int fd = Os::CreateNew(file, 0600);
+            if (fd >= 0) Os::Close(fd);
+          } else {
+            tightened = Os::MakePrivate(file);
           }
         }
         TextFiles::WriteText(file, xml, kCharset);
@@ -392,12 +389,14 @@ bool CSettings::Modified() { return AsciiXml(xSettings->xml()) != savedXml_; }
 void CSettings::KeepUnreadableProfile(const std::string& FileName) {
   namespace fs = std::filesystem;
   if (unreadableProfile_.empty()) return;
-  const fs::path target = AppPaths::Normalize(FileName);
+  const std::string target = AppPaths::Normalize(FileName);
   std::error_code ec;
-  if (!fs::equivalent(target, fs::path(AppPaths::Normalize(unreadableProfile_)), ec) || ec) return;
-  std::string backup = target.string() + ".bak";
-  for (int n = 1; fs::exists(backup, ec); ++n) backup = target.string() + ".bak" + std::to_string(n);
-  fs::copy_file(target, backup, ec);
+  if (FileIO::KindOf(target) == FileIO::FileKind::Missing ||
+      !FileIO::SameFile(target, AppPaths::Normalize(unreadableProfile_)))
+    return;
+  std::string backup = target + ".bak";
+  for (int n = 1; fs::exists(Os::Path(backup), ec); ++n) backup = target + ".bak" + std::to_string(n);
+  fs::copy_file(Os::Path(target), Os::Path(backup), ec);
   Faultnet31::Check(!ec, ERR_USER_CHECK, "Cannot keep the unreadable profile %1 as %2: %3", FileName, backup,
                     ec.message());
   unreadableProfile_.clear();

@@ -1,6 +1,6 @@
 #include "shell/ConsoleUserInterface.h"
 
-#include <unistd.h>
+#include "base/Os.h"
 
 namespace pf {
 
@@ -11,7 +11,7 @@ int ConsoleUserInterface::ShowMessage(const std::string& Msg, int Buttons, const
     std::fflush(out_);
     return vbOK;
   }
-  if (!in_ || !::isatty(::fileno(in_))) {
+  if (!in_ || !Os::IsTerminal(in_)) {
     std::fprintf(out_, "(no terminal to answer: No)\n");
     std::fflush(out_);
     return vbNo;

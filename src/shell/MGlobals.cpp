@@ -1,14 +1,12 @@
 #include "shell/MGlobals.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 
 #include "errors/ErrGuard.h"
 #include "errors/Secrets.h"
 #include "base/AppPaths.h"
+#include "base/Os.h"
 #include "platform/FileIO.h"
 #include "platform/TextFiles.h"
 #include "shell/ConsoleUserInterface.h"
@@ -131,9 +129,9 @@ bool CheckFile(const std::string& FileName, std::string& ErrMsg, bool CreateIt,
     Faultnet31::Check(kind != FileIO::FileKind::Missing, ERR_USER_CHECK, "File not found (%1)", FileName);
     Faultnet31::Check(kind == FileIO::FileKind::Regular, ERR_USER_CHECK, "%1 is %2, not a file.", FileName,
                       FileIO::KindText(kind));
-    const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = Os::OpenRead(FileName);
     if (fd < 0) ThrowSystemError(ERR_PATH_ACCESS, "Cannot open file '" + FileName + "'", errno);
-    ::close(fd);
+    Os::Close(fd);
     return true;
   } catch (...) {
     ErrMsg = ToAppError(std::current_exception()).Description;

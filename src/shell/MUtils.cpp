@@ -1,8 +1,6 @@
 #include "shell/MUtils.h"
 
-#include <glob.h>
-#include <sys/stat.h>
-
+#include "base/Os.h"
 #include "errors/ErrGuard.h"
 #include "platform/FileIO.h"
 #include "platform/TextFiles.h"
@@ -32,18 +30,7 @@ bool SaveText(const std::string& FileName, const std::string& Text) {
 bool FileExists(const std::string& FileName) {
   try {
     if (FileName.empty()) return false;
-    auto isFile = [](const char* path) {
-      struct stat st {};
-      return ::stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
-    };
-    if (FileName.find_first_of("*?") == std::string::npos) return isFile(FileName.c_str());
-    glob_t g{};
-    bool found = false;
-    if (::glob(FileName.c_str(), GLOB_NOSORT | GLOB_NOESCAPE, nullptr, &g) == 0) {
-      for (size_t i = 0; i < g.gl_pathc && !found; ++i) found = isFile(g.gl_pathv[i]);
-    }
-    ::globfree(&g);
-    return found;
+    return Os::FileMatches(FileName);
   } catch (...) {
     return false;
   }

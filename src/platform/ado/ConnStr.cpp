@@ -6,6 +6,7 @@
 #include <iterator>
 #include <optional>
 
+#include "base/Os.h"
 #include "base/ConnStrValue.h"
 #include "base/NoCase.h"
 #include "base/SourceText.h"
@@ -208,6 +209,91 @@ Pairs TranslateOracle(const Pairs& in, Target& t, std::string (*findDriver)(std:
   return out;
 }
 
+// Windows: OLE DB strings go to the ODBC drivers that Windows users install, the first of
+// each list that the driver manager knows (a name is matched as the beginning of an
+// installed driver's name). None installed: the message names the one to install.
+std::string InstalledDriver(std::string (*findDriver)(std::string_view), std::initializer_list<std::string_view> names,
+                            const std::string& provider, const std::string& install) {
+  std::string wanted;
+  for (std::string_view name : names) {
+    if (const std::string found = findDriver ? findDriver(name) : std::string(); !found.empty()) return found;
+    wanted += (wanted.empty() ? "\"" : ", \"") + std::string(name) + "\"";
+  }
+  throw ProviderError(kSource, "The " + provider + " provider needs one of the ODBC drivers " + wanted +
+                                   ", and none is installed. " + install);
+}
+
+Pairs TranslateSqlServerWindows(const Pairs& in, std::string (*findDriver)(std::string_view)) {
+  Pairs out;
+  Set(out, "Driver",
+      InstalledDriver(findDriver, {"ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "SQL Server"},
+                      "SQL Server", "Install Microsoft's \"ODBC Driver 18 for SQL Server\"."));
+  // The Windows drivers take "host,port" and "(local)" as they are.
+  CopyIf(in, out, {"Data Source", "Server", "Address", "Addr", "Network Address"}, "Server");
+  CopyIf(in, out, {"Initial Catalog", "Database"}, "Database");
+  // Integrated Security=SSPI: the user's Windows login, without a name or password.
+  if (IsTrue(FindAny(in, {"Integrated Security", "Trusted_Connection"}))) {
+    Set(out, "Trusted_Connection", "Yes");
+  } else {
+    CopyIf(in, out, {"User ID", "UID", "User"}, "UID");
+    CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  }
+  CopyIf(in, out, {"Application Name"}, "APP");
+  CopyIf(in, out, {"Workstation ID"}, "WSID");
+  if (const std::string* encrypt = FindAny(in, {"Use Encryption for Data", "Encrypt"}))
+    Set(out, "Encrypt", IsTrue(encrypt) ? "Yes" : "No");
+  CopyIf(in, out, {"Trust Server Certificate", "TrustServerCertificate"}, "TrustServerCertificate");
+  return out;
+}
+
+Pairs TranslateSybaseWindows(const Pairs& in, std::string (*findDriver)(std::string_view)) {
+  Pairs out;
+  Set(out, "Driver",
+      InstalledDriver(findDriver, {"Adaptive Server Enterprise", "Sybase ASE ODBC Driver"}, "Sybase ASE",
+                      "Install the \"Adaptive Server Enterprise\" ODBC driver of the ASE client (SDK)."));
+  const std::string* server = FindAny(in, {"Data Source", "Server Name", "Server", "Address"});
+  if (server) {
+    const std::string s(Trim(*server));
+    const size_t sep = s.find_first_of(",:");
+    Set(out, "Server", std::string(Trim(std::string_view(s).substr(0, sep))));
+    if (sep != std::string::npos) Set(out, "Port", std::string(Trim(std::string_view(s).substr(sep + 1))));
+  }
+  CopyIf(in, out, {"Port", "Server Port Address"}, "Port");
+  CopyIf(in, out, {"Initial Catalog", "Database"}, "Database");
+  CopyIf(in, out, {"User ID", "UID", "User"}, "UID");
+  CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  return out;
+}
+
+Pairs TranslateAccessWindows(const Pairs& in, std::string (*findDriver)(std::string_view)) {
+  Pairs out;
+  Set(out, "Driver",
+      InstalledDriver(findDriver, {"Microsoft Access Driver (*.mdb, *.accdb)", "Microsoft Access Driver (*.mdb)"},
+                      "Access", "Install Microsoft's \"Access Database Engine\" (its ODBC driver)."));
+  CopyIf(in, out, {"Data Source", "DBQ"}, "DBQ");
+  CopyIf(in, out, {"User ID", "UID"}, "UID");
+  CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  if (const std::string* db = FindAny(in, {"Jet OLEDB:Database Password"})) Set(out, "PWD", *db);
+  return out;
+}
+
+Pairs TranslateOracleWindows(const Pairs& in, std::string (*findDriver)(std::string_view)) {
+  Pairs out;
+  Set(out, "Driver",
+      InstalledDriver(findDriver, {"Oracle"}, "Oracle",
+                      "Install Oracle's ODBC driver (the ODBC package of Oracle's Instant Client)."));
+  CopyIf(in, out, {"Data Source", "DBQ", "Server"}, "DBQ");
+  CopyIf(in, out, {"User ID", "UID"}, "UID");
+  CopyIf(in, out, {"Password", "PWD"}, "PWD");
+  return out;
+}
+
+#ifdef _WIN32
+constexpr bool kBraceDriver = true;
+#else
+constexpr bool kBraceDriver = false;
+#endif
+
 // Plain ODBC strings, and the ODBC part of an MSDASQL string.
 Pairs TranslateOdbc(const Pairs& in) {
   if (const std::string* inner = Find(in, "Extended Properties")) {
@@ -284,8 +370,10 @@ std::string Compose(const Pairs& pairs) {
     out += '=';
     // Braced: values that hold a separator or a brace, or that a reader would take
     // for quoted, for part of the key, or trim (a leading quote or "=", outer blanks).
+    // The Windows driver manager wants a driver's name braced where it holds "(", "," or "*"
+    // ("Microsoft Access Driver (*.mdb, *.accdb)"): a driver's name is braced there always.
     const bool brace =
-        p.Value.find_first_of(";{}") != std::string::npos ||
+        (kBraceDriver && NoCase::Equals(p.Key, "Driver")) || p.Value.find_first_of(";{}") != std::string::npos ||
         (!p.Value.empty() && (std::isspace(static_cast<unsigned char>(p.Value.front())) ||
                               std::isspace(static_cast<unsigned char>(p.Value.back())) || p.Value.front() == '"' ||
                               p.Value.front() == '\'' || p.Value.front() == '='));
@@ -323,7 +411,7 @@ std::string ReadDataLinkFile(const std::string& path) {
   // line, a folder) is refused with a message naming it and the reason.
   const std::string file = ForwardSlashes(path);
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec))
+  if (!std::filesystem::exists(Os::Path(file), ec))
     throw ProviderError(kSource, "The data link file '" + path + "' does not exist.");
   std::string found = DataLinkFile::Read(file).ConnectionString;
   if (found.empty()) throw ProviderError(kSource, "The data link file '" + path + "' holds no connection string.");
@@ -403,6 +491,20 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
     case Family::Odbc:
       out = TranslateOdbc(in);
       break;
+#ifdef _WIN32
+    case Family::SqlServer:
+      out = TranslateSqlServerWindows(in, findDriver);
+      break;
+    case Family::Sybase:
+      out = TranslateSybaseWindows(in, findDriver);
+      break;
+    case Family::Access:
+      out = TranslateAccessWindows(in, findDriver);
+      break;
+    case Family::Oracle:
+      out = TranslateOracleWindows(in, findDriver);
+      break;
+#else
     case Family::SqlServer:
       out = TranslateTds(in, t, "7.4", false);
       break;
@@ -415,6 +517,7 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
     case Family::Oracle:
       out = TranslateOracle(in, t, findDriver);
       break;
+#endif
     case Family::Unknown:
       throw ProviderError(kSource, "Provider cannot be found. It may not be properly installed. The provider '" +
                                        provider +
@@ -438,6 +541,15 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
 
 std::string PackageForDriver(std::string_view driver) {
   const std::string d = NoCase::Lower(driver);
+#ifdef _WIN32
+  // Windows has no package manager for drivers: each comes with its maker's installer.
+  if (d.find("sql server") != std::string::npos) return "Microsoft's \"ODBC Driver 18 for SQL Server\" installs it.";
+  if (d.find("access") != std::string::npos) return "Microsoft's \"Access Database Engine\" installs it.";
+  if (d.find("oracle") != std::string::npos) return "The ODBC package of Oracle's Instant Client installs it.";
+  if (d.find("adaptive server") != std::string::npos) return "The ASE client (SDK) installs it.";
+  if (d.find("postgres") != std::string::npos) return "The psqlODBC installer of the PostgreSQL project installs it.";
+  return {};
+#endif
   if (d.find("freetds") != std::string::npos || d.find("tdsodbc") != std::string::npos)
     return "The Debian package tdsodbc brings it.";
   if (d.find("mdbtools") != std::string::npos || d.find("mdbodbc") != std::string::npos)

@@ -72,12 +72,15 @@ struct Target {
 
 // Translates an OLE DB or ODBC connection string. `findDriver` returns the name of
 // an installed ODBC driver that starts with the given prefix (ignoring case), or an
-// empty text; it is asked for the Oracle driver, whose name depends on the install.
+// empty text; it is asked for the Oracle driver, whose name depends on the install. On
+// Windows every OLE DB provider goes to an installed Windows ODBC driver found this way
+// (SQL Server: "ODBC Driver 18 for SQL Server", 17, or "SQL Server"; Access: the Access
+// driver; Oracle's; ASE's "Adaptive Server Enterprise"), and a missing one fails naming it.
 // Throws ProviderError for an unknown provider or a string that names nothing.
 Target Translate(std::string_view connectionString, std::string (*findDriver)(std::string_view prefix) = nullptr);
 
-// The Debian package that brings an ODBC driver of that name, or a note where none
-// does; empty when the driver is not one this program knows.
+// The Debian package (on Windows: the installer) that brings an ODBC driver of that name, or
+// a note where none does; empty when the driver is not one this program knows.
 std::string PackageForDriver(std::string_view driver);
 
 }  // namespace pf::ado::ConnStr

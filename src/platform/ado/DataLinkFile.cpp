@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/Os.h"
 #include "base/NoCase.h"
 #include "base/SourceText.h"
 #include "errors/AppError.h"
@@ -47,12 +48,12 @@ Contents New(std::string connectionString) {
 
 Contents Read(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    if (!std::filesystem::exists(path, ec))
-      throw AppError(ERR_FILE_NOT_FOUND, kSource, "File not found: " + path);
+  const std::filesystem::path p = Os::Path(path);
+  if (!std::filesystem::is_regular_file(p, ec)) {
+    if (!std::filesystem::exists(p, ec)) throw AppError(ERR_FILE_NOT_FOUND, kSource, "File not found: " + path);
     Refuse(path, "it is not a regular file.");
   }
-  if (std::filesystem::file_size(path, ec) > kMaxSize) Refuse(path, "it is larger than 1 MB.");
+  if (std::filesystem::file_size(p, ec) > kMaxSize) Refuse(path, "it is larger than 1 MB.");
   const std::string bytes = FileIO::ReadBytes(path);
   if (bytes.empty()) return New({});
   const std::string text = Decode(bytes);

@@ -1,6 +1,10 @@
 #include "base/NoCase.h"
+#include "base/Os.h"
 #include "platform/ado/OdbcProvider.h"
 
+#ifdef _WIN32
+#include <windows.h>  // the Windows ODBC headers need its types
+#endif
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -1189,10 +1193,10 @@ std::string SilentFailureText(const ConnStr::Target& target) {
   text += " without giving a reason.";
   const ConnStr::Pairs pairs = ConnStr::Parse(target.OdbcString);
   if (const std::string* file = ConnStr::Find(pairs, "DBQ")) {
-    const std::string ext = NoCase::Lower(std::filesystem::path(*file).extension().string());
+    const std::string ext = NoCase::Lower(Os::Utf8(Os::Path(*file).extension()));
     const bool looksLikeFile = file->find('/') != std::string::npos || ext == ".mdb" || ext == ".accdb";
     std::error_code ec;
-    if (looksLikeFile && !std::filesystem::exists(*file, ec))
+    if (looksLikeFile && !std::filesystem::exists(Os::Path(*file), ec))
       text += " The database file '" + *file + "' does not exist.";
   }
   return text;

@@ -1,4 +1,5 @@
 #include "base/NoCase.h"
+#include "base/Os.h"
 #include "platform/ado/SnapshotProvider.h"
 
 #include <sqlite3.h>
@@ -543,7 +544,7 @@ std::string Excerpt(const char* at, const char* end) {
 }
 
 bool IsScript(const std::string& file) {
-  const std::string ext = std::filesystem::path(file).extension().string();
+  const std::string ext = Os::Utf8(Os::Path(file).extension());
   return NoCase::Equals(ext, ".sql");
 }
 
@@ -552,7 +553,7 @@ bool IsScript(const std::string& file) {
 void RunScript(sqlite3* db, const std::string& script, const std::string& file, unsigned long long* steps = nullptr);
 
 void LoadScript(Db& db, const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(Os::Path(file), std::ios::binary);
   if (!in) throw ProviderError(kSource, "The snapshot script '" + file + "' cannot be read.");
   RunScript(db.handle, std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), file,
             &db.steps);
@@ -738,9 +739,10 @@ std::shared_ptr<Db> Pooled(const std::string& file) {
   static std::mutex mutex;
   static std::vector<PoolEntry> pool;  // most recently used last
   std::error_code ec;
-  const std::filesystem::path key = std::filesystem::absolute(file, ec).lexically_normal();
-  const auto modified = std::filesystem::last_write_time(file, ec);
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  const std::filesystem::path path = Os::Path(file);
+  const std::filesystem::path key = std::filesystem::absolute(path, ec).lexically_normal();
+  const auto modified = std::filesystem::last_write_time(path, ec);
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
   const auto now = std::chrono::steady_clock::now();
 
   std::lock_guard<std::mutex> lock(mutex);

@@ -1,0 +1,217 @@
+// The Windows build of procforge-cli (scripts/build-windows.sh) run under Wine, with a Wine
+// prefix of its own in the build folder: it must write what the Linux build writes, byte for
+// byte, handle its files the Windows way, and reach a server through Windows' ODBC layer
+// (Wine hands the calls to the host's driver manager and drivers). Skipped when there is no
+// Windows build, unless PF_WINDOWS_TESTS=1 asks for it (the test command sets it).
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/PgServer.h"
+#include "support/ProgramInstall.h"
+
+namespace pftest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kWindowsDir = std::string(PF_BINARY_DIR) + "/windows";
+const std::string kExe = kWindowsDir + "/cross/bin/procforge-cli.exe";
+
+std::string Quoted(const std::string& s) { return "'" + ReplaceAll(s, "'", "'\\''") + "'"; }
+
+// Runs the Windows program (or, with Exe given, another one) under Wine in WorkDir.
+ProgramResult Wine(const std::vector<std::string>& Args, const std::string& WorkDir, const std::string& Exe = kExe) {
+  const std::string out = WorkDir + "/.wine-out", err = WorkDir + "/.wine-err";
+  std::string command = "cd " + Quoted(WorkDir) + " && WINEPREFIX=" + Quoted(kWindowsDir + "/prefix") +
+                        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' SOURCE_DATE_EPOCH=1765000000 wine " +
+                        Quoted(Exe);
+  for (const std::string& a : Args) command += " " + Quoted(a);
+  command += " </dev/null >" + Quoted(out) + " 2>" + Quoted(err);
+  const int status = std::system(command.c_str());
+  ProgramResult r;
+  r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.Out = ReadAll(out);
+  r.Err = ReadAll(err);
+  fs::remove(out);
+  fs::remove(err);
+  return r;
+}
+
+class CliWindows : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (fs::exists(kExe)) return;
+    if (const char* wanted = std::getenv("PF_WINDOWS_TESTS"); wanted && std::string(wanted) == "1")
+      FAIL() << kExe << " is missing: run scripts/build-windows.sh";
+    GTEST_SKIP() << "no Windows build (scripts/build-windows.sh)";
+  }
+
+  // The Linux program, in a private installation.
+  ProgramResult Linux(const std::vector<std::string>& Args, const std::string& WorkDir) {
+    return cli_.Run(Args, {{"SOURCE_DATE_EPOCH", "1765000000"}}, WorkDir);
+  }
+  // A folder of the temporary folder, made on demand.
+  std::string Dir(const std::string& name) {
+    fs::create_directories(cli_.File(name));
+    return cli_.File(name);
+  }
+  // The files of a folder by name, with their bytes.
+  static std::map<std::string, std::string> Files(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir))
+      if (e.is_regular_file()) files[e.path().filename().string()] = ReadAll(e.path().string());
+    return files;
+  }
+
+  ProgramInstall cli_;
+};
+
+// The platform layer's own tests, built for Windows.
+TEST_F(CliWindows, PlatformTestsUnderWine) {
+  const std::string tests = kWindowsDir + "/cross/bin/test_platform_files.exe";
+  ASSERT_TRUE(fs::exists(tests));
+  const ProgramResult r = Wine({}, Dir("platform"), tests);
+  EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  EXPECT_TRUE(Has(r.Out, "[  PASSED  ]")) << r.Out;
+}
+
+// Every sample makes the same class (and module) on both systems, and a second run finds
+// its outputs distinct from the profile and up to date.
+TEST_F(CliWindows, SamplesMatchTheLinuxBuild) {
+  for (const char* sample : {"mssql/OrderEntry", "sybase/Orders", "oracle/Sales", "access/Orders"}) {
+    const std::string name = fs::path(sample).filename().string();
+    for (const char* side : {"linux", "windows"}) {
+      const std::string dir = Dir(std::string(side) + "/" + sample);
+      fs::copy_file(Sample(std::string(sample) + ".PFG"), dir + "/" + name + ".PFG");
+      const ProgramResult r =
+          Linux({"configure", "--profile", dir + "/" + name + ".PFG", "--set",
+                 "Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + Sample(std::string(sample) + ".sql"),
+                 "--set", "Code.ClassFile=out/C" + name + ".cls", "--set", "StoredProc.AddExecSPByName=True", "--set",
+                 "Code.ParamDefsFile=out/M" + name + ".bas"},
+                dir);
+      ASSERT_EQ(r.ExitCode, 0) << r.Err;
+      fs::create_directories(dir + "/out");
+    }
+    const std::string lin = cli_.File("linux/" + std::string(sample)),
+                      win = cli_.File("windows/" + std::string(sample));
+    const ProgramResult l = Linux({"generate", "--profile", name + ".PFG", "--yes"}, lin);
+    ASSERT_EQ(l.ExitCode, 0) << l.Err;
+    const ProgramResult w = Wine({"generate", "--profile", name + ".PFG", "--yes"}, win);
+    ASSERT_EQ(w.ExitCode, 0) << sample << ": " << w.Err;
+    EXPECT_EQ(w.Err, l.Err) << sample;
+    const auto expected = Files(lin + "/out");
+    ASSERT_EQ(expected.size(), 2u) << sample;
+    EXPECT_TRUE(Files(win + "/out") == expected) << sample << ": the Windows build wrote other bytes";
+    // Outputs that exist now: replaced, and not taken for the profile.
+    const ProgramResult again = Wine({"generate", "--profile", name + ".PFG", "--yes"}, win);
+    EXPECT_EQ(again.ExitCode, 0) << sample << ": " << again.Err;
+    const ProgramResult check = Wine({"generate", "--profile", name + ".PFG", "--check"}, win);
+    EXPECT_EQ(check.ExitCode, 0) << sample << ": " << check.Out << check.Err;
+    EXPECT_TRUE(Has(check.Out, "up to date")) << check.Out;
+    EXPECT_TRUE(Files(win + "/out") == expected) << sample;
+  }
+}
+
+// The other commands, on a profile under a folder and name outside ASCII.
+TEST_F(CliWindows, CommandsAndPathsOutsideAscii) {
+  const std::string dir = Dir("d\xC3\xA9");
+  const std::string pfg = "d\xC3\xA9\\\xC3\xBC\xE6\x97\xA5.PFG";  // dé\ü日.PFG
+  const std::string work = cli_.File("");
+  const std::string snapshot = "Provider=Procforge.Snapshot;Data Source=" + Sample("mssql/OrderEntry.sql");
+  ProgramResult r = Wine({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1", "--set",
+                          "Server.ConnPfg=" + snapshot, "--set", "Code.ClassFile=d\xC3\xA9\\C\xC3\xA9.cls"},
+                         work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  ASSERT_TRUE(fs::exists(dir + "/\xC3\xBC\xE6\x97\xA5.PFG"));
+  // configure again: the profile is replaced where it is.
+  r = Wine({"configure", "--profile", pfg, "--set", "Code.ClassName=COrders"}, work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  r = Wine({"list", "--profile", pfg}, work);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.Out, Linux({"list", "--profile", cli_.File("d\xC3\xA9/\xC3\xBC\xE6\x97\xA5.PFG")}, work).Out);
+  EXPECT_TRUE(Has(r.Out, "usp_GetCustomer\t")) << r.Out;
+  r = Wine({"generate", "--profile", pfg, "--yes"}, work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const std::string cls = "d\xC3\xA9/C\xC3\xA9.cls";
+  ASSERT_TRUE(fs::exists(cli_.File(cls)));
+  r = Wine({"check", cls}, work);
+  EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  r = Wine({"html", cls, "-o", "class.htm"}, work);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(Linux({"html", cls}, work).Out, ReadAll(cli_.File("class.htm")));
+  for (const char* out : {"snap.db", "snap.sql"}) {
+    r = Wine({"snapshot", "--profile", pfg, "-o", out}, work);
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  }
+  r = Wine({"diff", "snap.db", "snap.sql"}, work);
+  EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  EXPECT_EQ(r.Out, "");
+  // Binary-mode reads: a code library read in text mode loses its carriage returns.
+  EXPECT_FALSE(Has(r.Err, "Block not found"));
+}
+
+// A PostgreSQL catalogue through Wine's ODBC layer: test-connection, list and generate give
+// what the Linux build gives.
+TEST_F(CliWindows, PostgreSQLThroughWineOdbc) {
+  PgServer& pg = PgServer::Shared();
+  pg.CreateDatabase("pfwine");
+  pg.Psql(
+      "CREATE TABLE IF NOT EXISTS msysobjects (name text, type integer);"
+      "DELETE FROM msysobjects; INSERT INTO msysobjects VALUES ('qordertotal', 5), ('~tmp', 5), ('orders', 1);"
+      "CREATE OR REPLACE FUNCTION qordertotal(customer integer, since date) RETURNS numeric LANGUAGE sql "
+      "AS 'SELECT 0::numeric';",
+      "pfwine");
+  const std::string conn = pg.OdbcString("pfwine");
+  const std::string work = Dir("pg");
+  ProgramResult r = Wine({"test-connection", conn}, work);
+  EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+  const ProgramResult refused = Wine({"test-connection", ReplaceAll(conn, "pf-test-secret", "wrong")}, work);
+  EXPECT_EQ(refused.ExitCode, 1) << refused.Out;
+  EXPECT_TRUE(Has(refused.Err, "password")) << refused.Err;
+  r = Linux({"configure", "--profile", "pg.PFG", "--new", "--set", "Server.SrvrType=0", "--set",
+             "Server.ConnPfg=" + conn, "--set", "Code.ClassFile=CPg.cls"},
+            work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  r = Wine({"list", "--profile", "pg.PFG"}, work);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.Out, Linux({"list", "--profile", "pg.PFG"}, work).Out);
+  EXPECT_TRUE(Has(r.Out, "qordertotal\t")) << r.Out;
+  ASSERT_EQ(Linux({"generate", "--profile", "pg.PFG", "--yes"}, work).ExitCode, 0);
+  const std::string expected = ReadAll(work + "/CPg.cls");
+  fs::remove(work + "/CPg.cls");
+  r = Wine({"generate", "--profile", "pg.PFG", "--yes"}, work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(ReadAll(work + "/CPg.cls"), expected);
+  EXPECT_TRUE(Has(expected, "customer")) << "the parameters were not read";
+}
+
+// The zip unpacks, and the command its README gives writes the first class.
+TEST_F(CliWindows, ZipAndItsReadme) {
+  std::string zip;
+  for (const auto& e : fs::directory_iterator(kWindowsDir))
+    if (e.path().extension() == ".zip") zip = e.path().string();
+  ASSERT_FALSE(zip.empty()) << "no zip in " << kWindowsDir;
+  const std::string dir = Dir("unzipped");
+  ASSERT_EQ(std::system(("unzip -q " + Quoted(zip) + " -d " + Quoted(dir)).c_str()), 0);
+  const fs::path top = fs::directory_iterator(dir)->path();
+  const std::string readme = ReadAll((top / "README.txt").string());
+  const size_t at = readme.find("procforge-cli generate ");
+  ASSERT_NE(at, std::string::npos) << readme;
+  std::vector<std::string> args;
+  std::istringstream words(readme.substr(at, readme.find('\r', at) - at));
+  for (std::string w; words >> w;) args.push_back(w);
+  args.erase(args.begin());  // the program
+  const ProgramResult r = Wine(args, top.string(), (top / "procforge-cli.exe").string());
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(fs::exists(top / "COrderEntryDB.cls"));
+  EXPECT_TRUE(fs::exists(top / "MOrderEntryParams.bas"));
+}
+
+}  // namespace
+}  // namespace pftest
