@@ -252,6 +252,24 @@ bool FileMatches(const std::string& pattern) {
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
+// msvcrt's own reader of the wide command line (what it gives wmain).
+extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env, int expandWildcards, int* startInfo);
+
+std::vector<std::string> StartProgram(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  SetConsoleOutputCP(CP_UTF8);
+  int wargc = 0, startInfo = 0;
+  wchar_t **wargv = nullptr, **wenv = nullptr;
+  std::vector<std::string> args;
+  if (__wgetmainargs(&wargc, &wargv, &wenv, 0, &startInfo) == 0 && wargv) {
+    for (int i = 0; i < wargc; ++i) args.push_back(Narrow(wargv[i]));
+  } else {
+    args.assign(argv, argv + argc);
+  }
+  return args;
+}
+
 void UseUtcTime() {
   _putenv_s("TZ", "UTC0");
   _tzset();
@@ -366,6 +384,8 @@ bool FileMatches(const std::string& pattern) {
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+std::vector<std::string> StartProgram(int argc, char** argv) { return {argv, argv + argc}; }
 
 void UseUtcTime() {
   ::setenv("TZ", "UTC", 1);

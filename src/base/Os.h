@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pf::Os {
 
@@ -74,6 +75,11 @@ bool FileMatches(const std::string& pattern);
 
 // Whether the stream is an interactive console or terminal.
 bool IsTerminal(std::FILE* stream);
+// Called first thing in main: returns the command line's arguments in UTF-8 (Windows hands
+// main its arguments in the ANSI code page) and makes the standard streams pass bytes as
+// they are (no CR added before LF on Windows), with the console showing UTF-8.
+std::vector<std::string> StartProgram(int argc, char** argv);
+
 // Makes the process's local time UTC.
 void UseUtcTime();
 // The computer's name, "?" when unknown.

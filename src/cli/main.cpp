@@ -2,8 +2,11 @@
 // command inside a CliSession, whose error path is the only one.
 
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/Os.h"
 #include "base/Version.h"
 
 #include "cli/CliCommands.h"
@@ -63,5 +66,9 @@ int Main(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   pf::Heap::Prepare();
-  return pf::cli::FinishOutput(Main(argc, argv));
+  const std::vector<std::string> arguments = pf::Os::StartProgram(argc, argv);
+  std::vector<char*> argp;
+  for (const std::string& a : arguments) argp.push_back(const_cast<char*>(a.c_str()));
+  argp.push_back(nullptr);
+  return pf::cli::FinishOutput(Main(static_cast<int>(arguments.size()), argp.data()));
 }

@@ -55,6 +55,10 @@ int Received() { return gReceived; }
 
 void SetCancelHook(void (*Hook)()) { gCancelHook = Hook; }
 
+void Deliver(int sig) {
+  std::thread([sig] { OnControl(sig == SIGTERM ? CTRL_CLOSE_EVENT : CTRL_C_EVENT); }).detach();
+}
+
 Scope::Scope(int NotifyFd) {
   if (!gScopeEnded) gScopeEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ResetEvent(gScopeEnded);
@@ -112,6 +116,8 @@ void StartCancelThread() {
 int Received() { return gReceived; }
 
 void SetCancelHook(void (*Hook)()) { gCancelHook = Hook; }
+
+void Deliver(int sig) { std::raise(sig); }
 
 Scope::Scope(int NotifyFd) {
   gReceived = 0;

@@ -19,6 +19,12 @@ int Received();
 // One hook; setting another replaces it.
 void SetCancelHook(void (*Hook)());
 
+// Delivers a stop signal to the program as the system does: on Linux the signal itself, on
+// Windows the console control event that stands for it (Ctrl+C for SIGINT, closing the
+// console for SIGTERM) to the handler on a thread of its own. For tests: Wine cannot send
+// console events to a program without a console window.
+void Deliver(int sig);
+
 class Scope {
  public:
   // NotifyFd, when not -1, receives one byte (the signal number) when a signal arrives,

@@ -125,12 +125,12 @@ TEST_F(CliWindows, CommandsAndPathsOutsideAscii) {
   const std::string work = cli_.File("");
   const std::string snapshot = "Provider=Procforge.Snapshot;Data Source=" + Sample("mssql/OrderEntry.sql");
   ProgramResult r = Wine({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1", "--set",
-                          "Server.ConnPfg=" + snapshot, "--set", "Code.ClassFile=d\xC3\xA9\\C\xC3\xA9.cls"},
+                          "Server.ConnPfg=" + snapshot, "--set", "Code.ClassFile=d\xC3\xA9\\CFirst.cls"},
                          work);
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   ASSERT_TRUE(fs::exists(dir + "/\xC3\xBC\xE6\x97\xA5.PFG"));
   // configure again: the profile is replaced where it is.
-  r = Wine({"configure", "--profile", pfg, "--set", "Code.ClassName=COrders"}, work);
+  r = Wine({"configure", "--profile", pfg, "--set", "Code.ClassFile=d\xC3\xA9\\COrders.cls"}, work);
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   r = Wine({"list", "--profile", pfg}, work);
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
@@ -138,7 +138,7 @@ TEST_F(CliWindows, CommandsAndPathsOutsideAscii) {
   EXPECT_TRUE(Has(r.Out, "usp_GetCustomer\t")) << r.Out;
   r = Wine({"generate", "--profile", pfg, "--yes"}, work);
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const std::string cls = "d\xC3\xA9/C\xC3\xA9.cls";
+  const std::string cls = "d\xC3\xA9/COrders.cls";
   ASSERT_TRUE(fs::exists(cli_.File(cls)));
   r = Wine({"check", cls}, work);
   EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
@@ -169,15 +169,16 @@ TEST_F(CliWindows, PostgreSQLThroughWineOdbc) {
       "pfwine");
   const std::string conn = pg.OdbcString("pfwine");
   const std::string work = Dir("pg");
-  ProgramResult r = Wine({"test-connection", conn}, work);
+  ProgramResult r = Linux({"configure", "--profile", "pg.PFG", "--new", "--set", "Server.SrvrType=0", "--set",
+                           "Server.ConnPfg=" + conn, "--set", "Code.ClassFile=CPg.cls"},
+                          work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  r = Wine({"test-connection", "--profile", "pg.PFG"}, work);
   EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
-  const ProgramResult refused = Wine({"test-connection", ReplaceAll(conn, "pf-test-secret", "wrong")}, work);
+  const ProgramResult refused =
+      Wine({"test-connection", "--profile", "pg.PFG", ReplaceAll(conn, "pf-test-secret", "wrong")}, work);
   EXPECT_EQ(refused.ExitCode, 1) << refused.Out;
   EXPECT_TRUE(Has(refused.Err, "password")) << refused.Err;
-  r = Linux({"configure", "--profile", "pg.PFG", "--new", "--set", "Server.SrvrType=0", "--set",
-             "Server.ConnPfg=" + conn, "--set", "Code.ClassFile=CPg.cls"},
-            work);
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
   r = Wine({"list", "--profile", "pg.PFG"}, work);
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_EQ(r.Out, Linux({"list", "--profile", "pg.PFG"}, work).Out);

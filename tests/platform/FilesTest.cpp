@@ -161,14 +161,6 @@ namespace {
 std::atomic<int> gCancelled{0};
 void Cancel() { ++gCancelled; }
 
-// What Ctrl+C sends to the program.
-void SendInterrupt() {
-#ifdef _WIN32
-  GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-#else
-  std::raise(SIGINT);
-#endif
-}
 }  // namespace
 
 // Ctrl+C inside a scope is recorded and cancels waiting work; the program then ends on its own.
@@ -176,7 +168,7 @@ TEST(Files, InterruptIsRecorded) {
   StopSignals::SetCancelHook(Cancel);
   {
     const StopSignals::Scope scope;
-    SendInterrupt();
+    StopSignals::Deliver(SIGINT);
     for (int i = 0; i < 50 && (!StopSignals::Received() || !gCancelled); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(StopSignals::Received(), SIGINT);
