@@ -55,11 +55,16 @@ class Fd {
 
 FileKind KindOfInfo(const Os::Info& info) {
   switch (info.Type) {
-    case Os::Kind::Regular: return FileKind::Regular;
-    case Os::Kind::Folder: return FileKind::Folder;
-    case Os::Kind::Device: return FileKind::Device;
-    case Os::Kind::Fifo: return FileKind::Fifo;
-    default: return FileKind::Other;
+    case Os::Kind::Regular:
+      return FileKind::Regular;
+    case Os::Kind::Folder:
+      return FileKind::Folder;
+    case Os::Kind::Device:
+      return FileKind::Device;
+    case Os::Kind::Fifo:
+      return FileKind::Fifo;
+    default:
+      return FileKind::Other;
   }
 }
 
@@ -174,7 +179,7 @@ std::string ReadBytes(const std::string& path) {
   if (!Os::StatFd(fd.get(), st)) Fail("Cannot read file ", path, errno);
   if (st.Type != Os::Kind::Regular) FailKind(path, KindOfInfo(st));
   std::string data;
-  data.reserve(static_cast<size_t>(st.st_size));
+  data.reserve(static_cast<size_t>(st.Size));
   char buf[65536];
   for (;;) {
     const long long n = Os::Read(fd.get(), buf, sizeof buf);
@@ -342,9 +347,9 @@ FileLock::FileLock(const std::string& path, bool folder) {
     if (fd.get() < 0) Fail("Cannot lock file ", path, errno);
     // One byte far beyond any data: Windows locks are mandatory, and a lock on the data
     // would stop this program's own reads of the file.
-    OVERLAPPED far{};
-    far.OffsetHigh = 0x7FFFFFFF;
-    if (!LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd.get())), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &far))
+    OVERLAPPED beyond{};
+    beyond.OffsetHigh = 0x7FFFFFFF;
+    if (!LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd.get())), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &beyond))
       Fail("Cannot lock file ", path, EACCES);
     // An atomic write replaced the file while this one waited: the new one is locked instead.
     Os::Info held, now;

@@ -208,7 +208,6 @@ Pairs TranslateOracle(const Pairs& in, Target& t, std::string (*findDriver)(std:
   NoteUnused(in, {"Data Source", "DBQ", "Server", "User ID", "UID", "Password", "PWD", "OSAuthent"}, "Oracle", t.Notes);
   return out;
 }
-#endif
 
 // Windows: OLE DB strings go to the ODBC drivers that Windows users install, the first of
 // each list that the driver manager knows (a name is matched as the beginning of an
