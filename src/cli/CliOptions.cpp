@@ -49,16 +49,21 @@ const CommandDef kCommands[] = {
      "\\t, \\x1B); what the run left out or changed is printed as \"warning: \" lines.\n"
      "\n"
      "  --profile FILE  the profile to use; without it, the current profile\n"},
-    {Command::TestConnection, "test-connection", "--profile ",
-     "Usage: procforge-cli test-connection [--profile FILE] [CONNECTION-STRING]\n"
+    {Command::TestConnection, "test-connection", "--profile --report ",
+     "Usage: procforge-cli test-connection [--profile FILE] [--report] [CONNECTION-STRING]\n"
      "\n"
      "Opens a connection with CONNECTION-STRING, or with the profile's Server.ConnPfg\n"
      "when none is given, and closes it again. A CONNECTION-STRING of \"-\" is read from\n"
      "the first line of standard input, so that its password stays out of the process\n"
-     "list.\n"
+     "list. What the string asks for that its ODBC driver has no keyword for is printed\n"
+     "as \"warning: \" lines.\n"
      "\n"
      "  --profile FILE  the profile whose server type is used; without it, the\n"
-     "                  current profile\n"},
+     "                  current profile\n"
+     "  --report        print a connection report on stdout instead: the ODBC driver and\n"
+     "                  connection string (password masked), the driver's and server's\n"
+     "                  names and versions, and each catalogue request the extractor\n"
+     "                  makes with its row count or error and its time; writes nothing\n"},
     {Command::Configure, "configure", "--profile --new --config --set --set-stdin ",
      "Usage: procforge-cli configure --profile FILE [--new] [--config 0|1|2]\n"
      "                              [--set Section.Key=Value]...\n"
@@ -289,6 +294,8 @@ CliOptions ParseCommandLine(int argc, const char* const* argv) {
       o.CheckNames = true;
     } else if (arg == "--strict") {
       o.Strict = true;
+    } else if (arg == "--report") {
+      o.Report = true;
     } else if (arg == "--check") {
       o.Check = true;
     } else if (arg == "--new") {

@@ -32,20 +32,21 @@ struct KeySetting {
 
 struct CliOptions {
   Command Cmd = Command::None;
-  bool Help = false;                        // --help: show the command's help (overall without a command)
-  std::optional<std::string> Profile;       // --profile FILE
-  int Answer = 0;                           // --yes: vbYes, --no: vbNo, 0: ask
-  bool Strict = false;                      // generate --strict: a warning fails the run
-  std::optional<std::string> ConnectString; // test-connection's argument
-  bool New = false;                         // configure --new
-  std::optional<int> Config;                // configure --config 0|1|2
-  std::vector<KeySetting> Sets;             // configure --set, in command-line order
-  std::optional<std::string> InputFile;     // html's FILE
-  std::optional<std::string> OutputFile;    // html -o OUT, snapshot -o OUT
-  bool Check = false;                       // generate --check
-  std::vector<std::string> Operands;        // diff OLD [NEW]
-  std::vector<std::string> CheckFiles;      // check's FILEs, in command-line order
-  bool CheckNames = false;                  // check --names
+  bool Help = false;                         // --help: show the command's help (overall without a command)
+  std::optional<std::string> Profile;        // --profile FILE
+  int Answer = 0;                            // --yes: vbYes, --no: vbNo, 0: ask
+  bool Strict = false;                       // generate --strict: a warning fails the run
+  bool Report = false;                       // test-connection --report: print the connection report
+  std::optional<std::string> ConnectString;  // test-connection's argument
+  bool New = false;                          // configure --new
+  std::optional<int> Config;                 // configure --config 0|1|2
+  std::vector<KeySetting> Sets;              // configure --set, in command-line order
+  std::optional<std::string> InputFile;      // html's FILE
+  std::optional<std::string> OutputFile;     // html -o OUT, snapshot -o OUT
+  bool Check = false;                        // generate --check
+  std::vector<std::string> Operands;         // diff OLD [NEW]
+  std::vector<std::string> CheckFiles;       // check's FILEs, in command-line order
+  bool CheckNames = false;                   // check --names
 };
 
 // A command line that cannot be understood; its text says why.

@@ -4,6 +4,7 @@
 #include "cli/CliSession.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
+#include "driver/MConnReport.h"
 #include "driver/MGlobals.h"
 
 namespace pf::cli {
@@ -13,6 +14,14 @@ int RunTestConnection(CliSession& Session) {
   CSettings& s = Session.Settings();
   const std::string conn =
       Session.Options().ConnectString ? *Session.Options().ConnectString : s.xServer->strAttr("ConnPfg");
+  if (Session.Options().Report) {
+    bool connected = false;
+    std::string report = MConnReport::Build(s, conn, connected);
+    std::erase(report, '\r');  // a terminal's line ends
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    s.DisconnectServer();
+    return connected ? 0 : 1;
+  }
   // The warnings come first, on stderr as a run's do: they may explain a failure.
   for (const std::string& w : MGlobals::ConnectionWarnings(conn)) std::fprintf(stderr, "warning: %s\n", w.c_str());
   std::vector<std::string> printed;

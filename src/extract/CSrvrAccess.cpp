@@ -247,4 +247,18 @@ std::string CSrvrAccess::xmlGetSPParameters(const std::string& SPName) {
   return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
 }
 
+std::vector<CatalogueStatement> CSrvrAccess::CatalogueStatements(const std::string&,
+                                                                 const std::string& SampleProc) const {
+  // Through MDBTools the saved queries and their declared parameters are read from the
+  // system tables, once for all queries; other drivers list and refresh.
+  bool mdb = false;
+  try {
+    mdb = server_ && IsMdbTools(server_->Connection()->DbmsName());
+  } catch (...) {
+  }
+  if (mdb)
+    return {{"saved queries (MDBTools)", kMdbQueryListSQL, ""}, {"declared parameters (MDBTools)", kMdbParamsSQL, ""}};
+  return MExtractDocs::WithRefresh({{"procedure list", kProcListSQL, ""}}, SampleProc);
+}
+
 }  // namespace pf

@@ -40,6 +40,8 @@ class CSrvrAccess : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override;
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
+                                                      const std::string& SampleProc) const override;
   SPParamList GetSPParameters(const std::string& SPName) override;
   bool ParamRowsAreTheDocument() const override { return true; }
   std::vector<std::string> LeftOut() const override { return leftOut_; }

@@ -14,4 +14,8 @@ std::string CSrvrInformix::xmlGetSPParameters(const std::string&) {
   return {};
 }
 
+std::vector<CatalogueStatement> CSrvrInformix::CatalogueStatements(const std::string&, const std::string&) const {
+  return {};
+}
+
 }  // namespace pf

@@ -14,6 +14,8 @@ class CSrvrInformix : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
+                                                      const std::string& SampleProc) const override;
 
  private:
   std::shared_ptr<CServer> server_;

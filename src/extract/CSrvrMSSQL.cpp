@@ -65,4 +65,9 @@ std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
   return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
 }
 
+std::vector<CatalogueStatement> CSrvrMSSQL::CatalogueStatements(const std::string&,
+                                                                const std::string& SampleProc) const {
+  return MExtractDocs::WithRefresh({{"procedure list", kProcListSQL, ""}}, SampleProc);
+}
+
 }  // namespace pf

@@ -20,6 +20,8 @@ class CSrvrMSSQL : public ISrvrExtractor {
   void SetServer(std::shared_ptr<CServer> Server) override { server_ = std::move(Server); }
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
+  std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
+                                                      const std::string& SampleProc) const override;
   SPParamList GetSPParameters(const std::string& SPName) override;
   bool ParamRowsAreTheDocument() const override { return true; }
 

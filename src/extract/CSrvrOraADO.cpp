@@ -112,6 +112,36 @@ long DefaultSize(const std::string& nativeType) {
   return 0;
 }
 
+// The list statements of a package K (upper case; "" for the procedures outside packages):
+// procedures with arguments, and every procedure (for those without arguments).
+std::string ListStatement(const std::string& K) {
+  return K.empty() ? std::string(kUnpackagedListSQL) : Bind(kPackageListSQL, "$Package$", K);
+}
+std::string ProceduresStatement(const std::string& K) {
+  return K.empty() ? std::string(kUnpackagedProceduresSQL) : Bind(kPackageProceduresSQL, "$Package$", K);
+}
+
+// The argument statement of "proc" or "package.proc", and its package P and name N (upper case).
+std::string ArgsStatement(const std::string& SPName, std::string& P, std::string& N) {
+  const std::vector<std::string> parts = Split(SPName, '.');
+  std::string sql;
+  if (parts.size() == 2) {
+    P = Upper(parts[0]);
+    N = Upper(parts[1]);
+    sql = Bind(kPackagedArgsSQL, "$Package$", P);
+  } else {
+    P.clear();
+    N = parts.empty() ? std::string() : Upper(parts[0]);
+    sql = kStandaloneArgsSQL;
+  }
+  return Bind(std::move(sql), "$Proc$", N);
+}
+
+// The source text statement: the package declaration, or a stand-alone procedure's source.
+std::string SourceStatement(const std::string& Package, const std::string& ProcName) {
+  return Package.empty() ? Bind(kProcSourceSQL, "$ProcName$", ProcName) : Bind(kPackageSourceSQL, "$Package$", Package);
+}
+
 }  // namespace
 
 std::string CSrvrOraADO::xmlGetSPList(const std::string& Filter) {
@@ -142,14 +172,13 @@ std::string CSrvrOraADO::xmlGetSPList(const std::string& Filter) {
       const bool standalone = K == unpackaged;
       if (standalone) K.clear();
       listed.clear();
-      server.ExecSQL(standalone ? std::string(kUnpackagedListSQL) : Bind(kPackageListSQL, "$Package$", K));
+      server.ExecSQL(ListStatement(K));
       // Only a function's result stands at position 0.
       for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext())
         listed.push_back({Value("OBJECT_NAME"), Value("MinP") == "0"});
       if (hasProcedures) {
         const size_t known = listed.size();
-        server.ExecSQL(standalone ? std::string(kUnpackagedProceduresSQL)
-                                  : Bind(kPackageProceduresSQL, "$Package$", K));
+        server.ExecSQL(ProceduresStatement(K));
         for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
           std::string object = Value("OBJECT_NAME");
           const auto end = listed.begin() + static_cast<std::ptrdiff_t>(known);
@@ -183,18 +212,8 @@ std::string CSrvrOraADO::xmlGetSPList(const std::string& Filter) {
 std::string CSrvrOraADO::xmlGetSPParameters(const std::string& SPName) {
   return ErrGuard("CSrvrOraADO.ISrvrExtractor_xmlGetSPParameters(SPName)", [&] {
     CServer& server = MExtractDocs::RequireServer(server_);
-    const std::vector<std::string> parts = Split(SPName, '.');
-    std::string P, N, sql;
-    if (parts.size() == 2) {
-      P = Upper(parts[0]);
-      N = Upper(parts[1]);
-      sql = Bind(kPackagedArgsSQL, "$Package$", P);
-    } else {
-      N = parts.empty() ? std::string() : Upper(parts[0]);
-      sql = kStandaloneArgsSQL;
-    }
-    sql = Bind(std::move(sql), "$Proc$", N);
-
+    std::string P, N;
+    const std::string sql = ArgsStatement(SPName, P, N);
     LoadPackageDecl(P, N);
     server.ExecSQL(sql);
 
@@ -260,8 +279,7 @@ void CSrvrOraADO::LoadPackageDecl(const std::string& Package, const std::string&
     loaded_ = false;
     source_.clear();
     upperSource_.clear();
-    server.ExecSQL(Package.empty() ? Bind(kProcSourceSQL, "$ProcName$", ProcName)
-                                   : Bind(kPackageSourceSQL, "$Package$", Package));
+    server.ExecSQL(SourceStatement(Package, ProcName));
     auto rs = server.Recordset();
     if (rs->Eof())
       ado::ThrowAdoError(ado::adErrNoCurrentRecord, "ADODB.Recordset",
@@ -301,6 +319,27 @@ int CSrvrOraADO::DirFromInOut(const std::string& InOut) {
   if (InOut == "OUT") return 2;
   if (InOut == "IN/OUT") return 3;
   return 0;
+}
+
+std::vector<CatalogueStatement> CSrvrOraADO::CatalogueStatements(const std::string& Filter,
+                                                                 const std::string& SampleProc) const {
+  std::vector<CatalogueStatement> out;
+  const std::vector<std::string> entries = Split(Filter, ',');
+  if (!entries.empty()) out.push_back({"whether user_procedures can be read", kProceduresProbeSQL, ""});
+  for (const std::string& entry : entries) {
+    std::string K = Upper(entry);
+    if (K == Upper(kUnpackaged)) K.clear();
+    const std::string what = K.empty() ? std::string(kUnpackaged) : K;
+    out.push_back({"procedure list of " + what, ListStatement(K), ""});
+    out.push_back({"procedures without arguments of " + what, ProceduresStatement(K), ""});
+  }
+  if (!SampleProc.empty()) {
+    std::string P, N;
+    std::string args = ArgsStatement(SampleProc, P, N);
+    out.push_back({"source text for " + SampleProc, SourceStatement(P, N), SampleProc});
+    out.push_back({"arguments of " + SampleProc, std::move(args), SampleProc});
+  }
+  return out;
 }
 
 }  // namespace pf

@@ -33,6 +33,8 @@ class CSrvrOraADO : public ISrvrExtractor {
   std::string xmlGetSPList(const std::string& Filter) override;
   std::string xmlGetSPParameters(const std::string& SPName) override;
   std::vector<std::string> LeftOut() const override { return leftOut_; }
+  std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
+                                                      const std::string& SampleProc) const override;
 
   // OraName (upper case) as spelled in the loaded source: the first place where it stands
   // between two blanks (after "(", ")", ";" and line ends became blanks); OraName

@@ -32,6 +32,12 @@ std::string Literal(const std::string& name) {
   return out;
 }
 
+std::string ParamModesStatement(const std::string& proc) {
+  std::string sql = kParamModesSQL;
+  sql.replace(sql.find("$Proc$"), 6, Literal(proc));
+  return sql;
+}
+
 bool HasReturnOrDirection(const SPParamList& list) {
   for (const SPParamRow& r : list.Params)
     if (r.Dir != "0") return true;
@@ -42,8 +48,7 @@ bool HasReturnOrDirection(const SPParamList& list) {
 void CSrvrSybase::AddDirections(CServer& server, SPParamList& list) {
   // A description with a direction or a return value is the provider's own, as ADO's.
   if (HasReturnOrDirection(list)) return;
-  std::string sql = kParamModesSQL;
-  sql.replace(sql.find("$Proc$"), 6, Literal(list.Proc));
+  const std::string sql = ParamModesStatement(list.Proc);
   try {
     server.ExecSQL(sql);
   } catch (const AppError& e) {
@@ -115,6 +120,15 @@ SPParamList CSrvrSybase::GetSPParameters(const std::string& SPName) {
 
 std::string CSrvrSybase::xmlGetSPParameters(const std::string& SPName) {
   return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
+}
+
+std::vector<CatalogueStatement> CSrvrSybase::CatalogueStatements(const std::string&,
+                                                                 const std::string& SampleProc) const {
+  std::vector<CatalogueStatement> out = MExtractDocs::WithRefresh({{"procedure list", kProcListSQL, ""}}, SampleProc);
+  // Read only when the description has no directions, as ASE's has none.
+  if (!SampleProc.empty())
+    out.push_back({"parameter directions of " + SampleProc, ParamModesStatement(SampleProc), SampleProc});
+  return out;
 }
 
 }  // namespace pf

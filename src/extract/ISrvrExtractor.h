@@ -45,6 +45,14 @@ struct SPParamList {
   std::vector<std::string> Warnings;
 };
 
+// One request an extractor makes of the server to read its catalogue: a statement, or a
+// parameter refresh of one procedure (a call of the driver, Sql empty).
+struct CatalogueStatement {
+  std::string Purpose;  // what it reads, e.g. "procedure list", "parameters of usp_x"
+  std::string Sql;      // the statement as sent; empty for a parameter refresh
+  std::string Proc;     // the procedure whose parameters it reads ("" for the list)
+};
+
 class ISrvrExtractor {
  public:
   virtual ~ISrvrExtractor() = default;
@@ -67,6 +75,12 @@ class ISrvrExtractor {
   virtual std::vector<std::string> LeftOut() const { return {}; }
   // The procedures the procedure lists left out for their names, one warning text each.
   const std::vector<std::string>& UnusableNames() const { return unusable_; }
+
+  // The requests xmlGetSPList(Filter) makes, then those a parameter list of SampleProc makes
+  // (none when SampleProc is empty), in order, each from the same text the extractor sends,
+  // for a report of what a server answers to them.
+  virtual std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
+                                                              const std::string& SampleProc) const = 0;
 
  protected:
   // Whether a catalogue name can stand in the procedure list. One that holds a NUL, or

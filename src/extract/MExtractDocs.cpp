@@ -110,4 +110,9 @@ SPParamList ReadParamList(const std::string& Xml) {
   return list;
 }
 
+std::vector<CatalogueStatement> WithRefresh(std::vector<CatalogueStatement> List, const std::string& SampleProc) {
+  if (!SampleProc.empty()) List.push_back({"parameters of " + SampleProc + " (parameter refresh)", "", SampleProc});
+  return List;
+}
+
 }  // namespace pf::MExtractDocs

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "extract/ISrvrExtractor.h"
 #include "platform/ado/Command.h"
@@ -55,6 +56,10 @@ std::string RefreshedAttr(const SPParamRow& Row, std::string_view Attr);
 // A parameter-list document read into rows; raises what bwXMLBrowser::Load raises for
 // text that does not parse.
 SPParamList ReadParamList(const std::string& Xml);
+
+// The catalogue requests of an extractor that refreshes parameters: List, then the refresh
+// of SampleProc (the driver's description of it) when SampleProc is not empty.
+std::vector<CatalogueStatement> WithRefresh(std::vector<CatalogueStatement> List, const std::string& SampleProc);
 
 }  // namespace MExtractDocs
 }  // namespace pf

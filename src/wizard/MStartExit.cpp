@@ -25,6 +25,7 @@
 #include "wizard/MAccessibility.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0VBCode.h"
+#include "wizard/frm0Wait.h"
 #include "wizard/frmSplash.h"
 #include "wizard/pages/PageTable.h"
 
@@ -108,6 +109,7 @@ bool Main(const std::string& Profile) {
       p.Stopping = false;
       MGlobals::SetUserInterface(std::make_shared<CQtUserInterface>());
       MAccessibility::Install();
+      frm0Wait::Install();
       // Refused values are named by their fields, as the pages label them.
       MKeyTypes::SetKeyNamer(&PageTable::FieldName);
       ado::RegisterWithErrorLibrary();

@@ -10,6 +10,7 @@
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
+#include "driver/MConnReport.h"
 #include "driver/MGlobals.h"
 #include "wizard/MStartExit.h"
 #include "shell/IUserInterface.h"
@@ -145,6 +146,12 @@ void TestConnection(const std::string& AConnectString) {
   } catch (...) {
     MGlobals::HandleUIError();
   }
+}
+
+void ShowConnectionReport(const std::string& AConnectString) {
+  bool connected = false;
+  const std::string report = MConnReport::Build(*MStartExit::Settings(), AConnectString, connected);
+  frm0MsgBox::ShowMessage(report, 0, "Connection Report");
 }
 
 bool DialogSaveProfileAs(std::string& File) {

@@ -27,6 +27,8 @@ bool ShowLastCode();
 // The connection pages' test: "Connection tested successfully." or the failure as a
 // message. An entry point: errors end in HandleUIError.
 void TestConnection(const std::string& AConnectString);
+// Shows the connection report of AConnectString (MConnReport) in a message window.
+void ShowConnectionReport(const std::string& AConnectString);
 
 // Shows a generated text in the code viewer: ModuleType 1 for the class, 0 for the
 // module; the prolog, the code, the file it was written to and the run's progress

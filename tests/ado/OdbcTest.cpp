@@ -15,6 +15,7 @@
 #include "platform/ado/OdbcProvider.h"
 #include "platform/ado/Recordset.h"
 #include "support/Golden.h"
+#include "support/LoopbackListener.h"
 #include "support/PgServer.h"
 #include "support/TestEnv.h"
 
@@ -196,7 +197,8 @@ TEST(Odbc, FreeTdsFailsDescriptivelyWithinTheLoginTimeout) {
   EXPECT_LT(closedSeconds, 8.0);
 
   // A server that accepts the connection and never answers: only the login timeout ends the wait.
-  auto [silentMessage, silentSeconds] = FailedTdsOpen(pftest::SilentServer().Port(), 2);
+  auto [silentMessage, silentSeconds] =
+      FailedTdsOpen(pftest::LoopbackListener(pftest::LoopbackListener::Mode::Silent).Port(), 2);
   EXPECT_NE(silentMessage, "(opened)");
   EXPECT_FALSE(silentMessage.empty());
   EXPECT_GE(silentSeconds, 1.0);

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "support/LoopbackListener.h"
+#include "support/PgServer.h"
 #include "support/ProgramInstall.h"
 
 namespace pftest {
@@ -119,6 +120,48 @@ TEST_F(FirstContact, WarnsOfDroppedKeywordsAndExplainsIntegratedSecurity) {
   EXPECT_TRUE(Has(t.Result.Err, "warning: TrustServerCertificate=No is not passed on")) << t.Result.Err;
   EXPECT_TRUE(Has(t.Result.Err, "warning: The keyword 'Packet Size' is not passed on")) << t.Result.Err;
   EXPECT_TRUE(Has(t.Result.Err, "Kerberos") && Has(t.Result.Err, "kinit")) << t.Result.Err;
+}
+
+}  // namespace
+}  // namespace pftest
+
+namespace pftest {
+namespace {
+
+// The report over real rows: a catalogue snapshot (SQLite) answers every request; the
+// PostgreSQL test server, taken for a SQL Server, answers with its own error for the
+// catalogue query. Either way the report names the driver and the server and writes nothing.
+TEST_F(FirstContact, ReportShowsEachCatalogueRequestWithItsRowsOrError) {
+  const std::string before = ReadAll(profile_);
+  ProgramResult r =
+      cli_.Run({"test-connection", "--report", "--profile", profile_,
+                "Provider=Procforge.Snapshot;Data Source=" PF_SOURCE_DIR "/samples/mssql/OrderEntry.sql"});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  for (const char* part :
+       {"Server type: 1 (Microsoft SQL Server)", "Connecting: connected", "Server: SQLite 3.",
+        "1. procedure list\n   SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]\n",
+        "2. procedure list as the extractor reads it\n   ", "3. parameters of ", "(parameter refresh)"})
+    EXPECT_TRUE(Has(r.Out, part)) << part << "\n" << r.Out;
+  EXPECT_TRUE(Has(r.Out, " rows (0.")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, " parameters (0.")) << r.Out;
+
+  PgServer& pg = PgServer::Shared();
+  r = cli_.Run({"test-connection", "--report", "--profile", profile_, pg.OdbcString()});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  for (const std::string part :
+       {std::string("ODBC driver: ") + PgServer::kDriver, std::string("PWD=***"), std::string("Server: PostgreSQL 15"),
+        std::string("   failed: "), std::string("sysobjects")})
+    EXPECT_TRUE(Has(r.Out, part)) << part << "\n" << r.Out;
+  EXPECT_FALSE(Has(r.Out, PgServer::kPassword));
+
+  // A server that is not there: the report says where it went and why, and fails.
+  LoopbackListener closing(LoopbackListener::Mode::Close);
+  r = cli_.Run({"test-connection", "--report", "--profile", profile_,
+                "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(closing.Port()) + ";Password=pw;Foo=1"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_TRUE(Has(r.Out, "Warning: The keyword 'Foo' is not passed on")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "Connecting: failed: Could not connect to 127.0.0.1:")) << r.Out;
+  EXPECT_EQ(ReadAll(profile_), before);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "support/Golden.h"
+#include "support/LoopbackListener.h"
 #include "support/PgServer.h"
 #include "support/ProgramInstall.h"
 
@@ -106,7 +107,7 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
 
   // A server that accepts the connection and never answers, without a login time-out:
   // Ctrl-C does not wait for it.
-  const SilentServer server;
+  const LoopbackListener server(LoopbackListener::Mode::Silent);
   const std::string silent =
       SampleProfile(cli, {"Server.ConnPfg=Provider=SQLOLEDB.1;Data Source=127.0.0.1," + std::to_string(server.Port()) +
                               ";User ID=sa;Password=x;Connect Timeout=0"});

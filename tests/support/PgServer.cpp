@@ -55,16 +55,6 @@ int FreeLoopbackPort() {
   return port;
 }
 
-SilentServer::SilentServer() {
-  fd_ = BoundLoopbackSocket(port_);
-  if (listen(fd_, 4) != 0) {
-    close(fd_);
-    throw std::runtime_error("cannot listen on 127.0.0.1");
-  }
-}
-
-SilentServer::~SilentServer() { close(fd_); }
-
 PgServer& PgServer::Shared() {
   static PgServer server;
   return server;

@@ -11,22 +11,6 @@ namespace pftest {
 // A TCP port on 127.0.0.1 that was free a moment ago (nobody listens on it).
 int FreeLoopbackPort();
 
-// A TCP server on 127.0.0.1 that takes connections into the kernel's queue and never
-// answers them: a login waits on it until its time-out. Throws std::runtime_error when
-// it cannot listen.
-class SilentServer {
- public:
-  SilentServer();
-  ~SilentServer();
-  SilentServer(const SilentServer&) = delete;
-  SilentServer& operator=(const SilentServer&) = delete;
-  int Port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
-
 class PgServer {
  public:
   // The server shared by all tests of one executable: started on first use, stopped

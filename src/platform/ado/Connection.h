@@ -62,6 +62,9 @@ class Connection : public IErrConnection, public IErrDbObject, public std::enabl
   // adErrInvalidConnection when closed.
   std::string DbmsName();
 
+  // The driver's and the server's names and versions; fails when closed.
+  ProviderInfo Info();
+
   int BeginTrans();
   void CommitTrans();
   void RollbackTrans();

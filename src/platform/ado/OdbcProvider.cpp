@@ -286,6 +286,20 @@ auto Bounded(const std::string& what, int limitSeconds, F call, const std::funct
   });
   const WaitHook hook = CurrentHook();
   const auto start = std::chrono::steady_clock::now();
+  // The hook hears that a wait it was told of is over, however it ends.
+  bool hookCalled = false;
+  struct Finish {
+    const WaitHook& hook;
+    const bool& called;
+    const std::string& what;
+    ~Finish() {
+      if (!called) return;
+      try {
+        hook({what, 0, 0, true});
+      } catch (...) {
+      }
+    }
+  } finish{hook, hookCalled, what};
   auto abandon = [&] {
     worker.detach();
     if (onAbandon) onAbandon();
@@ -307,7 +321,8 @@ auto Bounded(const std::string& what, int limitSeconds, F call, const std::funct
     lock.unlock();
     bool keepWaiting = true;
     try {
-      keepWaiting = hook({what, elapsed, limitSeconds});
+      hookCalled = true;
+      keepWaiting = hook({what, elapsed, limitSeconds, false});
     } catch (...) {
       abandon();
       throw;
@@ -647,6 +662,10 @@ class OdbcSession : public IProviderSession {
   }
 
   std::string DbmsName() override { return Info(SQL_DBMS_NAME); }
+  ProviderInfo Info() override {
+    if (*dbc_->lost) dbc_->ThrowLost();
+    return {Info(SQL_DRIVER_NAME), Info(SQL_DRIVER_VER), Info(SQL_DBMS_NAME), Info(SQL_DBMS_VER)};
+  }
 
   void BeginTrans() override {
     Watch(*dbc_, [&] { SetAutoCommit(false); });

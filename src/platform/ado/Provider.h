@@ -81,9 +81,17 @@ struct ProcedureDescription {
   std::vector<std::string> OtherNumbers;
 };
 
+// What a session says of its driver and server, as the driver reports them ("" where it
+// does not).
+struct ProviderInfo {
+  std::string Driver, DriverVersion;  // e.g. "libtdsodbc.so", "01.03.0017"
+  std::string Server, ServerVersion;  // e.g. "Microsoft SQL Server", "16.00.1000"
+};
+
 class IProviderSession {
  public:
   virtual ~IProviderSession() = default;
+  virtual ProviderInfo Info() { return {}; }
   virtual std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) = 0;
   // Parameters in refresh order, the return value first; throws when the
   // procedure is unknown or the provider cannot describe procedures.
@@ -112,6 +120,7 @@ struct WaitState {
   std::string What;           // e.g. "Connecting to sql01:1433 with the ODBC driver 'FreeTDS'"
   double ElapsedSeconds = 0;  // since the call began
   int LimitSeconds = 0;       // the call's own time-out, 0 for none
+  bool Finished = false;      // the last call of a wait the hook was called for: it is over
 };
 using WaitHook = bool (*)(const WaitState&);
 // Sets the hook (nullptr: none); returns the previous one. The hook is called only on the

@@ -443,6 +443,8 @@ class SnapshotSession : public IProviderSession {
 
   ~SnapshotSession() override { Close(); }
 
+  ProviderInfo Info() override { return {"Procforge.Snapshot", "", "SQLite", sqlite3_libversion()}; }
+
   void BeginTrans() override {
     Exec("BEGIN");
     inTransaction_ = true;

@@ -45,8 +45,12 @@ std::vector<Page> MakePages() {
            {K::Text, "txtConnPfg", "ConnPfg", "&Connection string for reading the catalogue:"},
            {K::Button, "btnDesign", nullptr, "&Design...", {}, nullptr},
            {K::Button, "btnUseSnapshot", nullptr, "Use a s&napshot file...", {}, nullptr, true},
-           {K::Button, "btnCheckConnection", nullptr, "&Test Connection", {},
-            "A catalogue snapshot file (Procforge.Snapshot) stands in for a server that is not at hand.", true},
+           {K::Button, "btnCheckConnection", nullptr, "&Test Connection", {}, nullptr, true},
+           {K::Button, "btnConnDetails", nullptr, "Detai&ls...", {},
+            "A catalogue snapshot file (Procforge.Snapshot) stands in for a server that is not at hand. Details "
+            "reports what the server answers to each catalogue request: attach it, with a snapshot, when "
+            "reporting a server that does not work.",
+            true},
        }},
 
       {"frmChildStdConfigs", nullptr,

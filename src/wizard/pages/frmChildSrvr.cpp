@@ -38,6 +38,10 @@ frmChildSrvr::frmChildSrvr(QWidget* parent) : CTablePage("frmChildSrvr", parent)
   connect(Button("btnCheckConnection"), &QPushButton::clicked, this, [this] {
     UIEntry("frmChildSrvr.btnCheckConnection_Click", [&] { TestConnection(Text("txtConnPfg")->text().toStdString()); });
   });
+  connect(Button("btnConnDetails"), &QPushButton::clicked, this, [this] {
+    UIEntry("frmChildSrvr.btnConnDetails_Click",
+            [&] { ShowConnectionReport(Text("txtConnPfg")->text().toStdString()); });
+  });
   connect(Button("btnDesign"), &QPushButton::clicked, this,
           [this] { UIEntry("frmChildSrvr.btnDesign_Click", [&] { btnDesign_Click(); }); });
   connect(Button("btnUseSnapshot"), &QPushButton::clicked, this,
