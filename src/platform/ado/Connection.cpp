@@ -93,6 +93,8 @@ std::optional<std::vector<ProcedureDescription>> Connection::DescribeAllProcedur
 std::string Connection::DbmsName() {
   IProviderSession& s = Session(kSource);
   return Call([&] { return s.DbmsName(); });
+}
+
 ProviderInfo Connection::Info() {
   IProviderSession& s = Session(kSource);
   return Call([&] { return s.Info(); });
