@@ -262,7 +262,7 @@ Pending WriteTemporary(const std::string& path, std::string_view data, int wante
   };
   // Keep the permissions of a file being replaced; a new file gets the usual 0666 & ~umask.
   Os::Info old;
-  const unsigned mode = wantedMode >= 0       ? static_cast<unsigned>(wantedMode) & 07777
+  const unsigned mode = wantedMode >= 0           ? static_cast<unsigned>(wantedMode) & 07777
                         : Os::Stat(p.Target, old) ? old.Mode
                                                   : Os::NewFileMode();
   if (!Os::SetMode(fd.get(), mode)) failAndRemove(errno);
@@ -325,43 +325,38 @@ bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly) {
 
 #ifdef _WIN32
 
-// Windows locks a range of an open file (LockFileEx); a folder cannot be opened for that, so
-// a folder's lock is the mutex named after its identity, which every spelling shares.
+// A lock on Windows is the mutex named after the identity (volume and index) of the file or
+// folder, which every spelling of its path shares. No handle on the file stays open while it
+// is held: Windows refuses to replace a file that has an open handle, and the holder itself
+// replaces the profile it locked.
 FileLock::FileLock(const std::string& path, bool folder) {
   namespace fs = std::filesystem;
   for (;;) {
     std::error_code ec;
     const fs::path abs = fs::absolute(Os::Path(path), ec);
     const std::string target = Os::Utf8(folder ? abs.parent_path() : abs);
-    if (folder) {
-      Os::Info info;
-      if (!Os::Stat(target, info)) Fail("Cannot lock file ", path, errno);
-      const std::wstring name =
-          L"Local\\Procforge-folder-" + std::to_wstring(info.Volume) + L"-" + std::to_wstring(info.Index);
-      const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
-      if (!mutex || WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) Fail("Cannot lock file ", path, EACCES);
+    Os::Info held;
+    if (!Os::Stat(target, held)) Fail("Cannot lock file ", path, errno);
+    const std::wstring name =
+        L"Local\\Procforge-lock-" + std::to_wstring(held.Volume) + L"-" + std::to_wstring(held.Index);
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    // WAIT_ABANDONED: a holder ended without releasing; the lock is ours all the same.
+    if (!mutex || WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
+      if (mutex) CloseHandle(mutex);
+      Fail("Cannot lock file ", path, EACCES);
+    }
+    // An atomic write replaced the file while this one waited: the new one is locked instead.
+    Os::Info now;
+    if (folder || (Os::Stat(target, now) && held.Volume == now.Volume && held.Index == now.Index)) {
       mutex_ = mutex;
       return;
     }
-    Fd fd(Os::OpenRead(target));
-    if (fd.get() < 0) Fail("Cannot lock file ", path, errno);
-    // One byte far beyond any data: Windows locks are mandatory, and a lock on the data
-    // would stop this program's own reads of the file.
-    OVERLAPPED beyond{};
-    beyond.OffsetHigh = 0x7FFFFFFF;
-    if (!LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd.get())), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &beyond))
-      Fail("Cannot lock file ", path, EACCES);
-    // An atomic write replaced the file while this one waited: the new one is locked instead.
-    Os::Info held, now;
-    if (Os::StatFd(fd.get(), held) && Os::Stat(target, now) && held.Volume == now.Volume && held.Index == now.Index) {
-      fd_ = fd.release();
-      return;
-    }
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
   }
 }
 
 FileLock::~FileLock() {
-  if (fd_ >= 0) Os::Close(fd_);  // closing the handle releases its locks
   if (mutex_) {
     ReleaseMutex(static_cast<HANDLE>(mutex_));
     CloseHandle(static_cast<HANDLE>(mutex_));

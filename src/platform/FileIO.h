@@ -55,7 +55,7 @@ class FileLock {
 
  private:
   int fd_ = -1;
-  void* mutex_ = nullptr;  // a folder's lock on Windows
+  void* mutex_ = nullptr;  // the lock on Windows
 };
 
 // Several files replaced together: every file is first written completely to its
