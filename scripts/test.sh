@@ -44,6 +44,10 @@ fi
 echo "== Windows build"
 windows_start=$(date +%s)
 bash scripts/build-windows.sh build/windows
+# The tests' private Wine prefix is made (or updated) here and its server waited for, so that
+# no test's first run meets Wine's own set-up messages or a prefix still being written.
+WINEPREFIX="$PWD/build/windows/prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' wineboot -u >/dev/null 2>&1 || true
+WINEPREFIX="$PWD/build/windows/prefix" wineserver -w || true
 echo "Windows build: $(($(date +%s) - windows_start)) s"
 export PF_WINDOWS_TESTS=1
 
