@@ -209,6 +209,7 @@ Pairs TranslateOracle(const Pairs& in, Target& t, std::string (*findDriver)(std:
   return out;
 }
 
+#ifdef _WIN32
 // Windows: OLE DB strings go to the ODBC drivers that Windows users install, the first of
 // each list that the driver manager knows (a name is matched as the beginning of an
 // installed driver's name). None installed: the message names the one to install.
@@ -287,6 +288,7 @@ Pairs TranslateOracleWindows(const Pairs& in, std::string (*findDriver)(std::str
   CopyIf(in, out, {"Password", "PWD"}, "PWD");
   return out;
 }
+#endif  // _WIN32
 
 #ifdef _WIN32
 constexpr bool kBraceDriver = true;
