@@ -1258,10 +1258,11 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
         "Connecting to " + dbc->where, timeoutSeconds,
         [dbc, odbc = target.OdbcString, silent = SilentFailureText(target)] {
           std::u16string in = W(odbc);
-          SQLWCHAR out[1024];
-          SQLSMALLINT outLen = 0;
+          // No buffer for the completed string, which is not used: with an ANSI driver
+          // (MDBTools) unixODBC converts the driver's answer back by reading it to a NUL
+          // past the end of the buffer it made (found by AddressSanitizer).
           const SQLRETURN rc = SQLDriverConnectW(dbc->handle, nullptr, WPtr(in), static_cast<SQLSMALLINT>(in.size()),
-                                                 out, 1024, &outLen, SQL_DRIVER_NOPROMPT);
+                                                 nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
           if (!Ok(rc)) {
             std::vector<ErrorRecord> records = Diagnostics(SQL_HANDLE_DBC, dbc->handle);
             if (records.empty()) records.push_back({silent, {}, 0, kSource});
