@@ -401,14 +401,15 @@ class Server:
         return run.stdout.strip()
 
     def install(self, sample_sql, procs):
-        """A fresh schema: the sample's own tables and functions, then a generated function
-        for every catalogue procedure the sample file does not define."""
+        """A fresh schema: the sample's own tables and functions (the SQL files of the list
+        sample_sql, in order), then a generated function for every catalogue procedure the
+        sample files do not define."""
         schemas = ["public"] + sorted({p.split(".")[0] for p in procs if "." in p})
         self.psql("".join('DROP SCHEMA IF EXISTS "%s" CASCADE; CREATE SCHEMA "%s";\n' % (x, x) for x in schemas)
                   + "CREATE TABLE public.pf_calls(pf_id serial PRIMARY KEY, pf_proc text, pf_args text);\n"
                   + "CREATE FUNCTION public.pf_h(d text, pos integer) RETURNS bigint LANGUAGE sql IMMUTABLE AS "
                   "$$ SELECT ('x' || substr(md5(d || ':' || pos), 1, 8))::bit(32)::bigint $$;\n"
-                  + (open(sample_sql).read() if sample_sql else ""))
+                  + "".join(open(os.path.join(ROOT, f)).read() for f in sample_sql or ()))
         have = set(self.psql("SELECT lower(CASE nspname WHEN 'public' THEN '' ELSE nspname || '.' END || proname) "
                              "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace").split("\n"))
         self.psql("".join(function_sql(p, prm) for p, prm in sorted(procs.items()) if p.lower() not in have))
@@ -775,9 +776,10 @@ def scenarios(cls_text, public):
 # ---------------------------------------------------------------------------------------
 # Cases
 
-# (case name, profile, snapshot, the sample's server tables and functions, and a predefined
-# configuration (0 COM+, 1 web, 2 desktop) or keys to set)
-MSSQL = ("samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql", "tests/data/run/mssql.sql")
+# (case name, profile, snapshot, the SQL files of the sample's server tables and functions, and
+# a predefined configuration (0 COM+, 1 web, 2 desktop) or keys to set)
+MSSQL = ("samples/mssql/OrderEntry.PFG", "samples/mssql/OrderEntry.sql",
+         ("samples/postgresql/OrderEntry.pgsql", "tests/data/run/mssql.sql"))
 CASES = [("mssql" + suffix,) + MSSQL + (config,) for suffix, config in (
     ("", None), ("_complus", 0), ("_web", 1), ("_desktop", 2),
     ("_runtime", ["AddnlFunc.%s=True" % k for k in ("ValFmt", "XMLBasic", "XMLAdvanced", "Batch", "MultipleRS",
@@ -833,7 +835,7 @@ def run_case(office, server, cli, work, case, standin, report):
     files = generate(cli, work, case)
     server_type = re.search(r'SrvrType="(\d)"', open(os.path.join(ROOT, case[1])).read()).group(1)
     procs = catalogue(os.path.join(ROOT, snapshot), server_type)
-    server.install(sample_sql and os.path.join(ROOT, sample_sql), procs)
+    server.install(sample_sql, procs)
     rowsets = set(server.psql("SELECT lower(proname) FROM pg_proc WHERE proretset AND "
                               "prorettype <> 'refcursor'::regtype").split())
     cursors = set(server.psql("SELECT lower(proname) FROM pg_proc WHERE "

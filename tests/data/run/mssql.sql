@@ -1,16 +1,6 @@
--- The order-entry sample's tables, and the procedures that return rows. Every other
--- procedure of the catalogue gets a generated function that logs its call.
-CREATE TABLE customers (customer_id integer PRIMARY KEY, customer_code varchar(10), company_name varchar(80),
-  city varchar(40), credit_limit numeric(19,4), is_active boolean, created timestamp);
-INSERT INTO customers VALUES
-  (1, 'ALFKI', 'Alfreds Futterkiste', 'Berlin', 5000, true, '2020-01-02 03:04:05'),
-  (2, 'BONAP', 'Bon app''', 'Marseille', NULL, false, '2021-06-07 08:09:10'),
-  (3, 'CHOPS', 'Chop-suey Chinese', 'Bern', 250.5, true, NULL);
-CREATE TABLE categories (category_id integer PRIMARY KEY, category_name varchar(40));
-INSERT INTO categories VALUES (10, 'Beverages'), (20, 'Condiments');
-CREATE TABLE orders (order_id integer PRIMARY KEY, customer_id integer, order_date timestamp, freight numeric(19,4));
-INSERT INTO orders VALUES (100, 1, '2024-03-01', 12.5), (101, 1, '2024-03-20', 3), (102, 3, '2024-04-01', 0);
-
+-- The procedures of the order-entry sample that return rows, over the tables and rows of
+-- samples/postgresql/OrderEntry.pgsql, which the harness loads first. Every other procedure
+-- of the catalogue gets a generated function that logs its call.
 CREATE FUNCTION pf_log(proc text, args text) RETURNS void LANGUAGE sql AS
   $$ INSERT INTO pf_calls(pf_proc, pf_args) VALUES (proc, args) $$;
 
