@@ -110,17 +110,25 @@ inline int InTemporaryFolder(const std::function<int(const std::string& dir)>& b
   return rc;
 }
 
-// The desktop configuration over the snapshot, with functions and the by-name module, the
-// output files CSynthetic<n>.cls and MSynthetic<n>.bas in outDir.
-inline void ConfigureSyntheticProfile(pf::CSettings& s, int n, const std::string& snapshot, const std::string& outDir) {
+// The desktop configuration for a catalogue of serverType that connection opens, with
+// functions and the by-name module, the output files C<name>.cls and M<name>.bas in outDir.
+inline void ConfigureBenchProfile(pf::CSettings& s, int serverType, const std::string& connection,
+                                  const std::string& name, const std::string& outDir) {
   using pf::Variant;
-  s.xServer->Attr("SrvrType", Variant(1));
-  s.xServer->Attr("ConnPfg", Variant("Provider=Procforge.Snapshot;Data Source=" + snapshot));
+  s.xServer->Attr("SrvrType", Variant(serverType));
+  s.xServer->Attr("ConnPfg", Variant(connection));
   s.SetStandardConf(2);
   s.xStoredProc->Attr("AddExecSPByName", Variant("True"));
   s.xStoredProc->Attr("AddOraFunctions", Variant("True"));
-  s.xCode->Attr("ClassFile", Variant(outDir + "/CSynthetic" + std::to_string(n) + ".cls"));
-  s.xCode->Attr("ParamDefsFile", Variant(outDir + "/MSynthetic" + std::to_string(n) + ".bas"));
+  s.xCode->Attr("ClassFile", Variant(outDir + "/C" + name + ".cls"));
+  s.xCode->Attr("ParamDefsFile", Variant(outDir + "/M" + name + ".bas"));
+}
+
+// ConfigureBenchProfile over the synthetic SQL Server snapshot of n procedures, the output
+// files CSynthetic<n>.cls and MSynthetic<n>.bas.
+inline void ConfigureSyntheticProfile(pf::CSettings& s, int n, const std::string& snapshot, const std::string& outDir) {
+  ConfigureBenchProfile(s, 1, "Provider=Procforge.Snapshot;Data Source=" + snapshot, "Synthetic" + std::to_string(n),
+                        outDir);
 }
 
 }  // namespace pfbench
