@@ -85,8 +85,8 @@ BEGIN
   RETURN round(p_price * (1 + p_rate / 100), 2);
 END $$;
 
--- Overloads that differ only in the type of their argument: a call with one untyped
--- argument cannot choose between them.
+-- Overloads that differ in the type of their argument: a call passes an integer or a text,
+-- and the server picks the function by it.
 CREATE FUNCTION customer_label(p_customer_id integer) RETURNS text LANGUAGE plpgsql STABLE AS $$
 BEGIN
   RETURN 'customer #' || p_customer_id;
@@ -94,6 +94,17 @@ END $$;
 CREATE FUNCTION customer_label(p_customer_code text) RETURNS text LANGUAGE plpgsql STABLE AS $$
 BEGIN
   RETURN 'customer ' || upper(p_customer_code);
+END $$;
+
+-- Overloads that differ only in a time stamp with or without its time zone: a call passes
+-- both as the same kind of value, so it cannot choose between them.
+CREATE FUNCTION order_age_days(p_ordered timestamp, p_on date) RETURNS integer LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  RETURN p_on - p_ordered::date;
+END $$;
+CREATE FUNCTION order_age_days(p_ordered timestamptz, p_on date) RETURNS integer LANGUAGE plpgsql STABLE AS $$
+BEGIN
+  RETURN p_on - p_ordered::date;
 END $$;
 
 -- Functions with output arguments: one row of results -----------------------------------
