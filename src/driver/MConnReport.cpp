@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "errors/AppError.h"
+#include "errors/Faultnet31.h"
 #include "errors/Secrets.h"
 #include "extract/CServer.h"
 #include "extract/ISrvrExtractor.h"
@@ -33,7 +34,17 @@ class Report {
     try {
       result = step();
     } catch (...) {
-      result = "failed: " + ToAppError(std::current_exception()).Description;
+      // The message, its lines under the step's; a report's details and call stack go to
+      // the error log, as for any error that is not a plain message.
+      const AppError e = ToAppError(std::current_exception());
+      const std::string message = Faultnet31::ErrMessage(e);
+      result = "failed: ";
+      for (const char c : message) {
+        result += c;
+        if (c == '\n') result += indent + "  ";
+      }
+      if (message.size() != e.Description.size() && Faultnet31::ErrLogToFile("Errors.txt"))
+        result += " (the whole report is in the error log, Errors.txt)";
       ok = false;
     }
     Line(indent + result + " (" + Seconds(std::chrono::steady_clock::now() - start) + ")");

@@ -486,6 +486,13 @@ void ErrExtractServerErrors(const void* server, std::string_view serverTypeName,
   s.extraInfo += section;
 }
 
+std::string ErrMessage(const AppError& e) {
+  if (e.Source != kProcessedSource) return e.Description;
+  // The report's first line is the description and a blank (ReportHeader).
+  const size_t details = e.Description.find(" " + std::string(kCrLf) + "  Time='");
+  return details == std::string::npos ? e.Description : e.Description.substr(0, details);
+}
+
 std::string ErrReport() {
   ModuleState& s = S();
   if (!s.report.empty()) return s.report;

@@ -156,6 +156,10 @@ void AddReleasedObject(std::string_view name);
 void ErrExtractServerErrors(const void* server, std::string_view serverTypeName, IErrExtractor* extractor,
                             std::string_view title);
 
+// The message of an error, for one line of a window or a listing: for an error that
+// carries a report of ErrorIn, the description the report begins with (without the
+// report's details and call stack); otherwise the whole description.
+std::string ErrMessage(const AppError& e);
 // The current report; the error's description when it was processed by ErrorIn; else empty.
 std::string ErrReport();
 // Appends the report to FileName (a bare name goes to the program's folder).

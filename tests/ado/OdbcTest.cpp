@@ -1,4 +1,9 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -12,6 +17,7 @@
 #include "platform/ado/Command.h"
 #include "platform/ado/ConnStr.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/InstanceLookup.h"
 #include "platform/ado/OdbcProvider.h"
 #include "platform/ado/Recordset.h"
 #include "support/Golden.h"
@@ -174,19 +180,21 @@ TEST_F(PgTest, FailuresCarryTheServersMessages) {
 }
 
 namespace {
-// Opens a SQL Server connection to 127.0.0.1:port; returns the failure text and the time taken.
-std::pair<std::string, double> FailedTdsOpen(int port, int timeout) {
+// Opens a SQL Server connection to `dataSource`; returns the failure text and the time taken.
+std::pair<std::string, double> FailedOpen(const std::string& dataSource, int timeout) {
   auto c = Connection::Create();
   c->ConnectionTimeout = timeout;
   const auto start = std::chrono::steady_clock::now();
   std::string message = "(opened)";
   try {
-    c->Open("Provider=SQLOLEDB.1;Data Source=127.0.0.1," + std::to_string(port) +
-            ";Initial Catalog=master;User ID=sa;Password=x");
+    c->Open("Provider=SQLOLEDB.1;" + dataSource + ";Initial Catalog=master;User ID=sa;Password=x");
   } catch (const AppError& e) {
     message = e.Description;
   }
   return {message, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+}
+std::pair<std::string, double> FailedTdsOpen(int port, int timeout) {
+  return FailedOpen("Data Source=127.0.0.1," + std::to_string(port), timeout);
 }
 }  // namespace
 
@@ -205,6 +213,125 @@ TEST(Odbc, FreeTdsFailsDescriptivelyWithinTheLoginTimeout) {
   EXPECT_LT(silentSeconds, 10.0) << silentMessage;
   // Every diagnostic record is kept, one per line.
   EXPECT_NE(silentMessage.find("\r\n"), std::string::npos) << silentMessage;
+}
+
+namespace {
+// A stand-in of the SQL Server Browser service on UDP port 1434 of a loopback address of its
+// own: silent, or answering a CLNT_UCAST_INST request for SQLEXPRESS with an SVR_RESP that
+// names `tcpPort`, as [MC-SQLR] documents both
+// (https://learn.microsoft.com/en-us/openspecs/windows_protocols/mc-sqlr/).
+class BrowserStandIn {
+ public:
+  BrowserStandIn(const char* address, int tcpPort) {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(1434);
+    ::inet_pton(AF_INET, address, &a.sin_addr);
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return;
+    ok_ = true;
+    if (tcpPort == 0) return;
+    thread_ = std::thread([this, tcpPort] {
+      char buf[256];
+      sockaddr_in from{};
+      socklen_t len = sizeof from;
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 10000) != 1) return;
+      const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+      if (n <= 0) return;
+      request_.assign(buf, static_cast<size_t>(n));
+      const std::string data =
+          "ServerName;PFTEST;InstanceName;OTHER;IsClustered;No;Version;16.0.1000.6;tcp;1;;"
+          "ServerName;PFTEST;InstanceName;SQLEXPRESS;IsClustered;No;Version;16.0.1000.6;tcp;" +
+          std::to_string(tcpPort) + ";;";
+      std::string answer = {'\x05', static_cast<char>(data.size() & 0xFF), static_cast<char>(data.size() >> 8)};
+      answer += data;
+      ::sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), len);
+    });
+  }
+  ~BrowserStandIn() {
+    if (thread_.joinable()) thread_.join();
+    ::close(fd_);
+  }
+  bool Ok() const { return ok_; }
+  const std::string& Request() const { return request_; }
+
+ private:
+  int fd_ = -1;
+  bool ok_ = false;
+  std::string request_;
+  std::thread thread_;
+};
+}  // namespace
+
+// A named instance's port is asked of the browser service within the connection time-out,
+// and the driver is sent to that port; a service that stays silent ends the attempt at the
+// time-out, not seconds later, saying what to do.
+TEST(Odbc, NamedInstancesAreLookedUpWithinTheTimeout) {
+  constexpr const char* kAddress = "127.0.14.35";
+  pftest::LoopbackListener server(pftest::LoopbackListener::Mode::Close, kAddress);
+  {
+    BrowserStandIn browser(kAddress, server.Port());
+    if (!browser.Ok() || !server.Ok()) GTEST_SKIP() << kAddress << " cannot be bound here";
+    const std::string message = FailedOpen(std::string("Data Source=") + kAddress + "\\sqlexpress", 2).first;
+    EXPECT_EQ(browser.Request(), std::string("\x04sqlexpress\0", 12));
+    EXPECT_EQ(server.Accepted(), 1) << message;
+    EXPECT_NE(message.find("Could not connect to 127.0.14.35\\sqlexpress:" + std::to_string(server.Port())),
+              std::string::npos)
+        << message;
+  }
+  BrowserStandIn silent(kAddress, 0);
+  auto [message, seconds] = FailedOpen(std::string("Data Source=") + kAddress + "\\SQLEXPRESS", 2);
+  EXPECT_GE(seconds, 2.0);
+  EXPECT_LT(seconds, 2.5) << message;
+  EXPECT_NE(message.find("The SQL Server Browser service of '127.0.14.35' (UDP port 1434) did not answer within 2 s"),
+            std::string::npos)
+      << message;
+  EXPECT_NE(message.find("name the instance's port instead"), std::string::npos) << message;
+
+  for (const auto& [answer, port] : std::vector<std::pair<std::string, std::string>>{
+           {"ServerName;A;InstanceName;SQLEXPRESS;IsClustered;No;tcp;49712;;", "49712"},
+           {"ServerName;A;InstanceName;sqlexpress;np;\\\\A\\pipe\\sql\\query;;", ""},  // named pipes only
+           {"ServerName;A;InstanceName;OTHER;tcp;1;;ServerName;A;InstanceName;SQLExpress;tcp;2;;", "2"},
+           {"ServerName;A;InstanceName;OTHER;tcp;1;;", ""},
+       })
+    EXPECT_EQ(InstanceLookup::PortInAnswer(answer, "SQLEXPRESS"), port) << answer;
+}
+
+// A server that stops answering an open connection: FreeTDS's TDS 5.0 disconnect sends a
+// logout and waits for its answer (5 s, whatever the time-out). The disconnect of a closed
+// connection, and of an idle one the pool lets go, is abandoned after the connection
+// time-out and the grace time, and the program goes on.
+TEST(Odbc, DisconnectsFromAServerThatStoppedAnsweringAreAbandoned) {
+  pftest::LoopbackListener server(pftest::LoopbackListener::Mode::Tds50);
+  ASSERT_TRUE(server.Ok());
+  const std::string cs = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                         ";TDS_Version=5.0;UID=gen;PWD=x;Connect Timeout=1";
+  for (const bool pooled : {false, true}) {
+    SCOPED_TRACE(pooled ? "pooled" : "not pooled");
+    OdbcProvider::ClearPool();
+    auto c = Opened(cs + (pooled ? "" : ";Pooling=False"));
+    server.StopAnswering();
+    const auto start = std::chrono::steady_clock::now();
+    std::string message;
+    try {
+      c->Close();
+      OdbcProvider::ClearPool();  // the pool disconnects its idle connection
+    } catch (const AppError& e) {
+      message = e.Description;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(seconds, 1.0 + kAbandonGraceSeconds);
+    EXPECT_LT(seconds, 1.0 + kAbandonGraceSeconds + 1.5);
+    if (!pooled) {
+      EXPECT_NE(message.find("Disconnecting from 127.0.0.1:" + std::to_string(server.Port()) +
+                             " with the ODBC driver 'FreeTDS': the ODBC driver did not return within 3 s"),
+                std::string::npos)
+          << message;
+    }
+    EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 0);
+    server.StartAnswering();
+  }
 }
 
 // Connection pooling against the PostgreSQL test server: a backend process id tells

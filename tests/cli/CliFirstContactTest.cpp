@@ -148,11 +148,16 @@ TEST_F(FirstContact, ReportShowsEachCatalogueRequestWithItsRowsOrError) {
   PgServer& pg = PgServer::Shared();
   r = cli_.Run({"test-connection", "--report", "--profile", profile_, pg.OdbcString()});
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  for (const std::string part :
+  for (const std::string& part :
        {std::string("ODBC driver: ") + PgServer::kDriver, std::string("PWD=***"), std::string("Server: PostgreSQL 15"),
         std::string("   failed: "), std::string("sysobjects")})
     EXPECT_TRUE(Has(r.Out, part)) << part << "\n" << r.Out;
   EXPECT_FALSE(Has(r.Out, PgServer::kPassword));
+  // A failing request shows its message; the report of the error, with its call stack, is in
+  // the error log.
+  EXPECT_FALSE(Has(r.Out, "Time='") || Has(r.Out, "RetrieveRecordset")) << r.Out;
+  EXPECT_TRUE(Has(r.Out, "(the whole report is in the error log, Errors.txt)")) << r.Out;
+  EXPECT_TRUE(Has(ReadAll(cli_.ProgramFile("Errors.txt")), "CSrvrOraADO.RetrieveRecordset(SQL)"));
 
   // A server that is not there: the report says where it went and why, and fails.
   LoopbackListener closing(LoopbackListener::Mode::Close);

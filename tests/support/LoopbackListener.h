@@ -2,7 +2,9 @@
 // A TCP listener on a loopback address standing for a server at first contact: it accepts
 // every connection and then either never sends a byte (Silent: a server that hangs, or a
 // port that is not a database server's) or closes it at once (Close: a service that drops
-// the connection). Real sockets, so that a real ODBC driver meets it.
+// the connection), or (Tds50) takes every TDS 5.0 login and answers every request with an
+// empty result until StopAnswering, and then reads on and never answers again (a server
+// that hangs on an open connection). Real sockets, so that a real ODBC driver meets it.
 
 #include <atomic>
 #include <string>
@@ -13,7 +15,7 @@ namespace pftest {
 
 class LoopbackListener {
  public:
-  enum class Mode { Silent, Close };
+  enum class Mode { Silent, Close, Tds50 };
   // Port 0 takes a free port. A fixed port (a server type's usual one) is bound on an
   // address of 127.0.0.0/8 of its own, so that tests running at once do not meet; Ok()
   // is false when the address cannot be bound.
@@ -26,15 +28,22 @@ class LoopbackListener {
   int Port() const { return port_; }
   const std::string& Address() const { return address_; }
   int Accepted() const { return accepted_; }
+  // Tds50: the requests answered so far (the login included).
+  int Answered() const { return answered_; }
+  void StopAnswering() { answering_ = false; }
+  void StartAnswering() { answering_ = true; }
 
  private:
   void Loop();
+  void Answer(int fd, std::string& pending);
   Mode mode_;
   std::string address_;
   int port_ = 0;
   int fd_ = -1;
   int stop_[2] = {-1, -1};
   std::atomic<int> accepted_{0};
+  std::atomic<int> answered_{0};
+  std::atomic<bool> answering_{true};
   std::vector<int> open_;
   std::thread thread_;
 };

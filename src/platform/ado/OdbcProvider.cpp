@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cstdint>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "errors/AppError.h"
 #include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
+#include "platform/ado/InstanceLookup.h"
 #include "platform/ado/Utf16.h"
 
 namespace pf::ado::OdbcProvider {
@@ -137,6 +139,69 @@ class Running {
   SQLHSTMT stmt_;
 };
 
+// The thread that makes the driver calls of one connection. The calls are handed to it one
+// after the other and the caller waits for each (Bounded), so a connection costs one thread
+// however many statements it runs. After a call that never returns is abandoned, the thread
+// finishes it alone, if ever, and then ends; it takes no further calls.
+class Worker {
+ public:
+  static std::shared_ptr<Worker> Start() {
+    std::shared_ptr<Worker> w(new Worker);
+    std::thread t([w] { w->Loop(); });
+    {
+      std::lock_guard<std::mutex> lock(w->m_);
+      w->id_ = t.get_id();
+    }
+    t.detach();
+    return w;
+  }
+  // False when the thread takes no more calls (abandoned or stopped).
+  bool Post(std::function<void()> job) {
+    std::lock_guard<std::mutex> lock(m_);
+    if (abandoned_ || stopping_) return false;
+    jobs_.push_back(std::move(job));
+    cv_.notify_one();
+    return true;
+  }
+  void Abandon() {
+    std::lock_guard<std::mutex> lock(m_);
+    abandoned_ = true;
+  }
+  // The thread ends once the calls handed to it are done.
+  void Stop() {
+    std::lock_guard<std::mutex> lock(m_);
+    stopping_ = true;
+    cv_.notify_one();
+  }
+  bool OnThread() {
+    std::lock_guard<std::mutex> lock(m_);
+    return id_ == std::this_thread::get_id();
+  }
+
+ private:
+  Worker() = default;
+  void Loop() {
+    std::unique_lock<std::mutex> lock(m_);
+    for (;;) {
+      cv_.wait(lock, [&] { return !jobs_.empty() || stopping_; });
+      if (jobs_.empty()) return;
+      std::function<void()> job = std::move(jobs_.front());
+      jobs_.pop_front();
+      lock.unlock();
+      job();
+      job = nullptr;  // what the call owned is let go on this thread, unlocked
+      lock.lock();
+      if (abandoned_) return;
+    }
+  }
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<std::function<void()>> jobs_;
+  bool abandoned_ = false;
+  bool stopping_ = false;
+  std::thread::id id_;
+};
+
 // A statement handle that the session can free before it disconnects. `lost` is its
 // connection's flag: a statement of a lost connection is never handed to the driver again.
 struct StmtSlot {
@@ -144,42 +209,172 @@ struct StmtSlot {
   std::shared_ptr<const std::atomic<bool>> lost;
 };
 
+// The wait hook and the thread that set it (it is called on that thread only).
+std::mutex gHookMutex;
+WaitHook gHook = nullptr;
+std::thread::id gHookThread;
+
+WaitHook CurrentHook() {
+  std::lock_guard<std::mutex> lock(gHookMutex);
+  return gHook && gHookThread == std::this_thread::get_id() ? gHook : nullptr;
+}
+
+// Runs `call` on the connection's thread and waits for it, calling the wait hook meanwhile
+// (see WaitState); without a thread (no connection yet), or on that thread itself, `call`
+// runs directly. Gives up when the hook says so (ERR_CANCELED) or when the call has not
+// returned kAbandonGraceSeconds after `limitSeconds` (0: no limit); the thread is then
+// abandoned to finish the call alone and `onAbandon` runs. `call` must own what it uses (it
+// may outlive the caller), and returns its result by value.
+template <class F>
+auto Bounded(const std::shared_ptr<Worker>& worker, const std::string& what, int limitSeconds, F call,
+             const std::function<void()>& onAbandon = {}) -> decltype(call()) {
+  using R = decltype(call());
+  if (!worker || worker->OnThread()) return call();
+  struct Shared {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    std::optional<R> value;
+    std::exception_ptr error;
+  };
+  auto shared = std::make_shared<Shared>();
+  const bool posted = worker->Post([shared, call = std::optional<F>(std::move(call))]() mutable {
+    std::optional<R> value;
+    std::exception_ptr error;
+    try {
+      value.emplace((*call)());
+    } catch (...) {
+      error = std::current_exception();
+    }
+    call.reset();  // what the call owns is let go before the caller goes on
+    std::lock_guard<std::mutex> lock(shared->m);
+    shared->value = std::move(value);
+    shared->error = error;
+    shared->done = true;
+    shared->cv.notify_all();
+  });
+  if (!posted) throw ProviderError(kSource, what + ": the connection's earlier call was abandoned.");
+  const WaitHook hook = CurrentHook();
+  const auto start = std::chrono::steady_clock::now();
+  // The hook hears that a wait it was told of is over, however it ends.
+  bool hookCalled = false;
+  struct Finish {
+    const WaitHook& hook;
+    const bool& called;
+    const std::string& what;
+    ~Finish() {
+      if (!called) return;
+      try {
+        hook({what, 0, 0, true});
+      } catch (...) {
+      }
+    }
+  } finish{hook, hookCalled, what};
+  auto abandon = [&] {
+    worker->Abandon();
+    if (onAbandon) onAbandon();
+  };
+  std::unique_lock<std::mutex> lock(shared->m);
+  while (!shared->done) {
+    shared->cv.wait_for(lock, std::chrono::milliseconds(50));
+    if (shared->done) break;
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (limitSeconds > 0 && elapsed > limitSeconds + kAbandonGraceSeconds) {
+      lock.unlock();
+      abandon();
+      throw ProviderError(kSource, what + ": the ODBC driver did not return within " +
+                                       std::to_string(limitSeconds + kAbandonGraceSeconds) + " s (its time-out of " +
+                                       std::to_string(limitSeconds) + " s and " + std::to_string(kAbandonGraceSeconds) +
+                                       " s more), so the attempt was abandoned.");
+    }
+    if (!hook) continue;
+    lock.unlock();
+    bool keepWaiting = true;
+    try {
+      hookCalled = true;
+      keepWaiting = hook({what, elapsed, limitSeconds, false});
+    } catch (...) {
+      abandon();
+      throw;
+    }
+    if (!keepWaiting) {
+      abandon();
+      throw AppError(ERR_CANCELED, kSource, "Operation Canceled");
+    }
+    lock.lock();
+  }
+  if (shared->error) std::rethrow_exception(shared->error);
+  return std::move(*shared->value);
+}
+
+// Frees the statements the session still holds (the driver is not called for those of a
+// lost connection).
+void FreeStatements(std::vector<std::weak_ptr<StmtSlot>>& statements, const std::atomic<bool>& lost) {
+  for (const std::weak_ptr<StmtSlot>& w : statements)
+    if (std::shared_ptr<StmtSlot> s = w.lock(); s && s->handle) {
+      if (!lost) SQLFreeHandle(SQL_HANDLE_STMT, s->handle);
+      s->handle = SQL_NULL_HSTMT;
+    }
+  statements.clear();
+}
+
+// A limit for a disconnect when the connection has no time-out: ADO's default one.
+constexpr int kDisconnectLimitWithoutTimeout = 15;
+
 // The connection handle, shared by the session and the result streams it hands out.
 struct DbcState {
   SQLHDBC handle = SQL_NULL_HDBC;
   bool connected = false;
-  std::string driverName;  // as registered, for messages
-  std::string where;       // "host:port with the ODBC driver 'X'", for what the wait hook shows
+  std::string driverName;          // as registered, for messages
+  std::string where;               // "host:port with the ODBC driver 'X'", for what the wait hook shows
+  int timeout = 0;                 // the connection time-out, which also bounds the wait for a disconnect
+  std::shared_ptr<Worker> worker;  // makes the driver calls; none before connecting
   std::vector<std::weak_ptr<StmtSlot>> statements;
   bool failed = false;         // a call failed: the connection is not pooled
   bool inTransaction = false;  // manual commit is on: the connection is not pooled
   // After a communication-link failure the connection is dead, and some drivers crash when
   // called on it again: every later call fails with the first failure's text instead, and
   // the handles are let go without a word to the driver.
-  // A call abandoned on its own thread (Bounded) leaves the connection lost the same way.
+  // A call abandoned on the connection's thread (Bounded) leaves the connection lost the same way.
   std::shared_ptr<std::atomic<bool>> lost = std::make_shared<std::atomic<bool>>(false);
   std::vector<ErrorRecord> lostRecords;
 
-  ~DbcState() { Disconnect(); }
-  void FreeStatements() {
-    for (const std::weak_ptr<StmtSlot>& w : statements)
-      if (std::shared_ptr<StmtSlot> s = w.lock(); s && s->handle) {
-        if (!*lost) SQLFreeHandle(SQL_HANDLE_STMT, s->handle);
-        s->handle = SQL_NULL_HSTMT;
-      }
-    statements.clear();
+  ~DbcState() {
+    Disconnect();
+    if (worker) worker->Stop();
   }
-  // Returns the diagnostics of a failed disconnect (empty on success).
+  void FreeStatements() { OdbcProvider::FreeStatements(statements, *lost); }
+  // Frees the statements and disconnects on the connection's thread. A driver that has not
+  // returned within the connection's time-out and the grace time is abandoned (a server
+  // that stopped answering can hold a disconnect for ever), so that the program always goes
+  // on. Returns the diagnostics of a failed or abandoned disconnect (empty on success).
   std::vector<ErrorRecord> Disconnect() {
-    std::vector<ErrorRecord> failure;
-    FreeStatements();
-    if (!*lost) {
-      if (connected && !Ok(SQLDisconnect(handle))) failure = Diagnostics(SQL_HANDLE_DBC, handle);
-      if (handle) SQLFreeHandle(SQL_HANDLE_DBC, handle);
+    struct Closing {
+      SQLHDBC handle;
+      bool connected;
+      std::vector<std::weak_ptr<StmtSlot>> statements;
+      std::shared_ptr<std::atomic<bool>> lost;
+    };
+    auto c = std::make_shared<Closing>(Closing{std::exchange(handle, SQLHDBC{SQL_NULL_HDBC}),
+                                               std::exchange(connected, false), std::exchange(statements, {}), lost});
+    if (*lost || (!c->handle && c->statements.empty())) return {};
+    try {
+      return Bounded(
+          worker, "Disconnecting from " + where, timeout > 0 ? timeout : kDisconnectLimitWithoutTimeout,
+          [c] {
+            std::vector<ErrorRecord> failure;
+            OdbcProvider::FreeStatements(c->statements, *c->lost);
+            if (*c->lost) return failure;
+            if (c->connected && !Ok(SQLDisconnect(c->handle))) failure = Diagnostics(SQL_HANDLE_DBC, c->handle);
+            if (c->handle) SQLFreeHandle(SQL_HANDLE_DBC, c->handle);
+            return failure;
+          },
+          [lost = lost] { *lost = true; });
+    } catch (const ProviderError& e) {
+      return e.Records();
+    } catch (...) {
+      return {{ToAppError(std::current_exception()).Description, {}, 0, kSource}};
     }
-    connected = false;
-    handle = SQL_NULL_HDBC;
-    return failure;
   }
   [[noreturn]] void ThrowLost() const { throw ProviderError(kSource, lostRecords); }
   // Marks the connection lost when the records report a link failure, or the driver (asked
@@ -241,102 +436,6 @@ decltype(auto) Watch(DbcState& dbc, F&& f) {
     dbc.failed = true;
     throw;
   }
-}
-
-// The wait hook and the thread that set it (it is called on that thread only).
-std::mutex gHookMutex;
-WaitHook gHook = nullptr;
-std::thread::id gHookThread;
-
-WaitHook CurrentHook() {
-  std::lock_guard<std::mutex> lock(gHookMutex);
-  return gHook && gHookThread == std::this_thread::get_id() ? gHook : nullptr;
-}
-
-// Runs `call` on a thread of its own and waits for it, calling the wait hook meanwhile
-// (see WaitState). Gives up when the hook says so (ERR_CANCELED) or when the call has not
-// returned kAbandonGraceSeconds after `limitSeconds` (0: no limit); `onAbandon` then
-// runs and the call's thread is left to finish alone. `call` must own what it uses (it
-// may outlive the caller), and returns its result by value.
-template <class F>
-auto Bounded(const std::string& what, int limitSeconds, F call, const std::function<void()>& onAbandon = {})
-    -> decltype(call()) {
-  using R = decltype(call());
-  struct Shared {
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    std::optional<R> value;
-    std::exception_ptr error;
-  };
-  auto shared = std::make_shared<Shared>();
-  std::thread worker([shared, call = std::move(call)]() mutable {
-    std::optional<R> value;
-    std::exception_ptr error;
-    try {
-      value.emplace(call());
-    } catch (...) {
-      error = std::current_exception();
-    }
-    std::lock_guard<std::mutex> lock(shared->m);
-    shared->value = std::move(value);
-    shared->error = error;
-    shared->done = true;
-    shared->cv.notify_all();
-  });
-  const WaitHook hook = CurrentHook();
-  const auto start = std::chrono::steady_clock::now();
-  // The hook hears that a wait it was told of is over, however it ends.
-  bool hookCalled = false;
-  struct Finish {
-    const WaitHook& hook;
-    const bool& called;
-    const std::string& what;
-    ~Finish() {
-      if (!called) return;
-      try {
-        hook({what, 0, 0, true});
-      } catch (...) {
-      }
-    }
-  } finish{hook, hookCalled, what};
-  auto abandon = [&] {
-    worker.detach();
-    if (onAbandon) onAbandon();
-  };
-  std::unique_lock<std::mutex> lock(shared->m);
-  while (!shared->done) {
-    shared->cv.wait_for(lock, std::chrono::milliseconds(50));
-    if (shared->done) break;
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (limitSeconds > 0 && elapsed > limitSeconds + kAbandonGraceSeconds) {
-      lock.unlock();
-      abandon();
-      throw ProviderError(kSource, what + ": the ODBC driver did not return within " +
-                                       std::to_string(limitSeconds + kAbandonGraceSeconds) + " s (its time-out of " +
-                                       std::to_string(limitSeconds) + " s and " + std::to_string(kAbandonGraceSeconds) +
-                                       " s more), so the attempt was abandoned.");
-    }
-    if (!hook) continue;
-    lock.unlock();
-    bool keepWaiting = true;
-    try {
-      hookCalled = true;
-      keepWaiting = hook({what, elapsed, limitSeconds, false});
-    } catch (...) {
-      abandon();
-      throw;
-    }
-    if (!keepWaiting) {
-      abandon();
-      throw AppError(ERR_CANCELED, kSource, "Operation Canceled");
-    }
-    lock.lock();
-  }
-  lock.unlock();
-  worker.join();
-  if (shared->error) std::rethrow_exception(shared->error);
-  return std::move(*shared->value);
 }
 
 // What a session call that was abandoned leaves behind: a connection no one may use again.
@@ -541,7 +640,7 @@ class OdbcStream : public IResultStream {
     if (*st->dbc->lost) st->dbc->ThrowLost();
     const std::string what = "Reading a result from " + st->dbc->where;
     std::optional<ResultSet> next = Bounded(
-        what, timeout_, [st] { return Watch(*st->dbc, [&] { return st->NextResult(); }); },
+        st->dbc->worker, what, timeout_, [st] { return Watch(*st->dbc, [&] { return st->NextResult(); }); },
         MarkLostOnAbandon(st->dbc, what));
     if (!next) return false;
     out = std::move(*next);
@@ -629,7 +728,7 @@ class OdbcSession : public IProviderSession {
       : dbc_(std::move(dbc)), poolKey_(std::move(poolKey)) {}
 
  private:
-  // Runs a call of a catalogue read on a thread of its own (Bounded), on a session that
+  // Runs a call of a catalogue read on the connection's thread (Bounded), on a session that
   // shares this one's connection, so that the call owns what it uses.
   template <class F>
   auto Guarded(const std::string& what, int timeoutSeconds, F f) {
@@ -637,7 +736,7 @@ class OdbcSession : public IProviderSession {
     if (*dbc->lost) dbc->ThrowLost();
     const std::string text = what + dbc->where;
     return Bounded(
-        text, timeoutSeconds,
+        dbc->worker, text, timeoutSeconds,
         [dbc, f, timeoutSeconds] {
           OdbcSession s(dbc, {});
           return Watch(*dbc, [&] { return f(s, timeoutSeconds); });
@@ -981,12 +1080,14 @@ class Pool {
     if (reaper_.joinable()) reaper_.join();
   }
 
-  std::shared_ptr<DbcState> Take(const std::string& key) {
+  // `timeoutSeconds` bounds the check that an idle connection is still alive.
+  std::shared_ptr<DbcState> Take(const std::string& key, int timeoutSeconds) {
     for (;;) {
       std::shared_ptr<DbcState> dbc;
+      std::vector<Entry> expired;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        Sweep();
+        expired = Sweep();
         for (auto it = idle_.rbegin(); it != idle_.rend(); ++it)
           if (it->key == key) {
             dbc = std::move(it->dbc);
@@ -994,8 +1095,9 @@ class Pool {
             break;
           }
       }
+      expired.clear();  // disconnects, outside the lock
       if (!dbc) return nullptr;
-      if (Alive(*dbc)) {
+      if (Alive(dbc, timeoutSeconds)) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++reuses_;
         return dbc;
@@ -1005,13 +1107,14 @@ class Pool {
   }
 
   void Give(const std::string& key, std::shared_ptr<DbcState> dbc) {
+    std::vector<Entry> expired;  // destroyed after the lock
     std::lock_guard<std::mutex> lock(mutex_);
-    Sweep();
+    expired = Sweep();
     idle_.push_back({key, std::move(dbc), std::chrono::steady_clock::now()});
     // Idle connections close on time even when nothing else opens or closes one.
     if (!reaper_.joinable()) reaper_ = std::thread([this] { Reap(); });
     wake_.notify_all();
-  }
+  }  // the expired connections disconnect here, after the lock is released
 
   void CountLogin() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -1019,14 +1122,16 @@ class Pool {
   }
 
   PoolCounters Counters() {
+    std::vector<Entry> expired;  // destroyed after the lock
     std::lock_guard<std::mutex> lock(mutex_);
-    Sweep();
+    expired = Sweep();
     return {logins_, reuses_, static_cast<long>(idle_.size())};
   }
 
   void Clear() {
+    std::vector<Entry> closing;  // destroyed after the lock
     std::lock_guard<std::mutex> lock(mutex_);
-    idle_.clear();
+    closing = std::exchange(idle_, {});
   }
 
   std::chrono::milliseconds SetIdleLimit(std::chrono::milliseconds limit) {
@@ -1053,23 +1158,42 @@ class Pool {
       auto oldest = idle_.front().since;
       for (const Entry& e : idle_) oldest = std::min(oldest, e.since);
       wake_.wait_until(lock, oldest + idleLimit_);
-      Sweep();
+      std::vector<Entry> expired = Sweep();
+      lock.unlock();
+      expired.clear();
+      lock.lock();
     }
   }
 
-  void Sweep() {
+  // Takes the expired connections out of the pool; the caller lets them go (which
+  // disconnects them, and may wait for a driver) after releasing the lock.
+  std::vector<Entry> Sweep() {
     const auto now = std::chrono::steady_clock::now();
-    std::erase_if(idle_, [&](const Entry& e) { return now - e.since >= idleLimit_; });
+    const auto keep =
+        std::stable_partition(idle_.begin(), idle_.end(), [&](const Entry& e) { return now - e.since < idleLimit_; });
+    std::vector<Entry> expired(std::make_move_iterator(keep), std::make_move_iterator(idle_.end()));
+    idle_.erase(keep, idle_.end());
+    return expired;
   }
 
   // A driver that knows its connection is gone says so without a round trip; one that
   // cannot tell (it has not read from the socket since) is asked for a catalogue row,
-  // which fails when the server has dropped the connection.
-  static bool Alive(DbcState& dbc) {
-    SQLUINTEGER dead = SQL_CD_FALSE;
-    if (Ok(SQLGetConnectAttr(dbc.handle, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE)
+  // which fails when the server has dropped the connection, or is abandoned (and the
+  // connection taken for dead) when a server that stopped answering holds it.
+  static bool Alive(const std::shared_ptr<DbcState>& dbc, int timeoutSeconds) {
+    try {
+      return Bounded(
+          dbc->worker, "Checking the idle connection to " + dbc->where, timeoutSeconds,
+          [dbc] {
+            SQLUINTEGER dead = SQL_CD_FALSE;
+            if (Ok(SQLGetConnectAttr(dbc->handle, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE)
+              return false;
+            return Probe(*dbc);
+          },
+          [lost = dbc->lost] { *lost = true; });
+    } catch (const ProviderError&) {
       return false;
-    return Probe(dbc);
+    }
   }
 
   static bool Probe(DbcState& dbc);
@@ -1205,6 +1329,45 @@ std::string FindDriver(std::string_view prefix) {
 }
 
 namespace {
+#ifndef _WIN32
+// FreeTDS asks the SQL Server Browser service for a named instance's port again and again
+// for many seconds, whatever its login time-out. The port is asked for here instead, within
+// the time-out, and the driver is given the host and that port; the login gets what is left
+// of the time-out.
+void FindInstancePort(ConnStr::Target& target, int& timeoutSeconds) {
+  const size_t slash = target.Host.find('\\');
+  if (slash == std::string::npos || !target.Port.empty() || !NoCase::Equals(target.Driver, "FreeTDS")) return;
+  const std::string host = target.Host.substr(0, slash), instance = target.Host.substr(slash + 1);
+  const int limit = timeoutSeconds > 0 ? timeoutSeconds : kDisconnectLimitWithoutTimeout;
+  const auto start = std::chrono::steady_clock::now();
+  std::optional<std::string> port;
+  try {
+    port = InstanceLookup::TcpPort(host, instance, start + std::chrono::seconds(limit));
+  } catch (const ProviderError& e) {
+    throw ProviderError(kSource, FirstContactRecords(target, timeoutSeconds, e.Records(), false));
+  }
+  if (!port)
+    throw ProviderError(
+        kSource, FirstContactRecords(
+                     target, timeoutSeconds,
+                     {{"The SQL Server Browser service of '" + host + "' (UDP port 1434) did not answer within " +
+                           std::to_string(limit) + " s for the instance '" + instance + "'.",
+                       {},
+                       0,
+                       kSource}},
+                     false));
+  ConnStr::Pairs pairs = ConnStr::Parse(target.OdbcString);
+  ConnStr::Set(pairs, "Server", host);
+  ConnStr::Set(pairs, "Port", *port);
+  target.OdbcString = ConnStr::Compose(pairs);
+  target.Port = *port;
+  if (timeoutSeconds > 0) {
+    const auto spent = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    timeoutSeconds = std::max(1, timeoutSeconds - static_cast<int>(spent.count()));
+  }
+}
+#endif
+
 // Some drivers (MDBTools) refuse a connection without any diagnostic record.
 std::string SilentFailureText(const ConnStr::Target& target) {
   std::string text = target.Driver.empty() ? std::string("The ODBC data source refused the connection")
@@ -1222,11 +1385,12 @@ std::string SilentFailureText(const ConnStr::Target& target) {
 }
 }  // namespace
 
-std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeoutSeconds) {
+std::unique_ptr<IProviderSession> Open(const ConnStr::Target& given, int timeoutSeconds) {
   SQLHENV env = Env();
-  const std::string poolKey = target.Pooling ? target.OdbcString : std::string();
+  const std::string poolKey = given.Pooling ? given.OdbcString : std::string();
+  ConnStr::Target target = given;
   if (target.Pooling)
-    if (std::shared_ptr<DbcState> idle = ThePool().Take(poolKey))
+    if (std::shared_ptr<DbcState> idle = ThePool().Take(poolKey, timeoutSeconds))
       return std::make_unique<OdbcSession>(std::move(idle), poolKey);
   if (!target.Driver.empty() && target.Driver.find('/') == std::string::npos) {
     const std::vector<std::string> drivers = InstalledDrivers();
@@ -1240,9 +1404,13 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
       throw ProviderError(kSource, text);
     }
   }
+#ifndef _WIN32
+  FindInstancePort(target, timeoutSeconds);
+#endif
   auto dbc = std::make_shared<DbcState>();
   dbc->driverName = target.Driver;
   dbc->where = Where(target);
+  dbc->timeout = timeoutSeconds;
   if (!Ok(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc->handle))) {
     dbc->handle = SQL_NULL_HDBC;
     Throw(SQL_HANDLE_ENV, env, "Allocating a connection");
@@ -1253,9 +1421,10 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& target, int timeou
   // Some drivers overrun their login time-out (FreeTDS: a TDS 5.0 login to a server that
   // never answers, the look-up of a named instance); the attempt then runs on alone.
   bool abandoned = false;
+  dbc->worker = Worker::Start();
   try {
     dbc = Bounded(
-        "Connecting to " + dbc->where, timeoutSeconds,
+        dbc->worker, "Connecting to " + dbc->where, timeoutSeconds,
         [dbc, odbc = target.OdbcString, silent = SilentFailureText(target)] {
           std::u16string in = W(odbc);
           // No buffer for the completed string, which is not used: with an ANSI driver
