@@ -766,15 +766,25 @@ class OdbcSession : public IProviderSession {
     return {Info(SQL_DRIVER_NAME), Info(SQL_DRIVER_VER), Info(SQL_DBMS_NAME), Info(SQL_DBMS_VER)};
   }
 
+  // A transaction's end waits for the server: bounded by the connection time-out.
   void BeginTrans() override {
-    Watch(*dbc_, [&] { SetAutoCommit(false); });
+    Guarded("Beginning a transaction on ", dbc_->timeout, [](OdbcSession& s, int) {
+      s.SetAutoCommit(false);
+      return true;
+    });
     dbc_->inTransaction = true;
   }
   void CommitTrans() override {
-    Watch(*dbc_, [&] { EndTran(SQL_COMMIT); });
+    Guarded("Committing a transaction on ", dbc_->timeout, [](OdbcSession& s, int) {
+      s.EndTran(SQL_COMMIT);
+      return true;
+    });
   }
   void RollbackTrans() override {
-    Watch(*dbc_, [&] { EndTran(SQL_ROLLBACK); });
+    Guarded("Rolling back a transaction on ", dbc_->timeout, [](OdbcSession& s, int) {
+      s.EndTran(SQL_ROLLBACK);
+      return true;
+    });
   }
 
   void Close() override;
