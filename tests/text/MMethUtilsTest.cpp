@@ -15,14 +15,14 @@ using namespace pf::MMethUtils;
 TEST(MMethUtilsPattern, WildcardsListsAndRanges) {
   // "a*c*c" backtracks over the first "c"; a dash at the end of a list is itself; wildcards
   // inside a list are themselves; an empty list stands for nothing; "?" takes one character,
-  // not one byte; letter case is significant.
+  // not one byte; letter case is significant; "*" alone takes every name, the empty one too.
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"spGetOrders", "sp*", true}, {"sp", "sp*", true},   {"xsp", "sp*", false},   {"abXcdYc", "a*c*c", true},
-      {"abXcdY", "a*c*c", false},   {"sp1", "sp?", true},  {"sp12", "sp?", false},  {"sp12", "sp##", true},
-      {"sp1a", "sp##", false},      {"m", "[a-m]", true},  {"n", "[a-m]", false},   {"x9", "[xyz][0-9]", true},
-      {"n", "[!a-m]", true},        {"c", "[!a-m]", false}, {"-", "[a-]", true},     {"*", "[*]", true},
-      {"a", "[*]", false},          {"]", "]", true},      {"ab", "a[]b", true},    {"\xC3\xA9t\xC3\xA9", "?t?", true},
-      {"Sp", "sp", false}};
+      {"spGetOrders", "sp*", true}, {"sp", "sp*", true},     {"xsp", "sp*", false},  {"abXcdYc", "a*c*c", true},
+      {"abXcdY", "a*c*c", false},   {"sp1", "sp?", true},    {"sp12", "sp?", false}, {"sp12", "sp##", true},
+      {"sp1a", "sp##", false},      {"m", "[a-m]", true},    {"n", "[a-m]", false},  {"x9", "[xyz][0-9]", true},
+      {"n", "[!a-m]", true},        {"c", "[!a-m]", false},  {"-", "[a-]", true},    {"*", "[*]", true},
+      {"a", "[*]", false},          {"]", "]", true},        {"ab", "a[]b", true},   {"\xC3\xA9t\xC3\xA9", "?t?", true},
+      {"Sp", "sp", false},          {"odd]name", "*", true}, {"", "*", true},        {"", "?", false}};
   for (const auto& [name, pattern, like] : cases) EXPECT_EQ(uIsLike(name, pattern), like) << name << " " << pattern;
 }
 
