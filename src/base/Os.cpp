@@ -3,16 +3,20 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <atomic>
 #else
 #include <fcntl.h>
 #include <glob.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -250,6 +254,64 @@ bool FileMatches(const std::string& pattern) {
   return file;
 }
 
+unsigned long ProcessId() { return GetCurrentProcessId(); }
+
+bool ProcessEnded(unsigned long pid) {
+  // OpenProcess fails with ERROR_INVALID_PARAMETER when no process has the id (and for the
+  // idle process, id 0); another user's process gives ERROR_ACCESS_DENIED and counts as
+  // running. A process that ended while a handle keeps its object still opens: its exit code
+  // tells. One that ended with code 259 (STILL_ACTIVE) reads as running, which only keeps a
+  // file. (OpenProcess and GetExitCodeProcess, Microsoft's Win32 API reference.)
+  if (pid == 0) return false;
+  const HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (!h) return GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = STILL_ACTIVE;
+  const bool ended = GetExitCodeProcess(h, &code) && code != STILL_ACTIVE;
+  CloseHandle(h);
+  return ended;
+}
+
+namespace {
+
+// Whether `sid` is the user of this process's token or the owner the token gives new objects.
+bool IsOwnSid(PSID sid) {
+  HANDLE token = nullptr;
+  if (!sid || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  bool own = false;
+  for (const TOKEN_INFORMATION_CLASS what : {TokenUser, TokenOwner}) {
+    alignas(TOKEN_USER) unsigned char buf[256];
+    DWORD n = 0;
+    if (!GetTokenInformation(token, what, buf, sizeof buf, &n)) continue;
+    const PSID mine =
+        what == TokenUser ? reinterpret_cast<TOKEN_USER*>(buf)->User.Sid : reinterpret_cast<TOKEN_OWNER*>(buf)->Owner;
+    own = own || EqualSid(sid, mine);
+  }
+  CloseHandle(token);
+  return own;
+}
+
+}  // namespace
+
+bool OwnRegularFile(const std::string& path) {
+  // The entry itself: a symbolic link or junction is opened as such, never followed.
+  const HANDLE h = CreateFileW(Wide(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool own = false;
+  BY_HANDLE_FILE_INFORMATION fi;
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &fi) &&
+      !(fi.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+      GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &sd) ==
+          ERROR_SUCCESS) {
+    own = IsOwnSid(owner);
+    LocalFree(sd);
+  }
+  CloseHandle(h);
+  return own;
+}
+
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 // msvcrt's own reader of the wide command line (what it gives wmain).
@@ -381,6 +443,19 @@ bool FileMatches(const std::string& pattern) {
   }
   ::globfree(&g);
   return found;
+}
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool ProcessEnded(unsigned long pid) {
+  // Signal 0 only asks: ESRCH is "no such process"; EPERM is another user's, running.
+  if (pid == 0 || pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max())) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+bool OwnRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }

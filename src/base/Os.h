@@ -73,6 +73,16 @@ bool MakePrivate(const std::string& path);
 // wildcards "*" and "?".
 bool FileMatches(const std::string& pattern);
 
+// The id of this process.
+unsigned long ProcessId();
+// Whether the system says that no process with the id runs. False for a running process,
+// and for one the system tells nothing about (another user's, when it refuses to say).
+bool ProcessEnded(unsigned long pid);
+// Whether `path` itself (a link is not followed) is a regular file owned by the user this
+// process runs as: on Windows, the file's owner is the process's user or the owner it gives
+// the files it makes (an elevated administrator's files belong to the Administrators group).
+bool OwnRegularFile(const std::string& path);
+
 // Whether the stream is an interactive console or terminal.
 bool IsTerminal(std::FILE* stream);
 // Called first thing in main: returns the command line's arguments in UTF-8 (Windows hands

@@ -11,6 +11,7 @@
 #endif
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -82,42 +83,33 @@ std::string WriteTarget(const std::string& path) {
 // The temporary file of a write to `target`: "<target>.tmp-<process id>-XXXXXX", so that
 // a later run can tell whose it was.
 std::string TemporaryTemplate(const std::string& target) {
-#ifdef _WIN32
-  return target + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-XXXXXX";
-#else
-  return target + ".tmp-" + std::to_string(::getpid()) + "-XXXXXX";
-#endif
+  return target + ".tmp-" + std::to_string(Os::ProcessId()) + "-XXXXXX";
 }
 
 // Removes what writes to `target` left behind when their process was killed (SIGKILL, a
 // power cut) before it could rename or remove its temporary file: files of the form
 // TemporaryTemplate makes whose process no longer exists, owned by this user. A name
-// without a process id, or one of a process that still runs, is left alone.
+// without a process id, or one of a process that still runs, is left alone; so is one
+// whose id a new process took over (process ids are reused, on Windows soon).
 void RemoveLeftovers(const std::string& target) {
-#ifdef _WIN32
-  // Windows: process ids are reused quickly and files carry no POSIX owner; leftovers stay.
-  (void)target;
-#else
   namespace fs = std::filesystem;
-  const fs::path path(target);
-  const std::string prefix = path.filename().string() + ".tmp-";
+  const fs::path path = Os::Path(target);
+  const std::string prefix = Os::Utf8(path.filename()) + ".tmp-";
   std::error_code ec;
   fs::directory_iterator it(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = Os::Utf8(it->path().filename());
     if (!name.starts_with(prefix)) continue;
     const std::string rest = name.substr(prefix.size());
     const size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string::npos || rest.size() - dash - 1 != 6 ||
         rest.find_first_not_of("0123456789") != dash)
       continue;
-    const long pid = std::strtol(rest.c_str(), nullptr, 10);
-    struct stat st {};
-    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
-    ::unlink(it->path().c_str());
+    unsigned long pid = 0;
+    if (std::from_chars(rest.data(), rest.data() + dash, pid).ec != std::errc()) continue;  // out of range
+    const std::string file = Os::Utf8(it->path());
+    if (Os::ProcessEnded(pid) && Os::OwnRegularFile(file)) Os::Remove(file.c_str());
   }
-#endif
 }
 
 }  // namespace

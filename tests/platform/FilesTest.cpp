@@ -22,6 +22,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace pf;
@@ -86,6 +89,75 @@ TEST(Files, WritesReplaceExistingFiles) {
   EXPECT_THROW(FileIO::WriteAtomicAll({{dir / "Class.cls", "class 3"}, {dir / "Folder.bas", "x"}}), AppError);
   EXPECT_EQ(FileIO::ReadBytes(dir / "Class.cls"), "class 2");
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"Class.cls", "Folder.bas", "Module.bas"}));
+}
+
+namespace {
+// The id of a process that has ended. On Windows its handle is kept open, so that the id is
+// not given to another process while the test runs (the system then says the process ended
+// through its exit code); on Linux the child is reaped, so the id names no process at all.
+class EndedProcess {
+ public:
+  EndedProcess() {
+#ifdef _WIN32
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(exe) + L"\" --gtest_filter=-*";
+    STARTUPINFOW si{};  // no standard streams: the child's output is not the test's
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    WaitForSingleObject(process_, 60000);
+    id_ = pi.dwProcessId;
+#else
+    const pid_t pid = fork();
+    if (pid == 0) _exit(0);
+    waitpid(pid, nullptr, 0);
+    id_ = static_cast<unsigned long>(pid);
+#endif
+  }
+  ~EndedProcess() {
+#ifdef _WIN32
+    if (process_) CloseHandle(process_);
+#endif
+  }
+  std::string Id() const { return std::to_string(id_); }
+
+ private:
+  unsigned long id_ = 0;
+#ifdef _WIN32
+  HANDLE process_ = nullptr;
+#endif
+};
+}  // namespace
+
+// What a killed write left beside its target (its temporary file, named with its process
+// id) is removed by the next write of that target. The file of a process that still runs, a
+// name of another form, another target's file and a folder stay.
+TEST(Files, TemporariesOfEndedProcessesAreRemoved) {
+  Folder dir;
+  const EndedProcess ended;
+  ASSERT_NE(ended.Id(), "0");
+  EXPECT_TRUE(Os::ProcessEnded(std::stoul(ended.Id())));
+  EXPECT_FALSE(Os::ProcessEnded(Os::ProcessId()));
+  const std::string running = std::to_string(Os::ProcessId());
+  // 2147483644: an id no process has (Linux's ids stay below 2^22, Windows' are far smaller).
+  const std::set<std::string> removed = {"C.cls.tmp-" + ended.Id() + "-a1b2c3", "C.cls.tmp-2147483644-zzzzzz"};
+  const std::set<std::string> kept = {"C.cls.tmp-" + running + "-a1b2c3", "C.cls.tmp-abcdef",
+                                      "C.cls.tmp-" + ended.Id() + "-a1b2", "C.cls.tmp-99999999999999999999-abcdef",
+                                      "D.cls.tmp-" + ended.Id() + "-a1b2c3"};
+  for (const std::string& name : removed) FileIO::WriteAtomic(dir / name, "partial");
+  for (const std::string& name : kept) FileIO::WriteAtomic(dir / name, "other");
+  const std::string folder = "C.cls.tmp-" + ended.Id() + "-folder";
+  fs::create_directory(Os::Path(dir / folder));
+  EXPECT_TRUE(Os::OwnRegularFile(dir / *removed.begin()));
+  EXPECT_FALSE(Os::OwnRegularFile(dir / folder));
+  FileIO::WriteAtomic(dir / "C.cls", "class");
+  std::set<std::string> expected = kept;
+  expected.insert({"C.cls", folder});
+  EXPECT_EQ(dir.Names(), expected);
 }
 
 // Files are told apart by their identity, and one file is known under every spelling.
