@@ -8,3 +8,7 @@ if(EXISTS ${PF_GTEST_SOURCE}/src/gtest-all.cc)
   add_executable(test_platform_files ${CMAKE_SOURCE_DIR}/tests/platform/FilesTest.cpp)
   target_link_libraries(test_platform_files PRIVATE procforge_core pf_gtest)
 endif()
+
+# Sends a real Ctrl+C console event to the program under test (tests/cli/CliWindowsTest.cpp).
+add_executable(console_ctrl_c ${CMAKE_SOURCE_DIR}/tests/cli/windows/ConsoleCtrlC.cpp)
+target_link_options(console_ctrl_c PRIVATE -municode)

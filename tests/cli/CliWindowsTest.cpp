@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <thread>
 
 #include "support/PgServer.h"
 #include "support/ProgramInstall.h"
@@ -190,6 +193,40 @@ TEST_F(CliWindows, PostgreSQLThroughWineOdbc) {
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_EQ(ReadAll(work + "/CPg.cls"), expected);
   EXPECT_TRUE(Has(expected, "customer")) << "the parameters were not read";
+}
+
+// Ctrl+C as Windows delivers it: a console event, handled on a thread of its own while the
+// program waits on a catalogue query. The query is cancelled at the server, and the program
+// ends through its own exit path with 130. (console_ctrl_c.exe sends the event once the
+// query runs; tests/cli/windows/ConsoleCtrlC.cpp says how Wine lets it.)
+TEST_F(CliWindows, CtrlCConsoleEventStopsARun) {
+  PgServer& pg = PgServer::Shared();
+  pg.CreateDatabase("pfwinestop");
+  pg.Psql("CREATE OR REPLACE VIEW msysobjects AS SELECT 'q'::text AS name, 5 AS type FROM pg_sleep(60);", "pfwinestop");
+  const std::string work = Dir("stop");
+  const ProgramResult r = Linux({"configure", "--profile", "stop.PFG", "--new", "--set", "Server.SrvrType=0", "--set",
+                                 "Server.ConnPfg=" + pg.OdbcString("pfwinestop")},
+                                work);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const std::string running =
+      "SELECT count(*) FROM pg_stat_activity WHERE datname = 'pfwinestop' AND state = 'active' AND query ILIKE "
+      "'%msysobjects%' AND pid <> pg_backend_pid();";
+  const std::string exe = "Z:" + ReplaceAll(kExe, "/", "\\");
+  std::future<ProgramResult> run = std::async(std::launch::async, [&] {
+    return Wine({"go", exe, "list", "--profile", "stop.PFG"}, work, kWindowsDir + "/cross/bin/console_ctrl_c.exe");
+  });
+  bool busy = false;
+  for (int i = 0; i < 600 && !(busy = pg.Psql(running) != "0\n"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(busy) << "the catalogue query never ran";
+  WriteAll(work + "/go", "");
+  const ProgramResult stopped = run.get();
+  EXPECT_EQ(stopped.ExitCode, 130) << stopped.Out << stopped.Err;
+  EXPECT_FALSE(Has(stopped.Err, "Internal app error")) << stopped.Err;
+  std::string left;
+  for (int i = 0; (left = pg.Psql(running)) != "0\n" && i < 20; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(left, "0\n") << "the server still runs the query";
 }
 
 // The zip unpacks, and the command its README gives writes the first class.
