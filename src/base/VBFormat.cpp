@@ -45,7 +45,7 @@ std::string FormatNumber(double value, std::string_view picture) {
   digits.erase(0, digits.find_first_not_of('0'));
   if (digits.size() < static_cast<size_t>(minWhole)) digits.insert(0, minWhole - digits.size(), '0');
   if (grouped)
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), 1, ',');
   const bool negative = value < 0 && (digits.find_first_not_of("0,") != std::string::npos ||
                                       fraction.find_first_not_of('0') != std::string::npos);
   std::string out(prefix);

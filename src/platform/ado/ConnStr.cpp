@@ -44,37 +44,6 @@ bool IsTrue(const std::string* v) {
   return l == "sspi" || l == "true" || l == "yes";
 }
 
-// Keys of an OLE DB string that only the ADO layer reads and that are fine to leave out of
-// the driver's string: whether ADO keeps the password readable, and the TCP/IP network
-// library (the only one there is here).
-bool AdoOnly(const Pair& p) {
-  return NoCase::Equals(p.Key, "Provider") || NoCase::Equals(p.Key, "Persist Security Info") ||
-         (NoCase::Equals(p.Key, "Network Library") && NoCase::Equals(Trim(p.Value), "dbmssocn"));
-}
-
-// One note per key of `in` that the translation neither used nor left out on purpose.
-void NoteUnused(const Pairs& in, std::initializer_list<std::string_view> used, std::string_view driver,
-                std::vector<std::string>& notes) {
-  for (const Pair& p : in) {
-    if (AdoOnly(p)) continue;
-    bool known = false;
-    for (std::string_view k : used) known = known || NoCase::Equals(p.Key, k);
-    if (!known)
-      notes.push_back("The keyword '" + p.Key + "' is not passed on: the " + std::string(driver) +
-                      " ODBC driver has no keyword for it.");
-  }
-}
-
-// Truth values as OLE DB strings write them (SQL Server's Encrypt also takes "mandatory"
-// and "strict" for yes, "optional" for no); std::nullopt for anything else.
-std::optional<bool> Truth(const std::string* v) {
-  if (!v) return std::nullopt;
-  const std::string l = NoCase::Lower(Trim(*v));
-  if (l == "true" || l == "yes" || l == "1" || l == "sspi" || l == "mandatory" || l == "strict") return true;
-  if (l == "false" || l == "no" || l == "0" || l == "optional") return false;
-  return std::nullopt;
-}
-
 // The host and port a TDS string names. SQL Server writes "host,port", the Sybase ASE
 // provider "host:port" (and its own Server Port Address key); "tcp:" and "(local)" are
 // SQL Server's. A named instance ("host\instance") keeps no port: FreeTDS asks the
@@ -106,6 +75,40 @@ void SetTdsServer(const Pairs& in, Pairs& out, Target& t, bool sybase) {
   if (!port.empty()) Set(out, "Port", port);
   t.Host = s;
   t.Port = port;
+}
+
+#ifndef _WIN32
+// Linux: OLE DB strings go to FreeTDS, MDBTools and the Oracle driver that is registered.
+
+// Keys of an OLE DB string that only the ADO layer reads and that are fine to leave out of
+// the driver's string: whether ADO keeps the password readable, and the TCP/IP network
+// library (the only one there is here).
+bool AdoOnly(const Pair& p) {
+  return NoCase::Equals(p.Key, "Provider") || NoCase::Equals(p.Key, "Persist Security Info") ||
+         (NoCase::Equals(p.Key, "Network Library") && NoCase::Equals(Trim(p.Value), "dbmssocn"));
+}
+
+// One note per key of `in` that the translation neither used nor left out on purpose.
+void NoteUnused(const Pairs& in, std::initializer_list<std::string_view> used, std::string_view driver,
+                std::vector<std::string>& notes) {
+  for (const Pair& p : in) {
+    if (AdoOnly(p)) continue;
+    bool known = false;
+    for (std::string_view k : used) known = known || NoCase::Equals(p.Key, k);
+    if (!known)
+      notes.push_back("The keyword '" + p.Key + "' is not passed on: the " + std::string(driver) +
+                      " ODBC driver has no keyword for it.");
+  }
+}
+
+// Truth values as OLE DB strings write them (SQL Server's Encrypt also takes "mandatory"
+// and "strict" for yes, "optional" for no); std::nullopt for anything else.
+std::optional<bool> Truth(const std::string* v) {
+  if (!v) return std::nullopt;
+  const std::string l = NoCase::Lower(Trim(*v));
+  if (l == "true" || l == "yes" || l == "1" || l == "sspi" || l == "mandatory" || l == "strict") return true;
+  if (l == "false" || l == "no" || l == "0" || l == "optional") return false;
+  return std::nullopt;
 }
 
 // The SQL Server and Sybase providers' keywords in the FreeTDS driver's terms, as the
@@ -209,7 +212,7 @@ Pairs TranslateOracle(const Pairs& in, Target& t, std::string (*findDriver)(std:
   return out;
 }
 
-#ifdef _WIN32
+#else
 // Windows: OLE DB strings go to the ODBC drivers that Windows users install, the first of
 // each list that the driver manager knows (a name is matched as the beginning of an
 // installed driver's name). None installed: the message names the one to install.
