@@ -15,9 +15,12 @@ set -euo pipefail
 dir=$(mkdir -p "$1" && cd "$1" && pwd)
 
 # Pinned versions and the SHA-256 sums of their files. A new Debian revision replaces the
-# old one on the mirror: then move the pin (version and sums) to it.
+# old one on the mirror; the build then takes the pinned files from Debian's snapshot archive,
+# at a time that holds both versions (the files are checked by their sums wherever they come
+# from). Move the pins (versions, sums and snapshot time) to follow Debian's security fixes.
 sqlite_version=3.40.1-2+deb12u2
 pugixml_version=1.13-0.2
+snapshot_time=20250520T000000Z
 sums="
 aaa776260ab4dc976db34aa7891819484c8676b5b2783123ebc6301e2ca5d655  sqlite3_3.40.1.orig.tar.xz
 0843bc12e4364076477935ce313a6d0796fd899a989ff18ebb6545540e10e4ca  sqlite3_3.40.1-2+deb12u2.debian.tar.xz
@@ -34,17 +37,28 @@ fi
 fetch="$dir/fetch"
 mkdir -p "$fetch/lists/partial" "$fetch/cache/archives/partial"
 if ! (cd "$fetch" && echo "$sums" | sed '/^$/d' | sha256sum --quiet -c - >/dev/null 2>&1); then
-  echo "deb-src http://deb.debian.org/debian bookworm main" >"$fetch/sources.list"
   apt_private=(-o "Dir::Etc::sourcelist=$fetch/sources.list" -o "Dir::Etc::sourceparts=-"
     -o "Dir::State::Lists=$fetch/lists" -o "Dir::Cache=$fetch/cache"
     -o "APT::Sandbox::User=$(id -un)" -o Debug::NoLocking=1)
   echo "windows-deps: fetching the sources of sqlite3 $sqlite_version and pugixml $pugixml_version"
-  apt-get "${apt_private[@]}" -qq update
-  (cd "$fetch" && apt-get "${apt_private[@]}" -qq source --download-only \
-    "sqlite3=$sqlite_version" "pugixml=$pugixml_version" >/dev/null) || {
-    echo "windows-deps: the pinned versions are no longer on the mirror; move the pins in $0" >&2
+  # The snapshot's index files are old on purpose: apt is told not to refuse them for that.
+  fetched=""
+  for archive in "http://deb.debian.org/debian" \
+    "[check-valid-until=no] http://snapshot.debian.org/archive/debian/$snapshot_time"; do
+    echo "deb-src $archive bookworm main" >"$fetch/sources.list"
+    rm -rf "$fetch/lists" && mkdir -p "$fetch/lists/partial"
+    if apt-get "${apt_private[@]}" -qq update &&
+      (cd "$fetch" && apt-get "${apt_private[@]}" -qq source --download-only \
+        "sqlite3=$sqlite_version" "pugixml=$pugixml_version" >/dev/null); then
+      fetched=$archive
+      break
+    fi
+    echo "windows-deps: the pinned versions are not to be had from ${archive##* }" >&2
+  done
+  if [ -z "$fetched" ]; then
+    echo "windows-deps: no archive gave the pinned versions; move the pins in $0" >&2
     exit 1
-  }
+  fi
   (cd "$fetch" && echo "$sums" | sed '/^$/d' | sha256sum --quiet -c -) || {
     echo "windows-deps: a fetched file does not have its pinned SHA-256 sum" >&2
     exit 1
