@@ -352,6 +352,8 @@ void CCodeBuilder::State::BuildBlockList() {
     AddCond("ProcGroup");
   }
   AddB("StdPriv");
+  // PostgreSQL functions whose rows come through a cursor.
+  if (srvrType == 4) AddB("MethPgCursor");
   AddB("MethHandleError");
   if (!Flag(code, "NoDBEnums")) AddCond("WithEnums");
 }

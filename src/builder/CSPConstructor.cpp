@@ -61,9 +61,9 @@ bool HasConstName(std::string_view List, int32_t Code) {
 
 // What a method body uses besides its parameters: a parameter of one of these names would
 // hide it.
-constexpr std::string_view kBodyWords[] = {"InitCommand", "AddParam",    "Execute",      "PrmValue",
-                                           "HandleError", "ErrorIn",     "Array",        "EA_PUBLIC",
-                                           "RETURN_VALUE", "ZERO_AS_NULL", "adCmdText", "errHandler"};
+constexpr std::string_view kBodyWords[] = {
+    "InitCommand",  "AddParam",     "Execute",   "PrmValue",   "HandleError",         "ErrorIn", "Array", "EA_PUBLIC",
+    "RETURN_VALUE", "ZERO_AS_NULL", "adCmdText", "errHandler", "ExecuteInTransaction"};
 
 // kBodyWords as a set, made once.
 const NameSet& BodyWordKeys() {
@@ -589,7 +589,12 @@ void CSPConstructor::State::ConstructMethodRetValStrings(std::string& FuncTypeDe
         State& s = *this;
         FuncTypeDecl.clear();
         AssignmentCommand.clear();
-        if (s.IsFunc) {
+        // A routine called by a text of its own returns a value only where the call has a
+        // return value: the results of the others are parameters or rows.
+        const bool returnsValue =
+            s.IsFunc && (s.Params.CallText.empty() ||
+                         std::any_of(s.Prm.begin(), s.Prm.end(), [](const SPParam& p) { return p.DirCode == 4; }));
+        if (returnsValue) {
           const SPParam* ret = nullptr;
           for (const SPParam& p : s.Prm)
             if (p.Name == kRetVal) {
@@ -680,8 +685,13 @@ void CSPConstructor::State::BuildMethod() {
 
     const std::string& proc = s.ProcName;
     t += kIndent;
-    t += "Execute ";
-    if (s.SrvrType == kSrvrOracle && s.IsFunc) {
+    if (!s.Params.CallText.empty()) {
+      // The call's own text; rows that come through a cursor are read inside a transaction.
+      t += s.Params.NeedsTransaction ? "ExecuteInTransaction " : "Execute ";
+      VBSource::AppendStringExpr(t, s.Params.CallText);
+      if (!s.Params.NeedsTransaction) t += ", adCmdText";
+    } else if (s.SrvrType == kSrvrOracle && s.IsFunc) {
+      t += "Execute ";
       std::string call = "Begin ? := " + proc;
       if (arguments > 0) {
         call += '(';
@@ -692,6 +702,7 @@ void CSPConstructor::State::BuildMethod() {
       VBSource::AppendStringExpr(t, call);
       t += ", adCmdText ";
     } else {
+      t += "Execute ";
       AssignServerSideName(s.Def.SPText, s.SrvrType, proc);
       VBSource::AppendStringExpr(t, s.Def.SPText);
       // A function's return value is its result, which the class's check of a

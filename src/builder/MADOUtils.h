@@ -44,7 +44,7 @@ std::string uLockTypeAsString(int32_t TypeIndex);
 
 // The profile keys that decide a parameter's VB type, as the method constructor caches them.
 struct VBTypeSettings {
-  int32_t SrvrType = 0;  // 0 Access, 1 SQL Server, 2 Sybase, 3 Oracle
+  int32_t SrvrType = 0;  // 0 Access, 1 SQL Server, 2 Sybase, 3 Oracle, 4 PostgreSQL
   bool MSUseLongForInts = false;
   bool MSUseDblForFloat = false;
   bool MSUseDblForMoney = false;

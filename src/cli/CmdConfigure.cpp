@@ -43,8 +43,9 @@ void ApplySetting(CSettings& s, const KeySetting& k) {
   Faultnet31::Check(section != nullptr, ERR_USER_CHECK, "Unknown section [%1] in --set %1.%2: the sections are %3.",
                     k.Section, k.Key, kSectionNames);
   if (k.Section == "Server" && k.Key == "SrvrType")
-    Faultnet31::Check(k.Value.size() == 1 && k.Value[0] >= '0' && k.Value[0] <= '3', ERR_USER_CHECK,
-                      "Server.SrvrType takes 0 (Access), 1 (SQL Server), 2 (Sybase) or 3 (Oracle), not '%1'.",
+    Faultnet31::Check(k.Value.size() == 1 && k.Value[0] >= '0' && k.Value[0] <= '4', ERR_USER_CHECK,
+                      "Server.SrvrType takes 0 (Access), 1 (SQL Server), 2 (Sybase), 3 (Oracle) or 4 (PostgreSQL), "
+                      "not '%1'.",
                       k.Value);
   bwXMLBrowser& viewer = *(s.*section->Viewer);
   viewer.POP(0);
@@ -76,7 +77,7 @@ void Configure(CliSession& Session) {
     for (const KeySetting& k : o.Sets) hasType = hasType || (IsServerSection(k) && k.Key == "SrvrType");
     Faultnet31::Check(hasType, ERR_USER_CHECK,
                       "A new profile needs its server type: add --set Server.SrvrType=N (0 Access, 1 SQL Server, "
-                      "2 Sybase, 3 Oracle).");
+                      "2 Sybase, 3 Oracle, 4 PostgreSQL).");
     Session.NewProfile();
   } else {
     Session.OpenProfile();

@@ -71,6 +71,8 @@ const char* TypeName(int type) {
       return "Sybase";
     case 3:
       return "Oracle";
+    case 4:
+      return "PostgreSQL";
     default:
       return "unknown";
   }

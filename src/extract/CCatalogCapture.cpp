@@ -10,6 +10,7 @@
 #include "errors/Secrets.h"
 #include "extract/CProcParamsCache.h"
 #include "extract/CSrvrAccess.h"
+#include "extract/CSrvrPostgres.h"
 #include "base/Clock.h"
 #include "platform/FileIO.h"
 #include "base/NoCase.h"
@@ -171,8 +172,9 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
   auto progress = [&](const std::string& text) {
     if (OnProgress) OnProgress(text);
   };
-  Faultnet31::Check(ServerType >= 0 && ServerType <= 3, ERR_USER_CHECK,
-                    "The server type %1 has no catalogue to capture (0 Access, 1 SQL Server, 2 Sybase, 3 Oracle).",
+  Faultnet31::Check(ServerType >= 0 && ServerType <= 4, ERR_USER_CHECK,
+                    "The server type %1 has no catalogue to capture (0 Access, 1 SQL Server, 2 Sybase, 3 Oracle, "
+                    "4 PostgreSQL).",
                     ServerType);
   progress("Connecting...");
   auto c = Connection::Create();
@@ -206,6 +208,9 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
         if (ado::IsConnectionLost(e)) throw;  // else a catalogue without syscolumns
       }
     }
+  } else if (ServerType == 4) {
+    // The routines and their types, which describe the parameters themselves.
+    for (const auto& [table, rows] : CSrvrPostgres::CaptureTables(*c)) AppendTable(out, table, rows);
   } else if (ServerType == 0) {
     ResultSet rs;
     if ((mdb = CSrvrAccess::MdbQueries(*c))) {
@@ -255,7 +260,7 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
     if (rows) AppendTable(out, "user_procedures", *rows);
   }
 
-  if (ServerType != 3) {
+  if (ServerType != 3 && ServerType != 4) {
     out +=
         "\nCREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,\n"
         "  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n";
@@ -331,7 +336,7 @@ int CCatalogCapture::SnapshotServerType(const std::string& File) {
     const ResultSet info = Rows(*c, "SELECT Value FROM SnapshotInfo WHERE Key = 'ServerType'");
     if (info.RowCount() > 0 && info.Cells[0]) {
       const std::string& v = *info.Cells[0];
-      if (v.size() == 1 && v[0] >= '0' && v[0] <= '3') return v[0] - '0';
+      if (v.size() == 1 && v[0] >= '0' && v[0] <= '4') return v[0] - '0';
     }
   } catch (const AppError&) {
   }
@@ -339,9 +344,9 @@ int CCatalogCapture::SnapshotServerType(const std::string& File) {
 }
 
 std::string CCatalogCapture::SnapshotProblem(const std::string& File, int ServerType) {
-  static const char* const kTypeNames[] = {"Access", "SQL Server", "Sybase", "Oracle"};
+  static const char* const kTypeNames[] = {"Access", "SQL Server", "Sybase", "Oracle", "PostgreSQL"};
   auto typeName = [](int t) {
-    return t >= 0 && t <= 3 ? std::to_string(t) + " (" + kTypeNames[t] + ")" : std::to_string(t);
+    return t >= 0 && t <= 4 ? std::to_string(t) + " (" + kTypeNames[t] + ")" : std::to_string(t);
   };
   std::shared_ptr<Connection> c = Connection::Create();
   try {
@@ -353,7 +358,7 @@ std::string CCatalogCapture::SnapshotProblem(const std::string& File, int Server
     const ResultSet info = Rows(*c, "SELECT Value FROM SnapshotInfo WHERE Key = 'ServerType'");
     if (info.RowCount() > 0 && info.Cells[0] && *info.Cells[0] != std::to_string(ServerType)) {
       const std::string& v = *info.Cells[0];
-      const bool known = v.size() == 1 && v[0] >= '0' && v[0] <= '3';
+      const bool known = v.size() == 1 && v[0] >= '0' && v[0] <= '4';
       return "'" + File + "' is a snapshot of server type " + (known ? typeName(v[0] - '0') : v) +
              ", not of the profile's server type " + typeName(ServerType) + ".";
     }
@@ -365,6 +370,9 @@ std::string CCatalogCapture::SnapshotProblem(const std::string& File, int Server
     case 0: tables = {"MSysObjects", "ProcedureParameters"}; break;
     case 1: case 2: tables = {"sysobjects", "ProcedureParameters"}; break;
     case 3: tables = {"user_arguments", "user_source"}; break;
+    case 4:
+      tables = {"pg_proc", "pg_type"};
+      break;
     default: return "The server type " + typeName(ServerType) + " has no catalogue snapshots.";
   }
   for (const char* table : tables) {

@@ -17,7 +17,8 @@ class CCatalogCapture {
   std::function<void(const std::string&)> OnProgress;
 
   // The snapshot script of the catalogue that ConnectionString opens, read as the
-  // extractor of ServerType (0 Access, 1 SQL Server, 2 Sybase, 3 Oracle) reads it.
+  // extractor of ServerType (0 Access, 1 SQL Server, 2 Sybase, 3 Oracle, 4
+  // PostgreSQL) reads it.
   // Packages is Oracle's comma-separated package list ("(Unpackaged)" for procedures
   // outside packages); the other server types ignore it. Failures of the connection or
   // of a catalogue query raise; a procedure whose parameters cannot be read is left out
@@ -35,7 +36,7 @@ class CCatalogCapture {
 
   // The connection string that opens the snapshot File.
   static std::string SnapshotConnection(const std::string& File);
-  // The server type File's SnapshotInfo names (0 to 3); -1 when it names none or File
+  // The server type File's SnapshotInfo names (0 to 4); -1 when it names none or File
   // cannot be opened. Never raises.
   static int SnapshotServerType(const std::string& File);
   // Why File cannot stand for a catalogue of ServerType: not a snapshot at all, without

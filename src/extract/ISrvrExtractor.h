@@ -41,6 +41,12 @@ struct SPParamList {
   // data types of its arguments are not supported"; "" otherwise.
   std::string NotSupportedReason;
   std::vector<SPParamRow> Params;
+  // The command text a method runs, "?" marking each parameter but the return value, where
+  // the server calls routines by a text of their own (PostgreSQL: "CALL p(?, ?)",
+  // "{? = call f(?)}"); empty where a method calls the stored procedure by its name.
+  std::string CallText;
+  // The call's rows come through a cursor, which lives only inside a transaction.
+  bool NeedsTransaction = false;
   // What the description changed or left out on its own, for the run's warnings.
   std::vector<std::string> Warnings;
 };

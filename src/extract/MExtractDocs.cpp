@@ -67,6 +67,9 @@ std::string RefreshedParamsXml(const SPParamList& List) {
   bwXMLBrowser x;
   x.Init("Parameters");
   x.Attr("Proc", List.Proc);
+  // Only servers that call routines by a text of their own write these.
+  if (!List.CallText.empty()) x.Attr("CallText", List.CallText);
+  if (List.NeedsTransaction) x.Attr("NeedsTransaction", "True");
   for (const SPParamRow& r : List.Params) {
     x.CreateChild("Param", true, false);
     for (const char* attr : kRefreshedAttrs) x.Attr(attr, RefreshedAttr(r, attr));
@@ -94,6 +97,8 @@ SPParamList ReadParamList(const std::string& Xml) {
   SPParamList list;
   list.Proc = root.attribute("Proc").value();
   list.NotSupported = bwXMLBrowser::IsTrue(root.attribute("NotSupported").value());
+  list.CallText = root.attribute("CallText").value();
+  list.NeedsTransaction = bwXMLBrowser::IsTrue(root.attribute("NeedsTransaction").value());
   for (pugi::xml_node e : root.children("Param")) {
     SPParamRow& r = list.Params.emplace_back();
     r.Name = e.attribute("Name").value();

@@ -14,6 +14,7 @@
 #include "extract/CSrvrAccess.h"
 #include "extract/CSrvrMSSQL.h"
 #include "extract/CSrvrOraADO.h"
+#include "extract/CSrvrPostgres.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ISrvrExtractor.h"
 #include "platform/FileIO.h"
@@ -430,7 +431,8 @@ void CSettings::FollowServerType(int32_t OldType) {
   ErrGuard("CSettings.FollowServerType", [&] {
     const int32_t st = ServerType();
     if (st == OldType) return;
-    for (const MProfileKeys::Pick how : {MProfileKeys::Pick::WhenST1, MProfileKeys::Pick::WhenST3}) {
+    for (const MProfileKeys::Pick how :
+         {MProfileKeys::Pick::WhenST1, MProfileKeys::Pick::WhenST3, MProfileKeys::Pick::WhenST4}) {
       std::vector<const MProfileKeys::Key*> group;
       bool untouched = true;
       for (const MProfileKeys::Key& k : MProfileKeys::Keys()) {
@@ -456,7 +458,7 @@ void CSettings::Validate() {
     bwXMLBrowser& sp = *xStoredProc;
     // The added prefixes become the beginning of every method and parameter name.
     for (const char* key : {"MethAddPfx", "PrmAddPfx"}) MKeyTypes::RequireKeyValue("StoredProc", key, Str(sp, key));
-    if (!(Bool(sp, "AddSPMethods") && (st == 1 || st == 3))) Put(sp, "AddOraFunctions", kFalse);
+    if (!(Bool(sp, "AddSPMethods") && (st == 1 || st == 3 || st == 4))) Put(sp, "AddOraFunctions", kFalse);
     if (Bool(sp, "MethConvToWCap")) Put(sp, "MethFirstCap", kFalse);
     if (Bool(sp, "PrmConvToWCap")) Put(sp, "PrmFirstCap", kFalse);
     if (!msOrSybase) {
@@ -543,9 +545,11 @@ std::shared_ptr<ISrvrExtractor> CSettings::CreateServerExtractor() {
       ex = std::make_shared<CSrvrOraADO>();
     else if (type == "2")
       ex = std::make_shared<CSrvrSybase>();
+    else if (type == "4")
+      ex = std::make_shared<CSrvrPostgres>();
     Faultnet31::Check(ex != nullptr, ERR_USER_CHECK,
                       "Unknown server type [%1]. The server type must be 0 (MS Access), 1 (Microsoft SQL Server), "
-                      "2 (Sybase) or 3 (Oracle).",
+                      "2 (Sybase), 3 (Oracle) or 4 (PostgreSQL).",
                       type);
     ex->SetServer(Server());
     return ex;

@@ -78,7 +78,8 @@ class CSettings {
 
   // Disconnects and drops the server object, if one exists.
   void ReleaseServer();
-  // Key SrvrType as an integer: 0 Access, 1 SQL Server, 2 Sybase, 3 Oracle.
+  // Key SrvrType as an integer: 0 Access, 1 SQL Server, 2 Sybase, 3 Oracle,
+  // 4 PostgreSQL.
   int32_t ServerType();
   // "Default.PFG" beside the program (in the writable folder when the program's is not).
   static std::string DefaultProfileName();

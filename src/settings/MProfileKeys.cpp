@@ -23,6 +23,7 @@ constexpr Conf Per(const char* complus, const char* asp, const char* desktop) {
 }
 constexpr Conf OnSqlServer(const char* yes, const char* no) { return {Pick::WhenST1, yes, no}; }
 constexpr Conf OnOracle(const char* yes, const char* no) { return {Pick::WhenST3, yes, no}; }
+constexpr Conf OnPostgres(const char* yes, const char* no) { return {Pick::WhenST4, yes, no}; }
 constexpr Conf ConnPfg{Pick::ConnPfg};
 
 constexpr Key Make(const char* section, const char* name, Type type, int32_t min, int32_t max, Conf c) {
@@ -53,11 +54,12 @@ constexpr const char* Pkg = "Packages";
 
 // clang-format off
 constexpr Key kKeys[] = {
-  Int(Srv, "SrvrType", 3),
+  Int(Srv, "SrvrType", 4),
   Text(Srv, "ConnPfg"),
 
   Bool(SP, "AddSPMethods", All(T)),
-  Bool(SP, "AddOraFunctions", All(F)),
+  // Most PostgreSQL routines are functions.
+  Bool(SP, "AddOraFunctions", OnPostgres(T, F)),
   Bool(SP, "AddExecSPByName", All(F)).Condition("MethExecSPByName"),
   Bool(SP, "MethUseFilterInc", All(F)),
   Patterns(SP, "MethFilterInc", All("")),
@@ -71,7 +73,8 @@ constexpr Key kKeys[] = {
   Bool(SP, "PrmFirstCap", All(F)),
   Bool(SP, "PrmAddTypePfx", All(T)),
   Prefix(SP, "PrmAddPfx", All("")),
-  Text(SP, "MethRmvPfxs", All("sp_;usp_;sp;usp")),
+  // PostgreSQL names carry no procedure prefix: "sp" would cut "split_name" to "lit_name".
+  Text(SP, "MethRmvPfxs", OnPostgres("", "sp_;usp_;sp;usp")),
   Bool(SP, "MethConvToWCap", All(T)),
   Bool(SP, "MethFirstCap", All(F)),
   Prefix(SP, "MethAddPfx", All("Exec")),
@@ -196,6 +199,8 @@ std::string ConfValue(const Key& k, int32_t Conf, int32_t ServerType, const std:
       return ServerType == 1 ? k.A : k.B;
     case Pick::WhenST3:
       return ServerType == 3 ? k.A : k.B;
+    case Pick::WhenST4:
+      return ServerType == 4 ? k.A : k.B;
     case Pick::Conf:
     case Pick::None:
       break;

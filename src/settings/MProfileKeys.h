@@ -29,6 +29,7 @@ enum class Pick {
   Conf,     // by configuration: A, B, C for 0, 1, 2 (B and C default to A)
   WhenST1,  // A when the server type is 1 (SQL Server), else B
   WhenST3,  // A when the server type is 3 (Oracle), else B
+  WhenST4,  // A when the server type is 4 (PostgreSQL), else B
   ConnPfg,  // the profile's connection string (Server.ConnPfg) of that moment
 };
 

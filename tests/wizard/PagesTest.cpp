@@ -175,7 +175,7 @@ struct Expected {
   std::string Page, Target;
   int Index = -1;
   std::vector<std::pair<std::string, std::string>> When;  // kind, argument
-  std::string Servers = "0123";                           // server types it is available on
+  std::string Servers = "01234";                          // server types it is available on
   std::string Line;
 };
 std::vector<Expected> ExpectedRules() {
@@ -260,7 +260,7 @@ TEST_F(PagesTest, EnableRulesFollowTheirExpectations) {
       if (!on) throw std::runtime_error("no control " + e.Target + " on " + e.Page);
       return *on;
     };
-    for (int server = 0; server < 4; ++server)
+    for (int server = 0; server < 5; ++server)
       EXPECT_EQ(available(server, -1), e.Servers.find(char('0' + server)) != std::string::npos) << e.Line;
     const int server = e.Servers[0] - '0';
     for (size_t i = 0; i < e.When.size(); ++i)

@@ -299,6 +299,25 @@ constexpr bool kBraceDriver = true;
 constexpr bool kBraceDriver = false;
 #endif
 
+bool IsPostgresDriver(std::string_view driver) {
+  const std::string d = NoCase::Lower(driver);
+  return d.find("postgres") != std::string::npos || d.find("psqlodbc") != std::string::npos;
+}
+
+// psqlODBC's options for what a class calls: a function that returns a cursor gives the
+// cursor's rows (FetchRefcursors; psqlODBC's documentation, "Configuration Options"). A string
+// that names a host and no port gets the server's usual one, 5432.
+void SetPostgresOptions(Pairs& out, Target& t) {
+  if (!FindAny(out, {"DSN", "FILEDSN"})) {
+    const std::string* port = Find(out, "Port");
+    t.PortAssumed = port == nullptr;
+    t.Port = port ? std::string(Trim(*port)) : std::string("5432");
+    if (!port) Set(out, "Port", t.Port);
+    if (const std::string* host = FindAny(out, {"Server", "Servername"})) t.Host = std::string(Trim(*host));
+  }
+  if (!Find(out, "FetchRefcursors")) Set(out, "FetchRefcursors", "1");
+}
+
 // Plain ODBC strings, and the ODBC part of an MSDASQL string.
 Pairs TranslateOdbc(const Pairs& in) {
   if (const std::string* inner = Find(in, "Extended Properties")) {
@@ -540,6 +559,7 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
     const std::string* version = Find(out, "TDS_Version");
     SetTdsServer(Pairs(out), out, t, version && NoCase::StartsWith(Trim(*version), "5"));
   }
+  if (family == Family::Odbc && IsPostgresDriver(t.Driver)) SetPostgresOptions(out, t);
   t.OdbcString = Compose(out);
   return t;
 }

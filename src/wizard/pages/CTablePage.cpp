@@ -294,7 +294,7 @@ QString CTablePage::Explain(const Term& t) const {
     case Term::ServerIs: {
       const PageTable::Page& server = *PageTable::Find("frmChildSrvr");
       QStringList types;
-      for (int st = 0; st < 4; ++st)
+      for (int st = 0; st < 5; ++st)
         if (t.Value & (1 << st)) types << CaptionOf(server, "optSrvrType", st);
       return tr("the Database Server page chooses %1").arg(types.join(tr(" or ")));
     }

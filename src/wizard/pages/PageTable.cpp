@@ -15,7 +15,7 @@ namespace {
 
 using K = Kind;
 
-constexpr int kSqlServer = 1, kSybase = 2, kOracle = 3;  // server types; 0 is Access
+constexpr int kSqlServer = 1, kSybase = 2, kOracle = 3, kPostgres = 4;  // server types; 0 is Access
 
 // The table is laid out by hand, one control a line, so that it reads like the pages.
 // clang-format off
@@ -41,7 +41,7 @@ std::vector<Page> MakePages() {
        "gets its own (Class Connection Source, Class Default Connection).",
        {
            {K::Options, "optSrvrType", "SrvrType", "Database server",
-            {"Microsoft &Access", "Microsoft &SQL Server", "S&ybase", "O&racle"}},
+            {"Microsoft &Access", "Microsoft &SQL Server", "S&ybase", "O&racle", "&PostgreSQL"}},
            {K::Text, "txtConnPfg", "ConnPfg", "&Connection string for reading the catalogue:"},
            {K::Button, "btnDesign", nullptr, "&Design...", {}, nullptr},
            {K::Button, "btnUseSnapshot", nullptr, "Use a s&napshot file...", {}, nullptr, true},
@@ -81,7 +81,7 @@ std::vector<Page> MakePages() {
             "It needs the parameter-definitions module, a constant per procedure; name its file on the "
             "Output Files page."},
        },
-       {{"chkAddOraFunctions", -1, {Ticked("chkAddSPMethods"), ServerIs({kSqlServer, kOracle})}}}},
+       {{"chkAddOraFunctions", -1, {Ticked("chkAddSPMethods"), ServerIs({kSqlServer, kOracle, kPostgres})}}}},
 
       {"frmChildMethPackages", "Packages",
        "Oracle only. Select the packages whose procedures are wrapped; \"(Unpackaged)\" stands for the "

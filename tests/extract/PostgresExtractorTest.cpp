@@ -1,0 +1,113 @@
+// The PostgreSQL extractor against the test server's own catalogue, read through psqlODBC:
+// what it lists and leaves out, the parameters as the driver describes them, and a
+// snapshot of the catalogue that reads as the server does.
+
+#include <gtest/gtest.h>
+
+#include "extract/CCatalogCapture.h"
+#include "extract/CSrvrPostgres.h"
+#include "extract/ExtractTestUtil.h"
+#include "extract/MExtractDocs.h"
+#include "platform/ado/Command.h"
+#include "platform/ado/Connection.h"
+#include "support/Golden.h"
+#include "support/PgServer.h"
+
+namespace {
+
+using namespace pf;
+using namespace extracttest;
+
+class PostgresExtractorTest : public ExtractorTest {
+ protected:
+  static void SetUpTestSuite() {
+    static const bool created = [] {
+      pftest::PgServer& pg = pftest::PgServer::Shared();
+      pg.CreateDatabase("pfpgx");
+      pg.Psql(pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/extract/postgres.sql"), "pfpgx");
+      return true;
+    }();
+    (void)created;
+  }
+  static std::string Conn() {
+    return "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" +
+           std::to_string(pftest::PgServer::Shared().Port()) + ";Database=pfpgx;User ID=" + pftest::PgServer::kUser +
+           ";Password=" + pftest::PgServer::kPassword;
+  }
+  static std::shared_ptr<CSrvrPostgres> Live() {
+    auto server = std::make_shared<CServer>();
+    server->ConnectionString(Conn());
+    auto x = std::make_shared<CSrvrPostgres>();
+    x->SetServer(server);
+    return x;
+  }
+  // The list, the warnings and every listed routine's parameter document.
+  static std::string Everything(CSrvrPostgres& x) {
+    const std::string list = x.xmlGetSPList("");
+    std::string out = ProcRows(list) + "\n";
+    for (const std::string& w : x.LeftOut()) out += "warning: " + w + "\n";
+    pugi::xml_document doc;
+    doc.load_string(list.c_str());
+    for (pugi::xml_node p : doc.child("ProcList").children("Proc"))
+      out += "\n" + x.xmlGetSPParameters(p.attribute("Name").value()) + "\n";
+    return out;
+  }
+};
+
+// Functions and procedures of the search path's schemas (app, then public), each with the
+// call its method makes; overloads under their signatures; what no call reaches (arrays,
+// composites, overloads passed as the same types, a signature hidden by an earlier schema)
+// left out with its reason; trigger functions, aggregates and other schemas not listed.
+TEST_F(PostgresExtractorTest, ListsTheSearchPathsRoutinesWithTheirCalls) {
+  auto x = Live();
+  pftest::ExpectGolden("extract/postgres-live.txt", Everything(*x));
+  ExpectFailure([&] { x->xmlGetSPParameters("sum_array"); }, {"'sum_array' is not one of the search path's routines"});
+}
+
+// Every parameter as psqlODBC's own description gives it through a parameter refresh (the
+// return value first, the columns of a set or a table result left out; booleans as the
+// driver describes them when asked not to call them text), for the routines
+// a refresh can tell apart: each name once, and the cursor function aside, whose method
+// reads rows rather than the cursor's name.
+TEST_F(PostgresExtractorTest, DescribesParametersAsTheDriverDoes) {
+  auto x = Live();
+  pugi::xml_document doc;
+  doc.load_string(x->xmlGetSPList("").c_str());
+  auto c = ado::Connection::Create();
+  c->Open(Conn() + ";BoolsAsChar=0");
+  auto cmd = ado::Command::Create();
+  cmd->SetActiveConnection(c);
+  size_t compared = 0;
+  for (pugi::xml_node p : doc.child("ProcList").children("Proc")) {
+    const std::string name = p.attribute("Name").value();
+    if (name.find('(') != std::string::npos || name == "order_cursor") continue;
+    SCOPED_TRACE(name);
+    const std::string ours = MExtractDocs::RefreshedParamsXml(x->GetSPParameters(name));
+    SPParamList driver = MExtractDocs::RefreshedParams(*cmd, name, {});
+    SPParamList mine = x->GetSPParameters(name);
+    mine.CallText.clear();
+    EXPECT_EQ(MExtractDocs::RefreshedParamsXml(mine), MExtractDocs::RefreshedParamsXml(driver));
+    ++compared;
+  }
+  EXPECT_EQ(compared, 8u);
+}
+
+// A snapshot of the catalogue reads as the server does, through a script and a database,
+// and says it is one of server type 4.
+TEST_F(PostgresExtractorTest, SnapshotReadsAsTheServer) {
+  const std::string live = Everything(*Live());
+  CCatalogCapture capture;
+  const std::string script = capture.Capture(4, Conn(), "");
+  EXPECT_TRUE(capture.Skipped.empty());
+  for (const char* name : {"pg.sql", "pg.db"}) {
+    SCOPED_TRACE(name);
+    const std::string file = dir_.file(name);
+    CCatalogCapture::Write(script, file);
+    EXPECT_EQ(Everything(*Extractor<CSrvrPostgres>(file)), live);
+    EXPECT_EQ(CCatalogCapture::SnapshotServerType(file), 4);
+    EXPECT_EQ(CCatalogCapture::SnapshotProblem(file, 4), "");
+    EXPECT_NE(CCatalogCapture::SnapshotProblem(file, 1), "");
+  }
+}
+
+}  // namespace
