@@ -370,8 +370,11 @@ Shape ShapeOf(const Catalogue& c, const CSrvrPostgres::Routine& r) {
     const auto rt = c.Types.find(r.ReturnType);
     retName = rt == c.Types.end() ? r.ReturnType : rt->second.Name;
     const bool pseudo = rt != c.Types.end() && rt->second.Type == "p";
-    bool outputs = false;
-    for (const std::string& m : modes) outputs = outputs || m == "o" || m == "b";
+    bool outputs = false, columns = false;  // output arguments; arguments that are result columns
+    for (const std::string& m : modes) {
+      outputs = outputs || m == "o" || m == "b";
+      columns = columns || m == "o" || m == "b" || m == "t";
+    }
     if (IsHandlerType(retName)) {
       s.Silent = true;
       return s;
@@ -379,6 +382,11 @@ Shape ShapeOf(const Catalogue& c, const CSrvrPostgres::Routine& r) {
     if (retName == "refcursor") {
       result = Result::Cursor;
     } else if (r.ReturnsSet) {
+      // Rows of record need their columns named by the call unless arguments name them.
+      if (pseudo && !(retName == "record" && columns)) {
+        s.Problem = "it returns a set of " + retName + " whose columns a call must name";
+        return s;
+      }
       result = Result::Rows;
     } else if (outputs) {
       result = Result::Outputs;

@@ -45,6 +45,8 @@ CREATE FUNCTION app.same_call(p_value varchar) RETURNS integer LANGUAGE sql AS $
 CREATE FUNCTION app.sum_array(p_values integer[]) RETURNS integer LANGUAGE sql AS $$ SELECT 0 $$;
 CREATE FUNCTION app.pair_amount(p_pair app.money_pair) RETURNS numeric LANGUAGE sql AS $$ SELECT 0 $$;
 
+CREATE FUNCTION app.any_rows() RETURNS SETOF record LANGUAGE sql AS $$ SELECT 1, 'x' $$;
+
 -- Not routines a class calls: a trigger function, an aggregate, and a schema outside the search path.
 CREATE FUNCTION app.orders_touch() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RETURN NEW; END $$;
 CREATE AGGREGATE app.text_concat(text) (SFUNC = textcat, STYPE = text);
