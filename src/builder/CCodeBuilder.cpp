@@ -16,6 +16,7 @@
 #include "errors/AppError.h"
 #include "errors/Faultnet31.h"
 #include "errors/Secrets.h"
+#include "extract/CServer.h"
 #include "extract/ISrvrExtractor.h"
 #include "base/NameTable.h"
 #include "base/Utf8.h"
@@ -141,6 +142,8 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
 
   Progress.Message("Constructing code...");
   std::shared_ptr<ISrvrExtractor> extractor = Stt.CreateServerExtractor();
+  // The run connects as the connection test does: what the string asks for in vain is said here too.
+  for (std::string& w : CServer::ConnectionWarnings(Stt.Server()->ConnectionString())) Progress.Warning(std::move(w));
 
   Progress.Message("Retrieving procedure list... ");
   const std::string filter = Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string();

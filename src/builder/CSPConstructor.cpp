@@ -10,6 +10,7 @@
 
 #include "builder/MADOUtils.h"
 #include "text/MMethUtils.h"
+#include "text/MSqlNames.h"
 #include "builder/MOraUtils.h"
 #include "base/SourceText.h"
 #include "errors/ErrGuard.h"
@@ -99,9 +100,15 @@ void UniqueName(std::string_view Name, NameSet& Used, int32_t& Counter, std::str
 }
 
 // The name the server knows a procedure by, as the method passes it: in brackets on SQL
-// Server (where a "]" of the name is written "]]"), in double quotes on Access (where a
-// double quote of the name is written twice).
+// Server (where a "]" of the name is written "]]"; a schema-qualified name is bracketed
+// already), in double quotes on Access (where a double quote of the name is written twice).
 void AssignServerSideName(std::string& Out, int32_t SrvrType, std::string_view Proc) {
+  std::string schema, name;
+  if (SrvrType == kSrvrMSSQL && !Proc.empty() && Proc.front() == '[' &&
+      MSqlNames::SplitSchemaQualified(Proc, schema, name)) {
+    Out.assign(Proc);
+    return;
+  }
   const auto quoted = [&](char open, char close) {
     Out.assign(1, open);
     for (char c : Proc) {
@@ -249,6 +256,7 @@ struct CSPConstructor::State {
 
   // The package prefix of SPName (Oracle only) and, in Name, the name after the package.
   const std::string& PackagePrefix(std::string_view SPName, std::string_view& Name);
+  std::string SchemaPart, BarePart;  // the parts of the last schema-qualified name PackagePrefix met
 
   // The steps of ConstructMethod.
   void Construct(const std::string& SPName, bool IsFunc, bool& NotSupported);
@@ -263,6 +271,11 @@ struct CSPConstructor::State {
 const std::string& CSPConstructor::State::PackagePrefix(std::string_view SPName, std::string_view& Name) {
   static const std::string kNone;
   Name = SPName;
+  // A SQL Server procedure outside the default schema is named after its own name; the
+  // method names stay unique by the usual numbering.
+  if (SrvrType == kSrvrMSSQL && !SPName.empty() && SPName.front() == '[' &&
+      MSqlNames::SplitSchemaQualified(SPName, SchemaPart, BarePart))
+    Name = BarePart;
   if (SrvrType != kSrvrOracle) return kNone;
   std::string_view pkg = MStdConfigs::kUnpackaged;
   if (const size_t dot = SPName.find('.'); dot != std::string_view::npos) {

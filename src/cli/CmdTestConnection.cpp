@@ -6,6 +6,7 @@
 #include "xml/bwXMLBrowser.h"
 #include "driver/MConnReport.h"
 #include "driver/MGlobals.h"
+#include "extract/CServer.h"
 
 namespace pf::cli {
 
@@ -23,7 +24,7 @@ int RunTestConnection(CliSession& Session) {
     return connected ? 0 : 1;
   }
   // The warnings come first, on stderr as a run's do: they may explain a failure.
-  for (const std::string& w : MGlobals::ConnectionWarnings(conn)) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  for (const std::string& w : CServer::ConnectionWarnings(conn)) std::fprintf(stderr, "warning: %s\n", w.c_str());
   std::vector<std::string> printed;
   MGlobals::TestConnection(s, conn, &printed);
   s.DisconnectServer();

@@ -10,8 +10,6 @@
 #include "errors/ErrGuard.h"
 #include "errors/Secrets.h"
 #include "extract/CServer.h"
-#include "platform/ado/ConnStr.h"
-#include "platform/ado/OdbcProvider.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "settings/MKeyTypes.h"
@@ -131,20 +129,12 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
   });
 }
 
-std::vector<std::string> ConnectionWarnings(const std::string& AConnectString) {
-  try {
-    return ado::ConnStr::Translate(AConnectString, &ado::OdbcProvider::FindDriver).Notes;
-  } catch (...) {
-    return {};  // the test itself says what is wrong with the string
-  }
-}
-
 void TestConnection(CSettings& Settings, const std::string& AConnectString, std::vector<std::string>* Warnings) {
   ErrGuard(
       "MGlobals.TestConnection(AConnectString)",
       [&] {
         std::string tail;
-        for (std::string& w : ConnectionWarnings(AConnectString)) {
+        for (std::string& w : CServer::ConnectionWarnings(AConnectString)) {
           if (Warnings)
             Warnings->push_back(std::move(w));
           else

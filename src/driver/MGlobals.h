@@ -71,7 +71,4 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 void TestConnection(CSettings& Settings, const std::string& AConnectString,
                     std::vector<std::string>* Warnings = nullptr);
 
-// The warnings of a connection string: what it asks for that its driver cannot be told.
-std::vector<std::string> ConnectionWarnings(const std::string& AConnectString);
-
 }  // namespace pf::MGlobals

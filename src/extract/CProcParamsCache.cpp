@@ -11,7 +11,8 @@ namespace {
 constexpr int kLoadTimeout = 120;
 }  // namespace
 
-void CProcParamsCache::Expect(size_t Count, const std::string& ConnectionString) {
+void CProcParamsCache::Expect(size_t Count, const std::string& ConnectionString, const std::string& DefaultSchema) {
+  defaultSchema_ = DefaultSchema;
   procs_.clear();
   byName_.clear();
   exact_.clear();
@@ -42,7 +43,11 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
   }
   // The tables hold views of the names in procs_, which stays as it is until the next Load.
   bool variants = false;
+  const auto answered = [&](size_t i) {
+    return defaultSchema_.empty() || procs_[i].Schema.empty() || procs_[i].Schema == defaultSchema_;
+  };
   for (size_t i = 0; i < procs_.size(); ++i) {
+    if (!answered(i)) continue;
     auto [entry, added] = byName_.emplace(procs_[i].Name, i);
     if (!added && entry->second != kAmbiguous && procs_[entry->second].Name != procs_[i].Name) {
       entry->second = kAmbiguous;
@@ -52,7 +57,7 @@ bool CProcParamsCache::Load(const std::string& ConnectionString) {
   // Only names spelled in more than one way are looked up as spelled.
   if (variants) {
     for (size_t i = 0; i < procs_.size(); ++i)
-      if (byName_.find(procs_[i].Name)->second == kAmbiguous) exact_.emplace(procs_[i].Name, i);
+      if (answered(i) && byName_.find(procs_[i].Name)->second == kAmbiguous) exact_.emplace(procs_[i].Name, i);
   }
   direct_.assign(procs_.size(), false);
   for (size_t i = 0; i < procs_.size(); ++i) direct_[i] = Lookup(procs_[i].Name) == i;

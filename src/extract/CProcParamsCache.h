@@ -20,8 +20,9 @@ namespace pf {
 class CProcParamsCache {
  public:
   // The procedure list has listed `Count` procedures of ConnectionString: with more
-  // than one, the first Find reads them all.
-  void Expect(size_t Count, const std::string& ConnectionString);
+  // than one, the first Find reads them all. With a DefaultSchema, a plain name is the
+  // procedure of that schema (a server calls it so); other schemas' are not answered for.
+  void Expect(size_t Count, const std::string& ConnectionString, const std::string& DefaultSchema = {});
   // Reads every procedure's parameters through a connection of its own. False (and
   // nothing cached) when the provider cannot, or the read fails.
   bool Load(const std::string& ConnectionString);
@@ -44,6 +45,7 @@ class CProcParamsCache {
   NameMap<size_t> byName_;      // name, case ignored -> procs_, kAmbiguous for case variants
   ExactNameMap<size_t> exact_;  // name as listed -> procs_, for the names with case variants
   std::string pending_;         // connection string to load from on the first Find
+  std::string defaultSchema_;   // "" when every schema's procedures are answered for
   static constexpr size_t kAmbiguous = static_cast<size_t>(-1);
   static constexpr size_t kNone = static_cast<size_t>(-1);
 };

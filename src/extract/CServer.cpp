@@ -5,6 +5,7 @@
 #include "extract/CCatalogCapture.h"
 #include "extract/pfgXMLUtils.h"
 #include "platform/ado/ConnStr.h"
+#include "platform/ado/OdbcProvider.h"
 
 namespace pf {
 
@@ -111,6 +112,14 @@ std::string CServer::xmlGetRecordsetExt(const std::string& RsDataElem, const std
     const std::string rows = pfgXMLUtils::xmlRenameElement(pfgXMLUtils::RowText(xmlGetRecordset()), "z:row", ZRowElem);
     return RsDataElem.empty() ? rows : "<" + RsDataElem + ">" + rows + "</" + RsDataElem + ">";
   }, RsDataElem, ZRowElem);
+}
+
+std::vector<std::string> CServer::ConnectionWarnings(const std::string& ConnectString) {
+  try {
+    return ado::ConnStr::Translate(ConnectString, &ado::OdbcProvider::FindDriver).Notes;
+  } catch (...) {
+    return {};
+  }
 }
 
 }  // namespace pf

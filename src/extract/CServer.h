@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
@@ -54,6 +55,10 @@ class CServer {
   // snapshot of another server type included) returns false with the reason in ErrMsg;
   // ErrMsg is untouched on success.
   bool TestConnection(const std::string& ConnectString, std::string& ErrMsg);
+  // What ConnectString asks for that its driver has no keyword for, one sentence each:
+  // the connection test and a generation run that reads the catalogue list them as
+  // warnings. Empty for a string that does not translate (its use says what is wrong).
+  static std::vector<std::string> ConnectionWarnings(const std::string& ConnectString);
   // Closes the connection ignoring every error and drops it and the command. The
   // current result set stays readable.
   void Disconnect() noexcept;

@@ -109,8 +109,9 @@ SPParamList CSrvrSybase::GetSPParameters(const std::string& SPName) {
         CServer& server = MExtractDocs::RequireServer(server_);
         MExtractDocs::RefreshRules rules;
         rules.NumericAsDouble = true;
+        rules.LeaveOutUnpassable = true;
         // Else the shared command: the one of the last query, or a new one on the open connection.
-        const auto* known = params_.Find(SPName);
+        const auto* known = params_.FindDescription(SPName);
         SPParamList list = known ? MExtractDocs::ParamsFromRefresh(SPName, *known, rules)
                                  : MExtractDocs::RefreshedParams(*server.Command(), SPName, rules);
         AddDirections(server, list);

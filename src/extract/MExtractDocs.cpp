@@ -1,5 +1,6 @@
 #include "extract/MExtractDocs.h"
 
+#include "base/NoCase.h"
 #include "text/MMethUtils.h"
 #include "errors/Faultnet31.h"
 #include "extract/CServer.h"
@@ -24,6 +25,24 @@ void InitProcList(bwXMLBrowser& x, CServer& server) {
 }
 
 namespace {
+// What kind of type ADO cannot pass the parameter's is, or nullptr when it can pass it.
+template <class Param>
+const char* UnpassableKind(const Param& p) {
+  if (p.Type == ado::adUserDefined) return "a CLR user type";
+  if (p.Type == ado::kOleDbTableType) return "a table type";
+  if (NoCase::Equals(p.TypeName, "cursor")) return "a cursor";
+  return nullptr;
+}
+
+void NoteOtherNumbers(SPParamList& list, const std::vector<std::string>& others) {
+  if (others.empty()) return;
+  std::string names;
+  for (const std::string& n : others) names += (names.empty() ? "" : ", ") + list.Proc + ";" + n;
+  list.Warnings.push_back("Procedure \"" + list.Proc +
+                          "\" is numbered: a call of it runs its first number, whose parameters the method takes; " +
+                          names + " are left out.");
+}
+
 // Params: ado::Parameter or ado::ParameterInfo items, which name their fields alike.
 template <class Params>
 SPParamList RowsFromRefresh(const std::string& SPName, const Params& params, size_t count, const RefreshRules& rules) {
@@ -31,6 +50,14 @@ SPParamList RowsFromRefresh(const std::string& SPName, const Params& params, siz
   list.Proc = SPName;
   list.Params.reserve(count);
   for (const auto& p : params) {
+    if (const char* kind = rules.LeaveOutUnpassable && !list.NotSupported ? UnpassableKind(p) : nullptr) {
+      // A snapshot keeps the type's code, not its name.
+      list.NotSupported = true;
+      list.NotSupportedReason =
+          "parameter \"" + p.Name + "\" has " +
+          (p.TypeName.empty() ? "a type ADO cannot pass (" + std::string(kind) + ")"
+                              : "the type \"" + p.TypeName + "\" (" + kind + "), which ADO cannot pass");
+    }
     SPParamRow& r = list.Params.emplace_back();
     r.Name = rules.PlainNames ? MMethUtils::RemoveSpecChars(p.Name) : p.Name;
     if (const size_t nul = r.Name.find('\0'); nul != std::string::npos) r.Name.resize(nul);
@@ -48,7 +75,9 @@ SPParamList RowsFromRefresh(const std::string& SPName, const Params& params, siz
 }  // namespace
 
 SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd, const RefreshRules& rules) {
-  return RowsFromRefresh(SPName, Cmd.Parameters(), Cmd.Parameters().Count(), rules);
+  SPParamList list = RowsFromRefresh(SPName, Cmd.Parameters(), Cmd.Parameters().Count(), rules);
+  NoteOtherNumbers(list, Cmd.Parameters().OtherNumbers());
+  return list;
 }
 
 SPParamList RefreshedParams(ado::Command& Cmd, const std::string& SPName, const RefreshRules& rules) {
@@ -61,6 +90,13 @@ SPParamList RefreshedParams(ado::Command& Cmd, const std::string& SPName, const 
 SPParamList ParamsFromRefresh(const std::string& SPName, const std::vector<ado::ParameterInfo>& Params,
                               const RefreshRules& rules) {
   return RowsFromRefresh(SPName, Params, Params.size(), rules);
+}
+
+SPParamList ParamsFromRefresh(const std::string& SPName, const ado::ProcedureDescription& Described,
+                              const RefreshRules& rules) {
+  SPParamList list = RowsFromRefresh(SPName, Described.Parameters, Described.Parameters.size(), rules);
+  NoteOtherNumbers(list, Described.OtherNumbers);
+  return list;
 }
 
 std::string RefreshedParamsXml(const SPParamList& List) {

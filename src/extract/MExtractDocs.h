@@ -26,10 +26,13 @@ void InitProcList(bwXMLBrowser& x, CServer& server);
 
 // How a server's refreshed parameters are written.
 struct RefreshRules {
-  bool NumericAsDouble = false;  // ADO type 131 (numeric) is written as 5 (double)
+  bool NumericAsDouble = false;    // ADO type 131 (numeric) is written as 5 (double)
   bool UnknownDirAsInput = false;  // direction 0 is written as 1 (input)
-  bool PlainNames = false;       // names keep only ASCII letters and digits
-  bool VarBinarySize16 = false;  // type 204 (varbinary) gets Size 16
+  bool PlainNames = false;         // names keep only ASCII letters and digits
+  bool VarBinarySize16 = false;    // type 204 (varbinary) gets Size 16
+  // A parameter ADO cannot pass (a table type, a CLR user type, a cursor) leaves the
+  // procedure out, naming the parameter and its type.
+  bool LeaveOutUnpassable = false;
 };
 
 // The parameter list of SPName from the refreshed parameters of Cmd: one row per
@@ -40,10 +43,14 @@ SPParamList ParamsFromRefresh(const std::string& SPName, const ado::Command& Cmd
 // The parameter list of the stored procedure SPName as Cmd (on an open connection)
 // refreshes it: Cmd becomes the call of that procedure.
 SPParamList RefreshedParams(ado::Command& Cmd, const std::string& SPName, const RefreshRules& rules);
-// The same from parameters described earlier (the one-call description of a catalogue),
-// without a command to hold them.
+// The same from a procedure described earlier (the one-call description of a catalogue),
+// or from its parameters alone, without a command to hold them.
+SPParamList ParamsFromRefresh(const std::string& SPName, const ado::ProcedureDescription& Described,
+                              const RefreshRules& rules);
 SPParamList ParamsFromRefresh(const std::string& SPName, const std::vector<ado::ParameterInfo>& Params,
                               const RefreshRules& rules);
+// Those from a refresh or a description warn, for a numbered procedure, that a call of
+// SPName runs its first number and the other numbers are left out.
 
 // The parameter-list document of refreshed parameters: one Param per row with the
 // attributes above, in that order.

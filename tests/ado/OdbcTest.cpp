@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <thread>
 #include <tuple>
 
@@ -518,4 +520,79 @@ TEST_F(ErrorReport, LogToDatabaseRunsTheStatementOnTheServer) {
   pftest::ExpectFailure(
       [&] { F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert"); },
       {"/nonexistent.db"});
+}
+
+namespace {
+// The result sets of tests/data/ado/sproc-columns.txt, by the name after "== ".
+std::map<std::string, ResultSet> SprocColumns() {
+  std::map<std::string, ResultSet> sets;
+  std::istringstream in(pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/ado/sproc-columns.txt"));
+  ResultSet* current = nullptr;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    if (line.rfind("== ", 0) == 0) {
+      current = &sets[line.substr(3)];
+      continue;
+    }
+    std::vector<std::optional<std::string>> cells;
+    for (size_t start = 0;;) {
+      const size_t tab = line.find('\t', start);
+      const std::string cell = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+      cells.push_back(cell == "\\N" ? std::nullopt : std::optional<std::string>(cell));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    if (current->Columns.empty()) {
+      for (const auto& name : cells) current->Columns.push_back({*name});
+    } else {
+      current->Cells.insert(current->Cells.end(), cells.begin(), cells.end());
+    }
+  }
+  return sets;
+}
+
+std::string Described(const std::vector<ProcedureDescription>& ds) {
+  std::string out;
+  for (const ProcedureDescription& d : ds) {
+    out += d.Schema + "." + d.Name;
+    for (const std::string& n : d.OtherNumbers) out += " ;" + n;
+    out += "\n";
+    for (const ParameterInfo& p : d.Parameters)
+      out += "  " + p.Name + " " + std::to_string(p.Direction) + " " + std::to_string(p.Type) + " " +
+             std::to_string(p.Size) + " " + std::to_string(p.Precision) + " " + std::to_string(p.NumericScale) + " " +
+             std::to_string(p.Attributes) + " " + p.TypeName + "\n";
+  }
+  return out;
+}
+}  // namespace
+
+// sp_sproc_columns as SQL Server and ASE answer the driver's description: each procedure of
+// each schema once, a numbered one with its first number's parameters, the types ADO cannot
+// pass with OLE DB's codes and their names, ASE's parameters in order without a direction.
+TEST(OdbcDescription, ServersOwnShapesOfTheParameterDescription) {
+  const std::map<std::string, ResultSet> sets = SprocColumns();
+  const std::string orderAdd =
+      "dbo.usp_OrderAdd ;2\n"
+      "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
+      "  @Lines 1 143 0 0 0 64 OrderLineType\n"
+      "  @Total 3 131 19 19 4 80 decimal\n";
+  EXPECT_EQ(Described(OdbcProvider::DescribeProcedureColumns(sets.at("SQL Server"), nullptr)),
+            orderAdd +
+                "dbo.usp_Where\n"
+                "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
+                "  @Place 1 132 0 0 0 64 geography\n"
+                "dbo.usp_Rows\n"
+                "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
+                "  @Rows 3 12 0 0 0 64 cursor\n"
+                "sales.usp_OrderAdd\n"
+                "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
+                "  @Region 1 200 20 0 0 64 varchar\n");
+  EXPECT_EQ(Described(OdbcProvider::DescribeProcedureColumns(sets.at("ASE"), nullptr)),
+            "dbo.order_get\n"
+            "  @order_id 0 3 4 10 0 80 int\n"
+            "  @total 0 6 8 19 4 80 money\n"
+            "  @note 0 200 30 0 0 64 varchar\n");
+  // A refresh of one name without its schema: the server's first, as it resolves the name.
+  const std::string name = "usp_OrderAdd";
+  EXPECT_EQ(Described(OdbcProvider::DescribeProcedureColumns(sets.at("SQL Server"), &name)), orderAdd);
 }

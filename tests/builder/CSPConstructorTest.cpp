@@ -132,6 +132,14 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
                     std::string(300, 'n'), groesse, "Say\"Hi\"", "\xCE\xB1\xCE\xB2"}});
   // More than 60 arguments: left out with a warning; 60 stay.
   cases.push_back({"the compiler's argument limit", wide, {}, {"wide", "narrow"}});
+  // A procedure outside the default schema is called by its qualified name and named after
+  // its own name; one of that name in the default schema keeps the bare name.
+  cases.push_back(
+      {"schemas",
+       {"'usp_Item', 1, '@Id', 1, 3, 4, 10, 0, 80", "'[sales].[usp_Item]', 1, '@Region', 1, 200, 20, 0, 0, 64",
+        "'[odd]]s].[a.b]', 1, '@x', 1, 3, 4, 10, 0, 80"},
+       {{"StoredProc", "MethRmvPfxs", "usp_"}},
+       {"usp_Item", "[sales].[usp_Item]", "[odd]]s].[a.b]"}});
   // An output parameter named like the return value is passed and read back under one name.
   cases.push_back(
       {"an output named like the return value", {"'r', 1, '@RETURN_VALUE', 3, 3, 4, 10, 0, 64"}, {}, {"r"}});

@@ -139,8 +139,9 @@ TEST_F(FirstContact, ReportShowsEachCatalogueRequestWithItsRowsOrError) {
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   for (const char* part :
        {"Server type: 1 (Microsoft SQL Server)", "Connecting: connected", "Server: SQLite 3.",
-        "1. procedure list\n   SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]\n",
-        "2. procedure list as the extractor reads it\n   ", "3. parameters of ", "(parameter refresh)"})
+        "1. schemas\n   SELECT id, SCHEMA_NAME(uid)",
+        "2. procedure list\n   SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]\n",
+        "3. procedure list as the extractor reads it\n   ", "4. parameters of ", "(parameter refresh)"})
     EXPECT_TRUE(Has(r.Out, part)) << part << "\n" << r.Out;
   EXPECT_TRUE(Has(r.Out, " rows (0.")) << r.Out;
   EXPECT_TRUE(Has(r.Out, " parameters (0.")) << r.Out;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "builder/BuilderTestEnv.h"
 #include "driver/MGlobals.h"
+#include "extract/CServer.h"
 
 namespace {
 
@@ -98,6 +100,20 @@ TEST_F(GenerateCodeTest, FaultsOfTheWrittenFilesAreWarnings) {
   const size_t ifAt = text.find("    If mConn Is Nothing");
   EXPECT_EQ(findings(r)[0], "Generated file " + classFile + ", line " + lineOf(text.find("End Sub", ifAt)) +
                                 ": 'End Sub' while 'If' from line " + lineOf(ifAt) + " is still open (missing 'End If')");
+}
+
+// A run that reads the catalogue says what the connection string asks for in vain, as the
+// connection test does (here a database password MDBTools cannot take, on a real file).
+TEST_F(GenerateCodeTest, TheRunRepeatsTheConnectionTestsWarnings) {
+  const std::string conn = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + std::string(PF_SOURCE_DIR) +
+                           "/tests/data/access/nwind.mdb;Jet OLEDB:Database Password=pw";
+  Set(*stt->xServer, "SrvrType", "0");
+  Set(*stt->xServer, "ConnPfg", conn);
+  const std::vector<std::string> notes = CServer::ConnectionWarnings(conn);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(notes[0].rfind("Jet OLEDB:Database Password is not passed on", 0), 0u) << notes[0];
+  const MGlobals::GenerationResult r = Generate();
+  EXPECT_EQ(std::count(r.Warnings.begin(), r.Warnings.end(), notes[0]), 1) << ::testing::PrintToString(r.Warnings);
 }
 
 }  // namespace

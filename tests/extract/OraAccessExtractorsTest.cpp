@@ -9,6 +9,7 @@
 #include "extract/CSrvrOraADO.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ExtractTestUtil.h"
+#include "extract/MExtractDocs.h"
 #include "support/Golden.h"
 
 namespace {
@@ -84,6 +85,36 @@ TEST_F(ExtractorTest, SqlServerWritesDecimalAsReportedAndNumericAsDouble) {
   auto x = Extractor<CSrvrMSSQL>(DataScript("types.sql"));
   pftest::ExpectGolden("extract/mssql-types.xml",
                        x->xmlGetSPParameters("p") + "\n" + x->xmlGetSPParameters("q") + "\n");
+}
+
+// A table type and a CLR user type (as a snapshot keeps them: their codes) cannot be passed
+// by ADO: the procedure is left out, naming the parameter.
+TEST_F(ExtractorTest, SqlServerLeavesOutTypesADOCannotPass) {
+  auto x = Extractor<CSrvrMSSQL>(Script(
+      "unpassable.sql",
+      "CREATE TABLE sysobjects (name TEXT, id INTEGER, type CHAR(2));\n"
+      "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,\n"
+      "  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n"
+      "INSERT INTO ProcedureParameters VALUES ('tvp', 0, '@Id', 1, 3, 4, 10, 0, 80), ('tvp', 1, '@Lines', 1, 143, 0, "
+      "0, 0, 64), ('clr', 0, '@Place', 1, 132, 0, 0, 0, 64), ('plain', 0, '@Id', 1, 3, 4, 10, 0, 80);\n"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"tvp", "parameter \"@Lines\" has a type ADO cannot pass (a table type)"},
+      {"clr", "parameter \"@Place\" has a type ADO cannot pass (a CLR user type)"},
+      {"plain", ""}};
+  for (const auto& [proc, reason] : cases) {
+    const SPParamList l = x->GetSPParameters(proc);
+    EXPECT_EQ(l.NotSupported, *reason != 0) << proc;
+    EXPECT_EQ(l.NotSupportedReason, reason) << proc;
+  }
+  // A live description names the type; a numbered procedure's other numbers are said.
+  const ado::ProcedureDescription rows{"usp_Rows", "dbo", {{"@Rows", 3, 12, 0, 0, 0, 64, "cursor"}}, {"2", "3"}};
+  MExtractDocs::RefreshRules rules;
+  rules.LeaveOutUnpassable = true;
+  const SPParamList l = MExtractDocs::ParamsFromRefresh("usp_Rows", rows, rules);
+  EXPECT_EQ(l.NotSupportedReason, "parameter \"@Rows\" has the type \"cursor\" (a cursor), which ADO cannot pass");
+  EXPECT_EQ(l.Warnings, std::vector<std::string>{"Procedure \"usp_Rows\" is numbered: a call of it runs its first "
+                                                 "number, whose parameters the method takes; usp_Rows;2, usp_Rows;3 "
+                                                 "are left out."});
 }
 
 // The snapshot disappears: the refresh's own connection cannot be opened.

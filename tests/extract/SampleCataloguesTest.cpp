@@ -9,6 +9,7 @@
 #include "extract/CSrvrOraADO.h"
 #include "extract/CSrvrSybase.h"
 #include "extract/ExtractTestUtil.h"
+#include "support/PgServer.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace {
@@ -136,5 +137,37 @@ INSTANTIATE_TEST_SUITE_P(Samples, SampleCatalogueTest,
                                            SampleCase{"sybase/Orders.PFG", 2, 15},
                                            SampleCase{"oracle/Sales.PFG", 3, 26},
                                            SampleCase{"access/Orders.PFG", 0, 15}));
+
+// Procedures of one name in two schemas, through psqlODBC: the one-call description keeps
+// both, a plain name is the default schema's procedure (the first listed when the default is
+// not known), and a qualified name is described as its own schema's.
+TEST(ProcParamsCache, EachSchemaKeepsItsOwnProcedure) {
+  pftest::PgServer& pg = pftest::PgServer::Shared();
+  pg.CreateDatabase("pfschemas");
+  pg.Psql(
+      "CREATE SCHEMA IF NOT EXISTS sales;"
+      "CREATE OR REPLACE FUNCTION public.usp_item(id integer) RETURNS integer AS $$ SELECT id $$ LANGUAGE sql;"
+      "CREATE OR REPLACE FUNCTION public.usp_other(x integer) RETURNS integer AS $$ SELECT x $$ LANGUAGE sql;"
+      "CREATE OR REPLACE FUNCTION sales.usp_item(region varchar(20)) RETURNS integer AS $$ SELECT 1 $$ LANGUAGE sql;",
+      "pfschemas");
+  const std::string conn = pg.OdbcString("pfschemas");
+  auto first = [](const std::vector<ado::ParameterInfo>* p) { return p && p->size() == 2 ? (*p)[1].Name : "?"; };
+  for (const auto& [defaultSchema, expected] : {std::pair{"", "id"}, {"public", "id"}, {"sales", "region"}}) {
+    CProcParamsCache cache;
+    cache.Expect(2, conn, defaultSchema);
+    EXPECT_EQ(first(cache.Find("usp_item")), expected) << defaultSchema;
+  }
+  auto server = std::make_shared<CServer>();
+  server->ConnectionString(conn);
+  CSrvrMSSQL x;
+  x.SetServer(server);
+  auto names = [](const SPParamList& l) {
+    std::string out;
+    for (const SPParamRow& r : l.Params) out += r.Name + " ";
+    return out;
+  };
+  EXPECT_EQ(names(x.GetSPParameters("usp_item")), "RETURN_VALUE id ");
+  EXPECT_EQ(names(x.GetSPParameters("[sales].[usp_item]")), "RETURN_VALUE region ");
+}
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(FirstContactTest, DetailsShowsTheConnectionReport) {
   ASSERT_FALSE(Shown().empty());
   const std::string report = Shown().back();
   EXPECT_THAT(report, ::testing::HasSubstr("Procforge connection report"));
-  EXPECT_THAT(report, ::testing::HasSubstr("1. procedure list\r\n   SELECT * FROM sysobjects"));
+  EXPECT_THAT(report, ::testing::HasSubstr("2. procedure list\r\n   SELECT * FROM sysobjects"));
   EXPECT_THAT(report, ::testing::HasSubstr("(parameter refresh)"));
 }
 

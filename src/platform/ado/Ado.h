@@ -52,6 +52,9 @@ enum DataTypeEnum : int {
   adVarBinary = 204,
   adLongVarBinary = 205,
 };
+// OLE DB's DBTYPE_TABLE, the type its SQL Server providers report for a table-valued
+// parameter; ADO has no name for it and cannot pass it.
+inline constexpr int kOleDbTableType = 143;
 
 enum ParameterDirectionEnum : int {
   adParamUnknown = 0,

@@ -39,17 +39,19 @@ void Command::ParameterList::Refresh() {
     ThrowAdoError(adErrFeatureNotAvailable, kSource, "Parameters can be refreshed for stored procedures only.");
   if (owner_.CommandText.empty()) ThrowAdoError(adErrInvalidArgument, kSource, "The command text is empty.");
   IProviderSession& session = c.Session(kSource);
-  const std::vector<ParameterInfo> infos =
-      c.Call([&] { return session.DescribeProcedure(owner_.CommandText, owner_.CommandTimeout); });
-  Assign(infos);
+  ProcedureDescription d = c.Call([&] { return session.DescribeProcedure(owner_.CommandText, owner_.CommandTimeout); });
+  Assign(d.Parameters);
+  otherNumbers_ = std::move(d.OtherNumbers);
 }
 
 void Command::ParameterList::Assign(const std::vector<ParameterInfo>& infos) {
   std::vector<Parameter> items;
   items.reserve(infos.size());
   for (const ParameterInfo& i : infos)
-    items.push_back({i.Name, i.Direction, i.Type, i.Size, i.Precision, i.NumericScale, i.Attributes, std::nullopt});
+    items.push_back(
+        {i.Name, i.Direction, i.Type, i.Size, i.Precision, i.NumericScale, i.Attributes, std::nullopt, i.TypeName});
   items_ = std::move(items);
+  otherNumbers_.clear();
 }
 
 Parameter& Command::ParameterList::Item(size_t index) {

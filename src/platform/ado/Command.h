@@ -27,6 +27,9 @@ class Command : public IErrDbObject, public std::enable_shared_from_this<Command
     void Refresh();
     // Replaces the collection by parameters described earlier (a refresh's result).
     void Assign(const std::vector<ParameterInfo>& infos);
+    // The last Refresh of a numbered procedure (name;1, name;2, ...): the numbers other
+    // than the one a call of the name runs, whose parameters these are; else empty.
+    const std::vector<std::string>& OtherNumbers() const { return otherNumbers_; }
     size_t Count() const { return items_.size(); }
     Parameter& Item(size_t index);
     // Lookup by name ignoring case; fails with adErrItemNotFound.
@@ -43,6 +46,7 @@ class Command : public IErrDbObject, public std::enable_shared_from_this<Command
     explicit ParameterList(Command& owner) : owner_(owner) {}
     Command& owner_;
     std::vector<Parameter> items_;
+    std::vector<std::string> otherNumbers_;
   };
 
   static std::shared_ptr<Command> Create();

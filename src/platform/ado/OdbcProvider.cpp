@@ -722,6 +722,150 @@ std::string Escape(std::string_view pattern, const std::string& esc) {
 
 std::string CutAtSemicolon(const std::string& s) { return s.substr(0, s.find(';')); }
 
+// True when the result lists a procedure spelled exactly `name` (cut at ";").
+bool Lists(const ResultSet& rows, const std::string& name) {
+  for (size_t r = 0; r < rows.RowCount(); ++r)
+    if (const std::optional<std::string>& cell = rows.Cells[r * rows.Columns.size() + 2];
+        cell && CutAtSemicolon(*cell) == name)
+      return true;
+  return false;
+}
+
+// SQL Server's types that a description names but no ODBC or ADO call can pass: a table
+// type (table-valued parameter) and a CLR user type ("SQLProcedureColumns", SQL Server
+// Native Client ODBC reference: DATA_TYPE SQL_SS_TABLE and SQL_SS_UDT).
+constexpr int kSqlSsUdt = -151, kSqlSsTable = -153;
+// They get OLE DB's codes, as its SQL Server providers report them: DBTYPE_UDT is ADO's
+// adUserDefined, DBTYPE_TABLE has no ADO name.
+
+// The column of a description that holds the parameter's position: ODBC's 18th,
+// ORDINAL_POSITION, which ASE's sp_sproc_columns gives as its 20th, after its own
+// ss_data_type and colid.
+size_t OrdinalColumn(const ResultSet& rows) {
+  for (size_t c = 0; c < rows.Columns.size(); ++c)
+    if (NoCase::Equals(rows.Columns[c].Name, "ORDINAL_POSITION")) return c;
+  return rows.Columns.size() > 17 ? 17 : rows.Columns.size();
+}
+
+}  // namespace
+
+std::vector<ProcedureDescription> DescribeProcedureColumns(const ResultSet& rows, const std::string* only,
+                                                           const std::string* exact) {
+  const bool exactOnly = only && exact && Lists(rows, *exact);
+  const size_t width = rows.Columns.size();
+  const size_t ordinalColumn = OrdinalColumn(rows);
+  auto cell = [&](size_t r, size_t c) -> const std::optional<std::string>& { return rows.Cells[r * width + c]; };
+  auto text = [&](size_t r, size_t c) { return cell(r, c).value_or(std::string()); };
+  auto number = [&](size_t r, size_t c) -> long {
+    const std::optional<std::string>& v = cell(r, c);
+    if (!v || v->empty()) return 0;
+    try {
+      return std::stol(*v);
+    } catch (...) {
+      return 0;
+    }
+  };
+
+  struct Entry {
+    ParameterInfo info;
+    long ordinal;
+  };
+  struct Proc {
+    std::string name;
+    std::pair<std::string, std::string> owner;  // the first catalog and schema found
+    std::string number;                         // of a numbered procedure: the first listed
+    std::vector<std::string> otherNumbers;
+    std::vector<Entry> entries;
+  };
+  std::vector<Proc> procs;
+  // Name (as listed, or `only`) -> procs; a whole catalogue's names per schema, so that
+  // procedures of one name in two schemas stay two.
+  std::map<std::string, size_t> index;
+  std::string key;
+  for (size_t r = 0; r < rows.RowCount(); ++r) {
+    const std::string listedName = text(r, 2);
+    const size_t semicolon = listedName.find(';');
+    const std::string numbered = semicolon == std::string::npos ? std::string() : listedName.substr(semicolon + 1);
+    std::string procName = CutAtSemicolon(listedName);
+    if (only) {
+      if (exactOnly ? procName != *exact : !NoCase::Equals(procName, *only)) continue;
+      procName = *only;
+    }
+    const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
+    key = only ? procName : rowOwner.first + '\x1f' + rowOwner.second + '\x1f' + procName;
+    auto [it, added] = index.emplace(key, procs.size());
+    if (added) procs.push_back({procName, rowOwner, numbered, {}, {}});
+    Proc& proc = procs[it->second];
+    if (proc.owner != rowOwner) continue;
+    // The parameters of one number only: merged, the numbers' lists would be one list.
+    if (numbered != proc.number) {
+      if (std::find(proc.otherNumbers.begin(), proc.otherNumbers.end(), numbered) == proc.otherNumbers.end())
+        proc.otherNumbers.push_back(numbered);
+      continue;
+    }
+    const long columnType = number(r, 4);
+    if (columnType == SQL_RESULT_COL) continue;
+    ParameterInfo p;
+    const int sqlType = static_cast<int>(number(r, 5));
+    p.TypeName = text(r, 6);
+    p.Type = sqlType == kSqlSsTable ? kOleDbTableType
+             : sqlType == kSqlSsUdt ? adUserDefined
+                                    : AdoTypeOf(sqlType, p.TypeName);
+    switch (columnType) {
+      case SQL_PARAM_INPUT:
+        p.Direction = adParamInput;
+        break;
+      case SQL_PARAM_INPUT_OUTPUT:
+        p.Direction = adParamInputOutput;
+        break;
+      case SQL_PARAM_OUTPUT:
+        p.Direction = adParamOutput;
+        break;
+      case SQL_RETURN_VALUE:
+        p.Direction = adParamReturnValue;
+        break;
+      default:
+        p.Direction = adParamUnknown;
+    }
+    p.Name = text(r, 3);
+    if (p.Direction == adParamReturnValue)
+      p.Name = !p.Name.empty() && p.Name[0] == '@' ? "@RETURN_VALUE" : "RETURN_VALUE";
+    const long columnSize = number(r, 7);
+    const FixedFacts f = Facts(p.Type);
+    if (IsTextType(p.Type) || IsBinaryType(p.Type))
+      p.Size = columnSize > 0 ? columnSize : (IsLongType(p.Type) ? 2147483647L : 0);
+    else
+      p.Size = f.size;
+    const bool exactType = p.Type == adNumeric || p.Type == adDecimal;
+    p.Precision = exactType || p.Type == adDBTimeStamp ? Clamp255(columnSize) : f.precision;
+    if (p.Type == adCurrency && NoCase::Lower(p.TypeName).find("small") != std::string::npos) p.Precision = 10;
+    p.NumericScale = exactType || p.Type == adCurrency || p.Type == adDBTimeStamp ? Clamp255(number(r, 9)) : 0;
+    if (f.isSigned) p.Attributes |= adParamSigned;
+    if (number(r, 11) == SQL_NULLABLE) p.Attributes |= adParamNullable;
+    if (IsLongType(p.Type)) p.Attributes |= adParamLong;
+    const long ordinal = ordinalColumn < width && cell(r, ordinalColumn) ? number(r, ordinalColumn)
+                                                                         : static_cast<long>(proc.entries.size());
+    proc.entries.push_back({std::move(p), ordinal});
+  }
+  std::vector<ProcedureDescription> out;
+  out.reserve(procs.size());
+  for (Proc& proc : procs) {
+    // The return value first, then the parameters in call order.
+    std::stable_sort(proc.entries.begin(), proc.entries.end(), [](const Entry& a, const Entry& b) {
+      const bool ra = a.info.Direction == adParamReturnValue, rb = b.info.Direction == adParamReturnValue;
+      if (ra != rb) return ra;
+      return a.ordinal < b.ordinal;
+    });
+    ProcedureDescription d{std::move(proc.name), std::move(proc.owner.second), {}, std::move(proc.otherNumbers)};
+    d.Parameters.reserve(proc.entries.size());
+    for (Entry& e : proc.entries) d.Parameters.push_back(std::move(e.info));
+    out.push_back(std::move(d));
+  }
+  return out;
+}
+
+namespace {
+
 class OdbcSession : public IProviderSession {
  public:
   OdbcSession(std::shared_ptr<DbcState> dbc, std::string poolKey)
@@ -750,7 +894,7 @@ class OdbcSession : public IProviderSession {
                    [sql](OdbcSession& s, int t) -> std::unique_ptr<IResultStream> { return s.ExecuteText(sql, t); });
   }
 
-  std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
+  ProcedureDescription DescribeProcedure(const std::string& name, int timeoutSeconds) override {
     return Guarded("Reading the parameters of '" + name + "' from ", timeoutSeconds,
                    [name](OdbcSession& s, int t) { return s.Describe(name, t); });
   }
@@ -804,7 +948,7 @@ class OdbcSession : public IProviderSession {
     return stream;
   }
 
-  std::vector<ParameterInfo> Describe(const std::string& name, int timeoutSeconds) {
+  ProcedureDescription Describe(const std::string& name, int timeoutSeconds) {
     std::vector<NamePart> parts = SplitName(name);
     // Unquoted names are folded as the server folds identifiers; when that finds
     // nothing, or finds only other spellings of a name the server may also hold as
@@ -840,10 +984,11 @@ class OdbcSession : public IProviderSession {
       foldedName = {proc, schema, catalog};
     }
 
-    std::vector<ProcedureDescription> found = Group(rows, &proc, &written);
+    std::vector<ProcedureDescription> found = DescribeProcedureColumns(rows, &proc, &written);
     if (found.empty() && !ProcedureExists(catalog, schema, proc, esc))
       throw ProviderError(kSource, "The stored procedure '" + name + "' was not found on the server.");
-    return found.empty() ? std::vector<ParameterInfo>() : std::move(found.front().Parameters);
+    if (found.empty()) return {proc, schema, {}, {}};
+    return std::move(found.front());
   }
 
   std::optional<std::vector<ProcedureDescription>> DescribeAll(int timeoutSeconds) {
@@ -854,127 +999,7 @@ class OdbcSession : public IProviderSession {
       dbc_->CheckLink(e);   // a lost connection ends here; anything else means "ask one by one"
       return std::nullopt;  // the driver cannot list every procedure at once: ask one by one
     }
-    return Group(rows, nullptr);
-  }
-
-  // True when the result lists a procedure spelled exactly `name` (cut at ";").
-  static bool Lists(const ResultSet& rows, const std::string& name) {
-    for (size_t r = 0; r < rows.RowCount(); ++r)
-      if (const std::optional<std::string>& cell = rows.Cells[r * rows.Columns.size() + 2];
-          cell && CutAtSemicolon(*cell) == name)
-        return true;
-    return false;
-  }
-
-  // The parameters of a SQLProcedureColumns result, per procedure name (cut at ";") in
-  // the order the driver lists them. Each name keeps the rows of the first catalog and
-  // schema it is found in; `only` keeps just the names equal to it ignoring case, and
-  // merges them, as a refresh of that name sees them, unless the result lists the
-  // spelling `exact`: names that differ only in case are then different procedures, and
-  // only that one is kept.
-  static std::vector<ProcedureDescription> Group(const ResultSet& rows, const std::string* only,
-                                                 const std::string* exact = nullptr) {
-    const bool exactOnly = only && exact && Lists(rows, *exact);
-    const size_t width = rows.Columns.size();
-    auto cell = [&](size_t r, size_t c) -> const std::optional<std::string>& { return rows.Cells[r * width + c]; };
-    auto text = [&](size_t r, size_t c) { return cell(r, c).value_or(std::string()); };
-    auto number = [&](size_t r, size_t c) -> long {
-      const std::optional<std::string>& v = cell(r, c);
-      if (!v || v->empty()) return 0;
-      try {
-        return std::stol(*v);
-      } catch (...) {
-        return 0;
-      }
-    };
-
-    struct Entry {
-      ParameterInfo info;
-      long ordinal;
-    };
-    struct Proc {
-      std::string name;
-      std::pair<std::string, std::string> owner;  // the first catalog and schema found
-      std::string number;                         // of a numbered procedure: the first listed
-      std::vector<std::string> otherNumbers;
-      std::vector<Entry> entries;
-    };
-    std::vector<Proc> procs;
-    std::map<std::string, size_t> index;  // name (as listed, or `only`) -> procs
-    for (size_t r = 0; r < rows.RowCount(); ++r) {
-      const std::string listedName = text(r, 2);
-      const size_t semicolon = listedName.find(';');
-      const std::string numbered = semicolon == std::string::npos ? std::string() : listedName.substr(semicolon + 1);
-      std::string procName = CutAtSemicolon(listedName);
-      if (only) {
-        if (exactOnly ? procName != *exact : !NoCase::Equals(procName, *only)) continue;
-        procName = *only;
-      }
-      const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
-      auto [it, added] = index.emplace(procName, procs.size());
-      if (added) procs.push_back({procName, rowOwner, numbered, {}, {}});
-      Proc& proc = procs[it->second];
-      if (proc.owner != rowOwner) continue;
-      // The parameters of one number only: merged, the numbers' lists would be one list.
-      if (numbered != proc.number) {
-        if (std::find(proc.otherNumbers.begin(), proc.otherNumbers.end(), numbered) == proc.otherNumbers.end())
-          proc.otherNumbers.push_back(numbered);
-        continue;
-      }
-      const long columnType = number(r, 4);
-      if (columnType == SQL_RESULT_COL) continue;
-      ParameterInfo p;
-      p.Type = AdoTypeOf(static_cast<int>(number(r, 5)), text(r, 6));
-      switch (columnType) {
-        case SQL_PARAM_INPUT:
-          p.Direction = adParamInput;
-          break;
-        case SQL_PARAM_INPUT_OUTPUT:
-          p.Direction = adParamInputOutput;
-          break;
-        case SQL_PARAM_OUTPUT:
-          p.Direction = adParamOutput;
-          break;
-        case SQL_RETURN_VALUE:
-          p.Direction = adParamReturnValue;
-          break;
-        default:
-          p.Direction = adParamUnknown;
-      }
-      p.Name = text(r, 3);
-      if (p.Direction == adParamReturnValue)
-        p.Name = !p.Name.empty() && p.Name[0] == '@' ? "@RETURN_VALUE" : "RETURN_VALUE";
-      const long columnSize = number(r, 7);
-      const FixedFacts f = Facts(p.Type);
-      if (IsTextType(p.Type) || IsBinaryType(p.Type))
-        p.Size = columnSize > 0 ? columnSize : (IsLongType(p.Type) ? 2147483647L : 0);
-      else
-        p.Size = f.size;
-      const bool exact = p.Type == adNumeric || p.Type == adDecimal;
-      p.Precision = exact || p.Type == adDBTimeStamp ? Clamp255(columnSize) : f.precision;
-      if (p.Type == adCurrency && NoCase::Lower(text(r, 6)).find("small") != std::string::npos) p.Precision = 10;
-      p.NumericScale = exact || p.Type == adCurrency || p.Type == adDBTimeStamp ? Clamp255(number(r, 9)) : 0;
-      if (f.isSigned) p.Attributes |= adParamSigned;
-      if (number(r, 11) == SQL_NULLABLE) p.Attributes |= adParamNullable;
-      if (IsLongType(p.Type)) p.Attributes |= adParamLong;
-      const long ordinal = width > 17 && cell(r, 17) ? number(r, 17) : static_cast<long>(proc.entries.size());
-      proc.entries.push_back({std::move(p), ordinal});
-    }
-    std::vector<ProcedureDescription> out;
-    out.reserve(procs.size());
-    for (Proc& proc : procs) {
-      // The return value first, then the parameters in call order.
-      std::stable_sort(proc.entries.begin(), proc.entries.end(), [](const Entry& a, const Entry& b) {
-        const bool ra = a.info.Direction == adParamReturnValue, rb = b.info.Direction == adParamReturnValue;
-        if (ra != rb) return ra;
-        return a.ordinal < b.ordinal;
-      });
-      ProcedureDescription d{std::move(proc.name), {}, std::move(proc.otherNumbers)};
-      d.Parameters.reserve(proc.entries.size());
-      for (Entry& e : proc.entries) d.Parameters.push_back(std::move(e.info));
-      out.push_back(std::move(d));
-    }
-    return out;
+    return DescribeProcedureColumns(rows, nullptr);
   }
 
   ResultSet ProcedureColumns(const std::string& name, const std::string& catalog, const std::string& schema,

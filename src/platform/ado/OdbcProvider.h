@@ -48,6 +48,18 @@ std::vector<std::string> InstalledDrivers();
 // The first installed driver whose name begins with `prefix` (ignoring case), or "".
 std::string FindDriver(std::string_view prefix);
 
+// The procedures of a SQLProcedureColumns result (ODBC's columns in ODBC's order; further
+// columns of a driver's own, such as those of SQL Server's and ASE's sp_sproc_columns, are
+// read by name where they matter), each with its parameters as a refresh reports them: the
+// return value first, then in ORDINAL_POSITION order. Names are cut at ";": a numbered
+// procedure keeps the parameters of its first number and names the others. `only`: just
+// the names equal to it ignoring case, merged into one under that name, unless the result
+// lists the spelling `exact` (then only that one). Without `only`, one description per
+// catalog, schema and name. A table type or CLR user type gets OLE DB's codes for them (143,
+// adUserDefined); every parameter keeps the server's TYPE_NAME.
+std::vector<ProcedureDescription> DescribeProcedureColumns(const ResultSet& rows, const std::string* only,
+                                                           const std::string* exact = nullptr);
+
 // The ADO data type code for an ODBC SQL type, as the platform's providers report
 // it; money types (by their type name) become adCurrency.
 int AdoTypeOf(int sqlType, std::string_view typeName);

@@ -19,6 +19,7 @@ struct Parameter {
   int NumericScale = 0;
   int Attributes = 0;
   std::optional<std::string> Value;  // std::nullopt is Null
+  std::string TypeName;              // the server's name of its type, where a refresh gave one
 };
 
 }  // namespace pf::ado

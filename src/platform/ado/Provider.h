@@ -70,11 +70,16 @@ struct ParameterInfo {
   int Precision = 0;
   int NumericScale = 0;
   int Attributes = 0;
+  // The server's name of the parameter's type where the description gives one (e.g.
+  // "int", "cursor", a table type's name); "" otherwise.
+  std::string TypeName;
 };
 
 // One procedure's parameters as a refresh of it reports them.
 struct ProcedureDescription {
   std::string Name;  // as the catalogue lists it (cut at ";" for numbered procedures)
+  // The schema (owner) the description lists it in; "" where the provider has none.
+  std::string Schema;
   std::vector<ParameterInfo> Parameters;
   // Numbered procedures (name;1, name;2, ...): a call of the name runs the first number,
   // whose parameters these are; the numbers of the others, left out.
@@ -93,9 +98,10 @@ class IProviderSession {
   virtual ~IProviderSession() = default;
   virtual ProviderInfo Info() { return {}; }
   virtual std::unique_ptr<IResultStream> Execute(const std::string& sql, int timeoutSeconds) = 0;
-  // Parameters in refresh order, the return value first; throws when the
-  // procedure is unknown or the provider cannot describe procedures.
-  virtual std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) = 0;
+  // The procedure's parameters in refresh order, the return value first (with the other
+  // numbers of a numbered procedure); throws when the procedure is unknown or the
+  // provider cannot describe procedures.
+  virtual ProcedureDescription DescribeProcedure(const std::string& name, int timeoutSeconds) = 0;
   // The parameters of every procedure in one call, where the provider can list them all
   // at once; std::nullopt where it cannot. A procedure the provider lists with no
   // parameter at all may be missing: DescribeProcedure answers for it.

@@ -402,7 +402,7 @@ class SnapshotSession : public IProviderSession {
     return ReadAllParameters(db_->handle);
   }
 
-  std::vector<ParameterInfo> DescribeProcedure(const std::string& name, int timeoutSeconds) override {
+  ProcedureDescription DescribeProcedure(const std::string& name, int timeoutSeconds) override {
     Require();
     std::lock_guard<std::mutex> lock(db_->use);
     Arm(*db_, timeoutSeconds);
@@ -426,13 +426,14 @@ class SnapshotSession : public IProviderSession {
       }
     } s{db_->describe};
     sqlite3_bind_text(s.stmt, 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    std::vector<ParameterInfo> out;
+    ProcedureDescription out;
+    out.Name = name;
     bool known = false;
     int rc;
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
       known = true;
       if (IsNoParameterRow(s.stmt, 0)) continue;  // a procedure without parameters
-      out.push_back(Row(s.stmt, 0));
+      out.Parameters.push_back(Row(s.stmt, 0));
     }
     if (rc != SQLITE_DONE) Fail(db_->handle, "The procedure parameters cannot be read");
     if (!known)
