@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/CatalogueViews.h"
 #include "support/Golden.h"
 #include "support/LoopbackListener.h"
 #include "support/PgServer.h"
@@ -125,7 +126,8 @@ TEST(CliGenerate, SignalsStopTheRunCleanly) {
   // there too: it does not run on to its own end.
   PgServer& pg = PgServer::Shared();
   pg.CreateDatabase("pfslow");
-  pg.Psql("CREATE OR REPLACE VIEW msysobjects AS SELECT 'q'::text AS name, 5 AS type FROM pg_sleep(60);", "pfslow");
+  pg.Psql(CatalogueView("MSysObjects", {"name", "type"}, "FROM (SELECT 'q' AS name, 5 AS type) g, pg_sleep(60)"),
+          "pfslow");
   const std::string slow = SampleProfile(cli, {"Server.SrvrType=0", "Server.ConnPfg=" + pg.OdbcString("pfslow")});
   const std::string running =
       "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND query ILIKE '%msysobjects%' AND pid <> "

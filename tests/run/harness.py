@@ -828,9 +828,26 @@ def catalogue_directions(snapshot, work):
     return copy
 
 
+def case_sensitive_snapshot(rows, sample, work):
+    """A snapshot of the catalogue tables of the sample snapshot `sample`, as a server with a
+    case-sensitive collation holds them (no NOCASE), with the rows of the script `rows`."""
+    with open(os.path.join(ROOT, sample), encoding="utf-8") as src:
+        tables = re.findall(r"^CREATE TABLE .*?^\);\n", src.read(), flags=re.M | re.S)
+    with open(os.path.join(ROOT, rows), encoding="utf-8") as src:
+        text = src.read()
+    used = set(re.findall(r"^INSERT INTO (\w+)", text, flags=re.M))
+    copy = os.path.join(work, os.path.basename(rows))
+    with open(copy, "w", encoding="utf-8") as dst:
+        dst.write("".join(t.replace(" COLLATE NOCASE", "") for t in tables
+                          if re.match(r"CREATE TABLE (\w+)", t).group(1) in used) + text)
+    return copy
+
+
 def run_case(office, server, cli, work, case, standin, report):
     if case[0].startswith("sybase"):
         case = case[:2] + (catalogue_directions(case[2], work),) + case[3:]
+    if case[0] == "hostile":
+        case = case[:2] + (case_sensitive_snapshot(case[2], MSSQL[1], work),) + case[3:]
     name, _, snapshot, sample_sql, _ = case
     files = generate(cli, work, case)
     server_type = re.search(r'SrvrType="(\d)"', open(os.path.join(ROOT, case[1])).read()).group(1)

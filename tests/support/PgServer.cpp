@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/CatalogueViews.h"
 #include "support/TestEnv.h"
 
 namespace pftest {
@@ -165,13 +166,16 @@ std::string PgServer::SessionEndingCatalogue() const {
   CreateDatabase(name);
   Psql(
       "CREATE OR REPLACE FUNCTION pf_drop() RETURNS boolean LANGUAGE plpgsql AS $$ BEGIN "
-      "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(10); RETURN true; END $$;"
-      "CREATE OR REPLACE VIEW msysobjects AS SELECT 'qOrders'::text AS name, 5 AS type WHERE pf_drop();"
-      "CREATE OR REPLACE VIEW sysobjects AS SELECT 'sp_orders'::text AS name, 'P'::text AS type WHERE pf_drop();"
-      "CREATE OR REPLACE VIEW user_arguments AS SELECT 'GET_ORDERS'::text AS object_name, NULL::text AS package_name,"
-      " NULL::text AS overload, 1 AS position;"
-      "CREATE OR REPLACE VIEW user_source AS SELECT 'GET_ORDERS'::text AS name, 'PROCEDURE'::text AS type,"
-      " 'PROCEDURE GET_ORDERS'::text AS text WHERE pf_drop();",
+      "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(10); RETURN true; END $$;" +
+          CatalogueView("MSysObjects", {"name", "type"},
+                        "FROM (SELECT 'qOrders' AS name, 5 AS type) g WHERE pf_drop()") +
+          CatalogueView("sysobjects", {"name", "id", "type"},
+                        "FROM (SELECT 'sp_orders' AS name, 1 AS id, 'P' AS type) g WHERE pf_drop()") +
+          CatalogueView("user_arguments", {"object_name", "position", "sequence", "data_level"},
+                        "FROM (SELECT 'GET_ORDERS' AS object_name, 1 AS position, 1 AS sequence, 0 AS data_level) g") +
+          CatalogueView("user_source", {"name", "type", "line", "text"},
+                        "FROM (SELECT 'GET_ORDERS' AS name, 'PROCEDURE' AS type, 1 AS line, 'PROCEDURE GET_ORDERS' "
+                        "AS text) g WHERE pf_drop()"),
       name);
   return name;
 }

@@ -956,7 +956,7 @@ class OdbcSession : public IProviderSession {
     const std::string folding = Info(SQL_IDENTIFIER_CASE, true);
     const std::string written = CutAtSemicolon(parts.back().text);
     ResultSet rows, folded;
-    std::string proc, schema, catalog, esc = Info(SQL_SEARCH_PATTERN_ESCAPE);
+    std::string proc, schema, catalog, esc = NamesCompareExactly() ? std::string() : Info(SQL_SEARCH_PATTERN_ESCAPE);
     std::tuple<std::string, std::string, std::string> foldedName;
     for (int attempt = 0; attempt < 2; ++attempt) {
       auto part = [&](size_t fromEnd) {
@@ -1056,6 +1056,16 @@ class OdbcSession : public IProviderSession {
     std::string text = U8(buf, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(len, 0)) / 2, 255));
     if (const size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
     return text;
+  }
+
+  // Whether the driver's description compares a procedure name exactly rather than as a
+  // pattern, so that the name must go unescaped: FreeTDS runs the server's sp_sproc_columns,
+  // and ASE's takes no wildcards (Reference Manual: Procedures, "sp_sproc_columns": "The use
+  // of wildcard characters in pattern matching is not supported"), where FreeTDS would send an
+  // escaped "_" as "[_]", which matches nothing. Microsoft's takes patterns.
+  bool NamesCompareExactly() {
+    return Info(SQL_DRIVER_NAME).find("tdsodbc") != std::string::npos &&
+           Info(SQL_DBMS_NAME).find("Microsoft") == std::string::npos;
   }
 
   std::string DriverText() {

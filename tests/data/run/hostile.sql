@@ -1,53 +1,15 @@
--- Hostile names for the run harness, in the shape of a SQL Server catalogue snapshot: a name
--- holding "]", two procedures whose names differ only in case (a server with a case-sensitive
--- collation keeps both, so the names here compare exactly), and a procedure with 60 parameters.
+-- Hostile names for the run harness, as rows of the SQL Server sample's catalogue tables: a
+-- name holding "]", two procedures whose names differ only in case, and a procedure with 60
+-- parameters. The harness puts them into the sample's own tables as a server with a
+-- case-sensitive collation holds them (which keeps both cases), so the names compare exactly.
 BEGIN TRANSACTION;
 
-CREATE TABLE sysobjects (
-  name             TEXT NOT NULL,
-  id               INTEGER NOT NULL PRIMARY KEY,
-  xtype            CHAR(2) NOT NULL,
-  uid              SMALLINT NOT NULL,
-  info             SMALLINT NOT NULL,
-  status           INTEGER NOT NULL,
-  base_schema_ver  INTEGER NOT NULL,
-  replinfo         INTEGER NOT NULL,
-  parent_obj       INTEGER NOT NULL,
-  crdate           DATETIME NOT NULL,
-  ftcatid          SMALLINT NOT NULL,
-  schema_ver       INTEGER NOT NULL,
-  stats_schema_ver INTEGER NOT NULL,
-  type             CHAR(2),
-  userstat         SMALLINT,
-  sysstat          SMALLINT,
-  indexdel         SMALLINT,
-  refdate          DATETIME NOT NULL,
-  version          INTEGER,
-  deltrig          INTEGER,
-  instrig          INTEGER,
-  updtrig          INTEGER,
-  seltrig          INTEGER,
-  category         INTEGER,
-  cache            SMALLINT
-);
 INSERT INTO sysobjects (name, id, xtype, uid, info, status, base_schema_ver, replinfo, parent_obj, crdate, ftcatid, schema_ver, stats_schema_ver, type, userstat, sysstat, indexdel, refdate, version, deltrig, instrig, updtrig, seltrig, category, cache) VALUES
   ('odd]name', 1001, 'P', 1, 0, 1610612736, 0, 0, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 0, 0, 0, 0),
   ('CaseProc', 1002, 'P', 1, 0, 1610612736, 0, 0, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 0, 0, 0, 0),
   ('caseproc', 1003, 'P', 1, 0, 1610612736, 0, 0, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 0, 0, 0, 0),
   ('usp_Wide60', 1004, 'P', 1, 0, 1610612736, 0, 0, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 'P', 0, 4, 0, '2026-01-01 00:00:00.000', 0, 0, 0, 0, 0, 0, 0);
 
-CREATE TABLE ProcedureParameters (
-  ProcedureName TEXT NOT NULL,
-  Ordinal       INTEGER NOT NULL,
-  Name          TEXT,
-  Direction     INTEGER,
-  Type          INTEGER,
-  Size          INTEGER,
-  Precision     INTEGER,
-  NumericScale  INTEGER,
-  Attributes    INTEGER,
-  PRIMARY KEY (ProcedureName, Ordinal)
-);
 INSERT INTO ProcedureParameters (ProcedureName, Ordinal, Name, Direction, Type, Size, Precision, NumericScale, Attributes) VALUES
   ('odd]name', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16),
   ('CaseProc', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16),
