@@ -45,8 +45,7 @@ struct Figures {
 };
 
 // One generation run over the catalogue that connection opens, in a child process.
-bool GenerateInChild(const std::string& connection, const std::string& name, const std::string& outDir,
-                     Figures& out) {
+bool GenerateInChild(const std::string& connection, const std::string& name, const std::string& outDir, Figures& out) {
   return pfbench::InChild<Figures>(
       [&] {
         pfbench::StartProgram();
@@ -97,8 +96,10 @@ int main(int argc, char** argv) {
   int runs = 3;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    else sizes.push_back(std::atoi(a.c_str()));
+    if (a == "--runs" && i + 1 < argc)
+      runs = std::max(1, std::atoi(argv[++i]));
+    else
+      sizes.push_back(std::atoi(a.c_str()));
   }
   if (sizes.empty()) sizes = {10000, 20000};
   return pfbench::InTemporaryFolder([&](const std::string& dir) {
@@ -145,9 +146,9 @@ int main(int argc, char** argv) {
                 "live/snapshot");
     for (size_t k = 0; k < sizes.size(); ++k) {
       const Figures &l = fromServer[k].F, &s = fromSnapshot[k].F;
-      std::printf("%8d %9d %10.3f / %9.3f %10.3f / %9.3f %13.2f   (reference job %.3f s CPU)\n", sizes[k],
-                  l.Procedures, l.Seconds, l.CpuSeconds, s.Seconds, s.CpuSeconds,
-                  s.Seconds > 0 ? l.Seconds / s.Seconds : 0.0, reference[k]);
+      std::printf("%8d %9d %10.3f / %9.3f %10.3f / %9.3f %13.2f   (reference job %.3f s CPU)\n", sizes[k], l.Procedures,
+                  l.Seconds, l.CpuSeconds, s.Seconds, s.CpuSeconds, s.Seconds > 0 ? l.Seconds / s.Seconds : 0.0,
+                  reference[k]);
       if (l.Procedures != s.Procedures)
         std::printf("         the live read made %d methods, the snapshot %d\n", l.Procedures, s.Procedures);
     }
@@ -155,8 +156,7 @@ int main(int argc, char** argv) {
     if (sizes.size() >= 2 && fromServer[0].F.Seconds > 0 && fromSnapshot[0].F.Seconds > 0)
       std::printf("ratio %d/%d routines: live %.2f, snapshot %.2f (linear: %.2f)\n", sizes[1], sizes[0],
                   fromServer[1].F.Seconds / fromServer[0].F.Seconds,
-                  fromSnapshot[1].F.Seconds / fromSnapshot[0].F.Seconds,
-                  static_cast<double>(sizes[1]) / sizes[0]);
+                  fromSnapshot[1].F.Seconds / fromSnapshot[0].F.Seconds, static_cast<double>(sizes[1]) / sizes[0]);
     return 0;
   });
 }
