@@ -19,6 +19,9 @@ Public Const adReadAll = -1
 Global PfHost As String, PfPort As String, PfDb As String, PfUser As String, PfPassword As String
 Global PfTrace As String
 Global PfContext As Object
+' True when the class talks to PostgreSQL through psqlODBC: commands are read as that driver
+' reads them (below), not as SQL Server's or Oracle's provider would.
+Global PfPsqlOdbc As Boolean
 Global App As Object
 
 Public Function PfOpen() As Object
@@ -178,12 +181,16 @@ Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As S
             Set P = Cmd.Parameters(I)
             If P.Direction = 1 Or P.Direction = 3 Then
                 If ArgText <> "" Then ArgText = ArgText & ", "
-                ArgText = ArgText & PfLiteral(P.Value, P.Type_)
+                ArgText = ArgText & PfLiteral(P.Value, P.Type_) & PfPgCast(P.Type_)
             End If
         Next I
     End If
     SQL = "SELECT * FROM " & SQL & ArgText & ")"
     PfLog "SQL" & Chr(9) & SQL
+    ' psqlODBC fetches a returned cursor only inside a transaction (FetchRefcursors=1); the
+    ' other servers' stand-ins read it on their own.
+    If Kind = "refcursor" And PfPsqlOdbc And Not Conn.InTrans Then _
+        Err.Raise -2147217900, "PfRt", "Query must be executed in a transaction"
     Own = (Kind = "refcursor" And Not Conn.InTrans)
     If Own Then Conn.Sdbc.createStatement().execute("BEGIN")
     Set Res = Conn.Sdbc.createStatement().executeQuery(SQL)
@@ -284,6 +291,10 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
     Dim SQL As String, Parts As Variant, I As Long, J As Long, S As String, Vars As New Collection
     Dim Stmt As Object, Target As Object, Filled As Boolean, W As Variant, Name As String, Args As String
     SQL = Cmd.CommandText
+    If PfPsqlOdbc Then
+        PfRunOdbcCall Conn, Cmd, Rs
+        Exit Sub
+    End If
     J = 0
     ' A function call "Begin ? := F(?, ...); End;": the first mark is the return value.
     If Left(SQL, 11) = "Begin ? := " And Right(SQL, 6) = "; End;" Then
@@ -359,6 +370,77 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
         End If
     Next I
 End Sub
+
+' A text command as psqlODBC runs it. "{? = call f(?)}" and "{call f(?, ?)}" call the
+' function f with the command's input and input-output parameters (the first "?" of the
+' first form is the return value). "CALL p(?, ?)" runs as it is written, each "?" taking the
+' next parameter's value, and the row it returns fills the output and input-output
+' parameters in their order. Anything else runs as one statement, its rows filling the
+' recordset.
+Private Sub PfRunOdbcCall(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Object)
+    Dim SQL As String, I As Long, J As Long, S As String, Stmt As Object, Res As Object, P As Object
+    SQL = Trim(Cmd.CommandText)
+    If Left(SQL, 1) = "{" And Right(SQL, 1) = "}" Then
+        SQL = Trim(Mid(SQL, 2, Len(SQL) - 2))
+        If Left(SQL, 1) = "?" Then SQL = Trim(Mid(Trim(Mid(SQL, 2)), 2))
+        If LCase(Left(SQL, 5)) <> "call " Then Err.Raise -2147217900, "PfRt", "Syntax error in the call escape: " & Cmd.CommandText
+        SQL = Trim(Mid(SQL, 6))
+        I = InStr(SQL, "(")
+        If I > 0 Then SQL = Left(SQL, I - 1)
+        PfCall Conn, SQL, "", Cmd, Rs
+        Exit Sub
+    End If
+    I = InStr(SQL, "?")
+    J = 0
+    Do While I > 0 And J < Cmd.Parameters.Count
+        S = PfLiteral(Cmd.Parameters(J).Value, Cmd.Parameters(J).Type_) & PfPgCast(Cmd.Parameters(J).Type_)
+        SQL = Left(SQL, I - 1) & S & Mid(SQL, I + 1)
+        J = J + 1
+        I = InStr(I + Len(S), SQL, "?")
+    Loop
+    PfLog "SQL" & Chr(9) & SQL
+    Set Stmt = Conn.Sdbc.createStatement()
+    If Not Stmt.execute(SQL) Then Exit Sub
+    Set Res = Stmt.getResultSet()
+    If LCase(Left(SQL, 5)) <> "call " Then
+        Rs.Fill Res
+        Exit Sub
+    End If
+    If Not Res.next() Then Exit Sub
+    J = 0
+    For I = 0 To Cmd.Parameters.Count - 1
+        Set P = Cmd.Parameters(I)
+        If P.Direction = 2 Or P.Direction = 3 Then
+            J = J + 1
+            P.Value = Res.getString(J)
+            If Res.wasNull() Then P.Value = Null Else P.Value = PfValue(P.Value, P.Type_)
+        End If
+    Next I
+End Sub
+
+' psqlODBC binds a parameter with the server type of its ODBC type, and the server picks an
+' overloaded function by those types: the cast that gives a literal the same type. Other
+' providers' literals take the type the function expects (empty).
+Private Function PfPgCast(ByVal AdoType As Long) As String
+    If Not PfPsqlOdbc Then Exit Function
+    Select Case AdoType
+    Case 2, 16, 17: PfPgCast = "::smallint"
+    Case 3, 18: PfPgCast = "::integer"
+    Case 19, 20, 21: PfPgCast = "::bigint"
+    Case 4: PfPgCast = "::real"
+    Case 5: PfPgCast = "::double precision"
+    Case 6: PfPgCast = "::money"
+    Case 14, 131, 139: PfPgCast = "::numeric"
+    Case 11: PfPgCast = "::boolean"
+    Case 7, 133: PfPgCast = "::date"
+    Case 134: PfPgCast = "::time"
+    Case 135: PfPgCast = "::timestamp"
+    Case 72: PfPgCast = "::uuid"
+    Case 128, 204, 205: PfPgCast = "::bytea"
+    Case 201, 203: PfPgCast = "::text"
+    Case Else: PfPgCast = "::varchar"
+    End Select
+End Function
 
 Private Function PfIsVar(ByVal Name As String, ByVal Vars As Collection) As Boolean
     Dim V As Variant

@@ -759,7 +759,7 @@ End Function
 
 def scenarios(cls_text, public):
     """The scenarios a class can run with its public members, as (index, label, members named, Basic text)."""
-    has = {"mssql": "usp_OrderCancel" in cls_text, "oracle": "Order_Pkg.Cancel_Order" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
+    has = {"mssql": "usp_OrderCancel" in cls_text, "postgresql": "order_cancel(" in cls_text, "oracle": "Order_Pkg.Cancel_Order" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
            "logs": bool(re.search(r'ErrLogToDB .*"pf_error_log"', cls_text)) and "ErrLogToFile " in cls_text,
            "samplelog": bool(re.search(r'ErrLogToDB .*"spErrorLogInsert"', cls_text)) and "ErrLogToFile " in cls_text,
            "raise": bool(re.search(r"^\s*mOptions = OPT_INITIALIZED.*PFGO_ERR_RAISE", cls_text, re.M))}
@@ -793,16 +793,20 @@ CASES = [("mssql" + suffix,) + MSSQL + (config,) for suffix, config in (
     ("oracle", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, None),
     ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, ["AddnlFunc.Batch=True"]),
     ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", None, None),
+    # No snapshot: the class is generated from the test server's own catalogue (run_live_case).
+    ("postgresql", "samples/postgresql/OrderEntry.PFG", None, ("samples/postgresql/OrderEntry.pgsql",), None),
 ]
 
 
-def generate(cli, work, case):
+def generate(cli, work, case, connection=None):
+    """Generates the case's class, from its snapshot or, when given, from the server that
+    connection opens; returns the files to load."""
     name, profile, snapshot, _, config = case
     pfg = os.path.join(work, name + ".PFG")
     with open(os.path.join(ROOT, profile)) as src, open(pfg, "w") as dst:
         dst.write(src.read())
     cls = os.path.join(work, "C" + name + ".cls")
-    sets = ["Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + os.path.join(ROOT, snapshot),
+    sets = ["Server.ConnPfg=" + (connection or "Provider=Procforge.Snapshot;Data Source=" + os.path.join(ROOT, snapshot)),
             "Code.ClassFile=" + cls, "Code.ParamDefsFile=" + os.path.join(work, name + "Params.bas")]
     if isinstance(config, list):
         sets += config
@@ -813,6 +817,7 @@ def generate(cli, work, case):
         run = subprocess.run(c, capture_output=True, text=True, env=dict(os.environ, SOURCE_DATE_EPOCH="0"))
         if run.returncode != 0:
             raise Fail("%s: %s" % (" ".join(c[:2]), run.stderr.strip()))
+    generate.warnings = [l for l in run.stderr.split("\n") if l.startswith("warning: ")]
     params = os.path.join(work, name + "Params.bas")
     libs = ["Faultnet31"] + ["pfgXMLUtils"] * ("pfgXMLUtils" in open(cls, encoding="cp1252").read(3000))
     return [cls] + [params] * os.path.exists(params) + [os.path.join(ROOT, "library", l + ".bas") for l in libs]
@@ -844,6 +849,8 @@ def case_sensitive_snapshot(rows, sample, work):
 
 
 def run_case(office, server, cli, work, case, standin, report):
+    if case[2] is None:
+        return run_live_case(office, server, cli, work, case, standin, report)
     if case[0].startswith("sybase"):
         case = case[:2] + (catalogue_directions(case[2], work),) + case[3:]
     if case[0] == "hostile":
@@ -902,6 +909,313 @@ def run_case(office, server, cli, work, case, standin, report):
     report.append("%s: %d of %d public members run (%d methods), %d checks, rewrites %s%s" % (
         name, len(public & ran), len(public), len(meths), checks,
         ", ".join("%s %d" % kv for kv in sorted(counts.items())),
+        "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
+    return faults, len(meths), checks
+
+
+# ---------------------------------------------------------------------------------------
+# A live catalogue: the PostgreSQL sample created on the test server, its class generated
+# from the server's own catalogue through psqlODBC, and run against the same server. The
+# catalogue the checks use is the server's (pg_proc), and every value the class returns is
+# compared with what the same routine returns when psql calls it with the same arguments.
+
+# PostgreSQL types (format_type without modifiers) as ADO type codes, for the literals the
+# driver writes.
+PG_ADO = {"integer": 3, "smallint": 2, "bigint": 20, "numeric": 131, "double precision": 5, "real": 4,
+          "boolean": 11, "date": 133, "timestamp with time zone": 135, "timestamp without time zone": 135,
+          "uuid": 72, "bytea": 204, "text": 200, "character varying": 200}
+
+
+# The sample's routines that have no method: overloads whose arguments a call passes alike.
+LIVE_LEFT_OUT = {"order_age_days"}
+
+
+def pg_sample(typ, k):
+    """A sample argument of PostgreSQL type typ: (Basic expression, the SQL literal of the
+    same value as the driver writes it)."""
+    ado = PG_ADO.get(typ, 200)
+    if ado == 200:
+        # Short: the size psqlODBC reports for an argument has no modifier to go by.
+        return '"s%dx"' % k, "'s%dx'" % k
+    return sample(ado, 0, k, "Variant" if ado == 20 else "Long" if ado in (2, 3) else "")
+
+
+def pg_routines(server):
+    """The routines of the schema public: name -> [{kind, retset, rettype, args: [(mode,
+    name, type)]}], modes i, o, b (in-out), t (a result column) and v (variadic)."""
+    found = {}
+    for line in server.psql(
+            "SELECT p.proname, p.prokind, p.proretset, format_type(p.prorettype, NULL), "
+            "coalesce(array_to_string(p.proargmodes, ';'), ''), coalesce(array_to_string(p.proargnames, ';'), ''), "
+            "(SELECT string_agg(format_type(t, NULL), ';' ORDER BY o) FROM "
+            "unnest(coalesce(p.proallargtypes, p.proargtypes::oid[])) WITH ORDINALITY u(t, o)) "
+            "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace WHERE n.nspname = 'public' "
+            "ORDER BY p.proname, p.pronargs").split("\n"):
+        if not line:
+            continue
+        name, kind, retset, rettype, modes, names, types = line.split("|")
+        types = types.split(";") if types else []
+        modes = modes.split(";") if modes else ["i"] * len(types)
+        names = names.split(";") if names else [""] * len(types)
+        found.setdefault(name, []).append({"name": name, "kind": kind, "retset": retset == "t", "rettype": rettype,
+                                           "args": list(zip(modes, names, types))})
+    return found
+
+
+def live_methods(text, routines):
+    """The class's methods that call a routine: (method, arguments [(byref, name, type)],
+    result type, routine, the text executed), the routine told apart from its overloads by
+    the names of the parameters the method adds."""
+    found = []
+    for m in METHOD.finditer(text):
+        call = re.search(r'^\s*Execute "((?:[^"]|"")+)"', m.group(4), re.M)
+        if not call:
+            continue
+        executed = call.group(1).replace('""', '"')
+        target = re.sub(r"^\{?\s*(\?\s*=\s*)?(call\s+)?", "", executed, flags=re.I)
+        target = re.split(r"[({}\s]", target, 1)[0].split(".")[-1].strip('"')
+        args = []
+        for piece in re.sub(r"_\n", " ", m.group(2)).split(","):
+            a = ARG.match(piece.strip())
+            if a:
+                args.append((a.group(2) == "ByRef ", a.group(3), a.group(4) or "Variant"))
+        added = [n for n in re.findall(r'^\s*AddParam "([^"]*)"', m.group(4), re.M)]
+        fits = [r for r in routines.get(target, []) if [a[1] for a in r["args"] if a[0] != "t"] == added]
+        if len(fits) == 1:
+            found.append((m.group(1), args, m.group(3), fits[0], executed))
+    return found
+
+
+LIVE_HEAD = """
+' Every row of the class's current recordset, every column, as literals.
+Public Function PfTable() As String
+    Dim S As String, C As Long
+    On Error GoTo Failed
+    If PfObj.Recordset Is Nothing Then Exit Function
+    If PfObj.Recordset.State = 0 Then Exit Function
+    PfObj.MoveFirst
+    Do While Not PfObj.EOF
+        S = S & Chr(10) & "ROW"
+        For C = 0 To PfObj.Recordset.Fields.Count - 1
+            S = S & Chr(9) & PfLiteral(PfObj.Value(C), PfObj.Recordset.Fields(C).Type_)
+        Next C
+        PfObj.MoveNext
+    Loop
+    PfTable = S
+    Exit Function
+Failed:
+    PfTable = Chr(10) & "ROW" & Chr(9) & "FAILED " & Err.Description
+End Function
+
+Public Sub PfSetPsqlOdbc()
+    PfPsqlOdbc = True
+End Sub
+"""
+
+LIVE_METHOD = """
+Public Function L_%(name)s() As String
+    Dim T As String, R As Variant
+%(dims)s
+    On Error GoTo Failed
+    T = Chr(9)
+%(assign)s
+    PfTrace = ""
+%(begin)s
+    R = PfObj.%(name)s(%(args)s)
+    L_%(name)s = "RESULT" & T & PfLiteral(R, %(rtype)d) %(argout)s & PfTable() & Chr(10) & PfTrace
+%(end)s
+    Exit Function
+Failed:
+    L_%(name)s = "FAILED" & T & Err.Number & T & Err.Description & Chr(10) & PfTrace
+End Function
+"""
+
+
+def live_driver(cls, meths, text):
+    """The driver of a live class and, per method, the literals of its arguments."""
+    parts = [DRIVER_HEAD % {"cls": cls}, LIVE_HEAD]
+    expected = {}
+    for name, args, rtype, routine, _ in meths:
+        params = [a for a in routine["args"] if a[0] != "t"]
+        dims, assign, argout, lits = [], [], [], []
+        for k, (byref, arg, vbtype) in enumerate(args):
+            expr, lit = pg_sample(params[k][2], k + 1)
+            dims.append("    Dim A%d As %s" % (k, vbtype))
+            if params[k][0] != "o":
+                assign.append("    A%d = %s" % (k, expr))
+            if byref:
+                argout.append('& Chr(10) & "ARG" & T & %d & T & PfLiteral(A%d, %d)' % (k, k, PG_ADO.get(params[k][2], 200)))
+            lits.append(lit if params[k][0] != "o" else "NULL")
+        # A cursor is read in a transaction: the caller's, when the method does not open one.
+        source = re.search(r"^Public Function %s\(.*?^End Function" % name, text, re.M | re.S).group(0)
+        own = routine["rettype"] == "refcursor" and "BeginTransaction" not in source
+        parts.append(LIVE_METHOD % {
+            "name": name, "dims": "\n".join(dims), "assign": "\n".join(assign),
+            "args": ", ".join("A%d" % k for k in range(len(args))),
+            "rtype": 11 if rtype == "Boolean" else PG_ADO.get(routine["rettype"], 200),
+            "argout": " ".join(argout), "begin": "    PfObj.BeginTransaction" if own else "",
+            "end": "    PfObj.SetComplete" if own else ""})
+        expected[name] = lits
+    return "".join(parts), expected
+
+
+def canonical_text(value):
+    """A value psql printed or the driver wrote, as one comparable text whatever its type:
+    numbers as numbers, Booleans as true or false, times to the second without a zone,
+    identifiers and binary in lower case; None for Null."""
+    if value is None or value in ("NULL", "<NULL>"):
+        return None
+    if len(value) >= 2 and value[0] == value[-1] == "'":
+        value = value[1:-1].replace("''", "'")
+    if re.fullmatch(r"-?\d+(\.\d+)?", value):
+        return "%.6f" % float(value)
+    if value in ("t", "true", "f", "false"):
+        return "true" if value[0] == "t" else "false"
+    m = re.fullmatch(r"(\d{4}-\d\d-\d\d)(?:[ T](\d\d:\d\d:\d\d)(?:\.\d+)?)?(?:[+-]\d\d(?::?\d\d)?)?", value)
+    if m:
+        return m.group(1) + " " + (m.group(2) or "00:00:00")
+    if re.fullmatch(r"\{?[0-9A-Fa-f-]{36}\}?|\\x[0-9A-Fa-f]*", value):
+        return value.strip("{}").lower()
+    return value
+
+
+def live_truth(server, routine, lits):
+    """What the routine returns when psql calls it with the driver's arguments: a list of
+    rows of texts (a scalar is one row of one value; a procedure's INOUT values and a
+    function's output arguments one row; a cursor its rows)."""
+    params = [a for a in routine["args"] if a[0] != "t"]
+    name = '"%s"' % routine["name"]
+    if routine["kind"] == "p":
+        sql = "CALL %s(%s);" % (name, ", ".join(lits))
+    else:
+        args = ", ".join(l for l, p in zip(lits, params) if p[0] != "o")
+        if routine["rettype"] == "refcursor":
+            sql = "BEGIN;\nSELECT %s(%s) AS pf_cursor \\gset\nFETCH ALL FROM :\"pf_cursor\";\nCOMMIT;" % (name, args)
+        else:
+            sql = "SELECT * FROM %s(%s);" % (name, args)
+    env = dict(os.environ, PGPASSWORD=server.password)
+    run = subprocess.run(["psql", "-X", "-q", "-A", "-t", "-F", "\x1f", "-P", "null=<NULL>", "-v", "ON_ERROR_STOP=1",
+                          "-h", "127.0.0.1", "-p", str(server.port), "-U", "postgres", "-d", server.db],
+                         input=sql, capture_output=True, text=True, env=env)
+    if run.returncode != 0:
+        raise Fail("psql: %s: %s" % (sql, run.stderr.strip()))
+    return [l.split("\x1f") for l in run.stdout.split("\n") if l]
+
+
+def check_live(name, args, rtype, routine, executed, lits, out, truth):
+    """The faults one live method's run shows and the number of checks made."""
+    lines = [l.split("\t") for l in out.split("\n") if l]
+    if not lines or lines[0][0] != "RESULT":
+        return ["%s: failed: %s" % (name, out.strip().replace("\n", " | "))], 1
+    find = lambda tag: [l[1:] for l in lines if l[0] == tag]
+    faults, checks = [], 1
+    params = [a for a in routine["args"] if a[0] != "t"]
+    is_call = bool(re.match(r"(?i)call\s", executed))
+    if is_call != (routine["kind"] == "p"):
+        faults.append("%s: executes %s for a %s" % (name, executed, "procedure" if routine["kind"] == "p" else "function"))
+    sent = [p for p in find("PRM") if p[2] in ("1", "3")]
+    checks += 1
+    if len(sent) != len([p for p in params if p[0] in "ib"]):
+        faults.append("%s: sent %s for the arguments %s" % (name, sent, params))
+    else:
+        for p, lit in zip(sent, [l for l, a in zip(lits, params) if a[0] in "ib"]):
+            checks += 1
+            if canonical_text(p[4]) != canonical_text(lit):
+                faults.append("%s: %s sent as %s, argument %s" % (name, p[0], p[4], lit))
+    outputs = [k for k, p in enumerate(params) if p[0] in "ob"]
+    if routine["retset"] or routine["rettype"] == "refcursor":
+        got = [r for r in find("ROW")]
+        checks += 1
+        if [[canonical_text(v) for v in r] for r in got] != [[canonical_text(v) for v in r] for r in truth]:
+            faults.append("%s: rows %s, the server's rows %s" % (name, got, truth))
+    elif outputs:
+        back = {int(k): v for k, v in find("ARG")}
+        row = truth[0] if truth else []
+        for j, k in enumerate(outputs):
+            checks += 1
+            if k not in back or j >= len(row) or canonical_text(back[k]) != canonical_text(row[j]):
+                faults.append("%s: argument %s came back as %s, the server returned %s" % (
+                    name, params[k][1], back.get(k), row[j] if j < len(row) else None))
+    elif routine["rettype"] != "void":
+        checks += 1
+        result = find("RESULT")[0][0]
+        if canonical_text(result) != canonical_text(truth[0][0] if truth else None):
+            faults.append("%s: returned %s, the server returned %s" % (name, result, truth))
+    if routine["kind"] == "p":
+        checks += 1
+        if rtype == "Boolean" and find("RESULT")[0][0] != "'true'":
+            faults.append("%s: returned %s, expected True" % (name, find("RESULT")[0][0]))
+    return faults, checks
+
+
+def run_live_case(office, server, cli, work, case, standin, report):
+    name, profile, _, sample_sql, _ = case
+    server.psql("DROP SCHEMA IF EXISTS public CASCADE; CREATE SCHEMA public;\n" +
+                "".join(open(os.path.join(ROOT, f)).read() for f in sample_sql))
+    routines = pg_routines(server)
+    connection = ("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%s;Database=%s;"
+                  "UID=postgres;PWD=%s" % (server.port, server.db, server.password))
+    files = generate(cli, work, case, connection)
+    warnings = generate.warnings
+    # The snapshot of the live catalogue generates the same class, but for the line that says
+    # what the catalogue was read through.
+    offline = os.path.join(work, "snapshot")
+    os.makedirs(offline, exist_ok=True)
+    snapshot = os.path.join(offline, "catalogue.sql")
+    run = subprocess.run([cli, "snapshot", "--profile", os.path.join(work, name + ".PFG"), "-o", snapshot],
+                         capture_output=True, text=True)
+    if run.returncode != 0:
+        raise Fail("%s: snapshot: %s" % (name, run.stderr.strip()))
+    again = generate(cli, offline, case, "Provider=Procforge.Snapshot;Data Source=" + snapshot)[0]
+    live_lines, snap_lines = (open(f, encoding="cp1252").read().split("\r\n") for f in (files[0], again))
+    differ = [(a, b) for a, b in zip(live_lines, snap_lines) if a != b and "read through" not in a.lower()]
+    faults = []
+    if differ or len(live_lines) != len(snap_lines):
+        faults.append("%s: the class from the snapshot differs: %s" % (name, differ[:3] or "in its length"))
+    checks = 1
+    listed = subprocess.run([cli, "list", "--profile", os.path.join(work, name + ".PFG")], capture_output=True,
+                            text=True)
+    listed_names = {l.split("\t")[0].split(".")[-1].split("(")[0] for l in listed.stdout.split("\n") if l}
+    cls_name, _, cls_text = read_vb(files[0])
+    meths = live_methods(cls_text, routines)
+    # Every routine has a method and is listed, but the overloads a call cannot tell apart,
+    # which are left out with a warning naming them.
+    for routine, overloads in sorted(routines.items()):
+        made = len([m for m in meths if m[3]["name"] == routine])
+        checks += 2
+        if routine in LIVE_LEFT_OUT:
+            if made or not any(routine in w for w in warnings):
+                faults.append("%s: %s: overloads a call cannot tell apart: %d methods, warnings %s" % (
+                    name, routine, made, warnings))
+        elif made != len(overloads) or routine not in listed_names:
+            faults.append("%s: %s: %d of %d overloads have a method; listed: %s" % (
+                name, routine, made, len(overloads), routine in listed_names))
+    counts = {}
+    modules = load_modules(files, standin, counts)
+    text, expected = live_driver(cls_name, meths, cls_text)
+    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
+    scens = scenarios(cls_text, public)
+    text += "".join(sc[3] for sc in scens)
+    lib = office.library(standin + modules + [("PfDriver", text, False)])
+    setup = office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work)
+    if setup != "ok":
+        raise Fail("%s: %s" % (name, "the class cannot be created: " + setup if setup else "the modules do not compile"))
+    office.call(lib, "PfDriver", "PfSetPsqlOdbc")
+    for meth in meths:
+        out = office.call(lib, "PfDriver", "L_" + meth[0]) or "FAILED\tno answer (a run-time error LibreOffice swallowed)"
+        f, c = check_live(*meth, expected[meth[0]], out, live_truth(server, meth[3], expected[meth[0]]))
+        faults += ["%s: %s" % (name, x) for x in f]
+        checks += c
+    ran = {m[0] for m in meths}
+    for n, label, names, _ in scens:
+        got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
+        if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
+            faults.append("%s: %s: got %r" % (name, label, got))
+        ran |= names
+        checks += 1
+    office.drop(lib)
+    report.append("%s: %d of %d public members run (%d methods, %d routines on the server), %d checks%s" % (
+        name, len(public & ran), len(public), len(meths), sum(len(r) for r in routines.values()), checks,
         "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
     return faults, len(meths), checks
 
