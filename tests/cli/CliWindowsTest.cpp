@@ -87,7 +87,8 @@ TEST_F(CliWindows, PlatformTestsUnderWine) {
 // Every sample makes the same class (and module) on both systems, and a second run finds
 // its outputs distinct from the profile and up to date.
 TEST_F(CliWindows, SamplesMatchTheLinuxBuild) {
-  for (const char* sample : {"mssql/OrderEntry", "sybase/Orders", "oracle/Sales", "access/Orders"}) {
+  for (const char* sample :
+       {"mssql/OrderEntry", "sybase/Orders", "oracle/Sales", "access/Orders", "postgresql/OrderEntry"}) {
     const std::string name = fs::path(sample).filename().string();
     for (const char* side : {"linux", "windows"}) {
       const std::string dir = Dir(std::string(side) + "/" + sample);

@@ -23,7 +23,8 @@ namespace {
 const std::pair<const char*, const char*> kSamples[] = {{"access/Orders.PFG", "Access"},
                                                         {"mssql/OrderEntry.PFG", "MSSQL"},
                                                         {"sybase/Orders.PFG", "Sybase"},
-                                                        {"oracle/Sales.PFG", "Oracle"}};
+                                                        {"oracle/Sales.PFG", "Oracle"},
+                                                        {"postgresql/OrderEntry.PFG", "PostgreSQL"}};
 const char* const kConfs[] = {"COM+", "ASP", "Desktop"};
 
 using Setting = std::array<const char*, 3>;  // section, key, value

@@ -62,7 +62,8 @@ TEST(RuntimeClassTest, EveryServerTypeWithTheSecondHalfOnPassesTheChecker) {
   };
   lib::Generator gen;
   gen.UseSnapshotCopies();
-  for (const char* sample : {"access/Orders.PFG", "mssql/OrderEntry.PFG", "sybase/Orders.PFG", "oracle/Sales.PFG"}) {
+  for (const char* sample : {"access/Orders.PFG", "mssql/OrderEntry.PFG", "sybase/Orders.PFG", "oracle/Sales.PFG",
+                             "postgresql/OrderEntry.PFG"}) {
     for (const Variant& v : variants) {
       const lib::Generated g = Generate(gen, sample, v);
       SCOPED_TRACE(g.Label);
