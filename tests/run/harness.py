@@ -968,7 +968,7 @@ def live_methods(text, routines):
     the names of the parameters the method adds."""
     found = []
     for m in METHOD.finditer(text):
-        call = re.search(r'^\s*Execute "((?:[^"]|"")+)"', m.group(4), re.M)
+        call = re.search(r'^\s*Execute\w* "((?:[^"]|"")+)"', m.group(4), re.M)
         if not call:
             continue
         executed = call.group(1).replace('""', '"')
@@ -1048,7 +1048,7 @@ def live_driver(cls, meths, text):
             lits.append(lit if params[k][0] != "o" else "NULL")
         # A cursor is read in a transaction: the caller's, when the method does not open one.
         source = re.search(r"^Public Function %s\(.*?^End Function" % name, text, re.M | re.S).group(0)
-        own = routine["rettype"] == "refcursor" and "BeginTransaction" not in source
+        own = routine["rettype"] == "refcursor" and not re.search(r"BeginTransaction|InTransaction ", source)
         parts.append(LIVE_METHOD % {
             "name": name, "dims": "\n".join(dims), "assign": "\n".join(assign),
             "args": ", ".join("A%d" % k for k in range(len(args))),
@@ -1067,7 +1067,7 @@ def canonical_text(value):
         return None
     if len(value) >= 2 and value[0] == value[-1] == "'":
         value = value[1:-1].replace("''", "'")
-    if re.fullmatch(r"-?\d+(\.\d+)?", value):
+    if re.fullmatch(r"-?(\d+(\.\d*)?|\.\d+)", value):
         return "%.6f" % float(value)
     if value in ("t", "true", "f", "false"):
         return "true" if value[0] == "t" else "false"
@@ -1085,6 +1085,8 @@ def live_truth(server, routine, lits):
     function's output arguments one row; a cursor its rows)."""
     params = [a for a in routine["args"] if a[0] != "t"]
     name = '"%s"' % routine["name"]
+    # Each argument typed as the routine declares it, so that the call reaches this overload.
+    lits = ["%s::%s" % (l, p[2]) for l, p in zip(lits, params)]
     if routine["kind"] == "p":
         sql = "CALL %s(%s);" % (name, ", ".join(lits))
     else:
