@@ -488,6 +488,7 @@ End Sub
 Public Function PfSetup(ByVal Port As String, ByVal Db As String, ByVal Pwd As String, ByVal Dir As String) As String
     On Error GoTo Failed
     PfHost = "127.0.0.1": PfPort = Port: PfDb = Db: PfUser = "postgres": PfPassword = Pwd
+    PfPsqlOdbc = False
     Set App = New PfApp
     App.Path = Dir & "/logs"
     Set PfObj = New %(cls)s
@@ -1216,8 +1217,9 @@ def run_live_case(office, server, cli, work, case, standin, report):
         ran |= names
         checks += 1
     office.drop(lib)
-    report.append("%s: %d of %d public members run (%d methods, %d routines on the server), %d checks%s" % (
+    report.append("%s: %d of %d public members run (%d methods, %d routines on the server), %d checks, rewrites %s%s" % (
         name, len(public & ran), len(public), len(meths), sum(len(r) for r in routines.values()), checks,
+        ", ".join("%s %d" % kv for kv in sorted(counts.items())),
         "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
     return faults, len(meths), checks
 
