@@ -391,14 +391,16 @@ class Server:
     def __init__(self, port, password, db):
         self.port, self.password, self.db = port, password, db
 
-    def psql(self, sql):
+    def psql(self, sql, rows=False):
+        """What psql prints for sql, or with rows the rows as lists of texts (Null as <NULL>)."""
         env = dict(os.environ, PGPASSWORD=self.password)
         run = subprocess.run(["psql", "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-h", "127.0.0.1",
-                              "-p", str(self.port), "-U", "postgres", "-d", self.db],
+                              "-p", str(self.port), "-U", "postgres", "-d", self.db] +
+                             ["-F", "\x1f", "-P", "null=<NULL>"] * rows,
                              input=sql, capture_output=True, text=True, env=env)
         if run.returncode != 0:
-            raise Fail("psql: " + run.stderr.strip())
-        return run.stdout.strip()
+            raise Fail("psql: %s%s" % (sql + ": " if rows else "", run.stderr.strip()))
+        return [l.split("\x1f") for l in run.stdout.split("\n") if l] if rows else run.stdout.strip()
 
     def install(self, sample_sql, procs):
         """A fresh schema: the sample's own tables and functions (the SQL files of the list
@@ -1096,13 +1098,7 @@ def live_truth(server, routine, lits):
             sql = "BEGIN;\nSELECT %s(%s) AS pf_cursor \\gset\nFETCH ALL FROM :\"pf_cursor\";\nCOMMIT;" % (name, args)
         else:
             sql = "SELECT * FROM %s(%s);" % (name, args)
-    env = dict(os.environ, PGPASSWORD=server.password)
-    run = subprocess.run(["psql", "-X", "-q", "-A", "-t", "-F", "\x1f", "-P", "null=<NULL>", "-v", "ON_ERROR_STOP=1",
-                          "-h", "127.0.0.1", "-p", str(server.port), "-U", "postgres", "-d", server.db],
-                         input=sql, capture_output=True, text=True, env=env)
-    if run.returncode != 0:
-        raise Fail("psql: %s: %s" % (sql, run.stderr.strip()))
-    return [l.split("\x1f") for l in run.stdout.split("\n") if l]
+    return server.psql(sql, rows=True)
 
 
 def check_live(name, args, rtype, routine, executed, lits, out, truth):
