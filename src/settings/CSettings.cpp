@@ -28,6 +28,7 @@
 #include "shell/MGlobals.h"
 #include "shell/MUtils.h"
 #include "text/MMethUtils.h"
+#include "xml/MXmlCheck.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf {
@@ -197,7 +198,14 @@ bool CSettings::ProfileLoadData(std::string* Reason) {
       const std::string file = ProfileFileName();
       // Read into a browser of its own, so that a failure leaves the open profile as it was.
       auto doc = std::make_shared<bwXMLBrowser>();
-      doc->ReadFromFile(file, false, kCharset);
+      const std::string bytes = FileIO::ReadBytes(file);
+      doc->Load(TextFiles::Decode(bytes, kCharset));
+      // The parser reads more than XML allows; such a profile would be written back as a
+      // file that other readers refuse, or with part of it lost (a repeated attribute, a
+      // second document element), so it is refused with the place of the fault.
+      if (const auto fault = MXmlCheck::CheckDocument(bytes))
+        Faultnet31::Check(false, ERR_GENERAL, "Not well-formed XML at line %1, column %2: %3", fault->Line,
+                          fault->Column, fault->Reason);
       // Any other XML file (the state file, say) must not be taken for a profile and
       // then overwritten with profile sections at the next save.
       const std::string root = doc->RootElement().name();
@@ -320,14 +328,20 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
     ErrGuard("CSettings.SaveProfile", [&] {
       PackagesRemoveUnused();
       const std::string file = ProfileFileName();
+      // Values are checked as they come in; this catches any that did not (a name read
+      // from a server, say), so that no profile is written that does not read back.
+      const std::string raw = xSettings->xml();
+      if (const auto fault = MXmlCheck::CheckDocument(raw))
+        Faultnet31::Check(false, ERR_USER_CHECK, "The profile would not be well-formed XML: %1; %2 was not written.",
+                          fault->Reason, file);
       const bool secret = Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" + Str(*xIniOptions, "ConnDftString"));
       if (CreateNew) {
-        Faultnet31::Check(FileIO::WriteNew(file, AsciiXml(xSettings->xml()), secret), ERR_USER_CHECK,
+        Faultnet31::Check(FileIO::WriteNew(file, AsciiXml(raw), secret), ERR_USER_CHECK,
                           "The profile %1 exists already; it is left as it is.", file);
         RecordStamp();
       } else if (!Trim(file).empty()) {
         KeepUnreadableProfile(file);
-        const std::string xml = AsciiXml(xSettings->xml());
+        const std::string xml = AsciiXml(raw);
         // A profile that holds a password is readable by its owner only: a new one is
         // created so before anything is written, one that others could read is tightened
         // (and the user told), and the atomic write keeps the mode.

@@ -10,6 +10,7 @@
 #include "settings/MProfileKeys.h"
 #include "text/MMethUtils.h"
 #include "text/VBSource.h"
+#include "xml/MXmlCheck.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf::MKeyTypes {
@@ -46,9 +47,14 @@ KeyNamer& Namer() {
   return namer;
 }
 
+std::string KeyName(std::string_view Section, std::string_view Key) {
+  std::string where = Namer() ? Namer()(Section, Key) : std::string();
+  if (where.empty()) where = std::string(Section) + "." + std::string(Key);
+  return where;
+}
+
 std::string Check(const Key& d, std::string_view value) {
-  std::string where = Namer() ? Namer()(d.Section, d.Name) : std::string();
-  if (where.empty()) where = std::string(d.Section) + "." + d.Name;
+  const std::string where = KeyName(d.Section, d.Name);
   switch (d.type) {
     case Type::Text:
       return {};
@@ -102,6 +108,9 @@ std::string CheckModuleName(std::string_view FileName) {
 void SetKeyNamer(KeyNamer namer) { Namer() = namer; }
 
 std::string CheckKeyValue(std::string_view Section, std::string_view Key, std::string_view Value) {
+  // The profile is an XML file: a value XML cannot carry would make it one no reader takes.
+  if (const std::string bad = MXmlCheck::TextProblem(Value); !bad.empty())
+    return KeyName(Section, Key) + " cannot hold " + bad + ".";
   const MProfileKeys::Key* d = MProfileKeys::Find(Section, Key);
   return d ? Check(*d, Value) : std::string();
 }

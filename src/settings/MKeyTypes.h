@@ -19,8 +19,10 @@ namespace pf::MKeyTypes {
 
 // Empty when Section.Key accepts Value; otherwise the message, naming the key and what it
 // accepts, for example "IniOptions.CmdTimeout takes a whole number from 0 to 2147483647,
-// not 'xyz'.". Text keys, and names the key table does not know, accept any text (the
-// section viewers refuse unknown names themselves).
+// not 'xyz'.". No key accepts a value that is not UTF-8 or holds a character XML does not
+// allow (control characters but tab, line feed and carriage return); otherwise text keys,
+// and names the key table does not know, accept any text (the section viewers refuse
+// unknown names themselves).
 std::string CheckKeyValue(std::string_view Section, std::string_view Key, std::string_view Value);
 
 // How the refusals of CheckKeyValue name a key: "Section.Key" unless a front end names it

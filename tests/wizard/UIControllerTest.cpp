@@ -107,6 +107,14 @@ TEST_F(UIControllerTest, TypedTextTheKeyRefusesIsReportedAndNotStored) {
   txt->setText("45");
   ui.CopyControl(txt, "CmdTimeout");
   EXPECT_EQ(ini.strAttr("CmdTimeout"), "45");
+  // A pasted control character would make the profile a file no XML reader takes.
+  bwXMLBrowser code;
+  code.Init("Code");
+  ui.SetCopyMode(&code, 0);
+  txt->setText("a\x01");
+  pftest::ExpectFailure([&] { ui.CopyControl(txt, "RmndrText"); }, {"Code.RmndrText cannot hold U+0001"});
+  EXPECT_EQ(code.strAttr("RmndrText"), "");
+  ui.SetCopyMode(&ini, 0);
 
   // The wizard names the field as its page labels it, the key after it.
   MKeyTypes::SetKeyNamer(&PageTable::FieldName);
