@@ -8,7 +8,6 @@ CliUserInterface::CliUserInterface(int PresetAnswer, std::FILE* out, std::FILE* 
 int CliUserInterface::ShowMessage(const std::string& Msg, int Buttons, const std::string& Title) {
   if (BeforeOutput) BeforeOutput();
   ++messages_;
-  if (Title == "Error") ++errors_;
   if (!IsQuestion(Buttons) || preset_ == 0) return console_.ShowMessage(Msg, Buttons, Title);
   std::fprintf(out_, "%s%s%s\n", Title.c_str(), Title.empty() ? "" : ": ", Msg.c_str());
   std::fprintf(out_, "(answered %s by %s)\n", preset_ == vbYes ? "Yes" : "No", preset_ == vbYes ? "--yes" : "--no");

@@ -27,16 +27,14 @@ class CliUserInterface : public IUserInterface {
   // Runs before anything is written, so that a progress line can clear itself first.
   std::function<void()> BeforeOutput;
 
-  // Messages shown so far, and among them those titled "Error".
+  // Messages shown so far.
   int MessagesShown() const { return messages_; }
-  int ErrorsShown() const { return errors_; }
 
  private:
   int preset_;
   std::FILE* out_;
   ConsoleUserInterface console_;
   int messages_ = 0;
-  int errors_ = 0;
 };
 
 }  // namespace pf::cli

@@ -127,10 +127,9 @@ int RunConfigure(CliSession& Session) {
                       Session.ProfilePath());
     Configure(Session);
   }
-  // Save reports a failure only as a message.
-  const int errors = Session.Ui().ErrorsShown();
-  s.Save(isNew);
-  Faultnet31::Check(Session.Ui().ErrorsShown() == errors, ERR_USER_CHECK, "The profile was not saved.");
+  // A failure is one line with its cause.
+  std::string failure;
+  Faultnet31::Check(s.Save(isNew, &failure), ERR_USER_CHECK, "Error saving profile: %1", failure);
   Print(s.ProfileFileName() + "\n");
   return 0;
 }

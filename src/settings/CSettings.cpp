@@ -382,6 +382,32 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
   return true;
 }
 
+CSettings::SaveOutcome CSettings::SaveIfUnchanged(std::string* Failure) {
+  const std::string file = AppPaths::Normalize(ProfileFileName());
+  std::string failure;
+  try {
+    std::optional<FileIO::FileLock> lock;
+    const bool exists = !Trim(file).empty() && FileIO::KindOf(file) != FileIO::FileKind::Missing;
+    if (exists) lock.emplace(file);
+    if (ChangedOnDisk()) return SO_CHANGED_ON_DISK;
+    if (Save(!exists && !Trim(file).empty(), &failure)) return SO_SAVED;
+    // Created by another program after the check: its file is not replaced.
+    if (!exists && FileIO::KindOf(file) != FileIO::FileKind::Missing) return SO_CHANGED_ON_DISK;
+  } catch (const AppError& e) {
+    failure = FirstLine(e.Description);
+  }
+  if (Failure)
+    *Failure = failure;
+  else
+    MGlobals::ShowError("Error saving profile: " + failure);
+  return SO_FAILED;
+}
+
+void CSettings::AcceptDiskVersion() {
+  stamp_ = FileStamp(stampFile_);
+  stampBytes_ = FileBytes(stampFile_);
+}
+
 std::string CSettings::SaveBeside() {
   const std::string file = ProfileFileName();
   std::string failure;

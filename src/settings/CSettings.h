@@ -93,6 +93,20 @@ class CSettings {
   // Returns true when the profile was written; with Failure given, a failure goes there
   // instead of into a message.
   bool Save(bool CreateNew = false, std::string* Failure = nullptr);
+  // What SaveIfUnchanged did.
+  enum SaveOutcome { SO_SAVED, SO_FAILED, SO_CHANGED_ON_DISK };
+  // Saves the profile as Save does, but only when its file is as this object last loaded
+  // or saved it (ChangedOnDisk false); else writes nothing and returns SO_CHANGED_ON_DISK.
+  // The check and the write are made under the profile's lock, the one procforge-cli
+  // configure holds from its read to its save, so that neither writes between the other's
+  // read and write. A profile file that does not exist is created only if no other program
+  // made it meanwhile (else SO_CHANGED_ON_DISK). A lock that cannot be taken is a failure,
+  // reported as Save reports one.
+  SaveOutcome SaveIfUnchanged(std::string* Failure = nullptr);
+  // The profile file as it is now counts as the one this object last loaded or saved, so
+  // that ChangedOnDisk is false until it changes again: for saving over another program's
+  // change on purpose.
+  void AcceptDiskVersion();
   // Saves the profile as a new file under the first free name beside the current one
   // (FreeProfileName), which becomes the profile's name; another program taking that name
   // first makes it try the next. Returns the name; throws ERR_USER_CHECK with the cause,

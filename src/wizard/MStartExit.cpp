@@ -63,10 +63,11 @@ void IgnoringErrors(F&& step) noexcept {
 // file is written.
 void SaveWhenStopped(CSettings& Settings) {
   const std::string file = Settings.ProfileFileName();
-  if (!Settings.ChangedOnDisk()) {
-    std::string failure;
-    if (!Settings.Save(false, &failure))
-      std::fprintf(stderr, "procforge: the settings were not saved to %s: %s\n", file.c_str(), failure.c_str());
+  std::string failure;
+  const CSettings::SaveOutcome saved = Settings.SaveIfUnchanged(&failure);
+  if (saved == CSettings::SO_SAVED) return;
+  if (saved == CSettings::SO_FAILED) {
+    std::fprintf(stderr, "procforge: the settings were not saved to %s: %s\n", file.c_str(), failure.c_str());
     return;
   }
   if (!Settings.Modified()) {
@@ -182,9 +183,9 @@ bool ExitApplication() {
   // program stays open so that nothing typed is lost. A stop signal ends it regardless.
   try {
     if (p.MainForm) p.MainForm->SaveCurrentFormData();
-    // Another program changed the profile file since it was opened: the user decides
-    // before anything is saved, and may stay.
-    if (!p.Stopping && p.MainForm && !ResolveChangedProfile()) return false;
+    // Saved under the profile's lock; when another program changed the profile file since
+    // it was opened, the user decides before anything is saved, and may stay.
+    if (!p.Stopping && p.MainForm && !SaveProfile()) return false;
   } catch (...) {
     if (!p.Stopping) {
       MGlobals::HandleUIError();
@@ -196,8 +197,8 @@ bool ExitApplication() {
     if (!p.Settings) return;
     if (p.Stopping)
       SaveWhenStopped(*p.Settings);
-    else
-      p.Settings->Save();
+    else if (!p.MainForm)
+      p.Settings->SaveIfUnchanged();
   });
   IgnoringErrors([&] {
     if (p.Settings) p.Settings->DisconnectServer();

@@ -172,7 +172,10 @@ bool ResolveChangedProfile() {
       vbYesNoCancel, "Profile Changed on Disk",
       {QObject::tr("&Overwrite"), QObject::tr("&Reload"), QObject::tr("Save &As..."), QObject::tr("Cancel")});
   if (answer == vbCancel) return false;
-  if (answer == vbYes) return true;
+  if (answer == vbYes) {
+    settings.AcceptDiskVersion();
+    return true;
+  }
   if (answer == vbNo) {
     settings.ProfileLoad();
     MStartExit::MainForm()->ReloadCurrentFormData();
@@ -182,6 +185,15 @@ bool ResolveChangedProfile() {
   if (!DialogSaveProfileAs(file)) return false;
   settings.ProfileFileName(file);
   MStartExit::MainForm()->UpdateCaption();
+  return true;
+}
+
+bool SaveProfile() {
+  CSettings& settings = *MStartExit::Settings();
+  // Each answer (overwrite, reload, another name) makes the next try save, unless the file
+  // changed once more while the user chose.
+  while (settings.SaveIfUnchanged() == CSettings::SO_CHANGED_ON_DISK)
+    if (!ResolveChangedProfile()) return false;
   return true;
 }
 

@@ -50,6 +50,12 @@ bool DialogSaveProfileAs(std::string& File);
 // without a name: nothing is to be saved. True at once when the file is unchanged.
 bool ResolveChangedProfile();
 
+// Saves the profile under its lock (the one procforge-cli configure takes), so that a
+// configure run is never saved over: when the file changed since this wizard loaded or
+// saved it, asks as ResolveChangedProfile does and tries again. False when the user chose
+// to save nothing; a save that fails has shown its message and gives true.
+bool SaveProfile();
+
 // Opens a file with the desktop's handler for it. False when no handler took it.
 bool ShellOpen(const std::string& Path);
 

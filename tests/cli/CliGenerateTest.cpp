@@ -353,5 +353,38 @@ TEST(CliConfigure, ConcurrentRunsKeepTheRecentList) {
   EXPECT_EQ(entries, 10u) << state;
 }
 
+// As an ordinary user, for whom folder permissions hold (root passes them): a profile in a
+// folder without read permission is locked as any other (a run waits while another holds
+// the lock), and one in a read-only folder is left as it is, with one line saying why and
+// no temporary file.
+TEST(CliConfigure, FoldersWithoutReadOrWritePermission) {
+  if (::geteuid() != 0) GTEST_SKIP() << "running as another user needs root";
+  ProgramInstall cli;
+  const std::string folder = cli.File("u"), pfg = cli.File("u/P.PFG");
+  fs::create_directories(folder);
+  cli.RunAs(65534, 65534);
+  ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=1"}).ExitCode, 0);
+  fs::permissions(folder, fs::perms(0300));
+  const int held = ::open(pfg.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const int pid = cli.Start({"configure", "--profile", pfg, "--set", "IniOptions.CmdTimeout=77"});
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+  EXPECT_NE(stat.substr(stat.rfind(')') + 2, 1), "Z") << "configure did not wait for the lock";
+  ::close(held);
+  ProgramResult r = cli.Finish(pid);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(Has(ReadAll(pfg), "CmdTimeout=\"77\""));
+
+  fs::permissions(folder, fs::perms(0555));
+  const std::string before = ReadAll(pfg);
+  r = cli.Run({"configure", "--profile", pfg, "--set", "IniOptions.CmdTimeout=78"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_EQ(Lines(r.Err).size(), 1u) << r.Err;
+  EXPECT_TRUE(Has(r.Err, pfg)) << r.Err;
+  EXPECT_EQ(ReadAll(pfg), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
 }  // namespace
 }  // namespace pftest

@@ -57,6 +57,15 @@ ProgramInstall::ProgramInstall(std::string Program, Layout Kind) : program_(std:
       fs::copy_file(entry.path(), data / entry.path().filename());
 }
 
+void ProgramInstall::RunAs(int Uid, int Gid) {
+  uid_ = Uid;
+  gid_ = Gid;
+  fs::permissions(dir_.path(), fs::perms::others_exec, fs::perm_options::add);
+  if (::chown(dir_.path().c_str(), Uid, Gid) != 0) throw std::runtime_error("cannot give the test folder away");
+  for (const auto& e : fs::recursive_directory_iterator(dir_.path()))
+    if (::lchown(e.path().c_str(), Uid, Gid) != 0) throw std::runtime_error("cannot give away " + e.path().string());
+}
+
 ProgramResult ProgramInstall::Run(const std::vector<std::string>& Args, const std::map<std::string, std::string>& Env,
                           const std::string& WorkDir) const {
   return Finish(Start(Args, Env, WorkDir));
@@ -81,6 +90,9 @@ int ProgramInstall::Start(const std::vector<std::string>& Args, const std::map<s
   envp.push_back(nullptr);
 
   std::vector<std::string> argText{ProgramFile(program_)};
+  if (uid_ >= 0)
+    argText.insert(argText.begin(), {"/usr/bin/setpriv", "--reuid=" + std::to_string(uid_),
+                                     "--regid=" + std::to_string(gid_), "--clear-groups"});
   argText.insert(argText.end(), Args.begin(), Args.end());
   std::vector<char*> argv;
   for (std::string& s : argText) argv.push_back(s.data());

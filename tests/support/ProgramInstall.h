@@ -42,6 +42,11 @@ class ProgramInstall {
   // Where the program's stdin comes from; empty: /dev/null.
   std::string StdinFrom;
 
+  // From now on the program runs as the user Uid and group Gid (through setpriv), and the
+  // temporary folder with all it holds belongs to that user: for tests where permissions
+  // must hold, which root passes regardless. Needs root.
+  void RunAs(int Uid, int Gid);
+
   // A file in the temporary folder (not the program's folder).
   std::string File(const std::string& name) const { return dir_.file(name); }
   // A file in the program's folder (state file, error log).
@@ -50,6 +55,7 @@ class ProgramInstall {
  private:
   std::string program_;
   std::string folder_ = "prog/";
+  int uid_ = -1, gid_ = -1;
   pftest::TempDir dir_;
 };
 

@@ -20,6 +20,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -641,6 +642,41 @@ TEST_F(NavigationTest, ExitAsksBeforeSavingOverAProfileChangedOnDisk) {
   EXPECT_THAT(pftest::ReadAll(profile),
               ::testing::AllOf(HasSubstr("ConnTimeout=\"34\""), HasSubstr("CmdTimeout=\"60\"")));
   EXPECT_THAT(pftest::ReadAll(mine), ::testing::AllOf(HasSubstr("ConnTimeout=\"33\""), HasSubstr("CmdTimeout=\"5\"")));
+}
+
+// The wizard saves under the lock procforge-cli configure holds from its read to its save:
+// a configure run racing the wizard's saves never loses its change, and the wizard saves
+// over a change on disk only after asking (here: Reload, which drops the wizard's own).
+TEST_F(NavigationTest, WizardSavesAndConfigureRunsTakeTurns) {
+  Start();
+  pftest::ProgramInstall cli;
+  const std::string profile = dir.file("Race.PFG");
+  Settings().ProfileFileName(profile);
+  Settings().Save();
+  int lost = 0, askedRounds = 0;
+  for (int round = 0; round < 12; ++round) {
+    const std::string mine = "CmdTimeout=\"" + std::to_string(100 + round) + "\"",
+                      theirs = "ConnTimeout=\"" + std::to_string(200 + round) + "\"";
+    Settings().xIniOptions->Attr("CmdTimeout", Variant(100 + round));
+    const size_t questions = Shown().size();
+    const int pid = cli.Start(
+        {"configure", "--profile", profile, "--set", "IniOptions.ConnTimeout=" + std::to_string(200 + round)});
+    // The wizard saves again and again while configure runs, until the file holds
+    // configure's change, or long after configure has ended.
+    for (int i = 0; i < 400 && pftest::ReadAll(profile).find(theirs) == std::string::npos; ++i) {
+      script->MessageAnswers.assign(4, vbNo);
+      ASSERT_TRUE(SaveProfile());
+      QTest::qWait(i < 200 ? 0 : 10);
+    }
+    EXPECT_EQ(cli.Finish(pid).ExitCode, 0);
+    const std::string text = pftest::ReadAll(profile);
+    const bool asked = Shown().size() > questions;
+    askedRounds += asked;
+    lost += text.find(theirs) == std::string::npos || (!asked && text.find(mine) == std::string::npos);
+    // The next round begins from the file as configure left it.
+    ASSERT_TRUE(Settings().ProfileLoad());
+  }
+  EXPECT_EQ(lost, 0) << askedRounds << " of 12 rounds asked";
 }
 
 // The splash window, the start page and About show one version line; the start page

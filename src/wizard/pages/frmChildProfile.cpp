@@ -80,8 +80,7 @@ void frmChildProfile::LoadProfile(const std::string& FileName) {
                           "Please enter profile location");
         Faultnet31::Check(MUtils::FileExists(FileName), ERR_USER_CHECK, "File not found at specified location.");
         CSettings& settings = *MStartExit::Settings();
-        if (!ResolveChangedProfile()) return;
-        settings.Save();
+        if (!SaveProfile()) return;
         settings.ProfileFileName(FileName);
         settings.ProfileLoad();
         FillList();
@@ -100,7 +99,7 @@ void frmChildProfile::btnSaveAs_Click() {
   if (!DialogSaveProfileAs(file)) return;
   CSettings& settings = *MStartExit::Settings();
   settings.ProfileFileName(file);
-  settings.Save();
+  SaveProfile();
   FillList();
   MStartExit::MainForm()->UpdateCaption();
 }
