@@ -214,7 +214,7 @@ bool CSettings::ProfileLoadData(std::string* Reason) {
       xSettings = std::move(doc);
       IniFile->RecentAddToList(file);
       CreateViewers();
-      RecordStamp();
+      RecordStamp(&bytes);
       return true;
     });
   } catch (const AppError& e) {
@@ -242,10 +242,12 @@ std::optional<std::string> FileBytes(const std::string& FileName) {
 }
 }  // namespace
 
-void CSettings::RecordStamp() {
+void CSettings::RecordStamp(const std::string* Bytes) {
   stampFile_ = ProfileFileName();
   stamp_ = FileStamp(stampFile_);
-  stampBytes_ = FileBytes(stampFile_);
+  // The bytes this object read or wrote, when known: a file another program replaced
+  // after they were read, before the stamp was taken, then still counts as changed.
+  stampBytes_ = Bytes ? std::optional<std::string>(*Bytes) : FileBytes(stampFile_);
   savedXml_ = AsciiXml(xSettings->xml());
 }
 

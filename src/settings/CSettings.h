@@ -197,7 +197,7 @@ class CSettings {
   // The profile file that failed to load, until it is kept aside by Save.
   std::string unreadableProfile_;
   // The profile file as it was when it was last loaded, saved or made new here.
-  void RecordStamp();
+  void RecordStamp(const std::string* Bytes = nullptr);
   std::string stampFile_, stamp_, savedXml_;
   std::optional<std::string> stampBytes_;
 };

@@ -668,11 +668,15 @@ TEST_F(NavigationTest, WizardSavesAndConfigureRunsTakeTurns) {
       ASSERT_TRUE(SaveProfile());
       QTest::qWait(i < 200 ? 0 : 10);
     }
-    EXPECT_EQ(cli.Finish(pid).ExitCode, 0);
+    const pftest::ProgramResult r = cli.Finish(pid);
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    script->MessageAnswers.clear();
     const std::string text = pftest::ReadAll(profile);
     const bool asked = Shown().size() > questions;
     askedRounds += asked;
-    lost += text.find(theirs) == std::string::npos || (!asked && text.find(mine) == std::string::npos);
+    const bool lostHere = text.find(theirs) == std::string::npos || (!asked && text.find(mine) == std::string::npos);
+    lost += lostHere;
+    EXPECT_FALSE(lostHere) << "round " << round << (asked ? " asked: " : ": ") << text.substr(text.find("<IniOptions"), 300);
     // The next round begins from the file as configure left it.
     ASSERT_TRUE(Settings().ProfileLoad());
   }
