@@ -1,8 +1,9 @@
 -- Catalogue snapshot of a Sybase Adaptive Server Enterprise 12.5 order-entry database (orders on SYBORD).
 -- sysobjects holds the catalogue rows the procedure list reads; ProcedureParameters holds what a
 -- parameter refresh of each procedure reports (ADO codes, the return value first). The provider
--- reports the direction of some output parameters as unknown (0). type holds 'P' without the
--- server's padding blank: SQLite compares CHAR columns exactly.
+-- reports the direction of some output parameters as unknown (0); syscolumns holds the
+-- procedures' parameter rows, whose status2 gives every direction (1 in, 2 out). type holds 'P'
+-- without the server's padding blank: SQLite compares CHAR columns exactly.
 BEGIN TRANSACTION;
 
 CREATE TABLE sysobjects (
@@ -56,6 +57,66 @@ INSERT INTO sysobjects (name, id, uid, type, userstat, sysstat, indexdel, schema
   ('sysobjects', 1, 1, 'S', 0, 1, 0, 0, 0, '2005-01-13 09:11:06.000', '2005-01-13 09:11:06.000', 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL),
   ('syscolumns', 3, 1, 'S', 0, 1, 0, 0, 0, '2005-01-13 09:11:06.000', '2005-01-13 09:11:06.000', 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL),
   ('sysprocedures', 5, 1, 'S', 0, 1, 0, 0, 0, '2005-01-13 09:11:06.000', '2005-01-13 09:11:06.000', 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL);
+
+CREATE TABLE syscolumns (
+  id      INTEGER NOT NULL,
+  colid   SMALLINT NOT NULL,
+  name    VARCHAR(30),
+  status2 INTEGER,
+  PRIMARY KEY (id, colid)
+);
+INSERT INTO syscolumns (id, colid, name, status2) VALUES
+  (16003088, 1, '@key_name', 1),
+  (16003088, 2, '@increment', 1),
+  (16003088, 3, '@next_key', 2),
+  (48004202, 1, '@cust_id', 1),
+  (80005316, 1, '@cust_name', 1),
+  (80005316, 2, '@contact', 1),
+  (80005316, 3, '@phone', 1),
+  (80005316, 4, '@credit_limit', 1),
+  (80005316, 5, '@cust_id', 2),
+  (112006430, 1, '@cust_id', 1),
+  (112006430, 2, '@cust_name', 1),
+  (112006430, 3, '@contact', 1),
+  (112006430, 4, '@phone', 1),
+  (112006430, 5, '@credit_limit', 1),
+  (112006430, 6, '@active', 1),
+  (144007544, 1, '@order_id', 1),
+  (144007544, 2, '@invoice_date', 1),
+  (144007544, 3, '@invoice_no', 2),
+  (144007544, 4, '@amount', 2),
+  (176008658, 1, '@order_id', 1),
+  (208009772, 1, '@cust_id', 1),
+  (208009772, 2, '@order_date', 1),
+  (208009772, 3, '@ship_via', 1),
+  (208009772, 4, '@freight', 1),
+  (208009772, 5, '@order_id', 2),
+  (240010886, 1, '@order_id', 1),
+  (240010886, 2, '@line_no', 1),
+  (240010886, 3, '@prod_id', 1),
+  (240010886, 4, '@qty', 1),
+  (240010886, 5, '@unit_price', 1),
+  (240010886, 6, '@discount', 1),
+  (272012000, 1, '@cust_id', 1),
+  (272012000, 2, '@from_date', 1),
+  (272012000, 3, '@to_date', 1),
+  (304013114, 1, '@order_id', 1),
+  (304013114, 2, '@status', 1),
+  (304013114, 3, '@changed_by', 1),
+  (336014228, 1, '@invoice_no', 1),
+  (336014228, 2, '@amount', 1),
+  (336014228, 3, '@paid_on', 1),
+  (336014228, 4, '@rate', 1),
+  (336014228, 5, '@receipt_id', 2),
+  (368015342, 1, '@prod_id', 1),
+  (368015342, 2, '@new_price', 1),
+  (368015342, 3, '@pct_change', 2),
+  (400016456, 1, '@sales_date', 1),
+  (432017570, 1, '@prod_id', 1),
+  (432017570, 2, '@warehouse', 1),
+  (432017570, 3, '@delta', 1),
+  (432017570, 4, '@label_data', 1),
+  (432017570, 5, '@batch_ref', 1);
 
 CREATE TABLE ProcedureParameters (
   ProcedureName TEXT NOT NULL COLLATE NOCASE,

@@ -6,6 +6,9 @@
 #include "platform/ado/Ado.h"
 
 #include <cstdlib>
+#include <map>
+
+#include "base/NoCase.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf {
@@ -46,11 +49,21 @@ bool HasReturnOrDirection(const SPParamList& list) {
     if (r.Dir != "0") return true;
   return false;
 }
+
+bool LacksADirection(const SPParamList& list) {
+  for (const SPParamRow& r : list.Params)
+    if (r.Dir == "0") return true;
+  return false;
+}
+
+const char* DirectionOf(int status2) { return (status2 & (kStatus2Out | kStatus2InOut)) != 0 ? "3" : "1"; }
 }  // namespace
 
 void CSrvrSybase::AddDirections(CServer& server, SPParamList& list) {
-  // A description with a direction or a return value is the provider's own, as ADO's.
-  if (HasReturnOrDirection(list)) return;
+  // A description with a return value or a direction, and none unknown, is the
+  // provider's own, as ADO's.
+  const bool aseShape = !HasReturnOrDirection(list);
+  if (!aseShape && !LacksADirection(list)) return;
   const std::string sql = ParamModesStatement(list.Proc);
   try {
     server.ExecSQL(sql);
@@ -63,6 +76,14 @@ void CSrvrSybase::AddDirections(CServer& server, SPParamList& list) {
     const std::string status = server.Value("status2");
     modes.emplace_back(server.Value("name"), status.empty() ? 0 : std::atoi(status.c_str()));
   }
+  if (!aseShape) {
+    // A provider that reports the return value and most directions leaves some output
+    // parameters unknown (0): those take the catalogue's direction, found by name.
+    std::map<std::string, int, NoCase::Less> byName(modes.begin(), modes.end());
+    for (SPParamRow& r : list.Params)
+      if (const auto it = byName.find(r.Name); r.Dir == "0" && it != byName.end()) r.Dir = DirectionOf(it->second);
+    return;
+  }
   if (modes.size() != list.Params.size()) {
     // The driver described fewer parameters than the procedure has (a name it compares
     // exactly, escaped as a pattern, finds nothing): the method would call it wrongly.
@@ -72,7 +93,7 @@ void CSrvrSybase::AddDirections(CServer& server, SPParamList& list) {
     return;
   }
   for (size_t i = 0; i < modes.size(); ++i)
-    list.Params[i].Dir = (modes[i].second & (kStatus2Out | kStatus2InOut)) != 0 ? "3" : "1";
+    list.Params[i].Dir = DirectionOf(modes[i].second);
   SPParamRow ret;
   ret.Name = "RETURN_VALUE";
   ret.Dir = "4";

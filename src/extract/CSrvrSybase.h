@@ -5,7 +5,8 @@
 // is ignored; functions are never listed). Parameter list: an ADO parameter refresh on
 // the server's shared command and connection; direction 0 is written as 1 (input) and
 // numeric (131) as double (5). A description in ASE's shape (every direction 0, no return
-// value) gets its directions and return value from syscolumns.
+// value) gets its directions and return value from syscolumns; in any other description,
+// a parameter with direction 0 takes its direction from syscolumns when that has it.
 
 #include <memory>
 #include <string>
@@ -29,6 +30,7 @@ class CSrvrSybase : public ISrvrExtractor {
   // Where the description has neither a direction nor a return value (ASE's), the
   // directions from syscolumns and the return value first, as ADO with the ASE provider
   // reports them; a description that misses parameters makes the procedure unsupported.
+  // Elsewhere, the parameters of direction 0 take theirs from syscolumns by name.
   static void AddDirections(CServer& server, SPParamList& list);
 
   std::shared_ptr<CServer> server_;

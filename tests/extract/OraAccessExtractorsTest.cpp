@@ -158,6 +158,14 @@ TEST_F(ExtractorTest, SybaseDirectionsAndReturnValueFromSyscolumns) {
   auto copy = Extractor<CSrvrSybase>(Script("copy.sql", capture.Capture(2, SnapshotConn(DataScript("ase.sql")), "")));
   copy->xmlGetSPList("");
   EXPECT_EQ(rows(copy->GetSPParameters("order_get")), rows(x->GetSPParameters("order_get")));
+  // A provider that reports the return value and most directions, some as unknown (0):
+  // those, and only those, take the catalogue's.
+  auto sample = Extractor<CSrvrSybase>(Sample("sybase/Orders.sql"));
+  sample->xmlGetSPList("");
+  EXPECT_EQ(rows(sample->GetSPParameters("sp_next_key")),
+            "RETURN_VALUE:4:3 @key_name:1:200 @increment:1:3 @next_key:3:3 ");
+  EXPECT_EQ(rows(sample->GetSPParameters("invoice_create")),
+            "RETURN_VALUE:4:3 @order_id:1:3 @invoice_date:1:135 @invoice_no:3:129 @amount:3:5 ");
 }
 
 TEST_F(ExtractorTest, SybaseFailuresNameTheOperation) {

@@ -300,11 +300,19 @@ def catalogue(snapshot, server_type):
     db.executescript(open(snapshot, encoding="utf-8").read())
     if not db.execute("SELECT 1 FROM sqlite_master WHERE name = 'ProcedureParameters'").fetchone():
         return oracle_catalogue(db)
+    # Sybase: a direction the provider leaves unknown (0) is the catalogue's, syscolumns.status2
+    # (2 out, 4 in-out; output parameters take a value in too, so both are input-output).
+    status2 = {}
+    if server_type == "2" and db.execute("SELECT 1 FROM sqlite_master WHERE name = 'syscolumns'").fetchone():
+        status2 = {(p.lower(), c.lower()): s for p, c, s in db.execute(
+            "SELECT o.name, c.name, c.status2 FROM syscolumns c JOIN sysobjects o ON o.id = c.id")}
     procs = {}
     for proc, name, direction, typ, size in db.execute(
             "SELECT ProcedureName, Name, Direction, Type, Size FROM ProcedureParameters "
             "ORDER BY ProcedureName, Ordinal"):
         procs.setdefault(proc, [])
+        if name and direction == 0 and (proc.lower(), name.lower()) in status2:
+            direction = 3 if status2[(proc.lower(), name.lower())] & 6 else 1
         if name:
             if server_type == "0":
                 name = re.sub(r"[^A-Za-z0-9]", "", name)
@@ -826,16 +834,6 @@ def generate(cli, work, case, connection=None):
     return [cls] + [params] * os.path.exists(params) + [os.path.join(ROOT, "library", l + ".bas") for l in libs]
 
 
-def catalogue_directions(snapshot, work):
-    """A copy of the Sybase sample in which the parameters its provider reports with
-    direction 0 have the direction the server's catalogue gives them: they are the
-    procedures' output parameters, which, as on SQL Server, are input-output (3)."""
-    copy = os.path.join(work, "sybase-directions.sql")
-    with open(os.path.join(ROOT, snapshot), encoding="utf-8") as src, open(copy, "w", encoding="utf-8") as dst:
-        dst.write(re.sub(r"^(  \('\w+', \d+, '@\w+', )0,", r"\g<1>3,", src.read(), flags=re.M))
-    return copy
-
-
 def case_sensitive_snapshot(rows, sample, work):
     """A snapshot of the catalogue tables of the sample snapshot `sample`, as a server with a
     case-sensitive collation holds them (no NOCASE), with the rows of the script `rows`."""
@@ -854,8 +852,6 @@ def case_sensitive_snapshot(rows, sample, work):
 def run_case(office, server, cli, work, case, standin, report):
     if case[2] is None:
         return run_live_case(office, server, cli, work, case, standin, report)
-    if case[0].startswith("sybase"):
-        case = case[:2] + (catalogue_directions(case[2], work),) + case[3:]
     if case[0] == "hostile":
         case = case[:2] + (case_sensitive_snapshot(case[2], MSSQL[1], work),) + case[3:]
     name, _, snapshot, sample_sql, _ = case
