@@ -3,11 +3,13 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -413,6 +415,30 @@ TEST_F(PoolTest, IdleConnectionsCloseAfterTheIdleLimit) {
   EXPECT_EQ(OdbcProvider::PoolStatistics().Idle, 0);
   EXPECT_NE(Cycle(Cs()), first);
   OdbcProvider::SetPoolIdleLimit(previous);
+}
+
+// A process made by fork() has none of its parent's threads, and the parent's connections
+// are the parent's: a child logs in afresh at once instead of waiting on the one the parent
+// pooled, and leaves it to the parent.
+TEST_F(PoolTest, AForkedProcessLeavesItsParentsConnectionsAlone) {
+  const std::string cs = Cs(";Connect Timeout=2");
+  const std::string parent = Cycle(cs);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    int code = 3;
+    try {
+      code = Cycle(cs) != parent ? 0 : 2;
+      OdbcProvider::ClearPool();
+    } catch (...) {
+    }
+    std::_Exit(code);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(Cycle(cs), parent);
 }
 
 }  // namespace

@@ -142,11 +142,14 @@ class Running {
 // The thread that makes the driver calls of one connection. The calls are handed to it one
 // after the other and the caller waits for each (Bounded), so a connection costs one thread
 // however many statements it runs. After a call that never returns is abandoned, the thread
-// finishes it alone, if ever, and then ends; it takes no further calls.
+// finishes it alone, if ever, and then ends; it takes no further calls. A process made by
+// fork() has none of its parent's threads: there the connection is the parent's, and the
+// thread takes no call either.
 class Worker {
  public:
   static std::shared_ptr<Worker> Start() {
     std::shared_ptr<Worker> w(new Worker);
+    w->process_ = Os::ProcessId();
     std::thread t([w] { w->Loop(); });
     {
       std::lock_guard<std::mutex> lock(w->m_);
@@ -155,10 +158,10 @@ class Worker {
     t.detach();
     return w;
   }
-  // False when the thread takes no more calls (abandoned or stopped).
+  // False when the thread takes no more calls (abandoned or stopped, or in another process).
   bool Post(std::function<void()> job) {
     std::lock_guard<std::mutex> lock(m_);
-    if (abandoned_ || stopping_) return false;
+    if (abandoned_ || stopping_ || !Ours()) return false;
     jobs_.push_back(std::move(job));
     cv_.notify_one();
     return true;
@@ -177,6 +180,8 @@ class Worker {
     std::lock_guard<std::mutex> lock(m_);
     return id_ == std::this_thread::get_id();
   }
+  // False in a process made by fork() after the thread started.
+  bool Ours() const { return process_ == Os::ProcessId(); }
 
  private:
   Worker() = default;
@@ -200,6 +205,7 @@ class Worker {
   bool abandoned_ = false;
   bool stopping_ = false;
   std::thread::id id_;
+  unsigned long process_ = 0;
 };
 
 // A statement handle that the session can free before it disconnects. `lost` is its
@@ -253,7 +259,9 @@ auto Bounded(const std::shared_ptr<Worker>& worker, const std::string& what, int
     shared->done = true;
     shared->cv.notify_all();
   });
-  if (!posted) throw ProviderError(kSource, what + ": the connection's earlier call was abandoned.");
+  if (!posted)
+    throw ProviderError(kSource, what + ": the connection cannot be used (an earlier call on it was abandoned, or "
+                                        "another process opened it).");
   const WaitHook hook = CurrentHook();
   const auto start = std::chrono::steady_clock::now();
   // The hook hears that a wait it was told of is over, however it ends.
@@ -357,7 +365,9 @@ struct DbcState {
     };
     auto c = std::make_shared<Closing>(Closing{std::exchange(handle, SQLHDBC{SQL_NULL_HDBC}),
                                                std::exchange(connected, false), std::exchange(statements, {}), lost});
-    if (*lost || (!c->handle && c->statements.empty())) return {};
+    // A lost connection, or one of the process this one was forked from (whose socket the
+    // parent still uses), is let go without a word to the driver.
+    if (*lost || (!c->handle && c->statements.empty()) || (worker && !worker->Ours())) return {};
     try {
       return Bounded(
           worker, "Disconnecting from " + where, timeout > 0 ? timeout : kDisconnectLimitWithoutTimeout,
