@@ -802,7 +802,8 @@ std::vector<ProcedureDescription> DescribeProcedureColumns(const ResultSet& rows
       procName = *only;
     }
     const std::pair<std::string, std::string> rowOwner{text(r, 0), text(r, 1)};
-    key = only ? procName : rowOwner.first + '\x1f' + rowOwner.second + '\x1f' + procName;
+    key.assign(procName);
+    if (!only) key.append(1, '\x1f').append(rowOwner.first).append(1, '\x1f').append(rowOwner.second);
     auto [it, added] = index.emplace(key, procs.size());
     if (added) procs.push_back({procName, rowOwner, numbered, {}, {}});
     Proc& proc = procs[it->second];
