@@ -260,8 +260,9 @@ auto Bounded(const std::shared_ptr<Worker>& worker, const std::string& what, int
     shared->cv.notify_all();
   });
   if (!posted)
-    throw ProviderError(kSource, what + ": the connection cannot be used (an earlier call on it was abandoned, or "
-                                        "another process opened it).");
+    throw ProviderError(kSource, what +
+                                     ": the connection cannot be used (an earlier call on it was abandoned, or "
+                                     "another process opened it).");
   const WaitHook hook = CurrentHook();
   const auto start = std::chrono::steady_clock::now();
   // The hook hears that a wait it was told of is over, however it ends.
