@@ -939,8 +939,9 @@ Public Function ErrLogToDB(ByVal ConnectString As String, ByVal Code As String, 
     If Len(Report) > 0 Then
         If Not ExecuteText(ConnectString, _
                 "Exec " & SPName & " " & Code & ", '" & Replace(Report, "'", "''") & "'", Cause) Then
+            ' The raised error and the report's "Log:" line reach logs others read.
             Cause = "Failed to save error report to database. " & vbCrLf & _
-                "ConnectString = '" & ConnectString & "'" & vbCrLf & Cause
+                "ConnectString = '" & MaskPasswords(ConnectString) & "'" & vbCrLf & Cause
             ' The logs written after this one get the report saying that it failed.
             m_Report = Report & "  Log: " & Cause & vbCrLf
             Err.Raise ERRMAP_APP_FIRST, "Faultnet.ErrLogToDB", Cause
@@ -948,6 +949,47 @@ Public Function ErrLogToDB(ByVal ConnectString As String, ByVal Code As String, 
         ErrLogToDB = True
     End If
     RestoreErr Saved
+End Function
+
+' ConnectString with the value of every Pwd and Password key (also as the last word
+' of a longer key, such as "Jet OLEDB:Database Password") written as "***". A value
+' ends at the next ";" outside its quotes or braces.
+Private Function MaskPasswords(ByVal ConnectString As String) As String
+    Dim Out As String
+    Dim Pos As Long
+    Dim Eq As Long
+    Dim ValueAt As Long
+    Dim EndPos As Long
+    Dim Key As String
+    Dim Closing As String
+    Pos = 1
+    Do While Pos <= Len(ConnectString)
+        Eq = InStr(Pos, ConnectString, "=")
+        If Eq = 0 Then Exit Do
+        Key = LCase$(Trim$(Mid$(ConnectString, Pos, Eq - Pos)))
+        ValueAt = Eq + 1
+        Do While Mid$(ConnectString, ValueAt, 1) = " "
+            ValueAt = ValueAt + 1
+        Loop
+        Closing = Mid$(ConnectString, ValueAt, 1)
+        If Closing = "{" Then Closing = "}"
+        EndPos = ValueAt
+        If Closing = """" Or Closing = "'" Or Closing = "}" Then
+            EndPos = InStr(ValueAt + 1, ConnectString, Closing)
+            If EndPos = 0 Then EndPos = Len(ConnectString)
+        End If
+        EndPos = InStr(EndPos, ConnectString, ";")
+        If EndPos = 0 Then EndPos = Len(ConnectString) + 1
+        If (Key = "pwd" Or Right$(Key, 8) = "password") And ValueAt < EndPos Then
+            Out = Out & Mid$(ConnectString, Pos, Eq - Pos + 1) & "***"
+        Else
+            Out = Out & Mid$(ConnectString, Pos, EndPos - Pos)
+        End If
+        If EndPos <= Len(ConnectString) Then Out = Out & ";"
+        Pos = EndPos + 1
+    Loop
+    If Pos <= Len(ConnectString) Then Out = Out & Mid$(ConnectString, Pos)
+    MaskPasswords = Out
 End Function
 
 Private Function ExecuteText(ByVal ConnectString As String, ByVal SQL As String, ByRef Cause As String) As Boolean

@@ -240,8 +240,9 @@ TEST_F(Faultnet, LogToDatabaseBuildsTheStatementAndReportsFailures) {
   EXPECT_TRUE(F::ErrLogToDB("DSN=x", "5", "spLog"));
   EXPECT_EQ(seen.substr(0, 22), "DSN=x|Exec spLog 5, 'P");
   F::SetDbLogExecutor([](const std::string&, const std::string&) { throw AppError(1, "odbc", "server gone"); });
-  const AppError e = pftest::Raised([&] { F::ErrLogToDB("DSN=x", "5", "spLog"); });
-  EXPECT_EQ(e.Description, "Failed to save error report to database. \r\nConnectString = 'DSN=x'\r\nserver gone");
+  const AppError e = pftest::Raised([&] { F::ErrLogToDB("DSN=x;PWD=s3cret", "5", "spLog"); });
+  EXPECT_EQ(e.Description,
+            "Failed to save error report to database. \r\nConnectString = 'DSN=x;PWD=***'\r\nserver gone");
   // The log written next (a file, the event log) says that the database log failed.
   const std::string report = F::ErrReport();
   EXPECT_EQ(report.substr(report.size() - e.Description.size() - 9), "  Log: " + e.Description + "\r\n");
