@@ -552,8 +552,8 @@ bool ErrLogToDB(const std::string& connectString, const std::string& code, const
     cause = e.what();
   }
   // The raised error and the report's "Log:" line go to logs others read: no password.
-  cause = "Failed to save error report to database. \r\nConnectString = '" + Secrets::Mask(connectString) + "'\r\n" +
-          cause;
+  cause =
+      "Failed to save error report to database. \r\nConnectString = '" + Secrets::Mask(connectString) + "'\r\n" + cause;
   // The logs written after this one get the report saying that it failed.
   S().report = report + "  Log: " + cause + "\r\n";
   throw AppError(ERR_GENERAL, "Faultnet.ErrLogToDB", cause);

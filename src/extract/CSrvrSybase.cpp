@@ -92,8 +92,7 @@ void CSrvrSybase::AddDirections(CServer& server, SPParamList& list) {
                               std::to_string(modes.size()) + " parameters";
     return;
   }
-  for (size_t i = 0; i < modes.size(); ++i)
-    list.Params[i].Dir = DirectionOf(modes[i].second);
+  for (size_t i = 0; i < modes.size(); ++i) list.Params[i].Dir = DirectionOf(modes[i].second);
   SPParamRow ret;
   ret.Name = "RETURN_VALUE";
   ret.Dir = "4";

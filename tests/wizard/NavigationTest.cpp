@@ -676,7 +676,8 @@ TEST_F(NavigationTest, WizardSavesAndConfigureRunsTakeTurns) {
     askedRounds += asked;
     const bool lostHere = text.find(theirs) == std::string::npos || (!asked && text.find(mine) == std::string::npos);
     lost += lostHere;
-    EXPECT_FALSE(lostHere) << "round " << round << (asked ? " asked: " : ": ") << text.substr(text.find("<IniOptions"), 300);
+    EXPECT_FALSE(lostHere) << "round " << round << (asked ? " asked: " : ": ")
+                           << text.substr(text.find("<IniOptions"), 300);
     // The next round begins from the file as configure left it.
     ASSERT_TRUE(Settings().ProfileLoad());
   }
