@@ -541,7 +541,9 @@ TEST_F(ErrorReport, LogToDatabaseRunsTheStatementOnTheServer) {
   // PostgreSQL has no Exec statement: the server's answer proves the text reached it.
   const AppError e = pftest::ExpectFailure([&] { F::ErrLogToDB(Cs(), "5", "spErrorLogInsert"); },
                                            {"syntax error at or near \"Exec\""});
-  EXPECT_EQ(e.Description.rfind("Failed to save error report to database. \r\nConnectString = '" + Cs() + "'", 0), 0u)
+  EXPECT_EQ(e.Description.rfind(
+                "Failed to save error report to database. \r\nConnectString = '" + Secrets::Mask(Cs()) + "'", 0),
+            0u)
       << e.Description;
   pftest::ExpectFailure(
       [&] { F::ErrLogToDB("Provider=Procforge.Snapshot;Data Source=/nonexistent.db", "5", "spErrorLogInsert"); },
