@@ -943,17 +943,15 @@ def pg_routines(server):
     """The routines of the schema public: name -> [{kind, retset, rettype, args: [(mode,
     name, type)]}], modes i, o, b (in-out), t (a result column) and v (variadic)."""
     found = {}
-    for line in server.psql(
+    for row in server.psql(
             "SELECT p.proname, p.prokind, p.proretset, format_type(p.prorettype, NULL), "
             "coalesce(array_to_string(p.proargmodes, ';'), ''), coalesce(array_to_string(p.proargnames, ';'), ''), "
             "(SELECT string_agg(format_type(t, NULL), ';' ORDER BY o) FROM "
             "unnest(coalesce(p.proallargtypes, p.proargtypes::oid[])) WITH ORDINALITY u(t, o)) "
             "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace WHERE n.nspname = 'public' "
-            "ORDER BY p.proname, p.pronargs").split("\n"):
-        if not line:
-            continue
-        name, kind, retset, rettype, modes, names, types = line.split("|")
-        types = types.split(";") if types else []
+            "ORDER BY p.proname, p.pronargs", rows=True):
+        name, kind, retset, rettype, modes, names, types = row
+        types = types.split(";") if types != "<NULL>" else []
         modes = modes.split(";") if modes else ["i"] * len(types)
         names = names.split(";") if names else [""] * len(types)
         found.setdefault(name, []).append({"name": name, "kind": kind, "retset": retset == "t", "rettype": rettype,
