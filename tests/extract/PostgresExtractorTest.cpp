@@ -89,7 +89,7 @@ TEST_F(PostgresExtractorTest, DescribesParametersAsTheDriverDoes) {
     EXPECT_EQ(MExtractDocs::RefreshedParamsXml(mine), MExtractDocs::RefreshedParamsXml(driver));
     ++compared;
   }
-  EXPECT_EQ(compared, 8u);
+  EXPECT_EQ(compared, 9u);
 }
 
 // A snapshot of the catalogue reads as the server does, through a script and a database,

@@ -34,6 +34,7 @@ CREATE FUNCTION app.order_cursor(p_order_id integer) RETURNS refcursor
   RETURN c; END $$;
 
 CREATE FUNCTION app.log_event(p_text text) RETURNS void LANGUAGE sql AS $$ SELECT 1 $$;
+CREATE FUNCTION app.unnamed_args(integer, text) RETURNS integer LANGUAGE sql AS $$ SELECT $1 $$;
 
 -- Overloads: two the call tells apart by their argument types, two it cannot.
 CREATE FUNCTION app.find_order(p_order_id integer) RETURNS text LANGUAGE sql AS $$ SELECT 'by id' $$;
