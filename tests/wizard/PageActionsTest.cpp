@@ -77,6 +77,35 @@ TEST_F(PageActionsTest, ServerPageStoresOnClickReleasesTheServerAndWarnsBeforeDe
   EXPECT_EQ(Shown().size(), 1u);  // no warning for SQL Server
 }
 
+// The fifth server type: its option stores 4, the keys a configuration sets by server type
+// follow it (functions wrapped, no procedure prefixes cut), and a PostgreSQL snapshot chosen
+// with "Use a snapshot file..." sets it.
+TEST_F(PageActionsTest, PostgreSqlOptionFollowsItsKeysAndItsSnapshots) {
+  X("Server").Attr("SrvrType", Variant("1"));
+  CTablePage& srvr = Go("frmChildSrvr");
+  srvr.Options("optSrvrType")[4]->click();
+  EXPECT_EQ(X("Server").strAttr("SrvrType"), "4");
+  EXPECT_EQ(X("StoredProc").strAttr("AddOraFunctions"), "True");
+  EXPECT_EQ(X("StoredProc").strAttr("MethRmvPfxs"), "");
+  EXPECT_TRUE(Go("frmChildMeth").Control("chkAddOraFunctions")->isEnabled());
+
+  Go("frmChildSrvr");
+  srvr.Options("optSrvrType")[1]->click();
+  EXPECT_EQ(X("StoredProc").strAttr("MethRmvPfxs"), "sp_;usp_;sp;usp");
+  pftest::TempDir dir;
+  const std::string snapshot = dir.file("pg.sql");
+  pftest::WriteAll(snapshot,
+                   "CREATE TABLE pg_proc (oid TEXT);\nCREATE TABLE pg_type (oid TEXT);\n"
+                   "CREATE TABLE SnapshotInfo (Key TEXT, Value TEXT);\n"
+                   "INSERT INTO SnapshotInfo VALUES ('ServerType', '4');\n");
+  script->FileAnswers.push_back(snapshot);
+  Click("btnUseSnapshot");
+  EXPECT_TRUE(Shown().empty()) << Shown().front();
+  EXPECT_EQ(srvr.OptionIndex("optSrvrType"), 4);
+  EXPECT_EQ(X("Server").strAttr("SrvrType"), "4");
+  EXPECT_EQ(X("Server").strAttr("ConnPfg"), "Provider=Procforge.Snapshot;Data Source=" + snapshot);
+}
+
 TEST_F(PageActionsTest, PackageListShowsPrefixesStoresSelectionsAndRefreshes) {
   X("Server").Attr("SrvrType", Variant("3"));
   X("Server").Attr("ConnPfg",
