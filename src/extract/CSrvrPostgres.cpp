@@ -149,6 +149,8 @@ struct AdoDescription {
 };
 
 constexpr int kSigned = ado::adParamSigned, kLong = ado::adParamLong;
+// Text of no fixed length, as the driver describes text.
+constexpr AdoDescription kLongText{ado::adLongVarWChar, 8190, 0, 0, kLong};
 
 // The built-in types a method passes, by name in pg_catalog: the driver's SQL type
 // (psqlODBC's pgtypes.c, its default text handling), read as ADO reads it. A boolean is a
@@ -170,13 +172,23 @@ const std::map<std::string, AdoDescription, std::less<>>& BuiltinTypes() {
       {"time", {ado::adDBTime, 6, 0, 0, 0}},
       {"timestamp", {ado::adDBTimeStamp, 16, 26, 6, 0}},
       {"timestamptz", {ado::adDBTimeStamp, 16, 26, 6, 0}},
-      {"text", {ado::adLongVarWChar, 8190, 0, 0, kLong}},
-      {"varchar", {ado::adVarWChar, 255, 0, 0, 0}},
-      {"bpchar", {ado::adWChar, 255, 0, 0, 0}},
-      {"name", {ado::adVarWChar, 64, 0, 0, 0}},
+      {"text", kLongText},
+      // The driver describes text of a length it does not know (a function's arguments have
+      // none) as 255 characters, which the class would cut values to: it is long text here.
+      {"varchar", kLongText},
+      {"bpchar", kLongText},
+      {"name", {ado::adVarWChar, 63, 0, 0, 0}},
+      {"char", {ado::adWChar, 1, 0, 0, 0}},
       {"uuid", {ado::adGUID, 16, 0, 0, 0}},
       {"bytea", {ado::adLongVarBinary, 2147483647L, 0, 0, kLong}},
-      {"refcursor", {ado::adVarWChar, 255, 0, 0, 0}},
+      {"refcursor", kLongText},
+      // Types the driver does not know it describes as text.
+      {"json", kLongText},
+      {"jsonb", kLongText},
+      {"xml", kLongText},
+      {"timetz", kLongText},
+      {"interval", {ado::adVarWChar, 24, 0, 0, 0}},
+      {"inet", {ado::adVarWChar, 50, 0, 0, 0}},
   };
   return types;
 }
@@ -312,8 +324,7 @@ const AdoDescription* Passed(const Catalogue& c, const std::string& oid, std::st
     return nullptr;
   }
   if (t->Type == "e") {
-    static const AdoDescription kEnum{ado::adVarWChar, 255, 0, 0, 0};
-    return &kEnum;  // an enum's value is its label
+    return &kLongText;  // an enum's value is its label
   }
   if (t->Schema == "pg_catalog") {
     const auto& builtin = BuiltinTypes();

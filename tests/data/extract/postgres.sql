@@ -35,6 +35,10 @@ CREATE FUNCTION app.order_cursor(p_order_id integer) RETURNS refcursor
 
 CREATE FUNCTION app.log_event(p_text text) RETURNS void LANGUAGE sql AS $$ SELECT 1 $$;
 CREATE FUNCTION app.unnamed_args(integer, text) RETURNS integer LANGUAGE sql AS $$ SELECT $1 $$;
+CREATE FUNCTION app.more_types(p_json json, p_jsonb jsonb, p_interval interval, p_xml xml, p_inet inet,
+                               p_timetz timetz, p_name name, p_oid oid, p_char "char") RETURNS void
+  LANGUAGE sql AS $$ SELECT 1 $$;
+CREATE FUNCTION app.range_of(p_range int4range) RETURNS void LANGUAGE sql AS $$ SELECT 1 $$;
 
 -- Overloads: two the call tells apart by their argument types, two it cannot.
 CREATE FUNCTION app.find_order(p_order_id integer) RETURNS text LANGUAGE sql AS $$ SELECT 'by id' $$;
