@@ -6,7 +6,8 @@
 # appstreamcli, man); strace for the test that watches how files are written; and what
 # --windows installs.
 # With --windows what the Windows build (scripts/build-windows.sh) and its tests need: the
-# mingw-w64 cross compiler, Wine, tclsh (SQLite's sources make its single file with it) and zip.
+# mingw-w64 cross compiler, Wine, tclsh (SQLite's sources make its single file with it), zip
+# and NSIS (the installer).
 set -euo pipefail
 
 packages=(
@@ -27,7 +28,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(strace)  # the file-write test watches the system calls
 fi
 if [ "${1:-}" = "--test" ] || [ "${1:-}" = "--windows" ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tcl zip unzip)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 tcl zip unzip nsis)
 fi
 
 missing=()

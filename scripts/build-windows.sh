@@ -6,7 +6,8 @@
 #   scripts/build-windows.sh [BUILD_DIR]      (default build/windows)
 #
 # Kept between runs inside BUILD_DIR: deps/ (the fetched SQLite and pugixml sources), cross/
-# (the build), and the zip procforge-cli-VERSION-windows-x64.zip.
+# (the build), the zip procforge-cli-VERSION-windows-x64.zip and the installer
+# procforge-cli-VERSION-windows-x64-setup.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$(pwd)
@@ -41,3 +42,12 @@ sed -i 's/\r\?$/\r/' "$stage/README.txt"
 rm -f "$out/$name.zip"
 (cd "$out/stage" && zip -q -r -X "$out/$name.zip" "$name")
 echo "build-windows: $out/$name.zip"
+
+# The installer (NSIS) installs the same files; its uninstaller removes those files by name,
+# then the folders left empty.
+files="$out/stage/files.nsh"
+(cd "$stage" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|' &&
+  find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$files"
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DOUTFILE="$out/$name-setup.exe" \
+  packaging/procforge-cli.nsi >/dev/null
+echo "build-windows: $out/$name-setup.exe"

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -250,6 +251,45 @@ TEST_F(CliWindows, ZipAndItsReadme) {
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_TRUE(fs::exists(top / "COrderEntryDB.cls"));
   EXPECT_TRUE(fs::exists(top / "MOrderEntryParams.bas"));
+}
+
+// The installer puts the zip's files into the folder chosen and registers its uninstaller with
+// Windows; the uninstaller removes those files and the entry, and keeps a file the user made.
+TEST_F(CliWindows, InstallerInstallsAndUninstalls) {
+  std::string setup, stage;
+  for (const auto& e : fs::directory_iterator(kWindowsDir))
+    if (e.path().filename().string().ends_with("-setup.exe")) setup = e.path().string();
+  ASSERT_FALSE(setup.empty()) << "no installer in " << kWindowsDir;
+  for (const auto& e : fs::directory_iterator(kWindowsDir + "/stage"))
+    if (e.is_directory()) stage = e.path().string();
+  const auto filesIn = [](const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+      if (e.is_regular_file()) names.insert(fs::relative(e.path(), dir).string());
+    return names;
+  };
+  const std::string folder = kWindowsDir + "/prefix/drive_c/pf-setup-test";
+  fs::remove_all(folder);
+  const std::string work = Dir("setup"),
+                    key = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Procforge";
+  // /D= and _?= come last and unquoted, so the folder's name has no blank.
+  ProgramResult r = Wine({"/S", "/D=C:\\pf-setup-test"}, work, setup);
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  std::set<std::string> expected = filesIn(stage);
+  ASSERT_GT(expected.size(), 10u);
+  expected.insert("Uninstall.exe");
+  EXPECT_EQ(filesIn(folder), expected);
+  r = Wine({"--version"}, work, folder + "/procforge-cli.exe");
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  r = Wine({"query", key}, work, "reg");
+  EXPECT_TRUE(Has(r.Out, "C:\\pf-setup-test\\Uninstall.exe")) << r.Out << r.Err;
+  WriteAll(folder + "/Mine.PFG", "<Settings/>");
+  r = Wine({"/S", "_?=C:\\pf-setup-test"}, work, folder + "/Uninstall.exe");
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  // Run in place (_?=), the uninstaller cannot remove itself.
+  EXPECT_EQ(filesIn(folder), (std::set<std::string>{"Mine.PFG", "Uninstall.exe"}));
+  EXPECT_NE(Wine({"query", key}, work, "reg").ExitCode, 0) << "the uninstall entry stays";
+  fs::remove_all(folder);
 }
 
 }  // namespace
