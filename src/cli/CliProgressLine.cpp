@@ -30,12 +30,17 @@ void CliProgressLine::SetMessage(const std::string& labelText) {
   if (wroteOnce_ && now - lastWrite_ < kMinInterval) return;
   wroteOnce_ = true;
   lastWrite_ = now;
-  const size_t width = Utf8::Length(labelText);  // terminal columns
-  std::string line = "\r" + labelText;
+  const std::string text = count_.empty() ? labelText : count_ + ":" + labelText;
+  const size_t width = Utf8::Length(text);  // terminal columns
+  std::string line = "\r" + text;
   if (width < shownWidth_) line.append(shownWidth_ - width, ' ');
   std::fputs(line.c_str(), out_);
   std::fflush(out_);
   shownWidth_ = width;
+}
+
+void CliProgressLine::SetCount(int32_t Done, int32_t Total) {
+  if (tty_) count_ = CProgress::CountText(Done, Total);
 }
 
 void CliProgressLine::DoEvents() {

@@ -1,6 +1,7 @@
 #pragma once
 // The progress display of procforge-cli: one line on stderr that each message
-// overwrites ("\r" and the text, padded over the previous one), cleared when the run
+// overwrites ("\r", the count of procedures once it is known, and the text, padded over
+// the previous one), cleared when the run
 // ends or before another message is printed. Updates are limited to a few per second,
 // so that a run over thousands of procedures does not spend its time writing them.
 //
@@ -38,6 +39,8 @@ class CliProgressLine : public IProgressDisplay {
 
   void SetMessage(const std::string& labelText) override;
   void DoEvents() override;
+  // The count leads the line from then on: "12 of 38 procedures: Processing usp_X".
+  void SetCount(int32_t Done, int32_t Total) override;
   // Removes the line, if one is shown.
   void Clear();
 
@@ -46,6 +49,7 @@ class CliProgressLine : public IProgressDisplay {
   CliUserInterface& ui_;
   std::FILE* out_;
   size_t shownWidth_ = 0;
+  std::string count_;  // CountText of the last count, empty before the first
   std::chrono::steady_clock::time_point lastWrite_{};
   bool wroteOnce_ = false;
   bool tty_ = false;

@@ -591,5 +591,10 @@ void Reset() {
   s.messageProvider = std::move(provider);
 }
 
+void Adopt(const AppError& e) {
+  Reset();
+  S().err = FromAppError(e);
+}
+
 }  // namespace Faultnet31
 }  // namespace pf

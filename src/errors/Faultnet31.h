@@ -180,6 +180,10 @@ bool ErrMustStop();
 ErrEnvironment& Environment();
 // Clears all module state (error, report, warnings, extra texts); for tests and new runs.
 void Reset();
+// The error state is each thread's own. Makes an error that another thread raised (and
+// reported there) the one this thread handles: the module state is cleared, and the error
+// object and the report are that error's, as if its handlers had run on this thread.
+void Adopt(const AppError& e);
 
 }  // namespace Faultnet31
 }  // namespace pf

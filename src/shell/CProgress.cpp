@@ -37,6 +37,10 @@ void CProgress::Warning(std::string Text) {
   warnings_.push_back(std::move(Text));
 }
 
+std::string CProgress::CountText(int32_t Done, int32_t Total) {
+  return std::to_string(Done) + " of " + std::to_string(Total) + " procedures";
+}
+
 std::string CProgress::DisplayText(std::string_view Msg) {
   // Find where the 46th character starts, if there is one.
   size_t chars = 0;

@@ -3,6 +3,7 @@
 // once Cancelled is set, the next Message raises 0x80041068 "Operation Canceled"
 // before anything is shown, which unwinds the whole run.
 
+#include <atomic>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -29,8 +30,9 @@ class CProgress {
   // The attached display; set by the generation command before the build and cleared
   // after it. Not owned. Without one, messages are still cancellation points.
   IProgressDisplay* ProgressForm = nullptr;
-  // Set by the display's Cancel button; only ever goes from false to true in a run.
-  bool Cancelled = false;
+  // Set by the display's Cancel button; only ever goes from false to true in a run. The
+  // run may read it on another thread than the one that sets it.
+  std::atomic<bool> Cancelled = false;
 
   // Raises 0x80041068 when Cancelled; otherwise shows DisplayText(Msg) and lets
   // pending events run.
@@ -56,6 +58,8 @@ class CProgress {
   // with " ..." appended when it is longer. Characters are counted in UTF-8, so a cut
   // never splits one.
   static std::string DisplayText(std::string_view Msg);
+  // How far a run is, as every display writes it: "12 of 38 procedures".
+  static std::string CountText(int32_t Done, int32_t Total);
 
  private:
   std::vector<std::string> warnings_;

@@ -3,10 +3,17 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QPointer>
+#include <QPushButton>
 #include <QUrl>
+
+#include <atomic>
+#include <optional>
+#include <thread>
 
 #include "errors/AppError.h"
 #include "errors/ErrGuard.h"
+#include "errors/Faultnet31.h"
+#include "platform/ado/Provider.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 #include "shell/CProgress.h"
@@ -15,6 +22,7 @@
 #include "wizard/MStartExit.h"
 #include "shell/IUserInterface.h"
 #include "wizard/NextAnswers.h"
+#include "wizard/WindowThread.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0MsgBox.h"
 #include "wizard/frm0Run.h"
@@ -50,18 +58,28 @@ class RunWindow {
   RunWindow(const RunWindow&) = delete;
   RunWindow& operator=(const RunWindow&) = delete;
 
+  // The run begins: from now on closing the main window cancels it instead of exiting.
+  void Begin() { main_.SetGenerationRun(&progress_); }
+  // Shows the progress window (once).
   void Open() {
-    main_.SetGenerationRun(&progress_);
+    if (form_) return;
     form_ = new frm0Run(&main_);
     form_->Progress = &progress_;
     progress_.ProgressForm = form_;
     form_->show();
     QCoreApplication::processEvents();
   }
-  // The build is over: the main window takes input again.
-  void EnableMain() { main_.SetGenerationRun(nullptr); }
+  // The build is over; the files are checked and written next. A Cancel pressed by now
+  // still stops the run before they are.
+  void BuildOver() {
+    if (!form_) return;
+    form_->Message("Writing the files");
+    QCoreApplication::processEvents();
+  }
+  frm0Run* Form() const { return form_; }
+  // The run is over: the main window takes input again.
   void Close() {
-    EnableMain();
+    main_.SetGenerationRun(nullptr);
     progress_.ProgressForm = nullptr;
     if (form_) {
       form_->Progress = nullptr;
@@ -76,6 +94,78 @@ class RunWindow {
   QPointer<frm0Run> form_;
 };
 
+// The run's own thread: its progress channel and windows, for its waits.
+struct WorkerRun {
+  CProgress* Progress = nullptr;
+  RunWindow* Run = nullptr;
+  frm0Run* Form = nullptr;  // once the progress window is shown
+
+  void ShowForm() {
+    if (Form) return;
+    OnWindowThread([this] { Run->Open(); });
+    Form = Run->Form();
+  }
+};
+thread_local WorkerRun tRun;
+
+// The wait hook of the run's thread: the progress window says what the run waits for (it
+// is shown for a wait that lasts, also before the build, while the checks connect), and
+// Cancel gives up the wait at once.
+bool WorkerWaitHook(const ado::WaitState& s) {
+  constexpr double kShowAfterSeconds = 0.5;
+  if (!s.Finished && s.ElapsedSeconds >= kShowAfterSeconds) tRun.ShowForm();
+  if (tRun.Form) {
+    std::string text;
+    if (!s.Finished && s.ElapsedSeconds >= kShowAfterSeconds) {
+      text = "Waiting: " + s.What + " (" + std::to_string(static_cast<int>(s.ElapsedSeconds)) + " s";
+      if (s.LimitSeconds > 0) text += " of the time-out of " + std::to_string(s.LimitSeconds) + " s";
+      text += ")";
+    }
+    tRun.Form->SetWaiting(text);
+  }
+  return !(tRun.Progress && tRun.Progress->Cancelled);
+}
+
+// Runs the generation command on a thread of its own, so that a server that does not
+// answer never holds up the windows: the window thread handles events until the run ends,
+// then takes its result or its error.
+MGlobals::GenerationResult GenerateOnWorker(CSettings& settings, CProgress& progress, RunWindow& run) {
+  // The hooks run on the run's thread; the windows they touch are the window thread's.
+  MGlobals::GenerationHooks hooks;
+  hooks.BeforeBuild = [] { tRun.ShowForm(); };
+  hooks.AfterBuild = [&] { OnWindowThread([&] { run.BuildOver(); }); };
+  run.Begin();
+  std::atomic<bool> done = false;
+  std::optional<MGlobals::GenerationResult> result;
+  std::exception_ptr error;
+  std::thread worker([&] {
+    tRun = {&progress, &run, nullptr};
+    ado::SetWaitHook(&WorkerWaitHook);
+    try {
+      result = MGlobals::GenerateCode(settings, progress, hooks);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    ado::SetWaitHook(nullptr);
+    done = true;
+    // Wakes the window thread's wait below.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+  });
+  while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  worker.join();
+  if (error) {
+    // The run's handlers reported the error on its thread: this thread takes it over.
+    try {
+      std::rethrow_exception(error);
+    } catch (const AppError& e) {
+      Faultnet31::Adopt(e);
+      throw;
+    }
+  }
+  return std::move(*result);
+}
+
 }  // namespace
 
 void SetCodeViewer(CodeViewerHook hook) { Viewer() = std::move(hook); }
@@ -85,11 +175,8 @@ bool GenerateCode() {
   frm0MDIMain& main = *MStartExit::MainForm();
   CProgress progress;
   RunWindow run(main, progress);
-  MGlobals::GenerationHooks hooks;
-  hooks.BeforeBuild = [&] { run.Open(); };
-  hooks.AfterBuild = [&] { run.EnableMain(); };
   try {
-    const MGlobals::GenerationResult& r = LastRun() = MGlobals::GenerateCode(settings, progress, hooks);
+    const MGlobals::GenerationResult& r = LastRun() = GenerateOnWorker(settings, progress, run);
     // The files are written: a Cancel from here on only stops filling the code viewers.
     // Report name kept as it was: error reports and their readers rely on it.
     try {
@@ -118,17 +205,27 @@ bool GenerateCode() {
     return true;
   } catch (...) {
     run.Close();
+    // The page stays: the keyboard is back on Start (the disabled window had lost it).
+    if (auto* start = main.CurrentForm() ? main.CurrentForm()->findChild<QPushButton*>("btnStart") : nullptr) {
+      start->setFocus(Qt::TabFocusReason);
+      main.setAttribute(Qt::WA_KeyboardFocusChange);
+    }
     // What the run noticed before it failed may explain the failure: the page keeps it.
     if (auto* page = qobject_cast<frmChildBuildCode*>(main.CurrentForm())) page->SetWarnings(progress.Warnings());
     // A cancelled run is no error, but it must not end unseen: the user is told that
     // nothing was written (a stop signal ends the program instead).
+    // A Cancel that gave up a wait in the checks (the connection) ends the check with
+    // its own message: the run was cancelled all the same.
+    const bool cancelled = progress.Cancelled;
     try {
       throw;
     } catch (const AppError& e) {
-      if (e.Number == ERR_CANCELED && !MStartExit::Stopping())
-        MGlobals::ShowMessage("The run was cancelled: nothing was written.");
-      throw;
+      if (e.Number != ERR_CANCELED && !cancelled) throw;
+    } catch (...) {
+      if (!cancelled) throw;
     }
+    if (!MStartExit::Stopping()) MGlobals::ShowMessage("The run was cancelled: nothing was written.");
+    throw AppError(ERR_CANCELED, "MGlobals.GenerateCode", "Operation Canceled");
   }
 }
 

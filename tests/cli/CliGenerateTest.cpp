@@ -3,7 +3,7 @@
 // of tests/data/cli cannot show.
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -72,6 +72,33 @@ TEST(CliList, SampleProceduresFiltersAndTheCurrentProfile) {
   ASSERT_FALSE(r.Out.empty());
   for (const std::string& line : Lines(r.Out))
     EXPECT_TRUE(line.starts_with("usp_Get") || line.starts_with("fn_")) << line;
+}
+
+// On a terminal, the progress line counts the procedures as the wizard's progress window
+// does.
+TEST(CliGenerate, ProgressLineOnATerminalCountsTheProcedures) {
+  ProgramInstall cli;
+  const std::string snapshot = cli.File("big.db");
+  const std::string make =
+      "python3 '" + std::string(PF_SOURCE_DIR) + "/bench/make_synthetic_snapshot.py' 20000 '" + snapshot + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  const std::string pfg = SampleProfile(cli, {"Server.ConnPfg=Provider=Procforge.Snapshot;Data Source=" + snapshot});
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  cli.StderrTo = ptsname(master);
+  // The terminal is read while the program writes to it, so that it never fills.
+  std::string terminal;
+  std::thread reader([&] {
+    char buf[4096];
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;) terminal.append(buf, static_cast<size_t>(n));
+  });
+  const ProgramResult r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  EXPECT_EQ(r.ExitCode, 0);
+  reader.join();  // the program's end closed the terminal's other side
+  close(master);
+  EXPECT_THAT(terminal, ::testing::ContainsRegex("\r[0-9]+ of [0-9]+ procedures: Processing "));
 }
 
 // Ctrl-C or SIGTERM during a long run: the program ends within a second or two, exit 130

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "base/AppPaths.h"
 #include "errors/ErrGuard.h"
@@ -51,6 +52,22 @@ TEST_F(Faultnet, WithoutRaiseTheErrorStaysInTheErrorObject) {
     EXPECT_EQ(F::Err().Description, report);
     EXPECT_FALSE(F::IsPreserved());
   }
+}
+
+// An error reported on another thread (the wizard's generation run) is taken over by the
+// thread that handles it: its report, not a stale one of this thread, is what gets logged.
+TEST_F(Faultnet, AnErrorReportedOnAnotherThreadIsAdoptedWithItsReport) {
+  try {
+    Outer();  // a stale report on this thread
+    ErrGuard("MGlobals.Main", [] { throw std::runtime_error("old"); });
+  } catch (...) {
+  }
+  AppError raised(0, "", "");
+  std::thread([&] { raised = pftest::Raised([] { ErrGuard("MGlobals.GenerateCode", [] { Middle(7); }); }); }).join();
+  F::Adopt(raised);
+  EXPECT_EQ(F::ErrReport(), raised.Description);
+  EXPECT_NE(F::ErrReport().find("MGlobals.GenerateCode"), std::string::npos);
+  EXPECT_EQ(F::Err().Number, ERR_GENERAL);
 }
 
 // --- Check and message filling ---

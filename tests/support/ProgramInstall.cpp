@@ -103,9 +103,11 @@ int ProgramInstall::Start(const std::vector<std::string>& Args, const std::map<s
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, StdinFrom.empty() ? "/dev/null" : StdinFrom.c_str(), O_RDONLY, 0);
   std::filesystem::remove(outFile);
+  std::filesystem::remove(errFile);
   posix_spawn_file_actions_addopen(&fa, 1, StdoutTo.empty() ? outFile.c_str() : StdoutTo.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, StderrTo.empty() ? errFile.c_str() : StderrTo.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const std::string cwd = WorkDir.empty() ? std::string(PF_SOURCE_DIR) : WorkDir;
   posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
   pid_t pid = 0;
@@ -131,7 +133,7 @@ ProgramResult ProgramInstall::Finish(int Pid) const {
   r.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   r.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + r.Signal;
   if (fs::exists(dir_.file("stdout.txt"))) r.Out = pftest::ReadAll(dir_.file("stdout.txt"));
-  r.Err = pftest::ReadAll(dir_.file("stderr.txt"));
+  if (fs::exists(dir_.file("stderr.txt"))) r.Err = pftest::ReadAll(dir_.file("stderr.txt"));
   return r;
 }
 

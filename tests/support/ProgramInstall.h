@@ -39,6 +39,9 @@ class ProgramInstall {
   // Where the program's stdout goes instead of being collected (a device such as /dev/full);
   // empty: collected into ProgramResult::Out.
   std::string StdoutTo;
+  // Where the program's stderr goes instead of being collected (a terminal's device);
+  // empty: collected into ProgramResult::Err.
+  std::string StderrTo;
   // Where the program's stdin comes from; empty: /dev/null.
   std::string StdinFrom;
 

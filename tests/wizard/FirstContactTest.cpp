@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 
 #include <QDialog>
+#include <QLabel>
+#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,11 +16,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 
 #include "support/LoopbackListener.h"
 #include "wizard/WizardTestEnv.h"
 #include "wizard/frm0MDIMain.h"
+#include "wizard/frm0Run.h"
 #include "wizard/frm0Wait.h"
+#include "settings/CSettings.h"
+#include "xml/bwXMLBrowser.h"
 #include "wizard/pages/CTablePage.h"
 
 namespace {
@@ -99,6 +105,42 @@ TEST_F(FirstContactTest, GiveUpEndsTheWaitAtOnce) {
   EXPECT_LT(seconds, 1.5);
   ASSERT_FALSE(Shown().empty());
   EXPECT_THAT(Shown().back(), ::testing::HasSubstr("Operation Canceled"));
+}
+
+// A generation run whose server accepts the connection and never answers runs on a thread
+// of its own: the window thread keeps handling events, the progress window says what the
+// run waits for, and Cancel ends the wait at once, with nothing written.
+TEST_F(FirstContactTest, GenerationWaitingForASilentServerKeepsTheWindowLiveAndCancels) {
+  LoopbackListener server(LoopbackListener::Mode::Silent);
+  ASSERT_TRUE(server.Ok());
+  const std::string classFile = dir.file("CSilent.cls");
+  UseSampleProfile(classFile, "");
+  Main().SelectNodeByTag("frmChildBuildCode");
+  Settings().xServer->Attr("ConnPfg", Variant("Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                                              ";TDS_Version=7.4;Connect Timeout=30"));
+  int ticks = 0;
+  QString waiting;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    ++ticks;
+    auto* run = Main().findChild<frm0Run*>();
+    auto* wait = run ? run->findChild<QLabel*>("lblWait") : nullptr;
+    if (wait && wait->isVisible() && waiting.isEmpty() && ticks > 10) {
+      waiting = wait->text();
+      QTest::mouseClick(run->CancelButton(), Qt::LeftButton);
+    }
+  });
+  timer.start(100);
+  const auto start = std::chrono::steady_clock::now();
+  Click("btnStart");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_THAT(waiting.toStdString(), ::testing::HasSubstr("Waiting: Connecting to 127.0.0.1"));
+  EXPECT_THAT(waiting.toStdString(), ::testing::HasSubstr("of the time-out of 30 s"));
+  EXPECT_LT(seconds, 4);
+  EXPECT_GE(ticks, static_cast<int>(seconds * 10) - 3) << seconds;
+  EXPECT_THAT(Shown(), ::testing::ElementsAre("The run was cancelled: nothing was written."))
+      << ::testing::PrintToString(Shown());
+  EXPECT_FALSE(std::filesystem::exists(classFile));
 }
 
 // Details shows the connection report of the string on the page, and changes nothing.

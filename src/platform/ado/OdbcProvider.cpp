@@ -215,15 +215,10 @@ struct StmtSlot {
   std::shared_ptr<const std::atomic<bool>> lost;
 };
 
-// The wait hook and the thread that set it (it is called on that thread only).
-std::mutex gHookMutex;
-WaitHook gHook = nullptr;
-std::thread::id gHookThread;
+// The wait hook of each thread: a thread's waits call the hook that thread set, if any.
+thread_local WaitHook tHook = nullptr;
 
-WaitHook CurrentHook() {
-  std::lock_guard<std::mutex> lock(gHookMutex);
-  return gHook && gHookThread == std::this_thread::get_id() ? gHook : nullptr;
-}
+WaitHook CurrentHook() { return tHook; }
 
 // Runs `call` on the connection's thread and waits for it, calling the wait hook meanwhile
 // (see WaitState); without a thread (no connection yet), or on that thread itself, `call`
@@ -1565,10 +1560,6 @@ std::vector<ErrorRecord> FirstContactRecords(const ConnStr::Target& target, int 
 
 namespace pf::ado {
 
-WaitHook SetWaitHook(WaitHook hook) {
-  std::lock_guard<std::mutex> lock(OdbcProvider::gHookMutex);
-  OdbcProvider::gHookThread = std::this_thread::get_id();
-  return std::exchange(OdbcProvider::gHook, hook);
-}
+WaitHook SetWaitHook(WaitHook hook) { return std::exchange(OdbcProvider::tHook, hook); }
 
 }  // namespace pf::ado
