@@ -20,6 +20,7 @@
 #include "platform/FileIO.h"
 #include "platform/TextFiles.h"
 #include "platform/ado/ConnStr.h"
+#include "platform/ado/Provider.h"
 #include "errors/Secrets.h"
 #include "settings/MKeyTypes.h"
 #include "settings/MProfileKeys.h"
@@ -605,6 +606,11 @@ std::shared_ptr<CServer> CSettings::Server() {
     // key) must not keep answering for the new one.
     std::string conn = Str(*xServer, "ConnPfg");
     const int type = Lng(*xServer, "SrvrType");
+    // A snapshot named relative to the profile, or a sample profile's snapshot named as
+    // the samples folder holds it, is found from any working folder.
+    const std::string samples = AppPaths::SamplesFolder();
+    ado::SetSnapshotFolders({std::filesystem::path(ProfileFileName()).parent_path().string(),
+                             samples.empty() ? std::string() : std::filesystem::path(samples).parent_path().string()});
     if (conn != server_->ConnectionString() || type != server_->CatalogueType()) {
       server_->Disconnect();
       server_->ConnectionString(std::move(conn));
@@ -650,7 +656,7 @@ std::vector<std::string> CSettings::InputFiles() {
   std::vector<std::string> files{ProfileFileName()};
   try {
     const ado::ConnStr::Target t = ado::ConnStr::Translate(Str(*xServer, "ConnPfg"));
-    if (t.kind == ado::ConnStr::Target::Kind::Snapshot) files.push_back(t.SnapshotFile);
+    if (t.kind == ado::ConnStr::Target::Kind::Snapshot) files.push_back(ado::SnapshotPath(t.SnapshotFile));
   } catch (...) {
     // A connection string that names no file is no input to protect.
   }

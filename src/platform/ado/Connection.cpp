@@ -1,5 +1,8 @@
 #include "platform/ado/Connection.h"
 
+#include <filesystem>
+#include <mutex>
+
 #include "platform/ado/ConnStr.h"
 #include "platform/ado/OdbcProvider.h"
 #include "platform/ado/Recordset.h"
@@ -11,6 +14,9 @@ namespace {
 constexpr const char* kSource = "ADODB.Connection";
 
 std::string FindOdbcDriver(std::string_view prefix) { return OdbcProvider::FindDriver(prefix); }
+
+std::mutex gSnapshotFoldersMutex;
+std::vector<std::string> gSnapshotFolders;
 
 // A value written into an OLE DB connection string, quoted when it needs it.
 std::string Quoted(const std::string& value) {
@@ -26,8 +32,25 @@ std::string Quoted(const std::string& value) {
 
 std::unique_ptr<IProviderSession> OpenProviderSession(const std::string& connectionString, int timeoutSeconds) {
   const ConnStr::Target target = ConnStr::Translate(connectionString, &FindOdbcDriver);
-  if (target.kind == ConnStr::Target::Kind::Snapshot) return SnapshotProvider::Open(target.SnapshotFile);
+  if (target.kind == ConnStr::Target::Kind::Snapshot) return SnapshotProvider::Open(SnapshotPath(target.SnapshotFile));
   return OdbcProvider::Open(target, target.LoginTimeout >= 0 ? target.LoginTimeout : timeoutSeconds);
+}
+
+void SetSnapshotFolders(std::vector<std::string> folders) {
+  std::lock_guard<std::mutex> lock(gSnapshotFoldersMutex);
+  gSnapshotFolders = std::move(folders);
+}
+
+std::string SnapshotPath(const std::string& file) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path given(file);
+  if (file.empty() || given.is_absolute() || fs::exists(given, ec)) return file;
+  std::lock_guard<std::mutex> lock(gSnapshotFoldersMutex);
+  for (const std::string& folder : gSnapshotFolders)
+    if (const fs::path p = fs::path(folder) / given; !folder.empty() && fs::is_regular_file(p, ec))
+      return p.lexically_normal().string();
+  return file;
 }
 
 std::shared_ptr<Connection> Connection::Create() { return std::shared_ptr<Connection>(new Connection()); }

@@ -129,11 +129,21 @@ struct WaitState {
   bool Finished = false;      // the last call of a wait the hook was called for: it is over
 };
 using WaitHook = bool (*)(const WaitState&);
-// Sets the hook (nullptr: none); returns the previous one. The hook is called only on the
-// thread that set it.
+// Sets the calling thread's hook (nullptr: none); returns the previous one. Each thread has
+// its own: the waits of a thread call the hook that thread set, on that thread.
 WaitHook SetWaitHook(WaitHook hook);
 // Seconds a driver gets past its own time-out before its call is abandoned.
 inline constexpr int kAbandonGraceSeconds = 2;
+
+// Folders in which a snapshot named by a relative path is looked for, in order, when the
+// working folder holds no such file (the profile's folder, the folder of the program's
+// samples). The settings model sets them; without them a relative path is the working
+// folder's.
+void SetSnapshotFolders(std::vector<std::string> folders);
+// The snapshot file a connection string names, found as above: as given when it is
+// absolute or the working folder holds it, else in the first snapshot folder that holds
+// it; a file found nowhere stays as given (its error then names it so).
+std::string SnapshotPath(const std::string& file);
 
 // Opens a session for a parsed connection string; `providerName` is how the
 // connection string named the provider (empty for plain ODBC strings).
