@@ -2,12 +2,15 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QWidget>
 
 namespace pf::wizard::MAccessibility {
 
@@ -77,6 +80,21 @@ class GroupKeeper : public QObject {
   QList<QPointer<QRadioButton>> buttons_;
 };
 
+// A control that takes the focus by its mnemonic (Alt and the underlined letter) shows
+// its focus mark, as one reached by Tab does: the style draws the mark only in a window
+// whose focus the keyboard moved.
+class ShortcutFocusMark : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason)
+      if (auto* w = qobject_cast<QWidget*>(watched); w && !w->window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        w->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+        w->update();
+      }
+    return false;
+  }
+};
+
 }  // namespace
 
 void Install() {
@@ -84,6 +102,7 @@ void Install() {
   if (installed) return;
   installed = true;
   QAccessible::installFactory(&Factory);
+  qApp->installEventFilter(new ShortcutFocusMark);
 }
 
 void OptionGroup(const QList<QRadioButton*>& Buttons) {

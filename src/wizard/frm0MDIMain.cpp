@@ -637,7 +637,8 @@ void frm0MDIMain::FormHelpUnloaded() { help_ = nullptr; }
 
 void frm0MDIMain::AddCompanionWindow(QWidget* w) { companions_.emplace_back(w); }
 
-std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth) {
+std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth,
+                                             const QRect& Keep) {
   constexpr int kGap = 8;
   const int right = Area.right() - Main.right() - kGap;
   const int left = Main.left() - Area.left() - kGap;
@@ -646,11 +647,19 @@ std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wan
   const int height = std::min(Wanted.height(), Area.height());
   const int top = std::clamp(Main.top(), Area.top(), Area.bottom() + 1 - height);
   if (room < MinWidth) {
-    // No room beside: at its own width against the screen's edge on the wider side, over
-    // the main window's edge but never over all of it, nor left where the platform puts
-    // a window it is not told where to put (the screen's corner).
+    // No room beside: at its own width against one of the screen's edges, over the main
+    // window's edge but never over all of it, nor left where the platform puts a window it
+    // is not told where to put (the screen's corner). Of the two edges, the one where it
+    // covers less of Keep (the page and the buttons; the tree matters least), the wider
+    // side when both cover as much.
     const int width = std::min(Wanted.width(), Area.width());
-    return QRect(toRight ? Area.right() + 1 - width : Area.left(), top, width, height);
+    const QRect atLeft(Area.left(), top, width, height), atRight(Area.right() + 1 - width, top, width, height);
+    const auto covered = [&](const QRect& r) {
+      const QRect c = r.intersected(Keep);
+      return c.isEmpty() ? 0LL : static_cast<long long>(c.width()) * c.height();
+    };
+    const long long left = covered(atLeft), right = covered(atRight);
+    return left != right ? (left < right ? atLeft : atRight) : (toRight ? atRight : atLeft);
   }
   const int width = std::min(Wanted.width(), room);
   const int x = toRight ? Main.right() + 1 + kGap : Main.left() - kGap - width;
@@ -660,7 +669,12 @@ std::optional<QRect> frm0MDIMain::BesideRect(const QRect& Main, const QSize& Wan
 void frm0MDIMain::PlaceBeside(QWidget* w, int MinWidth) const {
   const QScreen* s = screen();
   if (!s) return;
-  if (const std::optional<QRect> place = BesideRect(frameGeometry(), w->size(), s->availableGeometry(), MinWidth)) {
+  // What a window over this one should leave in view: the page and the buttons, right of
+  // the tree.
+  QRect keep = frameGeometry();
+  keep.setLeft(pnlLeft_->mapToGlobal(QPoint(pnlLeft_->width(), 0)).x());
+  if (const std::optional<QRect> place =
+          BesideRect(frameGeometry(), w->size(), s->availableGeometry(), MinWidth, keep)) {
     w->resize(place->size());
     w->move(place->topLeft());
   }
@@ -726,12 +740,27 @@ void frm0MDIMain::closeEvent(QCloseEvent* event) {
 }
 
 void frm0MDIMain::FocusFirstControl(QWidget* page) {
+  // The style draws the focus mark only in a window whose focus the keyboard moved: the
+  // wizard moved it here for the user, so the mark shows where it went.
+  const auto focus = [](QWidget* w) {
+    w->setFocus(Qt::TabFocusReason);
+    w->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    w->update();
+  };
   for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain())
     if (page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
-      w->setFocus(Qt::TabFocusReason);
+      focus(w);
       return;
     }
-  page->setFocus();
+  // A page without a control of its own (an introduction) hands the focus to Next, or the
+  // first button that takes it: always a named control with its focus mark, never the
+  // page's unnamed panel.
+  for (const char* name : {"btnNext", "btnBack", "btnHelp", "btnExit"})
+    if (auto* b = page->window()->findChild<QPushButton*>(name); b && b->isVisible() && b->isEnabled()) {
+      focus(b);
+      return;
+    }
+  focus(page);
 }
 
 bool frm0MDIMain::AskAndExit() {

@@ -90,11 +90,14 @@ class frm0MDIMain : public QWidget {
   // Moves a window of its own (help, code viewer) beside this one, where the screen has
   // room for it at least MinWidth wide: to the right, else to the left, narrowed to the
   // room there; top edges aligned. Without such room it keeps its width and goes against
-  // the screen's edge on the wider side, over the main window's edge.
+  // the screen's edge where it covers the least of the page and the buttons (over the
+  // tree, the part least in the way).
   void PlaceBeside(QWidget* w, int MinWidth) const;
   // That place for a window of size Wanted beside the frame Main within the screen area
-  // Area (nothing only when there is no screen).
-  static std::optional<QRect> BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth);
+  // Area, covering as little of Keep as it can when it must cover Main (nothing only when
+  // there is no screen).
+  static std::optional<QRect> BesideRect(const QRect& Main, const QSize& Wanted, const QRect& Area, int MinWidth,
+                                         const QRect& Keep = {});
 
   // A generation run is in progress: the window's controls are disabled, and closing
   // the window cancels the run instead of exiting. nullptr when the run is over.

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -153,6 +154,16 @@ void frm0VBCode::btnCopy_Click() {
 void frm0VBCode::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
+  // The wizard, active again, has the keyboard where it left it, with the focus mark shown.
+  if (frm0MDIMain* main = MStartExit::MainForm(); main && main->isVisible())
+    QTimer::singleShot(0, main, [main] {
+      if (!main->isActiveWindow()) return;
+      if (QWidget* f = main->focusWidget(); f && f->isVisible() && f->isEnabled()) {
+        f->setFocus(Qt::TabFocusReason);
+        main->setAttribute(Qt::WA_KeyboardFocusChange);
+        f->update();
+      }
+    });
 }
 
 void frm0VBCode::Form_Unload() {

@@ -1,7 +1,10 @@
 #include "wizard/frmHelp.h"
 
 #include <QCloseEvent>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -27,6 +30,10 @@ frmHelp::frmHelp(QWidget* owner) : QWidget(owner, Qt::Window) {
   browser_->setObjectName("brwHelp");
   browser_->setAccessibleName(tr("User guide"));
   browser_->setOpenExternalLinks(true);
+  // The guide wraps to the window's width, long names and code lines included, so that
+  // it reads without a horizontal scroll bar.
+  browser_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  connect(browser_, &QTextBrowser::sourceChanged, this, [this] { WrapCodeLines(); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);
@@ -58,5 +65,18 @@ void frmHelp::ShowHelp(const std::string& Anchor, bool Position) {
 }
 
 QUrl frmHelp::Source() const { return browser_->source(); }
+
+void frmHelp::WrapCodeLines() {
+  // Code examples keep their lines in the document, but a line wider than the window
+  // breaks instead of widening the page.
+  QTextCursor cursor(browser_->document());
+  for (QTextBlock b = browser_->document()->begin(); b.isValid(); b = b.next()) {
+    QTextBlockFormat f = b.blockFormat();
+    if (!f.nonBreakableLines()) continue;
+    f.setNonBreakableLines(false);
+    cursor.setPosition(b.position());
+    cursor.setBlockFormat(f);
+  }
+}
 
 }  // namespace pf::wizard

@@ -21,11 +21,13 @@ class frmHelp : public QWidget {
   void ShowHelp(const std::string& Anchor, bool Position);
   // The address shown: the guide's URL with the anchor as its fragment.
   QUrl Source() const;
+  QTextBrowser* Browser() const { return browser_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void WrapCodeLines();
   QTextBrowser* browser_;
 };
 

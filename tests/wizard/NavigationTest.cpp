@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -204,6 +206,13 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   EXPECT_EQ(help->Source().fragment(), "ServerPage");
   Click("btnNext");
   EXPECT_EQ(help->Source().fragment(), "StdConfigPage");
+  // At its narrowest the guide wraps, tables and code lines included: no horizontal scroll.
+  help->resize(420, 600);
+  for (const char* anchor : {"Connecting", "StdConfigPage", "Top"}) {
+    help->ShowHelp(anchor, false);
+    QApplication::processEvents();
+    EXPECT_EQ(help->Browser()->horizontalScrollBar()->maximum(), 0) << anchor;
+  }
   // Escape closes it, as it closes a dialog.
   help->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(help));
@@ -227,6 +236,11 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   };
   for (const auto& [beside, width, minWidth, place] : places)
     EXPECT_EQ(frm0MDIMain::BesideRect(beside, QSize(width, 600), screen, minWidth), place) << width;
+  // Without room it covers the tree rather than the page and its buttons, on the narrower
+  // side if need be.
+  const QRect left = main.translated(-20, 0);
+  EXPECT_EQ(frm0MDIMain::BesideRect(left, QSize(460, 600), screen, 320, left.adjusted(213, 0, 0, 0)),
+            QRect(0, 100, 460, 600));
 
   // A missing guide is a plain message naming its path.
   std::filesystem::remove(MGlobals::GetHelpFileName());
@@ -246,6 +260,44 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   Click("btnHelp");
   EXPECT_EQ(text.toStdString(), "Help file not found: \n" + MGlobals::GetHelpFileName());
   script = &NextAnswers::Start();
+}
+
+// Wherever the wizard moves the keyboard (Next on every page, Done, the end of a run,
+// closing the code viewer), it lands on a named control, never on a page's unnamed panel.
+TEST_F(NavigationTest, FocusLandsOnANamedControl) {
+  Start();
+  Main().show();
+  Main().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+  const auto expectMarkedFocus = [](const std::string& where) {
+    QWidget* f = QApplication::focusWidget();
+    ASSERT_NE(f, nullptr) << where;
+    EXPECT_EQ(qobject_cast<CChildForm*>(f), nullptr) << where;
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(f)->text(QAccessible::Name).isEmpty())
+        << where << ": " << f->objectName().toStdString();
+  };
+  for (size_t i = 1; i < TreeTags().size(); ++i) {
+    QTest::mouseClick(&Button("btnNext"), Qt::LeftButton);
+    expectMarkedFocus("Next to " + Current());
+  }
+  Main().SelectNodeByTag("frmChildSrvr");
+  QTest::mouseClick(&Button("btnDone"), Qt::LeftButton);
+  expectMarkedFocus("Done");
+
+  UseSampleProfile(dir.file("COrderEntry.cls"), dir.file("MOrderEntry.bas"));
+  GenerateWithViewers();
+  ASSERT_EQ(Current(), "frmChildRunVBProject");
+  Main().activateWindow();
+  QApplication::processEvents();
+  expectMarkedFocus("after the run");
+  ASSERT_NE(ClassViewer(), nullptr);
+  ClassViewer()->activateWindow();
+  QApplication::processEvents();
+  ClassViewer()->close();
+  ParamDefsViewer()->close();
+  Main().activateWindow();
+  QTest::qWait(50);
+  expectMarkedFocus("after the viewer closed");
 }
 
 TEST_F(NavigationTest, FileDialogsFreezeTheTreeAndReleaseItLater) {
@@ -328,6 +380,18 @@ TEST_F(NavigationTest, FirstClassAndModuleFromTheInstalledSamplesWithinEightMous
   EXPECT_THAT(notes, ::testing::Contains(HasSubstr("\"Use a default connection string\" is ticked with an empty")));
   // The exit saves into the home folder while it is still this test's.
   MStartExit::ExitApplication();
+
+  // Each installed sample profile opens and generates from another folder: its snapshot,
+  // named as the samples folder holds it, is found beside the installed samples.
+  const std::string work = dir.file("work");
+  std::filesystem::create_directories(work);
+  for (const char* sample : {"mssql/OrderEntry.PFG", "sybase/Orders.PFG", "oracle/Sales.PFG", "access/Orders.PFG"}) {
+    const std::string run = "cd \"" + work + "\" && HOME=\"" + home + "\" \"" + prefix +
+                            "/bin/procforge-cli\" generate --yes --profile \"" + samples + "/" + sample + "\"";
+    EXPECT_EQ(std::system(run.c_str()), 0) << run;
+  }
+  for (const char* cls : {"COrderEntryDB.cls", "CSybOrdersDB.cls", "CSalesDB.cls", "COrdersMdb.cls"})
+    EXPECT_THAT(pftest::ReadAll(work + "/" + cls), HasSubstr("Public Function Exec")) << cls;
 }
 
 TEST_F(NavigationTest, BrokenProfileOfTheStateFileStartsAndIsNeverOverwritten) {
