@@ -287,7 +287,7 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
           cmd->CommandText = name;
           cmd->Parameters().Refresh();
           for (const Parameter& p : cmd->Parameters())
-            fresh.push_back({p.Name, p.Direction, p.Type, p.Size, p.Precision, p.NumericScale, p.Attributes});
+            fresh.push_back({p.Name, p.Direction, p.Type, p.Size, p.Precision, p.NumericScale, p.Attributes, {}});
           params = &fresh;
         } catch (const AppError& e) {
           if (ado::IsConnectionLost(e)) throw;

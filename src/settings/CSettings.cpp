@@ -338,13 +338,16 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
         Faultnet31::Check(false, ERR_USER_CHECK, "The profile would not be well-formed XML: %1; %2 was not written.",
                           fault->Reason, file);
       const bool secret = Secrets::HoldsPassword(Str(*xServer, "ConnPfg") + ";" + Str(*xIniOptions, "ConnDftString"));
+      // The stamp keeps the bytes written here (ASCII, so the file holds them as they
+      // are), not the file read back: another program may replace it between the
+      // rename and the stamp, and its change must still count as one.
+      const std::string xml = AsciiXml(raw);
       if (CreateNew) {
-        Faultnet31::Check(FileIO::WriteNew(file, AsciiXml(raw), secret), ERR_USER_CHECK,
+        Faultnet31::Check(FileIO::WriteNew(file, xml, secret), ERR_USER_CHECK,
                           "The profile %1 exists already; it is left as it is.", file);
-        RecordStamp();
+        RecordStamp(&xml);
       } else if (!Trim(file).empty()) {
         KeepUnreadableProfile(file);
-        const std::string xml = AsciiXml(raw);
         // A profile that holds a password is readable by its owner only: a new one is
         // created so before anything is written, one that others could read is tightened
         // (and the user told), and the atomic write keeps the mode.
@@ -359,7 +362,7 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
           }
         }
         TextFiles::WriteText(file, xml, kCharset);
-        RecordStamp();
+        RecordStamp(&xml);
         if (tightened)
           MGlobals::ShowMessage("The profile " + file +
                                 " holds a password: it is now readable and writable by its owner only (mode 0600).");

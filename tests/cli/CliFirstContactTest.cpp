@@ -62,7 +62,9 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
       EXPECT_TRUE(Has(t.Result.Err, "Could not connect to " + where + " with the ODBC driver 'FreeTDS'."))
           << t.Result.Err;
       EXPECT_FALSE(Has(t.Result.Err, "s3cr3t"));
-      if (mode == LoopbackListener::Mode::Silent) EXPECT_TRUE(Has(t.Result.Err, "time-out")) << t.Result.Err;
+      if (mode == LoopbackListener::Mode::Silent) {
+        EXPECT_TRUE(Has(t.Result.Err, "time-out")) << t.Result.Err;
+      }
       worst = std::max(worst, t.Seconds - kTimeout);
     }
   // A named instance whose browser service (UDP 1434) takes the query and never answers:
