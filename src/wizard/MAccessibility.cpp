@@ -84,6 +84,9 @@ class GroupKeeper : public QObject {
 // its focus mark, as one reached by Tab does: the style draws the mark only in a window
 // whose focus the keyboard moved.
 class ShortcutFocusMark : public QObject {
+ public:
+  using QObject::QObject;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason)
@@ -102,7 +105,8 @@ void Install() {
   if (installed) return;
   installed = true;
   QAccessible::installFactory(&Factory);
-  qApp->installEventFilter(new ShortcutFocusMark);
+  // Owned by the application, so that it ends with it.
+  qApp->installEventFilter(new ShortcutFocusMark(qApp));
 }
 
 void OptionGroup(const QList<QRadioButton*>& Buttons) {
