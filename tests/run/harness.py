@@ -768,6 +768,17 @@ End Function
 """
 
 
+def run_scenarios(office, lib, name, scens, faults, ran):
+    """Runs the class's scenarios, adding each failure to faults and each member a scenario
+    calls to ran; returns the number of checks made."""
+    for n, label, names, _ in scens:
+        got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
+        if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
+            faults.append("%s: %s: got %r" % (name, label, got))
+        ran |= names
+    return len(scens)
+
+
 def scenarios(cls_text, public):
     """The scenarios a class can run with its public members, as (index, label, members named, Basic text)."""
     has = {"mssql": "usp_OrderCancel" in cls_text, "postgresql": "order_cancel(" in cls_text, "oracle": "Order_Pkg.Cancel_Order" in cls_text, "faultnet": "ErrorIn " in cls_text, "complus": "InCOMPlusTransaction" in cls_text,
@@ -898,12 +909,7 @@ def run_case(office, server, cli, work, case, standin, report):
         checks += c
     ran = {m[0] for m in meths} | ({"BeginTransaction", "SetAbort", "SetComplete"} if transactions else set()) | \
         ({"ReturnValue"} if "PfObj.ReturnValue" in text else set())
-    for n, label, names, _ in scens:
-        got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
-        if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
-            faults.append("%s: %s: got %r" % (name, label, got))
-        ran |= names
-        checks += 1
+    checks += run_scenarios(office, lib, name, scens, faults, ran)
     office.drop(lib)
     report.append("%s: %d of %d public members run (%d methods), %d checks, rewrites %s%s" % (
         name, len(public & ran), len(public), len(meths), checks,
@@ -1200,12 +1206,7 @@ def run_live_case(office, server, cli, work, case, standin, report):
         faults += ["%s: %s" % (name, x) for x in f]
         checks += c
     ran = {m[0] for m in meths}
-    for n, label, names, _ in scens:
-        got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
-        if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
-            faults.append("%s: %s: got %r" % (name, label, got))
-        ran |= names
-        checks += 1
+    checks += run_scenarios(office, lib, name, scens, faults, ran)
     office.drop(lib)
     report.append("%s: %d of %d public members run (%d methods, %d routines on the server), %d checks, rewrites %s%s" % (
         name, len(public & ran), len(public), len(meths), sum(len(r) for r in routines.values()), checks,
