@@ -75,7 +75,7 @@ std::vector<Page> MakePages() {
        {
            {K::Check, "chkAddSPMethods", "AddSPMethods", "Generate a &method for every stored procedure"},
            {K::Check, "chkAddOraFunctions", "AddOraFunctions", "Also wrap database &functions",
-            {}, "Functions are read on SQL Server and Oracle only."},
+            {}, "Functions are read on SQL Server, Oracle and PostgreSQL only."},
            {K::Check, "chkAddExecSPbyName", "AddExecSPByName",
             "Add a function that executes a procedure by &name", {},
             "It needs the parameter-definitions module, a constant per procedure; name its file on the "
