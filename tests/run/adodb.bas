@@ -302,14 +302,7 @@ Public Sub PfRunText(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Obje
         If InStr(SQL, "(") = 0 Then SQL = SQL & "()"
         If Cmd.Parameters.Count > 0 Then J = 1
     End If
-    I = InStr(SQL, "?")
-    Do While I > 0 And J < Cmd.Parameters.Count
-        S = PfLiteral(Cmd.Parameters(J).Value, Cmd.Parameters(J).Type_)
-        SQL = Left(SQL, I - 1) & S & Mid(SQL, I + 1)
-        J = J + 1
-        I = InStr(I + Len(S), SQL, "?")
-    Loop
-    SQL = Replace(SQL, Chr(13), "")
+    SQL = Replace(PfMarks(SQL, Cmd, J), Chr(13), "")
     Parts = Split(SQL, ";" & Chr(10))
     For I = LBound(Parts) To UBound(Parts)
         S = Trim(Replace(Parts(I), Chr(10), " "))
@@ -378,7 +371,7 @@ End Sub
 ' parameters in their order. Anything else runs as one statement, its rows filling the
 ' recordset.
 Private Sub PfRunOdbcCall(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Object)
-    Dim SQL As String, I As Long, J As Long, S As String, Stmt As Object, Res As Object, P As Object
+    Dim SQL As String, I As Long, J As Long, Stmt As Object, Res As Object, P As Object
     SQL = Trim(Cmd.CommandText)
     If Left(SQL, 1) = "{" And Right(SQL, 1) = "}" Then
         SQL = Trim(Mid(SQL, 2, Len(SQL) - 2))
@@ -390,14 +383,7 @@ Private Sub PfRunOdbcCall(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As
         PfCall Conn, SQL, "", Cmd, Rs
         Exit Sub
     End If
-    I = InStr(SQL, "?")
-    J = 0
-    Do While I > 0 And J < Cmd.Parameters.Count
-        S = PfLiteral(Cmd.Parameters(J).Value, Cmd.Parameters(J).Type_) & PfPgCast(Cmd.Parameters(J).Type_)
-        SQL = Left(SQL, I - 1) & S & Mid(SQL, I + 1)
-        J = J + 1
-        I = InStr(I + Len(S), SQL, "?")
-    Loop
+    SQL = PfMarks(SQL, Cmd, 0)
     PfLog "SQL" & Chr(9) & SQL
     Set Stmt = Conn.Sdbc.createStatement()
     If Not Stmt.execute(SQL) Then Exit Sub
@@ -442,6 +428,19 @@ Private Function PfPgCast(ByVal AdoType As Long) As String
     End Select
 End Function
 
+' The command's parameters from the J-th (from 0) on, as literals in place of the "?" marks of SQL.
+Private Function PfMarks(ByVal SQL As String, ByVal Cmd As Object, ByVal J As Long) As String
+    Dim I As Long, S As String
+    I = InStr(SQL, "?")
+    Do While I > 0 And J < Cmd.Parameters.Count
+        S = PfLiteral(Cmd.Parameters(J).Value, Cmd.Parameters(J).Type_) & PfPgCast(Cmd.Parameters(J).Type_)
+        SQL = Left(SQL, I - 1) & S & Mid(SQL, I + 1)
+        J = J + 1
+        I = InStr(I + Len(S), SQL, "?")
+    Loop
+    PfMarks = SQL
+End Function
+
 Private Function PfIsVar(ByVal Name As String, ByVal Vars As Collection) As Boolean
     Dim V As Variant
     For Each V In Vars
@@ -454,7 +453,7 @@ End Function
 ' A text literal is read as SQL Server reads it: N'...' keeps every character, '...' is
 ' in the database's code page (Latin-1 here), where any other character becomes "?".
 Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As String
-    Dim A As Variant, I As Long, V As Variant, S As String, K As Long
+    Dim A As Variant, I As Long, S As String, K As Long
     A = Split(Args, ",")
     For I = LBound(A) To UBound(A)
         S = Trim(A(I))
@@ -466,9 +465,7 @@ Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As S
                 If AscW(Mid(S, K, 1)) > 255 Or AscW(Mid(S, K, 1)) < 0 Then Mid(S, K, 1) = "?"
             Next K
         End If
-        For Each V In Vars
-            If LCase(V) = LCase(S) Then S = "NULL"
-        Next V
+        If PfIsVar(S, Vars) Then S = "NULL"
         If IsNumeric(S) Then S = "'" & S & "'"
         If I > LBound(A) Then PfNullVars = PfNullVars & ", "
         PfNullVars = PfNullVars & S

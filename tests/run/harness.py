@@ -20,6 +20,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
+DATA = os.path.join(ROOT, "tests", "data", "run")
 
 # What LibreOffice Basic rejects or does differently from Visual Basic 6. Each rewrite
 # changes the loaded text only where its pattern matches, and the loader reports how often
@@ -433,6 +434,12 @@ METHOD = re.compile(r"^Public Function (\w+)\(((?:.*_\n)*.*?)\)\s*As (\w+)\n((?:
 ARG = re.compile(r"^(Optional )?(ByVal |ByRef )?(\w+)(?: As (\w+))?")
 
 
+def method_args(declared):
+    """A method's declared arguments: [(byref, name, Basic type)]."""
+    args = (ARG.match(piece.strip()) for piece in re.sub(r"_\n", " ", declared).split(","))
+    return [(a.group(2) == "ByRef ", a.group(3), a.group(4) or "Variant") for a in args if a]
+
+
 def sample(typ, size, k, vbtype):
     """A typed sample argument: (Basic expression, the literal the server must receive)."""
     if typ in WIDE:
@@ -467,11 +474,7 @@ def methods(text, procs):
         proc = called if called in procs else lower.get(called.lower())
         if proc is None:
             continue
-        args = []
-        for piece in re.sub(r"_\n", " ", m.group(2)).split(","):
-            a = ARG.match(piece.strip())
-            if a:
-                args.append((a.group(2) == "ByRef ", a.group(3), a.group(4) or "Variant"))
+        args = method_args(m.group(2))
         found.append((m.group(1), args, m.group(3), proc, procs[proc]))
     return found
 
@@ -486,104 +489,14 @@ def server_name(text):
     return text
 
 
-DRIVER_HEAD = '''Option VBASupport 1
-Option Explicit
-Global PfObj As Object
-Global PfTransactions As Boolean
+def read_templates(path):
+    """The driver's Basic templates by name, each after its '#template line in path."""
+    parts = re.split(r"^'#template (\w+)\n", open(path).read(), flags=re.M)
+    return dict(zip(parts[1::2], parts[2::2]))
 
-Public Sub PfSetTransactions(ByVal On_ As Boolean)
-    PfTransactions = On_
-End Sub
 
-Public Function PfSetup(ByVal Port As String, ByVal Db As String, ByVal Pwd As String, ByVal Dir As String) As String
-    On Error GoTo Failed
-    PfHost = "127.0.0.1": PfPort = Port: PfDb = Db: PfUser = "postgres": PfPassword = Pwd
-    PfPsqlOdbc = False
-    Set App = New PfApp
-    App.Path = Dir & "/logs"
-    Set PfObj = New %(cls)s
-    PfObj.ConnectionString = "Provider=PfRun"
-    PfSetup = "ok"
-    Exit Function
-Failed:
-    PfSetup = "FAILED" & Chr(9) & Err.Number & Chr(9) & Err.Description
-End Function
-
-Public Function PfCount() As Long
-    Dim C As Object, R As Object
-    Set C = PfOpen()
-    Set R = C.createStatement().executeQuery("SELECT count(*) FROM pf_calls")
-    R.next()
-    PfCount = R.getLong(1)
-    C.close()
-End Function
-
-' The text of the last trace line with this tag.
-Public Function PfLast(ByVal Tag As String) As String
-    Dim L As Variant
-    For Each L In Split(PfTrace, Chr(10))
-        If Left(L, Len(Tag) + 1) = Tag & Chr(9) Then PfLast = Mid(L, Len(Tag) + 2)
-    Next L
-End Function
-
-' The trace lines with these tags (a comma-separated list), tabs as blanks, each ended by ";".
-Public Function PfLines(ByVal Tags As String) As String
-    Dim L As Variant
-    For Each L In Split(PfTrace, Chr(10))
-        If InStr("," & Tags & ",", "," & Split(L & Chr(9), Chr(9))(0) & ",") > 0 Then PfLines = PfLines & Replace(L, Chr(9), " ") & ";"
-    Next L
-End Function
-
-' The rows of the class's current recordset, first column, forwards and backwards.
-Public Function PfRows() As String
-    Dim S As String, B As String
-    On Error GoTo Failed
-    If PfObj.Recordset Is Nothing Then Exit Function
-    If PfObj.Recordset.State = 0 Then Exit Function
-    S = Chr(10) & "RS" & Chr(9) & PfObj.RecordCount & Chr(9)
-    PfObj.MoveFirst
-    Do While Not PfObj.EOF
-        S = S & PfObj.Value(0) & ","
-        PfObj.MoveNext
-    Loop
-    PfObj.MoveLast
-    Do While Not PfObj.BOF
-        B = PfObj.Value(0) & "," & B
-        PfObj.MovePrevious
-    Loop
-    PfRows = S & Chr(9) & B
-    Exit Function
-Failed:
-    PfRows = Chr(10) & "RS" & Chr(9) & "FAILED " & Err.Source & " " & Err.Description
-End Function
-'''
-
-DRIVER_METHOD = '''
-Public Function T_%(name)s() As String
-    Dim T As String, N0 As Long, N1 As Long, R As Variant
-%(dims)s
-    On Error GoTo Failed
-    T = Chr(9)
-    N0 = PfCount()
-    N1 = N0
-    If PfTransactions Then
-%(assign)s
-        PfObj.BeginTransaction
-        R = PfObj.%(name)s(%(args)s)
-        PfObj.SetAbort
-        N1 = PfCount()
-        PfObj.BeginTransaction
-    End If
-%(assign)s
-    PfTrace = ""
-    R = PfObj.%(name)s(%(args)s)
-    If PfTransactions Then PfObj.SetComplete
-    T_%(name)s = "RESULT" & T & PfLiteral(R, %(rtype)d) & Chr(10) & "COUNTS" & T & N0 & T & N1 & T & PfCount() %(argout)s %(retval)s & PfRows() & Chr(10) & PfTrace
-    Exit Function
-Failed:
-    T_%(name)s = "FAILED" & T & Err.Number & T & Err.Description & Chr(10) & PfTrace
-End Function
-'''
+DRIVER_HEAD, DRIVER_METHOD, SCENARIO, LIVE_HEAD, LIVE_METHOD = map(read_templates(os.path.join(
+    DATA, "driver.bas")).get, ("DRIVER_HEAD", "DRIVER_METHOD", "SCENARIO", "LIVE_HEAD", "LIVE_METHOD"))
 
 
 def driver(cls, meths, returns):
@@ -752,31 +665,43 @@ def read_scenarios(path):
     return found
 
 
-SCENARIOS = read_scenarios(os.path.join(ROOT, "tests", "data", "run", "scenarios.txt"))
-
-SCENARIO = """
-Public Function S_%(n)d() As String
-    Dim S As String, R As Variant, N As Long, A As Long, C As Object
-    On Error GoTo Failed
-    PfTrace = ""
-%(body)s
-    S_%(n)d = S
-    Exit Function
-Failed:
-    S_%(n)d = S & "|FAILED " & Err.Number & " " & Err.Description & Chr(10) & "trace:" & Chr(10) & PfTrace
-End Function
-"""
+SCENARIOS = read_scenarios(os.path.join(DATA, "scenarios.txt"))
 
 
-def run_scenarios(office, lib, name, scens, faults, ran):
+def load_driver(office, server, work, name, files, standin, text, cls_text):
+    """Loads the case's modules, rewritten, with the driver text and the scenarios the class
+    can run, and creates the class: (library, driver text, scenarios, public members, rewrite counts)."""
+    counts = {}
+    modules = load_modules(files, standin, counts)
+    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
+    scens = scenarios(cls_text, public)
+    text += "".join(sc[3] for sc in scens)
+    lib = office.library(standin + modules + [("PfDriver", text, False)])
+    setup = office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work)
+    if setup != "ok":
+        # No answer at all: LibreOffice could not compile the library.
+        raise Fail("%s: %s" % (name, "the class cannot be created: " + setup if setup else "the modules do not compile"))
+    return lib, text, scens, public, counts
+
+
+def call_method(office, lib, proc):
+    return office.call(lib, "PfDriver", proc) or "FAILED\tno answer (a run-time error LibreOffice swallowed)"
+
+
+def finish_case(office, lib, name, scens, faults, ran, public, counts, checks, what, report):
     """Runs the class's scenarios, adding each failure to faults and each member a scenario
-    calls to ran; returns the number of checks made."""
+    calls to ran, drops the library and reports the case; returns the number of checks made."""
     for n, label, names, _ in scens:
         got = office.call(lib, "PfDriver", "S_%d" % n) or "no answer"
         if not re.fullmatch(SCENARIOS[n][3], got.split("\ntrace:\n")[0], re.S):
             faults.append("%s: %s: got %r" % (name, label, got))
         ran |= names
-    return len(scens)
+    checks += len(scens)
+    office.drop(lib)
+    report.append("%s: %d of %d public members run (%s), %d checks, rewrites %s%s" % (
+        name, len(public & ran), len(public), what, checks, ", ".join("%s %d" % kv for kv in sorted(counts.items())),
+        "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
+    return checks
 
 
 def scenarios(cls_text, public):
@@ -874,25 +799,16 @@ def run_case(office, server, cli, work, case, standin, report):
                               "prorettype <> 'refcursor'::regtype").split())
     cursors = set(server.psql("SELECT lower(proname) FROM pg_proc WHERE "
                               "prorettype = 'refcursor'::regtype").split())
-    counts = {}
-    modules = load_modules(files, standin, counts)
     cls_name, _, cls_text = read_vb(files[0])
     meths = methods(cls_text, procs)
     text, expected = driver(cls_name, meths, "Public Property Get ReturnValue" in cls_text)
-    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
-    scens = scenarios(cls_text, public)
-    text += "".join(sc[3] for sc in scens)
-    lib = office.library(standin + modules + [("PfDriver", text, False)])
-    setup = office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work)
-    if setup != "ok":
-        # No answer at all: LibreOffice could not compile the library.
-        raise Fail("%s: %s" % (name, "the class cannot be created: " + setup if setup else "the modules do not compile"))
+    lib, text, scens, public, counts = load_driver(office, server, work, name, files, standin, text, cls_text)
     transactions = "Public Function BeginTransaction" in cls_text and not re.search(
         r"^\s*mOptions = OPT_INITIALIZED.*PFGO_AUTO_CONN(CLOSE|RELEASE)", cls_text, re.M)
     office.call(lib, "PfDriver", "PfSetTransactions", transactions)
     faults, checks = [], 0
     for meth in meths:
-        out = office.call(lib, "PfDriver", "T_" + meth[0]) or "FAILED\tno answer (a run-time error LibreOffice swallowed)"
+        out = call_method(office, lib, "T_" + meth[0])
         rows = None
         if meth[3].lower() in rowsets:
             sql = [l.split("\t", 1)[1] for l in out.split("\n") if l.startswith("SQL\t")]
@@ -909,12 +825,8 @@ def run_case(office, server, cli, work, case, standin, report):
         checks += c
     ran = {m[0] for m in meths} | ({"BeginTransaction", "SetAbort", "SetComplete"} if transactions else set()) | \
         ({"ReturnValue"} if "PfObj.ReturnValue" in text else set())
-    checks += run_scenarios(office, lib, name, scens, faults, ran)
-    office.drop(lib)
-    report.append("%s: %d of %d public members run (%d methods), %d checks, rewrites %s%s" % (
-        name, len(public & ran), len(public), len(meths), checks,
-        ", ".join("%s %d" % kv for kv in sorted(counts.items())),
-        "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
+    checks = finish_case(office, lib, name, scens, faults, ran, public, counts, checks, "%d methods" % len(meths),
+                         report)
     return faults, len(meths), checks
 
 
@@ -949,13 +861,7 @@ def pg_routines(server):
     """The routines of the schema public: name -> [{kind, retset, rettype, args: [(mode,
     name, type)]}], modes i, o, b (in-out), t (a result column) and v (variadic)."""
     found = {}
-    for row in server.psql(
-            "SELECT p.proname, p.prokind, p.proretset, format_type(p.prorettype, NULL), "
-            "coalesce(array_to_string(p.proargmodes, ';'), ''), coalesce(array_to_string(p.proargnames, ';'), ''), "
-            "(SELECT string_agg(format_type(t, NULL), ';' ORDER BY o) FROM "
-            "unnest(coalesce(p.proallargtypes, p.proargtypes::oid[])) WITH ORDINALITY u(t, o)) "
-            "FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace WHERE n.nspname = 'public' "
-            "ORDER BY p.proname, p.pronargs", rows=True):
+    for row in server.psql(open(os.path.join(DATA, "routines.sql")).read(), rows=True):
         name, kind, retset, rettype, modes, names, types = row
         types = types.split(";") if types != "<NULL>" else []
         modes = modes.split(";") if modes else ["i"] * len(types)
@@ -977,61 +883,12 @@ def live_methods(text, routines):
         executed = call.group(1).replace('""', '"')
         target = re.sub(r"^\{?\s*(\?\s*=\s*)?(call\s+)?", "", executed, flags=re.I)
         target = re.split(r"[({}\s]", target, 1)[0].split(".")[-1].strip('"')
-        args = []
-        for piece in re.sub(r"_\n", " ", m.group(2)).split(","):
-            a = ARG.match(piece.strip())
-            if a:
-                args.append((a.group(2) == "ByRef ", a.group(3), a.group(4) or "Variant"))
+        args = method_args(m.group(2))
         added = [n for n in re.findall(r'^\s*AddParam "([^"]*)"', m.group(4), re.M)]
         fits = [r for r in routines.get(target, []) if [a[1] for a in r["args"] if a[0] != "t"] == added]
         if len(fits) == 1:
             found.append((m.group(1), args, m.group(3), fits[0], executed))
     return found
-
-
-LIVE_HEAD = """
-' Every row of the class's current recordset, every column, as literals.
-Public Function PfTable() As String
-    Dim S As String, C As Long
-    On Error GoTo Failed
-    If PfObj.Recordset Is Nothing Then Exit Function
-    If PfObj.Recordset.State = 0 Then Exit Function
-    PfObj.MoveFirst
-    Do While Not PfObj.EOF
-        S = S & Chr(10) & "ROW"
-        For C = 0 To PfObj.Recordset.Fields.Count - 1
-            S = S & Chr(9) & PfLiteral(PfObj.Value(C), PfObj.Recordset.Fields(C).Type_)
-        Next C
-        PfObj.MoveNext
-    Loop
-    PfTable = S
-    Exit Function
-Failed:
-    PfTable = Chr(10) & "ROW" & Chr(9) & "FAILED " & Err.Description
-End Function
-
-Public Sub PfSetPsqlOdbc()
-    PfPsqlOdbc = True
-End Sub
-"""
-
-LIVE_METHOD = """
-Public Function L_%(name)s() As String
-    Dim T As String, R As Variant
-%(dims)s
-    On Error GoTo Failed
-    T = Chr(9)
-%(assign)s
-    PfTrace = ""
-%(begin)s
-    R = PfObj.%(name)s(%(args)s)
-    L_%(name)s = "RESULT" & T & PfLiteral(R, %(rtype)d) %(argout)s & PfTable() & Chr(10) & PfTrace
-%(end)s
-    Exit Function
-Failed:
-    L_%(name)s = "FAILED" & T & Err.Number & T & Err.Description & Chr(10) & PfTrace
-End Function
-"""
 
 
 def live_driver(cls, meths, text):
@@ -1189,29 +1046,17 @@ def run_live_case(office, server, cli, work, case, standin, report):
         elif made != len(overloads) or routine not in listed_names:
             faults.append("%s: %s: %d of %d overloads have a method; listed: %s" % (
                 name, routine, made, len(overloads), routine in listed_names))
-    counts = {}
-    modules = load_modules(files, standin, counts)
     text, expected = live_driver(cls_name, meths, cls_text)
-    public = set(re.findall(r"^Public (?:Function|Sub|Property \w+) (\w+)", cls_text, re.M))
-    scens = scenarios(cls_text, public)
-    text += "".join(sc[3] for sc in scens)
-    lib = office.library(standin + modules + [("PfDriver", text, False)])
-    setup = office.call(lib, "PfDriver", "PfSetup", str(server.port), server.db, server.password, work)
-    if setup != "ok":
-        raise Fail("%s: %s" % (name, "the class cannot be created: " + setup if setup else "the modules do not compile"))
+    lib, text, scens, public, counts = load_driver(office, server, work, name, files, standin, text, cls_text)
     office.call(lib, "PfDriver", "PfSetPsqlOdbc")
     for meth in meths:
-        out = office.call(lib, "PfDriver", "L_" + meth[0]) or "FAILED\tno answer (a run-time error LibreOffice swallowed)"
+        out = call_method(office, lib, "L_" + meth[0])
         f, c = check_live(*meth, expected[meth[0]], out, live_truth(server, meth[3], expected[meth[0]]))
         faults += ["%s: %s" % (name, x) for x in f]
         checks += c
-    ran = {m[0] for m in meths}
-    checks += run_scenarios(office, lib, name, scens, faults, ran)
-    office.drop(lib)
-    report.append("%s: %d of %d public members run (%d methods, %d routines on the server), %d checks, rewrites %s%s" % (
-        name, len(public & ran), len(public), len(meths), sum(len(r) for r in routines.values()), checks,
-        ", ".join("%s %d" % kv for kv in sorted(counts.items())),
-        "; not run: " + " ".join(sorted(public - ran)) if public - ran else ""))
+    checks = finish_case(office, lib, name, scens, faults, {m[0] for m in meths}, public, counts, checks,
+                         "%d methods, %d routines on the server" % (len(meths), sum(len(r) for r in routines.values())),
+                         report)
     return faults, len(meths), checks
 
 
