@@ -72,14 +72,13 @@ TEST_F(Faultnet, AnErrorReportedOnAnotherThreadIsAdoptedWithItsReport) {
 
 // --- Check and message filling ---
 
-TEST_F(Faultnet, CheckWithNumberZeroCollectsWarnings) {
+// Number zero collects warnings; placeholders are filled without rescanning what they took
+// in, "%10" is not eaten by "%1", and a message provider turns keys into texts.
+TEST_F(Faultnet, CheckCollectsWarningsAndFillsMessages) {
   F::Check(false, 0, "A||B");
   F::Check(true, 0, "never");
   F::Check(false, 0, "C");
   EXPECT_EQ(F::Warnings(), "A\r\nB\r\nC");
-}
-
-TEST_F(Faultnet, CheckFillsPlaceholdersWithoutRescanning) {
   const AppError e = pftest::Raised([&] { F::Check(false, ERR_NOT_FOUND, "Path %1 not found.", "%2"); });
   EXPECT_EQ(e.Number, ERR_NOT_FOUND);
   EXPECT_EQ(e.Source, "Faultnet.Check");
@@ -87,21 +86,15 @@ TEST_F(Faultnet, CheckFillsPlaceholdersWithoutRescanning) {
   // Without values the placeholders stay; with values, unmatched ones stay.
   EXPECT_THROW(F::Check(false, ERR_GENERAL, "%1"), AppError);
   EXPECT_EQ(F::FillMessage("%1 %2 %3 100%", {"a", ErrValue::Null()}), "a {Null} %3 100%");
-}
-
-TEST_F(Faultnet, TenOrMorePlaceholdersAreNotEatenByTheFirst) {
   ErrValues v;
   for (int i = 1; i <= 11; ++i) v.emplace_back("v" + std::to_string(i));
   EXPECT_EQ(F::FillMessage("%1,%10,%11,%12", v), "v1,v10,v11,v12");
-}
 
-TEST_F(Faultnet, MessageProviderTurnsKeysIntoTexts) {
   struct Provider : IMessageProvider {
     std::string GetMessage(const std::string& key) override { return key == "#NF" ? "Not found: %1||Retry" : key; }
   };
   F::SetMessageProvider(std::make_shared<Provider>());
-  const AppError e = pftest::Raised([&] { F::Check(false, ERR_GENERAL, "#NF", "x"); });
-  EXPECT_EQ(e.Description, "Not found: x\r\nRetry");
+  EXPECT_EQ(pftest::Raised([&] { F::Check(false, ERR_GENERAL, "#NF", "x"); }).Description, "Not found: x\r\nRetry");
   F::SetMessageProvider(nullptr);
 }
 

@@ -61,13 +61,10 @@ TEST(TextFiles, AtomicReplaceKeepsModeAndLeavesNoLitter) {
 
 TEST(TextFiles, FailuresNameThePathAndKeepTheOldFile) {
   pftest::TempDir dir;
-  EXPECT_EQ(
-      pftest::ExpectFailure([&] { TextFiles::ReadText(dir.file("none.txt"), "ASCII"); }, {dir.file("none.txt")}).Number,
-      ERR_FILE_NOT_FOUND);
-  EXPECT_EQ(
-      pftest::ExpectFailure([&] { FileIO::WriteAtomic(dir.file("no/such/folder.txt"), "x"); }, {"no/such/folder.txt"})
-          .Number,
-      ERR_FILE_NOT_FOUND);
+  const std::string none = dir.file("none.txt"), deep = dir.file("no/such/folder.txt");
+  EXPECT_EQ(pftest::ExpectFailure([&] { TextFiles::ReadText(none, "ASCII"); }, {none}).Number, ERR_FILE_NOT_FOUND);
+  EXPECT_EQ(pftest::ExpectFailure([&] { FileIO::WriteAtomic(deep, "x"); }, {"no/such/folder.txt"}).Number,
+            ERR_FILE_NOT_FOUND);
   // A folder that cannot take the temporary file: the old file is untouched.
   if (::geteuid() != 0) {
     const std::string path = dir.file("keep.txt");

@@ -143,35 +143,14 @@ TEST_F(Browser, NavigationAndCounts) {
 }
 
 // The pattern-language operators and node tests in paths callers pass, each on the same
-// small document, and the query forms the browser builds itself.
+// small document (tests/data/xml/patterns.txt), and the query forms the browser builds itself.
 TEST_F(Browser, PatternOperatorsAndNodeTestsSelectWhatTheySay) {
   bwXMLBrowser x;
   x.Load("<L><P Name=\"a\" N=\"1\"/><P Name=\"b\" N=\"2\"/><P Name=\"c\" N=\"3\"/><!--note--><?pi data?>text</L>");
-  const std::pair<const char*, const char*> cases[] = {
-      {"P[@N $eq$ 2]/@Name", "b"},
-      {"P[@N $ne$ 2]/@Name", "a,c"},
-      {"P[@N $lt$ 2]/@Name", "a"},
-      {"P[@N $le$ 2]/@Name", "a,b"},
-      {"P[@N $gt$ 2]/@Name", "c"},
-      {"P[@N $ge$ 2]/@Name", "b,c"},
-      {"P[@N $gt$ 1 $and$ @N $lt$ 3]/@Name", "b"},
-      {"P[@N $eq$ 1 $or$ @N $eq$ 3]/@Name", "a,c"},
-      {"P[$not$(@N $eq$ 2)]/@Name", "a,c"},
-      {"P[end()]/@Name", "c"},
-      {"P[2]/@Name", "b"},
-      {"P[@Name='c']/@N", "3"},
-      {"node()[nodeType()=1]/@Name", "a,b,c"},
-      {"node()[nodeType() = 3]", "text"},
-      {"node()[nodeType()=7]", "data"},
-      {"node()[nodeType()=8]", "note"},
-      {"P[1]/@*[nodeType()=2]", "a,1"},
-      {"P[1]/node()[nodeType()=2]", ""},
-      {"P[ancestor::node()[nodeType()=9]]/@Name", "a,b,c"},
-      {"P[self::node()[nodeType()=9]]/@Name", ""},
-      {"//@Name", "a,b,c"},
-      {"./*/@N", "1,2,3"},
-  };
-  for (const auto& [query, values] : cases) EXPECT_EQ(x.MakeAttrList(query), values) << query;
+  for (const std::string& line : pftest::DataLines("xml/patterns.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    EXPECT_EQ(x.MakeAttrList(f[0]), f[1]) << line;
+  }
   EXPECT_TRUE(x.MoveTo("*[nodeType()=1][@N $ge$ 3]"));
   EXPECT_EQ(x.strAttr("Name"), "c");
 }
@@ -490,21 +469,16 @@ TEST(bwXMLBrowserValues, NeverFailingConversions) {
   EXPECT_EQ(B::Bracket("3"), "[3]");
 }
 
-// Children made from the rows of a result set.
-namespace {
-std::shared_ptr<ado::Recordset> Rows(const pftest::TempDir& dir) {
+// Children made from the rows of a result set: every field, or a map of renames and literals.
+TEST(bwXMLBrowserRs, CreatesChildrenFromRows) {
+  pftest::TempDir dir;
   pftest::WriteAll(dir.file("r.sql"),
                    "CREATE TABLE p (name TEXT, dir INTEGER, note TEXT);"
                    "INSERT INTO p VALUES ('@a', 1, NULL), ('@b', 3, 'it''s');");
   auto c = ado::Connection::Create();
   c->Open("Provider=Procforge.Snapshot;Data Source=" + dir.file("r.sql"));
-  return c->Execute("SELECT name, dir, note FROM p ORDER BY name");
-}
-}  // namespace
-
-TEST(bwXMLBrowserRs, CreatesChildrenFromRows) {
-  pftest::TempDir dir;
-  auto rs = Rows(dir);
+  const char* const kSelect = "SELECT name, dir, note FROM p ORDER BY name";
+  auto rs = c->Execute(kSelect);
   bwXMLBrowser x;
   x.Init("Parameters");
   x.rsCreateChildren("Param", *rs, "");
@@ -513,12 +487,8 @@ TEST(bwXMLBrowserRs, CreatesChildrenFromRows) {
   EXPECT_EQ(x.xml(),
             "<Parameters><Param name=\"@a\" dir=\"1\" note=\"\"/><Param name=\"@b\" dir=\"3\" note=\"it's\"/>"
             "</Parameters>");
-}
 
-TEST(bwXMLBrowserRs, MapsRenamesAndLiterals) {
-  pftest::TempDir dir;
-  auto rs = Rows(dir);
-  bwXMLBrowser x;
+  rs = c->Execute(kSelect);
   x.Init("Parameters");
   x.rsCreateChild("Param", rs.get(), "Name=name,dir,Kind='in''put',Empty=''", true);
   EXPECT_EQ(x.ElementName(), "Param");  // SelectIt keeps the cursor on the new child
