@@ -49,6 +49,16 @@ std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int t
   return cmd;
 }
 
+// A parameter as "  name direction type size precision scale attributes".
+template <class P>
+std::string ParamLine(const P& p) {
+  std::string line = "  " + p.Name;
+  for (long v :
+       {long(p.Direction), long(p.Type), long(p.Size), long(p.Precision), long(p.NumericScale), long(p.Attributes)})
+    line += " " + std::to_string(v);
+  return line;
+}
+
 class PgTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -75,10 +85,7 @@ TEST_F(PgTest, RefreshMapsFunctionsAndProceduresToAdoCodes) {
   std::string text;
   for (const char* proc : {"f_add", "public.F_TYPES", "p_inout", "p_none", "f_case", "F_Case"}) {
     text += std::string(proc) + "\n";
-    for (const Parameter& p : Refresh(c, proc))
-      text += "  " + p.Name + " " + std::to_string(p.Direction) + " " + std::to_string(p.Type) + " " +
-              std::to_string(p.Size) + " " + std::to_string(p.Precision) + " " + std::to_string(p.NumericScale) + " " +
-              std::to_string(p.Attributes) + "\n";
+    for (const Parameter& p : Refresh(c, proc)) text += ParamLine(p) + "\n";
   }
   pftest::ExpectGolden("ado/pg-parameters.txt", text);
   for (const char* unknown : {"p_missing", "pXnone"})
@@ -585,10 +592,7 @@ std::string Described(const std::vector<ProcedureDescription>& ds) {
     out += d.Schema + "." + d.Name;
     for (const std::string& n : d.OtherNumbers) out += " ;" + n;
     out += "\n";
-    for (const ParameterInfo& p : d.Parameters)
-      out += "  " + p.Name + " " + std::to_string(p.Direction) + " " + std::to_string(p.Type) + " " +
-             std::to_string(p.Size) + " " + std::to_string(p.Precision) + " " + std::to_string(p.NumericScale) + " " +
-             std::to_string(p.Attributes) + " " + p.TypeName + "\n";
+    for (const ParameterInfo& p : d.Parameters) out += ParamLine(p) + " " + p.TypeName + "\n";
   }
   return out;
 }
@@ -597,30 +601,14 @@ std::string Described(const std::vector<ProcedureDescription>& ds) {
 // sp_sproc_columns as SQL Server and ASE answer the driver's description: each procedure of
 // each schema once, a numbered one with its first number's parameters, the types ADO cannot
 // pass with OLE DB's codes and their names, ASE's parameters in order without a direction.
+// Last, a refresh of one name without its schema: the server's first, as it resolves the name.
 TEST(OdbcDescription, ServersOwnShapesOfTheParameterDescription) {
   const std::map<std::string, ResultSet> sets = SprocColumns();
-  const std::string orderAdd =
-      "dbo.usp_OrderAdd ;2\n"
-      "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
-      "  @Lines 1 143 0 0 0 64 OrderLineType\n"
-      "  @Total 3 131 19 19 4 80 decimal\n";
-  EXPECT_EQ(Described(OdbcProvider::DescribeProcedureColumns(sets.at("SQL Server"), nullptr)),
-            orderAdd +
-                "dbo.usp_Where\n"
-                "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
-                "  @Place 1 132 0 0 0 64 geography\n"
-                "dbo.usp_Rows\n"
-                "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
-                "  @Rows 3 12 0 0 0 64 cursor\n"
-                "sales.usp_OrderAdd\n"
-                "  @RETURN_VALUE 4 3 4 10 0 16 int\n"
-                "  @Region 1 200 20 0 0 64 varchar\n");
-  EXPECT_EQ(Described(OdbcProvider::DescribeProcedureColumns(sets.at("ASE"), nullptr)),
-            "dbo.order_get\n"
-            "  @order_id 0 3 4 10 0 80 int\n"
-            "  @total 0 6 8 19 4 80 money\n"
-            "  @note 0 200 30 0 0 64 varchar\n");
-  // A refresh of one name without its schema: the server's first, as it resolves the name.
   const std::string name = "usp_OrderAdd";
-  EXPECT_EQ(Described(OdbcProvider::DescribeProcedureColumns(sets.at("SQL Server"), &name)), orderAdd);
+  pftest::ExpectGolden("ado/sproc-descriptions.txt",
+                       "== SQL Server\n" +
+                           Described(OdbcProvider::DescribeProcedureColumns(sets.at("SQL Server"), nullptr)) +
+                           "== ASE\n" + Described(OdbcProvider::DescribeProcedureColumns(sets.at("ASE"), nullptr)) +
+                           "== SQL Server, usp_OrderAdd\n" +
+                           Described(OdbcProvider::DescribeProcedureColumns(sets.at("SQL Server"), &name)));
 }

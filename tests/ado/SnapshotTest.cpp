@@ -18,6 +18,8 @@ namespace {
 
 // A small SQL Server catalogue.
 const std::string kCatalogue = pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/ado/catalogue.sql");
+// A statement that does not end.
+const std::string kRunaway = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
 
 std::shared_ptr<Connection> OpenSnapshot(const std::string& file) {
   auto c = Connection::Create();
@@ -25,14 +27,21 @@ std::shared_ptr<Connection> OpenSnapshot(const std::string& file) {
   return c;
 }
 
-std::shared_ptr<Recordset> Query(const std::shared_ptr<Connection>& c, const std::string& sql) {
+std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int type, const std::string& text) {
   auto cmd = Command::Create();
   cmd->SetActiveConnection(c);
-  cmd->CommandType = adCmdText;
-  cmd->CommandText = sql;
+  cmd->CommandType = type;
+  cmd->CommandText = text;
+  return cmd;
+}
+
+std::shared_ptr<Recordset> Query(const std::shared_ptr<Connection>& c, const std::string& sql) {
   auto rs = Recordset::Create();
-  rs->Open(cmd);
+  rs->Open(MakeCommand(c, adCmdText, sql));
   return rs;
+}
+std::string Count(const std::shared_ptr<Connection>& c) {
+  return Query(c, "SELECT count(*) AS n FROM sysobjects")->Value("n");
 }
 
 std::string SavedXml(const Recordset& rs) {
@@ -73,10 +82,7 @@ TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
   EXPECT_EQ(c->Errors()[0].Description, e.Description);
   // A runaway query ends at the command timeout, or at the step limit when the machine gets
   // there first.
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(c);
-  cmd->CommandType = adCmdText;
-  cmd->CommandText = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
+  auto cmd = MakeCommand(c, adCmdText, kRunaway);
   cmd->CommandTimeout = 1;
   const AppError runaway = pftest::Raised([&] { cmd->Execute(); });
   EXPECT_TRUE(pftest::Has(runaway.Description, "Query timeout expired") ||
@@ -86,7 +92,7 @@ TEST_F(SnapshotTest, UnknownFieldsAndBadQueriesFailWithTheirCause) {
   for (const std::string& file : {script_, database_}) {
     auto w = OpenSnapshot(file);
     EXPECT_THROW(Query(w, "DELETE FROM sysobjects"), AppError);
-    EXPECT_EQ(Query(w, "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+    EXPECT_EQ(Count(w), "3");
   }
 }
 
@@ -97,17 +103,13 @@ TEST_F(SnapshotTest, BrokenSnapshotsAreReportedWithTheirPlace) {
   EXPECT_THROW(OpenSnapshot(dir_.file("junk.db")), AppError);
   // A statement that does not end is stopped at the step limit, in a script and in a view
   // of a database, whatever the command timeout.
-  const std::string runaway = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
-  pftest::WriteAll(dir_.file("loop.sql"), "CREATE TABLE t (a);\nINSERT INTO t " + runaway + ";\n");
+  pftest::WriteAll(dir_.file("loop.sql"), "CREATE TABLE t (a);\nINSERT INTO t " + kRunaway + ";\n");
   pftest::ExpectFailure([&] { OpenSnapshot(dir_.file("loop.sql")); }, {"line 2", "without an end"});
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(database_.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, ("CREATE VIEW loop AS " + runaway).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, ("CREATE VIEW loop AS " + kRunaway).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(db);
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(OpenSnapshot(database_));
-  cmd->CommandType = adCmdText;
-  cmd->CommandText = "SELECT * FROM loop";
+  auto cmd = MakeCommand(OpenSnapshot(database_), adCmdText, "SELECT * FROM loop");
   cmd->CommandTimeout = 0;
   pftest::ExpectFailure([&] { cmd->Execute(); }, {"without an end"});
 }
@@ -126,7 +128,7 @@ TEST_F(SnapshotTest, WalDatabasesAreReadWithoutFilesBesideThem) {
   ASSERT_EQ(pftest::ReadAll(file)[18], 2);  // still marked as WAL
   const std::string before = pftest::ReadAll(file);
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(Query(OpenSnapshot(file), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+  EXPECT_EQ(Count(OpenSnapshot(file)), "3");
   fs::permissions(folder, fs::perms::owner_all);
   EXPECT_FALSE(fs::exists(file + "-wal"));
   EXPECT_FALSE(fs::exists(file + "-shm"));
@@ -156,15 +158,12 @@ TEST_F(SnapshotTest, HostileScriptsTouchNoOtherFile) {
   }
   // Harmless settings, as a dump of a database writes them, still run.
   pftest::WriteAll(dir_.file("dump.sql"), "PRAGMA foreign_keys=OFF;\n" + kCatalogue);
-  EXPECT_EQ(Query(OpenSnapshot(dir_.file("dump.sql")), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+  EXPECT_EQ(Count(OpenSnapshot(dir_.file("dump.sql"))), "3");
 }
 
 TEST_F(SnapshotTest, ParameterRefreshFollowsProcedureParameters) {
   auto c = OpenSnapshot(database_);
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(c);
-  cmd->CommandType = adCmdStoredProc;
-  cmd->CommandText = "SPGETORDERS";  // matched without regard to case
+  auto cmd = MakeCommand(c, adCmdStoredProc, "SPGETORDERS");  // matched without regard to case
   cmd->Parameters().Refresh();
   ASSERT_EQ(cmd->Parameters().Count(), 3u);
   const Parameter &ret = cmd->Parameters().Item(0), &total = cmd->Parameters().Item("@total");
@@ -215,7 +214,7 @@ TEST_F(SnapshotTest, ReopenedSnapshotsFollowTheirFileAndSessionsStayApart) {
   {
     auto first = OpenSnapshot(script_);
     auto second = OpenSnapshot(script_);
-    EXPECT_EQ(Query(second, "SELECT count(*) AS n FROM sysobjects")->Value("n"), "3");
+    EXPECT_EQ(Count(second), "3");
     // A transaction left open by a closed connection does not reach the next one.
     first->BeginTrans();
     first->Close();
@@ -224,14 +223,11 @@ TEST_F(SnapshotTest, ReopenedSnapshotsFollowTheirFileAndSessionsStayApart) {
     third->RollbackTrans();
   }
   pftest::WriteAll(script_, std::string(kCatalogue) + "INSERT INTO sysobjects VALUES ('spNew', 104, 'P ', NULL);\n");
-  EXPECT_EQ(Query(OpenSnapshot(script_), "SELECT count(*) AS n FROM sysobjects")->Value("n"), "4");
+  EXPECT_EQ(Count(OpenSnapshot(script_)), "4");
 
   // Connections on two threads read the shared database at the same time.
   auto refreshMany = [&] {
-    auto cmd = Command::Create();
-    cmd->SetActiveConnection(OpenSnapshot(script_));
-    cmd->CommandType = adCmdStoredProc;
-    cmd->CommandText = "spGetOrders";
+    auto cmd = MakeCommand(OpenSnapshot(script_), adCmdStoredProc, "spGetOrders");
     size_t described = 0;
     for (int i = 0; i < 2000; ++i) {
       cmd->Parameters().Refresh();

@@ -57,25 +57,15 @@ class Ctor : public buildertest::BuilderTest {
 // profile with some keys changed) and the procedures asked for, in order; the transcript
 // holds each method's name, text and definitions and the warnings of the run.
 TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
-  const std::vector<std::string> inOut = {
-      "'p', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'p', 1, '@In', 1, 3, 4, 10, 0, 80",
-      "'p', 2, '@Out', 2, 200, 20, 255, 255, 64", "'p', 3, '@Both', 3, 3, 4, 10, 0, 80"};
-  const std::vector<std::string> zero = {
-      "'z', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'z', 1, '@Cust_ID', 1, 3, 4, 10, 0, 80",
-      "'z', 2, '@Code_ID', 1, 200, 8, 255, 255, 64", "'z', 3, '@Qty', 1, 2, 2, 5, 0, 80"};
-  const std::vector<std::string> hostile = {"'Say\"Hi\"', 1, '@Back\\', 1, 200, 10, 0, 0, 0",
-                                            "'O''BRIEN', 1, '@first name', 1, 3, 4, 10, 0, 0",
-                                            "'O''BRIEN', 2, '@first_name', 1, 3, 4, 10, 0, 0",
-                                            "'Gr' || char(246) || 'ße', 1, '@Maß', 2, 3, 4, 10, 0, 0",
-                                            "'usp_XXtest_XX', 1, '@XXcode', 1, 3, 4, 10, 0, 0",
-                                            "'two' || char(13) || char(10) || 'lines', 1, '@x', 1, 3, 4, 10, 0, 0",
-                                            "'twice', 1, '@x', 1, 3, 4, 10, 0, 0",
-                                            "'twice', 2, '@x', 1, 3, 4, 10, 0, 0",
-                                            "'twice', 3, NULL, 1, 3, 4, 10, 0, 0",
-                                            "'twice', 4, NULL, 1, 3, 4, 10, 0, 0",
-                                            "'1st', 1, '@Proc1st', 1, 3, 4, 10, 0, 0",
-                                            "'" + std::string(300, 'n') + "', 1, '@a', 1, 3, 4, 10, 0, 0",
-                                            "'\xCE\xB1\xCE\xB2', 1, '@x', 1, 3, 4, 10, 0, 0"};
+  std::map<std::string, std::vector<std::string>> rows;
+  for (const std::string& line : pftest::DataLines("builder/ctor-rows.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    rows[f.at(0)].push_back(f.at(1));
+  }
+  const std::vector<std::string>&inOut = rows["inOut"], &zero = rows["zero"];
+  std::vector<std::string>& hostile = rows["hostile"];
+  // The row of a 300-character name stands eleventh, before the Greek one.
+  hostile.insert(hostile.end() - 1, "'" + std::string(300, 'n') + "', 1, '@a', 1, 3, 4, 10, 0, 0");
   std::vector<std::string> wide;
   for (int i = 1; i <= 61; ++i)
     wide.push_back("'wide', " + std::to_string(i) + ", '@p" + std::to_string(i) + "', 1, 3, 4, 10, 0, 0");
@@ -108,12 +98,10 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
                     {"StoredProc", "MethFirstCap", "True"}},
                    {"p"}});
   // Case is ignored in the comparison and kept in the name; reserved words get a zero.
-  cases.push_back(
-      {"colliding names",
-       {"'usp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'sp_Item', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16",
-        "'ITEM', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16", "'usp_Date', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 16"},
-       {{"StoredProc", "MethRmvPfxs", "sp_, usp_"}},
-       {"usp_Item", "sp_Item", "ITEM", "usp_Date"}});
+  cases.push_back({"colliding names",
+                   rows["colliding"],
+                   {{"StoredProc", "MethRmvPfxs", "sp_, usp_"}},
+                   {"usp_Item", "sp_Item", "ITEM", "usp_Date"}});
   // A definition list of 50 characters moves to a continuation line.
   cases.push_back({"definition lists of 49 and 50 characters",
                    {"'d49', 0, '@" + std::string(40, 'a') + "', 1, 3, 4, 10, 0, 80",
@@ -134,12 +122,10 @@ TEST_F(Ctor, RulesOnSmallCataloguesAreGolden) {
   cases.push_back({"the compiler's argument limit", wide, {}, {"wide", "narrow"}});
   // A procedure outside the default schema is called by its qualified name and named after
   // its own name; one of that name in the default schema keeps the bare name.
-  cases.push_back(
-      {"schemas",
-       {"'usp_Item', 1, '@Id', 1, 3, 4, 10, 0, 80", "'[sales].[usp_Item]', 1, '@Region', 1, 200, 20, 0, 0, 64",
-        "'[odd]]s].[a.b]', 1, '@x', 1, 3, 4, 10, 0, 80"},
-       {{"StoredProc", "MethRmvPfxs", "usp_"}},
-       {"usp_Item", "[sales].[usp_Item]", "[odd]]s].[a.b]"}});
+  cases.push_back({"schemas",
+                   rows["schemas"],
+                   {{"StoredProc", "MethRmvPfxs", "usp_"}},
+                   {"usp_Item", "[sales].[usp_Item]", "[odd]]s].[a.b]"}});
   // An output parameter named like the return value is passed and read back under one name.
   cases.push_back(
       {"an output named like the return value", {"'r', 1, '@RETURN_VALUE', 3, 3, 4, 10, 0, 64"}, {}, {"r"}});

@@ -7,6 +7,7 @@
 
 #include "builder/MADOUtils.h"
 #include "builder/MOraUtils.h"
+#include "support/TestEnv.h"
 
 using namespace pf;
 using namespace pf::MADOUtils;
@@ -42,63 +43,21 @@ TEST(MADOUtils, OracleVBTypes) {
 
 // Every ADO data type code on every server type: Access takes the default type as it is,
 // SQL Server and Sybase correct it by their four switches (one column each, the others
-// off), Oracle by its fixed choice (Single and Currency to Double, small integers to Long).
+// off), Oracle by its fixed choice (Single and Currency to Double, small integers to Long):
+// the table of tests/data/builder/vb-types.txt.
 TEST(MADOUtils, VBTypeOfEveryADOTypeOnEveryServer) {
   enum { Access, MsOff, MsLong, MsDblFloat, MsDblMoney, MsStrGuid, Oracle, Columns };
   struct Row {
     int32_t ADOType;
-    const char* VB[Columns];
+    std::string VB[Columns];
   };
-  constexpr const char* V = "Variant";
-  constexpr const char* S = "String";
-  constexpr const char* D = "Date";
-  constexpr const char* Dbl = "Double";
-  constexpr const char* L = "Long";
-  constexpr const char* I = "Integer";
-  const Row rows[] = {
-      {0, {V, V, V, V, V, V, V}},
-      {2, {I, I, L, I, I, I, L}},
-      {3, {L, L, L, L, L, L, L}},
-      {4, {"Single", "Single", "Single", Dbl, "Single", "Single", Dbl}},
-      {5, {Dbl, Dbl, Dbl, Dbl, Dbl, Dbl, Dbl}},
-      {6, {"Currency", "Currency", "Currency", "Currency", Dbl, "Currency", Dbl}},
-      {7, {D, D, D, D, D, D, D}},
-      {8, {S, S, S, S, S, S, S}},
-      {9, {V, V, V, V, V, V, V}},
-      {10, {V, V, V, V, V, V, V}},
-      {11, {"Boolean", "Boolean", "Boolean", "Boolean", "Boolean", "Boolean", "Boolean"}},
-      {12, {V, V, V, V, V, V, V}},
-      {13, {V, V, V, V, V, V, V}},
-      {14, {Dbl, Dbl, Dbl, Dbl, Dbl, Dbl, Dbl}},
-      {16, {I, I, L, I, I, I, L}},
-      {17, {"Byte", "Byte", L, "Byte", "Byte", "Byte", L}},
-      {18, {L, L, L, L, L, L, L}},
-      // No integer type of the language holds a 64-bit or unsigned 32-bit value.
-      {19, {V, V, V, V, V, V, V}},
-      {20, {V, V, V, V, V, V, V}},
-      {21, {V, V, V, V, V, V, V}},
-      {64, {V, V, V, V, V, V, V}},
-      {72, {V, V, V, V, V, S, V}},
-      {128, {V, V, V, V, V, V, V}},
-      {129, {S, S, S, S, S, S, S}},
-      {130, {S, S, S, S, S, S, S}},
-      {131, {Dbl, Dbl, Dbl, Dbl, Dbl, Dbl, Dbl}},
-      {132, {V, V, V, V, V, V, V}},
-      {133, {D, D, D, D, D, D, D}},
-      {134, {D, D, D, D, D, D, D}},
-      {135, {D, D, D, D, D, D, D}},
-      {136, {V, V, V, V, V, V, V}},
-      {138, {V, V, V, V, V, V, V}},
-      {139, {V, V, V, V, V, V, V}},
-      {200, {S, S, S, S, S, S, S}},
-      {201, {S, S, S, S, S, S, S}},
-      {202, {S, S, S, S, S, S, S}},
-      {203, {S, S, S, S, S, S, S}},
-      {204, {V, V, V, V, V, V, V}},
-      {205, {V, V, V, V, V, V, V}},
-      {206, {"", "", "", "", "", "", ""}},
-      {-1, {"", "", "", "", "", "", ""}},
-  };
+  std::vector<Row> rows;
+  for (const std::string& line : pftest::DataLines("builder/vb-types.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    ASSERT_EQ(f.size(), 1u + Columns) << line;
+    rows.push_back({std::stoi(f[0]), {}});
+    for (int col = Access; col < Columns; ++col) rows.back().VB[col] = f[col + 1] == "-" ? "" : f[col + 1];
+  }
   // Every code of the ADO type list has a row.
   for (size_t at = 1; at < adoDataTypeList.size(); at = adoDataTypeList.find(',', at) + 1) {
     const int32_t code = std::stoi(std::string(adoDataTypeList.substr(adoDataTypeList.find('=', at) + 1)));

@@ -90,13 +90,7 @@ TEST_F(ExtractorTest, SqlServerWritesDecimalAsReportedAndNumericAsDouble) {
 // A table type and a CLR user type (as a snapshot keeps them: their codes) cannot be passed
 // by ADO: the procedure is left out, naming the parameter.
 TEST_F(ExtractorTest, SqlServerLeavesOutTypesADOCannotPass) {
-  auto x = Extractor<CSrvrMSSQL>(Script(
-      "unpassable.sql",
-      "CREATE TABLE sysobjects (name TEXT, id INTEGER, type CHAR(2));\n"
-      "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,\n"
-      "  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n"
-      "INSERT INTO ProcedureParameters VALUES ('tvp', 0, '@Id', 1, 3, 4, 10, 0, 80), ('tvp', 1, '@Lines', 1, 143, 0, "
-      "0, 0, 64), ('clr', 0, '@Place', 1, 132, 0, 0, 0, 64), ('plain', 0, '@Id', 1, 3, 4, 10, 0, 80);\n"));
+  auto x = Extractor<CSrvrMSSQL>(DataScript("unpassable.sql"));
   const std::pair<const char*, const char*> cases[] = {
       {"tvp", "parameter \"@Lines\" has a type ADO cannot pass (a table type)"},
       {"clr", "parameter \"@Place\" has a type ADO cannot pass (a CLR user type)"},

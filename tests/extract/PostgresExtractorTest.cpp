@@ -83,7 +83,6 @@ TEST_F(PostgresExtractorTest, DescribesParametersAsTheDriverDoes) {
     const std::string name = p.attribute("Name").value();
     if (name.find('(') != std::string::npos || name == "order_cursor") continue;
     SCOPED_TRACE(name);
-    const std::string ours = MExtractDocs::RefreshedParamsXml(x->GetSPParameters(name));
     SPParamList driver = MExtractDocs::RefreshedParams(*cmd, name, {});
     // Text the driver says is 255 characters long (it knows no length) is long text.
     for (SPParamRow& r : driver.Params)

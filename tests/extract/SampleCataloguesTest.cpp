@@ -91,15 +91,7 @@ TEST_P(SampleCatalogueTest, ProfileGeneratesFromItsSnapshot) {
 
 TEST(ProcParamsCache, AnswersOnlyForNamesARefreshWouldFindTheSame) {
   pftest::TempDir dir;
-  const std::string file = dir.file("cat.sql");
-  pftest::WriteAll(
-      file,
-      "CREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction "
-      "INTEGER, Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n"
-      "INSERT INTO ProcedureParameters VALUES ('spB', 1, '@b', 1, 3, 4, 10, 0, 80), "
-      "('spB', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80), ('spNone', 0, NULL, NULL, NULL, NULL, NULL, "
-      "NULL, NULL), ('Twice', 0, '@RETURN_VALUE', 4, 3, 4, 10, 0, 80), ('TWICE', 0, '@x', 1, 3, 4, "
-      "10, 0, 80), ('twice', 0, '@y', 1, 3, 4, 10, 0, 80);\n");
+  const std::string file = std::string(PF_SOURCE_DIR) + "/tests/data/extract/params-cache.sql";
   CProcParamsCache cache;
   ASSERT_TRUE(cache.Load(SnapshotConn(file)));
   const auto* b = cache.Find("SPB");

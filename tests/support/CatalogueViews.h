@@ -1,8 +1,8 @@
 #pragma once
 // PostgreSQL views that stand in for another server's catalogue table, for tests that take
 // the test server for that server: each view has the table's columns in the server's order
-// with equivalent types (see the sources in CatalogueViews.cpp), so that "SELECT *" and the
-// extractors' column reads meet the real shape.
+// with equivalent types (the columns and their sources are in tests/data/support/
+// catalogue-views.txt), so that "SELECT *" and the extractors' column reads meet the real shape.
 
 #include <set>
 #include <string>
