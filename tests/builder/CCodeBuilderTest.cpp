@@ -78,22 +78,10 @@ TEST_F(CodeBuilderTest, IntegerKeysSelectTheirBlocksConditionsAndReferences) {
 
 TEST_F(CodeBuilderTest, ReferenceTableFollowsTheProfile) {
   AllOff();
-  Set(*stt->xCode, "ClassFile", "C:\\Projects\\Out\\CSalesDB.v2.cls");
-  Set(*stt->xServer, "ConnPfg", "Provider=X;Extended Properties=\"a=b\"");
-  Set(*stt->xAddnlFunc, "COMPlus", "True");
-  Set(*stt->xErrHndl, "UseFaultnet", "True");
-  Set(*stt->xAddnlFunc, "XMLAdvanced", "True");
-  Set(*stt->xIniOptions, "CurLocation", "1");
-  Set(*stt->xIniOptions, "CurType", "3");
-  Set(*stt->xIniOptions, "LockType", "2");
-  Set(*stt->xIniOptions, "ConnTimeout", "25");
-  Set(*stt->xIniOptions, "CmdTimeout", "90");
-  Set(*stt->xIniOptions, "AsyncExec", "True");
-  Set(*stt->xIniOptions, "AsyncFetchNonBlocking", "True");
-  Set(*stt->xIniOptions, "ConnDftString", "Data Source=\"srv\";User ID=u");
-  Set(*stt->xAddnlFunc, "BatchDateFmt", "YYYY-MM-DD");
-  Set(*stt->xErrHndl, "LogFileName", "");
-  Set(*stt->xErrHndl, "ErrLogSPName", "");
+  for (const std::string& line : pftest::DataLines("builder/reference-profile.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    Key(f.at(0), f.at(1), f.at(2));
+  }
   Build();
   // The whole table, one "name=value" line each, in name order; the version is the build's.
   std::string table;

@@ -22,20 +22,13 @@ namespace {
 
 class Ctor : public buildertest::BuilderTest {
  protected:
-  // A SQL Server profile with plain naming (nothing removed or added) on a snapshot of its own.
+  // A SQL Server profile with plain naming (nothing removed or added) on a snapshot of its own:
+  // the keys of tests/data/builder/plain-mssql.txt.
   void PlainMssql(const std::vector<std::string>& rows) {
-    Key("Server", "SrvrType", "1");
-    Key("Code", "ClassFile", "CDb.cls");
-    for (const char* k : {"PrmRmvPfx", "PrmAddPfx", "MethRmvPfxs", "MethAddPfx", "NullForZeroNumsPttn"})
-      Key("StoredProc", k, "");
-    for (const char* k :
-         {"PrmConvToWCap", "PrmFirstCap", "PrmAddTypePfx", "MethConvToWCap", "MethFirstCap", "NullForZeroNums",
-          "MSUseLongForInts", "MSUseDblForFloat", "MSUseDblForMoney", "MSUseStrForGuid"})
-      Key("StoredProc", k, "False");
-    Key("StoredProc", "ByRefVal", "0");
-    Key("StoredProc", "TypeModel", "0");
-    Key("StoredProc", "RetValType", "1");
-    Key("ErrHndl", "UseFaultnet", "True");
+    for (const std::string& line : pftest::DataLines("builder/plain-mssql.txt")) {
+      const std::vector<std::string> f = pftest::Fields(line);
+      Key(f.at(0), f.at(1), f.at(2));
+    }
     UseSnapshot(buildertest::ParamSnapshot(rows));
   }
   void Init() { c.Init(*stt, stt->CreateServerExtractor()); }
