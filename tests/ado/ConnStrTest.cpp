@@ -82,36 +82,24 @@ TEST(ConnStr, TranslatesOleDbProvidersToDrivers) {
 // What a string asks for that the driver has no keyword for is said, once per keyword; what
 // the layer reads itself, or maps, is not.
 TEST(ConnStr, NotesWhatTheDriverCannotBeTold) {
-  struct Case {
-    const char* String;
-    std::vector<std::string> Named;  // each note names one of these, in order
-  };
-  const Case cases[] = {
-      {"Provider=SQLOLEDB;Data Source=s;TrustServerCertificate=No;Packet Size=8192;Persist Security Info=False;"
-       "Network Library=dbmssocn;Encrypt=yes",
-       {"TrustServerCertificate", "'Packet Size'"}},
-      {"Provider=SQLOLEDB;Data Source=s;TrustServerCertificate=Yes", {}},
-      {"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=a.accdb;Jet OLEDB:Database Password=pw;Mode=Share Deny None",
-       {"Jet OLEDB:Database Password", "'Mode'"}},
-      {"Provider=OraOLEDB.Oracle;Data Source=XE;OSAuthent=1;FetchSize=100", {"'FetchSize'"}},
-  };
-  for (const Case& c : cases) {
-    const ConnStr::Target t = ConnStr::Translate(c.String, &SomeOracle);
-    ASSERT_EQ(t.Notes.size(), c.Named.size()) << c.String;
-    for (size_t i = 0; i < c.Named.size(); ++i) {
-      EXPECT_TRUE(pftest::Has(t.Notes[i], c.Named[i]) && pftest::Has(t.Notes[i], "not passed on")) << t.Notes[i];
+  for (const std::string& line : pftest::DataLines("ado/driver-notes.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    const ConnStr::Target t = ConnStr::Translate(f[0], &SomeOracle);
+    ASSERT_EQ(t.Notes.size(), f.size() - 1) << f[0];
+    for (size_t i = 0; i < t.Notes.size(); ++i) {
+      EXPECT_TRUE(pftest::Has(t.Notes[i], f[i + 1]) && pftest::Has(t.Notes[i], "not passed on")) << t.Notes[i];
       EXPECT_FALSE(pftest::Has(t.Notes[i], "pw")) << t.Notes[i];
     }
   }
-  // Where it leads, for messages: the port taken when the string names none.
-  ConnStr::Target t = ConnStr::Translate("Provider=SQLOLEDB;Data Source=sql01");
-  EXPECT_EQ(t.Host + ":" + t.Port, "sql01:1433");
-  EXPECT_TRUE(t.PortAssumed);
-  t = ConnStr::Translate("Provider=Sybase.ASEOLEDBProvider;Data Source=syb01:5000");
-  EXPECT_EQ(t.Host + ":" + t.Port, "syb01:5000");
-  EXPECT_FALSE(t.PortAssumed);
-  t = ConnStr::Translate("Provider=SQLOLEDB;Data Source=SQL01\\SQLEXPRESS");
-  EXPECT_EQ(t.Host + ":" + t.Port, "SQL01\\SQLEXPRESS:");
+  // Where it leads, for messages: the port taken when the string names none (assumed: 1 yes, 0 no, -1 not asked).
+  for (const auto& [cs, target, assumed] :
+       {std::tuple{"Provider=SQLOLEDB;Data Source=sql01", "sql01:1433", 1},
+        {"Provider=Sybase.ASEOLEDBProvider;Data Source=syb01:5000", "syb01:5000", 0},
+        {"Provider=SQLOLEDB;Data Source=SQL01\\SQLEXPRESS", "SQL01\\SQLEXPRESS:", -1}}) {
+    const ConnStr::Target t = ConnStr::Translate(cs);
+    EXPECT_EQ(t.Host + ":" + t.Port, target);
+    if (assumed >= 0) EXPECT_EQ(t.PortAssumed, assumed == 1) << cs;
+  }
 }
 
 TEST(ConnStr, RefusesWhatItCannotServeWithReasons) {

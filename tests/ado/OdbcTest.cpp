@@ -454,6 +454,8 @@ namespace F = pf::Faultnet31;
 
 namespace {
 
+void Boom() { throw AppError(ERR_GENERAL, "T", "boom"); }
+
 // The report ErrorIn builds for the failure of `fail`, with the given flags and object.
 template <class Fn>
 std::string ReportOf(Fn&& fail, int32_t flags, IErrDbObject* dbObject) {
@@ -507,7 +509,7 @@ TEST_F(ErrorReport, AdoSectionDescribesTheRealConnection) {
   // A connection handed over beforehand serves when the handler names none.
   auto preserved = Open();
   F::PreserveConnection(preserved);
-  const std::string viaPreserved = ReportOf([&] { throw AppError(ERR_GENERAL, "T", "boom"); }, EF_REPORT, nullptr);
+  const std::string viaPreserved = ReportOf(Boom, EF_REPORT, nullptr);
   EXPECT_NE(viaPreserved.find("    DbObject:      Connection (Connection object was preserved internally)\r\n"),
             std::string::npos)
       << viaPreserved;
@@ -527,14 +529,12 @@ TEST_F(ErrorReport, RollsBackAndClosesARealConnection) {
 
   // Nothing to roll back: the outcome says why; a closed connection is not rolled back.
   auto idle = Open();
-  const std::string none =
-      ReportOf([&] { throw AppError(ERR_GENERAL, "T", "boom"); }, EF_REPORT | EF_ROLLBACK, idle.get());
+  const std::string none = ReportOf(Boom, EF_REPORT | EF_ROLLBACK, idle.get());
   EXPECT_NE(none.find("    Transaction: Attempt to call RollbackTrans failed with error 'No transaction is active.'"),
             std::string::npos)
       << none;
   idle->Close();
-  const std::string closed =
-      ReportOf([&] { throw AppError(ERR_GENERAL, "T", "boom"); }, EF_REPORT | EF_ROLLBACK | EF_CLOSE, idle.get());
+  const std::string closed = ReportOf(Boom, EF_REPORT | EF_ROLLBACK | EF_CLOSE, idle.get());
   EXPECT_NE(closed.find("    Transaction: Could not call RollbackTrans: Connection is closed \r\n"
                         "    Connection: Attempt to call Close failed with error 'Operation is not allowed when the "
                         "object is closed.'"),
