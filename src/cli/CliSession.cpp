@@ -56,12 +56,6 @@ int ReportWarnings(const std::vector<std::string>& Warnings, bool Strict) {
   return 1;
 }
 
-std::string FirstLine(const std::string& text) {
-  std::string line = text.substr(0, text.find_first_of("\r\n"));
-  line.erase(line.find_last_not_of(' ') + 1);
-  return line;
-}
-
 void ApplySourceDateEpoch() {
   const char* text = std::getenv("SOURCE_DATE_EPOCH");
   if (!text) return;
@@ -143,8 +137,7 @@ void CliSession::OpenProfile() {
                       "procforge-cli configure --profile FILE.");
   }
   std::string reason;
-  Faultnet31::Check(MGlobals::CheckFile(file, reason, false), ERR_USER_CHECK, "Cannot read the profile: %1",
-                    reason);
+  Faultnet31::Check(MGlobals::CheckFile(file, reason, false), ERR_USER_CHECK, "Cannot read the profile: %1", reason);
   LoadStateFile();
   s.ProfileFileName(file);
   // A profile that does not read stops the command: it is never replaced by a new one.
@@ -178,7 +171,7 @@ void CliSession::UserFileOperation(const std::function<void()>& Body) {
   } catch (...) {
     const AppError e = ToAppError(std::current_exception());
     if (e.Number != ERR_PATH_ACCESS && e.Number != ERR_FILE_NOT_FOUND && e.Number != ERR_USER_CHECK) throw;
-    Faultnet31::Check(false, ERR_USER_CHECK, "%1", FirstLine(e.Description));
+    Faultnet31::Check(false, ERR_USER_CHECK, "%1", Faultnet31::FirstLine(e.Description));
     throw;
   }
 }

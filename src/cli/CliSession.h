@@ -87,8 +87,4 @@ int ReportWarnings(const std::vector<std::string>& Warnings, bool Strict);
 // Raises ERR_USER_CHECK when it is set but not a number of seconds.
 void ApplySourceDateEpoch();
 
-// The first line of an error text without trailing blanks: the description itself when
-// the text is a report of the error library.
-std::string FirstLine(const std::string& text);
-
 }  // namespace pf::cli

@@ -25,9 +25,8 @@ struct SectionRef {
   std::shared_ptr<bwXMLBrowser> CSettings::*Viewer;
 };
 constexpr SectionRef kKeySections[] = {
-    {"Server", &CSettings::xServer},         {"StoredProc", &CSettings::xStoredProc},
-    {"AddnlFunc", &CSettings::xAddnlFunc},   {"ErrHndl", &CSettings::xErrHndl},
-    {"IniOptions", &CSettings::xIniOptions}, {"Misc", &CSettings::xMisc},
+    {"Server", &CSettings::xServer},   {"StoredProc", &CSettings::xStoredProc}, {"AddnlFunc", &CSettings::xAddnlFunc},
+    {"ErrHndl", &CSettings::xErrHndl}, {"IniOptions", &CSettings::xIniOptions}, {"Misc", &CSettings::xMisc},
     {"Code", &CSettings::xCode},
 };
 constexpr const char* kSectionNames = "Server, StoredProc, AddnlFunc, ErrHndl, IniOptions, Misc, Code";
@@ -61,7 +60,7 @@ void ApplySetting(CSettings& s, const KeySetting& k) {
     for (size_t at = allowed.find(','); at != std::string::npos; at = allowed.find(',', at + 2))
       allowed.replace(at, 1, ", ");
     throw AppError(ERR_USER_CHECK, "procforge-cli",
-                   FirstLine(e.Description) + " The keys of " + k.Section + " are: " + allowed + ".");
+                   Faultnet31::FirstLine(e.Description) + " The keys of " + k.Section + " are: " + allowed + ".");
   }
   // A value of the wrong kind changes nothing: the profile is not saved.
   MKeyTypes::RequireKeyValue(k.Section, k.Key, k.Value);
@@ -116,7 +115,8 @@ int RunConfigure(CliSession& Session) {
     try {
       lock.emplace(Session.ProfilePath());
     } catch (const AppError& e) {
-      Faultnet31::Check(false, ERR_USER_CHECK, "%1; the profile was not changed.", FirstLine(e.Description));
+      Faultnet31::Check(false, ERR_USER_CHECK, "%1; the profile was not changed.",
+                        Faultnet31::FirstLine(e.Description));
     }
   }
   Configure(Session);

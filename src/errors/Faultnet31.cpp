@@ -204,8 +204,8 @@ void AddCallStackLine(std::string& report, std::string_view procName, const ErrV
   if (const size_t open = procName.find('('); open != std::string_view::npos) {
     name = procName.substr(0, open);
     const size_t close = procName.rfind(')');
-    std::string_view list =
-        procName.substr(open + 1, (close == std::string_view::npos || close < open ? procName.size() : close) - open - 1);
+    std::string_view list = procName.substr(
+        open + 1, (close == std::string_view::npos || close < open ? procName.size() : close) - open - 1);
     while (!Trim(list).empty()) {
       const size_t comma = list.find(',');
       argNames.push_back(Trim(list.substr(0, comma)));
@@ -294,8 +294,10 @@ std::string TransactionStep(int32_t flags, IErrConnection* conn, ITransControl* 
       state = conn->ErrState();
     } catch (...) {
     }
-    if (state & 1) text = "Attempt to call RollbackTrans " + Outcome([&] { conn->ErrRollbackTrans(); });
-    else text = "Could not call RollbackTrans: Connection is closed ";
+    if (state & 1)
+      text = "Attempt to call RollbackTrans " + Outcome([&] { conn->ErrRollbackTrans(); });
+    else
+      text = "Could not call RollbackTrans: Connection is closed ";
   }
   return text.empty() ? text : "    Transaction: " + text;
 }
@@ -363,8 +365,8 @@ std::string ErrorIn(std::string_view procName, const ErrValues& args, int32_t fl
       s.report = ReportHeader(procName, s.saved);
       if (s.saved.LastDllError != 0 && s.saved.LastDllError != 203) {
         const ErrEnvironment& envr = Environment();
-        const std::string sysText = envr.SystemErrorText ? envr.SystemErrorText(s.saved.LastDllError)
-                                                         : std::strerror(s.saved.LastDllError);
+        const std::string sysText =
+            envr.SystemErrorText ? envr.SystemErrorText(s.saved.LastDllError) : std::strerror(s.saved.LastDllError);
         AddLine(s.report, "  API Error: (" + std::to_string(s.saved.LastDllError) + ") " + sysText);
       }
       if (conn) AddAdoSection(s.report, dbObject, conn, fromPreserved);
@@ -486,6 +488,12 @@ void ErrExtractServerErrors(const void* server, std::string_view serverTypeName,
   s.extraInfo += section;
 }
 
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
 std::string ErrMessage(const AppError& e) {
   if (e.Source != kProcessedSource) return e.Description;
   // The report's first line is the description and a blank (ReportHeader).
@@ -505,8 +513,8 @@ bool ErrLogToFile(const std::string& fileName) {
   if (report.empty()) return false;
   try {
     const std::string folder = Safe(Environment().ProgramFolder, "");
-    const std::string path = AppPaths::HasFolder(fileName) || folder.empty() ? AppPaths::BesideProgram(fileName)
-                                                                              : folder + "/" + fileName;
+    const std::string path =
+        AppPaths::HasFolder(fileName) || folder.empty() ? AppPaths::BesideProgram(fileName) : folder + "/" + fileName;
     // The log is an output like any other: a regular file, or a symbolic link to one (the
     // link is followed). A FIFO, a device or a folder is not written: opening without
     // blocking keeps a FIFO that nobody reads from holding up the error path.

@@ -83,12 +83,12 @@ struct ErrObject {
 struct ErrEnvironment {
   std::string AppName = "Procforge";
   std::string AppVersion = PF_VERSION;
-  std::function<std::string()> ADOVersion;     // "?" when unset or when it throws
-  std::function<std::string()> ComputerName;   // default: the host name
-  std::function<std::string()> ReportTime;     // default: now as "Mm/Dd/yy Hh:Nn:Ss"
-  std::function<std::string(int)> SystemErrorText;  // default: strerror
+  std::function<std::string()> ADOVersion;           // "?" when unset or when it throws
+  std::function<std::string()> ComputerName;         // default: the host name
+  std::function<std::string()> ReportTime;           // default: now as "Mm/Dd/yy Hh:Nn:Ss"
+  std::function<std::string(int)> SystemErrorText;   // default: strerror
   std::function<void(const std::string&)> EventLog;  // default: syslog
-  std::function<std::string()> ProgramFolder;  // where bare log file names go
+  std::function<std::string()> ProgramFolder;        // where bare log file names go
 };
 
 // ErrorIn flag bits.
@@ -121,9 +121,8 @@ bool IsPreserved();
 
 // See the header comment. Raises (flag 1) an AppError carrying the report as its
 // description; otherwise returns the report and leaves the error in Err().
-std::string ErrorIn(std::string_view procName, const ErrValues& args, int32_t flags,
-                    IErrDbObject* dbObject = nullptr, const ErrEnvValues* env = nullptr,
-                    ITransControl* transControl = nullptr);
+std::string ErrorIn(std::string_view procName, const ErrValues& args, int32_t flags, IErrDbObject* dbObject = nullptr,
+                    const ErrEnvValues* env = nullptr, ITransControl* transControl = nullptr);
 
 // Fills %1..%n of `msg` from `values` (the first is %1). Inserted values are never
 // scanned again for placeholders; "%" without a matching value stays.
@@ -160,6 +159,9 @@ void ErrExtractServerErrors(const void* server, std::string_view serverTypeName,
 // carries a report of ErrorIn, the description the report begins with (without the
 // report's details and call stack); otherwise the whole description.
 std::string ErrMessage(const AppError& e);
+// The first line of an error text without trailing blanks: the description itself when
+// the text is a report of the error library.
+std::string FirstLine(const std::string& text);
 // The current report; the error's description when it was processed by ErrorIn; else empty.
 std::string ErrReport();
 // Appends the report to FileName (a bare name goes to the program's folder).

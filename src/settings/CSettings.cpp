@@ -73,12 +73,6 @@ std::string BaseName(const std::string& path) {
   return name;
 }
 
-std::string FirstLine(const std::string& text) {
-  std::string line = text.substr(0, text.find_first_of("\r\n"));
-  line.erase(line.find_last_not_of(' ') + 1);
-  return line;
-}
-
 // The profile file is 7-bit text. Characters beyond it are written as XML character
 // references, which read back as themselves, instead of being lost as "?". Bytes that
 // are not UTF-8 become U+FFFD.
@@ -219,7 +213,7 @@ bool CSettings::ProfileLoadData(std::string* Reason) {
       return true;
     });
   } catch (const AppError& e) {
-    if (Reason) *Reason = FirstLine(e.Description);
+    if (Reason) *Reason = Faultnet31::FirstLine(e.Description);
     return false;
   }
 }
@@ -372,9 +366,9 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
     });
   } catch (const AppError& e) {
     if (Failure)
-      *Failure = FirstLine(e.Description);
+      *Failure = Faultnet31::FirstLine(e.Description);
     else
-      MGlobals::ShowError("Error saving profile: " + FirstLine(e.Description));
+      MGlobals::ShowError("Error saving profile: " + Faultnet31::FirstLine(e.Description));
     return false;
   }
   // The profile is saved: a state file that cannot be written loses only the note of
@@ -382,8 +376,9 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
   try {
     IniFile->Save();
   } catch (...) {
-    MGlobals::ShowMessage("The profile was saved, but the state file " + IniFile->IniFileName() +
-                          " could not be written: " + FirstLine(ToAppError(std::current_exception()).Description));
+    MGlobals::ShowMessage(
+        "The profile was saved, but the state file " + IniFile->IniFileName() +
+        " could not be written: " + Faultnet31::FirstLine(ToAppError(std::current_exception()).Description));
   }
   return true;
 }
@@ -400,7 +395,7 @@ CSettings::SaveOutcome CSettings::SaveIfUnchanged(std::string* Failure) {
     // Created by another program after the check: its file is not replaced.
     if (!exists && FileIO::KindOf(file) != FileIO::FileKind::Missing) return SO_CHANGED_ON_DISK;
   } catch (const AppError& e) {
-    failure = FirstLine(e.Description);
+    failure = Faultnet31::FirstLine(e.Description);
   }
   if (Failure)
     *Failure = failure;
@@ -454,7 +449,8 @@ void CSettings::KeepUnreadableProfile(const std::string& FileName) {
 void CSettings::DefaultOutputFiles() {
   ErrGuard("CSettings.DefaultOutputFiles", [&] {
     bwXMLBrowser& code = *xCode;
-    const bool classBlank = Trim(Str(code, "ClassFile")).empty(), moduleBlank = Trim(Str(code, "ParamDefsFile")).empty();
+    const bool classBlank = Trim(Str(code, "ClassFile")).empty(),
+               moduleBlank = Trim(Str(code, "ParamDefsFile")).empty();
     if (!classBlank && !moduleBlank) return;
     // The database the connection names, else the base name of its data source file.
     const ado::ConnStr::Pairs pairs = ado::ConnStr::Parse(Str(*xServer, "ConnPfg"));
@@ -823,8 +819,7 @@ void CSettings::PackagesRemoveUnused() {
     p.SelUnselectAll();
     if (p.MoveToFirstChild()) {
       do {
-        if (p.strAttr("Prefix").empty() && !Bool(p, "Selected") && p.strAttr("Name") != SC::kUnpackaged)
-          p.SelAdd();
+        if (p.strAttr("Prefix").empty() && !Bool(p, "Selected") && p.strAttr("Name") != SC::kUnpackaged) p.SelAdd();
       } while (p.MoveNext());
     }
     p.SelRemoveSelected();

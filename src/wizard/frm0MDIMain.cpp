@@ -199,13 +199,15 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
   Button("btnBack")->installEventFilter(this);
 
   connect(trvSettings_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) {
-    UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
+    UIEntry(
+        "frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
   });
   // Keyboard moves in the tree show their page as a click does; a mouse press is
   // followed by its click, which shows the page.
   connect(trvSettings_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
     if (selecting_ || !node || QApplication::mouseButtons() != Qt::NoButton) return;
-    UIEntry("frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
+    UIEntry(
+        "frm0MDIMain.trvSettings_NodeClick(Node)", [&] { trvSettings_NodeClick(node); }, TagOf(node));
   });
   // A node selected without a click or a key (through the accessibility layer) shows its
   // page as well; this runs once the selection has settled, so a click or key that
@@ -235,9 +237,8 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
   });
   connect(tmrTransp_, &QTimer::timeout, this,
           [this] { UIEntry("frm0MDIMain.tmrTransp_Timer", [&] { tmrTransp_Timer(); }); });
-  connect(tmrFreeze_, &QTimer::timeout, this, [this] {
-    UIEntry("frm0MDIMain.tmrFreeze_Timer", [&] { pnlLeft_->setEnabled(true); });
-  });
+  connect(tmrFreeze_, &QTimer::timeout, this,
+          [this] { UIEntry("frm0MDIMain.tmrFreeze_Timer", [&] { pnlLeft_->setEnabled(true); }); });
 }
 
 frm0MDIMain::~frm0MDIMain() = default;
@@ -541,7 +542,8 @@ void frm0MDIMain::ReloadCurrentFormData() {
 
 void frm0MDIMain::UpdateCaption() {
   ErrGuard("frm0MDIMain.UpdateCaption", [&] {
-    const std::string baseName = MUtils::SplitPath(AppPaths::Normalize(MStartExit::Settings()->ProfileFileName())).BaseName;
+    const std::string baseName =
+        MUtils::SplitPath(AppPaths::Normalize(MStartExit::Settings()->ProfileFileName())).BaseName;
     setWindowTitle(QString::fromStdString(baseName) + " - Procforge");
     SetThisFormStyle();
   });
@@ -556,8 +558,8 @@ void frm0MDIMain::SetTreeEnabled(bool Enabled, int Delay) {
   tmrFreeze_->start(Delay);
 }
 
-bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std::string& Ext,
-                                const std::string& Filter, const std::string& Title, int Flags) {
+bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std::string& Ext, const std::string& Filter,
+                                const std::string& Title, int Flags) {
   SetTreeEnabled(false, 0);
   struct Release {
     frm0MDIMain* self;
@@ -582,8 +584,13 @@ bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std:
     }
     // The samples are one click away in every dialog that opens a file.
     if (const QString samples = QString::fromStdString(AppPaths::SamplesFolder()); !save && !samples.isEmpty()) {
-      QList<QUrl> places = dialog.sidebarUrls();
-      places.append(QUrl::fromLocalFile(samples));
+      // Qt keeps the side bar of earlier dialogs, which may name folders gone since (the
+      // samples of another install): those are left out rather than shown greyed.
+      QList<QUrl> places;
+      for (const QUrl& url : dialog.sidebarUrls())
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty() || QFileInfo::exists(url.toLocalFile()))
+          places.append(url);
+      if (!places.contains(QUrl::fromLocalFile(samples))) places.append(QUrl::fromLocalFile(samples));
       dialog.setSidebarUrls(places);
     }
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -598,16 +605,16 @@ bool frm0MDIMain::DialogSave(std::string& FullFileName, const std::string& Ext, 
                              const std::string& Title, int Flags) {
   return ErrGuard(
       "frm0MDIMain.DialogSave(FullFileName,Ext,Filter,Title,Flags)",
-      [&] { return RunFileDialog(true, FullFileName, Ext, Filter, Title, Flags); }, FullFileName, Ext, Filter,
-      Title, Flags);
+      [&] { return RunFileDialog(true, FullFileName, Ext, Filter, Title, Flags); }, FullFileName, Ext, Filter, Title,
+      Flags);
 }
 
 bool frm0MDIMain::DialogOpen(std::string& FullFileName, const std::string& Ext, const std::string& Filter,
                              const std::string& Title, int Flags) {
   return ErrGuard(
       "frm0MDIMain.DialogOpen(FullFileName,Ext,Filter,Title,Flags)",
-      [&] { return RunFileDialog(false, FullFileName, Ext, Filter, Title, Flags); }, FullFileName, Ext, Filter,
-      Title, Flags);
+      [&] { return RunFileDialog(false, FullFileName, Ext, Filter, Title, Flags); }, FullFileName, Ext, Filter, Title,
+      Flags);
 }
 
 bool frm0MDIMain::DesignConnectionString(std::string& AConnectString) {
