@@ -52,6 +52,14 @@ std::string SavedXml(const Recordset& rs) {
   return s.ReadText(adReadAll);
 }
 
+// Runs Sql on the SQLite database File, made when missing.
+void ExecSqlite(const std::string& File, const std::string& Sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(File.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, Sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << Sql;
+  sqlite3_close(db);
+}
+
 class SnapshotTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,10 +67,7 @@ class SnapshotTest : public ::testing::Test {
     pftest::WriteAll(script_, kCatalogue);
     // The same catalogue as a SQLite database file.
     database_ = dir_.file("mssql.db");
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(database_.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, kCatalogue.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    ExecSqlite(database_, kCatalogue);
   }
   pftest::TempDir dir_;
   std::string script_;
@@ -105,10 +110,7 @@ TEST_F(SnapshotTest, BrokenSnapshotsAreReportedWithTheirPlace) {
   // of a database, whatever the command timeout.
   pftest::WriteAll(dir_.file("loop.sql"), "CREATE TABLE t (a);\nINSERT INTO t " + kRunaway + ";\n");
   pftest::ExpectFailure([&] { OpenSnapshot(dir_.file("loop.sql")); }, {"line 2", "without an end"});
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(database_.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, ("CREATE VIEW loop AS " + kRunaway).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  ExecSqlite(database_, "CREATE VIEW loop AS " + kRunaway);
   auto cmd = MakeCommand(OpenSnapshot(database_), adCmdText, "SELECT * FROM loop");
   cmd->CommandTimeout = 0;
   pftest::ExpectFailure([&] { cmd->Execute(); }, {"without an end"});
@@ -121,10 +123,7 @@ TEST_F(SnapshotTest, WalDatabasesAreReadWithoutFilesBesideThem) {
   const std::string folder = dir_.file("ro");
   fs::create_directories(folder);
   const std::string file = folder + "/wal.db";
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, ("PRAGMA journal_mode=WAL;" + kCatalogue).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
+  ExecSqlite(file, "PRAGMA journal_mode=WAL;" + kCatalogue);
   ASSERT_EQ(pftest::ReadAll(file)[18], 2);  // still marked as WAL
   const std::string before = pftest::ReadAll(file);
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
