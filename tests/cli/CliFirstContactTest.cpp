@@ -124,12 +124,6 @@ TEST_F(FirstContact, WarnsOfDroppedKeywordsAndExplainsIntegratedSecurity) {
   EXPECT_TRUE(Has(t.Result.Err, "Kerberos") && Has(t.Result.Err, "kinit")) << t.Result.Err;
 }
 
-}  // namespace
-}  // namespace pftest
-
-namespace pftest {
-namespace {
-
 // The report over real rows: a catalogue snapshot (SQLite) answers every request; the
 // PostgreSQL test server, taken for a SQL Server, answers with its own error for the
 // catalogue query. Either way the report names the driver and the server and writes nothing.

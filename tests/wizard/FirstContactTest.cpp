@@ -41,25 +41,30 @@ class FirstContactTest : public WizardTest {
     Start();
     Main().SelectNodeByTag("frmChildSrvr");
   }
-  // Tests the string on the server page; returns the seconds it took. Meanwhile a timer
-  // counts the events the window thread handled and notes whether the wait window showed.
-  double TestOnPage(const std::string& conn, int& ticks, bool& waitShown, bool giveUp = false) {
+  // Tests the string on the server page: the seconds it took, the events the window thread
+  // handled meanwhile (a timer's ticks) and whether the wait window showed.
+  struct Attempt {
+    double seconds = 0;
+    int ticks = 0;
+    bool waitShown = false;
+  };
+  Attempt TestOnPage(const std::string& conn, bool giveUp = false) {
     auto& page = *dynamic_cast<CTablePage*>(Main().CurrentForm());
     page.Text("txtConnPfg")->setText(QString::fromStdString(conn + ";Connect Timeout=" + std::to_string(kTimeout)));
-    ticks = 0;
-    waitShown = false;
+    Attempt a;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-      ++ticks;
+      ++a.ticks;
       if (QDialog* w = frm0Wait::Current()) {
-        waitShown = true;
+        a.waitShown = true;
         if (giveUp) w->findChild<QPushButton*>("btnGiveUp")->click();
       }
     });
     timer.start(100);
     const auto start = std::chrono::steady_clock::now();
     Click("btnCheckConnection");
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    a.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return a;
   }
 };
 
@@ -71,12 +76,10 @@ TEST_F(FirstContactTest, ConnectionTestKeepsTheWindowResponsiveAndEndsInTime) {
       SCOPED_TRACE(std::string(version) + (silent ? " silent" : " closing"));
       LoopbackListener server(mode);
       ASSERT_TRUE(server.Ok());
-      int ticks = 0;
-      bool waitShown = false;
       const size_t before = Shown().size();
-      const double seconds = TestOnPage("Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
-                                            ";TDS_Version=" + version + ";UID=gen;PWD=s3cr3t",
-                                        ticks, waitShown);
+      const auto [seconds, ticks, waitShown] =
+          TestOnPage("Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                     ";TDS_Version=" + version + ";UID=gen;PWD=s3cr3t");
       EXPECT_LT(seconds, kTimeout + 5);
       worst = std::max(worst, seconds - kTimeout);
       ASSERT_EQ(Shown().size(), before + 1);
@@ -96,13 +99,10 @@ TEST_F(FirstContactTest, ConnectionTestKeepsTheWindowResponsiveAndEndsInTime) {
 TEST_F(FirstContactTest, GiveUpEndsTheWaitAtOnce) {
   LoopbackListener server(LoopbackListener::Mode::Silent);
   ASSERT_TRUE(server.Ok());
-  int ticks = 0;
-  bool waitShown = false;
-  const double seconds =
-      TestOnPage("Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) + ";TDS_Version=5.0", ticks,
-                 waitShown, true);
-  EXPECT_TRUE(waitShown);
-  EXPECT_LT(seconds, 1.5);
+  const Attempt a =
+      TestOnPage("Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) + ";TDS_Version=5.0", true);
+  EXPECT_TRUE(a.waitShown);
+  EXPECT_LT(a.seconds, 1.5);
   ASSERT_FALSE(Shown().empty());
   EXPECT_THAT(Shown().back(), ::testing::HasSubstr("Operation Canceled"));
 }

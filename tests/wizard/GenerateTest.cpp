@@ -219,7 +219,7 @@ TEST_F(GenerateTest, ALostConnectionStopsTheRunAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(classFile));
 }
 
-TEST_F(GenerateTest, ProgressWindowCutsLongMessagesAndCancels) {
+TEST_F(GenerateTest, ProgressWindowCutsLongMessagesAndItsCancelStopsTheViewer) {
   frm0Run run(&Main());
   run.Message(std::string(46, 'x'));
   EXPECT_EQ(run.MessageText().toStdString(), " " + std::string(45, 'x') + " ...");
@@ -227,6 +227,12 @@ TEST_F(GenerateTest, ProgressWindowCutsLongMessagesAndCancels) {
   run.Progress = &progress;
   QTest::mouseClick(run.CancelButton(), Qt::LeftButton);
   EXPECT_TRUE(progress.Cancelled);
+  // A cancel while the viewer formats the code leaves it closed, without a temporary file.
+  frm0VBCode viewer(&Main());
+  const AppError e = pftest::Raised([&] { viewer.SetCode(1, "prolog\r\n", "Dim x\r\n", files[1], &progress); });
+  EXPECT_EQ(e.Number, ERR_CANCELED);
+  EXPECT_FALSE(viewer.isVisible());
+  EXPECT_FALSE(fs::exists(frm0VBCode::TempFileFor(1)));
 }
 
 // The code viewers after a generation run: what they show and from which file, Copy,
@@ -328,16 +334,6 @@ TEST_F(GenerateTest, TemporaryFileThatCannotBeMadeLeavesTheViewerClosedAndTheFil
   EXPECT_TRUE(ParamDefsViewer()->isVisible());
   EXPECT_THAT(pftest::ReadAll(files[1]), HasSubstr("Attribute VB_Name = \"COrderEntry\""));
   EXPECT_EQ(Current(), "frmChildRunVBProject");
-}
-
-TEST_F(GenerateTest, CancelWhileFormattingLeavesTheViewerClosed) {
-  frm0VBCode viewer(&Main());
-  CProgress progress;
-  progress.Cancelled = true;
-  const AppError e = pftest::Raised([&] { viewer.SetCode(1, "prolog\r\n", "Dim x\r\n", files[1], &progress); });
-  EXPECT_EQ(e.Number, ERR_CANCELED);
-  EXPECT_FALSE(viewer.isVisible());
-  EXPECT_FALSE(fs::exists(frm0VBCode::TempFileFor(1)));
 }
 
 }  // namespace

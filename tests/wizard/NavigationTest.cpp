@@ -67,6 +67,20 @@ class NavigationTest : public WizardTest {
   bool failLoad = false;
 };
 
+// The real wizard, offscreen, clicking the buttons of Drive (see the driver plugin).
+std::map<std::string, std::string> Offscreen(const std::string& Drive = {}) {
+  std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "offscreen"}};
+  if (!Drive.empty())
+    env.insert({{"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR}, {"QT_QPA_GENERIC_PLUGINS", "pfdriver"}, {"PF_DRIVE", Drive}});
+  return env;
+}
+
+// A new SQL Server profile made by procforge-cli configure, with one more key set.
+bool NewProfile(const pftest::ProgramInstall& Cli, const std::string& Profile, const std::string& Set) {
+  return Cli.Run({"configure", "--profile", Profile, "--new", "--set", "Server.SrvrType=1", "--set", Set}).ExitCode ==
+         0;
+}
+
 // A page whose loading fails while failLoad is set.
 class FailingPage : public CChildForm {
  public:
@@ -176,9 +190,18 @@ TEST_F(NavigationTest, PageThatFailsToLoadStopsTheChangeOnTheOldPage) {
   EXPECT_EQ(pftest::FirstLine(e.Description), "Form for tag [frmMissing] not found.");
 }
 
-TEST_F(NavigationTest, FadeInGoesThroughItsLevelsThenClosesTheSplash) {
+// The splash window, the start page and About show one version line; the start page
+// says where a first-time user begins. The splash fades in, then closes.
+TEST_F(NavigationTest, OneVersionLineThenTheSplashFadesInAndCloses) {
   Start();
+  const QString line = QString::fromStdString(pf::VersionLine());
   ASSERT_NE(MStartExit::Splash(), nullptr);
+  EXPECT_EQ(Child<QLabel>(MStartExit::Splash(), "lblVersion").text(), line);
+  EXPECT_EQ(Child<QLabel>(Main().CurrentForm(), "lblVersion").text(), line);
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
+              HasSubstr("Database Server"));
+  Click("btnAbout");
+  EXPECT_THAT(Shown().back(), HasSubstr(pf::VersionLine()));
   // The real timer may already have stepped while the start-up let events run: the level
   // goes up by 80 a step from where it was.
   const int level = Main().FadeLevel();
@@ -460,10 +483,7 @@ TEST_F(NavigationTest, ExitStoresThePageOrStaysOpenThenEndsTheProcess) {
 
   // In the real program Exit and Yes end the process itself, with status 0, the profile saved.
   pftest::ProgramInstall wizard("procforge");
-  const pftest::ProgramResult r = wizard.Run({}, {{"QT_QPA_PLATFORM", "offscreen"},
-                                                  {"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR},
-                                                  {"QT_QPA_GENERIC_PLUGINS", "pfdriver"},
-                                                  {"PF_DRIVE", "btnExit\nYes\n"}});
+  const pftest::ProgramResult r = wizard.Run({}, Offscreen("btnExit\nYes\n"));
   EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_THAT(r.Err, HasSubstr("message: Are you sure you want to exit Procforge?"));
@@ -476,24 +496,16 @@ TEST_F(NavigationTest, ExitStoresThePageOrStaysOpenThenEndsTheProcess) {
 // running, Yes ends it with status 0.
 TEST_F(NavigationTest, CommandLineAndWindowCloseOfTheRealProgram) {
   pftest::ProgramInstall wizard("procforge"), cli;
-  const std::map<std::string, std::string> offscreen = {{"QT_QPA_PLATFORM", "offscreen"}};
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--bogus"}, {"-x"}, {"a.PFG", "b.PFG"}, {wizard.File("missing.PFG")}}) {
-    const pftest::ProgramResult r = wizard.Run(args, offscreen);
+    const pftest::ProgramResult r = wizard.Run(args, Offscreen());
     EXPECT_EQ(r.ExitCode, 2) << args[0];
     EXPECT_THAT(r.Err, ::testing::StartsWith("procforge: ")) << args[0];
     EXPECT_THAT(r.Err, HasSubstr("Try 'procforge --help'."));
   }
   const std::string named = wizard.File("Named.PFG");
-  ASSERT_EQ(cli.Run({"configure", "--profile", named, "--new", "--set", "Server.SrvrType=1", "--set",
-                     "IniOptions.ConnTimeout=41"})
-                .ExitCode,
-            0);
-  const pftest::ProgramResult r =
-      wizard.Run({named}, {{"QT_QPA_PLATFORM", "offscreen"},
-                           {"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR},
-                           {"QT_QPA_GENERIC_PLUGINS", "pfdriver"},
-                           {"PF_DRIVE", "close:frm0MDIMain\nNo\nclose:frm0MDIMain\nYes\n"}});
+  ASSERT_TRUE(NewProfile(cli, named, "IniOptions.ConnTimeout=41"));
+  const pftest::ProgramResult r = wizard.Run({named}, Offscreen("close:frm0MDIMain\nNo\nclose:frm0MDIMain\nYes\n"));
   EXPECT_EQ(r.Signal, 0);
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   const std::string question = "message: Are you sure you want to exit Procforge?";
@@ -511,14 +523,9 @@ TEST_F(NavigationTest, StopSignalsEndTheProgramThroughItsExit) {
   for (const int sig : {SIGINT, SIGTERM}) {
     pftest::ProgramInstall wizard("procforge"), cli;
     const std::string profile = wizard.ProgramFile("Default.PFG");
-    const int pid = wizard.Start({}, {{"QT_QPA_PLATFORM", "offscreen"}});
+    const int pid = wizard.Start({}, Offscreen());
     ASSERT_TRUE(pftest::WaitUntilCatching(pid, sig));
-    if (sig == SIGTERM) {
-      ASSERT_EQ(cli.Run({"configure", "--profile", profile, "--new", "--set", "Server.SrvrType=1", "--set",
-                         "IniOptions.ConnTimeout=33"})
-                    .ExitCode,
-                0);
-    }
+    if (sig == SIGTERM) ASSERT_TRUE(NewProfile(cli, profile, "IniOptions.ConnTimeout=33"));
     kill(pid, sig);
     const pftest::ProgramResult r = wizard.Finish(pid);
     EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
@@ -532,14 +539,6 @@ TEST_F(NavigationTest, StopSignalsEndTheProgramThroughItsExit) {
     for (const auto& e : std::filesystem::directory_iterator(wizard.ProgramFile("")))
       EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
   }
-}
-
-// The real wizard, offscreen, clicking the buttons of Drive (see the driver plugin).
-std::map<std::string, std::string> Offscreen(const std::string& Drive = {}) {
-  std::map<std::string, std::string> env{{"QT_QPA_PLATFORM", "offscreen"}};
-  if (!Drive.empty())
-    env.insert({{"QT_PLUGIN_PATH", PF_TEST_PLUGIN_DIR}, {"QT_QPA_GENERIC_PLUGINS", "pfdriver"}, {"PF_DRIVE", Drive}});
-  return env;
 }
 
 // A state file naming Profile as the current one.
@@ -556,12 +555,7 @@ TEST_F(NavigationTest, AnUnreadableLastProfileReplacesNoOtherFile) {
     pftest::ProgramInstall wizard("procforge"), cli;
     const std::string good = wizard.ProgramFile("Default.PFG");
     const std::string broken = defaultBroken ? good : wizard.ProgramFile("Default (2).PFG");
-    if (!defaultBroken) {
-      ASSERT_EQ(cli.Run({"configure", "--profile", good, "--new", "--set", "Server.SrvrType=1", "--set",
-                         "IniOptions.ConnTimeout=33"})
-                    .ExitCode,
-                0);
-    }
+    if (!defaultBroken) ASSERT_TRUE(NewProfile(cli, good, "IniOptions.ConnTimeout=33"));
     pftest::WriteAll(broken, "<Settings><Server");
     NameCurrent(wizard, broken);
     const std::string goodBefore = pftest::ReadAll(good), brokenBefore = pftest::ReadAll(broken);
@@ -618,10 +612,7 @@ TEST_F(NavigationTest, WizardsStoppedOnAChangedProfileSaveOnlyWhatTheySay) {
     return n;
   };
   // Larger than the file size limit below.
-  ASSERT_EQ(cli.Run({"configure", "--profile", profile, "--new", "--set", "Server.SrvrType=1", "--set",
-                     "Misc.RunProject=" + std::string(2000, 'p') + ".vbp"})
-                .ExitCode,
-            0);
+  ASSERT_TRUE(NewProfile(cli, profile, "Misc.RunProject=" + std::string(2000, 'p') + ".vbp"));
   // Without changes: the first one stopped saves; the second finds the file changed and
   // leaves it.
   for (int round = 0; round < 2; ++round) {
@@ -746,20 +737,6 @@ TEST_F(NavigationTest, WizardSavesAndConfigureRunsTakeTurns) {
     ASSERT_TRUE(Settings().ProfileLoad());
   }
   EXPECT_EQ(lost, 0) << askedRounds << " of 12 rounds asked";
-}
-
-// The splash window, the start page and About show one version line; the start page
-// says where a first-time user begins.
-TEST_F(NavigationTest, OneVersionLineAndTheStartPageSaysWhereToBegin) {
-  Start();
-  const QString line = QString::fromStdString(pf::VersionLine());
-  ASSERT_NE(MStartExit::Splash(), nullptr);
-  EXPECT_EQ(Child<QLabel>(MStartExit::Splash(), "lblVersion").text(), line);
-  EXPECT_EQ(Child<QLabel>(Main().CurrentForm(), "lblVersion").text(), line);
-  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
-              HasSubstr("Database Server"));
-  Click("btnAbout");
-  EXPECT_THAT(Shown().back(), HasSubstr(pf::VersionLine()));
 }
 
 TEST_F(NavigationTest, ErrorReportWindowIsReadOnlyAndResizable) {
