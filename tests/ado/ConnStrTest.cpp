@@ -96,7 +96,9 @@ TEST(ConnStr, NotesWhatTheDriverCannotBeTold) {
         {"Provider=SQLOLEDB;Data Source=SQL01\\SQLEXPRESS", "SQL01\\SQLEXPRESS:", -1}}) {
     const ConnStr::Target t = ConnStr::Translate(cs);
     EXPECT_EQ(t.Host + ":" + t.Port, target);
-    if (assumed >= 0) EXPECT_EQ(t.PortAssumed, assumed == 1) << cs;
+    if (assumed >= 0) {
+      EXPECT_EQ(t.PortAssumed, assumed == 1) << cs;
+    }
   }
 }
 

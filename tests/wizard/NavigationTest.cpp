@@ -525,7 +525,9 @@ TEST_F(NavigationTest, StopSignalsEndTheProgramThroughItsExit) {
     const std::string profile = wizard.ProgramFile("Default.PFG");
     const int pid = wizard.Start({}, Offscreen());
     ASSERT_TRUE(pftest::WaitUntilCatching(pid, sig));
-    if (sig == SIGTERM) ASSERT_TRUE(NewProfile(cli, profile, "IniOptions.ConnTimeout=33"));
+    if (sig == SIGTERM) {
+      ASSERT_TRUE(NewProfile(cli, profile, "IniOptions.ConnTimeout=33"));
+    }
     kill(pid, sig);
     const pftest::ProgramResult r = wizard.Finish(pid);
     EXPECT_EQ(r.Signal, 0) << "killed instead of ending by itself";
@@ -555,7 +557,9 @@ TEST_F(NavigationTest, AnUnreadableLastProfileReplacesNoOtherFile) {
     pftest::ProgramInstall wizard("procforge"), cli;
     const std::string good = wizard.ProgramFile("Default.PFG");
     const std::string broken = defaultBroken ? good : wizard.ProgramFile("Default (2).PFG");
-    if (!defaultBroken) ASSERT_TRUE(NewProfile(cli, good, "IniOptions.ConnTimeout=33"));
+    if (!defaultBroken) {
+      ASSERT_TRUE(NewProfile(cli, good, "IniOptions.ConnTimeout=33"));
+    }
     pftest::WriteAll(broken, "<Settings><Server");
     NameCurrent(wizard, broken);
     const std::string goodBefore = pftest::ReadAll(good), brokenBefore = pftest::ReadAll(broken);
