@@ -4,7 +4,9 @@
 // - Install(): the accessibility layer reports the wizard's own top-level windows (plain
 //   QWidget windows) as frames rather than as anonymous fillers, and names a combo box by
 //   its label (its accessible name) with the chosen entry as its value; Qt names combo
-//   boxes by their current entry on this platform.
+//   boxes by their current entry on this platform. The page tree is a table of the rows the
+//   user sees: its selected row is the one shown selected, and its current node is focused
+//   only while the keyboard is in the tree.
 // - OptionGroup(): an option group is one Tab stop, as desktop option groups are: Tab
 //   lands on the set button (the first enabled one when none is set), the arrow keys move
 //   the choice within the group.

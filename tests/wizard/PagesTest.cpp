@@ -311,7 +311,8 @@ std::string LabelText(QWidget* page, QWidget* w) {
 // reader user and a keyboard user meet it: every control has its role and the name its
 // label shows, Tab reaches each enabled one (an option group at its set button) going from
 // the tree through the page to the buttons below, fields with their label beside them
-// start in one column, and no access key is taken twice in the window.
+// start in one column, and no access key is taken twice in the window. The tree reports
+// the selected node at its row, focused only while the keyboard is in the tree.
 TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
   Main().show();
   Main().activateWindow();
@@ -334,9 +335,16 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
       ASSERT_TRUE(treeAccess->tableInterface()->selectRow(row));
       QCoreApplication::processEvents();
     }
-    ++row;
     ASSERT_EQ(Current(), node.Tag);
     ASSERT_EQ(Selected(), node.Tag);
+    // The table reports the selected node at the row the user sees it on.
+    EXPECT_EQ(treeAccess->tableInterface()->selectedRows(), QList<int>{row});
+    const QList<QAccessibleInterface*> cells = treeAccess->tableInterface()->selectedCells();
+    ASSERT_EQ(cells.size(), 1);
+    EXPECT_EQ(cells[0]->tableCellInterface()->rowIndex(), row);
+    EXPECT_EQ(cells[0]->text(QAccessible::Name), tree->currentItem()->text(0));
+    EXPECT_EQ(treeAccess->child(treeAccess->indexOfChild(cells[0])), cells[0]);
+    ++row;
     CChildForm* page = Main().CurrentForm();
     std::set<int> columns;
     for (QLabel* label : page->findChildren<QLabel*>())
@@ -396,8 +404,15 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
   QTest::keyClick(tree, Qt::Key_Down);
   EXPECT_EQ(Current(), "frmChildStdConfigs");
   EXPECT_EQ(QApplication::focusWidget(), tree);
+  QAccessibleInterface* node = treeAccess->focusChild();
+  ASSERT_NE(node, nullptr);
+  EXPECT_TRUE(node->state().focused);
   QTest::keyClick(tree, Qt::Key_Return);
   EXPECT_TRUE(Main().CurrentForm()->isAncestorOf(QApplication::focusWidget()));
+  // The node stays selected but no longer has the keyboard.
+  EXPECT_EQ(treeAccess->focusChild(), nullptr);
+  EXPECT_FALSE(node->state().focused);
+  EXPECT_TRUE(node->state().selected);
 }
 
 }  // namespace
