@@ -10,6 +10,7 @@
 #include "errors/Secrets.h"
 #include "extract/CProcParamsCache.h"
 #include "extract/CSrvrAccess.h"
+#include "extract/CSrvrMSSQL.h"
 #include "extract/CSrvrPostgres.h"
 #include "base/Clock.h"
 #include "platform/FileIO.h"
@@ -164,6 +165,27 @@ std::string TakenAt() {
   return buf;
 }
 
+// SQL Server's schemas as the extractor reads them, and, where the server has schemas, the
+// table "schemas" (schema_id, name, as sys.schemas names them) of those the procedures
+// and functions belong to and the default one: a snapshot answers SCHEMA_NAME and
+// SCHEMA_ID from it (and the default schema from SnapshotInfo), so that the extractor
+// lists each procedure as it does on the server.
+CSrvrMSSQL::Schemas CaptureSchemas(Connection& c, std::string& out) {
+  CSrvrMSSQL::Schemas schemas;
+  ResultSet ids;
+  try {
+    schemas = CSrvrMSSQL::SchemasFrom(Rows(c, CSrvrMSSQL::SchemasSQL));
+    ids = Rows(c,
+               "SELECT uid AS schema_id, SCHEMA_NAME(uid) AS name FROM sysobjects WHERE type IN ('P', 'FN') "
+               "UNION SELECT SCHEMA_ID(), SCHEMA_NAME() ORDER BY 1");
+  } catch (const AppError& e) {
+    if (ado::IsConnectionLost(e)) throw;
+    return {};  // a server without schemas: every name is bare
+  }
+  AppendTable(out, "schemas", ids);
+  return schemas;
+}
+
 }  // namespace
 
 std::string CCatalogCapture::Capture(int ServerType, const std::string& ConnectionString, const std::string& Packages) {
@@ -182,6 +204,7 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
 
   std::string out = "-- Catalogue snapshot taken by Procforge.\nBEGIN TRANSACTION;\n";
   std::vector<std::string> procs;  // the names the extractor lists, whose parameters it refreshes
+  CSrvrMSSQL::Schemas schemas;     // SQL Server's, as the extractor reads them
   // Access through MDBTools: the queries of procs, in their order, with their parameters.
   std::optional<std::vector<ProcedureDescription>> mdb;
   progress("Reading the catalogue...");
@@ -189,13 +212,18 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
     const ResultSet rs = Rows(*c, ServerType == 1 ? "SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]"
                                                   : "SELECT * FROM sysobjects  WHERE type = 'P'  ORDER BY name");
     AppendTable(out, "sysobjects", rs, "name");
-    size_t nameCol = rs.Columns.size();
+    size_t nameCol = rs.Columns.size(), idCol = rs.Columns.size();
     for (size_t k = 0; k < rs.Columns.size(); ++k)
       if (NoCase::Equals(rs.Columns[k].Name, "name")) nameCol = k;
+      else if (NoCase::Equals(rs.Columns[k].Name, "id"))
+        idCol = k;
     Faultnet31::Check(nameCol < rs.Columns.size(), ERR_USER_CHECK, "The catalogue table sysobjects has no column name.");
+    if (ServerType == 1) schemas = CaptureSchemas(*c, out);
     for (size_t r = 0; r < rs.RowCount(); ++r) {
       const std::string name = rs.Cells[r * rs.Columns.size() + nameCol].value_or(std::string());
-      procs.push_back(ServerType == 1 ? name.substr(0, name.find(';')) : name);
+      const std::string id =
+          idCol < rs.Columns.size() ? rs.Cells[r * rs.Columns.size() + idCol].value_or(std::string()) : std::string();
+      procs.push_back(ServerType == 1 ? schemas.ListedName(name, id) : name);
     }
     if (ServerType == 2) {
       // The parameter rows whose status2 gives the directions ASE's description lacks.
@@ -263,9 +291,9 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
   if (ServerType != 3 && ServerType != 4) {
     out +=
         "\nCREATE TABLE ProcedureParameters (ProcedureName TEXT, Ordinal INTEGER, Name TEXT, Direction INTEGER,\n"
-        "  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER);\n";
+        "  Type INTEGER, Size INTEGER, Precision INTEGER, NumericScale INTEGER, Attributes INTEGER, TypeName TEXT);\n";
     CProcParamsCache all;
-    if (procs.size() > 1 && !mdb) all.Load(ConnectionString);
+    if (!mdb) all.Expect(procs.size(), ConnectionString, schemas.Default);
     auto cmd = Command::Create();
     cmd->SetActiveConnection(c);
     cmd->CommandType = adCmdStoredProc;
@@ -287,7 +315,8 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
           cmd->CommandText = name;
           cmd->Parameters().Refresh();
           for (const Parameter& p : cmd->Parameters())
-            fresh.push_back({p.Name, p.Direction, p.Type, p.Size, p.Precision, p.NumericScale, p.Attributes, {}});
+            fresh.push_back(
+                {p.Name, p.Direction, p.Type, p.Size, p.Precision, p.NumericScale, p.Attributes, p.TypeName});
           params = &fresh;
         } catch (const AppError& e) {
           if (ado::IsConnectionLost(e)) throw;
@@ -296,12 +325,13 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
           continue;
         }
       }
-      if (params->empty()) row(Quoted(name) + ", 0, NULL, NULL, NULL, NULL, NULL, NULL, NULL");
+      if (params->empty()) row(Quoted(name) + ", 0, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL");
       for (size_t i = 0; i < params->size(); ++i) {
         const ParameterInfo& p = (*params)[i];
-        row(Quoted(name) + ", " + std::to_string(i) + ", " + Quoted(p.Name) + ", " + std::to_string(p.Direction) + ", " +
-            std::to_string(p.Type) + ", " + std::to_string(p.Size) + ", " + std::to_string(p.Precision) + ", " +
-            std::to_string(p.NumericScale) + ", " + std::to_string(p.Attributes));
+        row(Quoted(name) + ", " + std::to_string(i) + ", " + Quoted(p.Name) + ", " + std::to_string(p.Direction) +
+            ", " + std::to_string(p.Type) + ", " + std::to_string(p.Size) + ", " + std::to_string(p.Precision) + ", " +
+            std::to_string(p.NumericScale) + ", " + std::to_string(p.Attributes) + ", " +
+            (p.TypeName.empty() ? std::string("NULL") : Quoted(p.TypeName)));
       }
     }
     if (rows > 0) out += ";\n";
@@ -310,7 +340,9 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
   c->Close();
   out += "\nCREATE TABLE SnapshotInfo (Key TEXT, Value TEXT);\nINSERT INTO SnapshotInfo VALUES\n  ('ServerType', " +
          Quoted(std::to_string(ServerType)) + "),\n  ('Source', " + Quoted(Secrets::Mask(ConnectionString)) +
-         "),\n  ('TakenAt', " + Quoted(TakenAt()) + ");\nCOMMIT;\n";
+         "),\n  ('TakenAt', " + Quoted(TakenAt()) + ")";
+  if (!schemas.Default.empty()) out += ",\n  ('DefaultSchema', " + Quoted(schemas.Default) + ")";
+  out += ";\nCOMMIT;\n";
   return out;
 }
 

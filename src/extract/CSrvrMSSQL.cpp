@@ -12,31 +12,37 @@ namespace pf {
 
 namespace {
 constexpr const char* kProcListSQL = "SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]";
+}  // namespace
+
 // The schemas of the procedures and functions outside the login's default schema, by
 // object id, and (in the row without an id) the default schema. sysobjects.uid is the
 // object's schema since SQL Server 2005 ("sys.sysobjects"); a server or snapshot without
 // SCHEMA_ID and SCHEMA_NAME has no schemas: every name is bare.
-constexpr const char* kSchemasSQL =
+const char* const CSrvrMSSQL::SchemasSQL =
     "SELECT id, SCHEMA_NAME(uid) AS schema_name FROM sysobjects WHERE type IN ('P', 'FN') AND uid <> SCHEMA_ID() "
     "UNION ALL SELECT NULL, SCHEMA_NAME()";
-}  // namespace
 
-std::string CSrvrMSSQL::ReadSchemas(CServer& server, std::map<std::string, std::string>& bySchema) {
-  try {
-    server.ExecSQL(kSchemasSQL);
-  } catch (const AppError& e) {
-    if (ado::IsConnectionLost(e)) throw;
-    return {};
-  }
-  std::string defaultSchema;
-  for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
-    std::string id = server.Value("id");
-    if (id.empty())
-      defaultSchema = server.Value("schema_name");
+CSrvrMSSQL::Schemas CSrvrMSSQL::SchemasFrom(const ado::ResultSet& Rows) {
+  Schemas out;
+  const size_t width = Rows.Columns.size();
+  if (width < 2) return out;
+  for (size_t r = 0; r < Rows.RowCount(); ++r) {
+    const std::optional<std::string>& id = Rows.Cells[r * width];
+    std::string schema = Rows.Cells[r * width + 1].value_or(std::string());
+    if (!id || id->empty())
+      out.Default = std::move(schema);
     else
-      bySchema.emplace(std::move(id), server.Value("schema_name"));
+      out.ById.emplace(*id, std::move(schema));
   }
-  return defaultSchema;
+  return out;
+}
+
+std::string CSrvrMSSQL::Schemas::ListedName(const std::string& Name, const std::string& Id) const {
+  // A procedure outside the default schema is called, and kept apart from one of the same
+  // name elsewhere, by its qualified name; one in it keeps the bare name.
+  std::string bare = Name.substr(0, Name.find(';'));
+  const auto schema = ById.empty() ? ById.end() : ById.find(Id);
+  return schema == ById.end() ? bare : MSqlNames::SchemaQualified(schema->second, bare);
 }
 
 std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
@@ -46,8 +52,13 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
       [&] {
         CServer& server = MExtractDocs::RequireServer(server_);
         const std::string pattern = Filter.empty() ? std::string("*") : Filter;
-        std::map<std::string, std::string> schemaOf;
-        const std::string defaultSchema = ReadSchemas(server, schemaOf);
+        Schemas schemas;
+        try {
+          server.ExecSQL(SchemasSQL);
+          schemas = SchemasFrom(server.Recordset()->Data());
+        } catch (const AppError& e) {
+          if (ado::IsConnectionLost(e)) throw;
+        }
         server.ExecSQL(kProcListSQL);
         bwXMLBrowser x;
         MExtractDocs::InitProcList(x, server);
@@ -56,15 +67,11 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
           // The filter sees the whole name, numbered procedures' ";n" included.
           if (!MMethUtils::uIsLike(name, pattern) || !UsableName(name)) continue;
           x.CreateChild("Proc", true, false);
-          // A procedure outside the default schema is called, and kept apart from one of the
-          // same name elsewhere, by its qualified name; one in it keeps the bare name.
-          const std::string bare = name.substr(0, name.find(';'));
-          const auto schema = schemaOf.empty() ? schemaOf.end() : schemaOf.find(server.Value("id"));
-          x.Attr("Name", schema == schemaOf.end() ? bare : MSqlNames::SchemaQualified(schema->second, bare));
+          x.Attr("Name", schemas.ListedName(name, schemas.ById.empty() ? std::string() : server.Value("id")));
           x.Attr("IsFunction", server.Value("type") == "FN" ? "True" : "False");
           x.POP(0);
         }
-        params_.Expect(static_cast<size_t>(x.ChildCount()), server.ConnectionString(), defaultSchema);
+        params_.Expect(static_cast<size_t>(x.ChildCount()), server.ConnectionString(), schemas.Default);
         return x.xml();
       },
       Filter);
@@ -94,7 +101,7 @@ std::string CSrvrMSSQL::xmlGetSPParameters(const std::string& SPName) {
 
 std::vector<CatalogueStatement> CSrvrMSSQL::CatalogueStatements(const std::string&,
                                                                 const std::string& SampleProc) const {
-  return MExtractDocs::WithRefresh({{"schemas", kSchemasSQL, ""}, {"procedure list", kProcListSQL, ""}}, SampleProc);
+  return MExtractDocs::WithRefresh({{"schemas", SchemasSQL, ""}, {"procedure list", kProcListSQL, ""}}, SampleProc);
 }
 
 }  // namespace pf

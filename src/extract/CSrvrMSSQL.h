@@ -14,6 +14,7 @@
 
 #include "extract/CProcParamsCache.h"
 #include "extract/ISrvrExtractor.h"
+#include "platform/ado/Provider.h"
 
 namespace pf {
 
@@ -27,11 +28,19 @@ class CSrvrMSSQL : public ISrvrExtractor {
   SPParamList GetSPParameters(const std::string& SPName) override;
   bool ParamRowsAreTheDocument() const override { return true; }
 
- private:
-  // The schemas of the objects outside the default schema, by object id, into bySchema;
-  // returns the default schema. Nothing (and "") where the server has no schemas.
-  static std::string ReadSchemas(CServer& server, std::map<std::string, std::string>& bySchema);
+  // The login's default schema and the schema of each procedure outside it, as the rows of
+  // SchemasSQL give them; both empty where the server has no schemas.
+  struct Schemas {
+    std::string Default;
+    std::map<std::string, std::string> ById;  // object id -> schema, outside the default schema
+    // The name the procedure list gives the sysobjects row Name with object id Id: cut
+    // before ";" (numbered procedures), and "[schema].[name]" outside the default schema.
+    std::string ListedName(const std::string& Name, const std::string& Id) const;
+  };
+  static const char* const SchemasSQL;
+  static Schemas SchemasFrom(const ado::ResultSet& Rows);
 
+ private:
   std::shared_ptr<CServer> server_;
   CProcParamsCache params_;  // every listed procedure's parameters, read with one call
 };

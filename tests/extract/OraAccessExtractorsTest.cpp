@@ -111,6 +111,32 @@ TEST_F(ExtractorTest, SqlServerLeavesOutTypesADOCannotPass) {
                                                  "are left out."});
 }
 
+// Procedures of one name in two schemas: the one outside the default schema is listed by its
+// qualified name with its own parameters, from a snapshot and from a snapshot of it; a
+// snapshot without schemas (as older ones are) lists bare names. A cursor parameter leaves
+// its procedure out, naming it, as a live description does.
+TEST_F(ExtractorTest, SqlServerSnapshotsKeepSchemasAndCursors) {
+  const std::string file = DataScript("schemas.sql");
+  CCatalogCapture capture;
+  const std::string copy = Script("copy.sql", capture.Capture(1, SnapshotConn(file), ""));
+  auto names = [](const SPParamList& l) {
+    std::string out;
+    for (const SPParamRow& r : l.Params) out += r.Name + " ";
+    return out + l.NotSupportedReason;
+  };
+  for (const std::string& f : {file, copy}) {
+    auto x = Extractor<CSrvrMSSQL>(f);
+    EXPECT_EQ(ProcRows(x->xmlGetSPList("")),
+              "usp_item|False\n[sales].[usp_item]|False\n[sales].[usp_report]|False\nusp_rows|False\n");
+    EXPECT_EQ(names(x->GetSPParameters("usp_item")), "@RETURN_VALUE @Id ");
+    EXPECT_EQ(names(x->GetSPParameters("[sales].[usp_item]")), "@RETURN_VALUE @Region ");
+    EXPECT_EQ(names(x->GetSPParameters("usp_rows")),
+              "@RETURN_VALUE @Rows parameter \"@Rows\" has the type \"cursor\" (a cursor), which ADO cannot pass");
+  }
+  auto old = Extractor<CSrvrMSSQL>(Script("old.sql", pftest::ReadAll(file) + "DROP TABLE schemas;"));
+  EXPECT_EQ(ProcRows(old->xmlGetSPList("")), "usp_item|False\nusp_item|False\nusp_report|False\nusp_rows|False\n");
+}
+
 // The snapshot disappears: the refresh's own connection cannot be opened.
 TEST_F(ExtractorTest, SqlServerFailuresNameTheOperationAndTheServerMessage) {
   const std::string file = Script("gone.sql", pftest::ReadAll(Sample("mssql/OrderEntry.sql")));

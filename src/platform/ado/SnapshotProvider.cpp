@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
 #include <mutex>
 #include <vector>
 
@@ -25,6 +28,14 @@ namespace {
 
 constexpr const char* kSource = "Procforge.Snapshot";
 
+// SQL Server's schemas as a snapshot keeps them (table "schemas" and SnapshotInfo's
+// DefaultSchema), which SCHEMA_NAME and SCHEMA_ID answer from.
+struct SchemaTable {
+  std::map<sqlite3_int64, std::string> Names;
+  std::string DefaultName;
+  std::optional<sqlite3_int64> DefaultId;
+};
+
 // The database, shared by the session and its result streams; null once closed. It is
 // opened without SQLite's own per-call locking, which costs more than reading a row: each
 // statement runs whole under `use` instead, as sessions of one snapshot may be on other threads.
@@ -35,6 +46,7 @@ struct Db {
   bool timed = false;
   unsigned long long steps = 0;      // progress calls of the running statement
   sqlite3_stmt* describe = nullptr;  // the parameter query, prepared on first use
+  std::unique_ptr<SchemaTable> schemas;  // SQL Server's, where the snapshot has them
   ~Db() {
     sqlite3_finalize(describe);
     if (handle) sqlite3_close_v2(handle);
@@ -254,6 +266,17 @@ bool IsNoParameterRow(sqlite3_stmt* stmt, int first) {
          sqlite3_column_type(stmt, first + 2) == SQLITE_NULL;
 }
 
+// The column of ProcedureParameters that names each parameter's type as the server does
+// ("cursor", a table type's name), or NULL for a snapshot written without it.
+std::string TypeNameColumn(sqlite3* db) {
+  Statement probe;
+  return sqlite3_prepare_v2(db, "SELECT TypeName FROM ProcedureParameters", -1, &probe.stmt, nullptr) == SQLITE_OK
+             ? "TypeName"
+             : "NULL";
+}
+
+// A parameter from the columns Name, Direction, Type, Size, Precision, NumericScale,
+// Attributes and TypeName, beginning at `first`.
 ParameterInfo Row(sqlite3_stmt* stmt, int first) {
   ParameterInfo p;
   if (const unsigned char* name = sqlite3_column_text(stmt, first)) p.Name = reinterpret_cast<const char*>(name);
@@ -263,6 +286,8 @@ ParameterInfo Row(sqlite3_stmt* stmt, int first) {
   p.Precision = sqlite3_column_int(stmt, first + 4);
   p.NumericScale = sqlite3_column_int(stmt, first + 5);
   p.Attributes = sqlite3_column_int(stmt, first + 6);
+  if (const unsigned char* type = sqlite3_column_text(stmt, first + 7))
+    p.TypeName = reinterpret_cast<const char*>(type);
   return p;
 }
 
@@ -311,11 +336,12 @@ struct OrdinalKey {
 std::vector<ProcedureDescription> ReadAllParameters(sqlite3* db) {
   Statement s;
   if (sqlite3_prepare_v2(db,
-                         "SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, "
-                         "Ordinal FROM ProcedureParameters",
+                         ("SELECT ProcedureName, Name, Direction, Type, Size, Precision, NumericScale, Attributes, " +
+                          TypeNameColumn(db) + ", Ordinal FROM ProcedureParameters")
+                             .c_str(),
                          -1, &s.stmt, nullptr) != SQLITE_OK)
     Fail(db, "The snapshot cannot describe procedures (table ProcedureParameters)");
-  constexpr int kOrdinal = 8;
+  constexpr int kOrdinal = 9;
   struct ReadRow {
     size_t Proc;
     OrdinalKey Ordinal;
@@ -410,13 +436,15 @@ class SnapshotSession : public IProviderSession {
     // is matched without regard to case, but a spelling the snapshot holds exactly wins:
     // names that differ only in case are different procedures.
     if (!db_->describe &&
-        sqlite3_prepare_v2(db_->handle,
-                           "SELECT Name, Direction, Type, Size, Precision, NumericScale, Attributes "
-                           "FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE AND ProcedureName = "
-                           "coalesce((SELECT ProcedureName FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE "
-                           "AND ProcedureName = ?1 COLLATE BINARY LIMIT 1), ProcedureName) COLLATE BINARY "
-                           "ORDER BY Ordinal",
-                           -1, &db_->describe, nullptr) != SQLITE_OK)
+        sqlite3_prepare_v2(
+            db_->handle,
+            ("SELECT Name, Direction, Type, Size, Precision, NumericScale, Attributes, " + TypeNameColumn(db_->handle) +
+             " FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE NOCASE AND ProcedureName = "
+             "coalesce((SELECT ProcedureName FROM ProcedureParameters WHERE ProcedureName = ?1 COLLATE "
+             "NOCASE AND ProcedureName = ?1 COLLATE BINARY LIMIT 1), ProcedureName) COLLATE BINARY "
+             "ORDER BY Ordinal")
+                .c_str(),
+            -1, &db_->describe, nullptr) != SQLITE_OK)
       Fail(db_->handle, "The snapshot cannot describe procedures (table ProcedureParameters)");
     struct Rewind {
       sqlite3_stmt* stmt;
@@ -703,6 +731,68 @@ void AddLookupIndexes(sqlite3* db) {
   }
 }
 
+// SCHEMA_NAME([schema_id]) and SCHEMA_ID([schema_name]) as SQL Server answers them: the
+// default schema's without an argument, NULL for an unknown one; names compare without
+// regard to case, as the server's default collation does.
+void SchemaName(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const SchemaTable& t = *static_cast<const SchemaTable*>(sqlite3_user_data(ctx));
+  const std::string* name = &t.DefaultName;
+  if (argc == 1) {
+    const auto it =
+        sqlite3_value_type(argv[0]) == SQLITE_NULL ? t.Names.end() : t.Names.find(sqlite3_value_int64(argv[0]));
+    name = it == t.Names.end() ? nullptr : &it->second;
+  }
+  if (name)
+    sqlite3_result_text(ctx, name->c_str(), static_cast<int>(name->size()), SQLITE_TRANSIENT);
+  else
+    sqlite3_result_null(ctx);
+}
+
+void SchemaId(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const SchemaTable& t = *static_cast<const SchemaTable*>(sqlite3_user_data(ctx));
+  const sqlite3_int64* id = t.DefaultId ? &*t.DefaultId : nullptr;
+  if (argc == 1) {
+    id = nullptr;
+    if (const unsigned char* text = sqlite3_value_text(argv[0]))
+      for (const auto& entry : t.Names)
+        if (NoCase::Equals(entry.second, reinterpret_cast<const char*>(text))) id = &entry.first;
+  }
+  if (id)
+    sqlite3_result_int64(ctx, *id);
+  else
+    sqlite3_result_null(ctx);
+}
+
+// A snapshot of a SQL Server catalogue that has the table "schemas" (schema_id, name)
+// answers SCHEMA_NAME and SCHEMA_ID from it, the default schema being SnapshotInfo's
+// DefaultSchema (dbo, the server's own default, when it names none): the extractor's schema
+// query then reads the snapshot as it reads the server. Without that table the functions
+// do not exist, the query fails, and every procedure is taken for the default schema's.
+void AddSchemaFunctions(Db& db) {
+  Statement rows;
+  if (sqlite3_prepare_v2(db.handle, "SELECT schema_id, name FROM schemas", -1, &rows.stmt, nullptr) != SQLITE_OK)
+    return;
+  auto t = std::make_unique<SchemaTable>();
+  while (sqlite3_step(rows.stmt) == SQLITE_ROW)
+    if (const unsigned char* name = sqlite3_column_text(rows.stmt, 1);
+        name && sqlite3_column_type(rows.stmt, 0) != SQLITE_NULL)
+      t->Names.emplace(sqlite3_column_int64(rows.stmt, 0), reinterpret_cast<const char*>(name));
+  Statement info;
+  t->DefaultName = "dbo";
+  if (sqlite3_prepare_v2(db.handle, "SELECT Value FROM SnapshotInfo WHERE Key = 'DefaultSchema'", -1, &info.stmt,
+                         nullptr) == SQLITE_OK &&
+      sqlite3_step(info.stmt) == SQLITE_ROW)
+    if (const unsigned char* name = sqlite3_column_text(info.stmt, 0))
+      t->DefaultName = reinterpret_cast<const char*>(name);
+  for (const auto& [id, name] : t->Names)
+    if (NoCase::Equals(name, t->DefaultName)) t->DefaultId = id;
+  for (const auto& [name, f] : {std::pair{"SCHEMA_NAME", &SchemaName}, std::pair{"SCHEMA_ID", &SchemaId}})
+    for (const int args : {0, 1})
+      sqlite3_create_function_v2(db.handle, name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, t.get(), f, nullptr,
+                                 nullptr, nullptr);
+  db.schemas = std::move(t);
+}
+
 std::shared_ptr<Db> Load(const std::string& file) {
   auto db = std::make_shared<Db>();
   if (sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
@@ -715,6 +805,7 @@ std::shared_ptr<Db> Load(const std::string& file) {
     CopyDatabase(db->handle, file);
   }
   AddLookupIndexes(db->handle);
+  AddSchemaFunctions(*db);
   // The queries run on it afterwards are confined as the script was.
   Confine(db->handle, nullptr);
   // The extractors only read; a snapshot is never changed through a connection.
