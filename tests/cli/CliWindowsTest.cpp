@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/CatalogueViews.h"
 #include "support/PgServer.h"
 #include "support/ProgramInstall.h"
 
@@ -166,12 +167,12 @@ TEST_F(CliWindows, CommandsAndPathsOutsideAscii) {
 TEST_F(CliWindows, PostgreSQLThroughWineOdbc) {
   PgServer& pg = PgServer::Shared();
   pg.CreateDatabase("pfwine");
-  pg.Psql(
-      "CREATE TABLE IF NOT EXISTS msysobjects (name text, type integer);"
-      "DELETE FROM msysobjects; INSERT INTO msysobjects VALUES ('qordertotal', 5), ('~tmp', 5), ('orders', 1);"
-      "CREATE OR REPLACE FUNCTION qordertotal(customer integer, since date) RETURNS numeric LANGUAGE sql "
-      "AS 'SELECT 0::numeric';",
-      "pfwine");
+  // MSysObjects in the shape of the real Access files' (tests/data/support/catalogue-views.txt).
+  pg.Psql(CatalogueView("MSysObjects", {"name", "type"},
+                        "FROM (VALUES ('qordertotal', 5), ('~tmp', 5), ('orders', 1)) v(name, type)") +
+              "CREATE OR REPLACE FUNCTION qordertotal(customer integer, since date) RETURNS numeric LANGUAGE sql "
+              "AS 'SELECT 0::numeric';",
+          "pfwine");
   const std::string conn = pg.OdbcString("pfwine");
   const std::string work = Dir("pg");
   ProgramResult r = Linux({"configure", "--profile", "pg.PFG", "--new", "--set", "Server.SrvrType=0", "--set",
@@ -204,7 +205,8 @@ TEST_F(CliWindows, PostgreSQLThroughWineOdbc) {
 TEST_F(CliWindows, CtrlCConsoleEventStopsARun) {
   PgServer& pg = PgServer::Shared();
   pg.CreateDatabase("pfwinestop");
-  pg.Psql("CREATE OR REPLACE VIEW msysobjects AS SELECT 'q'::text AS name, 5 AS type FROM pg_sleep(60);", "pfwinestop");
+  pg.Psql(CatalogueView("MSysObjects", {"name", "type"}, "FROM (SELECT 'q' AS name, 5 AS type) g, pg_sleep(60)"),
+          "pfwinestop");
   const std::string work = Dir("stop");
   const ProgramResult r = Linux({"configure", "--profile", "stop.PFG", "--new", "--set", "Server.SrvrType=0", "--set",
                                  "Server.ConnPfg=" + pg.OdbcString("pfwinestop")},
