@@ -554,14 +554,18 @@ Target Translate(std::string_view connectionString, std::string (*findDriver)(st
   if (const std::string* driver = Find(out, "Driver")) t.Driver = *driver;
   // An ODBC string for FreeTDS that names a host (not a data source or a freetds.conf
   // section) and no port gets the usual port of its protocol, as the providers' strings do.
-  if (family == Family::Odbc && NoCase::Lower(t.Driver).find("freetds") != std::string::npos &&
-      !FindAny(out, {"DSN", "Servername"}) && !Find(out, "Port")) {
+  if (family == Family::Odbc && IsFreeTds(t.Driver) && !FindAny(out, {"DSN", "Servername"}) && !Find(out, "Port")) {
     const std::string* version = Find(out, "TDS_Version");
     SetTdsServer(Pairs(out), out, t, version && NoCase::StartsWith(Trim(*version), "5"));
   }
   if (family == Family::Odbc && IsPostgresDriver(t.Driver)) SetPostgresOptions(out, t);
   t.OdbcString = Compose(out);
   return t;
+}
+
+bool IsFreeTds(std::string_view driver) {
+  const std::string d = NoCase::Lower(driver);
+  return d.find("freetds") != std::string::npos || d.find("tdsodbc") != std::string::npos;
 }
 
 std::string PackageForDriver(std::string_view driver) {
@@ -575,8 +579,7 @@ std::string PackageForDriver(std::string_view driver) {
   if (d.find("postgres") != std::string::npos) return "The psqlODBC installer of the PostgreSQL project installs it.";
   return {};
 #endif
-  if (d.find("freetds") != std::string::npos || d.find("tdsodbc") != std::string::npos)
-    return "The Debian package tdsodbc brings it.";
+  if (IsFreeTds(driver)) return "The Debian package tdsodbc brings it.";
   if (d.find("mdbtools") != std::string::npos || d.find("mdbodbc") != std::string::npos)
     return "The Debian package odbc-mdbtools brings it.";
   if (d.find("postgres") != std::string::npos || d.find("psqlodbc") != std::string::npos)

@@ -79,6 +79,10 @@ struct Target {
 // Throws ProviderError for an unknown provider or a string that names nothing.
 Target Translate(std::string_view connectionString, std::string (*findDriver)(std::string_view prefix) = nullptr);
 
+// Whether the ODBC driver a string names is FreeTDS: by a registered name that says so, or
+// by the path of its library (libtdsodbc.so).
+bool IsFreeTds(std::string_view driver);
+
 // The Debian package (on Windows: the installer) that brings an ODBC driver of that name, or
 // a note where none does; empty when the driver is not one this program knows.
 std::string PackageForDriver(std::string_view driver);

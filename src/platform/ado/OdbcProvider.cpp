@@ -1388,7 +1388,7 @@ namespace {
 // of the time-out.
 void FindInstancePort(ConnStr::Target& target, int& timeoutSeconds) {
   const size_t slash = target.Host.find('\\');
-  if (slash == std::string::npos || !target.Port.empty() || !NoCase::Equals(target.Driver, "FreeTDS")) return;
+  if (slash == std::string::npos || !target.Port.empty() || !ConnStr::IsFreeTds(target.Driver)) return;
   const std::string host = target.Host.substr(0, slash), instance = target.Host.substr(slash + 1);
   const int limit = timeoutSeconds > 0 ? timeoutSeconds : kDisconnectLimitWithoutTimeout;
   const auto start = std::chrono::steady_clock::now();
