@@ -1,5 +1,6 @@
 #include "wizard/MAccessibility.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -283,13 +284,18 @@ class GroupKeeper : public QObject {
 
 // A control that takes the focus by its mnemonic (Alt and the underlined letter) shows
 // its focus mark, as one reached by Tab does: the style draws the mark only in a window
-// whose focus the keyboard moved.
+// whose focus the keyboard moved. A check box or option button clicked by its mnemonic
+// takes the focus inside its click, for no stated reason; it is given the focus for the
+// mnemonic first, so that the mark follows.
 class ShortcutFocusMark : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Shortcut)
+      if (auto* b = qobject_cast<QAbstractButton*>(watched); b && b->isCheckable() && b->focusPolicy() & Qt::ClickFocus)
+        b->setFocus(Qt::ShortcutFocusReason);
     if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason)
       if (auto* w = qobject_cast<QWidget*>(watched); w && !w->window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         w->window()->setAttribute(Qt::WA_KeyboardFocusChange);

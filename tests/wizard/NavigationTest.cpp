@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QStackedWidget>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -285,8 +286,9 @@ TEST_F(NavigationTest, HelpFollowsThePageAndIsForgottenWhenClosed) {
   script = &NextAnswers::Start();
 }
 
-// Wherever the wizard moves the keyboard (Next on every page, Done, the end of a run,
-// closing the code viewer), it lands on a named control, never on a page's unnamed panel.
+// Wherever the wizard moves the keyboard (Next on every page, Done, an access key, the end
+// of a run, closing the code viewer), it lands on a named control, never on a page's
+// unnamed panel.
 TEST_F(NavigationTest, FocusLandsOnANamedControl) {
   Start();
   Main().show();
@@ -306,6 +308,21 @@ TEST_F(NavigationTest, FocusLandsOnANamedControl) {
   Main().SelectNodeByTag("frmChildSrvr");
   QTest::mouseClick(&Button("btnDone"), Qt::LeftButton);
   expectMarkedFocus("Done");
+
+  // A check box toggled by its access key in a window used only with the mouse so far takes
+  // the keyboard with its mark; the Start button below it stays where it was.
+  auto& module = Child<QCheckBox>(Main().CurrentForm(), "chkAddExecSPbyName");
+  const QPoint start = Button("btnStart").mapTo(&Main(), QPoint());
+  Main().setAttribute(Qt::WA_KeyboardFocusChange, false);
+  const bool wasChecked = module.isChecked();
+  QTest::keyClick(&Main(), Qt::Key_M, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return module.isChecked() != wasChecked; }));
+  EXPECT_EQ(QApplication::focusWidget(), &module);
+  QStyleOption option;
+  option.initFrom(&module);
+  EXPECT_TRUE(option.state & QStyle::State_HasFocus && option.state & QStyle::State_KeyboardFocusChange);
+  QTest::qWait(50);  // the page lays itself out again
+  EXPECT_EQ(Button("btnStart").mapTo(&Main(), QPoint()), start);
 
   UseSampleProfile(dir.file("COrderEntry.cls"), dir.file("MOrderEntry.bas"));
   GenerateWithViewers();

@@ -27,6 +27,9 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   lblFiles_->setProperty("Tag", "Note");
   lblFiles_->setWordWrap(true);
   lblFiles_->setTextFormat(Qt::PlainText);
+  // Room for the module's line whether or not it is written, so that ticking the box
+  // below does not move Start.
+  lblFiles_->setMinimumHeight(2 * lblFiles_->fontMetrics().lineSpacing());
 
   chkShowCodeInViewer_ = new QCheckBox(PageTable::Find("frmChildBuildCode", "chkShowCodeInViewer")->Caption, this);
   chkShowCodeInViewer_->setObjectName("chkShowCodeInViewer");
