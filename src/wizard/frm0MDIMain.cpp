@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QUrl>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -67,6 +68,27 @@ class NavTree : public QTreeWidget {
  public:
   using QTreeWidget::QTreeWidget;
   int ContentWidth() const { return sizeHintForColumn(0); }
+};
+
+// The file dialog, where a typed folder name and Enter open the folder, as a file dialog's
+// user expects: Qt adds the default suffix to the typed name before it looks whether the
+// name is a folder (and looks in the working folder, not the dialog's), so it asked for
+// "name.sql" instead.
+class FileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    const QString suffix = "." + defaultSuffix();
+    if (files.size() == 1 && suffix.size() > 1 && files[0].endsWith(suffix) && !QFileInfo::exists(files[0]))
+      if (const QFileInfo folder(files[0].chopped(suffix.size())); folder.isDir()) {
+        setDirectory(folder.absoluteFilePath());
+        selectFile(QString());
+        return;
+      }
+    QFileDialog::accept();
+  }
 };
 
 frm0MDIMain::ConnectionDesigner& Designer() {
@@ -569,7 +591,13 @@ bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std:
   std::optional<std::string> chosen;
   if (!NextAnswers::ScriptedFile({save, FullFileName, Ext, Filter, Title, Flags}, chosen)) {
     const QString path = QString::fromStdString(AppPaths::Normalize(FullFileName));
-    QFileDialog dialog(this, QString::fromStdString(Title));
+    FileDialog dialog(this, QString::fromStdString(Title));
+    // Wide enough for the file list's columns, and the modification date (the last of
+    // them) whole whatever the width the list had when it was last used.
+    if (const QScreen* s = screen())
+      dialog.resize(QSize(860, 560).boundedTo(s->availableGeometry().size() * 0.9).expandedTo(dialog.sizeHint()));
+    if (auto* list = dialog.findChild<QTreeView*>("treeView"))
+      list->header()->setSectionResizeMode(list->header()->count() - 1, QHeaderView::ResizeToContents);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(DialogFilter(Filter));

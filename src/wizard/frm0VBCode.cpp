@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -32,6 +33,8 @@ namespace {
 constexpr int kSaveFlags = 0x28000A;
 // Narrower, a line of generated code no longer shows its statement.
 constexpr int kMinWidth = 480;
+// How far the second viewer opens from the first: more than a title bar's height.
+constexpr int kStep = 32;
 
 QPointer<frm0VBCode>& Viewer(int32_t ModuleType) {
   static QPointer<frm0VBCode> classViewer, moduleViewer;
@@ -113,8 +116,10 @@ void frm0VBCode::SetCode(int32_t ModuleType, const std::string& AProlog, std::st
           }
           MUtils::SaveText(tempFile_, html);
           view_->LoadFile(tempFile_);
-          if (!isVisible())
+          if (!isVisible()) {
             if (frm0MDIMain* main = MStartExit::MainForm()) main->PlaceBeside(this, kMinWidth);
+            if (frm0VBCode* other = Viewer(ModuleType == 1 ? 0 : 1); other && other->isVisible()) StepFrom(*other);
+          }
           show();
           raise();
         } catch (...) {
@@ -125,6 +130,19 @@ void frm0VBCode::SetCode(int32_t ModuleType, const std::string& AProlog, std::st
         }
       },
       ModuleType, AProlog, ACode, AFileName);
+}
+
+void frm0VBCode::StepFrom(const QWidget& Other) {
+  const QScreen* s = Other.screen();
+  if (!s) return;
+  // A title bar lower and to the right of the other viewer, within the screen: both title
+  // bars stay in view, and neither viewer hides the other.
+  const QRect area = s->availableGeometry();
+  QPoint at = Other.frameGeometry().topLeft() + QPoint(kStep, kStep);
+  at.setX(std::min(at.x(), area.right() + 1 - kMinWidth));
+  const QSize room(area.right() + 1 - at.x(), area.bottom() + 1 - at.y());
+  resize(size().boundedTo(room));
+  move(at);
 }
 
 void frm0VBCode::SaveAs() {

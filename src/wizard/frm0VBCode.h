@@ -61,6 +61,8 @@ class frm0VBCode : public QWidget {
  private:
   // Deletes the temporary file when it exists.
   void Form_Unload();
+  // Opens a step down and right of Other, the other viewer, when that one is open.
+  void StepFrom(const QWidget& Other);
 
   int32_t moduleType_ = 1;
   std::string prolog_, code_, fileName_, tempFile_;

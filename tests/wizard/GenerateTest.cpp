@@ -236,7 +236,8 @@ TEST_F(GenerateTest, ProgressWindowCutsLongMessagesAndItsCancelStopsTheViewer) {
 }
 
 // The code viewers after a generation run: what they show and from which file, Copy,
-// Save As, closing, a temporary file that cannot be made, Cancel, and reuse across runs.
+// Save As, closing, a temporary file that cannot be made, Cancel, and reuse across runs;
+// the two open one beside the other.
 TEST_F(GenerateTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheNextRun) {
   GenerateWithViewers();
   ASSERT_TRUE(Shown().empty()) << Shown().front();
@@ -272,6 +273,9 @@ TEST_F(GenerateTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheNex
     }
   }
 
+  // Neither viewer hides the other's title bar and left edge.
+  const QPoint step = ParamDefsViewer()->frameGeometry().topLeft() - ClassViewer()->frameGeometry().topLeft();
+  EXPECT_GE(std::min(std::abs(step.x()), std::abs(step.y())), 24) << step.x() << "," << step.y();
   // Minimising the main window takes the viewers along.
   Main().setWindowState(Qt::WindowMinimized);
   QApplication::processEvents();

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,6 +21,7 @@
 #include <QStyleOption>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <sys/resource.h>
@@ -338,6 +341,37 @@ TEST_F(NavigationTest, FocusLandsOnANamedControl) {
   Main().activateWindow();
   QTest::qWait(50);
   expectMarkedFocus("after the viewer closed");
+}
+
+// The real file dialog of the start page's sample button: its list shows the modification
+// date whole, and a folder's name typed with Enter opens the folder.
+TEST_F(NavigationTest, FileDialogShowsItsColumnsAndEntersATypedFolder) {
+  std::filesystem::create_directory_symlink(PF_SOURCE_DIR "/samples", dir.path() / "samples");
+  Start();
+  NextAnswers::Stop();
+  QString entered;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto& files = Child<QTreeView>(dialog, "treeView");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return files.model()->rowCount(files.rootIndex()) > 0; }));
+    QTest::qWait(50);
+    const int dateColumn = 3;
+    EXPECT_GE(files.header()->sectionSize(dateColumn),
+              static_cast<QAbstractItemView&>(files).sizeHintForColumn(dateColumn));
+    QTest::keyClicks(QApplication::focusWidget(), "mssql");
+    QTimer::singleShot(300, dialog, [dialog] {  // a message instead of the folder
+      if (QWidget* m = QApplication::activeModalWidget(); m && m != dialog) m->close();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::qWait(50);
+    entered = dialog->directory().dirName();
+    EXPECT_EQ(QApplication::activeModalWidget(), dialog);
+    dialog->reject();
+  });
+  Click("btnOpenSample");
+  script = &NextAnswers::Start();
+  EXPECT_EQ(entered.toStdString(), "mssql");
 }
 
 TEST_F(NavigationTest, FileDialogsFreezeTheTreeAndReleaseItLater) {
