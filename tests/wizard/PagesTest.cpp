@@ -16,12 +16,14 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 #include "settings/CSettings.h"
 #include "settings/MProfileKeys.h"
@@ -31,6 +33,7 @@
 #include "wizard/frm0MDIMain.h"
 #include "wizard/pages/CTablePage.h"
 #include "wizard/pages/PageTable.h"
+#include "wizard/pages/frmChildRunVBProject.h"
 
 namespace {
 
@@ -271,6 +274,59 @@ TEST_F(PagesTest, EnableRulesFollowTheirExpectations) {
   output.EnableControls();
   EXPECT_THAT(Need(output.Text("txtParamDefsFileName"), "txtParamDefsFileName").toolTip().toStdString(),
               ::testing::MatchesRegex("Available when \".+\" is ticked on the Stored Procedures page\\."));
+}
+
+// What the pages say agrees with what they do: the COM+ box is greyed for the instancing
+// its note names and for no other; notes say what greys a control and where the modules
+// a project needs are; Select All and About say why and what; the module has one name on
+// both pages that show it; the enlarged Results page leaves no large blank gap.
+TEST_F(PagesTest, TextsSayWhatThePagesDo) {
+  CTablePage &func = Page("frmChildFunc"), &com = Page("frmChildFuncComp");
+  QComboBox& instancing = Need(func.Combo("cmbInstancing"), "cmbInstancing");
+  const QString comNote = Child<QLabel>(&com, "lblNotechkCOMPConfigured").text();
+  for (int i = 0; i < instancing.count(); ++i) {
+    instancing.setCurrentIndex(i);
+    func.CopyControls(CD_TO_PROFILE);
+    com.CopyControls(CD_TO_CONTROLS);
+    com.EnableControls();
+    EXPECT_EQ(On(com.Check("chkCOMPConfigured")), !comNote.contains(instancing.itemText(i))) << i;
+  }
+  const std::vector<std::tuple<std::string, QString, std::string>> texts = {
+      {"frmChildFuncConnSrc", "lblNoteoptConnectSrc", "construction string needs the COM+ option (COM+ page)"},
+      {"frmChildFuncXML", "lblNotechkXMLAdv", "pfgXMLUtils.bas, installed with the program"},
+      {"frmChildErrHndl", "lblInstruction", "Faultnet31.bas, installed with the program"},
+  };
+  for (const auto& [page, label, says] : texts)
+    EXPECT_THAT(Child<QLabel>(&Page(page), label).text().toStdString(), ::testing::HasSubstr(says))
+        << label.toStdString();
+
+  Set("Server", "SrvrType", "3");
+  Main().SelectNodeByTag("frmChildMethPackages");
+  Answer(false);
+  Click("btnSelectAll");
+  Main().SelectNodeByTag("frmChildRunVBProject");
+  Click("btnAbout");
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_THAT(Shown()[0], ::testing::HasSubstr("? Every package in the list will be selected"));
+  EXPECT_THAT(Shown()[1], ::testing::ContainsRegex(" is the product version, .* is the release of this program"));
+
+  const auto plain = [](QString text) { return text.remove('&').remove(':').toLower().toStdString(); };
+  const QLabel* outputLabel = nullptr;
+  for (const QLabel* l : Page("frmChildOutputFiles").findChildren<QLabel*>())
+    if (l->buddy() && l->buddy()->objectName() == "txtParamDefsFileName") outputLabel = l;
+  EXPECT_THAT(plain(Child<QCheckBox>(Main().GetChildForm("frmChildBuildCode"), "chkAddExecSPbyName").text()),
+              ::testing::HasSubstr(plain(Need(outputLabel, "label of txtParamDefsFileName").text())));
+
+  Need(dynamic_cast<frmChildRunVBProject*>(Main().CurrentForm()), "Results").SetDone();
+  Main().resize(1000, 720);
+  Main().show();
+  QTest::qWait(50);
+  std::vector<QRect> shown;
+  for (QWidget* w :
+       Child<QWidget>(Main().CurrentForm(), "pnlBody").findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    if (w->isVisible()) shown.push_back(w->geometry());
+  std::sort(shown.begin(), shown.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+  for (size_t i = 1; i < shown.size(); ++i) EXPECT_LT(shown[i].top() - shown[i - 1].bottom(), 40) << i;
 }
 
 // The controls a user works with: buttons, fields, lists (not the parts inside a combo
