@@ -93,6 +93,31 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
   std::printf("worst wait past the connection time-out: %.2f s\n", worst);
 }
 
+// The connections the pool still holds when the program ends are let go together: a server
+// that stops answering as they log out holds them for one time-out (and the grace time) in
+// all, not one each. The report holds two: its own and that of the one-call description.
+TEST_F(FirstContact, HungPooledConnectionsAtExitCostOneTimeout) {
+  LoopbackListener server(LoopbackListener::Mode::Tds50);
+  ASSERT_TRUE(server.Ok());
+  server.AnswerWith(
+      {"FROM sysobjects  WHERE type = 'P'", {"name", "id", "type"}, {{"p1", "1", "P"}, {"p2", "2", "P"}}});
+  server.AnswerWith({"sp_sproc_columns",
+                     {"qualifier", "owner", "procedure_name", "column_name", "column_type", "data_type", "type_name",
+                      "precision", "length", "scale", "radix", "nullable"},
+                     {{"db", "dbo", "p1", "@id", "0", "4", "int", "10", "4", "0", "10", "0"},
+                      {"db", "dbo", "p2", "@id", "0", "4", "int", "10", "4", "0", "10", "0"}}});
+  server.HangAtLogout();
+  const std::string conn = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                           ";TDS_Version=5.0;UID=gen;Connect Timeout=1";
+  ASSERT_EQ(cli_.Run({"configure", "--profile", profile_, "--set", "Server.SrvrType=2"}).ExitCode, 0);
+  const auto start = std::chrono::steady_clock::now();
+  const ProgramResult r = cli_.Run({"test-connection", "--report", "--profile", profile_, conn});
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(server.Accepted(), 2);
+  EXPECT_LT(seconds, 1 + 2 + 1.5) << r.Out;
+}
+
 // Strings without a port reach the server type's usual port, and say that they assumed it;
 // the ASE provider's "host:port" reaches that port.
 TEST_F(FirstContact, TheUsualPortIsTriedAndNamed) {

@@ -7,7 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 namespace pftest {
 
@@ -42,7 +44,7 @@ LoopbackListener::~LoopbackListener() {
 }
 
 void LoopbackListener::Loop() {
-  std::map<int, std::string> pending;  // Tds50: what each connection sent that is not yet answered
+  std::map<int, Pending> pending;  // Tds50: what each connection sent that is not yet answered
   for (;;) {
     std::vector<pollfd> p = {{fd_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
     if (mode_ == Mode::Tds50)
@@ -66,23 +68,31 @@ void LoopbackListener::Loop() {
 // Functional Specification, Sybase: an 8-byte packet header whose bytes 2 and 3 give the
 // packet's length, most significant first, and whose status bit 1 marks a request's last
 // packet): a login (packet type 2) with LOGINACK (status 5, "succeeded", TDS 5.0.0.0) and
-// DONE, any other request with DONE alone. Numbers in tokens are least significant first,
-// the byte order FreeTDS asks for in its login.
-void LoopbackListener::Answer(int fd, std::string& pending) {
+// DONE, a logout (token 0x71) with DONE unless the server hangs at logout, a request that
+// holds the text to match with ROWFMT, ROWs and DONE with the count, any other with DONE
+// alone. Numbers in tokens are least significant first, the byte order FreeTDS asks for in
+// its login.
+void LoopbackListener::Answer(int fd, Pending& pending) {
   char buf[4096];
   const ssize_t n = ::read(fd, buf, sizeof buf);
   if (n <= 0) {
     std::erase(open_, fd);
     ::close(fd);
+    pending = {};
     return;
   }
-  pending.append(buf, static_cast<size_t>(n));
-  while (pending.size() >= 8) {
-    const size_t length = (static_cast<unsigned char>(pending[2]) << 8) | static_cast<unsigned char>(pending[3]);
-    if (length < 8 || pending.size() < length) return;
-    const bool last = (pending[1] & 1) != 0, login = pending[0] == 2;
-    pending.erase(0, length);
-    if (!last || !answering_) continue;
+  std::string& bytes = pending.Bytes;
+  bytes.append(buf, static_cast<size_t>(n));
+  while (bytes.size() >= 8) {
+    const size_t length = (static_cast<unsigned char>(bytes[2]) << 8) | static_cast<unsigned char>(bytes[3]);
+    if (length < 8 || bytes.size() < length) return;
+    const bool last = (bytes[1] & 1) != 0, login = bytes[0] == 2;
+    pending.Request.append(bytes, 8, length - 8);
+    bytes.erase(0, length);
+    if (!last) continue;
+    const std::string request = std::exchange(pending.Request, std::string());
+    const bool logout = !login && !request.empty() && request[0] == '\x71';
+    if (!answering_ || (logout && hangAtLogout_)) continue;
     std::string tokens;
     if (login) {
       const std::string name = "pftest";
@@ -93,13 +103,37 @@ void LoopbackListener::Answer(int fd, std::string& pending) {
       tokens += name;
       tokens += std::string{'\x0F', '\0', '\0', '\0'};
     }
-    tokens += std::string{'\xFD', '\0', '\0', '\0', '\0', '\0', '\0', '\0', '\0'};  // DONE, final, no count
+    const auto result = std::find_if(results_.begin(), results_.end(),
+                                     [&](const Result& r) { return request.find(r.Match) != std::string::npos; });
+    if (result != results_.end())
+      tokens += RowTokens(*result);
+    else
+      tokens += std::string{'\xFD', '\0', '\0', '\0', '\0', '\0', '\0', '\0', '\0'};  // DONE, final, no count
     const size_t total = 8 + tokens.size();
     std::string packet = {'\x04', '\x01', static_cast<char>(total >> 8), static_cast<char>(total & 0xFF), 0, 0, 0, 0};
     packet += tokens;
     (void)!::write(fd, packet.data(), packet.size());
     ++answered_;
   }
+}
+
+// ROWFMT (every column varchar(255): status 0, user type 0, type 0x27, length 255, no
+// locale), a ROW per row (each value its length and bytes) and DONE with the row count.
+std::string LoopbackListener::RowTokens(const Result& r) {
+  auto le = [](size_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  std::string format = le(r.Columns.size(), 2);
+  for (const std::string& c : r.Columns)
+    format += static_cast<char>(c.size()) + c + std::string{'\0'} + le(0, 4) + std::string{'\x27', '\xFF', '\0'};
+  std::string out = '\xEE' + le(format.size(), 2) + format;
+  for (const std::vector<std::string>& row : r.Rows) {
+    out += '\xD1';
+    for (const std::string& v : row) out += static_cast<char>(v.size()) + v;
+  }
+  return out + '\xFD' + le(0x10, 2) + le(0, 2) + le(r.Rows.size(), 4);
 }
 
 }  // namespace pftest

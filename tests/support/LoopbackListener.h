@@ -32,10 +32,26 @@ class LoopbackListener {
   int Answered() const { return answered_; }
   void StopAnswering() { answering_ = false; }
   void StartAnswering() { answering_ = true; }
+  // Tds50, set before the first connection: a request whose text holds Match (the first
+  // match given) is answered with Rows (text columns named Columns) instead of an empty
+  // result; a logout is never answered after HangAtLogout (a server that stops answering
+  // as the client leaves).
+  struct Result {
+    std::string Match;
+    std::vector<std::string> Columns;
+    std::vector<std::vector<std::string>> Rows;
+  };
+  void AnswerWith(Result r) { results_.push_back(std::move(r)); }
+  void HangAtLogout() { hangAtLogout_ = true; }
 
  private:
   void Loop();
-  void Answer(int fd, std::string& pending);
+  struct Pending {
+    std::string Bytes;    // read and not yet taken apart into packets
+    std::string Request;  // the packets of the request not yet complete
+  };
+  void Answer(int fd, Pending& pending);
+  static std::string RowTokens(const Result& r);
   Mode mode_;
   std::string address_;
   int port_ = 0;
@@ -45,6 +61,8 @@ class LoopbackListener {
   std::atomic<int> answered_{0};
   std::atomic<bool> answering_{true};
   std::vector<int> open_;
+  std::vector<Result> results_;
+  bool hangAtLogout_ = false;
   std::thread thread_;
 };
 

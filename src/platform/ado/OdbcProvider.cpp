@@ -235,6 +235,7 @@ auto Bounded(const std::shared_ptr<Worker>& worker, const std::string& what, int
     std::mutex m;
     std::condition_variable cv;
     bool done = false;
+    bool abandoned = false;  // the caller gave up: the result is the thread's to let go
     std::optional<R> value;
     std::exception_ptr error;
   };
@@ -248,7 +249,14 @@ auto Bounded(const std::shared_ptr<Worker>& worker, const std::string& what, int
       error = std::current_exception();
     }
     call.reset();  // what the call owns is let go before the caller goes on
-    std::lock_guard<std::mutex> lock(shared->m);
+    std::unique_lock<std::mutex> lock(shared->m);
+    if (shared->abandoned) {
+      // A result that came too late (a connection that opened after all) is let go here,
+      // where its handles can still be freed: the thread takes no further call.
+      lock.unlock();
+      value.reset();
+      return;
+    }
     shared->value = std::move(value);
     shared->error = error;
     shared->done = true;
@@ -274,17 +282,24 @@ auto Bounded(const std::shared_ptr<Worker>& worker, const std::string& what, int
       }
     }
   } finish{hook, hookCalled, what};
+  std::unique_lock<std::mutex> lock(shared->m);
+  // Gives the call up unless it has just finished (the decision is made under the lock, so
+  // that its result is either taken here or let go by the thread, never left to neither).
+  // False when it has finished: its result stands, and the thread goes on taking calls.
   auto abandon = [&] {
+    if (!lock.owns_lock()) lock.lock();
+    if (shared->done) return false;
+    shared->abandoned = true;
+    lock.unlock();
     worker->Abandon();
     if (onAbandon) onAbandon();
+    return true;
   };
-  std::unique_lock<std::mutex> lock(shared->m);
   while (!shared->done) {
     shared->cv.wait_for(lock, std::chrono::milliseconds(50));
     if (shared->done) break;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (limitSeconds > 0 && elapsed > limitSeconds + kAbandonGraceSeconds) {
-      lock.unlock();
       abandon();
       throw ProviderError(kSource, what + ": the ODBC driver did not return within " +
                                        std::to_string(limitSeconds + kAbandonGraceSeconds) + " s (its time-out of " +
@@ -1130,6 +1145,7 @@ class Pool {
     }
     wake_.notify_all();
     if (reaper_.joinable()) reaper_.join();
+    CloseAll(std::move(idle_));
   }
 
   // `timeoutSeconds` bounds the check that an idle connection is still alive.
@@ -1181,9 +1197,12 @@ class Pool {
   }
 
   void Clear() {
-    std::vector<Entry> closing;  // destroyed after the lock
-    std::lock_guard<std::mutex> lock(mutex_);
-    closing = std::exchange(idle_, {});
+    std::vector<Entry> closing;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closing = std::exchange(idle_, {});
+    }
+    CloseAll(std::move(closing));
   }
 
   std::chrono::milliseconds SetIdleLimit(std::chrono::milliseconds limit) {
@@ -1212,9 +1231,19 @@ class Pool {
       wake_.wait_until(lock, oldest + idleLimit_);
       std::vector<Entry> expired = Sweep();
       lock.unlock();
-      expired.clear();
+      CloseAll(std::move(expired));
       lock.lock();
     }
+  }
+
+  // Lets the connections go at once, each disconnecting on a thread of its own: servers
+  // that stopped answering then hold them for one time-out together, not one each in turn.
+  static void CloseAll(std::vector<Entry> closing) {
+    if (closing.size() < 2) return;
+    std::vector<std::thread> threads;
+    threads.reserve(closing.size());
+    for (Entry& e : closing) threads.emplace_back([dbc = std::move(e.dbc)]() mutable { dbc.reset(); });
+    for (std::thread& t : threads) t.join();
   }
 
   // Takes the expired connections out of the pool; the caller lets them go (which
@@ -1474,10 +1503,14 @@ std::unique_ptr<IProviderSession> Open(const ConnStr::Target& given, int timeout
   // never answers, the look-up of a named instance); the attempt then runs on alone.
   bool abandoned = false;
   dbc->worker = Worker::Start();
+  const std::shared_ptr<Worker> worker = dbc->worker;
+  const std::string what = "Connecting to " + dbc->where;
   try {
+    // Only the call holds the connection while it runs: an attempt given up on is let go on
+    // the connection's thread, which disconnects and frees it whenever the driver returns.
     dbc = Bounded(
-        dbc->worker, "Connecting to " + dbc->where, timeoutSeconds,
-        [dbc, odbc = target.OdbcString, silent = SilentFailureText(target)] {
+        worker, what, timeoutSeconds,
+        [dbc = std::move(dbc), odbc = target.OdbcString, silent = SilentFailureText(target)] {
           std::u16string in = W(odbc);
           // No buffer for the completed string, which is not used: with an ANSI driver
           // (MDBTools) unixODBC converts the driver's answer back by reading it to a NUL
