@@ -107,6 +107,14 @@ BEGIN
   RETURN p_on - p_ordered::date;
 END $$;
 
+-- Trailing arguments with defaults, which a call may leave out: a price less a discount of
+-- 10 percent unless told otherwise, rounded to cents unless told otherwise.
+CREATE FUNCTION discounted_price(p_price numeric, p_percent numeric DEFAULT 10, p_places integer DEFAULT 2)
+  RETURNS numeric LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  RETURN round(p_price * (1 - p_percent / 100), p_places);
+END $$;
+
 -- Functions with output arguments: one row of results -----------------------------------
 
 -- An order's totals for a quantity and a unit price; item_count comes in as the items
@@ -152,6 +160,15 @@ CREATE PROCEDURE credit_limit_adjust(p_customer_id integer, p_percent numeric, I
   LANGUAGE plpgsql AS $$
 BEGIN
   p_limit := round(p_limit * (1 + p_percent / 100), 4);
+END $$;
+
+-- An order's freight with a surcharge, and whether it ships free: output arguments of a
+-- procedure (PostgreSQL 14 and later), passed as NULL by the call and read back.
+CREATE PROCEDURE order_freight(p_order_id integer, p_surcharge numeric, OUT p_freight numeric, OUT p_free boolean)
+  LANGUAGE plpgsql AS $$
+BEGIN
+  SELECT freight + p_surcharge INTO p_freight FROM orders WHERE order_id = p_order_id;
+  p_free := coalesce(p_freight, 0) = 0;
 END $$;
 
 -- Set-returning functions: rows ------------------------------------------------------------

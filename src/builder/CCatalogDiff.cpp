@@ -135,7 +135,7 @@ CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& Co
     std::shared_ptr<ISrvrExtractor> ex = Stt.CreateServerExtractor();
     Progress.Message("Retrieving procedure list... ");
     bwXMLBrowser list;
-    list.Load(ex->xmlGetSPList(Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string()));
+    list.Load(ex->xmlGetSPList(Stt.ListFilter()));
     const bool rowsAreTheDocument = ex->ParamRowsAreTheDocument();
     if (list.MoveToFirstChild()) {
       do {

@@ -146,7 +146,7 @@ int32_t CCodeBuilder::BuildSPMethods(CSettings& Stt, CProgress& Progress, const 
   for (std::string& w : CServer::ConnectionWarnings(Stt.Server()->ConnectionString())) Progress.Warning(std::move(w));
 
   Progress.Message("Retrieving procedure list... ");
-  const std::string filter = Stt.ServerType() == 3 ? Stt.GetPackageList() : std::string();
+  const std::string filter = Stt.ListFilter();
   bwXMLBrowser procList;
   procList.Load(extractor->xmlGetSPList(filter));
   for (std::string& w : extractor->LeftOut()) Progress.Warning(std::move(w));
@@ -335,6 +335,7 @@ void CCodeBuilder::State::BuildBlockList() {
     if (k.Cond && Flag(Stt->SectionViewer(k.Section), k.Name)) AddCond(k.Cond);
   AddCond(srvrType == 3 ? "Oracle" : "NonOracle");
   if (msOrSybase) AddCond("MSSQLSybase");
+  if (srvrType == 4) AddCond("Postgres");
   // Servers whose SQL marks a Unicode text literal N'...' (Sybase has no such literal).
   if (srvrType == 1 || srvrType == 3) AddCond("NationalLiterals");
   AddCond(Flag(af, "EventsClass") ? "WithEvents" : "NoEvents");

@@ -266,6 +266,9 @@ struct CSPConstructor::State {
   void BuildMethod();
   void ConstructMethodRetValStrings(std::string& FuncTypeDecl, std::string& AssignmentCommand);
   void ConstructSPParamDefs();
+  // The call text of a routine called by a text of its own, as a string expression that
+  // leaves out the optional arguments (from FirstOptional on) the method is not given.
+  void AppendCallExpr(size_t FirstOptional);
 };
 
 const std::string& CSPConstructor::State::PackagePrefix(std::string_view SPName, std::string_view& Name) {
@@ -469,6 +472,9 @@ void CSPConstructor::State::SetupParamAttributes() {
     // A parameter named like its function or like a word of the body would hide it (the
     // words are kept clear of in SetupParam).
     s.ParamScope.insert_copy(s.MethName);
+    // A call of its own text may leave optional arguments out, with these functions.
+    if (!s.Params.CallText.empty())
+      for (std::string_view w : {"IsMissing", "IIf", "Mid"}) s.ParamScope.insert_copy(w);
     s.Listed.clear();
     bool returnValue = false;
     s.Prm.reserve(s.Params.Params.size());
@@ -645,6 +651,17 @@ void CSPConstructor::State::BuildMethod() {
     ConstructMethodRetValStrings(typeDecl, assignment);
     // The return value is passed, but it is no argument of the method.
     auto isArgument = [](const SPParam& p) { return p.DirCode != 4; };
+    // Trailing inputs that the call may leave out, so that the server takes their defaults,
+    // are Optional arguments, Variant so that the method can tell a missing one; the call
+    // passes the given ones by name.
+    size_t firstOptional = s.Prm.size();
+    if (!s.Params.CallText.empty())
+      for (size_t i = s.Prm.size(); i-- > 0;) {
+        const SPParam& p = s.Prm[i];
+        if (!isArgument(p)) continue;
+        if (p.DirCode != 1 || p.Row->OmitMark.empty()) break;
+        firstOptional = i;
+      }
 
     std::string& t = s.MethodText;
     std::string& line = s.Scratch;
@@ -652,9 +669,15 @@ void CSPConstructor::State::BuildMethod() {
     line += s.MethName;
     line += '(';
     size_t arguments = 0;
-    for (const SPParam& p : s.Prm) {
+    for (size_t i = 0; i < s.Prm.size(); ++i) {
+      const SPParam& p = s.Prm[i];
       if (!isArgument(p)) continue;
       if (arguments++ > 0) line += ", ";
+      if (i >= firstOptional) {
+        line += "Optional ByVal ";
+        line += p.VBName;
+        continue;
+      }
       line += p.ByPrefix;
       line += ' ';
       line += p.VBName;
@@ -675,6 +698,7 @@ void CSPConstructor::State::BuildMethod() {
       const SPParam& p = s.Prm[i];
       if (i > 0) t += kCrLf;
       t += kIndent;
+      if (i >= firstOptional) t.append("If Not IsMissing(").append(p.VBName).append(") Then ");
       const size_t call = t.size();
       t += "AddParam ";
       // The return value goes in under the class's constant, which ReturnValue reads; a
@@ -701,7 +725,7 @@ void CSPConstructor::State::BuildMethod() {
     if (!s.Params.CallText.empty()) {
       // The call's own text; rows that come through a cursor are read inside a transaction.
       t += s.Params.NeedsTransaction ? "ExecuteInTransaction " : "Execute ";
-      VBSource::AppendStringExpr(t, s.Params.CallText);
+      AppendCallExpr(firstOptional);
       if (!s.Params.NeedsTransaction) t += ", adCmdText";
     } else if (s.SrvrType == kSrvrOracle && s.IsFunc) {
       t += "Execute ";
@@ -769,6 +793,32 @@ void CSPConstructor::State::BuildMethod() {
   });
 }
 
+void CSPConstructor::State::AppendCallExpr(size_t FirstOptional) {
+  std::string& t = MethodText;
+  const std::string& call = Params.CallText;
+  const size_t close = call.rfind(')');
+  if (FirstOptional >= Prm.size() || close == std::string::npos) {
+    VBSource::AppendStringExpr(t, call);
+    return;
+  }
+  // The marks of the optional arguments are the last ones: the text keeps the others, and
+  // each optional argument that is given adds its mark by name.
+  std::string head = call.substr(0, close);
+  for (size_t i = FirstOptional; i < Prm.size(); ++i)
+    head.resize(head.size() - (head.ends_with(", ?") ? 3 : head.ends_with("?") ? 1 : 0));
+  const bool noneBefore = head.ends_with("(");
+  VBSource::AppendStringExpr(t, head);
+  t += noneBefore ? " & Mid$(" : " & ";
+  for (size_t i = FirstOptional; i < Prm.size(); ++i) {
+    if (i > FirstOptional) t += " & ";
+    t.append("IIf(IsMissing(").append(Prm[i].VBName).append("), \"\", ");
+    VBSource::AppendStringExpr(t, ", " + Prm[i].Row->OmitMark);
+    t += ')';
+  }
+  t += noneBefore ? ", 3) & " : " & ";
+  VBSource::AppendStringExpr(t, call.substr(close));
+}
+
 void CSPConstructor::State::ConstructSPParamDefs() {
   ErrGuard("CSPConstructor.ConstructSPParamDefs", [&] {
     State& s = *this;
@@ -802,7 +852,12 @@ void CSPConstructor::State::ConstructSPParamDefs() {
     // Text that needs ChrW$ cannot be a constant's value: such a name becomes a
     // read-only property of the module, which callers use the same way.
     // Both definitions of a procedure take the same form.
-    AssignServerSideName(def.SPText, s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName);
+    // A procedure called by a text of its own (a PostgreSQL CALL) is run by name with that
+    // text: the by-name execution runs it as a command text.
+    if (!s.Params.CallText.empty())
+      def.SPText = s.Params.CallText;
+    else
+      AssignServerSideName(def.SPText, s.SrvrType == kSrvrMSSQL ? kSrvrMSSQL : -1, s.ProcName);
     bool spCall = false, prmCall = false;
     def.SPExpr.clear();
     VBSource::AppendStringExpr(def.SPExpr, def.SPText, &spCall);

@@ -21,8 +21,9 @@ int RunSnapshot(CliSession& Session) {
   CliSession::UserFileOperation([&] { FileIO::CheckOutput(out, s.InputFiles()); });
   Session.RequireConnection();
   const int type = s.ServerType();
-  // Oracle's catalogue is captured for the packages a generation run would read.
-  const std::string packages = type == 3 ? s.GetPackageList() : std::string();
+  // The catalogue is captured for what a generation run would read: Oracle's packages,
+  // PostgreSQL's schemas.
+  const std::string packages = s.ListFilter();
   CCatalogCapture capture;
   std::string script;
   {

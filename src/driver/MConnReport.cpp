@@ -129,7 +129,7 @@ std::string Build(CSettings& Settings, const std::string& AConnectString, bool& 
     server->Disconnect();
     return std::move(r.Text());
   }
-  const std::string filter = type == 3 ? Settings.GetPackageList() : std::string();
+  const std::string filter = Settings.ListFilter();
   r.Line("Catalogue requests:");
   int number = 0;
   auto run = [&](const CatalogueStatement& s) {

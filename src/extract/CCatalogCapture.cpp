@@ -238,7 +238,7 @@ std::string CCatalogCapture::Capture(int ServerType, const std::string& Connecti
     }
   } else if (ServerType == 4) {
     // The routines and their types, which describe the parameters themselves.
-    for (const auto& [table, rows] : CSrvrPostgres::CaptureTables(*c)) AppendTable(out, table, rows);
+    for (const auto& [table, rows] : CSrvrPostgres::CaptureTables(*c, Packages)) AppendTable(out, table, rows);
   } else if (ServerType == 0) {
     ResultSet rs;
     if ((mdb = CSrvrAccess::MdbQueries(*c))) {

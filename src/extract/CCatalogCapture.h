@@ -20,7 +20,8 @@ class CCatalogCapture {
   // extractor of ServerType (0 Access, 1 SQL Server, 2 Sybase, 3 Oracle, 4
   // PostgreSQL) reads it.
   // Packages is Oracle's comma-separated package list ("(Unpackaged)" for procedures
-  // outside packages); the other server types ignore it. Failures of the connection or
+  // outside packages), PostgreSQL's schemas (as a search path names them; empty for the
+  // login's search path); the other server types ignore it. Failures of the connection or
   // of a catalogue query raise; a procedure whose parameters cannot be read is left out
   // of ProcedureParameters (a refresh of it from the snapshot fails, as on the server)
   // and named in Skipped. An Access query whose parameters cannot be read stays in the

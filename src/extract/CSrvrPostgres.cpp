@@ -1,12 +1,15 @@
 #include "extract/CSrvrPostgres.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <map>
+#include <set>
 #include <string_view>
 #include <utility>
 
 #include "base/NoCase.h"
+#include "base/SourceText.h"
 #include "errors/ErrGuard.h"
 #include "errors/Faultnet31.h"
 #include "extract/CServer.h"
@@ -36,6 +39,10 @@ constexpr const char* kRoutinesSQL =
     "CAST(p.proargmodes AS text) AS proargmodes, CAST(p.proargnames AS text) AS proargnames, "
     "CAST(p.pronargdefaults AS text) AS pronargdefaults FROM pg_proc p JOIN pg_namespace n ON n.oid = "
     "p.pronamespace WHERE p.prokind IN ('f', 'p') AND n.nspname IN ($Schemas$)";
+// The routines an extension installed: they belong to it, as the server's own belong to the
+// system schemas (pg_depend's "e" rows of pg_proc, whose catalogue oid is 1255).
+constexpr const char* kExtensionSQL =
+    "SELECT CAST(objid AS text) AS objid FROM pg_depend WHERE classid = 1255 AND deptype = 'e'";
 constexpr const char* kTypesSQL =
     "SELECT CAST(t.oid AS text) AS oid, t.typname, n.nspname, CAST(t.typnamespace AS text) AS typnamespace, "
     "CAST(t.typtype AS text) AS typtype, CAST(t.typcategory AS text) AS typcategory, CAST(t.typbasetype AS text) AS "
@@ -200,10 +207,27 @@ bool IsHandlerType(std::string_view name) {
 }
 
 struct Catalogue {
-  std::vector<std::string> Schemas;  // the search path's schemas, in order
+  std::vector<std::string> Schemas;  // the schemas read, in order
+  bool Named = false;                // named by the list filter, not the search path
   std::vector<CSrvrPostgres::Routine> Routines;
   std::map<std::string, CSrvrPostgres::PgType, std::less<>> Types;  // by oid
 };
+
+// The oids of the routines extensions own. A snapshot taken before they were captured has no
+// pg_depend: its routines are read as they were taken.
+std::set<std::string, std::less<>> ExtensionRoutines(const Query& query) {
+  std::set<std::string, std::less<>> out;
+  ResultSet rs;
+  try {
+    rs = query(kExtensionSQL);
+  } catch (const AppError& e) {
+    if (ado::IsConnectionLost(e)) throw;
+    return out;
+  }
+  const size_t objid = Column(rs, "objid");
+  for (size_t i = 0; i < rs.RowCount(); ++i) out.insert(Cell(rs, i, objid));
+  return out;
+}
 
 std::string RoutinesStatement(const std::vector<std::string>& schemas) {
   std::string list;
@@ -213,10 +237,14 @@ std::string RoutinesStatement(const std::vector<std::string>& schemas) {
   return sql;
 }
 
-// The search path's schemas, "$user" resolved, system schemas and repeats left out.
-std::vector<std::string> SearchPath(const Query& query) {
-  const ResultSet path = query(kSearchPathSQL);
-  const std::string setting = path.RowCount() > 0 ? Cell(path, 0, Column(path, "setting")) : std::string();
+// The schemas Filter names, else the search path's; "$user" resolved, system schemas and
+// repeats left out.
+std::vector<std::string> SearchPath(const Query& query, const std::string& Filter) {
+  std::string setting = Filter;
+  if (srctext::TrimBlanks(Filter).empty()) {
+    const ResultSet path = query(kSearchPathSQL);
+    setting = path.RowCount() > 0 ? Cell(path, 0, Column(path, "setting")) : std::string();
+  }
   std::vector<std::string> out;
   for (std::string& s : SplitSearchPath(setting)) {
     if (s == "\"$user\"") {
@@ -229,17 +257,20 @@ std::vector<std::string> SearchPath(const Query& query) {
   return out;
 }
 
-Catalogue Read(const Query& query) {
+Catalogue Read(const Query& query, const std::string& Filter) {
   Catalogue c;
-  c.Schemas = SearchPath(query);
+  c.Schemas = SearchPath(query, Filter);
+  c.Named = !srctext::TrimBlanks(Filter).empty();
   const ResultSet r = query(RoutinesStatement(c.Schemas));
   const size_t schema = Column(r, "nspname"), nsp = Column(r, "pronamespace"), oid = Column(r, "oid"),
                name = Column(r, "proname"), kind = Column(r, "prokind"), set = Column(r, "proretset"),
                ret = Column(r, "prorettype"), types = Column(r, "proargtypes"), all = Column(r, "proallargtypes"),
                modes = Column(r, "proargmodes"), names = Column(r, "proargnames"),
                defaults = Column(r, "pronargdefaults");
+  const auto extension = ExtensionRoutines(query);
   c.Routines.reserve(r.RowCount());
   for (size_t i = 0; i < r.RowCount(); ++i) {
+    if (extension.count(Cell(r, i, oid))) continue;
     CSrvrPostgres::Routine& x = c.Routines.emplace_back();
     x.Schema = Cell(r, i, schema);
     x.NamespaceOid = Cell(r, i, nsp);
@@ -419,6 +450,17 @@ Shape ShapeOf(const Catalogue& c, const CSrvrPostgres::Routine& r) {
     }
   }
 
+  // The inputs that have defaults: the last pronargdefaults of the arguments a call passes in
+  // (a procedure's output arguments among them).
+  std::vector<bool> defaulted(all.size(), false);
+  size_t defaults = static_cast<size_t>(std::max(0, std::atoi(r.ArgDefaults.c_str())));
+  for (size_t i = all.size(); i-- > 0 && defaults > 0;) {
+    const std::string mode = i < modes.size() ? modes[i] : "i";
+    if (mode == "t" || (mode == "o" && !procedure)) continue;
+    defaulted[i] = true;
+    --defaults;
+  }
+
   if (ret) s.List.Params.push_back(Row("RETURN_VALUE", ado::adParamReturnValue, *ret));
   size_t marks = 0;
   for (size_t i = 0; i < all.size(); ++i) {
@@ -436,6 +478,8 @@ Shape ShapeOf(const Catalogue& c, const CSrvrPostgres::Routine& r) {
       return s;
     }
     s.List.Params.push_back(Row(name, dir, *d));
+    if (defaulted[i] && dir == ado::adParamInput && !name.empty())
+      s.List.Params.back().OmitMark = CallName(name) + " => ?";
     ++marks;
     // Text of every kind reaches the server alike: its types do not pick an overload.
     if (dir != ado::adParamOutput)
@@ -443,7 +487,8 @@ Shape ShapeOf(const Catalogue& c, const CSrvrPostgres::Routine& r) {
   }
   std::string args;
   for (size_t i = 0; i < marks; ++i) args += i == 0 ? "?" : ", ?";
-  const std::string callee = CallName(r.Name) + "(" + args + ")";
+  // Schemas the profile names need not be on the search path of the class's connection.
+  const std::string callee = (c.Named ? CallName(r.Schema) + "." : "") + CallName(r.Name) + "(" + args + ")";
   if (procedure)
     s.List.CallText = "CALL " + callee;
   else if (result == Result::Value)
@@ -461,10 +506,13 @@ std::string CSrvrPostgres::xmlGetSPList(const std::string& Filter) {
       "CSrvrPostgres.ISrvrExtractor_xmlGetSPList(Filter)",
       [&] {
         CServer& server = MExtractDocs::RequireServer(server_);
-        const Catalogue c = Read([&](const std::string& sql) {
-          server.ExecSQL(sql);
-          return server.Recordset()->Data();
-        });
+        const Catalogue c = Read(
+            [&](const std::string& sql) {
+              server.ExecSQL(sql);
+              return server.Recordset()->Data();
+            },
+            Filter);
+        filter_ = Filter;
         leftOut_.clear();
         lists_.clear();
         byName_.clear();
@@ -515,7 +563,8 @@ std::string CSrvrPostgres::xmlGetSPList(const std::string& Filter) {
             const auto [it, added] = bySignature.emplace(e.S.InOids, i);
             if (!added) {
               leftOut_.push_back(shown(e) + " is left out: " + shown(entries[it->second]) +
-                                 ", earlier on the search path, takes the same arguments and hides it.");
+                                 (c.Named ? ", earlier in the schemas read," : ", earlier on the search path,") +
+                                 " takes the same arguments and hides it.");
               continue;
             }
             callable.push_back(i);
@@ -558,7 +607,7 @@ SPParamList CSrvrPostgres::GetSPParameters(const std::string& SPName) {
   return ErrGuard(
       "CSrvrPostgres.ISrvrExtractor_xmlGetSPParameters(SPName)",
       [&] {
-        if (lists_.empty()) xmlGetSPList("");
+        if (lists_.empty()) xmlGetSPList(filter_);
         const auto* found = byName_.find(SPName);
         Faultnet31::Check(found != nullptr, ERR_USER_CHECK,
                           "The function or procedure '%1' is not one of the search path's routines that a class "
@@ -573,14 +622,17 @@ std::string CSrvrPostgres::xmlGetSPParameters(const std::string& SPName) {
   return MExtractDocs::RefreshedParamsXml(GetSPParameters(SPName));
 }
 
-std::vector<CatalogueStatement> CSrvrPostgres::CatalogueStatements(const std::string&, const std::string&) const {
+std::vector<CatalogueStatement> CSrvrPostgres::CatalogueStatements(const std::string& Filter,
+                                                                   const std::string&) const {
   std::vector<std::string> schemas;
   if (server_) {
     try {
-      schemas = SearchPath([&](const std::string& sql) {
-        server_->ExecSQL(sql);
-        return server_->Recordset()->Data();
-      });
+      schemas = SearchPath(
+          [&](const std::string& sql) {
+            server_->ExecSQL(sql);
+            return server_->Recordset()->Data();
+          },
+          Filter);
     } catch (const AppError&) {
       // The report shows the failure of the search path's own statement.
     }
@@ -588,8 +640,9 @@ std::vector<CatalogueStatement> CSrvrPostgres::CatalogueStatements(const std::st
   return {{"search path", kSearchPathSQL, ""}, {"routines", RoutinesStatement(schemas), ""}, {"types", kTypesSQL, ""}};
 }
 
-std::vector<std::pair<std::string, ado::ResultSet>> CSrvrPostgres::CaptureTables(ado::Connection& Conn) {
-  const Catalogue c = Read([&](const std::string& sql) { return Conn.Execute(sql)->Data(); });
+std::vector<std::pair<std::string, ado::ResultSet>> CSrvrPostgres::CaptureTables(ado::Connection& Conn,
+                                                                                 const std::string& Schemas) {
+  const Catalogue c = Read([&](const std::string& sql) { return Conn.Execute(sql)->Data(); }, Schemas);
   const auto table = [](std::initializer_list<const char*> columns) {
     ResultSet rs;
     for (const char* name : columns) rs.Columns.push_back({name, ado::adVarWChar, 0, 0, 0, true, false});
@@ -631,6 +684,8 @@ std::vector<std::pair<std::string, ado::ResultSet>> CSrvrPostgres::CaptureTables
     procs.Cells.push_back(orNull(r.ArgNames));
     procs.Cells.emplace_back(r.ArgDefaults);
   }
+  // The routines read leave out those of extensions: the table says there are none.
+  ResultSet depend = table({"classid", "objid", "deptype"});
   ResultSet namespaces = table({"oid", "nspname"});
   for (const auto& [oid, name] : schemas) add(namespaces, {oid, name});
   ResultSet typeRows = table({"oid", "typname", "typnamespace", "typtype", "typcategory", "typbasetype", "typelem"});
@@ -639,6 +694,7 @@ std::vector<std::pair<std::string, ado::ResultSet>> CSrvrPostgres::CaptureTables
   return {{"pg_settings", std::move(settings)},
           {"pg_namespace", std::move(namespaces)},
           {"pg_proc", std::move(procs)},
+          {"pg_depend", std::move(depend)},
           {"pg_type", std::move(typeRows)}};
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // Catalogue extractor for PostgreSQL.
 //
-// It reads the functions and procedures of the schemas on the session's search path
-// (system schemas left out) with three statements whatever the catalogue's size: the
-// search path, the routines of pg_proc with their schemas, and the types of pg_type. The
+// It reads the functions and procedures of the schemas on the session's search path, or of
+// those the list filter names in the same form ("app, public"; system schemas left out;
+// calls then name the schema, which need not be on the class's search path) with three statements whatever the
+// catalogue's size: the search path, the routines of pg_proc with their schemas, and the types of pg_type. The
 // statements are plain enough for a catalogue snapshot to answer them from tables of the
 // same names and columns.
 //
@@ -46,10 +47,12 @@ class CSrvrPostgres : public ISrvrExtractor {
   std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
                                                       const std::string& SampleProc) const override;
 
-  // The snapshot's tables of the catalogue Conn opens, as the extractor reads them:
-  // pg_settings (the search path, resolved), pg_namespace, pg_proc (the routines of the
-  // search path's schemas) and pg_type (the types they use). Raises what the statements raise.
-  static std::vector<std::pair<std::string, ado::ResultSet>> CaptureTables(ado::Connection& Conn);
+  // The snapshot's tables of the catalogue Conn opens, as the extractor reads them with the
+  // list filter Schemas: pg_settings (the schemas read, resolved, as its search path),
+  // pg_namespace, pg_proc (their routines), pg_depend and pg_type (the types they use).
+  // Raises what the statements raise.
+  static std::vector<std::pair<std::string, ado::ResultSet>> CaptureTables(ado::Connection& Conn,
+                                                                           const std::string& Schemas);
 
   // One routine of the catalogue as the statements read it.
   struct Routine {
@@ -65,6 +68,7 @@ class CSrvrPostgres : public ISrvrExtractor {
  private:
   std::shared_ptr<CServer> server_;
   std::vector<std::string> leftOut_;
+  std::string filter_;              // the last list's filter
   std::vector<SPParamList> lists_;  // the listed routines' parameter lists, in list order
   ExactNameMap<size_t> byName_;     // listed name -> lists_
 };

@@ -30,6 +30,10 @@ struct SPParamRow {
   bool IsNullable = false;
   bool IsLongBinary = false;
   bool DataTypeNotSupported = false;
+  // An input a call may leave out, the server then taking its default: the argument as the
+  // call passes it by name ("p_rate => ?"), so that any of them can be left out. Empty for
+  // an argument every call passes (and where the call text is the procedure's name).
+  std::string OmitMark;
 };
 
 // A parameter-list document as rows: the root's Proc and NotSupported, and the Param

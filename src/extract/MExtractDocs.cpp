@@ -109,6 +109,7 @@ std::string RefreshedParamsXml(const SPParamList& List) {
   for (const SPParamRow& r : List.Params) {
     x.CreateChild("Param", true, false);
     for (const char* attr : kRefreshedAttrs) x.Attr(attr, RefreshedAttr(r, attr));
+    if (!r.OmitMark.empty()) x.Attr("OmitMark", r.OmitMark);
     x.POP(0);
   }
   return x.xml();
@@ -147,6 +148,7 @@ SPParamList ReadParamList(const std::string& Xml) {
     r.IsNullable = bwXMLBrowser::IsTrue(e.attribute("IsNullable").value());
     r.IsLongBinary = bwXMLBrowser::IsTrue(e.attribute("IsLongBinary").value());
     r.DataTypeNotSupported = bwXMLBrowser::IsTrue(e.attribute("DataTypeNotSupported").value());
+    r.OmitMark = e.attribute("OmitMark").value();
   }
   return list;
 }

@@ -692,6 +692,13 @@ bool CSettings::FindPackage(const std::string& Pkg, std::string& Pfx) {
       Pkg, Pfx);
 }
 
+std::string CSettings::ListFilter() {
+  const int32_t type = ServerType();
+  if (type == 3) return GetPackageList();
+  if (type == 4) return xServer->strAttr("PgSchemas");
+  return {};
+}
+
 std::string CSettings::GetPackageList() {
   return ErrGuard("CSettings.GetPackageList", [&] {
     std::string list;

@@ -157,6 +157,9 @@ class CSettings {
   bool FindPackage(const std::string& Pkg, std::string& Pfx);
   // The names of the selected package entries, comma-separated.
   std::string GetPackageList();
+  // What the extractor's procedure list is read for: the selected packages (Oracle), the
+  // schemas of "PgSchemas" (PostgreSQL; empty for the search path); empty for the others.
+  std::string ListFilter();
 
   // Disconnects the server object; ignores every error.
   void DisconnectServer();

@@ -56,6 +56,9 @@ constexpr const char* Pkg = "Packages";
 constexpr Key kKeys[] = {
   Int(Srv, "SrvrType", 4),
   Text(Srv, "ConnPfg"),
+  // The PostgreSQL schemas whose routines are read, as a search path names them; empty: the
+  // login's search path.
+  Text(Srv, "PgSchemas"),
 
   Bool(SP, "AddSPMethods", All(T)),
   // Most PostgreSQL routines are functions.

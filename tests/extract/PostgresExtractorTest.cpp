@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "extract/CCatalogCapture.h"
 #include "extract/CSrvrPostgres.h"
 #include "extract/ExtractTestUtil.h"
 #include "extract/MExtractDocs.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
 #include "support/Golden.h"
 #include "support/PgServer.h"
 
@@ -64,6 +67,38 @@ TEST_F(PostgresExtractorTest, ListsTheSearchPathsRoutinesWithTheirCalls) {
   ExpectFailure([&] { x->xmlGetSPParameters("sum_array"); }, {"'sum_array' is not one of the search path's routines"});
 }
 
+// The schemas a list filter names, in search path form, instead of the search path: their
+// routines only, the earlier schema's hiding the later's, each call naming its schema; a
+// snapshot captured with the filter reads the same.
+TEST_F(PostgresExtractorTest, ReadsTheSchemasTheFilterNames) {
+  auto x = Live();
+  const std::string filter = " PUBLIC, \"app\"";
+  const std::string list = x->xmlGetSPList(filter);
+  EXPECT_NE(list.find("\"public_echo\""), std::string::npos);
+  EXPECT_NE(list.find("\"next_number\""), std::string::npos);
+  EXPECT_EQ(x->GetSPParameters("order_total").CallText, "{? = call public.order_total(?)}");
+  EXPECT_EQ(x->GetSPParameters("order_status").CallText, "CALL app.order_status(?, ?, ?)");
+  const std::vector<std::string> left = x->LeftOut();
+  EXPECT_NE(
+      std::find(left.begin(), left.end(),
+                "Function \"app.order_total(int4)\" is left out: Function \"public.order_total(int4)\", earlier in "
+                "the schemas read, takes the same arguments and hides it."),
+      left.end());
+  EXPECT_EQ(ProcRows(x->xmlGetSPList("public")), "order_total|True\npublic_echo|True\n");
+  const std::string file = dir_.file("public.sql");
+  CCatalogCapture::Write(CCatalogCapture().Capture(4, Conn(), "public"), file);
+  EXPECT_EQ(ProcRows(Extractor<CSrvrPostgres>(file)->xmlGetSPList("")), "order_total|True\npublic_echo|True\n");
+}
+
+// psqlODBC passes the arguments of its call escape as they are written: a call leaves out
+// those with defaults or names the ones it passes.
+TEST_F(PostgresExtractorTest, TheDriversCallTakesArgumentsLeftOutOrNamed) {
+  auto c = ado::Connection::Create();
+  c->Open(Conn());
+  EXPECT_EQ(c->Execute("{call next_number()}")->Value("next_number"), "1");
+  EXPECT_EQ(c->Execute("{call next_number(p_step => 5)}")->Value("next_number"), "5");
+}
+
 // Every parameter as psqlODBC's own description gives it through a parameter refresh (the
 // return value first, the columns of a set or a table result left out; booleans as the
 // driver describes them when asked not to call them text; text of a length the driver does
@@ -90,10 +125,11 @@ TEST_F(PostgresExtractorTest, DescribesParametersAsTheDriverDoes) {
         r.Type = "203", r.Size = "8190", r.IsLongBinary = true;
     SPParamList mine = x->GetSPParameters(name);
     mine.CallText.clear();
+    for (SPParamRow& r : mine.Params) r.OmitMark.clear();
     EXPECT_EQ(MExtractDocs::RefreshedParamsXml(mine), MExtractDocs::RefreshedParamsXml(driver));
     ++compared;
   }
-  EXPECT_EQ(compared, 10u);
+  EXPECT_EQ(compared, 13u);
 }
 
 // A snapshot of the catalogue reads as the server does, through a script and a database,

@@ -46,10 +46,10 @@ TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
   // The conditions the builder sets from the server type, the integer keys and always, and
   // those of the switches in the profile key table.
   std::set<std::string> generator = {
-      "Trans",          "Oracle",      "NonOracle",       "MSSQLSybase",     "WithEvents",  "NoEvents",
-      "TransCOMP",      "TransADO",    "TransAuto",       "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath",
-      "ConnInRegistry", "UseFaultnet", "NoFaultnet",      "AddErrProps",     "AddTestConn", "StdRetVal",
-      "ProcGroup",      "WithEnums",   "NationalLiterals"};
+      "Trans",          "Oracle",      "NonOracle",        "MSSQLSybase",     "WithEvents",  "NoEvents",
+      "TransCOMP",      "TransADO",    "TransAuto",        "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath",
+      "ConnInRegistry", "UseFaultnet", "NoFaultnet",       "AddErrProps",     "AddTestConn", "StdRetVal",
+      "ProcGroup",      "WithEnums",   "NationalLiterals", "Postgres"};
   for (const MProfileKeys::Key& k : MProfileKeys::Keys())
     if (k.Cond) generator.insert(k.Cond);
   std::set<std::string> used;

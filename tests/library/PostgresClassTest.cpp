@@ -1,6 +1,6 @@
-// A class generated from the test server's own PostgreSQL catalogue through psqlODBC:
-// golden, clean for the checker, and the same class from a snapshot of that catalogue but
-// for the line that names the catalogue read.
+// A class and its parameter-definitions module generated from the test server's own
+// PostgreSQL catalogue through psqlODBC: golden, clean for the checker, and the same from a
+// snapshot of that catalogue but for the line that names the catalogue read.
 
 #include <gtest/gtest.h>
 
@@ -32,13 +32,14 @@ TEST(PostgresClassTest, LiveCatalogueAndItsSnapshotGiveTheGoldenClass) {
   const std::string snapshot = dir.file("pfpgc.sql");
   pf::CCatalogCapture::Write(pf::CCatalogCapture().Capture(4, live, ""), snapshot);
 
-  std::string classes[2];
+  std::string classes[2], modules[2];
   for (int i = 0; i < 2; ++i) {
     lib::Generator gen;
     gen.LoadSample("mssql/OrderEntry.PFG");
     gen.Set("Server", "SrvrType", "4");
     gen.Set("Server", "ConnPfg", i == 0 ? live : pf::CCatalogCapture::SnapshotConnection(snapshot));
     gen.ApplyConf(2);
+    gen.Set("StoredProc", "AddExecSPByName", "True");
     gen.Set("IniOptions", "ConnDftString", "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=pg01;Database=orders");
     const lib::Generated g = gen.Build("CPgOrders", i == 0 ? "live" : "snapshot");
     EXPECT_EQ(lib::ClassFindings(g), "") << g.Label;
@@ -46,9 +47,12 @@ TEST(PostgresClassTest, LiveCatalogueAndItsSnapshotGiveTheGoldenClass) {
     for (const std::string& w : g.Warnings) warnings += w + "\n";
     EXPECT_NE(warnings.find("\"app.sum_array(int4[])\" is left out"), std::string::npos) << warnings;
     classes[i] = WithoutReadThrough(g.Class);
+    modules[i] = g.Module;
   }
   pftest::ExpectGolden("classes/CPgOrders.cls", classes[0]);
+  pftest::ExpectGolden("classes/CPgOrders.bas", modules[0]);
   EXPECT_EQ(classes[1], classes[0]);
+  EXPECT_EQ(modules[1], modules[0]);
 }
 
 }  // namespace

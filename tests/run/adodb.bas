@@ -174,7 +174,7 @@ Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As S
     SQL = """" & Info.getString(1) & """.""" & Info.getString(2) & """("
     Kind = Info.getString(4)
     If InStr(Info.getString(5), "o") > 0 Or InStr(Info.getString(5), "b") > 0 Then Kind = "out"
-    If ArgText <> "" Then ArgText = PfInArgs(ArgText, Info.getString(5))
+    If ArgText <> "" And InStr(ArgText, "=>") = 0 Then ArgText = PfInArgs(ArgText, Info.getString(5))
     If Info.getBoolean(3) And Kind <> "refcursor" Then Kind = "rows"
     If ArgText = "" And Not Cmd Is Nothing Then
         For I = 0 To Cmd.Parameters.Count - 1
@@ -199,6 +199,10 @@ Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As S
         Rs.Fill Res
         PfSetReturn Cmd, 0
     Case "refcursor"
+        If PfPsqlOdbc And Not Conn.FetchRefcursors Then
+            Rs.Fill Res
+            Exit Sub
+        End If
         Set Cursors = New Collection
         Do While Res.next()
             Cursors.Add Res.getString(1)
@@ -371,16 +375,19 @@ End Sub
 ' parameters in their order. Anything else runs as one statement, its rows filling the
 ' recordset.
 Private Sub PfRunOdbcCall(ByVal Conn As Object, ByVal Cmd As Object, ByVal Rs As Object)
-    Dim SQL As String, I As Long, J As Long, Stmt As Object, Res As Object, P As Object
+    Dim SQL As String, I As Long, J As Long, Stmt As Object, Res As Object, P As Object, Args As String
     SQL = Trim(Cmd.CommandText)
     If Left(SQL, 1) = "{" And Right(SQL, 1) = "}" Then
         SQL = Trim(Mid(SQL, 2, Len(SQL) - 2))
-        If Left(SQL, 1) = "?" Then SQL = Trim(Mid(Trim(Mid(SQL, 2)), 2))
+        If Left(SQL, 1) = "?" Then SQL = Trim(Mid(Trim(Mid(SQL, 2)), 2)): J = 1
         If LCase(Left(SQL, 5)) <> "call " Then Err.Raise -2147217900, "PfRt", "Syntax error in the call escape: " & Cmd.CommandText
         SQL = Trim(Mid(SQL, 6))
         I = InStr(SQL, "(")
+        ' Arguments passed by name ("p_x => ?") go as the call writes them, each "?" taking
+        ' the next parameter's value.
+        If I > 0 And InStr(SQL, "=>") > 0 Then Args = PfMarks(Mid(SQL, I + 1, Len(SQL) - I - 1), Cmd, J)
         If I > 0 Then SQL = Left(SQL, I - 1)
-        PfCall Conn, SQL, "", Cmd, Rs
+        PfCall Conn, SQL, Args, Cmd, Rs
         Exit Sub
     End If
     SQL = PfMarks(SQL, Cmd, 0)
@@ -521,6 +528,8 @@ Public State As Long
 Public Errors As Object
 Public Sdbc As Object
 Public InTrans As Boolean
+' psqlODBC's FetchRefcursors: without it a function's cursor comes back as its name.
+Public FetchRefcursors As Boolean
 
 Private Sub Class_Initialize()
     Set Errors = New ADODB.Errors
@@ -532,12 +541,18 @@ Public Property Get Version() As String
     Version = "2.8"
 End Property
 
-' Only "Provider=PfRun" strings reach the test database; anything else fails as a
-' provider that cannot be found.
+' Only "Provider=PfRun" strings reach the test database, and for a PostgreSQL class the
+' strings that open psqlODBC (a driver named, through MSDASQL or not; the server they name is
+' the test server); anything else fails as a provider that cannot be found. "Provider=PfRun"
+' stands for a connection set up as the class needs it.
 Public Sub DoOpen(Optional ByVal ConnStr As Variant, Optional ByVal User As Variant, Optional ByVal Pwd As Variant, Optional ByVal Opts As Variant)
+    Dim Keys As String
     If Not IsMissing(ConnStr) Then ConnectionString = ConnStr
     PfLog "OPEN" & Chr(9) & ConnectionString
-    If InStr(1, ConnectionString, "Provider=PfRun", 1) <> 1 Then
+    Keys = ";" & LCase(Replace(ConnectionString, " ", ""))
+    FetchRefcursors = InStr(Keys, ";provider=pfrun") = 1 Or InStr(Keys, ";fetchrefcursors=1") > 0
+    If InStr(Keys, ";provider=pfrun") <> 1 And Not (PfPsqlOdbc And InStr(Keys, ";driver={postgresql") > 0 And _
+        (InStr(Keys, ";provider=") = 0 Or InStr(Keys, ";provider=msdasql") > 0)) Then
         Err.Raise 3706, "ADODB.Connection", "Provider cannot be found. It may not be properly installed."
     End If
     On Error GoTo Failed

@@ -741,7 +741,8 @@ CASES = [("mssql" + suffix,) + MSSQL + (config,) for suffix, config in (
     ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, ["AddnlFunc.Batch=True"]),
     ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", None, None),
     # No snapshot: the class is generated from the test server's own catalogue (run_live_case).
-    ("postgresql", "samples/postgresql/OrderEntry.PFG", None, ("samples/postgresql/OrderEntry.pgsql",), None),
+    ("postgresql", "samples/postgresql/OrderEntry.PFG", None, ("samples/postgresql/OrderEntry.pgsql",),
+     ["StoredProc.AddExecSPByName=True"]),
 ]
 
 
@@ -884,7 +885,7 @@ def live_methods(text, routines):
         target = re.sub(r"^\{?\s*(\?\s*=\s*)?(call\s+)?", "", executed, flags=re.I)
         target = re.split(r"[({}\s]", target, 1)[0].split(".")[-1].strip('"')
         args = method_args(m.group(2))
-        added = [n for n in re.findall(r'^\s*AddParam "([^"]*)"', m.group(4), re.M)]
+        added = re.findall(r'^\s*(?:If Not IsMissing\(\w+\) Then )?AddParam "([^"]*)"', m.group(4), re.M)
         fits = [r for r in routines.get(target, []) if [a[1] for a in r["args"] if a[0] != "t"] == added]
         if len(fits) == 1:
             found.append((m.group(1), args, m.group(3), fits[0], executed))

@@ -43,6 +43,8 @@ std::vector<Page> MakePages() {
            {K::Options, "optSrvrType", "SrvrType", "Database server",
             {"Microsoft &Access", "Microsoft &SQL Server", "S&ybase", "O&racle", "&PostgreSQL"}},
            {K::Text, "txtConnPfg", "ConnPfg", "&Connection string for reading the catalogue:"},
+           {K::Text, "txtPgSchemas", "PgSchemas", "PostgreSQL sche&mas to read (empty: the search path):", {},
+            "Schemas as a search path names them, for example app, public. Calls then name the schema."},
            {K::Button, "btnDesign", nullptr, "&Design...", {}, nullptr},
            {K::Button, "btnUseSnapshot", nullptr, "Use a s&napshot file...", {}, nullptr, true},
            {K::Button, "btnCheckConnection", nullptr, "&Test Connection", {}, nullptr, true},
@@ -51,7 +53,8 @@ std::vector<Page> MakePages() {
             "reports what the server answers to each catalogue request: attach it, with a snapshot, when "
             "reporting a server that does not work.",
             true},
-       }},
+       },
+       {{"txtPgSchemas", -1, {OptionSet("optSrvrType", kPostgres)}}}},
 
       {"frmChildStdConfigs", nullptr,
        "A predefined configuration sets the options of all following pages at once for a typical "

@@ -33,6 +33,14 @@ CREATE FUNCTION app.order_cursor(p_order_id integer) RETURNS refcursor
   LANGUAGE plpgsql AS $$ DECLARE c refcursor; BEGIN OPEN c FOR SELECT * FROM app.orders WHERE order_id = p_order_id;
   RETURN c; END $$;
 
+-- Defaults: trailing inputs a call may leave out (an INOUT one comes back, so it is passed).
+CREATE FUNCTION app.order_page(p_customer text, p_offset integer DEFAULT 0, p_limit integer DEFAULT 10)
+  RETURNS SETOF app.orders LANGUAGE sql AS $$ SELECT * FROM app.orders WHERE customer = p_customer
+  ORDER BY order_id OFFSET p_offset LIMIT p_limit $$;
+CREATE FUNCTION app.next_number(p_step integer DEFAULT 1) RETURNS integer LANGUAGE sql AS $$ SELECT p_step $$;
+CREATE PROCEDURE app.order_status(p_order_id integer, OUT p_status text, OUT p_changed timestamptz)
+  LANGUAGE plpgsql AS $$ BEGIN p_status := 'open ' || p_order_id; p_changed := now(); END $$;
+
 CREATE FUNCTION app.log_event(p_text text) RETURNS void LANGUAGE sql AS $$ SELECT 1 $$;
 CREATE FUNCTION app.unnamed_args(integer, text) RETURNS integer LANGUAGE sql AS $$ SELECT $1 $$;
 CREATE FUNCTION app.more_types(p_json json, p_jsonb jsonb, p_interval interval, p_xml xml, p_inet inet,
@@ -52,9 +60,11 @@ CREATE FUNCTION app.pair_amount(p_pair app.money_pair) RETURNS numeric LANGUAGE 
 
 CREATE FUNCTION app.any_rows() RETURNS SETOF record LANGUAGE sql AS $$ SELECT 1, 'x' $$;
 
--- Not routines a class calls: a trigger function, an aggregate, and a schema outside the search path.
+-- Not routines a class calls: a trigger function, an aggregate, an extension's functions, and a
+-- schema outside the search path.
 CREATE FUNCTION app.orders_touch() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RETURN NEW; END $$;
 CREATE AGGREGATE app.text_concat(text) (SFUNC = textcat, STYPE = text);
+CREATE EXTENSION IF NOT EXISTS fuzzystrmatch SCHEMA public;
 CREATE FUNCTION hidden.secret() RETURNS integer LANGUAGE sql AS $$ SELECT 42 $$;
 
 CREATE FUNCTION public.public_echo(p_value integer) RETURNS integer LANGUAGE sql AS $$ SELECT p_value $$;
