@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <tuple>
 
 #include "support/LoopbackListener.h"
 #include "support/PgServer.h"
@@ -70,7 +71,8 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
     }
   // A named instance whose browser service (UDP 1434) takes the query and never answers:
   // FreeTDS asks again for many seconds, whatever the time-out, so the port is asked for
-  // within it, also for ODBC strings that name FreeTDS by its library.
+  // within it, also for ODBC strings that name FreeTDS by its library, and the message says
+  // what to do.
   const int udp = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -78,15 +80,18 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
   ::inet_pton(AF_INET, "127.0.14.34", &a.sin_addr);
   std::vector<std::string> strings = {"Provider=SQLOLEDB;Data Source=127.0.14.34\\SQLEXPRESS;User ID=gen",
                                       "Driver=FreeTDS;Server=127.0.14.34\\SQLEXPRESS;UID=gen"};
-  for (const char* dir : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc", "/usr/lib/odbc"})
-    if (std::filesystem::exists(std::string(dir) + "/libtdsodbc.so"))
-      strings.push_back("Driver=" + std::string(dir) + "/libtdsodbc.so;Server=127.0.14.34\\SQLEXPRESS;UID=gen");
+  if (const std::string tds = "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so"; std::filesystem::exists(tds))
+    strings.push_back("Driver=" + tds + ";Server=127.0.14.34\\SQLEXPRESS;UID=gen");
   if (::bind(udp, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) strings.clear();
   for (const std::string& s : strings) {
     const Timed t = Test(s);
     EXPECT_EQ(t.Result.ExitCode, 1);
-    EXPECT_LT(t.Seconds, kTimeout + 1.5) << t.Result.Err;
-    EXPECT_TRUE(Has(t.Result.Err, "(UDP port 1434) did not answer within 2 s")) << t.Result.Err;
+    EXPECT_TRUE(t.Seconds >= kTimeout && t.Seconds < kTimeout + 1.5) << t.Result.Err;
+    EXPECT_TRUE(Has(t.Result.Err,
+                    "The SQL Server Browser service of '127.0.14.34' (UDP port 1434) did not answer "
+                    "within 2 s") &&
+                Has(t.Result.Err, "name the instance's port instead"))
+        << t.Result.Err;
     worst = std::max(worst, t.Seconds - kTimeout);
   }
   ::close(udp);
@@ -99,17 +104,12 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
 TEST_F(FirstContact, HungPooledConnectionsAtExitCostOneTimeout) {
   LoopbackListener server(LoopbackListener::Mode::Tds50);
   ASSERT_TRUE(server.Ok());
-  server.AnswerWith(
-      {"FROM sysobjects  WHERE type = 'P'", {"name", "id", "type"}, {{"p1", "1", "P"}, {"p2", "2", "P"}}});
-  server.AnswerWith({"sp_sproc_columns",
-                     {"qualifier", "owner", "procedure_name", "column_name", "column_type", "data_type", "type_name",
-                      "precision", "length", "scale", "radix", "nullable"},
-                     {{"db", "dbo", "p1", "@id", "0", "4", "int", "10", "4", "0", "10", "0"},
-                      {"db", "dbo", "p2", "@id", "0", "4", "int", "10", "4", "0", "10", "0"}}});
+  server.AnswerWith("FROM sysobjects  WHERE type", "name,id,type", {"p1,1,P", "p2,2,P"});
+  server.AnswerWith("sp_sproc_columns", "q,o,procedure_name,column_name,column_type,data_type,type_name,p,l,s,r,n",
+                    {"db,dbo,p1,@id,0,4,int,10,4,0,10,0", "db,dbo,p2,@id,0,4,int,10,4,0,10,0"});
   server.HangAtLogout();
   const std::string conn = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
                            ";TDS_Version=5.0;UID=gen;Connect Timeout=1";
-  ASSERT_EQ(cli_.Run({"configure", "--profile", profile_, "--set", "Server.SrvrType=2"}).ExitCode, 0);
   const auto start = std::chrono::steady_clock::now();
   const ProgramResult r = cli_.Run({"test-connection", "--report", "--profile", profile_, conn});
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -121,26 +121,20 @@ TEST_F(FirstContact, HungPooledConnectionsAtExitCostOneTimeout) {
 // Strings without a port reach the server type's usual port, and say that they assumed it;
 // the ASE provider's "host:port" reaches that port.
 TEST_F(FirstContact, TheUsualPortIsTriedAndNamed) {
-  struct Case {
-    const char* Address;
-    int Port;
-    std::string String;
-    const char* Said;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, int, std::string, const char*> cases[] = {
       {"127.0.14.33", 1433, "Provider=SQLOLEDB;Data Source=127.0.14.33;User ID=gen;Password=pw", "port 1433"},
       {"127.0.50.0", 5000, "Provider=Sybase.ASEOLEDBProvider;Data Source=127.0.50.0;Catalog=orders;User ID=gen",
        "port 5000"},
       {"127.0.50.1", 5001, "Provider=ASEOLEDB;Data Source=127.0.50.1:5001;Catalog=orders;User ID=gen",
        "127.0.50.1:5001"},
   };
-  for (const Case& c : cases) {
-    LoopbackListener server(LoopbackListener::Mode::Close, c.Address, c.Port);
-    if (!server.Ok()) GTEST_SKIP() << c.Address << ":" << c.Port << " cannot be bound here";
-    const Timed t = Test(c.String);
-    EXPECT_EQ(t.Result.ExitCode, 1) << c.String;
-    EXPECT_EQ(server.Accepted(), 1) << c.String << "\n" << t.Result.Err;
-    EXPECT_TRUE(Has(t.Result.Err, c.Said)) << t.Result.Err;
+  for (const auto& [address, port, string, said] : cases) {
+    LoopbackListener server(LoopbackListener::Mode::Close, address, port);
+    if (!server.Ok()) GTEST_SKIP() << address << ":" << port << " cannot be bound here";
+    const Timed t = Test(string);
+    EXPECT_EQ(t.Result.ExitCode, 1) << string;
+    EXPECT_EQ(server.Accepted(), 1) << string << "\n" << t.Result.Err;
+    EXPECT_TRUE(Has(t.Result.Err, said)) << t.Result.Err;
   }
 }
 
@@ -152,9 +146,9 @@ TEST_F(FirstContact, WarnsOfDroppedKeywordsAndExplainsIntegratedSecurity) {
   const Timed t = Test("Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
                        ";Integrated Security=SSPI;TrustServerCertificate=No;Packet Size=4096");
   EXPECT_EQ(t.Result.ExitCode, 1);
-  EXPECT_TRUE(Has(t.Result.Err, "warning: TrustServerCertificate=No is not passed on")) << t.Result.Err;
-  EXPECT_TRUE(Has(t.Result.Err, "warning: The keyword 'Packet Size' is not passed on")) << t.Result.Err;
-  EXPECT_TRUE(Has(t.Result.Err, "Kerberos") && Has(t.Result.Err, "kinit")) << t.Result.Err;
+  for (const char* said : {"warning: TrustServerCertificate=No is not passed on",
+                           "warning: The keyword 'Packet Size' is not passed on", "Kerberos", "kinit"})
+    EXPECT_TRUE(Has(t.Result.Err, said)) << said << "\n" << t.Result.Err;
 }
 
 // The report over real rows: a catalogue snapshot (SQLite) answers every request; the
@@ -170,10 +164,9 @@ TEST_F(FirstContact, ReportShowsEachCatalogueRequestWithItsRowsOrError) {
        {"Server type: 1 (Microsoft SQL Server)", "Connecting: connected", "Server: SQLite 3.",
         "1. schemas\n   SELECT id, SCHEMA_NAME(uid)",
         "2. procedure list\n   SELECT * FROM sysobjects  WHERE type IN ('P', 'FN')  ORDER BY [name]\n",
-        "3. procedure list as the extractor reads it\n   ", "4. parameters of ", "(parameter refresh)"})
+        "3. procedure list as the extractor reads it\n   ", "4. parameters of ", "(parameter refresh)", " rows (0.",
+        " parameters (0."})
     EXPECT_TRUE(Has(r.Out, part)) << part << "\n" << r.Out;
-  EXPECT_TRUE(Has(r.Out, " rows (0.")) << r.Out;
-  EXPECT_TRUE(Has(r.Out, " parameters (0.")) << r.Out;
 
   PgServer& pg = PgServer::Shared();
   r = cli_.Run({"test-connection", "--report", "--profile", profile_, pg.OdbcString()});

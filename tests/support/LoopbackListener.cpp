@@ -125,13 +125,23 @@ std::string LoopbackListener::RowTokens(const Result& r) {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
     return out;
   };
-  std::string format = le(r.Columns.size(), 2);
-  for (const std::string& c : r.Columns)
+  auto items = [](const std::string& list) {  // "a,b" -> {"a", "b"}
+    std::vector<std::string> out(1);
+    for (char c : list)
+      if (c == ',')
+        out.emplace_back();
+      else
+        out.back() += c;
+    return out;
+  };
+  const std::vector<std::string> columns = items(r.Columns);
+  std::string format = le(columns.size(), 2);
+  for (const std::string& c : columns)
     format += static_cast<char>(c.size()) + c + std::string{'\0'} + le(0, 4) + std::string{'\x27', '\xFF', '\0'};
   std::string out = '\xEE' + le(format.size(), 2) + format;
-  for (const std::vector<std::string>& row : r.Rows) {
+  for (const std::string& row : r.Rows) {
     out += '\xD1';
-    for (const std::string& v : row) out += static_cast<char>(v.size()) + v;
+    for (const std::string& v : items(row)) out += static_cast<char>(v.size()) + v;
   }
   return out + '\xFD' + le(0x10, 2) + le(0, 2) + le(r.Rows.size(), 4);
 }

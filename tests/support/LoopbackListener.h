@@ -33,15 +33,12 @@ class LoopbackListener {
   void StopAnswering() { answering_ = false; }
   void StartAnswering() { answering_ = true; }
   // Tds50, set before the first connection: a request whose text holds Match (the first
-  // match given) is answered with Rows (text columns named Columns) instead of an empty
-  // result; a logout is never answered after HangAtLogout (a server that stops answering
-  // as the client leaves).
-  struct Result {
-    std::string Match;
-    std::vector<std::string> Columns;
-    std::vector<std::vector<std::string>> Rows;
-  };
-  void AnswerWith(Result r) { results_.push_back(std::move(r)); }
+  // such) is answered with Rows of the text columns Columns (values separated by ",")
+  // instead of an empty result; after HangAtLogout a logout is never answered (a server that
+  // stops answering as the client leaves).
+  void AnswerWith(std::string Match, std::string Columns, std::vector<std::string> Rows) {
+    results_.push_back({std::move(Match), std::move(Columns), std::move(Rows)});
+  }
   void HangAtLogout() { hangAtLogout_ = true; }
 
  private:
@@ -51,6 +48,10 @@ class LoopbackListener {
     std::string Request;  // the packets of the request not yet complete
   };
   void Answer(int fd, Pending& pending);
+  struct Result {
+    std::string Match, Columns;
+    std::vector<std::string> Rows;
+  };
   static std::string RowTokens(const Result& r);
   Mode mode_;
   std::string address_;
