@@ -1,6 +1,7 @@
 // A PostgreSQL catalogue through procforge-cli, as a user works with it: a new profile of
-// server type 4 on a live psqlODBC string, its list, a snapshot, and what diff says of a
-// catalogue that changed since, against the server and against a second snapshot.
+// server type 4 on a live psqlODBC string, its list, a snapshot, what diff says of a
+// catalogue that changed since, against the server and against a second snapshot, and the
+// schemas a profile names.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 
 #include "support/PgServer.h"
 #include "support/ProgramInstall.h"
+#include "support/TestEnv.h"
 
 namespace pftest {
 namespace {
@@ -65,6 +67,18 @@ TEST(CliPostgres, ListSnapshotAndDiffOfALiveCatalogue) {
   r = cli.Run({"diff", Sample("mssql/OrderEntry.sql"), after, "--profile", pfg});
   EXPECT_EQ(r.ExitCode, 2) << r.Out;
   EXPECT_NE(r.Err.find("not of the profile's server type 4 (PostgreSQL)"), std::string::npos) << r.Err;
+
+  // The schemas the profile names, instead of the search path; the calls name the schema.
+  pg.Psql(
+      "CREATE SCHEMA IF NOT EXISTS extra; CREATE OR REPLACE FUNCTION extra.greet() RETURNS text LANGUAGE sql "
+      "AS $$ SELECT 'hi' $$;",
+      "pfpgcli");
+  ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--set", "Server.PgSchemas=Extra"}).ExitCode, 0);
+  EXPECT_EQ(cli.Run({"list", "--profile", pfg}).Out, "greet\tExecGreet\n");
+  r = cli.Run({"generate", "--profile", pfg, "--yes"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_NE(ReadAll(cli.File("COrders.cls")).find("Execute \"{? = call extra.greet()}\", adCmdText"),
+            std::string::npos);
 }
 
 }  // namespace
