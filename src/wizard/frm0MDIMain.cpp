@@ -592,12 +592,14 @@ bool frm0MDIMain::RunFileDialog(bool save, std::string& FullFileName, const std:
   if (!NextAnswers::ScriptedFile({save, FullFileName, Ext, Filter, Title, Flags}, chosen)) {
     const QString path = QString::fromStdString(AppPaths::Normalize(FullFileName));
     FileDialog dialog(this, QString::fromStdString(Title));
-    // Wide enough for the file list's columns, and the modification date (the last of
-    // them) whole whatever the width the list had when it was last used.
+    // Wide enough for the file list's columns: the modification date (the last of them)
+    // whole whatever width the list had when it was last used, the name taking the rest.
     if (const QScreen* s = screen())
       dialog.resize(QSize(860, 560).boundedTo(s->availableGeometry().size() * 0.9).expandedTo(dialog.sizeHint()));
-    if (auto* list = dialog.findChild<QTreeView*>("treeView"))
-      list->header()->setSectionResizeMode(list->header()->count() - 1, QHeaderView::ResizeToContents);
+    if (auto* list = dialog.findChild<QTreeView*>("treeView")) {
+      list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+      list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(DialogFilter(Filter));
@@ -710,7 +712,9 @@ void frm0MDIMain::PlaceBeside(QWidget* w, int MinWidth) const {
   keep.setLeft(pnlLeft_->mapToGlobal(QPoint(pnlLeft_->width(), 0)).x());
   if (const std::optional<QRect> place =
           BesideRect(frameGeometry(), w->size(), s->availableGeometry(), MinWidth, keep)) {
-    w->resize(place->size());
+    // The place is the window's frame; the window manager's frame is taken as the same as
+    // this window's.
+    w->resize(place->size() - (frameGeometry().size() - size()));
     w->move(place->topLeft());
   }
 }

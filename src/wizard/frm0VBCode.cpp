@@ -141,7 +141,7 @@ void frm0VBCode::StepFrom(const QWidget& Other) {
   QPoint at = Other.frameGeometry().topLeft() + QPoint(kStep, kStep);
   at.setX(std::min(at.x(), area.right() + 1 - kMinWidth));
   const QSize room(area.right() + 1 - at.x(), area.bottom() + 1 - at.y());
-  resize(size().boundedTo(room));
+  resize(size().boundedTo(room - (Other.frameGeometry().size() - Other.size())));
   move(at);
 }
 
