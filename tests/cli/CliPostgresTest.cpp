@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/PgServer.h"
 #include "support/ProgramInstall.h"
@@ -28,21 +29,22 @@ TEST(CliPostgres, ListSnapshotAndDiffOfALiveCatalogue) {
   const std::string live =
       "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(pg.Port()) +
       ";Database=pfpgcli;User ID=" + PgServer::kUser + ";Password=" + PgServer::kPassword;
-  ProgramResult r = cli.Run({"configure", "--profile", pfg, "--new", "--set", "Server.SrvrType=4", "--set",
-                             "Server.ConnPfg=" + live, "--set", "Code.ClassFile=" + cli.File("COrders.cls")});
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-
+  // Runs the command line with the profile; checks its exit code and, when given, its output.
+  const auto run = [&](std::vector<std::string> args, int code, const char* out = nullptr) {
+    args.insert(args.end(), {"--profile", pfg});
+    const ProgramResult r = cli.Run(args);
+    EXPECT_EQ(r.ExitCode, code) << args[0] << ": " << r.Out << r.Err;
+    if (out) EXPECT_EQ(r.Out, out) << args[0];
+    return r;
+  };
+  run({"configure", "--new", "--set", "Server.SrvrType=4", "--set", "Server.ConnPfg=" + live, "--set",
+       "Code.ClassFile=" + cli.File("COrders.cls")},
+      0);
   // Functions are wrapped in a new profile of this server type.
-  r = cli.Run({"list", "--profile", pfg});
-  EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_EQ(r.Out, "order_cancel\tExecOrderCancel\norder_total\tExecOrderTotal\n");
-
-  const std::string before = cli.File("before.sql");
-  r = cli.Run({"snapshot", "--profile", pfg, "-o", before});
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  r = cli.Run({"diff", before, "--profile", pfg});
-  EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
-  EXPECT_EQ(r.Out, "");
+  run({"list"}, 0, "order_cancel\tExecOrderCancel\norder_total\tExecOrderTotal\n");
+  const std::string before = cli.File("before.sql"), after = cli.File("after.db");
+  run({"snapshot", "-o", before}, 0);
+  run({"diff", before}, 0, "");
 
   // A new argument, a procedure gone, a function added.
   pg.Psql(
@@ -50,22 +52,15 @@ TEST(CliPostgres, ListSnapshotAndDiffOfALiveCatalogue) {
       "CREATE FUNCTION order_total(p_order_id integer, p_with_tax boolean) RETURNS numeric LANGUAGE sql AS "
       "$$ SELECT 1.5 $$; CREATE FUNCTION order_count() RETURNS bigint LANGUAGE sql AS $$ SELECT 1::bigint $$;",
       "pfpgcli");
-  const std::string changes =
+  const char* changes =
       "order_cancel: procedure removed (breaking)\n"
       "order_count: procedure added\n"
       "order_total: parameter p_with_tax added (breaking)\n";
-  r = cli.Run({"diff", before, "--profile", pfg});
-  EXPECT_EQ(r.ExitCode, 1) << r.Err;
-  EXPECT_EQ(r.Out, changes);
-  const std::string after = cli.File("after.db");
-  r = cli.Run({"snapshot", "--profile", pfg, "-o", after});
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  r = cli.Run({"diff", before, after, "--profile", pfg});
-  EXPECT_EQ(r.ExitCode, 1) << r.Err;
-  EXPECT_EQ(r.Out, changes);
+  run({"diff", before}, 1, changes);
+  run({"snapshot", "-o", after}, 0);
+  run({"diff", before, after}, 1, changes);
   // A snapshot of another server type is not compared.
-  r = cli.Run({"diff", Sample("mssql/OrderEntry.sql"), after, "--profile", pfg});
-  EXPECT_EQ(r.ExitCode, 2) << r.Out;
+  const ProgramResult r = run({"diff", Sample("mssql/OrderEntry.sql"), after}, 2);
   EXPECT_NE(r.Err.find("not of the profile's server type 4 (PostgreSQL)"), std::string::npos) << r.Err;
 
   // The schemas the profile names, instead of the search path; the calls name the schema.
@@ -73,10 +68,9 @@ TEST(CliPostgres, ListSnapshotAndDiffOfALiveCatalogue) {
       "CREATE SCHEMA IF NOT EXISTS extra; CREATE OR REPLACE FUNCTION extra.greet() RETURNS text LANGUAGE sql "
       "AS $$ SELECT 'hi' $$;",
       "pfpgcli");
-  ASSERT_EQ(cli.Run({"configure", "--profile", pfg, "--set", "Server.PgSchemas=Extra"}).ExitCode, 0);
-  EXPECT_EQ(cli.Run({"list", "--profile", pfg}).Out, "greet\tExecGreet\n");
-  r = cli.Run({"generate", "--profile", pfg, "--yes"});
-  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  run({"configure", "--set", "Server.PgSchemas=Extra"}, 0);
+  run({"list"}, 0, "greet\tExecGreet\n");
+  run({"generate", "--yes"}, 0);
   EXPECT_NE(ReadAll(cli.File("COrders.cls")).find("Execute \"{? = call extra.greet()}\", adCmdText"),
             std::string::npos);
 }

@@ -541,10 +541,8 @@ Public Property Get Version() As String
     Version = "2.8"
 End Property
 
-' Only "Provider=PfRun" strings reach the test database, and for a PostgreSQL class the
-' strings that open psqlODBC (a driver named, through MSDASQL or not; the server they name is
-' the test server); anything else fails as a provider that cannot be found. "Provider=PfRun"
-' stands for a connection set up as the class needs it.
+' "Provider=PfRun" (set up as the class needs it), and for a PostgreSQL class a psqlODBC string,
+' reach the test database; anything else fails as a provider that cannot be found.
 Public Sub DoOpen(Optional ByVal ConnStr As Variant, Optional ByVal User As Variant, Optional ByVal Pwd As Variant, Optional ByVal Opts As Variant)
     Dim Keys As String
     If Not IsMissing(ConnStr) Then ConnectionString = ConnStr

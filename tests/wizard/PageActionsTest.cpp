@@ -77,9 +77,9 @@ TEST_F(PageActionsTest, ServerPageStoresOnClickReleasesTheServerAndWarnsBeforeDe
   EXPECT_EQ(Shown().size(), 1u);  // no warning for SQL Server
 }
 
-// The fifth server type: its option stores 4 and opens its schema list, the keys a
-// configuration sets by server type follow it (functions wrapped, no procedure prefixes
-// cut), and a PostgreSQL snapshot chosen with "Use a snapshot file..." sets it.
+// The fifth server type: its option stores 4, the keys a configuration sets by server type
+// follow it (functions wrapped, no procedure prefixes cut), and a PostgreSQL snapshot chosen
+// with "Use a snapshot file..." sets it.
 TEST_F(PageActionsTest, PostgreSqlOptionFollowsItsKeysAndItsSnapshots) {
   X("Server").Attr("SrvrType", Variant("1"));
   CTablePage& srvr = Go("frmChildSrvr");
@@ -87,14 +87,10 @@ TEST_F(PageActionsTest, PostgreSqlOptionFollowsItsKeysAndItsSnapshots) {
   EXPECT_EQ(X("Server").strAttr("SrvrType"), "4");
   EXPECT_EQ(X("StoredProc").strAttr("AddOraFunctions"), "True");
   EXPECT_EQ(X("StoredProc").strAttr("MethRmvPfxs"), "");
-  ASSERT_TRUE(srvr.Control("txtPgSchemas")->isEnabled());
-  Need(srvr.Text("txtPgSchemas"), "txtPgSchemas").setText("app, public");
   EXPECT_TRUE(Go("frmChildMeth").Control("chkAddOraFunctions")->isEnabled());
-  EXPECT_EQ(X("Server").strAttr("PgSchemas"), "app, public");
 
   Go("frmChildSrvr");
   srvr.Options("optSrvrType")[1]->click();
-  EXPECT_FALSE(srvr.Control("txtPgSchemas")->isEnabled());
   EXPECT_EQ(X("StoredProc").strAttr("MethRmvPfxs"), "sp_;usp_;sp;usp");
   pftest::TempDir dir;
   const std::string snapshot = dir.file("pg.sql");
