@@ -194,8 +194,8 @@ TEST_F(NavigationTest, PageThatFailsToLoadStopsTheChangeOnTheOldPage) {
   EXPECT_EQ(pftest::FirstLine(e.Description), "Form for tag [frmMissing] not found.");
 }
 
-// The splash window, the start page and About show one version line; the start page
-// says where a first-time user begins. The splash fades in, then closes.
+// The splash window, the start page and About show one version line (About says what
+// each number is); the start page says where a first-time user begins. The splash fades in, then closes.
 TEST_F(NavigationTest, OneVersionLineThenTheSplashFadesInAndCloses) {
   Start();
   const QString line = QString::fromStdString(pf::VersionLine());
@@ -206,6 +206,7 @@ TEST_F(NavigationTest, OneVersionLineThenTheSplashFadesInAndCloses) {
               HasSubstr("Database Server"));
   Click("btnAbout");
   EXPECT_THAT(Shown().back(), HasSubstr(pf::VersionLine()));
+  EXPECT_THAT(Shown().back(), ::testing::ContainsRegex(" is the product version, .* is the release of this program"));
   // The real timer may already have stepped while the start-up let events run: the level
   // goes up by 80 a step from where it was.
   const int level = Main().FadeLevel();

@@ -140,6 +140,7 @@ TEST_F(PageActionsTest, PackageListShowsPrefixesStoresSelectionsAndRefreshes) {
   Answer(false);
   Click("btnSelectAll");
   EXPECT_TRUE(list->selectedItems().isEmpty());
+  EXPECT_THAT(Shown().back(), HasSubstr("? Every package in the list will be selected"));  // the reason
   Answer(true);
   Click("btnSelectAll");
   EXPECT_EQ(list->selectedItems().size(), 5);
