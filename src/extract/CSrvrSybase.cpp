@@ -19,11 +19,12 @@ constexpr const char* kProcListSQL = "SELECT * FROM sysobjects  WHERE type = 'P'
 // ASE's sp_sproc_columns, which the ODBC driver's description runs, reports every
 // parameter with column_type 0 and no return value. The directions are in the
 // parameter rows of syscolumns, in status2: 1 IN, 2 OUT, 4 INOUT. These bit values are
-// unconfirmed: ASE's reference page for syscolumns (Reference Manual: Tables,
+// unconfirmed: ASE's reference pages for syscolumns (Reference Manual: Tables, 12.5 to
+// 15.7, e.g.
 // http://infocenter.sybase.com/help/topic/com.sybase.infocenter.dc36274.1570/html/tables/X14340.htm)
-// lists status2, but the copy read when this was written did not show its values: check
-// them against a live server. Transact-SQL output parameters also take a value in, and the
-// ASE provider reports them as input/output.
+// list status2, but none of the copies read so far showed its values: check them against a
+// live server. Transact-SQL output parameters also take a value in, and the ASE provider
+// reports them as input/output.
 constexpr const char* kParamModesSQL =
     "SELECT c.name, c.status2 FROM syscolumns c, sysobjects o WHERE c.id = o.id AND o.type = 'P' AND o.name = "
     "'$Proc$' ORDER BY c.colid";
