@@ -273,9 +273,8 @@ TEST_F(GenerateTest, ClassAndModuleShownFromTheirTemporaryFilesAndReusedByTheNex
     }
   }
 
-  // Neither viewer hides the other's title bar and left edge.
   const QPoint step = ParamDefsViewer()->frameGeometry().topLeft() - ClassViewer()->frameGeometry().topLeft();
-  EXPECT_GE(std::min(std::abs(step.x()), std::abs(step.y())), 24) << step.x() << "," << step.y();
+  EXPECT_GE(std::min(std::abs(step.x()), std::abs(step.y())), 24) << "one viewer hides the other's title bar";
   // Minimising the main window takes the viewers along.
   Main().setWindowState(Qt::WindowMinimized);
   QApplication::processEvents();
