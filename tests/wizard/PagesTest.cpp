@@ -280,11 +280,10 @@ TEST_F(PagesTest, EnableRulesFollowTheirExpectations) {
 // its note names and for no other; the texts of tests/data/wizard/texts.txt are where they
 // should be; the enlarged Results page leaves no large blank gap.
 TEST_F(PagesTest, TextsSayWhatThePagesDo) {
-  CTablePage &func = Page("frmChildFunc"), &com = Page("frmChildFuncComp");
-  QComboBox& instancing = Need(func.Combo("cmbInstancing"), "cmbInstancing");
+  CTablePage& com = Page("frmChildFuncComp");
+  QComboBox& instancing = Need(Page("frmChildFunc").Combo("cmbInstancing"), "cmbInstancing");
   for (int i = 0; i < instancing.count(); ++i) {
-    instancing.setCurrentIndex(i);
-    func.CopyControls(CD_TO_PROFILE);
+    Set("AddnlFunc", "Instancing", std::to_string(i));  // a drop-down list stores its position
     com.CopyControls(CD_TO_CONTROLS);
     com.EnableControls();
     EXPECT_EQ(On(com.Check("chkCOMPConfigured")),
