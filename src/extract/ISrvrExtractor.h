@@ -92,11 +92,16 @@ class ISrvrExtractor {
   virtual std::vector<CatalogueStatement> CatalogueStatements(const std::string& Filter,
                                                               const std::string& SampleProc) const = 0;
 
+  // Empty when a name read from a catalogue can stand in the procedure list, a profile and a
+  // class as it is; else why not: "holds a NUL character" (it would be cut short), "is not
+  // valid UTF-8 text" (a bad byte would be replaced) or, for a control character XML does
+  // not allow, "holds U+001B (character 4), which XML does not allow" (no profile could
+  // keep it). Callers leave such a name out and name it with Utf8::Escaped in a warning.
+  static std::string NameProblem(const std::string& Name);
+
  protected:
-  // Whether a catalogue name can stand in the procedure list. One that holds a NUL, or
-  // bytes that are not UTF-8, cannot be written into the list's document or a class as it
-  // is (a NUL would cut it short, a bad byte would be replaced): the caller leaves it out,
-  // and UnusableNames names it with escapes.
+  // Whether a catalogue name can stand in the procedure list (NameProblem empty). The
+  // caller leaves one that cannot out, and UnusableNames names it with escapes.
   bool UsableName(const std::string& Name);
 
  private:

@@ -8,6 +8,7 @@
 #include "base/AppPaths.h"
 #include "base/Os.h"
 #include "base/SourceText.h"
+#include "base/Utf8.h"
 #include "codelib/MCodeLib.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
@@ -807,15 +808,19 @@ void CSettings::PackagesRefresh() {
     std::shared_ptr<CServer> srv = Server();
     srv->ExecSQL("SELECT * from user_objects where object_type = 'PACKAGE'");
     auto rs = srv->Recordset();
+    std::string leftOut;
     while (!rs->Eof()) {
       const std::string name = srv->Value("OBJECT_NAME");
-      if (!xSettings->FindElem("//Package", "Name", name)) {
+      if (const std::string problem = ISrvrExtractor::NameProblem(name); !problem.empty()) {
+        leftOut += "\r\nPackage \"" + Utf8::Escaped(name) + "\" is left out of the list: its name " + problem + ".";
+      } else if (!xSettings->FindElem("//Package", "Name", name)) {
         xPackages->POP(0);
         xPackages->CreateChild("Package", true, false);
         xPackages->Attr("Name", Variant(name));
       }
       rs->MoveNext();
     }
+    if (!leftOut.empty()) MGlobals::ShowMessage(leftOut.substr(2));
   });
 }
 

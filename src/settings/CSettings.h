@@ -172,7 +172,9 @@ class CSettings {
   // CheckSPNameFilter with the filter keys read once: for a whole procedure list. Valid
   // while the settings live; later changes to the keys are not seen.
   std::function<bool(const std::string&)> SPNameFilter();
-  // Reads the server's packages and adds an entry for every one that has none.
+  // Reads the server's packages and adds an entry for every one that has none. A name no
+  // profile could keep (ISrvrExtractor::NameProblem) is left out, and one message names
+  // each such package, escaped.
   void PackagesRefresh();
 
   // Applies predefined configuration 0, 1 or 2, then Validate.

@@ -367,6 +367,20 @@ TEST_F(Server, ServerObjectIsCreatedOnceAndFollowsTheConnectionString) {
   EXPECT_NE(err, "kept");
 }
 
+// A package whose name no profile could keep is left out of the list, shown escaped.
+TEST_F(Server, PackageNamesAProfileCannotKeepAreLeftOut) {
+  Connect(OracleCatalogue("odd.sql",
+                          "INSERT INTO user_objects VALUES ('PKG_A', 'PACKAGE'), ('PKG' || char(27) || "
+                          "'X', 'PACKAGE'), (CAST(X'504B4700' AS TEXT), 'PACKAGE');\n"));
+  s->PackagesRefresh();
+  const std::string out =
+      "Message: Package \"PKG\\x1BX\" is left out of the list: its name holds U+001B (character 4), "
+      "which XML does not allow.\r\nPackage \"PKG\\x00\" is left out of the list: its name holds a "
+      "NUL character.";
+  EXPECT_EQ(Shown(), std::vector<std::string>{out});
+  EXPECT_TRUE(pftest::Has(s->xSettings->xml(), "<Package Name=\"PKG_A\"/>"));
+}
+
 TEST_F(Server, ChecksBeforeARunStopAtTheFirstProblem) {
   bwXMLBrowser& code = *s->xCode;
   // A snapshot without the server type's catalogue, before a run and at the first query.
