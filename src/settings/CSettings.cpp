@@ -199,9 +199,7 @@ bool CSettings::ProfileLoadData(std::string* Reason) {
       // The parser reads more than XML allows; such a profile would be written back as a
       // file that other readers refuse, or with part of it lost (a repeated attribute, a
       // second document element), so it is refused with the place of the fault.
-      if (const auto fault = MXmlCheck::CheckDocument(bytes))
-        Faultnet31::Check(false, ERR_GENERAL, "Not well-formed XML at line %1, column %2: %3", fault->Line,
-                          fault->Column, fault->Reason);
+      MXmlCheck::RequireDocument(bytes);
       // Any other XML file (the state file, say) must not be taken for a profile and
       // then overwritten with profile sections at the next save.
       const std::string root = doc->RootElement().name();

@@ -5,6 +5,8 @@
 #include "errors/ErrGuard.h"
 #include "errors/Faultnet31.h"
 #include "platform/FileIO.h"
+#include "platform/TextFiles.h"
+#include "xml/MXmlCheck.h"
 #include "base/AppPaths.h"
 #include "base/VBDate.h"
 #include "shell/MGlobals.h"
@@ -40,7 +42,12 @@ void CIniFile::Init() {
 
 void CIniFile::ReadFile(const std::string& name) {
   auto x = std::make_shared<bwXMLBrowser>();
-  x->ReadFromFile(name, false, "");
+  const std::string text = TextFiles::ReadText(name, "");
+  x->Load(text);
+  // The parser reads more than XML allows (a repeated attribute, a second document
+  // element): such a file is refused with the place of the fault, as a profile is, rather
+  // than written back with part of it lost.
+  MXmlCheck::RequireDocument(text);
   x->MoveTo("//RecentList", true);
   auto recent = x->CreateViewer("", true);
   x->POP(0);
@@ -68,7 +75,7 @@ bool CIniFile::LoadOrStartAfresh(std::string& Problem) {
     Init();
     uses_.clear();
     unreadable_ = name;
-    cause_ = e.Description.substr(0, e.Description.find_first_of("\r\n"));
+    cause_ = Faultnet31::FirstLine(e.Description);
     Problem = "The state file " + name + " cannot be read: " + cause_;
     return false;
   }

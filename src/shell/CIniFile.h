@@ -33,8 +33,9 @@ class CIniFile {
   CIniFile();  // starts with a new state document (Init)
 
   void Init();
-  // False (nothing changed) when the file does not exist. A file that is no XML or has
-  // no "RecentList" throws, and the state in memory stays as it was.
+  // False (nothing changed) when the file does not exist. A file that is no XML, is not
+  // well-formed XML (the message names line and column) or has no "RecentList" throws,
+  // and the state in memory stays as it was.
   bool Load();
   // Load for a program that goes on without the state file: true when it was read. A file
   // that exists but cannot be read leaves a new state document and returns false with

@@ -6,6 +6,7 @@
 
 #include "base/NoCase.h"
 #include "base/Utf8.h"
+#include "errors/Faultnet31.h"
 
 namespace pf::MXmlCheck {
 
@@ -389,6 +390,12 @@ std::optional<Fault> CheckDocument(std::string_view Doc) {
   } catch (const Failed& f) {
     return Place(Doc, f.At, f.Reason);
   }
+}
+
+void RequireDocument(std::string_view Doc) {
+  if (const auto fault = CheckDocument(Doc))
+    Faultnet31::Check(false, ERR_GENERAL, "Not well-formed XML at line %1, column %2: %3", fault->Line, fault->Column,
+                      fault->Reason);
 }
 
 }  // namespace pf::MXmlCheck

@@ -35,5 +35,8 @@ struct Fault {
 // space around the document element. A document type declaration is refused too: it could
 // declare entities whose meaning the program would not see.
 std::optional<Fault> CheckDocument(std::string_view Doc);
+// CheckDocument for a file the program reads and writes back: a fault throws AppError
+// ERR_GENERAL "Not well-formed XML at line L, column C: <reason>".
+void RequireDocument(std::string_view Doc);
 
 }  // namespace pf::MXmlCheck

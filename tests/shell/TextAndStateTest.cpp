@@ -41,6 +41,14 @@ TEST_F(StateFile, BadStateFilesAreReportedAndChangeNothing) {
   EXPECT_EQ(pftest::Raised([&] { ini.Load(); }).Number, ERR_NOT_FOUND);
   EXPECT_EQ(ini.GetProfile(), "/keep.PFG");
   EXPECT_TRUE(pftest::Has(ini.Document().xml(), "Profile=\"/keep.PFG\""));
+  // What the lenient parser takes but XML does not: where, a fresh state, the file as it was.
+  const std::string twice = "<Procforge Profile=\"/a\">\r\n<RecentList/></Procforge><Procforge/>";
+  pftest::WriteAll(ini.IniFileName(), twice);
+  std::string problem;
+  EXPECT_FALSE(ini.LoadOrStartAfresh(problem));
+  EXPECT_EQ(problem.substr(problem.find(": ")),
+            ": Not well-formed XML at line 2, column 26: a second document element <Procforge>");
+  EXPECT_EQ(ini.GetProfile() + pftest::ReadAll(ini.IniFileName()), twice);
 
   // An entry whose time does not read as a date is the first to go.
   pftest::WriteAll(ini.IniFileName(),
