@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -321,8 +323,9 @@ bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly) {
 // folder, which every spelling of its path shares. No handle on the file stays open while it
 // is held: Windows refuses to replace a file that has an open handle, and the holder itself
 // replaces the profile it locked.
-FileLock::FileLock(const std::string& path, bool folder) {
+FileLock::FileLock(const std::string& path, bool folder, int waitMs) {
   namespace fs = std::filesystem;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
   for (;;) {
     std::error_code ec;
     const fs::path abs = fs::absolute(Os::Path(path), ec);
@@ -333,7 +336,15 @@ FileLock::FileLock(const std::string& path, bool folder) {
         L"Local\\Procforge-lock-" + std::to_wstring(held.Volume) + L"-" + std::to_wstring(held.Index);
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     // WAIT_ABANDONED: a holder ended without releasing; the lock is ours all the same.
-    if (!mutex || WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const DWORD wait = waitMs < 0 ? INFINITE : static_cast<DWORD>(std::max<int64_t>(left.count(), 0));
+    const DWORD waited = mutex ? WaitForSingleObject(mutex, wait) : WAIT_FAILED;
+    if (waited == WAIT_TIMEOUT) {
+      CloseHandle(mutex);
+      return;
+    }
+    if (waited == WAIT_FAILED) {
       if (mutex) CloseHandle(mutex);
       Fail("Cannot lock file ", path, EACCES);
     }
@@ -341,6 +352,7 @@ FileLock::FileLock(const std::string& path, bool folder) {
     Os::Info now;
     if (folder || (Os::Stat(target, now) && held.Volume == now.Volume && held.Index == now.Index)) {
       mutex_ = mutex;
+      held_ = true;
       return;
     }
     ReleaseMutex(mutex);
@@ -357,7 +369,8 @@ FileLock::~FileLock() {
 
 #else
 
-FileLock::FileLock(const std::string& path, bool folder) {
+FileLock::FileLock(const std::string& path, bool folder, int waitMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
   for (;;) {
     // The file a path names, through its links: every spelling of one file locks the same.
     namespace fs = std::filesystem;
@@ -368,10 +381,15 @@ FileLock::FileLock(const std::string& path, bool folder) {
     const std::string target = real.string();
     Fd fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (folder ? O_DIRECTORY : 0)));
     if (fd.get() < 0) Fail("Cannot lock file ", path, errno);
-    int rc;
-    while ((rc = ::flock(fd.get(), LOCK_EX)) != 0 && errno == EINTR) {
+    // A bounded wait polls: flock itself waits without end or not at all.
+    int pause = 5;
+    while (::flock(fd.get(), waitMs < 0 ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) Fail("Cannot lock file ", path, errno);
+      if (std::chrono::steady_clock::now() >= deadline) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+      pause = std::min(pause * 2, 100);
     }
-    if (rc != 0) Fail("Cannot lock file ", path, errno);
     // An atomic write replaces the file while this one waited: the lock is on a file that
     // is no longer there, so the new one is locked instead.
     struct stat held {
@@ -379,6 +397,7 @@ FileLock::FileLock(const std::string& path, bool folder) {
     if (::fstat(fd.get(), &held) == 0 && ::stat(target.c_str(), &now) == 0 && held.st_dev == now.st_dev &&
         held.st_ino == now.st_ino) {
       fd_ = fd.release();
+      held_ = true;
       return;
     }
   }

@@ -45,15 +45,19 @@ bool WriteNew(const std::string& path, std::string_view data, bool ownerOnly = f
 // resolved, so that every name of one file takes the same lock), or with `folder` on the
 // folder holding that file. Atomic writes replace a file under its name: a lock granted on
 // a file that has been replaced meanwhile is taken again on the new one. Throws AppError
-// naming the path when the file cannot be opened or locked.
+// naming the path when the file cannot be opened or locked. With waitMs of 0 or more, the
+// wait for another holder ends after that many milliseconds: the object then holds nothing
+// (Held false) and nothing is thrown.
 class FileLock {
  public:
-  explicit FileLock(const std::string& path, bool folder = false);
+  explicit FileLock(const std::string& path, bool folder = false, int waitMs = -1);
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
+  bool Held() const { return held_; }
 
  private:
+  bool held_ = false;
   int fd_ = -1;
   void* mutex_ = nullptr;  // the lock on Windows
 };

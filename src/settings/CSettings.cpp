@@ -385,14 +385,25 @@ bool CSettings::Save(bool CreateNew, std::string* Failure) {
 CSettings::SaveOutcome CSettings::SaveIfUnchanged(std::string* Failure) {
   const std::string file = AppPaths::Normalize(ProfileFileName());
   std::string failure;
+  SaveOutcome outcome = SO_FAILED;
   try {
     std::optional<FileIO::FileLock> lock;
     const bool exists = !Trim(file).empty() && FileIO::KindOf(file) != FileIO::FileKind::Missing;
-    if (exists) lock.emplace(file);
-    if (ChangedOnDisk()) return SO_CHANGED_ON_DISK;
-    if (Save(!exists && !Trim(file).empty(), &failure)) return SO_SAVED;
-    // Created by another program after the check: its file is not replaced.
-    if (!exists && FileIO::KindOf(file) != FileIO::FileKind::Missing) return SO_CHANGED_ON_DISK;
+    if (exists) lock.emplace(file, false, ProfileLockWaitMs);
+    if (lock && !lock->Held()) {
+      const int seconds = (ProfileLockWaitMs + 999) / 1000;
+      failure = "The profile " + file + " is locked by another program (procforge-cli configure, say), which " +
+                "still held it after " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
+                "; it was not saved, and the settings shown here are kept.";
+      outcome = SO_LOCKED;
+    } else if (ChangedOnDisk()) {
+      return SO_CHANGED_ON_DISK;
+    } else if (Save(!exists && !Trim(file).empty(), &failure)) {
+      return SO_SAVED;
+    } else if (!exists && FileIO::KindOf(file) != FileIO::FileKind::Missing) {
+      // Created by another program after the check: its file is not replaced.
+      return SO_CHANGED_ON_DISK;
+    }
   } catch (const AppError& e) {
     failure = Faultnet31::FirstLine(e.Description);
   }
@@ -400,7 +411,7 @@ CSettings::SaveOutcome CSettings::SaveIfUnchanged(std::string* Failure) {
     *Failure = failure;
   else
     MGlobals::ShowError("Error saving profile: " + failure);
-  return SO_FAILED;
+  return outcome;
 }
 
 void CSettings::AcceptDiskVersion() {

@@ -94,14 +94,18 @@ class CSettings {
   // instead of into a message.
   bool Save(bool CreateNew = false, std::string* Failure = nullptr);
   // What SaveIfUnchanged did.
-  enum SaveOutcome { SO_SAVED, SO_FAILED, SO_CHANGED_ON_DISK };
+  enum SaveOutcome { SO_SAVED, SO_FAILED, SO_CHANGED_ON_DISK, SO_LOCKED };
+  // How long SaveIfUnchanged waits for another holder of the profile's lock.
+  int ProfileLockWaitMs = 10000;
   // Saves the profile as Save does, but only when its file is as this object last loaded
   // or saved it (ChangedOnDisk false); else writes nothing and returns SO_CHANGED_ON_DISK.
   // The check and the write are made under the profile's lock, the one procforge-cli
   // configure holds from its read to its save, so that neither writes between the other's
   // read and write. A profile file that does not exist is created only if no other program
-  // made it meanwhile (else SO_CHANGED_ON_DISK). A lock that cannot be taken is a failure,
-  // reported as Save reports one.
+  // made it meanwhile (else SO_CHANGED_ON_DISK). A lock another program still holds after
+  // ProfileLockWaitMs is SO_LOCKED: nothing written, the settings here unchanged, and a message
+  // saying so, reported as Save reports a failure. A lock that cannot be taken at all is a
+  // failure.
   SaveOutcome SaveIfUnchanged(std::string* Failure = nullptr);
   // The profile file as it is now counts as the one this object last loaded or saved, so
   // that ChangedOnDisk is false until it changes again: for saving over another program's

@@ -57,9 +57,9 @@ void IgnoringErrors(F&& step) noexcept {
 }
 
 // After a stop signal nobody is there to choose what becomes of a profile that another
-// program changed since it was opened. Without changes here, the file stays as the other
-// program left it; with changes, the settings shown here go to a new file under a free
-// name beside it, so that both are kept. Stderr says which, and says "saved" only once the
+// program changed since it was opened, or keeps locked. Without changes here, the file
+// stays as the other program left it; with changes, the settings shown here go to a new
+// file under a free name beside it, so that both are kept. Stderr says which, and says "saved" only once the
 // file is written.
 void SaveWhenStopped(CSettings& Settings) {
   const std::string file = Settings.ProfileFileName();
@@ -70,23 +70,21 @@ void SaveWhenStopped(CSettings& Settings) {
     std::fprintf(stderr, "procforge: the settings were not saved to %s: %s\n", file.c_str(), failure.c_str());
     return;
   }
+  // Another program holds the profile's lock: its file is treated as changed by it.
+  const char* why =
+      saved == CSettings::SO_LOCKED ? "is locked by another program" : "was changed on disk by another program";
   if (!Settings.Modified()) {
-    std::fprintf(stderr,
-                 "procforge: the profile %s was changed on disk by another program; it is left as it is (there "
-                 "were no changes here).\n",
-                 file.c_str());
+    std::fprintf(stderr, "procforge: the profile %s %s; it is left as it is (there were no changes here).\n",
+                 file.c_str(), why);
     return;
   }
   try {
     const std::string beside = Settings.SaveBeside();
-    std::fprintf(stderr,
-                 "procforge: the profile %s was changed on disk by another program; the settings are saved to %s.\n",
-                 file.c_str(), beside.c_str());
+    std::fprintf(stderr, "procforge: the profile %s %s; the settings are saved to %s.\n", file.c_str(), why,
+                 beside.c_str());
   } catch (const AppError& e) {
-    std::fprintf(stderr,
-                 "procforge: the profile %s was changed on disk by another program; the settings shown here were "
-                 "not saved: %s\n",
-                 file.c_str(), e.Description.c_str());
+    std::fprintf(stderr, "procforge: the profile %s %s; the settings shown here were not saved: %s\n", file.c_str(),
+                 why, e.Description.c_str());
   }
 }
 

@@ -255,12 +255,24 @@ bool DialogSaveProfileAs(std::string& File) {
   return MStartExit::MainForm()->DialogSave(File, "PFG", kProfileFilter, "Save Profile As...", kProfileDialogFlags);
 }
 
+namespace {
+
+// The Save As answer: the settings go to a file the user names, which becomes the profile's.
+bool SaveUnderAnotherName() {
+  std::string file = MStartExit::Settings()->ProfileFileName();
+  if (!DialogSaveProfileAs(file)) return false;
+  MStartExit::Settings()->ProfileFileName(file);
+  MStartExit::MainForm()->UpdateCaption();
+  return true;
+}
+
+}  // namespace
+
 bool ResolveChangedProfile() {
   CSettings& settings = *MStartExit::Settings();
   if (!settings.ChangedOnDisk()) return true;
-  std::string file = settings.ProfileFileName();
   const int answer = frm0MsgBox::ShowMessage(
-      "The profile " + file +
+      "The profile " + settings.ProfileFileName() +
           " was changed on disk after this wizard opened it (by another wizard or procforge-cli, say).\r\n"
           "Overwrite: save the settings shown here over it.\r\n"
           "Reload: take the file as it is now; the changes made here are dropped.\r\n"
@@ -279,19 +291,37 @@ bool ResolveChangedProfile() {
     MStartExit::MainForm()->UpdateCaption();
     return true;
   }
-  if (!DialogSaveProfileAs(file)) return false;
-  settings.ProfileFileName(file);
-  MStartExit::MainForm()->UpdateCaption();
-  return true;
+  return SaveUnderAnotherName();
 }
 
 bool SaveProfile() {
   CSettings& settings = *MStartExit::Settings();
-  // Each answer (overwrite, reload, another name) makes the next try save, unless the file
-  // changed once more while the user chose.
-  while (settings.SaveIfUnchanged() == CSettings::SO_CHANGED_ON_DISK)
-    if (!ResolveChangedProfile()) return false;
-  return true;
+  // Each answer (overwrite, reload, another name, wait again) makes the next try save,
+  // unless the file changed once more, or is still locked, while the user chose.
+  for (;;) {
+    std::string failure;
+    switch (settings.SaveIfUnchanged(&failure)) {
+      case CSettings::SO_SAVED:
+        return true;
+      case CSettings::SO_FAILED:
+        MGlobals::ShowError("Error saving profile: " + failure);
+        return true;
+      case CSettings::SO_CHANGED_ON_DISK:
+        if (!ResolveChangedProfile()) return false;
+        break;
+      case CSettings::SO_LOCKED: {
+        const int answer =
+            frm0MsgBox::ShowMessage(failure +
+                                        "\r\nRetry: wait for the other program again.\r\n"
+                                        "Save As: save the settings shown here under another name.\r\n"
+                                        "Cancel: save nothing and stay in the wizard.",
+                                    vbYesNoCancel, "Profile Locked",
+                                    {QObject::tr("&Retry"), QObject::tr("Save &As..."), QObject::tr("Cancel")});
+        if (answer == vbCancel || (answer == vbNo && !SaveUnderAnotherName())) return false;
+        break;
+      }
+    }
+  }
 }
 
 bool ShellOpen(const std::string& Path) {

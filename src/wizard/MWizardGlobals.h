@@ -52,8 +52,10 @@ bool ResolveChangedProfile();
 
 // Saves the profile under its lock (the one procforge-cli configure takes), so that a
 // configure run is never saved over: when the file changed since this wizard loaded or
-// saved it, asks as ResolveChangedProfile does and tries again. False when the user chose
-// to save nothing; a save that fails has shown its message and gives true.
+// saved it, asks as ResolveChangedProfile does and tries again. When another program
+// holds the lock past its ProfileLockWaitMs, says so and offers to wait again or
+// save under another name. False when the user chose to save nothing (the settings stay
+// as they are here); a save that fails has shown its message and gives true.
 bool SaveProfile();
 
 // Opens a file with the desktop's handler for it. False when no handler took it.

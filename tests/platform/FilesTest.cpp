@@ -205,7 +205,7 @@ TEST(Files, PathsOutsideAscii) {
   }
 }
 
-// A second holder of a folder's lock waits until the first lets go.
+// A second holder of a folder's lock waits until the first lets go, or as long as it was told.
 TEST(Files, FolderLockWaits) {
   Folder dir;
   fs::create_directory(Os::Path(dir / "sub"));
@@ -213,6 +213,8 @@ TEST(Files, FolderLockWaits) {
   std::thread second;
   {
     const FileIO::FileLock first(dir / "Profile.PFG", true);
+    // A bounded wait ends holding nothing.
+    std::thread([&] { EXPECT_FALSE(FileIO::FileLock(dir / "Profile.PFG", true, 50).Held()); }).join();
     second = std::thread([&] {
       const FileIO::FileLock lock(dir / "sub/../Profile.PFG", true);
       secondHeld = true;

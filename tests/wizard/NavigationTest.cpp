@@ -39,6 +39,7 @@
 #include "base/AppPaths.h"
 #include "base/Version.h"
 #include "errors/AppError.h"
+#include "platform/FileIO.h"
 #include "platform/StopSignals.h"
 #include "settings/CSettings.h"
 #include "shell/CIniFile.h"
@@ -742,6 +743,32 @@ TEST_F(NavigationTest, ExitAsksBeforeSavingOverAProfileChangedOnDisk) {
   EXPECT_THAT(pftest::ReadAll(profile),
               ::testing::AllOf(HasSubstr("ConnTimeout=\"34\""), HasSubstr("CmdTimeout=\"60\"")));
   EXPECT_THAT(pftest::ReadAll(mine), ::testing::AllOf(HasSubstr("ConnTimeout=\"33\""), HasSubstr("CmdTimeout=\"5\"")));
+}
+
+// A profile another process keeps locked: exit says so and, on Cancel, saves nothing and
+// stays; Save As puts the settings under another name.
+TEST_F(NavigationTest, SavingAProfileAnotherProcessKeepsLocked) {
+  Start();
+  const std::string profile = dir.file("Held.PFG"), mine = dir.file("Mine.PFG");
+  Settings().ProfileFileName(profile);
+  Settings().Save();
+  Settings().ProfileLockWaitMs = 200;
+  Settings().xIniOptions->Attr("CmdTimeout", Variant("5"));
+  // util-linux's flock(1) takes the lock FileLock takes, and holds it until its input ends.
+  FILE* other = popen(("flock " + profile + " -c 'read x'").c_str(), "w");
+  while (FileIO::FileLock(profile, false, 0).Held()) QTest::qWait(10);
+  script->MessageAnswers = {vbYes, vbCancel, vbNo};
+  script->FileAnswers.push_back(mine);
+  Click("btnExit");
+  EXPECT_EQ(MGlobals::AppState, MGlobals::AS_RUNNING);
+  EXPECT_TRUE(SaveProfile());
+  pclose(other);
+  EXPECT_THAT(Shown(),
+              ::testing::Contains(HasSubstr(" is locked by another program (procforge-cli configure, say), which "
+                                            "still held it after 1 second; it was not saved, and the settings "
+                                            "shown here are kept.")));
+  EXPECT_THAT(pftest::ReadAll(profile), Not(HasSubstr("CmdTimeout=\"5\"")));
+  EXPECT_THAT(pftest::ReadAll(mine), HasSubstr("CmdTimeout=\"5\""));
 }
 
 // The wizard saves under the lock procforge-cli configure holds from its read to its save:
