@@ -38,7 +38,15 @@ std::string oraGetADOType(std::string_view OraTypeName, int32_t NumericScale, in
   if (oneOf({"DOUBLE PRECISION", "REAL"})) return "5";
   if (oneOf({"DATE"})) return "135";
   if (oneOf({"CHAR"})) return "129";
-  if (oneOf({"LONG", "VARCHAR", "VARCHAR2", "NCHAR", "NVARCHAR2"})) return "200";
+  if (oneOf({"LONG", "VARCHAR", "VARCHAR2"})) return "200";
+  // The national character types hold text of any script: they go as the wide types
+  // (adWChar, adVarWChar, adLongVarWChar), as the provider for Oracle reports them
+  // (DBTYPE_WSTR; Oracle Provider for OLE DB Developer's Guide, appendix A, table A-1,
+  // "Data Type Mappings in Rowsets and Parameters"). A narrow type would turn each
+  // character outside the client's code page into "?".
+  if (oneOf({"NCHAR"})) return "130";
+  if (oneOf({"NVARCHAR2"})) return "202";
+  if (oneOf({"NCLOB"})) return "203";
   return "128";  // BFILE, BLOB, CLOB, RAW and every other name
 }
 

@@ -35,6 +35,8 @@ TEST(MADOUtils, OracleVBTypes) {
   EXPECT_EQ(oraType("P_COUNT", "NUMBER", 2), "Double");
   EXPECT_EQ(oraType("P_D", "DATE", 0), "Date");
   EXPECT_EQ(oraType("P_S", "VARCHAR2", 0), "String");
+  for (const auto& [native, wide] : {std::pair{"NCHAR", "130"}, {"NVARCHAR2", "202"}, {"nclob", "203"}})
+    EXPECT_EQ(oraGetADOType(native, 0, 0) + oraType("P_S", native, 0), wide + std::string("String"));
   EXPECT_EQ(oraType("P_B", "BLOB", 0), "Variant");
   EXPECT_EQ(oraType("P_F", "PL/SQL BOOLEAN", 0), "Variant");
   EXPECT_EQ(oraType("P_I", "SMALLINT", 0), "Long");
