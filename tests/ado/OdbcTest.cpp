@@ -32,6 +32,15 @@
 using namespace pf;
 using namespace pf::ado;
 
+// A command of the type and text on c (the snapshot tests use it too).
+std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int type, const std::string& text) {
+  auto cmd = Command::Create();
+  cmd->SetActiveConnection(c);
+  cmd->CommandType = type;
+  cmd->CommandText = text;
+  return cmd;
+}
+
 namespace {
 // Functions, procedures and a table of the types the driver maps.
 const std::string kSchema = pftest::ReadAll(std::string(PF_SOURCE_DIR) + "/tests/data/ado/pfado.sql");
@@ -40,13 +49,6 @@ std::shared_ptr<Connection> Opened(const std::string& cs) {
   auto c = Connection::Create();
   c->Open(cs);
   return c;
-}
-std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int type, const std::string& text) {
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(c);
-  cmd->CommandType = type;
-  cmd->CommandText = text;
-  return cmd;
 }
 
 // A parameter as "  name direction type size precision scale attributes".

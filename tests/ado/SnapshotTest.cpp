@@ -14,6 +14,8 @@
 using namespace pf;
 using namespace pf::ado;
 
+std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int type, const std::string& text);
+
 namespace {
 
 // A small SQL Server catalogue.
@@ -25,14 +27,6 @@ std::shared_ptr<Connection> OpenSnapshot(const std::string& file) {
   auto c = Connection::Create();
   c->Open("Provider=Procforge.Snapshot;Data Source=" + file);
   return c;
-}
-
-std::shared_ptr<Command> MakeCommand(const std::shared_ptr<Connection>& c, int type, const std::string& text) {
-  auto cmd = Command::Create();
-  cmd->SetActiveConnection(c);
-  cmd->CommandType = type;
-  cmd->CommandText = text;
-  return cmd;
 }
 
 std::shared_ptr<Recordset> Query(const std::shared_ptr<Connection>& c, const std::string& sql) {

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the extractor tests: servers on snapshots, procedure rows, expected failures.
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <pugixml.hpp>
 
 #include <memory>

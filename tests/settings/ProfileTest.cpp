@@ -16,6 +16,8 @@ using namespace pf;
 using pftest::Raised;
 using pftest::ReadAll;
 using pftest::WriteAll;
+using ::testing::AllOf, ::testing::ElementsAre, ::testing::EndsWith, ::testing::HasSubstr, ::testing::Not,
+    ::testing::StartsWith;
 
 using Profile = pftest::SettingsTest;
 
@@ -51,9 +53,9 @@ TEST_F(Profile, NothingThatIsNotWellFormedIsReadOrWritten) {
     s.xPackages->Attr("Selected", Variant("True"));
     ui->Messages.clear();
     EXPECT_FALSE(s.Save());
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_THAT(Shown()[0], ::testing::HasSubstr("Error saving profile: The profile would not be well-formed XML: "));
-    EXPECT_THAT(Shown()[0], ::testing::HasSubstr("(in the value of attribute Name of <Package>); " + file));
+    EXPECT_THAT(Shown(),
+                ElementsAre(AllOf(HasSubstr("Error saving profile: The profile would not be well-formed XML: "),
+                                  HasSubstr("(in the value of attribute Name of <Package>); " + file))));
     EXPECT_EQ(ReadAll(file), "<Settings/>");
   }
   WriteAll(file, "<Settings>\r\n  <Server SrvrType=\"1\" SrvrType=\"2\"/>\r\n</Settings>");
@@ -90,10 +92,9 @@ TEST_F(Profile, UnreadableFilesGiveANewProfileAndAreNeverOverwrittenUnseen) {
     WriteAll(file, content);
     s.ProfileFileName(file);
     EXPECT_FALSE(s.ProfileLoad());
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_THAT(Shown()[0], ::testing::StartsWith("Message: Error Loading Profile...\r\n" + file + ": "));
-    EXPECT_THAT(Shown()[0], ::testing::EndsWith("A new profile " + CSettings::DefaultProfileName() +
-                                                " is open instead; the file is left as it is."));
+    EXPECT_THAT(Shown(), ElementsAre(AllOf(StartsWith("Message: Error Loading Profile...\r\n" + file + ": "),
+                                           EndsWith("A new profile " + CSettings::DefaultProfileName() +
+                                                    " is open instead; the file is left as it is."))));
     EXPECT_EQ(s.ProfileFileName(), CSettings::DefaultProfileName());
     EXPECT_EQ(s.xStoredProc->strAttr("MethAddPfx"), "Exec");
     s.Save();
@@ -133,10 +134,8 @@ TEST_F(Profile, SaveFailureIsShownOnOneLine) {
   CSettings s;
   s.ProfileFileName(dir.file("missing-folder/P.PFG"));
   s.Save();
-  ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].rfind("Error: Error saving profile: ", 0), 0u) << Shown()[0];
-  EXPECT_EQ(Shown()[0].find('\n'), std::string::npos);
-  EXPECT_NE(Shown()[0].find("P.PFG"), std::string::npos) << Shown()[0];
+  EXPECT_THAT(Shown(), ElementsAre(AllOf(StartsWith("Error: Error saving profile: "), HasSubstr("P.PFG"),
+                                         Not(HasSubstr("\n")))));
 }
 
 // The state file names a profile that is gone: a new profile under the default name.
@@ -367,17 +366,14 @@ TEST_F(Server, ServerObjectIsCreatedOnceAndFollowsTheConnectionString) {
   EXPECT_NE(err, "kept");
 }
 
-// A package whose name no profile could keep is left out of the list, shown escaped.
 TEST_F(Server, PackageNamesAProfileCannotKeepAreLeftOut) {
   Connect(OracleCatalogue("odd.sql",
                           "INSERT INTO user_objects VALUES ('PKG_A', 'PACKAGE'), ('PKG' || char(27) || "
                           "'X', 'PACKAGE'), (CAST(X'504B4700' AS TEXT), 'PACKAGE');\n"));
   s->PackagesRefresh();
-  const std::string out =
-      "Message: Package \"PKG\\x1BX\" is left out of the list: its name holds U+001B (character 4), "
-      "which XML does not allow.\r\nPackage \"PKG\\x00\" is left out of the list: its name holds a "
-      "NUL character.";
-  EXPECT_EQ(Shown(), std::vector<std::string>{out});
+  EXPECT_THAT(Shown(), ElementsAre("Message: Package \"PKG\\x1BX\" is left out of the list: its name holds U+001B "
+                                   "(character 4), which XML does not allow.\r\nPackage \"PKG\\x00\" is left out of "
+                                   "the list: its name holds a NUL character."));
   EXPECT_TRUE(pftest::Has(s->xSettings->xml(), "<Package Name=\"PKG_A\"/>"));
 }
 

@@ -41,7 +41,6 @@ TEST_F(StateFile, BadStateFilesAreReportedAndChangeNothing) {
   EXPECT_EQ(pftest::Raised([&] { ini.Load(); }).Number, ERR_NOT_FOUND);
   EXPECT_EQ(ini.GetProfile(), "/keep.PFG");
   EXPECT_TRUE(pftest::Has(ini.Document().xml(), "Profile=\"/keep.PFG\""));
-  // What the lenient parser takes but XML does not: where, a fresh state, the file as it was.
   const std::string twice = "<Procforge Profile=\"/a\">\r\n<RecentList/></Procforge><Procforge/>";
   pftest::WriteAll(ini.IniFileName(), twice);
   std::string problem;

@@ -331,8 +331,7 @@ TEST_F(GenerateTest, TemporaryFileThatCannotBeMadeLeavesTheViewerClosedAndTheFil
   const std::string temp = frm0VBCode::TempFileFor(1);
   fs::create_directories(temp);  // a folder where the file should go
   GenerateWithViewers();
-  ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_THAT(Shown()[0], HasSubstr("Cannot create temporary file " + temp + "\r\n"));
+  EXPECT_THAT(Shown(), ::testing::ElementsAre(HasSubstr("Cannot create temporary file " + temp + "\r\n")));
   EXPECT_FALSE(ClassViewer()->isVisible());
   EXPECT_TRUE(ParamDefsViewer()->isVisible());
   EXPECT_THAT(pftest::ReadAll(files[1]), HasSubstr("Attribute VB_Name = \"COrderEntry\""));
