@@ -272,7 +272,7 @@ PG_TYPE = {**{t: "timestamp" for t in DATES}, **{t: "bytea" for t in BINARY},
 
 # Oracle argument types as the class sends them; the size is not checked (-1): the class
 # takes it from the declarations in the package sources.
-ORA_TYPE = {"NUMBER": 5, "FLOAT": 5, "DATE": 135, "CHAR": 129, "VARCHAR2": 200, "NVARCHAR2": 200,
+ORA_TYPE = {"NUMBER": 5, "FLOAT": 5, "DATE": 135, "CHAR": 129, "VARCHAR2": 200, "NVARCHAR2": 202,
             "BINARY_INTEGER": 3, "PLS_INTEGER": 3, "RAW": 128}
 
 
