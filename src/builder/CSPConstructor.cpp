@@ -589,12 +589,11 @@ void CSPConstructor::State::SetupParam(SPParam& p) {
     }
 
     p.TypeConst = ConstName(TypeNames, MADOUtils::adoDataTypeList, knownType);
-    // Character and binary types keep their size (ADO refuses such a parameter of size 0,
-    // fixed-length nchar included); every other type is sent with size 0.
-    if (!OneOf(p.TypeConst,
-               {"adChar", "adWChar", "adBinary", "adVarBinary", "adVarChar", "adVarNumeric", "adVarWChar"}))
-      p.Size = "0";
-    if (Num(p.Size) < 0) s.Warning(where() + " has the negative size " + p.Size + "; it is passed as it is.");
+    const int32_t listed = Num(p.Size), size = MADOUtils::ParamSize(knownType, listed);
+    if (listed < 0 && size != 0)
+      s.Warning(where() + " has the negative size " + p.Size + "; it is passed " +
+                (size == listed ? std::string("as it is.") : "with the size " + std::to_string(size) + "."));
+    if (size != listed || size == 0) p.Size = std::to_string(size);
 
     p.NameExpr.clear();
     VBSource::AppendStringExpr(p.NameExpr, p.Name);

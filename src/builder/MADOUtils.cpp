@@ -96,6 +96,35 @@ std::string uLockTypeAsString(int32_t TypeIndex) {
       TypeIndex);
 }
 
+int32_t ParamSize(int32_t ADOType, int32_t CatalogueSize) {
+  // The longest values, as SQL Server's text, image and ntext hold them: 2^31-1 characters
+  // or bytes, and 2^30-1 Unicode characters, whose two bytes each still fit a Long byte count
+  // ("ntext, text, and image (Transact-SQL)",
+  // https://learn.microsoft.com/en-us/previous-versions/sql/sql-server-2008-r2/ms187993(v=sql.105)).
+  // Both are above PostgreSQL's limit of 1 GB per value. What a driver says of long text
+  // (psqlODBC's 8190 characters) is its description, not the value's limit: not kept.
+  constexpr int32_t kLongest = 2147483647, kLongestWide = 1073741823;
+  switch (ADOType) {
+    case 129:  // adChar
+    case 200:  // adVarChar
+    case 128:  // adBinary
+    case 204:  // adVarBinary
+      return CatalogueSize > 0 ? CatalogueSize : kLongest;
+    case 130:  // adWChar
+    case 202:  // adVarWChar
+      return CatalogueSize > 0 ? CatalogueSize : kLongestWide;
+    case 139:  // adVarNumeric: its length in bytes as listed
+      return CatalogueSize;
+    case 201:  // adLongVarChar
+    case 205:  // adLongVarBinary
+      return kLongest;
+    case 203:  // adLongVarWChar
+      return kLongestWide;
+    default:
+      return 0;
+  }
+}
+
 bool IsWideInteger(int32_t ADOType) { return ADOType == 19 || ADOType == 20 || ADOType == 21; }
 
 std::string GetVBType(const VBTypeSettings& Stt, int32_t ADOType, std::string_view ParamName,

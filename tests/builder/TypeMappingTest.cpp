@@ -84,3 +84,15 @@ TEST(MADOUtils, VBTypeOfEveryADOTypeOnEveryServer) {
     }
   }
 }
+
+// A parameter's size: no string or binary parameter goes without one (ADO refuses to append
+// it), short types keep a listed size, the rest take the longest value their type holds.
+TEST(MADOUtils, ParamSize) {
+  constexpr int32_t kMax = 2147483647, kWide = 1073741823;
+  const struct {
+    int32_t Type, Listed, Passed;
+  } rows[] = {{200, 255, 255}, {200, 0, kMax},   {200, -1, kMax}, {129, 0, kMax}, {128, 8, 8},       {204, 0, kMax},
+              {202, 40, 40},   {202, -1, kWide}, {130, 0, kWide}, {201, 0, kMax}, {205, kMax, kMax}, {203, 8190, kWide},
+              {203, 0, kWide}, {139, 19, 19},    {3, 4, 0},       {8, 0, 0},      {135, 16, 0}};
+  for (const auto& r : rows) EXPECT_EQ(ParamSize(r.Type, r.Listed), r.Passed) << r.Type << ", listed " << r.Listed;
+}

@@ -12,7 +12,7 @@ Public Const SP_GETCUSTOMER = "[sp_GetCustomer]"
 Public Const PRM_GETCUSTOMER = "@CustomerCode,129,1,10,0"
 
 Public Const SP_ERRORLOGINSERT = "[spErrorLogInsert]"
-Public Const PRM_ERRORLOGINSERT = "@AppID,3,1,0,0;@Report,203,1,0,0"
+Public Const PRM_ERRORLOGINSERT = "@AppID,3,1,0,0;@Report,203,1,1073741823,0"
 
 Public Const SP_ARCHIVEORDERS = "[USP_ARCHIVEORDERS]"
 Public Const PRM_ARCHIVEORDERS = "@CUTOFFDATE,135,1,0,0;@ARCHIVED,3,3,0,0"
@@ -71,7 +71,7 @@ Public Const PRM_ORDERGETTOTALS = _
 Public Const SP_ORDERINSERT = "[usp_OrderInsert]"
 Public Const PRM_ORDERINSERT = _
     "@CustomerID,3,1,0,0;@EmployeeID,3,1,0,0;@OrderDate,135,1,0,0;@RequiredDate,135,1,0,0;@ShipVia," & _ 
-    "17,1,0,0;@Freight,6,1,0,0;@ShipName,202,1,60,0;@ShipCountry,130,1,2,0;@Comments,203,1,0," & _ 
+    "17,1,0,0;@Freight,6,1,0,0;@ShipName,202,1,60,0;@ShipCountry,130,1,2,0;@Comments,203,1,1073741823," & _ 
     "0;@OrderGuid,72,1,0,0;@OrderID,3,3,0,0"
 
 Public Const SP_ORDERLIST = "[usp_OrderList]"
@@ -92,8 +92,8 @@ Public Const PRM_PRINT = "@OrderID,3,1,0,0;@Copies,17,1,0,0"
 Public Const SP_PRODUCTINSERT = "[usp_ProductInsert]"
 Public Const PRM_PRODUCTINSERT = _
     "@ProductCode,200,1,20,0;@ProductName,202,1,80,0;@CategoryID,3,1,0,0;@SupplierID,3,1,0," & _ 
-    "0;@UnitPrice,6,1,0,0;@Weight,5,1,0,0;@Description,201,1,0,0;@Picture,205,1,0,0;@Discontinued,11,1,0," & _ 
-    "0;@ProductID,3,3,0,0"
+    "0;@UnitPrice,6,1,0,0;@Weight,5,1,0,0;@Description,201,1,2147483647,0;@Picture,205,1,2147483647," & _ 
+    "0;@Discontinued,11,1,0,0;@ProductID,3,3,0,0"
 
 Public Const SP_PRODUCTSETTHUMBNAIL = "[usp_ProductSetThumbnail]"
 Public Const PRM_PRODUCTSETTHUMBNAIL = _
