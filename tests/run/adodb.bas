@@ -632,7 +632,22 @@ Option Explicit
 Private mItems(200) As Object
 Private mCount As Long
 
+' A parameter of a variable-length type needs its Size before it is appended: "If you
+' specify a variable-length data type in the Type argument, you must either pass a Size
+' argument or set the Size property of the Parameter object before appending it to the
+' Parameters collection; otherwise, an error occurs." (ADO, CreateParameter method,
+' https://learn.microsoft.com/en-us/sql/ado/reference/ado-api/createparameter-method-ado;
+' Size property, https://learn.microsoft.com/en-us/office/client-developer/access/desktop-database-reference/size-property-ado).
+' The error is adErrInvalidParamInfo, 3708 (0x800A0E7C). The variable-length types are those
+' of OLE DB's DBTYPE_STR, DBTYPE_WSTR, DBTYPE_BYTES and DBTYPE_VARNUMERIC (OLE DB,
+' "Variable-Length Data Types", https://learn.microsoft.com/en-us/previous-versions/windows/desktop/ms715968(v=vs.85));
+' adBSTR is a fixed-length pointer.
 Public Sub Append(ByVal P As Object)
+    Select Case P.Type_
+    Case 128, 129, 130, 139, 200, 201, 202, 203, 204, 205
+        If P.Size = 0 Then Err.Raise 3708, "ADODB.Parameters", _
+            "Parameter object is improperly defined. Inconsistent or incomplete information was provided."
+    End Select
     Set mItems(mCount) = P
     mCount = mCount + 1
 End Sub
