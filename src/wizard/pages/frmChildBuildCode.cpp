@@ -27,9 +27,13 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   lblFiles_->setProperty("Tag", "Note");
   lblFiles_->setWordWrap(true);
   lblFiles_->setTextFormat(Qt::PlainText);
-  // Room for the module's line whether or not it is written, so that ticking the box
-  // below does not move Start.
-  lblFiles_->setMinimumHeight(2 * lblFiles_->fontMetrics().lineSpacing());
+  // The module's line stays, greyed while the module is not written, so that ticking the
+  // box does not move Start, however many lines its path takes.
+  lblModuleFile_ = new QLabel(this);
+  lblModuleFile_->setObjectName("lblModuleFile");
+  lblModuleFile_->setProperty("Tag", "Note");
+  lblModuleFile_->setWordWrap(true);
+  lblModuleFile_->setTextFormat(Qt::PlainText);
 
   chkShowCodeInViewer_ = new QCheckBox(PageTable::Find("frmChildBuildCode", "chkShowCodeInViewer")->Caption, this);
   chkShowCodeInViewer_->setObjectName("chkShowCodeInViewer");
@@ -57,7 +61,11 @@ frmChildBuildCode::frmChildBuildCode(QWidget* parent) : CChildForm(parent) {
   Body()->addWidget(chkShowCodeInViewer_);
   Body()->addWidget(chkAddExecSPbyName_);
   Body()->addSpacing(8);
-  Body()->addWidget(lblFiles_);
+  auto* files = new QVBoxLayout;
+  files->setSpacing(0);
+  files->addWidget(lblFiles_);
+  files->addWidget(lblModuleFile_);
+  Body()->addLayout(files);
   Body()->addStretch(1);
   Body()->addLayout(start);
   Body()->addStretch(1);
@@ -86,10 +94,9 @@ void frmChildBuildCode::ShowFiles() {
     const QString name = QString::fromStdString(settings.xCode->strAttr(key)).trimmed();
     return name.isEmpty() ? tr("(not set yet: see Output Files)") : name;
   };
-  QString files = tr("Class file: %1").arg(fileOf("ClassFile"));
-  if (chkAddExecSPbyName_->isChecked())
-    files += "\n" + tr("Parameter-definitions module: %1").arg(fileOf("ParamDefsFile"));
-  lblFiles_->setText(files);
+  lblFiles_->setText(tr("Class file: %1").arg(fileOf("ClassFile")));
+  lblModuleFile_->setText(tr("Parameter-definitions module: %1").arg(fileOf("ParamDefsFile")));
+  lblModuleFile_->setEnabled(chkAddExecSPbyName_->isChecked());
 }
 
 void frmChildBuildCode::SetWarnings(const std::vector<std::string>& warnings) { warnings_->SetWarnings(warnings); }

@@ -35,6 +35,7 @@ class frmChildBuildCode : public CChildForm {
   QCheckBox* chkAddExecSPbyName_;
   QPushButton* btnStart_;
   QLabel* lblFiles_;
+  QLabel* lblModuleFile_;
   CWarningList* warnings_;
 };
 
