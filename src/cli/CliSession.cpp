@@ -14,6 +14,7 @@
 #include "platform/FileIO.h"
 #include "platform/StopSignals.h"
 #include "platform/ado/Ado.h"
+#include "platform/ado/Provider.h"
 #include "settings/CSettings.h"
 #include "shell/CIniFile.h"
 #include "shell/MGlobals.h"
@@ -91,7 +92,11 @@ int CliSession::Run(const std::function<int()>& Body) {
     settings_ = std::make_unique<CSettings>();
     MGlobals::SetDisconnectServer([this] { settings_->DisconnectServer(); });
     MGlobals::AppState = MGlobals::AS_RUNNING;
-    return Body();
+    const int status = Body();
+    // Logouts the server did not answer, where the command did not report them itself:
+    // the work done before them stands.
+    ReportWarnings(ado::TakeAbandonedLogouts(), false);
+    return status;
   } catch (...) {
     bool cancelled = false;
     try {

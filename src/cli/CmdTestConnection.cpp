@@ -24,10 +24,13 @@ int RunTestConnection(CliSession& Session) {
     return connected ? 0 : 1;
   }
   // The warnings come first, on stderr as a run's do: they may explain a failure.
-  for (const std::string& w : CServer::ConnectionWarnings(conn)) std::fprintf(stderr, "warning: %s\n", w.c_str());
-  std::vector<std::string> printed;
-  MGlobals::TestConnection(s, conn, &printed);
+  const std::vector<std::string> notes = CServer::ConnectionWarnings(conn);
+  for (const std::string& w : notes) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  std::vector<std::string> said;
+  MGlobals::TestConnection(s, conn, &said);
   s.DisconnectServer();
+  // Those of the string are printed above; what the test itself found follows.
+  for (size_t i = notes.size(); i < said.size(); ++i) std::fprintf(stderr, "warning: %s\n", said[i].c_str());
   return 0;
 }
 

@@ -12,6 +12,7 @@
 #include "extract/ISrvrExtractor.h"
 #include "platform/ado/ConnStr.h"
 #include "platform/ado/OdbcProvider.h"
+#include "platform/ado/Provider.h"
 #include "settings/CSettings.h"
 #include "xml/bwXMLBrowser.h"
 
@@ -82,6 +83,13 @@ std::string Count(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// Disconnects; a logout the server did not answer ends the report as a warning.
+std::string Closed(Report& r, CServer& server) {
+  server.Disconnect();
+  for (const std::string& w : ado::TakeAbandonedLogouts()) r.Line("Warning: " + w);
+  return std::move(r.Text());
+}
+
 }  // namespace
 
 std::string Build(CSettings& Settings, const std::string& AConnectString, bool& Connected) {
@@ -126,8 +134,7 @@ std::string Build(CSettings& Settings, const std::string& AConnectString, bool& 
     ex->SetServer(server);
   } catch (...) {
     r.Line("No extractor: " + ToAppError(std::current_exception()).Description);
-    server->Disconnect();
-    return std::move(r.Text());
+    return Closed(r, *server);
   }
   const std::string filter = Settings.ListFilter();
   r.Line("Catalogue requests:");
@@ -162,8 +169,7 @@ std::string Build(CSettings& Settings, const std::string& AConnectString, bool& 
     const std::vector<CatalogueStatement> all = ex->CatalogueStatements(filter, sample);
     for (size_t i = lists.size(); i < all.size(); ++i) run(all[i]);
   }
-  server->Disconnect();
-  return std::move(r.Text());
+  return Closed(r, *server);
 }
 
 }  // namespace pf::MConnReport

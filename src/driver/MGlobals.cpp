@@ -11,6 +11,7 @@
 #include "errors/Secrets.h"
 #include "extract/CServer.h"
 #include "platform/FileIO.h"
+#include "platform/ado/Provider.h"
 #include "settings/CSettings.h"
 #include "settings/MKeyTypes.h"
 #include "shell/CProgress.h"
@@ -116,6 +117,7 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 
       builder.Done();
       Settings.DisconnectServer();
+      for (std::string& w : ado::TakeAbandonedLogouts()) Progress.Warning(std::move(w));
       r.Warnings = Progress.Warnings();
       return r;
     } catch (...) {
@@ -134,15 +136,20 @@ void TestConnection(CSettings& Settings, const std::string& AConnectString, std:
       "MGlobals.TestConnection(AConnectString)",
       [&] {
         std::string tail;
-        for (std::string& w : CServer::ConnectionWarnings(AConnectString)) {
-          if (Warnings)
-            Warnings->push_back(std::move(w));
-          else
-            tail += (tail.empty() ? "\r\n\r\nWarnings:" : "") + std::string("\r\n- ") + w;
-        }
+        auto warn = [&](std::vector<std::string> said) {
+          for (std::string& w : said) {
+            if (Warnings)
+              Warnings->push_back(std::move(w));
+            else
+              tail += (tail.empty() ? "\r\n\r\nWarnings:" : "") + std::string("\r\n- ") + w;
+          }
+        };
+        warn(CServer::ConnectionWarnings(AConnectString));
         std::string errMsg;
         const bool ok = Settings.Server()->TestConnection(AConnectString, errMsg);
         Faultnet31::Check(ok, ERR_USER_CHECK, "Connection test failed: %1", errMsg + tail);
+        // The server let us in: one that does not answer the logout still passes the test.
+        warn(ado::TakeAbandonedLogouts());
         ShowMessage("Connection tested successfully." + tail);
       },
       AConnectString);

@@ -67,7 +67,9 @@ GenerationResult GenerateCode(CSettings& Settings, CProgress& Progress, const Ge
 // raises 0x80041065 "Connection test failed: " and the reason; success shows
 // "Connection tested successfully.". Recorded under "MGlobals.TestConnection(AConnectString)".
 // What the string asks for that its driver has no keyword for goes to Warnings, before the
-// test runs; without Warnings it ends the message shown or raised, under "Warnings:".
+// test runs; without Warnings it ends the message shown or raised, under "Warnings:". A
+// server that lets the test in and does not answer its logout passes, with a warning
+// saying so after those.
 void TestConnection(CSettings& Settings, const std::string& AConnectString,
                     std::vector<std::string>* Warnings = nullptr);
 

@@ -34,7 +34,8 @@ class FirstContact : public ::testing::Test {
  protected:
   void SetUp() override {
     profile_ = cli_.File("p.PFG");
-    const ProgramResult r = cli_.Run({"configure", "--profile", profile_, "--new", "--set", "Server.SrvrType=1"});
+    const ProgramResult r = cli_.Run({"configure", "--profile", profile_, "--new", "--set", "Server.SrvrType=1",
+                                      "--set", "Code.ClassFile=" + cli_.File("C.cls")});
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
   }
   Timed Test(const std::string& conn) {
@@ -64,9 +65,7 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
       EXPECT_TRUE(Has(t.Result.Err, "Could not connect to " + where + " with the ODBC driver 'FreeTDS'."))
           << t.Result.Err;
       EXPECT_FALSE(Has(t.Result.Err, "s3cr3t"));
-      if (mode == LoopbackListener::Mode::Silent) {
-        EXPECT_TRUE(Has(t.Result.Err, "time-out")) << t.Result.Err;
-      }
+      EXPECT_TRUE(mode != LoopbackListener::Mode::Silent || Has(t.Result.Err, "time-out")) << t.Result.Err;
       worst = std::max(worst, t.Seconds - kTimeout);
     }
   // A named instance whose browser service (UDP 1434) takes the query and never answers:
@@ -98,10 +97,11 @@ TEST_F(FirstContact, SilentAndClosingServersEndWithinTheTimeoutForBothProtocols)
   std::printf("worst wait past the connection time-out: %.2f s\n", worst);
 }
 
-// The connections the pool still holds when the program ends are let go together: a server
-// that stops answering as they log out holds them for one time-out (and the grace time) in
-// all, not one each. The report holds two: its own and that of the one-call description.
-TEST_F(FirstContact, HungPooledConnectionsAtExitCostOneTimeout) {
+// A server that never answers a logout. The connections the pool holds at exit are let go
+// together: one time-out (and the grace time) in all (the report holds two: its own and that
+// of the one-call description). Those not pooled are abandoned one by one after the work:
+// each command (run at once, the profile current) keeps its result and files, and warns once.
+TEST_F(FirstContact, HungLogoutsCostOneTimeoutAndAreWarnings) {
   LoopbackListener server(LoopbackListener::Mode::Tds50);
   ASSERT_TRUE(server.Ok());
   server.AnswerWith("FROM sysobjects  WHERE type", "name,id,type", {"p1,1,P", "p2,2,P"});
@@ -116,6 +116,31 @@ TEST_F(FirstContact, HungPooledConnectionsAtExitCostOneTimeout) {
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_EQ(server.Accepted(), 2);
   EXPECT_LT(seconds, 1 + 2 + 1.5) << r.Out;
+
+  ASSERT_EQ(
+      cli_.Run({"configure", "--profile", profile_, "--set", "Server.ConnPfg=" + conn + ";Pooling=False"}).ExitCode, 0);
+  const std::string said = "The server did not answer the logout from 127.0.0.1:" + std::to_string(server.Port()) +
+                           " with the ODBC driver 'FreeTDS' within 3 s, so the connection was abandoned.\n";
+  const std::tuple<std::vector<std::string>, std::string, std::string> runs[] = {
+      {{"snapshot", "-o", cli_.File("s.sql")}, "", "warning: "},
+      {{"list"}, "p1\tExecP1\np2\tExecP2\n", "warning: "},
+      {{"generate", "--yes"}, "Procedures: 2\n", "warning: "},
+      {{"test-connection"}, "", "Connection tested successfully.\nwarning: "},
+      {{"test-connection", "--report"}, "1 parameter (", "Warning: "}};
+  std::vector<int> pids;
+  for (const auto& [args, out, shown] : runs) {
+    cli_.StdoutTo = cli_.File(std::to_string(pids.size()) + ".out");
+    cli_.StderrTo = cli_.File(std::to_string(pids.size()) + ".err");
+    pids.push_back(cli_.Start(args));
+  }
+  for (size_t i = 0; i < pids.size(); ++i) {
+    const auto& [args, out, shown] = runs[i];
+    const bool ok = cli_.Finish(pids[i]).ExitCode == 0;
+    const std::string o = ReadAll(cli_.File(std::to_string(i) + ".out"));
+    const std::string all = o + ReadAll(cli_.File(std::to_string(i) + ".err"));
+    EXPECT_TRUE(ok && Has(o, out) && Has(all, shown + said) && all.find(said) == all.rfind(said)) << all;
+  }
+  EXPECT_TRUE(Has(ReadAll(cli_.File("s.sql")), "'p2'") && Has(ReadAll(cli_.File("C.cls")), "Function ExecP2("));
 }
 
 // Strings without a port reach the server type's usual port, and say that they assumed it;

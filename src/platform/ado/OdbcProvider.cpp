@@ -220,6 +220,15 @@ thread_local WaitHook tHook = nullptr;
 
 WaitHook CurrentHook() { return tHook; }
 
+// The abandoned logouts not yet taken (TakeAbandonedLogouts), each text once.
+std::mutex gLogoutsMutex;
+std::vector<std::string> gLogouts;
+
+void NoteAbandonedLogout(std::string text) {
+  std::lock_guard<std::mutex> lock(gLogoutsMutex);
+  if (std::find(gLogouts.begin(), gLogouts.end(), text) == gLogouts.end()) gLogouts.push_back(std::move(text));
+}
+
 // Runs `call` on the connection's thread and waits for it, calling the wait hook meanwhile
 // (see WaitState); without a thread (no connection yet), or on that thread itself, `call`
 // runs directly. Gives up when the hook says so (ERR_CANCELED) or when the call has not
@@ -366,8 +375,9 @@ struct DbcState {
   // Frees the statements and disconnects on the connection's thread. A driver that has not
   // returned within the connection's time-out and the grace time is abandoned (a server
   // that stopped answering can hold a disconnect for ever), so that the program always goes
-  // on. Returns the diagnostics of a failed or abandoned disconnect (empty on success).
-  std::vector<ErrorRecord> Disconnect() {
+  // on. Returns the diagnostics of a failed or abandoned disconnect (empty on success);
+  // `abandoned`, when given, tells which of the two it was.
+  std::vector<ErrorRecord> Disconnect(bool* abandoned = nullptr) {
     struct Closing {
       SQLHDBC handle;
       bool connected;
@@ -390,7 +400,10 @@ struct DbcState {
             if (c->handle) SQLFreeHandle(SQL_HANDLE_DBC, c->handle);
             return failure;
           },
-          [lost = lost] { *lost = true; });
+          [lost = lost, abandoned] {
+            *lost = true;
+            if (abandoned) *abandoned = true;
+          });
     } catch (const ProviderError& e) {
       return e.Records();
     } catch (...) {
@@ -1317,7 +1330,17 @@ void OdbcSession::Close() {
     ThePool().Give(poolKey_, std::move(dbc));
     return;
   }
-  std::vector<ErrorRecord> failure = dbc->Disconnect();
+  bool abandoned = false;
+  std::vector<ErrorRecord> failure = dbc->Disconnect(&abandoned);
+  if (abandoned) {
+    // Whatever was done on the connection is done: a server that does not answer the
+    // logout costs the wait, and the caller hears of it as a warning, not a failure.
+    NoteAbandonedLogout(
+        "The server did not answer the logout from " + dbc->where + " within " +
+        std::to_string((dbc->timeout > 0 ? dbc->timeout : kDisconnectLimitWithoutTimeout) + kAbandonGraceSeconds) +
+        " s, so the connection was abandoned.");
+    return;
+  }
   if (!failure.empty()) throw ProviderError(kSource, std::move(failure));
 }
 
@@ -1594,5 +1617,10 @@ std::vector<ErrorRecord> FirstContactRecords(const ConnStr::Target& target, int 
 namespace pf::ado {
 
 WaitHook SetWaitHook(WaitHook hook) { return std::exchange(OdbcProvider::tHook, hook); }
+
+std::vector<std::string> TakeAbandonedLogouts() {
+  std::lock_guard<std::mutex> lock(OdbcProvider::gLogoutsMutex);
+  return std::exchange(OdbcProvider::gLogouts, {});
+}
 
 }  // namespace pf::ado

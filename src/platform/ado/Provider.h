@@ -132,6 +132,11 @@ using WaitHook = bool (*)(const WaitState&);
 // Sets the calling thread's hook (nullptr: none); returns the previous one. Each thread has
 // its own: the waits of a thread call the hook that thread set, on that thread.
 WaitHook SetWaitHook(WaitHook hook);
+// A session whose server does not answer its logout within the connection's time-out and
+// the grace time is abandoned as closed: Close does not fail for it. Each such logout leaves
+// a warning text here, taken (and cleared) by whoever reports the run's warnings; the same
+// text is kept once. The pool's own disconnects leave none.
+std::vector<std::string> TakeAbandonedLogouts();
 // Seconds a driver gets past its own time-out before its call is abandoned.
 inline constexpr int kAbandonGraceSeconds = 2;
 
