@@ -1,5 +1,6 @@
 #include "wizard/CChildForm.h"
 
+#include <algorithm>
 #include <QFont>
 #include <QLabel>
 #include <QLayout>
@@ -70,7 +71,7 @@ void CChildForm::FitWidth(int Width) {
         text = caption;
       }
     }
-    if (!widest) return;
+    if (!widest) break;
     const qsizetype middle = text.size() / 2, before = text.lastIndexOf(' ', middle), after = text.indexOf(' ', middle);
     const qsizetype at = before < 0 || (after >= 0 && after - middle < middle - before) ? after : before;
     if (auto* option = qobject_cast<QRadioButton*>(widest)) {
@@ -83,6 +84,17 @@ void CChildForm::FitWidth(int Width) {
     for (QWidget* w = widest; w && w != this; w = w->parentWidget()) w->updateGeometry();
     for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
   }
+  fitWidth_ = Width;
+  updateGeometry();
+}
+
+QSize CChildForm::minimumSizeHint() const {
+  // Notes that wrap take more lines than the layout's own minimum counts: at the width the
+  // page was fitted to, the page needs the height its wrapped lines take, or its other
+  // controls would be squeezed over each other.
+  QSize least = QWidget::minimumSizeHint();
+  if (fitWidth_ > 0 && hasHeightForWidth()) least.setHeight(std::max(least.height(), heightForWidth(fitWidth_)));
+  return least;
 }
 
 void CChildForm::SetHeading(const QString& heading) { heading_->setText(heading); }

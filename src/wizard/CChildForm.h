@@ -39,6 +39,8 @@ class CChildForm : public QWidget, public IChildForm {
   // labels go on two lines, broken at the space nearest their middle, until the page fits
   // or none is left. An option's accessible name stays its one-line caption.
   void FitWidth(int Width);
+  // At least the height the page's wrapped notes take at the width it was fitted to.
+  QSize minimumSizeHint() const override;
 
   // The page's window name, as the tree's tags name it.
   std::string Name() const { return objectName().toStdString(); }
@@ -47,6 +49,7 @@ class CChildForm : public QWidget, public IChildForm {
   QLabel* heading_;
   QLabel* instruction_;
   QVBoxLayout* body_;
+  int fitWidth_ = 0;  // the width FitWidth was given
 };
 
 }  // namespace pf::wizard

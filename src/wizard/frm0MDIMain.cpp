@@ -287,6 +287,7 @@ void frm0MDIMain::LoadSelf() {
     SetThisFormStyle();
     QCoreApplication::processEvents();
     LoadChildForms();
+    SetThisFormStyle();  // with the pages' own needs
     fadeLevel_ = 0;
     fadeStart_ = 0;
     SetOpacity(this, 0.0);

@@ -347,7 +347,8 @@ std::string LabelText(QWidget* page, QWidget* w) {
 // reader user and a keyboard user meet it: every control has its role and the name its
 // label shows, Tab reaches each enabled one (an option group at its set button) going from
 // the tree through the page to the buttons below, fields with their label beside them
-// start in one column, and no access key is taken twice in the window. The tree reports
+// start in one column, no access key is taken twice in the window, and the page has the
+// room its controls need. The tree reports
 // the selected node at its row, focused only while the keyboard is in the tree.
 TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
   Main().show();
@@ -381,6 +382,10 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
     EXPECT_EQ(treeAccess->child(treeAccess->indexOfChild(cell)), cell);
     ++row;
     CChildForm* page = Main().CurrentForm();
+    // The window as it opens leaves every page the room its controls need, none squeezed.
+    EXPECT_GE(page->width(), page->minimumSizeHint().width());
+    EXPECT_GE(page->height(), page->hasHeightForWidth() ? page->heightForWidth(page->width())
+                                                         : page->minimumSizeHint().height());
     std::set<int> columns;
     for (QLabel* label : page->findChildren<QLabel*>())
       if (label->buddy() && label->isVisibleTo(page) &&
