@@ -348,8 +348,8 @@ std::string LabelText(QWidget* page, QWidget* w) {
 // label shows, Tab reaches each enabled one (an option group at its set button) going from
 // the tree through the page to the buttons below, fields with their label beside them
 // start in one column, no access key is taken twice in the window, and the page has the
-// room its controls need. The tree reports
-// the selected node at its row, focused only while the keyboard is in the tree.
+// room its controls need. The tree reports the selected node at its row, focused only
+// while the keyboard is in the tree.
 TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
   Main().show();
   Main().activateWindow();
@@ -384,8 +384,8 @@ TEST_F(PagesTest, EveryPageThroughTheAccessibilityLayerAndTheKeyboard) {
     CChildForm* page = Main().CurrentForm();
     // The window as it opens leaves every page the room its controls need, none squeezed.
     EXPECT_GE(page->width(), page->minimumSizeHint().width());
-    EXPECT_GE(page->height(), page->hasHeightForWidth() ? page->heightForWidth(page->width())
-                                                         : page->minimumSizeHint().height());
+    EXPECT_GE(page->height(),
+              page->hasHeightForWidth() ? page->heightForWidth(page->width()) : page->minimumSizeHint().height());
     std::set<int> columns;
     for (QLabel* label : page->findChildren<QLabel*>())
       if (label->buddy() && label->isVisibleTo(page) &&
