@@ -34,7 +34,9 @@ TEST(CliPostgres, ListSnapshotAndDiffOfALiveCatalogue) {
     args.insert(args.end(), {"--profile", pfg});
     const ProgramResult r = cli.Run(args);
     EXPECT_EQ(r.ExitCode, code) << args[0] << ": " << r.Out << r.Err;
-    if (out) EXPECT_EQ(r.Out, out) << args[0];
+    if (out) {
+      EXPECT_EQ(r.Out, out) << args[0];
+    }
     return r;
   };
   run({"configure", "--new", "--set", "Server.SrvrType=4", "--set", "Server.ConnPfg=" + live, "--set",
