@@ -204,11 +204,9 @@ frm0MDIMain::frm0MDIMain(QWidget* parent) : QWidget(parent) {
           [this] { UIEntry("frm0MDIMain.btnHelp_Click", [&] { ShowHelpButton(); }); });
   connect(Button("btnAbout"), &QPushButton::clicked, this, [this] {
     UIEntry("frm0MDIMain.btnAbout_Click", [&] {
-      frm0MsgBox::ShowMessage("Procforge\r\n" + frmSplash::VersionLine().toStdString() + "\r\n" + pf::kProductVersion +
-                                  " is the product version, which generated classes name in their heading; " +
-                                  PF_VERSION +
-                                  " is the release of this program.\r\n\r\nGenerates a Visual Basic class that wraps "
-                                  "the stored procedures of a "
+      frm0MsgBox::ShowMessage("Procforge\r\n" + frmSplash::VersionLine().toStdString() + "\r\n" +
+                                  frmSplash::VersionNumbersExplained().toStdString() +
+                                  "\r\n\r\nGenerates a Visual Basic class that wraps the stored procedures of a "
                                   "database, with its run-time layer for ADO.",
                               vbOKOnly, "About Procforge");
     });

@@ -42,4 +42,10 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
 QString frmSplash::VersionLine() { return QString::fromStdString(pf::VersionLine()); }
 
+QString frmSplash::VersionNumbersExplained() {
+  return QString::fromStdString(std::string(pf::kProductVersion) +
+                                " is the product version, which generated classes name in their heading; " +
+                                PF_VERSION + " is the release of this program.");
+}
+
 }  // namespace pf::wizard

@@ -12,6 +12,8 @@ class frmSplash : public QWidget {
   explicit frmSplash(QWidget* parent = nullptr);
   // "Version " and the program's version.
   static QString VersionLine();
+  // What the two numbers of VersionLine are.
+  static QString VersionNumbersExplained();
 };
 
 }  // namespace pf::wizard

@@ -201,6 +201,8 @@ TEST_F(NavigationTest, OneVersionLineThenTheSplashFadesInAndCloses) {
   ASSERT_NE(MStartExit::Splash(), nullptr);
   EXPECT_EQ(Child<QLabel>(MStartExit::Splash(), "lblVersion").text(), line);
   EXPECT_EQ(Child<QLabel>(Main().CurrentForm(), "lblVersion").text(), line);
+  EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblVersion").toolTip().toStdString(),
+              HasSubstr(" is the product version, "));
   EXPECT_THAT(Child<QLabel>(Main().CurrentForm(), "lblWhereToBegin").text().toStdString(),
               HasSubstr("Database Server"));
   Click("btnAbout");

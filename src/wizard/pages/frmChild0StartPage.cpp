@@ -17,6 +17,7 @@ frmChild0StartPage::frmChild0StartPage(QWidget* parent) : CChildForm(parent) {
   SetInstruction(tr("Procforge writes a Visual Basic class that wraps the stored procedures of a database."));
   auto* version = new QLabel(frmSplash::VersionLine(), this);
   version->setObjectName("lblVersion");
+  version->setToolTip(frmSplash::VersionNumbersExplained());
   auto* begin = new QLabel(
       tr("<b>Where to begin:</b> to try Procforge without a server, press <b>Open a sample...</b> and pick a "
          "catalogue snapshot from the samples (<b>mssql/OrderEntry.sql</b>, say): it sets the server type and the "
