@@ -22,7 +22,9 @@ cmake --build "$out" -j "$(nproc)"
 find "$out" -name '*.gcda' -delete
 # The full-disk case runs procforge-cli under a 4 KB file-size limit, so the coverage data that
 # child writes on exit is cut short and spoils the counts of every file it holds; leave it out.
-GTEST_FILTER='-CliHtml.AFullDiskLeavesTheEarlierFile' ctest --test-dir "$out" -j 2 --output-on-failure >/dev/null ||
+# The folder-permission case runs procforge-cli as another user, who cannot write the coverage
+# data, and fails on the messages that says so.
+GTEST_FILTER='-CliHtml.AFullDiskLeavesTheEarlierFile:CliConfigure.FoldersWithoutReadOrWritePermission' ctest --test-dir "$out" -j 2 --output-on-failure >/dev/null ||
   echo "coverage: some tests failed; the figure counts what ran"
 gcovr --root . --filter 'src/' --object-directory "$out" --print-summary --txt "$out/coverage.txt" --json "$out/coverage.json" \
   --exclude-unreachable-branches "$out"
