@@ -171,10 +171,11 @@ std::string TakenAt() {
 // SCHEMA_ID from it (and the default schema from SnapshotInfo), so that the extractor
 // lists each procedure as it does on the server.
 CSrvrMSSQL::Schemas CaptureSchemas(Connection& c, std::string& out) {
-  CSrvrMSSQL::Schemas schemas;
+  std::optional<CSrvrMSSQL::Schemas> schemas =
+      CSrvrMSSQL::ReadSchemas([&](const std::string& sql) { return Rows(c, sql); });
+  if (!schemas) return {};  // a server without schemas: every name is bare
   ResultSet ids;
   try {
-    schemas = CSrvrMSSQL::SchemasFrom(Rows(c, CSrvrMSSQL::SchemasSQL));
     ids = Rows(c,
                "SELECT uid AS schema_id, SCHEMA_NAME(uid) AS name FROM sysobjects WHERE type IN ('P', 'FN') "
                "UNION SELECT SCHEMA_ID(), SCHEMA_NAME() ORDER BY 1");
@@ -183,7 +184,7 @@ CSrvrMSSQL::Schemas CaptureSchemas(Connection& c, std::string& out) {
     return {};  // a server without schemas: every name is bare
   }
   AppendTable(out, "schemas", ids);
-  return schemas;
+  return *schemas;
 }
 
 }  // namespace

@@ -37,6 +37,16 @@ CSrvrMSSQL::Schemas CSrvrMSSQL::SchemasFrom(const ado::ResultSet& Rows) {
   return out;
 }
 
+std::optional<CSrvrMSSQL::Schemas> CSrvrMSSQL::ReadSchemas(
+    const std::function<ado::ResultSet(const std::string&)>& Query) {
+  try {
+    return SchemasFrom(Query(SchemasSQL));
+  } catch (const AppError& e) {
+    if (ado::IsConnectionLost(e)) throw;
+    return std::nullopt;
+  }
+}
+
 std::string CSrvrMSSQL::Schemas::ListedName(const std::string& Name, const std::string& Id) const {
   // A procedure outside the default schema is called, and kept apart from one of the same
   // name elsewhere, by its qualified name; one in it keeps the bare name.
@@ -52,13 +62,10 @@ std::string CSrvrMSSQL::xmlGetSPList(const std::string& Filter) {
       [&] {
         CServer& server = MExtractDocs::RequireServer(server_);
         const std::string pattern = Filter.empty() ? std::string("*") : Filter;
-        Schemas schemas;
-        try {
-          server.ExecSQL(SchemasSQL);
-          schemas = SchemasFrom(server.Recordset()->Data());
-        } catch (const AppError& e) {
-          if (ado::IsConnectionLost(e)) throw;
-        }
+        const Schemas schemas = ReadSchemas([&](const std::string& sql) {
+                                  server.ExecSQL(sql);
+                                  return server.Recordset()->Data();
+                                }).value_or(Schemas());
         server.ExecSQL(kProcListSQL);
         bwXMLBrowser x;
         MExtractDocs::InitProcList(x, server);

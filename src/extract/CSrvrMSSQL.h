@@ -8,8 +8,10 @@
 // "False". Parameter list: an ADO parameter refresh on a connection of its own, numeric
 // (131) written as double (5); a parameter ADO cannot pass leaves the procedure out.
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "extract/CProcParamsCache.h"
@@ -39,6 +41,9 @@ class CSrvrMSSQL : public ISrvrExtractor {
   };
   static const char* const SchemasSQL;
   static Schemas SchemasFrom(const ado::ResultSet& Rows);
+  // The schemas, read with SchemasSQL through Query; none where the server has no schemas
+  // (the statement fails). A lost connection raises.
+  static std::optional<Schemas> ReadSchemas(const std::function<ado::ResultSet(const std::string&)>& Query);
 
  private:
   std::shared_ptr<CServer> server_;

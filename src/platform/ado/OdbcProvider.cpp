@@ -372,6 +372,8 @@ struct DbcState {
     if (worker) worker->Stop();
   }
   void FreeStatements() { OdbcProvider::FreeStatements(statements, *lost); }
+  // How long a disconnect may take before the grace time starts.
+  int DisconnectLimit() const { return timeout > 0 ? timeout : kDisconnectLimitWithoutTimeout; }
   // Frees the statements and disconnects on the connection's thread. A driver that has not
   // returned within the connection's time-out and the grace time is abandoned (a server
   // that stopped answering can hold a disconnect for ever), so that the program always goes
@@ -391,7 +393,7 @@ struct DbcState {
     if (*lost || (!c->handle && c->statements.empty()) || (worker && !worker->Ours())) return {};
     try {
       return Bounded(
-          worker, "Disconnecting from " + where, timeout > 0 ? timeout : kDisconnectLimitWithoutTimeout,
+          worker, "Disconnecting from " + where, DisconnectLimit(),
           [c] {
             std::vector<ErrorRecord> failure;
             OdbcProvider::FreeStatements(c->statements, *c->lost);
@@ -1335,10 +1337,9 @@ void OdbcSession::Close() {
   if (abandoned) {
     // Whatever was done on the connection is done: a server that does not answer the
     // logout costs the wait, and the caller hears of it as a warning, not a failure.
-    NoteAbandonedLogout(
-        "The server did not answer the logout from " + dbc->where + " within " +
-        std::to_string((dbc->timeout > 0 ? dbc->timeout : kDisconnectLimitWithoutTimeout) + kAbandonGraceSeconds) +
-        " s, so the connection was abandoned.");
+    NoteAbandonedLogout("The server did not answer the logout from " + dbc->where + " within " +
+                        std::to_string(dbc->DisconnectLimit() + kAbandonGraceSeconds) +
+                        " s, so the connection was abandoned.");
     return;
   }
   if (!failure.empty()) throw ProviderError(kSource, std::move(failure));
