@@ -26,6 +26,7 @@
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0MsgBox.h"
 #include "wizard/frm0Run.h"
+#include "wizard/frm0Wait.h"
 #include "wizard/pages/frmChildBuildCode.h"
 #include "wizard/pages/frmChildRunVBProject.h"
 
@@ -99,6 +100,7 @@ struct WorkerRun {
   CProgress* Progress = nullptr;
   RunWindow* Run = nullptr;
   frm0Run* Form = nullptr;  // once the progress window is shown
+  std::string Waiting;      // the wait its window shows
 
   void ShowForm() {
     if (Form) return;
@@ -116,12 +118,10 @@ bool WorkerWaitHook(const ado::WaitState& s) {
   if (!s.Finished && s.ElapsedSeconds >= kShowAfterSeconds) tRun.ShowForm();
   if (tRun.Form) {
     std::string text;
-    if (!s.Finished && s.ElapsedSeconds >= kShowAfterSeconds) {
-      text = "Waiting: " + s.What + " (" + std::to_string(static_cast<int>(s.ElapsedSeconds)) + " s";
-      if (s.LimitSeconds > 0) text += " of the time-out of " + std::to_string(s.LimitSeconds) + " s";
-      text += ")";
-    }
-    tRun.Form->SetWaiting(text);
+    if (!s.Finished && s.ElapsedSeconds >= kShowAfterSeconds)
+      text = "Waiting: " + s.What + " (" + frm0Wait::Elapsed(s).toStdString() + ")";
+    // The hook is called many times a second: the window hears only of a change.
+    if (text != tRun.Waiting) tRun.Form->SetWaiting(tRun.Waiting = text);
   }
   return !(tRun.Progress && tRun.Progress->Cancelled);
 }

@@ -57,16 +57,19 @@ bool Hook(const ado::WaitState& s) {
       gWindow = Create();
       gWindow->show();
     }
-    QString text =
-        QString::fromStdString(s.What) + "\n\n" + QObject::tr("%1 s").arg(static_cast<int>(s.ElapsedSeconds));
-    if (s.LimitSeconds > 0) text += QObject::tr(" of the time-out of %1 s").arg(s.LimitSeconds);
-    gWindow->findChild<QLabel*>("lblWhat")->setText(text);
+    gWindow->findChild<QLabel*>("lblWhat")->setText(QString::fromStdString(s.What) + "\n\n" + Elapsed(s));
   }
   QApplication::processEvents(QEventLoop::AllEvents, 30);
   return !gGivenUp;
 }
 
 }  // namespace
+
+QString Elapsed(const ado::WaitState& s) {
+  QString text = QObject::tr("%1 s").arg(static_cast<int>(s.ElapsedSeconds));
+  if (s.LimitSeconds > 0) text += QObject::tr(" of the time-out of %1 s").arg(s.LimitSeconds);
+  return text;
+}
 
 void Install() { ado::SetWaitHook(&Hook); }
 

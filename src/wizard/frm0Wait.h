@@ -6,7 +6,13 @@
 // waited for, the seconds so far against the time-out, and Give Up, which abandons the
 // call ("Operation Canceled"). It goes when the wait ends.
 
+#include <QString>
+
 class QDialog;
+
+namespace pf::ado {
+struct WaitState;
+}
 
 namespace pf::wizard::frm0Wait {
 
@@ -15,5 +21,8 @@ namespace pf::wizard::frm0Wait {
 void Install();
 // The window while it is shown, else nullptr (for tests and screenshots).
 QDialog* Current();
+// The seconds a wait has lasted, against its time-out when it has one: "4 s of the
+// time-out of 15 s".
+QString Elapsed(const ado::WaitState& s);
 
 }  // namespace pf::wizard::frm0Wait
