@@ -320,6 +320,12 @@ void OptionGroup(const QList<QRadioButton*>& Buttons) {
   if (!Buttons.isEmpty()) new GroupKeeper(Buttons, Buttons.front());
 }
 
+void FocusWithMark(QWidget* W) {
+  W->setFocus(Qt::TabFocusReason);
+  W->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+  W->update();
+}
+
 void CloseOnEscape(QWidget* Window) {
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), Window);
   escape->setContext(Qt::WindowShortcut);

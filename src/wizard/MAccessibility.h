@@ -30,4 +30,8 @@ void OptionGroup(const QList<QRadioButton*>& Buttons);
 // Escape anywhere in Window closes it.
 void CloseOnEscape(QWidget* Window);
 
+// Gives W the keyboard as Tab would, with the focus mark shown: the style draws the mark
+// only in a window whose focus the keyboard moved, and the wizard moves it for the user.
+void FocusWithMark(QWidget* W);
+
 }  // namespace pf::wizard::MAccessibility

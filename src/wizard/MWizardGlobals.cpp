@@ -25,6 +25,7 @@
 #include "wizard/WindowThread.h"
 #include "wizard/frm0MDIMain.h"
 #include "wizard/frm0MsgBox.h"
+#include "wizard/MAccessibility.h"
 #include "wizard/frm0Run.h"
 #include "wizard/frm0Wait.h"
 #include "wizard/pages/frmChildBuildCode.h"
@@ -206,10 +207,8 @@ bool GenerateCode() {
   } catch (...) {
     run.Close();
     // The page stays: the keyboard is back on Start (the disabled window had lost it).
-    if (auto* start = main.CurrentForm() ? main.CurrentForm()->findChild<QPushButton*>("btnStart") : nullptr) {
-      start->setFocus(Qt::TabFocusReason);
-      main.setAttribute(Qt::WA_KeyboardFocusChange);
-    }
+    if (auto* start = main.CurrentForm() ? main.CurrentForm()->findChild<QPushButton*>("btnStart") : nullptr)
+      MAccessibility::FocusWithMark(start);
     // What the run noticed before it failed may explain the failure: the page keeps it.
     if (auto* page = qobject_cast<frmChildBuildCode*>(main.CurrentForm())) page->SetWarnings(progress.Warnings());
     // A cancelled run is no error, but it must not end unseen: the user is told that

@@ -29,6 +29,7 @@
 #include "shell/MGlobals.h"
 #include "shell/MUtils.h"
 #include "wizard/CChildForm.h"
+#include "wizard/MAccessibility.h"
 #include "wizard/CUIController.h"
 #include "wizard/ChildForms.h"
 #include "wizard/MIcons.h"
@@ -778,16 +779,9 @@ void frm0MDIMain::closeEvent(QCloseEvent* event) {
 }
 
 void frm0MDIMain::FocusFirstControl(QWidget* page) {
-  // The style draws the focus mark only in a window whose focus the keyboard moved: the
-  // wizard moved it here for the user, so the mark shows where it went.
-  const auto focus = [](QWidget* w) {
-    w->setFocus(Qt::TabFocusReason);
-    w->window()->setAttribute(Qt::WA_KeyboardFocusChange);
-    w->update();
-  };
   for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain())
     if (page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
-      focus(w);
+      MAccessibility::FocusWithMark(w);
       return;
     }
   // A page without a control of its own (an introduction) hands the focus to Next, or the
@@ -795,10 +789,10 @@ void frm0MDIMain::FocusFirstControl(QWidget* page) {
   // page's unnamed panel.
   for (const char* name : {"btnNext", "btnBack", "btnHelp", "btnExit"})
     if (auto* b = page->window()->findChild<QPushButton*>(name); b && b->isVisible() && b->isEnabled()) {
-      focus(b);
+      MAccessibility::FocusWithMark(b);
       return;
     }
-  focus(page);
+  MAccessibility::FocusWithMark(page);
 }
 
 bool frm0MDIMain::AskAndExit() {

@@ -176,11 +176,7 @@ void frm0VBCode::closeEvent(QCloseEvent* event) {
   if (frm0MDIMain* main = MStartExit::MainForm(); main && main->isVisible())
     QTimer::singleShot(0, main, [main] {
       if (!main->isActiveWindow()) return;
-      if (QWidget* f = main->focusWidget(); f && f->isVisible() && f->isEnabled()) {
-        f->setFocus(Qt::TabFocusReason);
-        main->setAttribute(Qt::WA_KeyboardFocusChange);
-        f->update();
-      }
+      if (QWidget* f = main->focusWidget(); f && f->isVisible() && f->isEnabled()) MAccessibility::FocusWithMark(f);
     });
 }
 
