@@ -30,6 +30,7 @@ void InstallTestEnvironment() {
   env.AppVersion = "1.0.0";
   env.ComputerName = [] { return std::string("TESTPC"); };
   env.ADOVersion = [] { return std::string("2.8"); };
+  InstallTestWatchdog();
 }
 
 TempDir::TempDir() {

@@ -19,6 +19,10 @@ namespace pftest {
 // Fixes the clock (at 6 Dec 2026 14:03:05 UTC), the computer name and the program folder so reports are reproducible.
 void InstallTestEnvironment();
 
+// Ends the executable, with the test's name and every thread's stack, when one test runs
+// longer than PF_TEST_LIMIT_SECONDS (300 by default).
+void InstallTestWatchdog();
+
 // A fresh temporary folder, removed with its contents when the object goes.
 class TempDir {
  public:
