@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>  // the Windows ODBC headers need its types
+#else
+#include <pthread.h>
 #endif
 #include <sql.h>
 #include <sqlext.h>
@@ -20,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -159,24 +162,30 @@ class Worker {
     return w;
   }
   // False when the thread takes no more calls (abandoned or stopped, or in another process).
+  // In a process made by fork() the lock is not taken: the parent's thread may have held it
+  // when the process was copied, and no thread here would ever release it.
   bool Post(std::function<void()> job) {
+    if (!Ours()) return false;
     std::lock_guard<std::mutex> lock(m_);
-    if (abandoned_ || stopping_ || !Ours()) return false;
+    if (abandoned_ || stopping_) return false;
     jobs_.push_back(std::move(job));
     cv_.notify_one();
     return true;
   }
   void Abandon() {
+    if (!Ours()) return;
     std::lock_guard<std::mutex> lock(m_);
     abandoned_ = true;
   }
   // The thread ends once the calls handed to it are done.
   void Stop() {
+    if (!Ours()) return;
     std::lock_guard<std::mutex> lock(m_);
     stopping_ = true;
     cv_.notify_one();
   }
   bool OnThread() {
+    if (!Ours()) return false;
     std::lock_guard<std::mutex> lock(m_);
     return id_ == std::this_thread::get_id();
   }
@@ -1152,7 +1161,14 @@ class OdbcSession : public IProviderSession {
 // The idle pool: connections by key, the most recently returned last.
 class Pool {
  public:
-  Pool() { Env(); }  // the environment outlives the pool, which disconnects at exit
+  Pool() {
+    Env();  // the environment outlives the pool, which disconnects at exit
+#ifndef _WIN32
+    // Only one pool is ever made (ThePool), so the handlers can name it.
+    static Pool* const self = this;
+    pthread_atfork([] { self->mutex_.lock(); }, [] { self->mutex_.unlock(); }, [] { self->ForgetParent(); });
+#endif
+  }
   ~Pool() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -1259,6 +1275,18 @@ class Pool {
     threads.reserve(closing.size());
     for (Entry& e : closing) threads.emplace_back([dbc = std::move(e.dbc)]() mutable { dbc.reset(); });
     for (std::thread& t : threads) t.join();
+  }
+
+  // In a process made by fork(), which has none of the parent's threads: the lock, taken
+  // before the copy so that no other thread held it, is released; the idle connections are
+  // the parent's and stay open for it (their storage is dropped without running anything of
+  // theirs, which could wait for the parent's threads); the reaper and the waits on the
+  // condition start afresh, since the copied ones count threads that are not here.
+  void ForgetParent() {
+    new (&idle_) std::vector<Entry>();
+    new (&reaper_) std::thread();
+    new (&wake_) std::condition_variable();
+    mutex_.unlock();
   }
 
   // Takes the expired connections out of the pool; the caller lets them go (which
