@@ -26,6 +26,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(libreoffice-core-nogui libreoffice-sdbc-postgresql python3-uno)
   packages+=(file lintian appstream man-db)
   packages+=(strace)  # the file-write test watches the system calls
+  packages+=(gdb)     # a hung test prints every thread's stack
 fi
 if [ "${1:-}" = "--test" ] || [ "${1:-}" = "--windows" ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 tcl zip unzip nsis)
