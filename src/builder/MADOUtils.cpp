@@ -104,6 +104,11 @@ int32_t ParamSize(int32_t ADOType, int32_t CatalogueSize) {
   // Both are above PostgreSQL's limit of 1 GB per value. What a driver says of long text
   // (psqlODBC's 8190 characters) is its description, not the value's limit: not kept.
   constexpr int32_t kLongest = 2147483647, kLongestWide = 1073741823;
+  // A variable-length number holds up to 255 decimal digits ("Precision of Numeric Data
+  // Types", OLE DB Programmer's Reference, DBTYPE_VARNUMERIC). Its length in bytes is that
+  // of the DB_VARNUMERIC structure: precision, scale and sign, one byte each, then the
+  // value's bytes, least significant first; 10^255 needs 848 bits, 106 bytes.
+  constexpr int32_t kLongestVarNumeric = 3 + 106;
   switch (ADOType) {
     case 129:  // adChar
     case 200:  // adVarChar
@@ -113,8 +118,8 @@ int32_t ParamSize(int32_t ADOType, int32_t CatalogueSize) {
     case 130:  // adWChar
     case 202:  // adVarWChar
       return CatalogueSize > 0 ? CatalogueSize : kLongestWide;
-    case 139:  // adVarNumeric: its length in bytes as listed
-      return CatalogueSize;
+    case 139:  // adVarNumeric: its length in bytes
+      return CatalogueSize > 0 ? CatalogueSize : kLongestVarNumeric;
     case 201:  // adLongVarChar
     case 205:  // adLongVarBinary
       return kLongest;

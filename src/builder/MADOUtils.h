@@ -59,11 +59,11 @@ struct VBTypeSettings {
 bool IsWideInteger(int32_t ADOType);
 
 // The Size a parameter of ADO type ADOType is passed with, from the size the catalogue lists.
-// ADO refuses to append a parameter of a variable-length type (string and binary) whose
-// Size is 0 (error 3708, "Parameter object is improperly defined"). Short ones keep a
-// positive catalogue size; a long one, or a short one the catalogue gives no size (0, -1 for
-// a type without a limit, or no number), gets the longest value its type holds, so that
-// nothing is cut. Every other type is passed with Size 0.
+// ADO refuses to append a parameter of a variable-length type (string, binary, variable-
+// length number) whose Size is 0 (error 3708, "Parameter object is improperly defined").
+// Short ones keep a positive catalogue size; a long one, or a short one the catalogue gives
+// no size (0, -1 for a type without a limit, or no number), gets the longest value its type
+// holds, so that nothing is cut. Every other type is passed with Size 0.
 int32_t ParamSize(int32_t ADOType, int32_t CatalogueSize);
 
 // The VB type of one stored-procedure parameter on the profile's server type. Records its

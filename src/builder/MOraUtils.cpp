@@ -47,7 +47,13 @@ std::string oraGetADOType(std::string_view OraTypeName, int32_t NumericScale, in
   if (oneOf({"NCHAR"})) return "130";
   if (oneOf({"NVARCHAR2"})) return "202";
   if (oneOf({"NCLOB"})) return "203";
-  return "128";  // BFILE, BLOB, CLOB, RAW and every other name
+  // The large objects go as long data of their kind: the provider reports CLOB as text
+  // (DBTYPE_STR) and BLOB and BFILE as bytes (DBTYPE_BYTES), all of them long (same table
+  // As adBinary a CLOB's text would be a byte array in a Variant, passed without any
+  // conversion between the client's and the database's character sets.
+  if (oneOf({"CLOB"})) return "201";
+  if (oneOf({"BLOB", "BFILE"})) return "205";
+  return "128";  // RAW and every other name
 }
 
 }  // namespace pf::MOraUtils

@@ -8,7 +8,8 @@
 namespace pf::MOraUtils {
 
 // The ADO code for an Oracle type name (compared in upper case, untrimmed) as decimal
-// text, or "(PL/SQL Boolean is not supported)" for PL/SQL BOOLEAN; 128 for unknown names.
+// text, or "(PL/SQL Boolean is not supported)" for PL/SQL BOOLEAN; the large objects as
+// long text (201, 203) or long binary (205); 128 for unknown names.
 std::string oraGetADOType(std::string_view OraTypeName, int32_t NumericScale, int32_t Precision);
 
 // True when oraGetADOType knows the name, the binary and large-object types included;

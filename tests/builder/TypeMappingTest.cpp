@@ -35,9 +35,14 @@ TEST(MADOUtils, OracleVBTypes) {
   EXPECT_EQ(oraType("P_COUNT", "NUMBER", 2), "Double");
   EXPECT_EQ(oraType("P_D", "DATE", 0), "Date");
   EXPECT_EQ(oraType("P_S", "VARCHAR2", 0), "String");
-  for (const auto& [native, wide] : {std::pair{"NCHAR", "130"}, {"NVARCHAR2", "202"}, {"nclob", "203"}})
-    EXPECT_EQ(oraGetADOType(native, 0, 0) + oraType("P_S", native, 0), wide + std::string("String"));
-  EXPECT_EQ(oraType("P_B", "BLOB", 0), "Variant");
+  // Text of every kind is a String; binary large objects are byte arrays in a Variant.
+  for (const auto& [native, want] : {std::pair{"NCHAR", "130String"},
+                                     {"NVARCHAR2", "202String"},
+                                     {"nclob", "203String"},
+                                     {"CLOB", "201String"},
+                                     {"BLOB", "205Variant"},
+                                     {"BFILE", "205Variant"}})
+    EXPECT_EQ(oraGetADOType(native, 0, 0) + oraType("P_S", native, 0), want);
   EXPECT_EQ(oraType("P_F", "PL/SQL BOOLEAN", 0), "Variant");
   EXPECT_EQ(oraType("P_I", "SMALLINT", 0), "Long");
   EXPECT_EQ(oraType("P_N", "DECIMAL", 2), "Double");
@@ -91,8 +96,9 @@ TEST(MADOUtils, ParamSize) {
   constexpr int32_t kMax = 2147483647, kWide = 1073741823;
   const struct {
     int32_t Type, Listed, Passed;
-  } rows[] = {{200, 255, 255}, {200, 0, kMax},   {200, -1, kMax}, {129, 0, kMax}, {128, 8, 8},       {204, 0, kMax},
-              {202, 40, 40},   {202, -1, kWide}, {130, 0, kWide}, {201, 0, kMax}, {205, kMax, kMax}, {203, 8190, kWide},
-              {203, 0, kWide}, {139, 19, 19},    {3, 4, 0},       {8, 0, 0},      {135, 16, 0}};
+  } rows[] = {{200, 255, 255},   {200, 0, kMax},     {200, -1, kMax},  {129, 0, kMax},  {128, 8, 8},
+              {204, 0, kMax},    {202, 40, 40},      {202, -1, kWide}, {130, 0, kWide}, {201, 0, kMax},
+              {205, kMax, kMax}, {203, 8190, kWide}, {203, 0, kWide},  {139, 19, 19},   {139, 0, 109},
+              {139, -1, 109},    {3, 4, 0},          {8, 0, 0},        {135, 16, 0}};
   for (const auto& r : rows) EXPECT_EQ(ParamSize(r.Type, r.Listed), r.Passed) << r.Type << ", listed " << r.Listed;
 }
