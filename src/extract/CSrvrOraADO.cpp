@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/NoCase.h"
 #include "errors/ErrGuard.h"
 #include "extract/CServer.h"
 #include "extract/MExtractDocs.h"
@@ -17,6 +18,7 @@ namespace pf {
 namespace {
 
 constexpr const char* kUnpackaged = "(Unpackaged)";
+constexpr const char* kCharLength = "CHAR_LENGTH";
 constexpr const char* kUnpackagedListSQL =
     "SELECT object_name, MIN(position) As MinP From user_arguments  WHERE package_name Is Null and overload is "
     "Null  GROUP BY object_name ORDER BY object_name";
@@ -110,6 +112,16 @@ long DefaultSize(const std::string& nativeType) {
   if (nativeType == "NVARCHAR" || nativeType == "NVARCHAR2") return 2000;
   if (nativeType == "RAW") return 32760;
   return 0;
+}
+
+// The Size of an argument: a parameter's size is counted in characters for text, but
+// DATA_LENGTH is in bytes, which differ for the national types (two or three bytes a
+// character) and for text declared with character semantics. CHAR_LENGTH is the character
+// limit of the string types and 0 for the others (Oracle Database Reference, "ALL_ARGUMENTS":
+// DATA_LENGTH, CHAR_LENGTH, CHAR_USED), so it wins where it is positive.
+long ArgumentSize(const std::string& nativeType, const std::string& dataLength, const std::string& charLength) {
+  if (const long chars = WholeNumber(charLength); chars > 0) return chars;
+  return dataLength.empty() ? DefaultSize(nativeType) : WholeNumber(dataLength);
 }
 
 // The list statements of a package K (upper case; "" for the procedures outside packages):
@@ -222,7 +234,12 @@ std::string CSrvrOraADO::xmlGetSPParameters(const std::string& SPName) {
     x.Init("Parameters");
     x.Attr("Proc", procName);
     bool allSupported = true;
-    for (auto rs = server.Recordset(); !rs->Eof(); rs->MoveNext()) {
+    auto rs = server.Recordset();
+    // The dictionary of 9i and later has CHAR_LENGTH; a snapshot may leave it out.
+    const std::vector<ado::ColumnInfo>& columns = rs->Columns();
+    const bool charLengths = std::any_of(columns.begin(), columns.end(),
+                                         [](const ado::ColumnInfo& c) { return NoCase::Equals(c.Name, kCharLength); });
+    for (; !rs->Eof(); rs->MoveNext()) {
       const std::string DT = Value("DATA_TYPE");
       // A procedure without arguments reports one row without a type or a name; cursors
       // are left out. An argument whose type is missing stays, for the method constructor
@@ -250,8 +267,7 @@ std::string CSrvrOraADO::xmlGetSPParameters(const std::string& SPName) {
         x.Attr("NativeTypeName", Value("TYPE_NAME"));
         x.Attr("NumericScale", Value("DATA_SCALE"));
         x.Attr("Precision", Value("DATA_PRECISION"));
-        const std::string length = Value("DATA_LENGTH");
-        x.Attr("Size", length.empty() ? DefaultSize(DT) : WholeNumber(length));
+        x.Attr("Size", ArgumentSize(DT, Value("DATA_LENGTH"), charLengths ? Value(kCharLength) : std::string()));
       }
       x.POP(0);
     }

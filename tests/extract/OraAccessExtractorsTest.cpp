@@ -48,7 +48,7 @@ TEST_F(ExtractorTest, OracleTwelveAndEighteenDictionaries) {
   auto x = Extractor<CSrvrOraADO>(DataScript("oracle12.sql"));
   const std::string listed = ProcRows(x->xmlGetSPList("(Unpackaged),ORDERS_API"));
   EXPECT_EQ(listed,
-            "ARCHIVE|pkg=\nORDER_COUNT|True|pkg=\nPURGE|pkg=\nORDERS_API.SAVE_ORDER|pkg=ORDERS_API\n"
+            "ARCHIVE|pkg=\nORDER_COUNT|True|pkg=\nPURGE|pkg=\nSET_NOTE|pkg=\nORDERS_API.SAVE_ORDER|pkg=ORDERS_API\n"
             "ORDERS_API.TOUCH|pkg=ORDERS_API\n");
   EXPECT_TRUE(x->LeftOut().empty());
   const SPParamList touch = x->GetSPParameters("ORDERS_API.TOUCH");
@@ -56,6 +56,10 @@ TEST_F(ExtractorTest, OracleTwelveAndEighteenDictionaries) {
   EXPECT_TRUE(touch.Params.empty());
   EXPECT_FALSE(touch.NotSupported);
   EXPECT_TRUE(x->GetSPParameters("PURGE").Params.empty());
+  // Sizes count characters where the dictionary gives them (CHAR_LENGTH), bytes otherwise.
+  std::string sizes;
+  for (const SPParamRow& r : x->GetSPParameters("SET_NOTE").Params) sizes += r.Name + "=" + r.Size + " ";
+  EXPECT_EQ(sizes, "p_note=100 p_code=10 p_key=16 p_by=2000 ");
   const SPParamList save = x->GetSPParameters("ORDERS_API.SAVE_ORDER");
   ASSERT_EQ(save.Params.size(), 1u);
   EXPECT_TRUE(save.NotSupported);

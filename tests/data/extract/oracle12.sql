@@ -2,7 +2,9 @@
 -- and ALL_PROCEDURES): user_arguments has no row for a procedure without arguments
 -- (PURGE, ORDERS_API.TOUCH), which only user_procedures lists; ORDERS_API.SAVE_ORDER takes
 -- a record, which 18c gives as one row at DATA_LEVEL 0 without rows for its fields;
--- ORDERS_API.GET_ORDER is overloaded. Columns in the dictionary's order, as SELECT * reads them.
+-- ORDERS_API.GET_ORDER is overloaded; SET_NOTE's arguments are anchored to columns declared in
+-- characters (%TYPE), whose DATA_LENGTH is in bytes. Columns in the dictionary's order, as
+-- SELECT * reads them.
 CREATE TABLE user_arguments (OBJECT_NAME TEXT, PACKAGE_NAME TEXT, OBJECT_ID INTEGER, OVERLOAD TEXT,
   SUBPROGRAM_ID INTEGER, ARGUMENT_NAME TEXT, POSITION INTEGER, SEQUENCE INTEGER, DATA_LEVEL INTEGER,
   DATA_TYPE TEXT, DEFAULTED TEXT, DEFAULT_VALUE TEXT, DEFAULT_LENGTH INTEGER, IN_OUT TEXT,
@@ -14,7 +16,11 @@ INSERT INTO user_arguments VALUES
   ('ORDER_COUNT', NULL, 102, NULL, 1, NULL, 0, 1, 0, 'NUMBER', 'N', NULL, NULL, 'OUT', 22, NULL, NULL, 10, NULL, NULL, NULL, NULL, NULL, NULL, 'NUMBER', 0, NULL, 0),
   ('SAVE_ORDER', 'ORDERS_API', 103, NULL, 2, 'P_ORDER', 1, 1, 0, 'PL/SQL RECORD', 'N', NULL, NULL, 'IN', NULL, NULL, NULL, NULL, NULL, 'SALES', 'ORDERS_API', 'ORDER_REC', NULL, 'PACKAGE', NULL, 0, NULL, 0),
   ('GET_ORDER', 'ORDERS_API', 103, '1', 3, 'P_ID', 1, 1, 0, 'NUMBER', 'N', NULL, NULL, 'IN', 22, NULL, NULL, 10, NULL, NULL, NULL, NULL, NULL, NULL, 'NUMBER', 0, NULL, 0),
-  ('GET_ORDER', 'ORDERS_API', 103, '2', 4, 'P_CODE', 1, 1, 0, 'VARCHAR2', 'N', NULL, NULL, 'IN', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'VARCHAR2', 0, NULL, 0);
+  ('GET_ORDER', 'ORDERS_API', 103, '2', 4, 'P_CODE', 1, 1, 0, 'VARCHAR2', 'N', NULL, NULL, 'IN', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'VARCHAR2', 0, NULL, 0),
+  ('SET_NOTE', NULL, 105, NULL, 1, 'P_NOTE', 1, 1, 0, 'NVARCHAR2', 'N', NULL, NULL, 'IN', 200, NULL, NULL, NULL, 'NCHAR_CS', NULL, NULL, NULL, NULL, NULL, 'NVARCHAR2', 100, 'C', 0),
+  ('SET_NOTE', NULL, 105, NULL, 1, 'P_CODE', 2, 2, 0, 'VARCHAR2', 'N', NULL, NULL, 'IN', 40, NULL, NULL, NULL, 'CHAR_CS', NULL, NULL, NULL, NULL, NULL, 'VARCHAR2', 10, 'C', 0),
+  ('SET_NOTE', NULL, 105, NULL, 1, 'P_KEY', 3, 3, 0, 'RAW', 'N', NULL, NULL, 'IN', 16, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'RAW', 0, NULL, 0),
+  ('SET_NOTE', NULL, 105, NULL, 1, 'P_BY', 4, 4, 0, 'NVARCHAR2', 'N', NULL, NULL, 'IN', NULL, NULL, NULL, NULL, 'NCHAR_CS', NULL, NULL, NULL, NULL, NULL, 'NVARCHAR2', 0, 'C', 0);
 CREATE TABLE user_procedures (OBJECT_NAME TEXT, PROCEDURE_NAME TEXT, OBJECT_ID INTEGER, SUBPROGRAM_ID INTEGER,
   OVERLOAD TEXT, OBJECT_TYPE TEXT, AGGREGATE TEXT, PIPELINED TEXT, IMPLTYPEOWNER TEXT, IMPLTYPENAME TEXT,
   PARALLEL TEXT, INTERFACE TEXT, DETERMINISTIC TEXT, AUTHID TEXT, RESULT_CACHE TEXT, ORIGIN_CON_ID INTEGER,
@@ -23,6 +29,7 @@ INSERT INTO user_procedures VALUES
   ('ARCHIVE', NULL, 101, 1, NULL, 'PROCEDURE', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
   ('ORDER_COUNT', NULL, 102, 1, NULL, 'FUNCTION', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
   ('PURGE', NULL, 104, 1, NULL, 'PROCEDURE', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
+  ('SET_NOTE', NULL, 105, 1, NULL, 'PROCEDURE', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
   ('ORDERS_API', NULL, 103, 0, NULL, 'PACKAGE', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
   ('ORDERS_API', 'TOUCH', 103, 1, NULL, 'PACKAGE', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
   ('ORDERS_API', 'SAVE_ORDER', 103, 2, NULL, 'PACKAGE', 'NO', 'NO', NULL, NULL, 'NO', 'NO', 'NO', 'DEFINER', 'NO', 0, NULL),
@@ -35,6 +42,8 @@ INSERT INTO user_source VALUES
   ('ORDERS_API', 'PACKAGE', 3, '  procedure Touch;' || char(10)),
   ('ORDERS_API', 'PACKAGE', 4, '  procedure Save_Order (p_order in order_rec);' || char(10)),
   ('ORDERS_API', 'PACKAGE', 5, 'end;'),
-  ('PURGE', 'PROCEDURE', 1, 'procedure Purge is begin null; end;');
+  ('PURGE', 'PROCEDURE', 1, 'procedure Purge is begin null; end;'),
+  ('SET_NOTE', 'PROCEDURE', 1, 'procedure Set_Note (p_note notes.text%type, p_code notes.code%type,' || char(10)),
+  ('SET_NOTE', 'PROCEDURE', 2, '  p_key notes.key%type, p_by nvarchar2) is begin null; end;');
 CREATE TABLE user_objects (OBJECT_NAME TEXT, OBJECT_TYPE TEXT);
 INSERT INTO user_objects VALUES ('ORDERS_API', 'PACKAGE'), ('ORDERS_API', 'PACKAGE BODY'), ('PURGE', 'PROCEDURE');
