@@ -41,7 +41,16 @@ constexpr AttrWord kAttrWords[] = {
     {"IsLongBinary", "long data", false},
     {"IsRetVal", "return value", false},
     {"DataTypeNotSupported", "unsupported type", true},
+    // Whether a call may leave the parameter out (the server has a default for it); its
+    // value is the call's mark, compared as "True" or nothing.
+    {"OmitMark", "default", true},
 };
+
+// The text an attribute is compared as.
+std::string Compared(const AttrWord& a, std::string value) {
+  if (std::string_view(a.Attr) == "OmitMark" && !value.empty()) return "True";
+  return value;
+}
 
 std::string Shown(const std::string& value) { return value.empty() ? "(none)" : value; }
 
@@ -57,8 +66,9 @@ std::string ParamDeclaration(std::string_view call) {
 }
 
 // The declaration of a generated method: its first code line and its continuation lines,
-// then what its AddParam lines declare of each parameter. What callers compile against
-// and what the class tells the server about each parameter; sizes are left out.
+// then what its AddParam lines declare of each parameter (an Optional argument's too).
+// What callers compile against and what the class tells the server about each parameter;
+// sizes are left out.
 std::string Signature(const CMethod& m) {
   std::string out;
   bool header = true;
@@ -77,12 +87,92 @@ std::string Signature(const CMethod& m) {
       out += code;
       header = line.ends_with(" _");
       if (header) out += '\n';
-    } else if (code.starts_with("AddParam ")) {
-      out += '\n';
-      out += ParamDeclaration(code);
+    } else {
+      std::string_view call = code;
+      if (const size_t then = call.find(") Then AddParam "); call.starts_with("If Not IsMissing(") && then != call.npos)
+        call.remove_prefix(then + 7);
+      if (call.starts_with("AddParam ")) {
+        out += '\n';
+        out += ParamDeclaration(call);
+      }
     }
   }
   return out;
+}
+
+// A declaration as Signature writes it, in parts: the text before and after the argument
+// list, the arguments, and the AddParam declarations.
+struct Declaration {
+  std::string_view Head, Tail;
+  std::vector<std::string_view> Args, Params;
+};
+
+std::string_view Trimmed(std::string_view t) {
+  const size_t first = t.find_first_not_of(' ');
+  return first == t.npos ? std::string_view() : t.substr(first, t.find_last_not_of(' ') - first + 1);
+}
+
+// header: the declaration's lines joined, continuations removed.
+Declaration Parse(std::string_view signature, std::string& header) {
+  Declaration d;
+  bool inHeader = true;
+  for (size_t pos = 0; pos <= signature.size();) {
+    const size_t end = std::min(signature.find('\n', pos), signature.size());
+    const std::string_view line = signature.substr(pos, end - pos);
+    pos = end + 1;
+    if (!inHeader) {
+      d.Params.push_back(line);
+    } else if (line.ends_with(" _")) {
+      header.append(line.substr(0, line.size() - 1));
+    } else {
+      header.append(line);
+      inHeader = false;
+    }
+  }
+  const std::string_view h = header;
+  const size_t open = h.find('(');
+  size_t depth = 0, from = open + 1, at = open;
+  for (; open != h.npos && at < h.size(); ++at) {
+    if (h[at] == '(') {
+      ++depth;
+    } else if ((h[at] == ',' && depth == 1) || (h[at] == ')' && --depth == 0)) {
+      if (const std::string_view arg = Trimmed(h.substr(from, at - from)); !arg.empty()) d.Args.push_back(arg);
+      from = at + 1;
+      if (depth == 0) break;
+    }
+  }
+  d.Head = h.substr(0, std::min(open, h.size()));
+  d.Tail = at < h.size() ? h.substr(at) : std::string_view();
+  return d;
+}
+
+// An argument's name: its declaration without Optional, ByVal or ByRef and its type.
+std::string_view ArgName(std::string_view arg) {
+  for (std::string_view word : {"Optional ", "ByVal ", "ByRef "})
+    if (arg.starts_with(word)) arg.remove_prefix(word.size());
+  return arg.substr(0, arg.find(" As "));
+}
+
+// Whether a changed declaration still takes every call the earlier one took and declares
+// each parameter to the server as it did: where a server's defaults make trailing inputs
+// Optional, an input that got a default, or an input added with one, breaks no caller.
+bool TakesEarlierCalls(std::string_view Old, std::string_view New) {
+  std::string oldHeader, newHeader;
+  const Declaration was = Parse(Old, oldHeader), is = Parse(New, newHeader);
+  const auto optional = [](std::string_view arg) { return arg.starts_with("Optional "); };
+  if (!NoCase::Equals(was.Head, is.Head) || !NoCase::Equals(was.Tail, is.Tail) || is.Args.size() < was.Args.size() ||
+      is.Params.size() < was.Params.size())
+    return false;
+  for (size_t i = 0; i < is.Args.size(); ++i) {
+    const bool kept =
+        i < was.Args.size() &&
+        (NoCase::Equals(was.Args[i], is.Args[i]) ||
+         (optional(is.Args[i]) && !optional(was.Args[i]) && NoCase::Equals(ArgName(was.Args[i]), ArgName(is.Args[i]))));
+    if (!kept && (i < was.Args.size() || !optional(is.Args[i]))) return false;
+  }
+  for (size_t i = 0; i < was.Params.size(); ++i)
+    if (!NoCase::Equals(was.Params[i], is.Params[i])) return false;
+  return true;
 }
 
 // Whether the line of a procedure named a sorts before that of one named b: each line
@@ -148,7 +238,7 @@ CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& Co
             Param& p = proc.Params.emplace_back();
             p.Name = r.Name;
             p.Attrs.reserve(std::size(kAttrWords));
-            for (const AttrWord& a : kAttrWords) p.Attrs.push_back(MExtractDocs::RefreshedAttr(r, a.Attr));
+            for (const AttrWord& a : kAttrWords) p.Attrs.push_back(Compared(a, MExtractDocs::RefreshedAttr(r, a.Attr)));
           }
           continue;
         }
@@ -159,7 +249,7 @@ CCatalogDiff::Catalogue CCatalogDiff::Read(CSettings& Stt, const std::string& Co
           Param p;
           p.Name = params.strAttr("Name");
           p.Attrs.reserve(std::size(kAttrWords));
-          for (const AttrWord& a : kAttrWords) p.Attrs.push_back(params.strAttr(a.Attr));
+          for (const AttrWord& a : kAttrWords) p.Attrs.push_back(Compared(a, params.strAttr(a.Attr)));
           proc.Params.push_back(std::move(p));
         } while (params.MoveNext());
       } while (list.MoveNext());
@@ -210,7 +300,8 @@ std::vector<std::string> CCatalogDiff::Compare(const Catalogue& Old, const Catal
     }
     const Proc& old = was->second;
     // Changes break callers when the method they call is gone or declared otherwise.
-    const bool breaking = !old.Signature.empty() && !NoCase::Equals(old.Signature, proc.Signature);
+    const bool breaking = !old.Signature.empty() && !NoCase::Equals(old.Signature, proc.Signature) &&
+                          !TakesEarlierCalls(old.Signature, proc.Signature);
     auto find = [](const std::vector<Param>& ps, const std::string& n) {
       return std::find_if(ps.begin(), ps.end(), [&](const Param& p) { return NoCase::Equals(p.Name, n); });
     };

@@ -2,7 +2,9 @@
 // Compares two catalogues under a profile's rules: procedures added and removed,
 // parameters added, removed or changed. A change is breaking when it changes the
 // declaration of a method the profile generates (or removes such a method and no other
-// procedure gives the same one), letter case aside.
+// procedure gives the same one), letter case aside, unless the new declaration takes every
+// call the old one took and declares the same to the server (trailing inputs that became
+// Optional, or were added as Optional, where the server's defaults allow leaving them out).
 
 #include <map>
 #include <string>
@@ -17,7 +19,8 @@ class CCatalogDiff {
  public:
   // One parameter as the extractor describes it: the values of its attributes but Name, in
   // the order Dir, Type, NativeType, NativeTypeName, Size, Precision, NumericScale,
-  // IsNullable, IsLongBinary, IsRetVal, DataTypeNotSupported.
+  // IsNullable, IsLongBinary, IsRetVal, DataTypeNotSupported, and "True" when a call may
+  // leave the parameter out (OmitMark).
   struct Param {
     std::string Name;
     std::vector<std::string> Attrs;

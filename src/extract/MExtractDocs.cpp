@@ -124,6 +124,7 @@ std::string RefreshedAttr(const SPParamRow& Row, std::string_view Attr) {
   if (Attr == "Type") return Row.Type;
   if (Attr == "IsNullable") return Row.IsNullable ? "True" : "False";
   if (Attr == "IsLongBinary") return Row.IsLongBinary ? "True" : "False";
+  if (Attr == "OmitMark") return Row.OmitMark;
   return {};
 }
 

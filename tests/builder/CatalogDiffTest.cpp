@@ -16,9 +16,10 @@ using Param = CCatalogDiff::Param;
 
 // A parameter with the attributes the diff reads, in its order: Dir, Type, NativeType,
 // NativeTypeName, Size, Precision, NumericScale, IsNullable, IsLongBinary, IsRetVal,
-// DataTypeNotSupported.
-Param P(const char* name, const char* dir, const char* type, const char* size, const char* nullable = "True") {
-  return {name, {dir, type, "", "", size, "0", "0", nullable, "False", "", ""}};
+// DataTypeNotSupported, default.
+Param P(const char* name, const char* dir, const char* type, const char* size, const char* nullable = "True",
+        const char* omittable = "") {
+  return {name, {dir, type, "", "", size, "0", "0", nullable, "False", "", "", omittable}};
 }
 
 TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
@@ -45,6 +46,20 @@ TEST(CatalogDiff, ChangesAreListedSortedAndMarkedWhenTheDeclarationChanges) {
   const std::string wider = "Public Function ExecWider(ByVal lngA As Long) As Boolean\nAddParam \"@a\", ";
   before["spWider"] = {{P("@a", "1", "3", "4")}, wider + "adInteger, adParamInput"};
   after["spWider"] = {{P("@a", "1", "20", "8")}, wider + "adBigInt, adParamInput"};
+  // Where a default makes a trailing input Optional, every earlier call still compiles and
+  // the server is told the same; a default gone, or an Optional input declared otherwise,
+  // breaks callers. The declaration goes on in a continuation line.
+  const std::string opt = "Public Function ExecOpt(ByVal lngA As Long, _\n",
+                    a = "\nAddParam \"a\", adInteger, adParamInput", b = "\nAddParam \"b\", adVarChar, adParamInput",
+                    optB = opt + "Optional ByVal strB) As Boolean" + a;
+  const Param pa = P("a", "1", "3", "4"), pb = P("b", "1", "200", "10"),
+              pbOpt = P("b", "1", "200", "10", "True", "True");
+  before["spOptGot"] = after["spOptLost"] =
+      before["spOptAdded"] = {{pa, pb}, opt + "ByVal strB As String) As Boolean" + a + b};
+  after["spOptGot"] = before["spOptLost"] = before["spOptTyped"] = {{pa, pbOpt}, optB + b};
+  after["spOptAdded"] = {{pa, pb, P("c", "1", "3", "4", "True", "True")},
+                         opt + "ByVal strB As String, Optional ByVal lngC) As Boolean" + a + b + "\nAddParam \"c\""};
+  after["spOptTyped"] = {{pa, P("b", "1", "202", "10", "True", "True")}, optB + "\nAddParam \"b\", adVarWChar"};
   // Renamed, or spelled in another case, into the same method: no caller breaks.
   before["usp_Moved"] = {{}, "Public Function Moved() As Boolean"};
   after["sp_Moved"] = {{}, "Public Function Moved() As Boolean"};

@@ -61,6 +61,16 @@ TEST(CliPostgres, ListSnapshotAndDiffOfALiveCatalogue) {
   run({"diff", before}, 1, changes);
   run({"snapshot", "-o", after}, 0);
   run({"diff", before, after}, 1, changes);
+  // An argument that gets a default becomes Optional: every call still compiles. Losing
+  // the default again breaks the calls that leave it out.
+  pg.Psql(
+      "DROP FUNCTION order_total(integer, boolean); CREATE FUNCTION order_total(p_order_id integer, p_with_tax "
+      "boolean DEFAULT false) RETURNS numeric LANGUAGE sql AS $$ SELECT 1.5 $$;",
+      "pfpgcli");
+  run({"diff", after}, 0, "order_total: parameter p_with_tax changed: default (none) -> True\n");
+  const std::string defaulted = cli.File("defaulted.db");
+  run({"snapshot", "-o", defaulted}, 0);
+  run({"diff", defaulted, after}, 1, "order_total: parameter p_with_tax changed: default True -> (none) (breaking)\n");
   // A snapshot of another server type is not compared.
   const ProgramResult r = run({"diff", Sample("mssql/OrderEntry.sql"), after}, 2);
   EXPECT_NE(r.Err.find("not of the profile's server type 4 (PostgreSQL)"), std::string::npos) << r.Err;
