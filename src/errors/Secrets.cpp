@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <vector>
 
 #include "base/ConnStrValue.h"
 
@@ -29,7 +30,22 @@ bool KeyBoundary(std::string_view text, size_t pos) {
   return c == ';' || c == '"' || c == '\'' || c == '{' || c == '(' || c == '\r' || c == '\n' || IsBlank(c);
 }
 
-// Calls onValue(begin, end) for every password value of the text, in order.
+// The key of the pair whose password word starts at `pos`: from the start of the pair to
+// the "=" at `eq`, trimmed and in lower case ("jet oledb:database password").
+std::string PairKey(std::string_view text, size_t pos, size_t eq) {
+  const size_t sep = text.find_last_of(";\r\n", pos);
+  size_t b = sep == std::string_view::npos ? 0 : sep + 1;
+  while (b < eq && IsBlank(text[b])) ++b;
+  size_t e = eq;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  std::string key;
+  key.reserve(e - b);
+  for (size_t i = b; i < e; ++i) key += Lower(text[i]);
+  return key;
+}
+
+// Calls onValue(pos, eq, begin, end) for every password value of the text, in order: the
+// password word at pos, its "=" at eq, the value at [begin, end).
 template <typename F>
 void ForEachValue(std::string_view text, F onValue) {
   for (size_t pos = 0; pos < text.size(); ++pos) {
@@ -45,7 +61,7 @@ void ForEachValue(std::string_view text, F onValue) {
       if (lineEnd == std::string_view::npos) lineEnd = text.size();
       size_t begin = 0, end = 0;
       const size_t pairEnd = ConnStrValue::Read(text.substr(0, lineEnd), p + 1, nullptr, &begin, &end);
-      onValue(begin, end);
+      onValue(pos, p, begin, end);
       pos = pairEnd == 0 ? 0 : pairEnd - 1;
       break;
     }
@@ -58,7 +74,7 @@ std::string Mask(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   size_t copied = 0;
-  ForEachValue(text, [&](size_t begin, size_t end) {
+  ForEachValue(text, [&](size_t, size_t, size_t begin, size_t end) {
     if (end == begin) return;
     out.append(text.substr(copied, begin - copied));
     out += kMask;
@@ -70,8 +86,42 @@ std::string Mask(std::string_view text) {
 
 bool HoldsPassword(std::string_view text) {
   bool found = false;
-  ForEachValue(text, [&](size_t begin, size_t end) { found = found || end > begin; });
+  ForEachValue(text, [&](size_t, size_t, size_t begin, size_t end) { found = found || end > begin; });
   return found;
+}
+
+std::string Unmask(std::string_view shown, std::string_view original) {
+  struct Value {
+    std::string key;
+    std::string_view text;
+    bool taken = false;
+  };
+  std::vector<Value> values;
+  ForEachValue(original, [&](size_t pos, size_t eq, size_t begin, size_t end) {
+    values.push_back({PairKey(original, pos, eq), original.substr(begin, end - begin)});
+  });
+  std::string out;
+  out.reserve(shown.size() + original.size());
+  size_t copied = 0;
+  ForEachValue(shown, [&](size_t pos, size_t eq, size_t begin, size_t end) {
+    // The n-th pair of a key stands for the n-th pair of that key in the original, so that
+    // pairs added, removed or moved around it do not shift which value it gets back.
+    const std::string key = PairKey(shown, pos, eq);
+    Value* match = nullptr;
+    for (Value& v : values)
+      if (!v.taken && v.key == key) {
+        match = &v;
+        break;
+      }
+    if (!match) return;
+    match->taken = true;
+    if (shown.substr(begin, end - begin) != kMask || match->text.empty()) return;
+    out.append(shown.substr(copied, begin - copied));
+    out += match->text;
+    copied = end;
+  });
+  out.append(shown.substr(copied));
+  return out;
 }
 
 }  // namespace pf::Secrets

@@ -14,6 +14,12 @@ namespace pf::Secrets {
 // up to the next ";"), within its line. Empty values stay empty; everything else is kept.
 std::string Mask(std::string_view text);
 
+// The real text behind `shown`, a text the user edited starting from Mask(original): a
+// password value that still reads "***" gets back the value it masked (the value of the
+// same key in `original`, the n-th pair of a key standing for its n-th pair there); a value
+// typed in its place, and everything else, stands as shown. Unmask(Mask(t), t) == t.
+std::string Unmask(std::string_view shown, std::string_view original);
+
 // True when the text sets a non-empty Password or Pwd value.
 bool HoldsPassword(std::string_view text);
 

@@ -19,6 +19,7 @@
 #include "base/VBDate.h"
 #include "base/VBFormat.h"
 #include "settings/MKeyTypes.h"
+#include "wizard/CMaskedConnString.h"
 #include "xml/bwXMLBrowser.h"
 
 namespace pf::wizard {
@@ -54,7 +55,7 @@ void StoreTypedText(bwXMLBrowser& x, const std::string& key, const std::string& 
 void CopyTextBox(QLineEdit* box, bwXMLBrowser& x, int dir, const std::string& key, const std::string& Fmt,
                  bool ZeroAsEmpty) {
   if (dir == 0) {
-    StoreTypedText(x, key, box->text().toStdString());
+    StoreTypedText(x, key, CMaskedConnString::Get(box));
     return;
   }
   std::string s = x.strAttr(key);
@@ -63,7 +64,7 @@ void CopyTextBox(QLineEdit* box, bwXMLBrowser& x, int dir, const std::string& ke
   } else if (!Fmt.empty()) {
     s = VBFormat::Format(s, Fmt);
   }
-  box->setText(QString::fromStdString(s));
+  CMaskedConnString::Set(box, s);
   // A value longer than the field shows its beginning, as it was typed.
   box->setCursorPosition(0);
 }

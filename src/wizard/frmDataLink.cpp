@@ -17,6 +17,7 @@
 #include "platform/ado/ConnStr.h"
 #include "platform/ado/DataLinkFile.h"
 #include "shell/MGlobals.h"
+#include "wizard/CMaskedConnString.h"
 #include "wizard/UIEntry.h"
 
 namespace pf::wizard {
@@ -124,6 +125,7 @@ frmDataLink::frmDataLink(const std::string& AConnectString, Tester tester, QWidg
   txtConnString_->setObjectName("txtConnString");
   txtConnString_->setAccessibleName(tr("Connection string"));
   txtConnString_->setTabChangesFocus(true);
+  connString_ = new CMaskedConnString(txtConnString_);
   txtConnString_->setFixedHeight(txtConnString_->fontMetrics().lineSpacing() * 4 + 10);
   lblRaw->setBuddy(txtConnString_);
   outer->addWidget(lblRaw);
@@ -169,8 +171,7 @@ void frmDataLink::ShowProvider() {
   updating_ = true;
   const int p = model_.ProviderIndex();
   cmbProvider_->setCurrentIndex(p < 0 ? 0 : p);
-  if (txtConnString_->toPlainText().toStdString() != model_.Text())
-    txtConnString_->setPlainText(QString::fromStdString(model_.Text()));
+  if (connString_->Real() != model_.Text()) connString_->Show(model_.Text());
   ShowFields();
   updating_ = false;
 }
@@ -211,13 +212,13 @@ void frmDataLink::FieldEdited(Field f, const QString& value) {
   if (updating_) return;
   model_.Set(f, value.toStdString());
   updating_ = true;
-  txtConnString_->setPlainText(QString::fromStdString(model_.Text()));
+  connString_->Show(model_.Text());
   if (f == Field::IntegratedSecurity) ShowFields();
   updating_ = false;
 }
 
 void frmDataLink::RawEdited() {
-  model_.SetText(txtConnString_->toPlainText().toStdString());
+  model_.SetText(connString_->Real());
   updating_ = true;
   const int p = model_.ProviderIndex();
   cmbProvider_->setCurrentIndex(p < 0 ? 0 : p);

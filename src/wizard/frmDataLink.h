@@ -2,10 +2,10 @@
 // frmDataLink: the connection-string dialog, in the place of the platform's data-link
 // dialog. A provider list (SQL Server, Sybase, Oracle, Access/Jet, ODBC, catalogue
 // snapshots, or the raw string), the fields the chosen provider needs (password shown
-// masked), the whole string as text, and Test Connection. An existing string is parsed
-// into the fields; keys the dialog does not know are kept as they stand (DataLinkFields).
-// OK accepts only a string the data-access layer takes, or the string it opened with;
-// Cancel changes nothing.
+// masked), the whole string as text with its passwords masked (CMaskedConnString), and
+// Test Connection. An existing string is parsed into the fields; keys the dialog does not
+// know are kept as they stand (DataLinkFields). OK accepts only a string the data-access
+// layer takes, or the string it opened with; Cancel changes nothing.
 
 #include <QDialog>
 #include <functional>
@@ -22,6 +22,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace pf::wizard {
+
+class CMaskedConnString;
 
 class frmDataLink : public QDialog {
   Q_OBJECT
@@ -65,6 +67,7 @@ class frmDataLink : public QDialog {
   QFormLayout* form_;
   QCheckBox* chkIntegrated_;
   QPlainTextEdit* txtConnString_;
+  CMaskedConnString* connString_;
   QLabel* lblRawNote_;
 };
 

@@ -269,12 +269,18 @@ TEST_F(Faultnet, LogToEventLog) {
   F::Environment().EventLog = nullptr;
 }
 
-// The cases of tests/data/errors/secrets.txt.
-TEST(Secrets, PasswordValuesAreMaskedWhereverTheyStand) {
+// The cases of tests/data/errors/secrets.txt and unmask.txt; a masked text unmasks to its original.
+TEST(Secrets, PasswordValuesAreMaskedWhereverTheyStandAndUnmaskedAfterEdits) {
   for (const std::string& line : pftest::DataLines("errors/secrets.txt")) {
     const std::vector<std::string> f = pftest::Fields(line);
     ASSERT_EQ(f.size(), 3u) << line;
     EXPECT_EQ(pf::Secrets::Mask(f[0]), f[1]) << line;
     EXPECT_EQ(pf::Secrets::HoldsPassword(f[0]), f[2] == "yes") << line;
+    EXPECT_EQ(pf::Secrets::Unmask(f[1], f[0]), f[0]) << line;
+  }
+  for (const std::string& line : pftest::DataLines("errors/unmask.txt")) {
+    const std::vector<std::string> f = pftest::Fields(line);
+    ASSERT_EQ(f.size(), 3u) << line;
+    EXPECT_EQ(pf::Secrets::Unmask(f[0], f[1]), f[2]) << line;
   }
 }

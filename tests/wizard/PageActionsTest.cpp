@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -32,8 +33,10 @@
 namespace {
 
 using namespace wizardtest;
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using Field = ado::DataLinkFields::Field;
 
@@ -252,10 +255,9 @@ TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChanges
   frmDataLink dlg(pftest::SampleConnStrings()[3], [&](const std::string& s) { tested.push_back(s); });
   dlg.FieldEdit(Field::Password)->setText("tiger");
   dlg.FieldEdit(Field::Server)->setText("PROD");
-  const std::string expected =
-      "Provider=OraOLEDB.Oracle.1;Data Source=PROD;User ID=sales;Persist Security Info=False;"
-      "Password=tiger";
-  EXPECT_EQ(Child<QPlainTextEdit>(&dlg, "txtConnString").toPlainText().toStdString(), expected);
+  const std::string shown = "Provider=OraOLEDB.Oracle.1;Data Source=PROD;User ID=sales;Persist Security Info=False;";
+  const std::string expected = shown + "Password=tiger";
+  EXPECT_EQ(Child<QPlainTextEdit>(&dlg, "txtConnString").toPlainText().toStdString(), shown + "Password=***");
   Child<QPushButton>(&dlg, "btnTestConnection").click();
   EXPECT_THAT(tested, ElementsAre(expected));
 
@@ -283,6 +285,44 @@ TEST_F(PageActionsTest, EditsKeepUnknownKeysTestTheCurrentStringAndCancelChanges
   Child<QPlainTextEdit>(&fresh, "txtConnString").setPlainText(" ");
   fresh.accept();
   EXPECT_EQ(Shown().back(), "Please enter a connection string.");
+}
+
+// A password never shows in a connection-string box; editing the shown text keeps it,
+// typing over it replaces it, and the profile gets the exact string.
+TEST_F(PageActionsTest, PasswordsInConnectionStringBoxesAreMaskedAndEditsKeepThem) {
+  const std::string conn = pftest::SampleConnStrings()[0];  // ...;Password=secret
+  frmDataLink dlg(conn, nullptr);
+  auto& box = Child<QPlainTextEdit>(&dlg, "txtConnString");
+  EXPECT_EQ(box.toPlainText().toStdString(),
+            "Provider=SQLOLEDB;Data Source=sql01;Initial Catalog=Sales;User ID=gen;Password=***");
+  box.moveCursor(QTextCursor::End);
+  QTest::keyClicks(&box, ";App=x");
+  EXPECT_EQ(dlg.ConnectionString(), conn + ";App=x");
+  dlg.FieldEdit(Field::Server)->setText("sql02");
+  EXPECT_THAT(box.toPlainText().toStdString(), AllOf(HasSubstr("sql02"), Not(HasSubstr("secret"))));
+  box.setPlainText(box.toPlainText().replace("Password=***", "Password=hunter2"));
+  EXPECT_EQ(dlg.FieldEdit(Field::Password)->text(), "hunter2");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(&box, &out);
+  EXPECT_THAT(box.toPlainText().toStdString(), AllOf(HasSubstr("Password=***"), Not(HasSubstr("hunter2"))));
+  EXPECT_THAT(dlg.ConnectionString(), HasSubstr("Password=hunter2;App=x"));
+
+  // The server page and the class's default connection page.
+  X("Server").Attr("ConnPfg", Variant(conn));
+  CTablePage& srvr = Go("frmChildSrvr");
+  QLineEdit& pfg = Need(srvr.Text("txtConnPfg"), "txtConnPfg");
+  EXPECT_THAT(pfg.text().toStdString(), AllOf(HasSubstr("Password=***"), Not(HasSubstr("secret"))));
+  pfg.end(false);
+  QTest::keyClicks(&pfg, ";App=y");
+  srvr.CopyControls(CD_TO_PROFILE);
+  EXPECT_EQ(X("Server").strAttr("ConnPfg"), conn + ";App=y");
+  X("IniOptions").Attr("ConnUseDft", Variant("True"));
+  CTablePage& dft = Go("frmChildInitConnDft");
+  Click("btnCopy");
+  EXPECT_THAT(Need(dft.Text("txtConnDft"), "txtConnDft").text().toStdString(),
+              AllOf(HasSubstr("Password=***"), Not(HasSubstr("secret"))));
+  dft.CopyControls(CD_TO_PROFILE);
+  EXPECT_EQ(X("IniOptions").strAttr("ConnDftString"), conn + ";App=y");
 }
 
 }  // namespace

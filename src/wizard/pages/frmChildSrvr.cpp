@@ -14,6 +14,7 @@
 #include "platform/ado/ConnStr.h"
 #include "shell/MGlobals.h"
 #include "shell/MUtils.h"
+#include "wizard/CMaskedConnString.h"
 #include "wizard/MStartExit.h"
 #include "wizard/MWizardGlobals.h"
 #include "wizard/UIEntry.h"
@@ -28,6 +29,7 @@ const char* const frmChildSrvr::kAccessWarning =
     "(ODBC) applet in Control Panel prior to setting up connection string.";
 
 frmChildSrvr::frmChildSrvr(QWidget* parent) : CTablePage("frmChildSrvr", parent) {
+  new CMaskedConnString(Text("txtConnPfg"));
   for (QRadioButton* opt : Options("optSrvrType")) {
     connect(opt, &QRadioButton::toggled, this, [this, opt](bool on) {
       if (!on || busy_) return;
@@ -35,13 +37,10 @@ frmChildSrvr::frmChildSrvr(QWidget* parent) : CTablePage("frmChildSrvr", parent)
               opt->property("Index").toInt());
     });
   }
-  connect(Button("btnCheckConnection"), &QPushButton::clicked, this, [this] {
-    UIEntry("frmChildSrvr.btnCheckConnection_Click", [&] { TestConnection(Text("txtConnPfg")->text().toStdString()); });
-  });
-  connect(Button("btnConnDetails"), &QPushButton::clicked, this, [this] {
-    UIEntry("frmChildSrvr.btnConnDetails_Click",
-            [&] { ShowConnectionReport(Text("txtConnPfg")->text().toStdString()); });
-  });
+  connect(Button("btnCheckConnection"), &QPushButton::clicked, this,
+          [this] { UIEntry("frmChildSrvr.btnCheckConnection_Click", [&] { TestConnection(ConnPfg()); }); });
+  connect(Button("btnConnDetails"), &QPushButton::clicked, this,
+          [this] { UIEntry("frmChildSrvr.btnConnDetails_Click", [&] { ShowConnectionReport(ConnPfg()); }); });
   connect(Button("btnDesign"), &QPushButton::clicked, this,
           [this] { UIEntry("frmChildSrvr.btnDesign_Click", [&] { btnDesign_Click(); }); });
   connect(Button("btnUseSnapshot"), &QPushButton::clicked, this,
@@ -52,7 +51,7 @@ void frmChildSrvr::btnUseSnapshot_Click() {
   // The dialog opens on the snapshot in use, else in the samples' folder, where a first
   // try finds a catalogue of each server type.
   std::string file;
-  const ado::ConnStr::Pairs pairs = ado::ConnStr::Parse(Text("txtConnPfg")->text().toStdString());
+  const ado::ConnStr::Pairs pairs = ado::ConnStr::Parse(ConnPfg());
   const std::string* provider = ado::ConnStr::Find(pairs, "Provider");
   const std::string* source = ado::ConnStr::Find(pairs, "Data Source");
   if (provider && source && ado::ConnStr::ProviderFamily(*provider) == ado::ConnStr::Family::Snapshot &&
@@ -67,7 +66,7 @@ void frmChildSrvr::btnUseSnapshot_Click() {
   if (const int type = CCatalogCapture::SnapshotServerType(file); type >= 0) SetOption("optSrvrType", type);
   const std::string problem = CCatalogCapture::SnapshotProblem(file, std::max(OptionIndex("optSrvrType"), 0));
   Faultnet31::Check(problem.empty(), ERR_USER_CHECK, "%1", problem);
-  Text("txtConnPfg")->setText(QString::fromStdString(CCatalogCapture::SnapshotConnection(file)));
+  CMaskedConnString::Set(Text("txtConnPfg"), CCatalogCapture::SnapshotConnection(file));
   CopyControls(CD_TO_PROFILE);
 }
 
@@ -90,8 +89,10 @@ void frmChildSrvr::CopyPage(int ACopyDir) {
 
 void frmChildSrvr::btnDesign_Click() {
   if (OptionIndex("optSrvrType") == 0) MGlobals::ShowMessage(kAccessWarning);
-  std::string conn = Text("txtConnPfg")->text().toStdString();
-  if (MStartExit::MainForm()->DesignConnectionString(conn)) Text("txtConnPfg")->setText(QString::fromStdString(conn));
+  std::string conn = ConnPfg();
+  if (MStartExit::MainForm()->DesignConnectionString(conn)) CMaskedConnString::Set(Text("txtConnPfg"), conn);
 }
+
+std::string frmChildSrvr::ConnPfg() const { return CMaskedConnString::Get(Text("txtConnPfg")); }
 
 }  // namespace pf::wizard

@@ -1,7 +1,7 @@
 #pragma once
 // The wizard page "Database Server": the server type and the connection string through
-// which the catalogue is read, with Design, a snapshot file in place of a server, and
-// Test Connection.
+// which the catalogue is read (its passwords shown masked), with Design, a snapshot file
+// in place of a server, and Test Connection.
 
 #include "wizard/pages/CTablePage.h"
 
@@ -30,6 +30,8 @@ class frmChildSrvr : public CTablePage {
 
  private:
   void btnDesign_Click();
+  // The connection string typed, passwords unmasked.
+  std::string ConnPfg() const;
   bool busy_ = false;
 };
 
