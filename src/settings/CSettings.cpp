@@ -300,7 +300,18 @@ std::string CSettings::ProfileFileName() {
 
 void CSettings::ProfileFileName(const std::string& AProfile) {
   ErrGuard(
-      "CSettings.ProfileFileName(AProfile)", [&] { IniFile->SetProfile(AProfile); }, AProfile);
+      "CSettings.ProfileFileName(AProfile)",
+      [&] {
+        IniFile->SetProfile(AProfile);
+        ado::SetSnapshotFolders(SnapshotFolders());
+      },
+      AProfile);
+}
+
+std::vector<std::string> CSettings::SnapshotFolders() {
+  const std::string samples = AppPaths::SamplesFolder();
+  return {std::filesystem::path(ProfileFileName()).parent_path().string(),
+          samples.empty() ? std::string() : std::filesystem::path(samples).parent_path().string()};
 }
 
 void CSettings::ReleaseServer() {
@@ -615,11 +626,6 @@ std::shared_ptr<CServer> CSettings::Server() {
     // key) must not keep answering for the new one.
     std::string conn = Str(*xServer, "ConnPfg");
     const int type = Lng(*xServer, "SrvrType");
-    // A snapshot named relative to the profile, or a sample profile's snapshot named as
-    // the samples folder holds it, is found from any working folder.
-    const std::string samples = AppPaths::SamplesFolder();
-    ado::SetSnapshotFolders({std::filesystem::path(ProfileFileName()).parent_path().string(),
-                             samples.empty() ? std::string() : std::filesystem::path(samples).parent_path().string()});
     if (conn != server_->ConnectionString() || type != server_->CatalogueType()) {
       server_->Disconnect();
       server_->ConnectionString(std::move(conn));
@@ -665,7 +671,8 @@ std::vector<std::string> CSettings::InputFiles() {
   std::vector<std::string> files{ProfileFileName()};
   try {
     const ado::ConnStr::Target t = ado::ConnStr::Translate(Str(*xServer, "ConnPfg"));
-    if (t.kind == ado::ConnStr::Target::Kind::Snapshot) files.push_back(ado::SnapshotPath(t.SnapshotFile));
+    if (t.kind == ado::ConnStr::Target::Kind::Snapshot)
+      files.push_back(ado::SnapshotPath(t.SnapshotFile, SnapshotFolders()));
   } catch (...) {
     // A connection string that names no file is no input to protect.
   }

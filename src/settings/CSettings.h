@@ -69,6 +69,9 @@ class CSettings {
   bool ChangedOnDisk();
 
   std::string ProfileFileName();
+  // Also makes the profile's folder and the samples' folder the places where a snapshot
+  // named by a relative path is looked for, so that the file the connection opens is the
+  // one InputFiles names, whichever is asked first.
   void ProfileFileName(const std::string& AProfile);
 
   // Wanted when no file of that name exists, else the first free "name (N).ext" beside it.
@@ -142,6 +145,7 @@ class CSettings {
   std::shared_ptr<ISrvrExtractor> CreateServerExtractor();
   // The server object, created on first use; its connection string is set to the
   // current ConnPfg on every call, and a connection opened for another string is closed.
+  // A relative snapshot name is looked for as ProfileFileName set it.
   std::shared_ptr<CServer> Server();
 
   // Checks before a generation run; raises ERR_USER_CHECK with the message of the first
@@ -201,6 +205,9 @@ class CSettings {
   void PackagesCheckAddUnpackaged();
   void CheckOutputFile(const std::string& FileName, const char* EmptyMsg, bool ForWriting);
   void KeepUnreadableProfile(const std::string& FileName);
+  // Where a snapshot named relative to the profile, or as the samples folder holds a
+  // sample profile's snapshot, is found from any working folder.
+  std::vector<std::string> SnapshotFolders();
 
   std::shared_ptr<CServer> server_;
   // The profile file that failed to load, until it is kept aside by Save.

@@ -42,12 +42,20 @@ void SetSnapshotFolders(std::vector<std::string> folders) {
 }
 
 std::string SnapshotPath(const std::string& file) {
+  std::vector<std::string> folders;
+  {
+    std::lock_guard<std::mutex> lock(gSnapshotFoldersMutex);
+    folders = gSnapshotFolders;
+  }
+  return SnapshotPath(file, folders);
+}
+
+std::string SnapshotPath(const std::string& file, const std::vector<std::string>& folders) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::path given(file);
   if (file.empty() || given.is_absolute() || fs::exists(given, ec)) return file;
-  std::lock_guard<std::mutex> lock(gSnapshotFoldersMutex);
-  for (const std::string& folder : gSnapshotFolders)
+  for (const std::string& folder : folders)
     if (const fs::path p = fs::path(folder) / given; !folder.empty() && fs::is_regular_file(p, ec))
       return p.lexically_normal().string();
   return file;

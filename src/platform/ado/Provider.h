@@ -149,6 +149,8 @@ void SetSnapshotFolders(std::vector<std::string> folders);
 // absolute or the working folder holds it, else in the first snapshot folder that holds
 // it; a file found nowhere stays as given (its error then names it so).
 std::string SnapshotPath(const std::string& file);
+// The same in the given folders.
+std::string SnapshotPath(const std::string& file, const std::vector<std::string>& folders);
 
 // Opens a session for a parsed connection string; `providerName` is how the
 // connection string named the provider (empty for plain ODBC strings).
