@@ -103,6 +103,25 @@ void CIniFile::Save() {
   ErrGuard("CIniFile.Save", [&] {
     const std::string name = IniFileName();
     const FileIO::FileLock lock(name, true);
+    if (unreadable_.empty() && MUtils::FileExists(name)) {
+      // What other programs saved meanwhile stays; this program's changes go on top.
+      xIni_->POP(0);
+      const std::string current = xIni_->strAttr("Profile");
+      bool read = false;
+      try {
+        ReadFile(name);
+        read = true;
+      } catch (const AppError& e) {
+        // Something made the file unreadable since it was read: it is kept aside as one
+        // that did not read at load, and this program's state is written.
+        unreadable_ = name;
+        cause_ = "it changed since it was read: " + Faultnet31::FirstLine(e.Description);
+      }
+      if (read) {
+        SetProfile(current);
+        for (const auto& [profile, when] : uses_) RecordUse(profile, when);
+      }
+    }
     if (!unreadable_.empty()) {
       // The unreadable file is kept, not replaced: under a free backup name.
       if (MUtils::FileExists(unreadable_)) {
@@ -115,17 +134,6 @@ void CIniFile::Save() {
                               backup + ", and a new one is written.");
       }
       unreadable_.clear();
-    } else if (MUtils::FileExists(name)) {
-      // What other programs saved meanwhile stays; this program's changes go on top.
-      xIni_->POP(0);
-      const std::string current = xIni_->strAttr("Profile");
-      try {
-        ReadFile(name);
-        SetProfile(current);
-        for (const auto& [profile, when] : uses_) RecordUse(profile, when);
-      } catch (const AppError&) {
-        // A file that became unreadable meanwhile is replaced by this program's state.
-      }
     }
     xIni_->POP(0);
     xIni_->WriteToFile(name, false, "");

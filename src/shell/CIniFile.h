@@ -47,7 +47,8 @@ class CIniFile {
   std::string IniFileName() const;
   // Writes the state document. Several programs may save the one state file at once: the
   // file is re-read under a lock on its folder, and this program's current profile and
-  // the uses it recorded are applied to it, so that no other program's entry is lost.
+  // the uses it recorded are applied to it, so that no other program's entry is lost. A
+  // file that no longer reads is kept under a backup name, as at load, and the user told.
   void Save();
   void RecentAddToList(const std::string& AProfile);
   void RecentCheckCount();
