@@ -928,17 +928,23 @@ End Function
 ' when there is no report; a failure raises ERRMAP_APP_FIRST with the connect string and
 ' the cause, which is also added to the report as a "Log:" line for the logs written
 ' next. The error in Err is kept on success.
+' With NationalText the report goes as N'report', the national (Unicode) literal of SQL
+' Server and Oracle: their plain literal is converted to the database's code page, where
+' every character it lacks (Greek, Cyrillic, Chinese ...) becomes "?". Servers without
+' that literal (Sybase, Access, PostgreSQL) take the plain one.
 Public Function ErrLogToDB(ByVal ConnectString As String, ByVal Code As String, _
-        ByVal SPName As String) As Boolean
+        ByVal SPName As String, Optional ByVal NationalText As Boolean = False) As Boolean
     Dim Saved As ErrFields
     Dim Report As String
     Dim Cause As String
+    Dim Literal As String
 
     SaveErr Saved
     Report = ErrReport()
     If Len(Report) > 0 Then
-        If Not ExecuteText(ConnectString, _
-                "Exec " & SPName & " " & Code & ", '" & Replace(Report, "'", "''") & "'", Cause) Then
+        Literal = "'" & Replace(Report, "'", "''") & "'"
+        If NationalText Then Literal = "N" & Literal
+        If Not ExecuteText(ConnectString, "Exec " & SPName & " " & Code & ", " & Literal, Cause) Then
             ' The raised error and the report's "Log:" line reach logs others read.
             Cause = "Failed to save error report to database. " & vbCrLf & _
                 "ConnectString = '" & MaskPasswords(ConnectString) & "'" & vbCrLf & Cause

@@ -337,7 +337,8 @@ void CCodeBuilder::State::BuildBlockList() {
   if (msOrSybase) AddCond("MSSQLSybase");
   if (srvrType == 4) AddCond("Postgres");
   // Servers whose SQL marks a Unicode text literal N'...' (Sybase has no such literal).
-  if (srvrType == 1 || srvrType == 3) AddCond("NationalLiterals");
+  const bool national = srvrType == 1 || srvrType == 3;
+  if (national) AddCond("NationalLiterals");
   AddCond(Flag(af, "EventsClass") ? "WithEvents" : "NoEvents");
   if (trans == 1) AddCond("TransCOMP");
   if (trans == 2) AddCond("TransADO");
@@ -349,6 +350,15 @@ void CCodeBuilder::State::BuildBlockList() {
   }
   if (connSrc == 3) AddCond("ConnInRegistry");
   AddCond(Flag(eh, "UseFaultnet") ? "UseFaultnet" : "NoFaultnet");
+  // How the error library's database log passes the report. A plain literal reaches SQL
+  // Server in the database's code page, where every character it lacks becomes "?"; N'...'
+  // keeps them ("nchar and nvarchar (Transact-SQL)": Unicode constants need the N prefix).
+  // Oracle's N'...' is its national-character literal ("Text Literals", SQL Language
+  // Reference), kept whole where the client replaces it (ORA_NCHAR_LITERAL_REPLACE).
+  // Sybase has no such literal: the connection's character set carries the text, as it
+  // does for Access. PostgreSQL converts the text from the client encoding, and reads
+  // N'...' as the blank-padded type character, which loses trailing blanks.
+  if (Flag(eh, "UseFaultnet") && Flag(eh, "LogToDB")) AddCond(national ? "ErrLogNational" : "ErrLogPlain");
   AddCond("AddErrProps");
   AddCond("AddTestConn");
   if (msOrSybase) {

@@ -243,24 +243,25 @@ Public Sub PfCall(ByVal Conn As Object, ByVal Name As String, ByVal ArgText As S
     If Own Then Conn.Sdbc.createStatement().execute("COMMIT")
 End Sub
 
+' The arguments of a call's text, split at the commas outside quotes.
+Private Function PfArgList(ByVal ArgText As String) As Variant
+    Dim I As Long, InQuote As Boolean
+    For I = 1 To Len(ArgText)
+        If Mid(ArgText, I, 1) = "'" Then InQuote = Not InQuote
+        If Mid(ArgText, I, 1) = "," And Not InQuote Then Mid(ArgText, I, 1) = Chr(1)
+    Next I
+    PfArgList = Split(ArgText, Chr(1))
+End Function
+
 ' A batch passes every argument of a call, output ones as variables; a server function takes
 ' only its input and input-output arguments (modes i and b, all when there are no modes).
 Private Function PfInArgs(ByVal ArgText As String, ByVal Modes As String) As String
-    Dim I As Long, N As Long, Start As Long, InQuote As Boolean, C As String, Piece As String
-    Start = 1
-    For I = 1 To Len(ArgText) + 1
-        C = Mid(ArgText, I, 1)
-        If C = "'" Then InQuote = Not InQuote
-        If I > Len(ArgText) Or (C = "," And Not InQuote) Then
-            N = N + 1
-            Piece = Trim(Mid(ArgText, Start, I - Start))
-            If Modes = "" Or InStr("ib", Mid(Modes & "i", N, 1)) > 0 Then
-                If PfInArgs <> "" Then PfInArgs = PfInArgs & ", "
-                PfInArgs = PfInArgs & Piece
-            End If
-            Start = I + 1
-        End If
-    Next I
+    Dim N As Long, Piece As Variant, Out As String
+    For Each Piece In PfArgList(ArgText)
+        N = N + 1
+        If Modes = "" Or InStr("ib", Mid(Modes & "i", N, 1)) > 0 Then Out = Out & ", " & Trim(Piece)
+    Next Piece
+    PfInArgs = Mid(Out, 3)
 End Function
 
 Private Sub PfSetReturn(ByVal Cmd As Object, ByVal V As Variant)
@@ -460,10 +461,9 @@ End Function
 ' A text literal is read as SQL Server reads it: N'...' keeps every character, '...' is
 ' in the database's code page (Latin-1 here), where any other character becomes "?".
 Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As String
-    Dim A As Variant, I As Long, S As String, K As Long
-    A = Split(Args, ",")
-    For I = LBound(A) To UBound(A)
-        S = Trim(A(I))
+    Dim A As Variant, S As String, K As Long, Out As String
+    For Each A In PfArgList(Args)
+        S = Trim(A)
         If LCase(Right(S, 7)) = " output" Then S = Trim(Left(S, Len(S) - 7))
         If Left(S, 2) = "N'" Then
             S = Mid(S, 2)
@@ -474,9 +474,9 @@ Private Function PfNullVars(ByVal Args As String, ByVal Vars As Collection) As S
         End If
         If PfIsVar(S, Vars) Then S = "NULL"
         If IsNumeric(S) Then S = "'" & S & "'"
-        If I > LBound(A) Then PfNullVars = PfNullVars & ", "
-        PfNullVars = PfNullVars & S
-    Next I
+        Out = Out & ", " & S
+    Next A
+    PfNullVars = Mid(Out, 3)
 End Function
 
 ' The constant vbBack, which LibreOffice lacks.

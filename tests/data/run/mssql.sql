@@ -27,9 +27,9 @@ CREATE FUNCTION "usp_ReportSalesByCategory"(year smallint, kind varchar) RETURNS
   PERFORM pf_log('usp_ReportSalesByCategory', concat_ws('|', year, kind));
   OPEN a FOR SELECT * FROM categories ORDER BY category_id; RETURN NEXT a;
   OPEN b FOR SELECT * FROM orders ORDER BY order_id; RETURN NEXT b; END $$;
--- Fails on purpose for the reason 'FAIL'.
+-- Fails on purpose for the reasons that begin with 'FAIL'.
 CREATE FUNCTION "usp_OrderCancel"(order_id integer, reason varchar) RETURNS integer LANGUAGE plpgsql AS $$ BEGIN
-  IF reason = 'FAIL' THEN RAISE EXCEPTION 'order % cannot be cancelled', order_id; END IF;
+  IF reason LIKE 'FAIL%' THEN RAISE EXCEPTION 'order % cannot be cancelled', order_id; END IF;
   PERFORM pf_log('usp_OrderCancel', concat_ws('|', order_id, reason));
   RETURN 0; END $$;
 -- The error-log procedure of the error library: a code and the report.
