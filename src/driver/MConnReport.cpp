@@ -22,8 +22,10 @@ namespace {
 
 class Report {
  public:
+  // The report is attached to bug reports: no line of it shows a password, whether it
+  // quotes the string or a driver's message does.
   void Line(const std::string& text) {
-    out_ += text;
+    out_ += Secrets::Mask(text);
     out_ += "\r\n";
   }
   // Runs Step, timed; returns its description of what came back, or the error.
@@ -98,14 +100,14 @@ std::string Build(CSettings& Settings, const std::string& AConnectString, bool& 
   const int type = Settings.ServerType();
   r.Line("Procforge connection report");
   r.Line("Server type: " + std::to_string(type) + " (" + TypeName(type) + ")");
-  r.Line("Connection string: " + Secrets::Mask(AConnectString));
+  r.Line("Connection string: " + AConnectString);
   try {
     const ado::ConnStr::Target t = ado::ConnStr::Translate(AConnectString, &ado::OdbcProvider::FindDriver);
     if (t.kind == ado::ConnStr::Target::Kind::Snapshot) {
       r.Line("Catalogue snapshot: " + t.SnapshotFile);
     } else {
       r.Line("ODBC driver: " + (t.Driver.empty() ? std::string("(the data source names it)") : t.Driver));
-      r.Line("ODBC connection string: " + Secrets::Mask(t.OdbcString));
+      r.Line("ODBC connection string: " + t.OdbcString);
       if (t.PortAssumed) r.Line("Port: " + t.Port + " (the string names none; the usual port was taken)");
     }
     for (const std::string& n : t.Notes) r.Line("Warning: " + n);

@@ -143,18 +143,20 @@ TEST_F(FirstContactTest, GenerationWaitingForASilentServerKeepsTheWindowLiveAndC
   EXPECT_FALSE(std::filesystem::exists(classFile));
 }
 
-// Details shows the connection report of the string on the page, and changes nothing.
+// Details shows the connection report of the string on the page, without its password, and
+// changes nothing.
 TEST_F(FirstContactTest, DetailsShowsTheConnectionReport) {
   auto& page = *dynamic_cast<CTablePage*>(Main().CurrentForm());
   page.Options("optSrvrType")[1]->click();
   page.Text("txtConnPfg")
-      ->setText("Provider=Procforge.Snapshot;Data Source=" PF_SOURCE_DIR "/samples/mssql/OrderEntry.sql");
+      ->setText("Provider=Procforge.Snapshot;Data Source=" PF_SOURCE_DIR "/samples/mssql/OrderEntry.sql;Pwd=secret");
   Click("btnConnDetails");
   ASSERT_FALSE(Shown().empty());
   const std::string report = Shown().back();
   EXPECT_THAT(report, ::testing::HasSubstr("Procforge connection report"));
   EXPECT_THAT(report, ::testing::HasSubstr("2. procedure list\r\n   SELECT * FROM sysobjects"));
   EXPECT_THAT(report, ::testing::HasSubstr("(parameter refresh)"));
+  EXPECT_THAT(report, ::testing::Not(::testing::HasSubstr("secret")));
 }
 
 }  // namespace
