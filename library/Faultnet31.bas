@@ -41,6 +41,16 @@ Public Const EA_DEFAULT As Long = 43        ' report, disable commit, web sectio
 Public Const EA_PUBLIC As Long = 42         ' the same without raising: the class decides
 Public Const EA_REPORTONLY As Long = 2      ' report only
 
+' How ErrLogToDB calls the log procedure, the statement each server runs. A plain literal
+' reaches SQL Server and Oracle in the database's code page, where every character it lacks
+' becomes "?"; their national literal N'...' keeps them. Oracle has no Exec statement (that
+' is a command of its console client, which wraps the call in BEGIN ... END;), so the call
+' goes as an anonymous block. PostgreSQL calls a procedure with CALL (version 11 on).
+Public Const ERRLOG_EXEC As Long = 0     ' Exec SP Code, 'report' (Sybase, Access)
+Public Const ERRLOG_EXEC_N As Long = 1   ' Exec SP Code, N'report' (SQL Server)
+Public Const ERRLOG_BLOCK As Long = 2    ' BEGIN SP(Code, N'report'); END; (Oracle)
+Public Const ERRLOG_CALL As Long = 3     ' CALL SP(Code, E'report') (PostgreSQL)
+
 ' The generic application error, and the range of errors that are messages for the user.
 Public Const ERRMAP_APP_FIRST As Long = &H8004144E
 Public Const ERRMAP_MSG_FIRST As Long = &H80041065
@@ -924,27 +934,36 @@ CloseFile:
     If FileNo <> 0 Then Close #FileNo
 End Function
 
-' Stores the report by executing "Exec SPName Code, 'report'" on ConnectString. False
-' when there is no report; a failure raises ERRMAP_APP_FIRST with the connect string and
-' the cause, which is also added to the report as a "Log:" line for the logs written
-' next. The error in Err is kept on success.
-' With NationalText the report goes as N'report', the national (Unicode) literal of SQL
-' Server and Oracle: their plain literal is converted to the database's code page, where
-' every character it lacks (Greek, Cyrillic, Chinese ...) becomes "?". Servers without
-' that literal (Sybase, Access, PostgreSQL) take the plain one.
+' Stores the report by calling the log procedure SPName with Code and the report on
+' ConnectString, in the statement Form names (ERRLOG_*). False when there is no report; a
+' failure raises ERRMAP_APP_FIRST with the connect string and the cause, which is also
+' added to the report as a "Log:" line for the logs written next. The error in Err is kept
+' on success.
 Public Function ErrLogToDB(ByVal ConnectString As String, ByVal Code As String, _
-        ByVal SPName As String, Optional ByVal NationalText As Boolean = False) As Boolean
+        ByVal SPName As String, Optional ByVal Form As Long = 0) As Boolean
     Dim Saved As ErrFields
     Dim Report As String
     Dim Cause As String
     Dim Literal As String
+    Dim SQL As String
 
     SaveErr Saved
     Report = ErrReport()
     If Len(Report) > 0 Then
         Literal = "'" & Replace(Report, "'", "''") & "'"
-        If NationalText Then Literal = "N" & Literal
-        If Not ExecuteText(ConnectString, "Exec " & SPName & " " & Code & ", " & Literal, Cause) Then
+        Select Case Form
+        Case ERRLOG_EXEC_N
+            SQL = "Exec " & SPName & " " & Code & ", N" & Literal
+        Case ERRLOG_BLOCK
+            SQL = "BEGIN " & SPName & "(" & Code & ", N" & Literal & "); END;"
+        Case ERRLOG_CALL
+            ' An escape string literal reads a backslash the same way whatever
+            ' standard_conforming_strings says, once it is doubled.
+            SQL = "CALL " & SPName & "(" & Code & ", E" & Replace(Literal, "\", "\\") & ")"
+        Case Else
+            SQL = "Exec " & SPName & " " & Code & ", " & Literal
+        End Select
+        If Not ExecuteText(ConnectString, SQL, Cause) Then
             ' The raised error and the report's "Log:" line reach logs others read.
             Cause = "Failed to save error report to database. " & vbCrLf & _
                 "ConnectString = '" & MaskPasswords(ConnectString) & "'" & vbCrLf & Cause

@@ -337,8 +337,7 @@ void CCodeBuilder::State::BuildBlockList() {
   if (msOrSybase) AddCond("MSSQLSybase");
   if (srvrType == 4) AddCond("Postgres");
   // Servers whose SQL marks a Unicode text literal N'...' (Sybase has no such literal).
-  const bool national = srvrType == 1 || srvrType == 3;
-  if (national) AddCond("NationalLiterals");
+  if (srvrType == 1 || srvrType == 3) AddCond("NationalLiterals");
   AddCond(Flag(af, "EventsClass") ? "WithEvents" : "NoEvents");
   if (trans == 1) AddCond("TransCOMP");
   if (trans == 2) AddCond("TransADO");
@@ -350,15 +349,22 @@ void CCodeBuilder::State::BuildBlockList() {
   }
   if (connSrc == 3) AddCond("ConnInRegistry");
   AddCond(Flag(eh, "UseFaultnet") ? "UseFaultnet" : "NoFaultnet");
-  // How the error library's database log passes the report. A plain literal reaches SQL
-  // Server in the database's code page, where every character it lacks becomes "?"; N'...'
-  // keeps them ("nchar and nvarchar (Transact-SQL)": Unicode constants need the N prefix).
-  // Oracle's N'...' is its national-character literal ("Text Literals", SQL Language
-  // Reference), kept whole where the client replaces it (ORA_NCHAR_LITERAL_REPLACE).
-  // Sybase has no such literal: the connection's character set carries the text, as it
-  // does for Access. PostgreSQL converts the text from the client encoding, and reads
-  // N'...' as the blank-padded type character, which loses trailing blanks.
-  if (Flag(eh, "UseFaultnet") && Flag(eh, "LogToDB")) AddCond(national ? "ErrLogNational" : "ErrLogPlain");
+  // How the error library's database log calls its procedure, as each server's SQL does.
+  // SQL Server: Exec with the report as N'...', since a plain literal reaches it in the
+  // database's code page, where every character it lacks becomes "?" ("nchar and nvarchar
+  // (Transact-SQL)": Unicode constants need the N prefix). Oracle has no Exec statement: its
+  // console client's EXECUTE runs one PL/SQL statement ("EXECUTE", SQL*Plus User's Guide and
+  // Reference), and a client sends a procedure call as an anonymous block, BEGIN call; END;,
+  // which is an executable statement ("Block", PL/SQL Language Reference); the report is its
+  // national-character literal ("Text Literals", SQL Language Reference). PostgreSQL has no
+  // Exec either: a procedure is run by CALL ("CALL", PostgreSQL 11 and later), and N'...'
+  // would be the blank-padded type character. Sybase has no national literal: the
+  // connection's character set carries the text, as it does for Access.
+  if (Flag(eh, "UseFaultnet") && Flag(eh, "LogToDB"))
+    AddCond(srvrType == 1   ? "ErrLogNational"
+            : srvrType == 3 ? "ErrLogBlock"
+            : srvrType == 4 ? "ErrLogCall"
+                            : "ErrLogPlain");
   AddCond("AddErrProps");
   AddCond("AddTestConn");
   if (msOrSybase) {

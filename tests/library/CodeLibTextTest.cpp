@@ -49,7 +49,8 @@ TEST(CodeLibConditions, AreExactlyTheOnesTheGeneratorSets) {
       "Trans",          "Oracle",      "NonOracle",        "MSSQLSybase",     "WithEvents",  "NoEvents",
       "TransCOMP",      "TransADO",    "TransAuto",        "ConnInConstrStr", "UseLinkFile", "LinkFileAddPath",
       "ConnInRegistry", "UseFaultnet", "NoFaultnet",       "AddErrProps",     "AddTestConn", "StdRetVal",
-      "ProcGroup",      "WithEnums",   "NationalLiterals", "Postgres",        "ErrLogPlain", "ErrLogNational"};
+      "ProcGroup",      "WithEnums",   "NationalLiterals", "Postgres",        "ErrLogPlain", "ErrLogNational",
+      "ErrLogBlock",    "ErrLogCall"};
   for (const MProfileKeys::Key& k : MProfileKeys::Keys())
     if (k.Cond) generator.insert(k.Cond);
   std::set<std::string> used;

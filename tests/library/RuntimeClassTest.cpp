@@ -98,15 +98,15 @@ TEST(RuntimeClassTest, TransactionsRegistryLogsAndDependencies) {
   };
   const Key comPlus = {"AddnlFunc", "COMPlus", "True"}, noComPlus = {"AddnlFunc", "COMPlus", "False"};
   const std::string comLib = "' Dependencies: COM+ Services Type Library";
-  // The database log passes the report as a Unicode literal where the server's SQL has one.
+  // The database log calls its procedure in the statement the server runs.
   const Key logToDB = {"ErrHndl", "LogToDB", "True"};
   const std::string log = "ErrLogToDB LogConn, \"1\", \"spErrorLogInsert\"";
   const Case cases[] = {
-      {"SQL Server log", "mssql/OrderEntry.PFG", {logToDB}, "HandleError", {log + ", True\n"}, {log + "\n"}},
-      {"Oracle log", "oracle/Sales.PFG", {logToDB}, "HandleError", {log + ", True\n"}, {log + "\n"}},
-      {"Sybase log", "sybase/Orders.PFG", {logToDB}, "HandleError", {log + "\n"}, {log + ", True"}},
-      {"Access log", "access/Orders.PFG", {logToDB}, "HandleError", {log + "\n"}, {log + ", True"}},
-      {"PostgreSQL log", "postgresql/OrderEntry.PFG", {logToDB}, "HandleError", {log + "\n"}, {log + ", True"}},
+      {"SQL Server log", "mssql/OrderEntry.PFG", {logToDB}, "HandleError", {log + ", ERRLOG_EXEC_N\n"}, {log + "\n"}},
+      {"Oracle log", "oracle/Sales.PFG", {logToDB}, "HandleError", {log + ", ERRLOG_BLOCK\n"}, {log + "\n"}},
+      {"Sybase log", "sybase/Orders.PFG", {logToDB}, "HandleError", {log + "\n"}, {log + ", "}},
+      {"Access log", "access/Orders.PFG", {logToDB}, "HandleError", {log + "\n"}, {log + ", "}},
+      {"PG log", "postgresql/OrderEntry.PFG", {logToDB}, "HandleError", {log + ", ERRLOG_CALL\n"}, {log + "\n"}},
       {"connection transactions under COM+",
        "mssql/OrderEntry.PFG",
        {comPlus, {"AddnlFunc", "Trans", "2"}},

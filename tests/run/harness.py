@@ -744,8 +744,9 @@ CASES = [("mssql" + suffix,) + MSSQL + (config,) for suffix, config in (
     ("oracle_batch", "samples/oracle/Sales.PFG", "samples/oracle/Sales.sql", None, ["AddnlFunc.Batch=True"]),
     ("access", "samples/access/Orders.PFG", "samples/access/Orders.sql", None, None),
     # No snapshot: the class is generated from the test server's own catalogue (run_live_case).
-    ("postgresql", "samples/postgresql/OrderEntry.PFG", None, ("samples/postgresql/OrderEntry.pgsql",),
-     ["StoredProc.AddExecSPByName=True"]),
+    ("postgresql", "samples/postgresql/OrderEntry.PFG", None,
+     ("samples/postgresql/OrderEntry.pgsql", "tests/data/run/pglog.sql"),
+     ["StoredProc.AddExecSPByName=True", "ErrHndl.LogToDB=True", "ErrHndl.ErrLogSPName=pf_error_log"]),
 ]
 
 
