@@ -27,7 +27,8 @@ constexpr const char* kBreaking = " (breaking)";
 struct AttrWord {
   const char* Attr;
   const char* Word;
-  bool Declares;  // the method constructor reads it: a change may alter the method's declaration
+  bool Declares;          // the method constructor reads it: a change may alter the method's declaration
+  bool Presence = false;  // compared as set ("True") or not, whatever its value
 };
 constexpr AttrWord kAttrWords[] = {
     {"Dir", "direction", true},
@@ -42,15 +43,12 @@ constexpr AttrWord kAttrWords[] = {
     {"IsRetVal", "return value", false},
     {"DataTypeNotSupported", "unsupported type", true},
     // Whether a call may leave the parameter out (the server has a default for it); its
-    // value is the call's mark, compared as "True" or nothing.
-    {"OmitMark", "default", true},
+    // value is the call's mark.
+    {"OmitMark", "default", true, true},
 };
 
 // The text an attribute is compared as.
-std::string Compared(const AttrWord& a, std::string value) {
-  if (std::string_view(a.Attr) == "OmitMark" && !value.empty()) return "True";
-  return value;
-}
+std::string Compared(const AttrWord& a, std::string value) { return a.Presence && !value.empty() ? "True" : value; }
 
 std::string Shown(const std::string& value) { return value.empty() ? "(none)" : value; }
 
